@@ -1,0 +1,157 @@
+#include "app/document.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+#include "export/writers.h"
+#include "import/point_file.h"
+#include "model/site_model.h"
+#include "platform/ui.h"
+
+namespace vellacor {
+
+namespace {
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+void resetCameraForLoad(SiteModel& model) {
+    model.camera.Reset();
+    model.camera.OrbitTo(kLoadHeading);
+}
+
+}  // namespace
+
+std::string displayName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::optional<std::string> formatForPath(const std::string& path) {
+    const std::string ext = upper(std::filesystem::path(path).extension().string());
+    static const std::pair<const char*, const char*> table[] = {
+        {".DCA", "PENZD"}, {".RAW", "RAW"}, {".XYZ", "XYZ"}, {".USGS_XYZ", "USGS_DEM"}, {".EXE", "EXE"},
+        {".DXF", "DXF"},   {".XML", "XML"}, {".HGT", "HGT"}, {".DWG", "DWG"},
+    };
+    for (const auto& [e, tag] : table)
+        if (ext == e) return std::string(tag);
+    return std::nullopt;
+}
+
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path) {
+    model.pointFileFormat = "UNKNOWN";
+    if (auto tag = formatForPath(path)) {
+        if (*tag == "DWG") {
+            ui.message(
+                "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
+                "for more help)");
+            return OpenResult::Refused;
+        }
+        model.pointFileFormat = *tag;
+    }
+    if (model.pointFileFormat == "UNKNOWN") {
+        SelectFormatDialog dialog;
+        ui.run(dialog);  // closing it without OK keeps what it holds
+        model.pointFileFormat = upper(dialog.format);
+    }
+
+    clearSite(model);
+    model.dxfOverlay.reset();
+    model.showDxfOverlay = false;
+    model.breaklinesInserted = 0;
+
+    bool loaded = false;
+    try {
+        loaded = loadByFormat(model, ui, path, model.pointFileFormat);
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate memory for array!");
+    }
+    model.documentLoaded = loaded;
+    if (!loaded) {
+        ui.message("Unable to find any points in:\n\n" + displayName(path));
+        clearSite(model);
+        return OpenResult::Failed;
+    }
+    computeNextPointNumber(model);
+    computeExtents(model);
+    model.cameraTarget = {model.siteCentre.x, model.siteCentre.y, model.maxElevation};
+    setAllDisplayMarks(model, 1);
+    resetCameraForLoad(model);
+    model.redrawNeeded = true;
+    return OpenResult::Loaded;
+}
+
+bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tagText) {
+    const std::string tag = upper(tagText);
+    model.pointsNeedTriangulation = false;
+    if (tag == "PNEZD" || tag == "PENZD") {
+        if (!readPointFile(model, ui, path, tag == "PNEZD" ? PointLayout::PNEZD : PointLayout::PENZD)) return false;
+        model.pointsNeedTriangulation = true;
+    } else if (tag == "XYZ") {
+        readXyzFile(model, ui, path);
+        model.pointsNeedTriangulation = true;
+    } else {
+        // Readers of the other formats are not built yet: nothing is read.
+    }
+    model.redrawNeeded = true;
+    return model.pointCount > 0;
+}
+
+bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        ui.message("Unable to open file for writing!\n\n" + path);
+        return false;
+    }
+    if (!model.documentLoaded) {
+        std::fclose(file);
+        ui.message("No points to save!");
+        return false;
+    }
+    bool ok = writePointFile(file, model);
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) ui.message("Unable to write file:\n\n" + path);
+    return ok;
+}
+
+void savePointsCommand(SiteModel& model, Ui& ui) {
+    const auto path = ui.chooseSaveFile("", "All Files (*.*)|*.*||", "");
+    if (!path) return;
+    savePointsTo(model, ui, *path);
+}
+
+void saveAsCommand(SiteModel& model, Ui& ui) {
+    SavingDialog dialog;
+    dialog.format = 0;
+    dialog.points = model.pointCount > 0;
+    dialog.contours = model.triangleCount > 0;
+    dialog.breaklines = !model.breaklines.empty();
+    dialog.surface = false;
+    if (!ui.run(dialog)) return;
+    if (!dialog.points && !dialog.contours && !dialog.breaklines && !dialog.surface) {
+        ui.message("Nothing was selected to be saved!");
+        return;
+    }
+    const bool dxf = dialog.format == 0;
+    const auto path = dxf ? ui.chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "")
+                          : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
+    if (!path) return;
+    std::FILE* file = std::fopen(path->c_str(), "wb");
+    if (!file) {
+        ui.message("Unable to open file for writing!\n\n" + *path);
+        return;
+    }
+    ui.setWaitCursor(true);
+    const ExportParts parts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
+    bool ok = dxf ? writeDxf(file, model, parts) : writeLandXml(file, model, parts);
+    ok = (std::fclose(file) == 0) && ok;
+    ui.setWaitCursor(false);
+    if (ok)
+        ui.message("Saved File:\n\n" + *path, MessageKind::Information);
+    else
+        ui.message("Unable to write file:\n\n" + *path);
+}
+
+}  // namespace vellacor

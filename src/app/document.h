@@ -1,0 +1,35 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace vellacor {
+
+struct SiteModel;
+class Ui;
+
+// The tag for a path's extension (compared without regard to case):
+// "PENZD", "RAW", "XYZ", "USGS_DEM", "EXE", "DXF", "XML", "HGT", "DWG", or
+// nothing when the user must be asked.
+std::optional<std::string> formatForPath(const std::string& path);
+
+enum class OpenResult { Loaded, Failed, Refused };
+
+// Opens a file as the document: command line, File > Open, the recent list,
+// a dropped file. Refused leaves the loaded site as it was (a DWG file).
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path);
+
+// Runs the reader for a tag; true when points were loaded.
+bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tag);
+
+// File > Save Points...: asks for a file and writes the points.
+void savePointsCommand(SiteModel& model, Ui& ui);
+// Writes the points to a chosen path (the part of Save Points after the chooser).
+bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
+
+// File > Save As...: the Saving dialog, the chooser and the chosen writer.
+void saveAsCommand(SiteModel& model, Ui& ui);
+
+// The file name shown in messages and the window title.
+std::string displayName(const std::string& path);
+
+}  // namespace vellacor

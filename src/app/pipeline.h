@@ -1,0 +1,18 @@
+#pragma once
+namespace vellacor {
+
+struct SiteModel;
+class Ui;
+
+// True when something on screen needs the triangles.
+bool surfaceNeeded(const SiteModel& model);
+
+// One step of the background pipeline, run at the start of every frame while
+// a document is loaded: adopts finished work and starts what is needed next.
+void runPipeline(SiteModel& model, Ui& ui);
+
+// Runs the pipeline until no stage is running and nothing new starts: the
+// finished surface the window would show. For the command-line tools and tests.
+void runPipelineToCompletion(SiteModel& model, Ui& ui);
+
+}  // namespace vellacor

@@ -1,0 +1,81 @@
+#include "cli/cli_commands.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "cli/cli_ui.h"
+#include "model/site_model.h"
+
+namespace vellacor {
+
+namespace {
+
+struct InfoOptions {
+    std::string file;
+    std::string format = "PNEZD";
+    bool surface = false;
+};
+
+bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--format" && i + 1 < args.size()) {
+            o.format = args[++i];
+            if (o.format != "PNEZD" && o.format != "PENZD" && o.format != "XYZ") return false;
+        } else if (a == "--surface") {
+            o.surface = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return false;
+        } else if (o.file.empty()) {
+            o.file = a;
+        } else {
+            return false;
+        }
+    }
+    return !o.file.empty();
+}
+
+int info(const std::vector<std::string>& args) {
+    InfoOptions o;
+    if (!parseInfo(args, o)) {
+        std::fputs(cliUsage(), stderr);
+        return 2;
+    }
+    SiteModel model;
+    CliUi ui;
+    ui.format = o.format;
+    if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
+    if (o.surface) runPipelineToCompletion(model, ui);
+    double minE = model.points[0].easting, maxE = minE, minN = model.points[0].northing, maxN = minN;
+    for (int i = 0; i < model.pointCount; ++i) {
+        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        minE = std::min(minE, p.easting), maxE = std::max(maxE, p.easting);
+        minN = std::min(minN, p.northing), maxN = std::max(maxN, p.northing);
+    }
+    std::printf("format: %s\n", model.pointFileFormat.c_str());
+    std::printf("points: %d\n", model.pointCount);
+    std::printf("easting: %.6f %.6f\n", minE, maxE);
+    std::printf("northing: %.6f %.6f\n", minN, maxN);
+    std::printf("elevation: %.6f %.6f\n", model.minElevation, model.maxElevation);
+    std::printf("siteCentre: %.6f %.6f %.6f\n", model.siteCentre.x, model.siteCentre.y, model.siteCentre.z);
+    std::printf("siteSize: %.6f\n", model.siteSize);
+    std::printf("nextPointNumber: %d\n", model.nextPointNumber);
+    if (o.surface) std::printf("triangles: %d\n", model.triangleCount);
+    return 0;
+}
+
+}  // namespace
+
+const char* cliUsage() {
+    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface]\n";
+}
+
+int runCli(const std::vector<std::string>& args) {
+    if (args[0] == "info") return info(args);
+    std::fputs(cliUsage(), stderr);
+    return 2;
+}
+
+}  // namespace vellacor

@@ -1,0 +1,79 @@
+#pragma once
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace vellacor {
+
+enum class MessageKind { Information, Warning, Error, Question, Help };
+enum class Answer { Ok, Yes, No, Cancel };
+
+// "Select File Format": the tag is exchanged as text and starts as "PNEZD".
+struct SelectFormatDialog {
+    std::string format = "PNEZD";
+};
+
+// "Saving": format 0 = DXF, 1 = LandXML, and the four "Include:" boxes.
+struct SavingDialog {
+    int format = 0;
+    bool points = false;
+    bool contours = false;
+    bool breaklines = false;
+    bool surface = false;
+};
+
+// "Smooth Shading": the grade-break angle in degrees.
+struct SmoothShadingDialog {
+    double angle = 0.0;
+};
+
+// Colour as a Windows COLORREF: 0x00BBGGRR.
+using ColorRef = unsigned int;
+
+enum class TextAlign { Left, Centre, Right };
+
+// Text over the finished frame, in frame-buffer pixels.
+class TextPainter {
+public:
+    virtual ~TextPainter() = default;
+    virtual void text(int x, int y, const std::string& s, ColorRef colour, TextAlign align = TextAlign::Left,
+                      int fontHeight = 0, bool opaque = false, ColorRef background = 0) = 0;
+    virtual int lineHeight(int fontHeight = 0) const = 0;
+    virtual int averageCharWidth(int fontHeight = 0) const = 0;
+};
+
+// Everything the program asks of the window system. The Qt shell implements
+// it; tests use a scripted fake. Key codes are Windows virtual-key codes.
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    virtual Answer message(const std::string& text, MessageKind kind = MessageKind::Warning) = 0;
+
+    // Dialogs return false when the user cancels.
+    virtual bool run(SelectFormatDialog& dialog) = 0;
+    virtual bool run(SavingDialog& dialog) = 0;
+    virtual bool run(SmoothShadingDialog& dialog) = 0;
+
+    // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
+    virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
+                                                      const std::string& defaultName) = 0;
+
+    virtual bool keyDown(int virtualKey) const = 0;
+    virtual bool isForeground() const = 0;
+    virtual bool isMinimised() const = 0;
+    virtual void setWaitCursor(bool on) = 0;
+
+    // Ends the process; a test fake throws instead.
+    [[noreturn]] virtual void terminate(int exitCode) = 0;
+};
+
+// Shows the message and ends the program with exit code 1.
+[[noreturn]] inline void fatalError(Ui& ui, const std::string& text) {
+    ui.message(text, MessageKind::Error);
+    ui.terminate(1);
+    std::abort();  // terminate never returns; this tells the compiler so
+}
+
+}  // namespace vellacor

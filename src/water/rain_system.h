@@ -1,0 +1,7 @@
+#pragma once
+namespace vellacor {
+
+// Filled in when this feature lands.
+struct RainSystem {};
+
+}  // namespace vellacor

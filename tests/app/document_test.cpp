@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "app/document.h"
+#include "model/site_model.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::FakeUi;
+using testing::TempDir;
+
+const char* kSurvey = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n150,5010,6010,103,D\r\n";
+
+TEST(OpenDocument, ExtensionTableIgnoresCase) {
+    EXPECT_EQ(formatForPath("/a/SITE.DXF"), "DXF");
+    EXPECT_EQ(formatForPath("b.Dca"), "PENZD");
+    EXPECT_EQ(formatForPath("c.usgs_xyz"), "USGS_DEM");
+    EXPECT_EQ(formatForPath("d.txt"), std::nullopt);
+    EXPECT_EQ(formatForPath("noext"), std::nullopt);
+}
+
+TEST(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    const std::string path = dir.write("site.txt", kSurvey);
+    ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 1);
+    EXPECT_EQ(m.pointFileFormat, "PNEZD");  // closed without OK keeps the default
+    EXPECT_TRUE(m.documentLoaded);
+    EXPECT_EQ(m.pointCount, 4);
+    EXPECT_EQ(m.points[0].easting, 6000);
+    EXPECT_EQ(m.nextPointNumber, 200);
+    EXPECT_DOUBLE_EQ(m.cameraTarget.z, 103);
+    EXPECT_EQ(m.points[3].displayMark, 1);
+
+    ui.formatAnswers.push_back("PENZD");
+    ASSERT_EQ(openDocument(m, ui, dir.write("site2.csv", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 2);
+    EXPECT_EQ(m.pointFileFormat, "PENZD");
+    EXPECT_EQ(m.points[0].easting, 5000);
+}
+
+TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    m.showContours = true;
+    EXPECT_EQ(openDocument(m, ui, dir.write("plan.DWG", "AC1015")), OpenResult::Refused);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0],
+              "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H for "
+              "more help)");
+    EXPECT_EQ(m.pointCount, 4);
+    EXPECT_TRUE(m.showContours);
+    EXPECT_EQ(m.pointFileFormat, "UNKNOWN");  // reset at the start of every open
+}
+
+TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(openDocument(m, ui, dir.write("empty.txt", "Point,Northing,Easting,Elevation,Desc\r\n")),
+              OpenResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Unable to find any points in:\n\nempty.txt");
+    EXPECT_FALSE(m.documentLoaded);
+    EXPECT_EQ(m.pointCount, 0);
+}
+
+TEST(SavePoints, WritesThePointsAndRefusesWithoutADocument) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ui.saveFileAnswers.push_back(dir.path("none.txt"));
+    savePointsCommand(m, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "No points to save!");
+    EXPECT_EQ(testing::readFile(dir.path("none.txt")), "");
+
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    ui.saveFileAnswers.push_back(dir.path("out.txt"));
+    savePointsCommand(m, ui);
+    EXPECT_EQ(testing::readFile(dir.path("out.txt")).substr(0, 39), "1,5000.000000,6000.000000,100.000,A\r\n2,");
+
+    EXPECT_FALSE(savePointsTo(m, ui, dir.path("missing-folder/out.txt")));
+    EXPECT_EQ(ui.messages.back(), "Unable to open file for writing!\n\n" + dir.path("missing-folder/out.txt"));
+}
+
+TEST(SaveAs, DialogDefaultsNothingTickedAndFilters) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    ui.savingAnswer = SavingDialog{};
+    saveAsCommand(m, ui);
+    EXPECT_TRUE(ui.lastSavingDefaults.points);
+    EXPECT_FALSE(ui.lastSavingDefaults.contours);  // no triangles yet
+    EXPECT_FALSE(ui.lastSavingDefaults.surface);
+    EXPECT_EQ(ui.messages.back(), "Nothing was selected to be saved!");
+    EXPECT_TRUE(ui.saveFilters.empty());
+
+    ui.savingAnswer = SavingDialog{1, false, false, false, true};
+    saveAsCommand(m, ui);  // cancelled chooser: nothing more happens
+    ASSERT_EQ(ui.saveFilters.size(), 1u);
+    EXPECT_EQ(ui.saveFilters[0], "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||");
+
+    ui.savingAnswer = SavingDialog{0, true, false, false, false};
+    ui.saveFileAnswers.push_back(dir.path("no-folder/x.dxf"));
+    saveAsCommand(m, ui);
+    EXPECT_EQ(ui.saveFilters.back(), "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.messages.back(), "Unable to open file for writing!\n\n" + dir.path("no-folder/x.dxf"));
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "model/site_model.h"
+
+namespace vellacor {
+namespace {
+
+void addPoint(SiteModel& m, int number, double e, double n, double z) {
+    SurveyPoint p;
+    p.number = number;
+    p.easting = e;
+    p.northing = n;
+    p.elevation = z;
+    m.points.push_back(p);
+    m.pointCount = static_cast<int>(m.points.size());
+}
+
+TEST(Elevation, ZeroAndPlaceholdersAreNoElevation) {
+    EXPECT_FALSE(isValidElevation(0.0));
+    EXPECT_FALSE(isValidElevation(-99999.0));
+    EXPECT_FALSE(isValidElevation(0.0009));
+    EXPECT_TRUE(isValidElevation(0.001));
+    EXPECT_TRUE(isValidElevation(-0.001));
+    EXPECT_TRUE(isValidElevation(99998.0));
+    EXPECT_FALSE(isValidElevation(99998.5));
+}
+
+TEST(Extents, SinglePointHasNoPlanSize) {
+    SiteModel m;
+    addPoint(m, 1, 100, 200, 50);
+    computeExtents(m);
+    EXPECT_DOUBLE_EQ(m.minElevation, 50);
+    EXPECT_DOUBLE_EQ(m.maxElevation, 50);
+    EXPECT_DOUBLE_EQ(m.siteSize, 0);
+    EXPECT_DOUBLE_EQ(m.siteCentre.x, 100);
+    EXPECT_DOUBLE_EQ(m.siteCentre.y, 200);
+    EXPECT_DOUBLE_EQ(m.siteCentre.z, 50);
+}
+
+TEST(Extents, RunningLimitsAndSizeRule) {
+    SiteModel m;
+    addPoint(m, 1, 0, 0, 10000);
+    addPoint(m, 2, 30, 10, 10050);
+    addPoint(m, 3, 10, 40, 0);  // no elevation: ignored for z
+    computeExtents(m);
+    EXPECT_DOUBLE_EQ(m.minElevation, 9999.0);  // every elevation above the start limit
+    EXPECT_DOUBLE_EQ(m.maxElevation, 10050);
+    EXPECT_DOUBLE_EQ(m.siteSize, 51);  // dZ strictly larger than dN = 40
+    EXPECT_DOUBLE_EQ(m.siteCentre.x, 15);
+    EXPECT_DOUBLE_EQ(m.siteCentre.y, 20);
+}
+
+TEST(Extents, NoValidElevationLeavesCentreAtZero) {
+    SiteModel m;
+    addPoint(m, 1, 0, 0, 0);
+    addPoint(m, 2, 10, 5, 0);
+    computeExtents(m);
+    EXPECT_DOUBLE_EQ(m.minElevation, 9999.0);
+    EXPECT_DOUBLE_EQ(m.maxElevation, -9999.0);
+    EXPECT_DOUBLE_EQ(m.siteCentre.z, 0);
+    EXPECT_DOUBLE_EQ(m.siteSize, 10);
+}
+
+TEST(NextPointNumber, RoundsUpToNextHundredTowardZero) {
+    const std::pair<int, int> cases[] = {{1234, 1300}, {99, 100}, {100, 200}, {0, 100}, {-50, 100}, {-150, 0}};
+    for (auto [largest, expected] : cases) {
+        SiteModel m;
+        addPoint(m, -2000, 0, 0, 1);
+        addPoint(m, largest, 0, 0, 1);
+        computeNextPointNumber(m);
+        EXPECT_EQ(m.nextPointNumber, expected) << largest;
+    }
+    SiteModel one;
+    addPoint(one, 250, 0, 0, 1);
+    computeNextPointNumber(one);
+    EXPECT_EQ(one.nextPointNumber, 300);
+}
+
+TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
+    SiteModel m;
+    addPoint(m, 1, 0, 0, 1);
+    m.breaklines.pairs.push_back({0, 1});
+    m.breaklines.allInserted = false;
+    m.showPoints = m.showContours = m.showRain = true;
+    m.surfaceMode = 7;
+    m.contourInterval = 5;
+    m.triangulateStage.done = true;
+    m.dxfOverlay = std::make_unique<CadOverlay>();
+    clearSite(m);
+    EXPECT_EQ(m.pointCount, 0);
+    EXPECT_TRUE(m.breaklines.empty());
+    EXPECT_TRUE(m.breaklines.ready());
+    EXPECT_FALSE(m.showPoints || m.showContours || m.showRain);
+    EXPECT_EQ(m.surfaceMode, 1);
+    EXPECT_EQ(m.contourInterval, 1.0);
+    EXPECT_FALSE(m.triangulateStage.done);
+    EXPECT_EQ(m.selectedPoint, kNoPoint);
+    EXPECT_NE(m.dxfOverlay, nullptr);  // the open deletes it, not the clear
+}
+
+TEST(ClearSite, WaitsForARunningWorker) {
+    SiteModel m;
+    std::atomic<bool> stopped{false};
+    m.triangulateStage.running = true;
+    m.workers.start(StageId::Triangulate, [&] {
+        while (m.triangulateStage.running) std::this_thread::yield();
+        stopped = true;
+    });
+    clearSite(m);
+    EXPECT_TRUE(stopped);
+}
+
+TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {
+    SurveyPoint p;
+    setDescription(p, std::string(60, 'x'));
+    EXPECT_EQ(descriptionOf(p).size(), 50u);
+    // 49 ASCII bytes then a two-byte character straddling the limit.
+    setDescription(p, std::string(49, 'a') + "\xC3\xA9" + "zz");
+    EXPECT_EQ(descriptionOf(p), std::string(49, 'a'));
+    setDescription(p, std::string(48, 'a') + "\xC3\xA9" + "zz");
+    EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace vellacor

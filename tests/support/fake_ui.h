@@ -1,0 +1,88 @@
+#pragma once
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace vellacor::testing {
+
+// Thrown by FakeUi::terminate so a test can assert that the program would end.
+struct Terminated : std::runtime_error {
+    int exitCode;
+    explicit Terminated(int code) : std::runtime_error("terminated"), exitCode(code) {}
+};
+
+// A scripted seam: records every message and dialog, answers from queues.
+class FakeUi : public Ui {
+public:
+    std::vector<std::string> messages;
+    int formatDialogsShown = 0;
+    int savingDialogsShown = 0;
+    int shadingDialogsShown = 0;
+
+    std::deque<std::string> formatAnswers;      // empty: the dialog's default is kept
+    std::optional<SavingDialog> savingAnswer;   // nothing: the dialog is cancelled
+    std::optional<double> shadingAnswer;        // nothing: cancelled
+    std::deque<std::string> saveFileAnswers;    // empty: cancelled
+    std::deque<std::string> openFileAnswers;
+    std::vector<std::string> saveFilters;
+    std::vector<int> keysDown;
+    bool foreground = true;
+    bool minimised = false;
+    bool waitCursor = false;
+
+    Answer message(const std::string& text, MessageKind) override {
+        messages.push_back(text);
+        return Answer::Ok;
+    }
+    bool run(SelectFormatDialog& dialog) override {
+        ++formatDialogsShown;
+        if (formatAnswers.empty()) return false;
+        dialog.format = formatAnswers.front();
+        formatAnswers.pop_front();
+        return true;
+    }
+    bool run(SavingDialog& dialog) override {
+        ++savingDialogsShown;
+        lastSavingDefaults = dialog;
+        if (!savingAnswer) return false;
+        dialog = *savingAnswer;
+        return true;
+    }
+    bool run(SmoothShadingDialog& dialog) override {
+        ++shadingDialogsShown;
+        if (!shadingAnswer) return false;
+        dialog.angle = *shadingAnswer;
+        return true;
+    }
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return pop(openFileAnswers); }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::string& filter,
+                                              const std::string&) override {
+        saveFilters.push_back(filter);
+        return pop(saveFileAnswers);
+    }
+    bool keyDown(int vk) const override {
+        for (int k : keysDown)
+            if (k == vk) return true;
+        return false;
+    }
+    bool isForeground() const override { return foreground; }
+    bool isMinimised() const override { return minimised; }
+    void setWaitCursor(bool on) override { waitCursor = on; }
+    [[noreturn]] void terminate(int exitCode) override { throw Terminated(exitCode); }
+
+    SavingDialog lastSavingDefaults;
+
+private:
+    static std::optional<std::string> pop(std::deque<std::string>& q) {
+        if (q.empty()) return std::nullopt;
+        std::string s = q.front();
+        q.pop_front();
+        return s;
+    }
+};
+
+}  // namespace vellacor::testing

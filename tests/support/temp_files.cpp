@@ -1,0 +1,41 @@
+#include "support/temp_files.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace vellacor::testing {
+
+TempDir::TempDir() {
+    static std::atomic<int> serial{0};
+    dir_ = std::filesystem::temp_directory_path() /
+           ("vellacor-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+    std::filesystem::create_directories(dir_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& bytes) const {
+    const std::string p = path(name);
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+    return p;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string sharedData(const std::string& relative) {
+    const std::filesystem::path p = std::filesystem::path(VELLACOR_SHARED_DATA) / relative;
+    return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+}  // namespace vellacor::testing
