@@ -68,7 +68,7 @@ void stepLight(SiteModel& model) {
 }  // namespace
 
 void runPipeline(SiteModel& model, Ui& ui) {
-    adoptFinishedSurfaceWork(model);
+    adoptFinishedSurfaceWork(model, ui);
     startTriangulationStage(model, ui);
     startDerivedStages(model);
     startShadingStage(model, ui);

@@ -1,0 +1,263 @@
+#include "surface/plan_delaunay.h"
+
+#include <algorithm>
+#include <array>
+
+#include "surface/predicates.h"
+
+namespace vellacor {
+
+PlanDelaunay::PlanDelaunay(const double* x, const double* y, int count)
+    : x_(x), y_(y), count_(count), infinite_(count) {}
+
+// The first triangle: points 0 and 1 and the first point not on their line.
+// Points on that line before it are inserted later like any other.
+bool PlanDelaunay::start() {
+    if (count_ < 3) return false;
+    int third = -1;
+    for (int i = 2; i < count_ && third < 0; ++i)
+        if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
+    if (third < 0) return false;  // all on one line: no triangle at all
+
+    // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
+    const std::size_t slots = 2 * static_cast<std::size_t>(count_);
+    vertices_.reserve(3 * slots);
+    twin_.reserve(3 * slots);
+    visit_.reserve(slots);
+    fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
+
+    int a = 0, b = 1, c = third;
+    if (orient2d(x_[a], y_[a], x_[b], y_[b], x_[c], y_[c]) < 0.0) std::swap(b, c);
+    // Slot 0 is the triangle; slots 1, 2, 3 are the ghosts of its edges a-b, b-c, c-a.
+    const std::array<std::int32_t, 12> corners = {a, b, c, b, a, infinite_, c, b, infinite_, a, c, infinite_};
+    vertices_.assign(corners.begin(), corners.end());
+    twin_.assign(12, -1);
+    visit_.assign(4, 0);
+    link(0, 3);   // a-b
+    link(1, 6);   // b-c
+    link(2, 9);   // c-a
+    link(4, 11);  // a-infinity
+    link(5, 7);   // infinity-b
+    link(8, 10);  // infinity-c
+    seed_[0] = 0;
+    seed_[1] = 1;
+    seed_[2] = third;
+    last_ = 0;
+    return true;
+}
+
+int PlanDelaunay::addSlot() {
+    const int slot = static_cast<int>(visit_.size());
+    vertices_.insert(vertices_.end(), 3, 0);
+    twin_.insert(twin_.end(), 3, -1);
+    visit_.push_back(0);
+    return slot;
+}
+
+bool PlanDelaunay::inConflict(int slot, int p) const {
+    const std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(slot)];
+    const double px = x_[p], py = y_[p];
+    if (v[2] == infinite_) {
+        // Ghost of the hull edge v[1] -> v[0]: conflict when p lies strictly
+        // outside that edge, or on the open edge between its ends.
+        const double side = orient2d(x_[v[0]], y_[v[0]], x_[v[1]], y_[v[1]], px, py);
+        if (side != 0.0) return side > 0.0;
+        if (x_[v[0]] != x_[v[1]]) return std::min(x_[v[0]], x_[v[1]]) < px && px < std::max(x_[v[0]], x_[v[1]]);
+        return std::min(y_[v[0]], y_[v[1]]) < py && py < std::max(y_[v[0]], y_[v[1]]);
+    }
+    return incircle(x_[v[0]], y_[v[0]], x_[v[1]], y_[v[1]], x_[v[2]], y_[v[2]], px, py) >= 0.0;
+}
+
+// Visibility walk from the last insertion: cross any edge that has p strictly
+// on its far side. In a Delaunay triangulation this walk cannot cycle. It ends
+// in the real triangle holding p or in the ghost of a hull edge that p sees;
+// both are in conflict with p.
+int PlanDelaunay::locate(int p) {
+    const double px = x_[p], py = y_[p];
+    int t = last_;
+    if (isGhost(t)) {
+        if (inConflict(t, p)) return t;
+        t = twin_[3 * static_cast<std::size_t>(t)] / 3;
+    }
+    int entry = -1;
+    const std::size_t limit = visit_.size() + 16;
+    for (std::size_t steps = 0; steps < limit; ++steps) {
+        const std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(t)];
+        int exit = -1;
+        for (int k = 0; k < 3 && exit < 0; ++k) {
+            if (3 * t + k == entry) continue;  // p is on our side of the edge we came through
+            const int a = v[k], b = v[(k + 1) % 3];
+            if (orient2d(x_[a], y_[a], x_[b], y_[b], px, py) < 0.0) exit = 3 * t + k;
+        }
+        if (exit < 0) return t;
+        entry = twin_[static_cast<std::size_t>(exit)];
+        t = entry / 3;
+        if (isGhost(t)) return t;
+    }
+    return scanForConflict(p);  // never expected; a safety net rather than a hang
+}
+
+int PlanDelaunay::scanForConflict(int p) const {
+    for (std::size_t s = 0; s < visit_.size(); ++s)
+        if (vertices_[3 * s] >= 0 && inConflict(static_cast<int>(s), p)) return static_cast<int>(s);
+    return last_;
+}
+
+void PlanDelaunay::insert(int p) {
+    const int first = locate(p);
+    if (++stamp_ == 0) {  // the stamp wrapped: forget every old cavity
+        std::fill(visit_.begin(), visit_.end(), 0u);
+        stamp_ = 1;
+    }
+    stack_.clear();
+    cavity_.clear();
+    boundary_.clear();
+
+    // The cavity: every triangle in conflict with p, grown across edges. It is
+    // star-shaped from p, so its boundary is one cycle of edges that p sees.
+    visit_[static_cast<std::size_t>(first)] = stamp_;
+    stack_.push_back(first);
+    while (!stack_.empty()) {
+        const int t = stack_.back();
+        stack_.pop_back();
+        cavity_.push_back(t);
+        for (int k = 0; k < 3; ++k) {
+            const std::size_t edge = 3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k);
+            const int outside = twin_[edge];
+            const int across = outside / 3;
+            if (visit_[static_cast<std::size_t>(across)] == stamp_) continue;
+            if (inConflict(across, p)) {
+                visit_[static_cast<std::size_t>(across)] = stamp_;
+                stack_.push_back(across);
+            } else {
+                boundary_.push_back({vertices_[edge], vertices_[3 * static_cast<std::size_t>(t) + (k + 1) % 3], outside});
+            }
+        }
+    }
+
+    // One new triangle (p, from, to) per boundary edge, in the cavity's slots
+    // first. Ghosts keep the vertex at infinity last, which rotates their
+    // edges by one place.
+    for (std::size_t i = 0; i < boundary_.size(); ++i) {
+        const int slot = i < cavity_.size() ? cavity_[i] : addSlot();
+        BoundaryEdge& edge = boundary_[i];
+        std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(slot)];
+        int rotation = 0;
+        if (edge.from == infinite_) {
+            v[0] = edge.to;
+            v[1] = p;
+            v[2] = infinite_;
+            rotation = 1;
+        } else {
+            v[0] = p;
+            v[1] = edge.from;
+            v[2] = edge.to;
+        }
+        link(3 * slot + (1 + rotation) % 3, edge.outside);
+        fanEdge_[static_cast<std::size_t>(edge.from)] = 3 * slot + rotation;  // p -> from
+        edge.outside = 3 * slot + (2 + rotation) % 3;                          // now: to -> p
+    }
+    for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge_[static_cast<std::size_t>(edge.to)]);
+    for (std::size_t i = boundary_.size(); i < cavity_.size(); ++i)
+        vertices_[3 * static_cast<std::size_t>(cavity_[i])] = -1;  // only if p swallowed a vertex
+    last_ = boundary_.front().outside / 3;
+}
+
+int PlanDelaunay::triangleCount() const {
+    int n = 0;
+    for (std::size_t s = 0; s < vertices_.size(); s += 3) n += isReal(s) ? 1 : 0;
+    return n;
+}
+
+std::vector<std::int32_t> PlanDelaunay::takeTriangles() {
+    std::size_t kept = 0;
+    for (std::size_t s = 0; s < vertices_.size(); s += 3) {
+        if (!isReal(s)) continue;
+        vertices_[kept] = vertices_[s];
+        vertices_[kept + 1] = vertices_[s + 1];
+        vertices_[kept + 2] = vertices_[s + 2];
+        kept += 3;
+    }
+    vertices_.resize(kept);
+    std::vector<std::int32_t>().swap(twin_);
+    std::vector<std::uint32_t>().swap(visit_);
+    std::vector<std::int32_t>().swap(fanEdge_);
+    std::vector<std::int32_t>().swap(stack_);
+    std::vector<std::int32_t>().swap(cavity_);
+    std::vector<BoundaryEdge>().swap(boundary_);
+    return std::move(vertices_);
+}
+
+void PlanDelaunay::triangles(std::vector<std::int32_t>& vertices, std::vector<std::int32_t>& neighbours) const {
+    std::vector<std::int32_t> index(vertices_.size() / 3, -1);
+    int n = 0;
+    for (std::size_t s = 0; s < vertices_.size(); s += 3)
+        if (isReal(s)) index[s / 3] = n++;
+    vertices.clear();
+    neighbours.clear();
+    for (std::size_t s = 0; s < vertices_.size(); s += 3) {
+        if (!isReal(s)) continue;
+        for (std::size_t k = 0; k < 3; ++k) {
+            vertices.push_back(vertices_[s + k]);
+            neighbours.push_back(index[static_cast<std::size_t>(twin_[s + k] / 3)]);
+        }
+    }
+}
+
+namespace {
+
+// Position along a Hilbert curve filling a 65536 x 65536 grid.
+std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
+    std::uint32_t d = 0;
+    for (std::uint32_t s = 1u << 15; s > 0; s >>= 1) {
+        const std::uint32_t rx = (x & s) ? 1 : 0;
+        const std::uint32_t ry = (y & s) ? 1 : 0;
+        d += s * s * ((3 * rx) ^ ry);
+        if (ry == 0) {  // rotate the quadrant so the curve stays continuous
+            if (rx == 1) {
+                x = 0xFFFFu - x;
+                y = 0xFFFFu - y;
+            }
+            std::swap(x, y);
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+std::vector<std::int32_t> hilbertOrder(const double* x, const double* y, int count) {
+    std::vector<std::int32_t> order(static_cast<std::size_t>(count));
+    if (count <= 0) return order;
+    double minX = x[0], maxX = x[0], minY = y[0], maxY = y[0];
+    for (int i = 1; i < count; ++i) {
+        minX = std::min(minX, x[i]);
+        maxX = std::max(maxX, x[i]);
+        minY = std::min(minY, y[i]);
+        maxY = std::max(maxY, y[i]);
+    }
+    const double span = std::max(maxX - minX, maxY - minY);
+    const double scale = span > 0.0 ? 65535.0 / span : 0.0;
+    auto cell = [&](double v, double lo) {
+        const double q = (v - lo) * scale;
+        return static_cast<std::uint32_t>(std::clamp(q, 0.0, 65535.0));
+    };
+    // Key in the high half, point index in the low half; a stable radix sort
+    // on the key keeps equal keys in index order.
+    std::vector<std::uint64_t> keys(static_cast<std::size_t>(count)), sorted(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        keys[static_cast<std::size_t>(i)] =
+            (static_cast<std::uint64_t>(hilbertIndex(cell(x[i], minX), cell(y[i], minY))) << 32) |
+            static_cast<std::uint32_t>(i);
+    for (int shift = 32; shift < 64; shift += 8) {
+        std::array<std::size_t, 257> start{};
+        for (std::uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (std::uint64_t k : keys) sorted[start[(k >> shift) & 0xFF]++] = k;
+        keys.swap(sorted);
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xFFFFFFFFu);
+    return order;
+}
+
+}  // namespace vellacor
