@@ -108,10 +108,8 @@ bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::in
     }
     for (int t = 0; t < count; ++t)
         for (int k = 0; k < 3; ++k)
-            if (links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] == kNoTriangle) {
+            if (links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] == kNoTriangle)
                 hullEdges.push_back({t, k});
-                break;
-            }
     return true;
 }
 

@@ -13,8 +13,8 @@ namespace vellacor {
 // Triangles are taken in index order and each edge is paired with the first
 // later triangle that has both its ends and is still free on that edge, so an
 // edge shared by more than two triangles (broken input) links them in
-// consecutive pairs. Also lists the edges left without a neighbour: per
-// triangle the first such edge, in triangle order.
+// consecutive pairs. Also lists the edges left without a neighbour, in
+// triangle and edge order.
 //
 // One pass with a table of the edges still waiting for their twin; for a mesh
 // whose triangle order is spatially coherent the table stays small.
