@@ -99,6 +99,7 @@ std::size_t PolylineJoiner::bucketOf(std::int64_t cx, std::int64_t cy) const {
 
 bool PolylineJoiner::attach(const Vec3& at, int& piece, bool& byLast) const {
     int bestRank = -1;
+    double bestDistance = 0.0;
     const std::int64_t x0 = cellOf(at.x - kReach), x1 = cellOf(at.x + kReach);
     const std::int64_t y0 = cellOf(at.y - kReach), y1 = cellOf(at.y + kReach);
     std::size_t searched[4];
@@ -113,10 +114,17 @@ bool PolylineJoiner::attach(const Vec3& at, int& piece, bool& byLast) const {
                 const int p = end / 2;
                 if (used_[static_cast<std::size_t>(p)]) continue;
                 const bool last = end % 2 == 1;
-                if (!samePoint(pointOf(p, last ? lengthOf(p) - 1 : 0), at)) continue;
+                const Vec3& q = pointOf(p, last ? lengthOf(p) - 1 : 0);
+                if (!samePoint(q, at)) continue;
+                // Several ends can lie within the tolerance where a contour
+                // passes close to a vertex: the nearest one continues it.
+                const double distance = (q.x - at.x) * (q.x - at.x) + (q.y - at.y) * (q.y - at.y) + (q.z - at.z) * (q.z - at.z);
                 const int r = rank_[static_cast<std::size_t>(p)];
-                if (bestRank < 0 || r < bestRank || (r == bestRank && byLast && !last)) {
+                const bool better = bestRank < 0 || distance < bestDistance ||
+                                    (distance == bestDistance && (r < bestRank || (r == bestRank && byLast && !last)));
+                if (better) {
                     bestRank = r;
+                    bestDistance = distance;
                     piece = p;
                     byLast = last;
                 }

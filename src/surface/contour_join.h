@@ -34,7 +34,8 @@ void collectSegments(const SiteModel& model, double level, double smoothing, Con
 // run west to east; a polyline starts with the westernmost piece left and
 // grows at its end, then at its start, by pieces whose end points coincide
 // with its own within 0.001 in all three coordinates. Where several could
-// attach, the westernmost wins, and a piece's first point before its last.
+// attach, the nearest wins, then the westernmost, then a piece's first point
+// before its last.
 // End points are found through a hash of their cells, so joining a level is
 // linear in its pieces.
 class PolylineJoiner {

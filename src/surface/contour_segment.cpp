@@ -44,8 +44,10 @@ bool triangleContourSegment(const SiteModel& model, int t, double level, Contour
         if (!crossed) continue;
         const double s = (level - a.elevation) / (b.elevation - a.elevation);
         const Vec3 p{a.easting + s * (b.easting - a.easting), a.northing + s * (b.northing - a.northing), level};
-        // A level through a vertex can meet it from two edges: keep the first.
-        if (found == 1 && std::fabs(p.x - out.end[0].x) < kFlat && std::fabs(p.y - out.end[0].y) < kFlat) continue;
+        // Only a repeat of the very same point is dropped. Crossings merely
+        // close together belong to a short but real segment: dropping those
+        // around a vertex just off the level would open a gap in the contour.
+        if (found == 1 && p.x == out.end[0].x && p.y == out.end[0].y) continue;
         if (found < 2) {
             out.end[found] = p;
             out.edge[found] = k;

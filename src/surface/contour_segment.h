@@ -21,7 +21,8 @@ bool isFlatTriangle(const SiteModel& model, int t);
 
 // The segment of `level` inside triangle t, from the crossings of its edges in
 // edge order. An edge counts as crossed at its start vertex but not at its end
-// vertex, so a vertex lying on the level yields one crossing, not two. A flat
+// vertex, so a vertex lying on the level yields one crossing, not two (a
+// level passing just beside a vertex yields a short segment there). A flat
 // edge on the level is the whole answer when the triangle rises away from it,
 // so of two triangles sharing such an edge only the upper one produces it.
 // True with exactly two crossings.

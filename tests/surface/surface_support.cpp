@@ -8,6 +8,7 @@
 #include "surface/neighbour_links.h"
 #include "surface/predicates.h"
 #include "surface/surface_jobs.h"
+#include "surface/tin_geometry.h"
 
 namespace vellacor::testing {
 
@@ -179,6 +180,25 @@ void loadPoints(SiteModel& model, const std::vector<Xyz>& points) {
     model.pointsNeedTriangulation = true;
     model.documentLoaded = true;
     computeExtents(model);
+}
+
+void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
+                bool link) {
+    loadPoints(model, points);
+    model.pointsNeedTriangulation = false;
+    model.triangles.assign(triangles.size(), TinTriangle{});
+    for (std::size_t t = 0; t < triangles.size(); ++t)
+        for (int k = 0; k < 3; ++k) model.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
+    model.triangleCount = static_cast<int>(triangles.size());
+    computeAllGeometry(model);
+    model.triangulateStage.done = true;
+    if (!link) return;
+    std::vector<std::int32_t> links;
+    std::vector<HullEdge> hull;
+    linkNeighbours(model.triangles.data(), model.triangleCount, links, hull, [](double) { return true; });
+    for (std::size_t t = 0; t < triangles.size(); ++t)
+        for (std::size_t k = 0; k < 3; ++k) model.triangles[t].neighbour[k] = links[3 * t + k];
+    model.contourStage.done = true;
 }
 
 void buildSurface(SiteModel& model, FakeUi& ui) { runPipelineToCompletion(model, ui); }

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -46,6 +47,11 @@ std::vector<Xyz> gridPoints(int columns, int rows, double spacing, double offset
 // Fills the model as a point file would: points with three spare records,
 // extents, ready to be triangulated.
 void loadPoints(SiteModel& model, const std::vector<Xyz>& points);
+
+// A surface given triangle by triangle, with its geometry, the triangulation
+// marked done and, when `link`, the neighbour links made and marked done.
+void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
+                bool link = true);
 
 // Runs the pipeline until the triangulation and the neighbour links are done.
 void buildSurface(SiteModel& model, FakeUi& ui);
