@@ -1,6 +1,7 @@
 #include "surface/duplicate_points.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 
@@ -8,12 +9,34 @@ namespace vellacor {
 
 namespace {
 
-constexpr double kCell = 0.05;    // ten times the tolerance: most searches look at one cell
-constexpr double kReach = 0.006;  // the tolerance plus a margin for rounding near cell borders
+// Cells ten times the tolerance: a point's duplicates lie in its own cell or
+// the eight around it, and most cells hold one point or none.
+constexpr double kCell = 0.05;
 
-std::int64_t cellOf(double v) {
-    const double q = std::floor(v / kCell);
-    return static_cast<std::int64_t>(std::clamp(q, -4.0e18, 4.0e18));
+struct Entry {
+    std::uint64_t cell;  // row-major cell number
+    std::int32_t position;
+};
+
+// Least-significant-digit radix sort on the cell number, skipping digits
+// that are the same for every entry.
+void sortByCell(std::vector<Entry>& entries) {
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
+    std::uint64_t all = 0, any = ~std::uint64_t{0};
+    for (const Entry& e : entries) {
+        all |= e.cell;
+        any &= e.cell;
+    }
+    std::vector<Entry> sorted(entries.size());
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        if ((((all ^ any) >> shift) & (kDigits - 1)) == 0) continue;  // this digit never varies
+        std::vector<std::size_t> start(kDigits + 1, 0);
+        for (const Entry& e : entries) ++start[((e.cell >> shift) & (kDigits - 1)) + 1];
+        for (std::size_t d = 1; d <= kDigits; ++d) start[d] += start[d - 1];
+        for (const Entry& e : entries) sorted[start[(e.cell >> shift) & (kDigits - 1)]++] = e;
+        entries.swap(sorted);
+    }
 }
 
 }  // namespace
@@ -29,57 +52,68 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
         return pointIndex[a] > pointIndex[b];
     };
 
-    // Cells hashed into buckets; a bucket may mix cells, which only adds candidates.
-    const int bits = std::max(1, static_cast<int>(std::bit_width(static_cast<std::uint32_t>(count))));
-    const std::size_t buckets = std::size_t{1} << bits;
-    auto bucketOf = [&](std::int64_t cx, std::int64_t cy) {
-        const std::uint64_t h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
-                                static_cast<std::uint64_t>(cy) * 0xC2B2AE3D27D4EB4Full;
-        return static_cast<std::size_t>((h ^ (h >> 29)) & (buckets - 1));
+    double minE = easting[0], maxE = easting[0], minN = northing[0], maxN = northing[0];
+    for (int i = 1; i < count; ++i) {
+        minE = std::min(minE, easting[i]);
+        maxE = std::max(maxE, easting[i]);
+        minN = std::min(minN, northing[i]);
+        maxN = std::max(maxN, northing[i]);
+    }
+    // Larger cells on a vast site keep cell numbers within 62 bits.
+    const double cell = std::max(kCell, std::max(maxE - minE, maxN - minN) / 0x1p30);
+    const auto rows = static_cast<std::uint64_t>((maxN - minN) / cell) + 3;  // a margin row on each side
+    auto cellOf = [&](int i) {
+        const auto column = static_cast<std::uint64_t>((easting[i] - minE) / cell) + 1;
+        const auto row = static_cast<std::uint64_t>((northing[i] - minN) / cell) + 1;
+        return column * rows + row;
     };
 
-    std::vector<std::int32_t> start(buckets + 1, 0);
-    std::vector<std::int32_t> members(static_cast<std::size_t>(count));
-    std::vector<std::uint32_t> bucketOfPoint(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const std::size_t b = bucketOf(cellOf(easting[i]), cellOf(northing[i]));
-        bucketOfPoint[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(b);
-        ++start[b + 1];
+    std::vector<Entry> entries(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(i), i};
+    sortByCell(entries);
+    // Within a cell, latest first: a search through a cell stops at the
+    // first point that is not later than the one it looks for.
+    std::vector<std::int32_t> runEnd(entries.size());
+    for (std::size_t r = 0; r < entries.size();) {
+        std::size_t end = r + 1;
+        while (end < entries.size() && entries[end].cell == entries[r].cell) ++end;
+        if (end - r > 1)
+            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(r), entries.begin() + static_cast<std::ptrdiff_t>(end),
+                      [&](const Entry& a, const Entry& b) { return later(a.position, b.position); });
+        for (std::size_t k = r; k < end; ++k) runEnd[k] = static_cast<std::int32_t>(end);
+        r = end;
     }
-    for (std::size_t b = 1; b <= buckets; ++b) start[b] += start[b - 1];
-    {
-        std::vector<std::int32_t> fill(start.begin(), start.end() - 1);
-        for (int i = 0; i < count; ++i) members[static_cast<std::size_t>(fill[bucketOfPoint[static_cast<std::size_t>(i)]]++)] = i;
-    }
-    // Latest first, so a search stops at the first member that is not later.
-    for (std::size_t b = 0; b < buckets; ++b)
-        if (start[b + 1] - start[b] > 1)
-            std::sort(members.begin() + start[b], members.begin() + start[b + 1], later);
 
-    for (int i = 0; i < count; ++i) {
+    // The three rows of neighbouring cells are three ranges of cell numbers
+    // whose starts only grow as the sweep goes on.
+    std::array<std::size_t, 3> from{0, 0, 0};
+    auto firstOfRange = [&](std::uint64_t c, std::size_t range) {  // the column before, this one, the next
+        return range == 0 ? c - rows - 1 : range == 1 ? c - 1 : c + rows - 1;
+    };
+    std::vector<char> isDuplicate(static_cast<std::size_t>(count), 0);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const int i = entries[k].position;
         const double e = easting[i], n = northing[i];
-        const std::int64_t x0 = cellOf(e - kReach), x1 = cellOf(e + kReach);
-        const std::int64_t y0 = cellOf(n - kReach), y1 = cellOf(n + kReach);
-        std::size_t searched[4];
-        int searchedCount = 0;
         bool duplicate = false;
-        for (std::int64_t cx = x0; cx <= x1 && !duplicate; ++cx) {
-            for (std::int64_t cy = y0; cy <= y1 && !duplicate; ++cy) {
-                const std::size_t b = bucketOf(cx, cy);
-                if (std::find(searched, searched + searchedCount, b) != searched + searchedCount) continue;
-                if (searchedCount < 4) searched[searchedCount++] = b;
-                for (std::int32_t m = start[b]; m < start[b + 1]; ++m) {
-                    const int j = members[static_cast<std::size_t>(m)];
-                    if (!later(j, i)) break;
-                    if (std::fabs(e - easting[j]) < kSamePosition && std::fabs(n - northing[j]) < kSamePosition) {
-                        duplicate = true;
-                        break;
-                    }
+        for (std::size_t range = 0; range < 3 && !duplicate; ++range) {
+            const std::uint64_t first = firstOfRange(entries[k].cell, range);
+            const std::uint64_t last = first + 2;
+            std::size_t& q = from[range];
+            while (q < entries.size() && entries[q].cell < first) ++q;
+            for (std::size_t m = q; m < entries.size() && entries[m].cell <= last && !duplicate;) {
+                const int j = entries[m].position;
+                if (j == i || !later(j, i)) {
+                    m = static_cast<std::size_t>(runEnd[m]);  // the rest of this cell is not later
+                    continue;
                 }
+                duplicate = std::fabs(e - easting[j]) < kSamePosition && std::fabs(n - northing[j]) < kSamePosition;
+                ++m;
             }
         }
-        if (duplicate) dropped.push_back(i);
+        isDuplicate[static_cast<std::size_t>(i)] = duplicate ? 1 : 0;
     }
+    for (int i = 0; i < count; ++i)
+        if (isDuplicate[static_cast<std::size_t>(i)]) dropped.push_back(i);
     return dropped;
 }
 

@@ -11,7 +11,8 @@ inline constexpr double kSamePosition = 0.005;  // two survey points closer than
 // "Later" is the order by easting (then northing, then point index), so of a
 // group of coincident points the one furthest east survives. Returns positions
 // into the arrays, ascending. Linear time: points are bucketed in cells, each
-// checked only against its neighbours.
+// checked only against its neighbours; give the points in a spatially
+// coherent order (see hilbertOrder) and the buckets are touched locally.
 std::vector<std::int32_t> findDuplicatePositions(const double* easting, const double* northing,
                                                  const std::int32_t* pointIndex, int count);
 

@@ -15,24 +15,20 @@ namespace {
 // deletion so that it never fills with tombstones.
 class WaitingEdges {
 public:
-    WaitingEdges() { resize(1u << 12); }
+    WaitingEdges() { resize(1u << 14); }
 
-    // Index of the entry for `key`, or npos.
-    std::size_t find(std::uint64_t key) const {
-        for (std::size_t i = home(key);; i = (i + 1) & mask_) {
-            if (slots_[i].key == key) return i;
-            if (slots_[i].key == kEmpty) return npos;
-        }
-    }
-    std::int32_t edgeAt(std::size_t i) const { return slots_[i].edge; }
-
-    void insert(std::uint64_t key, std::int32_t edge) {
-        if (2 * (size_ + 1) > slots_.size()) resize(2 * slots_.size());
+    // The index of the entry for `key`; when there is none, `edge` is
+    // entered for it and npos returned.
+    std::size_t findOrInsert(std::uint64_t key, std::int32_t edge) {
+        if (4 * (size_ + 1) > slots_.size()) resize(2 * slots_.size());
         std::size_t i = home(key);
-        while (slots_[i].key != kEmpty) i = (i + 1) & mask_;
+        for (; slots_[i].key != kEmpty; i = (i + 1) & mask_)
+            if (slots_[i].key == key) return i;
         slots_[i] = {key, edge};
         ++size_;
+        return npos;
     }
+    std::int32_t edgeAt(std::size_t i) const { return slots_[i].edge; }
 
     void erase(std::size_t i) {
         std::size_t j = i;
@@ -70,7 +66,7 @@ private:
         shift_ = 64 - static_cast<int>(std::countr_zero(capacity));
         size_ = 0;
         for (const Slot& s : old)
-            if (s.key != kEmpty) insert(s.key, s.edge);
+            if (s.key != kEmpty) findOrInsert(s.key, s.edge);
     }
 
     std::vector<Slot> slots_;
@@ -94,11 +90,8 @@ bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::in
             if (a == b || a < 0 || b < 0) continue;
             const std::uint64_t key =
                 (static_cast<std::uint64_t>(std::min(a, b)) << 32) | static_cast<std::uint32_t>(std::max(a, b));
-            const std::size_t found = waiting.find(key);
-            if (found == WaitingEdges::npos) {
-                waiting.insert(key, 3 * t + k);
-                continue;
-            }
+            const std::size_t found = waiting.findOrInsert(key, 3 * t + k);
+            if (found == WaitingEdges::npos) continue;
             const std::int32_t other = waiting.edgeAt(found);
             if (other / 3 == t) continue;  // the same edge twice in one broken triangle
             links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] = other / 3;

@@ -206,20 +206,23 @@ void PlanDelaunay::triangles(std::vector<std::int32_t>& vertices, std::vector<st
 
 namespace {
 
-// Position along a Hilbert curve filling a 65536 x 65536 grid.
+// Position along a Hilbert curve filling a 65536 x 65536 grid, level by
+// level from the top, without branches (the bits are as good as random).
 std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
+    constexpr std::uint32_t kMask = 0xFFFFu;
     std::uint32_t d = 0;
-    for (std::uint32_t s = 1u << 15; s > 0; s >>= 1) {
-        const std::uint32_t rx = (x & s) ? 1 : 0;
-        const std::uint32_t ry = (y & s) ? 1 : 0;
-        d += s * s * ((3 * rx) ^ ry);
-        if (ry == 0) {  // rotate the quadrant so the curve stays continuous
-            if (rx == 1) {
-                x = 0xFFFFu - x;
-                y = 0xFFFFu - y;
-            }
-            std::swap(x, y);
-        }
+    for (int level = 15; level >= 0; --level) {
+        const std::uint32_t rx = (x >> level) & 1u;
+        const std::uint32_t ry = (y >> level) & 1u;
+        d |= ((3u * rx) ^ ry) << (2 * level);
+        // Rotate the quadrant so the curve stays continuous: mirror when
+        // rx && !ry, then swap x and y when !ry.
+        const std::uint32_t mirror = (0u - (rx & (ry ^ 1u))) & kMask;
+        x ^= mirror;
+        y ^= mirror;
+        const std::uint32_t swap = (x ^ y) & (0u - (ry ^ 1u));
+        x ^= swap;
+        y ^= swap;
     }
     return d;
 }

@@ -43,27 +43,28 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     output.triangles.clear();
     output.duplicates.clear();
 
-    // Coincident points: the later one in easting order stands for the group.
-    const std::vector<std::int32_t> dropped = findDuplicatePositions(
-        input.easting.data(), input.northing.data(), input.pointIndex.data(), static_cast<int>(input.pointIndex.size()));
-    for (std::int32_t position : dropped) output.duplicates.push_back(input.pointIndex[static_cast<std::size_t>(position)]);
-    removePositions(input.easting, dropped);
-    removePositions(input.northing, dropped);
-    removePositions(input.elevation, dropped);
-    removePositions(input.pointIndex, dropped);
-
-    // Insert along a Hilbert curve: each point lies next to the previous one,
-    // so every walk to it is a step or two.
-    const int count = static_cast<int>(input.pointIndex.size());
-    const std::vector<std::int32_t> order = hilbertOrder(input.easting.data(), input.northing.data(), count);
-    const std::vector<double> x = permuted(input.easting, order);
+    // Along a Hilbert curve, each point lies next to the previous one: the
+    // duplicate search touches its buckets locally and every walk of the
+    // triangulation to the next point is a step or two.
+    const int all = static_cast<int>(input.pointIndex.size());
+    const std::vector<std::int32_t> order = hilbertOrder(input.easting.data(), input.northing.data(), all);
+    std::vector<double> x = permuted(input.easting, order);
     release(input.easting);
-    const std::vector<double> y = permuted(input.northing, order);
+    std::vector<double> y = permuted(input.northing, order);
     release(input.northing);
-    const std::vector<double> z = permuted(input.elevation, order);
+    std::vector<double> z = permuted(input.elevation, order);
     release(input.elevation);
-    const std::vector<std::int32_t> pointIndex = permuted(input.pointIndex, order);
+    std::vector<std::int32_t> pointIndex = permuted(input.pointIndex, order);
     release(input.pointIndex);
+
+    // Coincident points: the later one in easting order stands for the group.
+    const std::vector<std::int32_t> dropped = findDuplicatePositions(x.data(), y.data(), pointIndex.data(), all);
+    for (std::int32_t position : dropped) output.duplicates.push_back(pointIndex[static_cast<std::size_t>(position)]);
+    removePositions(x, dropped);
+    removePositions(y, dropped);
+    removePositions(z, dropped);
+    removePositions(pointIndex, dropped);
+    const int count = static_cast<int>(pointIndex.size());
 
     PlanDelaunay mesh(x.data(), y.data(), count);
     std::vector<MeshTriangle> snapshot;

@@ -198,6 +198,11 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     auto job = std::make_shared<TriangulationJob>();
     try {
         TriangulationInput& in = job->input;
+        const auto capacity = static_cast<std::size_t>(model.pointCount);
+        in.easting.reserve(capacity);
+        in.northing.reserve(capacity);
+        in.elevation.reserve(capacity);
+        in.pointIndex.reserve(capacity);
         for (int i = 0; i < model.pointCount; ++i) {
             const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
             if (!usableForSurface(p)) continue;
