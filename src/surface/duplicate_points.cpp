@@ -93,7 +93,6 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
     std::vector<char> isDuplicate(static_cast<std::size_t>(count), 0);
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const int i = entries[k].position;
-        const double e = easting[i], n = northing[i];
         bool duplicate = false;
         for (std::size_t range = 0; range < 3 && !duplicate; ++range) {
             const std::uint64_t first = firstOfRange(entries[k].cell, range);
@@ -106,11 +105,12 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
                     m = static_cast<std::size_t>(runEnd[m]);  // the rest of this cell is not later
                     continue;
                 }
-                duplicate = std::fabs(e - easting[j]) < kSamePosition && std::fabs(n - northing[j]) < kSamePosition;
+                duplicate = std::fabs(easting[i] - easting[j]) < kSamePosition &&
+                            std::fabs(northing[i] - northing[j]) < kSamePosition;
                 ++m;
             }
         }
-        isDuplicate[static_cast<std::size_t>(i)] = duplicate ? 1 : 0;
+        if (duplicate) isDuplicate[static_cast<std::size_t>(i)] = 1;
     }
     for (int i = 0; i < count; ++i)
         if (isDuplicate[static_cast<std::size_t>(i)]) dropped.push_back(i);

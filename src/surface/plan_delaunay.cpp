@@ -20,25 +20,22 @@ bool PlanDelaunay::start() {
     if (third < 0) return false;  // all on one line: no triangle at all
 
     // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
-    const std::size_t slots = 2 * static_cast<std::size_t>(count_);
-    vertices_.reserve(3 * slots);
-    twin_.reserve(3 * slots);
-    visit_.reserve(slots);
+    slots_.reserve(2 * static_cast<std::size_t>(count_));
     fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
     int a = 0, b = 1, c = third;
     if (orient2d(x_[a], y_[a], x_[b], y_[b], x_[c], y_[c]) < 0.0) std::swap(b, c);
     // Slot 0 is the triangle; slots 1, 2, 3 are the ghosts of its edges a-b, b-c, c-a.
-    const std::array<std::int32_t, 12> corners = {a, b, c, b, a, infinite_, c, b, infinite_, a, c, infinite_};
-    vertices_.assign(corners.begin(), corners.end());
-    twin_.assign(12, -1);
-    visit_.assign(4, 0);
-    link(0, 3);   // a-b
-    link(1, 6);   // b-c
-    link(2, 9);   // c-a
-    link(4, 11);  // a-infinity
-    link(5, 7);   // infinity-b
-    link(8, 10);  // infinity-c
+    slots_.assign(4, Slot{{0, 0, 0}, {-1, -1, -1}, 0, 0});
+    const std::int32_t corners[4][3] = {{a, b, c}, {b, a, infinite_}, {c, b, infinite_}, {a, c, infinite_}};
+    for (std::size_t s = 0; s < 4; ++s)
+        for (std::size_t k = 0; k < 3; ++k) slots_[s].vertex[k] = corners[s][k];
+    link(0, 4);   // a-b
+    link(1, 8);   // b-c
+    link(2, 12);  // c-a
+    link(5, 14);  // a-infinity
+    link(6, 9);   // infinity-b
+    link(10, 13);  // infinity-c
     seed_[0] = 0;
     seed_[1] = 1;
     seed_[2] = third;
@@ -47,15 +44,12 @@ bool PlanDelaunay::start() {
 }
 
 int PlanDelaunay::addSlot() {
-    const int slot = static_cast<int>(visit_.size());
-    vertices_.insert(vertices_.end(), 3, 0);
-    twin_.insert(twin_.end(), 3, -1);
-    visit_.push_back(0);
-    return slot;
+    slots_.push_back(Slot{{0, 0, 0}, {-1, -1, -1}, 0, 0});
+    return static_cast<int>(slots_.size()) - 1;
 }
 
 bool PlanDelaunay::inConflict(int slot, int p) const {
-    const std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(slot)];
+    const std::int32_t* v = slots_[static_cast<std::size_t>(slot)].vertex;
     const double px = x_[p], py = y_[p];
     if (v[2] == infinite_) {
         // Ghost of the hull edge v[1] -> v[0]: conflict when p lies strictly
@@ -77,36 +71,36 @@ int PlanDelaunay::locate(int p) {
     int t = last_;
     if (isGhost(t)) {
         if (inConflict(t, p)) return t;
-        t = twin_[3 * static_cast<std::size_t>(t)] / 3;
+        t = slots_[static_cast<std::size_t>(t)].twin[0] >> 2;
     }
     int entry = -1;
-    const std::size_t limit = visit_.size() + 16;
+    const std::size_t limit = slots_.size() + 16;
     for (std::size_t steps = 0; steps < limit; ++steps) {
-        const std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(t)];
+        const Slot& slot = slots_[static_cast<std::size_t>(t)];
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k) {
-            if (3 * t + k == entry) continue;  // p is on our side of the edge we came through
-            const int a = v[k], b = v[(k + 1) % 3];
-            if (orient2d(x_[a], y_[a], x_[b], y_[b], px, py) < 0.0) exit = 3 * t + k;
+            if (4 * t + k == entry) continue;  // p is on our side of the edge we came through
+            const int a = slot.vertex[k], b = slot.vertex[(k + 1) % 3];
+            if (orient2d(x_[a], y_[a], x_[b], y_[b], px, py) < 0.0) exit = k;
         }
         if (exit < 0) return t;
-        entry = twin_[static_cast<std::size_t>(exit)];
-        t = entry / 3;
+        entry = slot.twin[exit];
+        t = entry >> 2;
         if (isGhost(t)) return t;
     }
     return scanForConflict(p);  // never expected; a safety net rather than a hang
 }
 
 int PlanDelaunay::scanForConflict(int p) const {
-    for (std::size_t s = 0; s < visit_.size(); ++s)
-        if (vertices_[3 * s] >= 0 && inConflict(static_cast<int>(s), p)) return static_cast<int>(s);
+    for (std::size_t s = 0; s < slots_.size(); ++s)
+        if (slots_[s].vertex[0] >= 0 && inConflict(static_cast<int>(s), p)) return static_cast<int>(s);
     return last_;
 }
 
 void PlanDelaunay::insert(int p) {
     const int first = locate(p);
     if (++stamp_ == 0) {  // the stamp wrapped: forget every old cavity
-        std::fill(visit_.begin(), visit_.end(), 0u);
+        for (Slot& s : slots_) s.visit = 0;
         stamp_ = 1;
     }
     stack_.clear();
@@ -115,22 +109,23 @@ void PlanDelaunay::insert(int p) {
 
     // The cavity: every triangle in conflict with p, grown across edges. It is
     // star-shaped from p, so its boundary is one cycle of edges that p sees.
-    visit_[static_cast<std::size_t>(first)] = stamp_;
+    slots_[static_cast<std::size_t>(first)].visit = stamp_;
     stack_.push_back(first);
     while (!stack_.empty()) {
         const int t = stack_.back();
         stack_.pop_back();
         cavity_.push_back(t);
         for (int k = 0; k < 3; ++k) {
-            const std::size_t edge = 3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k);
-            const int outside = twin_[edge];
-            const int across = outside / 3;
-            if (visit_[static_cast<std::size_t>(across)] == stamp_) continue;
+            const Slot& slot = slots_[static_cast<std::size_t>(t)];
+            const int outside = slot.twin[k];
+            const int across = outside >> 2;
+            Slot& neighbour = slots_[static_cast<std::size_t>(across)];
+            if (neighbour.visit == stamp_) continue;
             if (inConflict(across, p)) {
-                visit_[static_cast<std::size_t>(across)] = stamp_;
+                neighbour.visit = stamp_;
                 stack_.push_back(across);
             } else {
-                boundary_.push_back({vertices_[edge], vertices_[3 * static_cast<std::size_t>(t) + (k + 1) % 3], outside});
+                boundary_.push_back({slot.vertex[k], slot.vertex[(k + 1) % 3], outside});
             }
         }
     }
@@ -141,7 +136,7 @@ void PlanDelaunay::insert(int p) {
     for (std::size_t i = 0; i < boundary_.size(); ++i) {
         const int slot = i < cavity_.size() ? cavity_[i] : addSlot();
         BoundaryEdge& edge = boundary_[i];
-        std::int32_t* v = &vertices_[3 * static_cast<std::size_t>(slot)];
+        std::int32_t* v = slots_[static_cast<std::size_t>(slot)].vertex;
         int rotation = 0;
         if (edge.from == infinite_) {
             v[0] = edge.to;
@@ -153,61 +148,52 @@ void PlanDelaunay::insert(int p) {
             v[1] = edge.from;
             v[2] = edge.to;
         }
-        link(3 * slot + (1 + rotation) % 3, edge.outside);
-        fanEdge_[static_cast<std::size_t>(edge.from)] = 3 * slot + rotation;  // p -> from
-        edge.outside = 3 * slot + (2 + rotation) % 3;                          // now: to -> p
+        link(4 * slot + (1 + rotation) % 3, edge.outside);
+        fanEdge_[static_cast<std::size_t>(edge.from)] = 4 * slot + rotation;  // p -> from
+        edge.outside = 4 * slot + (2 + rotation) % 3;                          // now: to -> p
     }
     for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge_[static_cast<std::size_t>(edge.to)]);
     for (std::size_t i = boundary_.size(); i < cavity_.size(); ++i)
-        vertices_[3 * static_cast<std::size_t>(cavity_[i])] = -1;  // only if p swallowed a vertex
-    last_ = boundary_.front().outside / 3;
+        slots_[static_cast<std::size_t>(cavity_[i])].vertex[0] = -1;  // only if p swallowed a vertex
+    last_ = boundary_.front().outside >> 2;
 }
 
 int PlanDelaunay::triangleCount() const {
     int n = 0;
-    for (std::size_t s = 0; s < vertices_.size(); s += 3) n += isReal(s) ? 1 : 0;
+    for (const Slot& s : slots_) n += isReal(s) ? 1 : 0;
     return n;
 }
 
 std::vector<std::int32_t> PlanDelaunay::takeTriangles() {
-    std::size_t kept = 0;
-    for (std::size_t s = 0; s < vertices_.size(); s += 3) {
-        if (!isReal(s)) continue;
-        vertices_[kept] = vertices_[s];
-        vertices_[kept + 1] = vertices_[s + 1];
-        vertices_[kept + 2] = vertices_[s + 2];
-        kept += 3;
-    }
-    vertices_.resize(kept);
-    std::vector<std::int32_t>().swap(twin_);
-    std::vector<std::uint32_t>().swap(visit_);
+    std::vector<std::int32_t> corners;
+    corners.reserve(3 * static_cast<std::size_t>(triangleCount()));
+    for (const Slot& s : slots_)
+        if (isReal(s)) corners.insert(corners.end(), s.vertex, s.vertex + 3);
+    std::vector<Slot>().swap(slots_);
     std::vector<std::int32_t>().swap(fanEdge_);
     std::vector<std::int32_t>().swap(stack_);
     std::vector<std::int32_t>().swap(cavity_);
     std::vector<BoundaryEdge>().swap(boundary_);
-    return std::move(vertices_);
+    return corners;
 }
 
 void PlanDelaunay::triangles(std::vector<std::int32_t>& vertices, std::vector<std::int32_t>& neighbours) const {
-    std::vector<std::int32_t> index(vertices_.size() / 3, -1);
+    std::vector<std::int32_t> index(slots_.size(), -1);
     int n = 0;
-    for (std::size_t s = 0; s < vertices_.size(); s += 3)
-        if (isReal(s)) index[s / 3] = n++;
+    for (std::size_t s = 0; s < slots_.size(); ++s)
+        if (isReal(slots_[s])) index[s] = n++;
     vertices.clear();
     neighbours.clear();
-    for (std::size_t s = 0; s < vertices_.size(); s += 3) {
+    for (const Slot& s : slots_) {
         if (!isReal(s)) continue;
         for (std::size_t k = 0; k < 3; ++k) {
-            vertices.push_back(vertices_[s + k]);
-            neighbours.push_back(index[static_cast<std::size_t>(twin_[s + k] / 3)]);
+            vertices.push_back(s.vertex[k]);
+            neighbours.push_back(index[static_cast<std::size_t>(s.twin[k] >> 2)]);
         }
     }
 }
 
-namespace {
-
-// Position along a Hilbert curve filling a 65536 x 65536 grid, level by
-// level from the top, without branches (the bits are as good as random).
+// Level by level from the top, without branches (the bits are as good as random).
 std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
     constexpr std::uint32_t kMask = 0xFFFFu;
     std::uint32_t d = 0;
@@ -227,31 +213,8 @@ std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
     return d;
 }
 
-}  // namespace
-
-std::vector<std::int32_t> hilbertOrder(const double* x, const double* y, int count) {
-    std::vector<std::int32_t> order(static_cast<std::size_t>(count));
-    if (count <= 0) return order;
-    double minX = x[0], maxX = x[0], minY = y[0], maxY = y[0];
-    for (int i = 1; i < count; ++i) {
-        minX = std::min(minX, x[i]);
-        maxX = std::max(maxX, x[i]);
-        minY = std::min(minY, y[i]);
-        maxY = std::max(maxY, y[i]);
-    }
-    const double span = std::max(maxX - minX, maxY - minY);
-    const double scale = span > 0.0 ? 65535.0 / span : 0.0;
-    auto cell = [&](double v, double lo) {
-        const double q = (v - lo) * scale;
-        return static_cast<std::uint32_t>(std::clamp(q, 0.0, 65535.0));
-    };
-    // Key in the high half, point index in the low half; a stable radix sort
-    // on the key keeps equal keys in index order.
-    std::vector<std::uint64_t> keys(static_cast<std::size_t>(count)), sorted(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        keys[static_cast<std::size_t>(i)] =
-            (static_cast<std::uint64_t>(hilbertIndex(cell(x[i], minX), cell(y[i], minY))) << 32) |
-            static_cast<std::uint32_t>(i);
+std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
+    std::vector<std::uint64_t> sorted(keys.size());
     for (int shift = 32; shift < 64; shift += 8) {
         std::array<std::size_t, 257> start{};
         for (std::uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
@@ -259,6 +222,7 @@ std::vector<std::int32_t> hilbertOrder(const double* x, const double* y, int cou
         for (std::uint64_t k : keys) sorted[start[(k >> shift) & 0xFF]++] = k;
         keys.swap(sorted);
     }
+    std::vector<std::int32_t> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xFFFFFFFFu);
     return order;
 }

@@ -1,14 +1,15 @@
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace vellacor {
 
 // Incremental Delaunay triangulation of distinct plan points (Bowyer-Watson).
 //
-// The mesh is kept as flat index arrays: three vertices per triangle slot and,
-// per edge, the id (3 * slot + edge) of the same edge seen from the triangle
-// across it. The outside of the hull is covered by "ghost" triangles whose
+// The mesh is kept as one flat array of triangle slots: three vertices and,
+// per edge, the id (4 * slot + edge) of the same edge seen from the triangle
+// across it, so one cache line holds all a walk or a cavity needs of a slot. The outside of the hull is covered by "ghost" triangles whose
 // third vertex is a vertex at infinity, so a point beyond the hull is inserted
 // exactly like one inside: it conflicts with the ghosts of the hull edges it
 // sees. A triangle is in conflict with a new point when the point lies inside
@@ -42,8 +43,8 @@ public:
     int triangleCount() const;
     template <class Visit>
     void forEachTriangle(Visit&& visit) const {
-        for (std::size_t s = 0; s < vertices_.size(); s += 3)
-            if (isReal(s)) visit(vertices_[s], vertices_[s + 1], vertices_[s + 2]);
+        for (const Slot& s : slots_)
+            if (isReal(s)) visit(s.vertex[0], s.vertex[1], s.vertex[2]);
     }
 
     // Frees the working arrays and returns the real triangles' vertex indices,
@@ -55,16 +56,24 @@ public:
     void triangles(std::vector<std::int32_t>& vertices, std::vector<std::int32_t>& neighbours) const;
 
 private:
+    struct Slot {
+        std::int32_t vertex[3];  // vertex[0] < 0 marks a free slot
+        std::int32_t twin[3];    // per edge: the twin edge id
+        std::uint32_t visit;     // insertion stamp of the current cavity
+        std::int32_t unused;
+    };
+
     bool start();
     void insert(int p);
     int locate(int p);
     int scanForConflict(int p) const;
     bool inConflict(int slot, int p) const;
-    bool isGhost(int slot) const { return vertices_[3 * static_cast<std::size_t>(slot) + 2] == infinite_; }
-    bool isReal(std::size_t base) const { return vertices_[base] >= 0 && vertices_[base + 2] != infinite_; }
+    bool isGhost(int slot) const { return slots_[static_cast<std::size_t>(slot)].vertex[2] == infinite_; }
+    bool isReal(const Slot& s) const { return s.vertex[0] >= 0 && s.vertex[2] != infinite_; }
+    std::int32_t& twinOf(int edge) { return slots_[static_cast<std::size_t>(edge >> 2)].twin[edge & 3]; }
     void link(int edgeA, int edgeB) {
-        twin_[static_cast<std::size_t>(edgeA)] = edgeB;
-        twin_[static_cast<std::size_t>(edgeB)] = edgeA;
+        twinOf(edgeA) = edgeB;
+        twinOf(edgeB) = edgeA;
     }
     int addSlot();
 
@@ -74,10 +83,8 @@ private:
     int infinite_;  // the vertex at infinity, one past the last point
     int seed_[3] = {-1, -1, -1};
 
-    std::vector<std::int32_t> vertices_;  // per slot: three vertices; vertices_[3s] < 0 marks a free slot
-    std::vector<std::int32_t> twin_;      // per edge id: the twin edge id
-    std::vector<std::uint32_t> visit_;    // per slot: insertion stamp of the current cavity
-    std::vector<std::int32_t> fanEdge_;   // per vertex: the new edge p -> vertex during one insertion
+    std::vector<Slot> slots_;
+    std::vector<std::int32_t> fanEdge_;  // per vertex: the new edge p -> vertex during one insertion
     std::uint32_t stamp_ = 0;
     int last_ = 0;  // a triangle of the previous insertion, where the next walk starts
 
@@ -89,8 +96,44 @@ private:
     std::vector<BoundaryEdge> boundary_;
 };
 
-// An order of the points along a Hilbert curve over their bounding box, so
-// that consecutive points are close together.
-std::vector<std::int32_t> hilbertOrder(const double* x, const double* y, int count);
+// Position along a Hilbert curve filling a 65536 x 65536 grid.
+std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y);
+
+// The indices in the low halves of `keys`, ordered by the high halves (stable).
+std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys);
+
+// An order of points along a Hilbert curve over their bounding box, so that
+// consecutive points are close together. `position(i)` gives point i's plan
+// position as a pair (x, y).
+template <class Position>
+std::vector<std::int32_t> hilbertOrder(int count, Position&& position) {
+    if (count <= 0) return {};
+    auto [minX, minY] = position(0);
+    double maxX = minX, maxY = minY;
+    for (int i = 1; i < count; ++i) {
+        const auto [x, y] = position(i);
+        minX = x < minX ? x : minX;
+        maxX = x > maxX ? x : maxX;
+        minY = y < minY ? y : minY;
+        maxY = y > maxY ? y : maxY;
+    }
+    const double span = maxX - minX > maxY - minY ? maxX - minX : maxY - minY;
+    const double scale = span > 0.0 ? 65535.0 / span : 0.0;
+    auto cell = [&](double v, double lo) {
+        const double q = (v - lo) * scale;
+        return static_cast<std::uint32_t>(q < 0.0 ? 0.0 : q > 65535.0 ? 65535.0 : q);
+    };
+    std::vector<std::uint64_t> keys(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto [x, y] = position(i);
+        keys[static_cast<std::size_t>(i)] =
+            (static_cast<std::uint64_t>(hilbertIndex(cell(x, minX), cell(y, minY))) << 32) | static_cast<std::uint32_t>(i);
+    }
+    return orderByHighHalf(keys);
+}
+
+inline std::vector<std::int32_t> hilbertOrder(const double* x, const double* y, int count) {
+    return hilbertOrder(count, [&](int i) { return std::pair<double, double>(x[i], y[i]); });
+}
 
 }  // namespace vellacor

@@ -8,11 +8,16 @@
 
 namespace vellacor {
 
+// A survey point as the triangulation uses it.
+struct SurfacePoint {
+    double easting, northing, elevation;
+    std::int32_t pointIndex;
+};
+
 // The survey points a triangulation uses, copied from the model when it starts
 // so the worker never reads the live point array.
 struct TriangulationInput {
-    std::vector<double> easting, northing, elevation;
-    std::vector<std::int32_t> pointIndex;
+    std::vector<SurfacePoint> points;
 };
 
 struct TriangulationOutput {

@@ -28,21 +28,6 @@ bool crossesStrictly(double fromX, double fromY, double toX, double toY, const S
 
 }  // namespace
 
-void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const Vec3& b, const Vec3& c) {
-    constexpr double kThird = 0.3333333333333333;
-    triangle.centroid = {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
-    const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z};
-    const Vec3 v{c.x - a.x, c.y - a.y, c.z - a.z};
-    Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (length > 0.0 && std::isfinite(length))
-        n = {n.x / length, n.y / length, n.z / length};
-    else
-        n = {0.0, 0.0, -1.0};
-    triangle.normal = n;
-    triangle.planeD = a.x * n.x + a.y * n.y + a.z * n.z;
-}
-
 void computeTriangleGeometry(SiteModel& model, int t) {
     TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
     computeTriangleGeometry(triangle, positionOf(pointAt(model, triangle.vertex[0])),

@@ -30,13 +30,6 @@ void removePositions(std::vector<T>& v, const std::vector<std::int32_t>& dropped
     v.resize(kept);
 }
 
-template <class T>
-std::vector<T> permuted(const std::vector<T>& v, const std::vector<std::int32_t>& order) {
-    std::vector<T> out(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) out[i] = v[static_cast<std::size_t>(order[i])];
-    return out;
-}
-
 }  // namespace
 
 bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor) {
@@ -46,16 +39,21 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     // Along a Hilbert curve, each point lies next to the previous one: the
     // duplicate search touches its buckets locally and every walk of the
     // triangulation to the next point is a step or two.
-    const int all = static_cast<int>(input.pointIndex.size());
-    const std::vector<std::int32_t> order = hilbertOrder(input.easting.data(), input.northing.data(), all);
-    std::vector<double> x = permuted(input.easting, order);
-    release(input.easting);
-    std::vector<double> y = permuted(input.northing, order);
-    release(input.northing);
-    std::vector<double> z = permuted(input.elevation, order);
-    release(input.elevation);
-    std::vector<std::int32_t> pointIndex = permuted(input.pointIndex, order);
-    release(input.pointIndex);
+    const int all = static_cast<int>(input.points.size());
+    const std::vector<std::int32_t> order = hilbertOrder(all, [&](int i) {
+        const SurfacePoint& p = input.points[static_cast<std::size_t>(i)];
+        return std::pair<double, double>(p.easting, p.northing);
+    });
+    std::vector<double> x(order.size()), y(order.size()), z(order.size());
+    std::vector<std::int32_t> pointIndex(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const SurfacePoint& p = input.points[static_cast<std::size_t>(order[i])];
+        x[i] = p.easting;
+        y[i] = p.northing;
+        z[i] = p.elevation;
+        pointIndex[i] = p.pointIndex;
+    }
+    release(input.points);
 
     // Coincident points: the later one in easting order stands for the group.
     const std::vector<std::int32_t> dropped = findDuplicatePositions(x.data(), y.data(), pointIndex.data(), all);

@@ -197,19 +197,11 @@ void startTriangulation(SiteModel& model, Ui& ui) {
 
     auto job = std::make_shared<TriangulationJob>();
     try {
-        TriangulationInput& in = job->input;
-        const auto capacity = static_cast<std::size_t>(model.pointCount);
-        in.easting.reserve(capacity);
-        in.northing.reserve(capacity);
-        in.elevation.reserve(capacity);
-        in.pointIndex.reserve(capacity);
+        std::vector<SurfacePoint>& in = job->input.points;
+        in.reserve(static_cast<std::size_t>(model.pointCount));
         for (int i = 0; i < model.pointCount; ++i) {
             const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
-            if (!usableForSurface(p)) continue;
-            in.easting.push_back(p.easting);
-            in.northing.push_back(p.northing);
-            in.elevation.push_back(p.elevation);
-            in.pointIndex.push_back(i);
+            if (usableForSurface(p)) in.push_back({p.easting, p.northing, p.elevation, i});
         }
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate storage for Triangles!");

@@ -205,12 +205,8 @@ void buildSurface(SiteModel& model, FakeUi& ui) { runPipelineToCompletion(model,
 
 MeshView triangulateDirect(const std::vector<Xyz>& points) {
     TriangulationInput input;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        input.easting.push_back(points[i].x);
-        input.northing.push_back(points[i].y);
-        input.elevation.push_back(points[i].z);
-        input.pointIndex.push_back(static_cast<std::int32_t>(i));
-    }
+    for (std::size_t i = 0; i < points.size(); ++i)
+        input.points.push_back({points[i].x, points[i].y, points[i].z, static_cast<std::int32_t>(i)});
     TriangulationOutput output;
     Unstoppable monitor;
     triangulate(input, output, monitor);

@@ -169,10 +169,8 @@ TEST(Surface, TheGrowingMeshGrowsThroughTheBuild) {
     loadPoints(model, randomPoints(6000, 18));
     TriangulationInput input;
     for (int i = 0; i < model.pointCount; ++i) {
-        input.easting.push_back(model.points[static_cast<std::size_t>(i)].easting);
-        input.northing.push_back(model.points[static_cast<std::size_t>(i)].northing);
-        input.elevation.push_back(model.points[static_cast<std::size_t>(i)].elevation);
-        input.pointIndex.push_back(i);
+        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        input.points.push_back({p.easting, p.northing, p.elevation, i});
     }
     SnapshotEveryTime monitor;
     monitor.model = &model;
