@@ -38,7 +38,8 @@ inline std::vector<PlanPoint> uniformPoints(int count, unsigned seed = 1) {
     for (PlanPoint& p : points) {
         p.x = 500000.0 + unit(random);
         p.y = 4000000.0 + unit(random);
-        p.z = 100.0 + 25.0 * std::sin(0.013 * (p.x - 500000.0)) * std::cos(0.011 * (p.y - 4000000.0)) + 0.02 * (p.x - 500000.0);
+        p.z = 100.0 + 25.0 * std::sin(0.013 * (p.x - 500000.0)) * std::cos(0.011 * (p.y - 4000000.0)) +
+              0.02 * (p.x - 500000.0);
     }
     return points;
 }

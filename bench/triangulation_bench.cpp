@@ -70,6 +70,32 @@ void BM_Surface_Grid1000x1000(benchmark::State& state) { surface(state, grid1000
 BENCHMARK(BM_Surface_Uniform)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Surface_Grid1000x1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Peak memory of one build of 1,000,000 points, the points made straight in
+// the model as a reader would. Meaningful only in a process of its own:
+// --benchmark_filter=PeakMemory
+void BM_Surface_PeakMemory_1M(benchmark::State& state) {
+    SiteModel model;
+    SilentUi ui;
+    for (auto _ : state) {
+        loadPoints(model, {});
+        model.points.assign(1000003, SurveyPoint{});
+        std::mt19937_64 random(1);
+        std::uniform_real_distribution<double> unit(0.0, 1000.0);
+        for (int i = 0; i < 1000000; ++i) {
+            SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+            p.easting = 500000.0 + unit(random);
+            p.northing = 4000000.0 + unit(random);
+            p.elevation = 100.0 + 0.01 * (p.easting - 500000.0);
+            p.useInSurface = 1;
+        }
+        model.pointCount = 1000000;
+        computeExtents(model);
+        state.SetIterationTime(buildSurface(model, ui));
+    }
+    state.counters["peak_rss_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_Surface_PeakMemory_1M)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 #ifdef VELLACOR_WITH_CGAL
 using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 using Delaunay = CGAL::Delaunay_triangulation_2<Kernel>;

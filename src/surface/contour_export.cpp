@@ -46,7 +46,8 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
         }
         const double lo = zMin - kFlat, hi = zMax + kFlat;
         const double from = std::clamp(std::floor((lo - first) / interval) - 1.0, 0.0, static_cast<double>(levelCount));
-        const double to = std::clamp(std::ceil((hi - first) / interval) + 1.0, 0.0, static_cast<double>(levelCount - 1));
+        const double to =
+            std::clamp(std::ceil((hi - first) / interval) + 1.0, 0.0, static_cast<double>(levelCount - 1));
         for (auto k = static_cast<std::int64_t>(from); k <= static_cast<std::int64_t>(to); ++k)
             if (levels[static_cast<std::size_t>(k)] >= lo && levels[static_cast<std::size_t>(k)] <= hi)
                 visit(static_cast<std::size_t>(k));
@@ -58,7 +59,8 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
     members.resize(static_cast<std::size_t>(start.back()));
     std::vector<std::int32_t> fill(start.begin(), start.end() - 1);
     for (int t = 0; t < model.triangleCount; ++t)
-        if (!isFlatTriangle(model, t)) forEachLevel(t, [&](std::size_t k) { members[static_cast<std::size_t>(fill[k]++)] = t; });
+        if (!isFlatTriangle(model, t))
+            forEachLevel(t, [&](std::size_t k) { members[static_cast<std::size_t>(fill[k]++)] = t; });
 }
 
 }  // namespace
@@ -66,8 +68,8 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
 std::vector<ExportPolyline> traceContoursForExport(const SiteModel& model) {
     std::vector<ExportPolyline> result;
     const double interval = model.contourInterval;
-    if (!model.triangulateStage.done.load(std::memory_order_acquire) || model.triangleCount <= 0 ||
-        !(interval > 0.0) || contoursLimitedAway(model))
+    if (!model.triangulateStage.done.load(std::memory_order_acquire) || model.triangleCount <= 0 || !(interval > 0.0) ||
+        contoursLimitedAway(model))
         return result;
     const std::vector<double> levels = exportLevels(model, interval);
     if (levels.empty()) return result;

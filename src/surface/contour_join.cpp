@@ -14,7 +14,7 @@ namespace vellacor {
 namespace {
 
 constexpr double kSame = 0.001;
-constexpr double kCell = 0.004;     // at least twice the tolerance: a search touches at most 2 x 2 cells
+constexpr double kCell = 0.004;    // at least twice the tolerance: a search touches at most 2 x 2 cells
 constexpr double kReach = 0.0011;  // the tolerance plus a margin for rounding
 
 std::int64_t cellOf(double v) {
@@ -92,8 +92,8 @@ PolylineJoiner::PolylineJoiner(ContourPieces& pieces) : pieces_(pieces) {
 }
 
 std::size_t PolylineJoiner::bucketOf(std::int64_t cx, std::int64_t cy) const {
-    const std::uint64_t h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
-                            static_cast<std::uint64_t>(cy) * 0xC2B2AE3D27D4EB4Full;
+    const std::uint64_t h =
+        static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cy) * 0xC2B2AE3D27D4EB4Full;
     return static_cast<std::size_t>((h ^ (h >> 29)) & bucketMask_);
 }
 
@@ -118,7 +118,8 @@ bool PolylineJoiner::attach(const Vec3& at, int& piece, bool& byLast) const {
                 if (!samePoint(q, at)) continue;
                 // Several ends can lie within the tolerance where a contour
                 // passes close to a vertex: the nearest one continues it.
-                const double distance = (q.x - at.x) * (q.x - at.x) + (q.y - at.y) * (q.y - at.y) + (q.z - at.z) * (q.z - at.z);
+                const double distance =
+                    (q.x - at.x) * (q.x - at.x) + (q.y - at.y) * (q.y - at.y) + (q.z - at.z) * (q.z - at.z);
                 const int r = rank_[static_cast<std::size_t>(p)];
                 const bool better = bestRank < 0 || distance < bestDistance ||
                                     (distance == bestDistance && (r < bestRank || (r == bestRank && byLast && !last)));

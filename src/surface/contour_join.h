@@ -47,8 +47,12 @@ public:
 
 private:
     bool attach(const Vec3& at, int& piece, bool& byLast) const;
-    const Vec3& pointOf(int piece, int i) const { return pieces_.points[static_cast<std::size_t>(pieces_.offsets[static_cast<std::size_t>(piece)] + i)]; }
-    int lengthOf(int piece) const { return pieces_.offsets[static_cast<std::size_t>(piece) + 1] - pieces_.offsets[static_cast<std::size_t>(piece)]; }
+    const Vec3& pointOf(int piece, int i) const {
+        return pieces_.points[static_cast<std::size_t>(pieces_.offsets[static_cast<std::size_t>(piece)] + i)];
+    }
+    int lengthOf(int piece) const {
+        return pieces_.offsets[static_cast<std::size_t>(piece) + 1] - pieces_.offsets[static_cast<std::size_t>(piece)];
+    }
     std::size_t bucketOf(std::int64_t cx, std::int64_t cy) const;
 
     ContourPieces& pieces_;

@@ -40,7 +40,8 @@ bool triangleContourSegment(const SiteModel& model, int t, double level, Contour
             }
             continue;
         }
-        const bool crossed = (a.elevation <= level && level < b.elevation) || (b.elevation < level && level <= a.elevation);
+        const bool crossed =
+            (a.elevation <= level && level < b.elevation) || (b.elevation < level && level <= a.elevation);
         if (!crossed) continue;
         const double s = (level - a.elevation) / (b.elevation - a.elevation);
         const Vec3 p{a.easting + s * (b.easting - a.easting), a.northing + s * (b.northing - a.northing), level};

@@ -15,7 +15,9 @@ constexpr double kStraightTurn = 0.017453292519943295;  // one degree
 
 double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
-bool samePlanPosition(const Vec3& a, const Vec3& b) { return std::fabs(a.x - b.x) < kSame && std::fabs(a.y - b.y) < kSame; }
+bool samePlanPosition(const Vec3& a, const Vec3& b) {
+    return std::fabs(a.x - b.x) < kSame && std::fabs(a.y - b.y) < kSame;
+}
 
 // The far end of the level's segment in the triangle across `edge` of t, when
 // that segment starts where ours ends.
@@ -50,11 +52,10 @@ Vec3 keepInside(const SiteModel& model, int t, const Vec3& middle, const Vec3& c
         const SurveyPoint& p = model.points[static_cast<std::size_t>(triangle.vertex[k])];
         corner[k] = {p.easting, p.northing, p.elevation};
     }
-    const double orientation =
-        cross(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x, corner[2].y - corner[0].y) <
-                0.0
-            ? -1.0
-            : 1.0;
+    const double orientation = cross(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x,
+                                     corner[2].y - corner[0].y) < 0.0
+                                   ? -1.0
+                                   : 1.0;
     const double dx = control.x - middle.x, dy = control.y - middle.y;
     double reach = 1.0;
     for (int k = 0; k < 3; ++k) {

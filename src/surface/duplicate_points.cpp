@@ -78,7 +78,8 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
         std::size_t end = r + 1;
         while (end < entries.size() && entries[end].cell == entries[r].cell) ++end;
         if (end - r > 1)
-            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(r), entries.begin() + static_cast<std::ptrdiff_t>(end),
+            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(r),
+                      entries.begin() + static_cast<std::ptrdiff_t>(end),
                       [&](const Entry& a, const Entry& b) { return later(a.position, b.position); });
         for (std::size_t k = r; k < end; ++k) runEnd[k] = static_cast<std::int32_t>(end);
         r = end;

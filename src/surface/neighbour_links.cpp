@@ -56,7 +56,9 @@ private:
         std::int32_t edge = 0;
     };
 
-    std::size_t home(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_); }
+    std::size_t home(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+    }
 
     void resize(std::size_t capacity) {
         std::vector<Slot> old;

@@ -30,11 +30,11 @@ bool PlanDelaunay::start() {
     const std::int32_t corners[4][3] = {{a, b, c}, {b, a, infinite_}, {c, b, infinite_}, {a, c, infinite_}};
     for (std::size_t s = 0; s < 4; ++s)
         for (std::size_t k = 0; k < 3; ++k) slots_[s].vertex[k] = corners[s][k];
-    link(0, 4);   // a-b
-    link(1, 8);   // b-c
-    link(2, 12);  // c-a
-    link(5, 14);  // a-infinity
-    link(6, 9);   // infinity-b
+    link(0, 4);    // a-b
+    link(1, 8);    // b-c
+    link(2, 12);   // c-a
+    link(5, 14);   // a-infinity
+    link(6, 9);    // infinity-b
     link(10, 13);  // infinity-c
     seed_[0] = 0;
     seed_[1] = 1;
@@ -150,7 +150,7 @@ void PlanDelaunay::insert(int p) {
         }
         link(4 * slot + (1 + rotation) % 3, edge.outside);
         fanEdge_[static_cast<std::size_t>(edge.from)] = 4 * slot + rotation;  // p -> from
-        edge.outside = 4 * slot + (2 + rotation) % 3;                          // now: to -> p
+        edge.outside = 4 * slot + (2 + rotation) % 3;                         // now: to -> p
     }
     for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge_[static_cast<std::size_t>(edge.to)]);
     for (std::size_t i = boundary_.size(); i < cavity_.size(); ++i)

@@ -9,12 +9,11 @@ namespace vellacor {
 //
 // The mesh is kept as one flat array of triangle slots: three vertices and,
 // per edge, the id (4 * slot + edge) of the same edge seen from the triangle
-// across it, so one cache line holds all a walk or a cavity needs of a slot. The outside of the hull is covered by "ghost" triangles whose
-// third vertex is a vertex at infinity, so a point beyond the hull is inserted
-// exactly like one inside: it conflicts with the ghosts of the hull edges it
-// sees. A triangle is in conflict with a new point when the point lies inside
-// or on its circumcircle; for a ghost, when the point lies strictly beyond its
-// hull edge or on the open edge itself.
+// across it, so one cache line holds all a walk or a cavity needs of a slot. The outside of the hull is covered by
+// "ghost" triangles whose third vertex is a vertex at infinity, so a point beyond the hull is inserted exactly like one
+// inside: it conflicts with the ghosts of the hull edges it sees. A triangle is in conflict with a new point when the
+// point lies inside or on its circumcircle; for a ghost, when the point lies strictly beyond its hull edge or on the
+// open edge itself.
 //
 // Each new point is located by walking from the previous insertion, its cavity
 // grows through the edge links, and the cavity's slots are reused, so the
@@ -127,7 +126,8 @@ std::vector<std::int32_t> hilbertOrder(int count, Position&& position) {
     for (int i = 0; i < count; ++i) {
         const auto [x, y] = position(i);
         keys[static_cast<std::size_t>(i)] =
-            (static_cast<std::uint64_t>(hilbertIndex(cell(x, minX), cell(y, minY))) << 32) | static_cast<std::uint32_t>(i);
+            (static_cast<std::uint64_t>(hilbertIndex(cell(x, minX), cell(y, minY))) << 32) |
+            static_cast<std::uint32_t>(i);
     }
     return orderByHighHalf(keys);
 }

@@ -256,8 +256,7 @@ inline bool exactDifference(double a, double b, double difference) {
 }
 
 double exactOrient(double ax, double ay, double bx, double by, double cx, double cy) {
-    const Expansion<16> det =
-        crossTerm(difference(ax, cx), difference(by, cy), difference(ay, cy), difference(bx, cx));
+    const Expansion<16> det = crossTerm(difference(ax, cx), difference(by, cy), difference(ay, cy), difference(bx, cx));
     return det.c[det.n - 1];
 }
 

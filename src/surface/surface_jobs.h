@@ -21,7 +21,7 @@ struct TriangulationInput {
 };
 
 struct TriangulationOutput {
-    std::vector<TinTriangle> triangles;     // geometry filled, neighbours kNoTriangle
+    std::vector<TinTriangle> triangles;    // geometry filled, neighbours kNoTriangle
     std::vector<std::int32_t> duplicates;  // point indices left out as duplicates of a later point
 };
 

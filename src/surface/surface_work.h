@@ -34,7 +34,7 @@ struct TopologyJob;
 // user-interface thread.
 struct SurfaceWork {
     mutable std::mutex meshMutex;
-    GrowingMesh growing;                         // guarded by meshMutex
+    GrowingMesh growing;                          // guarded by meshMutex
     mutable std::atomic<bool> meshWanted{false};  // someone draws the growing mesh: publish it
 
     std::shared_ptr<TriangulationJob> triangulation;  // the job started last, until adopted

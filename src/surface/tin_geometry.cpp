@@ -31,7 +31,8 @@ bool crossesStrictly(double fromX, double fromY, double toX, double toY, const S
 void computeTriangleGeometry(SiteModel& model, int t) {
     TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
     computeTriangleGeometry(triangle, positionOf(pointAt(model, triangle.vertex[0])),
-                            positionOf(pointAt(model, triangle.vertex[1])), positionOf(pointAt(model, triangle.vertex[2])));
+                            positionOf(pointAt(model, triangle.vertex[1])),
+                            positionOf(pointAt(model, triangle.vertex[2])));
 }
 
 void computeAllGeometry(SiteModel& model) {

@@ -30,7 +30,8 @@ bool usableForSurface(const SurveyPoint& p) {
 // are not lost to a finite enclosing triangle.
 void writeEnclosingPoints(SiteModel& model) {
     const double s = model.siteSize, cx = model.siteCentre.x, cy = model.siteCentre.y;
-    const double corners[3][2] = {{cx - 10000.0 * s, cy - 10000.0 * s}, {cx, cy + 10000.0 * s}, {cx + 10000.0 * s, cy - 10000.0 * s}};
+    const double corners[3][2] = {
+        {cx - 10000.0 * s, cy - 10000.0 * s}, {cx, cy + 10000.0 * s}, {cx + 10000.0 * s, cy - 10000.0 * s}};
     for (int k = 0; k < 3; ++k) {
         SurveyPoint& p = model.points[static_cast<std::size_t>(model.pointCount + k)];
         p = SurveyPoint{};
@@ -213,10 +214,8 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     model.progress = 0.0;
     clearGrowingMesh(work);
     work.triangulation = job;
-    model.workers.start(StageId::Triangulate,
-                        [job, &stage = model.triangulateStage, &progress = model.progress, &work] {
-                            runTriangulation(*job, stage, progress, work);
-                        });
+    model.workers.start(StageId::Triangulate, [job, &stage = model.triangulateStage, &progress = model.progress,
+                                               &work] { runTriangulation(*job, stage, progress, work); });
 }
 
 void startTopology(SiteModel& model) {

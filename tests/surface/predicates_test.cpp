@@ -47,8 +47,8 @@ TEST(Predicates, OrientationOfNearlyCollinearPointsIsExact) {
 TEST(Predicates, InCircleOfNearlyCoCircularPointsIsExact) {
     // Integer points on a circle of radius 5^4 (many of them, exactly on it),
     // moved far from the origin, with the fourth point nudged by a unit or not.
-    const std::int64_t onCircle[][2] = {{625, 0}, {0, 625}, {-625, 0}, {0, -625}, {175, 600}, {-600, 175}, {375, -500},
-                                        {-500, -375}, {336, 527}, {-527, 336}, {600, -175}, {-175, -600}};
+    const std::int64_t onCircle[][2] = {{625, 0},    {0, 625},     {-625, 0},  {0, -625},   {175, 600},  {-600, 175},
+                                        {375, -500}, {-500, -375}, {336, 527}, {-527, 336}, {600, -175}, {-175, -600}};
     std::mt19937_64 random(8);
     std::uniform_int_distribution<int> pick(0, 11);
     std::uniform_int_distribution<std::int64_t> offset(-(std::int64_t{1} << 24), std::int64_t{1} << 24);

@@ -50,7 +50,8 @@ std::vector<std::string> validate(const MeshView& mesh) {
         const std::size_t a = vertex(t, 0), b = vertex(t, 1), c = vertex(t, 2);
         used[a] = used[b] = used[c] = 1;
         if (orient(a, b, c) <= 0.0) problems.push_back(describe("not counter-clockwise", t));
-        area += ((mesh.x[b] - mesh.x[a]) * (mesh.y[c] - mesh.y[a]) - (mesh.x[c] - mesh.x[a]) * (mesh.y[b] - mesh.y[a])) / 2;
+        area +=
+            ((mesh.x[b] - mesh.x[a]) * (mesh.y[c] - mesh.y[a]) - (mesh.x[c] - mesh.x[a]) * (mesh.y[b] - mesh.y[a])) / 2;
         for (std::size_t k = 0; k < 3; ++k) {
             const std::size_t p = vertex(t, k), q = vertex(t, k + 1);
             ++edgeUse[{std::min(p, q), std::max(p, q)}];
@@ -63,7 +64,8 @@ std::vector<std::string> validate(const MeshView& mesh) {
             bool twin = false;
             for (std::size_t j = 0; j < 3; ++j) {
                 const auto u = static_cast<std::size_t>(n);
-                if (vertex(u, j) == q && vertex(u, j + 1) == p && mesh.neighbours[3 * u + j] == static_cast<std::int32_t>(t)) {
+                if (vertex(u, j) == q && vertex(u, j + 1) == p &&
+                    mesh.neighbours[3 * u + j] == static_cast<std::int32_t>(t)) {
                     twin = true;
                     const std::size_t opposite = vertex(u, j + 2);
                     if (incircle(mesh.x[a], mesh.y[a], mesh.x[b], mesh.y[b], mesh.x[c], mesh.y[c], mesh.x[opposite],
@@ -95,7 +97,8 @@ std::vector<std::string> validate(const MeshView& mesh) {
             at = next->second;
         } while (at != first && ++steps <= hull);
         if (at != first || steps + 1 != hull) problems.push_back("hull edges do not form one cycle");
-        if (std::fabs(hullArea - area) > 1e-6 * std::fabs(hullArea)) problems.push_back("areas do not add up to the hull's");
+        if (std::fabs(hullArea - area) > 1e-6 * std::fabs(hullArea))
+            problems.push_back("areas do not add up to the hull's");
     }
     std::size_t vertices = 0;
     for (std::size_t i = 0; i < points; ++i) {
@@ -148,7 +151,8 @@ std::vector<Xyz> clusteredPoints(int count, std::uint32_t seed) {
     std::normal_distribution<double> spread(0.0, 1.0);
     std::uniform_real_distribution<double> site(0.0, 1000.0);
     std::vector<Xyz> points;
-    const Xyz centres[] = {{site(random), site(random), 0}, {site(random), site(random), 0}, {site(random), site(random), 0}};
+    const Xyz centres[] = {
+        {site(random), site(random), 0}, {site(random), site(random), 0}, {site(random), site(random), 0}};
     for (int i = 0; i < count; ++i) {
         const Xyz& c = centres[i % 3];
         const double scale = i % 3 == 0 ? 0.5 : 20.0;  // one tight cluster, two loose ones

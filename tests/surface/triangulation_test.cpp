@@ -9,12 +9,12 @@
 
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "support/temp_files.h"
 #include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
 #include "surface/tin_geometry.h"
 #include "surface/triangulation.h"
 #include "surface_support.h"
-#include "support/temp_files.h"
 
 namespace vellacor::testing {
 namespace {
@@ -41,7 +41,8 @@ TEST(Surface, PipelineBuildsALinkedDelaunaySurface) {
     for (int t = 0; t < model.triangleCount; ++t) EXPECT_GE(signedArea(model, t), 0.0);
     // The enclosing triangle sits in the three spare records, far outside the site.
     ASSERT_GE(model.points.size(), static_cast<std::size_t>(model.pointCount) + 3);
-    EXPECT_LT(model.points[static_cast<std::size_t>(model.pointCount)].easting, model.siteCentre.x - 1000 * model.siteSize);
+    EXPECT_LT(model.points[static_cast<std::size_t>(model.pointCount)].easting,
+              model.siteCentre.x - 1000 * model.siteSize);
 }
 
 TEST(Surface, TheLaterOfTwoCoincidentPointsSurvives) {
@@ -126,8 +127,10 @@ TEST(Surface, CancellingTheLinksLeavesThemUndone) {
 TEST(Surface, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
     TempDir dir;
     std::string big, small;
-    for (const Xyz& p : randomPoints(40000, 16)) big += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",100.0,X\n";
-    for (const Xyz& p : randomPoints(40, 17)) small += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",50.0,Y\n";
+    for (const Xyz& p : randomPoints(40000, 16))
+        big += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",100.0,X\n";
+    for (const Xyz& p : randomPoints(40, 17))
+        small += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",50.0,Y\n";
     const std::string bigPath = dir.write("big.txt", big), smallPath = dir.write("small.txt", small);
 
     SiteModel model;
@@ -158,8 +161,9 @@ public:
             const SurveyPoint& a = model->points[static_cast<std::size_t>(t[0])];
             const SurveyPoint& b = model->points[static_cast<std::size_t>(t[1])];
             const SurveyPoint& c = model->points[static_cast<std::size_t>(t[2])];
-            if ((b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing) <= 0)
-                problems.push_back("a published triangle is not counter-clockwise");
+            const double twiceArea =
+                (b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing);
+            if (twiceArea <= 0) problems.push_back("a published triangle is not counter-clockwise");
         }
     }
 };
@@ -241,8 +245,9 @@ TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
 
 TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
     SiteModel model;
-    loadPoints(model, {{0, 0, 1}, {10, 10, 1}, {0, 10, 1}, {10, 0, 1}, {5, 5, 1}, {10.005, 10.005, 1}, {20, 0, 1},
-                       {20, 10, 1}});
+    loadPoints(
+        model,
+        {{0, 0, 1}, {10, 10, 1}, {0, 10, 1}, {10, 0, 1}, {5, 5, 1}, {10.005, 10.005, 1}, {20, 0, 1}, {20, 10, 1}});
     EXPECT_TRUE(segmentsCross(model, 0, 1, 2, 3));
     EXPECT_FALSE(segmentsCross(model, 0, 1, 0, 3));  // a shared end
     EXPECT_FALSE(segmentsCross(model, 0, 4, 2, 3));  // ends on the other segment
