@@ -36,9 +36,9 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     output.triangles.clear();
     output.duplicates.clear();
 
-    // Along a Hilbert curve, each point lies next to the previous one: the
-    // duplicate search touches its buckets locally and every walk of the
-    // triangulation to the next point is a step or two.
+    // Inserted along a Hilbert curve, each point lies next to the previous
+    // one, so every walk of the triangulation to it is a step or two and the
+    // triangles come out in a spatially coherent order.
     const int all = static_cast<int>(input.points.size());
     const std::vector<std::int32_t> order = hilbertOrder(all, [&](int i) {
         const SurfacePoint& p = input.points[static_cast<std::size_t>(i)];
