@@ -21,8 +21,8 @@ std::string upper(std::string s) {
 }
 
 void resetCameraForLoad(SiteModel& model) {
-    model.camera.Reset();
-    model.camera.OrbitTo(kLoadHeading);
+    model.camera.Reset(model);
+    model.camera.OrbitTo(model, kLoadHeading);
 }
 
 }  // namespace

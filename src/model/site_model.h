@@ -15,6 +15,7 @@
 #include "render/frame_buffer.h"
 #include "render/light.h"
 #include "render/palette.h"
+#include "render/vertex_normals.h"
 #include "surface/breakline_list.h"
 #include "surface/limit_polygon.h"
 #include "surface/tin_triangle.h"
@@ -89,7 +90,7 @@ struct SiteModel {
     int contourLimitMode = 1;  // 1 everywhere, 3 only inside limitPolygon
 
     Camera camera;
-    Vec3 cameraTarget;
+    Vec3& cameraTarget = camera.target;  // the orbit target lives in the camera
 
     // Background stages and the one progress value the status line shows.
     StageTriple triangulateStage;
@@ -105,6 +106,10 @@ struct SiteModel {
     int paletteIndex = 0;
     int savedSurfaceMode = 1;
     FrameBuffer frame;
+
+    // Renderer state.
+    std::shared_ptr<ShadingJob> shadingJob;  // the shading worker's run until its result is adopted
+    bool textureLoaded = false;              // a texture image is loaded: picks the bitmap's palette
 
     // Paint cycle and mouse state.
     double frameSeconds = 0.0;
