@@ -14,11 +14,17 @@ namespace {
 using detail::firstAfter;
 using detail::lastAtOrBefore;
 
+// A projected vertex. No default values: the per-polygon array of these must
+// cost nothing to set up.
+struct ScreenVertex {
+    double x, y, w;
+};
+
 // Writes one edge's crossings into the span table: edges running down the
 // screen are the left side of their rows, edges running up the right side.
 // Horizontal edges cross no row.
 template <bool kShade, bool kTexture>
-void scanEdge(SpanRow* table, int rows, const ProjectedPoint& a, const ClipVertex& va, const ProjectedPoint& b,
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex& va, const ScreenVertex& b,
               const ClipVertex& vb) {
     if (b.y == a.y) return;
     const double k = 1.0 / (b.y - a.y);
@@ -26,27 +32,22 @@ void scanEdge(SpanRow* table, int rows, const ProjectedPoint& a, const ClipVerte
     const double ds = kShade ? (vb.shade - va.shade) * k : 0.0;
     const double du = kTexture ? (vb.u - va.u) * k : 0.0;
     const double dv = kTexture ? (vb.v - va.v) * k : 0.0;
-    auto startAt = [&](int r) {
-        const double f = r - a.y;  // from the end to the row, in rows
-        return SpanEnd{a.x + f * dx, va.shade + f * ds, a.w + f * dw, va.u + f * du, va.v + f * dv};
-    };
-    auto advance = [&](SpanEnd& e, double sign) {
-        e.x += sign * dx;
-        e.w += sign * dw;
-        if constexpr (kShade) e.shade += sign * ds;
+    // Only the values the fill mode reads are carried down the edge.
+    auto write = [&](SpanEnd& end, double f) {
+        end.x = a.x + f * dx;
+        end.w = a.w + f * dw;
+        if constexpr (kShade) end.shade = va.shade + f * ds;
         if constexpr (kTexture) {
-            e.u += sign * du;
-            e.v += sign * dv;
+            end.u = va.u + f * du;
+            end.v = va.v + f * dv;
         }
     };
     if (a.y < b.y) {
         const int r0 = firstAfter(a.y, rows), r1 = lastAtOrBefore(b.y, rows);
-        SpanEnd e = startAt(r0);
-        for (int r = r0; r <= r1; ++r, advance(e, 1.0)) table[r].left = e;
+        for (int r = r0; r <= r1; ++r) write(table[r].left, r - a.y);
     } else {
         const int r0 = lastAtOrBefore(a.y, rows), r1 = firstAfter(b.y, rows);
-        SpanEnd e = startAt(r0);
-        for (int r = r0; r >= r1; --r, advance(e, -1.0)) table[r].right = e;
+        for (int r = r0; r >= r1; --r) write(table[r].right, r - a.y);
     }
 }
 
@@ -174,7 +175,7 @@ void fillRows(FrameBuffer& frame, RasterTarget target, int y0, int y1, const Spa
 }
 
 template <bool kShade, bool kTexture, class Span>
-void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, const ProjectedPoint* p, int count,
+void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, const ScreenVertex* p, int count,
                  double ymin, double ymax, const Span& span) {
     const int rows = frame.viewHeight;
     SpanRow* table = frame.spanTable.data();
@@ -195,10 +196,11 @@ void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVe
         return;
     count = std::min(count, kMaxClipVertices);
 
-    ProjectedPoint p[kMaxClipVertices];
+    ScreenVertex p[kMaxClipVertices];
     double ymin = 0.0, ymax = 0.0;
     for (int i = 0; i < count; ++i) {
-        p[i] = project(frame, {vertices[i].x, vertices[i].y, vertices[i].z});
+        const ProjectedPoint s = project(frame, {vertices[i].x, vertices[i].y, vertices[i].z});
+        p[i] = {s.x, s.y, s.w};
         if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || !std::isfinite(p[i].w)) return;  // not clipped
         ymin = i == 0 ? p[i].y : std::min(ymin, p[i].y);
         ymax = i == 0 ? p[i].y : std::max(ymax, p[i].y);
