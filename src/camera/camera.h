@@ -21,26 +21,26 @@ enum CameraMode : int {
 };
 
 inline constexpr double kHalfPi = 1.5707963267948966;
-inline constexpr double kPoleMargin = 0.03;                  // views never point closer than this to straight up or down
-inline constexpr double kMaxPolar = 3.1115926535897933;      // pi - kPoleMargin
+inline constexpr double kPoleMargin = 0.03;              // views never point closer than this to straight up or down
+inline constexpr double kMaxPolar = 3.1115926535897933;  // pi - kPoleMargin
 inline constexpr int kTransitionFrames = 20;
-inline constexpr double kGroundClearance = 3.0;              // scene units the eye keeps above the surface
+inline constexpr double kGroundClearance = 3.0;  // scene units the eye keeps above the surface
 
 // The viewpoint of the 3D view, in scene coordinates (x easting, y northing,
 // z elevation). Heights in the picture are multiplied by the vertical scale,
 // so poses divide heights by it to keep the same picture.
 struct Camera {
     int mode = Stationary;
-    double phase = 4.71238898038469;  // orbit angle of Rotating and Wild; 3*pi/2 after a reset
-    int groundTriangle = kNoTriangle; // the triangle last found under the eye: the next search starts there
-    int step = 0;                     // frame counter inside a transition
+    double phase = 4.71238898038469;   // orbit angle of Rotating and Wild; 3*pi/2 after a reset
+    int groundTriangle = kNoTriangle;  // the triangle last found under the eye: the next search starts there
+    int step = 0;                      // frame counter inside a transition
     Vec3 up{0.0, 0.0, 1.0};
-    Vec3 target;                      // the orbit target, shown as the axis marker
-    Vec3 velocity;                    // free flight, scene units per second
+    Vec3 target;    // the orbit target, shown as the axis marker
+    Vec3 velocity;  // free flight, scene units per second
     Vec3 eye;
     double fieldOfView = kHalfPi;
-    Matrix view = Matrix::identity(); // scene to camera space, rebuilt by BuildView
-    Vec3 direction;                   // unit view direction
+    Matrix view = Matrix::identity();  // scene to camera space, rebuilt by BuildView
+    Vec3 direction;                    // unit view direction
 
     // Per-frame increments of the running transition, worked out on its first frame.
     Vec3 transitionEyeStep;

@@ -64,7 +64,8 @@ void Camera::ToggleFreelook(SiteModel& site) {
     const int sx = frame.viewWidth / 2, sy = frame.viewHeight / 2;
     double w = 0.0;
     if (frame.hasBuffers() && frame.depthBuffer.size() >= static_cast<std::size_t>(frame.pixelCount()))
-        w = frame.depthBuffer[static_cast<std::size_t>(sy) * static_cast<std::size_t>(frame.viewWidth) + static_cast<std::size_t>(sx)];
+        w = frame.depthBuffer[static_cast<std::size_t>(sy) * static_cast<std::size_t>(frame.viewWidth) +
+                              static_cast<std::size_t>(sx)];
     if (w == 0.0)
         PlaceTargetOnSurface(site);
     else

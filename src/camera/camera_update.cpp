@@ -27,7 +27,9 @@ int firstTriangleContaining(const SiteModel& site, double x, double y) {
         for (int k = 0; k < 3 && ok; ++k) {
             const int p = t.vertex[k];
             ok = p >= 0 && static_cast<std::size_t>(p) < site.points.size();
-            if (ok) v[k] = {site.points[static_cast<std::size_t>(p)].easting, site.points[static_cast<std::size_t>(p)].northing, 0};
+            if (ok)
+                v[k] = {site.points[static_cast<std::size_t>(p)].easting,
+                        site.points[static_cast<std::size_t>(p)].northing, 0};
         }
         if (!ok) continue;
         const double d1 = cross2(v[1].x - v[0].x, v[1].y - v[0].y, x - v[0].x, y - v[0].y);
@@ -160,12 +162,14 @@ bool Camera::StartFlyTo(SiteModel& site) {
     if (!ground) return false;
     const Vec3 p = *ground;
     const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * site.siteSize, 25.0));
-    const int t = site.pointFileFormat == "RAW" ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(site, 0, p.x, p.y);
+    const int t =
+        site.pointFileFormat == "RAW" ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(site, 0, p.x, p.y);
     if (!isTriangle(site, t)) return false;  // nothing to fly to: straight to free look
     Vec3 n = site.triangles[static_cast<std::size_t>(t)].normal;
     if (n.z < 0.0) n = -n;  // a face wound the other way round must not send the eye under the ground
     Vec3 directionGoal = -n;
-    if (n.x * n.x + n.y * n.y < 0.05) directionGoal = normalise({direction.x, direction.y, -10.0});  // level: keep the heading
+    if (n.x * n.x + n.y * n.y < 0.05)
+        directionGoal = normalise({direction.x, direction.y, -10.0});  // level: keep the heading
     return Transition(0, p + standoff * n, directionGoal);
 }
 

@@ -42,7 +42,8 @@ ClipVertex intersectPlane(const ClipVertex& p, const ClipVertex& q, unsigned pla
 int clipPolygon(ClipPolygon& polygon, int count) {
     if (count > kMaxClipVertices) count = kMaxClipVertices;
     bool allInside = true;
-    for (int i = 0; i < count && allInside; ++i) allInside = outcode(position(polygon[static_cast<std::size_t>(i)])) == 0;
+    for (int i = 0; i < count && allInside; ++i)
+        allInside = outcode(position(polygon[static_cast<std::size_t>(i)])) == 0;
     if (allInside) return count;
 
     ClipPolygon scratch;

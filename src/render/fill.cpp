@@ -24,8 +24,8 @@ struct ScreenVertex {
 // screen are the left side of their rows, edges running up the right side.
 // Horizontal edges cross no row.
 template <bool kShade, bool kTexture>
-[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex& va, const ScreenVertex& b,
-              const ClipVertex& vb) {
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex& va,
+                                            const ScreenVertex& b, const ClipVertex& vb) {
     if (b.y == a.y) return;
     const double k = 1.0 / (b.y - a.y);
     const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
@@ -137,7 +137,8 @@ struct WaterSpan {
                 if (w - 0.00001 <= depth[x]) {
                     const int c = pix[x];
                     if (c >= kSurfaceRampFirst && c <= kWaterRampFirst)
-                        pix[x] = static_cast<std::uint8_t>(kWaterRampLast - static_cast<int>((c - 16) * 0.09302325581395349));
+                        pix[x] = static_cast<std::uint8_t>(kWaterRampLast -
+                                                           static_cast<int>((c - 16) * 0.09302325581395349));
                 }
             return;
         }
@@ -219,7 +220,8 @@ void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVe
             break;
         case kFillTextureSphere:
         case kFillTextureImage:
-            scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax, TextureSpan{colour, inputs.texture});
+            scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax,
+                                     TextureSpan{colour, inputs.texture});
             break;
         case kFillWater: {
             if (frame.sceneBuffer.size() < static_cast<std::size_t>(frame.pixelCount())) return;

@@ -23,7 +23,7 @@ struct SpanRow {
 // Every buffer is viewWidth wide (the row pitch) and viewHeight high; pixel
 // (x, y) is element y * viewWidth + x, y growing downwards.
 struct FrameBuffer {
-    int clientWidth = 0;   // the visible width; viewWidth is it rounded up to 4
+    int clientWidth = 0;  // the visible width; viewWidth is it rounded up to 4
     int clientHeight = 0;
     int viewWidth = 0;
     int viewHeight = 0;

@@ -24,7 +24,8 @@ void drawLightGlow(FrameBuffer& frame, const Light& light, const Camera& camera)
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const double d = std::hypot(x - p.x, y - p.y);
-            const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+            const std::size_t i =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             if (!(d < r) || !(p.w <= frame.depthBuffer[i])) continue;
             std::uint8_t& pixel = frame.sceneBuffer[i];
             if (pixel >= 17) {

@@ -17,7 +17,8 @@ unsigned firstPlaneOf(unsigned code) {
 }
 
 Vec3 moveOntoPlane(const Vec3& outside, const Vec3& other, unsigned plane) {
-    const ClipVertex v = intersectPlane({outside.x, outside.y, outside.z, 0, 0, 0}, {other.x, other.y, other.z, 0, 0, 0}, plane);
+    const ClipVertex v =
+        intersectPlane({outside.x, outside.y, outside.z, 0, 0, 0}, {other.x, other.y, other.z, 0, 0, 0}, plane);
     return {v.x, v.y, v.z};
 }
 
@@ -78,11 +79,17 @@ void drawLine2D(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a
     for (long long i = 0; i <= major; ++i) {
         plot(x, y, w);
         if (error > 0) {
-            if (xMajor) y += sy; else x += sx;
+            if (xMajor)
+                y += sy;
+            else
+                x += sx;
             error -= 2 * major;
         }
         error += 2 * minor;
-        if (xMajor) x += sx; else y += sy;
+        if (xMajor)
+            x += sx;
+        else
+            y += sy;
         w += dw;
     }
 }

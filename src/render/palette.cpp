@@ -10,9 +10,9 @@ namespace {
 constexpr double kRampStep = 1.1962616822429906;  // 256/214: ramp position to source index
 
 constexpr PaletteEntry kFixedColours[15] = {
-    rgb(0, 0, 0),       rgb(255, 0, 0),     rgb(255, 255, 0),   rgb(0, 255, 0),   rgb(0, 255, 255),
-    rgb(0, 0, 255),     rgb(255, 0, 255),   rgb(255, 255, 255), rgb(134, 134, 134), rgb(187, 187, 187),
-    rgb(255, 0, 0),     rgb(255, 102, 102), rgb(204, 0, 0),     rgb(204, 102, 102), rgb(153, 0, 0),
+    rgb(0, 0, 0),   rgb(255, 0, 0),     rgb(255, 255, 0),   rgb(0, 255, 0),     rgb(0, 255, 255),
+    rgb(0, 0, 255), rgb(255, 0, 255),   rgb(255, 255, 255), rgb(134, 134, 134), rgb(187, 187, 187),
+    rgb(255, 0, 0), rgb(255, 102, 102), rgb(204, 0, 0),     rgb(204, 102, 102), rgb(153, 0, 0),
 };
 
 // Brightens a channel for the screen: the ramp is spaced by the square root.
@@ -55,7 +55,8 @@ void buildPalette(int paletteIndex, Palette& palette) {
     palette[254] = rgb(255, 128, 0);
     palette[kVertexNormalColour] = rgb(255, 0, 255);
 
-    for (int j = 0; j <= 214; ++j) palette[static_cast<std::size_t>(kSurfaceRampFirst + j)] = rampSource(paletteIndex, j);
+    for (int j = 0; j <= 214; ++j)
+        palette[static_cast<std::size_t>(kSurfaceRampFirst + j)] = rampSource(paletteIndex, j);
 
     for (int i = 0; i < 20; ++i) {
         const double t = 0.05 * i;

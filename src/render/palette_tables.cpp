@@ -23,8 +23,9 @@ void fillBetweenKeys(const KeyRow (&keys)[N], int (*quantise)(double), SourceTab
         const KeyRow& b = keys[k + 1];
         for (int i = a.index; i <= b.index; ++i) {
             const double t = static_cast<double>(i - a.index) / (b.index - a.index);
-            table[static_cast<std::size_t>(i)] = rgb(quantise(lerp(a.red, b.red, t)), quantise(lerp(a.green, b.green, t)),
-                                                     quantise(lerp(a.blue, b.blue, t)));
+            table[static_cast<std::size_t>(i)] =
+                rgb(quantise(lerp(a.red, b.red, t)), quantise(lerp(a.green, b.green, t)),
+                    quantise(lerp(a.blue, b.blue, t)));
         }
     }
 }
@@ -37,9 +38,9 @@ int expandFiveBits(double v) {
 }
 
 SourceTable makeCoolGrey() {
-    static const KeyRow keys[] = {{0, 3, 3, 3},       {16, 5, 6, 7},      {32, 8, 9, 12},     {64, 14, 14, 18},
-                                  {96, 20, 21, 25},   {128, 27, 27, 30},  {136, 30, 29, 31},  {140, 31, 31, 31},
-                                  {255, 31, 31, 31}};
+    static const KeyRow keys[] = {{0, 3, 3, 3},      {16, 5, 6, 7},     {32, 8, 9, 12},
+                                  {64, 14, 14, 18},  {96, 20, 21, 25},  {128, 27, 27, 30},
+                                  {136, 30, 29, 31}, {140, 31, 31, 31}, {255, 31, 31, 31}};
     SourceTable t;
     fillBetweenKeys(keys, expandFiveBits, t);
     return t;
@@ -75,7 +76,7 @@ SourceTable makeEarth() {
 
 // Rainbow: dark blue through cyan, yellow and red to dark red.
 SourceTable makeRainbow() {
-    static const KeyRow keys[] = {{0, 0, 0, 143},   {28, 0, 0, 255},   {93, 0, 255, 255},
+    static const KeyRow keys[] = {{0, 0, 0, 143},     {28, 0, 0, 255},  {93, 0, 255, 255},
                                   {158, 255, 255, 0}, {223, 255, 0, 0}, {255, 128, 0, 0}};
     SourceTable t;
     fillBetweenKeys(keys, roundToInt, t);

@@ -26,11 +26,11 @@ inline Vec3 unproject(const FrameBuffer& frame, double sx, double sy, double w) 
 
 // Which side of the view pyramid a camera-space point is outside of.
 enum OutcodeBit : unsigned {
-    kOutBelow = 1,   // y < z
-    kOutAbove = 2,   // y > -z
-    kOutLeft = 4,    // x < z
-    kOutRight = 8,   // x > -z
-    kOutNear = 16,   // z > kNearPlane (behind or too close to the eye)
+    kOutBelow = 1,  // y < z
+    kOutAbove = 2,  // y > -z
+    kOutLeft = 4,   // x < z
+    kOutRight = 8,  // x > -z
+    kOutNear = 16,  // z > kNearPlane (behind or too close to the eye)
 };
 
 inline unsigned outcode(const Vec3& p) {

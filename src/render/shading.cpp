@@ -15,7 +15,9 @@ constexpr double kHeadlampDimming = 0.85;
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-bool vertexValid(const SiteModel& model, int index) { return index >= 0 && index < static_cast<int>(model.points.size()); }
+bool vertexValid(const SiteModel& model, int index) {
+    return index >= 0 && index < static_cast<int>(model.points.size());
+}
 
 // s^36 by squaring: the highlight's exponent, cheap enough for every vertex every frame.
 double pow36(double s) {

@@ -33,7 +33,8 @@ VertexTriangles trianglesAroundVertices(const std::vector<std::array<std::int32_
     std::vector<std::int32_t> fill(vt.first.begin(), vt.first.end() - 1);
     for (std::size_t i = 0; i < vertices.size(); ++i)
         for (std::int32_t v : vertices[i])
-            if (v >= 0) vt.list[static_cast<std::size_t>(fill[static_cast<std::size_t>(v)]++)] = static_cast<std::int32_t>(i);
+            if (v >= 0)
+                vt.list[static_cast<std::size_t>(fill[static_cast<std::size_t>(v)]++)] = static_cast<std::int32_t>(i);
     return vt;
 }
 
@@ -116,7 +117,8 @@ void adoptShadingResult(SiteModel& model) {
     // `running` clear without `finished`: the stage was cancelled and the worker is on its way out.
     if (job.finished.load(std::memory_order_acquire) && job.complete && surfaceUnchanged(model, job.input)) {
         for (std::size_t i = 0; i < job.normals.size(); ++i)
-            for (int k = 0; k < 3; ++k) vertexNormal(model.triangles[i], k) = job.normals[i][static_cast<std::size_t>(k)];
+            for (int k = 0; k < 3; ++k)
+                vertexNormal(model.triangles[i], k) = job.normals[i][static_cast<std::size_t>(k)];
         model.shadingStage.done = true;
         model.redrawNeeded = true;
     }

@@ -1,8 +1,9 @@
+#include "camera/camera.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "camera/camera.h"
 #include "camera/vector_math.h"
 #include "model/site_model.h"
 #include "render/projection.h"
@@ -77,7 +78,7 @@ TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
     site.verticalScale = 2;
     cam.OrbitTo(site, kSouth);
     EXPECT_NEAR(cam.eye.z, 60 + 150, 1e-9);  // half as high in scene units...
-    expectNear(cam.direction, direction);     // ...and the same picture
+    expectNear(cam.direction, direction);    // ...and the same picture
 
     // The target is in the middle of the picture; east is right, up is up.
     cam.BuildView(2, 640, 480);

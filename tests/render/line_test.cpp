@@ -1,8 +1,9 @@
+#include "render/line.h"
+
 #include <gtest/gtest.h>
 
 #include "raster_fixture.h"
 #include "render/fill.h"
-#include "render/line.h"
 
 namespace vellacor {
 namespace {
@@ -75,8 +76,8 @@ TEST(PointMark, PlusForSmallSitesSinglePixelForLargeOnes) {
     EXPECT_EQ(mask(f, 2)[3].substr(7, 3), ".#.");
     EXPECT_EQ(mask(f, 2)[2].substr(7, 3), "...");
 
-    drawPointMark(f, sceneTarget(f), {1.0, 3.5, -0.5}, 3, 10);   // plus would touch the edge: not drawn
-    drawPointMark(f, sceneTarget(f), {6.5, 5.5, -0.4}, 3, 10);   // behind the ground
+    drawPointMark(f, sceneTarget(f), {1.0, 3.5, -0.5}, 3, 10);  // plus would touch the edge: not drawn
+    drawPointMark(f, sceneTarget(f), {6.5, 5.5, -0.4}, 3, 10);  // behind the ground
     for (std::uint8_t c : f.sceneBuffer) EXPECT_NE(c, 3);
 }
 

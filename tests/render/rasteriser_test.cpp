@@ -86,7 +86,8 @@ TEST(Clipping, NearPlaneRemovesOrCutsThePolygon) {
 TEST(Fill, FlatTriangleIsPixelExact) {
     SiteModel m;
     FrameBuffer& f = sizedFrame(m, 8, 8);
-    const ClipVertex tri[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5), vertexAt(f, 5.25, 5.25, -0.5)};
+    const ClipVertex tri[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
+                               vertexAt(f, 5.25, 5.25, -0.5)};
     fillPolygon(f, sceneTarget(f), kFillFlat, tri, 3, 20);
     const std::vector<std::string> expected = {"........", "........", "..#.....", "..##....",
                                                "..###...", "..####..", "........", "........"};
@@ -123,7 +124,8 @@ TEST(Fill, EqualDepthOverwritesAndFartherDoesNot) {
     SiteModel m;
     FrameBuffer& f = sizedFrame(m, 8, 8);
     auto tri = [&](double w) {
-        return std::array<ClipVertex, 3>{vertexAt(f, 1.25, 1.25, w), vertexAt(f, 1.25, 5.25, w), vertexAt(f, 5.25, 5.25, w)};
+        return std::array<ClipVertex, 3>{vertexAt(f, 1.25, 1.25, w), vertexAt(f, 1.25, 5.25, w),
+                                         vertexAt(f, 5.25, 5.25, w)};
     };
     fillPolygon(f, sceneTarget(f), kFillFlat, tri(-0.5).data(), 3, 20);
     fillPolygon(f, sceneTarget(f), kFillFlat, tri(-0.5).data(), 3, 30);
@@ -151,7 +153,8 @@ TEST(Fill, DegenerateInputFillsNothing) {
 TEST(Fill, WholeViewLeavesTheLastColumnAndRowsUntouched) {
     SiteModel m;
     FrameBuffer& f = sizedFrame(m, 101, 61);  // 104 wide, half sizes 51 and 29
-    const ClipVertex corners[4] = {{-3, -3, -1, 0, 0, 0}, {3, -3, -1, 0, 0, 0}, {3, 3, -1, 0, 0, 0}, {-3, 3, -1, 0, 0, 0}};
+    const ClipVertex corners[4] = {
+        {-3, -3, -1, 0, 0, 0}, {3, -3, -1, 0, 0, 0}, {3, 3, -1, 0, 0, 0}, {-3, 3, -1, 0, 0, 0}};
     for (bool reversed : {false, true}) {  // one of the two windings faces the filler
         ClipPolygon quad{};
         for (int i = 0; i < 4; ++i) quad[static_cast<std::size_t>(i)] = corners[reversed ? 3 - i : i];
@@ -167,10 +170,12 @@ TEST(Fill, WholeViewLeavesTheLastColumnAndRowsUntouched) {
 TEST(Fill, WaterTintsTheSurfaceRampAndLeavesTheBackground) {
     SiteModel m;
     FrameBuffer& f = sizedFrame(m, 8, 8);
-    const ClipVertex ground[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5), vertexAt(f, 5.25, 5.25, -0.5)};
+    const ClipVertex ground[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
+                                  vertexAt(f, 5.25, 5.25, -0.5)};
     fillPolygon(f, sceneTarget(f), kFillFlat, ground, 3, 16);
     // The pond covers the ground and the sky beside it, at the ground's own depth.
-    const ClipVertex pond[3] = {vertexAt(f, 1.25, 0.5, -0.5), vertexAt(f, 1.25, 5.25, -0.5), vertexAt(f, 6.5, 5.25, -0.5)};
+    const ClipVertex pond[3] = {vertexAt(f, 1.25, 0.5, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
+                                vertexAt(f, 6.5, 5.25, -0.5)};
     fillPolygon(f, sceneTarget(f), kFillWater, pond, 3, 0);
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 2], kWaterRampLast);  // the darkest ground becomes the brightest water
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 6], kBackgroundColour);

@@ -1,3 +1,5 @@
+#include "render/shading.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include "camera/vector_math.h"
 #include "model/site_model.h"
 #include "render/light.h"
-#include "render/shading.h"
 #include "render/vertex_normals.h"
 #include "support/fake_ui.h"
 
@@ -165,7 +166,7 @@ TEST(Shading, SmoothShadeCapsAtTheLastRampEntry) {
         for (int k = 0; k < 3; ++k) vertexNormal(t, k) = {0, 0, 1};
     smoothShade(m);
     EXPECT_DOUBLE_EQ(vertexShade(m.triangles[0], 0), 229.0);  // full highlight would be 283
-    m.camera.eye = {5000, 0, 100};                              // highlight away from the eye
+    m.camera.eye = {5000, 0, 100};                            // highlight away from the eye
     smoothShade(m);
     EXPECT_LT(vertexShade(m.triangles[0], 0), 229.0);
     EXPECT_GE(vertexShade(m.triangles[0], 0), 16.0 + 0.65 * 214 - 1);
