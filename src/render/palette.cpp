@@ -9,27 +9,23 @@ namespace {
 
 constexpr double kRampStep = 1.1962616822429906;  // 256/214: ramp position to source index
 
-constexpr PaletteEntry kFixedColours[15] = {
+constexpr std::uint32_t kFixedColours[15] = {
     rgb(0, 0, 0),   rgb(255, 0, 0),     rgb(255, 255, 0),   rgb(0, 255, 0),     rgb(0, 255, 255),
     rgb(0, 0, 255), rgb(255, 0, 255),   rgb(255, 255, 255), rgb(134, 134, 134), rgb(187, 187, 187),
     rgb(255, 0, 0), rgb(255, 102, 102), rgb(204, 0, 0),     rgb(204, 102, 102), rgb(153, 0, 0),
 };
 
 // Brightens a channel for the screen: the ramp is spaced by the square root.
-std::uint8_t gammaChannel(double c) {
+int gammaChannel(double c) {
     const double v = std::trunc(std::sqrt(std::max(c, 0.0) / 255.0) * 255.0 + 0.5);
-    return static_cast<std::uint8_t>(std::min(v, 255.0));
+    return static_cast<int>(std::min(v, 255.0));
 }
 
-PaletteEntry gammaEntry(double red, double green, double blue) {
-    PaletteEntry e;
-    e.red = gammaChannel(red);
-    e.green = gammaChannel(green);
-    e.blue = gammaChannel(blue);
-    return e;
+std::uint32_t gammaEntry(double red, double green, double blue) {
+    return rgb(gammaChannel(red), gammaChannel(green), gammaChannel(blue));
 }
 
-PaletteEntry rampSource(int paletteIndex, int j) {
+std::uint32_t rampSource(int paletteIndex, int j) {
     const double c = j * kRampStep;
     if (paletteIndex == 3) {
         const double green = j > 138.6 ? (j - 138.6) * 2.81413612565445 * kRampStep : 0.0;
@@ -38,8 +34,8 @@ PaletteEntry rampSource(int paletteIndex, int j) {
     if (paletteIndex == 1 || paletteIndex == 2 || paletteIndex == 4) {
         // The last ramp step lands on 256 after rounding; it belongs to the water ramp anyway.
         const int k = std::min(static_cast<int>(c), 255);
-        const PaletteEntry s = paletteSourceTable(paletteIndex)[static_cast<std::size_t>(k)];
-        return gammaEntry(s.red, s.green, s.blue);
+        const std::uint32_t s = paletteSourceTable(paletteIndex)[static_cast<std::size_t>(k)];
+        return gammaEntry(redOf(s), greenOf(s), blueOf(s));
     }
     return gammaEntry(c, c, c);
 }

@@ -4,20 +4,16 @@
 
 namespace vellacor {
 
-// One palette entry laid out as a Windows colour table holds it: blue, green, red, 0.
-struct PaletteEntry {
-    std::uint8_t blue = 0;
-    std::uint8_t green = 0;
-    std::uint8_t red = 0;
-    std::uint8_t reserved = 0;
-    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
-};
+// 256 entries of 0x00BBGGRR, as a Windows palette holds them.
+using Palette = std::array<std::uint32_t, 256>;
 
-using Palette = std::array<PaletteEntry, 256>;
-
-inline constexpr PaletteEntry rgb(int red, int green, int blue) {
-    return {static_cast<std::uint8_t>(blue), static_cast<std::uint8_t>(green), static_cast<std::uint8_t>(red), 0};
+inline constexpr std::uint32_t rgb(int red, int green, int blue) {
+    return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
+           (static_cast<std::uint32_t>(blue) << 16);
 }
+inline constexpr int redOf(std::uint32_t c) { return static_cast<int>(c & 0xFFu); }
+inline constexpr int greenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFFu); }
+inline constexpr int blueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFFu); }
 
 // Palette indices the drawing code relies on.
 inline constexpr int kBackgroundColour = 7;
@@ -38,6 +34,6 @@ inline constexpr int kPaletteCount = 5;
 void buildPalette(int paletteIndex, Palette& palette);
 
 // The 256-entry source colours of palettes 1, 2 and 4 that the surface ramp samples.
-const std::array<PaletteEntry, 256>& paletteSourceTable(int paletteIndex);
+const Palette& paletteSourceTable(int paletteIndex);
 
 }  // namespace vellacor

@@ -6,7 +6,7 @@ namespace vellacor {
 
 namespace {
 
-using SourceTable = std::array<PaletteEntry, 256>;
+using SourceTable = Palette;
 
 struct KeyRow {
     int index;
@@ -59,8 +59,7 @@ SourceTable makeEarth() {
     t[4] = rgb(66, 36, 7);
     for (int i = 5; i <= 197; ++i) {
         const bool pause = i == 22 || i == 47 || i == 66 || i == 129;
-        const PaletteEntry p = t[static_cast<std::size_t>(i - 1)];
-        const int g = p.green + (pause ? 0 : 1);
+        const int g = greenOf(t[static_cast<std::size_t>(i - 1)]) + (pause ? 0 : 1);
         t[static_cast<std::size_t>(i)] = rgb(g + 30, g, g - 29);
     }
     static const KeyRow cream[] = {{197, 255, 225, 196}, {249, 255, 230, 205}};
@@ -85,7 +84,7 @@ SourceTable makeRainbow() {
 
 }  // namespace
 
-const std::array<PaletteEntry, 256>& paletteSourceTable(int paletteIndex) {
+const Palette& paletteSourceTable(int paletteIndex) {
     static const SourceTable coolGrey = makeCoolGrey();
     static const SourceTable earth = makeEarth();
     static const SourceTable rainbow = makeRainbow();

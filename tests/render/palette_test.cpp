@@ -43,12 +43,12 @@ TEST(Palette, SurfaceRampsFollowTheirSources) {
         const int c = screenChannel(j * 1.1962616822429906);
         EXPECT_EQ(grey[static_cast<std::size_t>(16 + j)], rgb(c, c, c)) << j;
     }
-    EXPECT_EQ(purple[16 + 138].green, 0);
-    EXPECT_GT(purple[16 + 139].green, 0);
+    EXPECT_EQ(greenOf(purple[16 + 138]), 0);
+    EXPECT_GT(greenOf(purple[16 + 139]), 0);
     // Ramp entry 16 + j samples source entry trunc(j * 256 / 214).
     const auto& earthSource = paletteSourceTable(2);
-    const PaletteEntry s = earthSource[static_cast<std::size_t>(static_cast<int>(100 * 1.1962616822429906))];
-    EXPECT_EQ(earth[116], rgb(screenChannel(s.red), screenChannel(s.green), screenChannel(s.blue)));
+    const std::uint32_t s = earthSource[static_cast<std::size_t>(static_cast<int>(100 * 1.1962616822429906))];
+    EXPECT_EQ(earth[116], rgb(screenChannel(redOf(s)), screenChannel(greenOf(s)), screenChannel(blueOf(s))));
     EXPECT_EQ(rainbow[16], rgb(0, 0, screenChannel(143)));
 }
 
@@ -71,9 +71,10 @@ TEST(Palette, SourceTablesPassThroughTheirKeyRows) {
     EXPECT_EQ(earth[129], earth[128]);
 
     // Between the key rows every channel rises (the earth table's first and last few entries excepted).
-    auto rising = [](const std::array<PaletteEntry, 256>& t, std::size_t from, std::size_t to) {
+    auto rising = [](const Palette& t, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i)
-            if (t[i].red < t[i - 1].red || t[i].green < t[i - 1].green || t[i].blue < t[i - 1].blue) return false;
+            if (redOf(t[i]) < redOf(t[i - 1]) || greenOf(t[i]) < greenOf(t[i - 1]) || blueOf(t[i]) < blueOf(t[i - 1]))
+                return false;
         return true;
     };
     EXPECT_TRUE(rising(cool, 1, 256));
