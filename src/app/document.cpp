@@ -47,7 +47,7 @@ std::optional<std::string> formatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path) {
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
     model.pointFileFormat = "UNKNOWN";
     if (auto tag = formatForPath(path)) {
         if (*tag == "DWG") {
@@ -60,7 +60,10 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path) {
     }
     if (model.pointFileFormat == "UNKNOWN") {
         SelectFormatDialog dialog;
-        ui.run(dialog);  // closing it without OK keeps what it holds
+        if (format)
+            dialog.format = *format;
+        else
+            ui.run(dialog);  // closing it without OK keeps what it holds
         model.pointFileFormat = upper(dialog.format);
     }
 

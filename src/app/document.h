@@ -18,7 +18,10 @@ enum class OpenResult { Loaded, Failed, Refused };
 
 // Opens a file as the document: command line, File > Open, the recent list,
 // a dropped file. Refused leaves the loaded site as it was (a DWG file).
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path);
+// `format`, when given, answers the format question for a file whose
+// extension is not in the table (the bundled sample, the command-line tools).
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
+                        const std::optional<std::string>& format = std::nullopt);
 
 // Runs the reader for a tag; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tag);
