@@ -20,8 +20,9 @@ using namespace vellacor;
 constexpr int kColumns = 400, kRows = 250;  // 100,000 points, 198,702 triangles
 constexpr double kCell = 10;
 
-// A slope rising 50 units from west to east with a ripple along it.
-double groundAt(double e, double n) { return 100 + 50 * e / ((kColumns - 1) * kCell) + 2 * std::sin(n / 100); }
+// A slope rising 50 units from west to east with a ripple along it: from
+// 100.1 to 150.9, so levels 101 to 150 cross it, 50 levels at interval 1.
+double groundAt(double e, double n) { return 100.5 + 50 * e / ((kColumns - 1) * kCell) + 0.4 * std::sin(n / 100); }
 
 void buildSite(SiteModel& m) {
     m.points.resize(kColumns * kRows);
@@ -57,7 +58,7 @@ std::vector<ExportPolyline> syntheticContours(const SiteModel& m) {
         ExportPolyline line{static_cast<double>(level), level % 5 == 0, {}};
         for (int i = 0; i < kVertices; ++i) {
             const double n = length * i / (kVertices - 1);
-            const double e = (level - 100 - 2 * std::sin(n / 100)) / 50 * ((kColumns - 1) * kCell);
+            const double e = (level - 100.5 - 0.4 * std::sin(n / 100)) / 50 * ((kColumns - 1) * kCell);
             line.points.push_back({m.points[0].easting + e, m.points[0].northing + n, static_cast<double>(level)});
         }
         contours.push_back(std::move(line));
