@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "cli/cli_convert.h"
 #include "cli/cli_ui.h"
 #include "model/site_model.h"
 
@@ -69,11 +70,14 @@ int info(const std::vector<std::string>& args) {
 }  // namespace
 
 const char* cliUsage() {
-    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface]\n";
+    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface]\n"
+           "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
+           "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n";
 }
 
 int runCli(const std::vector<std::string>& args) {
     if (args[0] == "info") return info(args);
+    if (args[0] == "convert") return convertCommand(args);
     std::fputs(cliUsage(), stderr);
     return 2;
 }
