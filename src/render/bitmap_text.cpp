@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "render/font_data.h"
+#include "render/overlay_text.h"
 
 namespace vellacor {
 
@@ -87,6 +88,15 @@ void BitmapTextPainter::text(int x, int y, const std::string& s, ColorRef colour
         }
         x += g->width;
     }
+}
+
+}  // namespace vellacor
+
+namespace vellacor {
+
+TextMetrics smallFontMetrics() {
+    const BitmapFont& font = bitmapFont(FontSize::Small);
+    return {font.height, font.averageCharWidth};
 }
 
 }  // namespace vellacor

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
 
     vellacor::SiteModel model;
+    model.programFolder = QApplication::applicationDirPath().toStdString();
     vellacor::MainWindow window(model);
     window.show();
 

@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include "app/document.h"
+#include "app/frame_cycle.h"
+#include "app/idle_pacing.h"
 #include "app/pipeline.h"
 #include "model/site_model.h"
 #include "shell/qt_ui.h"
@@ -177,11 +179,11 @@ void MainWindow::runFrame() {
         return;
     }
     inFrame_ = true;
-    if (model_.documentLoaded) runPipeline(model_, *ui_);
-    view_->update();
+    paintFrame(model_, *ui_, view_->width(), view_->height(), picture_);
+    view_->showPicture(picture_);
     updateCommandStates();
     inFrame_ = false;
-    scheduleFrame(isActiveWindow() ? 20 : 200);
+    scheduleFrame(idleDelayMs(model_, isActiveWindow()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "render/rgb_image.h"
+
 class QAction;
 class QMenu;
 class QTimer;
@@ -51,6 +53,7 @@ private:
     ViewWidget* view_ = nullptr;
     QTimer* frameTimer_ = nullptr;
     bool inFrame_ = false;
+    RgbImage picture_;
     QString documentPath_;
 
     QAction* openAct_ = nullptr;

@@ -2,6 +2,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "render/rgb_image.h"
+
 namespace vellacor {
 
 struct SiteModel;
@@ -16,15 +18,20 @@ public:
 
     // The picture as the user sees it, for tests and screenshots.
     QImage currentPicture() const { return picture_; }
+    // Shows the picture the core composed for this frame.
+    void showPicture(const RgbImage& picture);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
-    QImage composePicture() const;
 
     SiteModel& model_;
     QtUi& ui_;
