@@ -9,6 +9,7 @@
 
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "model/site_model.h"
@@ -33,15 +34,6 @@ struct ConvertOptions {
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-// Whole text as a number, in any locale; nothing when it is not one or out of range.
-std::optional<double> parseNumber(const std::string& text, double low, double high) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || !(value >= low && value <= high)) return std::nullopt;
-    return value;
 }
 
 std::optional<OutputKind> parseKind(const std::string& text) {
