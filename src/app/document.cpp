@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <system_error>
 
 #include "export/writers.h"
 #include "import/point_file.h"
@@ -21,11 +22,17 @@ std::string upper(std::string s) {
 }
 
 void resetCameraForLoad(SiteModel& model) {
-    model.camera.Reset();
-    model.camera.OrbitTo(kLoadHeading);
+    model.camera.Reset(model);
+    model.camera.OrbitTo(model, kLoadHeading);
 }
 
 }  // namespace
+
+std::string fullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
+}
 
 std::string displayName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
@@ -40,7 +47,7 @@ std::optional<std::string> formatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path) {
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
     model.pointFileFormat = "UNKNOWN";
     if (auto tag = formatForPath(path)) {
         if (*tag == "DWG") {
@@ -53,7 +60,10 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path) {
     }
     if (model.pointFileFormat == "UNKNOWN") {
         SelectFormatDialog dialog;
-        ui.run(dialog);  // closing it without OK keeps what it holds
+        if (format)
+            dialog.format = *format;
+        else
+            ui.run(dialog);  // closing it without OK keeps what it holds
         model.pointFileFormat = upper(dialog.format);
     }
 
@@ -138,20 +148,33 @@ void saveAsCommand(SiteModel& model, Ui& ui) {
     const auto path = dxf ? ui.chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "")
                           : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
     if (!path) return;
-    std::FILE* file = std::fopen(path->c_str(), "wb");
+    saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
+             ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+}
+
+bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        ui.message("Unable to open file for writing!\n\n" + *path);
-        return;
+        ui.message("Unable to open file for writing!\n\n" + path);
+        return false;
     }
     ui.setWaitCursor(true);
-    const ExportParts parts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
-    bool ok = dxf ? writeDxf(file, model, parts) : writeLandXml(file, model, parts);
+    bool ok = false;
+    try {
+        ok = format == ExportFormat::Dxf ? writeDxf(file, model, parts) : writeLandXml(file, model, parts);
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        ui.setWaitCursor(false);
+        fatalError(ui, "Unable to allocate memory for array!");
+    }
+    // Data still buffered reaches the disk only now, so a full disk may show here first.
     ok = (std::fclose(file) == 0) && ok;
     ui.setWaitCursor(false);
     if (ok)
-        ui.message("Saved File:\n\n" + *path, MessageKind::Information);
+        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
     else
-        ui.message("Unable to write file:\n\n" + *path);
+        ui.message("Unable to write file:\n\n" + path);
+    return ok;
 }
 
 }  // namespace vellacor

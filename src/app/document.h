@@ -2,6 +2,8 @@
 #include <optional>
 #include <string>
 
+#include "export/writers.h"
+
 namespace vellacor {
 
 struct SiteModel;
@@ -16,7 +18,10 @@ enum class OpenResult { Loaded, Failed, Refused };
 
 // Opens a file as the document: command line, File > Open, the recent list,
 // a dropped file. Refused leaves the loaded site as it was (a DWG file).
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path);
+// `format`, when given, answers the format question for a file whose
+// extension is not in the table (the bundled sample, the command-line tools).
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
+                        const std::optional<std::string>& format = std::nullopt);
 
 // Runs the reader for a tag; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tag);
@@ -28,6 +33,15 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
 
 // File > Save As...: the Saving dialog, the chooser and the chosen writer.
 void saveAsCommand(SiteModel& model, Ui& ui);
+
+enum class ExportFormat { Dxf, LandXml };
+// Writes the chosen parts to a path with the writer of `format` (the part of
+// Save As after the chooser): says "Saved File:" with the full path once the
+// file is completely written, or why it is not.
+bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts);
+
+// The path made absolute, as "Saved File:" shows it.
+std::string fullPath(const std::string& path);
 
 // The file name shown in messages and the window title.
 std::string displayName(const std::string& path);

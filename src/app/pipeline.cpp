@@ -1,10 +1,13 @@
 #include "app/pipeline.h"
 
 #include <chrono>
+#include <new>
 #include <thread>
 
 #include "model/site_model.h"
 #include "platform/ui.h"
+#include "render/light.h"
+#include "render/vertex_normals.h"
 #include "surface/triangulation.h"
 
 namespace vellacor {
@@ -56,23 +59,30 @@ void startShadingStage(SiteModel& model, Ui& ui) {
         }
         model.gradeBreakAngle = dialog.angle;
     }
-    // The shading worker joins here when it lands; until then the stage is
-    // complete at once with no per-vertex data.
-    if (model.gradeBreakAngle != 0.0) model.shadingStage.done = true;
+    if (model.gradeBreakAngle != 0.0) startShadingWorker(model);
 }
 
-void stepLight(SiteModel& model) {
-    if (!model.light) model.light = std::make_unique<Light>();
+// The light is made on the first paint and then moves once per paint.
+void stepLight(SiteModel& model, Ui& ui) {
+    if (!model.light) {
+        try {
+            model.light = std::make_unique<Light>();
+        } catch (const std::bad_alloc&) {
+            fatalError(ui, "Unable to create Light!");
+        }
+    }
+    updateLight(model);
 }
 
 }  // namespace
 
 void runPipeline(SiteModel& model, Ui& ui) {
     adoptFinishedSurfaceWork(model, ui);
+    adoptShadingResult(model);
     startTriangulationStage(model, ui);
     startDerivedStages(model);
     startShadingStage(model, ui);
-    stepLight(model);
+    stepLight(model, ui);
 }
 
 void runPipelineToCompletion(SiteModel& model, Ui& ui) {

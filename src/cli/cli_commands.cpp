@@ -6,6 +6,8 @@
 
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "cli/cli_convert.h"
+#include "cli/cli_render.h"
 #include "cli/cli_ui.h"
 #include "model/site_model.h"
 #include "surface/contour_export.h"
@@ -97,12 +99,18 @@ int info(const std::vector<std::string>& args) {
 
 const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
-           "  --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a contour,\n"
-           "  joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (0 to 1, 1.0)\n";
+           "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
+           "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
+           "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
+           "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
+           "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
+           "  contour, joined polylines, their vertices) for the interval X (1.0) and smoothing S (0 to 1, 1.0)\n";
 }
 
 int runCli(const std::vector<std::string>& args) {
     if (args[0] == "info") return info(args);
+    if (args[0] == "convert") return convertCommand(args);
+    if (args[0] == "render") return renderCommand(args);
     std::fputs(cliUsage(), stderr);
     return 2;
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace vellacor {
 
@@ -37,16 +38,22 @@ void TextSource::rewind() {
 }
 
 bool TextSource::refill() {
-    if (!file_) return false;
-    // Keep one unread byte so that a CR at the end of a chunk can see its LF.
-    std::size_t kept = 0;
-    if (pos_ < end_) {
-        buffer_[0] = buffer_[pos_];
-        kept = 1;
-    }
+    // Keep the unread bytes (at most a few) at the front, then read a chunk.
+    return ensure(end_ - pos_ + 1) > 0;
+}
+
+std::size_t TextSource::ensure(std::size_t n) {
+    if (end_ - pos_ >= n || !file_) return end_ - pos_;
+    const std::size_t kept = end_ - pos_;
+    if (kept > 0 && pos_ > 0) std::memmove(buffer_.data(), buffer_.data() + pos_, kept);
     pos_ = 0;
-    end_ = kept + std::fread(buffer_.data() + kept, 1, buffer_.size() - kept, file_);
-    return end_ > 0;
+    end_ = kept;
+    while (end_ < n) {
+        const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        if (got == 0) break;
+        end_ += got;
+    }
+    return end_;
 }
 
 int TextSource::crTranslated() {
@@ -63,12 +70,8 @@ int TextSource::crTranslated() {
 
 void TextSource::skipByteOrderMark() {
     if (pos_ != 0 || !file_) return;
-    if (end_ < 3) {
-        // Fill the buffer once so the first three bytes can be looked at.
-        if (end_ == 0 && !refill()) return;
-    }
-    if (end_ >= 3 && static_cast<unsigned char>(buffer_[0]) == 0xEF && static_cast<unsigned char>(buffer_[1]) == 0xBB &&
-        static_cast<unsigned char>(buffer_[2]) == 0xBF)
+    if (ensure(3) >= 3 && static_cast<unsigned char>(buffer_[0]) == 0xEF &&
+        static_cast<unsigned char>(buffer_[1]) == 0xBB && static_cast<unsigned char>(buffer_[2]) == 0xBF)
         pos_ = 3;
 }
 
@@ -78,23 +81,21 @@ void TextScanner::skipSpace() {
 
 bool TextScanner::readInteger(std::int32_t& value) {
     skipSpace();
-    token_.clear();
-    int c = in_.peek();
-    if (c == '+' || c == '-') {
-        token_.push_back(static_cast<char>(in_.get()));
-        c = in_.peek();
+    const std::size_t n = in_.ensure(kLongestNumber);
+    const char* p = in_.cursor();
+    const char* end = p + n;
+    const char* first = p;
+    if (first < end && *first == '+') ++first;  // from_chars takes no '+'
+    const char* digits = first < end && *first == '-' ? first + 1 : first;
+    if (digits >= end || !isDigit(static_cast<unsigned char>(*digits))) {
+        // "%ld" has taken the sign before it gave up.
+        in_.consume(static_cast<std::size_t>(digits - p));
+        return false;
     }
-    if (!isDigit(c)) return false;
-    while (isDigit(in_.peek())) {
-        const int d = in_.get();
-        if (token_.size() < kLongestNumber) token_.push_back(static_cast<char>(d));
-    }
-    if (token_.size() >= kLongestNumber) return false;
-    const char* first = token_.data();
-    if (*first == '+') ++first;
     std::int64_t wide = 0;
-    auto [end, ec] = std::from_chars(first, token_.data() + token_.size(), wide);
-    if (ec != std::errc() || end != token_.data() + token_.size()) return false;
+    auto [stop, ec] = std::from_chars(first, end, wide);
+    in_.consume(static_cast<std::size_t>(stop - p));
+    if (ec != std::errc() || (stop == end && n >= kLongestNumber)) return false;  // overflow, or absurdly long
     if (wide < INT32_MIN || wide > INT32_MAX) return false;
     value = static_cast<std::int32_t>(wide);
     return true;
@@ -102,38 +103,22 @@ bool TextScanner::readInteger(std::int32_t& value) {
 
 bool TextScanner::readNumber(double& value) {
     skipSpace();
-    token_.clear();
-    auto take = [&] {
-        const int c = in_.get();
-        if (token_.size() < kLongestNumber) token_.push_back(static_cast<char>(c));
-    };
-    if (in_.peek() == '+' || in_.peek() == '-') take();
-    std::size_t digits = 0;
-    while (isDigit(in_.peek())) take(), ++digits;
-    if (in_.peek() == '.') {
-        take();
-        while (isDigit(in_.peek())) take(), ++digits;
+    const std::size_t n = in_.ensure(kLongestNumber);
+    const char* p = in_.cursor();
+    const char* end = p + n;
+    const char* first = p;
+    if (first < end && *first == '+') ++first;
+    // Only decimal notation counts: from_chars would also take "inf" and
+    // "nan", which are no coordinates.
+    const char* q = first < end && *first == '-' ? first + 1 : first;
+    if (q < end && *q == '.') ++q;
+    if (q >= end || !isDigit(static_cast<unsigned char>(*q))) {
+        in_.consume(static_cast<std::size_t>(q - p));
+        return false;
     }
-    if (digits == 0) return false;
-    if (in_.peek() == 'e' || in_.peek() == 'E') {
-        // An exponent needs digits; "%lf" would not take "1e" alone either, but
-        // it cannot push back two characters. We take the 'e' and, with no
-        // digits after it, leave the mantissa as the number.
-        take();
-        if (in_.peek() == '+' || in_.peek() == '-') take();
-        std::size_t expDigits = 0;
-        while (isDigit(in_.peek())) take(), ++expDigits;
-        if (expDigits == 0) {
-            while (!token_.empty() && (token_.back() == 'e' || token_.back() == 'E' || token_.back() == '+' ||
-                                       token_.back() == '-'))
-                token_.pop_back();
-        }
-    }
-    if (token_.size() >= kLongestNumber) return false;
-    const char* first = token_.data();
-    if (*first == '+') ++first;
-    auto [end, ec] = std::from_chars(first, token_.data() + token_.size(), value);
-    if (ec != std::errc() || end != token_.data() + token_.size()) return false;
+    auto [stop, ec] = std::from_chars(first, end, value, std::chars_format::general);
+    in_.consume(static_cast<std::size_t>(stop - p));
+    if (ec != std::errc() || (stop == end && n >= kLongestNumber)) return false;
     return std::isfinite(value);
 }
 
@@ -144,14 +129,45 @@ bool TextScanner::readChar(int& c) {
 
 void TextScanner::readRestOfLine(std::string& text, std::size_t keep) {
     text.clear();
-    for (int c = in_.peek(); c >= 0 && c != '\n'; c = in_.peek()) {
-        in_.get();
-        if (text.size() < keep + 4) text.push_back(static_cast<char>(c));  // a few extra bytes for the UTF-8 cut
+    for (;;) {
+        const std::size_t n = in_.ensure(1);
+        if (n == 0) return;
+        const char* p = in_.cursor();
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', n));
+        std::size_t len = lf ? static_cast<std::size_t>(lf - p) : n;
+        // A CR at the end of a chunk may be half of a CR LF pair: leave it for the next round.
+        if (!lf && p[len - 1] == '\r' && len > 1) --len;
+        std::size_t take = len;
+        if (lf && take > 0 && p[take - 1] == '\r') --take;  // CR LF reads as LF
+        const std::size_t room = keep + 4 > text.size() ? keep + 4 - text.size() : 0;  // extra for the UTF-8 cut
+        text.append(p, take < room ? take : room);
+        if (lf) {
+            in_.consume(len);  // leave the LF itself
+            return;
+        }
+        if (len == 1 && p[0] == '\r') {
+            // A lone CR at the very end of what is buffered: the slow path decides.
+            const int c = in_.peek();
+            if (c == '\n') return;
+            in_.get();
+            if (text.size() < keep + 4) text.push_back('\r');
+            continue;
+        }
+        in_.consume(len);
     }
 }
 
 void TextScanner::skipLine() {
-    for (int c = in_.get(); c >= 0 && c != '\n'; c = in_.get()) {
+    for (;;) {
+        const std::size_t n = in_.ensure(1);
+        if (n == 0) return;
+        const char* p = in_.cursor();
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', n));
+        if (lf) {
+            in_.consume(static_cast<std::size_t>(lf - p) + 1);
+            return;
+        }
+        in_.consume(n);
     }
 }
 

@@ -35,6 +35,16 @@ public:
     // Skips a UTF-8 byte order mark at the very start of the file.
     void skipByteOrderMark();
 
+    // Raw access for the fast paths: makes at least `n` bytes contiguous at
+    // the cursor unless the file ends first, and returns how many there are.
+    // Callers only look at bytes that are never part of a CR LF pair.
+    std::size_t ensure(std::size_t n);
+    const char* cursor() const { return buffer_.data() + pos_; }
+    void consume(std::size_t n) {
+        pos_ += n;
+        skipCr_ = false;
+    }
+
 private:
     bool refill();
     int crTranslated();
@@ -76,7 +86,6 @@ public:
 private:
     void skipSpace();
     TextSource& in_;
-    std::string token_;
 };
 
 }  // namespace vellacor

@@ -83,10 +83,11 @@ void clearSite(SiteModel& model) {
     model.contourSmoothing = 1.0;
     model.showContours = false;
     buildPalette(0, model.palette[0]);
-    model.camera.Reset();
+    model.camera.Reset(model);
     model.redrawNeeded = true;
     model.light.reset();
     for (int s = 0; s < kStageCount; ++s) stageOf(model, static_cast<StageId>(s)).invalidate();
+    model.shadingJob.reset();
     model.selectedPoint = kNoPoint;
     model.points = {};
     model.triangles = {};

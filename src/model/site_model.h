@@ -15,6 +15,8 @@
 #include "render/frame_buffer.h"
 #include "render/light.h"
 #include "render/palette.h"
+#include "render/texture.h"
+#include "render/vertex_normals.h"
 #include "surface/breakline_list.h"
 #include "surface/limit_polygon.h"
 #include "surface/surface_work.h"
@@ -90,7 +92,7 @@ struct SiteModel {
     int contourLimitMode = 1;  // 1 everywhere, 3 only inside limitPolygon
 
     Camera camera;
-    Vec3 cameraTarget;
+    Vec3& cameraTarget = camera.target;  // the orbit target lives in the camera
 
     // Background stages and the one progress value the status line shows.
     StageTriple triangulateStage;
@@ -106,6 +108,22 @@ struct SiteModel {
     int paletteIndex = 0;
     int savedSurfaceMode = 1;
     FrameBuffer frame;
+
+    // Renderer state.
+    std::shared_ptr<ShadingJob> shadingJob;  // the shading worker's run until its result is adopted
+    bool textureLoaded = false;              // a texture image is loaded: picks the bitmap's palette
+
+    // Scene composition and the view.
+    Texture texture;         // the surface texture
+    Texture logo;            // the start picture, read once
+    std::string programFolder;  // where the program file is: logo.bmp lies beside it
+    bool logoTried = false;
+    int hoverPoint = kNoPoint;  // the point last found under the still cursor
+    double hoverTime = 0.0;     // seconds the cursor has rested on it
+    Clock::time_point lastHoverTick = Clock::now();
+    bool cursorInView = false;  // the mouse is over the view at cursorX, cursorY (frame pixels)
+    int cursorX = 0;
+    int cursorY = 0;
 
     // Paint cycle and mouse state.
     double frameSeconds = 0.0;

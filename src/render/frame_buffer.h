@@ -2,14 +2,78 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/palette.h"
+
 namespace vellacor {
 
-// Placeholder frame buffer record; the rasteriser's version replaces it.
-struct FrameBuffer {
-    int width = 0;
-    int height = 0;
-    int pitch = 0;
-    std::vector<std::uint8_t> pixels;
+struct SiteModel;
+
+// One end of a polygon's crossing of a pixel row: x and the attributes there.
+struct SpanEnd {
+    double x = 0, shade = 0, w = 0, u = 0, v = 0;
 };
+
+// The left and right crossings of one row of the polygon being filled.
+struct SpanRow {
+    SpanEnd left, right;
+};
+
+// The off-screen picture of the 3D view: palette indices, a cached static
+// scene, depth values w = 1/z (0 = nothing drawn), and the filler's span table.
+// Every buffer is viewWidth wide (the row pitch) and viewHeight high; pixel
+// (x, y) is element y * viewWidth + x, y growing downwards.
+struct FrameBuffer {
+    int clientWidth = 0;  // the visible width; viewWidth is it rounded up to 4
+    int clientHeight = 0;
+    int viewWidth = 0;
+    int viewHeight = 0;
+    int halfWidth = 0;   // viewWidth / 2 - 1: the projection's horizontal scale
+    int halfHeight = 0;  // viewHeight / 2 - 1
+
+    std::vector<std::uint8_t> displayBits;  // what the window shows; empty until the bitmap exists
+    std::vector<std::uint8_t> sceneBuffer;
+    std::vector<double> depthBuffer;
+    std::vector<double> widgetDepthBuffer;  // depth of the axis marker, kept apart from the scene's
+    std::vector<SpanRow> spanTable;
+
+    // The colour table the window shows displayBits with: a copy taken when
+    // the bitmap was (re)made, as a palettized bitmap keeps its own.
+    Palette bitmapPalette{};
+    bool bitmapExists = false;
+
+    int pixelCount() const { return viewWidth * viewHeight; }
+    bool hasBuffers() const {
+        return viewWidth > 0 && viewHeight > 0 && sceneBuffer.size() >= static_cast<std::size_t>(pixelCount());
+    }
+};
+
+// Row pitch in bytes of an 8-bit image `clientWidth` pixels wide: a multiple of 4.
+inline int rowPitch(int clientWidth) { return ((clientWidth * 8 + 31) / 32) * 4; }
+
+// The view's size changed: new sizes, new buffers, a new bitmap when one
+// existed, and a full redraw. An empty client area keeps the old buffers.
+void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight);
+
+// Makes displayBits for the current size and takes `palette` as its colour table.
+void createFrameBitmap(FrameBuffer& frame, const Palette& palette);
+
+// The bitmap again with the active palette (after the palette changed).
+void recreateFrameBitmap(SiteModel& model);
+
+// Start of a static-scene rebuild: background everywhere, nothing drawn.
+void clearSceneBuffers(FrameBuffer& frame);
+
+// Copies the cached scene into the displayed picture.
+void copySceneToDisplay(FrameBuffer& frame);
+
+// Where a fill or a line draws: the pixels and the depth values it tests against.
+struct RasterTarget {
+    std::uint8_t* pixels = nullptr;
+    double* depth = nullptr;
+};
+
+RasterTarget sceneTarget(FrameBuffer& frame);    // sceneBuffer, depthBuffer
+RasterTarget displayTarget(FrameBuffer& frame);  // displayBits, depthBuffer
+RasterTarget widgetTarget(FrameBuffer& frame);   // displayBits, widgetDepthBuffer
 
 }  // namespace vellacor

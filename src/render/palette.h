@@ -7,9 +7,33 @@ namespace vellacor {
 // 256 entries of 0x00BBGGRR, as a Windows palette holds them.
 using Palette = std::array<std::uint32_t, 256>;
 
-// Placeholder until the renderer's palettes land: a grey ramp.
-inline void buildPalette(int /*paletteIndex*/, Palette& palette) {
-    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = i | (i << 8) | (i << 16);
+inline constexpr std::uint32_t rgb(int red, int green, int blue) {
+    return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
+           (static_cast<std::uint32_t>(blue) << 16);
 }
+inline constexpr int redOf(std::uint32_t c) { return static_cast<int>(c & 0xFFu); }
+inline constexpr int greenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFFu); }
+inline constexpr int blueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFFu); }
+
+// Palette indices the drawing code relies on.
+inline constexpr int kBackgroundColour = 7;
+inline constexpr int kSurfaceRampFirst = 16;
+inline constexpr int kSurfaceRampLast = 229;
+inline constexpr int kWaterRampFirst = 230;
+inline constexpr int kWaterRampLast = 249;
+inline constexpr int kMinorContourColour = 250;
+inline constexpr int kMajorContourColour = 251;
+inline constexpr int kTriangleOutlineColour = 252;
+inline constexpr int kGridColour = 253;
+inline constexpr int kVertexNormalColour = 255;
+inline constexpr int kPaletteCount = 5;
+
+// Writes palette `paletteIndex` (0 grey, 1 cool grey, 2 earth, 3 purple,
+// 4 rainbow): fixed drawing colours, the surface ramp, the water ramp and the
+// contour and outline colours.
+void buildPalette(int paletteIndex, Palette& palette);
+
+// The 256-entry source colours of palettes 1, 2 and 4 that the surface ramp samples.
+const Palette& paletteSourceTable(int paletteIndex);
 
 }  // namespace vellacor

@@ -68,8 +68,10 @@ int enterSurface(const SiteModel& model, Vec3& p0, const Vec3& p1) {
 
 int drapeSegment(const SiteModel& model, double x0, double y0, double x1, double y1, std::vector<Vec3>& out) {
     if (model.triangleCount <= 0) return 0;
-    const bool linked = model.contourStage.done.load(std::memory_order_acquire);
-    auto neighbourOf = [&](int t, int k) { return linked ? triangleAt(model, t).neighbour[k] : kNoTriangle; };
+    auto neighbourOf = [&](int t, int k) {
+        const int across = triangleAt(model, t).neighbour[k];
+        return across >= 0 && across < model.triangleCount ? across : kNoTriangle;
+    };
     const Vec3 end{x1, y1, 0.0};
     const double stepX = (x1 - x0) / kCreepSteps, stepY = (y1 - y0) / kCreepSteps;
 

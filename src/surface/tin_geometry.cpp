@@ -66,7 +66,6 @@ bool triangleContains(const SiteModel& model, int t, double x, double y) {
 
 int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y) {
     if (start < 0 || start >= model.triangleCount || maxSteps < 0) return kNoTriangle;
-    const bool linked = model.contourStage.done.load(std::memory_order_acquire);
     int t = start;
     for (int steps = 0;; ++steps) {
         if (triangleContains(model, t, x, y)) return t;
@@ -77,7 +76,7 @@ int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x
             if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, pointAt(model, triangle.vertex[k]),
                                 pointAt(model, triangle.vertex[(k + 1) % 3])))
                 exit = k;
-        if (exit < 0 || !linked) return kNoTriangle;
+        if (exit < 0) return kNoTriangle;
         const int next = triangle.neighbour[exit];
         if (next < 0 || next >= model.triangleCount) return kNoTriangle;
         if (steps + 1 > maxSteps) return kNoTriangle;

@@ -44,8 +44,8 @@ double signedArea(const SiteModel& model, int t);
 bool triangleContains(const SiteModel& model, int t, double x, double y);
 
 // Walks from `start` towards (x, y) through the neighbour links; the triangle
-// holding the position, or kNoTriangle. Until the neighbour links are done
-// every triangle counts as having no neighbours.
+// holding the position, or kNoTriangle (also where a link is missing, as
+// before the neighbour links are done).
 int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y);
 
 // The walk, then a scan of every triangle when the walk fails.

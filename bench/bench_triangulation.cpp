@@ -7,7 +7,7 @@
 #include <chrono>
 #include <map>
 
-#include "bench_support.h"
+#include "surface_bench_support.h"
 #include "surface/triangulation.h"
 
 #ifdef VELLACOR_WITH_CGAL

@@ -2,7 +2,7 @@
 // straight and with smoothed contours.
 #include <benchmark/benchmark.h>
 
-#include "bench_support.h"
+#include "surface_bench_support.h"
 #include "surface/contour_export.h"
 #include "surface/triangulation.h"
 

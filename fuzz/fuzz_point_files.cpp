@@ -1,0 +1,57 @@
+// Feeds arbitrary bytes to the survey point readers (PNEZD, PENZD, XYZ).
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "import/point_file.h"
+#include "model/site_model.h"
+#include "platform/ui.h"
+
+namespace {
+
+class QuietUi : public vellacor::Ui {
+public:
+    vellacor::Answer message(const std::string&, vellacor::MessageKind) override { return vellacor::Answer::Ok; }
+    bool run(vellacor::SelectFormatDialog&) override { return false; }
+    bool run(vellacor::SavingDialog&) override { return false; }
+    bool run(vellacor::SmoothShadingDialog&) override { return false; }
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    bool keyDown(int) const override { return false; }
+    bool isForeground() const override { return false; }
+    bool isMinimised() const override { return false; }
+    void setWaitCursor(bool) override {}
+    [[noreturn]] void terminate(int) override { __builtin_trap(); }
+};
+
+std::string scratchFile() {
+    return "/tmp/vellacor-fuzz-" + std::to_string(::getpid()) + ".txt";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = scratchFile();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    QuietUi ui;
+    for (int layout = 0; layout < 3; ++layout) {
+        vellacor::SiteModel model;
+        bool ok = layout == 2 ? vellacor::readXyzFile(model, ui, path)
+                              : vellacor::readPointFile(model, ui, path,
+                                                        layout == 0 ? vellacor::PointLayout::PNEZD
+                                                                    : vellacor::PointLayout::PENZD);
+        if (ok) {
+            vellacor::computeExtents(model);
+            vellacor::computeNextPointNumber(model);
+            if (model.pointCount <= 0 || static_cast<std::size_t>(model.pointCount) > model.points.size()) __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,15 @@
+#include "cli/cli_args.h"
+
+#include <charconv>
+
+namespace vellacor {
+
+std::optional<double> parseNumber(const std::string& text, double low, double high) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || !(value >= low && value <= high)) return std::nullopt;
+    return value;
+}
+
+}  // namespace vellacor

@@ -1,0 +1,130 @@
+#include "export/file_sink.h"
+#include "export/number_format.h"
+#include "export/writers.h"
+#include "export/xml_text.h"
+#include "model/site_model.h"
+
+namespace vellacor {
+
+namespace {
+
+const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.points[static_cast<std::size_t>(index)]; }
+
+bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.pointCount; }
+
+// LandXML coordinates run northing, easting, elevation.
+void appendNez(std::string& out, const SurveyPoint& p) {
+    appendFormattedNumber(out, p.northing);
+    out += ' ';
+    appendFormattedNumber(out, p.easting);
+    out += ' ';
+    appendFormattedNumber(out, p.elevation);
+}
+
+void writeCgPoints(FileSink& sink, const SiteModel& model) {
+    std::string& out = sink.text;
+    out += "\t<CgPoints>\n";
+    for (int i = 0; i < model.pointCount; ++i) {
+        const SurveyPoint& p = pointAt(model, i);
+        out += "\t\t<CgPoint name=\"";
+        appendWholeNumber(out, p.number);
+        out += "\" desc=\"";
+        appendXmlDescription(out, descriptionOf(p));
+        out += "\">";
+        appendNez(out, p);
+        out += "</CgPoint>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t</CgPoints>\n";
+}
+
+void writeBreaklines(FileSink& sink, const SiteModel& model) {
+    std::string& out = sink.text;
+    out += "\t\t\t<SourceData>\n\t\t\t\t<Breaklines>\n";
+    for (const Breakline& b : model.breaklines.pairs) {
+        if (!isPointIndex(model, b.a) || !isPointIndex(model, b.b)) continue;
+        out += "\t\t\t\t\t<Breakline brkType=\"standard\">\n\t\t\t\t\t\t<PntList3D>";
+        appendNez(out, pointAt(model, b.a));
+        out += ' ';
+        appendNez(out, pointAt(model, b.b));
+        out += "</PntList3D>\n\t\t\t\t\t</Breakline>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t\t\t\t</Breaklines>\n\t\t\t</SourceData>\n";
+}
+
+void writeDefinition(FileSink& sink, const SiteModel& model) {
+    std::string& out = sink.text;
+    out += "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n";
+    // Every loaded point, in the surface or not: face corners name them by
+    // array position + 1.
+    for (int i = 0; i < model.pointCount; ++i) {
+        out += "\t\t\t\t\t<P id=\"";
+        appendWholeNumber(out, i + 1);
+        out += "\">";
+        appendNez(out, pointAt(model, i));
+        out += "</P>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t\t\t\t</Pnts>\n\t\t\t\t<Faces>\n";
+    for (int t = 0; t < model.triangleCount; ++t) {
+        const TinTriangle& tri = model.triangles[static_cast<std::size_t>(t)];
+        if (!isPointIndex(model, tri.vertex[0]) || !isPointIndex(model, tri.vertex[1]) ||
+            !isPointIndex(model, tri.vertex[2]))
+            continue;
+        out += "\t\t\t\t\t<F>";
+        for (int k = 0; k < 3; ++k) {
+            if (k) out += ' ';
+            appendWholeNumber(out, tri.vertex[k] + 1LL);
+        }
+        out += "</F>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t\t\t\t</Faces>\n\t\t\t</Definition>\n";
+}
+
+void writeContours(FileSink& sink, std::span<const ExportPolyline> contours) {
+    std::string& out = sink.text;
+    out += "\t\t\t<Contours>\n";
+    for (const ExportPolyline& line : contours) {
+        out += "\t\t\t\t<Contour elev=\"";
+        appendFormattedNumber(out, line.level);
+        out += "\">";
+        for (const Vec3& p : line.points) {  // plan only, northing first
+            appendFormattedNumber(out, p.y);
+            out += ' ';
+            appendFormattedNumber(out, p.x);
+            out += ' ';
+        }
+        out += "</Contour>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t\t\t</Contours>\n";
+}
+
+}  // namespace
+
+bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts,
+                  std::span<const ExportPolyline> contours) {
+    FileSink sink(file);
+    sink.text += "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n\t\t<Imperial>\n\t\t</Imperial>\n"
+                 "\t</Units>\n";
+    writeCgPoints(sink, model);
+    if (parts.contours || parts.breaklines || parts.surface) {
+        sink.text += "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n";
+        if (parts.breaklines) writeBreaklines(sink, model);
+        if (parts.surface) writeDefinition(sink, model);
+        if (parts.contours) writeContours(sink, contours);
+        sink.text += "\t\t</Surface>\n\t</Surfaces>\n";
+    }
+    sink.text += "</LandXML>\n";
+    return sink.finish();
+}
+
+bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts) {
+    const std::vector<ExportPolyline> contours =
+        parts.contours ? traceContoursForExport(model) : std::vector<ExportPolyline>{};
+    return writeLandXml(file, model, parts, contours);
+}
+
+}  // namespace vellacor

@@ -1,0 +1,242 @@
+#include "render/fill.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "render/projection.h"
+#include "render/raster_rows.h"
+
+namespace vellacor {
+
+namespace {
+
+using detail::firstAfter;
+using detail::lastAtOrBefore;
+
+// A projected vertex. No default values: the per-polygon array of these must
+// cost nothing to set up.
+struct ScreenVertex {
+    double x, y, w;
+};
+
+// Writes one edge's crossings into the span table: edges running down the
+// screen are the left side of their rows, edges running up the right side.
+// Horizontal edges cross no row.
+template <bool kShade, bool kTexture>
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex& va,
+                                            const ScreenVertex& b, const ClipVertex& vb) {
+    if (b.y == a.y) return;
+    const double k = 1.0 / (b.y - a.y);
+    const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
+    const double ds = kShade ? (vb.shade - va.shade) * k : 0.0;
+    const double du = kTexture ? (vb.u - va.u) * k : 0.0;
+    const double dv = kTexture ? (vb.v - va.v) * k : 0.0;
+    // Only the values the fill mode reads are carried down the edge.
+    auto write = [&](SpanEnd& end, double f) {
+        end.x = a.x + f * dx;
+        end.w = a.w + f * dw;
+        if constexpr (kShade) end.shade = va.shade + f * ds;
+        if constexpr (kTexture) {
+            end.u = va.u + f * du;
+            end.v = va.v + f * dv;
+        }
+    };
+    if (a.y < b.y) {
+        const int r0 = firstAfter(a.y, rows), r1 = lastAtOrBefore(b.y, rows);
+        for (int r = r0; r <= r1; ++r) write(table[r].left, r - a.y);
+    } else {
+        const int r0 = lastAtOrBefore(a.y, rows), r1 = firstAfter(b.y, rows);
+        for (int r = r0; r >= r1; --r) write(table[r].right, r - a.y);
+    }
+}
+
+// The per-pixel writers. Each gets one row's pixels and depths, the first and
+// last column to visit, the two crossings, 1 / (right.x - left.x) and the
+// row's offset in the buffer.
+
+template <bool kWriteDepth>
+struct FlatSpan {
+    std::uint8_t colour;
+    void operator()(std::uint8_t* pix, double* depth, int x0, int x1, const SpanEnd& l, const SpanEnd& r, double k,
+                    std::ptrdiff_t) const {
+        const double dw = (r.w - l.w) * k;
+        double w = l.w + (x0 - l.x) * dw;
+        for (int x = x0; x <= x1; ++x, w += dw)
+            if (w <= depth[x]) {
+                pix[x] = colour;
+                if constexpr (kWriteDepth) depth[x] = w;
+            }
+    }
+};
+
+struct GouraudSpan {
+    void operator()(std::uint8_t* pix, double* depth, int x0, int x1, const SpanEnd& l, const SpanEnd& r, double k,
+                    std::ptrdiff_t) const {
+        const double dw = (r.w - l.w) * k, ds = (r.shade - l.shade) * k;
+        double w = l.w + (x0 - l.x) * dw, shade = l.shade + (x0 - l.x) * ds;
+        for (int x = x0; x <= x1; ++x, w += dw, shade += ds)
+            if (w <= depth[x]) {
+                pix[x] = static_cast<std::uint8_t>(static_cast<int>(shade));
+                depth[x] = w;
+            }
+    }
+};
+
+// 16.16 fixed point, kept far from the limits of the integer type.
+std::int64_t toFixed(double v) {
+    const double scaled = std::clamp(v * 65536.0, -4.0e18, 4.0e18);
+    return static_cast<std::int64_t>(scaled);
+}
+
+struct TextureSpan {
+    std::uint8_t colour;
+    TextureImage texture;
+    void operator()(std::uint8_t* pix, double* depth, int x0, int x1, const SpanEnd& l, const SpanEnd& r, double k,
+                    std::ptrdiff_t offset) const {
+        if (!texture.texels || texture.width <= 0 || texture.height <= 0) {
+            FlatSpan<true>{colour}(pix, depth, x0, x1, l, r, k, offset);
+            return;
+        }
+        const double dw = (r.w - l.w) * k;
+        double w = l.w + (x0 - l.x) * dw;
+        const std::int64_t du = toFixed((r.u - l.u) * k), dv = toFixed((r.v - l.v) * k);
+        std::int64_t u = toFixed(l.u), v = toFixed(l.v);
+        const std::int64_t lastU = texture.width - 1, lastV = texture.height - 1;
+        for (int x = x0; x <= x1; ++x, w += dw, u += du, v += dv)
+            if (w <= depth[x]) {
+                // Coordinates beyond the image take its edge texel instead of reading past it.
+                const std::int64_t tu = std::clamp<std::int64_t>(u >> 16, 0, lastU);
+                const std::int64_t tv = std::clamp<std::int64_t>(v >> 16, 0, lastV);
+                pix[x] = texture.texels[tv * texture.width + tu];
+                depth[x] = w;
+            }
+    }
+};
+
+// Index into the ripple grid along one axis: whole texels modulo 511, never negative.
+std::int64_t rippleCell(double t) {
+    auto i = static_cast<std::int64_t>(std::clamp(t, -1.0e15, 1.0e15)) % 511;
+    return i < 0 ? i + 511 : i;
+}
+
+struct WaterSpan {
+    const std::uint8_t* scene;
+    std::int64_t width;
+    std::int64_t lastPixel;
+    WaterRipples ripples;
+
+    void operator()(std::uint8_t* pix, double* depth, int x0, int x1, const SpanEnd& l, const SpanEnd& r, double k,
+                    std::ptrdiff_t offset) const {
+        const double dw = (r.w - l.w) * k;
+        double w = l.w + (x0 - l.x) * dw;
+        if (!ripples.heights) {
+            // Calm water tints the surface ramp into the water ramp; a small
+            // allowance lets it win against the ground it lies on.
+            for (int x = x0; x <= x1; ++x, w += dw)
+                if (w - 0.00001 <= depth[x]) {
+                    const int c = pix[x];
+                    if (c >= kSurfaceRampFirst && c <= kWaterRampFirst)
+                        pix[x] = static_cast<std::uint8_t>(kWaterRampLast -
+                                                           static_cast<int>((c - 16) * 0.09302325581395349));
+                }
+            return;
+        }
+        const double du = (r.u - l.u) * k, dv = (r.v - l.v) * k;
+        double u = l.u + (x0 - l.x) * du, v = l.v + (x0 - l.x) * dv;
+        const std::int32_t* h = ripples.heights;
+        for (int x = x0; x <= x1; ++x, w += dw, u += du, v += dv) {
+            if (!(w <= depth[x])) continue;
+            // The wave slope shifts where the water shows the scene from and brightens it.
+            const std::int64_t i = rippleCell(v) * kRippleGridSize + rippleCell(u);
+            const std::int64_t sx = std::int64_t{h[i + 1]} - h[i];
+            const std::int64_t sy = std::int64_t{h[i + kRippleGridSize]} - h[i];
+            const std::int64_t s = std::clamp<std::int64_t>(offset + x + (sy >> 3) * width + (sx >> 3), 0, lastPixel);
+            const int c = scene[s];
+            if (c >= kSurfaceRampFirst && c <= kWaterRampFirst)
+                pix[x] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(c + sx - 30, 16, 230));
+            else if (c != kBackgroundColour)
+                pix[x] = static_cast<std::uint8_t>(c);
+        }
+    }
+};
+
+template <class Span>
+void fillRows(FrameBuffer& frame, RasterTarget target, int y0, int y1, const Span& span) {
+    const int width = frame.viewWidth;
+    const SpanRow* table = frame.spanTable.data();
+    for (int y = y0; y <= y1; ++y) {
+        const SpanEnd& l = table[y].left;
+        const SpanEnd& r = table[y].right;
+        const int x0 = firstAfter(l.x, width), x1 = lastAtOrBefore(r.x, width);
+        if (x0 > x1) continue;  // empty, or the polygon runs the other way round
+        const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * width;
+        span(target.pixels + offset, target.depth + offset, x0, x1, l, r, 1.0 / (r.x - l.x), offset);
+    }
+}
+
+template <bool kShade, bool kTexture, class Span>
+void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, const ScreenVertex* p, int count,
+                 double ymin, double ymax, const Span& span) {
+    const int rows = frame.viewHeight;
+    SpanRow* table = frame.spanTable.data();
+    for (int i = 0; i < count; ++i) {
+        const int j = i + 1 == count ? 0 : i + 1;
+        scanEdge<kShade, kTexture>(table, rows, p[i], v[i], p[j], v[j]);
+    }
+    fillRows(frame, target, firstAfter(ymin, rows), lastAtOrBefore(ymax, rows), span);
+}
+
+}  // namespace
+
+void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
+                 std::uint8_t colour, const FillInputs& inputs) {
+    if (count < 3 || mode < kFillFlat || mode > kFillFlatNoDepth || mode == kFillNothing) return;
+    if (!target.pixels || !target.depth || frame.viewWidth <= 0 || frame.viewHeight <= 0 ||
+        frame.spanTable.size() < static_cast<std::size_t>(frame.viewHeight))
+        return;
+    count = std::min(count, kMaxClipVertices);
+
+    ScreenVertex p[kMaxClipVertices];
+    double ymin = 0.0, ymax = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const ProjectedPoint s = project(frame, {vertices[i].x, vertices[i].y, vertices[i].z});
+        p[i] = {s.x, s.y, s.w};
+        if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || !std::isfinite(p[i].w)) return;  // not clipped
+        ymin = i == 0 ? p[i].y : std::min(ymin, p[i].y);
+        ymax = i == 0 ? p[i].y : std::max(ymax, p[i].y);
+    }
+
+    switch (mode) {
+        case kFillFlat:
+            scanAndFill<false, false>(frame, target, vertices, p, count, ymin, ymax, FlatSpan<true>{colour});
+            break;
+        case kFillFlatNoDepth:
+            scanAndFill<false, false>(frame, target, vertices, p, count, ymin, ymax, FlatSpan<false>{colour});
+            break;
+        case kFillGouraud:
+        case kFillElevation:
+            scanAndFill<true, false>(frame, target, vertices, p, count, ymin, ymax, GouraudSpan{});
+            break;
+        case kFillTextureSphere:
+        case kFillTextureImage:
+            scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax,
+                                     TextureSpan{colour, inputs.texture});
+            break;
+        case kFillWater: {
+            if (frame.sceneBuffer.size() < static_cast<std::size_t>(frame.pixelCount())) return;
+            const WaterSpan span{frame.sceneBuffer.data(), frame.viewWidth, frame.pixelCount() - 1, inputs.ripples};
+            scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax, span);
+            break;
+        }
+        default: break;
+    }
+}
+
+void drawPolygon(FrameBuffer& frame, RasterTarget target, int mode, ClipPolygon& polygon, int count,
+                 std::uint8_t colour, const FillInputs& inputs) {
+    count = clipPolygon(polygon, count);
+    fillPolygon(frame, target, mode, polygon.data(), count, colour, inputs);
+}
+
+}  // namespace vellacor

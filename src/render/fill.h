@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+
+#include "render/clip.h"
+#include "render/frame_buffer.h"
+
+namespace vellacor {
+
+// How a polygon's pixels are written (the surface mode picks it):
+//  1 flat colour, depth written          2 Gouraud (colour = shade), depth written
+//  3, 4 textured, depth written          5 nothing
+//  6 water: recolours what is there      7 Gouraud, as 2
+//  8 flat colour, depth not written
+// Every mode except 6 tests depth with "w <= stored" (equal passes).
+inline constexpr int kFillFlat = 1;
+inline constexpr int kFillGouraud = 2;
+inline constexpr int kFillTextureSphere = 3;
+inline constexpr int kFillTextureImage = 4;
+inline constexpr int kFillNothing = 5;
+inline constexpr int kFillWater = 6;
+inline constexpr int kFillElevation = 7;
+inline constexpr int kFillFlatNoDepth = 8;
+
+// An 8-bit texture, row after row. Empty until a texture is loaded; the
+// textured modes then fill with the polygon's flat colour instead.
+struct TextureImage {
+    const std::uint8_t* texels = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+// The wave heights that make the water ripple: 512 x 512 values, row-major.
+// Null for calm water.
+inline constexpr int kRippleGridSize = 512;
+struct WaterRipples {
+    const std::int32_t* heights = nullptr;
+};
+
+// What the textured and water fills read besides the polygon.
+struct FillInputs {
+    TextureImage texture;
+    WaterRipples ripples;
+};
+
+// Fills an already clipped polygon of `count` camera-space vertices. It must be
+// wound so that its edges running down the screen are its left side (front
+// faces as the surface draws them); the other winding fills nothing. Fewer
+// than three vertices fill nothing.
+void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
+                 std::uint8_t colour, const FillInputs& inputs = {});
+
+// Clips the polygon (in place) and fills what is left.
+void drawPolygon(FrameBuffer& frame, RasterTarget target, int mode, ClipPolygon& polygon, int count,
+                 std::uint8_t colour, const FillInputs& inputs = {});
+
+}  // namespace vellacor

@@ -1,0 +1,59 @@
+#include "render/frame_buffer.h"
+
+#include <algorithm>
+
+#include "model/site_model.h"
+
+namespace vellacor {
+
+void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
+    FrameBuffer& f = model.frame;
+    clientWidth = std::max(clientWidth, 0);
+    clientHeight = std::max(clientHeight, 0);
+    f.clientWidth = clientWidth;
+    f.clientHeight = clientHeight;
+    f.viewHeight = clientHeight;
+    f.viewWidth = rowPitch(clientWidth);
+    f.halfWidth = f.viewWidth / 2 - 1;
+    f.halfHeight = f.viewHeight / 2 - 1;
+    f.spanTable.assign(static_cast<std::size_t>(f.viewHeight), SpanRow{});
+    if (clientWidth >= 1 && clientHeight >= 1) {
+        const auto n = static_cast<std::size_t>(f.pixelCount());
+        f.depthBuffer.assign(n, 0.0);
+        f.widgetDepthBuffer.assign(n, 0.0);
+        f.sceneBuffer.assign(n, static_cast<std::uint8_t>(kBackgroundColour));
+        const bool hadBitmap = f.bitmapExists;
+        f.displayBits.clear();
+        f.bitmapExists = false;
+        if (hadBitmap) {
+            const bool texturePicture =
+                model.textureLoaded && (model.surfaceMode == 3 || model.surfaceMode == 4 || !model.documentLoaded);
+            createFrameBitmap(f, texturePicture ? model.palette[1] : model.palette[0]);
+        }
+    }
+    model.redrawNeeded = true;
+}
+
+void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
+    frame.displayBits.assign(static_cast<std::size_t>(std::max(frame.pixelCount(), 0)), 0);
+    frame.bitmapPalette = palette;
+    frame.bitmapExists = true;
+}
+
+void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.frame, model.palette[0]); }
+
+void clearSceneBuffers(FrameBuffer& frame) {
+    std::fill(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), static_cast<std::uint8_t>(kBackgroundColour));
+    std::fill(frame.depthBuffer.begin(), frame.depthBuffer.end(), 0.0);
+}
+
+void copySceneToDisplay(FrameBuffer& frame) {
+    if (frame.displayBits.size() == frame.sceneBuffer.size())
+        std::copy(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), frame.displayBits.begin());
+}
+
+RasterTarget sceneTarget(FrameBuffer& frame) { return {frame.sceneBuffer.data(), frame.depthBuffer.data()}; }
+RasterTarget displayTarget(FrameBuffer& frame) { return {frame.displayBits.data(), frame.depthBuffer.data()}; }
+RasterTarget widgetTarget(FrameBuffer& frame) { return {frame.displayBits.data(), frame.widgetDepthBuffer.data()}; }
+
+}  // namespace vellacor

@@ -1,0 +1,52 @@
+#include <cmath>
+#include <cstdio>
+
+#include "model/site_model.h"
+#include "render/projection.h"
+#include "render/scene.h"
+
+namespace vellacor {
+
+namespace {
+
+std::string elevationLabel(double z) {
+    char buffer[64];
+    // Two decimals and a '.' whatever the process locale: snprintf's only
+    // locale dependence is the decimal point, which we put back.
+    std::snprintf(buffer, sizeof buffer, "EL=%.2f", z);
+    for (char* c = buffer; *c; ++c)
+        if (*c == ',') *c = '.';
+    return buffer;
+}
+
+}  // namespace
+
+void addPointLabels(const SiteModel& model, int point, bool number, bool description, bool elevation,
+                    OverlayTextList& text) {
+    const FrameBuffer& f = model.frame;
+    if (!f.hasBuffers()) return;
+    const int lh = smallFontMetrics().lineHeight;
+    const int first = point == kNoPoint ? 0 : point;
+    const int last = point == kNoPoint ? model.pointCount - 1 : point;
+    if (first < 0 || last >= model.pointCount) return;
+    for (int i = first; i <= last; ++i) {
+        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        if (outcode(p.scenePosition) != 0) continue;
+        const ProjectedPoint q = project(f, p.scenePosition);
+        const int px = static_cast<int>(q.x), py = static_cast<int>(q.y);
+        if (px < 0 || py < 0 || px >= f.viewWidth || py >= f.viewHeight) continue;
+        // Hidden behind the surface: no label.
+        const double stored = f.depthBuffer[static_cast<std::size_t>(py) * static_cast<std::size_t>(f.viewWidth) +
+                                            static_cast<std::size_t>(px)];
+        if (!(q.w - 0.0003 <= stored)) continue;
+        const int x = static_cast<int>(q.x + lh / 2);
+        if (number)
+            text.push_back({x, static_cast<int>(q.y + std::trunc(-1.2 * lh)), "#" + std::to_string(p.number), 0xff0000});
+        if (description)
+            text.push_back({x, static_cast<int>(q.y + std::trunc(-0.5 * lh)), std::string(descriptionOf(p)), 0x0000ff});
+        if (elevation)
+            text.push_back({x, static_cast<int>(q.y + std::trunc(0.2 * lh)), elevationLabel(p.elevation), 0xffff00});
+    }
+}
+
+}  // namespace vellacor

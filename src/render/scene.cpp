@@ -1,0 +1,191 @@
+#include "render/scene.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "camera/matrix.h"
+#include "camera/vector_math.h"
+#include "model/site_model.h"
+#include "render/clip.h"
+#include "render/fill.h"
+#include "render/frame_buffer.h"
+#include "render/light_glow.h"
+#include "render/line.h"
+#include "render/projection.h"
+#include "render/shading.h"
+#include "render/surface_textures.h"
+
+namespace vellacor {
+
+namespace {
+
+const Vec3& cameraSpace(const SiteModel& model, int point) {
+    return model.points[static_cast<std::size_t>(point)].scenePosition;
+}
+
+Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
+
+// Every point to camera space, kept in scenePosition for drawing and picking.
+void transformPoints(SiteModel& model) {
+    const Matrix& view = model.camera.view;
+    for (int i = 0; i < model.pointCount; ++i) {
+        SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        p.scenePosition = transformPoint(scenePoint(p), view);
+    }
+}
+
+// The surface mode the layer can draw now: smooth and grade-break shading
+// need the shading stage, textures need a texture.
+int effectiveSurfaceMode(const SiteModel& model) {
+    int m = model.surfaceMode;
+    if ((m == 2 || m == 3) && !model.shadingStage.done) m = 1;
+    if ((m == 3 || m == 4 || m == 5) && !model.texture.loaded()) m = 1;
+    return m;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+void drawTriangleEdges(SiteModel& model, const TinTriangle& t, std::uint8_t colour) {
+    FrameBuffer& f = model.frame;
+    for (int k = 0; k < 3; ++k) {
+        const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
+        if (a < 0 || b < 0 || a >= model.pointCount || b >= model.pointCount) continue;
+        drawLine3D(f, sceneTarget(f), cameraSpace(model, a), cameraSpace(model, b), colour);
+    }
+}
+
+}  // namespace
+
+void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
+    FrameBuffer& f = model.frame;
+    if (!f.hasBuffers() || f.displayBits.empty()) return;
+    // The growing mesh changes every frame while the surface is being built.
+    if (!model.triangulateStage.done && model.triangulateStage.running) model.redrawNeeded = true;
+    if (model.redrawNeeded) {
+        clearSceneBuffers(f);
+        model.camera.BuildView(model.verticalScale, f.viewWidth, f.viewHeight);
+        transformPoints(model);
+        drawSurfaceLayer(model);
+        drawContourLayer(model, viewMoving);
+        drawOverlayLayer(model);
+        drawPointLayer(model);
+        drawNorthArrow(model);
+        model.redrawNeeded = false;
+    }
+    copySceneToDisplay(f);
+    // Rain, ponds, the cross section, the limit polygon and the axis marker
+    // draw here into the displayed picture as those features land.
+    drawSelectionMark(model);
+    updateHoverLabel(model, text);
+}
+
+void drawSurfaceLayer(SiteModel& model) {
+    FrameBuffer& f = model.frame;
+    if (!model.triangulateStage.done) {
+        drawGrowingMesh(model);
+        return;
+    }
+    const int m = effectiveSurfaceMode(model);
+    if (m == 0) return;
+    const Vec3 eye = model.camera.eye;
+
+    FillInputs inputs;
+    switch (m) {
+        case 1: flatShadeAll(model); break;
+        case 2: smoothShade(model); break;
+        case 7: elevationShade(model); break;
+        default: prepareTexturedSurface(model, m, inputs); break;
+    }
+    if (model.showGrid && model.pointCount > 0) drawReferenceGrid(model, 25);
+
+    ClipPolygon polygon;
+    const RasterTarget target = sceneTarget(f);
+    const bool shaded = m == 2 || m == 7;
+    const bool textured = m == 3 || m == 4;
+    for (int i = 0; i < model.triangleCount; ++i) {
+        const TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+        const bool front = dot(eye - t.centroid, t.normal) > 0;
+        for (int k = 0; k < 3; ++k) {
+            const Vec3& p = cameraSpace(model, t.vertex[k]);
+            ClipVertex& v = polygon[static_cast<std::size_t>(k)];
+            v.x = p.x, v.y = p.y, v.z = p.z;
+            v.shade = shaded ? t.shadeData[k] : 0.0;
+            v.u = textured ? t.shadeData[3 + 2 * k] : 0.0;
+            v.v = textured ? t.shadeData[4 + 2 * k] : 0.0;
+        }
+        int colour = flatColour(t);
+        if (!front) {
+            // Seen from behind: reverse the winding so the filler accepts it, and darken it.
+            std::swap(polygon[0], polygon[1]);
+            if (m == 1) colour = static_cast<int>(std::max(26.75, colour - 20.0));
+        }
+        drawPolygon(f, target, m, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
+    }
+}
+
+void drawOverlayLayer(SiteModel& model) {
+    if (!model.triangulateStage.done) return;
+    FrameBuffer& f = model.frame;
+    if (model.showTriangles)
+        for (int i = 0; i < model.triangleCount; ++i)
+            drawTriangleEdges(model, model.triangles[static_cast<std::size_t>(i)], kTriangleOutlineColour);
+    // CAD overlays and breaklines draw here as those features land.
+    if (model.showNormals) {
+        const int m = model.surfaceMode;
+        const bool vertexNormals = ((m == 2 || m == 3) && model.shadingStage.done) || m > 3;
+        const double length = 0.01 * model.siteSize;
+        const Matrix& view = model.camera.view;
+        for (int i = 0; i < model.triangleCount; ++i) {
+            const TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+            if (vertexNormals) {
+                for (int k = 0; k < 3; ++k) {
+                    const Vec3 from = scenePoint(model.points[static_cast<std::size_t>(t.vertex[k])]);
+                    drawLine3D(f, sceneTarget(f), transformPoint(from, view),
+                               transformPoint(from + vertexNormal(t, k) * length, view), kVertexNormalColour);
+                }
+            } else {
+                drawLine3D(f, sceneTarget(f), transformPoint(t.centroid, view),
+                           transformPoint(t.centroid + t.normal * length, view), 4);
+            }
+        }
+    }
+}
+
+void drawPointLayer(SiteModel& model) {
+    FrameBuffer& f = model.frame;
+    const RasterTarget target = sceneTarget(f);
+    auto mark = [&](int i) {
+        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        if (outcode(p.scenePosition) == 0)
+            drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, model.pointCount);
+    };
+    if (model.showPoints && model.documentLoaded)
+        for (int i = 0; i < model.pointCount; ++i) mark(i);
+
+    if (model.selectedPoint >= 0 && model.selectedPoint < model.pointCount) {
+        // Points sharing the selected point's description stand out, unless
+        // nearly all of them do (then nothing is singled out).
+        const std::string_view code = descriptionOf(model.points[static_cast<std::size_t>(model.selectedPoint)]);
+        int matched = 0;
+        for (int i = 0; i < model.pointCount; ++i) {
+            SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+            if (equalsIgnoringCase(descriptionOf(p), code)) {
+                p.displayMark = 3;
+                ++matched;
+            }
+        }
+        if (matched > 0.8 * model.pointCount) setAllDisplayMarks(model, 1);
+        for (int i = 0; i < model.pointCount; ++i)
+            if (model.points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
+        setAllDisplayMarks(model, 1);
+    }
+    if (model.light && model.light->lightGlowVisible) drawLightGlow(f, *model.light, model.camera);
+}
+
+}  // namespace vellacor

@@ -1,0 +1,146 @@
+#include <chrono>
+#include <cmath>
+
+#include "camera/matrix.h"
+#include "camera/picking.h"
+#include "camera/vector_math.h"
+#include "model/site_model.h"
+#include "render/frame_buffer.h"
+#include "render/line.h"
+#include "render/projection.h"
+#include "render/scene.h"
+
+namespace vellacor {
+
+namespace {
+
+// The north arrow's glyph in a unit square round the origin, screen-up being
+// north: the letter N, the arrow head, a ring, the shaft, three compass
+// ticks and a small hub.
+struct GlyphLine {
+    int count;
+    double xy[20][2];
+};
+
+const GlyphLine kNorthGlyph[] = {
+    {4, {{-0.07, -0.30}, {-0.07, -0.45}, {0.07, -0.30}, {0.07, -0.45}}},
+    {5, {{0.0, -0.26}, {-0.08, -0.06}, {0.0, -0.11}, {0.08, -0.06}, {0.0, -0.26}}},
+    {20, {}},  // ring, filled in below
+    {3, {{0.0, -0.11}, {0.0, 0.10}, {0.0, 0.20}}},
+    {2, {{0.20, 0.0}, {0.26, 0.0}}},
+    {2, {{-0.20, 0.0}, {-0.26, 0.0}}},
+    {17, {}},  // hub, filled in below
+    {2, {{0.0, 0.20}, {0.0, 0.26}}},
+};
+
+void circle(GlyphLine& line, double radius) {
+    for (int i = 0; i < line.count; ++i) {
+        const double a = kTwoPi * i / (line.count - 1);
+        line.xy[i][0] = radius * std::cos(a);
+        line.xy[i][1] = radius * std::sin(a);
+    }
+}
+
+const GlyphLine* northGlyph() {
+    static GlyphLine glyph[8];
+    static const bool made = [] {
+        for (int i = 0; i < 8; ++i) glyph[i] = kNorthGlyph[i];
+        circle(glyph[2], 0.20);
+        circle(glyph[6], 0.035);
+        return true;
+    }();
+    (void)made;
+    return glyph;
+}
+
+void putDisplayPixel(FrameBuffer& f, int x, int y, std::uint8_t colour) {
+    if (x < 0 || y < 0 || x >= f.clientWidth || y >= f.viewHeight) return;
+    f.displayBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(f.viewWidth) + static_cast<std::size_t>(x)] =
+        colour;
+}
+
+}  // namespace
+
+void drawNorthArrow(SiteModel& model) {
+    FrameBuffer& f = model.frame;
+    const double s = std::min({f.viewWidth / 2.0, 150.0, f.viewHeight / 2.0});
+    const double cx = s / 2, cy = f.viewHeight - 1 - s / 2;
+    const Vec3& d = model.camera.direction;
+    const double a = (d.x == 0.0 && d.y == 0.0) ? 0.0 : Heading(d.x, d.y) - kHalfPi;
+    // Flattened as the view tilts towards the horizon: sin(-pitch) of a unit direction.
+    const double flatten = -d.z / std::max(1e-12, length(d));
+    const RasterTarget target = sceneTarget(f);
+    const GlyphLine* glyph = northGlyph();
+    for (int l = 0; l < 8; ++l) {
+        ProjectedPoint previous;
+        for (int i = 0; i < glyph[l].count; ++i) {
+            const double px = glyph[l].xy[i][0], py = glyph[l].xy[i][1];
+            const double rho = std::hypot(px, py), theta = std::atan2(py, px);
+            const ProjectedPoint p{cx + std::cos(theta + a) * rho * s, cy + std::sin(theta + a) * rho * s * flatten,
+                                   -9.0e10};
+            if (i > 0) drawLine2D(f, target, previous, p, 5);
+            previous = p;
+        }
+    }
+}
+
+void drawReferenceGrid(SiteModel& model, int lines) {
+    FrameBuffer& f = model.frame;
+    const int n = std::clamp(lines, 2, 100);
+    const double h = 0.45 * model.siteSize;
+    const Vec3& c = model.siteCentre;
+    const double z = model.minElevation;
+    const Matrix& view = model.camera.view;
+    const double step = 2 * h / (n - 1);
+    for (int i = 0; c.x - h + i * step < c.x + 1.01 * h && i < 1000; ++i) {
+        const double x = c.x - h + i * step;
+        drawLine3D(f, sceneTarget(f), transformPoint({x, c.y - h, z}, view), transformPoint({x, c.y + h, z}, view),
+                   kGridColour);
+    }
+    for (int i = 0; c.y - h + i * step < c.y + 1.01 * h && i < 1000; ++i) {
+        const double y = c.y - h + i * step;
+        drawLine3D(f, sceneTarget(f), transformPoint({c.x - h, y, z}, view), transformPoint({c.x + h, y, z}, view),
+                   kGridColour);
+    }
+}
+
+void drawSelectionMark(SiteModel& model) {
+    if (model.selectedPoint < 0 || model.selectedPoint >= model.pointCount) return;
+    FrameBuffer& f = model.frame;
+    const Vec3& p = model.points[static_cast<std::size_t>(model.selectedPoint)].scenePosition;
+    if (p.z > kNearPlane) return;
+    const ProjectedPoint q = project(f, p);
+    const int x = static_cast<int>(q.x), y = static_cast<int>(q.y);
+    for (int i = 0; i < 12; ++i) {
+        putDisplayPixel(f, x - 6 + i, y - 6 + i, kBackgroundColour);
+        putDisplayPixel(f, x - 6 + i, y + 6 - i, kBackgroundColour);
+    }
+    // The rubber band to the cursor joins here with breakline picking.
+}
+
+void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
+    if (model.showRain || model.showDwfOverlay) return;
+    if (length(model.camera.velocity) >= 0.01) return;
+    const int point = model.cursorInView ? pickNearestPoint(model, Pixel{model.cursorX, model.cursorY}) : kNoPoint;
+    const auto now = Clock::now();
+    model.hoverTime += std::chrono::duration<double>(now - model.lastHoverTick).count();
+    model.lastHoverTick = now;
+    if (point != model.hoverPoint) {
+        model.hoverTime = 0.0;
+        model.hoverPoint = point;
+        return;
+    }
+    if (model.hoverTime <= 0.5 || point == kNoPoint) return;
+    FrameBuffer& f = model.frame;
+    const ProjectedPoint q = project(f, model.points[static_cast<std::size_t>(point)].scenePosition);
+    if (!(q.x > 1 && q.x < f.viewWidth - 1 && q.y > 1 && q.y < f.viewHeight - 1)) return;
+    const int x = static_cast<int>(q.x), y = static_cast<int>(q.y);
+    putDisplayPixel(f, x, y, 1);
+    putDisplayPixel(f, x - 1, y, 1);
+    putDisplayPixel(f, x + 1, y, 1);
+    putDisplayPixel(f, x, y - 1, 1);
+    putDisplayPixel(f, x, y + 1, 1);
+    addPointLabels(model, point, true, true, true, text);
+}
+
+}  // namespace vellacor

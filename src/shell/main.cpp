@@ -1,0 +1,30 @@
+// Vellacor: the desktop program.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <clocale>
+
+#include "model/site_model.h"
+#include "shell/main_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vellacor"));
+    QApplication::setOrganizationName(QStringLiteral("Vellacor"));
+    // Qt takes the number format from the environment; files and the core never do.
+    std::setlocale(LC_NUMERIC, "C");
+
+    vellacor::SiteModel model;
+    model.programFolder = QApplication::applicationDirPath().toStdString();
+    vellacor::MainWindow window(model);
+    window.show();
+
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1) {
+        window.openPath(args[1]);
+    } else {
+        const QString sample = QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("samples/sample-site.txt"));
+        if (QFileInfo::exists(sample)) window.openPath(sample, QStringLiteral("PNEZD"));
+    }
+    return QApplication::exec();
+}

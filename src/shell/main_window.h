@@ -1,0 +1,71 @@
+#pragma once
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+#include "render/rgb_image.h"
+
+class QAction;
+class QMenu;
+class QTimer;
+
+namespace vellacor {
+
+struct SiteModel;
+class QtUi;
+class ViewWidget;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(SiteModel& model, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens a file as the document (command line, dropped file, recent list).
+    // `format` answers the format question for files of no known extension.
+    bool openPath(const QString& path, const QString& format = QString());
+    ViewWidget* view() const { return view_; }
+    QtUi& ui() { return *ui_; }
+    // Runs one frame now; the timer runs them while the window is up.
+    void runFrame();
+    // Enables and checks the menu items from the site's state.
+    void updateCommandStates();
+
+    QAction* savePointsAction() const { return savePointsAct_; }
+    QAction* saveAsAction() const { return saveAsAct_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void refreshRecentMenu();
+    void updateTitle();
+    void scheduleFrame(int delayMs);
+    void open();
+    void about();
+
+    SiteModel& model_;
+    std::unique_ptr<QtUi> ui_;
+    ViewWidget* view_ = nullptr;
+    QTimer* frameTimer_ = nullptr;
+    bool inFrame_ = false;
+    RgbImage picture_;
+    QString documentPath_;
+
+    QAction* openAct_ = nullptr;
+    QAction* savePointsAct_ = nullptr;
+    QAction* saveAsAct_ = nullptr;
+    QAction* printAct_ = nullptr;
+    QAction* exitAct_ = nullptr;
+    QAction* aboutAct_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QAction* recentPlaceholder_ = nullptr;
+    QList<QAction*> recentActs_;
+};
+
+}  // namespace vellacor

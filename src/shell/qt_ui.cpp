@@ -1,0 +1,113 @@
+#include "shell/qt_ui.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QWidget>
+#include <QWindow>
+#include <cstdlib>
+
+#include "shell/dialogs.h"
+
+namespace vellacor {
+
+struct QtUi::ModalScope {
+    explicit ModalScope(QtUi& ui) : ui_(ui) { ++ui_.modalDepth_; }
+    ~ModalScope() {
+        --ui_.modalDepth_;
+        ui_.releaseAllKeys();  // key releases went to the dialog
+    }
+    QtUi& ui_;
+};
+
+Answer QtUi::message(const std::string& text, MessageKind kind) {
+    ModalScope scope(*this);
+    const QString title = QStringLiteral("Vellacor");
+    const QString body = QString::fromStdString(text);
+    switch (kind) {
+        case MessageKind::Question:
+            return QMessageBox::question(window_, title, body, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
+                       ? Answer::Yes
+                       : Answer::No;
+        case MessageKind::Information:
+        case MessageKind::Help:
+            QMessageBox::information(window_, title, body);
+            return Answer::Ok;
+        case MessageKind::Error:
+            QMessageBox::critical(window_, title, body);
+            return Answer::Ok;
+        case MessageKind::Warning:
+            break;
+    }
+    QMessageBox::warning(window_, title, body);
+    return Answer::Ok;
+}
+
+bool QtUi::run(SelectFormatDialog& dialog) {
+    ModalScope scope(*this);
+    return runSelectFormatDialog(window_, dialog);
+}
+
+bool QtUi::run(SavingDialog& dialog) {
+    ModalScope scope(*this);
+    return runSavingDialog(window_, dialog);
+}
+
+bool QtUi::run(SmoothShadingDialog& dialog) {
+    ModalScope scope(*this);
+    return runSmoothShadingDialog(window_, dialog);
+}
+
+std::string qtFilterFrom(const std::string& windowsFilter) {
+    // Pairs of "description|pattern"; the list ends with "||".
+    QStringList parts = QString::fromStdString(windowsFilter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        filters << parts[i];
+    }
+    return filters.join(QStringLiteral(";;")).toStdString();
+}
+
+std::optional<std::string> QtUi::chooseOpenFile(const std::string& filter) {
+    ModalScope scope(*this);
+    const QString path = QFileDialog::getOpenFileName(window_, QString(), QString(),
+                                                      QString::fromStdString(qtFilterFrom(filter)));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::optional<std::string> QtUi::chooseSaveFile(const std::string& defaultExt, const std::string& filter,
+                                                const std::string& defaultName) {
+    ModalScope scope(*this);
+    QFileDialog chooser(window_);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    chooser.setNameFilters(QString::fromStdString(qtFilterFrom(filter)).split(QStringLiteral(";;")));
+    if (!defaultExt.empty()) chooser.setDefaultSuffix(QString::fromStdString(defaultExt));
+    if (!defaultName.empty()) chooser.selectFile(QString::fromStdString(defaultName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return std::nullopt;
+    return chooser.selectedFiles().first().toStdString();
+}
+
+bool QtUi::isForeground() const { return window_ && window_->isActiveWindow(); }
+
+bool QtUi::isMinimised() const { return window_ && window_->isMinimized(); }
+
+void QtUi::setWaitCursor(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUi::terminate(int exitCode) { std::exit(exitCode); }
+
+void QtUi::setKey(int virtualKey, bool down) {
+    if (down)
+        keysDown_.insert(virtualKey);
+    else
+        keysDown_.erase(virtualKey);
+}
+
+}  // namespace vellacor

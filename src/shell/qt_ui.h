@@ -1,0 +1,44 @@
+#pragma once
+#include <set>
+
+#include "platform/ui.h"
+
+class QWidget;
+
+namespace vellacor {
+
+// The seam implemented with Qt: message boxes, the program's dialogs, file
+// choosers, key state and window state.
+class QtUi : public Ui {
+public:
+    explicit QtUi(QWidget* window) : window_(window) {}
+
+    Answer message(const std::string& text, MessageKind kind) override;
+    bool run(SelectFormatDialog& dialog) override;
+    bool run(SavingDialog& dialog) override;
+    bool run(SmoothShadingDialog& dialog) override;
+    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
+                                              const std::string& defaultName) override;
+    bool keyDown(int virtualKey) const override { return keysDown_.count(virtualKey) > 0; }
+    bool isForeground() const override;
+    bool isMinimised() const override;
+    void setWaitCursor(bool on) override;
+    [[noreturn]] void terminate(int exitCode) override;
+
+    void setKey(int virtualKey, bool down);
+    void releaseAllKeys() { keysDown_.clear(); }
+    // True while a dialog or message box runs its own event loop: no frame may start then.
+    bool modalOpen() const { return modalDepth_ > 0; }
+
+private:
+    struct ModalScope;
+    QWidget* window_;
+    std::set<int> keysDown_;
+    int modalDepth_ = 0;
+};
+
+// "A (*.a)|*.a|All Files (*.*)|*.*||" as a Qt file-dialog filter.
+std::string qtFilterFrom(const std::string& windowsFilter);
+
+}  // namespace vellacor

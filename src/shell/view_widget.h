@@ -1,0 +1,41 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+
+#include "render/rgb_image.h"
+
+namespace vellacor {
+
+struct SiteModel;
+class QtUi;
+
+// The 3D view: shows the last frame the core produced and passes keys and
+// mouse state to the core. It holds no view parameters of its own.
+class ViewWidget : public QWidget {
+    Q_OBJECT
+public:
+    ViewWidget(SiteModel& model, QtUi& ui, QWidget* parent = nullptr);
+
+    // The picture as the user sees it, for tests and screenshots.
+    QImage currentPicture() const { return picture_; }
+    // Shows the picture the core composed for this frame.
+    void showPicture(const RgbImage& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+
+    SiteModel& model_;
+    QtUi& ui_;
+    QImage picture_;
+};
+
+}  // namespace vellacor

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "export/contour_labels.h"
+#include "export/dxf_entities.h"
+#include "export/number_format.h"
+#include "export_site.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::addPoint;
+using testing::written;
+
+const std::string kFixedSections = testing::readFile(VELLACOR_EXPORT_TESTS "/golden/fixed_sections.dxf");
+
+TEST(FormatNumber, WholeWithinAThousandthElseFifteenDigits) {
+    EXPECT_EQ(formatNumber(100.0004), "100");
+    EXPECT_EQ(formatNumber(-5.0004), "-5");
+    EXPECT_EQ(formatNumber(99.9999), "99.9999");
+    EXPECT_EQ(formatNumber(-0.0004), "0");
+    EXPECT_EQ(formatNumber(-2.5), "-2.5");
+    EXPECT_EQ(formatNumber(1234567.891), "1234567.891");
+    EXPECT_EQ(formatNumber(1.0 / 3), "0.333333333333333");
+    EXPECT_EQ(formatNumber(1e20), "100000000000000000000");
+}
+
+TEST(GridSpacing, StepsWithTheSiteSize) {
+    EXPECT_EQ(gridSpacing(0), 10);
+    EXPECT_EQ(gridSpacing(339.9), 10);
+    EXPECT_EQ(gridSpacing(340), 20);
+    EXPECT_EQ(gridSpacing(2040), 70);     // v = 60
+    EXPECT_EQ(gridSpacing(2074), 100);    // v = 61
+    EXPECT_EQ(gridSpacing(20400), 700);   // v = 600
+    EXPECT_EQ(gridSpacing(20434), 1000);  // v = 601
+    EXPECT_EQ(gridSpacing(1e12), 29411765000);
+}
+
+TEST(DxfEntities, PointInsertWithItsThreeLabels) {
+    SurveyPoint p;
+    p.number = 12;
+    p.easting = 6000;
+    p.northing = 5000;
+    p.elevation = 100.0004;
+    setDescription(p, "PK NAIL");
+    std::string out;
+    dxfPointInsert(out, p, 20);
+    EXPECT_EQ(out,
+              "  0\nINSERT\n  8\nSurvPnts\n 66\n     1\n  2\nPOINT\n 10\n6000\n 20\n5000\n 30\n0\n"
+              " 41\n20.0\n 42\n20.0\n 43\n20.0\n"
+              "  0\nATTRIB\n  8\nELEV\n 10\n6001.714\n 20\n4999.42\n 30\n0\n 40\n1.2\n  1\n100\n"
+              "  7\nROMANS\n  2\nELEV\n 70\n     0\n"
+              "  0\nATTRIB\n  8\nPNTS\n 10\n6001.714\n 20\n5001.232\n 30\n0\n 40\n1.2\n  1\n12\n"
+              "  7\nROMANS\n  2\nPOINT\n 70\n     0\n"
+              "  0\nATTRIB\n  8\nDESC\n 10\n6001.714\n 20\n4997.556\n 30\n0\n 40\n1.2\n  1\nPK NAIL\n"
+              "  7\nROMANS\n  2\nDESC\n 70\n     0\n"
+              "  0\nSEQEND\n");
+
+    setDescription(p, "two\nlines");  // a line break would shift every group after it
+    out.clear();
+    dxfPointInsert(out, p, 20);
+    EXPECT_NE(out.find("  1\ntwo lines\n"), std::string::npos);
+}
+
+TEST(DxfEntities, PolylineTextLineAndFace) {
+    std::string out;
+    const Vec3 pts[] = {{1, 2, 3}, {4.5, 5, 3}};
+    dxfPolyline(out, pts, "Cont-Mnr", 3);
+    EXPECT_EQ(out,
+              "  0\nPOLYLINE\n  8\nCont-Mnr\n 66\n  1\n 10\n0.0\n 20\n0.0\n 30\n3\n"
+              "0\nVERTEX\n  8\nCont-Mnr\n 10\n1.000000\n 20\n2.000000\n 30\n3.000000\n"
+              "0\nVERTEX\n  8\nCont-Mnr\n 10\n4.500000\n 20\n5.000000\n 30\n3.000000\n"
+              "  0\nSEQEND\n");
+
+    out.clear();
+    dxfText(out, "105", 1.5, -2.25, 105, 1, std::numbers::pi / 2, 0, "ROMANS", "Cont-Mjr", 1, 2);
+    EXPECT_EQ(out,
+              "0\nTEXT\n  8\nCont-Mjr\n 10\n1.500000\n 20\n-2.250000\n 30\n105.000000\n 40\n1.000000\n"
+              " 50\n90.000000\n  1\n105\n 51\n0.000000\n  7\nROMANS\n 72\n1\n 73\n2\n"
+              " 11\n1.500000\n 21\n-2.250000\n 31\n105.000000\n");
+
+    out.clear();
+    dxfLine(out, "BREAKLINE", 6000, 5000, 100.5, 6000.25, 5010, -1);
+    EXPECT_EQ(out,
+              "  0\nLINE\n  8\nBREAKLINE\n 10\n6000.000000\n 20\n5000.000000\n 30\n100.500000\n"
+              " 11\n6000.250000\n 21\n5010.000000\n 31\n-1.000000\n");
+
+    out.clear();
+    dxf3dFace(out, {6000, 5000, 100.0004}, {6010.25, 5000, 99.9999}, {6000, 5010, -5.0004});
+    EXPECT_EQ(out,
+              "0\n3DFACE\n8\nSURFACE\n 10\n6000\n 20\n5000\n 30\n100\n 11\n6010.25\n 21\n5000\n 31\n99.9999\n"
+              " 12\n6000\n 22\n5010\n 32\n-5\n 13\n6000\n 23\n5010\n 33\n-5\n");
+}
+
+TEST(DxfWriter, FixedSectionsAlwaysAndNoLineFeedAfterEof) {
+    ASSERT_FALSE(kFixedSections.empty());
+    SiteModel m;
+    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m, {.points = true}); }),
+              kFixedSections + "  0\nENDSEC\n  0\nEOF");
+
+    addPoint(m, 1, 6000, 5000, 100.5, "A");
+    addPoint(m, 2, 6000, 5010, 101, "B");
+    m.breaklines.pairs = {{0, 1}, {1, 7}};  // the second names no point and is left out
+    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m, {.breaklines = true}); }),
+              kFixedSections +
+                  "  0\nLINE\n  8\nBREAKLINE\n 10\n6000.000000\n 20\n5000.000000\n 30\n100.500000\n"
+                  " 11\n6000.000000\n 21\n5010.000000\n 31\n101.000000\n"
+                  "  0\nENDSEC\n  0\nEOF");
+}
+
+TEST(DxfWriter, MajorContoursCarryTheirLevel) {
+    SiteModel m;  // site size 1: labels 1 unit high
+    const std::vector<ExportPolyline> contours = {
+        {104, false, {{0, 0, 104}, {2, 0, 104}}},
+        {105, true, {{0, 0, 105}, {2, 0, 105}, {0, -2, 105}}},
+    };
+    const std::string text =
+        written([&](std::FILE* f) { return writeDxf(f, m, {.contours = true}, contours); });
+    const std::string labels = text.substr(text.find("0\nTEXT\n"));
+    EXPECT_EQ(labels,
+              "0\nTEXT\n  8\nCont-Mjr\n 10\n1.000000\n 20\n0.000000\n 30\n105.000000\n 40\n1.000000\n"
+              " 50\n0.000000\n  1\n105\n 51\n0.000000\n  7\nROMANS\n 72\n1\n 73\n2\n"
+              " 11\n1.000000\n 21\n0.000000\n 31\n105.000000\n"
+              "0\nTEXT\n  8\nCont-Mjr\n 10\n1.000000\n 20\n-1.000000\n 30\n105.000000\n 40\n1.000000\n"
+              " 50\n45.000000\n  1\n105\n 51\n0.000000\n  7\nROMANS\n 72\n1\n 73\n2\n"
+              " 11\n1.000000\n 21\n-1.000000\n 31\n105.000000\n"
+              "  0\nENDSEC\n  0\nEOF");
+    EXPECT_LT(text.find("Cont-Mnr\n 66"), text.find("Cont-Mjr\n 66"));  // level order kept
+}
+
+TEST(ContourLabels, OpenAtBothEndsClosedOnceAlwaysUpright) {
+    const std::vector<Vec3> closed = {{0, 0, 1}, {4, 0, 1}, {4, 1, 1}, {0, 1, 1}, {0, 0, 1}};
+    const auto onClosed = placeContourLabels(closed);
+    ASSERT_EQ(onClosed.size(), 1u);
+    EXPECT_DOUBLE_EQ(onClosed[0].anchor.x, 2);  // the longest side
+
+    EXPECT_EQ(placeContourLabels(std::vector<Vec3>{{0, 0, 1}, {1, 1, 1}}).size(), 1u);
+    EXPECT_TRUE(placeContourLabels(std::vector<Vec3>{{0, 0, 1}}).empty());
+
+    for (int degrees = 0; degrees < 360; degrees += 15) {
+        const double a = degrees * std::numbers::pi / 180;
+        const std::vector<Vec3> line = {{0, 0, 1}, {std::cos(a), std::sin(a), 1}, {2 * std::cos(a), 0, 1}};
+        for (const ContourLabel& label : placeContourLabels(line)) {
+            EXPECT_GE(label.rotation, 0);
+            EXPECT_LT(label.rotation, 2 * std::numbers::pi);
+            EXPECT_GT(std::cos(label.rotation), -1e-9) << degrees;  // never upside down
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vellacor

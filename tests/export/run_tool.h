@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace vellacor::testing {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output;  // stdout and stderr together
+};
+
+// Runs a shell command line and collects what it prints.
+inline ToolRun runTool(const std::string& command) {
+    ToolRun run;
+    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+inline constexpr int kToolMissing = 77;
+inline const std::string kPython = "/usr/bin/python3";
+
+inline bool ezdxfAvailable() { return runTool(kPython + " -c 'import ezdxf'").exitCode == 0; }
+inline bool xmllintAvailable() { return runTool("command -v xmllint").exitCode == 0; }
+
+// ezdxf reads and audits the drawing and counts its entities, e.g. "INSERT=3 LINE=1".
+inline ToolRun checkDxf(const std::string& path, const std::string& counts) {
+    return runTool(kPython + " " VELLACOR_EXPORT_TESTS "/check_dxf.py '" + path + "' " + counts);
+}
+
+inline ToolRun checkXml(const std::string& path) { return runTool("xmllint --noout '" + path + "'"); }
+
+}  // namespace vellacor::testing

@@ -1,0 +1,85 @@
+#include "render/line.h"
+
+#include <gtest/gtest.h>
+
+#include "raster_fixture.h"
+#include "render/fill.h"
+
+namespace vellacor {
+namespace {
+
+using testing::mask;
+using testing::sizedFrame;
+using testing::vertexAt;
+
+// Ground covering rows 1..6 of a 12 x 8 frame at depth -0.5.
+void drawGround(FrameBuffer& f) {
+    const ClipVertex quad[4] = {vertexAt(f, 0.5, 0.5, -0.5), vertexAt(f, 0.5, 6.5, -0.5), vertexAt(f, 10.5, 6.5, -0.5),
+                                vertexAt(f, 10.5, 0.5, -0.5)};
+    fillPolygon(f, sceneTarget(f), kFillFlat, quad, 4, 16);
+}
+
+TEST(Line, BresenhamPixelsOverTheSurface) {
+    SiteModel m;
+    FrameBuffer& f = sizedFrame(m, 12, 8);
+    drawGround(f);
+    const std::vector<double> depthBefore = f.depthBuffer;
+    drawLine2D(f, sceneTarget(f), {1.5, 2.2, -0.5}, {6.7, 4.9, -0.5}, 5);
+    const std::vector<std::string> expected = {"............", "............", ".##.........", "...##.......",
+                                               ".....##.....", "............", "............", "............"};
+    EXPECT_EQ(mask(f, 5), expected);
+    EXPECT_EQ(f.depthBuffer, depthBefore);  // lines never write depth
+}
+
+TEST(Line, LinesWinWithinTheDepthAllowance) {
+    SiteModel m;
+    FrameBuffer& f = sizedFrame(m, 12, 8);
+    drawGround(f);
+    auto row = [&](double y, double w, std::uint8_t c) { drawLine2D(f, sceneTarget(f), {1, y, w}, {9, y, w}, c); };
+    row(2, -0.5, 1);           // on the surface
+    row(3, -0.5 + 0.0002, 2);  // just behind it
+    row(4, -0.5 + 0.0004, 3);  // too far behind
+    EXPECT_EQ(f.sceneBuffer[2 * 12 + 5], 1);
+    EXPECT_EQ(f.sceneBuffer[3 * 12 + 5], 2);
+    EXPECT_EQ(f.sceneBuffer[4 * 12 + 5], 16);
+    drawLine2D(f, sceneTarget(f), {3.2, 5.7, -0.5}, {3.9, 5.1, -0.5}, 4);  // one pixel
+    EXPECT_EQ(f.sceneBuffer[5 * 12 + 3], 4);
+}
+
+TEST(Line, ThreeDimensionalLinesAreClippedToTheView) {
+    SiteModel m;
+    FrameBuffer& f = sizedFrame(m, 12, 8);
+    drawLine3D(f, sceneTarget(f), {0, 0, 1}, {0.5, 0.5, 2}, 1);  // wholly behind the eye
+    for (std::uint8_t c : f.sceneBuffer) EXPECT_EQ(c, kBackgroundColour);
+    // From behind the eye to in front of it: only the visible part is drawn, down the middle column.
+    drawLine3D(f, sceneTarget(f), {0, 0.5, 1}, {0, -0.5, -1}, 1);
+    int drawn = 0;
+    for (std::uint8_t c : f.sceneBuffer) drawn += c == 1;
+    EXPECT_GT(drawn, 0);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x)
+            if (f.sceneBuffer[static_cast<std::size_t>(y * 12 + x)] == 1) {
+                EXPECT_EQ(x, f.halfWidth);
+            }
+}
+
+TEST(PointMark, PlusForSmallSitesSinglePixelForLargeOnes) {
+    SiteModel m;
+    FrameBuffer& f = sizedFrame(m, 12, 8);
+    drawGround(f);
+    drawPointMark(f, sceneTarget(f), {4.5, 3.5, -0.5}, 1, 50000);
+    EXPECT_EQ(mask(f, 1)[2].substr(3, 3), ".#.");
+    EXPECT_EQ(mask(f, 1)[3].substr(3, 3), "###");
+    EXPECT_EQ(mask(f, 1)[4].substr(3, 3), ".#.");
+
+    drawPointMark(f, sceneTarget(f), {8.5, 3.5, -0.5}, 2, 50001);
+    EXPECT_EQ(mask(f, 2)[3].substr(7, 3), ".#.");
+    EXPECT_EQ(mask(f, 2)[2].substr(7, 3), "...");
+
+    drawPointMark(f, sceneTarget(f), {1.0, 3.5, -0.5}, 3, 10);  // plus would touch the edge: not drawn
+    drawPointMark(f, sceneTarget(f), {6.5, 5.5, -0.4}, 3, 10);  // behind the ground
+    for (std::uint8_t c : f.sceneBuffer) EXPECT_NE(c, 3);
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QSettings>
+
+#include "model/site_model.h"
+#include "shell/main_window.h"
+#include "shell/qt_ui.h"
+#include "shell/recent_files.h"
+#include "shell/view_widget.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+QStringList menuTexts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator() && a->isVisible()) texts << a->text();
+    return texts;
+}
+
+TEST(MainWindow, OpensTheSampleAndTitlesTheWindow) {
+    SiteModel model;
+    MainWindow window(model);
+    window.show();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
+    EXPECT_FALSE(window.savePointsAction()->isEnabled());
+
+    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
+    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("sample-site.txt - Vellacor"));
+    EXPECT_GT(model.pointCount, 2000);
+    EXPECT_TRUE(window.savePointsAction()->isEnabled());
+
+    window.runFrame();
+    QApplication::processEvents();
+    EXPECT_FALSE(window.view()->grab().isNull());
+}
+
+TEST(MainWindow, FileMenuItemsInOrder) {
+    SiteModel model;
+    MainWindow window(model);
+    QMenu* file = window.menuBar()->actions().first()->menu();
+    ASSERT_NE(file, nullptr);
+    const QStringList texts = menuTexts(file);
+    ASSERT_GE(texts.size(), 5);
+    EXPECT_EQ(texts[0], QStringLiteral("&Open..."));
+    EXPECT_EQ(texts[1], QStringLiteral("Save Points..."));
+    EXPECT_EQ(texts[2], QStringLiteral("Save &As..."));
+    EXPECT_EQ(texts[3], QStringLiteral("&Print..."));
+    EXPECT_EQ(texts.last(), QStringLiteral("E&xit"));
+}
+
+TEST(RecentFiles, KeepsSixNewestFirstWithoutDuplicates) {
+    QStringList files;
+    for (int i = 0; i < 8; ++i) files = withRecentFile(files, QStringLiteral("/f%1").arg(i));
+    files = withRecentFile(files, QStringLiteral("/f4"));
+    EXPECT_EQ(files, (QStringList{"/f4", "/f7", "/f6", "/f5", "/f3", "/f2"}));
+
+    testing::TempDir dir;
+    QSettings settings(QString::fromStdString(dir.path("recent.ini")), QSettings::IniFormat);
+    writeRecentFiles(settings, files);
+    EXPECT_EQ(readRecentFiles(settings), files);
+}
+
+TEST(QtUi, FiltersInTheDialogForm) {
+    EXPECT_EQ(qtFilterFrom("DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||"), "DXF (*.dxf);;All Files (*.*)");
+    EXPECT_EQ(qtFilterFrom("Image (*.bmp)|*.bmp||"), "Image (*.bmp)");
+}
+
+}  // namespace
+}  // namespace vellacor
