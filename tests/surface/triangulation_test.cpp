@@ -26,7 +26,7 @@ int vertexUses(const SiteModel& model, int point) {
     return uses;
 }
 
-TEST(Surface, PipelineBuildsALinkedDelaunaySurface) {
+TEST(SurfaceWorker, PipelineBuildsALinkedDelaunaySurface) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(5000, 11));
@@ -45,7 +45,7 @@ TEST(Surface, PipelineBuildsALinkedDelaunaySurface) {
               model.siteCentre.x - 1000 * model.siteSize);
 }
 
-TEST(Surface, TheLaterOfTwoCoincidentPointsSurvives) {
+TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     SiteModel model;
     FakeUi ui;
     std::vector<Xyz> points = randomPoints(50, 12, 100.0, 0.0, 0.0);
@@ -62,7 +62,7 @@ TEST(Surface, TheLaterOfTwoCoincidentPointsSurvives) {
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
 }
 
-TEST(Surface, FewerThanThreeUsablePointsGiveNoSurface) {
+TEST(SurfaceWorker, FewerThanThreeUsablePointsGiveNoSurface) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
@@ -76,7 +76,7 @@ TEST(Surface, FewerThanThreeUsablePointsGiveNoSurface) {
     EXPECT_EQ(model.triangleCount, 0);
 }
 
-TEST(Surface, DataWithItsOwnTrianglesIsNotTriangulated) {
+TEST(SurfaceWorker, DataWithItsOwnTrianglesIsNotTriangulated) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(100, 13));
@@ -87,7 +87,7 @@ TEST(Surface, DataWithItsOwnTrianglesIsNotTriangulated) {
     EXPECT_EQ(model.triangleCount, 0);
 }
 
-TEST(Surface, CancellingLeavesNoTrianglesAndNothingDone) {
+TEST(SurfaceWorker, CancellingLeavesNoTrianglesAndNothingDone) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(60000, 14));
@@ -107,7 +107,7 @@ TEST(Surface, CancellingLeavesNoTrianglesAndNothingDone) {
     EXPECT_GT(model.triangleCount, 0);
 }
 
-TEST(Surface, CancellingTheLinksLeavesThemUndone) {
+TEST(SurfaceWorker, CancellingTheLinksLeavesThemUndone) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(60000, 15));
@@ -124,7 +124,7 @@ TEST(Surface, CancellingTheLinksLeavesThemUndone) {
     EXPECT_EQ(model.triangles[0].neighbour[0], kNoTriangle);
 }
 
-TEST(Surface, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
+TEST(SurfaceWorker, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
     TempDir dir;
     std::string big, small;
     for (const Xyz& p : randomPoints(40000, 16))
@@ -168,7 +168,7 @@ public:
     }
 };
 
-TEST(Surface, TheGrowingMeshGrowsThroughTheBuild) {
+TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
     SiteModel model;
     loadPoints(model, randomPoints(6000, 18));
     TriangulationInput input;
@@ -186,7 +186,7 @@ TEST(Surface, TheGrowingMeshGrowsThroughTheBuild) {
     EXPECT_EQ(monitor.problems, std::vector<std::string>{});
 }
 
-TEST(Surface, TheRendererCopiesTheMeshTheWorkerPublished) {
+TEST(SurfaceWorker, TheRendererCopiesTheMeshTheWorkerPublished) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(60000, 19));
@@ -208,7 +208,7 @@ TEST(Surface, TheRendererCopiesTheMeshTheWorkerPublished) {
     EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
 }
 
-TEST(Surface, RealSurveyFile) {
+TEST(SurfaceWorker, RealSurveyFile) {
     const std::string path = sharedData("points/topo0.asc");
     if (path.empty()) GTEST_SKIP() << "shared data not present";
     SiteModel model;
