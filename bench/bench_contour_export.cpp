@@ -2,9 +2,9 @@
 // straight and with smoothed contours.
 #include <benchmark/benchmark.h>
 
-#include "surface_bench_support.h"
 #include "surface/contour_export.h"
 #include "surface/triangulation.h"
+#include "surface_bench_support.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <map>
 
-#include "surface_bench_support.h"
 #include "surface/triangulation.h"
+#include "surface_bench_support.h"
 
 #ifdef VELLACOR_WITH_CGAL
 #include <CGAL/Delaunay_triangulation_2.h>

@@ -101,11 +101,33 @@ bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::in
             waiting.erase(found);
         }
     }
-    for (int t = 0; t < count; ++t)
-        for (int k = 0; k < 3; ++k)
-            if (links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] == kNoTriangle)
-                hullEdges.push_back({t, k});
+    hullEdges = hullEdgesOf(links);
     return true;
+}
+
+std::vector<HullEdge> hullEdgesOf(const std::vector<std::int32_t>& links) {
+    std::vector<HullEdge> hull;
+    for (std::size_t e = 0; e < links.size(); ++e)
+        if (links[e] == kNoTriangle)
+            hull.push_back({static_cast<std::int32_t>(e / 3), static_cast<std::int32_t>(e % 3)});
+    return hull;
+}
+
+std::uint64_t triangleDigest(const TinTriangle* triangles, int count) {
+    // Each triangle's vertices mixed into a running state (splitmix64 steps).
+    std::uint64_t state = 0x6A09E667F3BCC909ull ^ static_cast<std::uint64_t>(count);
+    for (int t = 0; t < count; ++t) {
+        const TinTriangle& triangle = triangles[t];
+        std::uint64_t word = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(triangle.vertex[0])) << 32) |
+                             static_cast<std::uint32_t>(triangle.vertex[1]);
+        for (std::uint64_t value : {word, static_cast<std::uint64_t>(static_cast<std::uint32_t>(triangle.vertex[2]))}) {
+            state += value + 0x9E3779B97F4A7C15ull;
+            state = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9ull;
+            state = (state ^ (state >> 27)) * 0x94D049BB133111EBull;
+            state ^= state >> 31;
+        }
+    }
+    return state;
 }
 
 }  // namespace vellacor

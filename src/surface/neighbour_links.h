@@ -22,4 +22,12 @@ namespace vellacor {
 bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::int32_t>& links,
                     std::vector<HullEdge>& hullEdges, const std::function<bool(double)>& carryOn);
 
+// The edges without a neighbour in `links` (three per triangle), in triangle
+// and edge order.
+std::vector<HullEdge> hullEdgesOf(const std::vector<std::int32_t>& links);
+
+// A 64-bit digest of the triangles' vertex indices, in order: equal digests
+// mean the same triangles (but for a chance of 2^-64).
+std::uint64_t triangleDigest(const TinTriangle* triangles, int count);
+
 }  // namespace vellacor

@@ -164,11 +164,22 @@ int PlanDelaunay::triangleCount() const {
     return n;
 }
 
-std::vector<std::int32_t> PlanDelaunay::takeTriangles() {
+std::vector<std::int32_t> PlanDelaunay::takeTriangles(std::vector<std::int32_t>* neighbours) {
+    // Number the real triangles in slot order, in the slots' spare field.
+    std::int32_t count = 0;
+    for (Slot& s : slots_) s.number = isReal(s) ? count++ : -1;
     std::vector<std::int32_t> corners;
-    corners.reserve(3 * static_cast<std::size_t>(triangleCount()));
-    for (const Slot& s : slots_)
-        if (isReal(s)) corners.insert(corners.end(), s.vertex, s.vertex + 3);
+    corners.reserve(3 * static_cast<std::size_t>(count));
+    if (neighbours) {
+        neighbours->clear();
+        neighbours->reserve(3 * static_cast<std::size_t>(count));
+    }
+    for (const Slot& s : slots_) {
+        if (s.number < 0) continue;
+        corners.insert(corners.end(), s.vertex, s.vertex + 3);
+        if (neighbours)
+            for (int k = 0; k < 3; ++k) neighbours->push_back(slots_[static_cast<std::size_t>(s.twin[k] >> 2)].number);
+    }
     std::vector<Slot>().swap(slots_);
     std::vector<std::int32_t>().swap(fanEdge_);
     std::vector<std::int32_t>().swap(stack_);

@@ -47,8 +47,9 @@ public:
     }
 
     // Frees the working arrays and returns the real triangles' vertex indices,
-    // three per triangle; the builder is empty afterwards.
-    std::vector<std::int32_t> takeTriangles();
+    // three per triangle; the builder is empty afterwards. With `neighbours`,
+    // also the triangle across each edge (same numbering), or -1 on the hull.
+    std::vector<std::int32_t> takeTriangles(std::vector<std::int32_t>* neighbours = nullptr);
 
     // Real triangles and, for each of their edges, the triangle across it or
     // -1 on the hull. For checks; the builder stays usable.
@@ -59,7 +60,7 @@ private:
         std::int32_t vertex[3];  // vertex[0] < 0 marks a free slot
         std::int32_t twin[3];    // per edge: the twin edge id
         std::uint32_t visit;     // insertion stamp of the current cavity
-        std::int32_t unused;
+        std::int32_t number;     // the real triangle's number while the mesh is handed out
     };
 
     bool start();

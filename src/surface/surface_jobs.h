@@ -23,6 +23,11 @@ struct TriangulationInput {
 struct TriangulationOutput {
     std::vector<TinTriangle> triangles;    // geometry filled, neighbours kNoTriangle
     std::vector<std::int32_t> duplicates;  // point indices left out as duplicates of a later point
+    // The neighbour links as the triangulation knew them (three per triangle),
+    // for the link stage to take over while the triangles are unchanged,
+    // recognised by their digest.
+    std::vector<std::int32_t> links;
+    std::uint64_t digest = 0;
 };
 
 // What a running triangulation reports to, and asks of, its caller.
@@ -53,6 +58,8 @@ struct TriangulationJob {
 struct TopologyJob {
     const TinTriangle* triangles = nullptr;  // the model's array, read only while the job runs
     int triangleCount = 0;
+    std::vector<std::int32_t> knownLinks;  // from the triangulation, used when the digest still matches
+    std::uint64_t knownDigest = 0;
     std::vector<std::int32_t> links;  // three per triangle
     std::vector<HullEdge> hullEdges;
     std::atomic<bool> cancelled{false};

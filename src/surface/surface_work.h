@@ -45,6 +45,11 @@ struct SurfaceWork {
     std::vector<HullEdge> hullEdges;
     int hullTriangleCount = -1;
 
+    // The links the last triangulation found, kept for the link stage; see
+    // TriangulationOutput.
+    std::vector<std::int32_t> knownLinks;
+    std::uint64_t knownDigest = 0;
+
     // Forgets every unadopted result, the snapshot and the hull list. Call
     // only when the workers have been stopped (a new site).
     void discard() {
@@ -57,6 +62,7 @@ struct SurfaceWork {
         }
         hullEdges = {};
         hullTriangleCount = -1;
+        knownLinks = {};
     }
 };
 

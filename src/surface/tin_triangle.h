@@ -12,7 +12,7 @@ struct TinTriangle {
     Vec3 centroid;
     Vec3 normal;
     double planeD = 0;
-    Vec3 shadeVector[3];      // per-vertex vectors owned by the shading code
+    Vec3 shadeVector[3];  // per-vertex vectors owned by the shading code
     std::uint8_t shadeFlag = 0;
     double shadeData[9] = {};  // values owned by the shading code
     std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};

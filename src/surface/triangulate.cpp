@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "surface/duplicate_points.h"
+#include "surface/neighbour_links.h"
 #include "surface/plan_delaunay.h"
 #include "surface/surface_jobs.h"
 #include "surface/tin_geometry.h"
@@ -81,7 +82,9 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     if (!built) return false;
 
     // The big triangle records are made once, from the compact mesh.
-    const std::vector<std::int32_t> corners = mesh.takeTriangles();
+    const std::vector<std::int32_t> corners = mesh.takeTriangles(&output.links);
+    for (std::int32_t& link : output.links)
+        if (link < 0) link = kNoTriangle;
     const std::size_t triangleCount = corners.size() / 3;
     output.triangles.reserve(triangleCount);
     auto position = [&](std::int32_t v) {
@@ -95,9 +98,11 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
         computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
         if ((t & 0xFFFF) == 0xFFFF && !monitor.carryOn(1.0)) {
             release(output.triangles);
+            release(output.links);
             return false;
         }
     }
+    output.digest = triangleDigest(output.triangles.data(), static_cast<int>(output.triangles.size()));
     return true;
 }
 

@@ -95,10 +95,20 @@ void runTriangulation(TriangulationJob& job, StageTriple& stage, std::atomic<dou
 
 void runTopology(TopologyJob& job, StageTriple& stage, std::atomic<double>& progress) {
     try {
-        job.complete = linkNeighbours(job.triangles, job.triangleCount, job.links, job.hullEdges, [&](double fraction) {
-            progress.store(fraction, std::memory_order_relaxed);
-            return stage.running.load(std::memory_order_acquire) && !job.cancelled.load(std::memory_order_relaxed);
-        });
+        // Unchanged since the triangulation: its links stand.
+        if (job.knownLinks.size() == 3 * static_cast<std::size_t>(job.triangleCount) &&
+            triangleDigest(job.triangles, job.triangleCount) == job.knownDigest) {
+            job.links = std::move(job.knownLinks);
+            job.hullEdges = hullEdgesOf(job.links);
+            job.complete = stage.running.load(std::memory_order_acquire) && !job.cancelled.load();
+        } else {
+            job.complete =
+                linkNeighbours(job.triangles, job.triangleCount, job.links, job.hullEdges, [&](double fraction) {
+                    progress.store(fraction, std::memory_order_relaxed);
+                    return stage.running.load(std::memory_order_acquire) &&
+                           !job.cancelled.load(std::memory_order_relaxed);
+                });
+        }
     } catch (const std::bad_alloc&) {
         job.complete = false;
         job.outOfMemory = true;
@@ -130,6 +140,8 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
             if (p >= 0 && p < model.pointCount) model.points[static_cast<std::size_t>(p)].useInSurface = 0;
         model.triangles = std::move(job->output.triangles);
         model.triangleCount = static_cast<int>(model.triangles.size());
+        work.knownLinks = std::move(job->output.links);
+        work.knownDigest = job->output.digest;
         stage.done = true;
     } else {
         model.triangles = {};
@@ -183,6 +195,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     model.shadingStage.done = false;
     work.hullEdges = {};
     work.hullTriangleCount = -1;
+    work.knownLinks = {};
     if (!model.pointsNeedTriangulation) {
         model.triangulateStage.running = false;  // nothing to build: the stage must not stay busy
         return;
@@ -226,6 +239,8 @@ void startTopology(SiteModel& model) {
     auto job = std::make_shared<TopologyJob>();
     job->triangles = model.triangles.data();
     job->triangleCount = model.triangleCount;
+    job->knownLinks = std::move(work.knownLinks);
+    job->knownDigest = work.knownDigest;
     model.contourStage.enabled = false;
     model.contourStage.done = false;
     model.progress = 0.0;

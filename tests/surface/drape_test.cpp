@@ -1,10 +1,11 @@
 // Draping plan lines onto a surface that is one plane, z = 1 + 2x + 3y, so
 // every draped point must lie on it.
+#include "surface/drape.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "surface/drape.h"
 #include "surface_support.h"
 
 namespace vellacor::testing {

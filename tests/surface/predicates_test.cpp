@@ -1,10 +1,10 @@
 // The orientation and in-circle signs against exact integer arithmetic, on
 // configurations where plain floating point gets them wrong.
+#include "surface/predicates.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "surface/predicates.h"
 
 namespace vellacor {
 namespace {

@@ -1,6 +1,8 @@
 // The surface as the program builds it: the workers started by the pipeline,
 // their results taken over on the user-interface thread, and the queries the
 // rest of the program makes of the finished surface.
+#include "surface/triangulation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
 #include "surface/tin_geometry.h"
-#include "surface/triangulation.h"
 #include "surface_support.h"
 
 namespace vellacor::testing {
@@ -161,8 +162,8 @@ public:
             const SurveyPoint& a = model->points[static_cast<std::size_t>(t[0])];
             const SurveyPoint& b = model->points[static_cast<std::size_t>(t[1])];
             const SurveyPoint& c = model->points[static_cast<std::size_t>(t[2])];
-            const double twiceArea =
-                (b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing);
+            const double twiceArea = (b.easting - a.easting) * (c.northing - a.northing) -
+                                     (c.easting - a.easting) * (b.northing - a.northing);
             if (twiceArea <= 0) problems.push_back("a published triangle is not counter-clockwise");
         }
     }
@@ -271,6 +272,38 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
               triangleContains(model, model.triangleCount - 1, 31.3, 47.9));
     EXPECT_EQ(locateTriangleWalk(model, 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
     EXPECT_EQ(locateTriangleWalk(model, -1, 0, 31.3, 47.9), kNoTriangle);
+}
+
+// The links the triangulation already knows are taken over only while the
+// triangles are as it left them; a changed triangle makes the stage link anew.
+TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
+    for (const bool change : {false, true}) {
+        SiteModel model;
+        FakeUi ui;
+        loadPoints(model, randomPoints(3000, 20));
+        model.triangulateStage.running = true;
+        startTriangulation(model, ui);
+        model.workers.join(StageId::Triangulate);
+        adoptFinishedSurfaceWork(model, ui);
+        ASSERT_TRUE(model.triangulateStage.done);
+        EXPECT_EQ(model.triangles[0].neighbour[0], kNoTriangle);  // no links before the link stage
+        if (change) {  // the same triangle, its vertices named from another corner
+            TinTriangle& t = model.triangles[100];
+            std::rotate(t.vertex, t.vertex + 1, t.vertex + 3);
+        }
+        model.contourStage.running = true;
+        startTopology(model);
+        model.workers.join(StageId::Contour);
+        adoptFinishedSurfaceWork(model, ui);
+        ASSERT_TRUE(model.contourStage.done);
+        EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{}) << (change ? "changed" : "unchanged");
+        std::vector<std::int32_t> expected;
+        std::vector<HullEdge> hull;
+        linkNeighbours(model.triangles.data(), model.triangleCount, expected, hull, [](double) { return true; });
+        for (int t = 0; t < model.triangleCount; ++t)
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(model.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
+    }
 }
 
 // Broken input where three triangles share an edge: the links pair them in
