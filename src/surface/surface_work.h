@@ -28,10 +28,10 @@ struct HullEdge {
 struct TriangulationJob;
 struct TopologyJob;
 
-// The surface's background work: the job each worker runs, and what the
-// user-interface thread may look at while it runs. Only the mesh snapshot is
-// shared with a worker while it runs; everything else belongs to the
-// user-interface thread.
+// The surface's background work, owned by the user-interface thread. A job is
+// handed to its worker at the start and read back only once the worker has set
+// its `finished`; the mesh snapshot is the one thing both sides touch while a
+// worker runs, under `meshMutex`.
 struct SurfaceWork {
     mutable std::mutex meshMutex;
     GrowingMesh growing;                          // guarded by meshMutex
