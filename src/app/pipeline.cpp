@@ -77,7 +77,7 @@ void stepLight(SiteModel& model, Ui& ui) {
 }  // namespace
 
 void runPipeline(SiteModel& model, Ui& ui) {
-    adoptFinishedSurfaceWork(model);
+    adoptFinishedSurfaceWork(model, ui);
     adoptShadingResult(model);
     startTriangulationStage(model, ui);
     startDerivedStages(model);

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -9,6 +10,7 @@
 #include "cli/cli_render.h"
 #include "cli/cli_ui.h"
 #include "model/site_model.h"
+#include "surface/contour_export.h"
 
 namespace vellacor {
 
@@ -18,7 +20,15 @@ struct InfoOptions {
     std::string file;
     std::string format = "PNEZD";
     bool surface = false;
+    double interval = 1.0;
+    double smoothing = 1.0;
 };
+
+bool parseNumber(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
+}
 
 bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -28,6 +38,10 @@ bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
             if (o.format != "PNEZD" && o.format != "PENZD" && o.format != "XYZ") return false;
         } else if (a == "--surface") {
             o.surface = true;
+        } else if (a == "--interval" && i + 1 < args.size()) {
+            if (!parseNumber(args[++i], o.interval) || !(o.interval > 0.0)) return false;
+        } else if (a == "--smoothing" && i + 1 < args.size()) {
+            if (!parseNumber(args[++i], o.smoothing) || !(o.smoothing >= 0.0 && o.smoothing <= 1.0)) return false;
         } else if (!a.empty() && a[0] == '-') {
             return false;
         } else if (o.file.empty()) {
@@ -64,18 +78,33 @@ int info(const std::vector<std::string>& args) {
     std::printf("siteCentre: %.6f %.6f %.6f\n", model.siteCentre.x, model.siteCentre.y, model.siteCentre.z);
     std::printf("siteSize: %.6f\n", model.siteSize);
     std::printf("nextPointNumber: %d\n", model.nextPointNumber);
-    if (o.surface) std::printf("triangles: %d\n", model.triangleCount);
+    if (o.surface) {
+        // The contours as a save would write them: levels that have a contour,
+        // polylines, and their vertices.
+        model.contourInterval = o.interval;
+        model.contourSmoothing = o.smoothing;
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        std::size_t levels = 0, vertices = 0;
+        for (std::size_t i = 0; i < contours.size(); ++i) {
+            if (i == 0 || contours[i].level != contours[i - 1].level) ++levels;
+            vertices += contours[i].points.size();
+        }
+        std::printf("triangles: %d\n", model.triangleCount);
+        std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
+    }
     return 0;
 }
 
 }  // namespace
 
 const char* cliUsage() {
-    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface]\n"
+    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
            "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
-           "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n";
+           "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
+           "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
+           "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n";
 }
 
 int runCli(const std::vector<std::string>& args) {

@@ -67,6 +67,7 @@ void computeNextPointNumber(SiteModel& model) {
 
 void clearSite(SiteModel& model) {
     cancelAllWorkers(model);
+    model.surfaceWork.discard();
     model.contourLimitMode = 1;
     model.surfaceMode = 1;
     model.verticalScale = 1.0;

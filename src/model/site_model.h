@@ -19,6 +19,7 @@
 #include "render/vertex_normals.h"
 #include "surface/breakline_list.h"
 #include "surface/limit_polygon.h"
+#include "surface/surface_work.h"
 #include "surface/tin_triangle.h"
 #include "water/pond_system.h"
 #include "water/rain_system.h"
@@ -134,6 +135,10 @@ struct SiteModel {
     bool forceRedrawOnce = false;
 
     std::mt19937 random;
+
+    // ---- Surface model (src/surface): the triangulation and neighbour-link
+    // workers' jobs, the growing mesh they publish, the hull edge list ----
+    SurfaceWork surfaceWork;
 };
 
 StageTriple& stageOf(SiteModel& model, StageId stage);

@@ -1,19 +1,59 @@
 #pragma once
+#include <cmath>
+
+#include "model/survey_point.h"
 #include "surface/tin_triangle.h"
 
 namespace vellacor {
 
 struct SiteModel;
 
+inline constexpr double kVerticalPlane = 99999999.0;  // elevation reported for a (nearly) vertical plane
+
+// Centroid, unit normal and plane constant of a triangle with corners a, b, c
+// (easting, northing, elevation). A degenerate triangle gets the normal (0, 0, -1).
+inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const Vec3& b, const Vec3& c) {
+    constexpr double kThird = 0.3333333333333333;
+    triangle.centroid = {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
+    const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z};
+    const Vec3 v{c.x - a.x, c.y - a.y, c.z - a.z};
+    Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length > 0.0 && std::isfinite(length))
+        n = {n.x / length, n.y / length, n.z / length};
+    else
+        n = {0.0, 0.0, -1.0};
+    triangle.normal = n;
+    triangle.planeD = a.x * n.x + a.y * n.y + a.z * n.z;
+}
+// The same for triangle t of the model, from its vertices' points.
+void computeTriangleGeometry(SiteModel& model, int t);
+// Every triangle of the model (after a reader supplied its own triangles, or
+// after the points' elevations changed).
+void computeAllGeometry(SiteModel& model);
+
 // Elevation of the triangle's plane at (x, y); 99999999.0 for a plane that is
 // (nearly) vertical, |normal.z| < 0.001.
 double planeElevation(const TinTriangle& t, double x, double y);
 
+// Half the plan cross product of the triangle's edges: >= 0 when its vertices
+// run counter-clockwise.
+double signedArea(const SiteModel& model, int t);
+
+// True when (x, y) lies inside triangle t or on its boundary.
+bool triangleContains(const SiteModel& model, int t, double x, double y);
+
 // Walks from `start` towards (x, y) through the neighbour links; the triangle
-// holding the position, or kNoTriangle.
+// holding the position, or kNoTriangle. Until the neighbour links are done
+// every triangle counts as having no neighbours.
 int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y);
 
 // The walk, then a scan of every triangle when the walk fails.
 int locateTriangle(const SiteModel& model, int start, double x, double y);
+
+// True when segment a-b crosses segment c-d (point indices, plan only) well
+// inside both: segments sharing an end, touching near an end (within 0.1 % of
+// either) or (nearly) parallel do not cross.
+bool segmentsCross(const SiteModel& model, int a, int b, int c, int d);
 
 }  // namespace vellacor

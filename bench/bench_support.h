@@ -1,0 +1,73 @@
+#pragma once
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "model/site_model.h"
+#include "platform/ui.h"
+
+namespace vellacor::bench {
+
+// A seam that answers nothing: benchmarks never show a window.
+class SilentUi : public Ui {
+public:
+    Answer message(const std::string&, MessageKind) override { return Answer::Ok; }
+    bool run(SelectFormatDialog&) override { return false; }
+    bool run(SavingDialog&) override { return false; }
+    bool run(SmoothShadingDialog&) override { return false; }
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    bool keyDown(int) const override { return false; }
+    bool isForeground() const override { return false; }
+    bool isMinimised() const override { return false; }
+    void setWaitCursor(bool) override {}
+    [[noreturn]] void terminate(int exitCode) override { std::exit(exitCode); }
+};
+
+struct PlanPoint {
+    double x, y, z;
+};
+
+// Uniform random points over a 1000 x 1000 site in survey coordinates.
+inline std::vector<PlanPoint> uniformPoints(int count, unsigned seed = 1) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1000.0);
+    std::vector<PlanPoint> points(static_cast<std::size_t>(count));
+    for (PlanPoint& p : points) {
+        p.x = 500000.0 + unit(random);
+        p.y = 4000000.0 + unit(random);
+        p.z = 100.0 + 25.0 * std::sin(0.013 * (p.x - 500000.0)) * std::cos(0.011 * (p.y - 4000000.0)) + 0.02 * (p.x - 500000.0);
+    }
+    return points;
+}
+
+// A regular grid with a spacing of 1: every four neighbours are co-circular.
+inline std::vector<PlanPoint> gridPoints(int side) {
+    std::vector<PlanPoint> points;
+    points.reserve(static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) points.push_back({500000.0 + i, 4000000.0 + j, 100.0 + 0.01 * (i + j)});
+    return points;
+}
+
+// Fills the model as the point reader does: the points and three spare records.
+inline void loadPoints(SiteModel& model, const std::vector<PlanPoint>& points) {
+    clearSite(model);
+    model.points.assign(points.size() + 3, SurveyPoint{});
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        SurveyPoint& p = model.points[i];
+        p.number = static_cast<std::int32_t>(i + 1);
+        p.easting = points[i].x;
+        p.northing = points[i].y;
+        p.elevation = points[i].z;
+        p.useInSurface = 1;
+    }
+    model.pointCount = static_cast<int>(points.size());
+    model.pointsNeedTriangulation = true;
+    model.documentLoaded = true;
+    computeExtents(model);
+}
+
+}  // namespace vellacor::bench

@@ -1,0 +1,43 @@
+// Contour export of 50 levels over a surface of 100,000 random points, with
+// straight and with smoothed contours.
+#include <benchmark/benchmark.h>
+
+#include "bench_support.h"
+#include "surface/contour_export.h"
+#include "surface/triangulation.h"
+
+namespace {
+
+using namespace vellacor;
+using namespace vellacor::bench;
+
+void BM_ContourExport_50Levels_100k(benchmark::State& state) {
+    SiteModel model;
+    SilentUi ui;
+    loadPoints(model, uniformPoints(100000));
+    model.triangulateStage.running = true;
+    startTriangulation(model, ui);
+    model.workers.join(StageId::Triangulate);
+    adoptFinishedSurfaceWork(model, ui);
+    model.contourStage.running = true;
+    startTopology(model);
+    model.workers.join(StageId::Contour);
+    adoptFinishedSurfaceWork(model, ui);
+
+    model.contourInterval = (model.maxElevation - model.minElevation) / 50.0;
+    model.contourSmoothing = static_cast<double>(state.range(0)) / 10.0;
+    std::size_t polylines = 0, vertices = 0;
+    for (auto _ : state) {
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        polylines = contours.size();
+        vertices = 0;
+        for (const ExportPolyline& c : contours) vertices += c.points.size();
+        benchmark::DoNotOptimize(contours.data());
+    }
+    state.counters["polylines"] = static_cast<double>(polylines);
+    state.counters["vertices"] = static_cast<double>(vertices);
+}
+
+BENCHMARK(BM_ContourExport_50Levels_100k)->ArgName("smoothing_x10")->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace

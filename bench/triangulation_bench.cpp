@@ -1,0 +1,99 @@
+// Triangulation plus neighbour links, as the pipeline runs them, on uniform
+// random points and on a regular grid; with CGAL installed, its
+// Delaunay_triangulation_2 inserting the same points for reference.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <map>
+
+#include "bench_support.h"
+#include "surface/triangulation.h"
+
+#ifdef VELLACOR_WITH_CGAL
+#include <CGAL/Delaunay_triangulation_2.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#endif
+
+namespace {
+
+using namespace vellacor;
+using namespace vellacor::bench;
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+const std::vector<PlanPoint>& uniform(int count) {
+    static std::map<int, std::vector<PlanPoint>> cache;
+    auto& points = cache[count];
+    if (points.empty()) points = uniformPoints(count);
+    return points;
+}
+
+const std::vector<PlanPoint>& grid1000() {
+    static const std::vector<PlanPoint> points = gridPoints(1000);
+    return points;
+}
+
+// Both workers, started and adopted as the pipeline does, without its polling.
+double buildSurface(SiteModel& model, Ui& ui) {
+    const auto start = std::chrono::steady_clock::now();
+    model.triangulateStage.running = true;
+    startTriangulation(model, ui);
+    model.workers.join(StageId::Triangulate);
+    adoptFinishedSurfaceWork(model, ui);
+    model.contourStage.running = true;
+    startTopology(model);
+    model.workers.join(StageId::Contour);
+    adoptFinishedSurfaceWork(model, ui);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void surface(benchmark::State& state, const std::vector<PlanPoint>& points) {
+    SiteModel model;
+    SilentUi ui;
+    for (auto _ : state) {
+        loadPoints(model, points);
+        state.SetIterationTime(buildSurface(model, ui));
+        if (!model.contourStage.done) state.SkipWithError("the surface was not finished");
+    }
+    state.counters["triangles"] = model.triangleCount;
+    state.counters["peak_rss_MB"] = peakMegabytes();
+}
+
+void BM_Surface_Uniform(benchmark::State& state) { surface(state, uniform(static_cast<int>(state.range(0)))); }
+void BM_Surface_Grid1000x1000(benchmark::State& state) { surface(state, grid1000()); }
+
+BENCHMARK(BM_Surface_Uniform)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Surface_Grid1000x1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+#ifdef VELLACOR_WITH_CGAL
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using Delaunay = CGAL::Delaunay_triangulation_2<Kernel>;
+
+void cgal(benchmark::State& state, const std::vector<PlanPoint>& points) {
+    std::vector<Kernel::Point_2> input;
+    input.reserve(points.size());
+    for (const PlanPoint& p : points) input.emplace_back(p.x, p.y);
+    std::size_t faces = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        Delaunay delaunay;
+        delaunay.insert(input.begin(), input.end());
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        faces = delaunay.number_of_faces();
+    }
+    state.counters["triangles"] = static_cast<double>(faces);
+}
+
+void BM_Cgal_Uniform(benchmark::State& state) { cgal(state, uniform(static_cast<int>(state.range(0)))); }
+void BM_Cgal_Grid1000x1000(benchmark::State& state) { cgal(state, grid1000()); }
+
+BENCHMARK(BM_Cgal_Uniform)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cgal_Grid1000x1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace

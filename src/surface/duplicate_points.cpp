@@ -1,0 +1,120 @@
+#include "surface/duplicate_points.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace vellacor {
+
+namespace {
+
+// Cells ten times the tolerance: a point's duplicates lie in its own cell or
+// the eight around it, and most cells hold one point or none.
+constexpr double kCell = 0.05;
+
+struct Entry {
+    std::uint64_t cell;  // row-major cell number
+    std::int32_t position;
+};
+
+// Least-significant-digit radix sort on the cell number, skipping digits
+// that are the same for every entry.
+void sortByCell(std::vector<Entry>& entries) {
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
+    std::uint64_t all = 0, any = ~std::uint64_t{0};
+    for (const Entry& e : entries) {
+        all |= e.cell;
+        any &= e.cell;
+    }
+    std::vector<Entry> sorted(entries.size());
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        if ((((all ^ any) >> shift) & (kDigits - 1)) == 0) continue;  // this digit never varies
+        std::vector<std::size_t> start(kDigits + 1, 0);
+        for (const Entry& e : entries) ++start[((e.cell >> shift) & (kDigits - 1)) + 1];
+        for (std::size_t d = 1; d <= kDigits; ++d) start[d] += start[d - 1];
+        for (const Entry& e : entries) sorted[start[(e.cell >> shift) & (kDigits - 1)]++] = e;
+        entries.swap(sorted);
+    }
+}
+
+}  // namespace
+
+std::vector<std::int32_t> findDuplicatePositions(const double* easting, const double* northing,
+                                                 const std::int32_t* pointIndex, int count) {
+    std::vector<std::int32_t> dropped;
+    if (count < 2) return dropped;
+
+    auto later = [&](int a, int b) {
+        if (easting[a] != easting[b]) return easting[a] > easting[b];
+        if (northing[a] != northing[b]) return northing[a] > northing[b];
+        return pointIndex[a] > pointIndex[b];
+    };
+
+    double minE = easting[0], maxE = easting[0], minN = northing[0], maxN = northing[0];
+    for (int i = 1; i < count; ++i) {
+        minE = std::min(minE, easting[i]);
+        maxE = std::max(maxE, easting[i]);
+        minN = std::min(minN, northing[i]);
+        maxN = std::max(maxN, northing[i]);
+    }
+    // Larger cells on a vast site keep cell numbers within 62 bits.
+    const double cell = std::max(kCell, std::max(maxE - minE, maxN - minN) / 0x1p30);
+    const auto rows = static_cast<std::uint64_t>((maxN - minN) / cell) + 3;  // a margin row on each side
+    auto cellOf = [&](int i) {
+        const auto column = static_cast<std::uint64_t>((easting[i] - minE) / cell) + 1;
+        const auto row = static_cast<std::uint64_t>((northing[i] - minN) / cell) + 1;
+        return column * rows + row;
+    };
+
+    std::vector<Entry> entries(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(i), i};
+    sortByCell(entries);
+    // Within a cell, latest first: a search through a cell stops at the
+    // first point that is not later than the one it looks for.
+    std::vector<std::int32_t> runEnd(entries.size());
+    for (std::size_t r = 0; r < entries.size();) {
+        std::size_t end = r + 1;
+        while (end < entries.size() && entries[end].cell == entries[r].cell) ++end;
+        if (end - r > 1)
+            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(r), entries.begin() + static_cast<std::ptrdiff_t>(end),
+                      [&](const Entry& a, const Entry& b) { return later(a.position, b.position); });
+        for (std::size_t k = r; k < end; ++k) runEnd[k] = static_cast<std::int32_t>(end);
+        r = end;
+    }
+
+    // The three rows of neighbouring cells are three ranges of cell numbers
+    // whose starts only grow as the sweep goes on.
+    std::array<std::size_t, 3> from{0, 0, 0};
+    auto firstOfRange = [&](std::uint64_t c, std::size_t range) {  // the column before, this one, the next
+        return range == 0 ? c - rows - 1 : range == 1 ? c - 1 : c + rows - 1;
+    };
+    std::vector<char> isDuplicate(static_cast<std::size_t>(count), 0);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const int i = entries[k].position;
+        bool duplicate = false;
+        for (std::size_t range = 0; range < 3 && !duplicate; ++range) {
+            const std::uint64_t first = firstOfRange(entries[k].cell, range);
+            const std::uint64_t last = first + 2;
+            std::size_t& q = from[range];
+            while (q < entries.size() && entries[q].cell < first) ++q;
+            for (std::size_t m = q; m < entries.size() && entries[m].cell <= last && !duplicate;) {
+                const int j = entries[m].position;
+                if (j == i || !later(j, i)) {
+                    m = static_cast<std::size_t>(runEnd[m]);  // the rest of this cell is not later
+                    continue;
+                }
+                duplicate = std::fabs(easting[i] - easting[j]) < kSamePosition &&
+                            std::fabs(northing[i] - northing[j]) < kSamePosition;
+                ++m;
+            }
+        }
+        if (duplicate) isDuplicate[static_cast<std::size_t>(i)] = 1;
+    }
+    for (int i = 0; i < count; ++i)
+        if (isDuplicate[static_cast<std::size_t>(i)]) dropped.push_back(i);
+    return dropped;
+}
+
+}  // namespace vellacor

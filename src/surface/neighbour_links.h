@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "surface/surface_work.h"
+#include "surface/tin_triangle.h"
+
+namespace vellacor {
+
+// The neighbour of every triangle edge: links[3 * t + k] is the triangle that
+// shares the edge (vertex[k], vertex[(k + 1) % 3]) with t, or kNoTriangle.
+// Triangles are taken in index order and each edge is paired with the first
+// later triangle that has both its ends and is still free on that edge, so an
+// edge shared by more than two triangles (broken input) links them in
+// consecutive pairs. Also lists the edges left without a neighbour, in
+// triangle and edge order.
+//
+// One pass with a table of the edges still waiting for their twin; for a mesh
+// whose triangle order is spatially coherent the table stays small.
+// `carryOn(fraction)` is asked now and then; false stops the work (returns false).
+bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::int32_t>& links,
+                    std::vector<HullEdge>& hullEdges, const std::function<bool(double)>& carryOn);
+
+}  // namespace vellacor

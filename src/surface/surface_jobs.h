@@ -1,0 +1,64 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "surface/surface_work.h"
+#include "surface/tin_triangle.h"
+
+namespace vellacor {
+
+// A survey point as the triangulation uses it.
+struct SurfacePoint {
+    double easting, northing, elevation;
+    std::int32_t pointIndex;
+};
+
+// The survey points a triangulation uses, copied from the model when it starts
+// so the worker never reads the live point array.
+struct TriangulationInput {
+    std::vector<SurfacePoint> points;
+};
+
+struct TriangulationOutput {
+    std::vector<TinTriangle> triangles;     // geometry filled, neighbours kNoTriangle
+    std::vector<std::int32_t> duplicates;  // point indices left out as duplicates of a later point
+};
+
+// What a running triangulation reports to, and asks of, its caller.
+class TriangulationMonitor {
+public:
+    virtual ~TriangulationMonitor() = default;
+    // The fraction done; false stops the work.
+    virtual bool carryOn(double fraction) = 0;
+    // Whether to publish the growing mesh now.
+    virtual bool meshDue() { return false; }
+    // Takes the growing mesh; may hand back an old buffer to reuse.
+    virtual void publishMesh(std::vector<MeshTriangle>& /*triangles*/) {}
+};
+
+// The whole triangulation of the input: duplicates out, Delaunay triangles of
+// the rest, each with its geometry. False when the monitor stopped it.
+bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor);
+
+struct TriangulationJob {
+    TriangulationInput input;
+    TriangulationOutput output;
+    std::atomic<bool> cancelled{false};  // a newer job replaced this one
+    bool complete = false;
+    bool outOfMemory = false;
+    std::atomic<bool> finished{false};  // set last by the worker (release)
+};
+
+struct TopologyJob {
+    const TinTriangle* triangles = nullptr;  // the model's array, read only while the job runs
+    int triangleCount = 0;
+    std::vector<std::int32_t> links;  // three per triangle
+    std::vector<HullEdge> hullEdges;
+    std::atomic<bool> cancelled{false};
+    bool complete = false;
+    bool outOfMemory = false;
+    std::atomic<bool> finished{false};
+};
+
+}  // namespace vellacor

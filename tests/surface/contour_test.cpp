@@ -1,0 +1,205 @@
+// Contours: the level rules, the segment of a level in one triangle, the
+// per-frame drawing, the smoothed pieces and the joining for export.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "surface/contour_draw.h"
+#include "surface/contour_export.h"
+#include "surface/contour_join.h"
+#include "surface/contour_levels.h"
+#include "surface/contour_segment.h"
+#include "surface/contour_smoothing.h"
+#include "surface/tin_geometry.h"
+#include "surface_support.h"
+
+namespace vellacor::testing {
+namespace {
+
+struct Line {
+    Vec3 from, to;
+    std::uint8_t colour;
+};
+
+class RecordingSink : public ContourLineSink {
+public:
+    std::vector<Line> lines;
+    void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override { lines.push_back({from, to, colour}); }
+};
+
+// Points on rings around a summit: z = 20 - r, a cone whose contours are circles.
+std::vector<Xyz> conePoints(int count) {
+    std::vector<Xyz> points = randomPoints(count, 21, 30.0, -15.0, -15.0);
+    std::vector<Xyz> disc;
+    for (const Xyz& p : points) {
+        const double r = std::hypot(p.x, p.y);
+        if (r <= 15.0) disc.push_back({p.x, p.y, 20.0 - r});
+    }
+    disc.push_back({0.0, 0.0, 20.0});
+    return disc;
+}
+
+TEST(ContourLevels, FirstLevelAndMajorLevels) {
+    EXPECT_EQ(firstLevel(-3.5, 1.0), -3.0);
+    EXPECT_EQ(firstLevel(7.25, 0.5), 7.0);
+    for (double level : {0.0, 5.0, 10.0, -5.0}) EXPECT_TRUE(isMajor(level, 1.0)) << level;
+    for (double level : {1.0, 2.5, 4.0, -4.0}) EXPECT_FALSE(isMajor(level, 1.0)) << level;
+    EXPECT_TRUE(isMajor(25.0, 5.0));
+    EXPECT_FALSE(isMajor(10.0, 5.0));
+}
+
+//   C (0,10) z 0
+//   |  .
+//   |     .          level 10 runs from A to the middle of B-C
+//   A ----- B
+//  (0,0)  (10,0)
+//  z 10   z 20
+TEST(ContourSegment, AVertexOnTheLevelGivesOneSegmentThroughIt) {
+    SiteModel model;
+    setSurface(model, {{0, 0, 10}, {10, 0, 20}, {0, 10, 0}}, {{0, 1, 2}}, false);
+    ContourSegment s;
+    ASSERT_TRUE(triangleContourSegment(model, 0, 10.0, s));
+    EXPECT_EQ(s.end[0].x, 0.0);
+    EXPECT_EQ(s.end[0].y, 0.0);
+    EXPECT_NEAR(s.end[1].x, 5.0, 1e-12);
+    EXPECT_NEAR(s.end[1].y, 5.0, 1e-12);
+    EXPECT_EQ(s.end[1].z, 10.0);
+    EXPECT_FALSE(triangleContourSegment(model, 0, 20.0, s));  // touches the top vertex only
+    EXPECT_FALSE(triangleContourSegment(model, 0, 0.0, s));   // and the bottom one
+    EXPECT_FALSE(triangleContourSegment(model, 0, 25.0, s));
+}
+
+//        C (5,5) z 9
+//   A ---------- B      A-B flat at z 5: produced by the upper triangle only
+//  (0,0)       (10,0)
+//        D (5,-5) z 1
+TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnce) {
+    SiteModel model;
+    setSurface(model, {{0, 0, 5}, {10, 0, 5}, {5, 5, 9}, {5, -5, 1}, {20, 0, 5}, {20, 10, 5}},
+               {{0, 1, 2}, {1, 0, 3}, {1, 4, 5}});
+    ContourSegment s;
+    ASSERT_TRUE(triangleContourSegment(model, 0, 5.0, s));
+    EXPECT_TRUE(s.flatEdge);
+    EXPECT_EQ(s.end[0].x, 0.0);
+    EXPECT_EQ(s.end[1].x, 10.0);
+    EXPECT_FALSE(triangleContourSegment(model, 1, 5.0, s));
+    EXPECT_TRUE(isFlatTriangle(model, 2));
+    ContourPieces pieces;
+    collectSegments(model, 5.0, 0.0, pieces);
+    EXPECT_EQ(pieces.size(), 1);
+}
+
+TEST(ContourDraw, MinorLevelsFirstThenMajorInTheirColours) {
+    SiteModel model;
+    setSurface(model, {{0, 0, 0}, {10, 0, 12}, {0, 10, 6}}, {{0, 1, 2}});
+    RecordingSink sink;
+    drawTriangleContours(model, 0, sink, true);
+    ASSERT_EQ(sink.lines.size(), 11u);  // levels 1..11 cross; 0 touches a vertex only
+    for (std::size_t i = 0; i < sink.lines.size(); ++i) {
+        const bool major = i >= 9;  // 5 and 10, after the nine minor levels
+        EXPECT_EQ(sink.lines[i].colour, major ? kMajorContour : kMinorContour) << i;
+        EXPECT_EQ(isMajor(sink.lines[i].from.z, 1.0), major);
+    }
+}
+
+TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, conePoints(400));
+    buildSurface(model, ui);
+    model.contourLimitMode = 3;
+    RecordingSink sink;
+    drawSurfaceContours(model, sink);
+    EXPECT_TRUE(sink.lines.empty());
+    EXPECT_TRUE(traceContoursForExport(model).empty());
+    model.contourLimitMode = 1;
+    drawSurfaceContours(model, sink);
+    EXPECT_FALSE(sink.lines.empty());
+}
+
+TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, conePoints(6000));
+    buildSurface(model, ui);
+    for (double smoothing : {0.0, 1.0}) {
+        model.contourSmoothing = smoothing;
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        for (int level = 7; level <= 19; ++level) {
+            int rings = 0;
+            for (const ExportPolyline& c : contours) {
+                if (c.level != level) continue;
+                ++rings;
+                EXPECT_EQ(c.major, level % 5 == 0);
+                ASSERT_GE(c.points.size(), 4u);
+                EXPECT_NEAR(c.points.front().x, c.points.back().x, 0.001) << "level " << level << " not closed";
+                EXPECT_NEAR(c.points.front().y, c.points.back().y, 0.001);
+                for (const Vec3& p : c.points) {
+                    EXPECT_EQ(p.z, c.level);
+                    EXPECT_NEAR(std::hypot(p.x, p.y), 20.0 - level, 0.25) << "level " << level;
+                }
+            }
+            EXPECT_EQ(rings, 1) << "level " << level << ", smoothing " << smoothing;
+        }
+    }
+}
+
+TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, conePoints(1500));
+    buildSurface(model, ui);
+    int bent = 0;
+    for (int t = 0; t < model.triangleCount; ++t) {
+        for (double level = 6.0; level < 20.0; level += 1.0) {
+            ContourSegment segment;
+            if (!triangleContourSegment(model, t, level, segment)) continue;
+            ContourPiece piece;
+            smoothContourPiece(model, t, level, segment, 1.0, piece);
+            ASSERT_GE(piece.count, 2);
+            EXPECT_EQ(piece.point[0].x, segment.end[0].x);
+            EXPECT_EQ(piece.point[piece.count - 1].y, segment.end[1].y);
+            bent += piece.count > 2 ? 1 : 0;
+            for (int i = 0; i < piece.count; ++i) {
+                // Inside or on the triangle, allowing for rounding.
+                const TinTriangle& tri = model.triangles[static_cast<std::size_t>(t)];
+                for (int k = 0; k < 3; ++k) {
+                    const SurveyPoint& a = model.points[static_cast<std::size_t>(tri.vertex[k])];
+                    const SurveyPoint& b = model.points[static_cast<std::size_t>(tri.vertex[(k + 1) % 3])];
+                    const double side = (b.easting - a.easting) * (piece.point[i].y - a.northing) -
+                                        (b.northing - a.northing) * (piece.point[i].x - a.easting);
+                    EXPECT_GE(side, -1e-9) << "triangle " << t << " level " << level;
+                }
+            }
+        }
+    }
+    EXPECT_GT(bent, 100);
+}
+
+//   A: (0,0) -> (1,1)      B: (0,0) -> (1,-1)     C: (2,0) -> (1,1)
+//   The westernmost piece A starts; C, turned to run west to east, attaches at
+//   its end, and B at its start: (1,-1) (0,0) (1,1) (2,0).
+TEST(ContourJoin, PiecesAttachAtEitherEndInEitherDirection) {
+    ContourPieces pieces;
+    const Vec3 a[] = {{0, 0, 5}, {1, 1, 5}}, b[] = {{0, 0, 5}, {1, -1, 5}}, c[] = {{2, 0, 5}, {1, 1, 5}};
+    const Vec3 apart[] = {{1, 1, 5.002}, {3, 3, 5.002}};  // 0.002 higher: not the same point
+    pieces.add(a, 2);
+    pieces.add(b, 2);
+    pieces.add(c, 2);
+    pieces.add(apart, 2);
+    PolylineJoiner joiner(pieces);
+    std::vector<Vec3> polyline;
+    ASSERT_TRUE(joiner.next(polyline));
+    ASSERT_EQ(polyline.size(), 4u);
+    const double expected[4][2] = {{1, -1}, {0, 0}, {1, 1}, {2, 0}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(polyline[i].x, expected[i][0]) << i;
+        EXPECT_EQ(polyline[i].y, expected[i][1]) << i;
+    }
+    ASSERT_TRUE(joiner.next(polyline));
+    EXPECT_EQ(polyline.size(), 2u);
+    EXPECT_FALSE(joiner.next(polyline));
+}
+
+}  // namespace
+}  // namespace vellacor::testing

@@ -1,0 +1,127 @@
+// The triangulation itself, without threads or the site model: the Delaunay
+// invariants on random, clustered, co-circular and collinear sets, at the
+// magnitudes of a survey in kilometres and of copies scaled by 1e-9 and 1e9.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "surface/predicates.h"
+#include "surface/plan_delaunay.h"
+#include "surface_support.h"
+
+namespace vellacor::testing {
+namespace {
+
+// The same mesh over copies of its points scaled by 2^-30 and 2^30 (about
+// 1e-9 and 1e9): exact scalings, so the mesh must stay valid.
+void expectValidAtEveryScale(const MeshView& mesh) {
+    EXPECT_EQ(validate(mesh), std::vector<std::string>{});
+    EXPECT_EQ(validate(scaled(mesh, 0x1p-30)), std::vector<std::string>{}) << "scaled by 2^-30";
+    EXPECT_EQ(validate(scaled(mesh, 0x1p30)), std::vector<std::string>{}) << "scaled by 2^30";
+}
+
+// Triangulates points given at the magnitude `factor` directly with the
+// kernel, so the duplicate tolerance (absolute) does not change the set.
+MeshView kernelMesh(const std::vector<Xyz>& points, double factor) {
+    MeshView mesh;
+    for (const Xyz& p : points) {
+        mesh.x.push_back(p.x * factor);
+        mesh.y.push_back(p.y * factor);
+    }
+    const std::vector<std::int32_t> order = hilbertOrder(mesh.x.data(), mesh.y.data(), static_cast<int>(points.size()));
+    std::vector<double> x, y;
+    for (std::int32_t i : order) {
+        x.push_back(mesh.x[static_cast<std::size_t>(i)]);
+        y.push_back(mesh.y[static_cast<std::size_t>(i)]);
+    }
+    PlanDelaunay delaunay(x.data(), y.data(), static_cast<int>(x.size()));
+    delaunay.build(64, [](int) { return true; });
+    std::vector<std::int32_t> vertices;
+    delaunay.triangles(vertices, mesh.neighbours);
+    for (std::int32_t v : vertices) mesh.vertices.push_back(order[static_cast<std::size_t>(v)]);
+    return mesh;
+}
+
+TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
+    expectValidAtEveryScale(triangulateDirect(randomPoints(3000, 1)));
+    expectValidAtEveryScale(triangulateDirect(clusteredPoints(3000, 2)));
+    for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, 100 + n)));
+}
+
+TEST(Delaunay, GeneralPositionGivesTwoNMinusTwoMinusHullTriangles) {
+    const MeshView mesh = triangulateDirect(randomPoints(2000, 3, 1000.0, 0.0, 0.0));
+    std::size_t hull = 0;
+    for (std::int32_t n : mesh.neighbours) hull += n == mesh.none ? 1 : 0;
+    EXPECT_EQ(mesh.vertices.size() / 3, 2 * 2000 - 2 - hull);
+}
+
+TEST(Delaunay, EmptyCircleHoldsAgainstEveryPoint) {
+    const std::vector<Xyz> points = clusteredPoints(300, 4);
+    const MeshView mesh = triangulateDirect(points);
+    for (std::size_t t = 0; t < mesh.vertices.size() / 3; ++t) {
+        const auto a = static_cast<std::size_t>(mesh.vertices[3 * t]), b = static_cast<std::size_t>(mesh.vertices[3 * t + 1]),
+                   c = static_cast<std::size_t>(mesh.vertices[3 * t + 2]);
+        for (std::size_t p = 0; p < points.size(); ++p) {
+            if (!mesh.expectedVertex[p]) continue;
+            ASSERT_LE(incircle(mesh.x[a], mesh.y[a], mesh.x[b], mesh.y[b], mesh.x[c], mesh.y[c], mesh.x[p], mesh.y[p]), 0.0)
+                << "point " << p << " inside triangle " << t;
+        }
+    }
+}
+
+// Every four neighbours of a grid are co-circular: an inexact in-circle test
+// leaves overlapping or missing triangles here.
+TEST(Delaunay, RegularGridsNeitherOverlapNorLeaveGaps) {
+    expectValidAtEveryScale(triangulateDirect(gridPoints(40, 30, 1.0)));
+    expectValidAtEveryScale(triangulateDirect(gridPoints(40, 30, 0.1, 538000.0, 1455000.0)));
+    expectValidAtEveryScale(triangulateDirect(gridPoints(25, 25, 0.3)));  // inexact coordinate differences
+    const MeshView grid = triangulateDirect(gridPoints(40, 30, 1.0));
+    EXPECT_EQ(grid.vertices.size() / 3, 2u * 39 * 29);
+}
+
+TEST(Delaunay, KernelHoldsAtTinyAndHugeMagnitudes) {
+    // Scaled by 1e-9 and 1e9 before triangulating: the predicates must not
+    // depend on magnitude.
+    for (double factor : {1e-9, 1.0, 1e9}) {
+        EXPECT_EQ(validate(kernelMesh(randomPoints(2000, 5, 1.0, 0.0, 0.0), factor)), std::vector<std::string>{})
+            << "factor " << factor;
+        EXPECT_EQ(validate(kernelMesh(gridPoints(20, 20, 1.0, -10.0, -10.0), factor)), std::vector<std::string>{})
+            << "grid, factor " << factor;
+    }
+}
+
+TEST(Delaunay, CoCircularAndCollinearSets) {
+    std::vector<Xyz> circle;  // exactly co-circular: the integer points of radius 25
+    for (int x = -25; x <= 25; ++x)
+        for (int y = -25; y <= 25; ++y)
+            if (x * x + y * y == 625) circle.push_back({1000.0 + x, 2000.0 + y, 1.0});
+    expectValidAtEveryScale(triangulateDirect(circle));
+    EXPECT_EQ(triangulateDirect(circle).vertices.size() / 3, circle.size() - 2);
+
+    std::vector<Xyz> line;
+    for (int i = 0; i < 30; ++i) line.push_back({i * 2.0, i * 3.0, 5.0});
+    EXPECT_TRUE(triangulateDirect(line).vertices.empty());
+    line.push_back({5.0, 0.0, 5.0});  // one point off the line: a fan of 29 triangles
+    const MeshView fan = triangulateDirect(line);
+    EXPECT_EQ(fan.vertices.size() / 3, 29u);
+    EXPECT_EQ(validate(fan), std::vector<std::string>{});
+}
+
+TEST(Delaunay, HilbertOrderIsAPermutation) {
+    const std::vector<Xyz> points = randomPoints(500, 6);
+    std::vector<double> x, y;
+    for (const Xyz& p : points) {
+        x.push_back(p.x);
+        y.push_back(p.y);
+    }
+    std::vector<std::int32_t> order = hilbertOrder(x.data(), y.data(), 500);
+    std::sort(order.begin(), order.end());
+    std::vector<std::int32_t> expected(500);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(order, expected);
+}
+
+}  // namespace
+}  // namespace vellacor::testing

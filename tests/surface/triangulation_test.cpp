@@ -1,0 +1,288 @@
+// The surface as the program builds it: the workers started by the pipeline,
+// their results taken over on the user-interface thread, and the queries the
+// rest of the program makes of the finished surface.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "surface/neighbour_links.h"
+#include "surface/surface_jobs.h"
+#include "surface/tin_geometry.h"
+#include "surface/triangulation.h"
+#include "surface_support.h"
+#include "support/temp_files.h"
+
+namespace vellacor::testing {
+namespace {
+
+int vertexUses(const SiteModel& model, int point) {
+    int uses = 0;
+    for (int t = 0; t < model.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) uses += model.triangles[static_cast<std::size_t>(t)].vertex[k] == point ? 1 : 0;
+    return uses;
+}
+
+TEST(Surface, PipelineBuildsALinkedDelaunaySurface) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(5000, 11));
+    buildSurface(model, ui);
+    EXPECT_TRUE(model.triangulateStage.done);
+    EXPECT_TRUE(model.contourStage.done);
+    EXPECT_FALSE(model.triangulateStage.running || model.contourStage.running);
+    EXPECT_TRUE(model.triangulateStage.enabled && model.contourStage.enabled);
+    EXPECT_FALSE(model.showPoints);
+    EXPECT_EQ(model.triangleCount, static_cast<int>(model.triangles.size()));
+    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+    for (int t = 0; t < model.triangleCount; ++t) EXPECT_GE(signedArea(model, t), 0.0);
+    // The enclosing triangle sits in the three spare records, far outside the site.
+    ASSERT_GE(model.points.size(), static_cast<std::size_t>(model.pointCount) + 3);
+    EXPECT_LT(model.points[static_cast<std::size_t>(model.pointCount)].easting, model.siteCentre.x - 1000 * model.siteSize);
+}
+
+TEST(Surface, TheLaterOfTwoCoincidentPointsSurvives) {
+    SiteModel model;
+    FakeUi ui;
+    std::vector<Xyz> points = randomPoints(50, 12, 100.0, 0.0, 0.0);
+    points.push_back({50.000, 50.000, 10.0});  // index 50: dropped
+    points.push_back({50.004, 49.996, 99.0});  // index 51: further east, kept whatever its elevation
+    points.push_back({50.020, 60.000, 20.0});  // index 52: 0.02 away, kept
+    loadPoints(model, points);
+    buildSurface(model, ui);
+    EXPECT_EQ(model.points[50].useInSurface, 0);
+    EXPECT_EQ(model.points[51].useInSurface, 1);
+    EXPECT_EQ(vertexUses(model, 50), 0);
+    EXPECT_GT(vertexUses(model, 51), 0);
+    EXPECT_GT(vertexUses(model, 52), 0);
+    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+}
+
+TEST(Surface, FewerThanThreeUsablePointsGiveNoSurface) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
+    buildSurface(model, ui);
+    EXPECT_TRUE(model.triangulateStage.done);
+    EXPECT_EQ(model.triangleCount, 0);
+    EXPECT_TRUE(model.showPoints);
+
+    loadPoints(model, {{0, 0, 5}, {1, 1, 5}, {2, 2, 5}, {3, 3, 6}});  // all on one line
+    buildSurface(model, ui);
+    EXPECT_EQ(model.triangleCount, 0);
+}
+
+TEST(Surface, DataWithItsOwnTrianglesIsNotTriangulated) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(100, 13));
+    model.pointsNeedTriangulation = false;
+    model.triangulateStage.running = true;
+    startTriangulation(model, ui);
+    EXPECT_FALSE(model.triangulateStage.running);  // nothing to do: the stage must not stay busy
+    EXPECT_EQ(model.triangleCount, 0);
+}
+
+TEST(Surface, CancellingLeavesNoTrianglesAndNothingDone) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(60000, 14));
+    runPipeline(model, ui);
+    ASSERT_TRUE(model.triangulateStage.running);
+    model.triangulateStage.running = false;  // Esc
+    model.workers.join(StageId::Triangulate);
+    adoptFinishedSurfaceWork(model, ui);
+    EXPECT_EQ(model.triangleCount, 0);
+    EXPECT_TRUE(model.triangles.empty());
+    EXPECT_FALSE(model.triangulateStage.done);
+    EXPECT_TRUE(model.triangulateStage.enabled);
+    EXPECT_TRUE(model.showPoints);
+    // The next frames build it again.
+    buildSurface(model, ui);
+    EXPECT_TRUE(model.triangulateStage.done);
+    EXPECT_GT(model.triangleCount, 0);
+}
+
+TEST(Surface, CancellingTheLinksLeavesThemUndone) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(60000, 15));
+    while (!model.contourStage.running) {
+        runPipeline(model, ui);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    model.contourStage.running = false;
+    model.workers.join(StageId::Contour);
+    adoptFinishedSurfaceWork(model, ui);
+    EXPECT_FALSE(model.contourStage.done);
+    EXPECT_TRUE(model.contourStage.enabled);
+    EXPECT_TRUE(model.forceRedrawOnce);
+    EXPECT_EQ(model.triangles[0].neighbour[0], kNoTriangle);
+}
+
+TEST(Surface, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
+    TempDir dir;
+    std::string big, small;
+    for (const Xyz& p : randomPoints(40000, 16)) big += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",100.0,X\n";
+    for (const Xyz& p : randomPoints(40, 17)) small += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",50.0,Y\n";
+    const std::string bigPath = dir.write("big.txt", big), smallPath = dir.write("small.txt", small);
+
+    SiteModel model;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(model, ui, bigPath), OpenResult::Loaded);
+    runPipeline(model, ui);
+    ASSERT_TRUE(model.triangulateStage.running);
+    ASSERT_EQ(openDocument(model, ui, smallPath), OpenResult::Loaded);
+    buildSurface(model, ui);
+    EXPECT_EQ(model.pointCount, 40);
+    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+    for (int t = 0; t < model.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) EXPECT_LT(model.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
+}
+
+// A monitor that wants the growing mesh at every checkpoint.
+class SnapshotEveryTime : public TriangulationMonitor {
+public:
+    std::vector<std::size_t> sizes;
+    std::vector<std::string> problems;
+    const SiteModel* model = nullptr;
+
+    bool carryOn(double) override { return true; }
+    bool meshDue() override { return true; }
+    void publishMesh(std::vector<MeshTriangle>& triangles) override {
+        sizes.push_back(triangles.size());
+        for (const MeshTriangle& t : triangles) {
+            const SurveyPoint& a = model->points[static_cast<std::size_t>(t[0])];
+            const SurveyPoint& b = model->points[static_cast<std::size_t>(t[1])];
+            const SurveyPoint& c = model->points[static_cast<std::size_t>(t[2])];
+            if ((b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing) <= 0)
+                problems.push_back("a published triangle is not counter-clockwise");
+        }
+    }
+};
+
+TEST(Surface, TheGrowingMeshGrowsThroughTheBuild) {
+    SiteModel model;
+    loadPoints(model, randomPoints(6000, 18));
+    TriangulationInput input;
+    for (int i = 0; i < model.pointCount; ++i) {
+        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        input.points.push_back({p.easting, p.northing, p.elevation, i});
+    }
+    SnapshotEveryTime monitor;
+    monitor.model = &model;
+    TriangulationOutput output;
+    ASSERT_TRUE(triangulate(input, output, monitor));
+    ASSERT_GE(monitor.sizes.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(monitor.sizes.begin(), monitor.sizes.end()));
+    EXPECT_LT(monitor.sizes.back(), output.triangles.size());
+    EXPECT_EQ(monitor.problems, std::vector<std::string>{});
+}
+
+TEST(Surface, TheRendererCopiesTheMeshTheWorkerPublished) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(60000, 19));
+    runPipeline(model, ui);
+    GrowingMesh copy;
+    std::size_t copies = 0;
+    while (model.triangulateStage.running) {
+        if (copyGrowingMesh(model, copy)) {
+            ++copies;
+            for (const MeshTriangle& t : copy.triangles)
+                for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.pointCount);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        adoptFinishedSurfaceWork(model, ui);
+    }
+    EXPECT_TRUE(model.triangulateStage.done);
+    EXPECT_GE(copies, 1u);  // at least the clearing at the start or the end
+    copyGrowingMesh(model, copy);
+    EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
+}
+
+TEST(Surface, RealSurveyFile) {
+    const std::string path = sharedData("points/topo0.asc");
+    if (path.empty()) GTEST_SKIP() << "shared data not present";
+    SiteModel model;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    buildSurface(model, ui);
+    EXPECT_TRUE(model.contourStage.done);
+    EXPECT_GT(model.triangleCount, model.pointCount);
+    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+    // Every triangle's centroid is found by the walk from triangle 0.
+    for (int t = 0; t < model.triangleCount; t += 97) {
+        const Vec3& c = model.triangles[static_cast<std::size_t>(t)].centroid;
+        EXPECT_EQ(locateTriangleWalk(model, model.triangleCount, 0, c.x, c.y), t);
+    }
+}
+
+TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
+    TinTriangle t;
+    computeTriangleGeometry(t, {0, 0, 1}, {10, 0, 21}, {0, 10, 31});  // z = 1 + 2x + 3y
+    EXPECT_NEAR(planeElevation(t, 4, 5), 1 + 8 + 15, 1e-9);
+    EXPECT_NEAR(t.centroid.x, 10.0 / 3, 1e-12);
+    EXPECT_NEAR(t.normal.x / t.normal.z, -2.0, 1e-12);  // upward, along (-2, -3, 1)
+    EXPECT_NEAR(t.normal.y / t.normal.z, -3.0, 1e-12);
+    EXPECT_NEAR(t.normal.x * t.normal.x + t.normal.y * t.normal.y + t.normal.z * t.normal.z, 1.0, 1e-12);
+
+    computeTriangleGeometry(t, {1, 1, 1}, {2, 2, 2}, {3, 3, 3});  // no area at all
+    EXPECT_EQ(t.normal.x, 0.0);
+    EXPECT_EQ(t.normal.y, 0.0);
+    EXPECT_EQ(t.normal.z, -1.0);
+
+    computeTriangleGeometry(t, {0, 0, 0}, {10, 0, 0}, {5, 0, 8});  // upright: a vertical plane
+    EXPECT_EQ(planeElevation(t, 5, 0), 99999999.0);
+}
+
+TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
+    SiteModel model;
+    loadPoints(model, {{0, 0, 1}, {10, 10, 1}, {0, 10, 1}, {10, 0, 1}, {5, 5, 1}, {10.005, 10.005, 1}, {20, 0, 1},
+                       {20, 10, 1}});
+    EXPECT_TRUE(segmentsCross(model, 0, 1, 2, 3));
+    EXPECT_FALSE(segmentsCross(model, 0, 1, 0, 3));  // a shared end
+    EXPECT_FALSE(segmentsCross(model, 0, 4, 2, 3));  // ends on the other segment
+    EXPECT_FALSE(segmentsCross(model, 0, 5, 2, 7));  // crosses within 0.1 % of an end
+    EXPECT_FALSE(segmentsCross(model, 0, 2, 3, 1));  // parallel
+    EXPECT_FALSE(segmentsCross(model, 0, 1, 6, 7));  // the lines meet beyond the segments
+}
+
+TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, gridPoints(30, 30, 2.0));
+    buildSurface(model, ui);
+    EXPECT_EQ(locateTriangle(model, 0, -1.0, 5.0), kNoTriangle);
+    EXPECT_EQ(locateTriangle(model, 0, 100.0, 100.0), kNoTriangle);
+    const int t = locateTriangle(model, 0, 31.3, 47.9);
+    ASSERT_NE(t, kNoTriangle);
+    EXPECT_TRUE(triangleContains(model, t, 31.3, 47.9));
+    EXPECT_EQ(locateTriangleWalk(model, model.triangleCount, model.triangleCount - 1, 31.3, 47.9), t);
+    EXPECT_EQ(locateTriangleWalk(model, 0, model.triangleCount - 1, 31.3, 47.9) == t,
+              triangleContains(model, model.triangleCount - 1, 31.3, 47.9));
+    EXPECT_EQ(locateTriangleWalk(model, 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
+    EXPECT_EQ(locateTriangleWalk(model, -1, 0, 31.3, 47.9), kNoTriangle);
+}
+
+// Broken input where three triangles share an edge: the links pair them in
+// index order, the first with the second, and the third stays unlinked there.
+TEST(NeighbourLinks, AnEdgeSharedByThreeTrianglesLinksTheFirstTwo) {
+    std::vector<TinTriangle> triangles(3);
+    const std::int32_t corners[3][3] = {{0, 1, 2}, {1, 0, 3}, {0, 1, 4}};
+    for (int t = 0; t < 3; ++t)
+        for (int k = 0; k < 3; ++k) triangles[static_cast<std::size_t>(t)].vertex[k] = corners[t][k];
+    std::vector<std::int32_t> links;
+    std::vector<HullEdge> hull;
+    ASSERT_TRUE(linkNeighbours(triangles.data(), 3, links, hull, [](double) { return true; }));
+    EXPECT_EQ(links[0], 1);  // triangle 0, edge 0-1
+    EXPECT_EQ(links[3], 0);  // triangle 1, edge 1-0
+    EXPECT_EQ(links[6], kNoTriangle);
+    EXPECT_EQ(hull.size(), 7u);  // nine edges, two of them linked
+}
+
+}  // namespace
+}  // namespace vellacor::testing
