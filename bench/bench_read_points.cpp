@@ -10,26 +10,11 @@
 
 #include "import/point_file.h"
 #include "model/site_model.h"
-#include "platform/ui.h"
+#include "platform/silent_ui.h"
 
 namespace {
 
-class BenchUi : public vellacor::Ui {
-public:
-    vellacor::Answer message(const std::string&, vellacor::MessageKind) override { return vellacor::Answer::Ok; }
-    bool run(vellacor::SelectFormatDialog&) override { return false; }
-    bool run(vellacor::SavingDialog&) override { return false; }
-    bool run(vellacor::SmoothShadingDialog&) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    bool keyDown(int) const override { return false; }
-    bool isForeground() const override { return false; }
-    bool isMinimised() const override { return false; }
-    void setWaitCursor(bool) override {}
-    [[noreturn]] void terminate(int) override { std::abort(); }
-};
+using BenchUi = vellacor::SilentUi;
 
 const std::string& millionPointFile() {
     static const std::string path = [] {

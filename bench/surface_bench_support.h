@@ -4,27 +4,11 @@
 #include <vector>
 
 #include "model/site_model.h"
-#include "platform/ui.h"
+#include "platform/silent_ui.h"
 
 namespace vellacor::bench {
 
-// A seam that answers nothing: benchmarks never show a window.
-class SilentUi : public Ui {
-public:
-    Answer message(const std::string&, MessageKind) override { return Answer::Ok; }
-    bool run(SelectFormatDialog&) override { return false; }
-    bool run(SavingDialog&) override { return false; }
-    bool run(SmoothShadingDialog&) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    bool keyDown(int) const override { return false; }
-    bool isForeground() const override { return false; }
-    bool isMinimised() const override { return false; }
-    void setWaitCursor(bool) override {}
-    [[noreturn]] void terminate(int exitCode) override { std::exit(exitCode); }
-};
+using vellacor::SilentUi;
 
 struct PlanPoint {
     double x, y, z;

@@ -6,24 +6,13 @@
 
 #include "import/point_file.h"
 #include "model/site_model.h"
-#include "platform/ui.h"
+#include "platform/silent_ui.h"
 
 namespace {
 
-class QuietUi : public vellacor::Ui {
+// Nothing may end the process here: a fatal error is a finding.
+class QuietUi : public vellacor::SilentUi {
 public:
-    vellacor::Answer message(const std::string&, vellacor::MessageKind) override { return vellacor::Answer::Ok; }
-    bool run(vellacor::SelectFormatDialog&) override { return false; }
-    bool run(vellacor::SavingDialog&) override { return false; }
-    bool run(vellacor::SmoothShadingDialog&) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    bool keyDown(int) const override { return false; }
-    bool isForeground() const override { return false; }
-    bool isMinimised() const override { return false; }
-    void setWaitCursor(bool) override {}
     [[noreturn]] void terminate(int) override { __builtin_trap(); }
 };
 

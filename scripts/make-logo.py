@@ -24,5 +24,5 @@ big = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
 small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 20)
 d.text((W // 2, 70), "Vellacor", font=big, fill=(250, 245, 230), anchor="mm")
 d.text((W // 2, 120), "site terrain in 3D", font=small, fill=(220, 230, 240), anchor="mm")
-d.text((W // 2, H - 40), "File > Open a survey point, LandXML or DXF file", font=small, fill=(250, 245, 230), anchor="mm")
+d.text((W // 2, H - 40), "File > Open a survey point file", font=small, fill=(250, 245, 230), anchor="mm")
 img.convert("P", palette=Image.ADAPTIVE, colors=256).save("resources/logo.bmp")

@@ -104,7 +104,7 @@ const char* cliUsage() {
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
-           "  contour, joined polylines, their vertices) for the interval X (1.0) and smoothing S (0 to 1, 1.0)\n";
+           "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n";
 }
 
 int runCli(const std::vector<std::string>& args) {

@@ -3,13 +3,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/ui.h"
+#include "platform/silent_ui.h"
 
 namespace vellacor {
 
 // The seam for the command line: messages go to stderr, the format dialog is
 // answered by --format, and nothing else is asked.
-class CliUi : public Ui {
+class CliUi : public SilentUi {
 public:
     std::string format = "PNEZD";
     std::string lastMessage;
@@ -23,17 +23,7 @@ public:
         dialog.format = format;
         return true;
     }
-    bool run(SavingDialog&) override { return false; }
-    bool run(SmoothShadingDialog&) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    bool keyDown(int) const override { return false; }
-    bool isForeground() const override { return false; }
-    bool isMinimised() const override { return false; }
-    void setWaitCursor(bool) override {}
-    [[noreturn]] void terminate(int exitCode) override { std::exit(exitCode); }
+    using SilentUi::run;
 };
 
 }  // namespace vellacor

@@ -118,6 +118,7 @@ struct SiteModel {
     Texture logo;            // the start picture, read once
     std::string programFolder;  // where the program file is: logo.bmp lies beside it
     bool logoTried = false;
+    GrowingMesh shownMesh;      // the part of the surface drawn while it is being built
     int hoverPoint = kNoPoint;  // the point last found under the still cursor
     double hoverTime = 0.0;     // seconds the cursor has rested on it
     Clock::time_point lastHoverTick = Clock::now();

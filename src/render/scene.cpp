@@ -97,7 +97,7 @@ void drawSurfaceLayer(SiteModel& model) {
 
     FillInputs inputs;
     switch (m) {
-        case 1: flatShadeAll(model); break;
+        case 1: break;  // flat colours are worked out in the fill loop below, in the same pass
         case 2: smoothShade(model); break;
         case 7: elevationShade(model); break;
         default: prepareTexturedSurface(model, m, inputs); break;
@@ -108,8 +108,10 @@ void drawSurfaceLayer(SiteModel& model) {
     const RasterTarget target = sceneTarget(f);
     const bool shaded = m == 2 || m == 7;
     const bool textured = m == 3 || m == 4;
+    const Light* light = model.light.get();
     for (int i = 0; i < model.triangleCount; ++i) {
-        const TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+        TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+        if (m == 1 && light) flatColour(t) = static_cast<std::uint8_t>(flatShade(*light, t.centroid, t.normal));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         for (int k = 0; k < 3; ++k) {
             const Vec3& p = cameraSpace(model, t.vertex[k]);

@@ -5,7 +5,10 @@
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
 #include "model/site_model.h"
+#include "render/frame_buffer.h"
+#include "render/line.h"
 #include "render/shading.h"
+#include "surface/triangulation.h"
 
 namespace vellacor {
 
@@ -58,8 +61,17 @@ void prepareTexturedSurface(SiteModel& model, int mode, FillInputs& inputs) {
     if (mode == 4) swirlCoordinates(model);
 }
 
-void drawGrowingMesh(SiteModel&) {
-    // The triangulation publishes its mesh while it works; drawn as outlines when it lands.
+void drawGrowingMesh(SiteModel& model) {
+    copyGrowingMesh(model, model.shownMesh);
+    FrameBuffer& f = model.frame;
+    for (const MeshTriangle& t : model.shownMesh.triangles) {
+        for (int k = 0; k < 3; ++k) {
+            const int a = t[static_cast<std::size_t>(k)], b = t[static_cast<std::size_t>((k + 1) % 3)];
+            if (a < 0 || b < 0 || a >= model.pointCount || b >= model.pointCount) continue;
+            drawLine3D(f, sceneTarget(f), model.points[static_cast<std::size_t>(a)].scenePosition,
+                       model.points[static_cast<std::size_t>(b)].scenePosition, kTriangleOutlineColour);
+        }
+    }
 }
 
 }  // namespace vellacor

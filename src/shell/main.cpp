@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <clocale>
 
 #include "model/site_model.h"
@@ -19,12 +20,16 @@ int main(int argc, char** argv) {
     vellacor::MainWindow window(model);
     window.show();
 
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1) {
-        window.openPath(args[1]);
-    } else {
-        const QString sample = QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("samples/sample-site.txt"));
-        if (QFileInfo::exists(sample)) window.openPath(sample, QStringLiteral("PNEZD"));
-    }
+    // Open once the window is up, so it shows the start picture behind any question.
+    QTimer::singleShot(0, &window, [&window] {
+        const QStringList args = QApplication::arguments();
+        if (args.size() > 1) {
+            window.openPath(args[1]);
+        } else {
+            const QString sample =
+                QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("samples/sample-site.txt"));
+            if (QFileInfo::exists(sample)) window.openPath(sample, QStringLiteral("PNEZD"));
+        }
+    });
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "surface/contour_draw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "model/site_model.h"
@@ -26,19 +27,27 @@ double smoothingInEffect(const SiteModel& model, bool straight) {
 
 void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, std::vector<Vec3>& pairs) {
     const double interval = model.contourInterval;
-    if (!(interval > 0.0) || isFlatTriangle(model, t)) return;
+    if (!(interval > 0.0)) return;
     const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
-    double zMin = model.points[static_cast<std::size_t>(triangle.vertex[0])].elevation, zMax = zMin;
-    for (int k = 1; k < 3; ++k) {
-        const double z = model.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
-        zMin = std::min(zMin, z);
-        zMax = std::max(zMax, z);
-    }
+    double z[3];
+    for (int k = 0; k < 3; ++k) z[k] = model.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
+    // A flat triangle carries no contour.
+    if (std::fabs(z[1] - z[0]) < 0.001 && std::fabs(z[2] - z[0]) < 0.001) return;
+    const double zMin = std::min({z[0], z[1], z[2]}), zMax = std::max({z[0], z[1], z[2]});
+    // Levels are multiples of the interval. Most triangles of a large surface
+    // hold none: reject those before the exact level arithmetic, with a margin
+    // that keeps every borderline case for the exact test.
+    if (std::floor((zMin - 0.001) / interval - 1e-9) == std::floor(zMax / interval + 1e-9)) return;
     // Minor levels first, so the major ones are drawn over them.
     ContourPiece piece;
+    const double first = firstLevel(zMin, interval);
+    // A level more than the flat-edge tolerance below the lowest corner cannot
+    // touch the triangle: skip it before the costlier tests.
+    const double lowest = zMin - 0.001;
     for (const bool major : {false, true}) {
-        for (double level = firstLevel(zMin, interval); level <= zMax;) {
-            if (isMajor(level, interval) == major && contourPieceOf(model, t, level, smoothing, piece))
+        for (double level = first; level <= zMax;) {
+            if (level >= lowest && isMajor(level, interval) == major &&
+                contourPieceOf(model, t, level, smoothing, piece))
                 drawPiece(model, piece, major ? kMajorContour : kMinorContour, sink, pairs);
             const double next = level + interval;
             if (next <= level) break;  // an interval below the levels' precision

@@ -4,10 +4,8 @@
 
 namespace vellacor {
 
-// The camera's tracked ground point goes onto the surface here: locate its
-// plan position (locateTriangleWalk from triangle 0, then a scan), take the
-// plane elevation of the triangle found (99999999.0 for a vertical plane), or
-// fall back to the camera's own default when no triangle holds it.
-void onSurfaceLinked(SiteModel&) {}
+// With the links done the camera's orbit target goes onto the ground below
+// the site centre (or the camera's fallback when no triangle holds it).
+void onSurfaceLinked(SiteModel& model) { model.camera.PlaceTargetOnSurface(model); }
 
 }  // namespace vellacor

@@ -179,6 +179,7 @@ void makeLevelSquare(SiteModel& m) {
     m.triangles[0].neighbour[2] = 1;
     m.triangles[1].neighbour[0] = 0;
     m.triangleCount = 2;
+    m.contourStage.done = true;  // the links above are current
     m.siteCentre = {50, 50, 10};
     m.siteSize = 100;
 }
