@@ -19,12 +19,7 @@ namespace {
 // increasing magnitude that do not overlap. Zero components are dropped, and
 // the last component carries the sign of the whole value.
 
-constexpr double kEpsilon = 1.1102230246251565e-16;  // 2^-53, half an ulp of 1
-constexpr double kSplitter = 134217729.0;            // 2^27 + 1
-// Bounds on the rounding error of the plain floating-point determinants,
-// relative to the sum of the magnitudes of their terms.
-constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
-constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+constexpr double kSplitter = 134217729.0;  // 2^27 + 1
 
 inline void twoSum(double a, double b, double& x, double& y) {
     x = a + b;
@@ -285,22 +280,7 @@ double exactInCircle(double ax, double ay, double bx, double by, double cx, doub
 
 }  // namespace
 
-double orient2d(double ax, double ay, double bx, double by, double cx, double cy) {
-    const double left = (ax - cx) * (by - cy);
-    const double right = (ay - cy) * (bx - cx);
-    const double det = left - right;
-    double magnitude;
-    if (left > 0.0) {
-        if (right <= 0.0) return det;
-        magnitude = left + right;
-    } else if (left < 0.0) {
-        if (right >= 0.0) return det;
-        magnitude = -left - right;
-    } else {
-        return det;
-    }
-    const double bound = kOrientBound * magnitude;
-    if (det >= bound || -det >= bound) return det;
+double orient2dAdapt(double ax, double ay, double bx, double by, double cx, double cy) {
     const double acx = ax - cx, bcx = bx - cx, acy = ay - cy, bcy = by - cy;
     if (exactDifference(ax, cx, acx) && exactDifference(bx, cx, bcx) && exactDifference(ay, cy, acy) &&
         exactDifference(by, cy, bcy))
@@ -308,23 +288,9 @@ double orient2d(double ax, double ay, double bx, double by, double cx, double cy
     return exactOrient(ax, ay, bx, by, cx, cy);
 }
 
-double incircle(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
+double incircleAdapt(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy) {
     const double adx = ax - dx, bdx = bx - dx, cdx = cx - dx;
     const double ady = ay - dy, bdy = by - dy, cdy = cy - dy;
-
-    const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
-    const double aLift = adx * adx + ady * ady;
-    const double cdxady = cdx * ady, adxcdy = adx * cdy;
-    const double bLift = bdx * bdx + bdy * bdy;
-    const double adxbdy = adx * bdy, bdxady = bdx * ady;
-    const double cLift = cdx * cdx + cdy * cdy;
-
-    const double det = aLift * (bdxcdy - cdxbdy) + bLift * (cdxady - adxcdy) + cLift * (adxbdy - bdxady);
-    const double permanent = (std::fabs(bdxcdy) + std::fabs(cdxbdy)) * aLift +
-                             (std::fabs(cdxady) + std::fabs(adxcdy)) * bLift +
-                             (std::fabs(adxbdy) + std::fabs(bdxady)) * cLift;
-    const double bound = kInCircleBound * permanent;
-    if (det > bound || -det > bound) return det;
     if (exactDifference(ax, dx, adx) && exactDifference(bx, dx, bdx) && exactDifference(cx, dx, cdx) &&
         exactDifference(ay, dy, ady) && exactDifference(by, dy, bdy) && exactDifference(cy, dy, cdy))
         return inCircleOfExactDifferences(adx, ady, bdx, bdy, cdx, cdy);
