@@ -26,6 +26,7 @@ inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const 
     triangle.normal = n;
     triangle.planeD = a.x * n.x + a.y * n.y + a.z * n.z;
 }
+
 // The same for triangle t of the model, from its vertices' points.
 void computeTriangleGeometry(SiteModel& model, int t);
 // Every triangle of the model (after a reader supplied its own triangles, or
