@@ -89,3 +89,30 @@ void BM_CachedSceneFrame(benchmark::State& state) {
 BENCHMARK(BM_CachedSceneFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The two halves of a rebuild, to see where its time goes.
+void BM_SurfaceOnly(benchmark::State& state) {
+    auto model = gridSite();
+    model->showContours = false;
+    OverlayTextList text;
+    for (auto _ : state) {
+        model->redrawNeeded = true;
+        renderFrame(*model, false, text);
+    }
+}
+BENCHMARK(BM_SurfaceOnly)->Unit(benchmark::kMillisecond);
+
+void BM_ContoursOnly(benchmark::State& state) {
+    auto model = gridSite();
+    model->surfaceMode = 0;
+    OverlayTextList text;
+    for (auto _ : state) {
+        model->redrawNeeded = true;
+        renderFrame(*model, false, text);
+    }
+}
+BENCHMARK(BM_ContoursOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
