@@ -41,10 +41,15 @@ ClipVertex intersectPlane(const ClipVertex& p, const ClipVertex& q, unsigned pla
 
 int clipPolygon(ClipPolygon& polygon, int count) {
     if (count > kMaxClipVertices) count = kMaxClipVertices;
-    bool allInside = true;
-    for (int i = 0; i < count && allInside; ++i)
-        allInside = outcode(position(polygon[static_cast<std::size_t>(i)])) == 0;
-    if (allInside) return count;
+    // Wholly inside: nothing to cut. Wholly outside one plane: nothing left.
+    unsigned any = 0, all = ~0u;
+    for (int i = 0; i < count; ++i) {
+        const unsigned code = outcode(position(polygon[static_cast<std::size_t>(i)]));
+        any |= code;
+        all &= code;
+    }
+    if (any == 0) return count;
+    if (all != 0) return 0;
 
     ClipPolygon scratch;
     ClipPolygon* in = &polygon;
