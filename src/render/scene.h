@@ -1,4 +1,7 @@
 #pragma once
+#include <vector>
+
+#include "model/survey_point.h"
 #include "render/overlay_text.h"
 
 namespace vellacor {
@@ -22,6 +25,12 @@ void drawReferenceGrid(SiteModel& model, int lines);
 // The marks drawn into the displayed picture every frame.
 void drawSelectionMark(SiteModel& model);
 void updateHoverLabel(SiteModel& model, OverlayTextList& text);
+
+// A polyline of site points (easting, northing, elevation) drawn into the
+// displayed picture; points at the off-surface elevation are gaps.
+void drawDrapedPolyline(SiteModel& model, const std::vector<Vec3>& points, std::uint8_t colour);
+// The plan line a -> b laid on the surface and drawn like drawDrapedPolyline.
+void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour);
 
 // Labels of one point, or of every point with kNoPoint, that the surface does
 // not hide; markers and text follow the three switches.

@@ -9,6 +9,7 @@
 #include "render/line.h"
 #include "render/projection.h"
 #include "render/scene.h"
+#include "surface/drape.h"
 
 namespace vellacor {
 
@@ -104,6 +105,8 @@ void drawReferenceGrid(SiteModel& model, int lines) {
     }
 }
 
+void drawSelectionBand(SiteModel& model);
+
 void drawSelectionMark(SiteModel& model) {
     if (model.selectedPoint < 0 || model.selectedPoint >= model.pointCount) return;
     FrameBuffer& f = model.frame;
@@ -115,7 +118,54 @@ void drawSelectionMark(SiteModel& model) {
         putDisplayPixel(f, x - 6 + i, y - 6 + i, kBackgroundColour);
         putDisplayPixel(f, x - 6 + i, y + 6 - i, kBackgroundColour);
     }
-    // The rubber band to the cursor joins here with breakline picking.
+    drawSelectionBand(model);
+}
+
+void drawDrapedPolyline(SiteModel& model, const std::vector<Vec3>& points, std::uint8_t colour) {
+    FrameBuffer& f = model.frame;
+    const Matrix& view = model.camera.view;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const Vec3& a = points[i - 1];
+        const Vec3& b = points[i];
+        if (a.z == kOutsideSurface || b.z == kOutsideSurface) continue;  // a gap off the surface
+        drawLine3D(f, displayTarget(f), transformPoint(a, view), transformPoint(b, view), colour);
+    }
+}
+
+void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour) {
+    std::vector<Vec3> points;
+    if (drapeSegment(model, a.x, a.y, b.x, b.y, points) > 0) drawDrapedPolyline(model, points, colour);
+}
+
+// From the point picked first towards the cursor, while the user looks for
+// the second end of a breakline: to another point, or over the ground.
+void drawSelectionBand(SiteModel& model) {
+    if (!model.cursorInView || !model.contourStage.done) return;
+    const SurveyPoint& s = model.points[static_cast<std::size_t>(model.selectedPoint)];
+    const Vec3 from{s.easting, s.northing, s.elevation};
+    const Pixel cursor{model.cursorX, model.cursorY};
+    const int other = pickNearestPoint(model, cursor);
+    if (other != kNoPoint && other != model.selectedPoint) {
+        const SurveyPoint& o = model.points[static_cast<std::size_t>(other)];
+        drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
+        return;
+    }
+    const std::optional<Vec3> ground = pickGroundPoint(model, cursor);
+    if (!ground) return;
+    const double dx = ground->x - from.x, dy = ground->y - from.y;
+    const double planDistance = std::hypot(dx, dy);
+    if (planDistance >= 15.0) {
+        drawDrapedLine(model, from, *ground, 1);
+        return;
+    }
+    if (planDistance == 0.0) return;
+    // Close by: a short arrow showing where a wall point would go.
+    const double ux = dx / planDistance, uy = dy / planDistance;
+    const Vec3 tip{from.x + ux * planDistance, from.y + uy * planDistance, 0};
+    const double head = 0.3 * planDistance;
+    drawDrapedLine(model, from, tip, 4);
+    drawDrapedLine(model, tip, {tip.x - head * (ux - 0.5 * uy), tip.y - head * (uy + 0.5 * ux), 0}, 4);
+    drawDrapedLine(model, tip, {tip.x - head * (ux + 0.5 * uy), tip.y - head * (uy - 0.5 * ux), 0}, 4);
 }
 
 void updateHoverLabel(SiteModel& model, OverlayTextList& text) {

@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "app/frame_cycle.h"
+#include "app/pipeline.h"
 #include "camera/picking.h"
 #include "model/site_model.h"
 #include "render/frame_buffer.h"
@@ -105,6 +106,25 @@ TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
     renderFrame(model, false, text);
     EXPECT_EQ(model.hoverPoint, other);
     EXPECT_TRUE(text.empty());
+}
+
+TEST_F(SceneFixture, SelectedPointShowsItsMarkAndTheBandToAnotherPoint) {
+    model.surfaceMode = 1;
+    runPipelineToCompletion(model, ui);
+    ASSERT_TRUE(model.contourStage.done);
+    OverlayTextList text;
+    model.selectedPoint = 9;
+    renderFrame(model, true, text);
+    EXPECT_GT(countColour(model.frame.displayBits, kBackgroundColour), 0);
+    EXPECT_EQ(countColour(model.frame.displayBits, 5), countColour(model.frame.sceneBuffer, 5));  // no band yet
+    int other = 0;
+    while (other < 9 && pickNearestPoint(model, pixelOf(other)) != other) ++other;
+    ASSERT_LT(other, 9);
+    model.cursorInView = true;
+    model.cursorX = pixelOf(other).x;
+    model.cursorY = pixelOf(other).y;
+    renderFrame(model, true, text);
+    EXPECT_GT(countColour(model.frame.displayBits, 5), countColour(model.frame.sceneBuffer, 5));
 }
 
 TEST_F(SceneFixture, StatusOverlayLinesProgressAndLabels) {
