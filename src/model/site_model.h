@@ -18,6 +18,7 @@
 #include "render/texture.h"
 #include "render/vertex_normals.h"
 #include "surface/breakline_list.h"
+#include "surface/contour_draw.h"
 #include "surface/limit_polygon.h"
 #include "surface/surface_work.h"
 #include "surface/tin_triangle.h"
@@ -119,6 +120,8 @@ struct SiteModel {
     std::string programFolder;  // where the program file is: logo.bmp lies beside it
     bool logoTried = false;
     GrowingMesh shownMesh;      // the part of the surface drawn while it is being built
+    ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
+    bool sceneCornersFresh = false;
     int hoverPoint = kNoPoint;  // the point last found under the still cursor
     double hoverTime = 0.0;     // seconds the cursor has rested on it
     Clock::time_point lastHoverTick = Clock::now();

@@ -26,11 +26,15 @@ const Vec3& cameraSpace(const SiteModel& model, int point) {
 Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
 // Every point to camera space, kept in scenePosition for drawing and picking.
+// The elevations go into a packed list on the way, for the contour pass.
 void transformPoints(SiteModel& model) {
     const Matrix& view = model.camera.view;
+    std::vector<double>& elevations = model.sceneCorners.elevations;
+    elevations.resize(static_cast<std::size_t>(std::max(model.pointCount, 0)));
     for (int i = 0; i < model.pointCount; ++i) {
         SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
         p.scenePosition = transformPoint(scenePoint(p), view);
+        elevations[static_cast<std::size_t>(i)] = p.elevation;
     }
 }
 
@@ -69,6 +73,7 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     if (!model.triangulateStage.done && model.triangulateStage.running) model.redrawNeeded = true;
     if (model.redrawNeeded) {
         clearSceneBuffers(f);
+        model.sceneCornersFresh = false;
         model.camera.BuildView(model.verticalScale, f.viewWidth, f.viewHeight);
         transformPoints(model);
         drawSurfaceLayer(model);
@@ -109,8 +114,11 @@ void drawSurfaceLayer(SiteModel& model) {
     const bool shaded = m == 2 || m == 7;
     const bool textured = m == 3 || m == 4;
     const Light* light = model.light.get();
+    auto& corners = model.sceneCorners.corners;
+    corners.resize(static_cast<std::size_t>(model.triangleCount));
     for (int i = 0; i < model.triangleCount; ++i) {
         TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+        corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (m == 1 && light) flatColour(t) = static_cast<std::uint8_t>(flatShade(*light, t.centroid, t.normal));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         for (int k = 0; k < 3; ++k) {
@@ -129,6 +137,7 @@ void drawSurfaceLayer(SiteModel& model) {
         }
         drawPolygon(f, target, m, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
+    model.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(SiteModel& model) {

@@ -28,7 +28,10 @@ void drawContourLayer(SiteModel& model, bool viewMoving) {
     if (!model.showContours || !model.triangulateStage.done) return;
     SceneContourSink sink(model.frame, model.camera.view);
     // While the view moves the contours are drawn straight: smoothing costs too much per frame.
-    drawSurfaceContours(model, sink, viewMoving);
+    if (model.sceneCornersFresh)
+        drawSurfaceContours(model, sink, viewMoving, model.sceneCorners);
+    else
+        drawSurfaceContours(model, sink, viewMoving);
 }
 
 }  // namespace vellacor

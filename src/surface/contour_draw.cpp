@@ -25,21 +25,52 @@ double smoothingInEffect(const SiteModel& model, bool straight) {
     return model.contourSmoothing;
 }
 
-void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, std::vector<Vec3>& pairs) {
+}  // namespace
+
+namespace {
+
+// floor() without a library call; the values here are far inside the range of a 64-bit integer.
+double floorFast(double x) {
+    const double t = static_cast<double>(static_cast<std::int64_t>(x));
+    return t > x ? t - 1.0 : t;
+}
+
+bool levelMayCross(double z0, double z1, double z2, double inverseInterval) {
+    // A flat triangle carries no contour.
+    if (std::fabs(z1 - z0) < 0.001 && std::fabs(z2 - z0) < 0.001) return false;
+    // Levels are multiples of the interval. Most triangles of a large surface
+    // hold none: reject those before the exact level arithmetic, with a margin
+    // (far above the rounding of the scaled values) that keeps every
+    // borderline case for the exact test.
+    const double zMin = std::min({z0, z1, z2}), zMax = std::max({z0, z1, z2});
+    return floorFast((zMin - 0.001) * inverseInterval - 1e-9) != floorFast(zMax * inverseInterval + 1e-9);
+}
+
+}  // namespace
+
+bool anyLevelMayCross(double z0, double z1, double z2, double interval) {
+    return levelMayCross(z0, z1, z2, 1.0 / interval);
+}
+
+namespace {
+
+// Scratch space reused from triangle to triangle.
+struct DrawScratch {
+    std::vector<Vec3> pairs;
+    ContourPiece piece;
+};
+
+void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, DrawScratch& scratch) {
+    std::vector<Vec3>& pairs = scratch.pairs;
+    ContourPiece& piece = scratch.piece;
     const double interval = model.contourInterval;
     if (!(interval > 0.0)) return;
     const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
     double z[3];
     for (int k = 0; k < 3; ++k) z[k] = model.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
-    // A flat triangle carries no contour.
-    if (std::fabs(z[1] - z[0]) < 0.001 && std::fabs(z[2] - z[0]) < 0.001) return;
+    if (!anyLevelMayCross(z[0], z[1], z[2], interval)) return;
     const double zMin = std::min({z[0], z[1], z[2]}), zMax = std::max({z[0], z[1], z[2]});
-    // Levels are multiples of the interval. Most triangles of a large surface
-    // hold none: reject those before the exact level arithmetic, with a margin
-    // that keeps every borderline case for the exact test.
-    if (std::floor((zMin - 0.001) / interval - 1e-9) == std::floor(zMax / interval + 1e-9)) return;
     // Minor levels first, so the major ones are drawn over them.
-    ContourPiece piece;
     const double first = firstLevel(zMin, interval);
     // A level more than the flat-edge tolerance below the lowest corner cannot
     // touch the triangle: skip it before the costlier tests.
@@ -59,15 +90,35 @@ void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double s
 }  // namespace
 
 void drawTriangleContours(const SiteModel& model, int t, ContourLineSink& sink, bool straight) {
-    std::vector<Vec3> pairs;
-    drawTriangle(model, t, sink, smoothingInEffect(model, straight), pairs);
+    DrawScratch scratch;
+    drawTriangle(model, t, sink, smoothingInEffect(model, straight), scratch);
 }
 
 void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight) {
     if (!model.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
     const double smoothing = smoothingInEffect(model, straight);
-    std::vector<Vec3> pairs;
-    for (int t = 0; t < model.triangleCount; ++t) drawTriangle(model, t, sink, smoothing, pairs);
+    DrawScratch scratch;
+    for (int t = 0; t < model.triangleCount; ++t) drawTriangle(model, t, sink, smoothing, scratch);
+}
+
+void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight,
+                         const ContourCornerCache& cache) {
+    if (!model.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
+    if (cache.corners.size() != static_cast<std::size_t>(model.triangleCount) ||
+        cache.elevations.size() < static_cast<std::size_t>(model.pointCount)) {
+        drawSurfaceContours(model, sink, straight);
+        return;
+    }
+    const double smoothing = smoothingInEffect(model, straight);
+    const double interval = model.contourInterval;
+    if (!(interval > 0.0)) return;
+    DrawScratch scratch;
+    const double inverse = 1.0 / interval;
+    const double* z = cache.elevations.data();
+    for (int t = 0; t < model.triangleCount; ++t) {
+        const auto& c = cache.corners[static_cast<std::size_t>(t)];
+        if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) drawTriangle(model, t, sink, smoothing, scratch);
+    }
 }
 
 }  // namespace vellacor

@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "model/survey_point.h"
 
@@ -22,5 +24,23 @@ void drawTriangleContours(const SiteModel& model, int t, ContourLineSink& sink, 
 
 // drawTriangleContours for every triangle, once the triangulation is done.
 void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight = false);
+
+// The corners of every triangle and the elevation of every point, packed
+// tight. A frame that has just read the large triangle records keeps them
+// here, so the contour pass need not read those records again except for the
+// few triangles a level crosses.
+struct ContourCornerCache {
+    std::vector<std::array<std::int32_t, 3>> corners;  // one per triangle
+    std::vector<double> elevations;                    // one per point
+};
+
+// As above, skipping through the cache the triangles no level can cross.
+// A cache that does not match the surface is ignored.
+void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight,
+                         const ContourCornerCache& cache);
+
+// False when no contour level can touch a triangle with these corner
+// elevations (a flat triangle, or no multiple of the interval in its range).
+bool anyLevelMayCross(double z0, double z1, double z2, double interval);
 
 }  // namespace vellacor
