@@ -13,15 +13,17 @@ struct Vec3 {
 };
 
 // One record of the point array. Plan x is easting, plan y is northing.
+// The fields are ordered by use: what every frame and every surface pass
+// reads (coordinates, camera-space position, mark) fills the first 64 bytes.
 struct SurveyPoint {
     std::int32_t number = 0;
+    std::int32_t useInSurface = 0;
     double northing = 0;
     double easting = 0;
     double elevation = 0;
-    char description[kDescriptionLength + 1] = {};
-    std::int32_t useInSurface = 0;
     Vec3 scenePosition;
     std::uint8_t displayMark = 0;
+    char description[kDescriptionLength + 1] = {};
 };
 
 inline std::string_view descriptionOf(const SurveyPoint& p) { return std::string_view(p.description); }
