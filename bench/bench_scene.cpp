@@ -5,7 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "model/site_model.h"
 #include "render/frame_buffer.h"
@@ -17,18 +19,38 @@ namespace {
 
 using namespace vellacor;
 
-std::unique_ptr<SiteModel> gridSite() {
+constexpr int n = 301;
+constexpr double spacing = 4 * 90.0;  // every fourth 3-arc-second sample, about 90 m apart
+
+double syntheticHeight(int r, int c) { return 120 + 60 * std::sin(c / 23.0) * std::cos(r / 31.0) + 0.4 * r; }
+
+// Every fourth sample of the real SRTM tile beside the project, when it is there.
+std::vector<double> srtmHeights() {
+    std::vector<double> heights;
+    std::FILE* f = std::fopen(VELLACOR_BENCH_DATA "/hgt/N57E011.hgt", "rb");
+    if (!f) return heights;
+    std::vector<unsigned char> raw(1201 * 1201 * 2);
+    const bool ok = std::fread(raw.data(), 1, raw.size(), f) == raw.size();
+    std::fclose(f);
+    if (!ok) return heights;
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c) {
+            const std::size_t i = (static_cast<std::size_t>(1200 - 4 * r) * 1201 + static_cast<std::size_t>(4 * c)) * 2;
+            heights.push_back(static_cast<std::int16_t>((raw[i] << 8) | raw[i + 1]));
+        }
+    return heights;
+}
+
+std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
     auto model = std::make_unique<SiteModel>();
     SiteModel& m = *model;
-    constexpr int n = 301;
-    constexpr double spacing = 4 * 90.0;  // every fourth 3-arc-second sample, about 90 m apart
     m.points.resize(n * n + 3);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
             SurveyPoint& p = m.points[static_cast<std::size_t>(r * n + c)];
             p.easting = c * spacing;
             p.northing = r * spacing;
-            p.elevation = 120 + 60 * std::sin(c / 23.0) * std::cos(r / 31.0) + 0.4 * r;
+            p.elevation = heights.empty() ? syntheticHeight(r, c) : heights[static_cast<std::size_t>(r * n + c)];
             p.useInSurface = 1;
             p.number = r * n + c;
         }
@@ -76,6 +98,24 @@ void BM_StaticSceneRebuild(benchmark::State& state) {
     state.counters["levels"] = (model->maxElevation - model->minElevation) / model->contourInterval;
 }
 BENCHMARK(BM_StaticSceneRebuild)->Unit(benchmark::kMillisecond);
+
+// The same rebuild over the real coastal tile (mostly sea at 0 m, land to 163 m).
+void BM_StaticSceneRebuildRealTile(benchmark::State& state) {
+    const std::vector<double> heights = srtmHeights();
+    if (heights.empty()) {
+        state.SkipWithError("the SRTM tile is not beside the project");
+        return;
+    }
+    auto model = gridSite(heights);
+    OverlayTextList text;
+    for (auto _ : state) {
+        model->redrawNeeded = true;
+        renderFrame(*model, false, text);
+        benchmark::DoNotOptimize(model->frame.displayBits.data());
+    }
+    state.counters["levels"] = (model->maxElevation - model->minElevation) / model->contourInterval;
+}
+BENCHMARK(BM_StaticSceneRebuildRealTile)->Unit(benchmark::kMillisecond);
 
 void BM_CachedSceneFrame(benchmark::State& state) {
     auto model = gridSite();
