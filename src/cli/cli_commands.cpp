@@ -60,8 +60,7 @@ int info(const std::vector<std::string>& args) {
         return 2;
     }
     SiteModel model;
-    CliUi ui;
-    ui.format = o.format;
+    CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
     if (o.surface) runPipelineToCompletion(model, ui);
     double minE = model.points[0].easting, maxE = minE, minN = model.points[0].northing, maxN = minN;

@@ -110,8 +110,7 @@ int convertCommand(const std::vector<std::string>& args) {
         return 2;
     }
     SiteModel model;
-    CliUi ui;
-    ui.format = o.format;
+    CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
     if (o.interval) model.contourInterval = *o.interval;

@@ -94,8 +94,7 @@ int renderCommand(const std::vector<std::string>& args) {
         return 2;
     }
     SiteModel model;
-    CliUi ui;
-    ui.format = o.format;
+    CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
 
     // The switches as the keys would set them after the load.

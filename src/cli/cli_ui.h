@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/silent_ui.h"
 
@@ -11,7 +12,9 @@ namespace vellacor {
 // answered by --format, and nothing else is asked.
 class CliUi : public SilentUi {
 public:
-    std::string format = "PNEZD";
+    explicit CliUi(std::string formatAnswer = "PNEZD") : format(std::move(formatAnswer)) {}
+
+    std::string format;
     std::string lastMessage;
 
     Answer message(const std::string& text, MessageKind kind) override {
