@@ -72,6 +72,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Flat colours are worked out this many triangles at a time, just ahead of
+// drawing them: few enough that their records are still in the cache.
+constexpr int kShadeRun = 64;
+
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
@@ -122,7 +126,7 @@ void drawSurfaceLayer(SiteModel& model) {
 
     FillInputs inputs;
     switch (m) {
-        case 1: break;  // flat colours are worked out in the fill loop below, in the same pass
+        case 1: break;  // flat colours are worked out in the fill loop below, a short run ahead
         case 2: smoothShade(model); break;
         case 7: elevationShade(model); break;
         default: prepareTexturedSurface(model, m, inputs); break;
@@ -139,7 +143,8 @@ void drawSurfaceLayer(SiteModel& model) {
     for (int i = 0; i < model.triangleCount; ++i) {
         TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (m == 1 && light) flatColour(t) = static_cast<std::uint8_t>(flatShade(*light, t.centroid, t.normal));
+        if (m == 1 && light && i % kShadeRun == 0)
+            flatShadeRange(*light, model.triangles, i, std::min(i + kShadeRun, model.triangleCount));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];
         if (m == 1 && placedInsideView(model, t, placed)) {
