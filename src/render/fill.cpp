@@ -25,11 +25,11 @@ struct ScreenVertex {
 // Horizontal edges cross no row.
 // The attribute vertices va and vb are read only by the modes that carry them
 // (a flat fill passes none).
+// k is 1 / (b.y - a.y), worked out beforehand for all edges together.
 template <bool kShade, bool kTexture>
 [[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex* va,
-                                            const ScreenVertex& b, const ClipVertex* vb) {
+                                            const ScreenVertex& b, const ClipVertex* vb, double k) {
     if (b.y == a.y) return;
-    const double k = 1.0 / (b.y - a.y);
     const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
     double ds = 0.0, du = 0.0, dv = 0.0;
     if constexpr (kShade) ds = (vb->shade - va->shade) * k;
@@ -185,11 +185,15 @@ void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, c
                  double ymin, double ymax, const Span& span) {
     const int rows = frame.viewHeight;
     SpanRow* table = frame.spanTable.data();
+    // The edges' divisions first, all together, so they overlap rather than
+    // each holding up the scan of its edge.
+    double inverseHeight[kMaxClipVertices];
+    for (int i = 0; i < count; ++i) inverseHeight[i] = 1.0 / (p[i + 1 == count ? 0 : i + 1].y - p[i].y);
     for (int i = 0; i < count; ++i) {
         const int j = i + 1 == count ? 0 : i + 1;
         const ClipVertex *vi = nullptr, *vj = nullptr;
         if constexpr (kShade || kTexture) vi = &v[i], vj = &v[j];
-        scanEdge<kShade, kTexture>(table, rows, p[i], vi, p[j], vj);
+        scanEdge<kShade, kTexture>(table, rows, p[i], vi, p[j], vj, inverseHeight[i]);
     }
     fillRows(frame, target, firstAfter(ymin, rows), lastAtOrBefore(ymax, rows), span);
 }
