@@ -59,6 +59,7 @@ struct DrawScratch {
     std::vector<Vec3> pairs;
     ContourPiece piece;
     std::vector<int> crossed;  // the triangles a level may cross
+    std::vector<double> majorLevels;  // those through one triangle, drawn after its minor ones
 };
 
 // Asks for memory to be brought into the cache ahead of use, where the compiler can.
@@ -96,16 +97,23 @@ void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double s
     // A level more than the flat-edge tolerance below the lowest corner cannot
     // touch the triangle: skip it before the costlier tests.
     const double lowest = zMin - 0.001;
-    for (const bool major : {false, true}) {
-        for (double level = first; level <= zMax;) {
-            if (level >= lowest && isMajor(level, interval) == major &&
-                contourPieceOf(model, t, level, smoothing, piece))
-                drawPiece(model, piece, major ? kMajorContour : kMinorContour, sink, pairs);
-            const double next = level + interval;
-            if (next <= level) break;  // an interval below the levels' precision
-            level = next;
+    // One walk over the levels draws the minor ones and keeps the major ones
+    // for afterwards, so each level is classified once.
+    std::vector<double>& majors = scratch.majorLevels;
+    majors.clear();
+    for (double level = first; level <= zMax;) {
+        if (level >= lowest) {
+            if (isMajor(level, interval))
+                majors.push_back(level);
+            else if (contourPieceOf(model, t, level, smoothing, piece))
+                drawPiece(model, piece, kMinorContour, sink, pairs);
         }
+        const double next = level + interval;
+        if (next <= level) break;  // an interval below the levels' precision
+        level = next;
     }
+    for (const double level : majors)
+        if (contourPieceOf(model, t, level, smoothing, piece)) drawPiece(model, piece, kMajorContour, sink, pairs);
 }
 
 }  // namespace
