@@ -4,15 +4,7 @@
 
 namespace vellacor {
 
-double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
-
 double distance(const Vec3& a, const Vec3& b) { return length(a - b); }
-
-Vec3 normalise(const Vec3& a) {
-    const double len = length(a);
-    if (len == 0.0 || !std::isfinite(len)) return {0.0, 0.0, -1.0};
-    return a * (1.0 / len);
-}
 
 double Heading(double x, double y) {
     double h = std::atan2(y, x);

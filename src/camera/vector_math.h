@@ -1,4 +1,6 @@
 #pragma once
+#include <cmath>
+
 #include "model/survey_point.h"
 
 namespace vellacor {
@@ -17,11 +19,16 @@ inline double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y +
 inline Vec3 cross(const Vec3& a, const Vec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double length(const Vec3& a);
+// Inline, as normalise: the scene shades every triangle through them every frame.
+inline double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
 double distance(const Vec3& a, const Vec3& b);
 
 // A zero-length vector has no direction; the program then looks straight down.
-Vec3 normalise(const Vec3& a);
+inline Vec3 normalise(const Vec3& a) {
+    const double len = length(a);
+    if (len == 0.0 || !std::isfinite(len)) return {0.0, 0.0, -1.0};
+    return a * (1.0 / len);
+}
 
 // Angle of (x, y) counter-clockwise from +x, in [0, 2*pi); 0 for (0, 0).
 double Heading(double x, double y);

@@ -15,6 +15,7 @@
 #include "render/frame_buffer.h"
 #include "render/light.h"
 #include "render/palette.h"
+#include "render/projection.h"
 #include "render/texture.h"
 #include "render/vertex_normals.h"
 #include "surface/breakline_list.h"
@@ -122,6 +123,7 @@ struct SiteModel {
     GrowingMesh shownMesh;      // the part of the surface drawn while it is being built
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
+    std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
     int hoverPoint = kNoPoint;  // the point last found under the still cursor
     double hoverTime = 0.0;     // seconds the cursor has rested on it
     Clock::time_point lastHoverTick = Clock::now();

@@ -23,23 +23,28 @@ struct ScreenVertex {
 // Writes one edge's crossings into the span table: edges running down the
 // screen are the left side of their rows, edges running up the right side.
 // Horizontal edges cross no row.
+// The attribute vertices va and vb are read only by the modes that carry them
+// (a flat fill passes none).
+// k is 1 / (b.y - a.y), worked out beforehand for all edges together.
 template <bool kShade, bool kTexture>
-[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex& va,
-                                            const ScreenVertex& b, const ClipVertex& vb) {
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex* va,
+                                            const ScreenVertex& b, const ClipVertex* vb, double k) {
     if (b.y == a.y) return;
-    const double k = 1.0 / (b.y - a.y);
     const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
-    const double ds = kShade ? (vb.shade - va.shade) * k : 0.0;
-    const double du = kTexture ? (vb.u - va.u) * k : 0.0;
-    const double dv = kTexture ? (vb.v - va.v) * k : 0.0;
+    double ds = 0.0, du = 0.0, dv = 0.0;
+    if constexpr (kShade) ds = (vb->shade - va->shade) * k;
+    if constexpr (kTexture) {
+        du = (vb->u - va->u) * k;
+        dv = (vb->v - va->v) * k;
+    }
     // Only the values the fill mode reads are carried down the edge.
     auto write = [&](SpanEnd& end, double f) {
         end.x = a.x + f * dx;
         end.w = a.w + f * dw;
-        if constexpr (kShade) end.shade = va.shade + f * ds;
+        if constexpr (kShade) end.shade = va->shade + f * ds;
         if constexpr (kTexture) {
-            end.u = va.u + f * du;
-            end.v = va.v + f * dv;
+            end.u = va->u + f * du;
+            end.v = va->v + f * dv;
         }
     };
     if (a.y < b.y) {
@@ -180,32 +185,55 @@ void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, c
                  double ymin, double ymax, const Span& span) {
     const int rows = frame.viewHeight;
     SpanRow* table = frame.spanTable.data();
+    // The edges' divisions first, all together, so they overlap rather than
+    // each holding up the scan of its edge.
+    double inverseHeight[kMaxClipVertices];
+    for (int i = 0; i < count; ++i) inverseHeight[i] = 1.0 / (p[i + 1 == count ? 0 : i + 1].y - p[i].y);
     for (int i = 0; i < count; ++i) {
         const int j = i + 1 == count ? 0 : i + 1;
-        scanEdge<kShade, kTexture>(table, rows, p[i], v[i], p[j], v[j]);
+        const ClipVertex *vi = nullptr, *vj = nullptr;
+        if constexpr (kShade || kTexture) vi = &v[i], vj = &v[j];
+        scanEdge<kShade, kTexture>(table, rows, p[i], vi, p[j], vj, inverseHeight[i]);
     }
     fillRows(frame, target, firstAfter(ymin, rows), lastAtOrBefore(ymax, rows), span);
 }
 
+bool canFill(const FrameBuffer& frame, RasterTarget target) {
+    return target.pixels && target.depth && frame.viewWidth > 0 && frame.viewHeight > 0 &&
+           frame.spanTable.size() >= static_cast<std::size_t>(frame.viewHeight);
+}
+
+// Copies a projected vertex in; false when it is not finite (the polygon was not clipped).
+bool takeVertex(const ProjectedPoint& s, int i, ScreenVertex* p, double& ymin, double& ymax) {
+    p[i] = {s.x, s.y, s.w};
+    if (!std::isfinite(s.x) || !std::isfinite(s.y) || !std::isfinite(s.w)) return false;
+    ymin = i == 0 ? s.y : std::min(ymin, s.y);
+    ymax = i == 0 ? s.y : std::max(ymax, s.y);
+    return true;
+}
+
 }  // namespace
+
+void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
+                      const ProjectedPoint& c, std::uint8_t colour) {
+    if (!canFill(frame, target)) return;
+    ScreenVertex p[3];
+    double ymin = 0.0, ymax = 0.0;
+    if (!takeVertex(a, 0, p, ymin, ymax) || !takeVertex(b, 1, p, ymin, ymax) || !takeVertex(c, 2, p, ymin, ymax))
+        return;
+    scanAndFill<false, false>(frame, target, nullptr, p, 3, ymin, ymax, FlatSpan<true>{colour});
+}
 
 void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
                  std::uint8_t colour, const FillInputs& inputs) {
     if (count < 3 || mode < kFillFlat || mode > kFillFlatNoDepth || mode == kFillNothing) return;
-    if (!target.pixels || !target.depth || frame.viewWidth <= 0 || frame.viewHeight <= 0 ||
-        frame.spanTable.size() < static_cast<std::size_t>(frame.viewHeight))
-        return;
+    if (!canFill(frame, target)) return;
     count = std::min(count, kMaxClipVertices);
 
     ScreenVertex p[kMaxClipVertices];
     double ymin = 0.0, ymax = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const ProjectedPoint s = project(frame, {vertices[i].x, vertices[i].y, vertices[i].z});
-        p[i] = {s.x, s.y, s.w};
-        if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || !std::isfinite(p[i].w)) return;  // not clipped
-        ymin = i == 0 ? p[i].y : std::min(ymin, p[i].y);
-        ymax = i == 0 ? p[i].y : std::max(ymax, p[i].y);
-    }
+    for (int i = 0; i < count; ++i)
+        if (!takeVertex(project(frame, {vertices[i].x, vertices[i].y, vertices[i].z}), i, p, ymin, ymax)) return;
 
     switch (mode) {
         case kFillFlat:

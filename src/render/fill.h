@@ -3,6 +3,7 @@
 
 #include "render/clip.h"
 #include "render/frame_buffer.h"
+#include "render/projection.h"
 
 namespace vellacor {
 
@@ -48,6 +49,11 @@ struct FillInputs {
 // than three vertices fill nothing.
 void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
                  std::uint8_t colour, const FillInputs& inputs = {});
+
+// fillPolygon in kFillFlat mode for a triangle wholly inside the view, from its
+// vertices already projected: the same pixels, without projecting again.
+void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
+                      const ProjectedPoint& c, std::uint8_t colour);
 
 // Clips the polygon (in place) and fills what is left.
 void drawPolygon(FrameBuffer& frame, RasterTarget target, int mode, ClipPolygon& polygon, int count,

@@ -43,4 +43,11 @@ inline unsigned outcode(const Vec3& p) {
     return code;
 }
 
+// A point's place on the screen with its outcode. A rebuild works these out
+// once per point rather than once for every triangle sharing the point.
+struct ScreenPlacement {
+    ProjectedPoint at;
+    unsigned outcode = 0;
+};
+
 }  // namespace vellacor

@@ -25,17 +25,34 @@ const Vec3& cameraSpace(const SiteModel& model, int point) {
 
 Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-// Every point to camera space, kept in scenePosition for drawing and picking.
-// The elevations go into a packed list on the way, for the contour pass.
+// Every point to camera space, kept in scenePosition for drawing and picking,
+// and onto the screen for the surface pass. The elevations go into a packed
+// list on the way, for the contour pass.
 void transformPoints(SiteModel& model) {
     const Matrix& view = model.camera.view;
+    const std::size_t count = static_cast<std::size_t>(std::max(model.pointCount, 0));
     std::vector<double>& elevations = model.sceneCorners.elevations;
-    elevations.resize(static_cast<std::size_t>(std::max(model.pointCount, 0)));
-    for (int i = 0; i < model.pointCount; ++i) {
-        SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+    elevations.resize(count);
+    model.scenePlacements.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        SurveyPoint& p = model.points[i];
         p.scenePosition = transformPoint(scenePoint(p), view);
-        elevations[static_cast<std::size_t>(i)] = p.elevation;
+        model.scenePlacements[i] = {project(model.frame, p.scenePosition), outcode(p.scenePosition)};
+        elevations[i] = p.elevation;
     }
+}
+
+// The triangle's corners as placed on the screen by this rebuild, when all
+// three lie inside the view; false otherwise (it must be clipped first).
+bool placedInsideView(const SiteModel& model, const TinTriangle& t, const ScreenPlacement* (&corners)[3]) {
+    const std::size_t placed = model.scenePlacements.size();
+    for (int k = 0; k < 3; ++k) {
+        const auto v = static_cast<std::size_t>(t.vertex[k]);
+        if (v >= placed) return false;
+        corners[k] = &model.scenePlacements[v];
+        if (corners[k]->outcode != 0) return false;
+    }
+    return true;
 }
 
 // The surface mode the layer can draw now: smooth and grade-break shading
@@ -54,6 +71,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
+
+// Flat colours are worked out this many triangles at a time, just ahead of
+// drawing them: few enough that their records are still in the cache.
+constexpr int kShadeRun = 64;
+
+// A flat colour darkened for a triangle seen from behind.
+int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
 void drawTriangleEdges(SiteModel& model, const TinTriangle& t, std::uint8_t colour) {
     FrameBuffer& f = model.frame;
@@ -102,7 +126,7 @@ void drawSurfaceLayer(SiteModel& model) {
 
     FillInputs inputs;
     switch (m) {
-        case 1: break;  // flat colours are worked out in the fill loop below, in the same pass
+        case 1: break;  // flat colours are worked out in the fill loop below, a short run ahead
         case 2: smoothShade(model); break;
         case 7: elevationShade(model); break;
         default: prepareTexturedSurface(model, m, inputs); break;
@@ -119,8 +143,18 @@ void drawSurfaceLayer(SiteModel& model) {
     for (int i = 0; i < model.triangleCount; ++i) {
         TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (m == 1 && light) flatColour(t) = static_cast<std::uint8_t>(flatShade(*light, t.centroid, t.normal));
+        if (m == 1 && light && i % kShadeRun == 0)
+            flatShadeRange(*light, model.triangles, i, std::min(i + kShadeRun, model.triangleCount));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
+        const ScreenPlacement* placed[3];
+        if (m == 1 && placedInsideView(model, t, placed)) {
+            // Nothing to clip: fill straight from the shared projected corners.
+            const int colour = front ? flatColour(t) : backFaceColour(flatColour(t));
+            const ProjectedPoint& a = placed[front ? 0 : 1]->at;
+            const ProjectedPoint& b = placed[front ? 1 : 0]->at;
+            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
+            continue;
+        }
         for (int k = 0; k < 3; ++k) {
             const Vec3& p = cameraSpace(model, t.vertex[k]);
             ClipVertex& v = polygon[static_cast<std::size_t>(k)];
@@ -133,7 +167,7 @@ void drawSurfaceLayer(SiteModel& model) {
         if (!front) {
             // Seen from behind: reverse the winding so the filler accepts it, and darken it.
             std::swap(polygon[0], polygon[1]);
-            if (m == 1) colour = static_cast<int>(std::max(26.75, colour - 20.0));
+            if (m == 1) colour = backFaceColour(colour);
         }
         drawPolygon(f, target, m, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }

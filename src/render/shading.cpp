@@ -36,12 +36,15 @@ int flatShade(const Light& light, const Vec3& centre, const Vec3& normal) {
     return std::min(index, 230);
 }
 
-void flatShadeAll(SiteModel& model) {
-    if (!model.light) return;
-    for (int i = 0; i < model.triangleCount; ++i) {
-        TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
-        flatColour(t) = static_cast<std::uint8_t>(flatShade(*model.light, t.centroid, t.normal));
+void flatShadeRange(const Light& light, std::vector<TinTriangle>& triangles, int first, int end) {
+    for (int i = first; i < end; ++i) {
+        TinTriangle& t = triangles[static_cast<std::size_t>(i)];
+        flatColour(t) = static_cast<std::uint8_t>(flatShade(light, t.centroid, t.normal));
     }
+}
+
+void flatShadeAll(SiteModel& model) {
+    if (model.light) flatShadeRange(*model.light, model.triangles, 0, model.triangleCount);
 }
 
 void smoothShade(SiteModel& model) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "model/survey_point.h"
 #include "surface/tin_triangle.h"
@@ -28,6 +29,10 @@ int flatShade(const Light& light, const Vec3& centre, const Vec3& normal);
 
 // Flat colours of every triangle (surface mode 1).
 void flatShadeAll(SiteModel& model);
+
+// Flat colours of triangles [first, end). Shading a run of them together lets
+// the square roots and divisions of neighbouring triangles overlap.
+void flatShadeRange(const Light& light, std::vector<TinTriangle>& triangles, int first, int end);
 
 // Vertex shades of every triangle from the vertex normals (surface mode 2):
 // diffuse plus a highlight towards the eye, at most 229.

@@ -58,7 +58,29 @@ namespace {
 struct DrawScratch {
     std::vector<Vec3> pairs;
     ContourPiece piece;
+    std::vector<int> crossed;  // the triangles a level may cross
+    std::vector<double> majorLevels;  // those through one triangle, drawn after its minor ones
 };
+
+// Asks for memory to be brought into the cache ahead of use, where the compiler can.
+void prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+// How many triangles ahead the contour pass fetches records: enough to cover
+// a trip to memory while the triangles between are drawn.
+constexpr std::size_t kFetchAhead = 8;
+
+// The records drawing triangle t reads: the triangle's and its corner points'.
+void prefetchTriangle(const SiteModel& model, const ContourCornerCache& cache, int t) {
+    prefetch(&model.triangles[static_cast<std::size_t>(t)]);
+    for (const std::int32_t v : cache.corners[static_cast<std::size_t>(t)])
+        prefetch(&model.points[static_cast<std::size_t>(v)]);
+}
 
 void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, DrawScratch& scratch) {
     std::vector<Vec3>& pairs = scratch.pairs;
@@ -75,16 +97,23 @@ void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double s
     // A level more than the flat-edge tolerance below the lowest corner cannot
     // touch the triangle: skip it before the costlier tests.
     const double lowest = zMin - 0.001;
-    for (const bool major : {false, true}) {
-        for (double level = first; level <= zMax;) {
-            if (level >= lowest && isMajor(level, interval) == major &&
-                contourPieceOf(model, t, level, smoothing, piece))
-                drawPiece(model, piece, major ? kMajorContour : kMinorContour, sink, pairs);
-            const double next = level + interval;
-            if (next <= level) break;  // an interval below the levels' precision
-            level = next;
+    // One walk over the levels draws the minor ones and keeps the major ones
+    // for afterwards, so each level is classified once.
+    std::vector<double>& majors = scratch.majorLevels;
+    majors.clear();
+    for (double level = first; level <= zMax;) {
+        if (level >= lowest) {
+            if (isMajor(level, interval))
+                majors.push_back(level);
+            else if (contourPieceOf(model, t, level, smoothing, piece))
+                drawPiece(model, piece, kMinorContour, sink, pairs);
         }
+        const double next = level + interval;
+        if (next <= level) break;  // an interval below the levels' precision
+        level = next;
     }
+    for (const double level : majors)
+        if (contourPieceOf(model, t, level, smoothing, piece)) drawPiece(model, piece, kMajorContour, sink, pairs);
 }
 
 }  // namespace
@@ -115,9 +144,16 @@ void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool str
     DrawScratch scratch;
     const double inverse = 1.0 / interval;
     const double* z = cache.elevations.data();
+    // The packed lists pick out the few triangles to draw first, so their
+    // large records can be fetched a few triangles ahead of drawing them.
+    std::vector<int>& crossed = scratch.crossed;
     for (int t = 0; t < model.triangleCount; ++t) {
         const auto& c = cache.corners[static_cast<std::size_t>(t)];
-        if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) drawTriangle(model, t, sink, smoothing, scratch);
+        if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) crossed.push_back(t);
+    }
+    for (std::size_t i = 0; i < crossed.size(); ++i) {
+        if (i + kFetchAhead < crossed.size()) prefetchTriangle(model, cache, crossed[i + kFetchAhead]);
+        drawTriangle(model, crossed[i], sink, smoothing, scratch);
     }
 }
 
