@@ -8,6 +8,7 @@
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
 #include "cli/cli_render.h"
+#include "cli/cli_args.h"
 #include "cli/cli_ui.h"
 #include "model/site_model.h"
 #include "surface/contour_export.h"
@@ -35,7 +36,7 @@ bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
         const std::string& a = args[i];
         if (a == "--format" && i + 1 < args.size()) {
             o.format = args[++i];
-            if (o.format != "PNEZD" && o.format != "PENZD" && o.format != "XYZ") return false;
+            if (!isPointLayoutName(o.format)) return false;
         } else if (a == "--surface") {
             o.surface = true;
         } else if (a == "--interval" && i + 1 < args.size()) {
@@ -55,10 +56,7 @@ bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
 
 int info(const std::vector<std::string>& args) {
     InfoOptions o;
-    if (!parseInfo(args, o)) {
-        std::fputs(cliUsage(), stderr);
-        return 2;
-    }
+    if (!parseInfo(args, o)) return usageError();
     SiteModel model;
     CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;

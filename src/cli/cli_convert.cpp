@@ -58,7 +58,7 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
             o.out = args[++i];
         } else if (a == "--format" && hasValue) {
             o.format = args[++i];
-            if (o.format != "PNEZD" && o.format != "PENZD" && o.format != "XYZ") return false;
+            if (!isPointLayoutName(o.format)) return false;
         } else if (a == "--as" && hasValue) {
             if (!(o.kind = parseKind(args[++i]))) return false;
         } else if (a == "--interval" && hasValue) {
@@ -105,10 +105,7 @@ bool exportSite(SiteModel& model, CliUi& ui, const ConvertOptions& o) {
 
 int convertCommand(const std::vector<std::string>& args) {
     ConvertOptions o;
-    if (!parseConvert(args, o)) {
-        std::fputs(cliUsage(), stderr);
-        return 2;
-    }
+    if (!parseConvert(args, o)) return usageError();
     SiteModel model;
     CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;

@@ -52,7 +52,7 @@ bool parseRender(const std::vector<std::string>& args, RenderOptions& o) {
             o.out = args[++i];
         } else if (a == "--format" && hasValue) {
             o.format = args[++i];
-            if (o.format != "PNEZD" && o.format != "PENZD" && o.format != "XYZ") return false;
+            if (!isPointLayoutName(o.format)) return false;
         } else if (a == "--size" && hasValue) {
             if (!parseSize(args[++i], o.width, o.height)) return false;
         } else if (a == "--palette" && hasValue) {
@@ -89,10 +89,7 @@ bool parseRender(const std::vector<std::string>& args, RenderOptions& o) {
 
 int renderCommand(const std::vector<std::string>& args) {
     RenderOptions o;
-    if (!parseRender(args, o)) {
-        std::fputs(cliUsage(), stderr);
-        return 2;
-    }
+    if (!parseRender(args, o)) return usageError();
     SiteModel model;
     CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;

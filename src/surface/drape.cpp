@@ -38,12 +38,9 @@ bool edgeCrossing(const SiteModel& model, int t, int k, double ax, double ay, do
     const TinTriangle& triangle = triangleAt(model, t);
     const SurveyPoint& p = model.points[static_cast<std::size_t>(triangle.vertex[k])];
     const SurveyPoint& q = model.points[static_cast<std::size_t>(triangle.vertex[(k + 1) % 3])];
+    double s, u;
+    if (!planCrossingParameters(ax, ay, bx, by, p, q, s, u)) return false;
     const double dx = bx - ax, dy = by - ay;
-    const double ex = q.easting - p.easting, ey = q.northing - p.northing;
-    const double den = dx * ey - dy * ex;
-    if (std::fabs(den) < 0.001) return false;
-    const double s = ((p.easting - ax) * ey - (p.northing - ay) * ex) / den;
-    const double u = ((p.easting - ax) * dy - (p.northing - ay) * dx) / den;
     if (s <= kInside || s >= 1.0 - kInside || u <= kInside || u >= 1.0 - kInside) return false;
     out.x = ax + s * dx;
     out.y = ay + s * dy;

@@ -17,13 +17,8 @@ Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevati
 // Where the segment from `from` to `to` (plan) crosses the edge a-b strictly
 // inside both; nearly parallel lines do not cross.
 bool crossesStrictly(double fromX, double fromY, double toX, double toY, const SurveyPoint& a, const SurveyPoint& b) {
-    const double dx = toX - fromX, dy = toY - fromY;
-    const double ex = b.easting - a.easting, ey = b.northing - a.northing;
-    const double den = dx * ey - dy * ex;
-    if (std::fabs(den) < 0.001) return false;
-    const double s = ((a.easting - fromX) * ey - (a.northing - fromY) * ex) / den;
-    const double u = ((a.easting - fromX) * dy - (a.northing - fromY) * dx) / den;
-    return s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
+    double s, u;
+    return planCrossingParameters(fromX, fromY, toX, toY, a, b, s, u) && s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
 }
 
 }  // namespace
@@ -61,6 +56,17 @@ bool triangleContains(const SiteModel& model, int t, double x, double y) {
         const SurveyPoint& b = pointAt(model, triangle.vertex[(k + 1) % 3]);
         if ((a.easting - x) * (b.northing - y) - (b.easting - x) * (a.northing - y) < 0.0) return false;
     }
+    return true;
+}
+
+bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
+                            double& s, double& u) {
+    const double dx = bx - ax, dy = by - ay;
+    const double ex = q.easting - p.easting, ey = q.northing - p.northing;
+    const double den = dx * ey - dy * ex;
+    if (std::fabs(den) < 0.001) return false;
+    s = ((p.easting - ax) * ey - (p.northing - ay) * ex) / den;
+    u = ((p.easting - ax) * dy - (p.northing - ay) * dx) / den;
     return true;
 }
 

@@ -44,6 +44,11 @@ double signedArea(const SiteModel& model, int t);
 // True when (x, y) lies inside triangle t or on its boundary.
 bool triangleContains(const SiteModel& model, int t, double x, double y);
 
+// Parameters s (along a -> b) and u (along edge p -> q) where the two plan
+// segments' lines cross; false when they are nearly parallel.
+bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
+                            double& s, double& u);
+
 // Walks from `start` towards (x, y) through the neighbour links; the triangle
 // holding the position, or kNoTriangle (also where a link is missing, as
 // before the neighbour links are done).
