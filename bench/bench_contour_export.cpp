@@ -15,17 +15,17 @@ void BM_ContourExport_50Levels_100k(benchmark::State& state) {
     SiteModel model;
     SilentUi ui;
     loadPoints(model, uniformPoints(100000));
-    model.triangulateStage.running = true;
+    model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
-    model.workers.join(StageId::Triangulate);
+    model.work.workers.join(StageId::Triangulate);
     adoptFinishedSurfaceWork(model, ui);
-    model.contourStage.running = true;
+    model.document.contourStage.running = true;
     startTopology(model);
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Contour);
     adoptFinishedSurfaceWork(model, ui);
 
-    model.contourInterval = (model.maxElevation - model.minElevation) / 50.0;
-    model.contourSmoothing = static_cast<double>(state.range(0)) / 10.0;
+    model.document.contours.contourInterval = (model.document.maxElevation - model.document.minElevation) / 50.0;
+    model.document.contours.contourSmoothing = static_cast<double>(state.range(0)) / 10.0;
     std::size_t polylines = 0, vertices = 0;
     for (auto _ : state) {
         const std::vector<ExportPolyline> contours = traceContoursForExport(model);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "export/writers.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace {
 
@@ -25,28 +25,28 @@ constexpr double kCell = 10;
 double groundAt(double e, double n) { return 100.5 + 50 * e / ((kColumns - 1) * kCell) + 0.4 * std::sin(n / 100); }
 
 void buildSite(SiteModel& m) {
-    m.points.resize(kColumns * kRows);
+    m.document.points.resize(kColumns * kRows);
     for (int row = 0; row < kRows; ++row)
         for (int col = 0; col < kColumns; ++col) {
-            SurveyPoint& p = m.points[static_cast<std::size_t>(row * kColumns + col)];
+            SurveyPoint& p = m.document.points[static_cast<std::size_t>(row * kColumns + col)];
             p.number = row * kColumns + col + 1;
             p.easting = 500000 + col * kCell + 0.123;
             p.northing = 4000000 + row * kCell + 0.456;
             p.elevation = groundAt(col * kCell, row * kCell);
             setDescription(p, row % 7 ? "TOPO" : "EDGE OF PAVEMENT");
         }
-    m.pointCount = kColumns * kRows;
+    m.document.pointCount = kColumns * kRows;
     for (int row = 0; row + 1 < kRows; ++row)
         for (int col = 0; col + 1 < kColumns; ++col) {
             const int a = row * kColumns + col;
             TinTriangle t1, t2;
             t1.vertex[0] = a, t1.vertex[1] = a + 1, t1.vertex[2] = a + kColumns + 1;
             t2.vertex[0] = a, t2.vertex[1] = a + kColumns + 1, t2.vertex[2] = a + kColumns;
-            m.triangles.push_back(t1);
-            m.triangles.push_back(t2);
+            m.document.triangles.push_back(t1);
+            m.document.triangles.push_back(t2);
         }
-    m.triangleCount = static_cast<int>(m.triangles.size());
-    computeExtents(m);
+    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
+    computeExtents(m.document);
 }
 
 // Each level's line runs the length of the site, 2,000 vertices to a level.
@@ -59,7 +59,7 @@ std::vector<ExportPolyline> syntheticContours(const SiteModel& m) {
         for (int i = 0; i < kVertices; ++i) {
             const double n = length * i / (kVertices - 1);
             const double e = (level - 100.5 - 0.4 * std::sin(n / 100)) / 50 * ((kColumns - 1) * kCell);
-            line.points.push_back({m.points[0].easting + e, m.points[0].northing + n, static_cast<double>(level)});
+            line.points.push_back({m.document.points[0].easting + e, m.document.points[0].northing + n, static_cast<double>(level)});
         }
         contours.push_back(std::move(line));
     }
@@ -86,8 +86,8 @@ BENCHMARK(BM_DxfWriter100kPointsContoursSurface)->Unit(benchmark::kMillisecond);
 void BM_DxfSaveAsWithContourTracing(benchmark::State& state) {
     SiteModel m;
     buildSite(m);
-    m.contourSmoothing = 0;
-    m.triangulateStage.done = true;
+    m.document.contours.contourSmoothing = 0;
+    m.document.triangulateStage.done = true;
     const ExportParts parts{true, true, false, true};
     for (auto _ : state) {
         std::FILE* f = std::fopen(kOutput.c_str(), "wb");

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/fill.h"
 #include "render/projection.h"
 
@@ -21,7 +21,7 @@ struct GridScene {
 
     GridScene() {
         resizeFrameBuffer(model, 1920, 1080);
-        const FrameBuffer& f = model.frame;
+        const FrameBuffer& f = model.renderer.frame;
         for (int r = 0; r <= kRows; ++r)
             for (int c = 0; c <= kColumns; ++c) {
                 const double sx = c * (2.0 * f.halfWidth) / kColumns, sy = r * (2.0 * f.halfHeight) / kRows;
@@ -39,7 +39,7 @@ GridScene& scene() {
 
 void fillFrame(benchmark::State& state, int mode) {
     GridScene& g = scene();
-    FrameBuffer& f = g.model.frame;
+    FrameBuffer& f = g.model.renderer.frame;
     const RasterTarget target = sceneTarget(f);
     auto at = [&](int c, int r) { return g.vertices[static_cast<std::size_t>(r * (kColumns + 1) + c)]; };
     ClipPolygon lower, upper;  // scratch reused for every triangle, as the surface layer does

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "import/point_file.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/silent_ui.h"
 
 namespace {
@@ -45,9 +45,9 @@ void BM_ReadMillionPointPnezd(benchmark::State& state) {
     for (auto _ : state) {
         vellacor::SiteModel model;
         bool ok = vellacor::readPointFile(model, ui, path, vellacor::PointLayout::PNEZD);
-        if (!ok || model.pointCount != 1000000) state.SkipWithError("wrong point count");
-        arrayBytes = static_cast<long>(model.points.size() * sizeof(vellacor::SurveyPoint));
-        benchmark::DoNotOptimize(model.points.data());
+        if (!ok || model.document.pointCount != 1000000) state.SkipWithError("wrong point count");
+        arrayBytes = static_cast<long>(model.document.points.size() * sizeof(vellacor::SurveyPoint));
+        benchmark::DoNotOptimize(model.document.points.data());
     }
     // The first iteration sets the peak; the file generation before it used little memory.
     state.counters["point_array_MB"] = static_cast<double>(arrayBytes) / 1e6;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/light.h"
 #include "render/scene.h"
@@ -44,21 +44,21 @@ std::vector<double> srtmHeights() {
 std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
     auto model = std::make_unique<SiteModel>();
     SiteModel& m = *model;
-    m.points.resize(n * n + 3);
+    m.document.points.resize(n * n + 3);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
-            SurveyPoint& p = m.points[static_cast<std::size_t>(r * n + c)];
+            SurveyPoint& p = m.document.points[static_cast<std::size_t>(r * n + c)];
             p.easting = c * spacing;
             p.northing = r * spacing;
             p.elevation = heights.empty() ? syntheticHeight(r, c) : heights[static_cast<std::size_t>(r * n + c)];
             p.useInSurface = 1;
             p.number = r * n + c;
         }
-    m.pointCount = n * n;
-    m.triangles.resize(2 * (n - 1) * (n - 1));
+    m.document.pointCount = n * n;
+    m.document.triangles.resize(2 * (n - 1) * (n - 1));
     int t = 0;
     auto add = [&](int a, int b, int c) {
-        TinTriangle& tri = m.triangles[static_cast<std::size_t>(t++)];
+        TinTriangle& tri = m.document.triangles[static_cast<std::size_t>(t++)];
         tri.vertex[0] = a, tri.vertex[1] = b, tri.vertex[2] = c;
     };
     for (int r = 0; r + 1 < n; ++r)
@@ -67,22 +67,22 @@ std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
             add(a, b, e);
             add(a, e, d);
         }
-    m.triangleCount = t;
+    m.document.triangleCount = t;
     computeAllGeometry(m);
-    computeExtents(m);
-    m.pointFileFormat = "HGT";
-    m.documentLoaded = true;
-    m.triangulateStage.done = true;
-    m.contourStage.done = true;
-    m.showContours = true;
-    m.contourSmoothing = 0.0;
-    m.contourInterval = std::ceil((m.maxElevation - m.minElevation) / 40.0);
+    computeExtents(m.document);
+    m.document.pointFileFormat = PointFileFormat::Hgt;
+    m.document.documentLoaded = true;
+    m.document.triangulateStage.done = true;
+    m.document.contourStage.done = true;
+    m.display.showContours = true;
+    m.document.contours.contourSmoothing = 0.0;
+    m.document.contours.contourInterval = std::ceil((m.document.maxElevation - m.document.minElevation) / 40.0);
     m.camera.Reset(m);
     m.camera.OrbitTo(m, kLoadHeading);
-    m.light = std::make_unique<Light>();
+    m.renderer.light = std::make_unique<Light>();
     updateLight(m);
     resizeFrameBuffer(m, 1280, 720);
-    createFrameBitmap(m.frame, m.palette[0]);
+    createFrameBitmap(m.renderer.frame, m.renderer.palette[0]);
     return model;
 }
 
@@ -90,12 +90,12 @@ void BM_StaticSceneRebuild(benchmark::State& state) {
     auto model = gridSite();
     OverlayTextList text;
     for (auto _ : state) {
-        model->redrawNeeded = true;
+        model->renderer.redrawNeeded = true;
         renderFrame(*model, false, text);
-        benchmark::DoNotOptimize(model->frame.displayBits.data());
+        benchmark::DoNotOptimize(model->renderer.frame.displayBits.data());
     }
-    state.counters["triangles"] = model->triangleCount;
-    state.counters["levels"] = (model->maxElevation - model->minElevation) / model->contourInterval;
+    state.counters["triangles"] = model->document.triangleCount;
+    state.counters["levels"] = (model->document.maxElevation - model->document.minElevation) / model->document.contours.contourInterval;
 }
 BENCHMARK(BM_StaticSceneRebuild)->Unit(benchmark::kMillisecond);
 
@@ -109,11 +109,11 @@ void BM_StaticSceneRebuildRealTile(benchmark::State& state) {
     auto model = gridSite(heights);
     OverlayTextList text;
     for (auto _ : state) {
-        model->redrawNeeded = true;
+        model->renderer.redrawNeeded = true;
         renderFrame(*model, false, text);
-        benchmark::DoNotOptimize(model->frame.displayBits.data());
+        benchmark::DoNotOptimize(model->renderer.frame.displayBits.data());
     }
-    state.counters["levels"] = (model->maxElevation - model->minElevation) / model->contourInterval;
+    state.counters["levels"] = (model->document.maxElevation - model->document.minElevation) / model->document.contours.contourInterval;
 }
 BENCHMARK(BM_StaticSceneRebuildRealTile)->Unit(benchmark::kMillisecond);
 
@@ -123,7 +123,7 @@ void BM_CachedSceneFrame(benchmark::State& state) {
     renderFrame(*model, false, text);
     for (auto _ : state) {
         renderFrame(*model, false, text);
-        benchmark::DoNotOptimize(model->frame.displayBits.data());
+        benchmark::DoNotOptimize(model->renderer.frame.displayBits.data());
     }
 }
 BENCHMARK(BM_CachedSceneFrame)->Unit(benchmark::kMillisecond);
@@ -135,10 +135,10 @@ namespace {
 // The two halves of a rebuild, to see where its time goes.
 void BM_SurfaceOnly(benchmark::State& state) {
     auto model = gridSite();
-    model->showContours = false;
+    model->display.showContours = false;
     OverlayTextList text;
     for (auto _ : state) {
-        model->redrawNeeded = true;
+        model->renderer.redrawNeeded = true;
         renderFrame(*model, false, text);
     }
 }
@@ -146,10 +146,10 @@ BENCHMARK(BM_SurfaceOnly)->Unit(benchmark::kMillisecond);
 
 void BM_ContoursOnly(benchmark::State& state) {
     auto model = gridSite();
-    model->surfaceMode = 0;
+    model->display.surfaceMode = 0;
     OverlayTextList text;
     for (auto _ : state) {
-        model->redrawNeeded = true;
+        model->renderer.redrawNeeded = true;
         renderFrame(*model, false, text);
     }
 }

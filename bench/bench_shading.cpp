@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/light.h"
 #include "render/shading.h"
 #include "render/vertex_normals.h"
@@ -23,11 +23,11 @@ void makeSurface(SiteModel& m) {
             p.easting = x;
             p.northing = y;
             p.elevation = 100 + 10 * std::sin(x * 0.05) * std::cos(y * 0.07) + ((x * 7 + y * 13) % 5) * 0.1;
-            m.points.push_back(p);
+            m.document.points.push_back(p);
         }
-    m.pointCount = kSide * kSide;
+    m.document.pointCount = kSide * kSide;
     auto pos = [&](int i) {
-        const SurveyPoint& p = m.points[static_cast<std::size_t>(i)];
+        const SurveyPoint& p = m.document.points[static_cast<std::size_t>(i)];
         return Vec3{p.easting, p.northing, p.elevation};
     };
     for (int y = 0; y + 1 < kSide; ++y)
@@ -38,41 +38,41 @@ void makeSurface(SiteModel& m) {
                 for (int k = 0; k < 3; ++k) t.vertex[k] = v[static_cast<std::size_t>(k)];
                 t.normal = normalise(cross(pos(v[1]) - pos(v[0]), pos(v[2]) - pos(v[0])));
                 t.centroid = (pos(v[0]) + pos(v[1]) + pos(v[2])) * (1.0 / 3.0);
-                m.triangles.push_back(t);
+                m.document.triangles.push_back(t);
             }
         }
-    m.triangleCount = static_cast<int>(m.triangles.size());
-    m.siteCentre = {158, 158, 100};
-    m.siteSize = 316;
+    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
+    m.document.siteCentre = {158, 158, 100};
+    m.document.siteSize = 316;
 }
 
 void BM_ShadingStage(benchmark::State& state) {
     SiteModel m;
     makeSurface(m);
-    m.gradeBreakAngle = 30.0;
+    m.display.gradeBreakAngle = 30.0;
     for (auto _ : state) {
-        m.shadingStage.done = false;
+        m.document.shadingStage.done = false;
         startShadingWorker(m);
-        m.workers.join(StageId::Shading);
+        m.work.workers.join(StageId::Shading);
         adoptShadingResult(m);
-        if (!m.shadingStage.done) state.SkipWithError("stage did not finish");
+        if (!m.document.shadingStage.done) state.SkipWithError("stage did not finish");
     }
-    state.counters["triangles"] = m.triangleCount;
+    state.counters["triangles"] = m.document.triangleCount;
 }
 BENCHMARK(BM_ShadingStage)->Unit(benchmark::kMillisecond);
 
 void BM_SmoothShadeFrame(benchmark::State& state) {
     SiteModel m;
     makeSurface(m);
-    m.gradeBreakAngle = 30.0;
+    m.display.gradeBreakAngle = 30.0;
     startShadingWorker(m);
-    m.workers.join(StageId::Shading);
+    m.work.workers.join(StageId::Shading);
     adoptShadingResult(m);
-    m.light = std::make_unique<Light>();
+    m.renderer.light = std::make_unique<Light>();
     m.camera.eye = {-100, -100, 300};
-    m.light->position = m.camera.eye;
+    m.renderer.light->position = m.camera.eye;
     for (auto _ : state) smoothShade(m);
-    state.counters["triangles"] = m.triangleCount;
+    state.counters["triangles"] = m.document.triangleCount;
 }
 BENCHMARK(BM_SmoothShadeFrame)->Unit(benchmark::kMillisecond);
 

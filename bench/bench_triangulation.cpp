@@ -41,13 +41,13 @@ const std::vector<PlanPoint>& grid1000() {
 // Both workers, started and adopted as the pipeline does, without its polling.
 double buildSurface(SiteModel& model, Ui& ui) {
     const auto start = std::chrono::steady_clock::now();
-    model.triangulateStage.running = true;
+    model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
-    model.workers.join(StageId::Triangulate);
+    model.work.workers.join(StageId::Triangulate);
     adoptFinishedSurfaceWork(model, ui);
-    model.contourStage.running = true;
+    model.document.contourStage.running = true;
     startTopology(model);
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Contour);
     adoptFinishedSurfaceWork(model, ui);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -58,9 +58,9 @@ void surface(benchmark::State& state, const std::vector<PlanPoint>& points) {
     for (auto _ : state) {
         loadPoints(model, points);
         state.SetIterationTime(buildSurface(model, ui));
-        if (!model.contourStage.done) state.SkipWithError("the surface was not finished");
+        if (!model.document.contourStage.done) state.SkipWithError("the surface was not finished");
     }
-    state.counters["triangles"] = model.triangleCount;
+    state.counters["triangles"] = model.document.triangleCount;
     state.counters["peak_rss_MB"] = peakMegabytes();
 }
 
@@ -78,18 +78,18 @@ void BM_Surface_PeakMemory_1M(benchmark::State& state) {
     SilentUi ui;
     for (auto _ : state) {
         loadPoints(model, {});
-        model.points.assign(1000003, SurveyPoint{});
+        model.document.points.assign(1000003, SurveyPoint{});
         std::mt19937_64 random(1);
         std::uniform_real_distribution<double> unit(0.0, 1000.0);
         for (int i = 0; i < 1000000; ++i) {
-            SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+            SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
             p.easting = 500000.0 + unit(random);
             p.northing = 4000000.0 + unit(random);
             p.elevation = 100.0 + 0.01 * (p.easting - 500000.0);
             p.useInSurface = 1;
         }
-        model.pointCount = 1000000;
-        computeExtents(model);
+        model.document.pointCount = 1000000;
+        computeExtents(model.document);
         state.SetIterationTime(buildSurface(model, ui));
     }
     state.counters["peak_rss_MB"] = peakMegabytes();

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/silent_ui.h"
 
 namespace vellacor::bench {
@@ -40,19 +40,19 @@ inline std::vector<PlanPoint> gridPoints(int side) {
 // Fills the model as the point reader does: the points and three spare records.
 inline void loadPoints(SiteModel& model, const std::vector<PlanPoint>& points) {
     clearSite(model);
-    model.points.assign(points.size() + 3, SurveyPoint{});
+    model.document.points.assign(points.size() + 3, SurveyPoint{});
     for (std::size_t i = 0; i < points.size(); ++i) {
-        SurveyPoint& p = model.points[i];
+        SurveyPoint& p = model.document.points[i];
         p.number = static_cast<std::int32_t>(i + 1);
         p.easting = points[i].x;
         p.northing = points[i].y;
         p.elevation = points[i].z;
         p.useInSurface = 1;
     }
-    model.pointCount = static_cast<int>(points.size());
-    model.pointsNeedTriangulation = true;
-    model.documentLoaded = true;
-    computeExtents(model);
+    model.document.pointCount = static_cast<int>(points.size());
+    model.document.pointsNeedTriangulation = true;
+    model.document.documentLoaded = true;
+    computeExtents(model.document);
 }
 
 }  // namespace vellacor::bench

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "import/point_file.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/silent_ui.h"
 
 namespace {
@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                         layout == 0 ? vellacor::PointLayout::PNEZD
                                                                     : vellacor::PointLayout::PENZD);
         if (ok) {
-            vellacor::computeExtents(model);
-            vellacor::computeNextPointNumber(model);
-            if (model.pointCount <= 0 || static_cast<std::size_t>(model.pointCount) > model.points.size()) __builtin_trap();
+            vellacor::computeExtents(model.document);
+            vellacor::computeNextPointNumber(model.document);
+            if (model.document.pointCount <= 0 || static_cast<std::size_t>(model.document.pointCount) > model.document.points.size()) __builtin_trap();
         }
     }
     return 0;

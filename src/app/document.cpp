@@ -9,7 +9,7 @@
 
 #include "export/writers.h"
 #include "import/point_file.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/ui.h"
 
 namespace vellacor {
@@ -48,7 +48,7 @@ std::optional<std::string> formatForPath(const std::string& path) {
 }
 
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
-    model.pointFileFormat = "UNKNOWN";
+    model.document.pointFileFormat = PointFileFormat::Unknown;
     if (auto tag = formatForPath(path)) {
         if (*tag == "DWG") {
             ui.message(
@@ -56,57 +56,57 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
                 "for more help)");
             return OpenResult::Refused;
         }
-        model.pointFileFormat = *tag;
+        model.document.pointFileFormat = formatFromTag(*tag).value_or(PointFileFormat::Unknown);
     }
-    if (model.pointFileFormat == "UNKNOWN") {
+    if (model.document.pointFileFormat == PointFileFormat::Unknown) {
         SelectFormatDialog dialog;
         if (format)
             dialog.format = *format;
         else
             ui.run(dialog);  // closing it without OK keeps what it holds
-        model.pointFileFormat = upper(dialog.format);
+        model.document.pointFileFormat = formatFromTag(dialog.format).value_or(PointFileFormat::Unknown);
     }
 
     clearSite(model);
-    model.dxfOverlay.reset();
-    model.showDxfOverlay = false;
-    model.breaklinesInserted = 0;
+    model.overlays.dxfOverlay.reset();
+    model.display.showDxfOverlay = false;
+    model.document.breaklinesInserted = 0;
 
     bool loaded = false;
     try {
-        loaded = loadByFormat(model, ui, path, model.pointFileFormat);
+        loaded = loadByFormat(model, ui, path, model.document.pointFileFormat);
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate memory for array!");
     }
-    model.documentLoaded = loaded;
+    model.document.documentLoaded = loaded;
     if (!loaded) {
         ui.message("Unable to find any points in:\n\n" + displayName(path));
         clearSite(model);
         return OpenResult::Failed;
     }
-    computeNextPointNumber(model);
-    computeExtents(model);
-    model.cameraTarget = {model.siteCentre.x, model.siteCentre.y, model.maxElevation};
-    setAllDisplayMarks(model, 1);
+    computeNextPointNumber(model.document);
+    computeExtents(model.document);
+    model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
+    setAllDisplayMarks(model.document, 1);
     resetCameraForLoad(model);
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
     return OpenResult::Loaded;
 }
 
-bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tagText) {
-    const std::string tag = upper(tagText);
-    model.pointsNeedTriangulation = false;
-    if (tag == "PNEZD" || tag == "PENZD") {
-        if (!readPointFile(model, ui, path, tag == "PNEZD" ? PointLayout::PNEZD : PointLayout::PENZD)) return false;
-        model.pointsNeedTriangulation = true;
-    } else if (tag == "XYZ") {
+bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {
+    model.document.pointsNeedTriangulation = false;
+    if (format == PointFileFormat::PNEZD || format == PointFileFormat::PENZD) {
+        const PointLayout layout = format == PointFileFormat::PNEZD ? PointLayout::PNEZD : PointLayout::PENZD;
+        if (!readPointFile(model, ui, path, layout)) return false;
+        model.document.pointsNeedTriangulation = true;
+    } else if (format == PointFileFormat::XYZ) {
         readXyzFile(model, ui, path);
-        model.pointsNeedTriangulation = true;
+        model.document.pointsNeedTriangulation = true;
     } else {
         // Readers of the other formats are not built yet: nothing is read.
     }
-    model.redrawNeeded = true;
-    return model.pointCount > 0;
+    model.renderer.redrawNeeded = true;
+    return model.document.pointCount > 0;
 }
 
 bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
@@ -115,7 +115,7 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
         ui.message("Unable to open file for writing!\n\n" + path);
         return false;
     }
-    if (!model.documentLoaded) {
+    if (!model.document.documentLoaded) {
         std::fclose(file);
         ui.message("No points to save!");
         return false;
@@ -135,9 +135,9 @@ void savePointsCommand(SiteModel& model, Ui& ui) {
 void saveAsCommand(SiteModel& model, Ui& ui) {
     SavingDialog dialog;
     dialog.format = 0;
-    dialog.points = model.pointCount > 0;
-    dialog.contours = model.triangleCount > 0;
-    dialog.breaklines = !model.breaklines.empty();
+    dialog.points = model.document.pointCount > 0;
+    dialog.contours = model.document.triangleCount > 0;
+    dialog.breaklines = !model.document.breaklines.empty();
     dialog.surface = false;
     if (!ui.run(dialog)) return;
     if (!dialog.points && !dialog.contours && !dialog.breaklines && !dialog.surface) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "export/writers.h"
+#include "model/point_file_format.h"
 
 namespace vellacor {
 
@@ -23,8 +24,8 @@ enum class OpenResult { Loaded, Failed, Refused };
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
                         const std::optional<std::string>& format = std::nullopt);
 
-// Runs the reader for a tag; true when points were loaded.
-bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, const std::string& tag);
+// Runs the reader for a format; true when points were loaded.
+bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
 
 // File > Save Points...: asks for a file and writes the points.
 void savePointsCommand(SiteModel& model, Ui& ui);

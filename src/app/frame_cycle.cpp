@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "app/pipeline.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/ui.h"
 #include "render/bitmap_text.h"
 #include "render/frame_buffer.h"
@@ -20,36 +20,36 @@ double elapsedSince(Clock::time_point stamp) {
 namespace {
 
 void ensureFrameSize(SiteModel& model, int clientWidth, int clientHeight) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     if (f.clientWidth != clientWidth || f.clientHeight != clientHeight || !f.hasBuffers())
         resizeFrameBuffer(model, clientWidth, clientHeight);
-    if (!f.bitmapExists && f.hasBuffers()) createFrameBitmap(f, model.palette[0]);
+    if (!f.bitmapExists && f.hasBuffers()) createFrameBitmap(f, model.renderer.palette[0]);
 }
 
 // The start picture, read once, stretched over the frame in its own colours.
 const Palette& drawStartScreen(SiteModel& model, Ui& ui) {
-    FrameBuffer& f = model.frame;
-    if (!model.logoTried) {
-        model.logoTried = true;
-        if (!model.programFolder.empty())
-            loadTexture(model.logo, ui, (std::filesystem::path(model.programFolder) / "logo.bmp").string());
+    FrameBuffer& f = model.renderer.frame;
+    if (!model.renderer.logoTried) {
+        model.renderer.logoTried = true;
+        if (!model.renderer.programFolder.empty())
+            loadTexture(model.renderer.logo, ui, (std::filesystem::path(model.renderer.programFolder) / "logo.bmp").string());
     }
-    if (!model.logo.loaded()) {
+    if (!model.renderer.logo.loaded()) {
         std::fill(f.displayBits.begin(), f.displayBits.end(), static_cast<std::uint8_t>(kBackgroundColour));
         return f.bitmapPalette;
     }
-    stretchImage(model.logo, f.displayBits.data(), f.clientWidth, f.viewHeight, f.viewWidth);
-    return model.logo.palette;
+    stretchImage(model.renderer.logo, f.displayBits.data(), f.clientWidth, f.viewHeight, f.viewWidth);
+    return model.renderer.logo.palette;
 }
 
 bool decideViewMoving(const SiteModel& model) {
     bool moving = false;
-    if (model.leftButtonDown && elapsedSince(model.leftPressTime) >= 0.2)
+    if (model.input.leftButtonDown && elapsedSince(model.input.leftPressTime) >= 0.2)
         moving = true;
-    else if (model.rightButtonDown && elapsedSince(model.rightPressTime) >= 0.2)
+    else if (model.input.rightButtonDown && elapsedSince(model.input.rightPressTime) >= 0.2)
         moving = true;
-    if (!model.breaklines.ready()) moving = true;
-    if (model.selectedPoint != kNoPoint) moving = true;
+    if (!model.document.breaklines.ready()) moving = true;
+    if (model.input.selectedPoint != kNoPoint) moving = true;
     return moving;
 }
 
@@ -57,25 +57,25 @@ bool decideViewMoving(const SiteModel& model) {
 
 void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, RgbImage& picture) {
     ensureFrameSize(model, clientWidth, clientHeight);
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     OverlayTextList text;
     const Palette* palette = &f.bitmapPalette;
     if (f.hasBuffers() && !f.displayBits.empty()) {
-        if (!model.documentLoaded) {
+        if (!model.document.documentLoaded) {
             palette = &drawStartScreen(model, ui);
         } else {
             runPipeline(model, ui);
             bool viewMoving = decideViewMoving(model);
             if (model.camera.Update(model)) {
-                model.redrawNeeded = true;
+                model.renderer.redrawNeeded = true;
                 viewMoving = true;
             }
             // Keyboard flight joins here (only while the window is in front).
-            if (model.leftButtonDown || model.rightButtonDown) viewMoving = true;
+            if (model.input.leftButtonDown || model.input.rightButtonDown) viewMoving = true;
             renderFrame(model, viewMoving, text);
-            if (model.forceRedrawOnce) {
-                model.forceRedrawOnce = false;
-                model.redrawNeeded = true;
+            if (model.cycle.forceRedrawOnce) {
+                model.cycle.forceRedrawOnce = false;
+                model.renderer.redrawNeeded = true;
             }
             drawStatusOverlay(model, text);
             // Pending breaklines are inserted here, a few per frame, when that lands.
@@ -88,8 +88,8 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
                               0xFF000000u);
     }
-    model.frameSeconds = elapsedSince(model.frameStamp);
-    model.frameStamp = Clock::now();
+    model.cycle.frameSeconds = elapsedSince(model.cycle.frameStamp);
+    model.cycle.frameStamp = Clock::now();
 }
 
 }  // namespace vellacor

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/rgb_image.h"
 
 namespace vellacor {

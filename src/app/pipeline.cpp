@@ -4,7 +4,7 @@
 #include <new>
 #include <thread>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/ui.h"
 #include "render/light.h"
 #include "render/vertex_normals.h"
@@ -13,33 +13,31 @@
 namespace vellacor {
 
 bool surfaceNeeded(const SiteModel& model) {
-    return model.showTriangles || model.surfaceMode != 0 || model.showNormals || model.showRain || model.showPonds ||
-           model.showContours;
+    return model.display.showTriangles || model.display.surfaceMode != 0 || model.display.showNormals || model.display.showRain || model.display.showPonds ||
+           model.display.showContours;
 }
 
 namespace {
 
-bool isGridTag(const std::string& tag) { return tag == "USGS_DEM" || tag == "HGT"; }
-
 void startTriangulationStage(SiteModel& model, Ui& ui) {
-    const StageTriple& t = model.triangulateStage;
-    if (!t.enabled || t.running || t.done || model.pointCount < 3 || !surfaceNeeded(model)) return;
-    model.contourStage.running = false;
-    model.shadingStage.running = false;
-    if (!model.contourStage.enabled || !model.shadingStage.enabled) return;
-    model.rainSystem.reset();
-    model.ponds.reset();
-    model.triangulateStage.running = true;
+    const StageTriple& t = model.document.triangulateStage;
+    if (!t.enabled || t.running || t.done || model.document.pointCount < 3 || !surfaceNeeded(model)) return;
+    model.document.contourStage.running = false;
+    model.document.shadingStage.running = false;
+    if (!model.document.contourStage.enabled || !model.document.shadingStage.enabled) return;
+    model.water.rainSystem.reset();
+    model.water.ponds.reset();
+    model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
 }
 
 void startDerivedStages(SiteModel& model) {
-    if (isGridTag(model.pointFileFormat) || model.triangleCount <= 0 || !model.triangulateStage.done ||
-        !model.breaklines.ready())
+    if (isElevationGrid(model.document.pointFileFormat) || model.document.triangleCount <= 0 || !model.document.triangulateStage.done ||
+        !model.document.breaklines.ready())
         return;
-    if (!model.contourStage.done) {
-        if (model.contourStage.enabled && !model.contourStage.running) {
-            model.contourStage.running = true;
+    if (!model.document.contourStage.done) {
+        if (model.document.contourStage.enabled && !model.document.contourStage.running) {
+            model.document.contourStage.running = true;
             startTopology(model);
         }
     }
@@ -47,26 +45,26 @@ void startDerivedStages(SiteModel& model) {
 }
 
 void startShadingStage(SiteModel& model, Ui& ui) {
-    if (model.shadingStage.done || !model.triangulateStage.done) return;
-    if (model.surfaceMode != 2 && model.surfaceMode != 3) return;
-    if (!model.shadingStage.enabled || model.shadingStage.running) return;
-    if (model.gradeBreakAngle == 0.0) {
+    if (model.document.shadingStage.done || !model.document.triangulateStage.done) return;
+    if (model.display.surfaceMode != 2 && model.display.surfaceMode != 3) return;
+    if (!model.document.shadingStage.enabled || model.document.shadingStage.running) return;
+    if (model.display.gradeBreakAngle == 0.0) {
         SmoothShadingDialog dialog;
         if (!ui.run(dialog)) {
-            model.surfaceMode = 1;
-            model.gradeBreakAngle = 0.0;
+            model.display.surfaceMode = 1;
+            model.display.gradeBreakAngle = 0.0;
             return;
         }
-        model.gradeBreakAngle = dialog.angle;
+        model.display.gradeBreakAngle = dialog.angle;
     }
-    if (model.gradeBreakAngle != 0.0) startShadingWorker(model);
+    if (model.display.gradeBreakAngle != 0.0) startShadingWorker(model);
 }
 
 // The light is made on the first paint and then moves once per paint.
 void stepLight(SiteModel& model, Ui& ui) {
-    if (!model.light) {
+    if (!model.renderer.light) {
         try {
-            model.light = std::make_unique<Light>();
+            model.renderer.light = std::make_unique<Light>();
         } catch (const std::bad_alloc&) {
             fatalError(ui, "Unable to create Light!");
         }
@@ -88,7 +86,7 @@ void runPipeline(SiteModel& model, Ui& ui) {
 void runPipelineToCompletion(SiteModel& model, Ui& ui) {
     auto anyRunning = [&] {
         for (int s = 0; s < kStageCount; ++s)
-            if (stageOf(model, static_cast<StageId>(s)).running) return true;
+            if (stageOf(model.document, static_cast<StageId>(s)).running) return true;
         return false;
     };
     for (;;) {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -28,7 +28,7 @@ void Camera::Reset(SiteModel& site) {
     Update(site);
     phase = 4.71238898038469;
     step = 0;
-    site.redrawNeeded = true;
+    site.renderer.redrawNeeded = true;
     BuildView(1.0, 640, 480);
 }
 
@@ -36,27 +36,27 @@ void Camera::SetMode(SiteModel& site, int newMode) {
     mode = newMode;
     step = 0;
     Update(site);
-    site.redrawNeeded = true;
+    site.renderer.redrawNeeded = true;
 }
 
 // The view's heights are multiplied by the vertical scale, so the eye's height
 // above the target is divided by it; the direction is worked out in the scaled
 // picture and so uses the unscaled height.
 void Camera::OrbitTo(const SiteModel& site, double a) {
-    const double s = site.siteSize;
+    const double s = site.document.siteSize;
     const double h = 0.3 * s, r = 0.9 * s;
     up = {0.0, 0.0, 1.0};
-    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.verticalScale};
+    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.display.verticalScale};
     velocity = {};
     direction = normalise({target.x - eye.x, target.y - eye.y, -h});
 }
 
 void Camera::WildTo(const SiteModel& site, double a) {
-    const double s = site.siteSize;
+    const double s = site.document.siteSize;
     const double h = (std::sin(0.655214 * a) + 1.15) * s * 0.5;
     const double r = (std::sin(0.4857 * a) + 1.01) * s * 0.1667;
     up = {0.0, 0.0, 1.0};
-    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.verticalScale};
+    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.display.verticalScale};
     velocity = {};
     direction = normalise({target.x - eye.x, target.y - eye.y, -h});
 }

@@ -66,7 +66,7 @@ struct Camera {
     // eye and in the two direction angles. True while moving, false once done.
     bool Transition(int transitionStep, const Vec3& eyeGoal, const Vec3& directionGoal);
 
-    // Advances the current mode by one frame of site.frameSeconds and applies
+    // Advances the current mode by one frame of site.cycle.frameSeconds and applies
     // the velocity. True when the eye or direction changed.
     bool Update(SiteModel& site);
 

@@ -3,7 +3,7 @@
 
 #include "camera/camera.h"
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/projection.h"
 
 namespace vellacor {
@@ -56,11 +56,11 @@ void Camera::ToggleFreelook(SiteModel& site) {
     mode = entering ? Freelook : Stationary;
     step = 0;
     Update(site);
-    site.redrawNeeded = true;
-    if (entering || !site.triangulateStage.done) return;
+    site.renderer.redrawNeeded = true;
+    if (entering || !site.document.triangulateStage.done) return;
 
     // Back to the orbit: the target goes to what is seen at the middle of the view.
-    const FrameBuffer& frame = site.frame;
+    const FrameBuffer& frame = site.renderer.frame;
     const int sx = frame.viewWidth / 2, sy = frame.viewHeight / 2;
     double w = 0.0;
     if (frame.hasBuffers() && frame.depthBuffer.size() >= static_cast<std::size_t>(frame.pixelCount()))

@@ -3,7 +3,7 @@
 
 #include "camera/camera.h"
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/projection.h"
 #include "surface/tin_geometry.h"
 
@@ -12,7 +12,7 @@ namespace vellacor {
 namespace {
 
 bool isTriangle(const SiteModel& site, int t) {
-    return t >= 0 && t < site.triangleCount && static_cast<std::size_t>(t) < site.triangles.size();
+    return t >= 0 && t < site.document.triangleCount && static_cast<std::size_t>(t) < site.document.triangles.size();
 }
 
 double cross2(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
@@ -20,16 +20,16 @@ double cross2(double ax, double ay, double bx, double by) { return ax * by - ay 
 // First triangle in index order whose plan shape holds (x, y), either winding:
 // triangle files bring no neighbour links to walk.
 int firstTriangleContaining(const SiteModel& site, double x, double y) {
-    for (int i = 0; i < site.triangleCount && static_cast<std::size_t>(i) < site.triangles.size(); ++i) {
-        const TinTriangle& t = site.triangles[static_cast<std::size_t>(i)];
+    for (int i = 0; i < site.document.triangleCount && static_cast<std::size_t>(i) < site.document.triangles.size(); ++i) {
+        const TinTriangle& t = site.document.triangles[static_cast<std::size_t>(i)];
         Vec3 v[3];
         bool ok = true;
         for (int k = 0; k < 3 && ok; ++k) {
             const int p = t.vertex[k];
-            ok = p >= 0 && static_cast<std::size_t>(p) < site.points.size();
+            ok = p >= 0 && static_cast<std::size_t>(p) < site.document.points.size();
             if (ok)
-                v[k] = {site.points[static_cast<std::size_t>(p)].easting,
-                        site.points[static_cast<std::size_t>(p)].northing, 0};
+                v[k] = {site.document.points[static_cast<std::size_t>(p)].easting,
+                        site.document.points[static_cast<std::size_t>(p)].northing, 0};
         }
         if (!ok) continue;
         const double d1 = cross2(v[1].x - v[0].x, v[1].y - v[0].y, x - v[0].x, y - v[0].y);
@@ -44,7 +44,7 @@ int firstTriangleContaining(const SiteModel& site, double x, double y) {
 
 bool Camera::Update(SiteModel& site) {
     bool changed = false;
-    const double dt = site.frameSeconds;
+    const double dt = site.cycle.frameSeconds;
     switch (mode) {
         case RotatingStart:
             if (!UpdateTransitionMode(site, Rotating)) return EndMode(site, Rotating);
@@ -84,7 +84,7 @@ bool Camera::Update(SiteModel& site) {
 
     // Free flight: the speed test uses a capped speed, so small sites (under
     // 200 units) never drift; the move itself uses the full velocity.
-    const double speed = std::min(length(velocity), 0.005 * site.siteSize);
+    const double speed = std::min(length(velocity), 0.005 * site.document.siteSize);
     if (speed > 1.0) {
         eye += dt * velocity;
         velocity = velocity * 0.8;
@@ -92,9 +92,9 @@ bool Camera::Update(SiteModel& site) {
         changed = true;
     }
     // In free look the flight bounces off the ground it ran into.
-    if (mode == Freelook && site.contourStage.done && site.pointFileFormat != "RAW" && KeepAboveGround(site)) {
+    if (mode == Freelook && site.document.contourStage.done && site.document.pointFileFormat != PointFileFormat::Raw && KeepAboveGround(site)) {
         const Vec3 d = normalise(-velocity);
-        const Vec3& n = site.triangles[static_cast<std::size_t>(groundTriangle)].normal;
+        const Vec3& n = site.document.triangles[static_cast<std::size_t>(groundTriangle)].normal;
         velocity = (2.0 * dot(d, n) * n - d) * speed;
         changed = true;
     }
@@ -105,7 +105,7 @@ bool Camera::EndMode(SiteModel& site, int nextMode) {
     mode = nextMode;
     step = 0;
     const bool changed = Update(site);
-    site.redrawNeeded = true;
+    site.renderer.redrawNeeded = true;
     return changed;
 }
 
@@ -113,8 +113,8 @@ bool Camera::UpdateTransitionMode(SiteModel& site, int finalMode) {
     Vec3 eyeGoal = eye, directionGoal = direction;
     if (step == 0) {
         if (finalMode == PlanViewEnd) {
-            const Vec3& g = site.siteCentre;
-            eyeGoal = {g.x, g.y, g.z + site.siteSize / std::tan(fieldOfView * 0.5)};
+            const Vec3& g = site.document.siteCentre;
+            eyeGoal = {g.x, g.y, g.z + site.document.siteSize / std::tan(fieldOfView * 0.5)};
             directionGoal = {0.0, 0.03, -0.9995};
         } else {
             // The pose the orbit would take now, without taking it yet.
@@ -135,21 +135,21 @@ bool Camera::UpdateTransitionMode(SiteModel& site, int finalMode) {
 }
 
 bool Camera::UpdateRainCam(SiteModel& site) {
-    if (!site.showRain || !site.rainSystem) return false;
-    const RainDropSource& rain = *site.rainSystem;
+    if (!site.display.showRain || !site.water.rainSystem) return false;
+    const RainDropSource& rain = *site.water.rainSystem;
     Vec3 drop;
     int triangle = kNoTriangle;
     if (!rain.GetDrop(0, drop, triangle)) return false;
     up = {0.0, 0.0, 1.0};
     eye = drop;
-    eye.z += 0.005 * site.siteSize;
+    eye.z += 0.005 * site.document.siteSize;
     if (!isTriangle(site, triangle)) {
         // Off the surface: turn slowly towards the site.
-        const Vec3 toSite = normalise(site.siteCentre - eye);
+        const Vec3 toSite = normalise(site.document.siteCentre - eye);
         direction = normalise(direction + (toSite - direction) * 0.1);
     } else {
         // On a face: turn gently downhill, but never look down steeper than z = -0.3.
-        const Vec3& n = site.triangles[static_cast<std::size_t>(triangle)].normal;
+        const Vec3& n = site.document.triangles[static_cast<std::size_t>(triangle)].normal;
         const Vec3 downhill = normalise({n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
         direction = normalise(direction + (downhill - direction) * 0.02);
         direction.z = std::max(direction.z, -0.3);
@@ -161,11 +161,11 @@ bool Camera::StartFlyTo(SiteModel& site) {
     const std::optional<Vec3> ground = pointer ? pointer->groundUnderCursor() : std::nullopt;
     if (!ground) return false;
     const Vec3 p = *ground;
-    const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * site.siteSize, 25.0));
+    const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * site.document.siteSize, 25.0));
     const int t =
-        site.pointFileFormat == "RAW" ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(site, 0, p.x, p.y);
+        site.document.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(site, 0, p.x, p.y);
     if (!isTriangle(site, t)) return false;  // nothing to fly to: straight to free look
-    Vec3 n = site.triangles[static_cast<std::size_t>(t)].normal;
+    Vec3 n = site.document.triangles[static_cast<std::size_t>(t)].normal;
     if (n.z < 0.0) n = -n;  // a face wound the other way round must not send the eye under the ground
     Vec3 directionGoal = -n;
     if (n.x * n.x + n.y * n.y < 0.05)
@@ -184,8 +184,8 @@ bool Camera::UpdateFlyTo(SiteModel& site) {
     }
     // Keep the ground point under the cursor while the view moves.
     if (const std::optional<Vec3> ground = pointer->groundUnderCursor()) {
-        const FrameBuffer& frame = site.frame;
-        BuildView(site.verticalScale, frame.viewWidth, frame.viewHeight);
+        const FrameBuffer& frame = site.renderer.frame;
+        BuildView(site.display.verticalScale, frame.viewWidth, frame.viewHeight);
         const Vec3 c = transformPoint(*ground, view);
         if (outcode(c) == 0) {
             const ProjectedPoint s = project(frame, c);
@@ -197,19 +197,19 @@ bool Camera::UpdateFlyTo(SiteModel& site) {
 }
 
 bool Camera::KeepAboveGround(const SiteModel& site) {
-    const Vec3& g = site.siteCentre;
-    const double s = site.siteSize;
+    const Vec3& g = site.document.siteCentre;
+    const double s = site.document.siteSize;
     if (isTriangle(site, groundTriangle))
-        groundTriangle = locateTriangleWalk(site, site.triangleCount, groundTriangle, eye.x, eye.y);
-    else if (site.triangleCount > 0 && std::fabs(eye.x - g.x) <= s && std::fabs(eye.y - g.y) <= s)
-        groundTriangle = locateTriangleWalk(site, site.triangleCount, 0, eye.x, eye.y);
+        groundTriangle = locateTriangleWalk(site, site.document.triangleCount, groundTriangle, eye.x, eye.y);
+    else if (site.document.triangleCount > 0 && std::fabs(eye.x - g.x) <= s && std::fabs(eye.y - g.y) <= s)
+        groundTriangle = locateTriangleWalk(site, site.document.triangleCount, 0, eye.x, eye.y);
     else
         groundTriangle = kNoTriangle;
     if (!isTriangle(site, groundTriangle)) {
         groundTriangle = kNoTriangle;
         return false;
     }
-    const double ground = planeElevation(site.triangles[static_cast<std::size_t>(groundTriangle)], eye.x, eye.y);
+    const double ground = planeElevation(site.document.triangles[static_cast<std::size_t>(groundTriangle)], eye.x, eye.y);
     if (ground >= kNoElevation) return false;  // a vertical face has no height to keep above
     if (eye.z < ground + kGroundClearance) {
         eye.z = ground + kGroundClearance;
@@ -219,15 +219,15 @@ bool Camera::KeepAboveGround(const SiteModel& site) {
 }
 
 void Camera::PlaceTargetOnSurface(const SiteModel& site) {
-    const Vec3& g = site.siteCentre;
+    const Vec3& g = site.document.siteCentre;
     target = g;
-    if (!site.contourStage.done || site.triangleCount <= 0 || site.triangles.empty()) return;
+    if (!site.document.contourStage.done || site.document.triangleCount <= 0 || site.document.triangles.empty()) return;
     const int t = locateTriangle(site, 0, g.x, g.y);
     if (!isTriangle(site, t)) {
-        target = site.triangles[0].centroid;
+        target = site.document.triangles[0].centroid;
         return;
     }
-    const double z = planeElevation(site.triangles[static_cast<std::size_t>(t)], g.x, g.y);
+    const double z = planeElevation(site.document.triangles[static_cast<std::size_t>(t)], g.x, g.y);
     if (z < kNoElevation) target.z = z;
 }
 

@@ -10,7 +10,7 @@
 #include "cli/cli_render.h"
 #include "cli/cli_args.h"
 #include "cli/cli_ui.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "surface/contour_export.h"
 
 namespace vellacor {
@@ -61,32 +61,32 @@ int info(const std::vector<std::string>& args) {
     CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
     if (o.surface) runPipelineToCompletion(model, ui);
-    double minE = model.points[0].easting, maxE = minE, minN = model.points[0].northing, maxN = minN;
-    for (int i = 0; i < model.pointCount; ++i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+    double minE = model.document.points[0].easting, maxE = minE, minN = model.document.points[0].northing, maxN = minN;
+    for (int i = 0; i < model.document.pointCount; ++i) {
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         minE = std::min(minE, p.easting), maxE = std::max(maxE, p.easting);
         minN = std::min(minN, p.northing), maxN = std::max(maxN, p.northing);
     }
-    std::printf("format: %s\n", model.pointFileFormat.c_str());
-    std::printf("points: %d\n", model.pointCount);
+    std::printf("format: %s\n", std::string(formatTag(model.document.pointFileFormat)).c_str());
+    std::printf("points: %d\n", model.document.pointCount);
     std::printf("easting: %.6f %.6f\n", minE, maxE);
     std::printf("northing: %.6f %.6f\n", minN, maxN);
-    std::printf("elevation: %.6f %.6f\n", model.minElevation, model.maxElevation);
-    std::printf("siteCentre: %.6f %.6f %.6f\n", model.siteCentre.x, model.siteCentre.y, model.siteCentre.z);
-    std::printf("siteSize: %.6f\n", model.siteSize);
-    std::printf("nextPointNumber: %d\n", model.nextPointNumber);
+    std::printf("elevation: %.6f %.6f\n", model.document.minElevation, model.document.maxElevation);
+    std::printf("siteCentre: %.6f %.6f %.6f\n", model.document.siteCentre.x, model.document.siteCentre.y, model.document.siteCentre.z);
+    std::printf("siteSize: %.6f\n", model.document.siteSize);
+    std::printf("nextPointNumber: %d\n", model.document.nextPointNumber);
     if (o.surface) {
         // The contours as a save would write them: levels that have a contour,
         // polylines, and their vertices.
-        model.contourInterval = o.interval;
-        model.contourSmoothing = o.smoothing;
+        model.document.contours.contourInterval = o.interval;
+        model.document.contours.contourSmoothing = o.smoothing;
         const std::vector<ExportPolyline> contours = traceContoursForExport(model);
         std::size_t levels = 0, vertices = 0;
         for (std::size_t i = 0; i < contours.size(); ++i) {
             if (i == 0 || contours[i].level != contours[i - 1].level) ++levels;
             vertices += contours[i].points.size();
         }
-        std::printf("triangles: %d\n", model.triangleCount);
+        std::printf("triangles: %d\n", model.document.triangleCount);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
     }
     return 0;

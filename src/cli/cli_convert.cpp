@@ -12,7 +12,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -88,14 +88,14 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
 // Without part options: everything the site can give.
 ExportParts partsToWrite(const ConvertOptions& o, const SiteModel& model) {
     if (o.anyPart) return o.parts;
-    return ExportParts{model.pointCount > 0, true, !model.breaklines.empty(), true};
+    return ExportParts{model.document.pointCount > 0, true, !model.document.breaklines.empty(), true};
 }
 
 bool exportSite(SiteModel& model, CliUi& ui, const ConvertOptions& o) {
     if (*o.kind == OutputKind::Points) return savePointsTo(model, ui, o.out);
     const ExportParts parts = partsToWrite(o, model);
     if (parts.contours || parts.surface) {
-        if (!surfaceNeeded(model)) model.surfaceMode = 1;  // the shaded surface asks for the triangles
+        if (!surfaceNeeded(model)) model.display.surfaceMode = 1;  // the shaded surface asks for the triangles
         runPipelineToCompletion(model, ui);
     }
     return saveAsTo(model, ui, o.out, *o.kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);
@@ -110,8 +110,8 @@ int convertCommand(const std::vector<std::string>& args) {
     CliUi ui(o.format);
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
-    if (o.interval) model.contourInterval = *o.interval;
-    if (o.smoothing) model.contourSmoothing = *o.smoothing;
+    if (o.interval) model.document.contours.contourInterval = *o.interval;
+    if (o.smoothing) model.document.contours.contourSmoothing = *o.smoothing;
     if (!exportSite(model, ui, o)) return 1;
     std::printf("Saved File:\n\n%s\n", fullPath(o.out).c_str());
     return 0;

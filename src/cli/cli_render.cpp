@@ -10,7 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/png_writer.h"
 #include "render/surface_modes.h"
 
@@ -95,22 +95,22 @@ int renderCommand(const std::vector<std::string>& args) {
     if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
 
     // The switches as the keys would set them after the load.
-    while (model.paletteIndex != o.palette) cyclePalette(model);
-    if (o.surfaceMode) model.surfaceMode = *o.surfaceMode;
-    if (model.surfaceMode == 2 || model.surfaceMode == 3) model.gradeBreakAngle = kDefaultGradeBreak;
-    model.showContours = o.contours;
-    model.showTriangles = o.triangles;
-    model.showPoints = o.points || o.labels;
-    model.showPointNumbers = model.showPointDescriptions = model.showPointElevations = o.labels;
-    if (o.interval) model.contourInterval = *o.interval;
+    while (model.display.paletteIndex != o.palette) cyclePalette(model);
+    if (o.surfaceMode) model.display.surfaceMode = *o.surfaceMode;
+    if (model.display.surfaceMode == 2 || model.display.surfaceMode == 3) model.display.gradeBreakAngle = kDefaultGradeBreak;
+    model.display.showContours = o.contours;
+    model.display.showTriangles = o.triangles;
+    model.display.showPoints = o.points || o.labels;
+    model.display.showPointNumbers = model.display.showPointDescriptions = model.display.showPointElevations = o.labels;
+    if (o.interval) model.document.contours.contourInterval = *o.interval;
     // Build everything the picture needs, as the window would over its first frames.
     runPipelineToCompletion(model, ui);
     // A frame after the surface is finished: nothing left in progress.
     RgbImage picture;
-    model.frameSeconds = 0.0;
+    model.cycle.frameSeconds = 0.0;
     paintFrame(model, ui, o.width, o.height, picture);
-    model.frameSeconds = 0.0;
-    model.redrawNeeded = true;
+    model.cycle.frameSeconds = 0.0;
+    model.renderer.redrawNeeded = true;
     paintFrame(model, ui, o.width, o.height, picture);
     if (!writePng(o.out, picture)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o.out.c_str());

@@ -6,29 +6,29 @@
 #include "export/file_sink.h"
 #include "export/number_format.h"
 #include "export/writers.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
 
 // Indices that do not name a loaded point are skipped rather than read out of bounds.
-bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.pointCount; }
+bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.document.pointCount; }
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
 void writePoints(FileSink& sink, const SiteModel& model) {
-    const double spacing = gridSpacing(model.siteSize);
-    for (int i = 0; i < model.pointCount; ++i) {
+    const double spacing = gridSpacing(model.document.siteSize);
+    for (int i = 0; i < model.document.pointCount; ++i) {
         dxfPointInsert(sink.text, pointAt(model, i), spacing);
         sink.flushIfLarge();
     }
 }
 
 void writeContours(FileSink& sink, const SiteModel& model, std::span<const ExportPolyline> contours) {
-    const double labelHeight = 0.1 * gridSpacing(model.siteSize);
+    const double labelHeight = 0.1 * gridSpacing(model.document.siteSize);
     for (const ExportPolyline& line : contours) {
         if (line.points.empty()) continue;
         const std::string_view layer = line.major ? "Cont-Mjr" : "Cont-Mnr";
@@ -44,7 +44,7 @@ void writeContours(FileSink& sink, const SiteModel& model, std::span<const Expor
 }
 
 void writeBreaklines(FileSink& sink, const SiteModel& model) {
-    for (const Breakline& b : model.breaklines.pairs) {
+    for (const Breakline& b : model.document.breaklines.pairs) {
         if (!isPointIndex(model, b.a) || !isPointIndex(model, b.b)) continue;
         const SurveyPoint& a = pointAt(model, b.a);
         const SurveyPoint& c = pointAt(model, b.b);
@@ -54,8 +54,8 @@ void writeBreaklines(FileSink& sink, const SiteModel& model) {
 }
 
 void writeSurface(FileSink& sink, const SiteModel& model) {
-    for (int t = 0; t < model.triangleCount; ++t) {
-        const TinTriangle& tri = model.triangles[static_cast<std::size_t>(t)];
+    for (int t = 0; t < model.document.triangleCount; ++t) {
+        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
         if (!isPointIndex(model, tri.vertex[0]) || !isPointIndex(model, tri.vertex[1]) ||
             !isPointIndex(model, tri.vertex[2]))
             continue;

@@ -2,15 +2,15 @@
 #include "export/number_format.h"
 #include "export/writers.h"
 #include "export/xml_text.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
 
-bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.pointCount; }
+bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.document.pointCount; }
 
 // LandXML coordinates run northing, easting, elevation.
 void appendNez(std::string& out, const SurveyPoint& p) {
@@ -24,7 +24,7 @@ void appendNez(std::string& out, const SurveyPoint& p) {
 void writeCgPoints(FileSink& sink, const SiteModel& model) {
     std::string& out = sink.text;
     out += "\t<CgPoints>\n";
-    for (int i = 0; i < model.pointCount; ++i) {
+    for (int i = 0; i < model.document.pointCount; ++i) {
         const SurveyPoint& p = pointAt(model, i);
         out += "\t\t<CgPoint name=\"";
         appendWholeNumber(out, p.number);
@@ -41,7 +41,7 @@ void writeCgPoints(FileSink& sink, const SiteModel& model) {
 void writeBreaklines(FileSink& sink, const SiteModel& model) {
     std::string& out = sink.text;
     out += "\t\t\t<SourceData>\n\t\t\t\t<Breaklines>\n";
-    for (const Breakline& b : model.breaklines.pairs) {
+    for (const Breakline& b : model.document.breaklines.pairs) {
         if (!isPointIndex(model, b.a) || !isPointIndex(model, b.b)) continue;
         out += "\t\t\t\t\t<Breakline brkType=\"standard\">\n\t\t\t\t\t\t<PntList3D>";
         appendNez(out, pointAt(model, b.a));
@@ -58,7 +58,7 @@ void writeDefinition(FileSink& sink, const SiteModel& model) {
     out += "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n";
     // Every loaded point, in the surface or not: face corners name them by
     // array position + 1.
-    for (int i = 0; i < model.pointCount; ++i) {
+    for (int i = 0; i < model.document.pointCount; ++i) {
         out += "\t\t\t\t\t<P id=\"";
         appendWholeNumber(out, i + 1);
         out += "\">";
@@ -67,8 +67,8 @@ void writeDefinition(FileSink& sink, const SiteModel& model) {
         sink.flushIfLarge();
     }
     out += "\t\t\t\t</Pnts>\n\t\t\t\t<Faces>\n";
-    for (int t = 0; t < model.triangleCount; ++t) {
-        const TinTriangle& tri = model.triangles[static_cast<std::size_t>(t)];
+    for (int t = 0; t < model.document.triangleCount; ++t) {
+        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
         if (!isPointIndex(model, tri.vertex[0]) || !isPointIndex(model, tri.vertex[1]) ||
             !isPointIndex(model, tri.vertex[2]))
             continue;

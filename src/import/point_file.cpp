@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "import/text_scanner.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/ui.h"
 
 namespace vellacor {
@@ -57,14 +57,14 @@ bool readPointFile(SiteModel& model, Ui& ui, const std::string& path, PointLayou
         ++count;
     }
     if (count == 0 || count > static_cast<std::size_t>(INT32_MAX - 3)) {
-        model.pointCount = 0;
+        model.document.pointCount = 0;
         return false;
     }
 
     try {
-        model.points.assign(count + 3, SurveyPoint{});
+        model.document.points.assign(count + 3, SurveyPoint{});
     } catch (const std::bad_alloc&) {
-        model.pointCount = 0;
+        model.document.pointCount = 0;
         ui.message("Unable to allocate memory for storing points!");
         return false;
     }
@@ -75,7 +75,7 @@ bool readPointFile(SiteModel& model, Ui& ui, const std::string& path, PointLayou
     std::size_t filled = 0;
     while (filled < count && readPointLine(in, line)) {
         in.readRestOfLine(description, kDescriptionLength);
-        SurveyPoint& p = model.points[filled++];
+        SurveyPoint& p = model.document.points[filled++];
         p.number = line.number;
         // Stored as easting then northing; PNEZD has northing first.
         p.easting = layout == PointLayout::PNEZD ? line.second : line.first;
@@ -85,7 +85,7 @@ bool readPointFile(SiteModel& model, Ui& ui, const std::string& path, PointLayou
         p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
     }
     // The file could change between the passes; never count records we did not fill.
-    model.pointCount = static_cast<int>(filled);
+    model.document.pointCount = static_cast<int>(filled);
     return filled > 0;
 }
 
@@ -99,13 +99,13 @@ bool readXyzFile(SiteModel& model, Ui& ui, const std::string& path) {
     double x, y, z;
     while (readXyzTriple(in, x, y, z)) ++count;
     if (count == 0 || count > static_cast<std::size_t>(INT32_MAX - 3)) {
-        model.pointCount = 0;
+        model.document.pointCount = 0;
         return false;
     }
     try {
-        model.points.assign(count, SurveyPoint{});
+        model.document.points.assign(count, SurveyPoint{});
     } catch (const std::bad_alloc&) {
-        model.pointCount = 0;
+        model.document.pointCount = 0;
         ui.message("Unable to allocate storage for Points!");
         return false;
     }
@@ -114,7 +114,7 @@ bool readXyzFile(SiteModel& model, Ui& ui, const std::string& path) {
     source.skipByteOrderMark();
     std::size_t filled = 0;
     while (filled < count && readXyzTriple(in, x, y, z)) {
-        SurveyPoint& p = model.points[filled];
+        SurveyPoint& p = model.document.points[filled];
         p.number = static_cast<std::int32_t>(filled);
         p.easting = x;
         p.northing = y;
@@ -123,7 +123,7 @@ bool readXyzFile(SiteModel& model, Ui& ui, const std::string& path) {
         p.displayMark = 1;
         ++filled;
     }
-    model.pointCount = static_cast<int>(filled);
+    model.document.pointCount = static_cast<int>(filled);
     return filled > 0;
 }
 
@@ -144,12 +144,12 @@ void appendInteger(std::string& out, std::int32_t value) {
 }  // namespace
 
 bool writePointFile(std::FILE* file, const SiteModel& model) {
-    const bool penzd = model.pointFileFormat == "PENZD" || model.pointFileFormat == "penzd";
+    const bool penzd = model.document.pointFileFormat == PointFileFormat::PENZD;
     std::string chunk;
     chunk.reserve(1 << 20);
     bool ok = true;
-    for (int i = 0; i < model.pointCount && ok; ++i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+    for (int i = 0; i < model.document.pointCount && ok; ++i) {
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         appendInteger(chunk, p.number);
         chunk += ',';
         appendFixed(chunk, penzd ? p.easting : p.northing, 6);

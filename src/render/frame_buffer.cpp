@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
 void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     clientWidth = std::max(clientWidth, 0);
     clientHeight = std::max(clientHeight, 0);
     f.clientWidth = clientWidth;
@@ -27,11 +27,11 @@ void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
         f.bitmapExists = false;
         if (hadBitmap) {
             const bool texturePicture =
-                model.textureLoaded && (model.surfaceMode == 3 || model.surfaceMode == 4 || !model.documentLoaded);
-            createFrameBitmap(f, texturePicture ? model.palette[1] : model.palette[0]);
+                model.renderer.textureLoaded && (model.display.surfaceMode == 3 || model.display.surfaceMode == 4 || !model.document.documentLoaded);
+            createFrameBitmap(f, texturePicture ? model.renderer.palette[1] : model.renderer.palette[0]);
         }
     }
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
 }
 
 void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
@@ -40,7 +40,7 @@ void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
     frame.bitmapExists = true;
 }
 
-void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.frame, model.palette[0]); }
+void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.renderer.frame, model.renderer.palette[0]); }
 
 void clearSceneBuffers(FrameBuffer& frame) {
     std::fill(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), static_cast<std::uint8_t>(kBackgroundColour));

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/projection.h"
 #include "render/scene.h"
 
@@ -23,14 +23,14 @@ std::string elevationLabel(double z) {
 
 void addPointLabels(const SiteModel& model, int point, bool number, bool description, bool elevation,
                     OverlayTextList& text) {
-    const FrameBuffer& f = model.frame;
+    const FrameBuffer& f = model.renderer.frame;
     if (!f.hasBuffers()) return;
     const int lh = smallFontMetrics().lineHeight;
     const int first = point == kNoPoint ? 0 : point;
-    const int last = point == kNoPoint ? model.pointCount - 1 : point;
-    if (first < 0 || last >= model.pointCount) return;
+    const int last = point == kNoPoint ? model.document.pointCount - 1 : point;
+    if (first < 0 || last >= model.document.pointCount) return;
     for (int i = first; i <= last; ++i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         if (outcode(p.scenePosition) != 0) continue;
         const ProjectedPoint q = project(f, p.scenePosition);
         const int px = static_cast<int>(q.x), py = static_cast<int>(q.y);

@@ -5,7 +5,7 @@
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/clip.h"
 #include "render/fill.h"
 #include "render/frame_buffer.h"
@@ -20,7 +20,7 @@ namespace vellacor {
 namespace {
 
 const Vec3& cameraSpace(const SiteModel& model, int point) {
-    return model.points[static_cast<std::size_t>(point)].scenePosition;
+    return model.document.points[static_cast<std::size_t>(point)].scenePosition;
 }
 
 Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
@@ -30,14 +30,14 @@ Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevati
 // list on the way, for the contour pass.
 void transformPoints(SiteModel& model) {
     const Matrix& view = model.camera.view;
-    const std::size_t count = static_cast<std::size_t>(std::max(model.pointCount, 0));
-    std::vector<double>& elevations = model.sceneCorners.elevations;
+    const std::size_t count = static_cast<std::size_t>(std::max(model.document.pointCount, 0));
+    std::vector<double>& elevations = model.renderer.sceneCorners.elevations;
     elevations.resize(count);
-    model.scenePlacements.resize(count);
+    model.renderer.scenePlacements.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        SurveyPoint& p = model.points[i];
+        SurveyPoint& p = model.document.points[i];
         p.scenePosition = transformPoint(scenePoint(p), view);
-        model.scenePlacements[i] = {project(model.frame, p.scenePosition), outcode(p.scenePosition)};
+        model.renderer.scenePlacements[i] = {project(model.renderer.frame, p.scenePosition), outcode(p.scenePosition)};
         elevations[i] = p.elevation;
     }
 }
@@ -45,11 +45,11 @@ void transformPoints(SiteModel& model) {
 // The triangle's corners as placed on the screen by this rebuild, when all
 // three lie inside the view; false otherwise (it must be clipped first).
 bool placedInsideView(const SiteModel& model, const TinTriangle& t, const ScreenPlacement* (&corners)[3]) {
-    const std::size_t placed = model.scenePlacements.size();
+    const std::size_t placed = model.renderer.scenePlacements.size();
     for (int k = 0; k < 3; ++k) {
         const auto v = static_cast<std::size_t>(t.vertex[k]);
         if (v >= placed) return false;
-        corners[k] = &model.scenePlacements[v];
+        corners[k] = &model.renderer.scenePlacements[v];
         if (corners[k]->outcode != 0) return false;
     }
     return true;
@@ -58,9 +58,9 @@ bool placedInsideView(const SiteModel& model, const TinTriangle& t, const Screen
 // The surface mode the layer can draw now: smooth and grade-break shading
 // need the shading stage, textures need a texture.
 int effectiveSurfaceMode(const SiteModel& model) {
-    int m = model.surfaceMode;
-    if ((m == 2 || m == 3) && !model.shadingStage.done) m = 1;
-    if ((m == 3 || m == 4 || m == 5) && !model.texture.loaded()) m = 1;
+    int m = model.display.surfaceMode;
+    if ((m == 2 || m == 3) && !model.document.shadingStage.done) m = 1;
+    if ((m == 3 || m == 4 || m == 5) && !model.renderer.texture.loaded()) m = 1;
     return m;
 }
 
@@ -80,10 +80,10 @@ constexpr int kShadeRun = 64;
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
 void drawTriangleEdges(SiteModel& model, const TinTriangle& t, std::uint8_t colour) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     for (int k = 0; k < 3; ++k) {
         const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
-        if (a < 0 || b < 0 || a >= model.pointCount || b >= model.pointCount) continue;
+        if (a < 0 || b < 0 || a >= model.document.pointCount || b >= model.document.pointCount) continue;
         drawLine3D(f, sceneTarget(f), cameraSpace(model, a), cameraSpace(model, b), colour);
     }
 }
@@ -91,21 +91,21 @@ void drawTriangleEdges(SiteModel& model, const TinTriangle& t, std::uint8_t colo
 }  // namespace
 
 void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     if (!f.hasBuffers() || f.displayBits.empty()) return;
     // The growing mesh changes every frame while the surface is being built.
-    if (!model.triangulateStage.done && model.triangulateStage.running) model.redrawNeeded = true;
-    if (model.redrawNeeded) {
+    if (!model.document.triangulateStage.done && model.document.triangulateStage.running) model.renderer.redrawNeeded = true;
+    if (model.renderer.redrawNeeded) {
         clearSceneBuffers(f);
-        model.sceneCornersFresh = false;
-        model.camera.BuildView(model.verticalScale, f.viewWidth, f.viewHeight);
+        model.renderer.sceneCornersFresh = false;
+        model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
         transformPoints(model);
         drawSurfaceLayer(model);
         drawContourLayer(model, viewMoving);
         drawOverlayLayer(model);
         drawPointLayer(model);
         drawNorthArrow(model);
-        model.redrawNeeded = false;
+        model.renderer.redrawNeeded = false;
     }
     copySceneToDisplay(f);
     // Rain, ponds, the cross section, the limit polygon and the axis marker
@@ -115,8 +115,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
 }
 
 void drawSurfaceLayer(SiteModel& model) {
-    FrameBuffer& f = model.frame;
-    if (!model.triangulateStage.done) {
+    FrameBuffer& f = model.renderer.frame;
+    if (!model.document.triangulateStage.done) {
         drawGrowingMesh(model);
         return;
     }
@@ -131,20 +131,20 @@ void drawSurfaceLayer(SiteModel& model) {
         case 7: elevationShade(model); break;
         default: prepareTexturedSurface(model, m, inputs); break;
     }
-    if (model.showGrid && model.pointCount > 0) drawReferenceGrid(model, 25);
+    if (model.display.showGrid && model.document.pointCount > 0) drawReferenceGrid(model, 25);
 
     ClipPolygon polygon;
     const RasterTarget target = sceneTarget(f);
     const bool shaded = m == 2 || m == 7;
     const bool textured = m == 3 || m == 4;
-    const Light* light = model.light.get();
-    auto& corners = model.sceneCorners.corners;
-    corners.resize(static_cast<std::size_t>(model.triangleCount));
-    for (int i = 0; i < model.triangleCount; ++i) {
-        TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+    const Light* light = model.renderer.light.get();
+    auto& corners = model.renderer.sceneCorners.corners;
+    corners.resize(static_cast<std::size_t>(model.document.triangleCount));
+    for (int i = 0; i < model.document.triangleCount; ++i) {
+        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (m == 1 && light && i % kShadeRun == 0)
-            flatShadeRange(*light, model.triangles, i, std::min(i + kShadeRun, model.triangleCount));
+            flatShadeRange(*light, model.document.triangles, i, std::min(i + kShadeRun, model.document.triangleCount));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];
         if (m == 1 && placedInsideView(model, t, placed)) {
@@ -171,26 +171,26 @@ void drawSurfaceLayer(SiteModel& model) {
         }
         drawPolygon(f, target, m, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
-    model.sceneCornersFresh = true;
+    model.renderer.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(SiteModel& model) {
-    if (!model.triangulateStage.done) return;
-    FrameBuffer& f = model.frame;
-    if (model.showTriangles)
-        for (int i = 0; i < model.triangleCount; ++i)
-            drawTriangleEdges(model, model.triangles[static_cast<std::size_t>(i)], kTriangleOutlineColour);
+    if (!model.document.triangulateStage.done) return;
+    FrameBuffer& f = model.renderer.frame;
+    if (model.display.showTriangles)
+        for (int i = 0; i < model.document.triangleCount; ++i)
+            drawTriangleEdges(model, model.document.triangles[static_cast<std::size_t>(i)], kTriangleOutlineColour);
     // CAD overlays and breaklines draw here as those features land.
-    if (model.showNormals) {
-        const int m = model.surfaceMode;
-        const bool vertexNormals = ((m == 2 || m == 3) && model.shadingStage.done) || m > 3;
-        const double length = 0.01 * model.siteSize;
+    if (model.display.showNormals) {
+        const int m = model.display.surfaceMode;
+        const bool vertexNormals = ((m == 2 || m == 3) && model.document.shadingStage.done) || m > 3;
+        const double length = 0.01 * model.document.siteSize;
         const Matrix& view = model.camera.view;
-        for (int i = 0; i < model.triangleCount; ++i) {
-            const TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+        for (int i = 0; i < model.document.triangleCount; ++i) {
+            const TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
             if (vertexNormals) {
                 for (int k = 0; k < 3; ++k) {
-                    const Vec3 from = scenePoint(model.points[static_cast<std::size_t>(t.vertex[k])]);
+                    const Vec3 from = scenePoint(model.document.points[static_cast<std::size_t>(t.vertex[k])]);
                     drawLine3D(f, sceneTarget(f), transformPoint(from, view),
                                transformPoint(from + vertexNormal(t, k) * length, view), kVertexNormalColour);
                 }
@@ -203,34 +203,34 @@ void drawOverlayLayer(SiteModel& model) {
 }
 
 void drawPointLayer(SiteModel& model) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     const RasterTarget target = sceneTarget(f);
     auto mark = [&](int i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         if (outcode(p.scenePosition) == 0)
-            drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, model.pointCount);
+            drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, model.document.pointCount);
     };
-    if (model.showPoints && model.documentLoaded)
-        for (int i = 0; i < model.pointCount; ++i) mark(i);
+    if (model.display.showPoints && model.document.documentLoaded)
+        for (int i = 0; i < model.document.pointCount; ++i) mark(i);
 
-    if (model.selectedPoint >= 0 && model.selectedPoint < model.pointCount) {
+    if (model.input.selectedPoint >= 0 && model.input.selectedPoint < model.document.pointCount) {
         // Points sharing the selected point's description stand out, unless
         // nearly all of them do (then nothing is singled out).
-        const std::string_view code = descriptionOf(model.points[static_cast<std::size_t>(model.selectedPoint)]);
+        const std::string_view code = descriptionOf(model.document.points[static_cast<std::size_t>(model.input.selectedPoint)]);
         int matched = 0;
-        for (int i = 0; i < model.pointCount; ++i) {
-            SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        for (int i = 0; i < model.document.pointCount; ++i) {
+            SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
             if (equalsIgnoringCase(descriptionOf(p), code)) {
                 p.displayMark = 3;
                 ++matched;
             }
         }
-        if (matched > 0.8 * model.pointCount) setAllDisplayMarks(model, 1);
-        for (int i = 0; i < model.pointCount; ++i)
-            if (model.points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
-        setAllDisplayMarks(model, 1);
+        if (matched > 0.8 * model.document.pointCount) setAllDisplayMarks(model.document, 1);
+        for (int i = 0; i < model.document.pointCount; ++i)
+            if (model.document.points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
+        setAllDisplayMarks(model.document, 1);
     }
-    if (model.light && model.light->lightGlowVisible) drawLightGlow(f, *model.light, model.camera);
+    if (model.renderer.light && model.renderer.light->lightGlowVisible) drawLightGlow(f, *model.renderer.light, model.camera);
 }
 
 }  // namespace vellacor

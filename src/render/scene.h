@@ -8,7 +8,7 @@ namespace vellacor {
 
 struct SiteModel;
 
-// Composes one frame in model.frame.displayBits: the static scene (surface,
+// Composes one frame in model.renderer.frame.displayBits: the static scene (surface,
 // contours, overlays, points, north arrow) is rebuilt into the scene buffer
 // only when redrawNeeded is set; every frame copies it and draws the live
 // marks on top. Text the frame wants (the hover label) is added to `text`.

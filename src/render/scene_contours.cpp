@@ -1,5 +1,5 @@
 #include "camera/matrix.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/line.h"
 #include "render/scene.h"
@@ -25,11 +25,11 @@ private:
 }  // namespace
 
 void drawContourLayer(SiteModel& model, bool viewMoving) {
-    if (!model.showContours || !model.triangulateStage.done) return;
-    SceneContourSink sink(model.frame, model.camera.view);
+    if (!model.display.showContours || !model.document.triangulateStage.done) return;
+    SceneContourSink sink(model.renderer.frame, model.camera.view);
     // While the view moves the contours are drawn straight: smoothing costs too much per frame.
-    if (model.sceneCornersFresh)
-        drawSurfaceContours(model, sink, viewMoving, model.sceneCorners);
+    if (model.renderer.sceneCornersFresh)
+        drawSurfaceContours(model, sink, viewMoving, model.renderer.sceneCorners);
     else
         drawSurfaceContours(model, sink, viewMoving);
 }

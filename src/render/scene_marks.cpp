@@ -4,7 +4,7 @@
 #include "camera/matrix.h"
 #include "camera/picking.h"
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/line.h"
 #include "render/projection.h"
@@ -63,7 +63,7 @@ void putDisplayPixel(FrameBuffer& f, int x, int y, std::uint8_t colour) {
 }  // namespace
 
 void drawNorthArrow(SiteModel& model) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     const double s = std::min({f.viewWidth / 2.0, 150.0, f.viewHeight / 2.0});
     const double cx = s / 2, cy = f.viewHeight - 1 - s / 2;
     const Vec3& d = model.camera.direction;
@@ -86,11 +86,11 @@ void drawNorthArrow(SiteModel& model) {
 }
 
 void drawReferenceGrid(SiteModel& model, int lines) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     const int n = std::clamp(lines, 2, 100);
-    const double h = 0.45 * model.siteSize;
-    const Vec3& c = model.siteCentre;
-    const double z = model.minElevation;
+    const double h = 0.45 * model.document.siteSize;
+    const Vec3& c = model.document.siteCentre;
+    const double z = model.document.minElevation;
     const Matrix& view = model.camera.view;
     const double step = 2 * h / (n - 1);
     for (int i = 0; c.x - h + i * step < c.x + 1.01 * h && i < 1000; ++i) {
@@ -108,9 +108,9 @@ void drawReferenceGrid(SiteModel& model, int lines) {
 void drawSelectionBand(SiteModel& model);
 
 void drawSelectionMark(SiteModel& model) {
-    if (model.selectedPoint < 0 || model.selectedPoint >= model.pointCount) return;
-    FrameBuffer& f = model.frame;
-    const Vec3& p = model.points[static_cast<std::size_t>(model.selectedPoint)].scenePosition;
+    if (model.input.selectedPoint < 0 || model.input.selectedPoint >= model.document.pointCount) return;
+    FrameBuffer& f = model.renderer.frame;
+    const Vec3& p = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)].scenePosition;
     if (p.z > kNearPlane) return;
     const ProjectedPoint q = project(f, p);
     const int x = static_cast<int>(q.x), y = static_cast<int>(q.y);
@@ -122,7 +122,7 @@ void drawSelectionMark(SiteModel& model) {
 }
 
 void drawDrapedPolyline(SiteModel& model, const std::vector<Vec3>& points, std::uint8_t colour) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     const Matrix& view = model.camera.view;
     for (std::size_t i = 1; i < points.size(); ++i) {
         const Vec3& a = points[i - 1];
@@ -140,13 +140,13 @@ void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t
 // From the point picked first towards the cursor, while the user looks for
 // the second end of a breakline: to another point, or over the ground.
 void drawSelectionBand(SiteModel& model) {
-    if (!model.cursorInView || !model.contourStage.done) return;
-    const SurveyPoint& s = model.points[static_cast<std::size_t>(model.selectedPoint)];
+    if (!model.input.cursorInView || !model.document.contourStage.done) return;
+    const SurveyPoint& s = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)];
     const Vec3 from{s.easting, s.northing, s.elevation};
-    const Pixel cursor{model.cursorX, model.cursorY};
+    const Pixel cursor{model.input.cursorX, model.input.cursorY};
     const int other = pickNearestPoint(model, cursor);
-    if (other != kNoPoint && other != model.selectedPoint) {
-        const SurveyPoint& o = model.points[static_cast<std::size_t>(other)];
+    if (other != kNoPoint && other != model.input.selectedPoint) {
+        const SurveyPoint& o = model.document.points[static_cast<std::size_t>(other)];
         drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
         return;
     }
@@ -169,20 +169,20 @@ void drawSelectionBand(SiteModel& model) {
 }
 
 void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
-    if (model.showRain || model.showDwfOverlay) return;
+    if (model.display.showRain || model.display.showDwfOverlay) return;
     if (length(model.camera.velocity) >= 0.01) return;
-    const int point = model.cursorInView ? pickNearestPoint(model, Pixel{model.cursorX, model.cursorY}) : kNoPoint;
+    const int point = model.input.cursorInView ? pickNearestPoint(model, Pixel{model.input.cursorX, model.input.cursorY}) : kNoPoint;
     const auto now = Clock::now();
-    model.hoverTime += std::chrono::duration<double>(now - model.lastHoverTick).count();
-    model.lastHoverTick = now;
-    if (point != model.hoverPoint) {
-        model.hoverTime = 0.0;
-        model.hoverPoint = point;
+    model.input.hoverTime += std::chrono::duration<double>(now - model.input.lastHoverTick).count();
+    model.input.lastHoverTick = now;
+    if (point != model.input.hoverPoint) {
+        model.input.hoverTime = 0.0;
+        model.input.hoverPoint = point;
         return;
     }
-    if (model.hoverTime <= 0.5 || point == kNoPoint) return;
-    FrameBuffer& f = model.frame;
-    const ProjectedPoint q = project(f, model.points[static_cast<std::size_t>(point)].scenePosition);
+    if (model.input.hoverTime <= 0.5 || point == kNoPoint) return;
+    FrameBuffer& f = model.renderer.frame;
+    const ProjectedPoint q = project(f, model.document.points[static_cast<std::size_t>(point)].scenePosition);
     if (!(q.x > 1 && q.x < f.viewWidth - 1 && q.y > 1 && q.y < f.viewHeight - 1)) return;
     const int x = static_cast<int>(q.x), y = static_cast<int>(q.y);
     putDisplayPixel(f, x, y, 1);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -16,7 +16,7 @@ constexpr double kHeadlampDimming = 0.85;
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
 bool vertexValid(const SiteModel& model, int index) {
-    return index >= 0 && index < static_cast<int>(model.points.size());
+    return index >= 0 && index < static_cast<int>(model.document.points.size());
 }
 
 // s^36 by squaring: the highlight's exponent, cheap enough for every vertex every frame.
@@ -44,18 +44,18 @@ void flatShadeRange(const Light& light, std::vector<TinTriangle>& triangles, int
 }
 
 void flatShadeAll(SiteModel& model) {
-    if (model.light) flatShadeRange(*model.light, model.triangles, 0, model.triangleCount);
+    if (model.renderer.light) flatShadeRange(*model.renderer.light, model.document.triangles, 0, model.document.triangleCount);
 }
 
 void smoothShade(SiteModel& model) {
-    if (!model.light) return;
-    const Light& light = *model.light;
+    if (!model.renderer.light) return;
+    const Light& light = *model.renderer.light;
     const Vec3 eye = model.camera.eye;
-    for (int i = 0; i < model.triangleCount; ++i) {
-        TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+    for (int i = 0; i < model.document.triangleCount; ++i) {
+        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
         for (int k = 0; k < 3; ++k) {
             if (!vertexValid(model, t.vertex[k])) continue;
-            const Vec3 p = positionOf(model.points[static_cast<std::size_t>(t.vertex[k])]);
+            const Vec3 p = positionOf(model.document.points[static_cast<std::size_t>(t.vertex[k])]);
             const Vec3& n = vertexNormal(t, k);
             const Vec3 toLight = normalise(light.position - p);
             const double ln = dot(toLight, n);
@@ -71,19 +71,19 @@ void smoothShade(SiteModel& model) {
 }
 
 void elevationShade(SiteModel& model) {
-    const double range = model.maxElevation - model.minElevation;
-    for (int i = 0; i < model.triangleCount; ++i) {
-        TinTriangle& t = model.triangles[static_cast<std::size_t>(i)];
+    const double range = model.document.maxElevation - model.document.minElevation;
+    for (int i = 0; i < model.document.triangleCount; ++i) {
+        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
         for (int k = 0; k < 3; ++k) {
             if (!vertexValid(model, t.vertex[k])) continue;
             if (!(range > 0.0)) {
                 vertexShade(t, k) = kLevelSiteShade;
                 continue;
             }
-            const double z = model.points[static_cast<std::size_t>(t.vertex[k])].elevation;
+            const double z = model.document.points[static_cast<std::size_t>(t.vertex[k])].elevation;
             // Clamped rather than wrapped as a byte: an elevation outside the
             // site's range (a point edited since the load) takes the nearest end.
-            const double index = std::trunc((z - model.minElevation) * 215.0 / range + 16.0);
+            const double index = std::trunc((z - model.document.minElevation) * 215.0 / range + 16.0);
             vertexShade(t, k) = std::clamp(index, 16.0, 215.0);
         }
     }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "model/survey_point.h"
-#include "surface/tin_triangle.h"
+#include "model/tin_triangle.h"
 
 namespace vellacor {
 

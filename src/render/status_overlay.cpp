@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/line.h"
 #include "render/projection.h"
@@ -18,7 +18,7 @@ constexpr ColorRef kCountsColour = 0x323232;
 }  // namespace
 
 void drawProgress(SiteModel& model, const std::string& message, double fraction, OverlayTextList& text) {
-    FrameBuffer& f = model.frame;
+    FrameBuffer& f = model.renderer.frame;
     const TextMetrics m = smallFontMetrics();
     const int lh = m.lineHeight, aw = m.averageCharWidth;
     const int vw = f.viewWidth, vh = f.viewHeight;
@@ -42,17 +42,17 @@ void drawProgress(SiteModel& model, const std::string& message, double fraction,
 }
 
 void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
-    const FrameBuffer& f = model.frame;
+    const FrameBuffer& f = model.renderer.frame;
     const int lh = smallFontMetrics().lineHeight;
-    if (auto fps = frameRateText(model.frameSeconds))
+    if (auto fps = frameRateText(model.cycle.frameSeconds))
         text.push_back({0, f.viewHeight - lh, *fps, kFrameRateColour, TextAlign::Left, 0, true, 0xFFFFFF});
     // A CAD image waiting for alignment shows its hint here, and nothing else, when that lands.
-    if (auto message = progressMessage(model)) drawProgress(model, *message, model.progress.load(), text);
-    if (model.pointCount != 0) {
-        if (model.showPointNumbers || model.showPointDescriptions || model.showPointElevations)
-            addPointLabels(model, kNoPoint, model.showPointNumbers, model.showPointDescriptions,
-                           model.showPointElevations, text);
-        if (model.selectedPoint != kNoPoint) addPointLabels(model, model.selectedPoint, true, true, true, text);
+    if (auto message = progressMessage(model)) drawProgress(model, *message, model.document.progress.load(), text);
+    if (model.document.pointCount != 0) {
+        if (model.display.showPointNumbers || model.display.showPointDescriptions || model.display.showPointElevations)
+            addPointLabels(model, kNoPoint, model.display.showPointNumbers, model.display.showPointDescriptions,
+                           model.display.showPointElevations, text);
+        if (model.input.selectedPoint != kNoPoint) addPointLabels(model, model.input.selectedPoint, true, true, true, text);
     }
     int row = 0;
     for (const std::string& line : statusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});

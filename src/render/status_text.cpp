@@ -5,7 +5,7 @@
 #include <locale>
 #include <sstream>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -41,15 +41,15 @@ std::string formatInterval(double interval) {
 }
 
 std::optional<std::string> progressMessage(const SiteModel& model) {
-    const bool triangulated = model.triangulateStage.done;
-    if (!triangulated && model.triangulateStage.running) return "Building Surface";
-    if (triangulated && !model.contourStage.done && model.contourStage.running) return "Topology";
-    if (!model.shadingStage.done && model.shadingStage.running) return "Smooth Shading";
-    if (model.contourStage.done && (model.dwfOverlayStage.running || model.dxfOverlayStage.running))
+    const bool triangulated = model.document.triangulateStage.done;
+    if (!triangulated && model.document.triangulateStage.running) return "Building Surface";
+    if (triangulated && !model.document.contourStage.done && model.document.contourStage.running) return "Topology";
+    if (!model.document.shadingStage.done && model.document.shadingStage.running) return "Smooth Shading";
+    if (model.document.contourStage.done && (model.document.dwfOverlayStage.running || model.document.dxfOverlayStage.running))
         return "CAD Overlay";
-    if (triangulated && !model.breaklines.ready()) {
-        const std::string total = std::to_string(model.breaklines.count());
-        std::string index = std::to_string(model.breaklinesInserted);
+    if (triangulated && !model.document.breaklines.ready()) {
+        const std::string total = std::to_string(model.document.breaklines.count());
+        std::string index = std::to_string(model.document.breaklinesInserted);
         if (index.size() < total.size()) index.insert(0, total.size() - index.size(), ' ');
         return "Adding Breaklines: " + index;
     }
@@ -58,19 +58,19 @@ std::optional<std::string> progressMessage(const SiteModel& model) {
 
 std::vector<std::string> statusLines(const SiteModel& model) {
     std::vector<std::string> lines;
-    lines.push_back(std::to_string(model.pointCount) + " Points");
-    if (model.triangleCount != 0) lines.push_back(std::to_string(model.triangleCount) + " Triangles");
-    if (model.showContours) {
-        lines.push_back("Contour Interval = " + formatInterval(model.contourInterval));
-        const int smoothing = static_cast<int>(model.contourSmoothing * 100);
+    lines.push_back(std::to_string(model.document.pointCount) + " Points");
+    if (model.document.triangleCount != 0) lines.push_back(std::to_string(model.document.triangleCount) + " Triangles");
+    if (model.display.showContours) {
+        lines.push_back("Contour Interval = " + formatInterval(model.document.contours.contourInterval));
+        const int smoothing = static_cast<int>(model.document.contours.contourSmoothing * 100);
         if (smoothing > 0) lines.push_back("Contour Smoothing = " + std::to_string(smoothing) + "%");
     }
-    if (model.showBreaklines && model.breaklines.count() > 0) {
-        const int n = model.breaklines.count();
+    if (model.display.showBreaklines && model.document.breaklines.count() > 0) {
+        const int n = model.document.breaklines.count();
         lines.push_back(std::to_string(n) + (n > 1 ? " Breaklines" : " Breakline"));
     }
     // Rain particles and ponds join here when the water simulation lands.
-    if (model.verticalScale != 1.0) lines.push_back("Vertical Scale = " + formatC("%.2f", model.verticalScale));
+    if (model.display.verticalScale != 1.0) lines.push_back("Vertical Scale = " + formatC("%.2f", model.display.verticalScale));
     return lines;
 }
 

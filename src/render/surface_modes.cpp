@@ -1,6 +1,6 @@
 #include "render/surface_modes.h"
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/palette.h"
 
@@ -12,33 +12,33 @@ constexpr int kElevationMode = 7;
 constexpr int kRainbowPalette = 4;
 
 void setSurfaceMode(SiteModel& model, int mode) {
-    model.surfaceMode = mode;
+    model.display.surfaceMode = mode;
     recreateFrameBitmap(model);
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
 }
 
 }  // namespace
 
 void cyclePalette(SiteModel& model) {
-    model.paletteIndex += 1;
-    if (model.paletteIndex >= kPaletteCount) {
-        model.paletteIndex = 0;
-        model.surfaceMode = model.savedSurfaceMode;
+    model.display.paletteIndex += 1;
+    if (model.display.paletteIndex >= kPaletteCount) {
+        model.display.paletteIndex = 0;
+        model.display.surfaceMode = model.display.savedSurfaceMode;
     }
-    buildPalette(model.paletteIndex, model.palette[0]);
+    buildPalette(model.display.paletteIndex, model.renderer.palette[0]);
     recreateFrameBitmap(model);
-    if (model.surfaceMode == 0) model.surfaceMode = 1;
-    if (model.paletteIndex == kRainbowPalette) {
-        model.savedSurfaceMode = model.surfaceMode;
-        model.surfaceMode = kElevationMode;
+    if (model.display.surfaceMode == 0) model.display.surfaceMode = 1;
+    if (model.display.paletteIndex == kRainbowPalette) {
+        model.display.savedSurfaceMode = model.display.surfaceMode;
+        model.display.surfaceMode = kElevationMode;
     }
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
 }
 
 void setFlatShading(SiteModel& model) { setSurfaceMode(model, 1); }
 
 void setSmoothShading(SiteModel& model) { setSurfaceMode(model, 2); }
 
-void toggleSmoothShading(SiteModel& model) { setSurfaceMode(model, model.surfaceMode == 1 ? 2 : 1); }
+void toggleSmoothShading(SiteModel& model) { setSurfaceMode(model, model.display.surfaceMode == 1 ? 2 : 1); }
 
 }  // namespace vellacor

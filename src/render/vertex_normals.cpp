@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/shading.h"
 
 namespace vellacor {
@@ -71,35 +71,35 @@ bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, co
 void startShadingWorker(SiteModel& model) {
     // A cancelled worker sees `running` cleared and stops; wait for it before
     // setting the flag again, or it would carry on.
-    model.workers.join(StageId::Shading);
+    model.work.workers.join(StageId::Shading);
     auto job = std::make_shared<ShadingJob>();
-    const auto n = static_cast<std::size_t>(std::max(model.triangleCount, 0));
-    job->input.gradeBreakAngle = model.gradeBreakAngle;
+    const auto n = static_cast<std::size_t>(std::max(model.document.triangleCount, 0));
+    job->input.gradeBreakAngle = model.display.gradeBreakAngle;
     job->input.vertices.reserve(n);
     job->input.faceNormals.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const TinTriangle& t = model.triangles[i];
+        const TinTriangle& t = model.document.triangles[i];
         job->input.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
         job->input.faceNormals.push_back(t.normal);
     }
-    model.shadingJob = job;
-    model.shadingStage.done = false;
-    model.progress = 0.0;
-    model.shadingStage.running = true;
-    model.workers.start(StageId::Shading, [&model, job] {
-        job->complete = computeVertexNormals(job->input, job->normals, model.shadingStage.running, model.progress);
+    model.work.shadingJob = job;
+    model.document.shadingStage.done = false;
+    model.document.progress = 0.0;
+    model.document.shadingStage.running = true;
+    model.work.workers.start(StageId::Shading, [&model, job] {
+        job->complete = computeVertexNormals(job->input, job->normals, model.document.shadingStage.running, model.document.progress);
         job->finished.store(true, std::memory_order_release);
-        model.shadingStage.running.store(false, std::memory_order_release);
-        model.shadingStage.enabled = true;
+        model.document.shadingStage.running.store(false, std::memory_order_release);
+        model.document.shadingStage.enabled = true;
     });
 }
 
 namespace {
 
 bool surfaceUnchanged(const SiteModel& model, const VertexNormalInput& input) {
-    if (static_cast<std::size_t>(std::max(model.triangleCount, 0)) != input.vertices.size()) return false;
+    if (static_cast<std::size_t>(std::max(model.document.triangleCount, 0)) != input.vertices.size()) return false;
     for (std::size_t i = 0; i < input.vertices.size(); ++i) {
-        const TinTriangle& t = model.triangles[i];
+        const TinTriangle& t = model.document.triangles[i];
         const Vec3& n = input.faceNormals[i];
         if (t.vertex[0] != input.vertices[i][0] || t.vertex[1] != input.vertices[i][1] ||
             t.vertex[2] != input.vertices[i][2] || t.normal.x != n.x || t.normal.y != n.y || t.normal.z != n.z)
@@ -111,18 +111,18 @@ bool surfaceUnchanged(const SiteModel& model, const VertexNormalInput& input) {
 }  // namespace
 
 void adoptShadingResult(SiteModel& model) {
-    if (!model.shadingJob) return;
-    if (model.shadingStage.running.load(std::memory_order_acquire)) return;
-    ShadingJob& job = *model.shadingJob;
+    if (!model.work.shadingJob) return;
+    if (model.document.shadingStage.running.load(std::memory_order_acquire)) return;
+    ShadingJob& job = *model.work.shadingJob;
     // `running` clear without `finished`: the stage was cancelled and the worker is on its way out.
     if (job.finished.load(std::memory_order_acquire) && job.complete && surfaceUnchanged(model, job.input)) {
         for (std::size_t i = 0; i < job.normals.size(); ++i)
             for (int k = 0; k < 3; ++k)
-                vertexNormal(model.triangles[i], k) = job.normals[i][static_cast<std::size_t>(k)];
-        model.shadingStage.done = true;
-        model.redrawNeeded = true;
+                vertexNormal(model.document.triangles[i], k) = job.normals[i][static_cast<std::size_t>(k)];
+        model.document.shadingStage.done = true;
+        model.renderer.redrawNeeded = true;
     }
-    model.shadingJob.reset();
+    model.work.shadingJob.reset();
 }
 
 }  // namespace vellacor

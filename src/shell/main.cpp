@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <clocale>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "shell/main_window.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
 
     vellacor::SiteModel model;
-    model.programFolder = QApplication::applicationDirPath().toStdString();
+    model.renderer.programFolder = QApplication::applicationDirPath().toStdString();
     vellacor::MainWindow window(model);
     window.show();
 

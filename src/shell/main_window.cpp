@@ -17,7 +17,7 @@
 #include "app/frame_cycle.h"
 #include "app/idle_pacing.h"
 #include "app/pipeline.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
 #include "shell/view_widget.h"
@@ -128,9 +128,9 @@ void MainWindow::refreshRecentMenu() {
 }
 
 void MainWindow::updateCommandStates() {
-    savePointsAct_->setEnabled(model_.documentLoaded && model_.pointCount > 0);
-    saveAsAct_->setEnabled(model_.triangulateStage.done);
-    printAct_->setEnabled(model_.documentLoaded);
+    savePointsAct_->setEnabled(model_.document.documentLoaded && model_.document.pointCount > 0);
+    saveAsAct_->setEnabled(model_.document.triangulateStage.done);
+    printAct_->setEnabled(model_.document.documentLoaded);
 }
 
 void MainWindow::updateTitle() {

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "shell/key_map.h"
 #include "shell/qt_ui.h"
 
@@ -39,31 +39,31 @@ void ViewWidget::paintEvent(QPaintEvent*) {
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
-    model_.cursorInView = true;
-    model_.cursorX = static_cast<int>(event->position().x());
-    model_.cursorY = static_cast<int>(event->position().y());
+    model_.input.cursorInView = true;
+    model_.input.cursorX = static_cast<int>(event->position().x());
+    model_.input.cursorY = static_cast<int>(event->position().y());
     QWidget::mouseMoveEvent(event);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        model_.leftButtonDown = true;
-        model_.leftPressTime = Clock::now();
+        model_.input.leftButtonDown = true;
+        model_.input.leftPressTime = Clock::now();
     } else if (event->button() == Qt::RightButton) {
-        model_.rightButtonDown = true;
-        model_.rightPressTime = Clock::now();
+        model_.input.rightButtonDown = true;
+        model_.input.rightPressTime = Clock::now();
     }
     QWidget::mousePressEvent(event);
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) model_.leftButtonDown = false;
-    if (event->button() == Qt::RightButton) model_.rightButtonDown = false;
+    if (event->button() == Qt::LeftButton) model_.input.leftButtonDown = false;
+    if (event->button() == Qt::RightButton) model_.input.rightButtonDown = false;
     QWidget::mouseReleaseEvent(event);
 }
 
 void ViewWidget::leaveEvent(QEvent* event) {
-    model_.cursorInView = false;
+    model_.input.cursorInView = false;
     QWidget::leaveEvent(event);
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
 #include "surface/contour_smoothing.h"
@@ -21,8 +21,8 @@ void drawPiece(const SiteModel& model, const ContourPiece& piece, std::uint8_t c
 }
 
 double smoothingInEffect(const SiteModel& model, bool straight) {
-    if (straight || !model.contourStage.done.load(std::memory_order_acquire)) return 0.0;
-    return model.contourSmoothing;
+    if (straight || !model.document.contourStage.done.load(std::memory_order_acquire)) return 0.0;
+    return model.document.contours.contourSmoothing;
 }
 
 }  // namespace
@@ -77,19 +77,19 @@ constexpr std::size_t kFetchAhead = 8;
 
 // The records drawing triangle t reads: the triangle's and its corner points'.
 void prefetchTriangle(const SiteModel& model, const ContourCornerCache& cache, int t) {
-    prefetch(&model.triangles[static_cast<std::size_t>(t)]);
+    prefetch(&model.document.triangles[static_cast<std::size_t>(t)]);
     for (const std::int32_t v : cache.corners[static_cast<std::size_t>(t)])
-        prefetch(&model.points[static_cast<std::size_t>(v)]);
+        prefetch(&model.document.points[static_cast<std::size_t>(v)]);
 }
 
 void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, DrawScratch& scratch) {
     std::vector<Vec3>& pairs = scratch.pairs;
     ContourPiece& piece = scratch.piece;
-    const double interval = model.contourInterval;
+    const double interval = model.document.contours.contourInterval;
     if (!(interval > 0.0)) return;
-    const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
+    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
     double z[3];
-    for (int k = 0; k < 3; ++k) z[k] = model.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
+    for (int k = 0; k < 3; ++k) z[k] = model.document.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
     if (!anyLevelMayCross(z[0], z[1], z[2], interval)) return;
     const double zMin = std::min({z[0], z[1], z[2]}), zMax = std::max({z[0], z[1], z[2]});
     // Minor levels first, so the major ones are drawn over them.
@@ -124,22 +124,22 @@ void drawTriangleContours(const SiteModel& model, int t, ContourLineSink& sink, 
 }
 
 void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight) {
-    if (!model.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
+    if (!model.document.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
     const double smoothing = smoothingInEffect(model, straight);
     DrawScratch scratch;
-    for (int t = 0; t < model.triangleCount; ++t) drawTriangle(model, t, sink, smoothing, scratch);
+    for (int t = 0; t < model.document.triangleCount; ++t) drawTriangle(model, t, sink, smoothing, scratch);
 }
 
 void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight,
                          const ContourCornerCache& cache) {
-    if (!model.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
-    if (cache.corners.size() != static_cast<std::size_t>(model.triangleCount) ||
-        cache.elevations.size() < static_cast<std::size_t>(model.pointCount)) {
+    if (!model.document.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
+    if (cache.corners.size() != static_cast<std::size_t>(model.document.triangleCount) ||
+        cache.elevations.size() < static_cast<std::size_t>(model.document.pointCount)) {
         drawSurfaceContours(model, sink, straight);
         return;
     }
     const double smoothing = smoothingInEffect(model, straight);
-    const double interval = model.contourInterval;
+    const double interval = model.document.contours.contourInterval;
     if (!(interval > 0.0)) return;
     DrawScratch scratch;
     const double inverse = 1.0 / interval;
@@ -147,7 +147,7 @@ void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool str
     // The packed lists pick out the few triangles to draw first, so their
     // large records can be fetched a few triangles ahead of drawing them.
     std::vector<int>& crossed = scratch.crossed;
-    for (int t = 0; t < model.triangleCount; ++t) {
+    for (int t = 0; t < model.document.triangleCount; ++t) {
         const auto& c = cache.corners[static_cast<std::size_t>(t)];
         if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) crossed.push_back(t);
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "surface/contour_join.h"
 #include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
@@ -19,7 +19,7 @@ constexpr double kFlat = 0.001;
 
 std::vector<double> exportLevels(const SiteModel& model, double interval) {
     std::vector<double> levels;
-    for (double level = firstLevel(model.minElevation, interval); level <= model.maxElevation;) {
+    for (double level = firstLevel(model.document.minElevation, interval); level <= model.document.maxElevation;) {
         levels.push_back(level);
         const double next = level + interval;
         if (next <= level || levels.size() >= kMostLevels) break;
@@ -37,10 +37,10 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
     const std::int64_t levelCount = static_cast<std::int64_t>(levels.size());
     const double first = levels.front();
     auto forEachLevel = [&](int t, auto&& visit) {
-        const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
-        double zMin = model.points[static_cast<std::size_t>(triangle.vertex[0])].elevation, zMax = zMin;
+        const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
+        double zMin = model.document.points[static_cast<std::size_t>(triangle.vertex[0])].elevation, zMax = zMin;
         for (int k = 1; k < 3; ++k) {
-            const double z = model.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
+            const double z = model.document.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
             zMin = std::min(zMin, z);
             zMax = std::max(zMax, z);
         }
@@ -53,12 +53,12 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
                 visit(static_cast<std::size_t>(k));
     };
     start.assign(levels.size() + 1, 0);
-    for (int t = 0; t < model.triangleCount; ++t)
+    for (int t = 0; t < model.document.triangleCount; ++t)
         if (!isFlatTriangle(model, t)) forEachLevel(t, [&](std::size_t k) { ++start[k + 1]; });
     for (std::size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
     members.resize(static_cast<std::size_t>(start.back()));
     std::vector<std::int32_t> fill(start.begin(), start.end() - 1);
-    for (int t = 0; t < model.triangleCount; ++t)
+    for (int t = 0; t < model.document.triangleCount; ++t)
         if (!isFlatTriangle(model, t))
             forEachLevel(t, [&](std::size_t k) { members[static_cast<std::size_t>(fill[k]++)] = t; });
 }
@@ -67,8 +67,8 @@ void bucketTrianglesByLevel(const SiteModel& model, const std::vector<double>& l
 
 std::vector<ExportPolyline> traceContoursForExport(const SiteModel& model) {
     std::vector<ExportPolyline> result;
-    const double interval = model.contourInterval;
-    if (!model.triangulateStage.done.load(std::memory_order_acquire) || model.triangleCount <= 0 || !(interval > 0.0) ||
+    const double interval = model.document.contours.contourInterval;
+    if (!model.document.triangulateStage.done.load(std::memory_order_acquire) || model.document.triangleCount <= 0 || !(interval > 0.0) ||
         contoursLimitedAway(model))
         return result;
     const std::vector<double> levels = exportLevels(model, interval);
@@ -76,7 +76,7 @@ std::vector<ExportPolyline> traceContoursForExport(const SiteModel& model) {
 
     std::vector<std::int32_t> start, members;
     bucketTrianglesByLevel(model, levels, interval, start, members);
-    const double smoothing = model.contourStage.done.load(std::memory_order_acquire) ? model.contourSmoothing : 0.0;
+    const double smoothing = model.document.contourStage.done.load(std::memory_order_acquire) ? model.document.contours.contourSmoothing : 0.0;
 
     ContourPieces pieces;
     std::vector<Vec3> polyline;

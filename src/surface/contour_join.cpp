@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "surface/contour_limit.h"
 #include "surface/contour_segment.h"
 #include "surface/contour_smoothing.h"
@@ -27,7 +27,7 @@ bool samePoint(const Vec3& a, const Vec3& b) {
 }
 
 void addLimited(const SiteModel& model, const ContourPiece& piece, ContourPieces& out, std::vector<Vec3>& pairs) {
-    if (model.contourLimitMode == 1) {
+    if (model.document.contours.contourLimitMode == ContourLimitMode::Everywhere) {
         out.add(piece.point, piece.count);
         return;
     }
@@ -56,9 +56,9 @@ void collectContourPieces(const SiteModel& model, double level, double smoothing
 }
 
 void collectSegments(const SiteModel& model, double level, double smoothing, ContourPieces& out) {
-    std::vector<std::int32_t> all(static_cast<std::size_t>(model.triangleCount));
-    for (int t = 0; t < model.triangleCount; ++t) all[static_cast<std::size_t>(t)] = t;
-    collectContourPieces(model, level, smoothing, all.data(), model.triangleCount, out);
+    std::vector<std::int32_t> all(static_cast<std::size_t>(model.document.triangleCount));
+    for (int t = 0; t < model.document.triangleCount; ++t) all[static_cast<std::size_t>(t)] = t;
+    collectContourPieces(model, level, smoothing, all.data(), model.document.triangleCount, out);
 }
 
 PolylineJoiner::PolylineJoiner(ContourPieces& pieces) : pieces_(pieces) {

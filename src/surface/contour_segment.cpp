@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -11,20 +11,20 @@ namespace {
 constexpr double kFlat = 0.001;
 
 const SurveyPoint& vertexOf(const SiteModel& model, const TinTriangle& t, int k) {
-    return model.points[static_cast<std::size_t>(t.vertex[k % 3])];
+    return model.document.points[static_cast<std::size_t>(t.vertex[k % 3])];
 }
 
 }  // namespace
 
 bool isFlatTriangle(const SiteModel& model, int t) {
-    const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
+    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
     const double z0 = vertexOf(model, triangle, 0).elevation;
     return std::fabs(vertexOf(model, triangle, 1).elevation - z0) < kFlat &&
            std::fabs(vertexOf(model, triangle, 2).elevation - z0) < kFlat;
 }
 
 bool triangleContourSegment(const SiteModel& model, int t, double level, ContourSegment& out) {
-    const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
+    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
     int found = 0;
     for (int k = 0; k < 3; ++k) {
         const SurveyPoint& a = vertexOf(model, triangle, k);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -23,8 +23,8 @@ bool samePlanPosition(const Vec3& a, const Vec3& b) {
 // that segment starts where ours ends.
 bool farEnd(const SiteModel& model, int t, int edge, double level, const Vec3& at, Vec3& far) {
     if (edge < 0) return false;
-    const int across = model.triangles[static_cast<std::size_t>(t)].neighbour[edge];
-    if (across < 0 || across >= model.triangleCount || isFlatTriangle(model, across)) return false;
+    const int across = model.document.triangles[static_cast<std::size_t>(t)].neighbour[edge];
+    if (across < 0 || across >= model.document.triangleCount || isFlatTriangle(model, across)) return false;
     ContourSegment next;
     if (!triangleContourSegment(model, across, level, next)) return false;
     for (int i = 0; i < 2; ++i)
@@ -46,10 +46,10 @@ bool continuation(const SiteModel& model, int t, double level, const ContourSegm
 
 // Moves `control` towards `middle` until it lies inside triangle t (plan).
 Vec3 keepInside(const SiteModel& model, int t, const Vec3& middle, const Vec3& control) {
-    const TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
+    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
     Vec3 corner[3];
     for (int k = 0; k < 3; ++k) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(triangle.vertex[k])];
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(triangle.vertex[k])];
         corner[k] = {p.easting, p.northing, p.elevation};
     }
     const double orientation = cross(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x,

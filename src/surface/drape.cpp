@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -12,7 +12,7 @@ namespace {
 constexpr double kInside = 0.000001;
 constexpr int kCreepSteps = 100;  // at 1 % of the line each
 
-const TinTriangle& triangleAt(const SiteModel& model, int t) { return model.triangles[static_cast<std::size_t>(t)]; }
+const TinTriangle& triangleAt(const SiteModel& model, int t) { return model.document.triangles[static_cast<std::size_t>(t)]; }
 
 double elevationAt(const SiteModel& model, int t, double x, double y) {
     return t >= 0 ? planeElevation(triangleAt(model, t), x, y) : kOutsideSurface;
@@ -22,12 +22,12 @@ double elevationAt(const SiteModel& model, int t, double x, double y) {
 // belongs to the current triangles, else every edge found without a neighbour.
 template <class Visit>
 void forEachHullEdge(const SiteModel& model, Visit&& visit) {
-    const SurfaceWork& work = model.surfaceWork;
-    if (work.hullTriangleCount == model.triangleCount) {
+    const SurfaceWork& work = model.work.surfaceWork;
+    if (work.hullTriangleCount == model.document.triangleCount) {
         for (const HullEdge& e : work.hullEdges) visit(e.triangle, e.edge);
         return;
     }
-    for (int t = 0; t < model.triangleCount; ++t)
+    for (int t = 0; t < model.document.triangleCount; ++t)
         for (int k = 0; k < 3; ++k)
             if (triangleAt(model, t).neighbour[k] == kNoTriangle) visit(t, k);
 }
@@ -36,8 +36,8 @@ void forEachHullEdge(const SiteModel& model, Visit&& visit) {
 
 bool edgeCrossing(const SiteModel& model, int t, int k, double ax, double ay, double bx, double by, Vec3& out) {
     const TinTriangle& triangle = triangleAt(model, t);
-    const SurveyPoint& p = model.points[static_cast<std::size_t>(triangle.vertex[k])];
-    const SurveyPoint& q = model.points[static_cast<std::size_t>(triangle.vertex[(k + 1) % 3])];
+    const SurveyPoint& p = model.document.points[static_cast<std::size_t>(triangle.vertex[k])];
+    const SurveyPoint& q = model.document.points[static_cast<std::size_t>(triangle.vertex[(k + 1) % 3])];
     double s, u;
     if (!planCrossingParameters(ax, ay, bx, by, p, q, s, u)) return false;
     const double dx = bx - ax, dy = by - ay;
@@ -64,10 +64,10 @@ int enterSurface(const SiteModel& model, Vec3& p0, const Vec3& p1) {
 }
 
 int drapeSegment(const SiteModel& model, double x0, double y0, double x1, double y1, std::vector<Vec3>& out) {
-    if (model.triangleCount <= 0) return 0;
+    if (model.document.triangleCount <= 0) return 0;
     auto neighbourOf = [&](int t, int k) {
         const int across = triangleAt(model, t).neighbour[k];
-        return across >= 0 && across < model.triangleCount ? across : kNoTriangle;
+        return across >= 0 && across < model.document.triangleCount ? across : kNoTriangle;
     };
     const Vec3 end{x1, y1, 0.0};
     const double stepX = (x1 - x0) / kCreepSteps, stepY = (y1 - y0) / kCreepSteps;
@@ -80,7 +80,7 @@ int drapeSegment(const SiteModel& model, double x0, double y0, double x1, double
     int count = 0;
     int last = kNoTriangle;  // the end's triangle as last located
     // Each round drapes one stretch of the line that lies on the surface.
-    for (int budget = 4 * model.triangleCount + 16;;) {
+    for (int budget = 4 * model.document.triangleCount + 16;;) {
         out.push_back({a.x, a.y, elevationAt(model, start, a.x, a.y)});
         ++count;
         last = locateTriangle(model, start, x1, y1);

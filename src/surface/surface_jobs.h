@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "surface/surface_work.h"
-#include "surface/tin_triangle.h"
+#include "model/tin_triangle.h"
 
 namespace vellacor {
 

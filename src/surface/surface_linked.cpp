@@ -1,6 +1,6 @@
 #include "surface/surface_linked.h"
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 

@@ -2,15 +2,15 @@
 
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
 
-const TinTriangle& triangleAt(const SiteModel& model, int t) { return model.triangles[static_cast<std::size_t>(t)]; }
+const TinTriangle& triangleAt(const SiteModel& model, int t) { return model.document.triangles[static_cast<std::size_t>(t)]; }
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
@@ -24,14 +24,14 @@ bool crossesStrictly(double fromX, double fromY, double toX, double toY, const S
 }  // namespace
 
 void computeTriangleGeometry(SiteModel& model, int t) {
-    TinTriangle& triangle = model.triangles[static_cast<std::size_t>(t)];
+    TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
     computeTriangleGeometry(triangle, positionOf(pointAt(model, triangle.vertex[0])),
                             positionOf(pointAt(model, triangle.vertex[1])),
                             positionOf(pointAt(model, triangle.vertex[2])));
 }
 
 void computeAllGeometry(SiteModel& model) {
-    for (int t = 0; t < model.triangleCount; ++t) computeTriangleGeometry(model, t);
+    for (int t = 0; t < model.document.triangleCount; ++t) computeTriangleGeometry(model, t);
 }
 
 double planeElevation(const TinTriangle& t, double x, double y) {
@@ -71,7 +71,7 @@ bool planCrossingParameters(double ax, double ay, double bx, double by, const Su
 }
 
 int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y) {
-    if (start < 0 || start >= model.triangleCount || maxSteps < 0) return kNoTriangle;
+    if (start < 0 || start >= model.document.triangleCount || maxSteps < 0) return kNoTriangle;
     int t = start;
     for (int steps = 0;; ++steps) {
         if (triangleContains(model, t, x, y)) return t;
@@ -84,16 +84,16 @@ int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x
                 exit = k;
         if (exit < 0) return kNoTriangle;
         const int next = triangle.neighbour[exit];
-        if (next < 0 || next >= model.triangleCount) return kNoTriangle;
+        if (next < 0 || next >= model.document.triangleCount) return kNoTriangle;
         if (steps + 1 > maxSteps) return kNoTriangle;
         t = next;
     }
 }
 
 int locateTriangle(const SiteModel& model, int start, double x, double y) {
-    const int found = locateTriangleWalk(model, model.triangleCount, start, x, y);
+    const int found = locateTriangleWalk(model, model.document.triangleCount, start, x, y);
     if (found != kNoTriangle) return found;
-    for (int t = 0; t < model.triangleCount; ++t)
+    for (int t = 0; t < model.document.triangleCount; ++t)
         if (triangleContains(model, t, x, y)) return t;
     return kNoTriangle;
 }

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "model/survey_point.h"
-#include "surface/tin_triangle.h"
+#include "model/tin_triangle.h"
 
 namespace vellacor {
 

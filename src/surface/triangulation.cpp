@@ -4,7 +4,7 @@
 #include <cmath>
 #include <new>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "platform/ui.h"
 #include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
@@ -29,11 +29,11 @@ bool usableForSurface(const SurveyPoint& p) {
 // hull exactly and never uses these points, so thin triangles along the hull
 // are not lost to a finite enclosing triangle.
 void writeEnclosingPoints(SiteModel& model) {
-    const double s = model.siteSize, cx = model.siteCentre.x, cy = model.siteCentre.y;
+    const double s = model.document.siteSize, cx = model.document.siteCentre.x, cy = model.document.siteCentre.y;
     const double corners[3][2] = {
         {cx - 10000.0 * s, cy - 10000.0 * s}, {cx, cy + 10000.0 * s}, {cx + 10000.0 * s, cy - 10000.0 * s}};
     for (int k = 0; k < 3; ++k) {
-        SurveyPoint& p = model.points[static_cast<std::size_t>(model.pointCount + k)];
+        SurveyPoint& p = model.document.points[static_cast<std::size_t>(model.document.pointCount + k)];
         p = SurveyPoint{};
         p.easting = corners[k][0];
         p.northing = corners[k][1];
@@ -120,90 +120,90 @@ void runTopology(TopologyJob& job, StageTriple& stage, std::atomic<double>& prog
 // Stops the neighbour-link worker and forgets its job: it reads the triangles
 // that are about to be replaced.
 void dropTopology(SiteModel& model) {
-    SurfaceWork& work = model.surfaceWork;
-    model.contourStage.running = false;
+    SurfaceWork& work = model.work.surfaceWork;
+    model.document.contourStage.running = false;
     if (work.topology) work.topology->cancelled = true;
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Contour);
     work.topology.reset();
 }
 
 void adoptTriangulation(SiteModel& model, Ui& ui) {
-    SurfaceWork& work = model.surfaceWork;
+    SurfaceWork& work = model.work.surfaceWork;
     if (!work.triangulation || !work.triangulation->finished.load(std::memory_order_acquire)) return;
     const std::shared_ptr<TriangulationJob> job = std::move(work.triangulation);
-    model.workers.join(StageId::Triangulate);
+    model.work.workers.join(StageId::Triangulate);
     if (job->outOfMemory) fatalError(ui, "Unable to allocate storage for Triangles!");
 
-    StageTriple& stage = model.triangulateStage;
+    StageTriple& stage = model.document.triangulateStage;
     if (stage.running && job->complete) {
         for (std::int32_t p : job->output.duplicates)
-            if (p >= 0 && p < model.pointCount) model.points[static_cast<std::size_t>(p)].useInSurface = 0;
-        model.triangles = std::move(job->output.triangles);
-        model.triangleCount = static_cast<int>(model.triangles.size());
+            if (p >= 0 && p < model.document.pointCount) model.document.points[static_cast<std::size_t>(p)].useInSurface = 0;
+        model.document.triangles = std::move(job->output.triangles);
+        model.document.triangleCount = static_cast<int>(model.document.triangles.size());
         work.knownLinks = std::move(job->output.links);
         work.knownDigest = job->output.digest;
         stage.done = true;
     } else {
-        model.triangles = {};
-        model.triangleCount = 0;
+        model.document.triangles = {};
+        model.document.triangleCount = 0;
         stage.done = false;
     }
     stage.running = false;
     stage.enabled = true;
-    model.showPoints = model.triangleCount == 0;
-    model.redrawNeeded = true;
+    model.display.showPoints = model.document.triangleCount == 0;
+    model.renderer.redrawNeeded = true;
 }
 
 void adoptTopology(SiteModel& model, Ui& ui) {
-    SurfaceWork& work = model.surfaceWork;
+    SurfaceWork& work = model.work.surfaceWork;
     if (!work.topology || !work.topology->finished.load(std::memory_order_acquire)) return;
     const std::shared_ptr<TopologyJob> job = std::move(work.topology);
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Contour);
     if (job->outOfMemory) fatalError(ui, "Unable to allocate memory for array!");
 
-    StageTriple& stage = model.contourStage;
-    const bool current = job->triangles == model.triangles.data() && job->triangleCount == model.triangleCount;
+    StageTriple& stage = model.document.contourStage;
+    const bool current = job->triangles == model.document.triangles.data() && job->triangleCount == model.document.triangleCount;
     if (!stage.running || !job->complete || !current) {
         stage.running = false;
         stage.enabled = true;
-        model.forceRedrawOnce = true;
+        model.cycle.forceRedrawOnce = true;
         return;
     }
-    for (std::size_t t = 0; t < static_cast<std::size_t>(model.triangleCount); ++t)
-        for (std::size_t k = 0; k < 3; ++k) model.triangles[t].neighbour[k] = job->links[3 * t + k];
+    for (std::size_t t = 0; t < static_cast<std::size_t>(model.document.triangleCount); ++t)
+        for (std::size_t k = 0; k < 3; ++k) model.document.triangles[t].neighbour[k] = job->links[3 * t + k];
     work.hullEdges = std::move(job->hullEdges);
-    work.hullTriangleCount = model.triangleCount;
+    work.hullTriangleCount = model.document.triangleCount;
     stage.done = true;
     stage.running = false;
     stage.enabled = true;
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
     onSurfaceLinked(model);
 }
 
 }  // namespace
 
 void startTriangulation(SiteModel& model, Ui& ui) {
-    SurfaceWork& work = model.surfaceWork;
+    SurfaceWork& work = model.work.surfaceWork;
     dropTopology(model);
     if (work.triangulation) work.triangulation->cancelled = true;
-    model.workers.join(StageId::Triangulate);
+    model.work.workers.join(StageId::Triangulate);
     work.triangulation.reset();
 
-    model.triangles = {};
-    model.triangleCount = 0;
-    model.contourStage.done = false;
-    model.shadingStage.done = false;
+    model.document.triangles = {};
+    model.document.triangleCount = 0;
+    model.document.contourStage.done = false;
+    model.document.shadingStage.done = false;
     work.hullEdges = {};
     work.hullTriangleCount = -1;
     work.knownLinks = {};
-    if (!model.pointsNeedTriangulation) {
-        model.triangulateStage.running = false;  // nothing to build: the stage must not stay busy
+    if (!model.document.pointsNeedTriangulation) {
+        model.document.triangulateStage.running = false;  // nothing to build: the stage must not stay busy
         return;
     }
 
     try {
-        if (model.points.size() < static_cast<std::size_t>(model.pointCount) + 3)
-            model.points.resize(static_cast<std::size_t>(model.pointCount) + 3);
+        if (model.document.points.size() < static_cast<std::size_t>(model.document.pointCount) + 3)
+            model.document.points.resize(static_cast<std::size_t>(model.document.pointCount) + 3);
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate memory for array!");
     }
@@ -212,40 +212,40 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     auto job = std::make_shared<TriangulationJob>();
     try {
         std::vector<SurfacePoint>& in = job->input.points;
-        in.reserve(static_cast<std::size_t>(model.pointCount));
-        for (int i = 0; i < model.pointCount; ++i) {
-            const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+        in.reserve(static_cast<std::size_t>(model.document.pointCount));
+        for (int i = 0; i < model.document.pointCount; ++i) {
+            const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
             if (usableForSurface(p)) in.push_back({p.easting, p.northing, p.elevation, i});
         }
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate storage for Triangles!");
     }
 
-    model.triangulateStage.done = false;
-    model.triangulateStage.enabled = false;
-    model.showPoints = true;  // the points are shown while the surface is built
-    model.progress = 0.0;
+    model.document.triangulateStage.done = false;
+    model.document.triangulateStage.enabled = false;
+    model.display.showPoints = true;  // the points are shown while the surface is built
+    model.document.progress = 0.0;
     clearGrowingMesh(work);
     work.triangulation = job;
-    model.workers.start(StageId::Triangulate, [job, &stage = model.triangulateStage, &progress = model.progress,
+    model.work.workers.start(StageId::Triangulate, [job, &stage = model.document.triangulateStage, &progress = model.document.progress,
                                                &work] { runTriangulation(*job, stage, progress, work); });
 }
 
 void startTopology(SiteModel& model) {
-    SurfaceWork& work = model.surfaceWork;
+    SurfaceWork& work = model.work.surfaceWork;
     if (work.topology) work.topology->cancelled = true;
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Contour);
 
     auto job = std::make_shared<TopologyJob>();
-    job->triangles = model.triangles.data();
-    job->triangleCount = model.triangleCount;
+    job->triangles = model.document.triangles.data();
+    job->triangleCount = model.document.triangleCount;
     job->knownLinks = std::move(work.knownLinks);
     job->knownDigest = work.knownDigest;
-    model.contourStage.enabled = false;
-    model.contourStage.done = false;
-    model.progress = 0.0;
+    model.document.contourStage.enabled = false;
+    model.document.contourStage.done = false;
+    model.document.progress = 0.0;
     work.topology = job;
-    model.workers.start(StageId::Contour, [job, &stage = model.contourStage, &progress = model.progress] {
+    model.work.workers.start(StageId::Contour, [job, &stage = model.document.contourStage, &progress = model.document.progress] {
         runTopology(*job, stage, progress);
     });
 }
@@ -256,17 +256,17 @@ void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
 }
 
 void stopSurfaceWorkers(SiteModel& model) {
-    SurfaceWork& work = model.surfaceWork;
-    model.triangulateStage.running = false;
-    model.contourStage.running = false;
+    SurfaceWork& work = model.work.surfaceWork;
+    model.document.triangulateStage.running = false;
+    model.document.contourStage.running = false;
     if (work.triangulation) work.triangulation->cancelled = true;
     if (work.topology) work.topology->cancelled = true;
-    model.workers.join(StageId::Triangulate);
-    model.workers.join(StageId::Contour);
+    model.work.workers.join(StageId::Triangulate);
+    model.work.workers.join(StageId::Contour);
 }
 
 bool copyGrowingMesh(const SiteModel& model, GrowingMesh& into) {
-    const SurfaceWork& work = model.surfaceWork;
+    const SurfaceWork& work = model.work.surfaceWork;
     work.meshWanted.store(true, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(work.meshMutex);
     if (into.revision == work.growing.revision) return false;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -28,19 +28,19 @@ TEST(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
     const std::string path = dir.write("site.txt", kSurvey);
     ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 1);
-    EXPECT_EQ(m.pointFileFormat, "PNEZD");  // closed without OK keeps the default
-    EXPECT_TRUE(m.documentLoaded);
-    EXPECT_EQ(m.pointCount, 4);
-    EXPECT_EQ(m.points[0].easting, 6000);
-    EXPECT_EQ(m.nextPointNumber, 200);
-    EXPECT_DOUBLE_EQ(m.cameraTarget.z, 103);
-    EXPECT_EQ(m.points[3].displayMark, 1);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::PNEZD);  // closed without OK keeps the default
+    EXPECT_TRUE(m.document.documentLoaded);
+    EXPECT_EQ(m.document.pointCount, 4);
+    EXPECT_EQ(m.document.points[0].easting, 6000);
+    EXPECT_EQ(m.document.nextPointNumber, 200);
+    EXPECT_DOUBLE_EQ(m.camera.target.z, 103);
+    EXPECT_EQ(m.document.points[3].displayMark, 1);
 
     ui.formatAnswers.push_back("PENZD");
     ASSERT_EQ(openDocument(m, ui, dir.write("site2.csv", kSurvey)), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 2);
-    EXPECT_EQ(m.pointFileFormat, "PENZD");
-    EXPECT_EQ(m.points[0].easting, 5000);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::PENZD);
+    EXPECT_EQ(m.document.points[0].easting, 5000);
 }
 
 TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
@@ -48,15 +48,15 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     SiteModel m;
     FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
-    m.showContours = true;
+    m.display.showContours = true;
     EXPECT_EQ(openDocument(m, ui, dir.write("plan.DWG", "AC1015")), OpenResult::Refused);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H for "
               "more help)");
-    EXPECT_EQ(m.pointCount, 4);
-    EXPECT_TRUE(m.showContours);
-    EXPECT_EQ(m.pointFileFormat, "UNKNOWN");  // reset at the start of every open
+    EXPECT_EQ(m.document.pointCount, 4);
+    EXPECT_TRUE(m.display.showContours);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Unknown);  // reset at the start of every open
 }
 
 TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
@@ -68,8 +68,8 @@ TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
               OpenResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Unable to find any points in:\n\nempty.txt");
-    EXPECT_FALSE(m.documentLoaded);
-    EXPECT_EQ(m.pointCount, 0);
+    EXPECT_FALSE(m.document.documentLoaded);
+    EXPECT_EQ(m.document.pointCount, 0);
 }
 
 TEST(SavePoints, WritesThePointsAndRefusesWithoutADocument) {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/projection.h"
 #include "surface/tin_geometry.h"
 
@@ -48,8 +48,8 @@ protected:
     SiteModel site;
     Camera& cam = site.camera;
     void SetUp() override {
-        site.siteSize = 1000;
-        site.siteCentre = {5000, 8000, 40};
+        site.document.siteSize = 1000;
+        site.document.siteCentre = {5000, 8000, 40};
         cam.target = {5000, 8000, 60};
     }
 };
@@ -58,7 +58,7 @@ TEST_F(CameraTest, ResetLooksDownAndIsStationary) {
     cam.mode = Wild;
     cam.phase = 1;
     cam.velocity = {5, 5, 5};
-    site.redrawNeeded = false;
+    site.renderer.redrawNeeded = false;
     cam.Reset(site);
     EXPECT_EQ(cam.GetMode(), Stationary);
     expectNear(cam.direction, {0, 0, -1});
@@ -66,7 +66,7 @@ TEST_F(CameraTest, ResetLooksDownAndIsStationary) {
     expectNear(cam.velocity, {0, 0, 0});
     EXPECT_DOUBLE_EQ(cam.phase, kSouth);
     EXPECT_EQ(cam.step, 0);
-    EXPECT_TRUE(site.redrawNeeded);
+    EXPECT_TRUE(site.renderer.redrawNeeded);
 }
 
 TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
@@ -75,7 +75,7 @@ TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
     const Vec3 direction = cam.direction;
     expectNear(direction, normalise({0, 900, -300}));
 
-    site.verticalScale = 2;
+    site.display.verticalScale = 2;
     cam.OrbitTo(site, kSouth);
     EXPECT_NEAR(cam.eye.z, 60 + 150, 1e-9);  // half as high in scene units...
     expectNear(cam.direction, direction);    // ...and the same picture
@@ -84,7 +84,7 @@ TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
     cam.BuildView(2, 640, 480);
     SiteModel screen;
     resizeFrameBuffer(screen, 640, 480);
-    const FrameBuffer& f = screen.frame;
+    const FrameBuffer& f = screen.renderer.frame;
     const ProjectedPoint t = project(f, transformPoint(cam.target, cam.view));
     EXPECT_NEAR(t.x, f.halfWidth, 1e-6);
     EXPECT_NEAR(t.y, f.halfHeight, 1e-6);
@@ -109,7 +109,7 @@ TEST_F(CameraTest, TransitionArrivesAfterTwentyFramesAndStops) {
 }
 
 TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
-    site.frameSeconds = 0.1;  // ten frames a second
+    site.cycle.frameSeconds = 0.1;  // ten frames a second
     cam.SetMode(site, RotatingStart);
     for (int frame = 1; frame < kTransitionFrames; ++frame) {
         EXPECT_TRUE(cam.Update(site));
@@ -132,14 +132,14 @@ TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
 }
 
 TEST_F(CameraTest, VelocityMovesOnlyAboveTheSpeedThreshold) {
-    site.frameSeconds = 0.5;
-    site.siteSize = 100;  // capped speed 0.5: below the threshold of 1
+    site.cycle.frameSeconds = 0.5;
+    site.document.siteSize = 100;  // capped speed 0.5: below the threshold of 1
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};
     EXPECT_FALSE(cam.Update(site));
     expectNear(cam.eye, {0, 0, 0});
 
-    site.siteSize = 1000;
+    site.document.siteSize = 1000;
     EXPECT_TRUE(cam.Update(site));
     expectNear(cam.eye, {25, 0, 0});
     expectNear(cam.velocity, {40, 0, 0});
@@ -164,24 +164,24 @@ void makeLevelSquare(SiteModel& m) {
         p.easting = c[0];
         p.northing = c[1];
         p.elevation = 10;
-        m.points.push_back(p);
+        m.document.points.push_back(p);
     }
-    m.pointCount = 4;
-    m.triangles.resize(2);
+    m.document.pointCount = 4;
+    m.document.triangles.resize(2);
     const int v[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (int t = 0; t < 2; ++t) {
-        TinTriangle& tri = m.triangles[static_cast<std::size_t>(t)];
+        TinTriangle& tri = m.document.triangles[static_cast<std::size_t>(t)];
         for (int k = 0; k < 3; ++k) tri.vertex[k] = v[t][k];
         tri.normal = {0, 0, 1};
         tri.planeD = 10;
         tri.centroid = {t == 0 ? 66.7 : 33.3, t == 0 ? 33.3 : 66.7, 10};
     }
-    m.triangles[0].neighbour[2] = 1;
-    m.triangles[1].neighbour[0] = 0;
-    m.triangleCount = 2;
-    m.contourStage.done = true;  // the links above are current
-    m.siteCentre = {50, 50, 10};
-    m.siteSize = 100;
+    m.document.triangles[0].neighbour[2] = 1;
+    m.document.triangles[1].neighbour[0] = 0;
+    m.document.triangleCount = 2;
+    m.document.contourStage.done = true;  // the links above are current
+    m.document.siteCentre = {50, 50, 10};
+    m.document.siteSize = 100;
 }
 
 TEST_F(CameraTest, KeepAboveGroundLiftsTheEyeOverTheSurfaceOnly) {

@@ -103,7 +103,7 @@ TEST(DxfWriter, FixedSectionsAlwaysAndNoLineFeedAfterEof) {
 
     addPoint(m, 1, 6000, 5000, 100.5, "A");
     addPoint(m, 2, 6000, 5010, 101, "B");
-    m.breaklines.pairs = {{0, 1}, {1, 7}};  // the second names no point and is left out
+    m.document.breaklines.pairs = {{0, 1}, {1, 7}};  // the second names no point and is left out
     EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m, {.breaklines = true}); }),
               kFixedSections +
                   "  0\nLINE\n  8\nBREAKLINE\n 10\n6000.000000\n 20\n5000.000000\n 30\n100.500000\n"

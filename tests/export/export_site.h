@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "export/writers.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 
 namespace vellacor::testing {
 
@@ -15,15 +15,15 @@ inline void addPoint(SiteModel& m, int number, double e, double n, double z, con
     p.northing = n;
     p.elevation = z;
     setDescription(p, desc);
-    m.points.push_back(p);
-    m.pointCount = static_cast<int>(m.points.size());
+    m.document.points.push_back(p);
+    m.document.pointCount = static_cast<int>(m.document.points.size());
 }
 
 inline void addTriangle(SiteModel& m, int a, int b, int c) {
     TinTriangle t;
     t.vertex[0] = a, t.vertex[1] = b, t.vertex[2] = c;
-    m.triangles.push_back(t);
-    m.triangleCount = static_cast<int>(m.triangles.size());
+    m.document.triangles.push_back(t);
+    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
 }
 
 // Runs a writer into a temporary file and returns what it wrote.

@@ -15,7 +15,7 @@ void makeTinySite(SiteModel& m) {
     addPoint(m, 2, 6000, 5010, 101, "<IP>");
     addPoint(m, 7, 6010.25, 5000, 99.9999, "C");
     addTriangle(m, 0, 2, 1);
-    m.breaklines.pairs = {{0, 1}};
+    m.document.breaklines.pairs = {{0, 1}};
 }
 
 const std::string kHead =

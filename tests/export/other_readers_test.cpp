@@ -27,8 +27,8 @@ void makeGridSite(SiteModel& m, std::vector<ExportPolyline>& contours) {
             addTriangle(m, a, a + 1, a + 7);
             addTriangle(m, a, a + 7, a + 6);
         }
-    m.breaklines.pairs = {{0, 1}, {1, 2}, {6, 13}};
-    computeExtents(m);
+    m.document.breaklines.pairs = {{0, 1}, {1, 2}, {6, 13}};
+    computeExtents(m.document);
     contours = {
         {52, false, {{1020, 2000, 52}, {1019, 2010, 52}, {1018, 2020, 52}}},
         {55, true, {{1050, 2000, 55}, {1049, 2020, 55}, {1047, 2040, 55}}},

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/light.h"
 
 namespace vellacor {
@@ -12,7 +12,7 @@ namespace {
 TEST(LightGlow, BrightensSkyAndGroundAroundTheLightButNotWhatIsInFront) {
     SiteModel m;
     resizeFrameBuffer(m, 200, 200);
-    FrameBuffer& f = m.frame;
+    FrameBuffer& f = m.renderer.frame;
     m.camera.eye = {0, 0, 0};
     m.camera.direction = normalise({0, 1, -0.01});
     m.camera.BuildView(1.0, f.viewWidth, f.viewHeight);

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/surface_modes.h"
 
 namespace vellacor {
@@ -85,17 +85,17 @@ TEST(PaletteCycle, FiveStepsRestorePaletteZeroAndTheSurfaceMode) {
     SiteModel m;
     Palette grey;
     buildPalette(0, grey);
-    m.surfaceMode = 2;
+    m.display.surfaceMode = 2;
     for (int i = 1; i <= 4; ++i) cyclePalette(m);
-    EXPECT_EQ(m.paletteIndex, 4);
-    EXPECT_EQ(m.surfaceMode, 7);  // elevation colouring with the rainbow
-    m.redrawNeeded = false;
+    EXPECT_EQ(m.display.paletteIndex, 4);
+    EXPECT_EQ(m.display.surfaceMode, 7);  // elevation colouring with the rainbow
+    m.renderer.redrawNeeded = false;
     cyclePalette(m);
-    EXPECT_EQ(m.paletteIndex, 0);
-    EXPECT_EQ(m.surfaceMode, 2);
-    EXPECT_TRUE(m.redrawNeeded);
-    EXPECT_EQ(m.palette[0], grey);
-    EXPECT_EQ(m.frame.bitmapPalette, grey);  // the bitmap shows the new palette
+    EXPECT_EQ(m.display.paletteIndex, 0);
+    EXPECT_EQ(m.display.surfaceMode, 2);
+    EXPECT_TRUE(m.renderer.redrawNeeded);
+    EXPECT_EQ(m.renderer.palette[0], grey);
+    EXPECT_EQ(m.renderer.frame.bitmapPalette, grey);  // the bitmap shows the new palette
 }
 
 }  // namespace

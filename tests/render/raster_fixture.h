@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/clip.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
@@ -12,7 +12,7 @@ namespace vellacor::testing {
 // A frame of the given client size with an empty scene.
 inline FrameBuffer& sizedFrame(SiteModel& model, int width, int height) {
     resizeFrameBuffer(model, width, height);
-    return model.frame;
+    return model.renderer.frame;
 }
 
 // The camera-space vertex that lands on pixel (sx, sy) at depth w.

@@ -14,8 +14,8 @@ using testing::vertexAt;
 
 TEST(FrameBuffer, PitchIsRoundedToFourBytesForEveryBuffer) {
     SiteModel m;
-    createFrameBitmap(m.frame, m.palette[0]);
-    m.redrawNeeded = false;
+    createFrameBitmap(m.renderer.frame, m.renderer.palette[0]);
+    m.renderer.redrawNeeded = false;
     FrameBuffer& f = sizedFrame(m, 101, 30);
     EXPECT_EQ(f.viewWidth, 104);
     EXPECT_EQ(f.halfWidth, 51);
@@ -25,7 +25,7 @@ TEST(FrameBuffer, PitchIsRoundedToFourBytesForEveryBuffer) {
     EXPECT_EQ(f.widgetDepthBuffer.size(), 104u * 30);
     EXPECT_EQ(f.displayBits.size(), 104u * 30);  // the existing bitmap was made again at the new size
     EXPECT_EQ(f.spanTable.size(), 30u);
-    EXPECT_TRUE(m.redrawNeeded);
+    EXPECT_TRUE(m.renderer.redrawNeeded);
 
     resizeFrameBuffer(m, 0, 0);  // minimised: nothing to draw, buffers kept
     EXPECT_EQ(f.pixelCount(), 0);

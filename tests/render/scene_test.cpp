@@ -7,7 +7,7 @@
 #include "app/frame_cycle.h"
 #include "app/pipeline.h"
 #include "camera/picking.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
 #include "render/scene.h"
@@ -31,63 +31,63 @@ struct SceneFixture : ::testing::Test {
                     std::to_string(6000 + (i / 4) * 10) + "," + std::to_string(100 + i) + "," +
                     (i == 9 ? "MH" : "TOPO") + "\r\n";
         ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
-        model.surfaceMode = 0;  // points only: no surface needed
+        model.display.surfaceMode = 0;  // points only: no surface needed
         resizeFrameBuffer(model, 160, 120);
-        createFrameBitmap(model.frame, model.palette[0]);
+        createFrameBitmap(model.renderer.frame, model.renderer.palette[0]);
     }
 
     int countColour(const std::vector<std::uint8_t>& pixels, int colour) const {
         return static_cast<int>(std::count(pixels.begin(), pixels.end(), static_cast<std::uint8_t>(colour)));
     }
     Pixel pixelOf(int point) const {
-        const ProjectedPoint q = project(model.frame, model.points[point].scenePosition);
+        const ProjectedPoint q = project(model.renderer.frame, model.document.points[point].scenePosition);
         return {static_cast<int>(q.x), static_cast<int>(q.y)};
     }
 };
 
 TEST_F(SceneFixture, StaticSceneIsRebuiltOnlyWhenRedrawIsNeeded) {
     OverlayTextList text;
-    model.showPoints = true;
+    model.display.showPoints = true;
     renderFrame(model, false, text);
-    EXPECT_FALSE(model.redrawNeeded);
-    EXPECT_GT(countColour(model.frame.displayBits, 1), 0);  // point marks in their display colour
+    EXPECT_FALSE(model.renderer.redrawNeeded);
+    EXPECT_GT(countColour(model.renderer.frame.displayBits, 1), 0);  // point marks in their display colour
 
     // A stray pixel in the cached scene survives a frame without redraw...
-    model.frame.sceneBuffer[5] = 99;
+    model.renderer.frame.sceneBuffer[5] = 99;
     renderFrame(model, false, text);
-    EXPECT_EQ(model.frame.displayBits[5], 99);
+    EXPECT_EQ(model.renderer.frame.displayBits[5], 99);
     // ...and goes once the scene is rebuilt.
-    model.redrawNeeded = true;
+    model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
-    EXPECT_EQ(model.frame.displayBits[5], kBackgroundColour);
+    EXPECT_EQ(model.renderer.frame.displayBits[5], kBackgroundColour);
 }
 
 TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     OverlayTextList text;
-    model.selectedPoint = 0;  // TOPO: shared by 9 of 10 points, more than 80 %
+    model.input.selectedPoint = 0;  // TOPO: shared by 9 of 10 points, more than 80 %
     renderFrame(model, false, text);
-    EXPECT_EQ(countColour(model.frame.sceneBuffer, 3), 0);
-    model.points[1].description[0] = 'X';  // now 8 of 10: highlighted
-    model.redrawNeeded = true;
+    EXPECT_EQ(countColour(model.renderer.frame.sceneBuffer, 3), 0);
+    model.document.points[1].description[0] = 'X';  // now 8 of 10: highlighted
+    model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
-    EXPECT_GT(countColour(model.frame.sceneBuffer, 3), 0);
-    for (int i = 0; i < model.pointCount; ++i) EXPECT_EQ(model.points[i].displayMark, 1);
+    EXPECT_GT(countColour(model.renderer.frame.sceneBuffer, 3), 0);
+    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[i].displayMark, 1);
 }
 
 TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
     OverlayTextList text;
     renderFrame(model, false, text);
     const Pixel p = pixelOf(9);
-    model.cursorInView = true;
-    model.cursorX = p.x;
-    model.cursorY = p.y;
+    model.input.cursorInView = true;
+    model.input.cursorX = p.x;
+    model.input.cursorY = p.y;
     renderFrame(model, false, text);  // a new point under the cursor: the wait starts
-    EXPECT_EQ(model.hoverPoint, 9);
+    EXPECT_EQ(model.input.hoverPoint, 9);
     EXPECT_TRUE(text.empty());
-    model.lastHoverTick -= std::chrono::milliseconds(300);
+    model.input.lastHoverTick -= std::chrono::milliseconds(300);
     renderFrame(model, false, text);
     EXPECT_TRUE(text.empty());  // 0.3 s is not enough
-    model.lastHoverTick -= std::chrono::milliseconds(300);
+    model.input.lastHoverTick -= std::chrono::milliseconds(300);
     renderFrame(model, false, text);
     ASSERT_EQ(text.size(), 3u);
     EXPECT_EQ(text[0].text, "#10");
@@ -99,40 +99,40 @@ TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
     while (other < 9 && pickNearestPoint(model, pixelOf(other)) != other) ++other;
     ASSERT_LT(other, 9);
     const Pixel q = pixelOf(other);
-    model.cursorX = q.x;
-    model.cursorY = q.y;
+    model.input.cursorX = q.x;
+    model.input.cursorY = q.y;
     text.clear();
-    model.lastHoverTick -= std::chrono::seconds(2);
+    model.input.lastHoverTick -= std::chrono::seconds(2);
     renderFrame(model, false, text);
-    EXPECT_EQ(model.hoverPoint, other);
+    EXPECT_EQ(model.input.hoverPoint, other);
     EXPECT_TRUE(text.empty());
 }
 
 TEST_F(SceneFixture, SelectedPointShowsItsMarkAndTheBandToAnotherPoint) {
-    model.surfaceMode = 1;
+    model.display.surfaceMode = 1;
     runPipelineToCompletion(model, ui);
-    ASSERT_TRUE(model.contourStage.done);
+    ASSERT_TRUE(model.document.contourStage.done);
     OverlayTextList text;
-    model.selectedPoint = 9;
+    model.input.selectedPoint = 9;
     renderFrame(model, true, text);
-    EXPECT_GT(countColour(model.frame.displayBits, kBackgroundColour), 0);
-    EXPECT_EQ(countColour(model.frame.displayBits, 5), countColour(model.frame.sceneBuffer, 5));  // no band yet
+    EXPECT_GT(countColour(model.renderer.frame.displayBits, kBackgroundColour), 0);
+    EXPECT_EQ(countColour(model.renderer.frame.displayBits, 5), countColour(model.renderer.frame.sceneBuffer, 5));  // no band yet
     int other = 0;
     while (other < 9 && pickNearestPoint(model, pixelOf(other)) != other) ++other;
     ASSERT_LT(other, 9);
-    model.cursorInView = true;
-    model.cursorX = pixelOf(other).x;
-    model.cursorY = pixelOf(other).y;
+    model.input.cursorInView = true;
+    model.input.cursorX = pixelOf(other).x;
+    model.input.cursorY = pixelOf(other).y;
     renderFrame(model, true, text);
-    EXPECT_GT(countColour(model.frame.displayBits, 5), countColour(model.frame.sceneBuffer, 5));
+    EXPECT_GT(countColour(model.renderer.frame.displayBits, 5), countColour(model.renderer.frame.sceneBuffer, 5));
 }
 
 TEST_F(SceneFixture, StatusOverlayLinesProgressAndLabels) {
     OverlayTextList text;
     renderFrame(model, false, text);
-    model.triangulateStage.running = true;
-    model.progress = 0.5;
-    model.showPointNumbers = true;
+    model.document.triangulateStage.running = true;
+    model.document.progress = 0.5;
+    model.display.showPointNumbers = true;
     drawStatusOverlay(model, text);
     ASSERT_GE(text.size(), 3u);
     EXPECT_EQ(text[0].text, "Building Surface");
@@ -141,29 +141,29 @@ TEST_F(SceneFixture, StatusOverlayLinesProgressAndLabels) {
     EXPECT_EQ(text.back().text, "10 Points");
     EXPECT_EQ(text.back().y, 0);
     // The bar: its outline in colour 5 and the fill, half the width, in colour 4.
-    const int bar = countColour(model.frame.displayBits, 4);
+    const int bar = countColour(model.renderer.frame.displayBits, 4);
     EXPECT_GT(bar, 0);
     text.clear();
-    model.progress = 1.0;
+    model.document.progress = 1.0;
     drawStatusOverlay(model, text);
-    EXPECT_GT(countColour(model.frame.displayBits, 4), bar);
-    model.triangulateStage.running = false;
+    EXPECT_GT(countColour(model.renderer.frame.displayBits, 4), bar);
+    model.document.triangulateStage.running = false;
 }
 
 TEST_F(SceneFixture, FrameCycleShowsStartPictureWithoutADocumentAndTimesFrames) {
     SiteModel empty;
-    empty.programFolder = VELLACOR_SAMPLES "/../resources";
+    empty.renderer.programFolder = VELLACOR_SAMPLES "/../resources";
     RgbImage picture;
     paintFrame(empty, ui, 200, 100, picture);
     ASSERT_EQ(picture.width, 200);
     ASSERT_EQ(picture.height, 100);
-    EXPECT_TRUE(empty.logo.loaded());
+    EXPECT_TRUE(empty.renderer.logo.loaded());
     const auto distinct = std::set<std::uint32_t>(picture.pixels.begin(), picture.pixels.end()).size();
     EXPECT_GT(distinct, 10u);  // the logo, not a blank frame
 
-    model.frameStamp -= std::chrono::milliseconds(50);
+    model.cycle.frameStamp -= std::chrono::milliseconds(50);
     paintFrame(model, ui, 200, 100, picture);
-    EXPECT_GE(model.frameSeconds, 0.05);
+    EXPECT_GE(model.cycle.frameSeconds, 0.05);
 }
 
 }  // namespace

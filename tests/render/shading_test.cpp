@@ -6,7 +6,7 @@
 
 #include "app/pipeline.h"
 #include "camera/vector_math.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/light.h"
 #include "render/vertex_normals.h"
 #include "support/fake_ui.h"
@@ -17,17 +17,17 @@ namespace {
 // A small roof-and-valley surface: a 4 x 4 grid of points, 18 triangles, with
 // a ridge along x = 1 so that some neighbours meet at a sharp angle.
 void makeGridSurface(SiteModel& m) {
-    m.points.clear();
+    m.document.points.clear();
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
             SurveyPoint p;
             p.easting = x * 10.0;
             p.northing = y * 10.0;
             p.elevation = 100.0 + (x == 1 ? 8.0 : 0.0) + 0.5 * y * y;
-            m.points.push_back(p);
+            m.document.points.push_back(p);
         }
-    m.pointCount = 16;
-    m.triangles.clear();
+    m.document.pointCount = 16;
+    m.document.triangles.clear();
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) {
             const int a = y * 4 + x, b = a + 1, c = a + 4, d = a + 5;
@@ -36,23 +36,23 @@ void makeGridSurface(SiteModel& m) {
                 Vec3 p[3];
                 for (int k = 0; k < 3; ++k) {
                     t.vertex[k] = v[static_cast<std::size_t>(k)];
-                    const SurveyPoint& s = m.points[static_cast<std::size_t>(v[static_cast<std::size_t>(k)])];
+                    const SurveyPoint& s = m.document.points[static_cast<std::size_t>(v[static_cast<std::size_t>(k)])];
                     p[k] = {s.easting, s.northing, s.elevation};
                 }
                 t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
                 t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
-                m.triangles.push_back(t);
+                m.document.triangles.push_back(t);
             }
         }
-    m.triangleCount = static_cast<int>(m.triangles.size());
-    m.minElevation = 100.0;
-    m.maxElevation = 112.5;
+    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
+    m.document.minElevation = 100.0;
+    m.document.maxElevation = 112.5;
 }
 
 VertexNormalInput inputOf(const SiteModel& m, double angle) {
     VertexNormalInput in;
     in.gradeBreakAngle = angle;
-    for (const TinTriangle& t : m.triangles) {
+    for (const TinTriangle& t : m.document.triangles) {
         in.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
         in.faceNormals.push_back(t.normal);
     }
@@ -108,30 +108,30 @@ TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
     SiteModel m;
     testing::FakeUi ui;
     makeGridSurface(m);
-    m.triangulateStage.done = true;
-    m.surfaceMode = 2;
+    m.document.triangulateStage.done = true;
+    m.display.surfaceMode = 2;
     ui.shadingAnswer = 30.0;
     runPipelineToCompletion(m, ui);
     EXPECT_EQ(ui.shadingDialogsShown, 1);
-    ASSERT_TRUE(m.shadingStage.done);
-    EXPECT_FALSE(m.shadingJob);
+    ASSERT_TRUE(m.document.shadingStage.done);
+    EXPECT_FALSE(m.work.shadingJob);
     const VertexNormals expected = pairwiseNormals(inputOf(m, 30.0));
-    EXPECT_DOUBLE_EQ(vertexNormal(m.triangles[7], 2).z, expected[7][2].z);
-    ASSERT_TRUE(m.light);  // the light is made by the same pipeline step
-    EXPECT_DOUBLE_EQ(m.light->position.z, m.camera.eye.z);
+    EXPECT_DOUBLE_EQ(vertexNormal(m.document.triangles[7], 2).z, expected[7][2].z);
+    ASSERT_TRUE(m.renderer.light);  // the light is made by the same pipeline step
+    EXPECT_DOUBLE_EQ(m.renderer.light->position.z, m.camera.eye.z);
 }
 
 TEST(ShadingStage, ResultForAnOlderSurfaceIsDropped) {
     SiteModel m;
     makeGridSurface(m);
-    m.gradeBreakAngle = 30.0;
+    m.display.gradeBreakAngle = 30.0;
     startShadingWorker(m);
-    m.workers.join(StageId::Shading);
-    m.triangles[3].normal = {0, 0, 1};  // the surface changed while the worker ran
+    m.work.workers.join(StageId::Shading);
+    m.document.triangles[3].normal = {0, 0, 1};  // the surface changed while the worker ran
     adoptShadingResult(m);
-    EXPECT_FALSE(m.shadingStage.done);
-    EXPECT_FALSE(m.shadingJob);
-    EXPECT_EQ(vertexNormal(m.triangles[0], 0).z, 0.0);
+    EXPECT_FALSE(m.document.shadingStage.done);
+    EXPECT_FALSE(m.work.shadingJob);
+    EXPECT_EQ(vertexNormal(m.document.triangles[0], 0).z, 0.0);
 }
 
 TEST(Shading, FlatShadeStaysWithinTheRamp) {
@@ -158,50 +158,50 @@ TEST(Shading, FlatShadeStaysWithinTheRamp) {
 TEST(Shading, SmoothShadeCapsAtTheLastRampEntry) {
     SiteModel m;
     makeGridSurface(m);
-    m.light = std::make_unique<Light>();
-    m.light->lightMode = kStationaryLight;
-    m.light->position = {0, 0, 1000};
+    m.renderer.light = std::make_unique<Light>();
+    m.renderer.light->lightMode = kStationaryLight;
+    m.renderer.light->position = {0, 0, 1000};
     m.camera.eye = {0, 0, 1000};
-    for (TinTriangle& t : m.triangles)
+    for (TinTriangle& t : m.document.triangles)
         for (int k = 0; k < 3; ++k) vertexNormal(t, k) = {0, 0, 1};
     smoothShade(m);
-    EXPECT_DOUBLE_EQ(vertexShade(m.triangles[0], 0), 229.0);  // full highlight would be 283
+    EXPECT_DOUBLE_EQ(vertexShade(m.document.triangles[0], 0), 229.0);  // full highlight would be 283
     m.camera.eye = {5000, 0, 100};                            // highlight away from the eye
     smoothShade(m);
-    EXPECT_LT(vertexShade(m.triangles[0], 0), 229.0);
-    EXPECT_GE(vertexShade(m.triangles[0], 0), 16.0 + 0.65 * 214 - 1);
+    EXPECT_LT(vertexShade(m.document.triangles[0], 0), 229.0);
+    EXPECT_GE(vertexShade(m.document.triangles[0], 0), 16.0 + 0.65 * 214 - 1);
 }
 
 TEST(Shading, ElevationShadeSpansTheRampOrIsConstant) {
     SiteModel m;
     makeGridSurface(m);
     elevationShade(m);
-    ASSERT_EQ(m.triangles[0].vertex[0], 0);  // the lowest point
-    EXPECT_EQ(vertexShade(m.triangles[0], 0), 16.0);
-    ASSERT_EQ(m.triangles[12].vertex[2], 13);  // the highest point
-    EXPECT_EQ(vertexShade(m.triangles[12], 2), 215.0);
-    m.maxElevation = m.minElevation;
+    ASSERT_EQ(m.document.triangles[0].vertex[0], 0);  // the lowest point
+    EXPECT_EQ(vertexShade(m.document.triangles[0], 0), 16.0);
+    ASSERT_EQ(m.document.triangles[12].vertex[2], 13);  // the highest point
+    EXPECT_EQ(vertexShade(m.document.triangles[12], 2), 215.0);
+    m.document.maxElevation = m.document.minElevation;
     elevationShade(m);
-    EXPECT_EQ(vertexShade(m.triangles[5], 1), kLevelSiteShade);
+    EXPECT_EQ(vertexShade(m.document.triangles[5], 1), kLevelSiteShade);
 }
 
 TEST(Light, CirclingLightGoesRoundTheSiteAtACappedStep) {
     SiteModel m;
-    m.siteSize = 100;
-    m.siteCentre = {1000, 2000, 50};
-    m.verticalScale = 2;
-    m.frameSeconds = 0.5;
-    m.light = std::make_unique<Light>();
+    m.document.siteSize = 100;
+    m.document.siteCentre = {1000, 2000, 50};
+    m.display.verticalScale = 2;
+    m.cycle.frameSeconds = 0.5;
+    m.renderer.light = std::make_unique<Light>();
     cycleLightMode(m);
-    m.redrawNeeded = false;
+    m.renderer.redrawNeeded = false;
     updateLight(m);
     const double angle = 0.03 * 1.15465684983435;
-    EXPECT_DOUBLE_EQ(m.light->angle, angle);
-    EXPECT_NEAR(m.light->position.x, 1000 + 70 * std::cos(angle), 1e-9);
-    EXPECT_NEAR(m.light->position.y, 2000 + 70 * std::sin(angle), 1e-9);
-    EXPECT_DOUBLE_EQ(m.light->position.z, 50 + 25.0 / 2);
-    EXPECT_TRUE(m.light->lightGlowVisible);
-    EXPECT_TRUE(m.redrawNeeded);
+    EXPECT_DOUBLE_EQ(m.renderer.light->angle, angle);
+    EXPECT_NEAR(m.renderer.light->position.x, 1000 + 70 * std::cos(angle), 1e-9);
+    EXPECT_NEAR(m.renderer.light->position.y, 2000 + 70 * std::sin(angle), 1e-9);
+    EXPECT_DOUBLE_EQ(m.renderer.light->position.z, 50 + 25.0 / 2);
+    EXPECT_TRUE(m.renderer.light->lightGlowVisible);
+    EXPECT_TRUE(m.renderer.redrawNeeded);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/idle_pacing.h"
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "render/status_text.h"
 
 namespace vellacor {
@@ -15,22 +15,22 @@ TEST(StatusText, FrameRateShownOnlyBelowTwentyOneFramesASecond) {
 
 TEST(StatusText, LinesInOrderWithoutGaps) {
     SiteModel m;
-    m.pointCount = 12;
-    m.showContours = true;
-    m.contourInterval = 2;
-    m.contourSmoothing = 0.0;
+    m.document.pointCount = 12;
+    m.display.showContours = true;
+    m.document.contours.contourInterval = 2;
+    m.document.contours.contourSmoothing = 0.0;
     EXPECT_EQ(statusLines(m), (std::vector<std::string>{"12 Points", "Contour Interval = 2"}));
 
-    m.triangleCount = 20;
-    m.contourInterval = 0.5;
-    m.contourSmoothing = 0.7;
-    m.showBreaklines = true;
-    m.breaklines.pairs = {{0, 1}};
-    m.verticalScale = 1.1;
+    m.document.triangleCount = 20;
+    m.document.contours.contourInterval = 0.5;
+    m.document.contours.contourSmoothing = 0.7;
+    m.display.showBreaklines = true;
+    m.document.breaklines.pairs = {{0, 1}};
+    m.display.verticalScale = 1.1;
     EXPECT_EQ(statusLines(m), (std::vector<std::string>{"12 Points", "20 Triangles", "Contour Interval = 0.5",
                                                         "Contour Smoothing = 70%", "1 Breakline",
                                                         "Vertical Scale = 1.10"}));
-    m.breaklines.pairs.push_back({1, 2});
+    m.document.breaklines.pairs.push_back({1, 2});
     EXPECT_EQ(statusLines(m)[4], "2 Breaklines");
     EXPECT_EQ(formatInterval(0.125), "0.125");
     EXPECT_EQ(formatInterval(500.0004), "500");
@@ -39,19 +39,19 @@ TEST(StatusText, LinesInOrderWithoutGaps) {
 TEST(StatusText, OneProgressMessageFirstThatApplies) {
     SiteModel m;
     EXPECT_EQ(progressMessage(m), std::nullopt);
-    m.triangulateStage.running = true;
-    m.shadingStage.running = true;
+    m.document.triangulateStage.running = true;
+    m.document.shadingStage.running = true;
     EXPECT_EQ(progressMessage(m), "Building Surface");
-    m.triangulateStage.running = false;
-    m.triangulateStage.done = true;
-    m.contourStage.running = true;
+    m.document.triangulateStage.running = false;
+    m.document.triangulateStage.done = true;
+    m.document.contourStage.running = true;
     EXPECT_EQ(progressMessage(m), "Topology");
-    m.contourStage.running = false;
+    m.document.contourStage.running = false;
     EXPECT_EQ(progressMessage(m), "Smooth Shading");
-    m.shadingStage.running = false;
-    for (int i = 0; i < 12; ++i) m.breaklines.pairs.push_back({i, i + 1});
-    m.breaklines.allInserted = false;
-    m.breaklinesInserted = 3;
+    m.document.shadingStage.running = false;
+    for (int i = 0; i < 12; ++i) m.document.breaklines.pairs.push_back({i, i + 1});
+    m.document.breaklines.allInserted = false;
+    m.document.breaklinesInserted = 3;
     EXPECT_EQ(progressMessage(m), "Adding Breaklines:  3");
 }
 
@@ -59,12 +59,12 @@ TEST(IdlePacing, DelaysForEachState) {
     SiteModel m;
     EXPECT_EQ(idleDelayMs(m, true), 20);
     EXPECT_EQ(idleDelayMs(m, false), 200);
-    m.showRain = true;
+    m.display.showRain = true;
     EXPECT_EQ(idleDelayMs(m, true), 0);
     m.camera.mode = kFlyToMode;
-    m.frameSeconds = 0.01;
+    m.cycle.frameSeconds = 0.01;
     EXPECT_EQ(idleDelayMs(m, true), 23);
-    m.frameSeconds = 0.05;
+    m.cycle.frameSeconds = 0.05;
     EXPECT_EQ(idleDelayMs(m, true), 0);
 }
 

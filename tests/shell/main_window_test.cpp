@@ -7,7 +7,7 @@
 #include <QSet>
 #include <chrono>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "shell/main_window.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
@@ -34,16 +34,16 @@ TEST(MainWindow, OpensTheSampleAndTitlesTheWindow) {
     const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
     ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("sample-site.txt - Vellacor"));
-    EXPECT_GT(model.pointCount, 2000);
+    EXPECT_GT(model.document.pointCount, 2000);
     EXPECT_TRUE(window.savePointsAction()->isEnabled());
 
     // Frames until the surface is built and linked, as the timer would run them.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!(model.triangulateStage.done && model.contourStage.done) && std::chrono::steady_clock::now() < deadline) {
+    while (!(model.document.triangulateStage.done && model.document.contourStage.done) && std::chrono::steady_clock::now() < deadline) {
         window.runFrame();
         QApplication::processEvents();
     }
-    ASSERT_TRUE(model.contourStage.done);
+    ASSERT_TRUE(model.document.contourStage.done);
     window.runFrame();
     const QImage picture = window.view()->grab().toImage();
     ASSERT_FALSE(picture.isNull());

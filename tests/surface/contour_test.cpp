@@ -107,12 +107,12 @@ TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
     FakeUi ui;
     loadPoints(model, conePoints(400));
     buildSurface(model, ui);
-    model.contourLimitMode = 3;
+    model.document.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
     RecordingSink sink;
     drawSurfaceContours(model, sink);
     EXPECT_TRUE(sink.lines.empty());
     EXPECT_TRUE(traceContoursForExport(model).empty());
-    model.contourLimitMode = 1;
+    model.document.contours.contourLimitMode = ContourLimitMode::Everywhere;
     drawSurfaceContours(model, sink);
     EXPECT_FALSE(sink.lines.empty());
 }
@@ -123,7 +123,7 @@ TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
     loadPoints(model, conePoints(6000));
     buildSurface(model, ui);
     for (double smoothing : {0.0, 1.0}) {
-        model.contourSmoothing = smoothing;
+        model.document.contours.contourSmoothing = smoothing;
         const std::vector<ExportPolyline> contours = traceContoursForExport(model);
         for (int level = 7; level <= 19; ++level) {
             int rings = 0;
@@ -150,7 +150,7 @@ TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
     loadPoints(model, conePoints(1500));
     buildSurface(model, ui);
     int bent = 0;
-    for (int t = 0; t < model.triangleCount; ++t) {
+    for (int t = 0; t < model.document.triangleCount; ++t) {
         for (double level = 6.0; level < 20.0; level += 1.0) {
             ContourSegment segment;
             if (!triangleContourSegment(model, t, level, segment)) continue;
@@ -162,10 +162,10 @@ TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
             bent += piece.count > 2 ? 1 : 0;
             for (int i = 0; i < piece.count; ++i) {
                 // Inside or on the triangle, allowing for rounding.
-                const TinTriangle& tri = model.triangles[static_cast<std::size_t>(t)];
+                const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
                 for (int k = 0; k < 3; ++k) {
-                    const SurveyPoint& a = model.points[static_cast<std::size_t>(tri.vertex[k])];
-                    const SurveyPoint& b = model.points[static_cast<std::size_t>(tri.vertex[(k + 1) % 3])];
+                    const SurveyPoint& a = model.document.points[static_cast<std::size_t>(tri.vertex[k])];
+                    const SurveyPoint& b = model.document.points[static_cast<std::size_t>(tri.vertex[(k + 1) % 3])];
                     const double side = (b.easting - a.easting) * (piece.point[i].y - a.northing) -
                                         (b.northing - a.northing) * (piece.point[i].x - a.easting);
                     EXPECT_GE(side, -1e-9) << "triangle " << t << " level " << level;

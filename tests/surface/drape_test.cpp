@@ -20,7 +20,7 @@ protected:
         for (Xyz& p : points) p.z = plane(p.x, p.y);
         loadPoints(model, points);
         buildSurface(model, ui);
-        ASSERT_TRUE(model.contourStage.done);
+        ASSERT_TRUE(model.document.contourStage.done);
     }
 
     // Every point on the plane, in order along the line from (x0, y0).

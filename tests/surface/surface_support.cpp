@@ -114,16 +114,16 @@ std::vector<std::string> validate(const MeshView& mesh) {
 MeshView viewOf(const SiteModel& model) {
     MeshView mesh;
     mesh.none = kNoTriangle;
-    for (int i = 0; i < model.pointCount; ++i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+    for (int i = 0; i < model.document.pointCount; ++i) {
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         mesh.x.push_back(p.easting);
         mesh.y.push_back(p.northing);
         mesh.expectedVertex.push_back(p.useInSurface ? 1 : 0);
     }
-    for (int t = 0; t < model.triangleCount; ++t)
+    for (int t = 0; t < model.document.triangleCount; ++t)
         for (int k = 0; k < 3; ++k) {
-            mesh.vertices.push_back(model.triangles[static_cast<std::size_t>(t)].vertex[k]);
-            mesh.neighbours.push_back(model.triangles[static_cast<std::size_t>(t)].neighbour[k]);
+            mesh.vertices.push_back(model.document.triangles[static_cast<std::size_t>(t)].vertex[k]);
+            mesh.neighbours.push_back(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k]);
         }
     return mesh;
 }
@@ -170,39 +170,39 @@ std::vector<Xyz> gridPoints(int columns, int rows, double spacing, double offset
 
 void loadPoints(SiteModel& model, const std::vector<Xyz>& points) {
     clearSite(model);
-    model.points.assign(points.size() + 3, SurveyPoint{});
+    model.document.points.assign(points.size() + 3, SurveyPoint{});
     for (std::size_t i = 0; i < points.size(); ++i) {
-        SurveyPoint& p = model.points[i];
+        SurveyPoint& p = model.document.points[i];
         p.number = static_cast<std::int32_t>(i + 1);
         p.easting = points[i].x;
         p.northing = points[i].y;
         p.elevation = points[i].z;
         p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
     }
-    model.pointCount = static_cast<int>(points.size());
-    model.pointFileFormat = "PNEZD";
-    model.pointsNeedTriangulation = true;
-    model.documentLoaded = true;
-    computeExtents(model);
+    model.document.pointCount = static_cast<int>(points.size());
+    model.document.pointFileFormat = PointFileFormat::PNEZD;
+    model.document.pointsNeedTriangulation = true;
+    model.document.documentLoaded = true;
+    computeExtents(model.document);
 }
 
 void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
                 bool link) {
     loadPoints(model, points);
-    model.pointsNeedTriangulation = false;
-    model.triangles.assign(triangles.size(), TinTriangle{});
+    model.document.pointsNeedTriangulation = false;
+    model.document.triangles.assign(triangles.size(), TinTriangle{});
     for (std::size_t t = 0; t < triangles.size(); ++t)
-        for (int k = 0; k < 3; ++k) model.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
-    model.triangleCount = static_cast<int>(triangles.size());
+        for (int k = 0; k < 3; ++k) model.document.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
+    model.document.triangleCount = static_cast<int>(triangles.size());
     computeAllGeometry(model);
-    model.triangulateStage.done = true;
+    model.document.triangulateStage.done = true;
     if (!link) return;
     std::vector<std::int32_t> links;
     std::vector<HullEdge> hull;
-    linkNeighbours(model.triangles.data(), model.triangleCount, links, hull, [](double) { return true; });
+    linkNeighbours(model.document.triangles.data(), model.document.triangleCount, links, hull, [](double) { return true; });
     for (std::size_t t = 0; t < triangles.size(); ++t)
-        for (std::size_t k = 0; k < 3; ++k) model.triangles[t].neighbour[k] = links[3 * t + k];
-    model.contourStage.done = true;
+        for (std::size_t k = 0; k < 3; ++k) model.document.triangles[t].neighbour[k] = links[3 * t + k];
+    model.document.contourStage.done = true;
 }
 
 void buildSurface(SiteModel& model, FakeUi& ui) { runPipelineToCompletion(model, ui); }

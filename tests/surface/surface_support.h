@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/site_model.h"
+#include "app/site_model.h"
 #include "support/fake_ui.h"
 
 namespace vellacor::testing {

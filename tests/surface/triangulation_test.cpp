@@ -22,8 +22,8 @@ namespace {
 
 int vertexUses(const SiteModel& model, int point) {
     int uses = 0;
-    for (int t = 0; t < model.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) uses += model.triangles[static_cast<std::size_t>(t)].vertex[k] == point ? 1 : 0;
+    for (int t = 0; t < model.document.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) uses += model.document.triangles[static_cast<std::size_t>(t)].vertex[k] == point ? 1 : 0;
     return uses;
 }
 
@@ -32,18 +32,18 @@ TEST(SurfaceWorker, PipelineBuildsALinkedDelaunaySurface) {
     FakeUi ui;
     loadPoints(model, randomPoints(5000, 11));
     buildSurface(model, ui);
-    EXPECT_TRUE(model.triangulateStage.done);
-    EXPECT_TRUE(model.contourStage.done);
-    EXPECT_FALSE(model.triangulateStage.running || model.contourStage.running);
-    EXPECT_TRUE(model.triangulateStage.enabled && model.contourStage.enabled);
-    EXPECT_FALSE(model.showPoints);
-    EXPECT_EQ(model.triangleCount, static_cast<int>(model.triangles.size()));
+    EXPECT_TRUE(model.document.triangulateStage.done);
+    EXPECT_TRUE(model.document.contourStage.done);
+    EXPECT_FALSE(model.document.triangulateStage.running || model.document.contourStage.running);
+    EXPECT_TRUE(model.document.triangulateStage.enabled && model.document.contourStage.enabled);
+    EXPECT_FALSE(model.display.showPoints);
+    EXPECT_EQ(model.document.triangleCount, static_cast<int>(model.document.triangles.size()));
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-    for (int t = 0; t < model.triangleCount; ++t) EXPECT_GE(signedArea(model, t), 0.0);
+    for (int t = 0; t < model.document.triangleCount; ++t) EXPECT_GE(signedArea(model, t), 0.0);
     // The enclosing triangle sits in the three spare records, far outside the site.
-    ASSERT_GE(model.points.size(), static_cast<std::size_t>(model.pointCount) + 3);
-    EXPECT_LT(model.points[static_cast<std::size_t>(model.pointCount)].easting,
-              model.siteCentre.x - 1000 * model.siteSize);
+    ASSERT_GE(model.document.points.size(), static_cast<std::size_t>(model.document.pointCount) + 3);
+    EXPECT_LT(model.document.points[static_cast<std::size_t>(model.document.pointCount)].easting,
+              model.document.siteCentre.x - 1000 * model.document.siteSize);
 }
 
 TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
@@ -55,8 +55,8 @@ TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     points.push_back({50.020, 60.000, 20.0});  // index 52: 0.02 away, kept
     loadPoints(model, points);
     buildSurface(model, ui);
-    EXPECT_EQ(model.points[50].useInSurface, 0);
-    EXPECT_EQ(model.points[51].useInSurface, 1);
+    EXPECT_EQ(model.document.points[50].useInSurface, 0);
+    EXPECT_EQ(model.document.points[51].useInSurface, 1);
     EXPECT_EQ(vertexUses(model, 50), 0);
     EXPECT_GT(vertexUses(model, 51), 0);
     EXPECT_GT(vertexUses(model, 52), 0);
@@ -68,24 +68,24 @@ TEST(SurfaceWorker, FewerThanThreeUsablePointsGiveNoSurface) {
     FakeUi ui;
     loadPoints(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
     buildSurface(model, ui);
-    EXPECT_TRUE(model.triangulateStage.done);
-    EXPECT_EQ(model.triangleCount, 0);
-    EXPECT_TRUE(model.showPoints);
+    EXPECT_TRUE(model.document.triangulateStage.done);
+    EXPECT_EQ(model.document.triangleCount, 0);
+    EXPECT_TRUE(model.display.showPoints);
 
     loadPoints(model, {{0, 0, 5}, {1, 1, 5}, {2, 2, 5}, {3, 3, 6}});  // all on one line
     buildSurface(model, ui);
-    EXPECT_EQ(model.triangleCount, 0);
+    EXPECT_EQ(model.document.triangleCount, 0);
 }
 
 TEST(SurfaceWorker, DataWithItsOwnTrianglesIsNotTriangulated) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(100, 13));
-    model.pointsNeedTriangulation = false;
-    model.triangulateStage.running = true;
+    model.document.pointsNeedTriangulation = false;
+    model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
-    EXPECT_FALSE(model.triangulateStage.running);  // nothing to do: the stage must not stay busy
-    EXPECT_EQ(model.triangleCount, 0);
+    EXPECT_FALSE(model.document.triangulateStage.running);  // nothing to do: the stage must not stay busy
+    EXPECT_EQ(model.document.triangleCount, 0);
 }
 
 TEST(SurfaceWorker, CancellingLeavesNoTrianglesAndNothingDone) {
@@ -93,36 +93,36 @@ TEST(SurfaceWorker, CancellingLeavesNoTrianglesAndNothingDone) {
     FakeUi ui;
     loadPoints(model, randomPoints(60000, 14));
     runPipeline(model, ui);
-    ASSERT_TRUE(model.triangulateStage.running);
-    model.triangulateStage.running = false;  // Esc
-    model.workers.join(StageId::Triangulate);
+    ASSERT_TRUE(model.document.triangulateStage.running);
+    model.document.triangulateStage.running = false;  // Esc
+    model.work.workers.join(StageId::Triangulate);
     adoptFinishedSurfaceWork(model, ui);
-    EXPECT_EQ(model.triangleCount, 0);
-    EXPECT_TRUE(model.triangles.empty());
-    EXPECT_FALSE(model.triangulateStage.done);
-    EXPECT_TRUE(model.triangulateStage.enabled);
-    EXPECT_TRUE(model.showPoints);
+    EXPECT_EQ(model.document.triangleCount, 0);
+    EXPECT_TRUE(model.document.triangles.empty());
+    EXPECT_FALSE(model.document.triangulateStage.done);
+    EXPECT_TRUE(model.document.triangulateStage.enabled);
+    EXPECT_TRUE(model.display.showPoints);
     // The next frames build it again.
     buildSurface(model, ui);
-    EXPECT_TRUE(model.triangulateStage.done);
-    EXPECT_GT(model.triangleCount, 0);
+    EXPECT_TRUE(model.document.triangulateStage.done);
+    EXPECT_GT(model.document.triangleCount, 0);
 }
 
 TEST(SurfaceWorker, CancellingTheLinksLeavesThemUndone) {
     SiteModel model;
     FakeUi ui;
     loadPoints(model, randomPoints(60000, 15));
-    while (!model.contourStage.running) {
+    while (!model.document.contourStage.running) {
         runPipeline(model, ui);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    model.contourStage.running = false;
-    model.workers.join(StageId::Contour);
+    model.document.contourStage.running = false;
+    model.work.workers.join(StageId::Contour);
     adoptFinishedSurfaceWork(model, ui);
-    EXPECT_FALSE(model.contourStage.done);
-    EXPECT_TRUE(model.contourStage.enabled);
-    EXPECT_TRUE(model.forceRedrawOnce);
-    EXPECT_EQ(model.triangles[0].neighbour[0], kNoTriangle);
+    EXPECT_FALSE(model.document.contourStage.done);
+    EXPECT_TRUE(model.document.contourStage.enabled);
+    EXPECT_TRUE(model.cycle.forceRedrawOnce);
+    EXPECT_EQ(model.document.triangles[0].neighbour[0], kNoTriangle);
 }
 
 TEST(SurfaceWorker, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
@@ -138,13 +138,13 @@ TEST(SurfaceWorker, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
     FakeUi ui;
     ASSERT_EQ(openDocument(model, ui, bigPath), OpenResult::Loaded);
     runPipeline(model, ui);
-    ASSERT_TRUE(model.triangulateStage.running);
+    ASSERT_TRUE(model.document.triangulateStage.running);
     ASSERT_EQ(openDocument(model, ui, smallPath), OpenResult::Loaded);
     buildSurface(model, ui);
-    EXPECT_EQ(model.pointCount, 40);
+    EXPECT_EQ(model.document.pointCount, 40);
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-    for (int t = 0; t < model.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) EXPECT_LT(model.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
+    for (int t = 0; t < model.document.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) EXPECT_LT(model.document.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
 }
 
 // A monitor that wants the growing mesh at every checkpoint.
@@ -159,9 +159,9 @@ public:
     void publishMesh(std::vector<MeshTriangle>& triangles) override {
         sizes.push_back(triangles.size());
         for (const MeshTriangle& t : triangles) {
-            const SurveyPoint& a = model->points[static_cast<std::size_t>(t[0])];
-            const SurveyPoint& b = model->points[static_cast<std::size_t>(t[1])];
-            const SurveyPoint& c = model->points[static_cast<std::size_t>(t[2])];
+            const SurveyPoint& a = model->document.points[static_cast<std::size_t>(t[0])];
+            const SurveyPoint& b = model->document.points[static_cast<std::size_t>(t[1])];
+            const SurveyPoint& c = model->document.points[static_cast<std::size_t>(t[2])];
             const double twiceArea = (b.easting - a.easting) * (c.northing - a.northing) -
                                      (c.easting - a.easting) * (b.northing - a.northing);
             if (twiceArea <= 0) problems.push_back("a published triangle is not counter-clockwise");
@@ -173,8 +173,8 @@ TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
     SiteModel model;
     loadPoints(model, randomPoints(6000, 18));
     TriangulationInput input;
-    for (int i = 0; i < model.pointCount; ++i) {
-        const SurveyPoint& p = model.points[static_cast<std::size_t>(i)];
+    for (int i = 0; i < model.document.pointCount; ++i) {
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         input.points.push_back({p.easting, p.northing, p.elevation, i});
     }
     SnapshotEveryTime monitor;
@@ -194,16 +194,16 @@ TEST(SurfaceWorker, TheRendererCopiesTheMeshTheWorkerPublished) {
     runPipeline(model, ui);
     GrowingMesh copy;
     std::size_t copies = 0;
-    while (model.triangulateStage.running) {
+    while (model.document.triangulateStage.running) {
         if (copyGrowingMesh(model, copy)) {
             ++copies;
             for (const MeshTriangle& t : copy.triangles)
-                for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.pointCount);
+                for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.document.pointCount);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         adoptFinishedSurfaceWork(model, ui);
     }
-    EXPECT_TRUE(model.triangulateStage.done);
+    EXPECT_TRUE(model.document.triangulateStage.done);
     EXPECT_GE(copies, 1u);  // at least the clearing at the start or the end
     copyGrowingMesh(model, copy);
     EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
@@ -216,13 +216,13 @@ TEST(SurfaceWorker, RealSurveyFile) {
     FakeUi ui;
     ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
     buildSurface(model, ui);
-    EXPECT_TRUE(model.contourStage.done);
-    EXPECT_GT(model.triangleCount, model.pointCount);
+    EXPECT_TRUE(model.document.contourStage.done);
+    EXPECT_GT(model.document.triangleCount, model.document.pointCount);
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
     // Every triangle's centroid is found by the walk from triangle 0.
-    for (int t = 0; t < model.triangleCount; t += 97) {
-        const Vec3& c = model.triangles[static_cast<std::size_t>(t)].centroid;
-        EXPECT_EQ(locateTriangleWalk(model, model.triangleCount, 0, c.x, c.y), t);
+    for (int t = 0; t < model.document.triangleCount; t += 97) {
+        const Vec3& c = model.document.triangles[static_cast<std::size_t>(t)].centroid;
+        EXPECT_EQ(locateTriangleWalk(model, model.document.triangleCount, 0, c.x, c.y), t);
     }
 }
 
@@ -267,9 +267,9 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
     const int t = locateTriangle(model, 0, 31.3, 47.9);
     ASSERT_NE(t, kNoTriangle);
     EXPECT_TRUE(triangleContains(model, t, 31.3, 47.9));
-    EXPECT_EQ(locateTriangleWalk(model, model.triangleCount, model.triangleCount - 1, 31.3, 47.9), t);
-    EXPECT_EQ(locateTriangleWalk(model, 0, model.triangleCount - 1, 31.3, 47.9) == t,
-              triangleContains(model, model.triangleCount - 1, 31.3, 47.9));
+    EXPECT_EQ(locateTriangleWalk(model, model.document.triangleCount, model.document.triangleCount - 1, 31.3, 47.9), t);
+    EXPECT_EQ(locateTriangleWalk(model, 0, model.document.triangleCount - 1, 31.3, 47.9) == t,
+              triangleContains(model, model.document.triangleCount - 1, 31.3, 47.9));
     EXPECT_EQ(locateTriangleWalk(model, 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
     EXPECT_EQ(locateTriangleWalk(model, -1, 0, 31.3, 47.9), kNoTriangle);
 }
@@ -281,28 +281,28 @@ TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         SiteModel model;
         FakeUi ui;
         loadPoints(model, randomPoints(3000, 20));
-        model.triangulateStage.running = true;
+        model.document.triangulateStage.running = true;
         startTriangulation(model, ui);
-        model.workers.join(StageId::Triangulate);
+        model.work.workers.join(StageId::Triangulate);
         adoptFinishedSurfaceWork(model, ui);
-        ASSERT_TRUE(model.triangulateStage.done);
-        EXPECT_EQ(model.triangles[0].neighbour[0], kNoTriangle);  // no links before the link stage
+        ASSERT_TRUE(model.document.triangulateStage.done);
+        EXPECT_EQ(model.document.triangles[0].neighbour[0], kNoTriangle);  // no links before the link stage
         if (change) {  // the same triangle, its vertices named from another corner
-            TinTriangle& t = model.triangles[100];
+            TinTriangle& t = model.document.triangles[100];
             std::rotate(t.vertex, t.vertex + 1, t.vertex + 3);
         }
-        model.contourStage.running = true;
+        model.document.contourStage.running = true;
         startTopology(model);
-        model.workers.join(StageId::Contour);
+        model.work.workers.join(StageId::Contour);
         adoptFinishedSurfaceWork(model, ui);
-        ASSERT_TRUE(model.contourStage.done);
+        ASSERT_TRUE(model.document.contourStage.done);
         EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{}) << (change ? "changed" : "unchanged");
         std::vector<std::int32_t> expected;
         std::vector<HullEdge> hull;
-        linkNeighbours(model.triangles.data(), model.triangleCount, expected, hull, [](double) { return true; });
-        for (int t = 0; t < model.triangleCount; ++t)
+        linkNeighbours(model.document.triangles.data(), model.document.triangleCount, expected, hull, [](double) { return true; });
+        for (int t = 0; t < model.document.triangleCount; ++t)
             for (int k = 0; k < 3; ++k)
-                ASSERT_EQ(model.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
+                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
     }
 }
 

@@ -3,10 +3,9 @@
 #include <functional>
 #include <thread>
 
-namespace vellacor {
+#include "model/site_document.h"
 
-enum class StageId { Triangulate = 0, Contour, Shading, DwfOverlay, DxfOverlay };
-inline constexpr int kStageCount = 5;
+namespace vellacor {
 
 // One thread slot per background stage. Starting a stage joins the slot's
 // previous thread (already finished or cancelled) first, so at most one worker

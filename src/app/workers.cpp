@@ -1,4 +1,4 @@
-#include "model/workers.h"
+#include "app/workers.h"
 
 namespace vellacor {
 

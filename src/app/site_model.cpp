@@ -1,0 +1,41 @@
+#include "app/site_model.h"
+
+namespace vellacor {
+
+SiteModel::SiteModel() : random(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count())) {
+    clearSite(*this);
+    buildPalette(0, renderer.palette[0]);
+    buildPalette(0, renderer.palette[1]);
+    document.pointFileFormat = PointFileFormat::Unknown;
+}
+
+SiteModel::~SiteModel() { cancelAllWorkers(*this); }
+
+void cancelAllWorkers(SiteModel& model) {
+    for (int s = 0; s < kStageCount; ++s) stageOf(model.document, static_cast<StageId>(s)).running = false;
+    model.work.workers.joinAll();
+}
+
+void clearSite(SiteModel& model) {
+    cancelAllWorkers(model);
+    model.work.surfaceWork.discard();
+    model.work.shadingJob.reset();
+    clearDocument(model.document);
+    DisplaySwitches& d = model.display;
+    d.surfaceMode = 1;
+    d.verticalScale = 1.0;
+    d.showPoints = d.showTriangles = d.showBreaklines = d.showContours = false;
+    d.showPointNumbers = d.showPointDescriptions = d.showPointElevations = false;
+    d.showGrid = d.showNormals = d.showRipples = false;
+    d.showRain = d.showPonds = d.showDwfOverlay = false;
+    buildPalette(0, model.renderer.palette[0]);
+    model.camera.Reset(model);
+    model.renderer.redrawNeeded = true;
+    model.renderer.light.reset();
+    model.input.selectedPoint = kNoPoint;
+    model.water.rainSystem.reset();
+    model.water.ponds.reset();
+    model.overlays.dwfOverlay.reset();
+}
+
+}  // namespace vellacor

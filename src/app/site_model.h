@@ -1,0 +1,93 @@
+#pragma once
+#include <chrono>
+#include <memory>
+#include <random>
+
+#include "camera/camera.h"
+#include "import/cad_overlay.h"
+#include "model/background_job.h"
+#include "model/site_document.h"
+#include "render/display_switches.h"
+#include "render/renderer_state.h"
+#include "render/vertex_normals.h"
+#include "surface/surface_work.h"
+#include "water/pond_system.h"
+#include "water/rain_system.h"
+#include "app/workers.h"
+
+namespace vellacor {
+
+inline constexpr double kLoadHeading = 4.71238898038469;  // 3*pi/2: looking north
+
+using Clock = std::chrono::system_clock;
+
+// What the user is doing with the mouse and the selection.
+struct InteractionState {
+    int selectedPoint = kNoPoint;
+    int hoverPoint = kNoPoint;  // the point last found under the still cursor
+    double hoverTime = 0.0;     // seconds the cursor has rested on it
+    Clock::time_point lastHoverTick = Clock::now();
+    bool cursorInView = false;  // the mouse is over the view at cursorX, cursorY (frame pixels)
+    int cursorX = 0;
+    int cursorY = 0;
+    bool leftButtonDown = false;
+    bool rightButtonDown = false;
+    Clock::time_point leftPressTime;
+    Clock::time_point rightPressTime;
+};
+
+// The paint cycle's own timing.
+struct FrameCycleState {
+    double frameSeconds = 0.0;
+    Clock::time_point frameStamp = Clock::now();
+    bool forceRedrawOnce = false;
+};
+
+// The background workers and what they leave for the user-interface thread.
+struct BackgroundWork {
+    WorkerThreads workers;
+    SurfaceWork surfaceWork;
+    std::shared_ptr<ShadingJob> shadingJob;  // the shading worker's run until its result is adopted
+};
+
+// Rain and ponds.
+struct WaterState {
+    std::unique_ptr<RainSystem> rainSystem;
+    std::unique_ptr<PondSystem> ponds;
+};
+
+// Drawings laid over the surface.
+struct OverlayState {
+    std::unique_ptr<CadOverlay> dwfOverlay;
+    std::unique_ptr<CadOverlay> dxfOverlay;
+};
+
+// The program-wide state: one instance per process, owned by the front end
+// and passed by reference; tests make a fresh one each. Only the application
+// layer and the front ends see it whole: the layers below take the parts they use.
+struct SiteModel {
+    SiteModel();
+    ~SiteModel();
+    SiteModel(const SiteModel&) = delete;
+    SiteModel& operator=(const SiteModel&) = delete;
+
+    SiteDocument document;
+    DisplaySwitches display;
+    Camera camera;
+    RendererState renderer;
+    InteractionState input;
+    FrameCycleState cycle;
+    WaterState water;
+    OverlayState overlays;
+    BackgroundWork work;  // last: its threads are joined before the rest goes
+    std::mt19937 random;
+};
+
+// Clears `running` of every stage and waits for the workers to stop, so no
+// worker of the old site writes into the model after this returns.
+void cancelAllWorkers(SiteModel& model);
+
+// Empties the site: no document, every switch and the camera as after start.
+void clearSite(SiteModel& model);
+
+}  // namespace vellacor

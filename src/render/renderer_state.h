@@ -1,0 +1,35 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/frame_buffer.h"
+#include "render/light.h"
+#include "render/palette.h"
+#include "render/projection.h"
+#include "render/texture.h"
+#include "surface/contour_draw.h"
+#include "surface/surface_work.h"
+
+namespace vellacor {
+
+// What the renderer keeps between frames: its palettes, the frame, the light,
+// the images, and the caches a scene rebuild fills.
+struct RendererState {
+    Palette palette[2] = {};
+    FrameBuffer frame;
+    std::unique_ptr<Light> light;
+    Texture texture;            // the surface texture
+    bool textureLoaded = false;  // a texture image is loaded: picks the bitmap's palette
+    Texture logo;               // the start picture, read once
+    std::string programFolder;  // where the program file is: logo.bmp lies beside it
+    bool logoTried = false;
+    GrowingMesh shownMesh;  // the part of the surface drawn while it is being built
+    bool redrawNeeded = true;  // the cached scene is out of date
+
+    ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
+    bool sceneCornersFresh = false;
+    std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
+};
+
+}  // namespace vellacor
