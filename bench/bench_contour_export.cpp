@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "surface/contour_export.h"
-#include "surface/triangulation.h"
+#include "app/surface_stages.h"
 #include "surface_bench_support.h"
 
 namespace {
@@ -17,18 +17,18 @@ void BM_ContourExport_50Levels_100k(benchmark::State& state) {
     loadPoints(model, uniformPoints(100000));
     model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
-    model.work.workers.join(StageId::Triangulate);
+    model.work.triangulation.wait();
     adoptFinishedSurfaceWork(model, ui);
     model.document.contourStage.running = true;
     startTopology(model);
-    model.work.workers.join(StageId::Contour);
+    model.work.topology.wait();
     adoptFinishedSurfaceWork(model, ui);
 
     model.document.contours.contourInterval = (model.document.maxElevation - model.document.minElevation) / 50.0;
     model.document.contours.contourSmoothing = static_cast<double>(state.range(0)) / 10.0;
     std::size_t polylines = 0, vertices = 0;
     for (auto _ : state) {
-        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
         polylines = contours.size();
         vertices = 0;
         for (const ExportPolyline& c : contours) vertices += c.points.size();

@@ -75,7 +75,7 @@ void BM_DxfWriter100kPointsContoursSurface(benchmark::State& state) {
     const ExportParts parts{true, true, false, true};
     for (auto _ : state) {
         std::FILE* f = std::fopen(kOutput.c_str(), "wb");
-        benchmark::DoNotOptimize(writeDxf(f, m, parts, contours));
+        benchmark::DoNotOptimize(writeDxf(f, m.document, parts, contours));
         std::fclose(f);
     }
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(kOutput)) / 1e6;
@@ -91,7 +91,7 @@ void BM_DxfSaveAsWithContourTracing(benchmark::State& state) {
     const ExportParts parts{true, true, false, true};
     for (auto _ : state) {
         std::FILE* f = std::fopen(kOutput.c_str(), "wb");
-        benchmark::DoNotOptimize(writeDxf(f, m, parts));
+        benchmark::DoNotOptimize(writeDxf(f, m.document, parts));
         std::fclose(f);
     }
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(kOutput)) / 1e6;

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <map>
 
-#include "surface/triangulation.h"
+#include "app/surface_stages.h"
 #include "surface_bench_support.h"
 
 #ifdef VELLACOR_WITH_CGAL
@@ -43,11 +43,11 @@ double buildSurface(SiteModel& model, Ui& ui) {
     const auto start = std::chrono::steady_clock::now();
     model.document.triangulateStage.running = true;
     startTriangulation(model, ui);
-    model.work.workers.join(StageId::Triangulate);
+    model.work.triangulation.wait();
     adoptFinishedSurfaceWork(model, ui);
     model.document.contourStage.running = true;
     startTopology(model);
-    model.work.workers.join(StageId::Contour);
+    model.work.topology.wait();
     adoptFinishedSurfaceWork(model, ui);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

@@ -161,7 +161,7 @@ bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFor
     ui.setWaitCursor(true);
     bool ok = false;
     try {
-        ok = format == ExportFormat::Dxf ? writeDxf(file, model, parts) : writeLandXml(file, model, parts);
+        ok = format == ExportFormat::Dxf ? writeDxf(file, model.document, parts) : writeLandXml(file, model.document, parts);
     } catch (const std::bad_alloc&) {
         std::fclose(file);
         ui.setWaitCursor(false);

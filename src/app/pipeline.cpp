@@ -8,7 +8,7 @@
 #include "platform/ui.h"
 #include "render/light.h"
 #include "render/vertex_normals.h"
-#include "surface/triangulation.h"
+#include "app/surface_stages.h"
 
 namespace vellacor {
 

@@ -13,12 +13,15 @@ SiteModel::~SiteModel() { cancelAllWorkers(*this); }
 
 void cancelAllWorkers(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) stageOf(model.document, static_cast<StageId>(s)).running = false;
+    model.work.triangulation.cancel();
+    model.work.topology.cancel();
     model.work.workers.joinAll();
 }
 
 void clearSite(SiteModel& model) {
     cancelAllWorkers(model);
     model.work.surfaceWork.discard();
+    model.work.growingMesh.clear();
     model.work.shadingJob.reset();
     clearDocument(model.document);
     DisplaySwitches& d = model.display;

@@ -10,6 +10,7 @@
 #include "render/display_switches.h"
 #include "render/renderer_state.h"
 #include "render/vertex_normals.h"
+#include "surface/surface_jobs.h"
 #include "surface/surface_work.h"
 #include "water/pond_system.h"
 #include "water/rain_system.h"
@@ -44,9 +45,13 @@ struct FrameCycleState {
 };
 
 // The background workers and what they leave for the user-interface thread.
+// The snapshot comes first: it outlives the jobs whose workers publish to it.
 struct BackgroundWork {
-    WorkerThreads workers;
+    MeshSnapshot growingMesh;
     SurfaceWork surfaceWork;
+    BackgroundJob<TriangulationOutput> triangulation;
+    BackgroundJob<TopologyResult> topology;
+    WorkerThreads workers;
     std::shared_ptr<ShadingJob> shadingJob;  // the shading worker's run until its result is adopted
 };
 

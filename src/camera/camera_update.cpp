@@ -163,7 +163,7 @@ bool Camera::StartFlyTo(SiteModel& site) {
     const Vec3 p = *ground;
     const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * site.document.siteSize, 25.0));
     const int t =
-        site.document.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(site, 0, p.x, p.y);
+        site.document.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(surfaceOf(site.document), 0, p.x, p.y);
     if (!isTriangle(site, t)) return false;  // nothing to fly to: straight to free look
     Vec3 n = site.document.triangles[static_cast<std::size_t>(t)].normal;
     if (n.z < 0.0) n = -n;  // a face wound the other way round must not send the eye under the ground
@@ -200,9 +200,9 @@ bool Camera::KeepAboveGround(const SiteModel& site) {
     const Vec3& g = site.document.siteCentre;
     const double s = site.document.siteSize;
     if (isTriangle(site, groundTriangle))
-        groundTriangle = locateTriangleWalk(site, site.document.triangleCount, groundTriangle, eye.x, eye.y);
+        groundTriangle = locateTriangleWalk(surfaceOf(site.document), site.document.triangleCount, groundTriangle, eye.x, eye.y);
     else if (site.document.triangleCount > 0 && std::fabs(eye.x - g.x) <= s && std::fabs(eye.y - g.y) <= s)
-        groundTriangle = locateTriangleWalk(site, site.document.triangleCount, 0, eye.x, eye.y);
+        groundTriangle = locateTriangleWalk(surfaceOf(site.document), site.document.triangleCount, 0, eye.x, eye.y);
     else
         groundTriangle = kNoTriangle;
     if (!isTriangle(site, groundTriangle)) {
@@ -222,7 +222,7 @@ void Camera::PlaceTargetOnSurface(const SiteModel& site) {
     const Vec3& g = site.document.siteCentre;
     target = g;
     if (!site.document.contourStage.done || site.document.triangleCount <= 0 || site.document.triangles.empty()) return;
-    const int t = locateTriangle(site, 0, g.x, g.y);
+    const int t = locateTriangle(surfaceOf(site.document), 0, g.x, g.y);
     if (!isTriangle(site, t)) {
         target = site.document.triangles[0].centroid;
         return;

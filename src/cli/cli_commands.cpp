@@ -80,7 +80,7 @@ int info(const std::vector<std::string>& args) {
         // polylines, and their vertices.
         model.document.contours.contourInterval = o.interval;
         model.document.contours.contourSmoothing = o.smoothing;
-        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
         std::size_t levels = 0, vertices = 0;
         for (std::size_t i = 0; i < contours.size(); ++i) {
             if (i == 0 || contours[i].level != contours[i - 1].level) ++levels;

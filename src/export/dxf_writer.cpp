@@ -6,29 +6,29 @@
 #include "export/file_sink.h"
 #include "export/number_format.h"
 #include "export/writers.h"
-#include "app/site_model.h"
+#include "model/site_document.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SiteDocument& document, int index) { return document.points[static_cast<std::size_t>(index)]; }
 
 // Indices that do not name a loaded point are skipped rather than read out of bounds.
-bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.document.pointCount; }
+bool isPointIndex(const SiteDocument& document, int index) { return index >= 0 && index < document.pointCount; }
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-void writePoints(FileSink& sink, const SiteModel& model) {
-    const double spacing = gridSpacing(model.document.siteSize);
-    for (int i = 0; i < model.document.pointCount; ++i) {
-        dxfPointInsert(sink.text, pointAt(model, i), spacing);
+void writePoints(FileSink& sink, const SiteDocument& document) {
+    const double spacing = gridSpacing(document.siteSize);
+    for (int i = 0; i < document.pointCount; ++i) {
+        dxfPointInsert(sink.text, pointAt(document, i), spacing);
         sink.flushIfLarge();
     }
 }
 
-void writeContours(FileSink& sink, const SiteModel& model, std::span<const ExportPolyline> contours) {
-    const double labelHeight = 0.1 * gridSpacing(model.document.siteSize);
+void writeContours(FileSink& sink, const SiteDocument& document, std::span<const ExportPolyline> contours) {
+    const double labelHeight = 0.1 * gridSpacing(document.siteSize);
     for (const ExportPolyline& line : contours) {
         if (line.points.empty()) continue;
         const std::string_view layer = line.major ? "Cont-Mjr" : "Cont-Mnr";
@@ -43,46 +43,46 @@ void writeContours(FileSink& sink, const SiteModel& model, std::span<const Expor
     }
 }
 
-void writeBreaklines(FileSink& sink, const SiteModel& model) {
-    for (const Breakline& b : model.document.breaklines.pairs) {
-        if (!isPointIndex(model, b.a) || !isPointIndex(model, b.b)) continue;
-        const SurveyPoint& a = pointAt(model, b.a);
-        const SurveyPoint& c = pointAt(model, b.b);
+void writeBreaklines(FileSink& sink, const SiteDocument& document) {
+    for (const Breakline& b : document.breaklines.pairs) {
+        if (!isPointIndex(document, b.a) || !isPointIndex(document, b.b)) continue;
+        const SurveyPoint& a = pointAt(document, b.a);
+        const SurveyPoint& c = pointAt(document, b.b);
         dxfLine(sink.text, "BREAKLINE", a.easting, a.northing, a.elevation, c.easting, c.northing, c.elevation);
         sink.flushIfLarge();
     }
 }
 
-void writeSurface(FileSink& sink, const SiteModel& model) {
-    for (int t = 0; t < model.document.triangleCount; ++t) {
-        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
-        if (!isPointIndex(model, tri.vertex[0]) || !isPointIndex(model, tri.vertex[1]) ||
-            !isPointIndex(model, tri.vertex[2]))
+void writeSurface(FileSink& sink, const SiteDocument& document) {
+    for (int t = 0; t < document.triangleCount; ++t) {
+        const TinTriangle& tri = document.triangles[static_cast<std::size_t>(t)];
+        if (!isPointIndex(document, tri.vertex[0]) || !isPointIndex(document, tri.vertex[1]) ||
+            !isPointIndex(document, tri.vertex[2]))
             continue;
-        dxf3dFace(sink.text, positionOf(pointAt(model, tri.vertex[0])), positionOf(pointAt(model, tri.vertex[1])),
-                  positionOf(pointAt(model, tri.vertex[2])));
+        dxf3dFace(sink.text, positionOf(pointAt(document, tri.vertex[0])), positionOf(pointAt(document, tri.vertex[1])),
+                  positionOf(pointAt(document, tri.vertex[2])));
         sink.flushIfLarge();
     }
 }
 
 }  // namespace
 
-bool writeDxf(std::FILE* file, const SiteModel& model, const ExportParts& parts,
+bool writeDxf(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
               std::span<const ExportPolyline> contours) {
     FileSink sink(file);
     sink.text += dxfPreamble();
-    if (parts.points) writePoints(sink, model);
-    if (parts.contours) writeContours(sink, model, contours);
-    if (parts.breaklines) writeBreaklines(sink, model);
-    if (parts.surface) writeSurface(sink, model);
+    if (parts.points) writePoints(sink, document);
+    if (parts.contours) writeContours(sink, document, contours);
+    if (parts.breaklines) writeBreaklines(sink, document);
+    if (parts.surface) writeSurface(sink, document);
     sink.text += kDxfEnd;
     return sink.finish();
 }
 
-bool writeDxf(std::FILE* file, const SiteModel& model, const ExportParts& parts) {
+bool writeDxf(std::FILE* file, const SiteDocument& document, const ExportParts& parts) {
     const std::vector<ExportPolyline> contours =
-        parts.contours ? traceContoursForExport(model) : std::vector<ExportPolyline>{};
-    return writeDxf(file, model, parts, contours);
+        parts.contours ? traceContoursForExport(document) : std::vector<ExportPolyline>{};
+    return writeDxf(file, document, parts, contours);
 }
 
 }  // namespace vellacor

@@ -2,15 +2,15 @@
 #include "export/number_format.h"
 #include "export/writers.h"
 #include "export/xml_text.h"
-#include "app/site_model.h"
+#include "model/site_document.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SiteDocument& document, int index) { return document.points[static_cast<std::size_t>(index)]; }
 
-bool isPointIndex(const SiteModel& model, int index) { return index >= 0 && index < model.document.pointCount; }
+bool isPointIndex(const SiteDocument& document, int index) { return index >= 0 && index < document.pointCount; }
 
 // LandXML coordinates run northing, easting, elevation.
 void appendNez(std::string& out, const SurveyPoint& p) {
@@ -21,11 +21,11 @@ void appendNez(std::string& out, const SurveyPoint& p) {
     appendFormattedNumber(out, p.elevation);
 }
 
-void writeCgPoints(FileSink& sink, const SiteModel& model) {
+void writeCgPoints(FileSink& sink, const SiteDocument& document) {
     std::string& out = sink.text;
     out += "\t<CgPoints>\n";
-    for (int i = 0; i < model.document.pointCount; ++i) {
-        const SurveyPoint& p = pointAt(model, i);
+    for (int i = 0; i < document.pointCount; ++i) {
+        const SurveyPoint& p = pointAt(document, i);
         out += "\t\t<CgPoint name=\"";
         appendWholeNumber(out, p.number);
         out += "\" desc=\"";
@@ -38,39 +38,39 @@ void writeCgPoints(FileSink& sink, const SiteModel& model) {
     out += "\t</CgPoints>\n";
 }
 
-void writeBreaklines(FileSink& sink, const SiteModel& model) {
+void writeBreaklines(FileSink& sink, const SiteDocument& document) {
     std::string& out = sink.text;
     out += "\t\t\t<SourceData>\n\t\t\t\t<Breaklines>\n";
-    for (const Breakline& b : model.document.breaklines.pairs) {
-        if (!isPointIndex(model, b.a) || !isPointIndex(model, b.b)) continue;
+    for (const Breakline& b : document.breaklines.pairs) {
+        if (!isPointIndex(document, b.a) || !isPointIndex(document, b.b)) continue;
         out += "\t\t\t\t\t<Breakline brkType=\"standard\">\n\t\t\t\t\t\t<PntList3D>";
-        appendNez(out, pointAt(model, b.a));
+        appendNez(out, pointAt(document, b.a));
         out += ' ';
-        appendNez(out, pointAt(model, b.b));
+        appendNez(out, pointAt(document, b.b));
         out += "</PntList3D>\n\t\t\t\t\t</Breakline>\n";
         sink.flushIfLarge();
     }
     out += "\t\t\t\t</Breaklines>\n\t\t\t</SourceData>\n";
 }
 
-void writeDefinition(FileSink& sink, const SiteModel& model) {
+void writeDefinition(FileSink& sink, const SiteDocument& document) {
     std::string& out = sink.text;
     out += "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n";
     // Every loaded point, in the surface or not: face corners name them by
     // array position + 1.
-    for (int i = 0; i < model.document.pointCount; ++i) {
+    for (int i = 0; i < document.pointCount; ++i) {
         out += "\t\t\t\t\t<P id=\"";
         appendWholeNumber(out, i + 1);
         out += "\">";
-        appendNez(out, pointAt(model, i));
+        appendNez(out, pointAt(document, i));
         out += "</P>\n";
         sink.flushIfLarge();
     }
     out += "\t\t\t\t</Pnts>\n\t\t\t\t<Faces>\n";
-    for (int t = 0; t < model.document.triangleCount; ++t) {
-        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
-        if (!isPointIndex(model, tri.vertex[0]) || !isPointIndex(model, tri.vertex[1]) ||
-            !isPointIndex(model, tri.vertex[2]))
+    for (int t = 0; t < document.triangleCount; ++t) {
+        const TinTriangle& tri = document.triangles[static_cast<std::size_t>(t)];
+        if (!isPointIndex(document, tri.vertex[0]) || !isPointIndex(document, tri.vertex[1]) ||
+            !isPointIndex(document, tri.vertex[2]))
             continue;
         out += "\t\t\t\t\t<F>";
         for (int k = 0; k < 3; ++k) {
@@ -104,16 +104,16 @@ void writeContours(FileSink& sink, std::span<const ExportPolyline> contours) {
 
 }  // namespace
 
-bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts,
+bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
                   std::span<const ExportPolyline> contours) {
     FileSink sink(file);
     sink.text += "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n\t\t<Imperial>\n\t\t</Imperial>\n"
                  "\t</Units>\n";
-    writeCgPoints(sink, model);
+    writeCgPoints(sink, document);
     if (parts.contours || parts.breaklines || parts.surface) {
         sink.text += "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n";
-        if (parts.breaklines) writeBreaklines(sink, model);
-        if (parts.surface) writeDefinition(sink, model);
+        if (parts.breaklines) writeBreaklines(sink, document);
+        if (parts.surface) writeDefinition(sink, document);
         if (parts.contours) writeContours(sink, contours);
         sink.text += "\t\t</Surface>\n\t</Surfaces>\n";
     }
@@ -121,10 +121,10 @@ bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& pa
     return sink.finish();
 }
 
-bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts) {
+bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts) {
     const std::vector<ExportPolyline> contours =
-        parts.contours ? traceContoursForExport(model) : std::vector<ExportPolyline>{};
-    return writeLandXml(file, model, parts, contours);
+        parts.contours ? traceContoursForExport(document) : std::vector<ExportPolyline>{};
+    return writeLandXml(file, document, parts, contours);
 }
 
 }  // namespace vellacor

@@ -6,7 +6,6 @@
 
 namespace vellacor {
 
-struct SiteModel;
 
 struct ExportParts {
     bool points = false;
@@ -22,15 +21,15 @@ struct ExportParts {
 // DXF drawing (release AC1009): points as INSERTs of the block POINT, contours
 // as POLYLINEs with labels on the major ones, breaklines as LINEs, the surface
 // as 3DFACEs. Traces the contours itself when they are wanted.
-bool writeDxf(std::FILE* file, const SiteModel& model, const ExportParts& parts);
+bool writeDxf(std::FILE* file, const SiteDocument& document, const ExportParts& parts);
 // The same with contours already traced, in level order.
-bool writeDxf(std::FILE* file, const SiteModel& model, const ExportParts& parts,
+bool writeDxf(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
               std::span<const ExportPolyline> contours);
 
 // LandXML 1.0 document. The points are always written; `parts.points` is not
 // consulted. Traces the contours itself when they are wanted.
-bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts);
-bool writeLandXml(std::FILE* file, const SiteModel& model, const ExportParts& parts,
+bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts);
+bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
                   std::span<const ExportPolyline> contours);
 
 }  // namespace vellacor

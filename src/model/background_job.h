@@ -78,6 +78,11 @@ public:
         if (run_) run_->cancelled.store(true, std::memory_order_relaxed);
     }
 
+    // Waits for the worker to return; its result stays for adopt().
+    void wait() {
+        if (thread_.joinable()) thread_.join();
+    }
+
     // Stops the worker, waits for it and forgets its result.
     void cancel() {
         requestCancel();
@@ -89,7 +94,7 @@ public:
     // worker is still busy or after no run.
     std::optional<JobOutcome<Result>> adopt() {
         if (!finished()) return std::nullopt;
-        thread_.join();
+        wait();
         const std::shared_ptr<Run> run = std::move(run_);
         if (run->cancelled.load(std::memory_order_relaxed)) run->outcome.complete = false;
         return std::move(run->outcome);

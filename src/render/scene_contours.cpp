@@ -29,9 +29,9 @@ void drawContourLayer(SiteModel& model, bool viewMoving) {
     SceneContourSink sink(model.renderer.frame, model.camera.view);
     // While the view moves the contours are drawn straight: smoothing costs too much per frame.
     if (model.renderer.sceneCornersFresh)
-        drawSurfaceContours(model, sink, viewMoving, model.renderer.sceneCorners);
+        drawSurfaceContours(model.document, sink, viewMoving, model.renderer.sceneCorners);
     else
-        drawSurfaceContours(model, sink, viewMoving);
+        drawSurfaceContours(model.document, sink, viewMoving);
 }
 
 }  // namespace vellacor

@@ -5,6 +5,7 @@
 #include "camera/picking.h"
 #include "camera/vector_math.h"
 #include "app/site_model.h"
+#include "app/surface_stages.h"
 #include "render/frame_buffer.h"
 #include "render/line.h"
 #include "render/projection.h"
@@ -134,7 +135,7 @@ void drawDrapedPolyline(SiteModel& model, const std::vector<Vec3>& points, std::
 
 void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour) {
     std::vector<Vec3> points;
-    if (drapeSegment(model, a.x, a.y, b.x, b.y, points) > 0) drawDrapedPolyline(model, points, colour);
+    if (drapeSegment(linkedSurfaceOf(model), a.x, a.y, b.x, b.y, points) > 0) drawDrapedPolyline(model, points, colour);
 }
 
 // From the point picked first towards the cursor, while the user looks for

@@ -8,7 +8,7 @@
 #include "render/frame_buffer.h"
 #include "render/line.h"
 #include "render/shading.h"
-#include "surface/triangulation.h"
+#include "surface/surface_work.h"
 
 namespace vellacor {
 
@@ -62,7 +62,7 @@ void prepareTexturedSurface(SiteModel& model, int mode, FillInputs& inputs) {
 }
 
 void drawGrowingMesh(SiteModel& model) {
-    copyGrowingMesh(model, model.renderer.shownMesh);
+    copyGrowingMesh(model.work.growingMesh, model.renderer.shownMesh);
     FrameBuffer& f = model.renderer.frame;
     for (const MeshTriangle& t : model.renderer.shownMesh.triangles) {
         for (int k = 0; k < 3; ++k) {

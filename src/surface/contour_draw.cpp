@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/site_model.h"
+#include "model/site_document.h"
 #include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
 #include "surface/contour_smoothing.h"
@@ -13,16 +13,21 @@ namespace vellacor {
 
 namespace {
 
-void drawPiece(const SiteModel& model, const ContourPiece& piece, std::uint8_t colour, ContourLineSink& sink,
+void drawPiece(const ContourSettings& settings, const ContourPiece& piece, std::uint8_t colour, ContourLineSink& sink,
                std::vector<Vec3>& pairs) {
     pairs.clear();
-    for (int i = 0; i + 1 < piece.count; ++i) limitContourPiece(model, piece.point[i], piece.point[i + 1], pairs);
+    for (int i = 0; i + 1 < piece.count; ++i) limitContourPiece(settings, piece.point[i], piece.point[i + 1], pairs);
     for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) sink.line(pairs[i], pairs[i + 1], colour);
 }
 
-double smoothingInEffect(const SiteModel& model, bool straight) {
-    if (straight || !model.document.contourStage.done.load(std::memory_order_acquire)) return 0.0;
-    return model.document.contours.contourSmoothing;
+// Smoothing follows the neighbour triangles: without the links the pieces stay straight.
+double smoothingInEffect(const SiteDocument& document, bool straight) {
+    if (straight || !document.contourStage.done.load(std::memory_order_acquire)) return 0.0;
+    return document.contours.contourSmoothing;
+}
+
+bool contoursShown(const SiteDocument& document) {
+    return document.triangulateStage.done.load(std::memory_order_acquire) && !contoursLimitedAway(document.contours);
 }
 
 }  // namespace
@@ -76,24 +81,24 @@ void prefetch(const void* p) {
 constexpr std::size_t kFetchAhead = 8;
 
 // The records drawing triangle t reads: the triangle's and its corner points'.
-void prefetchTriangle(const SiteModel& model, const ContourCornerCache& cache, int t) {
-    prefetch(&model.document.triangles[static_cast<std::size_t>(t)]);
+void prefetchTriangle(const SurfaceView& surface, const ContourCornerCache& cache, int t) {
+    prefetch(&surface.triangles[static_cast<std::size_t>(t)]);
     for (const std::int32_t v : cache.corners[static_cast<std::size_t>(t)])
-        prefetch(&model.document.points[static_cast<std::size_t>(v)]);
+        prefetch(&surface.points[static_cast<std::size_t>(v)]);
 }
 
-void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double smoothing, DrawScratch& scratch) {
+void drawTriangle(const SurfaceView& surface, const ContourSettings& settings, int t, ContourLineSink& sink,
+                  double smoothing, DrawScratch& scratch) {
     std::vector<Vec3>& pairs = scratch.pairs;
     ContourPiece& piece = scratch.piece;
-    const double interval = model.document.contours.contourInterval;
+    const double interval = settings.contourInterval;
     if (!(interval > 0.0)) return;
-    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
+    const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
     double z[3];
-    for (int k = 0; k < 3; ++k) z[k] = model.document.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
+    for (int k = 0; k < 3; ++k) z[k] = surface.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
     if (!anyLevelMayCross(z[0], z[1], z[2], interval)) return;
     const double zMin = std::min({z[0], z[1], z[2]}), zMax = std::max({z[0], z[1], z[2]});
     // Minor levels first, so the major ones are drawn over them.
-    const double first = firstLevel(zMin, interval);
     // A level more than the flat-edge tolerance below the lowest corner cannot
     // touch the triangle: skip it before the costlier tests.
     const double lowest = zMin - 0.001;
@@ -101,45 +106,44 @@ void drawTriangle(const SiteModel& model, int t, ContourLineSink& sink, double s
     // for afterwards, so each level is classified once.
     std::vector<double>& majors = scratch.majorLevels;
     majors.clear();
-    for (double level = first; level <= zMax;) {
-        if (level >= lowest) {
-            if (isMajor(level, interval))
-                majors.push_back(level);
-            else if (contourPieceOf(model, t, level, smoothing, piece))
-                drawPiece(model, piece, kMinorContour, sink, pairs);
-        }
-        const double next = level + interval;
-        if (next <= level) break;  // an interval below the levels' precision
-        level = next;
-    }
+    forEachContourLevel(zMin, zMax, interval, [&](double level) {
+        if (level < lowest) return;
+        if (isMajor(level, interval))
+            majors.push_back(level);
+        else if (contourPieceOf(surface, t, level, smoothing, piece))
+            drawPiece(settings, piece, kMinorContour, sink, pairs);
+    });
     for (const double level : majors)
-        if (contourPieceOf(model, t, level, smoothing, piece)) drawPiece(model, piece, kMajorContour, sink, pairs);
+        if (contourPieceOf(surface, t, level, smoothing, piece)) drawPiece(settings, piece, kMajorContour, sink, pairs);
 }
 
 }  // namespace
 
-void drawTriangleContours(const SiteModel& model, int t, ContourLineSink& sink, bool straight) {
+void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& sink, bool straight) {
     DrawScratch scratch;
-    drawTriangle(model, t, sink, smoothingInEffect(model, straight), scratch);
+    drawTriangle(surfaceOf(document), document.contours, t, sink, smoothingInEffect(document, straight), scratch);
 }
 
-void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight) {
-    if (!model.document.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
-    const double smoothing = smoothingInEffect(model, straight);
+void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight) {
+    if (!contoursShown(document)) return;
+    const SurfaceView surface = surfaceOf(document);
+    const double smoothing = smoothingInEffect(document, straight);
     DrawScratch scratch;
-    for (int t = 0; t < model.document.triangleCount; ++t) drawTriangle(model, t, sink, smoothing, scratch);
+    for (int t = 0; t < surface.triangleCount; ++t)
+        drawTriangle(surface, document.contours, t, sink, smoothing, scratch);
 }
 
-void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight,
+void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
                          const ContourCornerCache& cache) {
-    if (!model.document.triangulateStage.done.load(std::memory_order_acquire) || contoursLimitedAway(model)) return;
-    if (cache.corners.size() != static_cast<std::size_t>(model.document.triangleCount) ||
-        cache.elevations.size() < static_cast<std::size_t>(model.document.pointCount)) {
-        drawSurfaceContours(model, sink, straight);
+    if (!contoursShown(document)) return;
+    const SurfaceView surface = surfaceOf(document);
+    if (cache.corners.size() != static_cast<std::size_t>(surface.triangleCount) ||
+        cache.elevations.size() < static_cast<std::size_t>(surface.pointCount)) {
+        drawSurfaceContours(document, sink, straight);
         return;
     }
-    const double smoothing = smoothingInEffect(model, straight);
-    const double interval = model.document.contours.contourInterval;
+    const double smoothing = smoothingInEffect(document, straight);
+    const double interval = document.contours.contourInterval;
     if (!(interval > 0.0)) return;
     DrawScratch scratch;
     const double inverse = 1.0 / interval;
@@ -147,13 +151,13 @@ void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool str
     // The packed lists pick out the few triangles to draw first, so their
     // large records can be fetched a few triangles ahead of drawing them.
     std::vector<int>& crossed = scratch.crossed;
-    for (int t = 0; t < model.document.triangleCount; ++t) {
+    for (int t = 0; t < surface.triangleCount; ++t) {
         const auto& c = cache.corners[static_cast<std::size_t>(t)];
         if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) crossed.push_back(t);
     }
     for (std::size_t i = 0; i < crossed.size(); ++i) {
-        if (i + kFetchAhead < crossed.size()) prefetchTriangle(model, cache, crossed[i + kFetchAhead]);
-        drawTriangle(model, crossed[i], sink, smoothing, scratch);
+        if (i + kFetchAhead < crossed.size()) prefetchTriangle(surface, cache, crossed[i + kFetchAhead]);
+        drawTriangle(surface, document.contours, crossed[i], sink, smoothing, scratch);
     }
 }
 

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/site_document.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
 
-struct SiteModel;
 
 // Where the per-frame contour tracer sends its lines: the renderer's 3D line
 // routine in the given palette colour (250 minor, 251 major).
@@ -20,10 +20,10 @@ public:
 // Every level through triangle t, minor levels first, then major ones, each
 // smoothed (contourSmoothing, once the neighbour links are done) unless
 // `straight`, and limited by contourLimitMode. Flat triangles carry none.
-void drawTriangleContours(const SiteModel& model, int t, ContourLineSink& sink, bool straight = false);
+void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& sink, bool straight = false);
 
 // drawTriangleContours for every triangle, once the triangulation is done.
-void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight = false);
+void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight = false);
 
 // The corners of every triangle and the elevation of every point, packed
 // tight. A frame that has just read the large triangle records keeps them
@@ -36,7 +36,7 @@ struct ContourCornerCache {
 
 // As above, skipping through the cache the triangles no level can cross.
 // A cache that does not match the surface is ignored.
-void drawSurfaceContours(const SiteModel& model, ContourLineSink& sink, bool straight,
+void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
                          const ContourCornerCache& cache);
 
 // False when no contour level can touch a triangle with these corner

@@ -1,11 +1,12 @@
 #pragma once
 #include <vector>
 
+#include "model/contour_settings.h"
+#include "model/site_document.h"
+#include "model/surface_view.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 // One joined contour line as the writers receive it.
 struct ExportPolyline {
@@ -16,7 +17,12 @@ struct ExportPolyline {
 
 // Traces every level from firstLevel(minElevation, contourInterval) up to
 // maxElevation and joins each level's pieces into polylines, level by level,
-// honouring contourSmoothing and contourLimitMode.
-std::vector<ExportPolyline> traceContoursForExport(const SiteModel& model);
+// smoothed by `smoothing` (0: straight) and limited by contourLimitMode.
+std::vector<ExportPolyline> traceContours(const SurfaceView& surface, const ContourSettings& settings, double smoothing,
+                                          double minElevation, double maxElevation);
+
+// The document's contours as the writers save them: nothing before the
+// surface is built, smoothed only once its neighbour links are done.
+std::vector<ExportPolyline> traceContoursForExport(const SiteDocument& document);
 
 }  // namespace vellacor

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "app/site_model.h"
+#include "model/surface_view.h"
 #include "surface/contour_limit.h"
 #include "surface/contour_segment.h"
 #include "surface/contour_smoothing.h"
@@ -26,13 +26,13 @@ bool samePoint(const Vec3& a, const Vec3& b) {
     return std::fabs(a.x - b.x) < kSame && std::fabs(a.y - b.y) < kSame && std::fabs(a.z - b.z) < kSame;
 }
 
-void addLimited(const SiteModel& model, const ContourPiece& piece, ContourPieces& out, std::vector<Vec3>& pairs) {
-    if (model.document.contours.contourLimitMode == ContourLimitMode::Everywhere) {
+void addLimited(const ContourSettings& settings, const ContourPiece& piece, ContourPieces& out, std::vector<Vec3>& pairs) {
+    if (settings.contourLimitMode == ContourLimitMode::Everywhere) {
         out.add(piece.point, piece.count);
         return;
     }
     pairs.clear();
-    for (int i = 0; i + 1 < piece.count; ++i) limitContourPiece(model, piece.point[i], piece.point[i + 1], pairs);
+    for (int i = 0; i + 1 < piece.count; ++i) limitContourPiece(settings, piece.point[i], piece.point[i + 1], pairs);
     for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) out.add(&pairs[i], 2);
 }
 
@@ -43,22 +43,22 @@ void ContourPieces::add(const Vec3* first, int count) {
     offsets.push_back(static_cast<std::int32_t>(points.size()));
 }
 
-void collectContourPieces(const SiteModel& model, double level, double smoothing, const std::int32_t* triangles,
+void collectContourPieces(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, const std::int32_t* triangles,
                           int triangleCount, ContourPieces& out) {
     out.clear();
     ContourPiece piece;
     std::vector<Vec3> pairs;
     for (int i = 0; i < triangleCount; ++i) {
         const int t = triangles[i];
-        if (isFlatTriangle(model, t)) continue;
-        if (contourPieceOf(model, t, level, smoothing, piece)) addLimited(model, piece, out, pairs);
+        if (isFlatTriangle(surface, t)) continue;
+        if (contourPieceOf(surface, t, level, smoothing, piece)) addLimited(settings, piece, out, pairs);
     }
 }
 
-void collectSegments(const SiteModel& model, double level, double smoothing, ContourPieces& out) {
-    std::vector<std::int32_t> all(static_cast<std::size_t>(model.document.triangleCount));
-    for (int t = 0; t < model.document.triangleCount; ++t) all[static_cast<std::size_t>(t)] = t;
-    collectContourPieces(model, level, smoothing, all.data(), model.document.triangleCount, out);
+void collectSegments(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, ContourPieces& out) {
+    std::vector<std::int32_t> all(static_cast<std::size_t>(surface.triangleCount));
+    for (int t = 0; t < surface.triangleCount; ++t) all[static_cast<std::size_t>(t)] = t;
+    collectContourPieces(surface, settings, level, smoothing, all.data(), surface.triangleCount, out);
 }
 
 PolylineJoiner::PolylineJoiner(ContourPieces& pieces) : pieces_(pieces) {

@@ -2,11 +2,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/contour_settings.h"
+#include "model/surface_view.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
 
-struct SiteModel;
 
 // The contour pieces of one level: short polylines, one or more per triangle.
 struct ContourPieces {
@@ -22,13 +23,13 @@ struct ContourPieces {
 };
 
 // The pieces of `level` in the given triangles (in that order), smoothed when
-// `smoothing` is not 0 and limited by the model's contourLimitMode (a limited
+// `smoothing` is not 0 and limited by the settings' contourLimitMode (a limited
 // piece arrives as two-point pieces).
-void collectContourPieces(const SiteModel& model, double level, double smoothing, const std::int32_t* triangles,
+void collectContourPieces(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, const std::int32_t* triangles,
                           int triangleCount, ContourPieces& out);
 
 // The same over every triangle of the model that is not flat.
-void collectSegments(const SiteModel& model, double level, double smoothing, ContourPieces& out);
+void collectSegments(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, ContourPieces& out);
 
 // Joins the pieces of one level into polylines. Every piece is first turned to
 // run west to east; a polyline starts with the westernmost piece left and

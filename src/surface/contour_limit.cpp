@@ -1,6 +1,5 @@
 #include "surface/contour_limit.h"
 
-#include "app/site_model.h"
 
 namespace vellacor {
 
@@ -12,17 +11,17 @@ void clipToLimitPolygon(const LimitPolygon&, const Vec3&, const Vec3&, std::vect
 
 }  // namespace
 
-bool contoursLimitedAway(const SiteModel& model) {
-    return model.document.contours.contourLimitMode == ContourLimitMode::InsidePolygon && !model.document.contours.limitPolygon;
+bool contoursLimitedAway(const ContourSettings& settings) {
+    return settings.contourLimitMode == ContourLimitMode::InsidePolygon && !settings.limitPolygon;
 }
 
-void limitContourPiece(const SiteModel& model, const Vec3& from, const Vec3& to, std::vector<Vec3>& out) {
-    if (model.document.contours.contourLimitMode != ContourLimitMode::InsidePolygon) {
+void limitContourPiece(const ContourSettings& settings, const Vec3& from, const Vec3& to, std::vector<Vec3>& out) {
+    if (settings.contourLimitMode != ContourLimitMode::InsidePolygon) {
         out.push_back(from);
         out.push_back(to);
         return;
     }
-    if (model.document.contours.limitPolygon) clipToLimitPolygon(*model.document.contours.limitPolygon, from, to, out);
+    if (settings.limitPolygon) clipToLimitPolygon(*settings.limitPolygon, from, to, out);
 }
 
 }  // namespace vellacor

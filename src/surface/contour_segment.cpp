@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/site_model.h"
+#include "model/surface_view.h"
 
 namespace vellacor {
 
@@ -10,26 +10,26 @@ namespace {
 
 constexpr double kFlat = 0.001;
 
-const SurveyPoint& vertexOf(const SiteModel& model, const TinTriangle& t, int k) {
-    return model.document.points[static_cast<std::size_t>(t.vertex[k % 3])];
+const SurveyPoint& vertexOf(const SurfaceView& surface, const TinTriangle& t, int k) {
+    return surface.points[static_cast<std::size_t>(t.vertex[k % 3])];
 }
 
 }  // namespace
 
-bool isFlatTriangle(const SiteModel& model, int t) {
-    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
-    const double z0 = vertexOf(model, triangle, 0).elevation;
-    return std::fabs(vertexOf(model, triangle, 1).elevation - z0) < kFlat &&
-           std::fabs(vertexOf(model, triangle, 2).elevation - z0) < kFlat;
+bool isFlatTriangle(const SurfaceView& surface, int t) {
+    const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
+    const double z0 = vertexOf(surface, triangle, 0).elevation;
+    return std::fabs(vertexOf(surface, triangle, 1).elevation - z0) < kFlat &&
+           std::fabs(vertexOf(surface, triangle, 2).elevation - z0) < kFlat;
 }
 
-bool triangleContourSegment(const SiteModel& model, int t, double level, ContourSegment& out) {
-    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
+bool triangleContourSegment(const SurfaceView& surface, int t, double level, ContourSegment& out) {
+    const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
     int found = 0;
     for (int k = 0; k < 3; ++k) {
-        const SurveyPoint& a = vertexOf(model, triangle, k);
-        const SurveyPoint& b = vertexOf(model, triangle, k + 1);
-        const SurveyPoint& c = vertexOf(model, triangle, k + 2);
+        const SurveyPoint& a = vertexOf(surface, triangle, k);
+        const SurveyPoint& b = vertexOf(surface, triangle, k + 1);
+        const SurveyPoint& c = vertexOf(surface, triangle, k + 2);
         if (std::fabs(b.elevation - a.elevation) < kFlat) {
             if (std::fabs(a.elevation - level) < kFlat && a.elevation < c.elevation) {
                 out.end[0] = {a.easting, a.northing, a.elevation};

@@ -1,9 +1,8 @@
 #pragma once
+#include "model/surface_view.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 // The piece of one contour level inside one triangle. `edge[i]` is the
 // triangle edge (vertex[k] -> vertex[k + 1]) that end i lies on; for a flat
@@ -17,7 +16,7 @@ struct ContourSegment {
 
 // A triangle whose other two vertices lie within 0.001 of vertex[0]'s
 // elevation: it carries no contour.
-bool isFlatTriangle(const SiteModel& model, int t);
+bool isFlatTriangle(const SurfaceView& surface, int t);
 
 // The segment of `level` inside triangle t, from the crossings of its edges in
 // edge order. An edge counts as crossed at its start vertex but not at its end
@@ -26,6 +25,6 @@ bool isFlatTriangle(const SiteModel& model, int t);
 // edge on the level is the whole answer when the triangle rises away from it,
 // so of two triangles sharing such an edge only the upper one produces it.
 // True with exactly two crossings.
-bool triangleContourSegment(const SiteModel& model, int t, double level, ContourSegment& out);
+bool triangleContourSegment(const SurfaceView& surface, int t, double level, ContourSegment& out);
 
 }  // namespace vellacor

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/site_model.h"
+#include "model/surface_view.h"
 
 namespace vellacor {
 
@@ -21,12 +21,12 @@ bool samePlanPosition(const Vec3& a, const Vec3& b) {
 
 // The far end of the level's segment in the triangle across `edge` of t, when
 // that segment starts where ours ends.
-bool farEnd(const SiteModel& model, int t, int edge, double level, const Vec3& at, Vec3& far) {
+bool farEnd(const SurfaceView& surface, int t, int edge, double level, const Vec3& at, Vec3& far) {
     if (edge < 0) return false;
-    const int across = model.document.triangles[static_cast<std::size_t>(t)].neighbour[edge];
-    if (across < 0 || across >= model.document.triangleCount || isFlatTriangle(model, across)) return false;
+    const int across = surface.triangles[static_cast<std::size_t>(t)].neighbour[edge];
+    if (across < 0 || across >= surface.triangleCount || isFlatTriangle(surface, across)) return false;
     ContourSegment next;
-    if (!triangleContourSegment(model, across, level, next)) return false;
+    if (!triangleContourSegment(surface, across, level, next)) return false;
     for (int i = 0; i < 2; ++i)
         if (samePlanPosition(next.end[i], at)) {
             far = next.end[1 - i];
@@ -37,19 +37,19 @@ bool farEnd(const SiteModel& model, int t, int edge, double level, const Vec3& a
 
 // Where the contour goes after end i of the segment. At a vertex it may leave
 // across either edge that meets there.
-bool continuation(const SiteModel& model, int t, double level, const ContourSegment& segment, int i, Vec3& far) {
+bool continuation(const SurfaceView& surface, int t, double level, const ContourSegment& segment, int i, Vec3& far) {
     const int edge = segment.edge[i];
     if (edge < 0) return false;
-    return farEnd(model, t, edge, level, segment.end[i], far) ||
-           farEnd(model, t, (edge + 2) % 3, level, segment.end[i], far);
+    return farEnd(surface, t, edge, level, segment.end[i], far) ||
+           farEnd(surface, t, (edge + 2) % 3, level, segment.end[i], far);
 }
 
 // Moves `control` towards `middle` until it lies inside triangle t (plan).
-Vec3 keepInside(const SiteModel& model, int t, const Vec3& middle, const Vec3& control) {
-    const TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
+Vec3 keepInside(const SurfaceView& surface, int t, const Vec3& middle, const Vec3& control) {
+    const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
     Vec3 corner[3];
     for (int k = 0; k < 3; ++k) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(triangle.vertex[k])];
+        const SurveyPoint& p = surface.points[static_cast<std::size_t>(triangle.vertex[k])];
         corner[k] = {p.easting, p.northing, p.elevation};
     }
     const double orientation = cross(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x,
@@ -109,7 +109,7 @@ void straightPiece(const ContourSegment& segment, ContourPiece& out) {
     out.count = 2;
 }
 
-void smoothContourPiece(const SiteModel& model, int t, double level, const ContourSegment& segment, double smoothing,
+void smoothContourPiece(const SurfaceView& surface, int t, double level, const ContourSegment& segment, double smoothing,
                         ContourPiece& out) {
     straightPiece(segment, out);
     if (smoothing <= 0.0 || segment.flatEdge) return;
@@ -120,8 +120,8 @@ void smoothContourPiece(const SiteModel& model, int t, double level, const Conto
     // Catmull-Rom directions: through each end from the contour's previous
     // crossing towards its next one; along the segment where it stops.
     Vec3 before, after;
-    const bool hasBefore = continuation(model, t, level, segment, 0, before);
-    const bool hasAfter = continuation(model, t, level, segment, 1, after);
+    const bool hasBefore = continuation(surface, t, level, segment, 0, before);
+    const bool hasAfter = continuation(surface, t, level, segment, 1, after);
     const double d0x = hasBefore ? p1.x - before.x : p1.x - p0.x, d0y = hasBefore ? p1.y - before.y : p1.y - p0.y;
     const double d1x = hasAfter ? after.x - p0.x : p1.x - p0.x, d1y = hasAfter ? after.y - p0.y : p1.y - p0.y;
 
@@ -135,7 +135,7 @@ void smoothContourPiece(const SiteModel& model, int t, double level, const Conto
         if (s > 0.0 && u > 0.0) control = {p0.x + s * d0x, p0.y + s * d0y, middle.z};
     }
     const double weight = ((1.0 - smoothing) + 1.0) * 0.5;  // 1: straight, 0.5: fully smooth
-    control = keepInside(model, t, middle, lerp(middle, control, 2.0 - 2.0 * weight));
+    control = keepInside(surface, t, middle, lerp(middle, control, 2.0 - 2.0 * weight));
 
     out.count = 6;
     for (int i = 0; i < 6; ++i) {
@@ -151,11 +151,11 @@ void smoothContourPiece(const SiteModel& model, int t, double level, const Conto
 
 namespace vellacor {
 
-bool contourPieceOf(const SiteModel& model, int t, double level, double smoothing, ContourPiece& out) {
+bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out) {
     ContourSegment segment;
-    if (!triangleContourSegment(model, t, level, segment)) return false;
+    if (!triangleContourSegment(surface, t, level, segment)) return false;
     if (smoothing != 0.0)
-        smoothContourPiece(model, t, level, segment, smoothing, out);
+        smoothContourPiece(surface, t, level, segment, smoothing, out);
     else
         straightPiece(segment, out);
     return true;

@@ -1,10 +1,9 @@
 #pragma once
+#include "model/surface_view.h"
 #include "model/survey_point.h"
 #include "surface/contour_segment.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 // A contour's course through one triangle: at most seven points, the first
 // and last being the straight segment's ends.
@@ -25,7 +24,7 @@ void straightPiece(const ContourSegment& segment, ContourPiece& out);
 // parameters and thinned: points closer than 0.1 to the next, then points
 // that turn the course by at most one degree, are dropped. Needs the
 // neighbour links.
-void smoothContourPiece(const SiteModel& model, int t, double level, const ContourSegment& segment, double smoothing,
+void smoothContourPiece(const SurfaceView& surface, int t, double level, const ContourSegment& segment, double smoothing,
                         ContourPiece& out);
 
 }  // namespace vellacor
@@ -34,6 +33,6 @@ namespace vellacor {
 
 // The contour piece of `level` in triangle t: the straight segment, or the
 // smoothed piece when `smoothing` is not 0. False when the level misses t.
-bool contourPieceOf(const SiteModel& model, int t, double level, double smoothing, ContourPiece& out);
+bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out);
 
 }  // namespace vellacor

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/background_job.h"
 #include "surface/surface_work.h"
 #include "model/tin_triangle.h"
 
@@ -46,26 +47,29 @@ public:
 // the rest, each with its geometry. False when the monitor stopped it.
 bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor);
 
-struct TriangulationJob {
-    TriangulationInput input;
-    TriangulationOutput output;
-    std::atomic<bool> cancelled{false};  // a newer job replaced this one
-    bool complete = false;
-    bool outOfMemory = false;
-    std::atomic<bool> finished{false};  // set last by the worker (release)
+// The neighbour-link stage's input: the document's triangle array, read
+// only while the job runs (nothing may change or move it meanwhile), and the
+// links the triangulation already knew.
+struct TopologyInput {
+    const TinTriangle* triangles = nullptr;
+    int triangleCount = 0;
+    std::vector<std::int32_t> knownLinks;  // used when the digest still matches
+    std::uint64_t knownDigest = 0;
 };
 
-struct TopologyJob {
-    const TinTriangle* triangles = nullptr;  // the model's array, read only while the job runs
+struct TopologyResult {
+    const TinTriangle* triangles = nullptr;  // the array the links belong to
     int triangleCount = 0;
-    std::vector<std::int32_t> knownLinks;  // from the triangulation, used when the digest still matches
-    std::uint64_t knownDigest = 0;
     std::vector<std::int32_t> links;  // three per triangle
     std::vector<HullEdge> hullEdges;
-    std::atomic<bool> cancelled{false};
-    bool complete = false;
-    bool outOfMemory = false;
-    std::atomic<bool> finished{false};
 };
+
+// The triangulation worker's whole run: the triangles, with the growing mesh
+// published to `snapshot` while it builds (and cleared at the end).
+bool buildSurface(TriangulationInput& input, TriangulationOutput& output, const JobControl& control,
+                  MeshSnapshot& snapshot);
+
+// The neighbour-link worker's whole run.
+bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control);
 
 }  // namespace vellacor

@@ -2,9 +2,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <vector>
+
+#include "model/surface_view.h"
 
 namespace vellacor {
 
@@ -18,51 +19,44 @@ struct GrowingMesh {
     std::vector<MeshTriangle> triangles;
 };
 
-// A hull edge of the linked surface: the triangle and its edge slot
-// (the edge vertex[edge] -> vertex[(edge + 1) % 3] has no neighbour).
-struct HullEdge {
-    std::int32_t triangle;
-    std::int32_t edge;
+// The growing mesh as the triangulation worker publishes it for the view:
+// the one thing the worker and the user-interface thread both touch while
+// it runs, under `mutex`.
+struct MeshSnapshot {
+    mutable std::mutex mutex;
+    GrowingMesh growing;                      // guarded by mutex
+    mutable std::atomic<bool> wanted{false};  // someone draws the growing mesh: publish it
+
+    // Forgets the mesh (a new build, or the end of one).
+    void clear() {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::vector<MeshTriangle>().swap(growing.triangles);
+        ++growing.revision;
+    }
 };
 
-struct TriangulationJob;
-struct TopologyJob;
+// Copies the mesh the worker published last into `into` when it is newer
+// than what `into` holds; true when `into` changed. Every call also asks the
+// worker to publish again (it does so at most every ~100 ms).
+bool copyGrowingMesh(const MeshSnapshot& snapshot, GrowingMesh& into);
 
-// The surface's background work, owned by the user-interface thread. A job is
-// handed to its worker at the start and read back only once the worker has set
-// its `finished`; the mesh snapshot is the one thing both sides touch while a
-// worker runs, under `meshMutex`.
+// What the user-interface thread keeps of the finished surface work.
 struct SurfaceWork {
-    mutable std::mutex meshMutex;
-    GrowingMesh growing;                          // guarded by meshMutex
-    mutable std::atomic<bool> meshWanted{false};  // someone draws the growing mesh: publish it
-
-    std::shared_ptr<TriangulationJob> triangulation;  // the job started last, until adopted
-    std::shared_ptr<TopologyJob> topology;
-
     // The hull edges of the linked surface in triangle order, made with the
     // neighbour links; `hullTriangleCount` is the triangle count they belong to.
     std::vector<HullEdge> hullEdges;
     int hullTriangleCount = -1;
 
-    // The links the last triangulation found, kept for the link stage; see
-    // TriangulationOutput.
+    // The links the last triangulation found, kept for the link stage while
+    // the triangles are unchanged (recognised by their digest).
     std::vector<std::int32_t> knownLinks;
     std::uint64_t knownDigest = 0;
 
-    // Forgets every unadopted result, the snapshot and the hull list. Call
-    // only when the workers have been stopped (a new site).
     void discard() {
-        triangulation.reset();
-        topology.reset();
-        {
-            std::lock_guard<std::mutex> lock(meshMutex);
-            growing.triangles = {};
-            ++growing.revision;
-        }
-        hullEdges = {};
+        std::vector<HullEdge>().swap(hullEdges);
         hullTriangleCount = -1;
-        knownLinks = {};
+        std::vector<std::int32_t>().swap(knownLinks);
+        knownDigest = 0;
     }
 };
 

@@ -2,15 +2,15 @@
 
 #include <cmath>
 
-#include "app/site_model.h"
+#include "model/surface_view.h"
 
 namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteModel& model, int index) { return model.document.points[static_cast<std::size_t>(index)]; }
+const SurveyPoint& pointAt(const SurfaceView& surface, int index) { return surface.points[static_cast<std::size_t>(index)]; }
 
-const TinTriangle& triangleAt(const SiteModel& model, int t) { return model.document.triangles[static_cast<std::size_t>(t)]; }
+const TinTriangle& triangleAt(const SurfaceView& surface, int t) { return surface.triangles[static_cast<std::size_t>(t)]; }
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
@@ -23,15 +23,13 @@ bool crossesStrictly(double fromX, double fromY, double toX, double toY, const S
 
 }  // namespace
 
-void computeTriangleGeometry(SiteModel& model, int t) {
-    TinTriangle& triangle = model.document.triangles[static_cast<std::size_t>(t)];
-    computeTriangleGeometry(triangle, positionOf(pointAt(model, triangle.vertex[0])),
-                            positionOf(pointAt(model, triangle.vertex[1])),
-                            positionOf(pointAt(model, triangle.vertex[2])));
+void computeTriangleGeometry(std::span<const SurveyPoint> points, TinTriangle& triangle) {
+    auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
+    computeTriangleGeometry(triangle, at(0), at(1), at(2));
 }
 
-void computeAllGeometry(SiteModel& model) {
-    for (int t = 0; t < model.document.triangleCount; ++t) computeTriangleGeometry(model, t);
+void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriangle> triangles) {
+    for (TinTriangle& t : triangles) computeTriangleGeometry(points, t);
 }
 
 double planeElevation(const TinTriangle& t, double x, double y) {
@@ -39,21 +37,21 @@ double planeElevation(const TinTriangle& t, double x, double y) {
     return (t.planeD - x * t.normal.x - y * t.normal.y) / t.normal.z;
 }
 
-double signedArea(const SiteModel& model, int t) {
-    const TinTriangle& triangle = triangleAt(model, t);
-    const SurveyPoint& p0 = pointAt(model, triangle.vertex[0]);
-    const SurveyPoint& p1 = pointAt(model, triangle.vertex[1]);
-    const SurveyPoint& p2 = pointAt(model, triangle.vertex[2]);
+double signedArea(const SurfaceView& surface, int t) {
+    const TinTriangle& triangle = triangleAt(surface, t);
+    const SurveyPoint& p0 = pointAt(surface, triangle.vertex[0]);
+    const SurveyPoint& p1 = pointAt(surface, triangle.vertex[1]);
+    const SurveyPoint& p2 = pointAt(surface, triangle.vertex[2]);
     return ((p2.northing - p0.northing) * (p1.easting - p0.easting) -
             (p2.easting - p0.easting) * (p1.northing - p0.northing)) /
            2.0;
 }
 
-bool triangleContains(const SiteModel& model, int t, double x, double y) {
-    const TinTriangle& triangle = triangleAt(model, t);
+bool triangleContains(const SurfaceView& surface, int t, double x, double y) {
+    const TinTriangle& triangle = triangleAt(surface, t);
     for (int k = 0; k < 3; ++k) {
-        const SurveyPoint& a = pointAt(model, triangle.vertex[k]);
-        const SurveyPoint& b = pointAt(model, triangle.vertex[(k + 1) % 3]);
+        const SurveyPoint& a = pointAt(surface, triangle.vertex[k]);
+        const SurveyPoint& b = pointAt(surface, triangle.vertex[(k + 1) % 3]);
         if ((a.easting - x) * (b.northing - y) - (b.easting - x) * (a.northing - y) < 0.0) return false;
     }
     return true;
@@ -70,40 +68,40 @@ bool planCrossingParameters(double ax, double ay, double bx, double by, const Su
     return true;
 }
 
-int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y) {
-    if (start < 0 || start >= model.document.triangleCount || maxSteps < 0) return kNoTriangle;
+int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y) {
+    if (start < 0 || start >= surface.triangleCount || maxSteps < 0) return kNoTriangle;
     int t = start;
     for (int steps = 0;; ++steps) {
-        if (triangleContains(model, t, x, y)) return t;
+        if (triangleContains(surface, t, x, y)) return t;
         // Leave through the edge that the line from the centroid to the target crosses.
-        const TinTriangle& triangle = triangleAt(model, t);
+        const TinTriangle& triangle = triangleAt(surface, t);
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k)
-            if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, pointAt(model, triangle.vertex[k]),
-                                pointAt(model, triangle.vertex[(k + 1) % 3])))
+            if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, pointAt(surface, triangle.vertex[k]),
+                                pointAt(surface, triangle.vertex[(k + 1) % 3])))
                 exit = k;
         if (exit < 0) return kNoTriangle;
         const int next = triangle.neighbour[exit];
-        if (next < 0 || next >= model.document.triangleCount) return kNoTriangle;
+        if (next < 0 || next >= surface.triangleCount) return kNoTriangle;
         if (steps + 1 > maxSteps) return kNoTriangle;
         t = next;
     }
 }
 
-int locateTriangle(const SiteModel& model, int start, double x, double y) {
-    const int found = locateTriangleWalk(model, model.document.triangleCount, start, x, y);
+int locateTriangle(const SurfaceView& surface, int start, double x, double y) {
+    const int found = locateTriangleWalk(surface, surface.triangleCount, start, x, y);
     if (found != kNoTriangle) return found;
-    for (int t = 0; t < model.document.triangleCount; ++t)
-        if (triangleContains(model, t, x, y)) return t;
+    for (int t = 0; t < surface.triangleCount; ++t)
+        if (triangleContains(surface, t, x, y)) return t;
     return kNoTriangle;
 }
 
-bool segmentsCross(const SiteModel& model, int a, int b, int c, int d) {
+bool segmentsCross(const SurfaceView& surface, int a, int b, int c, int d) {
     if (a == c || a == d || b == c || b == d) return false;
-    const SurveyPoint& pa = pointAt(model, a);
-    const SurveyPoint& pb = pointAt(model, b);
-    const SurveyPoint& pc = pointAt(model, c);
-    const SurveyPoint& pd = pointAt(model, d);
+    const SurveyPoint& pa = pointAt(surface, a);
+    const SurveyPoint& pb = pointAt(surface, b);
+    const SurveyPoint& pc = pointAt(surface, c);
+    const SurveyPoint& pd = pointAt(surface, d);
     const double den = (pb.easting - pa.easting) * (pd.northing - pc.northing) -
                        (pb.northing - pa.northing) * (pd.easting - pc.easting);
     if (std::fabs(den) < 0.001) return false;

@@ -1,12 +1,11 @@
 #pragma once
 #include <cmath>
 
+#include "model/surface_view.h"
 #include "model/survey_point.h"
 #include "model/tin_triangle.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 inline constexpr double kVerticalPlane = 99999999.0;  // elevation reported for a (nearly) vertical plane
 
@@ -27,11 +26,11 @@ inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const 
     triangle.planeD = a.x * n.x + a.y * n.y + a.z * n.z;
 }
 
-// The same for triangle t of the model, from its vertices' points.
-void computeTriangleGeometry(SiteModel& model, int t);
-// Every triangle of the model (after a reader supplied its own triangles, or
-// after the points' elevations changed).
-void computeAllGeometry(SiteModel& model);
+// The same for a triangle of the surface, from its vertices' points.
+void computeTriangleGeometry(std::span<const SurveyPoint> points, TinTriangle& triangle);
+// Every triangle (after a reader supplied its own triangles, or after the
+// points' elevations changed).
+void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriangle> triangles);
 
 // Elevation of the triangle's plane at (x, y); 99999999.0 for a plane that is
 // (nearly) vertical, |normal.z| < 0.001.
@@ -39,10 +38,10 @@ double planeElevation(const TinTriangle& t, double x, double y);
 
 // Half the plan cross product of the triangle's edges: >= 0 when its vertices
 // run counter-clockwise.
-double signedArea(const SiteModel& model, int t);
+double signedArea(const SurfaceView& surface, int t);
 
 // True when (x, y) lies inside triangle t or on its boundary.
-bool triangleContains(const SiteModel& model, int t, double x, double y);
+bool triangleContains(const SurfaceView& surface, int t, double x, double y);
 
 // Parameters s (along a -> b) and u (along edge p -> q) where the two plan
 // segments' lines cross; false when they are nearly parallel.
@@ -52,14 +51,14 @@ bool planCrossingParameters(double ax, double ay, double bx, double by, const Su
 // Walks from `start` towards (x, y) through the neighbour links; the triangle
 // holding the position, or kNoTriangle (also where a link is missing, as
 // before the neighbour links are done).
-int locateTriangleWalk(const SiteModel& model, int maxSteps, int start, double x, double y);
+int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y);
 
 // The walk, then a scan of every triangle when the walk fails.
-int locateTriangle(const SiteModel& model, int start, double x, double y);
+int locateTriangle(const SurfaceView& surface, int start, double x, double y);
 
 // True when segment a-b crosses segment c-d (point indices, plan only) well
 // inside both: segments sharing an end, touching near an end (within 0.1 % of
 // either) or (nearly) parallel do not cross.
-bool segmentsCross(const SiteModel& model, int a, int b, int c, int d);
+bool segmentsCross(const SurfaceView& surface, int a, int b, int c, int d);
 
 }  // namespace vellacor

@@ -190,7 +190,7 @@ TEST_F(CameraTest, KeepAboveGroundLiftsTheEyeOverTheSurfaceOnly) {
     cam.eye = {500, 500, -100};  // beyond the site: no ground to keep above
     EXPECT_FALSE(cam.KeepAboveGround(site));
     EXPECT_EQ(cam.eye.z, -100);
-    if (locateTriangleWalk(site, 2, 0, 60, 20) == kNoTriangle) GTEST_SKIP() << "surface queries not available";
+    if (locateTriangleWalk(surfaceOf(site.document), 2, 0, 60, 20) == kNoTriangle) GTEST_SKIP() << "surface queries not available";
 
     cam.eye = {60, 20, 11};
     EXPECT_TRUE(cam.KeepAboveGround(site));

@@ -36,7 +36,7 @@ TEST(LandXmlWriter, TinySiteWithEveryBlock) {
     SiteModel m;
     makeTinySite(m);
     const std::vector<ExportPolyline> contours = {{100, true, {{6000, 5000.5, 100}, {6005.5, 5000, 100}}}};
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {false, true, true, true}, contours); }),
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {false, true, true, true}, contours); }),
               kHead + "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n" + kBreaklines +
                   "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n"
                   "\t\t\t\t\t<P id=\"1\">5000 6000 100.5</P>\n"
@@ -54,10 +54,10 @@ TEST(LandXmlWriter, TinySiteWithEveryBlock) {
 TEST(LandXmlWriter, PartsDecideTheSurfaceBlock) {
     SiteModel m;
     makeTinySite(m);
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.breaklines = true}); }),
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {.breaklines = true}); }),
               kHead + "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n" + kBreaklines +
                   "\t\t</Surface>\n\t</Surfaces>\n</LandXML>\n");
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.points = true}); }), kHead + "</LandXML>\n");
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {.points = true}); }), kHead + "</LandXML>\n");
 }
 
 TEST(XmlDescription, EveryParserAcceptsIt) {

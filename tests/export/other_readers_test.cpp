@@ -46,7 +46,7 @@ TEST(OtherReaders, EzdxfReadsAndAuditsOurDrawings) {
 
     const std::string all = dir.path("all.dxf");
     std::FILE* f = std::fopen(all.c_str(), "wb");
-    ASSERT_TRUE(writeDxf(f, m, {true, true, true, true}, contours));
+    ASSERT_TRUE(writeDxf(f, m.document, {true, true, true, true}, contours));
     std::fclose(f);
     // Two labels on the open major contour, one on the closed one.
     const ToolRun run = checkDxf(all, "INSERT=30 POLYLINE=4 LINE=3 3DFACE=40 TEXT=3");
@@ -74,7 +74,7 @@ TEST(OtherReaders, XmllintReadsOurLandXml) {
 
     const std::string all = dir.path("all.xml");
     std::FILE* f = std::fopen(all.c_str(), "wb");
-    ASSERT_TRUE(writeLandXml(f, m, {true, true, true, true}, contours));
+    ASSERT_TRUE(writeLandXml(f, m.document, {true, true, true, true}, contours));
     std::fclose(f);
     const ToolRun run = checkXml(all);
     EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -58,15 +58,15 @@ TEST(ContourSegment, AVertexOnTheLevelGivesOneSegmentThroughIt) {
     SiteModel model;
     setSurface(model, {{0, 0, 10}, {10, 0, 20}, {0, 10, 0}}, {{0, 1, 2}}, false);
     ContourSegment s;
-    ASSERT_TRUE(triangleContourSegment(model, 0, 10.0, s));
+    ASSERT_TRUE(triangleContourSegment(surfaceOf(model.document), 0, 10.0, s));
     EXPECT_EQ(s.end[0].x, 0.0);
     EXPECT_EQ(s.end[0].y, 0.0);
     EXPECT_NEAR(s.end[1].x, 5.0, 1e-12);
     EXPECT_NEAR(s.end[1].y, 5.0, 1e-12);
     EXPECT_EQ(s.end[1].z, 10.0);
-    EXPECT_FALSE(triangleContourSegment(model, 0, 20.0, s));  // touches the top vertex only
-    EXPECT_FALSE(triangleContourSegment(model, 0, 0.0, s));   // and the bottom one
-    EXPECT_FALSE(triangleContourSegment(model, 0, 25.0, s));
+    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 0, 20.0, s));  // touches the top vertex only
+    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 0, 0.0, s));   // and the bottom one
+    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 0, 25.0, s));
 }
 
 //        C (5,5) z 9
@@ -78,14 +78,14 @@ TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnce) {
     setSurface(model, {{0, 0, 5}, {10, 0, 5}, {5, 5, 9}, {5, -5, 1}, {20, 0, 5}, {20, 10, 5}},
                {{0, 1, 2}, {1, 0, 3}, {1, 4, 5}});
     ContourSegment s;
-    ASSERT_TRUE(triangleContourSegment(model, 0, 5.0, s));
+    ASSERT_TRUE(triangleContourSegment(surfaceOf(model.document), 0, 5.0, s));
     EXPECT_TRUE(s.flatEdge);
     EXPECT_EQ(s.end[0].x, 0.0);
     EXPECT_EQ(s.end[1].x, 10.0);
-    EXPECT_FALSE(triangleContourSegment(model, 1, 5.0, s));
-    EXPECT_TRUE(isFlatTriangle(model, 2));
+    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 1, 5.0, s));
+    EXPECT_TRUE(isFlatTriangle(surfaceOf(model.document), 2));
     ContourPieces pieces;
-    collectSegments(model, 5.0, 0.0, pieces);
+    collectSegments(surfaceOf(model.document), model.document.contours, 5.0, 0.0, pieces);
     EXPECT_EQ(pieces.size(), 1);
 }
 
@@ -93,7 +93,7 @@ TEST(ContourDraw, MinorLevelsFirstThenMajorInTheirColours) {
     SiteModel model;
     setSurface(model, {{0, 0, 0}, {10, 0, 12}, {0, 10, 6}}, {{0, 1, 2}});
     RecordingSink sink;
-    drawTriangleContours(model, 0, sink, true);
+    drawTriangleContours(model.document, 0, sink, true);
     ASSERT_EQ(sink.lines.size(), 11u);  // levels 1..11 cross; 0 touches a vertex only
     for (std::size_t i = 0; i < sink.lines.size(); ++i) {
         const bool major = i >= 9;  // 5 and 10, after the nine minor levels
@@ -109,11 +109,11 @@ TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
     buildSurface(model, ui);
     model.document.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
     RecordingSink sink;
-    drawSurfaceContours(model, sink);
+    drawSurfaceContours(model.document, sink);
     EXPECT_TRUE(sink.lines.empty());
-    EXPECT_TRUE(traceContoursForExport(model).empty());
+    EXPECT_TRUE(traceContoursForExport(model.document).empty());
     model.document.contours.contourLimitMode = ContourLimitMode::Everywhere;
-    drawSurfaceContours(model, sink);
+    drawSurfaceContours(model.document, sink);
     EXPECT_FALSE(sink.lines.empty());
 }
 
@@ -124,7 +124,7 @@ TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
     buildSurface(model, ui);
     for (double smoothing : {0.0, 1.0}) {
         model.document.contours.contourSmoothing = smoothing;
-        const std::vector<ExportPolyline> contours = traceContoursForExport(model);
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
         for (int level = 7; level <= 19; ++level) {
             int rings = 0;
             for (const ExportPolyline& c : contours) {
@@ -153,9 +153,9 @@ TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
     for (int t = 0; t < model.document.triangleCount; ++t) {
         for (double level = 6.0; level < 20.0; level += 1.0) {
             ContourSegment segment;
-            if (!triangleContourSegment(model, t, level, segment)) continue;
+            if (!triangleContourSegment(surfaceOf(model.document), t, level, segment)) continue;
             ContourPiece piece;
-            smoothContourPiece(model, t, level, segment, 1.0, piece);
+            smoothContourPiece(surfaceOf(model.document), t, level, segment, 1.0, piece);
             ASSERT_GE(piece.count, 2);
             EXPECT_EQ(piece.point[0].x, segment.end[0].x);
             EXPECT_EQ(piece.point[piece.count - 1].y, segment.end[1].y);

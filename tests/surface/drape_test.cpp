@@ -40,14 +40,14 @@ protected:
 };
 
 TEST_F(Drape, ALineInsideOneTriangleGivesItsTwoEnds) {
-    ASSERT_EQ(drapeSegment(model, 3.1, 7.2, 3.2, 7.25, out), 2);
+    ASSERT_EQ(drapeSegment(surfaceOf(model.document), 3.1, 7.2, 3.2, 7.25, out), 2);
     EXPECT_EQ(out[0].x, 3.1);
     EXPECT_EQ(out[1].y, 7.25);
     expectOnPlaneAlong(3.1, 7.2, 3.2, 7.25);
 }
 
 TEST_F(Drape, ALineAcrossTheSurfaceGetsEveryEdgeCrossing) {
-    const int count = drapeSegment(model, 1.3, 2.7, 17.9, 15.1, out);
+    const int count = drapeSegment(surfaceOf(model.document), 1.3, 2.7, 17.9, 15.1, out);
     EXPECT_EQ(count, static_cast<int>(out.size()));
     EXPECT_GT(count, 30);
     EXPECT_EQ(out.front().x, 1.3);
@@ -56,20 +56,20 @@ TEST_F(Drape, ALineAcrossTheSurfaceGetsEveryEdgeCrossing) {
 }
 
 TEST_F(Drape, ALineFromOutsideStartsWhereItEntersTheSurface) {
-    ASSERT_GT(drapeSegment(model, -5.0, 7.3, 10.1, 7.9, out), 2);
+    ASSERT_GT(drapeSegment(surfaceOf(model.document), -5.0, 7.3, 10.1, 7.9, out), 2);
     EXPECT_NEAR(out.front().x, 0.0, 1e-9);
     EXPECT_NEAR(out.front().y, 7.3 + 0.6 * 5.0 / 15.1, 1e-9);
     expectOnPlaneAlong(-5.0, 7.3, 10.1, 7.9);
 }
 
 TEST_F(Drape, ALineWhollyOutsideGivesNothing) {
-    EXPECT_EQ(drapeSegment(model, -5.0, -5.0, -1.0, 30.0, out), 0);
+    EXPECT_EQ(drapeSegment(surfaceOf(model.document), -5.0, -5.0, -1.0, 30.0, out), 0);
     EXPECT_TRUE(out.empty());
 }
 
 TEST_F(Drape, ALineThroughVerticesStillReachesItsEnd) {
     // y = 1 + x / 2 passes through (2, 2), (4, 3), (6, 4) and (8, 5).
-    const int count = drapeSegment(model, 0.5, 1.25, 9.0, 5.5, out);
+    const int count = drapeSegment(surfaceOf(model.document), 0.5, 1.25, 9.0, 5.5, out);
     ASSERT_GE(count, 2);
     EXPECT_EQ(out.back().x, 9.0);
     EXPECT_EQ(out.back().y, 5.5);
@@ -77,7 +77,7 @@ TEST_F(Drape, ALineThroughVerticesStillReachesItsEnd) {
 }
 
 TEST_F(Drape, ALineLeavingTheSurfaceEndsOffIt) {
-    ASSERT_GT(drapeSegment(model, 10.2, 10.7, 30.0, 12.0, out), 2);
+    ASSERT_GT(drapeSegment(surfaceOf(model.document), 10.2, 10.7, 30.0, 12.0, out), 2);
     EXPECT_EQ(out.back().z, kOutsideSurface);
     EXPECT_NEAR(out[out.size() - 2].x, 20.0, 1e-9);
 }
@@ -89,7 +89,7 @@ TEST(DrapeGaps, ReEnteringTheSurfaceMarksTheGap) {
                {{0, 0, 1}, {10, 0, 1}, {10, 10, 1}, {0, 10, 1}, {20, 0, 2}, {30, 0, 2}, {30, 10, 2}, {20, 10, 2}},
                {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}});
     std::vector<Vec3> out;
-    const int count = drapeSegment(model, 1.0, 5.0, 29.0, 5.5, out);
+    const int count = drapeSegment(surfaceOf(model.document), 1.0, 5.0, 29.0, 5.5, out);
     ASSERT_EQ(count, static_cast<int>(out.size()));
     std::size_t gap = 0;
     while (gap < out.size() && out[gap].z != kOutsideSurface) ++gap;

@@ -194,7 +194,7 @@ void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vec
     for (std::size_t t = 0; t < triangles.size(); ++t)
         for (int k = 0; k < 3; ++k) model.document.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
     model.document.triangleCount = static_cast<int>(triangles.size());
-    computeAllGeometry(model);
+    computeAllGeometry(model.document.points, std::span(model.document.triangles).first(static_cast<std::size_t>(model.document.triangleCount)));
     model.document.triangulateStage.done = true;
     if (!link) return;
     std::vector<std::int32_t> links;

@@ -1,7 +1,6 @@
 // The surface as the program builds it: the workers started by the pipeline,
 // their results taken over on the user-interface thread, and the queries the
 // rest of the program makes of the finished surface.
-#include "surface/triangulation.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "app/surface_stages.h"
 #include "support/temp_files.h"
 #include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
@@ -39,7 +39,7 @@ TEST(SurfaceWorker, PipelineBuildsALinkedDelaunaySurface) {
     EXPECT_FALSE(model.display.showPoints);
     EXPECT_EQ(model.document.triangleCount, static_cast<int>(model.document.triangles.size()));
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-    for (int t = 0; t < model.document.triangleCount; ++t) EXPECT_GE(signedArea(model, t), 0.0);
+    for (int t = 0; t < model.document.triangleCount; ++t) EXPECT_GE(signedArea(surfaceOf(model.document), t), 0.0);
     // The enclosing triangle sits in the three spare records, far outside the site.
     ASSERT_GE(model.document.points.size(), static_cast<std::size_t>(model.document.pointCount) + 3);
     EXPECT_LT(model.document.points[static_cast<std::size_t>(model.document.pointCount)].easting,
@@ -94,8 +94,8 @@ TEST(SurfaceWorker, CancellingLeavesNoTrianglesAndNothingDone) {
     loadPoints(model, randomPoints(60000, 14));
     runPipeline(model, ui);
     ASSERT_TRUE(model.document.triangulateStage.running);
-    model.document.triangulateStage.running = false;  // Esc
-    model.work.workers.join(StageId::Triangulate);
+    cancelStage(model, StageId::Triangulate);  // Esc
+    model.work.triangulation.wait();
     adoptFinishedSurfaceWork(model, ui);
     EXPECT_EQ(model.document.triangleCount, 0);
     EXPECT_TRUE(model.document.triangles.empty());
@@ -116,8 +116,8 @@ TEST(SurfaceWorker, CancellingTheLinksLeavesThemUndone) {
         runPipeline(model, ui);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    model.document.contourStage.running = false;
-    model.work.workers.join(StageId::Contour);
+    cancelStage(model, StageId::Contour);
+    model.work.topology.wait();
     adoptFinishedSurfaceWork(model, ui);
     EXPECT_FALSE(model.document.contourStage.done);
     EXPECT_TRUE(model.document.contourStage.enabled);
@@ -195,7 +195,7 @@ TEST(SurfaceWorker, TheRendererCopiesTheMeshTheWorkerPublished) {
     GrowingMesh copy;
     std::size_t copies = 0;
     while (model.document.triangulateStage.running) {
-        if (copyGrowingMesh(model, copy)) {
+        if (copyGrowingMesh(model.work.growingMesh, copy)) {
             ++copies;
             for (const MeshTriangle& t : copy.triangles)
                 for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.document.pointCount);
@@ -205,7 +205,7 @@ TEST(SurfaceWorker, TheRendererCopiesTheMeshTheWorkerPublished) {
     }
     EXPECT_TRUE(model.document.triangulateStage.done);
     EXPECT_GE(copies, 1u);  // at least the clearing at the start or the end
-    copyGrowingMesh(model, copy);
+    copyGrowingMesh(model.work.growingMesh, copy);
     EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
 }
 
@@ -222,7 +222,7 @@ TEST(SurfaceWorker, RealSurveyFile) {
     // Every triangle's centroid is found by the walk from triangle 0.
     for (int t = 0; t < model.document.triangleCount; t += 97) {
         const Vec3& c = model.document.triangles[static_cast<std::size_t>(t)].centroid;
-        EXPECT_EQ(locateTriangleWalk(model, model.document.triangleCount, 0, c.x, c.y), t);
+        EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), model.document.triangleCount, 0, c.x, c.y), t);
     }
 }
 
@@ -249,12 +249,12 @@ TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
     loadPoints(
         model,
         {{0, 0, 1}, {10, 10, 1}, {0, 10, 1}, {10, 0, 1}, {5, 5, 1}, {10.005, 10.005, 1}, {20, 0, 1}, {20, 10, 1}});
-    EXPECT_TRUE(segmentsCross(model, 0, 1, 2, 3));
-    EXPECT_FALSE(segmentsCross(model, 0, 1, 0, 3));  // a shared end
-    EXPECT_FALSE(segmentsCross(model, 0, 4, 2, 3));  // ends on the other segment
-    EXPECT_FALSE(segmentsCross(model, 0, 5, 2, 7));  // crosses within 0.1 % of an end
-    EXPECT_FALSE(segmentsCross(model, 0, 2, 3, 1));  // parallel
-    EXPECT_FALSE(segmentsCross(model, 0, 1, 6, 7));  // the lines meet beyond the segments
+    EXPECT_TRUE(segmentsCross(surfaceOf(model.document), 0, 1, 2, 3));
+    EXPECT_FALSE(segmentsCross(surfaceOf(model.document), 0, 1, 0, 3));  // a shared end
+    EXPECT_FALSE(segmentsCross(surfaceOf(model.document), 0, 4, 2, 3));  // ends on the other segment
+    EXPECT_FALSE(segmentsCross(surfaceOf(model.document), 0, 5, 2, 7));  // crosses within 0.1 % of an end
+    EXPECT_FALSE(segmentsCross(surfaceOf(model.document), 0, 2, 3, 1));  // parallel
+    EXPECT_FALSE(segmentsCross(surfaceOf(model.document), 0, 1, 6, 7));  // the lines meet beyond the segments
 }
 
 TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
@@ -262,16 +262,16 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
     FakeUi ui;
     loadPoints(model, gridPoints(30, 30, 2.0));
     buildSurface(model, ui);
-    EXPECT_EQ(locateTriangle(model, 0, -1.0, 5.0), kNoTriangle);
-    EXPECT_EQ(locateTriangle(model, 0, 100.0, 100.0), kNoTriangle);
-    const int t = locateTriangle(model, 0, 31.3, 47.9);
+    EXPECT_EQ(locateTriangle(surfaceOf(model.document), 0, -1.0, 5.0), kNoTriangle);
+    EXPECT_EQ(locateTriangle(surfaceOf(model.document), 0, 100.0, 100.0), kNoTriangle);
+    const int t = locateTriangle(surfaceOf(model.document), 0, 31.3, 47.9);
     ASSERT_NE(t, kNoTriangle);
-    EXPECT_TRUE(triangleContains(model, t, 31.3, 47.9));
-    EXPECT_EQ(locateTriangleWalk(model, model.document.triangleCount, model.document.triangleCount - 1, 31.3, 47.9), t);
-    EXPECT_EQ(locateTriangleWalk(model, 0, model.document.triangleCount - 1, 31.3, 47.9) == t,
-              triangleContains(model, model.document.triangleCount - 1, 31.3, 47.9));
-    EXPECT_EQ(locateTriangleWalk(model, 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
-    EXPECT_EQ(locateTriangleWalk(model, -1, 0, 31.3, 47.9), kNoTriangle);
+    EXPECT_TRUE(triangleContains(surfaceOf(model.document), t, 31.3, 47.9));
+    EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), model.document.triangleCount, model.document.triangleCount - 1, 31.3, 47.9), t);
+    EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), 0, model.document.triangleCount - 1, 31.3, 47.9) == t,
+              triangleContains(surfaceOf(model.document), model.document.triangleCount - 1, 31.3, 47.9));
+    EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
+    EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), -1, 0, 31.3, 47.9), kNoTriangle);
 }
 
 // The links the triangulation already knows are taken over only while the
@@ -283,7 +283,7 @@ TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         loadPoints(model, randomPoints(3000, 20));
         model.document.triangulateStage.running = true;
         startTriangulation(model, ui);
-        model.work.workers.join(StageId::Triangulate);
+        model.work.triangulation.wait();
         adoptFinishedSurfaceWork(model, ui);
         ASSERT_TRUE(model.document.triangulateStage.done);
         EXPECT_EQ(model.document.triangles[0].neighbour[0], kNoTriangle);  // no links before the link stage
@@ -293,7 +293,7 @@ TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         }
         model.document.contourStage.running = true;
         startTopology(model);
-        model.work.workers.join(StageId::Contour);
+        model.work.topology.wait();
         adoptFinishedSurfaceWork(model, ui);
         ASSERT_TRUE(model.document.contourStage.done);
         EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{}) << (change ? "changed" : "unchanged");
@@ -303,6 +303,31 @@ TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         for (int t = 0; t < model.document.triangleCount; ++t)
             for (int k = 0; k < 3; ++k)
                 ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
+    }
+}
+
+// The link stage really stops when cancelled, whether it would relink every
+// triangle or take over the triangulation's links.
+TEST(SurfaceWorker, ACancelledLinkStageStopsWithoutAResult) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(3000, 21));
+    buildSurface(model, ui);
+    ASSERT_TRUE(model.document.triangulateStage.done);
+    const std::atomic<bool> cancelled{true};
+    std::atomic<double> progress{0.0};
+    const JobControl control(cancelled, progress);
+    for (const bool known : {false, true}) {
+        TopologyInput input;
+        input.triangles = model.document.triangles.data();
+        input.triangleCount = model.document.triangleCount;
+        if (known) {
+            std::vector<HullEdge> hull;
+            linkNeighbours(input.triangles, input.triangleCount, input.knownLinks, hull, [](double) { return true; });
+            input.knownDigest = triangleDigest(input.triangles, input.triangleCount);
+        }
+        TopologyResult result;
+        EXPECT_FALSE(linkSurface(input, result, control)) << (known ? "known links" : "linked anew");
     }
 }
 

@@ -1,0 +1,190 @@
+#include "app/surface_stages.h"
+
+#include <cmath>
+#include <new>
+
+#include "app/site_model.h"
+#include "platform/ui.h"
+#include "surface/surface_jobs.h"
+
+namespace vellacor {
+
+namespace {
+
+// Beyond this a plan coordinate is not a survey position: the 0.005 duplicate
+// tolerance and the surface's geometry stop meaning anything.
+constexpr double kLargestCoordinate = 1.0e15;
+
+bool usableForSurface(const SurveyPoint& p) {
+    return p.useInSurface != 0 && std::isfinite(p.easting) && std::isfinite(p.northing) &&
+           std::fabs(p.easting) <= kLargestCoordinate && std::fabs(p.northing) <= kLargestCoordinate;
+}
+
+// The classic enclosing triangle, far beyond the site, kept in the three
+// spare point records. The triangulation itself treats the outside of the
+// hull exactly and never uses these points, so thin triangles along the hull
+// are not lost to a finite enclosing triangle.
+void writeEnclosingPoints(SiteDocument& d) {
+    const double s = d.siteSize, cx = d.siteCentre.x, cy = d.siteCentre.y;
+    const double corners[3][2] = {
+        {cx - 10000.0 * s, cy - 10000.0 * s}, {cx, cy + 10000.0 * s}, {cx + 10000.0 * s, cy - 10000.0 * s}};
+    for (int k = 0; k < 3; ++k) {
+        SurveyPoint& p = d.points[static_cast<std::size_t>(d.pointCount + k)];
+        p = SurveyPoint{};
+        p.easting = corners[k][0];
+        p.northing = corners[k][1];
+        p.elevation = 0.0;
+        p.useInSurface = 1;
+    }
+}
+
+void adoptTriangulation(SiteModel& model, Ui& ui) {
+    auto outcome = model.work.triangulation.adopt();
+    if (!outcome) return;
+    if (outcome->outOfMemory) fatalError(ui, "Unable to allocate storage for Triangles!");
+
+    SiteDocument& d = model.document;
+    StageTriple& stage = d.triangulateStage;
+    if (stage.running && outcome->complete) {
+        TriangulationOutput& out = outcome->result;
+        for (std::int32_t p : out.duplicates)
+            if (p >= 0 && p < d.pointCount) d.points[static_cast<std::size_t>(p)].useInSurface = 0;
+        d.triangles = std::move(out.triangles);
+        d.triangleCount = static_cast<int>(d.triangles.size());
+        model.work.surfaceWork.knownLinks = std::move(out.links);
+        model.work.surfaceWork.knownDigest = out.digest;
+        stage.done = true;
+    } else {
+        std::vector<TinTriangle>().swap(d.triangles);
+        d.triangleCount = 0;
+        stage.done = false;
+    }
+    stage.running = false;
+    stage.enabled = true;
+    model.display.showPoints = d.triangleCount == 0;
+    model.renderer.redrawNeeded = true;
+}
+
+void adoptTopology(SiteModel& model, Ui& ui) {
+    auto outcome = model.work.topology.adopt();
+    if (!outcome) return;
+    if (outcome->outOfMemory) fatalError(ui, "Unable to allocate memory for array!");
+
+    SiteDocument& d = model.document;
+    StageTriple& stage = d.contourStage;
+    const TopologyResult& result = outcome->result;
+    const bool current = result.triangles == d.triangles.data() && result.triangleCount == d.triangleCount;
+    if (!stage.running || !outcome->complete || !current) {
+        stage.running = false;
+        stage.enabled = true;
+        model.cycle.forceRedrawOnce = true;
+        return;
+    }
+    for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
+        for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
+    model.work.surfaceWork.hullEdges = std::move(outcome->result.hullEdges);
+    model.work.surfaceWork.hullTriangleCount = d.triangleCount;
+    stage.done = true;
+    stage.running = false;
+    stage.enabled = true;
+    model.renderer.redrawNeeded = true;
+    // With the links done the orbit target goes onto the ground below the
+    // site centre (or the camera's fallback when no triangle holds it).
+    model.camera.PlaceTargetOnSurface(model);
+}
+
+}  // namespace
+
+void startTriangulation(SiteModel& model, Ui& ui) {
+    SiteDocument& d = model.document;
+    BackgroundWork& work = model.work;
+    work.topology.cancel();
+    work.triangulation.cancel();
+
+    std::vector<TinTriangle>().swap(d.triangles);
+    d.triangleCount = 0;
+    d.contourStage.done = false;
+    d.shadingStage.done = false;
+    work.surfaceWork.discard();
+    if (!d.pointsNeedTriangulation) {
+        d.triangulateStage.running = false;  // nothing to build: the stage must not stay busy
+        return;
+    }
+
+    try {
+        if (d.points.size() < static_cast<std::size_t>(d.pointCount) + 3)
+            d.points.resize(static_cast<std::size_t>(d.pointCount) + 3);
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate memory for array!");
+    }
+    writeEnclosingPoints(d);
+
+    TriangulationInput input;
+    try {
+        input.points.reserve(static_cast<std::size_t>(d.pointCount));
+        for (int i = 0; i < d.pointCount; ++i) {
+            const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
+            if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, p.elevation, i});
+        }
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate storage for Triangles!");
+    }
+
+    d.triangulateStage.done = false;
+    d.triangulateStage.enabled = false;
+    model.display.showPoints = true;  // the points are shown while the surface is built
+    d.progress = 0.0;
+    work.growingMesh.clear();
+    work.triangulation.start(d.progress, [input = std::move(input), &snapshot = work.growingMesh](
+                                             TriangulationOutput& output, const JobControl& control) mutable {
+        return buildSurface(input, output, control, snapshot);
+    });
+}
+
+void startTopology(SiteModel& model) {
+    SiteDocument& d = model.document;
+    BackgroundWork& work = model.work;
+    work.topology.cancel();
+    TopologyInput input;
+    input.triangles = d.triangles.data();
+    input.triangleCount = d.triangleCount;
+    input.knownLinks = std::move(work.surfaceWork.knownLinks);
+    input.knownDigest = work.surfaceWork.knownDigest;
+    d.contourStage.enabled = false;
+    d.contourStage.done = false;
+    d.progress = 0.0;
+    work.topology.start(d.progress, [input = std::move(input)](TopologyResult& result,
+                                                               const JobControl& control) mutable {
+        return linkSurface(input, result, control);
+    });
+}
+
+void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
+    adoptTriangulation(model, ui);
+    adoptTopology(model, ui);
+}
+
+void stopSurfaceWorkers(SiteModel& model) {
+    model.document.triangulateStage.running = false;
+    model.document.contourStage.running = false;
+    model.work.triangulation.cancel();
+    model.work.topology.cancel();
+}
+
+void cancelStage(SiteModel& model, StageId stage) {
+    stageOf(model.document, stage).running = false;
+    switch (stage) {
+        case StageId::Triangulate: model.work.triangulation.requestCancel(); break;
+        case StageId::Contour: model.work.topology.requestCancel(); break;
+        default: break;
+    }
+}
+
+SurfaceView linkedSurfaceOf(const SiteModel& model) {
+    SurfaceView view = surfaceOf(model.document);
+    const SurfaceWork& work = model.work.surfaceWork;
+    if (work.hullTriangleCount == model.document.triangleCount) view.hullEdges = work.hullEdges;
+    return view;
+}
+
+}  // namespace vellacor
