@@ -58,11 +58,7 @@ void computeExtents(SiteModel& model) {
 }
 
 void computeNextPointNumber(SiteModel& model) {
-    std::int32_t largest = model.pointCount > 0 ? model.points[0].number : 0;
-    if (model.pointCount >= 2)
-        for (int i = 1; i < model.pointCount; ++i) largest = std::max(largest, model.points[static_cast<std::size_t>(i)].number);
-    // Integer division truncates toward zero: -50 gives 100, -150 gives 0.
-    model.nextPointNumber = static_cast<int>((static_cast<std::int64_t>(largest) / 100 + 1) * 100);
+    model.nextPointNumber = nextPointNumberAfter(model.points.data(), model.pointCount);
 }
 
 void clearSite(SiteModel& model) {
@@ -77,6 +73,7 @@ void clearSite(SiteModel& model) {
     model.showPointNumbers = model.showPointDescriptions = model.showPointElevations = false;
     model.showGrid = model.showNormals = model.showRipples = false;
     model.pointCount = 0;
+    model.skippedLines = {};
     model.triangleCount = 0;
     model.siteSize = 1.0;
     model.contourInterval = 1.0;
