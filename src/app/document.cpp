@@ -48,24 +48,24 @@ std::optional<std::string> formatForPath(const std::string& path) {
 }
 
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
-    model.pointFileFormat = "UNKNOWN";
-    if (auto tag = formatForPath(path)) {
-        if (*tag == "DWG") {
-            ui.message(
-                "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
-                "for more help)");
-            return OpenResult::Refused;
-        }
-        model.pointFileFormat = *tag;
+    // The tag is settled before anything of the open site changes, so that a
+    // refused file leaves the site (and the order Save Points writes) as it was.
+    std::optional<std::string> tag = formatForPath(path);
+    if (tag == "DWG") {
+        ui.message(
+            "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
+            "for more help)");
+        return OpenResult::Refused;
     }
-    if (model.pointFileFormat == "UNKNOWN") {
+    if (!tag) {
         SelectFormatDialog dialog;
         if (format)
             dialog.format = *format;
         else
             ui.run(dialog);  // closing it without OK keeps what it holds
-        model.pointFileFormat = upper(dialog.format);
+        tag = upper(dialog.format);
     }
+    model.pointFileFormat = *tag;
 
     clearSite(model);
     model.dxfOverlay.reset();

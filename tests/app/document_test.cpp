@@ -47,16 +47,28 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
-    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);
+    ASSERT_EQ(m.pointFileFormat, "PENZD");
     m.showContours = true;
+    const std::vector<SurveyPoint> before = m.points;
+    const int next = m.nextPointNumber;
     EXPECT_EQ(openDocument(m, ui, dir.write("plan.DWG", "AC1015")), OpenResult::Refused);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H for "
               "more help)");
-    EXPECT_EQ(m.pointCount, 4);
+    // Save Points still writes the PENZD order the site was read in.
+    EXPECT_EQ(m.pointFileFormat, "PENZD");
+    EXPECT_TRUE(m.documentLoaded);
     EXPECT_TRUE(m.showContours);
-    EXPECT_EQ(m.pointFileFormat, "UNKNOWN");  // reset at the start of every open
+    EXPECT_EQ(m.pointCount, 4);
+    EXPECT_EQ(m.nextPointNumber, next);
+    ASSERT_EQ(m.points.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(m.points[i].number, before[i].number);
+        EXPECT_EQ(m.points[i].easting, before[i].easting);
+        EXPECT_EQ(m.points[i].northing, before[i].northing);
+    }
 }
 
 TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
