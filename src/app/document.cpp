@@ -90,6 +90,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     setAllDisplayMarks(model, 1);
     resetCameraForLoad(model);
     model.redrawNeeded = true;
+    if (model.skippedLines.count > 0) ui.message(skippedLinesMessage(model.skippedLines));
     return OpenResult::Loaded;
 }
 

@@ -71,6 +71,24 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     }
 }
 
+TEST(OpenDocument, LineWithNaOnLineTenEndedTheLoadWithoutAWord) {
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += i == 10 ? "10,N/A,6000,100,A\r\n" : std::to_string(i) + ",5000,6000,100,A\r\n";
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("site.txt", "Point,Northing,Easting,Elevation\r\n" + text)),
+              OpenResult::Loaded);
+    EXPECT_EQ(m.pointCount, 999);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Skipped 1 line that could not be read as a point.\n\nLine 11:\n10,N/A,6000,100,A");
+
+    // The next open starts with no skipped lines.
+    ASSERT_EQ(openDocument(m, ui, dir.write("clean.txt", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(m.skippedLines.count, 0);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
     TempDir dir;
     SiteModel m;
