@@ -44,7 +44,7 @@ void BM_ReadMillionPointPnezd(benchmark::State& state) {
     long arrayBytes = 0;
     for (auto _ : state) {
         vellacor::SiteModel model;
-        bool ok = vellacor::readPointFile(model, ui, path, vellacor::PointLayout::PNEZD);
+        bool ok = vellacor::readPointFile(model.document, ui, path, vellacor::PointLayout::PNEZD);
         if (!ok || model.document.pointCount != 1000000) state.SkipWithError("wrong point count");
         arrayBytes = static_cast<long>(model.document.points.size() * sizeof(vellacor::SurveyPoint));
         benchmark::DoNotOptimize(model.document.points.data());

@@ -48,24 +48,24 @@ std::optional<std::string> formatForPath(const std::string& path) {
 }
 
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
-    model.document.pointFileFormat = PointFileFormat::Unknown;
-    if (auto tag = formatForPath(path)) {
-        if (*tag == "DWG") {
-            ui.message(
-                "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
-                "for more help)");
-            return OpenResult::Refused;
-        }
-        model.document.pointFileFormat = formatFromTag(*tag).value_or(PointFileFormat::Unknown);
+    // The tag is settled before anything of the open site changes, so that a
+    // refused file leaves the site (and the order Save Points writes) as it was.
+    std::optional<std::string> tag = formatForPath(path);
+    if (tag == "DWG") {
+        ui.message(
+            "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
+            "for more help)");
+        return OpenResult::Refused;
     }
-    if (model.document.pointFileFormat == PointFileFormat::Unknown) {
+    if (!tag) {
         SelectFormatDialog dialog;
         if (format)
             dialog.format = *format;
         else
             ui.run(dialog);  // closing it without OK keeps what it holds
-        model.document.pointFileFormat = formatFromTag(dialog.format).value_or(PointFileFormat::Unknown);
+        tag = dialog.format;
     }
+    model.document.pointFileFormat = formatFromTag(*tag).value_or(PointFileFormat::Unknown);
 
     clearSite(model);
     model.overlays.dxfOverlay.reset();
@@ -90,6 +90,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     setAllDisplayMarks(model.document, 1);
     resetCameraForLoad(model);
     model.renderer.redrawNeeded = true;
+    if (model.document.skippedLines.count > 0) ui.message(skippedLinesMessage(model.document.skippedLines));
     return OpenResult::Loaded;
 }
 
@@ -97,10 +98,10 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
     model.document.pointsNeedTriangulation = false;
     if (format == PointFileFormat::PNEZD || format == PointFileFormat::PENZD) {
         const PointLayout layout = format == PointFileFormat::PNEZD ? PointLayout::PNEZD : PointLayout::PENZD;
-        if (!readPointFile(model, ui, path, layout)) return false;
+        if (!readPointFile(model.document, ui, path, layout)) return false;
         model.document.pointsNeedTriangulation = true;
     } else if (format == PointFileFormat::XYZ) {
-        readXyzFile(model, ui, path);
+        readXyzFile(model.document, ui, path);
         model.document.pointsNeedTriangulation = true;
     } else {
         // Readers of the other formats are not built yet: nothing is read.
@@ -120,7 +121,7 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
         ui.message("No points to save!");
         return false;
     }
-    bool ok = writePointFile(file, model);
+    bool ok = writePointFile(file, model.document);
     ok = (std::fclose(file) == 0) && ok;
     if (!ok) ui.message("Unable to write file:\n\n" + path);
     return ok;

@@ -69,6 +69,7 @@ int info(const std::vector<std::string>& args) {
     }
     std::printf("format: %s\n", std::string(formatTag(model.document.pointFileFormat)).c_str());
     std::printf("points: %d\n", model.document.pointCount);
+    std::printf("skipped: %d\n", model.document.skippedLines.count);
     std::printf("easting: %.6f %.6f\n", minE, maxE);
     std::printf("northing: %.6f %.6f\n", minN, maxN);
     std::printf("elevation: %.6f %.6f\n", model.document.minElevation, model.document.maxElevation);

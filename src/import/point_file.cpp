@@ -1,130 +1,223 @@
 #include "import/point_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <system_error>
 
+#include "import/mapped_file.h"
 #include "import/text_scanner.h"
-#include "app/site_model.h"
+#include "model/utf8_text.h"
+#include "model/site_document.h"
 #include "platform/ui.h"
 
 namespace vellacor {
 
 namespace {
 
-struct PointLine {
-    std::int32_t number = 0;
-    double first = 0, second = 0, elevation = 0;
-};
+constexpr std::size_t kMostPoints = INT32_MAX - 3;  // the count and the spare records fit an int
+constexpr std::size_t kProgressStep = std::size_t{2} << 20;
+constexpr std::size_t kQuotedLength = 60;  // of the first skipped line, in the message
 
-// One PNEZD/PENZD line: integer, separator, number, separator, number,
-// separator, number, then one character (the separator before the
-// description, or the line end). Both passes call this, so they always stop
-// at the same line.
-bool readPointLine(TextScanner& in, PointLine& line) {
-    if (!in.readInteger(line.number)) return false;
-    if (!in.skipChar() || !in.readNumber(line.first)) return false;
-    if (!in.skipChar() || !in.readNumber(line.second)) return false;
-    if (!in.skipChar() || !in.readNumber(line.elevation)) return false;
-    in.skipChar();  // a file may end right after the elevation
-    return true;
+std::string_view withoutByteOrderMark(std::string_view text) {
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
 }
 
-bool readXyzTriple(TextScanner& in, double& x, double& y, double& z) {
-    if (!in.readNumber(x)) return false;
-    if (!in.skipChar() || !in.readNumber(y)) return false;
-    if (!in.skipChar() || !in.readNumber(z)) return false;
+struct PointFields {
+    std::int32_t number = 0;
+    double first = 0, second = 0, elevation = 0;
+    std::string_view description;
+};
+
+// One PNEZD/PENZD record: integer, separator, number, separator, number,
+// separator, number, then one character (the separator before the
+// description, or the line end) and the description up to the line end. A
+// line that ends right after the elevation takes its line end as that
+// character, and so the whole next line as its description.
+bool readPointRecord(TextScanner& in, PointFields& f) {
+    if (!in.readInteger(f.number)) return false;
+    if (!in.skipChar() || !in.readNumber(f.first)) return false;
+    if (!in.skipChar() || !in.readNumber(f.second)) return false;
+    if (!in.skipChar() || !in.readNumber(f.elevation)) return false;
+    in.skipChar();  // a file may end right after the elevation
+    f.description = in.restOfLine();
+    return isUsableCoordinate(f.first) && isUsableCoordinate(f.second) && isUsableCoordinate(f.elevation);
+}
+
+// One XYZ record: three numbers, each followed by exactly one character.
+bool readXyzRecord(TextScanner& in, Vec3& v) {
+    if (!in.readNumber(v.x)) return false;
+    if (!in.skipChar() || !in.readNumber(v.y)) return false;
+    if (!in.skipChar() || !in.readNumber(v.z)) return false;
     in.skipChar();
-    return true;
+    return isUsableCoordinate(v.x) && isUsableCoordinate(v.y) && isUsableCoordinate(v.z);
+}
+
+bool startsWithNumber(std::string_view text) {
+    TextScanner in(text);
+    double value;
+    return in.readNumber(value);
+}
+
+void noteSkipped(SkippedLines& skipped, std::string_view text, std::size_t start) {
+    if (skipped.count == INT32_MAX) return;
+    if (skipped.count++ > 0) return;
+    skipped.firstLine = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), '\n'));
+    TextScanner line(text.substr(start));
+    const std::string_view whole = line.restOfLine();
+    const std::size_t kept = utf8CutLength(whole, kQuotedLength);
+    skipped.firstText.assign(whole.substr(0, kept));
+    if (kept < whole.size()) skipped.firstText += "...";
+}
+
+// Calls `readRecord` at each record of `text` (after the white space before
+// it); it reads one and says whether it is a point. A record that is not
+// one costs the line it starts on: reading goes on at the next line, and the
+// line is counted as skipped, unless it is the first line and does not start
+// with a number (a header).
+template <class ReadRecord>
+SkippedLines walkRecords(std::string_view text, ReadRecord&& readRecord, const ReadProgress& progress) {
+    SkippedLines skipped;
+    TextScanner in(text);
+    std::size_t nextProgress = kProgressStep;
+    bool firstLine = true;
+    for (in.skipSpace(); !in.atEnd(); in.skipSpace()) {
+        const std::size_t start = in.offset();
+        if (!readRecord(in)) {
+            if (!firstLine || startsWithNumber(text.substr(start))) noteSkipped(skipped, text, start);
+            in.seek(start);
+            in.skipLine();
+        }
+        firstLine = false;
+        if (progress && in.offset() >= nextProgress) {
+            progress(in.offset());
+            nextProgress = in.offset() + kProgressStep;
+        }
+    }
+    return skipped;
+}
+
+std::size_t countLines(std::string_view text, const ReadProgress& progress) {
+    std::size_t lines = 1;
+    for (std::size_t at = 0; at < text.size(); at += kProgressStep) {
+        const std::string_view part = text.substr(at, kProgressStep);
+        lines += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+        if (progress) progress(at + part.size());
+    }
+    return lines;
+}
+
+bool adopt(SiteDocument& document, PointReadResult&& read) {
+    document.points = std::move(read.points);
+    document.pointCount = read.pointCount;
+    document.skippedLines = std::move(read.skipped);
+    return document.pointCount > 0;
 }
 
 }  // namespace
 
-bool readPointFile(SiteModel& model, Ui& ui, const std::string& path, PointLayout layout) {
-    TextSource source;
-    if (!source.open(path)) {
-        ui.message("Unable to open point file!");
-        return false;
-    }
-    source.skipByteOrderMark();
-    TextScanner in(source);
+PointReadResult readPointText(std::string_view text, PointLayout layout, const ReadProgress& progress) {
+    text = withoutByteOrderMark(text);
+    PointReadResult result;
+    std::vector<SurveyPoint>& points = result.points;
+    // A point ends its line, so the lines bound the count. One pass fills the
+    // array; the records reserved beyond the points are never touched and
+    // cost address space only.
+    points.reserve(std::min(countLines(text, progress), kMostPoints) + 3);
+    PointFields f;
+    result.skipped = walkRecords(
+        text,
+        [&](TextScanner& in) {
+            if (!readPointRecord(in, f) || points.size() >= kMostPoints) return false;
+            SurveyPoint& p = points.emplace_back();
+            p.number = f.number;
+            // Stored as easting then northing; PNEZD has northing first.
+            p.easting = layout == PointLayout::PNEZD ? f.second : f.first;
+            p.northing = layout == PointLayout::PNEZD ? f.first : f.second;
+            p.elevation = f.elevation;
+            setDescription(p, f.description);
+            p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+            return true;
+        },
+        progress);
+    result.pointCount = static_cast<int>(points.size());
+    if (result.pointCount > 0) points.resize(points.size() + 3);
+    return result;
+}
 
+PointReadResult readXyzText(std::string_view text, const ReadProgress& progress) {
+    text = withoutByteOrderMark(text);
+    PointReadResult result;
+    // Several points may share a line, so a counting pass sizes the array exactly.
     std::size_t count = 0;
-    PointLine line;
-    while (readPointLine(in, line)) {
-        in.skipLine();
-        ++count;
-    }
-    if (count == 0 || count > static_cast<std::size_t>(INT32_MAX - 3)) {
-        model.document.pointCount = 0;
-        return false;
-    }
+    Vec3 v;
+    walkRecords(text, [&](TextScanner& in) { return readXyzRecord(in, v) && ++count <= kMostPoints; }, progress);
+    std::vector<SurveyPoint>& points = result.points;
+    points.reserve(std::min(count, kMostPoints));
+    result.skipped = walkRecords(
+        text,
+        [&](TextScanner& in) {
+            if (!readXyzRecord(in, v) || points.size() >= kMostPoints) return false;
+            SurveyPoint& p = points.emplace_back();
+            p.number = static_cast<std::int32_t>(points.size() - 1);
+            p.easting = v.x;
+            p.northing = v.y;
+            p.elevation = v.z;
+            p.useInSurface = 1;
+            p.displayMark = 1;
+            return true;
+        },
+        progress);
+    result.pointCount = static_cast<int>(points.size());
+    return result;
+}
 
+std::optional<PointReadResult> readPointFile(const std::string& path, PointLayout layout) {
+    MappedFile file;
+    if (!file.open(path)) return std::nullopt;
+    return readPointText(file.bytes(), layout, [&](std::size_t offset) { file.release(offset); });
+}
+
+std::optional<PointReadResult> readXyzFile(const std::string& path) {
+    MappedFile file;
+    if (!file.open(path)) return std::nullopt;
+    return readXyzText(file.bytes(), [&](std::size_t offset) { file.release(offset); });
+}
+
+std::string skippedLinesMessage(const SkippedLines& skipped) {
+    if (skipped.count == 1)
+        return "Skipped 1 line that could not be read as a point.\n\nLine " + std::to_string(skipped.firstLine) +
+               ":\n" + skipped.firstText;
+    return "Skipped " + std::to_string(skipped.count) + " lines that could not be read as points.\n\nThe first, line " +
+           std::to_string(skipped.firstLine) + ":\n" + skipped.firstText;
+}
+
+bool readPointFile(SiteDocument& document, Ui& ui, const std::string& path, PointLayout layout) {
     try {
-        model.document.points.assign(count + 3, SurveyPoint{});
+        std::optional<PointReadResult> read = readPointFile(path, layout);
+        if (!read) {
+            ui.message("Unable to open point file!");
+            return false;
+        }
+        return adopt(document, std::move(*read));
     } catch (const std::bad_alloc&) {
-        model.document.pointCount = 0;
+        document.pointCount = 0;
         ui.message("Unable to allocate memory for storing points!");
         return false;
     }
-
-    source.rewind();
-    source.skipByteOrderMark();
-    std::string description;
-    std::size_t filled = 0;
-    while (filled < count && readPointLine(in, line)) {
-        in.readRestOfLine(description, kDescriptionLength);
-        SurveyPoint& p = model.document.points[filled++];
-        p.number = line.number;
-        // Stored as easting then northing; PNEZD has northing first.
-        p.easting = layout == PointLayout::PNEZD ? line.second : line.first;
-        p.northing = layout == PointLayout::PNEZD ? line.first : line.second;
-        p.elevation = line.elevation;
-        setDescription(p, description);
-        p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
-    }
-    // The file could change between the passes; never count records we did not fill.
-    model.document.pointCount = static_cast<int>(filled);
-    return filled > 0;
 }
 
-bool readXyzFile(SiteModel& model, Ui& ui, const std::string& path) {
-    TextSource source;
-    if (!source.open(path)) return false;
-    source.skipByteOrderMark();
-    TextScanner in(source);
-
-    std::size_t count = 0;
-    double x, y, z;
-    while (readXyzTriple(in, x, y, z)) ++count;
-    if (count == 0 || count > static_cast<std::size_t>(INT32_MAX - 3)) {
-        model.document.pointCount = 0;
-        return false;
-    }
+bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path) {
     try {
-        model.document.points.assign(count, SurveyPoint{});
+        std::optional<PointReadResult> read = readXyzFile(path);
+        return read && adopt(document, std::move(*read));  // no message of its own when it cannot be opened
     } catch (const std::bad_alloc&) {
-        model.document.pointCount = 0;
+        document.pointCount = 0;
         ui.message("Unable to allocate storage for Points!");
         return false;
     }
-
-    source.rewind();
-    source.skipByteOrderMark();
-    std::size_t filled = 0;
-    while (filled < count && readXyzTriple(in, x, y, z)) {
-        SurveyPoint& p = model.document.points[filled];
-        p.number = static_cast<std::int32_t>(filled);
-        p.easting = x;
-        p.northing = y;
-        p.elevation = z;
-        p.useInSurface = 1;
-        p.displayMark = 1;
-        ++filled;
-    }
-    model.document.pointCount = static_cast<int>(filled);
-    return filled > 0;
 }
 
 namespace {
@@ -143,13 +236,13 @@ void appendInteger(std::string& out, std::int32_t value) {
 
 }  // namespace
 
-bool writePointFile(std::FILE* file, const SiteModel& model) {
-    const bool penzd = model.document.pointFileFormat == PointFileFormat::PENZD;
+bool writePointFile(std::FILE* file, const SiteDocument& document) {
+    const bool penzd = document.pointFileFormat == PointFileFormat::PENZD;
     std::string chunk;
     chunk.reserve(1 << 20);
     bool ok = true;
-    for (int i = 0; i < model.document.pointCount && ok; ++i) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
+    for (int i = 0; i < document.pointCount && ok; ++i) {
+        const SurveyPoint& p = document.points[static_cast<std::size_t>(i)];
         appendInteger(chunk, p.number);
         chunk += ',';
         appendFixed(chunk, penzd ? p.easting : p.northing, 6);

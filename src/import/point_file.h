@@ -1,24 +1,62 @@
 #pragma once
+#include <cstddef>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/survey_point.h"
 
 namespace vellacor {
 
-struct SiteModel;
+struct SiteDocument;
 class Ui;
 
 enum class PointLayout { PNEZD, PENZD };
 
-// Reads a PNEZD or PENZD survey file into the model's point array (with three
-// spare records). Reading stops at the first line that does not parse; the
-// points before it are kept. Returns false when no point was read.
-bool readPointFile(SiteModel& model, Ui& ui, const std::string& path, PointLayout layout);
+// What a reader made of a file's bytes.
+struct PointReadResult {
+    // pointCount records, then the spare records: three for PNEZD and PENZD,
+    // none for XYZ. Empty when no point was read.
+    std::vector<SurveyPoint> points;
+    int pointCount = 0;
+    SkippedLines skipped;
+};
 
-// Reads an XYZ file: numbers in threes, points numbered from 0 in file order.
-bool readXyzFile(SiteModel& model, Ui& ui, const std::string& path);
+// Told now and then how far a reader has gone through the bytes, so that the
+// caller may drop what lies before (a later pass may look at it again).
+using ReadProgress = std::function<void(std::size_t offset)>;
+
+// PNEZD or PENZD text: one point per line, number, two plan coordinates,
+// elevation, description. A first line that does not start with a number is a
+// header and is passed over; any other line that cannot be read (a field that
+// is empty or not a number, a coordinate beyond kLargestCoordinate) is
+// skipped and counted. Blank lines are neither. A UTF-8 byte order mark is
+// skipped. Throws std::bad_alloc when the array cannot be had.
+PointReadResult readPointText(std::string_view text, PointLayout layout, const ReadProgress& progress = {});
+
+// XYZ text: numbers in threes, points numbered from 0 in file order; header
+// and unreadable lines as for readPointText.
+PointReadResult readXyzText(std::string_view text, const ReadProgress& progress = {});
+
+// The same over a file, mapped rather than copied. Nothing when the file
+// cannot be opened.
+std::optional<PointReadResult> readPointFile(const std::string& path, PointLayout layout);
+std::optional<PointReadResult> readXyzFile(const std::string& path);
+
+// The message shown after a load that skipped lines.
+std::string skippedLinesMessage(const SkippedLines& skipped);
+
+// The readers for the open path: fill the document's point array and count, and
+// note the skipped lines for the message after the load. Return false when no
+// point was read.
+bool readPointFile(SiteDocument& document, Ui& ui, const std::string& path, PointLayout layout);
+bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path);
 
 // Writes every point as "number,northing,easting,elevation,description" CR LF
 // (easting first when the open document is PENZD). Returns false on a write error.
-bool writePointFile(std::FILE* file, const SiteModel& model);
+bool writePointFile(std::FILE* file, const SiteDocument& document);
 
 }  // namespace vellacor

@@ -48,16 +48,11 @@ void computeExtents(SiteDocument& d) {
     d.maxElevation = maxZ;
 }
 
-void computeNextPointNumber(SiteDocument& d) {
-    std::int32_t largest = d.pointCount > 0 ? d.points[0].number : 0;
-    if (d.pointCount >= 2)
-        for (int i = 1; i < d.pointCount; ++i) largest = std::max(largest, d.points[static_cast<std::size_t>(i)].number);
-    // Integer division truncates toward zero: -50 gives 100, -150 gives 0.
-    d.nextPointNumber = static_cast<int>((static_cast<std::int64_t>(largest) / 100 + 1) * 100);
-}
+void computeNextPointNumber(SiteDocument& d) { d.nextPointNumber = nextPointNumberAfter(d.points.data(), d.pointCount); }
 
 void clearDocument(SiteDocument& d) {
     d.pointCount = 0;
+    d.skippedLines = {};
     d.triangleCount = 0;
     d.siteSize = 1.0;
     d.contours.contourInterval = 1.0;

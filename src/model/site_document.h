@@ -25,6 +25,7 @@ struct SiteDocument {
     // pointCount the valid records.
     std::vector<SurveyPoint> points;
     int pointCount = 0;
+    SkippedLines skippedLines;  // of the point file last read
     std::vector<TinTriangle> triangles;
     int triangleCount = 0;
 

@@ -1,19 +1,26 @@
 #include "model/survey_point.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "model/utf8_text.h"
 
 namespace vellacor {
 
 void setDescription(SurveyPoint& p, std::string_view text) {
-    std::size_t n = text.size();
-    if (n > kDescriptionLength) {
-        n = kDescriptionLength;
-        // Step back over UTF-8 continuation bytes so a multi-byte character is
-        // either kept whole or dropped whole.
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    }
+    const std::size_t n = utf8CutLength(text, kDescriptionLength);
     std::memcpy(p.description, text.data(), n);
     p.description[n] = '\0';
+}
+
+int nextPointNumberAfter(const SurveyPoint* points, int count) {
+    std::int64_t largest = count > 0 ? points[0].number : 0;
+    for (int i = 1; i < count; ++i) largest = std::max<std::int64_t>(largest, points[i].number);
+    // Integer division truncates toward zero: -50 gives 100, -150 gives 0.
+    // Above the last hundred that fits 32 bits the number stays at the largest
+    // one there is rather than wrapping to a negative number.
+    const std::int64_t next = (largest / 100 + 1) * 100;
+    return static_cast<int>(std::min<std::int64_t>(next, INT32_MAX));
 }
 
 }  // namespace vellacor

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vellacor {
@@ -30,6 +31,26 @@ inline std::string_view descriptionOf(const SurveyPoint& p) { return std::string
 
 // Stores at most 50 bytes of text, never cutting a UTF-8 character in half.
 void setDescription(SurveyPoint& p, std::string_view text);
+
+// The number a new point gets: the largest number of the first `count`
+// points rounded up to the next hundred (100 when there are none), at most
+// the largest 32-bit number.
+int nextPointNumberAfter(const SurveyPoint* points, int count);
+
+// Coordinates beyond this are refused when a file is read, as NaN is. It is
+// far beyond any survey grid (UTM northings and state-plane feet stay below
+// 1e8), keeps extents, sums and squared distances finite, and at 1e10 a double
+// still holds a micrometre, so the six decimals Save Points writes are exact.
+inline constexpr double kLargestCoordinate = 1e10;
+inline bool isUsableCoordinate(double v) { return v >= -kLargestCoordinate && v <= kLargestCoordinate; }
+
+// Lines of a point file that could not be read as points: how many, and the
+// first of them (its line number from 1 and its text) for the message after a load.
+struct SkippedLines {
+    int count = 0;
+    int firstLine = 0;
+    std::string firstText;
+};
 
 // A value is an elevation when |z| >= 0.001 and -99998 <= z <= 99998; 0 and the
 // placeholder values of many survey files mean "no elevation".

@@ -47,16 +47,46 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
-    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);
+    ASSERT_EQ(m.document.pointFileFormat, PointFileFormat::PENZD);
     m.display.showContours = true;
+    const std::vector<SurveyPoint> before = m.document.points;
+    const int next = m.document.nextPointNumber;
     EXPECT_EQ(openDocument(m, ui, dir.write("plan.DWG", "AC1015")), OpenResult::Refused);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H for "
               "more help)");
-    EXPECT_EQ(m.document.pointCount, 4);
+    // Save Points still writes the PENZD order the site was read in.
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::PENZD);
+    EXPECT_TRUE(m.document.documentLoaded);
     EXPECT_TRUE(m.display.showContours);
-    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Unknown);  // reset at the start of every open
+    EXPECT_EQ(m.document.pointCount, 4);
+    EXPECT_EQ(m.document.nextPointNumber, next);
+    ASSERT_EQ(m.document.points.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(m.document.points[i].number, before[i].number);
+        EXPECT_EQ(m.document.points[i].easting, before[i].easting);
+        EXPECT_EQ(m.document.points[i].northing, before[i].northing);
+    }
+}
+
+TEST(OpenDocument, LineWithNaOnLineTenEndedTheLoadWithoutAWord) {
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += i == 10 ? "10,N/A,6000,100,A\r\n" : std::to_string(i) + ",5000,6000,100,A\r\n";
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("site.txt", "Point,Northing,Easting,Elevation\r\n" + text)),
+              OpenResult::Loaded);
+    EXPECT_EQ(m.document.pointCount, 999);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Skipped 1 line that could not be read as a point.\n\nLine 11:\n10,N/A,6000,100,A");
+
+    // The next open starts with no skipped lines.
+    ASSERT_EQ(openDocument(m, ui, dir.write("clean.txt", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(m.document.skippedLines.count, 0);
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {

@@ -58,5 +58,26 @@ TEST(CliConvert, FailuresSayWhyAndExitNonZero) {
     }
 }
 
+TEST(CliInfo, SkippedLinesFollowThePointCount) {
+    TempDir dir;
+    const ToolRun info = runTool(kCli + " info " + dir.write("site.txt", std::string(kSurvey) + "5,N/A,1,1,E\r\n"));
+    ASSERT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_NE(info.output.find("points: 4\nskipped: 1\n"), std::string::npos) << info.output;
+}
+
+TEST(CliConvert, CoordinatesNear1e308MadeADxfFullOfInf) {
+    TempDir dir;
+    const std::string in = dir.write("site.txt", std::string(kSurvey) + "5,1e308,-1e308,1e308,HUGE\r\n");
+    const ToolRun dxf = convert(in + " --to " + dir.path("out.dxf"));
+    ASSERT_EQ(dxf.exitCode, 0) << dxf.output;
+    const std::string drawing = readFile(dir.path("out.dxf"));
+    EXPECT_EQ(drawing.find("inf"), std::string::npos);
+    EXPECT_EQ(drawing.find("HUGE"), std::string::npos);
+
+    const ToolRun onlyHuge = convert(dir.write("huge.txt", "1,1e308,1e308,1e308,A\r\n") + " --to " + dir.path("h.dxf"));
+    EXPECT_EQ(onlyHuge.exitCode, 1);
+    EXPECT_NE(onlyHuge.output.find("Unable to find any points in:"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vellacor

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <clocale>
 #include <cstdio>
+#include <thread>
 
 #include "import/point_file.h"
 #include "app/site_model.h"
@@ -23,7 +26,7 @@ struct Loaded {
 std::unique_ptr<Loaded> readPnezd(const std::string& text, PointLayout layout = PointLayout::PNEZD) {
     TempDir dir;
     auto r = std::make_unique<Loaded>();
-    r->ok = readPointFile(r->model, r->ui, dir.write("p.txt", text), layout);
+    r->ok = readPointFile(r->model.document, r->ui, dir.write("p.txt", text), layout);
     return r;
 }
 
@@ -62,13 +65,6 @@ TEST(PointFile, CrLfReadsLikeLfAndBlankLinesAreSkipped) {
     EXPECT_EQ(descriptionOf(pt(*crlf, 1)), "B");
 }
 
-TEST(PointFile, HeaderLineGivesNoPoints) {
-    auto r = readPnezd("P,N,E,Z,D\n1,10,20,30,A\n");
-    EXPECT_FALSE(r->ok);
-    EXPECT_EQ(r->model.document.pointCount, 0);
-    EXPECT_TRUE(r->ui.messages.empty());
-}
-
 TEST(PointFile, LineEndingAfterElevationSwallowsTheNextLine) {
     auto r = readPnezd("1,10,20,30\n2,11,21,31,B\n3,12,22,32,C\n");
     ASSERT_EQ(r->model.document.pointCount, 2);
@@ -83,14 +79,94 @@ TEST(PointFile, LongDescriptionKeepsFiftyAndNextLineStillReads) {
     EXPECT_EQ(descriptionOf(pt(*r, 1)), "B");  // no final line end
 }
 
-TEST(PointFile, BrokenLineStopsBothPassesAtTheSamePlace) {
-    const char* broken[] = {"3,nan,22,32,C\n", "3,12,inf,32,C\n", "3,12,22,1e999,C\n", "3,,22,32,C\n",
-                            "x\n", "3,12,22,32"};  // the last one is fine: a file may end after the elevation
-    for (const char* line : broken) {
-        auto r = readPnezd(std::string("1,10,20,30,A\n2,11,21,31,B\n") + line + "4,13,23,33,D\n");
-        EXPECT_EQ(r->model.document.pointCount, std::string(line) == "3,12,22,32" ? 3 : 2) << line;
-        for (int i = 0; i < r->model.document.pointCount; ++i) EXPECT_TRUE(std::isfinite(pt(*r, i).easting));
+// The readers over bytes in memory: no file, no model.
+std::string numbered(int lines, int badLine, const std::string& bad) {
+    std::string text;
+    for (int i = 1; i <= lines; ++i)
+        text += i == badLine ? bad + "\r\n" : std::to_string(i) + "," + std::to_string(5000 + i) + ",6000,100,A\r\n";
+    return text;
+}
+
+TEST(PointText, UnreadableLineEndedTheReadSilently) {
+    // Once a line would not read, the points after it were dropped without a word.
+    const PointReadResult na = readPointText(numbered(1000, 10, "N/A,N/A,N/A,N/A,N/A"), PointLayout::PNEZD);
+    EXPECT_EQ(na.pointCount, 999);
+    EXPECT_EQ(na.points.size(), 1002u);
+    EXPECT_EQ(na.points[9].number, 11);
+    EXPECT_EQ(na.skipped.count, 1);
+    EXPECT_EQ(na.skipped.firstLine, 10);
+    EXPECT_EQ(na.skipped.firstText, "N/A,N/A,N/A,N/A,N/A");
+
+    for (const char* bad : {"3,nan,22,32,C", "3,12,inf,32,C", "3,12,22,1e999,C", "3,,22,32,C", "3,N/A,22,32,C", "x",
+                            "3,1e308,22,32,C", "3,12,-1e11,32,C", "3,12,22,1e308,C", "99999999999,12,22,32,C"}) {
+        const PointReadResult r = readPointText(numbered(5, 3, bad), PointLayout::PENZD);
+        EXPECT_EQ(r.pointCount, 4) << bad;
+        EXPECT_EQ(r.skipped.count, 1) << bad;
+        EXPECT_EQ(r.skipped.firstLine, 3) << bad;
+        EXPECT_EQ(r.skipped.firstText, bad);
+        for (int i = 0; i < r.pointCount; ++i) EXPECT_NE(r.points[i].number, 3) << bad;
     }
+}
+
+TEST(PointText, HeaderIsPassedOverQuietlyAndLaterBadLinesAreCounted) {
+    const PointReadResult r = readPointText(
+        "\xEF\xBB\xBFPoint,Northing,Easting,Elevation,Desc\n1,10,20,30,A\n\n,,,,\n2,11,21,31,B\nP,N,E,Z,D\n"
+        "3,12,22,32,C\n  \t\r\n\n\r\n",
+        PointLayout::PNEZD);
+    EXPECT_EQ(r.pointCount, 3);
+    EXPECT_EQ(r.skipped.count, 2);  // a header further down is just a bad line; blank lines at the end are nothing
+    EXPECT_EQ(r.skipped.firstLine, 4);
+    EXPECT_EQ(r.skipped.firstText, ",,,,");
+    // A first line that starts with a number is a point that did not read, not a header.
+    EXPECT_EQ(readPointText("1,N/A,20,30\n2,11,21,31,B\n", PointLayout::PNEZD).skipped.count, 1);
+    // Nothing readable at all: no points, no records.
+    const PointReadResult none = readPointText("P,N,E,Z,D\nN/A\n", PointLayout::PNEZD);
+    EXPECT_EQ(none.pointCount, 0);
+    EXPECT_TRUE(none.points.empty());
+    EXPECT_EQ(none.skipped.count, 1);
+}
+
+TEST(PointText, QuotedLineIsCutWithoutSplittingACharacter) {
+    const std::string longLine = "7," + std::string(57, 'x') + "\xC3\xA9" + std::string(30, 'y');
+    const PointReadResult r = readPointText("1,10,20,30,A\n" + longLine + "\n", PointLayout::PNEZD);
+    EXPECT_EQ(r.skipped.firstText, "7," + std::string(57, 'x') + "...");
+    EXPECT_EQ(skippedLinesMessage(r.skipped),
+              "Skipped 1 line that could not be read as a point.\n\nLine 2:\n" + r.skipped.firstText);
+    SkippedLines three{3, 10, "N/A"};
+    EXPECT_EQ(skippedLinesMessage(three), "Skipped 3 lines that could not be read as points.\n\nThe first, line 10:\nN/A");
+}
+
+TEST(PointText, DescriptionEndingInALoneCrWasStoredWithTwoCrs) {
+    const PointReadResult r = readPointText("1,10,20,30,A\r\n2,11,21,31,B\r", PointLayout::PNEZD);
+    ASSERT_EQ(r.pointCount, 2);
+    EXPECT_EQ(descriptionOf(r.points[1]), "B");
+    // A CR inside a description is text.
+    EXPECT_EQ(descriptionOf(readPointText("1,10,20,30,A\rB\n", PointLayout::PNEZD).points[0]), "A\rB");
+}
+
+TEST(XyzText, BadTriplesAreSkippedAndCounted) {
+    const PointReadResult r = readXyzText("X Y Z\n1 2 3\n4 nan 6\n7 8 9\n1e300 1 1\n");
+    ASSERT_EQ(r.pointCount, 2);
+    EXPECT_EQ(r.points.size(), 2u);  // no spare records
+    EXPECT_EQ(r.points[1].number, 1);
+    EXPECT_EQ(r.points[1].easting, 7);
+    EXPECT_EQ(r.skipped.count, 2);
+    EXPECT_EQ(r.skipped.firstLine, 3);
+}
+
+TEST(PointFile, ReadsFromAPipeToo) {
+    TempDir dir;
+    const std::string fifo = dir.path("points.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::FILE* f = std::fopen(fifo.c_str(), "wb");
+        std::fputs("1,10,20,30,A\n2,11,21,31,B\n", f);
+        std::fclose(f);
+    });
+    const std::optional<PointReadResult> r = readPointFile(fifo, PointLayout::PNEZD);
+    writer.join();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->pointCount, 2);
 }
 
 TEST(PointFile, ByteOrderMarkIsSkipped) {
@@ -102,7 +178,7 @@ TEST(PointFile, ByteOrderMarkIsSkipped) {
 TEST(PointFile, MissingFileSaysSo) {
     SiteModel m;
     FakeUi ui;
-    EXPECT_FALSE(readPointFile(m, ui, "/nonexistent/points.txt", PointLayout::PNEZD));
+    EXPECT_FALSE(readPointFile(m.document, ui, "/nonexistent/points.txt", PointLayout::PNEZD));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Unable to open point file!");
 }
@@ -111,7 +187,7 @@ TEST(XyzFile, NumbersInThreesAndElevationZeroIsUsed) {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
-    ASSERT_TRUE(readXyzFile(m, ui, dir.write("a.xyz", "100.5 200.25 0\r\n101 201 7.5\n102,202,8")));
+    ASSERT_TRUE(readXyzFile(m.document, ui, dir.write("a.xyz", "100.5 200.25 0\r\n101 201 7.5\n102,202,8")));
     ASSERT_EQ(m.document.pointCount, 3);
     EXPECT_EQ(m.document.points[0].number, 0);
     EXPECT_EQ(m.document.points[2].number, 2);
@@ -125,7 +201,7 @@ std::string writeToString(const SiteModel& m) {
     TempDir dir;
     const std::string path = dir.path("out.txt");
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(writePointFile(f, m));
+    EXPECT_TRUE(writePointFile(f, m.document));
     std::fclose(f);
     return testing::readFile(path);
 }
@@ -173,7 +249,7 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     if (topo.empty() || field.empty()) GTEST_SKIP() << "shared data folder not present";
     SiteModel m;
     FakeUi ui;
-    ASSERT_TRUE(readPointFile(m, ui, topo, PointLayout::PNEZD));
+    ASSERT_TRUE(readPointFile(m.document, ui, topo, PointLayout::PNEZD));
     EXPECT_EQ(m.document.pointCount, 1311);
     for (int i = 0; i < m.document.pointCount; ++i) {
         EXPECT_GE(m.document.points[i].northing, 538402 - 1);
@@ -181,10 +257,20 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
         ASSERT_EQ(descriptionOf(m.document.points[i]).find('\r'), std::string_view::npos);
     }
     SiteModel f;
-    ASSERT_TRUE(readPointFile(f, ui, field, PointLayout::PENZD));
+    ASSERT_TRUE(readPointFile(f.document, ui, field, PointLayout::PENZD));
     EXPECT_EQ(f.document.pointCount, 956);
     EXPECT_GT(f.document.points[0].easting, 300000);
     EXPECT_GT(f.document.points[0].northing, 4000000);
+    EXPECT_EQ(f.document.skippedLines.count, 0);
+
+    const std::string broken = testing::sharedData("points/01_Topografico_con_errores_parser.txt");
+    if (broken.empty()) return;
+    const std::optional<PointReadResult> b = readPointFile(broken, PointLayout::PENZD);
+    ASSERT_TRUE(b);
+    // "1.1" reads as point 1 with a shifted line, and the line without a
+    // description takes the next one as its description: 35 lines, 34 points.
+    EXPECT_EQ(b->pointCount, 34);
+    EXPECT_EQ(b->skipped.count, 0);
 }
 
 }  // namespace

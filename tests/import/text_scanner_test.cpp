@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "import/text_scanner.h"
-#include "support/temp_files.h"
 
 namespace vellacor {
 namespace {
 
 // Reads every number of `text` the way "%lf" followed by one separator does.
 std::vector<double> numbers(const std::string& text) {
-    testing::TempDir dir;
-    TextSource source;
-    EXPECT_TRUE(source.open(dir.write("n.txt", text)));
-    TextScanner in(source);
+    TextScanner in(text);
     std::vector<double> out;
     double v;
     while (in.readNumber(v)) {
@@ -31,34 +30,23 @@ TEST(TextScanner, NonFiniteAndNonNumbersStopReading) {
     EXPECT_EQ(numbers("1 inf 2"), (std::vector<double>{1}));
     EXPECT_EQ(numbers("1 1e400 2"), (std::vector<double>{1}));
     EXPECT_EQ(numbers("1 - 2"), (std::vector<double>{1}));
-    EXPECT_EQ(numbers(std::string(5000, '9')), (std::vector<double>{}));  // no number is that long
+    EXPECT_EQ(numbers(std::string(5000, '9')), (std::vector<double>{}));
 }
 
-TEST(TextScanner, IntegersAndCrLfAcrossTheBufferBoundary) {
-    testing::TempDir dir;
-    // Put a CR LF pair exactly across the 1 MiB read boundary.
-    std::string text(1 << 20, ' ');
-    text[(1 << 20) - 1] = '\r';
-    text += "\n42 99999999999 7";
-    TextSource source;
-    ASSERT_TRUE(source.open(dir.write("i.txt", text)));
-    TextScanner in(source);
+TEST(TextScanner, IntegersAndLineEnds) {
+    TextScanner in("42 99999999999 7");
     std::int32_t v = 0;
     ASSERT_TRUE(in.readInteger(v));
     EXPECT_EQ(v, 42);
     EXPECT_FALSE(in.readInteger(v));  // does not fit 32 bits
 
-    std::string line(1 << 20, 'x');
-    line[(1 << 20) - 2] = '\r';
-    line[(1 << 20) - 1] = '\r';
-    TextSource s2;
-    ASSERT_TRUE(s2.open(dir.write("l.txt", "ab\r" + line.substr(3) + "\nnext")));
-    TextScanner in2(s2);
-    std::string kept;
-    in2.readRestOfLine(kept, 50);
-    EXPECT_EQ(kept.substr(0, 3), "ab\r");  // a lone CR is text
-    EXPECT_EQ(s2.get(), '\n');
-    EXPECT_EQ(s2.get(), 'n');
+    // A CR LF pair is one separator; a lone CR is text; a CR at the very end is the line end's.
+    TextScanner lines("\r\nab\rc\r\nnext\r");
+    EXPECT_TRUE(lines.skipChar());
+    EXPECT_EQ(lines.restOfLine(), "ab\rc");
+    lines.skipLine();
+    EXPECT_EQ(lines.restOfLine(), "next");
+    EXPECT_TRUE(lines.atEnd());
 }
 
 }  // namespace

@@ -76,6 +76,17 @@ TEST(NextPointNumber, RoundsUpToNextHundredTowardZero) {
     EXPECT_EQ(one.document.nextPointNumber, 300);
 }
 
+TEST(NextPointNumber, OverflowedPast2147483647) {
+    SurveyPoint p;
+    const std::pair<int, int> cases[] = {{INT32_MAX, INT32_MAX}, {2147483600, INT32_MAX}, {2147483599, 2147483600},
+                                         {INT32_MIN, -2147483500}};
+    for (auto [largest, expected] : cases) {
+        p.number = largest;
+        EXPECT_EQ(nextPointNumberAfter(&p, 1), expected) << largest;
+    }
+    EXPECT_EQ(nextPointNumberAfter(nullptr, 0), 100);
+}
+
 TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     SiteModel m;
     addPoint(m, 1, 0, 0, 1);
@@ -118,6 +129,19 @@ TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {
     setDescription(p, std::string(49, 'a') + "\xC3\xA9" + "zz");
     EXPECT_EQ(descriptionOf(p), std::string(49, 'a'));
     setDescription(p, std::string(48, 'a') + "\xC3\xA9" + "zz");
+    EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
+    setDescription(p, std::string(48, 'a') + "\xF0\x9F\x98\x80");  // a four-byte character split after two
+    EXPECT_EQ(descriptionOf(p), std::string(48, 'a'));
+}
+
+TEST(Description, CutEmptiedLatinOneText) {
+    SurveyPoint p;
+    setDescription(p, std::string(60, '\xB1'));  // sixty plus-minus signs in Latin-1
+    EXPECT_EQ(descriptionOf(p), std::string(50, '\xB1'));
+    // A lead byte at the cut whose next bytes are no UTF-8 is cut like any byte.
+    setDescription(p, std::string(49, 'a') + "\xE2" + "bc");
+    EXPECT_EQ(descriptionOf(p), std::string(49, 'a') + "\xE2");
+    setDescription(p, std::string(48, 'a') + "\xC3\xA9\xA9\xA9");  // stray continuation bytes after a whole character
     EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
 }
 
