@@ -60,7 +60,8 @@ bool writePng(const std::string& path, const RgbImage& image, const Palette& fra
     if (indexed) {
         out.colourType = PNG_COLOR_TYPE_PALETTE;
         for (const std::uint32_t c : indexed->colours)
-            out.palette.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
+            out.palette.push_back(
+                {static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
         pixels = indexed->indices.data();
     } else {
         rgb.reserve(3 * image.pixels.size());

@@ -68,7 +68,8 @@ TEST(PngFile, FrameAndOverlayTextComeBackPixelForPixelInTheFramesPalette) {
     const int width = 320, height = 180;
     std::vector<std::uint8_t> frame(static_cast<std::size_t>(width * height));
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) frame[static_cast<std::size_t>(y * width + x)] = static_cast<std::uint8_t>(x / 2 + y);
+        for (int x = 0; x < width; ++x)
+            frame[static_cast<std::size_t>(y * width + x)] = static_cast<std::uint8_t>(x / 2 + y);
     RgbImage image;
     paletteToRgb(frame.data(), width, height, width, palette, image);
     BitmapTextPainter painter(image);
