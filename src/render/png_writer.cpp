@@ -28,7 +28,11 @@ bool encode(std::FILE* file, const PngRows& in) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, stopOnError, ignoreWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
-    if (!info || setjmp(png_jmpbuf(png))) {
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
