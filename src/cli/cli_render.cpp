@@ -112,7 +112,8 @@ int renderCommand(const std::vector<std::string>& args) {
     model.cycle.frameSeconds = 0.0;
     model.renderer.redrawNeeded = true;
     paintFrame(model, ui, o.width, o.height, picture);
-    if (!writePng(o.out, picture)) {
+    // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
+    if (!writePng(o.out, picture, model.renderer.frame.bitmapPalette)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o.out.c_str());
         return 1;
     }

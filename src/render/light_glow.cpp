@@ -27,14 +27,18 @@ void drawLightGlow(FrameBuffer& frame, const Light& light, const Camera& camera)
             const std::size_t i =
                 static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             if (!(d < r) || !(p.w <= frame.depthBuffer[i])) continue;
+            // Both cases stop at the top of the surface ramp: the next entry starts the
+            // water ramp, whose dull blue-grey would leave the middle of the glow dark.
             std::uint8_t& pixel = frame.sceneBuffer[i];
+            double lit = pixel;
             if (pixel >= 17) {
-                pixel = static_cast<std::uint8_t>(std::min(230.0, pixel + 215.0 * ((r - d) + 0.55) / r));
+                lit = pixel + 215.0 * ((r - d) + 0.55) / r;
             } else if (pixel == kBackgroundColour) {
                 // Over the sky the glow fades out from its middle.
                 const double q = (r - 0.5 * d) / r;
-                if (q >= 0.01) pixel = static_cast<std::uint8_t>(16 + static_cast<int>(215.0 * q));
+                if (q >= 0.01) lit = 16 + static_cast<int>(215.0 * q);
             }
+            pixel = static_cast<std::uint8_t>(std::min<double>(kSurfaceRampLast, lit));
         }
 }
 

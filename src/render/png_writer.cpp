@@ -1,96 +1,86 @@
 #include "render/png_writer.h"
 
-#include <array>
+#include <png.h>
+
+#include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 namespace vellacor {
 
 namespace {
 
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
+// What libpng is given: either indices with their colours, or packed RGB rows.
+struct PngRows {
+    int width = 0;
+    int height = 0;
+    int colourType = PNG_COLOR_TYPE_RGB;
+    std::vector<png_color> palette;
+    std::vector<png_bytep> rows;
+};
 
-void putBigEndian(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 24));
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
+// libpng reports failures by jumping back to encode(); it prints nothing, as the caller says what failed.
+[[noreturn]] void stopOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void ignoreWarning(png_structp, png_const_charp) {}
 
-void chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& body) {
-    putBigEndian(out, static_cast<std::uint32_t>(body.size()));
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    putBigEndian(out, crc32(out.data() + start, out.size() - start));
-}
-
-// A zlib stream of stored deflate blocks around the raw scanlines.
-std::vector<std::uint8_t> zlibStored(const std::vector<std::uint8_t>& raw) {
-    std::vector<std::uint8_t> z;
-    z.reserve(raw.size() + raw.size() / 65535 * 5 + 16);
-    z.push_back(0x78);
-    z.push_back(0x01);
-    std::size_t pos = 0;
-    do {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
-        const bool last = pos + n == raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back(static_cast<std::uint8_t>(n));
-        z.push_back(static_cast<std::uint8_t>(n >> 8));
-        z.push_back(static_cast<std::uint8_t>(~n));
-        z.push_back(static_cast<std::uint8_t>(~n >> 8));
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-        pos += n;
-    } while (pos < raw.size());
-    std::uint32_t a = 1, b = 0;
-    for (std::uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
+// Only plain C objects live in this frame, so the jump out of libpng skips no destructor.
+bool encode(std::FILE* file, const PngRows& in) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, stopOnError, ignoreWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
     }
-    putBigEndian(z, (b << 16) | a);
-    return z;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(in.width), static_cast<png_uint_32>(in.height), 8, in.colourType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (in.colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, in.palette.data(), static_cast<int>(in.palette.size()));
+    png_write_info(png, info);
+    png_write_image(png, const_cast<png_bytepp>(in.rows.data()));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
 }
 
 }  // namespace
 
-bool writePng(const std::string& path, const RgbImage& image) {
+bool writePng(const std::string& path, const RgbImage& image, const Palette& framePalette) {
     if (image.width <= 0 || image.height <= 0) return false;
-    std::vector<std::uint8_t> raw;
-    raw.reserve(static_cast<std::size_t>(image.height) * (1 + 3 * static_cast<std::size_t>(image.width)));
-    for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);  // filter: none
-        const std::uint32_t* row = image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
-        for (int x = 0; x < image.width; ++x) {
-            raw.push_back(static_cast<std::uint8_t>(row[x] >> 16));
-            raw.push_back(static_cast<std::uint8_t>(row[x] >> 8));
-            raw.push_back(static_cast<std::uint8_t>(row[x]));
-        }
+    PngRows out;
+    out.width = image.width;
+    out.height = image.height;
+    const std::size_t width = static_cast<std::size_t>(image.width);
+    std::optional<IndexedImage> indexed = indexColours(image, framePalette);
+    std::vector<std::uint8_t> rgb;
+    std::uint8_t* pixels = nullptr;
+    std::size_t pitch = width;
+    if (indexed) {
+        out.colourType = PNG_COLOR_TYPE_PALETTE;
+        for (const std::uint32_t c : indexed->colours)
+            out.palette.push_back(
+                {static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
+        pixels = indexed->indices.data();
+    } else {
+        rgb.reserve(3 * image.pixels.size());
+        for (const std::uint32_t c : image.pixels)
+            rgb.insert(rgb.end(), {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+                                   static_cast<std::uint8_t>(c)});
+        pixels = rgb.data();
+        pitch = 3 * width;
     }
-    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<std::uint8_t> header;
-    putBigEndian(header, static_cast<std::uint32_t>(image.width));
-    putBigEndian(header, static_cast<std::uint32_t>(image.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, deflate, no filter method, no interlace
-    chunk(out, "IHDR", header);
-    chunk(out, "IDAT", zlibStored(raw));
-    chunk(out, "IEND", {});
+    for (int y = 0; y < image.height; ++y) out.rows.push_back(pixels + static_cast<std::size_t>(y) * pitch);
 
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    bool ok = encode(f, out);
+    ok = std::fflush(f) == 0 && !std::ferror(f) && ok;
     ok = std::fclose(f) == 0 && ok;
     return ok;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "render/palette.h"
@@ -22,5 +23,20 @@ inline std::uint32_t rgbFromColorRef(std::uint32_t c) {
 // Looks every palette index of an 8-bit frame (rows `pitch` bytes apart) up in the palette.
 void paletteToRgb(const std::uint8_t* indices, int width, int height, int pitch, const Palette& palette,
                   RgbImage& out);
+
+// The picture as palette indices, ready for an indexed image file.
+struct IndexedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> indices;
+    std::vector<std::uint32_t> colours;  // 0xFFRRGGBB, at most 256
+};
+
+// Turns the picture back into indices of `framePalette`, the palette it was
+// made from, so the file keeps the frame's own colours and numbering. Colours
+// drawn over the frame afterwards (the overlay text) take the entries the
+// picture does not use: repeats of an earlier colour first, then colours that
+// do not appear. Empty when the picture has more than 256 colours.
+std::optional<IndexedImage> indexColours(const RgbImage& image, const Palette& framePalette);
 
 }  // namespace vellacor

@@ -22,17 +22,18 @@ inline ToolRun runTool(const std::string& command) {
     return run;
 }
 
-inline constexpr int kToolMissing = 77;
+// Debian's own interpreter, which python3-ezdxf installs into, whatever python3 is first on PATH.
 inline const std::string kPython = "/usr/bin/python3";
+inline const std::string kXmllint = "/usr/bin/xmllint";
 
 inline bool ezdxfAvailable() { return runTool(kPython + " -c 'import ezdxf'").exitCode == 0; }
-inline bool xmllintAvailable() { return runTool("command -v xmllint").exitCode == 0; }
+inline bool xmllintAvailable() { return runTool("test -x " + kXmllint).exitCode == 0; }
 
 // ezdxf reads and audits the drawing and counts its entities, e.g. "INSERT=3 LINE=1".
 inline ToolRun checkDxf(const std::string& path, const std::string& counts) {
     return runTool(kPython + " " VELLACOR_EXPORT_TESTS "/check_dxf.py '" + path + "' " + counts);
 }
 
-inline ToolRun checkXml(const std::string& path) { return runTool("xmllint --noout '" + path + "'"); }
+inline ToolRun checkXml(const std::string& path) { return runTool(kXmllint + " --noout '" + path + "'"); }
 
 }  // namespace vellacor::testing

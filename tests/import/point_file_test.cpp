@@ -219,12 +219,12 @@ TEST(PointWriter, ExactLinesInBothOrdersUnaffectedByLocale) {
     m.document.points[1].northing = 0.0000004;
     m.document.points[1].easting = -1.5;
     m.document.points[1].elevation = 0.0005;
-    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 missing: run scripts/bootstrap.sh";
     m.document.pointFileFormat = PointFileFormat::PNEZD;
     EXPECT_EQ(writeToString(m), "12,5000.000000,6000.000000,100.500,TREE\r\n-3,0.000000,-1.500000,0.001,\r\n");
     m.document.pointFileFormat = PointFileFormat::PENZD;
     EXPECT_EQ(writeToString(m), "12,6000.000000,5000.000000,100.500,TREE\r\n-3,-1.500000,0.000000,0.001,\r\n");
-    if (previous) std::setlocale(LC_NUMERIC, "C");
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(PointWriter, RoundTripReadsBackTheSamePoints) {

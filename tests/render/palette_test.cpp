@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <ostream>
 
 #include "app/site_model.h"
 #include "render/surface_modes.h"
@@ -10,46 +10,66 @@
 namespace vellacor {
 namespace {
 
-int screenChannel(double c) { return static_cast<int>(std::trunc(std::sqrt(c / 255.0) * 255.0 + 0.5)); }
+// Entry `index` as (red, green, blue), easier to read in a failure than 0x00BBGGRR.
+struct Colour {
+    int red, green, blue;
+    bool operator==(const Colour&) const = default;
+};
+Colour colourOf(const Palette& p, int index) {
+    const std::uint32_t c = p[static_cast<std::size_t>(index)];
+    return {redOf(c), greenOf(c), blueOf(c)};
+}
+void PrintTo(const Colour& c, std::ostream* os) { *os << "(" << c.red << ", " << c.green << ", " << c.blue << ")"; }
+
+Palette built(int paletteIndex) {
+    Palette p;
+    buildPalette(paletteIndex, p);
+    return p;
+}
 
 TEST(Palette, FixedColoursAndWaterRampAreTheSameInEveryPalette) {
     for (int p = 0; p < kPaletteCount; ++p) {
-        Palette pal;
-        buildPalette(p, pal);
-        EXPECT_EQ(pal[0], rgb(0, 0, 0));
-        EXPECT_EQ(pal[7], rgb(255, 255, 255));
-        EXPECT_EQ(pal[8], rgb(134, 134, 134));
-        EXPECT_EQ(pal[11], rgb(255, 102, 102));
-        EXPECT_EQ(pal[14], rgb(153, 0, 0));
-        EXPECT_EQ(pal[250], pal[37]);
-        EXPECT_EQ(pal[251], rgb(126, 5, 23));
-        EXPECT_EQ(pal[252], rgb(52, 114, 53));
-        const int dull = screenChannel(64.0), blueGrey = screenChannel(96.0);
-        EXPECT_EQ(pal[230], rgb(dull, dull, blueGrey));
-        const int lastGrey = static_cast<int>(std::trunc(std::sqrt(0.25098039215686274 * 0.05) * 255 + 0.5));
-        const int lastBlue =
-            static_cast<int>(std::trunc(std::sqrt(0.3764705882352941 + 0.6235294117647059 * 0.95) * 255 + 0.5));
-        EXPECT_EQ(pal[249], rgb(lastGrey, lastGrey, lastBlue));
+        const Palette pal = built(p);
+        EXPECT_EQ(colourOf(pal, 0), (Colour{0, 0, 0}));
+        EXPECT_EQ(colourOf(pal, 7), (Colour{255, 255, 255}));  // the background
+        EXPECT_EQ(colourOf(pal, 8), (Colour{134, 134, 134}));
+        EXPECT_EQ(colourOf(pal, 11), (Colour{255, 102, 102}));
+        EXPECT_EQ(colourOf(pal, 14), (Colour{153, 0, 0}));
+        EXPECT_EQ(pal[250], pal[37]);  // minor contours
+        EXPECT_EQ(colourOf(pal, 251), (Colour{126, 5, 23}));
+        EXPECT_EQ(colourOf(pal, 252), (Colour{52, 114, 53}));
+        // Water: from a dull blue-grey to a bright blue, bluer at every step.
+        EXPECT_EQ(colourOf(pal, 230), (Colour{128, 128, 156}));
+        EXPECT_EQ(colourOf(pal, 249), (Colour{29, 29, 251}));
+        for (int i = 231; i <= 249; ++i) {
+            const Colour a = colourOf(pal, i - 1), b = colourOf(pal, i);
+            EXPECT_TRUE(b.red == b.green && b.red <= a.red && b.blue >= a.blue && b.blue - b.red > a.blue - a.red) << i;
+        }
     }
 }
 
-TEST(Palette, SurfaceRampsFollowTheirSources) {
-    Palette grey, purple, earth, rainbow;
-    buildPalette(0, grey);
-    buildPalette(3, purple);
-    buildPalette(2, earth);
-    buildPalette(4, rainbow);
-    for (int j : {0, 1, 100, 213}) {
-        const int c = screenChannel(j * 1.1962616822429906);
-        EXPECT_EQ(grey[static_cast<std::size_t>(16 + j)], rgb(c, c, c)) << j;
+TEST(Palette, SurfaceRampsRunDarkToLightInTheirOwnColours) {
+    const Palette grey = built(0), cool = built(1), earth = built(2), purple = built(3), rainbow = built(4);
+    EXPECT_EQ(colourOf(grey, 16), (Colour{0, 0, 0}));
+    EXPECT_EQ(colourOf(grey, 116), (Colour{175, 175, 175}));  // brightened for the screen: the middle is light
+    EXPECT_EQ(colourOf(grey, 229), (Colour{255, 255, 255}));
+    for (int i = 17; i <= 229; ++i) {
+        const Colour c = colourOf(grey, i);
+        EXPECT_TRUE(c.red == c.green && c.green == c.blue && c.red >= colourOf(grey, i - 1).red) << i;
     }
-    EXPECT_EQ(greenOf(purple[16 + 138]), 0);
-    EXPECT_GT(greenOf(purple[16 + 139]), 0);
-    // Ramp entry 16 + j samples source entry trunc(j * 256 / 214).
-    const auto& earthSource = paletteSourceTable(2);
-    const std::uint32_t s = earthSource[static_cast<std::size_t>(static_cast<int>(100 * 1.1962616822429906))];
-    EXPECT_EQ(earth[116], rgb(screenChannel(redOf(s)), screenChannel(greenOf(s)), screenChannel(blueOf(s))));
-    EXPECT_EQ(rainbow[16], rgb(0, 0, screenChannel(143)));
+    EXPECT_EQ(colourOf(cool, 16), (Colour{78, 78, 78}));
+    EXPECT_EQ(colourOf(cool, 229), (Colour{255, 255, 255}));
+    EXPECT_EQ(colourOf(earth, 116), (Colour{213, 194, 174}));  // a light brown
+    // Black through purple (no green until past the ramp's 138th entry) to white.
+    EXPECT_EQ(colourOf(purple, 16), (Colour{0, 0, 0}));
+    const Colour mid = colourOf(purple, 16 + 100);
+    EXPECT_TRUE(mid.red == mid.blue && mid.red > 100 && mid.green == 0);
+    EXPECT_EQ(colourOf(purple, 16 + 138).green, 0);
+    EXPECT_GT(colourOf(purple, 16 + 139).green, 0);
+    EXPECT_EQ(colourOf(purple, 229), (Colour{255, 253, 255}));  // all but white
+    // Deep blue to dark red.
+    EXPECT_EQ(colourOf(rainbow, 16), (Colour{0, 0, 191}));
+    EXPECT_EQ(colourOf(rainbow, 229), (Colour{183, 0, 0}));
 }
 
 TEST(Palette, SourceTablesPassThroughTheirKeyRows) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "render/bitmap_text.h"
-#include "render/png_writer.h"
 #include "render/texture.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
@@ -87,16 +86,6 @@ TEST(BitmapText, DrawsInkOnlyWhereGlyphsAreAndCentres) {
     EXPECT_GT(red, 10);
     EXPECT_NEAR((minX + maxX) / 2.0, 30, 3);
     EXPECT_EQ(painter.textWidth("\xC3\xA9"), painter.textWidth("\xE9"));  // UTF-8 and Latin-1 e-acute
-}
-
-TEST(Png, WritesAValidSignatureAndRefusesAMissingFolder) {
-    testing::TempDir dir;
-    RgbImage image{3, 2, std::vector<std::uint32_t>(6, 0xFF102030u)};
-    ASSERT_TRUE(writePng(dir.path("a.png"), image));
-    const std::string bytes = testing::readFile(dir.path("a.png"));
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(bytes.substr(bytes.size() - 8, 4), "IEND");
-    EXPECT_FALSE(writePng(dir.path("none/a.png"), image));
 }
 
 }  // namespace
