@@ -77,8 +77,9 @@ std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
     m.display.showContours = true;
     m.document.contours.contourSmoothing = 0.0;
     m.document.contours.contourInterval = std::ceil((m.document.maxElevation - m.document.minElevation) / 40.0);
-    m.camera.Reset(m);
-    m.camera.OrbitTo(m, kLoadHeading);
+    m.camera.Reset();
+    m.renderer.redrawNeeded = true;
+    m.camera.OrbitTo(siteFrameOf(m.document), m.display.verticalScale, kLoadHeading);
     m.renderer.light = std::make_unique<Light>();
     updateLight(m);
     resizeFrameBuffer(m, 1280, 720);

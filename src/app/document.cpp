@@ -22,8 +22,9 @@ std::string upper(std::string s) {
 }
 
 void resetCameraForLoad(SiteModel& model) {
-    model.camera.Reset(model);
-    model.camera.OrbitTo(model, kLoadHeading);
+    model.camera.Reset();
+    model.renderer.redrawNeeded = true;
+    model.camera.OrbitTo(siteFrameOf(model.document), model.display.verticalScale, kLoadHeading);
 }
 
 }  // namespace

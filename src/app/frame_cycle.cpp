@@ -66,7 +66,9 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         } else {
             runPipeline(model, ui);
             bool viewMoving = decideViewMoving(model);
-            if (model.camera.Update(model)) {
+            const CameraStep camera = model.camera.Update(cameraInputsOf(model));
+            if (camera.modeEnded) model.renderer.redrawNeeded = true;
+            if (camera.moved) {
                 model.renderer.redrawNeeded = true;
                 viewMoving = true;
             }

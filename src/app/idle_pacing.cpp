@@ -5,7 +5,7 @@
 namespace vellacor {
 
 int idleDelayMs(const SiteModel& model, bool foreground) {
-    if (model.camera.mode == kFlyToMode) {
+    if (model.camera.mode == CameraMode::FlyTo) {
         constexpr double frame = 0.03333333333333333;
         return model.cycle.frameSeconds < frame ? static_cast<int>((frame - model.cycle.frameSeconds) * 1000.0) : 0;
     }

@@ -1,5 +1,7 @@
 #include "app/site_model.h"
 
+#include "render/projection.h"
+
 namespace vellacor {
 
 SiteModel::SiteModel() : random(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count())) {
@@ -32,13 +34,28 @@ void clearSite(SiteModel& model) {
     d.showGrid = d.showNormals = d.showRipples = false;
     d.showRain = d.showPonds = d.showDwfOverlay = false;
     buildPalette(0, model.renderer.palette[0]);
-    model.camera.Reset(model);
+    model.camera.Reset();
     model.renderer.redrawNeeded = true;
     model.renderer.light.reset();
     model.input.selectedPoint = kNoPoint;
     model.water.rainSystem.reset();
     model.water.ponds.reset();
     model.overlays.dwfOverlay.reset();
+}
+
+SiteFrame siteFrameOf(const SiteDocument& document) { return {document.siteCentre, document.siteSize}; }
+
+CameraInputs cameraInputsOf(const SiteModel& model) {
+    CameraInputs in;
+    in.surface = surfaceOf(model.document);
+    in.surfaceLinked = model.document.contourStage.done;
+    in.pointFileFormat = model.document.pointFileFormat;
+    in.site = siteFrameOf(model.document);
+    in.verticalScale = model.display.verticalScale;
+    in.frameSeconds = model.cycle.frameSeconds;
+    in.viewport = viewportOf(model.renderer.frame);
+    if (model.display.showRain) in.rain = model.water.rainSystem.get();
+    return in;
 }
 
 }  // namespace vellacor

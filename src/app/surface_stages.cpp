@@ -90,7 +90,7 @@ void adoptTopology(SiteModel& model, Ui& ui) {
     model.renderer.redrawNeeded = true;
     // With the links done the orbit target goes onto the ground below the
     // site centre (or the camera's fallback when no triangle holds it).
-    model.camera.PlaceTargetOnSurface(model);
+    model.camera.PlaceTargetOnSurface(surfaceOf(d), d.siteCentre, true);
 }
 
 }  // namespace

@@ -4,59 +4,55 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "app/site_model.h"
 
 namespace vellacor {
 
-void Camera::Construct(SiteModel& site) {
+void Camera::Construct() {
     FlyToPointer* keep = pointer;
     *this = Camera{};
     direction = {};
     up = {};
     pointer = keep;
-    Reset(site);
+    Reset();
 }
 
-void Camera::Reset(SiteModel& site) {
+// Standing still with no velocity, the camera has nothing to update.
+void Camera::Reset() {
     eye = {};
     direction = {0.0, 0.0, -1.0};
     up = {0.0, 0.0, 1.0};
     velocity = {};
     fieldOfView = kHalfPi;
-    mode = Stationary;
-    step = 0;
-    Update(site);
+    mode = CameraMode::Stationary;
     phase = 4.71238898038469;
     step = 0;
-    site.renderer.redrawNeeded = true;
     BuildView(1.0, 640, 480);
 }
 
-void Camera::SetMode(SiteModel& site, int newMode) {
+void Camera::SetMode(const CameraInputs& in, CameraMode newMode) {
     mode = newMode;
     step = 0;
-    Update(site);
-    site.renderer.redrawNeeded = true;
+    Update(in);
 }
 
 // The view's heights are multiplied by the vertical scale, so the eye's height
 // above the target is divided by it; the direction is worked out in the scaled
 // picture and so uses the unscaled height.
-void Camera::OrbitTo(const SiteModel& site, double a) {
-    const double s = site.document.siteSize;
+void Camera::OrbitTo(const SiteFrame& site, double verticalScale, double a) {
+    const double s = site.size;
     const double h = 0.3 * s, r = 0.9 * s;
     up = {0.0, 0.0, 1.0};
-    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.display.verticalScale};
+    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / verticalScale};
     velocity = {};
     direction = normalise({target.x - eye.x, target.y - eye.y, -h});
 }
 
-void Camera::WildTo(const SiteModel& site, double a) {
-    const double s = site.document.siteSize;
+void Camera::WildTo(const SiteFrame& site, double verticalScale, double a) {
+    const double s = site.size;
     const double h = (std::sin(0.655214 * a) + 1.15) * s * 0.5;
     const double r = (std::sin(0.4857 * a) + 1.01) * s * 0.1667;
     up = {0.0, 0.0, 1.0};
-    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / site.display.verticalScale};
+    eye = {target.x + r * std::cos(a), target.y + r * std::sin(a), target.z + h / verticalScale};
     velocity = {};
     direction = normalise({target.x - eye.x, target.y - eye.y, -h});
 }

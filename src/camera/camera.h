@@ -5,19 +5,24 @@
 
 namespace vellacor {
 
-struct SiteModel;
+// What drives the camera from frame to frame.
+enum class CameraMode {
+    Stationary,     // only the velocity moves the eye
+    RotatingStart,  // glide to the orbit, then Rotating
+    Rotating,       // orbit the target
+    WildStart,      // glide to the wild orbit, then Wild
+    Wild,           // orbit with changing height and radius
+    RainCam,        // ride the first raindrop
+    PlanViewStart,  // glide to a view straight down, then PlanViewEnd
+    PlanViewEnd,    // becomes Stationary
+    FlyTo,          // glide toward the ground under the cursor while the right button is held
+    Freelook,       // free flight that bounces off the ground
+};
 
-enum CameraMode : int {
-    Stationary = 0,     // only the velocity moves the eye
-    RotatingStart = 1,  // glide to the orbit, then Rotating
-    Rotating = 2,       // orbit the target
-    WildStart = 3,      // glide to the wild orbit, then Wild
-    Wild = 4,           // orbit with changing height and radius
-    RainCam = 5,        // ride the first raindrop
-    PlanViewStart = 6,  // glide to a view straight down, then PlanViewEnd
-    PlanViewEnd = 7,    // becomes Stationary
-    FlyTo = 8,          // glide toward the ground under the cursor while the right button is held
-    Freelook = 9,       // free flight that bounces off the ground
+// What one frame of the camera did.
+struct CameraStep {
+    bool moved = false;       // the eye or the direction changed
+    bool modeEnded = false;   // a mode handed over to the next: the view must be redrawn
 };
 
 inline constexpr double kHalfPi = 1.5707963267948966;
@@ -30,7 +35,7 @@ inline constexpr double kGroundClearance = 3.0;  // scene units the eye keeps ab
 // z elevation). Heights in the picture are multiplied by the vertical scale,
 // so poses divide heights by it to keep the same picture.
 struct Camera {
-    int mode = Stationary;
+    CameraMode mode = CameraMode::Stationary;
     double phase = 4.71238898038469;   // orbit angle of Rotating and Wild; 3*pi/2 after a reset
     int groundTriangle = kNoTriangle;  // the triangle last found under the eye: the next search starts there
     int step = 0;                      // frame counter inside a transition
@@ -51,47 +56,51 @@ struct Camera {
     FlyToPointer* pointer = nullptr;
 
     // Fresh camera: vectors zero, identity view, no ground triangle; then Reset.
-    void Construct(SiteModel& site);
+    void Construct();
     // Looking straight down from the origin, stationary; view built for 640 x 480.
-    void Reset(SiteModel& site);
-    int GetMode() const { return mode; }
-    void SetMode(SiteModel& site, int newMode);
+    // The caller redraws the view.
+    void Reset();
+    CameraMode GetMode() const { return mode; }
+    // Starts newMode and runs its first frame; the caller redraws the view.
+    void SetMode(const CameraInputs& in, CameraMode newMode);
 
     // Pose on the orbit round the target at angle a (eye south of the target for 3*pi/2).
-    void OrbitTo(const SiteModel& site, double a);
+    void OrbitTo(const SiteFrame& site, double verticalScale, double a);
     // Pose on the wild orbit at angle a.
-    void WildTo(const SiteModel& site, double a);
+    void WildTo(const SiteFrame& site, double verticalScale, double a);
 
     // One frame of a 20-frame glide to eyeGoal and directionGoal, linear in the
     // eye and in the two direction angles. True while moving, false once done.
     bool Transition(int transitionStep, const Vec3& eyeGoal, const Vec3& directionGoal);
 
-    // Advances the current mode by one frame of site.cycle.frameSeconds and applies
-    // the velocity. True when the eye or direction changed.
-    bool Update(SiteModel& site);
+    // Advances the current mode by one frame of in.frameSeconds and applies the velocity.
+    CameraStep Update(const CameraInputs& in);
 
     // view = translate(-eye) * scale z by vs * camera axes * scale y by width/height.
     void BuildView(double verticalScale, int width, int height);
 
     // Lifts the eye to kGroundClearance above the surface under it; true when it had to.
-    bool KeepAboveGround(const SiteModel& site);
-    // The target onto the surface below the site centre.
-    void PlaceTargetOnSurface(const SiteModel& site);
+    bool KeepAboveGround(const SurfaceView& surface, const SiteFrame& site);
+    // The target onto the surface below the site centre, once the surface is linked.
+    void PlaceTargetOnSurface(const SurfaceView& surface, const Vec3& siteCentre, bool surfaceLinked);
 
     // Navigation.
     void Turn(double dh, double dp);
     void EaseToward(const Vec3& p);
-    void OrbitBy(const SiteModel& site, double dx, double dy);
+    void OrbitBy(const SurfaceView& surface, const SiteFrame& site, double dx, double dy);
     void Zoom(double f);
     void MoveAlong(double d);
-    void ToggleFreelook(SiteModel& site);
+    // Into free look from Stationary, or back; on the way back the target goes
+    // to what the middle of the last frame shows. The caller redraws the view.
+    void ToggleFreelook(const CameraInputs& in, bool triangulated, const ScreenDepth& screen);
 
 private:
-    bool UpdateTransitionMode(SiteModel& site, int finalMode);
-    bool UpdateRainCam(SiteModel& site);
-    bool UpdateFlyTo(SiteModel& site);
-    bool StartFlyTo(SiteModel& site);
-    bool EndMode(SiteModel& site, int nextMode);
+    bool Advance(const CameraInputs& in, bool& modeEnded);
+    bool UpdateTransitionMode(const CameraInputs& in, CameraMode finalMode);
+    bool UpdateRainCam(const CameraInputs& in);
+    bool UpdateFlyTo(const CameraInputs& in);
+    bool StartFlyTo(const CameraInputs& in);
+    bool EndMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded);
 };
 
 }  // namespace vellacor

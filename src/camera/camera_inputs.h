@@ -1,7 +1,10 @@
 #pragma once
 #include <optional>
 
+#include "camera/projection.h"
+#include "model/point_file_format.h"
 #include "model/survey_point.h"
+#include "model/surface_view.h"
 
 namespace vellacor {
 
@@ -24,6 +27,24 @@ public:
     virtual bool rightButtonHeld() const = 0;
     // Puts the cursor on frame-buffer pixel (x, y).
     virtual void placeCursorAt(int x, int y) = 0;
+};
+
+// Where the site is: the middle of its extents and its size (the larger plan side).
+struct SiteFrame {
+    Vec3 centre;
+    double size = 1.0;
+};
+
+// What the camera reads for a frame: the ground, the site, the picture and the clock.
+struct CameraInputs {
+    SurfaceView surface;
+    bool surfaceLinked = false;  // the neighbour links are current, so walks across the surface work
+    PointFileFormat pointFileFormat = PointFileFormat::Unknown;  // raw triangle files bring no links
+    SiteFrame site;
+    double verticalScale = 1.0;
+    double frameSeconds = 0.0;  // the length of the last frame
+    Viewport viewport;
+    const RainDropSource* rain = nullptr;  // null while no rain is shown
 };
 
 }  // namespace vellacor

@@ -3,8 +3,7 @@
 
 #include "camera/camera.h"
 #include "camera/vector_math.h"
-#include "app/site_model.h"
-#include "render/projection.h"
+#include "camera/projection.h"
 
 namespace vellacor {
 
@@ -29,7 +28,7 @@ void Camera::EaseToward(const Vec3& p) {
 
 // Mouse pixels move the eye round the target on its sphere and turn the view
 // with it; a move into the ground is taken back.
-void Camera::OrbitBy(const SiteModel& site, double dx, double dy) {
+void Camera::OrbitBy(const SurfaceView& surface, const SiteFrame& site, double dx, double dy) {
     const double a = -0.005 * dx, b = -0.005 * dy;
     const Vec3 fromTarget = eye - target;
     const Vec3 u = normalise(fromTarget);
@@ -39,7 +38,7 @@ void Camera::OrbitBy(const SiteModel& site, double dx, double dy) {
     const double p = clampPolar(polarAngle(u.z) + b);
     eye = target + r * Vec3{std::cos(h) * std::sin(p), std::sin(h) * std::sin(p), std::cos(p)};
     direction = Spherical(Heading(direction.x, direction.y) + a, clampPolar(polarAngle(direction.z) - b));
-    if (!KeepAboveGround(site)) {
+    if (!KeepAboveGround(surface, site)) {
         EaseToward(target);
         return;
     }
@@ -51,25 +50,23 @@ void Camera::Zoom(double f) { eye = target + normalise(eye - target) * (length(e
 
 void Camera::MoveAlong(double d) { eye += d * direction; }
 
-void Camera::ToggleFreelook(SiteModel& site) {
-    const bool entering = mode == Stationary;
-    mode = entering ? Freelook : Stationary;
+void Camera::ToggleFreelook(const CameraInputs& in, bool triangulated, const ScreenDepth& screen) {
+    const bool entering = mode == CameraMode::Stationary;
+    mode = entering ? CameraMode::Freelook : CameraMode::Stationary;
     step = 0;
-    Update(site);
-    site.renderer.redrawNeeded = true;
-    if (entering || !site.document.triangulateStage.done) return;
+    Update(in);
+    if (entering || !triangulated) return;
 
     // Back to the orbit: the target goes to what is seen at the middle of the view.
-    const FrameBuffer& frame = site.renderer.frame;
-    const int sx = frame.viewWidth / 2, sy = frame.viewHeight / 2;
+    const Viewport& v = screen.viewport;
+    const int sx = v.width / 2, sy = v.height / 2;
     double w = 0.0;
-    if (frame.hasBuffers() && frame.depthBuffer.size() >= static_cast<std::size_t>(frame.pixelCount()))
-        w = frame.depthBuffer[static_cast<std::size_t>(sy) * static_cast<std::size_t>(frame.viewWidth) +
-                              static_cast<std::size_t>(sx)];
+    if (!screen.depth.empty() && screen.depth.size() >= static_cast<std::size_t>(v.width * v.height))
+        w = screen.at(sx, sy);
     if (w == 0.0)
-        PlaceTargetOnSurface(site);
+        PlaceTargetOnSurface(in.surface, in.site.centre, in.surfaceLinked);
     else
-        target = transformPoint(unproject(frame, sx, sy, w), inverse(view));
+        target = transformPoint(unproject(v, sx, sy, w), inverse(view));
 }
 
 }  // namespace vellacor

@@ -3,33 +3,31 @@
 
 #include "camera/camera.h"
 #include "camera/vector_math.h"
-#include "app/site_model.h"
-#include "render/projection.h"
+#include "camera/projection.h"
+#include "model/site_document.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
 
 namespace {
 
-bool isTriangle(const SiteModel& site, int t) {
-    return t >= 0 && t < site.document.triangleCount && static_cast<std::size_t>(t) < site.document.triangles.size();
+bool isTriangle(const SurfaceView& surface, int t) {
+    return t >= 0 && t < surface.triangleCount && static_cast<std::size_t>(t) < surface.triangles.size();
 }
 
 double cross2(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
 // First triangle in index order whose plan shape holds (x, y), either winding:
 // triangle files bring no neighbour links to walk.
-int firstTriangleContaining(const SiteModel& site, double x, double y) {
-    for (int i = 0; i < site.document.triangleCount && static_cast<std::size_t>(i) < site.document.triangles.size(); ++i) {
-        const TinTriangle& t = site.document.triangles[static_cast<std::size_t>(i)];
+int firstTriangleContaining(const SurfaceView& surface, double x, double y) {
+    for (int i = 0; i < surface.triangleCount && static_cast<std::size_t>(i) < surface.triangles.size(); ++i) {
+        const TinTriangle& t = surface.triangle(i);
         Vec3 v[3];
         bool ok = true;
         for (int k = 0; k < 3 && ok; ++k) {
             const int p = t.vertex[k];
-            ok = p >= 0 && static_cast<std::size_t>(p) < site.document.points.size();
-            if (ok)
-                v[k] = {site.document.points[static_cast<std::size_t>(p)].easting,
-                        site.document.points[static_cast<std::size_t>(p)].northing, 0};
+            ok = p >= 0 && static_cast<std::size_t>(p) < surface.points.size();
+            if (ok) v[k] = {surface.point(p).easting, surface.point(p).northing, 0};
         }
         if (!ok) continue;
         const double d1 = cross2(v[1].x - v[0].x, v[1].y - v[0].y, x - v[0].x, y - v[0].y);
@@ -42,38 +40,45 @@ int firstTriangleContaining(const SiteModel& site, double x, double y) {
 
 }  // namespace
 
-bool Camera::Update(SiteModel& site) {
+CameraStep Camera::Update(const CameraInputs& in) {
+    CameraStep result;
+    result.moved = Advance(in, result.modeEnded);
+    return result;
+}
+
+bool Camera::Advance(const CameraInputs& in, bool& modeEnded) {
     bool changed = false;
-    const double dt = site.cycle.frameSeconds;
+    const double dt = in.frameSeconds;
     switch (mode) {
-        case RotatingStart:
-            if (!UpdateTransitionMode(site, Rotating)) return EndMode(site, Rotating);
+        case CameraMode::RotatingStart:
+            if (!UpdateTransitionMode(in, CameraMode::Rotating)) return EndMode(in, CameraMode::Rotating, modeEnded);
             changed = true;
             break;
-        case WildStart:
-            if (!UpdateTransitionMode(site, Wild)) return EndMode(site, Wild);
+        case CameraMode::WildStart:
+            if (!UpdateTransitionMode(in, CameraMode::Wild)) return EndMode(in, CameraMode::Wild, modeEnded);
             changed = true;
             break;
-        case PlanViewStart:
-            if (!UpdateTransitionMode(site, PlanViewEnd)) return EndMode(site, PlanViewEnd);
+        case CameraMode::PlanViewStart:
+            if (!UpdateTransitionMode(in, CameraMode::PlanViewEnd))
+                return EndMode(in, CameraMode::PlanViewEnd, modeEnded);
             changed = true;
             break;
-        case PlanViewEnd: return EndMode(site, Stationary);
-        case Rotating:
+        case CameraMode::PlanViewEnd: return EndMode(in, CameraMode::Stationary, modeEnded);
+        case CameraMode::Rotating:
             // One radian a second, but a slow frame must not jerk the view round.
             phase += std::min(dt, 0.03);
-            OrbitTo(site, phase);
+            OrbitTo(in.site, in.verticalScale, phase);
             changed = true;
             break;
-        case Wild:
+        case CameraMode::Wild:
             phase += dt;
-            WildTo(site, phase);
+            WildTo(in.site, in.verticalScale, phase);
             changed = true;
             break;
-        case RainCam: changed = UpdateRainCam(site); break;
-        case FlyTo:
-            if (!UpdateFlyTo(site)) {
-                const bool moved = EndMode(site, Freelook);
+        case CameraMode::RainCam: changed = UpdateRainCam(in); break;
+        case CameraMode::FlyTo:
+            if (!UpdateFlyTo(in)) {
+                const bool moved = EndMode(in, CameraMode::Freelook, modeEnded);
                 velocity = {};
                 return moved;
             }
@@ -84,7 +89,7 @@ bool Camera::Update(SiteModel& site) {
 
     // Free flight: the speed test uses a capped speed, so small sites (under
     // 200 units) never drift; the move itself uses the full velocity.
-    const double speed = std::min(length(velocity), 0.005 * site.document.siteSize);
+    const double speed = std::min(length(velocity), 0.005 * in.site.size);
     if (speed > 1.0) {
         eye += dt * velocity;
         velocity = velocity * 0.8;
@@ -92,37 +97,38 @@ bool Camera::Update(SiteModel& site) {
         changed = true;
     }
     // In free look the flight bounces off the ground it ran into.
-    if (mode == Freelook && site.document.contourStage.done && site.document.pointFileFormat != PointFileFormat::Raw && KeepAboveGround(site)) {
+    if (mode == CameraMode::Freelook && in.surfaceLinked && in.pointFileFormat != PointFileFormat::Raw &&
+        KeepAboveGround(in.surface, in.site)) {
         const Vec3 d = normalise(-velocity);
-        const Vec3& n = site.document.triangles[static_cast<std::size_t>(groundTriangle)].normal;
+        const Vec3& n = in.surface.triangle(groundTriangle).normal;
         velocity = (2.0 * dot(d, n) * n - d) * speed;
         changed = true;
     }
     return changed;
 }
 
-bool Camera::EndMode(SiteModel& site, int nextMode) {
+bool Camera::EndMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded) {
     mode = nextMode;
     step = 0;
-    const bool changed = Update(site);
-    site.renderer.redrawNeeded = true;
+    const bool changed = Advance(in, modeEnded);
+    modeEnded = true;
     return changed;
 }
 
-bool Camera::UpdateTransitionMode(SiteModel& site, int finalMode) {
+bool Camera::UpdateTransitionMode(const CameraInputs& in, CameraMode finalMode) {
     Vec3 eyeGoal = eye, directionGoal = direction;
     if (step == 0) {
-        if (finalMode == PlanViewEnd) {
-            const Vec3& g = site.document.siteCentre;
-            eyeGoal = {g.x, g.y, g.z + site.document.siteSize / std::tan(fieldOfView * 0.5)};
+        if (finalMode == CameraMode::PlanViewEnd) {
+            const Vec3& g = in.site.centre;
+            eyeGoal = {g.x, g.y, g.z + in.site.size / std::tan(fieldOfView * 0.5)};
             directionGoal = {0.0, 0.03, -0.9995};
         } else {
             // The pose the orbit would take now, without taking it yet.
             const Vec3 savedEye = eye, savedDirection = direction;
-            if (finalMode == Rotating)
-                OrbitTo(site, phase);
+            if (finalMode == CameraMode::Rotating)
+                OrbitTo(in.site, in.verticalScale, phase);
             else
-                WildTo(site, phase);
+                WildTo(in.site, in.verticalScale, phase);
             eyeGoal = eye;
             directionGoal = direction;
             eye = savedEye;
@@ -134,22 +140,22 @@ bool Camera::UpdateTransitionMode(SiteModel& site, int finalMode) {
     return moving;
 }
 
-bool Camera::UpdateRainCam(SiteModel& site) {
-    if (!site.display.showRain || !site.water.rainSystem) return false;
-    const RainDropSource& rain = *site.water.rainSystem;
+bool Camera::UpdateRainCam(const CameraInputs& in) {
+    if (!in.rain) return false;
+    const RainDropSource& rain = *in.rain;
     Vec3 drop;
     int triangle = kNoTriangle;
     if (!rain.GetDrop(0, drop, triangle)) return false;
     up = {0.0, 0.0, 1.0};
     eye = drop;
-    eye.z += 0.005 * site.document.siteSize;
-    if (!isTriangle(site, triangle)) {
+    eye.z += 0.005 * in.site.size;
+    if (!isTriangle(in.surface, triangle)) {
         // Off the surface: turn slowly towards the site.
-        const Vec3 toSite = normalise(site.document.siteCentre - eye);
+        const Vec3 toSite = normalise(in.site.centre - eye);
         direction = normalise(direction + (toSite - direction) * 0.1);
     } else {
         // On a face: turn gently downhill, but never look down steeper than z = -0.3.
-        const Vec3& n = site.document.triangles[static_cast<std::size_t>(triangle)].normal;
+        const Vec3& n = in.surface.triangle(triangle).normal;
         const Vec3 downhill = normalise({n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
         direction = normalise(direction + (downhill - direction) * 0.02);
         direction.z = std::max(direction.z, -0.3);
@@ -157,15 +163,15 @@ bool Camera::UpdateRainCam(SiteModel& site) {
     return true;
 }
 
-bool Camera::StartFlyTo(SiteModel& site) {
+bool Camera::StartFlyTo(const CameraInputs& in) {
     const std::optional<Vec3> ground = pointer ? pointer->groundUnderCursor() : std::nullopt;
     if (!ground) return false;
     const Vec3 p = *ground;
-    const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * site.document.siteSize, 25.0));
-    const int t =
-        site.document.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(site, p.x, p.y) : locateTriangle(surfaceOf(site.document), 0, p.x, p.y);
-    if (!isTriangle(site, t)) return false;  // nothing to fly to: straight to free look
-    Vec3 n = site.document.triangles[static_cast<std::size_t>(t)].normal;
+    const double standoff = std::max(distance(p, eye) * 0.5, std::min(0.1 * in.site.size, 25.0));
+    const int t = in.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(in.surface, p.x, p.y)
+                                                             : locateTriangle(in.surface, 0, p.x, p.y);
+    if (!isTriangle(in.surface, t)) return false;  // nothing to fly to: straight to free look
+    Vec3 n = in.surface.triangle(t).normal;
     if (n.z < 0.0) n = -n;  // a face wound the other way round must not send the eye under the ground
     Vec3 directionGoal = -n;
     if (n.x * n.x + n.y * n.y < 0.05)
@@ -173,22 +179,21 @@ bool Camera::StartFlyTo(SiteModel& site) {
     return Transition(0, p + standoff * n, directionGoal);
 }
 
-bool Camera::UpdateFlyTo(SiteModel& site) {
+bool Camera::UpdateFlyTo(const CameraInputs& in) {
     if (!pointer) return false;
     bool moving = false;
     if (step == 0) {
-        if (!StartFlyTo(site)) return false;
+        if (!StartFlyTo(in)) return false;
         moving = true;
     } else {
         moving = Transition(step, eye, direction);
     }
     // Keep the ground point under the cursor while the view moves.
     if (const std::optional<Vec3> ground = pointer->groundUnderCursor()) {
-        const FrameBuffer& frame = site.renderer.frame;
-        BuildView(site.display.verticalScale, frame.viewWidth, frame.viewHeight);
+        BuildView(in.verticalScale, in.viewport.width, in.viewport.height);
         const Vec3 c = transformPoint(*ground, view);
         if (outcode(c) == 0) {
-            const ProjectedPoint s = project(frame, c);
+            const ProjectedPoint s = project(in.viewport, c);
             pointer->placeCursorAt(static_cast<int>(s.x + 0.5), static_cast<int>(s.y + 0.5));
         }
     }
@@ -196,20 +201,20 @@ bool Camera::UpdateFlyTo(SiteModel& site) {
     return moving && pointer->rightButtonHeld();
 }
 
-bool Camera::KeepAboveGround(const SiteModel& site) {
-    const Vec3& g = site.document.siteCentre;
-    const double s = site.document.siteSize;
-    if (isTriangle(site, groundTriangle))
-        groundTriangle = locateTriangleWalk(surfaceOf(site.document), site.document.triangleCount, groundTriangle, eye.x, eye.y);
-    else if (site.document.triangleCount > 0 && std::fabs(eye.x - g.x) <= s && std::fabs(eye.y - g.y) <= s)
-        groundTriangle = locateTriangleWalk(surfaceOf(site.document), site.document.triangleCount, 0, eye.x, eye.y);
+bool Camera::KeepAboveGround(const SurfaceView& surface, const SiteFrame& site) {
+    const Vec3& g = site.centre;
+    const double s = site.size;
+    if (isTriangle(surface, groundTriangle))
+        groundTriangle = locateTriangleWalk(surface, surface.triangleCount, groundTriangle, eye.x, eye.y);
+    else if (surface.triangleCount > 0 && std::fabs(eye.x - g.x) <= s && std::fabs(eye.y - g.y) <= s)
+        groundTriangle = locateTriangleWalk(surface, surface.triangleCount, 0, eye.x, eye.y);
     else
         groundTriangle = kNoTriangle;
-    if (!isTriangle(site, groundTriangle)) {
+    if (!isTriangle(surface, groundTriangle)) {
         groundTriangle = kNoTriangle;
         return false;
     }
-    const double ground = planeElevation(site.document.triangles[static_cast<std::size_t>(groundTriangle)], eye.x, eye.y);
+    const double ground = planeElevation(surface.triangle(groundTriangle), eye.x, eye.y);
     if (ground >= kNoElevation) return false;  // a vertical face has no height to keep above
     if (eye.z < ground + kGroundClearance) {
         eye.z = ground + kGroundClearance;
@@ -218,16 +223,16 @@ bool Camera::KeepAboveGround(const SiteModel& site) {
     return false;
 }
 
-void Camera::PlaceTargetOnSurface(const SiteModel& site) {
-    const Vec3& g = site.document.siteCentre;
+void Camera::PlaceTargetOnSurface(const SurfaceView& surface, const Vec3& siteCentre, bool surfaceLinked) {
+    const Vec3& g = siteCentre;
     target = g;
-    if (!site.document.contourStage.done || site.document.triangleCount <= 0 || site.document.triangles.empty()) return;
-    const int t = locateTriangle(surfaceOf(site.document), 0, g.x, g.y);
-    if (!isTriangle(site, t)) {
-        target = site.document.triangles[0].centroid;
+    if (!surfaceLinked || surface.triangleCount <= 0 || surface.triangles.empty()) return;
+    const int t = locateTriangle(surface, 0, g.x, g.y);
+    if (!isTriangle(surface, t)) {
+        target = surface.triangle(0).centroid;
         return;
     }
-    const double z = planeElevation(site.document.triangles[static_cast<std::size_t>(t)], g.x, g.y);
+    const double z = planeElevation(surface.triangle(t), g.x, g.y);
     if (z < kNoElevation) target.z = z;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 #include <optional>
+#include <span>
 
+#include "camera/matrix.h"
+#include "camera/projection.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 // A pixel of the frame buffer, x to the right, y down.
 struct Pixel {
@@ -14,12 +15,14 @@ struct Pixel {
 };
 
 // The survey point drawn nearest the pixel, when it lies within a square of
-// +-7 pixels around it; kNoPoint otherwise. Uses the points' camera-space
-// positions of the last scene rebuild.
-int pickNearestPoint(const SiteModel& model, Pixel cursor);
+// +-7 pixels around it; kNoPoint otherwise, and before the first frame. Uses
+// the points' camera-space positions of the last scene rebuild; the first
+// pointCount of `points` are valid.
+int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const ScreenDepth& screen, Pixel cursor);
 
 // The scene point behind the pixel at the depth drawn there (surface, lines,
-// points: anything drawn), or nothing when the pixel shows background.
-std::optional<Vec3> pickGroundPoint(const SiteModel& model, Pixel cursor);
+// points: anything drawn), or nothing when the pixel shows background. `view`
+// is the camera's scene-to-camera matrix the frame was drawn with.
+std::optional<Vec3> pickGroundPoint(const ScreenDepth& screen, const Matrix& view, Pixel cursor);
 
 }  // namespace vellacor

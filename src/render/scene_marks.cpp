@@ -145,13 +145,17 @@ void drawSelectionBand(SiteModel& model) {
     const SurveyPoint& s = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)];
     const Vec3 from{s.easting, s.northing, s.elevation};
     const Pixel cursor{model.input.cursorX, model.input.cursorY};
-    const int other = pickNearestPoint(model, cursor);
+    const int other = pickNearestPoint(model.document.points,
+                                       model.document.documentLoaded ? model.document.pointCount : 0,
+                                       screenDepthOf(model.renderer.frame), cursor);
     if (other != kNoPoint && other != model.input.selectedPoint) {
         const SurveyPoint& o = model.document.points[static_cast<std::size_t>(other)];
         drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
         return;
     }
-    const std::optional<Vec3> ground = pickGroundPoint(model, cursor);
+    const std::optional<Vec3> ground = model.document.triangulateStage.done
+                                           ? pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, cursor)
+                                           : std::nullopt;
     if (!ground) return;
     const double dx = ground->x - from.x, dy = ground->y - from.y;
     const double planDistance = std::hypot(dx, dy);
@@ -172,7 +176,12 @@ void drawSelectionBand(SiteModel& model) {
 void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
     if (model.display.showRain || model.display.showDwfOverlay) return;
     if (length(model.camera.velocity) >= 0.01) return;
-    const int point = model.input.cursorInView ? pickNearestPoint(model, Pixel{model.input.cursorX, model.input.cursorY}) : kNoPoint;
+    const int point = model.input.cursorInView
+                          ? pickNearestPoint(model.document.points,
+                                             model.document.documentLoaded ? model.document.pointCount : 0,
+                                             screenDepthOf(model.renderer.frame),
+                                             Pixel{model.input.cursorX, model.input.cursorY})
+                          : kNoPoint;
     const auto now = Clock::now();
     model.input.hoverTime += std::chrono::duration<double>(now - model.input.lastHoverTick).count();
     model.input.lastHoverTick = now;

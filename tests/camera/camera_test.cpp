@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
+#include "camera/projection.h"
 #include "camera/vector_math.h"
 #include "app/site_model.h"
-#include "render/projection.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -52,44 +53,41 @@ protected:
         site.document.siteCentre = {5000, 8000, 40};
         cam.target = {5000, 8000, 60};
     }
+    CameraInputs in() const { return cameraInputsOf(site); }
+    SiteFrame frame() const { return siteFrameOf(site.document); }
 };
 
 TEST_F(CameraTest, ResetLooksDownAndIsStationary) {
-    cam.mode = Wild;
+    cam.mode = CameraMode::Wild;
     cam.phase = 1;
     cam.velocity = {5, 5, 5};
-    site.renderer.redrawNeeded = false;
-    cam.Reset(site);
-    EXPECT_EQ(cam.GetMode(), Stationary);
+    cam.Reset();
+    EXPECT_EQ(cam.GetMode(), CameraMode::Stationary);
     expectNear(cam.direction, {0, 0, -1});
     expectNear(cam.eye, {0, 0, 0});
     expectNear(cam.velocity, {0, 0, 0});
     EXPECT_DOUBLE_EQ(cam.phase, kSouth);
     EXPECT_EQ(cam.step, 0);
-    EXPECT_TRUE(site.renderer.redrawNeeded);
 }
 
 TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
-    cam.OrbitTo(site, kSouth);
+    cam.OrbitTo(frame(), 1, kSouth);
     expectNear(cam.eye, {5000, 8000 - 900, 60 + 300}, 1e-6);
     const Vec3 direction = cam.direction;
     expectNear(direction, normalise({0, 900, -300}));
 
-    site.display.verticalScale = 2;
-    cam.OrbitTo(site, kSouth);
+    cam.OrbitTo(frame(), 2, kSouth);
     EXPECT_NEAR(cam.eye.z, 60 + 150, 1e-9);  // half as high in scene units...
     expectNear(cam.direction, direction);    // ...and the same picture
 
     // The target is in the middle of the picture; east is right, up is up.
     cam.BuildView(2, 640, 480);
-    SiteModel screen;
-    resizeFrameBuffer(screen, 640, 480);
-    const FrameBuffer& f = screen.renderer.frame;
-    const ProjectedPoint t = project(f, transformPoint(cam.target, cam.view));
-    EXPECT_NEAR(t.x, f.halfWidth, 1e-6);
-    EXPECT_NEAR(t.y, f.halfHeight, 1e-6);
-    EXPECT_GT(project(f, transformPoint(cam.target + Vec3{10, 0, 0}, cam.view)).x, t.x);
-    EXPECT_LT(project(f, transformPoint(cam.target + Vec3{0, 0, 10}, cam.view)).y, t.y);
+    const Viewport v{640, 480, 319, 239};
+    const ProjectedPoint t = project(v, transformPoint(cam.target, cam.view));
+    EXPECT_NEAR(t.x, v.halfWidth, 1e-6);
+    EXPECT_NEAR(t.y, v.halfHeight, 1e-6);
+    EXPECT_GT(project(v, transformPoint(cam.target + Vec3{10, 0, 0}, cam.view)).x, t.x);
+    EXPECT_LT(project(v, transformPoint(cam.target + Vec3{0, 0, 10}, cam.view)).y, t.y);
 }
 
 TEST_F(CameraTest, TransitionArrivesAfterTwentyFramesAndStops) {
@@ -110,24 +108,33 @@ TEST_F(CameraTest, TransitionArrivesAfterTwentyFramesAndStops) {
 
 TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
     site.cycle.frameSeconds = 0.1;  // ten frames a second
-    cam.SetMode(site, RotatingStart);
+    cam.SetMode(in(), CameraMode::RotatingStart);
     for (int frame = 1; frame < kTransitionFrames; ++frame) {
-        EXPECT_TRUE(cam.Update(site));
-        EXPECT_EQ(cam.mode, RotatingStart);
+        const CameraStep s = cam.Update(in());
+        EXPECT_TRUE(s.moved);
+        EXPECT_FALSE(s.modeEnded);
+        EXPECT_EQ(cam.mode, CameraMode::RotatingStart);
     }
-    EXPECT_TRUE(cam.Update(site));  // the glide ends and the orbit takes its first step
-    EXPECT_EQ(cam.mode, Rotating);
+    const CameraStep handover = cam.Update(in());  // the glide ends and the orbit takes its first step
+    EXPECT_TRUE(handover.moved);
+    EXPECT_TRUE(handover.modeEnded);
+    EXPECT_EQ(cam.mode, CameraMode::Rotating);
     EXPECT_NEAR(cam.phase, kSouth + 0.03, 1e-12);
-    cam.Update(site);
+    EXPECT_FALSE(cam.Update(in()).modeEnded);
     EXPECT_NEAR(cam.phase, kSouth + 0.06, 1e-12);
 
-    cam.SetMode(site, Wild);
-    cam.Update(site);
+    cam.SetMode(in(), CameraMode::Wild);
+    cam.Update(in());
     EXPECT_NEAR(cam.phase, kSouth + 0.06 + 0.2, 1e-12);  // the wild orbit is not capped
 
-    cam.SetMode(site, PlanViewStart);
-    for (int frame = 1; frame <= kTransitionFrames; ++frame) cam.Update(site);
-    EXPECT_EQ(cam.mode, Stationary);
+    cam.SetMode(in(), CameraMode::PlanViewStart);
+    for (int frame = 1; frame < kTransitionFrames; ++frame) cam.Update(in());
+    // The glide's end hands over twice, through PlanViewEnd to Stationary, and
+    // the still camera then reports no movement.
+    const CameraStep last = cam.Update(in());
+    EXPECT_FALSE(last.moved);
+    EXPECT_TRUE(last.modeEnded);
+    EXPECT_EQ(cam.mode, CameraMode::Stationary);
     EXPECT_NEAR(cam.eye.z, 40 + 1000, 1e-6);  // high enough to see the whole site
 }
 
@@ -136,24 +143,43 @@ TEST_F(CameraTest, VelocityMovesOnlyAboveTheSpeedThreshold) {
     site.document.siteSize = 100;  // capped speed 0.5: below the threshold of 1
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};
-    EXPECT_FALSE(cam.Update(site));
+    EXPECT_FALSE(cam.Update(in()).moved);
     expectNear(cam.eye, {0, 0, 0});
 
     site.document.siteSize = 1000;
-    EXPECT_TRUE(cam.Update(site));
+    EXPECT_TRUE(cam.Update(in()).moved);
     expectNear(cam.eye, {25, 0, 0});
     expectNear(cam.velocity, {40, 0, 0});
     cam.velocity = {1.2, 0, 0};
-    cam.Update(site);  // capped speed 1.2 moves; damped below 1 it stops
+    cam.Update(in());  // capped speed 1.2 moves; damped below 1 it stops
     expectNear(cam.velocity, {0, 0, 0});
 }
 
 TEST_F(CameraTest, FlyToWithoutGroundUnderTheCursorGoesStraightToFreelook) {
-    cam.OrbitTo(site, kSouth);
-    cam.SetMode(site, FlyTo);  // no pointer: nothing to fly to
-    EXPECT_EQ(cam.mode, Freelook);
-    cam.ToggleFreelook(site);
-    EXPECT_EQ(cam.mode, Stationary);
+    cam.OrbitTo(frame(), 1, kSouth);
+    cam.SetMode(in(), CameraMode::FlyTo);  // no pointer: nothing to fly to
+    EXPECT_EQ(cam.mode, CameraMode::Freelook);
+    cam.ToggleFreelook(in(), true, ScreenDepth{});
+    EXPECT_EQ(cam.mode, CameraMode::Stationary);
+    expectNear(cam.target, site.document.siteCentre);  // no frame: the site centre, the surface not linked
+}
+
+TEST_F(CameraTest, LeavingFreelookTargetsWhatTheMiddleOfTheFrameShows) {
+    cam.eye = {100, 200, 300};
+    cam.direction = normalise({0, 1, -1});
+    const Viewport v{8, 6, 3, 2};
+    cam.BuildView(1, v.width, v.height);
+    std::vector<double> depth(48, 0.0);
+    depth[3 * 8 + 4] = -0.01;  // (4, 3) is the middle
+    cam.mode = CameraMode::Freelook;
+    cam.ToggleFreelook(in(), true, ScreenDepth{v, depth});
+    EXPECT_EQ(cam.mode, CameraMode::Stationary);
+    expectNear(cam.target, transformPoint(unproject(v, 4, 3, -0.01), inverse(cam.view)), 1e-6);
+
+    depth.resize(47);  // a depth buffer short of the frame is not read
+    cam.mode = CameraMode::Freelook;
+    cam.ToggleFreelook(in(), true, ScreenDepth{v, depth});
+    expectNear(cam.target, site.document.siteCentre);
 }
 
 // Two triangles over the square (0,0)-(100,100), level at z = 10.
@@ -188,16 +214,16 @@ TEST_F(CameraTest, KeepAboveGroundLiftsTheEyeOverTheSurfaceOnly) {
     makeLevelSquare(site);
     cam.groundTriangle = kNoTriangle;
     cam.eye = {500, 500, -100};  // beyond the site: no ground to keep above
-    EXPECT_FALSE(cam.KeepAboveGround(site));
+    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
     EXPECT_EQ(cam.eye.z, -100);
     // The walk from the other triangle must find the ground the eye is over.
     ASSERT_EQ(locateTriangleWalk(surfaceOf(site.document), 2, 1, 60, 20), 0);
 
     cam.eye = {60, 20, 11};
-    EXPECT_TRUE(cam.KeepAboveGround(site));
+    EXPECT_TRUE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
     EXPECT_DOUBLE_EQ(cam.eye.z, 10 + kGroundClearance);
     cam.eye = {20, 60, 50};  // over the other triangle, well above it
-    EXPECT_FALSE(cam.KeepAboveGround(site));
+    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
     EXPECT_EQ(cam.groundTriangle, 1);
 }
 

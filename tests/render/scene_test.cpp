@@ -96,7 +96,9 @@ TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
 
     // Another point restarts the wait.
     int other = 0;
-    while (other < 9 && pickNearestPoint(model, pixelOf(other)) != other) ++other;
+    const ScreenDepth screen = screenDepthOf(model.renderer.frame);
+    while (other < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(other)) != other)
+        ++other;
     ASSERT_LT(other, 9);
     const Pixel q = pixelOf(other);
     model.input.cursorX = q.x;
@@ -118,7 +120,9 @@ TEST_F(SceneFixture, SelectedPointShowsItsMarkAndTheBandToAnotherPoint) {
     EXPECT_GT(countColour(model.renderer.frame.displayBits, kBackgroundColour), 0);
     EXPECT_EQ(countColour(model.renderer.frame.displayBits, 5), countColour(model.renderer.frame.sceneBuffer, 5));  // no band yet
     int other = 0;
-    while (other < 9 && pickNearestPoint(model, pixelOf(other)) != other) ++other;
+    const ScreenDepth screen = screenDepthOf(model.renderer.frame);
+    while (other < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(other)) != other)
+        ++other;
     ASSERT_LT(other, 9);
     model.input.cursorInView = true;
     model.input.cursorX = pixelOf(other).x;

@@ -61,7 +61,7 @@ TEST(IdlePacing, DelaysForEachState) {
     EXPECT_EQ(idleDelayMs(m, false), 200);
     m.display.showRain = true;
     EXPECT_EQ(idleDelayMs(m, true), 0);
-    m.camera.mode = kFlyToMode;
+    m.camera.mode = CameraMode::FlyTo;
     m.cycle.frameSeconds = 0.01;
     EXPECT_EQ(idleDelayMs(m, true), 23);
     m.cycle.frameSeconds = 0.05;
