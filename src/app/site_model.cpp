@@ -14,15 +14,15 @@ SiteModel::~SiteModel() { cancelAllWorkers(*this); }
 void cancelAllWorkers(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) stageOf(model.document, static_cast<StageId>(s)).running = false;
     model.work.workers.joinAll();
+    model.work.shading.cancel();
 }
 
 void clearSite(SiteModel& model) {
     cancelAllWorkers(model);
     model.work.surfaceWork.discard();
-    model.work.shadingJob.reset();
     clearDocument(model.document);
     DisplaySwitches& d = model.display;
-    d.surfaceMode = 1;
+    d.surfaceMode = SurfaceMode::Flat;
     d.verticalScale = 1.0;
     d.showPoints = d.showTriangles = d.showBreaklines = d.showContours = false;
     d.showPointNumbers = d.showPointDescriptions = d.showPointElevations = false;

@@ -83,7 +83,7 @@ TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
     // The target is in the middle of the picture; east is right, up is up.
     cam.BuildView(2, 640, 480);
     SiteModel screen;
-    resizeFrameBuffer(screen, 640, 480);
+    resizeFrameBuffer(screen.renderer.frame, 640, 480, screen.renderer.palette[0]);
     const FrameBuffer& f = screen.renderer.frame;
     const ProjectedPoint t = project(f, transformPoint(cam.target, cam.view));
     EXPECT_NEAR(t.x, f.halfWidth, 1e-6);

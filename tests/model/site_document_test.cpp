@@ -82,7 +82,7 @@ TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     m.document.breaklines.pairs.push_back({0, 1});
     m.document.breaklines.allInserted = false;
     m.display.showPoints = m.display.showContours = m.display.showRain = true;
-    m.display.surfaceMode = 7;
+    m.display.surfaceMode = SurfaceMode::Elevation;
     m.document.contours.contourInterval = 5;
     m.document.triangulateStage.done = true;
     m.overlays.dxfOverlay = std::make_unique<CadOverlay>();
@@ -91,7 +91,7 @@ TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     EXPECT_TRUE(m.document.breaklines.empty());
     EXPECT_TRUE(m.document.breaklines.ready());
     EXPECT_FALSE(m.display.showPoints || m.display.showContours || m.display.showRain);
-    EXPECT_EQ(m.display.surfaceMode, 1);
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Flat);
     EXPECT_EQ(m.document.contours.contourInterval, 1.0);
     EXPECT_FALSE(m.document.triangulateStage.done);
     EXPECT_EQ(m.input.selectedPoint, kNoPoint);

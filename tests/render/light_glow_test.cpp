@@ -3,25 +3,25 @@
 #include <gtest/gtest.h>
 
 #include "camera/vector_math.h"
-#include "app/site_model.h"
+#include "camera/camera.h"
 #include "render/light.h"
 
 namespace vellacor {
 namespace {
 
 TEST(LightGlow, BrightensSkyAndGroundAroundTheLightButNotWhatIsInFront) {
-    SiteModel m;
-    resizeFrameBuffer(m, 200, 200);
-    FrameBuffer& f = m.renderer.frame;
-    m.camera.eye = {0, 0, 0};
-    m.camera.direction = normalise({0, 1, -0.01});
-    m.camera.BuildView(1.0, f.viewWidth, f.viewHeight);
+    FrameBuffer f;
+    resizeFrameBuffer(f, 200, 200, Palette{});
+    Camera camera;
+    camera.eye = {0, 0, 0};
+    camera.direction = normalise({0, 1, -0.01});
+    camera.BuildView(1.0, f.viewWidth, f.viewHeight);
     Light light;
     light.position = {0, 1000, 0};        // ahead: glow radius 13.313 * 0.35, about 4.7 pixels
     f.sceneBuffer[99 * 200 + 99] = 100;   // ground at the light's pixel
     f.sceneBuffer[99 * 200 + 101] = 100;  // ground in front of the light
     f.depthBuffer[99 * 200 + 101] = -1.0;
-    drawLightGlow(f, light, m.camera);
+    drawLightGlow(f, light, camera);
     EXPECT_EQ(f.sceneBuffer[99 * 200 + 99], 230);                // brightened to the top of the ramp
     EXPECT_EQ(f.sceneBuffer[99 * 200 + 101], 100);               // nearer than the light: untouched
     EXPECT_GT(f.sceneBuffer[99 * 200 + 98], 150);                // sky next to the light glows
