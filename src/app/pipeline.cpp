@@ -4,10 +4,10 @@
 #include <new>
 #include <thread>
 
-#include "app/site_model.h"
-#include "platform/ui.h"
 #include "app/shading_stage.h"
+#include "app/site_model.h"
 #include "app/view_settings.h"
+#include "platform/ui.h"
 #include "surface/triangulation.h"
 
 namespace vellacor {
@@ -25,6 +25,7 @@ void startTriangulationStage(SiteModel& model, Ui& ui) {
     model.document.contourStage.running = false;
     model.document.shadingStage.running = false;
     model.work.shading.requestCancel();  // its result would be for the old surface
+    forgetTriangleShading(model.renderer);
     if (!model.document.contourStage.enabled || !model.document.shadingStage.enabled) return;
     model.water.rainSystem.reset();
     model.water.ponds.reset();

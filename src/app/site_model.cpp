@@ -32,6 +32,7 @@ void clearSite(SiteModel& model) {
     model.camera.Reset(model);
     model.renderer.redrawNeeded = true;
     model.renderer.light.reset();
+    forgetTriangleShading(model.renderer);
     model.input.selectedPoint = kNoPoint;
     model.water.rainSystem.reset();
     model.water.ponds.reset();

@@ -49,4 +49,10 @@ struct RendererState {
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 };
 
+// The per-triangle values belong to one surface: a new surface starts without them.
+inline void forgetTriangleShading(RendererState& state) {
+    state.flatColours.clear();
+    state.shades.clear();
+}
+
 }  // namespace vellacor

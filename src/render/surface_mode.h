@@ -4,7 +4,7 @@
 
 namespace vellacor {
 
-// How the surface is drawn (keys 0..7 and the command line's --surface-mode).
+// How the surface is drawn; the command line's --surface-mode takes the number.
 enum class SurfaceMode : std::uint8_t {
     Off = 0,            // no surface, only the layers over it
     Flat = 1,           // one lit colour per triangle
