@@ -1,10 +1,9 @@
 // Fill rate: a 1920 x 1080 frame covered by about 200,000 small triangles,
-// clipped, depth-tested and filled flat (mode 1) and Gouraud (mode 2).
+// clipped, depth-tested and filled flat and Gouraud.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
-#include "app/site_model.h"
 #include "render/fill.h"
 #include "render/projection.h"
 
@@ -16,12 +15,12 @@ constexpr int kColumns = 400, kRows = 250;  // 100,000 quads, 200,000 triangles
 // A tilted sheet that fills the view: screen positions spread over the frame,
 // depth growing from the bottom of the picture to the top.
 struct GridScene {
-    SiteModel model;
+    FrameBuffer frame;
     std::vector<ClipVertex> vertices;  // (kColumns + 1) x (kRows + 1), camera space
 
     GridScene() {
-        resizeFrameBuffer(model, 1920, 1080);
-        const FrameBuffer& f = model.renderer.frame;
+        resizeFrameBuffer(frame, 1920, 1080, Palette{});
+        const FrameBuffer& f = frame;
         for (int r = 0; r <= kRows; ++r)
             for (int c = 0; c <= kColumns; ++c) {
                 const double sx = c * (2.0 * f.halfWidth) / kColumns, sy = r * (2.0 * f.halfHeight) / kRows;
@@ -37,9 +36,9 @@ GridScene& scene() {
     return s;
 }
 
-void fillFrame(benchmark::State& state, int mode) {
+void fillFrame(benchmark::State& state, FillMode mode) {
     GridScene& g = scene();
-    FrameBuffer& f = g.model.renderer.frame;
+    FrameBuffer& f = g.frame;
     const RasterTarget target = sceneTarget(f);
     auto at = [&](int c, int r) { return g.vertices[static_cast<std::size_t>(r * (kColumns + 1) + c)]; };
     ClipPolygon lower, upper;  // scratch reused for every triangle, as the surface layer does
@@ -57,8 +56,8 @@ void fillFrame(benchmark::State& state, int mode) {
     state.counters["triangles"] = 2.0 * kColumns * kRows;
 }
 
-void BM_FillFrameFlat(benchmark::State& state) { fillFrame(state, kFillFlat); }
-void BM_FillFrameGouraud(benchmark::State& state) { fillFrame(state, kFillGouraud); }
+void BM_FillFrameFlat(benchmark::State& state) { fillFrame(state, FillMode::Flat); }
+void BM_FillFrameGouraud(benchmark::State& state) { fillFrame(state, FillMode::Gouraud); }
 BENCHMARK(BM_FillFrameFlat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillFrameGouraud)->Unit(benchmark::kMillisecond);
 

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "app/site_model.h"
+#include "app/render_frame.h"
+#include "app/view_settings.h"
 #include "render/frame_buffer.h"
 #include "render/light.h"
-#include "render/scene.h"
 #include "surface/tin_geometry.h"
 
 namespace {
@@ -147,7 +148,7 @@ BENCHMARK(BM_SurfaceOnly)->Unit(benchmark::kMillisecond);
 
 void BM_ContoursOnly(benchmark::State& state) {
     auto model = gridSite();
-    model->display.surfaceMode = 0;
+    model->display.surfaceMode = SurfaceMode::Off;
     OverlayTextList text;
     for (auto _ : state) {
         model->renderer.redrawNeeded = true;

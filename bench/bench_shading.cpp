@@ -1,11 +1,13 @@
 // The grade-break shading stage on a 200,000-triangle surface: copy of the
-// surface, vertex normals on the worker, adoption into the triangles. Also
+// surface, vertex normals on the worker, adoption into the renderer. Also
 // the per-frame smooth shading of the same surface.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <thread>
 
 #include "camera/vector_math.h"
+#include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "render/light.h"
 #include "render/shading.h"
@@ -46,15 +48,20 @@ void makeSurface(SiteModel& m) {
     m.document.siteSize = 316;
 }
 
+// Starts the stage and adopts its result once the worker is done.
+void runShadingStage(SiteModel& m) {
+    startShadingWorker(m);
+    while (!m.work.shading.finished()) std::this_thread::yield();
+    adoptShadingResult(m);
+}
+
 void BM_ShadingStage(benchmark::State& state) {
     SiteModel m;
     makeSurface(m);
     m.display.gradeBreakAngle = 30.0;
     for (auto _ : state) {
         m.document.shadingStage.done = false;
-        startShadingWorker(m);
-        m.work.workers.join(StageId::Shading);
-        adoptShadingResult(m);
+        runShadingStage(m);
         if (!m.document.shadingStage.done) state.SkipWithError("stage did not finish");
     }
     state.counters["triangles"] = m.document.triangleCount;
@@ -65,13 +72,11 @@ void BM_SmoothShadeFrame(benchmark::State& state) {
     SiteModel m;
     makeSurface(m);
     m.display.gradeBreakAngle = 30.0;
-    startShadingWorker(m);
-    m.work.workers.join(StageId::Shading);
-    adoptShadingResult(m);
+    runShadingStage(m);
     m.renderer.light = std::make_unique<Light>();
     m.camera.eye = {-100, -100, 300};
     m.renderer.light->position = m.camera.eye;
-    for (auto _ : state) smoothShade(m);
+    for (auto _ : state) smoothShade(*m.renderer.light, m.camera.eye, surfaceOf(m.document), m.renderer.shades);
     state.counters["triangles"] = m.document.triangleCount;
 }
 BENCHMARK(BM_SmoothShadeFrame)->Unit(benchmark::kMillisecond);

@@ -4,12 +4,13 @@
 #include <filesystem>
 
 #include "app/pipeline.h"
+#include "app/render_frame.h"
 #include "app/site_model.h"
+#include "app/status_display.h"
+#include "app/view_settings.h"
 #include "platform/ui.h"
 #include "render/bitmap_text.h"
 #include "render/frame_buffer.h"
-#include "render/scene.h"
-#include "render/status_overlay.h"
 
 namespace vellacor {
 

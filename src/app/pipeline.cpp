@@ -4,16 +4,16 @@
 #include <new>
 #include <thread>
 
+#include "app/shading_stage.h"
 #include "app/site_model.h"
+#include "app/view_settings.h"
 #include "platform/ui.h"
-#include "render/light.h"
-#include "render/vertex_normals.h"
 #include "app/surface_stages.h"
 
 namespace vellacor {
 
 bool surfaceNeeded(const SiteModel& model) {
-    return model.display.showTriangles || model.display.surfaceMode != 0 || model.display.showNormals || model.display.showRain || model.display.showPonds ||
+    return model.display.showTriangles || model.display.surfaceMode != SurfaceMode::Off || model.display.showNormals || model.display.showRain || model.display.showPonds ||
            model.display.showContours;
 }
 
@@ -24,6 +24,8 @@ void startTriangulationStage(SiteModel& model, Ui& ui) {
     if (!t.enabled || t.running || t.done || model.document.pointCount < 3 || !surfaceNeeded(model)) return;
     model.document.contourStage.running = false;
     model.document.shadingStage.running = false;
+    model.work.shading.requestCancel();  // its result would be for the old surface
+    forgetTriangleShading(model.renderer);
     if (!model.document.contourStage.enabled || !model.document.shadingStage.enabled) return;
     model.water.rainSystem.reset();
     model.water.ponds.reset();
@@ -46,12 +48,12 @@ void startDerivedStages(SiteModel& model) {
 
 void startShadingStage(SiteModel& model, Ui& ui) {
     if (model.document.shadingStage.done || !model.document.triangulateStage.done) return;
-    if (model.display.surfaceMode != 2 && model.display.surfaceMode != 3) return;
+    if (!needsVertexNormals(model.display.surfaceMode)) return;
     if (!model.document.shadingStage.enabled || model.document.shadingStage.running) return;
     if (model.display.gradeBreakAngle == 0.0) {
         SmoothShadingDialog dialog;
         if (!ui.run(dialog)) {
-            model.display.surfaceMode = 1;
+            model.display.surfaceMode = SurfaceMode::Flat;
             model.display.gradeBreakAngle = 0.0;
             return;
         }

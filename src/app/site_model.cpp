@@ -17,17 +17,16 @@ void cancelAllWorkers(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) stageOf(model.document, static_cast<StageId>(s)).running = false;
     model.work.triangulation.cancel();
     model.work.topology.cancel();
-    model.work.workers.joinAll();
+    model.work.shading.cancel();
 }
 
 void clearSite(SiteModel& model) {
     cancelAllWorkers(model);
     model.work.surfaceWork.discard();
     model.work.growingMesh.clear();
-    model.work.shadingJob.reset();
     clearDocument(model.document);
     DisplaySwitches& d = model.display;
-    d.surfaceMode = 1;
+    d.surfaceMode = SurfaceMode::Flat;
     d.verticalScale = 1.0;
     d.showPoints = d.showTriangles = d.showBreaklines = d.showContours = false;
     d.showPointNumbers = d.showPointDescriptions = d.showPointElevations = false;
@@ -37,6 +36,7 @@ void clearSite(SiteModel& model) {
     model.camera.Reset();
     model.renderer.redrawNeeded = true;
     model.renderer.light.reset();
+    forgetTriangleShading(model.renderer);
     model.input.selectedPoint = kNoPoint;
     model.water.rainSystem.reset();
     model.water.ponds.reset();

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <memory>
 #include <random>
+#include <span>
 
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
@@ -14,7 +15,6 @@
 #include "surface/surface_work.h"
 #include "water/pond_system.h"
 #include "water/rain_system.h"
-#include "app/workers.h"
 
 namespace vellacor {
 
@@ -50,9 +50,8 @@ struct BackgroundWork {
     MeshSnapshot growingMesh;
     SurfaceWork surfaceWork;
     BackgroundJob<TriangulationOutput> triangulation;
-    BackgroundJob<TopologyResult> topology;
-    WorkerThreads workers;
-    std::shared_ptr<ShadingJob> shadingJob;  // the shading worker's run until its result is adopted
+    BackgroundJob<TopologyResult> topology;  // the neighbour links
+    BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
 };
 
 // Rain and ponds.
@@ -88,8 +87,14 @@ struct SiteModel {
     std::mt19937 random;
 };
 
-// Clears `running` of every stage and waits for the workers to stop, so no
-// worker of the old site writes into the model after this returns.
+// The records of the document's points that are in use.
+inline std::span<SurveyPoint> validPoints(SiteDocument& d) {
+    return std::span<SurveyPoint>(d.points).first(static_cast<std::size_t>(std::max(d.pointCount, 0)));
+}
+
+// Clears `running` of every stage, cancels the shading job and waits for the
+// workers to stop, so no worker of the old site writes into the model after
+// this returns.
 void cancelAllWorkers(SiteModel& model);
 
 // Empties the site: no document, every switch and the camera as after start.

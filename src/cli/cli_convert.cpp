@@ -95,7 +95,7 @@ bool exportSite(SiteModel& model, CliUi& ui, const ConvertOptions& o) {
     if (*o.kind == OutputKind::Points) return savePointsTo(model, ui, o.out);
     const ExportParts parts = partsToWrite(o, model);
     if (parts.contours || parts.surface) {
-        if (!surfaceNeeded(model)) model.display.surfaceMode = 1;  // the shaded surface asks for the triangles
+        if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the shaded surface asks for the triangles
         runPipelineToCompletion(model, ui);
     }
     return saveAsTo(model, ui, o.out, *o.kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);

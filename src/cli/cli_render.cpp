@@ -11,8 +11,8 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
+#include "app/view_settings.h"
 #include "render/png_writer.h"
-#include "render/surface_modes.h"
 
 namespace vellacor {
 
@@ -28,7 +28,7 @@ struct RenderOptions {
     int width = 1280;
     int height = 720;
     int palette = 0;
-    std::optional<int> surfaceMode;
+    std::optional<SurfaceMode> surfaceMode;
     bool contours = false, triangles = false, points = false, labels = false;
     std::optional<double> interval;
 };
@@ -60,9 +60,10 @@ bool parseRender(const std::vector<std::string>& args, RenderOptions& o) {
             if (!v || *v != static_cast<int>(*v)) return false;
             o.palette = static_cast<int>(*v);
         } else if (a == "--surface-mode" && hasValue) {
-            const auto v = parseNumber(args[++i], 0, 7);
+            const auto v = parseNumber(args[++i], 0, kSurfaceModeCount - 1);
             if (!v || *v != static_cast<int>(*v)) return false;
-            o.surfaceMode = static_cast<int>(*v);
+            o.surfaceMode = surfaceModeFromInt(static_cast<int>(*v));
+            if (!o.surfaceMode) return false;
         } else if (a == "--interval" && hasValue) {
             o.interval = parseNumber(args[++i], 0.125, 500.0);
             if (!o.interval) return false;
@@ -97,7 +98,7 @@ int renderCommand(const std::vector<std::string>& args) {
     // The switches as the keys would set them after the load.
     while (model.display.paletteIndex != o.palette) cyclePalette(model);
     if (o.surfaceMode) model.display.surfaceMode = *o.surfaceMode;
-    if (model.display.surfaceMode == 2 || model.display.surfaceMode == 3) model.display.gradeBreakAngle = kDefaultGradeBreak;
+    if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreak;
     model.display.showContours = o.contours;
     model.display.showTriangles = o.triangles;
     model.display.showPoints = o.points || o.labels;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,14 @@ struct SurveyPoint {
     std::uint8_t displayMark = 0;
     char description[kDescriptionLength + 1] = {};
 };
+
+// The scene passes and the surface walks rely on this layout.
+static_assert(sizeof(SurveyPoint) == 112);
+static_assert(offsetof(SurveyPoint, northing) == 8);
+static_assert(offsetof(SurveyPoint, easting) == 16);
+static_assert(offsetof(SurveyPoint, elevation) == 24);
+static_assert(offsetof(SurveyPoint, scenePosition) == 32);
+static_assert(offsetof(SurveyPoint, displayMark) == 56, "a frame's reads must fit one cache line");
 
 inline std::string_view descriptionOf(const SurveyPoint& p) { return std::string_view(p.description); }
 

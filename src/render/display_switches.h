@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+
+#include "render/surface_mode.h"
 
 namespace vellacor {
 
@@ -7,7 +10,7 @@ namespace vellacor {
 struct DisplaySwitches {
     bool showPoints = false;
     bool showTriangles = false;
-    int surfaceMode = 1;  // 0 off, 1 flat, 2 smooth, 3 grade break, 4 texture, ... 7 elevation
+    SurfaceMode surfaceMode = SurfaceMode::Flat;
     bool showContours = false;
     bool showBreaklines = false;
     bool showRain = false;
@@ -20,8 +23,8 @@ struct DisplaySwitches {
     bool showGrid = false;
     bool showNormals = false;
     bool showRipples = false;
-    int rememberedSurfaceMode = -1;  // key 3's memory, once per run; -1 = not yet used
-    int savedSurfaceMode = 1;
+    std::optional<SurfaceMode> rememberedSurfaceMode;  // key 3's memory, once per run
+    SurfaceMode savedSurfaceMode = SurfaceMode::Flat;  // the mode before the rainbow palette
     int paletteIndex = 0;
     double verticalScale = 1.0;
     double gradeBreakAngle = 0.0;  // degrees; 0 = not asked yet

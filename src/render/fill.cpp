@@ -224,9 +224,9 @@ void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPo
     scanAndFill<false, false>(frame, target, nullptr, p, 3, ymin, ymax, FlatSpan<true>{colour});
 }
 
-void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
+void fillPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, const ClipVertex* vertices, int count,
                  std::uint8_t colour, const FillInputs& inputs) {
-    if (count < 3 || mode < kFillFlat || mode > kFillFlatNoDepth || mode == kFillNothing) return;
+    if (count < 3 || mode == FillMode::Nothing) return;
     if (!canFill(frame, target)) return;
     count = std::min(count, kMaxClipVertices);
 
@@ -236,32 +236,32 @@ void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVe
         if (!takeVertex(project(frame, {vertices[i].x, vertices[i].y, vertices[i].z}), i, p, ymin, ymax)) return;
 
     switch (mode) {
-        case kFillFlat:
+        case FillMode::Flat:
             scanAndFill<false, false>(frame, target, vertices, p, count, ymin, ymax, FlatSpan<true>{colour});
             break;
-        case kFillFlatNoDepth:
+        case FillMode::FlatNoDepth:
             scanAndFill<false, false>(frame, target, vertices, p, count, ymin, ymax, FlatSpan<false>{colour});
             break;
-        case kFillGouraud:
-        case kFillElevation:
+        case FillMode::Gouraud:
+        case FillMode::Elevation:
             scanAndFill<true, false>(frame, target, vertices, p, count, ymin, ymax, GouraudSpan{});
             break;
-        case kFillTextureSphere:
-        case kFillTextureImage:
+        case FillMode::TextureSphere:
+        case FillMode::TextureImage:
             scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax,
                                      TextureSpan{colour, inputs.texture});
             break;
-        case kFillWater: {
+        case FillMode::Water: {
             if (frame.sceneBuffer.size() < static_cast<std::size_t>(frame.pixelCount())) return;
             const WaterSpan span{frame.sceneBuffer.data(), frame.viewWidth, frame.pixelCount() - 1, inputs.ripples};
             scanAndFill<false, true>(frame, target, vertices, p, count, ymin, ymax, span);
             break;
         }
-        default: break;
+        case FillMode::Nothing: break;
     }
 }
 
-void drawPolygon(FrameBuffer& frame, RasterTarget target, int mode, ClipPolygon& polygon, int count,
+void drawPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, ClipPolygon& polygon, int count,
                  std::uint8_t colour, const FillInputs& inputs) {
     count = clipPolygon(polygon, count);
     fillPolygon(frame, target, mode, polygon.data(), count, colour, inputs);

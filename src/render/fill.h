@@ -4,23 +4,9 @@
 #include "render/clip.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
+#include "render/surface_mode.h"
 
 namespace vellacor {
-
-// How a polygon's pixels are written (the surface mode picks it):
-//  1 flat colour, depth written          2 Gouraud (colour = shade), depth written
-//  3, 4 textured, depth written          5 nothing
-//  6 water: recolours what is there      7 Gouraud, as 2
-//  8 flat colour, depth not written
-// Every mode except 6 tests depth with "w <= stored" (equal passes).
-inline constexpr int kFillFlat = 1;
-inline constexpr int kFillGouraud = 2;
-inline constexpr int kFillTextureSphere = 3;
-inline constexpr int kFillTextureImage = 4;
-inline constexpr int kFillNothing = 5;
-inline constexpr int kFillWater = 6;
-inline constexpr int kFillElevation = 7;
-inline constexpr int kFillFlatNoDepth = 8;
 
 // An 8-bit texture, row after row. Empty until a texture is loaded; the
 // textured modes then fill with the polygon's flat colour instead.
@@ -47,16 +33,16 @@ struct FillInputs {
 // wound so that its edges running down the screen are its left side (front
 // faces as the surface draws them); the other winding fills nothing. Fewer
 // than three vertices fill nothing.
-void fillPolygon(FrameBuffer& frame, RasterTarget target, int mode, const ClipVertex* vertices, int count,
+void fillPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, const ClipVertex* vertices, int count,
                  std::uint8_t colour, const FillInputs& inputs = {});
 
-// fillPolygon in kFillFlat mode for a triangle wholly inside the view, from its
+// fillPolygon in FillMode::Flat for a triangle wholly inside the view, from its
 // vertices already projected: the same pixels, without projecting again.
 void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
                       const ProjectedPoint& c, std::uint8_t colour);
 
 // Clips the polygon (in place) and fills what is left.
-void drawPolygon(FrameBuffer& frame, RasterTarget target, int mode, ClipPolygon& polygon, int count,
+void drawPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, ClipPolygon& polygon, int count,
                  std::uint8_t colour, const FillInputs& inputs = {});
 
 }  // namespace vellacor

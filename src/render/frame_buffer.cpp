@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-#include "app/site_model.h"
-
 namespace vellacor {
 
-void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
-    FrameBuffer& f = model.renderer.frame;
+void resizeFrameBuffer(FrameBuffer& f, int clientWidth, int clientHeight, const Palette& bitmapPalette) {
     clientWidth = std::max(clientWidth, 0);
     clientHeight = std::max(clientHeight, 0);
     f.clientWidth = clientWidth;
@@ -25,13 +22,8 @@ void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
         const bool hadBitmap = f.bitmapExists;
         f.displayBits.clear();
         f.bitmapExists = false;
-        if (hadBitmap) {
-            const bool texturePicture =
-                model.renderer.textureLoaded && (model.display.surfaceMode == 3 || model.display.surfaceMode == 4 || !model.document.documentLoaded);
-            createFrameBitmap(f, texturePicture ? model.renderer.palette[1] : model.renderer.palette[0]);
-        }
+        if (hadBitmap) createFrameBitmap(f, bitmapPalette);
     }
-    model.renderer.redrawNeeded = true;
 }
 
 void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
@@ -39,8 +31,6 @@ void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
     frame.bitmapPalette = palette;
     frame.bitmapExists = true;
 }
-
-void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.renderer.frame, model.renderer.palette[0]); }
 
 void clearSceneBuffers(FrameBuffer& frame) {
     std::fill(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), static_cast<std::uint8_t>(kBackgroundColour));

@@ -6,8 +6,6 @@
 
 namespace vellacor {
 
-struct SiteModel;
-
 // One end of a polygon's crossing of a pixel row: x and the attributes there.
 struct SpanEnd {
     double x = 0, shade = 0, w = 0, u = 0, v = 0;
@@ -50,15 +48,12 @@ struct FrameBuffer {
 // Row pitch in bytes of an 8-bit image `clientWidth` pixels wide: a multiple of 4.
 inline int rowPitch(int clientWidth) { return ((clientWidth * 8 + 31) / 32) * 4; }
 
-// The view's size changed: new sizes, new buffers, a new bitmap when one
-// existed, and a full redraw. An empty client area keeps the old buffers.
-void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight);
+// The view's size changed: new sizes, new buffers, and a new bitmap with
+// `bitmapPalette` when one existed. An empty client area keeps the old buffers.
+void resizeFrameBuffer(FrameBuffer& frame, int clientWidth, int clientHeight, const Palette& bitmapPalette);
 
 // Makes displayBits for the current size and takes `palette` as its colour table.
 void createFrameBitmap(FrameBuffer& frame, const Palette& palette);
-
-// The bitmap again with the active palette (after the palette changed).
-void recreateFrameBitmap(SiteModel& model);
 
 // Start of a static-scene rebuild: background everywhere, nothing drawn.
 void clearSceneBuffers(FrameBuffer& frame);

@@ -3,42 +3,28 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/site_model.h"
-
 namespace vellacor {
 
-void setLightMode(SiteModel& model, int mode) {
-    if (model.renderer.light) model.renderer.light->lightMode = mode;
-    model.renderer.redrawNeeded = true;
-}
-
-void cycleLightMode(SiteModel& model) {
-    if (model.renderer.light) model.renderer.light->lightMode = (model.renderer.light->lightMode + 1) % 3;
-    model.renderer.redrawNeeded = true;
-}
-
-void updateLight(SiteModel& model) {
-    if (!model.renderer.light) return;
-    Light& light = *model.renderer.light;
+bool moveLight(Light& light, const LightSurroundings& around) {
     switch (light.lightMode) {
-        case kHeadlamp:
-            light.position = model.camera.eye;
+        case LightMode::Headlamp:
+            light.position = around.eye;
             light.lightGlowVisible = false;
-            break;
-        case kCircling: {
+            return false;
+        case LightMode::Circling: {
             // About 66 degrees a second, but never more than one 0.03 s step per frame.
-            const double dt = std::min(model.cycle.frameSeconds, 0.03);
+            const double dt = std::min(around.frameSeconds, 0.03);
             light.angle += dt * 1.15465684983435;
-            const double s = model.document.siteSize;
-            light.position = {std::cos(light.angle) * 0.7 * s + model.document.siteCentre.x,
-                              std::sin(light.angle) * 0.7 * s + model.document.siteCentre.y,
-                              0.25 * s / model.display.verticalScale + model.document.siteCentre.z};
+            const double s = around.siteSize;
+            light.position = {std::cos(light.angle) * 0.7 * s + around.siteCentre.x,
+                              std::sin(light.angle) * 0.7 * s + around.siteCentre.y,
+                              0.25 * s / around.verticalScale + around.siteCentre.z};
             light.lightGlowVisible = true;
-            model.renderer.redrawNeeded = true;
-            break;
+            return true;
         }
-        default: light.lightGlowVisible = true; break;
+        case LightMode::Stationary: light.lightGlowVisible = true; return false;
     }
+    return false;
 }
 
 }  // namespace vellacor

@@ -1,7 +1,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/site_model.h"
 #include "render/projection.h"
 #include "render/scene.h"
 
@@ -21,16 +20,15 @@ std::string elevationLabel(double z) {
 
 }  // namespace
 
-void addPointLabels(const SiteModel& model, int point, bool number, bool description, bool elevation,
-                    OverlayTextList& text) {
-    const FrameBuffer& f = model.renderer.frame;
+void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, int point, bool number,
+                    bool description, bool elevation, OverlayTextList& text) {
     if (!f.hasBuffers()) return;
     const int lh = smallFontMetrics().lineHeight;
     const int first = point == kNoPoint ? 0 : point;
-    const int last = point == kNoPoint ? model.document.pointCount - 1 : point;
-    if (first < 0 || last >= model.document.pointCount) return;
+    const int last = point == kNoPoint ? static_cast<int>(points.size()) - 1 : point;
+    if (first < 0 || last >= static_cast<int>(points.size())) return;
     for (int i = first; i <= last; ++i) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
+        const SurveyPoint& p = points[static_cast<std::size_t>(i)];
         if (outcode(p.scenePosition) != 0) continue;
         const ProjectedPoint q = project(f, p.scenePosition);
         const int px = static_cast<int>(q.x), py = static_cast<int>(q.y);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,15 @@
 #include "surface/surface_work.h"
 
 namespace vellacor {
+
+// What the smooth and textured surfaces keep per triangle corner: the vertex
+// normal (from the shading stage), the shade and the texture coordinates.
+struct TriangleShade {
+    Vec3 normal[3];
+    double shade[3] = {};
+    double u[3] = {};
+    double v[3] = {};
+};
 
 // What the renderer keeps between frames: its palettes, the frame, the light,
 // the images, and the caches a scene rebuild fills.
@@ -30,6 +40,19 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
+
+    // Per triangle, indexed as the document's triangles and sized to their
+    // count by the pass that needs them. The flat colours are a byte each so
+    // the flat pass reads them alongside the triangle records.
+    std::vector<std::uint8_t> flatColours;
+    std::vector<TriangleShade> shades;
+    double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 };
+
+// The per-triangle values belong to one surface: a new surface starts without them.
+inline void forgetTriangleShading(RendererState& state) {
+    state.flatColours.clear();
+    state.shades.clear();
+}
 
 }  // namespace vellacor

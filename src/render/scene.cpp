@@ -5,7 +5,6 @@
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
-#include "app/site_model.h"
 #include "render/clip.h"
 #include "render/fill.h"
 #include "render/frame_buffer.h"
@@ -19,49 +18,20 @@ namespace vellacor {
 
 namespace {
 
-const Vec3& cameraSpace(const SiteModel& model, int point) {
-    return model.document.points[static_cast<std::size_t>(point)].scenePosition;
-}
-
 Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
-// Every point to camera space, kept in scenePosition for drawing and picking,
-// and onto the screen for the surface pass. The elevations go into a packed
-// list on the way, for the contour pass.
-void transformPoints(SiteModel& model) {
-    const Matrix& view = model.camera.view;
-    const std::size_t count = static_cast<std::size_t>(std::max(model.document.pointCount, 0));
-    std::vector<double>& elevations = model.renderer.sceneCorners.elevations;
-    elevations.resize(count);
-    model.renderer.scenePlacements.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        SurveyPoint& p = model.document.points[i];
-        p.scenePosition = transformPoint(scenePoint(p), view);
-        model.renderer.scenePlacements[i] = {project(model.renderer.frame, p.scenePosition), outcode(p.scenePosition)};
-        elevations[i] = p.elevation;
-    }
-}
 
 // The triangle's corners as placed on the screen by this rebuild, when all
 // three lie inside the view; false otherwise (it must be clipped first).
-bool placedInsideView(const SiteModel& model, const TinTriangle& t, const ScreenPlacement* (&corners)[3]) {
-    const std::size_t placed = model.renderer.scenePlacements.size();
+bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinTriangle& t,
+                      const ScreenPlacement* (&corners)[3]) {
+    const std::size_t placed = placements.size();
     for (int k = 0; k < 3; ++k) {
         const auto v = static_cast<std::size_t>(t.vertex[k]);
         if (v >= placed) return false;
-        corners[k] = &model.renderer.scenePlacements[v];
+        corners[k] = &placements[v];
         if (corners[k]->outcode != 0) return false;
     }
     return true;
-}
-
-// The surface mode the layer can draw now: smooth and grade-break shading
-// need the shading stage, textures need a texture.
-int effectiveSurfaceMode(const SiteModel& model) {
-    int m = model.display.surfaceMode;
-    if ((m == 2 || m == 3) && !model.document.shadingStage.done) m = 1;
-    if ((m == 3 || m == 4 || m == 5) && !model.renderer.texture.loaded()) m = 1;
-    return m;
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -79,120 +49,131 @@ constexpr int kShadeRun = 64;
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
-void drawTriangleEdges(SiteModel& model, const TinTriangle& t, std::uint8_t colour) {
-    FrameBuffer& f = model.renderer.frame;
+void drawTriangleEdges(FrameBuffer& f, const SurfaceView& surface, const TinTriangle& t, std::uint8_t colour) {
     for (int k = 0; k < 3; ++k) {
         const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
-        if (a < 0 || b < 0 || a >= model.document.pointCount || b >= model.document.pointCount) continue;
-        drawLine3D(f, sceneTarget(f), cameraSpace(model, a), cameraSpace(model, b), colour);
+        if (a < 0 || b < 0 || a >= surface.pointCount || b >= surface.pointCount) continue;
+        drawLine3D(f, sceneTarget(f), surface.point(a).scenePosition, surface.point(b).scenePosition, colour);
     }
+}
+
+template <class T>
+void growTo(std::vector<T>& v, int count) {
+    if (v.size() < static_cast<std::size_t>(count)) v.resize(static_cast<std::size_t>(count));
 }
 
 }  // namespace
 
-void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
-    FrameBuffer& f = model.renderer.frame;
-    if (!f.hasBuffers() || f.displayBits.empty()) return;
-    // The growing mesh changes every frame while the surface is being built.
-    if (!model.document.triangulateStage.done && model.document.triangulateStage.running) model.renderer.redrawNeeded = true;
-    if (model.renderer.redrawNeeded) {
-        clearSceneBuffers(f);
-        model.renderer.sceneCornersFresh = false;
-        model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
-        transformPoints(model);
-        drawSurfaceLayer(model);
-        drawContourLayer(model, viewMoving);
-        drawOverlayLayer(model);
-        drawPointLayer(model);
-        drawNorthArrow(model);
-        model.renderer.redrawNeeded = false;
+void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view) {
+    const std::size_t count = points.size();
+    std::vector<double>& elevations = state.sceneCorners.elevations;
+    elevations.resize(count);
+    state.scenePlacements.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        SurveyPoint& p = points[i];
+        p.scenePosition = transformPoint(scenePoint(p), view);
+        state.scenePlacements[i] = {project(state.frame, p.scenePosition), outcode(p.scenePosition)};
+        elevations[i] = p.elevation;
     }
-    copySceneToDisplay(f);
-    // Rain, ponds, the cross section, the limit polygon and the axis marker
-    // draw here into the displayed picture as those features land.
-    drawSelectionMark(model);
-    updateHoverLabel(model, text);
 }
 
-void drawSurfaceLayer(SiteModel& model) {
-    FrameBuffer& f = model.renderer.frame;
-    if (!model.document.triangulateStage.done) {
-        drawGrowingMesh(model);
-        return;
-    }
-    const int m = effectiveSurfaceMode(model);
-    if (m == 0) return;
-    const Vec3 eye = model.camera.eye;
+SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textureLoaded) {
+    if (needsVertexNormals(asked) && !normalsReady) return SurfaceMode::Flat;
+    const bool textured = asked == SurfaceMode::NormalTexture || asked == SurfaceMode::SwirlTexture ||
+                          asked == SurfaceMode::ImageOnly;
+    if (textured && !textureLoaded) return SurfaceMode::Flat;
+    return asked;
+}
+
+void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
+                      const SiteExtents& site, bool showGrid) {
+    if (mode == SurfaceMode::Off) return;
+    FrameBuffer& f = state.frame;
+    const Vec3 eye = camera.eye;
+    const int n = surface.triangleCount;
+    growTo(state.flatColours, n);
 
     FillInputs inputs;
-    switch (m) {
-        case 1: break;  // flat colours are worked out in the fill loop below, a short run ahead
-        case 2: smoothShade(model); break;
-        case 7: elevationShade(model); break;
-        default: prepareTexturedSurface(model, m, inputs); break;
+    switch (mode) {
+        case SurfaceMode::Flat: break;  // flat colours are worked out in the fill loop below, a short run ahead
+        case SurfaceMode::Smooth:
+            growTo(state.shades, n);
+            if (state.light) smoothShade(*state.light, eye, surface, state.shades);
+            break;
+        case SurfaceMode::Elevation:
+            growTo(state.shades, n);
+            elevationShade(surface, site.minElevation, site.maxElevation, state.shades);
+            break;
+        default: prepareTexturedSurface(state, mode, surface, camera.view, site.centre, site.size, inputs); break;
     }
-    if (model.display.showGrid && model.document.pointCount > 0) drawReferenceGrid(model, 25);
+    if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
     ClipPolygon polygon;
     const RasterTarget target = sceneTarget(f);
-    const bool shaded = m == 2 || m == 7;
-    const bool textured = m == 3 || m == 4;
-    const Light* light = model.renderer.light.get();
-    auto& corners = model.renderer.sceneCorners.corners;
-    corners.resize(static_cast<std::size_t>(model.document.triangleCount));
-    for (int i = 0; i < model.document.triangleCount; ++i) {
-        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
+    const FillMode fill = fillModeFor(mode);
+    const bool flat = mode == SurfaceMode::Flat;
+    const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation;
+    const bool textured = mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture;
+    const Light* light = state.light.get();
+    std::uint8_t* colours = state.flatColours.data();
+    const std::vector<ScreenPlacement>& placements = state.scenePlacements;
+    auto& corners = state.sceneCorners.corners;
+    corners.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const TinTriangle& t = surface.triangle(i);
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (m == 1 && light && i % kShadeRun == 0)
-            flatShadeRange(*light, model.document.triangles, i, std::min(i + kShadeRun, model.document.triangleCount));
+        if (flat && light && i % kShadeRun == 0)
+            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];
-        if (m == 1 && placedInsideView(model, t, placed)) {
+        if (flat && placedInsideView(placements, t, placed)) {
             // Nothing to clip: fill straight from the shared projected corners.
-            const int colour = front ? flatColour(t) : backFaceColour(flatColour(t));
+            const int colour = front ? colours[i] : backFaceColour(colours[i]);
             const ProjectedPoint& a = placed[front ? 0 : 1]->at;
             const ProjectedPoint& b = placed[front ? 1 : 0]->at;
             fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
             continue;
         }
+        const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
         for (int k = 0; k < 3; ++k) {
-            const Vec3& p = cameraSpace(model, t.vertex[k]);
+            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
             ClipVertex& v = polygon[static_cast<std::size_t>(k)];
             v.x = p.x, v.y = p.y, v.z = p.z;
-            v.shade = shaded ? t.shadeData[k] : 0.0;
-            v.u = textured ? t.shadeData[3 + 2 * k] : 0.0;
-            v.v = textured ? t.shadeData[4 + 2 * k] : 0.0;
+            v.shade = shaded ? shade->shade[k] : 0.0;
+            v.u = textured ? shade->u[k] : 0.0;
+            v.v = textured ? shade->v[k] : 0.0;
         }
-        int colour = flatColour(t);
+        int colour = colours[i];
         if (!front) {
             // Seen from behind: reverse the winding so the filler accepts it, and darken it.
             std::swap(polygon[0], polygon[1]);
-            if (m == 1) colour = backFaceColour(colour);
+            if (flat) colour = backFaceColour(colour);
         }
-        drawPolygon(f, target, m, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
+        drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
-    model.renderer.sceneCornersFresh = true;
+    state.sceneCornersFresh = true;
 }
 
-void drawOverlayLayer(SiteModel& model) {
-    if (!model.document.triangulateStage.done) return;
-    FrameBuffer& f = model.renderer.frame;
-    if (model.display.showTriangles)
-        for (int i = 0; i < model.document.triangleCount; ++i)
-            drawTriangleEdges(model, model.document.triangles[static_cast<std::size_t>(i)], kTriangleOutlineColour);
+void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
+                      const DisplaySwitches& display, bool normalsReady, double siteSize) {
+    FrameBuffer& f = state.frame;
+    if (display.showTriangles)
+        for (int i = 0; i < surface.triangleCount; ++i)
+            drawTriangleEdges(f, surface, surface.triangle(i), kTriangleOutlineColour);
     // CAD overlays and breaklines draw here as those features land.
-    if (model.display.showNormals) {
-        const int m = model.display.surfaceMode;
-        const bool vertexNormals = ((m == 2 || m == 3) && model.document.shadingStage.done) || m > 3;
-        const double length = 0.01 * model.document.siteSize;
-        const Matrix& view = model.camera.view;
-        for (int i = 0; i < model.document.triangleCount; ++i) {
-            const TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
+    if (display.showNormals) {
+        const SurfaceMode m = display.surfaceMode;
+        const bool vertexNormals = (needsVertexNormals(m) && normalsReady) || m > SurfaceMode::NormalTexture;
+        if (vertexNormals) growTo(state.shades, surface.triangleCount);
+        const double length = 0.01 * siteSize;
+        for (int i = 0; i < surface.triangleCount; ++i) {
+            const TinTriangle& t = surface.triangle(i);
             if (vertexNormals) {
+                const TriangleShade& shade = state.shades[static_cast<std::size_t>(i)];
                 for (int k = 0; k < 3; ++k) {
-                    const Vec3 from = scenePoint(model.document.points[static_cast<std::size_t>(t.vertex[k])]);
+                    const Vec3 from = scenePoint(surface.point(t.vertex[k]));
                     drawLine3D(f, sceneTarget(f), transformPoint(from, view),
-                               transformPoint(from + vertexNormal(t, k) * length, view), kVertexNormalColour);
+                               transformPoint(from + shade.normal[k] * length, view), kVertexNormalColour);
                 }
             } else {
                 drawLine3D(f, sceneTarget(f), transformPoint(t.centroid, view),
@@ -202,35 +183,38 @@ void drawOverlayLayer(SiteModel& model) {
     }
 }
 
-void drawPointLayer(SiteModel& model) {
-    FrameBuffer& f = model.renderer.frame;
+void drawPointLayer(RendererState& state, std::span<SurveyPoint> points, bool showPoints, int selectedPoint,
+                    const Camera& camera) {
+    FrameBuffer& f = state.frame;
     const RasterTarget target = sceneTarget(f);
-    auto mark = [&](int i) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
-        if (outcode(p.scenePosition) == 0)
-            drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, model.document.pointCount);
+    const int count = static_cast<int>(points.size());
+    auto setAllMarks = [&](std::uint8_t mark) {
+        for (SurveyPoint& p : points) p.displayMark = mark;
     };
-    if (model.display.showPoints && model.document.documentLoaded)
-        for (int i = 0; i < model.document.pointCount; ++i) mark(i);
+    auto mark = [&](int i) {
+        const SurveyPoint& p = points[static_cast<std::size_t>(i)];
+        if (outcode(p.scenePosition) == 0) drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, count);
+    };
+    if (showPoints)
+        for (int i = 0; i < count; ++i) mark(i);
 
-    if (model.input.selectedPoint >= 0 && model.input.selectedPoint < model.document.pointCount) {
+    if (selectedPoint >= 0 && selectedPoint < count) {
         // Points sharing the selected point's description stand out, unless
         // nearly all of them do (then nothing is singled out).
-        const std::string_view code = descriptionOf(model.document.points[static_cast<std::size_t>(model.input.selectedPoint)]);
+        const std::string_view code = descriptionOf(points[static_cast<std::size_t>(selectedPoint)]);
         int matched = 0;
-        for (int i = 0; i < model.document.pointCount; ++i) {
-            SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
+        for (SurveyPoint& p : points) {
             if (equalsIgnoringCase(descriptionOf(p), code)) {
                 p.displayMark = 3;
                 ++matched;
             }
         }
-        if (matched > 0.8 * model.document.pointCount) setAllDisplayMarks(model.document, 1);
-        for (int i = 0; i < model.document.pointCount; ++i)
-            if (model.document.points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
-        setAllDisplayMarks(model.document, 1);
+        if (matched > 0.8 * count) setAllMarks(1);
+        for (int i = 0; i < count; ++i)
+            if (points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
+        setAllMarks(1);
     }
-    if (model.renderer.light && model.renderer.light->lightGlowVisible) drawLightGlow(f, *model.renderer.light, model.camera);
+    if (state.light && state.light->lightGlowVisible) drawLightGlow(f, *state.light, camera);
 }
 
 }  // namespace vellacor

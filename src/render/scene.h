@@ -1,40 +1,81 @@
 #pragma once
+#include <cstdint>
+#include <span>
 #include <vector>
 
-#include "model/survey_point.h"
+#include "camera/camera.h"
+#include "model/surface_view.h"
+#include "render/display_switches.h"
 #include "render/overlay_text.h"
+#include "render/renderer_state.h"
+#include "surface/contour_draw.h"
 
 namespace vellacor {
 
-struct SiteModel;
+// The site's extents as the scene passes use them.
+struct SiteExtents {
+    Vec3 centre;
+    double size = 1.0;
+    double minElevation = 0.0;
+    double maxElevation = 0.0;
+};
 
-// Composes one frame in model.renderer.frame.displayBits: the static scene (surface,
-// contours, overlays, points, north arrow) is rebuilt into the scene buffer
-// only when redrawNeeded is set; every frame copies it and draws the live
-// marks on top. Text the frame wants (the hover label) is added to `text`.
-void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text);
+// The passes of a static-scene rebuild, in the order they are drawn. Each
+// draws into state.frame's scene buffer.
 
-// The layers of a scene rebuild, in the order renderFrame draws them.
-void drawSurfaceLayer(SiteModel& model);
-void drawContourLayer(SiteModel& model, bool viewMoving);
-void drawOverlayLayer(SiteModel& model);
-void drawPointLayer(SiteModel& model);
-void drawNorthArrow(SiteModel& model);
-void drawReferenceGrid(SiteModel& model, int lines);
+// Every point to camera space, kept in scenePosition for drawing and picking,
+// and onto the screen (state.scenePlacements) for the surface pass; the
+// elevations go into state.sceneCorners for the contour pass. `points` are
+// the valid records.
+void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view);
+
+// The surface mode the surface pass can draw now: the smooth and
+// normal-textured surfaces need the vertex normals, the textured ones a texture.
+SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textureLoaded);
+
+// The surface in `mode` (as drawableSurfaceMode gives it), and the reference
+// grid under it when asked for. Fills state.sceneCorners for the contour pass.
+void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
+                      const SiteExtents& site, bool showGrid);
+
+// Triangle outlines and surface normals, as the switches ask.
+void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
+                      const DisplaySwitches& display, bool normalsReady, double siteSize);
+
+// Point marks (of every point when showPoints), the points sharing the
+// selected point's description, and the light's glow. Sets and resets the
+// points' display marks.
+void drawPointLayer(RendererState& state, std::span<SurveyPoint> points, bool showPoints, int selectedPoint,
+                    const Camera& camera);
+
+void drawNorthArrow(FrameBuffer& frame, const Vec3& viewDirection);
+void drawReferenceGrid(FrameBuffer& frame, const Matrix& view, const SiteExtents& site, int lines);
+
+// Contour pieces arrive in site coordinates; the scene draws them in camera space.
+class SceneContourSink : public ContourLineSink {
+public:
+    SceneContourSink(FrameBuffer& frame, const Matrix& view) : frame_(frame), view_(view) {}
+    void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override;
+
+private:
+    FrameBuffer& frame_;
+    const Matrix& view_;
+};
 
 // The marks drawn into the displayed picture every frame.
-void drawSelectionMark(SiteModel& model);
-void updateHoverLabel(SiteModel& model, OverlayTextList& text);
+
+// A cross over the selected point; false when the point is behind the eye.
+bool drawSelectionCross(FrameBuffer& frame, const Vec3& scenePosition);
+// A small plus on the point the cursor rests on; false when it is off the view.
+bool drawHoverMark(FrameBuffer& frame, const Vec3& scenePosition);
 
 // A polyline of site points (easting, northing, elevation) drawn into the
 // displayed picture; points at the off-surface elevation are gaps.
-void drawDrapedPolyline(SiteModel& model, const std::vector<Vec3>& points, std::uint8_t colour);
-// The plan line a -> b laid on the surface and drawn like drawDrapedPolyline.
-void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour);
+void drawDrapedPolyline(FrameBuffer& frame, const Matrix& view, const std::vector<Vec3>& points, std::uint8_t colour);
 
 // Labels of one point, or of every point with kNoPoint, that the surface does
-// not hide; markers and text follow the three switches.
-void addPointLabels(const SiteModel& model, int point, bool number, bool description, bool elevation,
-                    OverlayTextList& text);
+// not hide; markers and text follow the three switches. `points` are the valid records.
+void addPointLabels(const FrameBuffer& frame, std::span<const SurveyPoint> points, int point, bool number,
+                    bool description, bool elevation, OverlayTextList& text);
 
 }  // namespace vellacor

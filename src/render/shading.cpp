@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "app/site_model.h"
+#include "render/light.h"
 
 namespace vellacor {
 
@@ -15,8 +15,8 @@ constexpr double kHeadlampDimming = 0.85;
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-bool vertexValid(const SiteModel& model, int index) {
-    return index >= 0 && index < static_cast<int>(model.document.points.size());
+bool vertexValid(const SurfaceView& surface, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < surface.points.size();
 }
 
 // s^36 by squaring: the highlight's exponent, cheap enough for every vertex every frame.
@@ -31,60 +31,57 @@ double pow36(double s) {
 int flatShade(const Light& light, const Vec3& centre, const Vec3& normal) {
     const Vec3 toLight = normalise(light.position - centre);
     double intensity = std::fabs(0.6 * dot(normal, toLight)) + 0.05;
-    if (light.lightMode == kHeadlamp) intensity *= kHeadlampDimming;
+    if (light.lightMode == LightMode::Headlamp) intensity *= kHeadlampDimming;
     const int index = static_cast<int>(std::max(intensity, 0.05) * kRampLength + 16.0);
     return std::min(index, 230);
 }
 
-void flatShadeRange(const Light& light, std::vector<TinTriangle>& triangles, int first, int end) {
+void flatShadeRange(const Light& light, std::span<const TinTriangle> triangles, std::span<std::uint8_t> colours,
+                    int first, int end) {
     for (int i = first; i < end; ++i) {
-        TinTriangle& t = triangles[static_cast<std::size_t>(i)];
-        flatColour(t) = static_cast<std::uint8_t>(flatShade(light, t.centroid, t.normal));
+        const TinTriangle& t = triangles[static_cast<std::size_t>(i)];
+        colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(flatShade(light, t.centroid, t.normal));
     }
 }
 
-void flatShadeAll(SiteModel& model) {
-    if (model.renderer.light) flatShadeRange(*model.renderer.light, model.document.triangles, 0, model.document.triangleCount);
-}
-
-void smoothShade(SiteModel& model) {
-    if (!model.renderer.light) return;
-    const Light& light = *model.renderer.light;
-    const Vec3 eye = model.camera.eye;
-    for (int i = 0; i < model.document.triangleCount; ++i) {
-        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
+void smoothShade(const Light& light, const Vec3& eye, const SurfaceView& surface, std::span<TriangleShade> shades) {
+    for (int i = 0; i < surface.triangleCount; ++i) {
+        const TinTriangle& t = surface.triangle(i);
+        TriangleShade& s = shades[static_cast<std::size_t>(i)];
         for (int k = 0; k < 3; ++k) {
-            if (!vertexValid(model, t.vertex[k])) continue;
-            const Vec3 p = positionOf(model.document.points[static_cast<std::size_t>(t.vertex[k])]);
-            const Vec3& n = vertexNormal(t, k);
+            if (!vertexValid(surface, t.vertex[k])) continue;
+            const Vec3 p = positionOf(surface.point(t.vertex[k]));
+            const Vec3& n = s.normal[k];
             const Vec3 toLight = normalise(light.position - p);
             const double ln = dot(toLight, n);
             const double diffuse = 0.6 * std::fabs(ln);
             const Vec3 reflected = 2.0 * ln * n - toLight;
             const double highlight = std::max(0.0, dot(reflected, normalise(eye - p)));
             double intensity = 0.6 * pow36(highlight) + diffuse + 0.05;
-            if (light.lightMode == kHeadlamp) intensity *= kHeadlampDimming;
+            if (light.lightMode == LightMode::Headlamp) intensity *= kHeadlampDimming;
             intensity = std::max(intensity, 0.05);
-            vertexShade(t, k) = std::min(intensity * kRampLength + 16.0, 229.0);
+            s.shade[k] = std::min(intensity * kRampLength + 16.0, 229.0);
         }
     }
 }
 
-void elevationShade(SiteModel& model) {
-    const double range = model.document.maxElevation - model.document.minElevation;
-    for (int i = 0; i < model.document.triangleCount; ++i) {
-        TinTriangle& t = model.document.triangles[static_cast<std::size_t>(i)];
+void elevationShade(const SurfaceView& surface, double minElevation, double maxElevation,
+                    std::span<TriangleShade> shades) {
+    const double range = maxElevation - minElevation;
+    for (int i = 0; i < surface.triangleCount; ++i) {
+        const TinTriangle& t = surface.triangle(i);
+        TriangleShade& s = shades[static_cast<std::size_t>(i)];
         for (int k = 0; k < 3; ++k) {
-            if (!vertexValid(model, t.vertex[k])) continue;
+            if (!vertexValid(surface, t.vertex[k])) continue;
             if (!(range > 0.0)) {
-                vertexShade(t, k) = kLevelSiteShade;
+                s.shade[k] = kLevelSiteShade;
                 continue;
             }
-            const double z = model.document.points[static_cast<std::size_t>(t.vertex[k])].elevation;
+            const double z = surface.point(t.vertex[k]).elevation;
             // Clamped rather than wrapped as a byte: an elevation outside the
             // site's range (a point edited since the load) takes the nearest end.
-            const double index = std::trunc((z - model.document.minElevation) * 215.0 / range + 16.0);
-            vertexShade(t, k) = std::clamp(index, 16.0, 215.0);
+            const double index = std::trunc((z - minElevation) * 215.0 / range + 16.0);
+            s.shade[k] = std::clamp(index, 16.0, 215.0);
         }
     }
 }

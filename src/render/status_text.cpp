@@ -5,8 +5,6 @@
 #include <locale>
 #include <sstream>
 
-#include "app/site_model.h"
-
 namespace vellacor {
 
 namespace {
@@ -40,37 +38,28 @@ std::string formatInterval(double interval) {
     return formatC("%.15g", interval);
 }
 
-std::optional<std::string> progressMessage(const SiteModel& model) {
-    const bool triangulated = model.document.triangulateStage.done;
-    if (!triangulated && model.document.triangulateStage.running) return "Building Surface";
-    if (triangulated && !model.document.contourStage.done && model.document.contourStage.running) return "Topology";
-    if (!model.document.shadingStage.done && model.document.shadingStage.running) return "Smooth Shading";
-    if (model.document.contourStage.done && (model.document.dwfOverlayStage.running || model.document.dxfOverlayStage.running))
-        return "CAD Overlay";
-    if (triangulated && !model.document.breaklines.ready()) {
-        const std::string total = std::to_string(model.document.breaklines.count());
-        std::string index = std::to_string(model.document.breaklinesInserted);
-        if (index.size() < total.size()) index.insert(0, total.size() - index.size(), ' ');
-        return "Adding Breaklines: " + index;
-    }
-    return std::nullopt;
+std::string breaklineProgressText(int inserted, int total) {
+    const std::string totalText = std::to_string(total);
+    std::string index = std::to_string(inserted);
+    if (index.size() < totalText.size()) index.insert(0, totalText.size() - index.size(), ' ');
+    return "Adding Breaklines: " + index;
 }
 
-std::vector<std::string> statusLines(const SiteModel& model) {
+std::vector<std::string> statusLines(const StatusFacts& facts) {
     std::vector<std::string> lines;
-    lines.push_back(std::to_string(model.document.pointCount) + " Points");
-    if (model.document.triangleCount != 0) lines.push_back(std::to_string(model.document.triangleCount) + " Triangles");
-    if (model.display.showContours) {
-        lines.push_back("Contour Interval = " + formatInterval(model.document.contours.contourInterval));
-        const int smoothing = static_cast<int>(model.document.contours.contourSmoothing * 100);
+    lines.push_back(std::to_string(facts.pointCount) + " Points");
+    if (facts.triangleCount != 0) lines.push_back(std::to_string(facts.triangleCount) + " Triangles");
+    if (facts.showContours) {
+        lines.push_back("Contour Interval = " + formatInterval(facts.contourInterval));
+        const int smoothing = static_cast<int>(facts.contourSmoothing * 100);
         if (smoothing > 0) lines.push_back("Contour Smoothing = " + std::to_string(smoothing) + "%");
     }
-    if (model.display.showBreaklines && model.document.breaklines.count() > 0) {
-        const int n = model.document.breaklines.count();
+    if (facts.showBreaklines && facts.breaklineCount > 0) {
+        const int n = facts.breaklineCount;
         lines.push_back(std::to_string(n) + (n > 1 ? " Breaklines" : " Breakline"));
     }
     // Rain particles and ponds join here when the water simulation lands.
-    if (model.display.verticalScale != 1.0) lines.push_back("Vertical Scale = " + formatC("%.2f", model.display.verticalScale));
+    if (facts.verticalScale != 1.0) lines.push_back("Vertical Scale = " + formatC("%.2f", facts.verticalScale));
     return lines;
 }
 

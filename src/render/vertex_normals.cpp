@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "camera/vector_math.h"
-#include "app/site_model.h"
-#include "render/shading.h"
 
 namespace vellacor {
 
@@ -40,15 +37,13 @@ VertexTriangles trianglesAroundVertices(const std::vector<std::array<std::int32_
 
 }  // namespace
 
-bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, const std::atomic<bool>& keepRunning,
-                          std::atomic<double>& progress) {
+bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, const JobControl& control) {
     const std::size_t n = input.vertices.size();
     const double limit = std::cos(input.gradeBreakAngle * 0.017453292519943295);
     const VertexTriangles around = trianglesAroundVertices(input.vertices);
     out.assign(n, {});
     for (std::size_t i = 0; i < n; ++i) {
-        if (!keepRunning.load(std::memory_order_relaxed)) return false;
-        progress.store(static_cast<double>(i) / static_cast<double>(n + 1), std::memory_order_relaxed);
+        if (!control.carryOn(static_cast<double>(i) / static_cast<double>(n + 1))) return false;
         const Vec3& ni = input.faceNormals[i];
         for (int k = 0; k < 3; ++k) {
             const std::int32_t v = input.vertices[i][static_cast<std::size_t>(k)];
@@ -68,38 +63,24 @@ bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, co
     return true;
 }
 
-void startShadingWorker(SiteModel& model) {
-    // A cancelled worker sees `running` cleared and stops; wait for it before
-    // setting the flag again, or it would carry on.
-    model.work.workers.join(StageId::Shading);
-    auto job = std::make_shared<ShadingJob>();
-    const auto n = static_cast<std::size_t>(std::max(model.document.triangleCount, 0));
-    job->input.gradeBreakAngle = model.display.gradeBreakAngle;
-    job->input.vertices.reserve(n);
-    job->input.faceNormals.reserve(n);
+VertexNormalInput vertexNormalInput(const SurfaceView& surface, double gradeBreakAngle) {
+    VertexNormalInput input;
+    const auto n = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
+    input.gradeBreakAngle = gradeBreakAngle;
+    input.vertices.reserve(n);
+    input.faceNormals.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const TinTriangle& t = model.document.triangles[i];
-        job->input.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
-        job->input.faceNormals.push_back(t.normal);
+        const TinTriangle& t = surface.triangles[i];
+        input.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
+        input.faceNormals.push_back(t.normal);
     }
-    model.work.shadingJob = job;
-    model.document.shadingStage.done = false;
-    model.document.progress = 0.0;
-    model.document.shadingStage.running = true;
-    model.work.workers.start(StageId::Shading, [&model, job] {
-        job->complete = computeVertexNormals(job->input, job->normals, model.document.shadingStage.running, model.document.progress);
-        job->finished.store(true, std::memory_order_release);
-        model.document.shadingStage.running.store(false, std::memory_order_release);
-        model.document.shadingStage.enabled = true;
-    });
+    return input;
 }
 
-namespace {
-
-bool surfaceUnchanged(const SiteModel& model, const VertexNormalInput& input) {
-    if (static_cast<std::size_t>(std::max(model.document.triangleCount, 0)) != input.vertices.size()) return false;
+bool surfaceUnchanged(const SurfaceView& surface, const VertexNormalInput& input) {
+    if (static_cast<std::size_t>(std::max(surface.triangleCount, 0)) != input.vertices.size()) return false;
     for (std::size_t i = 0; i < input.vertices.size(); ++i) {
-        const TinTriangle& t = model.document.triangles[i];
+        const TinTriangle& t = surface.triangles[i];
         const Vec3& n = input.faceNormals[i];
         if (t.vertex[0] != input.vertices[i][0] || t.vertex[1] != input.vertices[i][1] ||
             t.vertex[2] != input.vertices[i][2] || t.normal.x != n.x || t.normal.y != n.y || t.normal.z != n.z)
@@ -108,21 +89,10 @@ bool surfaceUnchanged(const SiteModel& model, const VertexNormalInput& input) {
     return true;
 }
 
-}  // namespace
-
-void adoptShadingResult(SiteModel& model) {
-    if (!model.work.shadingJob) return;
-    if (model.document.shadingStage.running.load(std::memory_order_acquire)) return;
-    ShadingJob& job = *model.work.shadingJob;
-    // `running` clear without `finished`: the stage was cancelled and the worker is on its way out.
-    if (job.finished.load(std::memory_order_acquire) && job.complete && surfaceUnchanged(model, job.input)) {
-        for (std::size_t i = 0; i < job.normals.size(); ++i)
-            for (int k = 0; k < 3; ++k)
-                vertexNormal(model.document.triangles[i], k) = job.normals[i][static_cast<std::size_t>(k)];
-        model.document.shadingStage.done = true;
-        model.renderer.redrawNeeded = true;
-    }
-    model.work.shadingJob.reset();
+void setVertexNormals(RendererState& state, const VertexNormals& normals) {
+    if (state.shades.size() < normals.size()) state.shades.resize(normals.size());
+    for (std::size_t i = 0; i < normals.size(); ++i)
+        for (int k = 0; k < 3; ++k) state.shades[i].normal[k] = normals[i][static_cast<std::size_t>(k)];
 }
 
 }  // namespace vellacor

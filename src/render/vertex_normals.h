@@ -1,14 +1,13 @@
 #pragma once
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
-#include "model/survey_point.h"
+#include "model/background_job.h"
+#include "model/surface_view.h"
+#include "render/renderer_state.h"
 
 namespace vellacor {
-
-struct SiteModel;
 
 // What the grade-break stage reads from the surface: each triangle's vertex
 // indices and face normal.
@@ -24,27 +23,24 @@ using VertexNormals = std::vector<std::array<Vec3, 3>>;
 // own face normal and those of the other triangles at that vertex that meet it
 // at no more than the grade-break angle, normalised; sharper meetings keep a
 // crease. Sums run in triangle order. Linear in the number of triangles.
-// Checks `keepRunning` between triangles and reports i / (n + 1) as progress;
-// returns true when every triangle was processed.
-bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, const std::atomic<bool>& keepRunning,
-                          std::atomic<double>& progress);
+// Reports i / (n + 1) as progress between triangles and stops when the job
+// is cancelled; returns true when every triangle was processed.
+bool computeVertexNormals(const VertexNormalInput& input, VertexNormals& out, const JobControl& control);
 
-// One run of the shading stage: its own copy of the surface and its own
-// result, handed from the user-interface thread to the worker and back.
-struct ShadingJob {
+// What one run of the shading stage hands back: the surface it worked from
+// (so the result is adopted only for that surface) and its vertex normals.
+struct ShadingResult {
     VertexNormalInput input;
     VertexNormals normals;
-    bool complete = false;              // every triangle processed; written before `finished`
-    std::atomic<bool> finished{false};  // the worker has ended
 };
 
-// User-interface thread: copies the surface and starts the shading worker
-// (clears the stage's `done`, sets `running`).
-void startShadingWorker(SiteModel& model);
+// The shading stage's copy of the surface.
+VertexNormalInput vertexNormalInput(const SurfaceView& surface, double gradeBreakAngle);
 
-// User-interface thread, every frame before drawing: when the worker has
-// ended with a complete result for the surface as it still is, writes the
-// normals into the triangles and marks the stage done.
-void adoptShadingResult(SiteModel& model);
+// The surface still has the triangles and face normals `input` was copied from.
+bool surfaceUnchanged(const SurfaceView& surface, const VertexNormalInput& input);
+
+// Keeps the normals for the smooth and textured passes, one entry per triangle.
+void setVertexNormals(RendererState& state, const VertexNormals& normals);
 
 }  // namespace vellacor

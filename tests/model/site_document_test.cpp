@@ -93,7 +93,7 @@ TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     m.document.breaklines.pairs.push_back({0, 1});
     m.document.breaklines.allInserted = false;
     m.display.showPoints = m.display.showContours = m.display.showRain = true;
-    m.display.surfaceMode = 7;
+    m.display.surfaceMode = SurfaceMode::Elevation;
     m.document.contours.contourInterval = 5;
     m.document.triangulateStage.done = true;
     m.overlays.dxfOverlay = std::make_unique<CadOverlay>();
@@ -102,7 +102,7 @@ TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     EXPECT_TRUE(m.document.breaklines.empty());
     EXPECT_TRUE(m.document.breaklines.ready());
     EXPECT_FALSE(m.display.showPoints || m.display.showContours || m.display.showRain);
-    EXPECT_EQ(m.display.surfaceMode, 1);
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Flat);
     EXPECT_EQ(m.document.contours.contourInterval, 1.0);
     EXPECT_FALSE(m.document.triangulateStage.done);
     EXPECT_EQ(m.input.selectedPoint, kNoPoint);
@@ -113,12 +113,14 @@ TEST(ClearSite, WaitsForARunningWorker) {
     SiteModel m;
     std::atomic<bool> stopped{false};
     m.document.triangulateStage.running = true;
-    m.work.workers.start(StageId::Triangulate, [&] {
-        while (m.document.triangulateStage.running) std::this_thread::yield();
+    m.work.triangulation.start(m.document.progress, [&](TriangulationOutput&, const JobControl& control) {
+        while (!control.cancelled()) std::this_thread::yield();
         stopped = true;
+        return false;
     });
     clearSite(m);
     EXPECT_TRUE(stopped);
+    EXPECT_FALSE(m.work.triangulation.active());
 }
 
 TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "camera/vector_math.h"
-#include "app/site_model.h"
+#include "camera/camera.h"
 #include "render/light.h"
 #include "render/rgb_image.h"
 
@@ -15,19 +15,20 @@ namespace {
 class LightGlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resizeFrameBuffer(m, 200, 200);
-        m.camera.eye = {0, 0, 0};
-        m.camera.direction = normalise({0, 1, -0.01});
-        m.camera.BuildView(1.0, m.renderer.frame.viewWidth, m.renderer.frame.viewHeight);
+        resizeFrameBuffer(frame, 200, 200, Palette{});
+        camera.eye = {0, 0, 0};
+        camera.direction = normalise({0, 1, -0.01});
+        camera.BuildView(1.0, frame.viewWidth, frame.viewHeight);
         light.position = {0, 1000, 0};
         buildPalette(0, grey);
     }
-    std::uint8_t& scene(int x, int y) { return m.renderer.frame.sceneBuffer[static_cast<std::size_t>(y * 200 + x)]; }
+    std::uint8_t& scene(int x, int y) { return frame.sceneBuffer[static_cast<std::size_t>(y * 200 + x)]; }
     // What the pixel shows with the grey palette, 0xFFRRGGBB.
     std::uint32_t shown(int x, int y) { return rgbFromColorRef(grey[scene(x, y)]); }
     static int brightness(std::uint32_t c) { return static_cast<int>((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)); }
 
-    SiteModel m;
+    FrameBuffer frame;
+    Camera camera;
     Light light;
     Palette grey;
 };
@@ -37,7 +38,7 @@ TEST_F(LightGlowTest, CentreOverGroundDrawnInTheWaterRampWasDarkerThanTheRim) {
     for (int y = 85; y <= 110; ++y)
         for (int x = 85; x <= 110; ++x) scene(x, y) = 100;
     const std::uint32_t unlit = shown(99, 98);
-    drawLightGlow(m.renderer.frame, light, m.camera);
+    drawLightGlow(frame, light, camera);
     const std::uint32_t centre = shown(99, 98);
     EXPECT_EQ(centre, 0xFFFFFFFFu);  // the light ramp's top: white
     const int rim[][2] = {{99, 95}, {96, 98}, {101, 101}};
@@ -52,9 +53,9 @@ TEST_F(LightGlowTest, CentreOverGroundDrawnInTheWaterRampWasDarkerThanTheRim) {
 
 TEST_F(LightGlowTest, SkyGlowsBrightestInTheMiddleAndGroundInFrontIsUntouched) {
     scene(101, 99) = 100;  // ground nearer than the light, next to it
-    m.renderer.frame.depthBuffer[99 * 200 + 101] = -1.0;
+    frame.depthBuffer[99 * 200 + 101] = -1.0;
     const std::uint32_t before = shown(101, 99);
-    drawLightGlow(m.renderer.frame, light, m.camera);
+    drawLightGlow(frame, light, camera);
     EXPECT_EQ(shown(101, 99), before);
 
     const std::uint32_t middle = shown(99, 98), edge = shown(99, 95);

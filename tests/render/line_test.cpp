@@ -16,12 +16,12 @@ using testing::vertexAt;
 void drawGround(FrameBuffer& f) {
     const ClipVertex quad[4] = {vertexAt(f, 0.5, 0.5, -0.5), vertexAt(f, 0.5, 6.5, -0.5), vertexAt(f, 10.5, 6.5, -0.5),
                                 vertexAt(f, 10.5, 0.5, -0.5)};
-    fillPolygon(f, sceneTarget(f), kFillFlat, quad, 4, 16);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, quad, 4, 16);
 }
 
 TEST(Line, BresenhamPixelsOverTheSurface) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 12, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 12, 8);
     drawGround(f);
     const std::vector<double> depthBefore = f.depthBuffer;
     drawLine2D(f, sceneTarget(f), {1.5, 2.2, -0.5}, {6.7, 4.9, -0.5}, 5);
@@ -32,8 +32,8 @@ TEST(Line, BresenhamPixelsOverTheSurface) {
 }
 
 TEST(Line, LinesWinWithinTheDepthAllowance) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 12, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 12, 8);
     drawGround(f);
     auto row = [&](double y, double w, std::uint8_t c) { drawLine2D(f, sceneTarget(f), {1, y, w}, {9, y, w}, c); };
     row(2, -0.5, 1);           // on the surface
@@ -47,8 +47,8 @@ TEST(Line, LinesWinWithinTheDepthAllowance) {
 }
 
 TEST(Line, ThreeDimensionalLinesAreClippedToTheView) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 12, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 12, 8);
     drawLine3D(f, sceneTarget(f), {0, 0, 1}, {0.5, 0.5, 2}, 1);  // wholly behind the eye
     for (std::uint8_t c : f.sceneBuffer) EXPECT_EQ(c, kBackgroundColour);
     // From behind the eye to in front of it: only the visible part is drawn, down the middle column.
@@ -64,8 +64,8 @@ TEST(Line, ThreeDimensionalLinesAreClippedToTheView) {
 }
 
 TEST(PointMark, PlusForSmallSitesSinglePixelForLargeOnes) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 12, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 12, 8);
     drawGround(f);
     drawPointMark(f, sceneTarget(f), {4.5, 3.5, -0.5}, 1, 50000);
     EXPECT_EQ(mask(f, 1)[2].substr(3, 3), ".#.");

@@ -4,9 +4,6 @@
 
 #include <ostream>
 
-#include "app/site_model.h"
-#include "render/surface_modes.h"
-
 namespace vellacor {
 namespace {
 
@@ -99,23 +96,6 @@ TEST(Palette, SourceTablesPassThroughTheirKeyRows) {
     };
     EXPECT_TRUE(rising(cool, 1, 256));
     EXPECT_TRUE(rising(earth, 5, 250));
-}
-
-TEST(PaletteCycle, FiveStepsRestorePaletteZeroAndTheSurfaceMode) {
-    SiteModel m;
-    Palette grey;
-    buildPalette(0, grey);
-    m.display.surfaceMode = 2;
-    for (int i = 1; i <= 4; ++i) cyclePalette(m);
-    EXPECT_EQ(m.display.paletteIndex, 4);
-    EXPECT_EQ(m.display.surfaceMode, 7);  // elevation colouring with the rainbow
-    m.renderer.redrawNeeded = false;
-    cyclePalette(m);
-    EXPECT_EQ(m.display.paletteIndex, 0);
-    EXPECT_EQ(m.display.surfaceMode, 2);
-    EXPECT_TRUE(m.renderer.redrawNeeded);
-    EXPECT_EQ(m.renderer.palette[0], grey);
-    EXPECT_EQ(m.renderer.frame.bitmapPalette, grey);  // the bitmap shows the new palette
 }
 
 }  // namespace

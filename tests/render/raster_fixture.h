@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "app/site_model.h"
 #include "render/clip.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
@@ -10,9 +9,9 @@
 namespace vellacor::testing {
 
 // A frame of the given client size with an empty scene.
-inline FrameBuffer& sizedFrame(SiteModel& model, int width, int height) {
-    resizeFrameBuffer(model, width, height);
-    return model.renderer.frame;
+inline FrameBuffer& sizedFrame(FrameBuffer& frame, int width, int height) {
+    resizeFrameBuffer(frame, width, height, Palette{});
+    return frame;
 }
 
 // The camera-space vertex that lands on pixel (sx, sy) at depth w.

@@ -13,10 +13,9 @@ using testing::sizedFrame;
 using testing::vertexAt;
 
 TEST(FrameBuffer, PitchIsRoundedToFourBytesForEveryBuffer) {
-    SiteModel m;
-    createFrameBitmap(m.renderer.frame, m.renderer.palette[0]);
-    m.renderer.redrawNeeded = false;
-    FrameBuffer& f = sizedFrame(m, 101, 30);
+    FrameBuffer frame;
+    createFrameBitmap(frame, Palette{});
+    FrameBuffer& f = sizedFrame(frame, 101, 30);
     EXPECT_EQ(f.viewWidth, 104);
     EXPECT_EQ(f.halfWidth, 51);
     EXPECT_EQ(f.halfHeight, 14);
@@ -25,17 +24,16 @@ TEST(FrameBuffer, PitchIsRoundedToFourBytesForEveryBuffer) {
     EXPECT_EQ(f.widgetDepthBuffer.size(), 104u * 30);
     EXPECT_EQ(f.displayBits.size(), 104u * 30);  // the existing bitmap was made again at the new size
     EXPECT_EQ(f.spanTable.size(), 30u);
-    EXPECT_TRUE(m.renderer.redrawNeeded);
 
-    resizeFrameBuffer(m, 0, 0);  // minimised: nothing to draw, buffers kept
+    resizeFrameBuffer(f, 0, 0, Palette{});  // minimised: nothing to draw, buffers kept
     EXPECT_EQ(f.pixelCount(), 0);
     EXPECT_EQ(f.sceneBuffer.size(), 104u * 30);
     EXPECT_FALSE(f.hasBuffers());
 }
 
 TEST(Projection, UnprojectInvertsProjectAndOutcodesNameTheSide) {
-    SiteModel m;
-    const FrameBuffer& f = sizedFrame(m, 640, 480);
+    FrameBuffer frame;
+    const FrameBuffer& f = sizedFrame(frame, 640, 480);
     for (const Vec3& p : {Vec3{0.3, -0.2, -1.5}, Vec3{-40, 12, -90}, Vec3{0, 0, -0.002}}) {
         const ProjectedPoint s = project(f, p);
         const Vec3 back = unproject(f, s.x, s.y, s.w);
@@ -84,11 +82,11 @@ TEST(Clipping, NearPlaneRemovesOrCutsThePolygon) {
 // x = 1.25, the right edge up x = y. A row or column is filled when it lies
 // strictly after a span's start and not after its end.
 TEST(Fill, FlatTriangleIsPixelExact) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     const ClipVertex tri[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
                                vertexAt(f, 5.25, 5.25, -0.5)};
-    fillPolygon(f, sceneTarget(f), kFillFlat, tri, 3, 20);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, tri, 3, 20);
     const std::vector<std::string> expected = {"........", "........", "..#.....", "..##....",
                                                "..###...", "..####..", "........", "........"};
     EXPECT_EQ(picture(f, 20), expected);
@@ -97,17 +95,17 @@ TEST(Fill, FlatTriangleIsPixelExact) {
 
     // The other winding faces away and fills nothing.
     const ClipVertex reversed[3] = {tri[1], tri[0], tri[2]};
-    fillPolygon(f, sceneTarget(f), kFillFlat, reversed, 3, 30);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, reversed, 3, 30);
     EXPECT_EQ(picture(f, 20), expected);
 }
 
 TEST(Fill, GouraudTriangleTruncatesTheShade) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     // shade = 10x + 10y - 3.5 over the triangle: x.5 at every pixel
     const ClipVertex tri[3] = {vertexAt(f, 1.25, 1.25, -0.5, 21.5), vertexAt(f, 1.25, 5.25, -0.5, 61.5),
                                vertexAt(f, 5.25, 5.25, -0.5, 101.5)};
-    fillPolygon(f, sceneTarget(f), kFillGouraud, tri, 3, 0);
+    fillPolygon(f, sceneTarget(f), FillMode::Gouraud, tri, 3, 0);
     auto at = [&](int x, int y) { return static_cast<int>(f.sceneBuffer[static_cast<std::size_t>(y * 8 + x)]); };
     EXPECT_EQ(at(2, 2), 36);
     EXPECT_EQ(at(2, 3), 46);
@@ -121,44 +119,44 @@ TEST(Fill, GouraudTriangleTruncatesTheShade) {
 }
 
 TEST(Fill, EqualDepthOverwritesAndFartherDoesNot) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     auto tri = [&](double w) {
         return std::array<ClipVertex, 3>{vertexAt(f, 1.25, 1.25, w), vertexAt(f, 1.25, 5.25, w),
                                          vertexAt(f, 5.25, 5.25, w)};
     };
-    fillPolygon(f, sceneTarget(f), kFillFlat, tri(-0.5).data(), 3, 20);
-    fillPolygon(f, sceneTarget(f), kFillFlat, tri(-0.5).data(), 3, 30);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, tri(-0.5).data(), 3, 20);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, tri(-0.5).data(), 3, 30);
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 3], 30);
-    fillPolygon(f, sceneTarget(f), kFillFlat, tri(-0.4999).data(), 3, 40);  // slightly farther
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, tri(-0.4999).data(), 3, 40);  // slightly farther
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 3], 30);
-    fillPolygon(f, sceneTarget(f), kFillFlatNoDepth, tri(-0.6).data(), 3, 50);  // nearer, leaves depth alone
+    fillPolygon(f, sceneTarget(f), FillMode::FlatNoDepth, tri(-0.6).data(), 3, 50);  // nearer, leaves depth alone
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 3], 50);
     EXPECT_DOUBLE_EQ(f.depthBuffer[5 * 8 + 3], -0.5);
 }
 
 TEST(Fill, DegenerateInputFillsNothing) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     const ClipVertex flat[3] = {vertexAt(f, 1, 3.2, -1), vertexAt(f, 2, 3.8, -1), vertexAt(f, 6, 3.5, -1)};
-    fillPolygon(f, sceneTarget(f), kFillFlat, flat, 3, 20);  // no whole row inside
-    fillPolygon(f, sceneTarget(f), kFillFlat, flat, 2, 20);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, flat, 3, 20);  // no whole row inside
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, flat, 2, 20);
     const ClipVertex unclipped[3] = {{0, 0, 0, 0, 0, 0}, {1, 0, -1, 0, 0, 0}, {0, 1, -1, 0, 0, 0}};
-    fillPolygon(f, sceneTarget(f), kFillFlat, unclipped, 3, 20);  // z = 0 cannot be projected
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, unclipped, 3, 20);  // z = 0 cannot be projected
     for (std::uint8_t c : f.sceneBuffer) EXPECT_EQ(c, kBackgroundColour);
 }
 
 // A square larger than the view pyramid, clipped to it, covers everything
 // except the last column and the last row or two: the projection never reaches them.
 TEST(Fill, WholeViewLeavesTheLastColumnAndRowsUntouched) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 101, 61);  // 104 wide, half sizes 51 and 29
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 101, 61);  // 104 wide, half sizes 51 and 29
     const ClipVertex corners[4] = {
         {-3, -3, -1, 0, 0, 0}, {3, -3, -1, 0, 0, 0}, {3, 3, -1, 0, 0, 0}, {-3, 3, -1, 0, 0, 0}};
     for (bool reversed : {false, true}) {  // one of the two windings faces the filler
         ClipPolygon quad{};
         for (int i = 0; i < 4; ++i) quad[static_cast<std::size_t>(i)] = corners[reversed ? 3 - i : i];
-        drawPolygon(f, sceneTarget(f), kFillFlat, quad, 4, 20);
+        drawPolygon(f, sceneTarget(f), FillMode::Flat, quad, 4, 20);
     }
     const std::vector<std::string> rows = picture(f, 20);
     for (int y = 1; y <= 58; ++y) EXPECT_EQ(rows[static_cast<std::size_t>(y)].substr(1, 102), std::string(102, '#'));
@@ -168,23 +166,23 @@ TEST(Fill, WholeViewLeavesTheLastColumnAndRowsUntouched) {
 }
 
 TEST(Fill, WaterTintsTheSurfaceRampAndLeavesTheBackground) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     const ClipVertex ground[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
                                   vertexAt(f, 5.25, 5.25, -0.5)};
-    fillPolygon(f, sceneTarget(f), kFillFlat, ground, 3, 16);
+    fillPolygon(f, sceneTarget(f), FillMode::Flat, ground, 3, 16);
     // The pond covers the ground and the sky beside it, at the ground's own depth.
     const ClipVertex pond[3] = {vertexAt(f, 1.25, 0.5, -0.5), vertexAt(f, 1.25, 5.25, -0.5),
                                 vertexAt(f, 6.5, 5.25, -0.5)};
-    fillPolygon(f, sceneTarget(f), kFillWater, pond, 3, 0);
+    fillPolygon(f, sceneTarget(f), FillMode::Water, pond, 3, 0);
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 2], kWaterRampLast);  // the darkest ground becomes the brightest water
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 6], kBackgroundColour);
     EXPECT_EQ(f.depthBuffer[5 * 8 + 6], 0.0);
 }
 
 TEST(Fill, TextureCoordinatesBeyondTheImageTakeItsEdge) {
-    SiteModel m;
-    FrameBuffer& f = sizedFrame(m, 8, 8);
+    FrameBuffer frame;
+    FrameBuffer& f = sizedFrame(frame, 8, 8);
     const std::uint8_t texels[4] = {40, 41, 42, 43};  // 2 x 2
     ClipVertex tri[3] = {vertexAt(f, 1.25, 1.25, -0.5), vertexAt(f, 1.25, 5.25, -0.5), vertexAt(f, 5.25, 5.25, -0.5)};
     tri[0].u = -50, tri[0].v = -50;
@@ -192,7 +190,7 @@ TEST(Fill, TextureCoordinatesBeyondTheImageTakeItsEdge) {
     tri[2].u = 500, tri[2].v = 500;
     FillInputs inputs;
     inputs.texture = {texels, 2, 2};
-    fillPolygon(f, sceneTarget(f), kFillTextureSphere, tri, 3, 20, inputs);
+    fillPolygon(f, sceneTarget(f), FillMode::TextureSphere, tri, 3, 20, inputs);
     EXPECT_EQ(f.sceneBuffer[5 * 8 + 5], 43);  // u 390, v 465
     EXPECT_EQ(f.sceneBuffer[2 * 8 + 2], 42);  // u -50, v 53
 }

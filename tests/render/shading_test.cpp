@@ -4,60 +4,16 @@
 
 #include <cmath>
 
-#include "app/pipeline.h"
 #include "camera/vector_math.h"
-#include "app/site_model.h"
+#include "model/site_document.h"
 #include "render/light.h"
 #include "render/vertex_normals.h"
-#include "support/fake_ui.h"
+#include "support/grid_surface.h"
 
 namespace vellacor {
 namespace {
 
-// A small roof-and-valley surface: a 4 x 4 grid of points, 18 triangles, with
-// a ridge along x = 1 so that some neighbours meet at a sharp angle.
-void makeGridSurface(SiteModel& m) {
-    m.document.points.clear();
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) {
-            SurveyPoint p;
-            p.easting = x * 10.0;
-            p.northing = y * 10.0;
-            p.elevation = 100.0 + (x == 1 ? 8.0 : 0.0) + 0.5 * y * y;
-            m.document.points.push_back(p);
-        }
-    m.document.pointCount = 16;
-    m.document.triangles.clear();
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) {
-            const int a = y * 4 + x, b = a + 1, c = a + 4, d = a + 5;
-            for (const auto& v : {std::array<int, 3>{a, b, d}, std::array<int, 3>{a, d, c}}) {
-                TinTriangle t;
-                Vec3 p[3];
-                for (int k = 0; k < 3; ++k) {
-                    t.vertex[k] = v[static_cast<std::size_t>(k)];
-                    const SurveyPoint& s = m.document.points[static_cast<std::size_t>(v[static_cast<std::size_t>(k)])];
-                    p[k] = {s.easting, s.northing, s.elevation};
-                }
-                t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
-                t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
-                m.document.triangles.push_back(t);
-            }
-        }
-    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
-    m.document.minElevation = 100.0;
-    m.document.maxElevation = 112.5;
-}
-
-VertexNormalInput inputOf(const SiteModel& m, double angle) {
-    VertexNormalInput in;
-    in.gradeBreakAngle = angle;
-    for (const TinTriangle& t : m.document.triangles) {
-        in.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
-        in.faceNormals.push_back(t.normal);
-    }
-    return in;
-}
+using testing::makeGridSurface;
 
 // The pairwise scan over all later triangles that the vertex lists replace.
 VertexNormals pairwiseNormals(const VertexNormalInput& in) {
@@ -80,15 +36,16 @@ VertexNormals pairwiseNormals(const VertexNormalInput& in) {
 }
 
 TEST(VertexNormals, SameAsThePairwiseScanAtEveryGradeBreak) {
-    SiteModel m;
-    makeGridSurface(m);
-    std::atomic<bool> running{true};
+    SiteDocument d;
+    makeGridSurface(d);
+    std::atomic<bool> cancelled{false};
     std::atomic<double> progress{0};
+    const JobControl control(cancelled, progress);
     int creases = 0;
     for (double angle : {0.0, 5.0, 90.0}) {
-        const VertexNormalInput in = inputOf(m, angle);
+        const VertexNormalInput in = vertexNormalInput(surfaceOf(d), angle);
         VertexNormals fast;
-        ASSERT_TRUE(computeVertexNormals(in, fast, running, progress));
+        ASSERT_TRUE(computeVertexNormals(in, fast, control));
         const VertexNormals slow = pairwiseNormals(in);
         for (std::size_t i = 0; i < fast.size(); ++i)
             for (std::size_t k = 0; k < 3; ++k) {
@@ -99,45 +56,27 @@ TEST(VertexNormals, SameAsThePairwiseScanAtEveryGradeBreak) {
             }
     }
     EXPECT_GT(creases, 0);  // the ridge keeps its edge at a small grade break
-    running = false;
+    cancelled = true;
     VertexNormals none;
-    EXPECT_FALSE(computeVertexNormals(inputOf(m, 30), none, running, progress));
+    EXPECT_FALSE(computeVertexNormals(vertexNormalInput(surfaceOf(d), 30), none, control));
 }
 
-TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
-    SiteModel m;
-    testing::FakeUi ui;
-    makeGridSurface(m);
-    m.document.triangulateStage.done = true;
-    m.display.surfaceMode = 2;
-    ui.shadingAnswer = 30.0;
-    runPipelineToCompletion(m, ui);
-    EXPECT_EQ(ui.shadingDialogsShown, 1);
-    ASSERT_TRUE(m.document.shadingStage.done);
-    EXPECT_FALSE(m.work.shadingJob);
-    const VertexNormals expected = pairwiseNormals(inputOf(m, 30.0));
-    EXPECT_DOUBLE_EQ(vertexNormal(m.document.triangles[7], 2).z, expected[7][2].z);
-    ASSERT_TRUE(m.renderer.light);  // the light is made by the same pipeline step
-    EXPECT_DOUBLE_EQ(m.renderer.light->position.z, m.camera.eye.z);
-}
-
-TEST(ShadingStage, ResultForAnOlderSurfaceIsDropped) {
-    SiteModel m;
-    makeGridSurface(m);
-    m.display.gradeBreakAngle = 30.0;
-    startShadingWorker(m);
-    m.work.workers.join(StageId::Shading);
-    m.document.triangles[3].normal = {0, 0, 1};  // the surface changed while the worker ran
-    adoptShadingResult(m);
-    EXPECT_FALSE(m.document.shadingStage.done);
-    EXPECT_FALSE(m.work.shadingJob);
-    EXPECT_EQ(vertexNormal(m.document.triangles[0], 0).z, 0.0);
+TEST(VertexNormals, AResultIsForTheSurfaceItWasCopiedFrom) {
+    SiteDocument d;
+    makeGridSurface(d);
+    const VertexNormalInput in = vertexNormalInput(surfaceOf(d), 30);
+    EXPECT_TRUE(surfaceUnchanged(surfaceOf(d), in));
+    d.triangles[3].normal = {0, 0, 1};
+    EXPECT_FALSE(surfaceUnchanged(surfaceOf(d), in));
+    d.triangles[3].normal = in.faceNormals[3];
+    d.triangleCount -= 1;
+    EXPECT_FALSE(surfaceUnchanged(surfaceOf(d), in));
 }
 
 TEST(Shading, FlatShadeStaysWithinTheRamp) {
     Light light;
     int lowest = 999, highest = 0;
-    for (int mode : {kHeadlamp, kCircling})
+    for (LightMode mode : {LightMode::Headlamp, LightMode::Circling})
         for (double a = 0; a < 6.3; a += 0.3)
             for (double b = 0; b < 3.2; b += 0.2) {
                 light.lightMode = mode;
@@ -148,7 +87,7 @@ TEST(Shading, FlatShadeStaysWithinTheRamp) {
             }
     EXPECT_EQ(lowest, 26);
     EXPECT_EQ(highest, 155);
-    light.lightMode = kHeadlamp;
+    light.lightMode = LightMode::Headlamp;
     light.position = {0, 0, 10};
     EXPECT_EQ(flatShade(light, {0, 0, 0}, {0, 0, 1}), 134);  // 0.65 * 0.85 * 214 + 16
     light.position = {0, 0, 0};
@@ -156,52 +95,50 @@ TEST(Shading, FlatShadeStaysWithinTheRamp) {
 }
 
 TEST(Shading, SmoothShadeCapsAtTheLastRampEntry) {
-    SiteModel m;
-    makeGridSurface(m);
-    m.renderer.light = std::make_unique<Light>();
-    m.renderer.light->lightMode = kStationaryLight;
-    m.renderer.light->position = {0, 0, 1000};
-    m.camera.eye = {0, 0, 1000};
-    for (TinTriangle& t : m.document.triangles)
-        for (int k = 0; k < 3; ++k) vertexNormal(t, k) = {0, 0, 1};
-    smoothShade(m);
-    EXPECT_DOUBLE_EQ(vertexShade(m.document.triangles[0], 0), 229.0);  // full highlight would be 283
-    m.camera.eye = {5000, 0, 100};                            // highlight away from the eye
-    smoothShade(m);
-    EXPECT_LT(vertexShade(m.document.triangles[0], 0), 229.0);
-    EXPECT_GE(vertexShade(m.document.triangles[0], 0), 16.0 + 0.65 * 214 - 1);
+    SiteDocument d;
+    makeGridSurface(d);
+    Light light;
+    light.lightMode = LightMode::Stationary;
+    light.position = {0, 0, 1000};
+    std::vector<TriangleShade> shades(d.triangles.size());
+    for (TriangleShade& s : shades)
+        for (Vec3& n : s.normal) n = {0, 0, 1};
+    smoothShade(light, {0, 0, 1000}, surfaceOf(d), shades);
+    EXPECT_DOUBLE_EQ(shades[0].shade[0], 229.0);               // full highlight would be 283
+    smoothShade(light, {5000, 0, 100}, surfaceOf(d), shades);  // highlight away from the eye
+    EXPECT_LT(shades[0].shade[0], 229.0);
+    EXPECT_GE(shades[0].shade[0], 16.0 + 0.65 * 214 - 1);
 }
 
 TEST(Shading, ElevationShadeSpansTheRampOrIsConstant) {
-    SiteModel m;
-    makeGridSurface(m);
-    elevationShade(m);
-    ASSERT_EQ(m.document.triangles[0].vertex[0], 0);  // the lowest point
-    EXPECT_EQ(vertexShade(m.document.triangles[0], 0), 16.0);
-    ASSERT_EQ(m.document.triangles[12].vertex[2], 13);  // the highest point
-    EXPECT_EQ(vertexShade(m.document.triangles[12], 2), 215.0);
-    m.document.maxElevation = m.document.minElevation;
-    elevationShade(m);
-    EXPECT_EQ(vertexShade(m.document.triangles[5], 1), kLevelSiteShade);
+    SiteDocument d;
+    makeGridSurface(d);
+    std::vector<TriangleShade> shades(d.triangles.size());
+    elevationShade(surfaceOf(d), d.minElevation, d.maxElevation, shades);
+    ASSERT_EQ(d.triangles[0].vertex[0], 0);  // the lowest point
+    EXPECT_EQ(shades[0].shade[0], 16.0);
+    ASSERT_EQ(d.triangles[12].vertex[2], 13);  // the highest point
+    EXPECT_EQ(shades[12].shade[2], 215.0);
+    elevationShade(surfaceOf(d), d.minElevation, d.minElevation, shades);
+    EXPECT_EQ(shades[5].shade[1], kLevelSiteShade);
 }
 
 TEST(Light, CirclingLightGoesRoundTheSiteAtACappedStep) {
-    SiteModel m;
-    m.document.siteSize = 100;
-    m.document.siteCentre = {1000, 2000, 50};
-    m.display.verticalScale = 2;
-    m.cycle.frameSeconds = 0.5;
-    m.renderer.light = std::make_unique<Light>();
-    cycleLightMode(m);
-    m.renderer.redrawNeeded = false;
-    updateLight(m);
+    Light light;
+    light.lightMode = nextLightMode(LightMode::Headlamp);
+    const LightSurroundings around{{0, 0, 0}, {1000, 2000, 50}, 100, 2, 0.5};
+    EXPECT_TRUE(moveLight(light, around));
     const double angle = 0.03 * 1.15465684983435;
-    EXPECT_DOUBLE_EQ(m.renderer.light->angle, angle);
-    EXPECT_NEAR(m.renderer.light->position.x, 1000 + 70 * std::cos(angle), 1e-9);
-    EXPECT_NEAR(m.renderer.light->position.y, 2000 + 70 * std::sin(angle), 1e-9);
-    EXPECT_DOUBLE_EQ(m.renderer.light->position.z, 50 + 25.0 / 2);
-    EXPECT_TRUE(m.renderer.light->lightGlowVisible);
-    EXPECT_TRUE(m.renderer.redrawNeeded);
+    EXPECT_DOUBLE_EQ(light.angle, angle);
+    EXPECT_NEAR(light.position.x, 1000 + 70 * std::cos(angle), 1e-9);
+    EXPECT_NEAR(light.position.y, 2000 + 70 * std::sin(angle), 1e-9);
+    EXPECT_DOUBLE_EQ(light.position.z, 50 + 25.0 / 2);
+    EXPECT_TRUE(light.lightGlowVisible);
+
+    light.lightMode = nextLightMode(nextLightMode(light.lightMode));  // stationary, then headlamp
+    EXPECT_FALSE(moveLight(light, {{1, 2, 3}, {}, 100, 1, 0.5}));
+    EXPECT_DOUBLE_EQ(light.position.z, 3);
+    EXPECT_FALSE(light.lightGlowVisible);
 }
 
 }  // namespace

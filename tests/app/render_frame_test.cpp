@@ -6,12 +6,13 @@
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/pipeline.h"
+#include "app/render_frame.h"
 #include "camera/picking.h"
 #include "app/site_model.h"
+#include "app/status_display.h"
+#include "app/view_settings.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
-#include "render/scene.h"
-#include "render/status_overlay.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -31,7 +32,7 @@ struct SceneFixture : ::testing::Test {
                     std::to_string(6000 + (i / 4) * 10) + "," + std::to_string(100 + i) + "," +
                     (i == 9 ? "MH" : "TOPO") + "\r\n";
         ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
-        model.display.surfaceMode = 0;  // points only: no surface needed
+        model.display.surfaceMode = SurfaceMode::Off;  // points only: no surface needed
         resizeFrameBuffer(model, 160, 120);
         createFrameBitmap(model.renderer.frame, model.renderer.palette[0]);
     }
@@ -111,7 +112,7 @@ TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
 }
 
 TEST_F(SceneFixture, SelectedPointShowsItsMarkAndTheBandToAnotherPoint) {
-    model.display.surfaceMode = 1;
+    model.display.surfaceMode = SurfaceMode::Flat;
     runPipelineToCompletion(model, ui);
     ASSERT_TRUE(model.document.contourStage.done);
     OverlayTextList text;

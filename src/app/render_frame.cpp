@@ -1,0 +1,150 @@
+#include "app/render_frame.h"
+
+#include <chrono>
+#include <cmath>
+#include <span>
+
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+#include "camera/picking.h"
+#include "camera/vector_math.h"
+#include "render/frame_buffer.h"
+#include "render/scene.h"
+#include "render/surface_textures.h"
+#include "surface/contour_draw.h"
+#include "surface/drape.h"
+#include "surface/surface_work.h"
+
+namespace vellacor {
+
+namespace {
+
+SiteExtents extentsOf(const SiteDocument& d) { return {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation}; }
+
+void drawSurface(SiteModel& model) {
+    RendererState& r = model.renderer;
+    SiteDocument& d = model.document;
+    if (!d.triangulateStage.done) {
+        copyGrowingMesh(model.work.growingMesh, r.shownMesh);
+        drawGrowingMesh(r.frame, r.shownMesh, validPoints(d));
+        return;
+    }
+    const SurfaceMode mode = drawableSurfaceMode(model.display.surfaceMode, d.shadingStage.done, r.texture.loaded());
+    drawSurfaceLayer(r, surfaceOf(d), model.camera, mode, extentsOf(d), model.display.showGrid);
+}
+
+void drawContours(SiteModel& model, bool viewMoving) {
+    if (!model.display.showContours || !model.document.triangulateStage.done) return;
+    SceneContourSink sink(model.renderer.frame, model.camera.view);
+    // While the view moves the contours are drawn straight: smoothing costs too much per frame.
+    if (model.renderer.sceneCornersFresh)
+        drawSurfaceContours(model.document, sink, viewMoving, model.renderer.sceneCorners);
+    else
+        drawSurfaceContours(model.document, sink, viewMoving);
+}
+
+// The point drawn under the cursor, of those the last rebuild placed.
+int pointUnderCursor(const SiteModel& model, Pixel cursor) {
+    const SiteDocument& d = model.document;
+    return pickNearestPoint(d.points, d.documentLoaded ? d.pointCount : 0, screenDepthOf(model.renderer.frame), cursor);
+}
+
+// The ground drawn under the cursor, once there is a surface.
+std::optional<Vec3> groundUnderCursor(const SiteModel& model, Pixel cursor) {
+    if (!model.document.triangulateStage.done) return std::nullopt;
+    return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, cursor);
+}
+
+// From the point picked first towards the cursor, while the user looks for
+// the second end of a breakline: to another point, or over the ground.
+void drawSelectionBand(SiteModel& model) {
+    if (!model.input.cursorInView || !model.document.contourStage.done) return;
+    const SurveyPoint& s = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)];
+    const Vec3 from{s.easting, s.northing, s.elevation};
+    const Pixel cursor{model.input.cursorX, model.input.cursorY};
+    const int other = pointUnderCursor(model, cursor);
+    if (other != kNoPoint && other != model.input.selectedPoint) {
+        const SurveyPoint& o = model.document.points[static_cast<std::size_t>(other)];
+        drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
+        return;
+    }
+    const std::optional<Vec3> ground = groundUnderCursor(model, cursor);
+    if (!ground) return;
+    const double dx = ground->x - from.x, dy = ground->y - from.y;
+    const double planDistance = std::hypot(dx, dy);
+    if (planDistance >= 15.0) {
+        drawDrapedLine(model, from, *ground, 1);
+        return;
+    }
+    if (planDistance == 0.0) return;
+    // Close by: a short arrow showing where a wall point would go.
+    const double ux = dx / planDistance, uy = dy / planDistance;
+    const Vec3 tip{from.x + ux * planDistance, from.y + uy * planDistance, 0};
+    const double head = 0.3 * planDistance;
+    drawDrapedLine(model, from, tip, 4);
+    drawDrapedLine(model, tip, {tip.x - head * (ux - 0.5 * uy), tip.y - head * (uy + 0.5 * ux), 0}, 4);
+    drawDrapedLine(model, tip, {tip.x - head * (ux + 0.5 * uy), tip.y - head * (uy - 0.5 * ux), 0}, 4);
+}
+
+}  // namespace
+
+void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
+    RendererState& r = model.renderer;
+    SiteDocument& d = model.document;
+    FrameBuffer& f = r.frame;
+    if (!f.hasBuffers() || f.displayBits.empty()) return;
+    // The growing mesh changes every frame while the surface is being built.
+    if (!d.triangulateStage.done && d.triangulateStage.running) r.redrawNeeded = true;
+    if (r.redrawNeeded) {
+        clearSceneBuffers(f);
+        r.sceneCornersFresh = false;
+        model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
+        transformPoints(r, validPoints(d), model.camera.view);
+        drawSurface(model);
+        drawContours(model, viewMoving);
+        if (d.triangulateStage.done)
+            drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize);
+        drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,
+                       model.camera);
+        drawNorthArrow(f, model.camera.direction);
+        r.redrawNeeded = false;
+    }
+    copySceneToDisplay(f);
+    // Rain, ponds, the cross section, the limit polygon and the axis marker
+    // draw here into the displayed picture as those features land.
+    drawSelectionMark(model);
+    updateHoverLabel(model, text);
+}
+
+void drawSelectionMark(SiteModel& model) {
+    if (model.input.selectedPoint < 0 || model.input.selectedPoint >= model.document.pointCount) return;
+    const Vec3& p = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)].scenePosition;
+    if (drawSelectionCross(model.renderer.frame, p)) drawSelectionBand(model);
+}
+
+void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour) {
+    std::vector<Vec3> points;
+    if (drapeSegment(linkedSurfaceOf(model), a.x, a.y, b.x, b.y, points) > 0)
+        drawDrapedPolyline(model.renderer.frame, model.camera.view, points, colour);
+}
+
+void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
+    if (model.display.showRain || model.display.showDwfOverlay) return;
+    if (length(model.camera.velocity) >= 0.01) return;
+    InteractionState& in = model.input;
+    const int point = in.cursorInView ? pointUnderCursor(model, Pixel{in.cursorX, in.cursorY}) : kNoPoint;
+    const auto now = Clock::now();
+    in.hoverTime += std::chrono::duration<double>(now - in.lastHoverTick).count();
+    in.lastHoverTick = now;
+    if (point != in.hoverPoint) {
+        in.hoverTime = 0.0;
+        in.hoverPoint = point;
+        return;
+    }
+    if (in.hoverTime <= 0.5 || point == kNoPoint) return;
+    const std::span<const SurveyPoint> points = validPoints(model.document);
+    if (!drawHoverMark(model.renderer.frame, points[static_cast<std::size_t>(point)].scenePosition)) return;
+    addPointLabels(model.renderer.frame, points, point, true, true, true, text);
+}
+
+}  // namespace vellacor

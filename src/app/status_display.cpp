@@ -1,0 +1,63 @@
+#include "app/status_display.h"
+
+#include <span>
+
+#include "app/site_model.h"
+#include "render/frame_buffer.h"
+#include "render/scene.h"
+#include "render/status_overlay.h"
+#include "render/status_text.h"
+
+namespace vellacor {
+
+namespace {
+constexpr ColorRef kFrameRateColour = 0xa0a0a0;
+constexpr ColorRef kCountsColour = 0x323232;
+}  // namespace
+
+std::optional<std::string> progressMessage(const SiteModel& model) {
+    const SiteDocument& d = model.document;
+    const bool triangulated = d.triangulateStage.done;
+    if (!triangulated && d.triangulateStage.running) return "Building Surface";
+    if (triangulated && !d.contourStage.done && d.contourStage.running) return "Topology";
+    if (!d.shadingStage.done && d.shadingStage.running) return "Smooth Shading";
+    if (d.contourStage.done && (d.dwfOverlayStage.running || d.dxfOverlayStage.running)) return "CAD Overlay";
+    if (triangulated && !d.breaklines.ready()) return breaklineProgressText(d.breaklinesInserted, d.breaklines.count());
+    return std::nullopt;
+}
+
+std::vector<std::string> statusLines(const SiteModel& model) {
+    const SiteDocument& d = model.document;
+    StatusFacts facts;
+    facts.pointCount = d.pointCount;
+    facts.triangleCount = d.triangleCount;
+    facts.showContours = model.display.showContours;
+    facts.contourInterval = d.contours.contourInterval;
+    facts.contourSmoothing = d.contours.contourSmoothing;
+    facts.showBreaklines = model.display.showBreaklines;
+    facts.breaklineCount = d.breaklines.count();
+    facts.verticalScale = model.display.verticalScale;
+    return statusLines(facts);
+}
+
+void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
+    FrameBuffer& f = model.renderer.frame;
+    const DisplaySwitches& show = model.display;
+    const int lh = smallFontMetrics().lineHeight;
+    if (auto fps = frameRateText(model.cycle.frameSeconds))
+        text.push_back({0, f.viewHeight - lh, *fps, kFrameRateColour, TextAlign::Left, 0, true, 0xFFFFFF});
+    // A CAD image waiting for alignment shows its hint here, and nothing else, when that lands.
+    if (auto message = progressMessage(model)) drawProgress(f, *message, model.document.progress.load(), text);
+    if (model.document.pointCount != 0) {
+        const std::span<const SurveyPoint> points = validPoints(model.document);
+        if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)
+            addPointLabels(f, points, kNoPoint, show.showPointNumbers, show.showPointDescriptions,
+                           show.showPointElevations, text);
+        if (model.input.selectedPoint != kNoPoint)
+            addPointLabels(f, points, model.input.selectedPoint, true, true, true, text);
+    }
+    int row = 0;
+    for (const std::string& line : statusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});
+}
+
+}  // namespace vellacor

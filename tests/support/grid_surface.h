@@ -1,0 +1,44 @@
+#pragma once
+#include <array>
+
+#include "camera/vector_math.h"
+#include "model/site_document.h"
+
+namespace vellacor::testing {
+
+// A small roof-and-valley surface: a 4 x 4 grid of points, 18 triangles, with
+// a ridge along x = 1 so that some neighbours meet at a sharp angle.
+inline void makeGridSurface(SiteDocument& d) {
+    d.points.clear();
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            SurveyPoint p;
+            p.easting = x * 10.0;
+            p.northing = y * 10.0;
+            p.elevation = 100.0 + (x == 1 ? 8.0 : 0.0) + 0.5 * y * y;
+            d.points.push_back(p);
+        }
+    d.pointCount = 16;
+    d.triangles.clear();
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const int a = y * 4 + x, b = a + 1, c = a + 4, e = a + 5;
+            for (const auto& v : {std::array<int, 3>{a, b, e}, std::array<int, 3>{a, e, c}}) {
+                TinTriangle t;
+                Vec3 p[3];
+                for (int k = 0; k < 3; ++k) {
+                    t.vertex[k] = v[static_cast<std::size_t>(k)];
+                    const SurveyPoint& s = d.points[static_cast<std::size_t>(v[static_cast<std::size_t>(k)])];
+                    p[k] = {s.easting, s.northing, s.elevation};
+                }
+                t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
+                t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
+                d.triangles.push_back(t);
+            }
+        }
+    d.triangleCount = static_cast<int>(d.triangles.size());
+    d.minElevation = 100.0;
+    d.maxElevation = 112.5;
+}
+
+}  // namespace vellacor::testing
