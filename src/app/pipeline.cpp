@@ -52,7 +52,9 @@ void startShadingStage(SiteModel& model, Ui& ui) {
     if (!model.document.shadingStage.enabled || model.document.shadingStage.running) return;
     if (model.display.gradeBreakAngle == 0.0) {
         SmoothShadingDialog dialog;
-        if (!ui.run(dialog)) {
+        // OK with no angle (0 or an empty field) is taken as Cancel: left as it
+        // is, the next frame would ask again, and so on for ever.
+        if (!ui.run(dialog) || !(dialog.angle != 0.0)) {
             model.display.surfaceMode = SurfaceMode::Flat;
             model.display.gradeBreakAngle = 0.0;
             return;

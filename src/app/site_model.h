@@ -20,7 +20,8 @@ namespace vellacor {
 
 inline constexpr double kLoadHeading = 4.71238898038469;  // 3*pi/2: looking north
 
-using Clock = std::chrono::system_clock;
+// Frame timing and presses: a clock that never jumps with the wall time.
+using Clock = std::chrono::steady_clock;
 
 // What the user is doing with the mouse and the selection.
 struct InteractionState {

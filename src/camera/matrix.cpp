@@ -1,5 +1,7 @@
 #include "camera/matrix.h"
 
+#include <cstddef>
+
 namespace vellacor {
 
 Matrix Matrix::identity() { return diagonal(1, 1, 1, 1); }
@@ -30,10 +32,10 @@ Matrix Matrix::fromColumns(const Vec3& x, const Vec3& y, const Vec3& z) {
 
 Matrix operator*(const Matrix& a, const Matrix& b) {
     Matrix r;
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) {
+    for (std::size_t i = 0; i < 4; ++i)
+        for (std::size_t j = 0; j < 4; ++j) {
             double s = 0.0;
-            for (int k = 0; k < 4; ++k) s += a.m[i][k] * b.m[k][j];
+            for (std::size_t k = 0; k < 4; ++k) s += a.m[i][k] * b.m[k][j];
             r.m[i][j] = s;
         }
     return r;
@@ -42,18 +44,18 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
 namespace {
 
 // Determinant of the 3 x 3 minor left after removing row `row` and column `col`.
-double minor3(const Matrix& a, int row, int col) {
-    int r[3], c[3];
-    for (int i = 0, n = 0; i < 4; ++i)
+double minor3(const Matrix& a, std::size_t row, std::size_t col) {
+    std::size_t r[3], c[3];
+    for (std::size_t i = 0, n = 0; i < 4; ++i)
         if (i != row) r[n++] = i;
-    for (int j = 0, n = 0; j < 4; ++j)
+    for (std::size_t j = 0, n = 0; j < 4; ++j)
         if (j != col) c[n++] = j;
-    auto e = [&](int i, int j) { return a.m[r[i]][c[j]]; };
+    auto e = [&](std::size_t i, std::size_t j) { return a.m[r[i]][c[j]]; };
     return e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) - e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
            e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
 }
 
-double cofactor(const Matrix& a, int row, int col) {
+double cofactor(const Matrix& a, std::size_t row, std::size_t col) {
     const double sign = ((row + col) % 2 == 0) ? 1.0 : -1.0;
     return sign * minor3(a, row, col);
 }
@@ -62,14 +64,14 @@ double cofactor(const Matrix& a, int row, int col) {
 
 double determinant(const Matrix& a) {
     double d = 0.0;
-    for (int j = 0; j < 4; ++j) d += a.m[0][j] * cofactor(a, 0, j);
+    for (std::size_t j = 0; j < 4; ++j) d += a.m[0][j] * cofactor(a, 0, j);
     return d;
 }
 
 Matrix inverse(const Matrix& a) {
     Matrix adj;
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) adj.m[j][i] = cofactor(a, i, j);  // transposed cofactors
+    for (std::size_t i = 0; i < 4; ++i)
+        for (std::size_t j = 0; j < 4; ++j) adj.m[j][i] = cofactor(a, i, j);  // transposed cofactors
     const double det = determinant(a);
     if (det == 0.0) return adj;
     for (auto& row : adj.m)
@@ -79,7 +81,7 @@ Matrix inverse(const Matrix& a) {
 
 Vec3 transformPoint(const Vec3& p, const Matrix& a) {
     double out[4];
-    for (int j = 0; j < 4; ++j) out[j] = p.x * a.m[0][j] + p.y * a.m[1][j] + p.z * a.m[2][j] + a.m[3][j];
+    for (std::size_t j = 0; j < 4; ++j) out[j] = p.x * a.m[0][j] + p.y * a.m[1][j] + p.z * a.m[2][j] + a.m[3][j];
     if (out[3] == 0.0 || out[3] == 1.0) return {out[0], out[1], out[2]};
     return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
 }

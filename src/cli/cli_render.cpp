@@ -101,11 +101,13 @@ int renderCommand(const std::vector<std::string>& args) {
     if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreak;
     model.display.showContours = o.contours;
     model.display.showTriangles = o.triangles;
-    model.display.showPoints = o.points || o.labels;
-    model.display.showPointNumbers = model.display.showPointDescriptions = model.display.showPointElevations = o.labels;
     if (o.interval) model.document.contours.contourInterval = *o.interval;
     // Build everything the picture needs, as the window would over its first frames.
     runPipelineToCompletion(model, ui);
+    // The point switches go on once the surface is there: taking the finished
+    // surface over turns the point marks off, as the window does.
+    model.display.showPoints = o.points || o.labels;
+    model.display.showPointNumbers = model.display.showPointDescriptions = model.display.showPointElevations = o.labels;
     // A frame after the surface is finished: nothing left in progress.
     RgbImage picture;
     model.cycle.frameSeconds = 0.0;

@@ -57,7 +57,7 @@ bool anyStageRunning(const SiteDocument& document);
 
 // The surface algorithms' view of the document's points and triangles.
 inline SurfaceView surfaceOf(const SiteDocument& d) {
-    return {d.points, d.pointCount, d.triangles, d.triangleCount};
+    return {d.points, d.pointCount, d.triangles, d.triangleCount, {}};
 }
 
 void computeExtents(SiteDocument& document);

@@ -42,6 +42,19 @@ TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
     EXPECT_DOUBLE_EQ(m.renderer.light->position.z, m.camera.eye.z);
 }
 
+TEST(ShadingStage, OkWithNoAngleCameBackEveryFrame) {
+    SiteModel m;
+    testing::FakeUi ui;
+    makeGridSurface(m.document);
+    m.document.triangulateStage.done = true;
+    m.display.surfaceMode = SurfaceMode::Smooth;
+    ui.shadingAnswer = 0.0;  // OK with 0 or an empty field
+    for (int frame = 0; frame < 3; ++frame) runPipeline(m, ui);
+    EXPECT_EQ(ui.shadingDialogsShown, 1);
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Flat);
+    EXPECT_FALSE(m.document.shadingStage.running);
+}
+
 TEST(ShadingStage, RunningUntilAdoptedAndAResultForAnOlderSurfaceIsDropped) {
     SiteModel m;
     makeGridSurface(m.document);

@@ -76,5 +76,21 @@ TEST(CliConvert, CoordinatesNear1e308MadeADxfFullOfInf) {
     EXPECT_NE(onlyHuge.output.find("Unable to find any points in:"), std::string::npos);
 }
 
+TEST(CliRender, PointsAndLabelsWereTurnedOffByTheSurfaceBuild) {
+    TempDir dir;
+    const std::string site = dir.write("site.txt", kSurvey);
+    auto render = [&](const std::string& name, const std::string& layers) {
+        const std::string out = dir.path(name);
+        const ToolRun run = runTool(kCli + " render " + site + " --size 160x120 --out " + out + layers);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return readFile(out);
+    };
+    const std::string plain = render("plain.png", ""), points = render("points.png", " --points"),
+                      labels = render("labels.png", " --labels");
+    ASSERT_FALSE(plain.empty());
+    EXPECT_NE(points, plain);
+    EXPECT_NE(labels, points);
+}
+
 }  // namespace
 }  // namespace vellacor
