@@ -10,6 +10,7 @@
 #include "import/mapped_file.h"
 #include "import/text_scanner.h"
 #include "model/utf8_text.h"
+#include "model/number_text.h"
 #include "model/site_document.h"
 #include "platform/ui.h"
 
@@ -219,22 +220,6 @@ bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path) {
         return false;
     }
 }
-
-namespace {
-
-void appendFixed(std::string& out, double value, int decimals) {
-    char buffer[400];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (ec == std::errc()) out.append(buffer, end);
-}
-
-void appendInteger(std::string& out, std::int32_t value) {
-    char buffer[16];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (ec == std::errc()) out.append(buffer, end);
-}
-
-}  // namespace
 
 bool writePointFile(std::FILE* file, const SiteDocument& document) {
     const bool penzd = document.pointFileFormat == PointFileFormat::PENZD;

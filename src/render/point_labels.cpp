@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/number_text.h"
 #include "render/projection.h"
 #include "render/scene.h"
 
@@ -8,15 +9,7 @@ namespace vellacor {
 
 namespace {
 
-std::string elevationLabel(double z) {
-    char buffer[64];
-    // Two decimals and a '.' whatever the process locale: snprintf's only
-    // locale dependence is the decimal point, which we put back.
-    std::snprintf(buffer, sizeof buffer, "EL=%.2f", z);
-    for (char* c = buffer; *c; ++c)
-        if (*c == ',') *c = '.';
-    return buffer;
-}
+std::string elevationLabel(double z) { return "EL=" + fixedText(z, 2); }
 
 }  // namespace
 

@@ -1,41 +1,21 @@
 #include "render/status_text.h"
 
 #include <cmath>
-#include <cstdio>
-#include <locale>
-#include <sstream>
+
+#include "model/number_text.h"
 
 namespace vellacor {
 
-namespace {
-
-// printf-style formatting that never follows the process locale.
-std::string formatC(const char* format, double value) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    const std::string f(format);
-    if (f == "%.1f" || f == "%.2f") {
-        out.setf(std::ios::fixed);
-        out.precision(f == "%.1f" ? 1 : 2);
-    } else {
-        out.precision(15);  // %.15g
-    }
-    out << value;
-    return out.str();
-}
-
-}  // namespace
-
 std::optional<std::string> frameRateText(double frameSeconds) {
     if (!(frameSeconds > 0.047619047619047616)) return std::nullopt;
-    return "fps: " + formatC("%.1f", 1.0 / frameSeconds);
+    return "fps: " + fixedText(1.0 / frameSeconds, 1);
 }
 
 std::string formatInterval(double interval) {
     double whole;
     const double fraction = std::modf(interval, &whole);
     if (std::fabs(fraction) < 0.001) return std::to_string(static_cast<long long>(whole));
-    return formatC("%.15g", interval);
+    return generalText(interval, 15);
 }
 
 std::string breaklineProgressText(int inserted, int total) {
@@ -59,7 +39,7 @@ std::vector<std::string> statusLines(const StatusFacts& facts) {
         lines.push_back(std::to_string(n) + (n > 1 ? " Breaklines" : " Breakline"));
     }
     // Rain particles and ponds join here when the water simulation lands.
-    if (facts.verticalScale != 1.0) lines.push_back("Vertical Scale = " + formatC("%.2f", facts.verticalScale));
+    if (facts.verticalScale != 1.0) lines.push_back("Vertical Scale = " + fixedText(facts.verticalScale, 2));
     return lines;
 }
 
