@@ -1,25 +1,152 @@
 #include "cli/cli_args.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
-
-#include "cli/cli_commands.h"
+#include <string_view>
 
 namespace vellacor {
 
-std::optional<double> parseNumber(const std::string& text, double low, double high) {
-    double value = 0;
+namespace {
+
+// The options that take the next argument as their value.
+enum class Valued : std::uint8_t { To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size };
+
+struct ValuedName {
+    std::string_view name;
+    Valued option;
+};
+struct SwitchName {
+    std::string_view name;
+    CliSwitch option;
+};
+
+constexpr ValuedName kValuedNames[] = {
+    {"--to", Valued::To},
+    {"--out", Valued::Out},
+    {"--format", Valued::Format},
+    {"--as", Valued::As},
+    {"--interval", Valued::Interval},
+    {"--smoothing", Valued::Smoothing},
+    {"--palette", Valued::Palette},
+    {"--surface-mode", Valued::SurfaceMode},
+    {"--size", Valued::Size},
+};
+constexpr SwitchName kSwitchNames[] = {
+    {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
+    {"--contours", CliSwitch::Contours}, {"--breaklines", CliSwitch::Breaklines},
+    {"--triangles", CliSwitch::Triangles}, {"--labels", CliSwitch::Labels},
+};
+
+// What one command accepts.
+struct CommandOptions {
+    std::string_view command;
+    std::vector<Valued> valued;
+    std::vector<CliSwitch> switches;
+    bool writesFile;  // needs --to or --out
+};
+
+const std::vector<CommandOptions>& commandTable() {
+    static const std::vector<CommandOptions> table = {
+        {"info",
+         {Valued::Format, Valued::Interval, Valued::Smoothing},
+         {CliSwitch::Surface},
+         false},
+        {"convert",
+         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing},
+         {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
+         true},
+        {"render",
+         {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval},
+         {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
+         true},
+    };
+    return table;
+}
+
+// The whole text as a number in [low, high], whatever the locale; nothing otherwise.
+template <typename T>
+std::optional<T> parseWhole(std::string_view text, T low, T high) {
+    T value{};
     const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || !(value >= low && value <= high)) return std::nullopt;
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !(value >= low && value <= high)) return std::nullopt;
     return value;
 }
 
-bool isPointLayoutName(const std::string& text) { return text == "PNEZD" || text == "PENZD" || text == "XYZ"; }
+bool parseSize(std::string_view text, CliArgs& a) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) return false;
+    const auto w = parseWhole(text.substr(0, x), kMinImageSide, kMaxImageSide);
+    const auto h = parseWhole(text.substr(x + 1), kMinImageSide, kMaxImageSide);
+    if (!w || !h) return false;
+    a.width = *w;
+    a.height = *h;
+    return true;
+}
 
-int usageError() {
-    std::fputs(cliUsage(), stderr);
-    return 2;
+std::optional<OutputKind> parseKind(std::string_view text) {
+    if (text == "dxf") return OutputKind::Dxf;
+    if (text == "landxml") return OutputKind::LandXml;
+    if (text == "points") return OutputKind::Points;
+    return std::nullopt;
+}
+
+// Each option's one range, the same in every command that takes it.
+bool applyValue(Valued option, const std::string& text, CliArgs& a) {
+    switch (option) {
+        case Valued::To:
+        case Valued::Out: a.out = text; return true;
+        case Valued::Format:
+            a.format = text;
+            return text == "PNEZD" || text == "PENZD" || text == "XYZ";
+        case Valued::As: return (a.kind = parseKind(text)).has_value();
+        case Valued::Interval: return (a.interval = parseWhole(std::string_view(text), kMinInterval, kMaxInterval)).has_value();
+        case Valued::Smoothing: return (a.smoothing = parseWhole(std::string_view(text), 0.0, 1.0)).has_value();
+        case Valued::Palette: return (a.palette = parseWhole(std::string_view(text), 0, kMaxPalette)).has_value();
+        case Valued::SurfaceMode: {
+            const auto mode = parseWhole(std::string_view(text), 0, kSurfaceModeCount - 1);
+            return mode && (a.surfaceMode = surfaceModeFromInt(*mode)).has_value();
+        }
+        case Valued::Size: return parseSize(text, a);
+    }
+    return false;
+}
+
+template <typename Name, typename Option>
+const Name* findAccepted(const auto& names, const std::string& arg, const std::vector<Option>& accepted) {
+    for (const Name& n : names) {
+        if (n.name == arg) {
+            return std::find(accepted.begin(), accepted.end(), n.option) != accepted.end() ? &n : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
+    if (args.empty()) return std::nullopt;
+    const auto& table = commandTable();
+    const auto command = std::find_if(table.begin(), table.end(), [&](const CommandOptions& c) { return c.command == args[0]; });
+    if (command == table.end()) return std::nullopt;
+
+    CliArgs a;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (const ValuedName* v = findAccepted<ValuedName>(kValuedNames, arg, command->valued)) {
+            if (i + 1 == args.size() || !applyValue(v->option, args[++i], a)) return std::nullopt;
+        } else if (const SwitchName* s = findAccepted<SwitchName>(kSwitchNames, arg, command->switches)) {
+            a.set(s->option);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return std::nullopt;  // not an option this command takes
+        } else if (a.file.empty()) {
+            a.file = arg;
+        } else {
+            return std::nullopt;  // one file at a time
+        }
+    }
+    if (a.file.empty() || (command->writesFile && a.out.empty())) return std::nullopt;
+    return a;
 }
 
 }  // namespace vellacor

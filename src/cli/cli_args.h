@@ -1,16 +1,51 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "render/surface_mode.h"
 
 namespace vellacor {
 
-// Whole text as a number, in any locale; nothing when it is not one or out of range.
-std::optional<double> parseNumber(const std::string& text, double low, double high);
+// What convert writes; --as names it, otherwise the output's extension.
+enum class OutputKind : std::uint8_t { Dxf, LandXml, Points };
 
-// The answers --format may give to the format question.
-bool isPointLayoutName(const std::string& text);
+// The options that stand on their own.
+enum class CliSwitch : std::uint8_t { Surface, Points, Contours, Breaklines, Triangles, Labels };
 
-// Prints the usage text; the exit code of a command line that does not parse.
-int usageError();
+// One command line, every value checked against its option's range. The
+// command reads the fields its own options fill; unset ones keep their
+// defaults here or stay empty.
+struct CliArgs {
+    std::string file;
+    std::string out;                      // --to (convert) or --out (render)
+    std::string format = "PNEZD";         // the answer to the format question
+    std::optional<double> interval;       // contour interval
+    std::optional<double> smoothing;      // contour smoothing
+    std::optional<int> palette;           // 0..4
+    std::optional<SurfaceMode> surfaceMode;
+    int width = 1280;                     // --size WxH
+    int height = 720;
+    std::optional<OutputKind> kind;       // --as
+    std::uint32_t switches = 0;           // one bit a CliSwitch
+
+    bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
+    void set(CliSwitch s) { switches |= bit(s); }
+    static std::uint32_t bit(CliSwitch s) { return std::uint32_t{1} << static_cast<unsigned>(s); }
+};
+
+// args[0] is the command (info, convert, render); the rest may come in any
+// order. Nothing when the command is unknown, an option is not one the
+// command takes, a value is missing or out of range, there is no file or a
+// second one, or a command that writes a file has no output path.
+std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args);
+
+// The limits every command holds its options to.
+inline constexpr double kMinInterval = 0.01;
+inline constexpr double kMaxInterval = 999999999.0;
+inline constexpr int kMaxPalette = 4;
+inline constexpr int kMinImageSide = 16;
+inline constexpr int kMaxImageSide = 8192;
 
 }  // namespace vellacor

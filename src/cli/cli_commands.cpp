@@ -1,8 +1,7 @@
 #include "cli/cli_commands.h"
 
-#include <charconv>
 #include <cstdio>
-#include <string_view>
+#include <optional>
 
 #include "app/document.h"
 #include "app/pipeline.h"
@@ -17,50 +16,14 @@ namespace vellacor {
 
 namespace {
 
-struct InfoOptions {
-    std::string file;
-    std::string format = "PNEZD";
-    bool surface = false;
-    double interval = 1.0;
-    double smoothing = 1.0;
-};
-
-bool parseNumber(const std::string& text, double& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end;
-}
-
-bool parseInfo(const std::vector<std::string>& args, InfoOptions& o) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--format" && i + 1 < args.size()) {
-            o.format = args[++i];
-            if (!isPointLayoutName(o.format)) return false;
-        } else if (a == "--surface") {
-            o.surface = true;
-        } else if (a == "--interval" && i + 1 < args.size()) {
-            if (!parseNumber(args[++i], o.interval) || !(o.interval > 0.0)) return false;
-        } else if (a == "--smoothing" && i + 1 < args.size()) {
-            if (!parseNumber(args[++i], o.smoothing) || !(o.smoothing >= 0.0 && o.smoothing <= 1.0)) return false;
-        } else if (!a.empty() && a[0] == '-') {
-            return false;
-        } else if (o.file.empty()) {
-            o.file = a;
-        } else {
-            return false;
-        }
-    }
-    return !o.file.empty();
-}
-
 int info(const std::vector<std::string>& args) {
-    InfoOptions o;
-    if (!parseInfo(args, o)) return usageError();
+    const std::optional<CliArgs> o = parseCliArgs(args);
+    if (!o) return usageError();
+    const bool surface = o->has(CliSwitch::Surface);
     SiteModel model;
-    CliUi ui(o.format);
-    if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
-    if (o.surface) runPipelineToCompletion(model, ui);
+    CliUi ui(o->format);
+    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    if (surface) runPipelineToCompletion(model, ui);
     double minE = model.document.points[0].easting, maxE = minE, minN = model.document.points[0].northing, maxN = minN;
     for (int i = 0; i < model.document.pointCount; ++i) {
         const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
@@ -76,11 +39,11 @@ int info(const std::vector<std::string>& args) {
     std::printf("siteCentre: %.6f %.6f %.6f\n", model.document.siteCentre.x, model.document.siteCentre.y, model.document.siteCentre.z);
     std::printf("siteSize: %.6f\n", model.document.siteSize);
     std::printf("nextPointNumber: %d\n", model.document.nextPointNumber);
-    if (o.surface) {
+    if (surface) {
         // The contours as a save would write them: levels that have a contour,
         // polylines, and their vertices.
-        model.document.contours.contourInterval = o.interval;
-        model.document.contours.contourSmoothing = o.smoothing;
+        model.document.contours.contourInterval = o->interval.value_or(1.0);
+        model.document.contours.contourSmoothing = o->smoothing.value_or(1.0);
         const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
         std::size_t levels = 0, vertices = 0;
         for (std::size_t i = 0; i < contours.size(); ++i) {
@@ -102,15 +65,20 @@ const char* cliUsage() {
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
-           "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n";
+           "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
+           "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
+}
+
+int usageError() {
+    std::fputs(cliUsage(), stderr);
+    return 2;
 }
 
 int runCli(const std::vector<std::string>& args) {
     if (args[0] == "info") return info(args);
     if (args[0] == "convert") return convertCommand(args);
     if (args[0] == "render") return renderCommand(args);
-    std::fputs(cliUsage(), stderr);
-    return 2;
+    return usageError();
 }
 
 }  // namespace vellacor

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -18,29 +17,9 @@ namespace vellacor {
 
 namespace {
 
-enum class OutputKind { Dxf, LandXml, Points };
-
-struct ConvertOptions {
-    std::string file;
-    std::string out;
-    std::string format = "PNEZD";
-    std::optional<OutputKind> kind;
-    ExportParts parts;
-    bool anyPart = false;
-    std::optional<double> interval;
-    std::optional<double> smoothing;
-};
-
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-std::optional<OutputKind> parseKind(const std::string& text) {
-    if (text == "dxf") return OutputKind::Dxf;
-    if (text == "landxml") return OutputKind::LandXml;
-    if (text == "points") return OutputKind::Points;
-    return std::nullopt;
 }
 
 OutputKind kindForPath(const std::string& path) {
@@ -50,70 +29,47 @@ OutputKind kindForPath(const std::string& path) {
     return OutputKind::Points;
 }
 
-bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--to" && hasValue) {
-            o.out = args[++i];
-        } else if (a == "--format" && hasValue) {
-            o.format = args[++i];
-            if (!isPointLayoutName(o.format)) return false;
-        } else if (a == "--as" && hasValue) {
-            if (!(o.kind = parseKind(args[++i]))) return false;
-        } else if (a == "--interval" && hasValue) {
-            if (!(o.interval = parseNumber(args[++i], 0.01, 999999999.0))) return false;
-        } else if (a == "--smoothing" && hasValue) {
-            if (!(o.smoothing = parseNumber(args[++i], 0.0, 1.0))) return false;
-        } else if (a == "--points" || a == "--contours" || a == "--breaklines" || a == "--surface") {
-            bool& part = a == "--points"     ? o.parts.points
-                         : a == "--contours" ? o.parts.contours
-                         : a == "--breaklines" ? o.parts.breaklines
-                                               : o.parts.surface;
-            part = true;
-            o.anyPart = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return false;
-        } else if (o.file.empty()) {
-            o.file = a;
-        } else {
-            return false;
-        }
-    }
-    if (o.file.empty() || o.out.empty()) return false;
-    if (!o.kind) o.kind = kindForPath(o.out);
-    return !(o.anyPart && *o.kind == OutputKind::Points);  // a point file has no parts to choose
+// The parts the switches choose; none chosen is none given.
+std::optional<ExportParts> chosenParts(const CliArgs& o) {
+    const ExportParts parts{o.has(CliSwitch::Points), o.has(CliSwitch::Contours), o.has(CliSwitch::Breaklines),
+                            o.has(CliSwitch::Surface)};
+    if (!parts.points && !parts.contours && !parts.breaklines && !parts.surface) return std::nullopt;
+    return parts;
 }
 
 // Without part options: everything the site can give.
-ExportParts partsToWrite(const ConvertOptions& o, const SiteModel& model) {
-    if (o.anyPart) return o.parts;
+ExportParts partsToWrite(const std::optional<ExportParts>& chosen, const SiteModel& model) {
+    if (chosen) return *chosen;
     return ExportParts{model.document.pointCount > 0, true, !model.document.breaklines.empty(), true};
 }
 
-bool exportSite(SiteModel& model, CliUi& ui, const ConvertOptions& o) {
-    if (*o.kind == OutputKind::Points) return savePointsTo(model, ui, o.out);
-    const ExportParts parts = partsToWrite(o, model);
+bool exportSite(SiteModel& model, CliUi& ui, const std::string& out, OutputKind kind,
+                const std::optional<ExportParts>& chosen) {
+    if (kind == OutputKind::Points) return savePointsTo(model, ui, out);
+    const ExportParts parts = partsToWrite(chosen, model);
     if (parts.contours || parts.surface) {
         if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the shaded surface asks for the triangles
         runPipelineToCompletion(model, ui);
     }
-    return saveAsTo(model, ui, o.out, *o.kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);
+    return saveAsTo(model, ui, out, kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);
 }
 
 }  // namespace
 
 int convertCommand(const std::vector<std::string>& args) {
-    ConvertOptions o;
-    if (!parseConvert(args, o)) return usageError();
+    const std::optional<CliArgs> o = parseCliArgs(args);
+    if (!o) return usageError();
+    const OutputKind kind = o->kind.value_or(kindForPath(o->out));
+    const std::optional<ExportParts> chosen = chosenParts(*o);
+    if (chosen && kind == OutputKind::Points) return usageError();  // a point file has no parts to choose
     SiteModel model;
-    CliUi ui(o.format);
-    if (openDocument(model, ui, o.file) != OpenResult::Loaded) return 1;
+    CliUi ui(o->format);
+    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
-    if (o.interval) model.document.contours.contourInterval = *o.interval;
-    if (o.smoothing) model.document.contours.contourSmoothing = *o.smoothing;
-    if (!exportSite(model, ui, o)) return 1;
-    std::printf("Saved File:\n\n%s\n", fullPath(o.out).c_str());
+    if (o->interval) model.document.contours.contourInterval = *o->interval;
+    if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;
+    if (!exportSite(model, ui, o->out, kind, chosen)) return 1;
+    std::printf("Saved File:\n\n%s\n", fullPath(o->out).c_str());
     return 0;
 }
 

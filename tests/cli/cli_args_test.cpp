@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "cli/cli_args.h"
+
+namespace vellacor {
+namespace {
+
+// The shortest complete command line of each command.
+const std::vector<std::vector<std::string>> kCommands = {
+    {"info", "site.txt"},
+    {"convert", "site.txt", "--to", "out.dxf"},
+    {"render", "site.txt", "--out", "out.png"},
+};
+
+std::optional<CliArgs> withOption(std::vector<std::string> line, const std::string& option, const std::string& value) {
+    line.push_back(option);
+    line.push_back(value);
+    return parseCliArgs(line);
+}
+
+TEST(CliArgs, IntervalTakesTheSameRangeInEveryCommand) {
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {"0.01", 0.01}, {"0.1", 0.1},           {"600", 600.0},         {"999999999", 999999999.0},
+        {"0", {}},      {"0.009", {}},          {"1e9", {}},            {"-1", {}},
+        {"nan", {}},    {"inf", {}},            {"", {}},               {"2m", {}},
+    };
+    for (const auto& line : kCommands) {
+        for (const auto& c : cases) {
+            const auto args = withOption(line, "--interval", c.text);
+            ASSERT_EQ(args.has_value(), c.value.has_value()) << line[0] << " --interval '" << c.text << "'";
+            if (args) {
+                EXPECT_EQ(args->interval, c.value) << line[0] << " " << c.text;
+            }
+        }
+    }
+}
+
+TEST(CliArgs, NumbersAreReadTheSameInEveryLocale) {
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 missing: run scripts/bootstrap.sh";
+    const auto comma = withOption(kCommands[1], "--smoothing", "0,5");
+    const auto point = withOption(kCommands[1], "--smoothing", "0.5");
+    const auto interval = withOption(kCommands[0], "--interval", "0,5");
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_FALSE(comma);
+    EXPECT_FALSE(interval);
+    ASSERT_TRUE(point);
+    EXPECT_EQ(point->smoothing, 0.5);
+}
+
+TEST(CliArgs, MalformedCommandLinesAreRefused) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"info", "site.txt", "--interval"},                       // missing value
+        {"convert", "site.txt", "--to"},                          // missing value, and no output
+        {"info", "site.txt", "other.txt"},                        // a second file
+        {"render", "a.txt", "--out", "a.png", "b.txt"},           // a second file after the options
+        {"info", "--surface"},                                    // no file
+        {"convert", "site.txt"},                                  // nothing to write to
+        {"info", "site.txt", "--to", "out.dxf"},                  // another command's option
+        {"render", "site.txt", "--out", "o.png", "--smoothing", "0.5"},
+        {"convert", "site.txt", "--to", "o.dxf", "--labels"},
+        {"render", "site.txt", "--out", "o.png", "--size", "15x100"},
+        {"render", "site.txt", "--out", "o.png", "--size", "100x8193"},
+        {"render", "site.txt", "--out", "o.png", "--size", "640"},
+        {"render", "site.txt", "--out", "o.png", "--palette", "5"},
+        {"render", "site.txt", "--out", "o.png", "--palette", "1.5"},
+        {"render", "site.txt", "--out", "o.png", "--surface-mode", "8"},
+        {"info", "site.txt", "--format", "xyz"},
+        {"info", "site.txt", "--smoothing", "1.01"},
+        {"convert", "site.txt", "--to", "o.dxf", "--as", "svg"},
+        {"draw", "site.txt"},
+    };
+    for (const auto& line : bad) {
+        std::string joined;
+        for (const auto& a : line) joined += a + " ";
+        EXPECT_FALSE(parseCliArgs(line)) << joined;
+    }
+}
+
+TEST(CliArgs, EveryValueLandsInItsField) {
+    const auto r = parseCliArgs({"render", "--size", "16x8192", "--palette", "4", "site.txt", "--surface-mode", "7", "--labels",
+                          "--out", "o.png", "--format", "XYZ"});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->file, "site.txt");
+    EXPECT_EQ(r->out, "o.png");
+    EXPECT_EQ(r->format, "XYZ");
+    EXPECT_EQ(r->width, 16);
+    EXPECT_EQ(r->height, 8192);
+    EXPECT_EQ(r->palette, 4);
+    EXPECT_EQ(r->surfaceMode, SurfaceMode::Elevation);
+    EXPECT_TRUE(r->has(CliSwitch::Labels));
+    EXPECT_FALSE(r->has(CliSwitch::Points));
+
+    const auto c = parseCliArgs({"convert", "site.txt", "--as", "landxml", "--to", "o.txt", "--breaklines"});
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->kind, OutputKind::LandXml);
+    EXPECT_TRUE(c->has(CliSwitch::Breaklines));
+    EXPECT_FALSE(c->has(CliSwitch::Surface));
+}
+
+}  // namespace
+}  // namespace vellacor
