@@ -9,7 +9,17 @@ namespace vellacor {
 
 namespace {
 
-std::string elevationLabel(double z) { return "EL=" + fixedText(z, 2); }
+std::string elevationLabel(double z) {
+    std::string label = "EL=";
+    appendFixed(label, z, 2);
+    return label;
+}
+
+std::string numberLabel(std::int32_t number) {
+    std::string label = "#";
+    appendInteger(label, number);
+    return label;
+}
 
 }  // namespace
 
@@ -32,7 +42,7 @@ void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, i
         if (!(q.w - 0.0003 <= stored)) continue;
         const int x = static_cast<int>(q.x + lh / 2);
         if (number)
-            text.push_back({x, static_cast<int>(q.y + std::trunc(-1.2 * lh)), "#" + std::to_string(p.number), 0xff0000});
+            text.push_back({x, static_cast<int>(q.y + std::trunc(-1.2 * lh)), numberLabel(p.number), 0xff0000});
         if (description)
             text.push_back({x, static_cast<int>(q.y + std::trunc(-0.5 * lh)), std::string(descriptionOf(p)), 0x0000ff});
         if (elevation)
