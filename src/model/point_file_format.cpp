@@ -1,8 +1,9 @@
 #include "model/point_file_format.h"
 
 #include <array>
-#include <cctype>
 #include <utility>
+
+#include "model/utf8_text.h"
 
 namespace vellacor {
 
@@ -22,13 +23,6 @@ constexpr std::array<std::pair<PointFileFormat, std::string_view>, 11> kTags{{
     {PointFileFormat::Dwg, "DWG"},
 }};
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -40,7 +34,7 @@ std::string_view formatTag(PointFileFormat format) {
 
 std::optional<PointFileFormat> formatFromTag(std::string_view tag) {
     for (const auto& [f, name] : kTags)
-        if (sameIgnoringCase(name, tag)) return f;
+        if (equalsIgnoringCase(name, tag)) return f;
     return std::nullopt;
 }
 

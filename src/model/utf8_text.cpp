@@ -41,4 +41,12 @@ std::size_t utf8CutLength(std::string_view text, std::size_t limit) {
     return limit;
 }
 
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
 }  // namespace vellacor

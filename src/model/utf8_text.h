@@ -14,4 +14,8 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
 // not UTF-8 (Latin-1 text, stray continuation bytes) are cut like any other.
 std::size_t utf8CutLength(std::string_view text, std::size_t limit);
 
+// True when the two texts differ at most in the case of ASCII letters; other
+// bytes compare as they are, whatever the process locale.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace vellacor

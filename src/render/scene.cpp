@@ -1,10 +1,10 @@
 #include "render/scene.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
+#include "model/utf8_text.h"
 #include "render/clip.h"
 #include "render/fill.h"
 #include "render/frame_buffer.h"
@@ -34,13 +34,6 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // Flat colours are worked out this many triangles at a time, just ahead of
 // drawing them: few enough that their records are still in the cache.
