@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "camera/picking.h"
@@ -49,12 +50,6 @@ int pointUnderCursor(const SiteModel& model, Pixel cursor) {
     return pickNearestPoint(d.points, d.documentLoaded ? d.pointCount : 0, screenDepthOf(model.renderer.frame), cursor);
 }
 
-// The ground drawn under the cursor, once there is a surface.
-std::optional<Vec3> groundUnderCursor(const SiteModel& model, Pixel cursor) {
-    if (!model.document.triangulateStage.done) return std::nullopt;
-    return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, cursor);
-}
-
 // From the point picked first towards the cursor, while the user looks for
 // the second end of a breakline: to another point, or over the ground.
 void drawSelectionBand(SiteModel& model) {
@@ -68,7 +63,7 @@ void drawSelectionBand(SiteModel& model) {
         drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
         return;
     }
-    const std::optional<Vec3> ground = groundUnderCursor(model, cursor);
+    const std::optional<Vec3> ground = groundAt(model, cursor);
     if (!ground) return;
     const double dx = ground->x - from.x, dy = ground->y - from.y;
     const double planDistance = std::hypot(dx, dy);

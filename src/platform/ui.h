@@ -64,6 +64,12 @@ public:
     virtual bool isForeground() const = 0;
     virtual bool isMinimised() const = 0;
     virtual void setWaitCursor(bool on) = 0;
+    // Puts the mouse cursor over frame-buffer pixel (x, y) of the view; a
+    // front end without a pointer ignores it.
+    virtual void moveCursorToPixel(int x, int y) {
+        (void)x;
+        (void)y;
+    }
 
     // Ends the process; a test fake throws instead.
     [[noreturn]] virtual void terminate(int exitCode) = 0;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui.h"
@@ -72,6 +73,8 @@ public:
     bool isForeground() const override { return foreground; }
     bool isMinimised() const override { return minimised; }
     void setWaitCursor(bool on) override { waitCursor = on; }
+    void moveCursorToPixel(int x, int y) override { cursorMovedTo.push_back({x, y}); }
+    std::vector<std::pair<int, int>> cursorMovedTo;
     [[noreturn]] void terminate(int exitCode) override { throw Terminated(exitCode); }
 
     SavingDialog lastSavingDefaults;
