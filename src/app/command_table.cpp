@@ -2,7 +2,10 @@
 
 #include "app/commands.h"
 #include "app/site_model.h"
+#include "app/navigation.h"
 #include "app/view_settings.h"
+
+#include <charconv>
 
 namespace vellacor {
 
@@ -22,33 +25,33 @@ std::vector<Menu> mainMenu() {
           {C::Exit, "E&xit", {}}}},
         {"&Edit", {{C::UndoBreakline, "Undo Breakline\tU", {}}, {C::EditPoint, "Edit Point\tE", {}}}},
         {"&View",
-         {{C::Points, "Points\t1", {}},
-          {C::Triangles, "Triangles\t2", {}},
-          {C::Surface, "Surface\t3", {}},
-          {C::Contours, "Contours\t4 ", {}},
-          {C::Breaklines, "Breaklines\t5", {}},
-          {C::Rain, "Rain\t6", {}},
-          {C::Ponds, "Ponds\t7", {}},
-          {C::CadLines, "CAD lines\tC", {}},
+         {{C::Points, "Points\t1", {}, true},
+          {C::Triangles, "Triangles\t2", {}, true},
+          {C::Surface, "Surface\t3", {}, true},
+          {C::Contours, "Contours\t4 ", {}, true},
+          {C::Breaklines, "Breaklines\t5", {}, true},
+          {C::Rain, "Rain\t6", {}, true},
+          {C::Ponds, "Ponds\t7", {}, true},
+          {C::CadLines, "CAD lines\tC", {}, true},
           separator,
-          {C::PointNumber, "Point Number\tF2", {}},
-          {C::Description, "Description\tF3 ", {}},
-          {C::Elevation, "Elevation\tF4 ", {}}}},
+          {C::PointNumber, "Point Number\tF2", {}, true},
+          {C::Description, "Description\tF3 ", {}, true},
+          {C::Elevation, "Elevation\tF4 ", {}, true}}},
         {"&Options",
          {{C::Contouring, "Contouring\t*", {}},
-          {C::SmoothShading, "Smooth Shading\tG", {}},
+          {C::SmoothShading, "Smooth Shading\tG", {}, true},
           {C::None,
            "View Point\tV",
-           {{C::ViewStationary, "Stationary", {}},
-            {C::ViewRotating, "Rotating", {}},
-            {C::ViewPlanView, "Plan View", {}},
-            {C::ViewWild, "Wild", {}},
-            {C::ViewRainCam, "RainCam", {}}}},
+           {{C::ViewStationary, "Stationary", {}, true},
+            {C::ViewRotating, "Rotating", {}, true},
+            {C::ViewPlanView, "Plan View", {}, true},
+            {C::ViewWild, "Wild", {}, true},
+            {C::ViewRainCam, "RainCam", {}, true}}},
           {C::None,
            "Light\tL",
-           {{C::LightStationary, "Stationary", {}},
-            {C::LightHeadlamp, "Headlamp", {}},
-            {C::LightCircling, "Circling", {}}}},
+           {{C::LightStationary, "Stationary", {}, true},
+            {C::LightHeadlamp, "Headlamp", {}, true},
+            {C::LightCircling, "Circling", {}, true}}},
           {C::None,
            "Vertical Scale",
            {{C::ScaleReset, "Reset to 1.0\t[HOME]", {}},
@@ -132,6 +135,16 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::None: return {false, false};
     }
     return {false, false};
+}
+
+std::string elevationPaneText(const SiteModel& model) {
+    std::string text = "Elev: ";
+    if (!model.input.cursorInView) return text;
+    const std::optional<Vec3> ground = groundAt(model, Pixel{model.input.cursorX, model.input.cursorY});
+    if (!ground) return text;
+    char number[64];
+    const auto end = std::to_chars(number, number + sizeof number, ground->z, std::chars_format::fixed, 2).ptr;
+    return text + std::string(number, end);  // "%.2f", whatever the locale
 }
 
 bool runCommand(SiteModel& model, Ui& ui, CommandId id) {

@@ -68,6 +68,7 @@ struct MenuEntry {
     CommandId id = CommandId::None;
     std::string text;
     std::vector<MenuEntry> items;
+    bool checkable = false;  // shows a tick when its command state is checked
 };
 
 struct Menu {
@@ -93,6 +94,10 @@ struct CommandState {
 
 // Whether a menu item or button can be used now and whether it shows a tick.
 CommandState commandState(const SiteModel& model, CommandId id);
+
+// The status bar's elevation pane: "Elev: " and the elevation of the ground
+// under the mouse cursor, or "Elev: " alone off the surface.
+std::string elevationPaneText(const SiteModel& model);
 
 // Runs the operation behind a menu item or button. False for the commands the
 // window handles itself (open, save, recent files, exit, about) and for

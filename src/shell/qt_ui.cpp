@@ -1,6 +1,7 @@
 #include "shell/qt_ui.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
@@ -99,6 +100,10 @@ void QtUi::setWaitCursor(bool on) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+void QtUi::moveCursorToPixel(int x, int y) {
+    if (view_) QCursor::setPos(view_->mapToGlobal(QPoint(x, y)));
 }
 
 void QtUi::terminate(int exitCode) { std::exit(exitCode); }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
@@ -72,6 +73,17 @@ TEST_F(NavigationFixture, FixtureShowsGroundAtTheCentreAndSkyAtTheTop) {
     EXPECT_TRUE(groundAt(model, centre()));
     EXPECT_FALSE(groundAt(model, {centre().x, 0}));
     EXPECT_GT(size(), 900.0);
+}
+
+TEST_F(NavigationFixture, ElevationPaneShowsTheGroundUnderTheCursor) {
+    putCursor({centre().x, 0});
+    EXPECT_EQ(elevationPaneText(model), "Elev: ");
+    putCursor(centre());
+    const std::string text = elevationPaneText(model);
+    const double z = groundAt(model, centre())->z;
+    EXPECT_GE(z, 100.0);  // the site's heights, not scaled ones
+    EXPECT_LE(z, 106.0);
+    EXPECT_EQ(text, "Elev: " + std::to_string(std::round(z * 100.0) / 100.0).substr(0, 6));
 }
 
 TEST_F(NavigationFixture, WheelLessThanANotchDoesNothing) {
