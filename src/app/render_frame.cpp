@@ -9,6 +9,7 @@
 #include "app/surface_stages.h"
 #include "camera/picking.h"
 #include "camera/vector_math.h"
+#include "render/axis_marker.h"
 #include "render/frame_buffer.h"
 #include "render/scene.h"
 #include "render/surface_textures.h"
@@ -81,6 +82,17 @@ void drawSelectionBand(SiteModel& model) {
     drawDrapedLine(model, tip, {tip.x - head * (ux + 0.5 * uy), tip.y - head * (uy - 0.5 * ux), 0}, 4);
 }
 
+// Highlighted while it is dragged, or while the still mouse rests on it.
+void drawAxisMarkerOf(SiteModel& model) {
+    const InteractionState& in = model.input;
+    const Camera& camera = model.camera;
+    bool highlighted = in.movingAxis;
+    if (!highlighted && !in.leftButtonDown && !in.rightButtonDown && in.cursorInView)
+        highlighted = isNearAxis(groundAt(model, Pixel{in.cursorX, in.cursorY}), camera, model.document.siteSize);
+    drawAxisMarker(model.renderer.frame, camera.view, camera.target, axisRadius(camera, model.document.siteSize),
+                   highlighted);
+}
+
 }  // namespace
 
 void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
@@ -105,8 +117,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.redrawNeeded = false;
     }
     copySceneToDisplay(f);
-    // Rain, ponds, the cross section, the limit polygon and the axis marker
-    // draw here into the displayed picture as those features land.
+    // Rain, ponds, the cross section and the limit polygon draw here into the
+    // displayed picture as those features land.
+    if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
     drawSelectionMark(model);
     updateHoverLabel(model, text);
 }

@@ -33,6 +33,7 @@ QSettings programSettings() { return QSettings(QStringLiteral("Vellacor"), QStri
 
 MainWindow::MainWindow(SiteModel& model, QWidget* parent)
     : QMainWindow(parent), model_(model), ui_(std::make_unique<QtUi>(this)) {
+    model_.renderer.axisMarkerShown = true;
     view_ = new ViewWidget(model_, *ui_, this);
     setCentralWidget(view_);
     createActions();

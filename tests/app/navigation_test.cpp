@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 
 #include "app/command_table.h"
@@ -84,6 +85,28 @@ TEST_F(NavigationFixture, ElevationPaneShowsTheGroundUnderTheCursor) {
     EXPECT_GE(z, 100.0);  // the site's heights, not scaled ones
     EXPECT_LE(z, 106.0);
     EXPECT_EQ(text, "Elev: " + std::to_string(std::round(z * 100.0) / 100.0).substr(0, 6));
+}
+
+TEST_F(NavigationFixture, AxisMarkerShowsTheTargetInItsColoursAndLightsUpWhenDragged) {
+    const CameraInputs in = cameraInputsOf(model);
+    model.camera.OrbitBy(in.surface, in.site, 120, 0);  // looking north-west: every arrow shows its side
+    draw();
+    model.camera.target = *groundAt(model, centre());
+    draw();
+    const std::vector<std::uint8_t> plain = model.renderer.frame.displayBits;
+    const auto markerColours = [&] {
+        std::set<int> colours;
+        const std::vector<std::uint8_t>& now = model.renderer.frame.displayBits;
+        for (std::size_t i = 0; i < now.size(); ++i)
+            if (now[i] != plain[i]) colours.insert(now[i]);
+        return colours;
+    };
+    model.renderer.axisMarkerShown = true;
+    draw();
+    EXPECT_EQ(markerColours(), (std::set<int>{1, 3, 4}));
+    model.input.movingAxis = true;
+    draw();
+    EXPECT_EQ(markerColours(), (std::set<int>{2}));
 }
 
 TEST_F(NavigationFixture, WheelLessThanANotchDoesNothing) {
