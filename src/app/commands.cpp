@@ -26,6 +26,8 @@ constexpr double kMinVerticalScale = 0.1;
 constexpr double kMaxVerticalScale = 10.0;
 constexpr double kMinContourInterval = 0.125;
 constexpr double kMaxContourInterval = 500.0;
+constexpr double kMinDialogInterval = 0.01;  // the Contour Options dialog's range
+constexpr double kMaxDialogInterval = 999999999.0;
 
 void scaleVertically(SiteModel& model, double factor) {
     double& vs = model.display.verticalScale;
@@ -149,7 +151,14 @@ void decreaseContourSmoothing(SiteModel& model) {
     redraw(model);
 }
 
-void showContourOptions(SiteModel& model, Ui&) { redraw(model); }
+void showContourOptions(SiteModel& model, Ui& ui) {
+    ContourSettings& c = model.document.contours;
+    ContourOptionsDialog dialog{c.contourInterval, c.contourLimitMode == ContourLimitMode::InsidePolygon};
+    if (!ui.run(dialog)) return;
+    c.contourInterval = std::clamp(dialog.interval, kMinDialogInterval, kMaxDialogInterval);
+    c.contourLimitMode = dialog.limitToPolygon ? ContourLimitMode::InsidePolygon : ContourLimitMode::Everywhere;
+    redraw(model);
+}
 
 void toggleFreelook(SiteModel& model) {
     model.camera.ToggleFreelook(cameraInputsOf(model), model.document.triangulateStage.done,

@@ -61,6 +61,7 @@ void halveContourInterval(SiteModel& model);
 void doubleContourInterval(SiteModel& model);
 void increaseContourSmoothing(SiteModel& model);
 void decreaseContourSmoothing(SiteModel& model);
+// The Contour Options dialog: the interval and whether contours stay inside the limit polygon.
 void showContourOptions(SiteModel& model, Ui& ui);
 
 // The camera.

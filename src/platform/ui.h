@@ -27,6 +27,13 @@ struct SmoothShadingDialog {
     double angle = 0.0;
 };
 
+// "Contour Options": the interval (0.01 to 999999999.0) and "Limit Contours
+// to polygon area".
+struct ContourOptionsDialog {
+    double interval = 1.0;
+    bool limitToPolygon = false;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -54,6 +61,7 @@ public:
     virtual bool run(SelectFormatDialog& dialog) = 0;
     virtual bool run(SavingDialog& dialog) = 0;
     virtual bool run(SmoothShadingDialog& dialog) = 0;
+    virtual bool run(ContourOptionsDialog& dialog) = 0;
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;

@@ -1,5 +1,7 @@
 #include "shell/dialogs.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -9,6 +11,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QPushButton>
 #include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -96,6 +101,64 @@ bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     if (box.exec() != QDialog::Accepted) return false;
     dialog.angle = QLocale::c().toDouble(angle->text());
     return true;
+}
+
+bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Contour Options"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Contour Interval:")));
+    auto* interval = new QLineEdit(QString::number(dialog.interval, 'g', 10));
+    auto* validator = new QDoubleValidator(0.01, 999999999.0, 6, interval);
+    validator->setLocale(QLocale::c());
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    interval->setValidator(validator);
+    row->addWidget(interval);
+    layout->addLayout(row);
+    auto* limit = new QCheckBox(QStringLiteral("Limit Contours to polygon area"));
+    limit->setChecked(dialog.limitToPolygon);
+    layout->addWidget(limit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    // OK only with an interval inside the range.
+    const auto check = [interval, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(interval->hasAcceptableInput());
+    };
+    QObject::connect(interval, &QLineEdit::textChanged, &box, check);
+    check();
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.interval = QLocale::c().toDouble(interval->text());
+    dialog.limitToPolygon = limit->isChecked();
+    return true;
+}
+
+void showHelpWindow(QWidget* parent, const QString& title, const QString& text) {
+    QDialog box(parent);
+    box.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    auto* icon = new QLabel;
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+    auto* lines = new QPlainTextEdit(text);
+    lines->setReadOnly(true);
+    lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lines->setFrameShape(QFrame::NoFrame);
+    lines->setTabStopDistance(3.0 * lines->fontMetrics().horizontalAdvance(QLatin1Char('x')));
+    lines->viewport()->setAutoFillBackground(false);
+    row->addWidget(lines);
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    const QFontMetrics metrics = lines->fontMetrics();
+    box.resize(std::min(60 + metrics.horizontalAdvance(QString(100, QLatin1Char('x'))), 900),
+               std::min(120 + metrics.lineSpacing() * 46, 720));
+    box.exec();
 }
 
 }  // namespace vellacor

@@ -31,8 +31,10 @@ Answer QtUi::message(const std::string& text, MessageKind kind) {
                        ? Answer::Yes
                        : Answer::No;
         case MessageKind::Information:
-        case MessageKind::Help:
             QMessageBox::information(window_, title, body);
+            return Answer::Ok;
+        case MessageKind::Help:
+            showHelpWindow(window_, title, body);
             return Answer::Ok;
         case MessageKind::Error:
             QMessageBox::critical(window_, title, body);
@@ -57,6 +59,11 @@ bool QtUi::run(SavingDialog& dialog) {
 bool QtUi::run(SmoothShadingDialog& dialog) {
     ModalScope scope(*this);
     return runSmoothShadingDialog(window_, dialog);
+}
+
+bool QtUi::run(ContourOptionsDialog& dialog) {
+    ModalScope scope(*this);
+    return runContourOptionsDialog(window_, dialog);
 }
 
 std::string qtFilterFrom(const std::string& windowsFilter) {

@@ -17,6 +17,7 @@ public:
     bool run(SelectFormatDialog& dialog) override;
     bool run(SavingDialog& dialog) override;
     bool run(SmoothShadingDialog& dialog) override;
+    bool run(ContourOptionsDialog& dialog) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;

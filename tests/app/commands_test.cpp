@@ -65,6 +65,23 @@ TEST_F(CommandFixture, ContourIntervalAndVerticalScaleStopAtTheirLimits) {
     EXPECT_EQ(c.contourSmoothing, 0.0);
 }
 
+TEST_F(CommandFixture, ContourOptionsSetTheIntervalAndTheLimitMode) {
+    ContourSettings& c = model.document.contours;
+    c.contourInterval = 2.5;
+    press(vk::Multiply);  // cancelled: nothing changes
+    EXPECT_EQ(ui.lastContourDefaults.interval, 2.5);
+    EXPECT_FALSE(ui.lastContourDefaults.limitToPolygon);
+    EXPECT_EQ(c.contourInterval, 2.5);
+    ui.contourAnswer = ContourOptionsDialog{0.001, true};
+    runCommand(model, ui, CommandId::Contouring);
+    EXPECT_EQ(c.contourInterval, 0.01);  // the dialog's lower limit
+    EXPECT_EQ(c.contourLimitMode, ContourLimitMode::InsidePolygon);
+    ui.contourAnswer = ContourOptionsDialog{5.0, false};
+    press(vk::Multiply);
+    EXPECT_EQ(c.contourInterval, 5.0);
+    EXPECT_EQ(c.contourLimitMode, ContourLimitMode::Everywhere);
+}
+
 TEST_F(CommandFixture, KeyThreeRestoresTheModeItFirstSaw) {
     DisplaySwitches& d = model.display;
     d.surfaceMode = SurfaceMode::Smooth;

@@ -27,6 +27,8 @@ public:
     std::deque<std::string> formatAnswers;      // empty: the dialog's default is kept
     std::optional<SavingDialog> savingAnswer;   // nothing: the dialog is cancelled
     std::optional<double> shadingAnswer;        // nothing: cancelled
+    std::optional<ContourOptionsDialog> contourAnswer;  // nothing: cancelled
+    ContourOptionsDialog lastContourDefaults;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
     std::deque<std::string> openFileAnswers;
     std::vector<std::string> saveFilters;
@@ -57,6 +59,12 @@ public:
         ++shadingDialogsShown;
         if (!shadingAnswer) return false;
         dialog.angle = *shadingAnswer;
+        return true;
+    }
+    bool run(ContourOptionsDialog& dialog) override {
+        lastContourDefaults = dialog;
+        if (!contourAnswer) return false;
+        dialog = *contourAnswer;
         return true;
     }
     std::optional<std::string> chooseOpenFile(const std::string&) override { return pop(openFileAnswers); }
