@@ -81,16 +81,27 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
     return true;
 }
 
+namespace {
+
+// A number field that takes "C"-locale numbers within [low, high] only.
+QLineEdit* numberField(double value, double low, double high, int significant) {
+    auto* field = new QLineEdit(QString::number(value, 'g', significant));
+    auto* validator = new QDoubleValidator(low, high, 6, field);
+    validator->setLocale(QLocale::c());
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    field->setValidator(validator);
+    return field;
+}
+
+}  // namespace
+
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     QDialog box(parent);
     box.setWindowTitle(QStringLiteral("Smooth Shading"));
     auto* layout = new QVBoxLayout(&box);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Show Grade break at")));
-    auto* angle = new QLineEdit(QString::number(dialog.angle, 'g', 6));
-    auto* validator = new QDoubleValidator(0.0, 180.0, 6, angle);
-    validator->setLocale(QLocale::c());
-    angle->setValidator(validator);
+    auto* angle = numberField(dialog.angle, 0.0, 180.0, 6);
     row->addWidget(angle);
     row->addWidget(new QLabel(QStringLiteral("degrees.")));
     layout->addLayout(row);
@@ -109,11 +120,7 @@ bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     auto* layout = new QVBoxLayout(&box);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Contour Interval:")));
-    auto* interval = new QLineEdit(QString::number(dialog.interval, 'g', 10));
-    auto* validator = new QDoubleValidator(0.01, 999999999.0, 6, interval);
-    validator->setLocale(QLocale::c());
-    validator->setNotation(QDoubleValidator::StandardNotation);
-    interval->setValidator(validator);
+    auto* interval = numberField(dialog.interval, 0.01, 999999999.0, 10);
     row->addWidget(interval);
     layout->addLayout(row);
     auto* limit = new QCheckBox(QStringLiteral("Limit Contours to polygon area"));

@@ -237,6 +237,21 @@ TEST_F(NavigationFixture, DragFromTheAxisCarriesTheTargetElsewhereTheViewOrbits)
     EXPECT_GT(distance(cam.eye, eye), 1.0);
 }
 
+TEST_F(NavigationFixture, DragOutsideStationaryTurnsTheViewWithTheMouse) {
+    Camera& cam = model.camera;
+    toggleFreelook(model);
+    moveMouse(model, {100, 70});
+    pressLeftButton(model);
+    moveMouse(model, {101, 70});  // decides: looking
+    const Vec3 eye = cam.eye;
+    const double heading = Heading(cam.direction.x, cam.direction.y);
+    const double polar = polarAngle(cam.direction.z);
+    EXPECT_TRUE(moveMouse(model, {121, 80}));  // right and down
+    EXPECT_NEAR(Heading(cam.direction.x, cam.direction.y), heading - 0.1, 1e-9);  // turned right
+    EXPECT_NEAR(polarAngle(cam.direction.z), polar + 0.05, 1e-9);               // looks further down
+    expectNear(cam.eye, eye, 0.0);
+}
+
 TEST_F(NavigationFixture, RightDragIgnoresItsFirstMoveThenZooms) {
     Camera& cam = model.camera;
     moveMouse(model, {100, 70});
