@@ -20,6 +20,30 @@
 
 namespace vellacor {
 
+namespace {
+
+// A number field that takes "C"-locale numbers within [low, high] only.
+QLineEdit* numberField(double value, double low, double high, int significant) {
+    auto* field = new QLineEdit(QString::number(value, 'g', significant));
+    auto* validator = new QDoubleValidator(low, high, 6, field);
+    validator->setLocale(QLocale::c());
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    field->setValidator(validator);
+    return field;
+}
+
+// OK and Cancel (or OK alone) under the dialog's fields.
+QDialogButtonBox* addButtons(QDialog& box, QVBoxLayout* layout, bool withCancel = true) {
+    auto* buttons = new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel
+                                                    : QDialogButtonBox::StandardButtons(QDialogButtonBox::Ok));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(buttons);
+    return buttons;
+}
+
+}  // namespace
+
 bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     QDialog box(parent);
     box.setWindowTitle(QStringLiteral("Select File Format"));
@@ -31,9 +55,7 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     list->setCurrentText(QString::fromStdString(dialog.format));
     row->addWidget(list);
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    layout->addWidget(buttons);
+    addButtons(box, layout, false);
     const bool ok = box.exec() == QDialog::Accepted;
     // Whatever the list holds when the dialog closes is the format.
     dialog.format = list->currentText().toStdString();
@@ -68,10 +90,7 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
     auto* surface = addBox("Surface", dialog.surface);
     layout->addWidget(includeGroup);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-    layout->addWidget(buttons);
+    addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
     dialog.format = landXml->isChecked() ? 1 : 0;
     dialog.points = points->isChecked();
@@ -80,20 +99,6 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
     dialog.surface = surface->isChecked();
     return true;
 }
-
-namespace {
-
-// A number field that takes "C"-locale numbers within [low, high] only.
-QLineEdit* numberField(double value, double low, double high, int significant) {
-    auto* field = new QLineEdit(QString::number(value, 'g', significant));
-    auto* validator = new QDoubleValidator(low, high, 6, field);
-    validator->setLocale(QLocale::c());
-    validator->setNotation(QDoubleValidator::StandardNotation);
-    field->setValidator(validator);
-    return field;
-}
-
-}  // namespace
 
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     QDialog box(parent);
@@ -105,10 +110,7 @@ bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     row->addWidget(angle);
     row->addWidget(new QLabel(QStringLiteral("degrees.")));
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-    layout->addWidget(buttons);
+    addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
     dialog.angle = QLocale::c().toDouble(angle->text());
     return true;
@@ -126,16 +128,13 @@ bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     auto* limit = new QCheckBox(QStringLiteral("Limit Contours to polygon area"));
     limit->setChecked(dialog.limitToPolygon);
     layout->addWidget(limit);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QDialogButtonBox* buttons = addButtons(box, layout);
     // OK only with an interval inside the range.
     const auto check = [interval, buttons] {
         buttons->button(QDialogButtonBox::Ok)->setEnabled(interval->hasAcceptableInput());
     };
     QObject::connect(interval, &QLineEdit::textChanged, &box, check);
     check();
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-    layout->addWidget(buttons);
     if (box.exec() != QDialog::Accepted) return false;
     dialog.interval = QLocale::c().toDouble(interval->text());
     dialog.limitToPolygon = limit->isChecked();
@@ -159,9 +158,7 @@ void showHelpWindow(QWidget* parent, const QString& title, const QString& text) 
     lines->viewport()->setAutoFillBackground(false);
     row->addWidget(lines);
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    layout->addWidget(buttons);
+    addButtons(box, layout, false);
     const QFontMetrics metrics = lines->fontMetrics();
     box.resize(std::min(60 + metrics.horizontalAdvance(QString(100, QLatin1Char('x'))), 900),
                std::min(120 + metrics.lineSpacing() * 46, 720));
