@@ -76,8 +76,11 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
                 viewMoving = true;
             }
             if (ui.isForeground() && keyboardFlight(model, ui)) {
+                // Flying stops an automatic mode. Stationary stays as it is: going
+                // through SetMode again would run a second camera step each
+                // frame and a held key would settle at less than its speed.
                 const CameraMode mode = model.camera.mode;
-                if (mode != CameraMode::FlyTo && mode != CameraMode::Freelook)
+                if (mode != CameraMode::FlyTo && mode != CameraMode::Freelook && mode != CameraMode::Stationary)
                     model.camera.SetMode(cameraInputsOf(model), CameraMode::Stationary);
                 model.renderer.redrawNeeded = true;
                 viewMoving = true;
