@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/site_model.h"
+#include "app/navigation.h"
 #include "app/render_frame.h"
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
@@ -156,5 +157,55 @@ void BM_ContoursOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ContoursOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// A frame while the user orbits with the left button: every mouse move
+// invalidates the cached scene, and the frame draws the moving picture with
+// the axis marker over it.
+void BM_OrbitingFrame(benchmark::State& state) {
+    auto model = gridSite();
+    model->renderer.axisMarkerShown = true;
+    OverlayTextList text;
+    renderFrame(*model, false, text);
+    moveMouse(*model, {640, 360});
+    pressLeftButton(*model);
+    int x = 640, step = 4;
+    for (auto _ : state) {
+        if (x > 900 || x < 400) step = -step;
+        x += step;
+        moveMouse(*model, {x, 360});
+        renderFrame(*model, true, text);
+        benchmark::DoNotOptimize(model->renderer.frame.displayBits.data());
+    }
+}
+BENCHMARK(BM_OrbitingFrame)->Unit(benchmark::kMillisecond);
+
+// The ground under the cursor: one depth read and one 4 x 4 inverse; runs on
+// every mouse move.
+void BM_GroundPick(benchmark::State& state) {
+    auto model = gridSite();
+    OverlayTextList text;
+    renderFrame(*model, false, text);
+    // The drawn pixel nearest the end of the depth buffer: somewhere on the site.
+    const FrameBuffer& f = model->renderer.frame;
+    std::size_t i = f.depthBuffer.size();
+    while (i > 0 && f.depthBuffer[i - 1] == 0.0) --i;
+    if (i == 0) {
+        state.SkipWithError("nothing drawn");
+        return;
+    }
+    const int width = f.viewWidth;
+    const Pixel centre{static_cast<int>((i - 1) % static_cast<std::size_t>(width)),
+                       static_cast<int>((i - 1) / static_cast<std::size_t>(width))};
+    for (auto _ : state) {
+        std::optional<Vec3> ground = groundAt(*model, centre);
+        benchmark::DoNotOptimize(ground);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_GroundPick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

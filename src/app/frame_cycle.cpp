@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
 #include "app/site_model.h"
@@ -67,14 +68,29 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         } else {
             runPipeline(model, ui);
             bool viewMoving = decideViewMoving(model);
+            const ViewPointer pointer(model, ui);  // the fly-to follows the mouse during this frame
             const CameraStep camera = model.camera.Update(cameraInputsOf(model));
             if (camera.modeEnded) model.renderer.redrawNeeded = true;
             if (camera.moved) {
                 model.renderer.redrawNeeded = true;
                 viewMoving = true;
             }
-            // Keyboard flight joins here (only while the window is in front).
+            if (ui.isForeground() && keyboardFlight(model, ui)) {
+                // Flying stops an automatic mode. Stationary stays as it is: going
+                // through SetMode again would run a second camera step each
+                // frame and a held key would settle at less than its speed.
+                const CameraMode mode = model.camera.mode;
+                if (mode != CameraMode::FlyTo && mode != CameraMode::Freelook && mode != CameraMode::Stationary)
+                    model.camera.SetMode(cameraInputsOf(model), CameraMode::Stationary);
+                model.renderer.redrawNeeded = true;
+                viewMoving = true;
+            }
             if (model.input.leftButtonDown || model.input.rightButtonDown) viewMoving = true;
+            // After a hold the picture comes back in full quality.
+            if (model.input.longPressEnded) {
+                model.input.longPressEnded = false;
+                model.renderer.redrawNeeded = true;
+            }
             renderFrame(model, viewMoving, text);
             if (model.cycle.forceRedrawOnce) {
                 model.cycle.forceRedrawOnce = false;

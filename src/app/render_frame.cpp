@@ -4,10 +4,12 @@
 #include <cmath>
 #include <span>
 
+#include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "camera/picking.h"
 #include "camera/vector_math.h"
+#include "render/axis_marker.h"
 #include "render/frame_buffer.h"
 #include "render/scene.h"
 #include "render/surface_textures.h"
@@ -49,12 +51,6 @@ int pointUnderCursor(const SiteModel& model, Pixel cursor) {
     return pickNearestPoint(d.points, d.documentLoaded ? d.pointCount : 0, screenDepthOf(model.renderer.frame), cursor);
 }
 
-// The ground drawn under the cursor, once there is a surface.
-std::optional<Vec3> groundUnderCursor(const SiteModel& model, Pixel cursor) {
-    if (!model.document.triangulateStage.done) return std::nullopt;
-    return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, cursor);
-}
-
 // From the point picked first towards the cursor, while the user looks for
 // the second end of a breakline: to another point, or over the ground.
 void drawSelectionBand(SiteModel& model) {
@@ -68,7 +64,7 @@ void drawSelectionBand(SiteModel& model) {
         drawDrapedLine(model, from, {o.easting, o.northing, o.elevation}, 5);
         return;
     }
-    const std::optional<Vec3> ground = groundUnderCursor(model, cursor);
+    const std::optional<Vec3> ground = groundAt(model, cursor);
     if (!ground) return;
     const double dx = ground->x - from.x, dy = ground->y - from.y;
     const double planDistance = std::hypot(dx, dy);
@@ -84,6 +80,17 @@ void drawSelectionBand(SiteModel& model) {
     drawDrapedLine(model, from, tip, 4);
     drawDrapedLine(model, tip, {tip.x - head * (ux - 0.5 * uy), tip.y - head * (uy + 0.5 * ux), 0}, 4);
     drawDrapedLine(model, tip, {tip.x - head * (ux + 0.5 * uy), tip.y - head * (uy - 0.5 * ux), 0}, 4);
+}
+
+// Highlighted while it is dragged, or while the still mouse rests on it.
+void drawAxisMarkerOf(SiteModel& model) {
+    const InteractionState& in = model.input;
+    const Camera& camera = model.camera;
+    bool highlighted = in.movingAxis;
+    if (!highlighted && !in.leftButtonDown && !in.rightButtonDown && in.cursorInView)
+        highlighted = isNearAxis(groundAt(model, Pixel{in.cursorX, in.cursorY}), camera, model.document.siteSize);
+    drawAxisMarker(model.renderer.frame, camera.view, camera.target, axisRadius(camera, model.document.siteSize),
+                   highlighted);
 }
 
 }  // namespace
@@ -110,8 +117,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.redrawNeeded = false;
     }
     copySceneToDisplay(f);
-    // Rain, ponds, the cross section, the limit polygon and the axis marker
-    // draw here into the displayed picture as those features land.
+    // Rain, ponds, the cross section and the limit polygon draw here into the
+    // displayed picture as those features land.
+    if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
     drawSelectionMark(model);
     updateHoverLabel(model, text);
 }

@@ -36,6 +36,13 @@ struct InteractionState {
     bool rightButtonDown = false;
     Clock::time_point leftPressTime;
     Clock::time_point rightPressTime;
+    bool longPressEnded = false;  // a button came up after a hold: the next paint redraws in full
+    bool mouseSeen = false;       // lastMouseX/Y hold a position
+    int lastMouseX = 0;           // the previous mouse position, frame pixels
+    int lastMouseY = 0;
+    bool leftDragLooking = false;   // the current left drag turns the view
+    bool rightDragStarted = false;  // the first move of the current right drag has been seen
+    bool movingAxis = false;        // the current left drag moves the camera target
 };
 
 // The paint cycle's own timing.

@@ -176,6 +176,7 @@ void cancelStage(SiteModel& model, StageId stage) {
     switch (stage) {
         case StageId::Triangulate: model.work.triangulation.requestCancel(); break;
         case StageId::Contour: model.work.topology.requestCancel(); break;
+        case StageId::Shading: model.work.shading.requestCancel(); break;
         default: break;
     }
 }

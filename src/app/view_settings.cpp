@@ -10,13 +10,22 @@ namespace {
 
 constexpr int kRainbowPalette = 4;
 
+// The texture's colours while the view shows the texture (or the start
+// picture over a loaded texture), the active palette otherwise.
+const Palette& bitmapPaletteOf(const SiteModel& model) {
+    const RendererState& r = model.renderer;
+    const bool texturePicture =
+        r.textureLoaded && (showsTexturePicture(model.display.surfaceMode) || !model.document.documentLoaded);
+    return texturePicture ? r.palette[1] : r.palette[0];
+}
+
+}  // namespace
+
 void setSurfaceMode(SiteModel& model, SurfaceMode mode) {
     model.display.surfaceMode = mode;
     recreateFrameBitmap(model);
     model.renderer.redrawNeeded = true;
 }
-
-}  // namespace
 
 void cyclePalette(SiteModel& model) {
     DisplaySwitches& d = model.display;
@@ -61,13 +70,10 @@ void updateLight(SiteModel& model) {
 }
 
 void resizeFrameBuffer(SiteModel& model, int clientWidth, int clientHeight) {
-    RendererState& r = model.renderer;
-    const bool texturePicture =
-        r.textureLoaded && (showsTexturePicture(model.display.surfaceMode) || !model.document.documentLoaded);
-    resizeFrameBuffer(r.frame, clientWidth, clientHeight, texturePicture ? r.palette[1] : r.palette[0]);
-    r.redrawNeeded = true;
+    resizeFrameBuffer(model.renderer.frame, clientWidth, clientHeight, bitmapPaletteOf(model));
+    model.renderer.redrawNeeded = true;
 }
 
-void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.renderer.frame, model.renderer.palette[0]); }
+void recreateFrameBitmap(SiteModel& model) { createFrameBitmap(model.renderer.frame, bitmapPaletteOf(model)); }
 
 }  // namespace vellacor

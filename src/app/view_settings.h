@@ -1,5 +1,6 @@
 #pragma once
 #include "render/light.h"
+#include "render/surface_mode.h"
 
 namespace vellacor {
 
@@ -10,6 +11,8 @@ struct SiteModel;
 // it (back to palette 0) restores that mode.
 void cyclePalette(SiteModel& model);
 
+// Any surface mode, with the bitmap in the colours that mode shows.
+void setSurfaceMode(SiteModel& model, SurfaceMode mode);
 // Key F: flat shading.
 void setFlatShading(SiteModel& model);
 // Key G: smooth shading (the pipeline asks for the grade-break angle when needed).

@@ -1,6 +1,9 @@
 #include "camera/picking.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "camera/vector_math.h"
 
 namespace vellacor {
 
@@ -8,6 +11,7 @@ int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const 
     if (pointCount <= 0 || screen.depth.empty()) return kNoPoint;
     const double sx = cursor.x, sy = cursor.y;
     int best = 0;
+    bool found = false;
     double bestDistance = 99999999.0;
     for (int i = 0; i < pointCount; ++i) {
         const Vec3& p = points[static_cast<std::size_t>(i)].scenePosition;
@@ -17,13 +21,24 @@ int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const 
         if (d < bestDistance) {
             bestDistance = d;
             best = i;
+            found = true;
         }
     }
+    // With no point in view there is no candidate: the first point may lie
+    // behind the eye, where its projection lands anywhere on the screen.
+    if (!found) return kNoPoint;
     const Vec3& p = points[static_cast<std::size_t>(best)].scenePosition;
-    if (p.z == 0.0) return kNoPoint;  // no point in view: the fallback candidate cannot be projected
     const ProjectedPoint q = project(screen.viewport, p);
     if (std::fabs(sx - std::trunc(q.x + 0.5)) > 7 || std::fabs(sy - std::trunc(q.y + 0.5)) > 7) return kNoPoint;
     return best;
+}
+
+double axisRadius(const Camera& camera, double siteSize) {
+    return std::min(distance(camera.target, camera.eye) / 15.0, 0.04 * siteSize);
+}
+
+bool isNearAxis(const std::optional<Vec3>& ground, const Camera& camera, double siteSize) {
+    return ground && distance(*ground, camera.target) < axisRadius(camera, siteSize);
 }
 
 std::optional<Vec3> pickGroundPoint(const ScreenDepth& screen, const Matrix& view, Pixel cursor) {

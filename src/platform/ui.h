@@ -27,6 +27,13 @@ struct SmoothShadingDialog {
     double angle = 0.0;
 };
 
+// "Contour Options": the interval (0.01 to 999999999.0) and "Limit Contours
+// to polygon area".
+struct ContourOptionsDialog {
+    double interval = 1.0;
+    bool limitToPolygon = false;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -54,6 +61,7 @@ public:
     virtual bool run(SelectFormatDialog& dialog) = 0;
     virtual bool run(SavingDialog& dialog) = 0;
     virtual bool run(SmoothShadingDialog& dialog) = 0;
+    virtual bool run(ContourOptionsDialog& dialog) = 0;
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;
@@ -64,6 +72,12 @@ public:
     virtual bool isForeground() const = 0;
     virtual bool isMinimised() const = 0;
     virtual void setWaitCursor(bool on) = 0;
+    // Puts the mouse cursor over frame-buffer pixel (x, y) of the view; a
+    // front end without a pointer ignores it.
+    virtual void moveCursorToPixel(int x, int y) {
+        (void)x;
+        (void)y;
+    }
 
     // Ends the process; a test fake throws instead.
     [[noreturn]] virtual void terminate(int exitCode) = 0;

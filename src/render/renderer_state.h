@@ -36,6 +36,7 @@ struct RendererState {
     bool logoTried = false;
     GrowingMesh shownMesh;  // the part of the surface drawn while it is being built
     bool redrawNeeded = true;  // the cached scene is out of date
+    bool axisMarkerShown = false;  // the window shows the camera target; pictures made in batch leave it out
 
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;

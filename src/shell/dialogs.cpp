@@ -1,5 +1,7 @@
 #include "shell/dialogs.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -9,11 +11,38 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QPushButton>
 #include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace vellacor {
+
+namespace {
+
+// A number field that takes "C"-locale numbers within [low, high] only.
+QLineEdit* numberField(double value, double low, double high, int significant) {
+    auto* field = new QLineEdit(QString::number(value, 'g', significant));
+    auto* validator = new QDoubleValidator(low, high, 6, field);
+    validator->setLocale(QLocale::c());
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    field->setValidator(validator);
+    return field;
+}
+
+// OK and Cancel (or OK alone) under the dialog's fields.
+QDialogButtonBox* addButtons(QDialog& box, QVBoxLayout* layout, bool withCancel = true) {
+    auto* buttons = new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel
+                                                    : QDialogButtonBox::StandardButtons(QDialogButtonBox::Ok));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(buttons);
+    return buttons;
+}
+
+}  // namespace
 
 bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     QDialog box(parent);
@@ -26,9 +55,7 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     list->setCurrentText(QString::fromStdString(dialog.format));
     row->addWidget(list);
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    layout->addWidget(buttons);
+    addButtons(box, layout, false);
     const bool ok = box.exec() == QDialog::Accepted;
     // Whatever the list holds when the dialog closes is the format.
     dialog.format = list->currentText().toStdString();
@@ -63,10 +90,7 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
     auto* surface = addBox("Surface", dialog.surface);
     layout->addWidget(includeGroup);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-    layout->addWidget(buttons);
+    addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
     dialog.format = landXml->isChecked() ? 1 : 0;
     dialog.points = points->isChecked();
@@ -82,20 +106,63 @@ bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     auto* layout = new QVBoxLayout(&box);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Show Grade break at")));
-    auto* angle = new QLineEdit(QString::number(dialog.angle, 'g', 6));
-    auto* validator = new QDoubleValidator(0.0, 180.0, 6, angle);
-    validator->setLocale(QLocale::c());
-    angle->setValidator(validator);
+    auto* angle = numberField(dialog.angle, 0.0, 180.0, 6);
     row->addWidget(angle);
     row->addWidget(new QLabel(QStringLiteral("degrees.")));
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-    layout->addWidget(buttons);
+    addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
     dialog.angle = QLocale::c().toDouble(angle->text());
     return true;
+}
+
+bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Contour Options"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Contour Interval:")));
+    auto* interval = numberField(dialog.interval, 0.01, 999999999.0, 10);
+    row->addWidget(interval);
+    layout->addLayout(row);
+    auto* limit = new QCheckBox(QStringLiteral("Limit Contours to polygon area"));
+    limit->setChecked(dialog.limitToPolygon);
+    layout->addWidget(limit);
+    QDialogButtonBox* buttons = addButtons(box, layout);
+    // OK only with an interval inside the range.
+    const auto check = [interval, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(interval->hasAcceptableInput());
+    };
+    QObject::connect(interval, &QLineEdit::textChanged, &box, check);
+    check();
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.interval = QLocale::c().toDouble(interval->text());
+    dialog.limitToPolygon = limit->isChecked();
+    return true;
+}
+
+void showHelpWindow(QWidget* parent, const QString& title, const QString& text) {
+    QDialog box(parent);
+    box.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    auto* icon = new QLabel;
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+    auto* lines = new QPlainTextEdit(text);
+    lines->setReadOnly(true);
+    lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lines->setFrameShape(QFrame::NoFrame);
+    lines->setTabStopDistance(3.0 * lines->fontMetrics().horizontalAdvance(QLatin1Char('x')));
+    lines->viewport()->setAutoFillBackground(false);
+    row->addWidget(lines);
+    layout->addLayout(row);
+    addButtons(box, layout, false);
+    const QFontMetrics metrics = lines->fontMetrics();
+    box.resize(std::min(60 + metrics.horizontalAdvance(QString(100, QLatin1Char('x'))), 900),
+               std::min(120 + metrics.lineSpacing() * 46, 720));
+    box.exec();
 }
 
 }  // namespace vellacor

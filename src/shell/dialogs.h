@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ui.h"
 
+class QString;
 class QWidget;
 
 namespace vellacor {
@@ -9,5 +10,10 @@ namespace vellacor {
 bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog);
 bool runSavingDialog(QWidget* parent, SavingDialog& dialog);
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog);
+bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);
+
+// The help text beside a question-mark icon with an OK button: its lines
+// unwrapped, tabs as short indents, scrolling when the screen is small.
+void showHelpWindow(QWidget* parent, const QString& title, const QString& text);
 
 }  // namespace vellacor

@@ -6,12 +6,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 #include "app/document.h"
 #include "app/frame_cycle.h"
@@ -20,6 +22,7 @@
 #include "app/site_model.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
+#include "shell/toolbar_icons.h"
 #include "shell/view_widget.h"
 
 namespace vellacor {
@@ -30,11 +33,17 @@ QSettings programSettings() { return QSettings(QStringLiteral("Vellacor"), QStri
 
 MainWindow::MainWindow(SiteModel& model, QWidget* parent)
     : QMainWindow(parent), model_(model), ui_(std::make_unique<QtUi>(this)) {
+    model_.renderer.axisMarkerShown = true;
     view_ = new ViewWidget(model_, *ui_, this);
     setCentralWidget(view_);
     createActions();
     createMenus();
+    createToolBar();
+    createAccelerators();
     statusBar()->showMessage(QStringLiteral("Ready"));
+    elevationPane_ = new QLabel(QStringLiteral("Elev: "), this);
+    elevationPane_->setMinimumWidth(120);
+    statusBar()->addPermanentWidget(elevationPane_);
     setAcceptDrops(true);
     resize(1024, 720);
     updateTitle();
@@ -70,7 +79,7 @@ void MainWindow::createActions() {
 
     printAct_ = new QAction(QStringLiteral("&Print..."), this);
     printAct_->setShortcut(QKeySequence::Print);
-    // Printing does nothing in this program.
+    connect(printAct_, &QAction::triggered, this, [this] { runCoreCommand(CommandId::Print); });
 
     exitAct_ = new QAction(QStringLiteral("E&xit"), this);
     exitAct_->setStatusTip(QStringLiteral("Quit the application"));
@@ -89,26 +98,102 @@ void MainWindow::createActions() {
 }
 
 void MainWindow::createMenus() {
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    fileMenu_->addAction(openAct_);
-    fileMenu_->addAction(savePointsAct_);
-    fileMenu_->addAction(saveAsAct_);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(printAct_);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(recentPlaceholder_);
-    for (QAction* act : recentActs_) fileMenu_->addAction(act);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(exitAct_);
-    connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
-        updateCommandStates();
-        refreshRecentMenu();
-    });
+    for (const Menu& entry : mainMenu()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(entry.title));
+        if (!fileMenu_) fileMenu_ = menu;
+        addMenuEntries(menu, entry.items);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+    }
+    connect(fileMenu_, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
     refreshRecentMenu();
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(aboutAct_);
 }
+
+// Items the window runs itself keep their own actions; the rest run in the core.
+void MainWindow::addMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
+    for (const MenuEntry& entry : entries) {
+        const QString text = QString::fromStdString(entry.text);
+        if (entry.id == CommandId::None && text.isEmpty()) {
+            menu->addSeparator();
+            continue;
+        }
+        if (entry.id == CommandId::None) {
+            QMenu* sub = menu->addMenu(text);
+            addMenuEntries(sub, entry.items);
+            connect(sub, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+            continue;
+        }
+        QAction* act = nullptr;
+        switch (entry.id) {
+            case CommandId::Open: act = openAct_; break;
+            case CommandId::SavePoints: act = savePointsAct_; break;
+            case CommandId::SaveAs: act = saveAsAct_; break;
+            case CommandId::Print: act = printAct_; break;
+            case CommandId::Exit: act = exitAct_; break;
+            case CommandId::About: act = aboutAct_; break;
+            case CommandId::RecentFile:
+                menu->addAction(recentPlaceholder_);
+                for (QAction* recent : recentActs_) menu->addAction(recent);
+                continue;
+            default: {
+                act = new QAction(text, this);
+                act->setCheckable(entry.checkable);
+                const CommandId id = entry.id;
+                connect(act, &QAction::triggered, this, [this, id] { runCoreCommand(id); });
+            }
+        }
+        menu->addAction(act);
+        commandActs_[entry.id] = act;
+    }
+}
+
+void MainWindow::createToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setIconSize(QSize(17, 15));
+    bar->setMovable(false);
+    for (const ToolButton& button : toolbarButtons()) {
+        QAction* act = bar->addAction(toolbarIcon(button.id), QString::fromStdString(button.toolTip));
+        act->setToolTip(QString::fromStdString(button.toolTip));
+        const CommandId id = button.id;
+        connect(act, &QAction::triggered, this, [this, id] { runCoreCommand(id); });
+        commandActs_[id] = act;
+        // Keys belong to the view: a click on a button must not take the focus from it.
+        if (QWidget* w = bar->widgetForAction(act)) w->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+// The framework accelerators: undo is Undo Breakline; new, the clipboard and
+// the pane keys have no handler in this program and only keep those keys from
+// reaching the view's key map (Ctrl+C must not toggle the drawings).
+void MainWindow::createAccelerators() {
+    const auto add = [this](const QList<QKeySequence>& keys, auto&& then) {
+        auto* act = new QAction(this);
+        act->setShortcuts(keys);
+        act->setShortcutContext(Qt::WindowShortcut);
+        connect(act, &QAction::triggered, this, then);
+        addAction(act);
+    };
+    add({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+        [this] { runCoreCommand(CommandId::UndoBreakline); });
+    add({QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_C),
+         QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Delete),
+         QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::SHIFT | Qt::Key_Insert), QKeySequence(Qt::Key_F6),
+         QKeySequence(Qt::SHIFT | Qt::Key_F6)},
+        [] {});
+}
+
+void MainWindow::runCoreCommand(CommandId id) {
+    runCommand(model_, *ui_, id);
+    view_->setFocus();
+    updateCommandStates();
+}
+
+QAction* MainWindow::commandAction(CommandId id) const {
+    const auto it = commandActs_.find(id);
+    return it == commandActs_.end() ? nullptr : it->second;
+}
+
+QString MainWindow::elevationText() const { return elevationPane_->text(); }
 
 void MainWindow::refreshRecentMenu() {
     QSettings settings = programSettings();
@@ -128,9 +213,11 @@ void MainWindow::refreshRecentMenu() {
 }
 
 void MainWindow::updateCommandStates() {
-    savePointsAct_->setEnabled(model_.document.documentLoaded && model_.document.pointCount > 0);
-    saveAsAct_->setEnabled(model_.document.triangulateStage.done);
-    printAct_->setEnabled(model_.document.documentLoaded);
+    for (const auto& [id, act] : commandActs_) {
+        const CommandState state = commandState(model_, id);
+        act->setEnabled(state.enabled);
+        if (act->isCheckable()) act->setChecked(state.checked);
+    }
 }
 
 void MainWindow::updateTitle() {
@@ -181,7 +268,8 @@ void MainWindow::runFrame() {
     inFrame_ = true;
     paintFrame(model_, *ui_, view_->width(), view_->height(), picture_);
     view_->showPicture(picture_);
-    updateCommandStates();
+    updateCommandStates();  // the toolbar follows the site every frame
+    elevationPane_->setText(QString::fromStdString(elevationPaneText(model_)));
     inFrame_ = false;
     scheduleFrame(idleDelayMs(model_, isActiveWindow()));
 }

@@ -1,11 +1,15 @@
 #pragma once
 #include <QMainWindow>
 #include <QStringList>
+#include <map>
 #include <memory>
+
+#include "app/command_table.h"
 
 #include "render/rgb_image.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTimer;
 
@@ -28,8 +32,11 @@ public:
     QtUi& ui() { return *ui_; }
     // Runs one frame now; the timer runs them while the window is up.
     void runFrame();
-    // Enables and checks the menu items from the site's state.
+    // Enables and checks the menu items and toolbar buttons from the site's state.
     void updateCommandStates();
+    // The action of a menu item or toolbar button, for tests.
+    QAction* commandAction(CommandId id) const;
+    QString elevationText() const;
 
     QAction* savePointsAction() const { return savePointsAct_; }
     QAction* saveAsAction() const { return saveAsAct_; }
@@ -42,6 +49,10 @@ protected:
 private:
     void createActions();
     void createMenus();
+    void addMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
+    void createToolBar();
+    void createAccelerators();
+    void runCoreCommand(CommandId id);
     void refreshRecentMenu();
     void updateTitle();
     void scheduleFrame(int delayMs);
@@ -66,6 +77,8 @@ private:
     QMenu* recentMenu_ = nullptr;
     QAction* recentPlaceholder_ = nullptr;
     QList<QAction*> recentActs_;
+    std::map<CommandId, QAction*> commandActs_;  // every menu item and button the core decides on
+    QLabel* elevationPane_ = nullptr;
 };
 
 }  // namespace vellacor

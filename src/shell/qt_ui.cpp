@@ -1,6 +1,7 @@
 #include "shell/qt_ui.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
@@ -30,8 +31,10 @@ Answer QtUi::message(const std::string& text, MessageKind kind) {
                        ? Answer::Yes
                        : Answer::No;
         case MessageKind::Information:
-        case MessageKind::Help:
             QMessageBox::information(window_, title, body);
+            return Answer::Ok;
+        case MessageKind::Help:
+            showHelpWindow(window_, title, body);
             return Answer::Ok;
         case MessageKind::Error:
             QMessageBox::critical(window_, title, body);
@@ -56,6 +59,11 @@ bool QtUi::run(SavingDialog& dialog) {
 bool QtUi::run(SmoothShadingDialog& dialog) {
     ModalScope scope(*this);
     return runSmoothShadingDialog(window_, dialog);
+}
+
+bool QtUi::run(ContourOptionsDialog& dialog) {
+    ModalScope scope(*this);
+    return runContourOptionsDialog(window_, dialog);
 }
 
 std::string qtFilterFrom(const std::string& windowsFilter) {
@@ -99,6 +107,10 @@ void QtUi::setWaitCursor(bool on) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+void QtUi::moveCursorToPixel(int x, int y) {
+    if (view_) QCursor::setPos(view_->mapToGlobal(QPoint(x, y)));
 }
 
 void QtUi::terminate(int exitCode) { std::exit(exitCode); }

@@ -17,6 +17,7 @@ public:
     bool run(SelectFormatDialog& dialog) override;
     bool run(SavingDialog& dialog) override;
     bool run(SmoothShadingDialog& dialog) override;
+    bool run(ContourOptionsDialog& dialog) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;
@@ -24,8 +25,11 @@ public:
     bool isForeground() const override;
     bool isMinimised() const override;
     void setWaitCursor(bool on) override;
+    void moveCursorToPixel(int x, int y) override;
     [[noreturn]] void terminate(int exitCode) override;
 
+    // The widget the frame buffer is shown in, pixel for pixel from its corner.
+    void setView(QWidget* view) { view_ = view; }
     void setKey(int virtualKey, bool down);
     void releaseAllKeys() { keysDown_.clear(); }
     // True while a dialog or message box runs its own event loop: no frame may start then.
@@ -34,6 +38,7 @@ public:
 private:
     struct ModalScope;
     QWidget* window_;
+    QWidget* view_ = nullptr;
     std::set<int> keysDown_;
     int modalDepth_ = 0;
 };

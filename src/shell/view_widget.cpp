@@ -3,7 +3,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
 
+#include "app/commands.h"
+#include "app/navigation.h"
 #include "app/site_model.h"
 #include "shell/key_map.h"
 #include "shell/qt_ui.h"
@@ -15,6 +19,7 @@ ViewWidget::ViewWidget(SiteModel& model, QtUi& ui, QWidget* parent) : QWidget(pa
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 240);
     setMouseTracking(true);
+    ui_.setView(this);
 }
 
 void ViewWidget::showPicture(const RgbImage& picture) {
@@ -38,37 +43,65 @@ void ViewWidget::paintEvent(QPaintEvent*) {
     if (picture_.height() < height()) painter.fillRect(0, picture_.height(), width(), height() - picture_.height(), Qt::black);
 }
 
+Pixel ViewWidget::pixelAt(const QPointF& position) {
+    return {static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y()))};
+}
+
+void ViewWidget::moveTo(const QPointF& position) {
+    if (moveMouse(model_, pixelAt(position))) update();
+}
+
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
-    model_.input.cursorInView = true;
-    model_.input.cursorX = static_cast<int>(event->position().x());
-    model_.input.cursorY = static_cast<int>(event->position().y());
+    moveTo(event->position());
     QWidget::mouseMoveEvent(event);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        model_.input.leftButtonDown = true;
-        model_.input.leftPressTime = Clock::now();
-    } else if (event->button() == Qt::RightButton) {
-        model_.input.rightButtonDown = true;
-        model_.input.rightPressTime = Clock::now();
-    }
+    // Qt keeps the mouse with this widget while a button is held.
+    moveTo(event->position());
+    if (event->button() == Qt::LeftButton) pressLeftButton(model_);
+    if (event->button() == Qt::RightButton) pressRightButton(model_);
     QWidget::mousePressEvent(event);
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) model_.input.leftButtonDown = false;
-    if (event->button() == Qt::RightButton) model_.input.rightButtonDown = false;
+    if (event->button() == Qt::LeftButton) releaseLeftButton(model_, ui_);
+    if (event->button() == Qt::RightButton) releaseRightButton(model_);
     QWidget::mouseReleaseEvent(event);
 }
 
+void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        // The second press of a double click is still a press for the drag states.
+        pressLeftButton(model_);
+        doubleClick(model_, ui_, pixelAt(event->position()), event->modifiers() & Qt::ControlModifier);
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void ViewWidget::wheelEvent(QWheelEvent* event) {
+    moveTo(event->position());
+    // Whole notches only, as a notched wheel sends them; parts add up.
+    wheelRemainder_ += event->angleDelta().y();
+    const int notches = wheelRemainder_ / 120;
+    if (notches != 0) {
+        wheelRemainder_ -= notches * 120;
+        turnWheel(model_, notches * 120);
+    }
+    event->accept();
+}
+
 void ViewWidget::leaveEvent(QEvent* event) {
-    model_.input.cursorInView = false;
+    if (!model_.input.leftButtonDown && !model_.input.rightButtonDown) model_.input.cursorInView = false;
     QWidget::leaveEvent(event);
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    if (const int vk = virtualKeyFor(*event)) ui_.setKey(vk, true);
+    const int vk = virtualKeyFor(*event);
+    if (vk) {
+        ui_.setKey(vk, true);
+        handleKey(model_, ui_, vk);
+    }
     QWidget::keyPressEvent(event);
 }
 

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "camera/picking.h"
 #include "render/rgb_image.h"
 
 namespace vellacor {
@@ -29,9 +30,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
+    // Frame-buffer pixel under a widget position: the frame fills the widget from its corner.
+    static Pixel pixelAt(const QPointF& position);
+    void moveTo(const QPointF& position);
+
+    int wheelRemainder_ = 0;  // fine-grained wheels send parts of a notch
 
     SiteModel& model_;
     QtUi& ui_;

@@ -8,6 +8,9 @@
 #include <chrono>
 
 #include "app/site_model.h"
+#include <QKeyEvent>
+#include <QToolBar>
+
 #include "shell/main_window.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
@@ -66,6 +69,36 @@ TEST(MainWindow, FileMenuItemsInOrder) {
     EXPECT_EQ(texts[2], QStringLiteral("Save &As..."));
     EXPECT_EQ(texts[3], QStringLiteral("&Print..."));
     EXPECT_EQ(texts.last(), QStringLiteral("E&xit"));
+}
+
+TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
+    SiteModel model;
+    MainWindow window(model);
+    window.show();
+    const QList<QAction*> menus = window.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 5);
+    QMenu* view = menus[2]->menu();
+    EXPECT_EQ(menuTexts(view).first(), QStringLiteral("Points\t1"));
+    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"Help\tF1", "&About Vellacor..."}));
+    QAction* points = window.commandAction(CommandId::Points);
+    ASSERT_NE(points, nullptr);
+    EXPECT_FALSE(points->isEnabled());
+    QToolBar* bar = window.findChild<QToolBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->actions().size(), 12);
+    EXPECT_FALSE(bar->actions().first()->icon().isNull());
+
+    ASSERT_TRUE(window.openPath(QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt"), QStringLiteral("PNEZD")));
+    emit view->aboutToShow();
+    EXPECT_TRUE(points->isEnabled());
+    const bool shown = model.display.showPoints;
+    EXPECT_EQ(points->isChecked(), shown);
+
+    QKeyEvent one(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+    QApplication::sendEvent(window.view(), &one);
+    EXPECT_NE(model.display.showPoints, shown);
+    points->trigger();  // the menu item and the key share the toggle
+    EXPECT_EQ(model.display.showPoints, shown);
 }
 
 TEST(RecentFiles, KeepsSixNewestFirstWithoutDuplicates) {

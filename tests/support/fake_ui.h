@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui.h"
@@ -26,6 +27,8 @@ public:
     std::deque<std::string> formatAnswers;      // empty: the dialog's default is kept
     std::optional<SavingDialog> savingAnswer;   // nothing: the dialog is cancelled
     std::optional<double> shadingAnswer;        // nothing: cancelled
+    std::optional<ContourOptionsDialog> contourAnswer;  // nothing: cancelled
+    ContourOptionsDialog lastContourDefaults;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
     std::deque<std::string> openFileAnswers;
     std::vector<std::string> saveFilters;
@@ -58,6 +61,12 @@ public:
         dialog.angle = *shadingAnswer;
         return true;
     }
+    bool run(ContourOptionsDialog& dialog) override {
+        lastContourDefaults = dialog;
+        if (!contourAnswer) return false;
+        dialog = *contourAnswer;
+        return true;
+    }
     std::optional<std::string> chooseOpenFile(const std::string&) override { return pop(openFileAnswers); }
     std::optional<std::string> chooseSaveFile(const std::string&, const std::string& filter,
                                               const std::string&) override {
@@ -72,6 +81,8 @@ public:
     bool isForeground() const override { return foreground; }
     bool isMinimised() const override { return minimised; }
     void setWaitCursor(bool on) override { waitCursor = on; }
+    void moveCursorToPixel(int x, int y) override { cursorMovedTo.push_back({x, y}); }
+    std::vector<std::pair<int, int>> cursorMovedTo;
     [[noreturn]] void terminate(int exitCode) override { throw Terminated(exitCode); }
 
     SavingDialog lastSavingDefaults;

@@ -1,0 +1,321 @@
+#include "app/commands.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+#include "app/view_settings.h"
+#include "platform/ui.h"
+#include "platform/virtual_keys.h"
+#include "render/projection.h"
+
+namespace vellacor {
+
+namespace {
+
+void redraw(SiteModel& model) { model.renderer.redrawNeeded = true; }
+
+void flip(SiteModel& model, bool& the) {
+    the = !the;
+    redraw(model);
+}
+
+constexpr double kMinVerticalScale = 0.1;
+constexpr double kMaxVerticalScale = 10.0;
+constexpr double kMinContourInterval = 0.125;
+constexpr double kMaxContourInterval = 500.0;
+constexpr double kMinDialogInterval = 0.01;  // the Contour Options dialog's range
+constexpr double kMaxDialogInterval = 999999999.0;
+
+void scaleVertically(SiteModel& model, double factor) {
+    double& vs = model.display.verticalScale;
+    vs *= factor;
+    if (vs < kMinVerticalScale) vs = kMinVerticalScale;
+    if (vs >= kMaxVerticalScale) vs = kMaxVerticalScale;
+    redraw(model);
+}
+
+void scaleContourInterval(SiteModel& model, double factor) {
+    double& interval = model.document.contours.contourInterval;
+    interval *= factor;
+    if (interval <= kMinContourInterval) interval = kMinContourInterval;
+    if (interval > kMaxContourInterval) interval = kMaxContourInterval;
+    model.display.showContours = true;
+    redraw(model);
+}
+
+}  // namespace
+
+void togglePoints(SiteModel& model) { flip(model, model.display.showPoints); }
+void toggleTriangles(SiteModel& model) { flip(model, model.display.showTriangles); }
+void toggleContours(SiteModel& model) { flip(model, model.display.showContours); }
+void toggleBreaklines(SiteModel& model) { flip(model, model.display.showBreaklines); }
+void togglePointNumbers(SiteModel& model) { flip(model, model.display.showPointNumbers); }
+void togglePointElevations(SiteModel& model) { flip(model, model.display.showPointElevations); }
+void toggleGrid(SiteModel& model) { flip(model, model.display.showGrid); }
+void toggleNormals(SiteModel& model) { flip(model, model.display.showNormals); }
+void toggleRipples(SiteModel& model) { model.display.showRipples = !model.display.showRipples; }
+
+void togglePointDescriptions(SiteModel& model, bool alsoShowPoints) {
+    DisplaySwitches& d = model.display;
+    d.showPointDescriptions = !d.showPointDescriptions;
+    if (d.showPointDescriptions && alsoShowPoints) d.showPoints = true;
+    redraw(model);
+}
+
+void toggleSurface(SiteModel& model) {
+    DisplaySwitches& d = model.display;
+    if (!d.rememberedSurfaceMode) d.rememberedSurfaceMode = d.surfaceMode;
+    if (d.surfaceMode != SurfaceMode::Off) {
+        d.surfaceMode = SurfaceMode::Off;
+    } else {
+        // A surface that was off when first remembered would never come back:
+        // flat shading is the surface's plain form.
+        d.surfaceMode = *d.rememberedSurfaceMode == SurfaceMode::Off ? SurfaceMode::Flat : *d.rememberedSurfaceMode;
+    }
+    recreateFrameBitmap(model);
+    redraw(model);
+}
+
+void toggleLightGlow(SiteModel& model) {
+    if (model.renderer.light) model.renderer.light->lightGlowVisible = !model.renderer.light->lightGlowVisible;
+    redraw(model);
+}
+
+void toggleRain(SiteModel& model) {
+    if (model.document.pointFileFormat == PointFileFormat::Raw) return;
+    model.display.showRain = !model.display.showRain;
+    // The rain system starts its drops again here once it exists.
+}
+
+void togglePonds(SiteModel& model) {
+    model.display.showPonds = !model.display.showPonds;
+    if (!model.display.showPonds) model.water.ponds.reset();
+}
+
+void restartRain(SiteModel& model) {
+    model.random.seed(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count()));
+    // The rain system pours at the cursor from here once it exists.
+}
+
+void toggleCadOverlays(SiteModel& model) {
+    DisplaySwitches& d = model.display;
+    if (model.overlays.dxfOverlay) d.showDxfOverlay = !d.showDxfOverlay;
+    if (model.overlays.dwfOverlay) d.showDwfOverlay = !d.showDwfOverlay;
+    // A DWF drawing coming into view brings its alignment with it once overlays land.
+    redraw(model);
+}
+
+void openCadOverlay(SiteModel& model, Ui&) { redraw(model); }
+
+void setNormalTextureMode(SiteModel& model) { setSurfaceMode(model, SurfaceMode::NormalTexture); }
+
+void loadSurfaceTexture(SiteModel& model, Ui& ui) {
+    const std::optional<std::string> path = ui.chooseOpenFile("Image (*.bmp)|*.bmp||");
+    if (!path) return;
+    RendererState& r = model.renderer;
+    if (!loadTexture(r.texture, ui, *path)) return;
+    r.textureLoaded = true;
+    r.palette[1] = r.texture.palette;
+    recreateFrameBitmap(model);
+    redraw(model);
+}
+
+void setSwirlTextureMode(SiteModel& model, Ui& ui) {
+    if (!model.renderer.texture.loaded()) loadSurfaceTexture(model, ui);
+    setSurfaceMode(model, SurfaceMode::SwirlTexture);
+}
+
+void increaseVerticalScale(SiteModel& model) { scaleVertically(model, 1.1); }
+void decreaseVerticalScale(SiteModel& model) { scaleVertically(model, 0.9); }
+void resetVerticalScale(SiteModel& model) {
+    model.display.verticalScale = 1.0;
+    redraw(model);
+}
+
+void halveContourInterval(SiteModel& model) { scaleContourInterval(model, 0.5); }
+void doubleContourInterval(SiteModel& model) { scaleContourInterval(model, 2.0); }
+
+void increaseContourSmoothing(SiteModel& model) {
+    double& s = model.document.contours.contourSmoothing;
+    s = std::min(s + 0.1, 1.0);
+    redraw(model);
+}
+
+void decreaseContourSmoothing(SiteModel& model) {
+    double& s = model.document.contours.contourSmoothing;
+    s -= 0.1;
+    if (s <= 0.0) s = 0.0;
+    redraw(model);
+}
+
+void showContourOptions(SiteModel& model, Ui& ui) {
+    ContourSettings& c = model.document.contours;
+    ContourOptionsDialog dialog{c.contourInterval, c.contourLimitMode == ContourLimitMode::InsidePolygon};
+    if (!ui.run(dialog)) return;
+    c.contourInterval = std::clamp(dialog.interval, kMinDialogInterval, kMaxDialogInterval);
+    c.contourLimitMode = dialog.limitToPolygon ? ContourLimitMode::InsidePolygon : ContourLimitMode::Everywhere;
+    redraw(model);
+}
+
+void toggleFreelook(SiteModel& model) {
+    model.camera.ToggleFreelook(cameraInputsOf(model), model.document.triangulateStage.done,
+                                screenDepthOf(model.renderer.frame));
+    redraw(model);
+}
+
+void setCameraMode(SiteModel& model, CameraMode mode) {
+    model.camera.SetMode(cameraInputsOf(model), mode);
+    redraw(model);
+}
+
+void undoBreakline(SiteModel& model) { redraw(model); }
+
+void editSelectedPoint(SiteModel& model, Ui& ui) {
+    if (!model.document.documentLoaded) return;
+    if (model.input.selectedPoint == kNoPoint) {
+        ui.message("To Edit a Point: Double-click the point first to select it, then press E.",
+                   MessageKind::Information);
+        return;
+    }
+    // The Edit Point dialog opens here once point editing lands.
+}
+
+void cancelWork(SiteModel& model) {
+    for (int s = 0; s < kStageCount; ++s) cancelStage(model, static_cast<StageId>(s));
+    SiteDocument& doc = model.document;
+    DisplaySwitches& d = model.display;
+    const auto hideWaterAndDrawings = [&d] { d.showDwfOverlay = d.showDxfOverlay = d.showRain = d.showPonds = false; };
+    if (!doc.triangulateStage.done) {
+        d.showTriangles = false;
+        d.surfaceMode = SurfaceMode::Off;
+        d.showPoints = true;
+        hideWaterAndDrawings();
+    }
+    if (!doc.contourStage.done) {
+        hideWaterAndDrawings();
+        model.water.rainSystem.reset();
+    }
+    if (!doc.shadingStage.done && needsVertexNormals(d.surfaceMode)) d.surfaceMode = SurfaceMode::Flat;
+    if (!doc.dwfOverlayStage.done) d.showDwfOverlay = false;
+    if (!doc.dxfOverlayStage.done) d.showDxfOverlay = false;
+    model.input.selectedPoint = kNoPoint;
+    setAllDisplayMarks(doc, 1);
+    // The cross section being drawn is dropped here once sections land.
+    if (!doc.breaklines.ready()) {
+        d.surfaceMode = SurfaceMode::Flat;
+        doc.breaklines.allInserted = true;  // the insertions still waiting are dropped
+    }
+    redraw(model);
+}
+
+std::string helpText() {
+    static constexpr std::array<const char*, 41> lines = {
+        "Vellacor - Help (visit https://vellacor.example/help for additional help)",
+        "",
+        "Open:",
+        "\tSurvey Point file:",
+        "\t\tMust be plain text, PNEZD or PENZD or XYZ format.",
+        "\tDXF file:",
+        "\t\tMust be in ASCII (plain text) format.",
+        "\tXML file:",
+        "\t\tLandXML format, first <Surface> and <CgPoints> will be loaded.",
+        "Viewpoint:",
+        "\tMouse:",
+        "\t\tLeft button for view direction (hold it down), clicking near axis will let you move the axis.",
+        "\t\tRight button to zoom in (hold it down).",
+        "\t\tMouse Wheel to zoom in/out.",
+        "\t\t'Freelook' mode - press V key to toggle.",
+        "\tKeyboard:",
+        "\t\tUse arrow keys or WASD keys.",
+        "\t\tSpace bar or zero moves upward, X moves downward.",
+        "Breaklines:",
+        "\tDouble-click on two different points to create a breakline.",
+        "\tUndo with the U key.",
+        "Contours:",
+        "\tPress 4 to show contours, use + and - to adjust contour interval.",
+        "\tUse Insert and Delete keys to change contour smoothing.",
+        "\tOptions->Contouring->Limit Contours will only show contours inside a polygon area.",
+        "\t\t(to move a polygon vertex, click and drag it, with Ctrl key makes a new vertex).",
+        "Cross Section:",
+        "\tHold down the Ctrl key, then double-click at beginning and end of cross section.",
+        "CAD overlay:",
+        "\tDXF File (must be in ASCII format) will overlay automatically.",
+        "\tDWF File (must be in ASCII format) must be aligned with surface.",
+        "\t\tPan and zoom with the mouse buttons.",
+        "\t\tDouble-click a survey point, and do the same for a second point.",
+        "Edit point:",
+        "\tDouble-click point to select, press E to edit.",
+        "Wall point:",
+        "\tDouble-click point to select, double-click for direction to set a new point a short distance away.",
+        "Save:",
+        "\tSave Points...",
+        "\t\tSurvey points are saved to a text file.",
+        "\tSave as...",
+    };
+    std::string text;
+    for (const char* line : lines) text += std::string(line) + "\n";
+    text += "\t\tPoints, contours, breaklines, and surface are saved as a DXF or XML file.\n";
+    return text;
+}
+
+void showHelp(Ui& ui) { ui.message(helpText(), MessageKind::Help); }
+
+namespace {
+
+// Keypad digits are digits, F1 is H, and the main keyboard's + and - are the keypad's.
+int normaliseKey(int key) {
+    if (key >= vk::Numpad0 && key <= vk::Numpad9) return '0' + (key - vk::Numpad0);
+    if (key == vk::F1) return 'H';
+    if (key == vk::OemPlus) return vk::Add;
+    if (key == vk::OemMinus) return vk::Subtract;
+    return key;
+}
+
+}  // namespace
+
+void handleKey(SiteModel& model, Ui& ui, int virtualKey) {
+    switch (normaliseKey(virtualKey)) {
+        case vk::Escape: cancelWork(model); break;
+        case vk::PageUp: increaseVerticalScale(model); break;
+        case vk::PageDown: decreaseVerticalScale(model); break;
+        case vk::Home: resetVerticalScale(model); break;
+        case vk::Insert: increaseContourSmoothing(model); break;
+        case vk::Delete: decreaseContourSmoothing(model); break;
+        case '1': togglePoints(model); break;
+        case '2': toggleTriangles(model); break;
+        case '3': toggleSurface(model); break;
+        case '4': toggleContours(model); break;
+        case '5': toggleBreaklines(model); break;
+        case '6': toggleRain(model); break;
+        case '7': togglePonds(model); break;
+        case '9': restartRain(model); break;
+        case 'C': toggleCadOverlays(model); break;
+        case 'E': editSelectedPoint(model, ui); break;
+        case 'F': setFlatShading(model); break;
+        case 'G': setSmoothShading(model); break;
+        case 'H': showHelp(ui); break;
+        case 'I': loadSurfaceTexture(model, ui); break;
+        case 'J': toggleGrid(model); break;
+        case 'L': cycleLightMode(model); break;
+        case 'M': toggleLightGlow(model); break;
+        case 'N': toggleNormals(model); break;
+        case 'P': cyclePalette(model); break;
+        case 'R': setNormalTextureMode(model); break;
+        case 'T': setSwirlTextureMode(model, ui); break;
+        case 'U': undoBreakline(model); break;
+        case 'V': toggleFreelook(model); break;
+        case 'Y': toggleRipples(model); break;
+        case vk::Multiply: showContourOptions(model, ui); break;
+        case vk::Add: halveContourInterval(model); break;
+        case vk::Subtract: doubleContourInterval(model); break;
+        case vk::F2: togglePointNumbers(model); break;
+        case vk::F3: togglePointDescriptions(model, true); break;
+        case vk::F4: togglePointElevations(model); break;
+        default: break;
+    }
+}
+
+}  // namespace vellacor

@@ -1,0 +1,217 @@
+#include "app/navigation.h"
+
+#include "app/frame_cycle.h"
+#include "app/site_model.h"
+#include "camera/vector_math.h"
+#include "platform/ui.h"
+#include "platform/virtual_keys.h"
+#include "render/projection.h"
+#include "surface/tin_geometry.h"
+
+namespace vellacor {
+
+namespace {
+
+constexpr double kTurnPerPixel = 0.005;
+constexpr double kZoomPerPixel = 0.0075;
+constexpr double kWheelZoom = 0.85;
+constexpr int kWheelNotch = 120;
+
+std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
+    if (!model.input.cursorInView) return std::nullopt;
+    return groundAt(model, Pixel{model.input.cursorX, model.input.cursorY});
+}
+
+// Hooks for the features that take over parts of the mouse when they land:
+// the contour limit polygon's vertices, the breakline editor, the DWF
+// alignment, the cross section and the wall point. Until then they take nothing.
+bool polygonTakesPress(const SiteModel&) { return false; }
+void shiftClickOnGround(SiteModel&, const Vec3&, int) {}
+bool dwfAwaitsAlignment(const SiteModel&) { return false; }
+void sectionDoubleClick(SiteModel&, Pixel) {}
+void breaklineToSelected(SiteModel&, Ui&, int) {}
+void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
+
+}  // namespace
+
+std::optional<Vec3> groundAt(const SiteModel& model, Pixel at) {
+    if (!model.document.triangulateStage.done) return std::nullopt;
+    return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, at);
+}
+
+void pressLeftButton(SiteModel& model) {
+    InteractionState& in = model.input;
+    in.leftPressTime = Clock::now();
+    in.leftButtonDown = true;
+    if (polygonTakesPress(model)) return;
+    const CameraMode mode = model.camera.mode;
+    if (mode != CameraMode::Stationary && mode != CameraMode::FlyTo && mode != CameraMode::Freelook)
+        model.camera.SetMode(cameraInputsOf(model), CameraMode::Stationary);
+}
+
+void pressRightButton(SiteModel& model) {
+    model.input.rightPressTime = Clock::now();
+    model.input.rightButtonDown = true;
+}
+
+void releaseLeftButton(SiteModel& model, const Ui& ui) {
+    InteractionState& in = model.input;
+    in.leftButtonDown = false;
+    const double held = elapsedSince(in.leftPressTime);
+    if (held >= kHoldSeconds) {
+        in.longPressEnded = true;
+    } else if (model.document.contourStage.done && (ui.keyDown(vk::LeftShift) || ui.keyDown(vk::RightShift) ||
+                                                    ui.keyDown(vk::Shift))) {
+        if (const std::optional<Vec3> p = groundUnderCursor(model)) {
+            const int t = locateTriangle(surfaceOf(model.document), 0, p->x, p->y);
+            if (t != kNoTriangle) shiftClickOnGround(model, *p, t);
+        }
+    }
+    in.movingAxis = false;
+}
+
+void releaseRightButton(SiteModel& model) {
+    model.input.rightButtonDown = false;
+    if (elapsedSince(model.input.rightPressTime) >= kHoldSeconds) model.input.longPressEnded = true;
+}
+
+bool moveMouse(SiteModel& model, Pixel at) {
+    InteractionState& in = model.input;
+    in.cursorInView = true;
+    in.cursorX = at.x;
+    in.cursorY = at.y;
+    if (!in.mouseSeen) {
+        in.mouseSeen = true;
+        in.lastMouseX = at.x;
+        in.lastMouseY = at.y;
+    }
+    if (at.x == in.lastMouseX && at.y == in.lastMouseY) return false;
+    const int dx = at.x - in.lastMouseX, dy = at.y - in.lastMouseY;  // dy positive downward
+    in.lastMouseX = at.x;
+    in.lastMouseY = at.y;
+    const std::optional<Vec3> ground = groundAt(model, at);
+    Camera& camera = model.camera;
+    bool changed = false;
+
+    if (in.leftButtonDown) {
+        if (!in.movingAxis || !ground) {
+            if (in.leftDragLooking) {
+                if (camera.mode == CameraMode::Stationary) {
+                    const CameraInputs inputs = cameraInputsOf(model);
+                    camera.OrbitBy(inputs.surface, inputs.site, dx, dy);
+                } else {
+                    camera.Turn(-dx * kTurnPerPixel, dy * kTurnPerPixel);  // right turns right, down looks down
+                }
+                changed = true;
+            } else if (camera.mode == CameraMode::Stationary && isNearAxis(ground, camera, model.document.siteSize)) {
+                in.movingAxis = true;  // the drag started on the axis marker: it carries the target
+            } else {
+                in.leftDragLooking = true;  // the first move only decides what the drag does
+            }
+        } else {
+            camera.target = *ground;
+        }
+    } else {
+        in.leftDragLooking = false;
+    }
+
+    if (!changed && in.rightButtonDown) {
+        if (!in.rightDragStarted) {
+            in.rightDragStarted = true;  // the first move after the press is not a zoom
+        } else if (camera.mode == CameraMode::Stationary) {
+            camera.Zoom(1.0 + kZoomPerPixel * dy);  // down moves away, up closer
+            camera.KeepAboveGround(surfaceOf(model.document), siteFrameOf(model.document));
+            changed = true;
+        }
+    } else if (!in.rightButtonDown) {
+        in.rightDragStarted = false;
+    }
+    if (changed) model.renderer.redrawNeeded = true;
+    return changed;
+}
+
+void turnWheel(SiteModel& model, int delta) {
+    const int notches = delta / kWheelNotch;  // truncated toward zero: half a notch does nothing
+    Camera& camera = model.camera;
+    const Vec3 oldEye = camera.eye;
+    const std::optional<Vec3> ground = notches > 0 ? groundUnderCursor(model) : std::nullopt;
+    if (ground) {
+        if (camera.mode == CameraMode::Freelook) camera.target = *ground;
+        camera.Zoom(kWheelZoom);
+    } else {
+        camera.MoveAlong(model.document.siteSize * 0.025 * notches * 3.0);
+    }
+    if (camera.KeepAboveGround(surfaceOf(model.document), siteFrameOf(model.document)))
+        camera.eye = oldEye;
+    else
+        model.renderer.redrawNeeded = true;
+}
+
+void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
+    SiteDocument& doc = model.document;
+    if (!doc.documentLoaded) return;
+    if (dwfAwaitsAlignment(model)) return;
+    if (controlHeld) {
+        sectionDoubleClick(model, at);
+        return;
+    }
+    const int picked = pickNearestPoint(doc.points, doc.pointCount, screenDepthOf(model.renderer.frame), at);
+    int& selected = model.input.selectedPoint;
+    if (selected == kNoPoint)
+        selected = picked;
+    else if (picked == selected)
+        selected = kNoPoint;
+    else if (picked != kNoPoint)
+        breaklineToSelected(model, ui, picked);
+    else
+        wallPointFromSelected(model, ui, at);
+    model.renderer.redrawNeeded = true;
+}
+
+bool keyboardFlight(SiteModel& model, const Ui& ui) {
+    Camera& camera = model.camera;
+    const double a = 0.025 * model.document.siteSize;
+    const Vec3& d = camera.direction;
+    const Vec3 right = normalise(cross(d, camera.up));
+    const Vec3 up = normalise(cross(right, d));
+    struct Push {
+        int key, otherKey;
+        Vec3 by;
+    };
+    const Push pushes[] = {
+        {vk::Space, vk::Numpad0, a * up}, {'X', vk::Decimal, -a * up}, {vk::Left, 'A', -a * right},
+        {vk::Right, 'D', a * right},      {vk::Up, 'W', a * d},        {vk::Down, 'S', -a * d},
+    };
+    bool changed = false;
+    for (const Push& p : pushes)
+        if (ui.keyDown(p.key) || ui.keyDown(p.otherKey)) {
+            camera.velocity += p.by;
+            changed = true;
+        }
+
+    // Holding the right button outside Stationary flies to the ground under the cursor.
+    const InteractionState& in = model.input;
+    if (model.document.documentLoaded && !dwfAwaitsAlignment(model) && in.rightButtonDown && !in.leftButtonDown &&
+        camera.mode != CameraMode::Stationary && groundUnderCursor(model)) {
+        camera.SetMode(cameraInputsOf(model), CameraMode::FlyTo);
+        model.renderer.redrawNeeded = true;
+        changed = true;
+    }
+    return changed;
+}
+
+ViewPointer::ViewPointer(SiteModel& model, Ui& ui) : model_(model), ui_(ui) { model_.camera.pointer = this; }
+
+ViewPointer::~ViewPointer() { model_.camera.pointer = nullptr; }
+
+std::optional<Vec3> ViewPointer::groundUnderCursor() { return vellacor::groundUnderCursor(model_); }
+
+bool ViewPointer::rightButtonHeld() const { return model_.input.rightButtonDown; }
+
+void ViewPointer::placeCursorAt(int x, int y) {
+    model_.input.cursorX = x;
+    model_.input.cursorY = y;
+    ui_.moveCursorToPixel(x, y);
+}
+
+}  // namespace vellacor

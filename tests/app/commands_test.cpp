@@ -1,0 +1,240 @@
+#include "app/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_table.h"
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "platform/virtual_keys.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+// A small site, loaded and triangulated, with the surface drawn flat.
+struct CommandFixture : ::testing::Test {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+
+    void SetUp() override {
+        std::string text;
+        for (int i = 0; i < 12; ++i)
+            text += std::to_string(i + 1) + "," + std::to_string(5000 + (i % 4) * 10) + "," +
+                    std::to_string(6000 + (i / 4) * 10) + "," + std::to_string(100 + i % 5) + ",TOPO\r\n";
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        runPipelineToCompletion(model, ui);
+        ASSERT_TRUE(model.document.triangulateStage.done);
+    }
+    void press(int key, int times = 1) {
+        for (int i = 0; i < times; ++i) handleKey(model, ui, key);
+    }
+};
+
+TEST_F(CommandFixture, ContourIntervalAndVerticalScaleStopAtTheirLimits) {
+    ContourSettings& c = model.document.contours;
+    c.contourInterval = 1.0;
+    press(vk::Add, 8);
+    EXPECT_EQ(c.contourInterval, 0.125);
+    EXPECT_TRUE(model.display.showContours);
+    c.contourInterval = 400.0;
+    model.display.showContours = false;
+    press(vk::OemMinus);  // the main keyboard's minus is the keypad's
+    EXPECT_EQ(c.contourInterval, 500.0);
+    EXPECT_TRUE(model.display.showContours);
+
+    double& vs = model.display.verticalScale;
+    vs = 9.5;
+    press(vk::PageUp);
+    EXPECT_EQ(vs, 10.0);
+    vs = 0.105;
+    press(vk::PageDown);
+    EXPECT_EQ(vs, 0.1);
+    press(vk::Home);
+    EXPECT_EQ(vs, 1.0);
+
+    c.contourSmoothing = 0.95;
+    press(vk::Insert);
+    EXPECT_EQ(c.contourSmoothing, 1.0);
+    c.contourSmoothing = 0.05;
+    press(vk::Delete);
+    EXPECT_EQ(c.contourSmoothing, 0.0);
+}
+
+TEST_F(CommandFixture, ContourOptionsSetTheIntervalAndTheLimitMode) {
+    ContourSettings& c = model.document.contours;
+    c.contourInterval = 2.5;
+    press(vk::Multiply);  // cancelled: nothing changes
+    EXPECT_EQ(ui.lastContourDefaults.interval, 2.5);
+    EXPECT_FALSE(ui.lastContourDefaults.limitToPolygon);
+    EXPECT_EQ(c.contourInterval, 2.5);
+    ui.contourAnswer = ContourOptionsDialog{0.001, true};
+    runCommand(model, ui, CommandId::Contouring);
+    EXPECT_EQ(c.contourInterval, 0.01);  // the dialog's lower limit
+    EXPECT_EQ(c.contourLimitMode, ContourLimitMode::InsidePolygon);
+    ui.contourAnswer = ContourOptionsDialog{5.0, false};
+    press(vk::Multiply);
+    EXPECT_EQ(c.contourInterval, 5.0);
+    EXPECT_EQ(c.contourLimitMode, ContourLimitMode::Everywhere);
+}
+
+TEST_F(CommandFixture, KeyThreeRestoresTheModeItFirstSaw) {
+    DisplaySwitches& d = model.display;
+    d.surfaceMode = SurfaceMode::Smooth;
+    press('3');
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Off);
+    press('3');
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+    press('F');  // later modes are not remembered
+    press('3', 2);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+
+    // Esc while the surface is being built shows the points alone; 3 brings the surface back.
+    model.document.triangulateStage.done = false;
+    model.document.triangulateStage.running = true;
+    model.input.selectedPoint = 2;
+    d.showTriangles = true;
+    d.showPoints = false;
+    press(vk::Escape);
+    EXPECT_FALSE(model.document.triangulateStage.running);
+    EXPECT_TRUE(d.showPoints);
+    EXPECT_FALSE(d.showTriangles);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Off);
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    press('3');
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+}
+
+TEST_F(CommandFixture, KeyThreeFirstUsedWithTheSurfaceOffBringsBackFlatShading) {
+    model.display.surfaceMode = SurfaceMode::Off;
+    press('3');
+    EXPECT_EQ(model.display.surfaceMode, SurfaceMode::Flat);
+}
+
+TEST_F(CommandFixture, EscKeepsWhatIsFinishedAndDropsSmoothShadingWithoutNormals) {
+    DisplaySwitches& d = model.display;
+    model.document.shadingStage.done = false;
+    d.surfaceMode = SurfaceMode::Smooth;
+    d.showTriangles = true;
+    d.showRain = true;
+    press(vk::Escape);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Flat);
+    EXPECT_TRUE(d.showTriangles);
+    EXPECT_TRUE(d.showRain);  // the links are done: the rain may stay
+    EXPECT_FALSE(d.showDxfOverlay);  // no drawing was read
+}
+
+TEST_F(CommandFixture, RainKeyIsIgnoredForTriangleFilesAndNeedsNoRedraw) {
+    model.renderer.redrawNeeded = false;
+    press('6');
+    EXPECT_TRUE(model.display.showRain);
+    EXPECT_FALSE(model.renderer.redrawNeeded);
+    model.document.pointFileFormat = PointFileFormat::Raw;
+    press('6');
+    EXPECT_TRUE(model.display.showRain);
+}
+
+TEST_F(CommandFixture, KeypadDigitsAndF1AreNormalised) {
+    const bool points = model.display.showPoints;
+    press(vk::Numpad0 + 1);
+    EXPECT_NE(model.display.showPoints, points);
+    press(vk::F1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& help = ui.messages[0];
+    EXPECT_EQ(help.rfind("Vellacor - Help (", 0), 0u);
+    EXPECT_NE(help.find(")\n\nOpen:\n\tSurvey Point file:\n"), std::string::npos);
+    EXPECT_NE(help.find("\n\tSave as...\n\t\tPoints, contours, breaklines, and surface are saved as a DXF or XML file.\n"),
+              std::string::npos);
+}
+
+TEST_F(CommandFixture, MenuAndKeyShareOperationsWithTheTwoListedDifferences) {
+    DisplaySwitches& d = model.display;
+    d.showPoints = false;
+    runCommand(model, ui, CommandId::Description);
+    EXPECT_TRUE(d.showPointDescriptions);
+    EXPECT_FALSE(d.showPoints);  // the menu leaves the points alone
+    press(vk::F3, 2);
+    EXPECT_TRUE(d.showPoints);   // the key shows them with the descriptions
+
+    d.surfaceMode = SurfaceMode::Smooth;
+    runCommand(model, ui, CommandId::SmoothShading);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Flat);
+    runCommand(model, ui, CommandId::SmoothShading);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+    press('G', 2);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+
+    runCommand(model, ui, CommandId::ViewRotating);
+    EXPECT_EQ(commandState(model, CommandId::ViewRotating).checked, false);  // still gliding into the orbit
+    runCommand(model, ui, CommandId::ViewPlanView);
+    EXPECT_TRUE(commandState(model, CommandId::ViewPlanView).checked);
+    EXPECT_FALSE(commandState(model, CommandId::ToolPlanView).enabled);
+}
+
+TEST_F(CommandFixture, EnableRulesForALoadedSite) {
+    const auto state = [this](CommandId id) { return commandState(model, id); };
+    model.display.showTriangles = true;
+    EXPECT_EQ(state(CommandId::Triangles), (CommandState{true, true}));
+    EXPECT_EQ(state(CommandId::SaveAs), (CommandState{true, false}));
+    EXPECT_EQ(state(CommandId::Print), (CommandState{true, false}));
+    EXPECT_TRUE(state(CommandId::SavePoints).enabled);
+    EXPECT_FALSE(state(CommandId::UndoBreakline).enabled);  // no breaklines
+    EXPECT_FALSE(state(CommandId::ToolBreaklines).enabled);
+    EXPECT_FALSE(state(CommandId::CadLines).enabled);        // no drawing over the site
+    EXPECT_FALSE(state(CommandId::ToolCadOverlay).enabled);
+    EXPECT_FALSE(state(CommandId::ViewRainCam).enabled);    // only while it rains
+    model.display.showRain = true;
+    EXPECT_TRUE(state(CommandId::ViewRainCam).enabled);
+    EXPECT_TRUE(state(CommandId::ViewStationary).checked);
+    model.document.breaklines.pairs.push_back({0, 1});
+    EXPECT_TRUE(state(CommandId::UndoBreakline).enabled);
+
+    model.document.contourStage.done = false;  // links not ready yet
+    EXPECT_FALSE(state(CommandId::SmoothShading).enabled);
+    EXPECT_FALSE(state(CommandId::ToolRain).enabled);
+    EXPECT_FALSE(state(CommandId::OverlayCadFile).enabled);
+    EXPECT_TRUE(state(CommandId::Rain).enabled);  // the menu item needs only the triangles
+}
+
+TEST(CommandTable, AnEmptySiteOffersOnlyOpeningHelpAndExit) {
+    SiteModel model;
+    for (const Menu& menu : mainMenu())
+        for (const MenuEntry& item : menu.items) {
+            if (item.id == CommandId::None) continue;
+            const bool always = item.id == CommandId::Open || item.id == CommandId::RecentFile ||
+                                item.id == CommandId::Exit || item.id == CommandId::Help ||
+                                item.id == CommandId::About;
+            EXPECT_EQ(commandState(model, item.id).enabled, always) << item.text;
+        }
+    for (const ToolButton& button : toolbarButtons()) EXPECT_FALSE(commandState(model, button.id).enabled);
+}
+
+TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
+    SiteModel model;
+    testing::FakeUi ui;
+    int items = 0;
+    const auto check = [&](CommandId id, const std::string& text) {
+        ++items;
+        const bool windowOwn = id == CommandId::Open || id == CommandId::SavePoints || id == CommandId::SaveAs ||
+                               id == CommandId::RecentFile || id == CommandId::Exit || id == CommandId::About;
+        EXPECT_EQ(runCommand(model, ui, id), !windowOwn) << text;
+    };
+    for (const Menu& menu : mainMenu())
+        for (const MenuEntry& item : menu.items) {
+            if (item.id != CommandId::None) check(item.id, item.text);
+            for (const MenuEntry& sub : item.items) check(sub.id, sub.text);
+        }
+    const std::vector<ToolButton> buttons = toolbarButtons();
+    ASSERT_EQ(buttons.size(), 12u);
+    EXPECT_EQ(buttons.front().toolTip, "Plan View");
+    EXPECT_EQ(buttons.back().toolTip, "CAD Overlay");
+    for (const ToolButton& b : buttons) check(b.id, b.toolTip);
+    EXPECT_EQ(items, 36 + 12);
+}
+
+}  // namespace
+}  // namespace vellacor

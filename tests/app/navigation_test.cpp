@@ -1,0 +1,292 @@
+#include "app/navigation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "app/command_table.h"
+#include "app/commands.h"
+#include "app/document.h"
+#include "app/frame_cycle.h"
+#include "app/pipeline.h"
+#include "app/render_frame.h"
+#include "app/site_model.h"
+#include "app/view_settings.h"
+#include "camera/vector_math.h"
+#include "platform/virtual_keys.h"
+#include "render/frame_buffer.h"
+#include "render/projection.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+void expectNear(const Vec3& a, const Vec3& b, double tolerance) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+// An 11 x 11 grid of points 100 units apart (a 1000-unit site, large enough
+// for the free flight to act), gently rolling, triangulated and drawn once
+// from the load view, which looks north over the site with sky at the top.
+struct NavigationFixture : ::testing::Test {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+    static constexpr int kWidth = 200, kHeight = 150;
+
+    void SetUp() override {
+        std::string text;
+        int number = 1;
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
+                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        runPipelineToCompletion(model, ui);
+        ASSERT_TRUE(model.document.triangulateStage.done);
+        resizeFrameBuffer(model, kWidth, kHeight);
+        createFrameBitmap(model.renderer.frame, model.renderer.palette[0]);
+        draw();
+    }
+    void draw() {
+        OverlayTextList text;
+        model.renderer.redrawNeeded = true;
+        renderFrame(model, false, text);
+    }
+    Pixel centre() const {
+        const FrameBuffer& f = model.renderer.frame;
+        return {f.viewWidth / 2, f.viewHeight / 2};
+    }
+    double size() const { return model.document.siteSize; }
+    void putCursor(Pixel at) {
+        model.input.cursorInView = true;
+        model.input.cursorX = at.x;
+        model.input.cursorY = at.y;
+    }
+};
+
+TEST_F(NavigationFixture, FixtureShowsGroundAtTheCentreAndSkyAtTheTop) {
+    EXPECT_TRUE(groundAt(model, centre()));
+    EXPECT_FALSE(groundAt(model, {centre().x, 0}));
+    EXPECT_GT(size(), 900.0);
+}
+
+TEST_F(NavigationFixture, ElevationPaneShowsTheGroundUnderTheCursor) {
+    putCursor({centre().x, 0});
+    EXPECT_EQ(elevationPaneText(model), "Elev: ");
+    putCursor(centre());
+    const std::string text = elevationPaneText(model);
+    const double z = groundAt(model, centre())->z;
+    EXPECT_GE(z, 100.0);  // the site's heights, not scaled ones
+    EXPECT_LE(z, 106.0);
+    EXPECT_EQ(text, "Elev: " + std::to_string(std::round(z * 100.0) / 100.0).substr(0, 6));
+}
+
+TEST_F(NavigationFixture, AxisMarkerShowsTheTargetInItsColoursAndLightsUpWhenDragged) {
+    const CameraInputs in = cameraInputsOf(model);
+    model.camera.OrbitBy(in.surface, in.site, 120, 0);  // looking north-west: every arrow shows its side
+    draw();
+    model.camera.target = *groundAt(model, centre());
+    draw();
+    const std::vector<std::uint8_t> plain = model.renderer.frame.displayBits;
+    const auto markerColours = [&] {
+        std::set<int> colours;
+        const std::vector<std::uint8_t>& now = model.renderer.frame.displayBits;
+        for (std::size_t i = 0; i < now.size(); ++i)
+            if (now[i] != plain[i]) colours.insert(now[i]);
+        return colours;
+    };
+    model.renderer.axisMarkerShown = true;
+    draw();
+    EXPECT_EQ(markerColours(), (std::set<int>{1, 3, 4}));
+    model.input.movingAxis = true;
+    draw();
+    EXPECT_EQ(markerColours(), (std::set<int>{2}));
+}
+
+TEST_F(NavigationFixture, WheelLessThanANotchDoesNothing) {
+    putCursor(centre());
+    const Vec3 eye = model.camera.eye, target = model.camera.target;
+    turnWheel(model, 60);
+    turnWheel(model, -60);
+    expectNear(model.camera.eye, eye, 0.0);
+    expectNear(model.camera.target, target, 0.0);
+}
+
+TEST_F(NavigationFixture, WheelOverSkyFliesForwardAndOverGroundZoomsToTheTarget) {
+    Camera& cam = model.camera;
+    putCursor({centre().x, 0});  // sky
+    const Vec3 eye = cam.eye;
+    turnWheel(model, 120);
+    expectNear(cam.eye, eye + 0.075 * size() * cam.direction, 1e-9);
+    turnWheel(model, -120);  // backwards moves back whatever is under the cursor
+    expectNear(cam.eye, eye, 1e-9);
+
+    putCursor(centre());  // ground, Stationary: 15 % closer to the unmoved target
+    const Vec3 target = cam.target;
+    const double before = distance(cam.eye, target);
+    turnWheel(model, 240);  // one step however many notches
+    EXPECT_NEAR(distance(cam.eye, target), 0.85 * before, 1e-9);
+    expectNear(cam.target, target, 0.0);
+}
+
+TEST_F(NavigationFixture, WheelInFreelookFirstMovesTheTargetToTheGround) {
+    Camera& cam = model.camera;
+    toggleFreelook(model);
+    ASSERT_EQ(cam.mode, CameraMode::Freelook);
+    draw();
+    putCursor(centre());
+    const Vec3 ground = *groundAt(model, centre());
+    const double before = distance(cam.eye, ground);
+    turnWheel(model, 120);
+    expectNear(cam.target, ground, 1e-9);
+    EXPECT_NEAR(distance(cam.eye, ground), 0.85 * before, 1e-9);
+}
+
+TEST_F(NavigationFixture, LeftPressStopsAnAutomaticModeButNotFreeFlight) {
+    model.camera.mode = CameraMode::Rotating;
+    pressLeftButton(model);
+    EXPECT_EQ(model.camera.mode, CameraMode::Stationary);
+    releaseLeftButton(model, ui);
+    model.camera.mode = CameraMode::Freelook;
+    pressLeftButton(model);
+    EXPECT_EQ(model.camera.mode, CameraMode::Freelook);
+}
+
+TEST_F(NavigationFixture, PressesShorterThanAFifthOfASecondAreClicks) {
+    pressLeftButton(model);
+    model.input.leftPressTime = Clock::now() - std::chrono::milliseconds(150);
+    releaseLeftButton(model, ui);
+    EXPECT_FALSE(model.input.longPressEnded);
+    pressRightButton(model);
+    model.input.rightPressTime = Clock::now() - std::chrono::milliseconds(200);
+    releaseRightButton(model);
+    EXPECT_TRUE(model.input.longPressEnded);
+    // The next paint redraws in full quality.
+    RgbImage picture;
+    model.renderer.redrawNeeded = false;
+    paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_FALSE(model.input.longPressEnded);
+}
+
+TEST_F(NavigationFixture, WInWildGoesStationaryAndFliesForward) {
+    model.camera.SetMode(cameraInputsOf(model), CameraMode::WildStart);
+    model.camera.mode = CameraMode::Wild;
+    ui.keysDown = {'W'};
+    RgbImage picture;
+    paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_EQ(model.camera.mode, CameraMode::Stationary);
+    EXPECT_GT(dot(model.camera.velocity, model.camera.direction), 0.0);
+
+    // Behind another program the keys do nothing.
+    model.camera.velocity = {};
+    ui.foreground = false;
+    paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_EQ(length(model.camera.velocity), 0.0);
+}
+
+TEST_F(NavigationFixture, HeldKeySettlesAtAnEighthOfTheSitePerSecond) {
+    ui.keysDown = {vk::Space};
+    RgbImage picture;
+    for (int frame = 0; frame < 150; ++frame) paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_EQ(model.camera.mode, CameraMode::Stationary);
+    EXPECT_NEAR(length(model.camera.velocity), 0.125 * size(), 1e-6);
+    EXPECT_GT(model.camera.velocity.z, 0.0);  // space rises
+}
+
+TEST_F(NavigationFixture, VTwiceReanchorsTheTargetAtTheGroundInTheMiddle) {
+    const Vec3 seen = *groundAt(model, centre());
+    handleKey(model, ui, 'V');
+    EXPECT_EQ(model.camera.mode, CameraMode::Freelook);
+    handleKey(model, ui, 'V');
+    EXPECT_EQ(model.camera.mode, CameraMode::Stationary);
+    expectNear(model.camera.target, seen, 1e-6);
+}
+
+TEST_F(NavigationFixture, DragFromTheAxisCarriesTheTargetElsewhereTheViewOrbits) {
+    Camera& cam = model.camera;
+    const Pixel c = centre();
+    cam.target = *groundAt(model, c);
+    moveMouse(model, {c.x + 1, c.y});  // the mouse arrives
+    pressLeftButton(model);
+    EXPECT_FALSE(moveMouse(model, c));  // the first move decides and moves nothing
+    EXPECT_TRUE(model.input.movingAxis);
+    const Pixel there{c.x + 20, c.y + 10};
+    moveMouse(model, there);
+    expectNear(cam.target, *groundAt(model, there), 1e-9);
+    releaseLeftButton(model, ui);
+    EXPECT_FALSE(model.input.movingAxis);
+
+    // A drag starting away from the axis orbits round the target.
+    const Vec3 eye = cam.eye;
+    pressLeftButton(model);
+    moveMouse(model, {c.x + 40, c.y});
+    EXPECT_TRUE(model.input.leftDragLooking);
+    EXPECT_FALSE(model.input.movingAxis);
+    expectNear(cam.eye, eye, 0.0);
+    EXPECT_TRUE(moveMouse(model, {c.x + 50, c.y}));
+    EXPECT_NEAR(distance(cam.eye, cam.target), distance(eye, cam.target), 1e-6);
+    EXPECT_GT(distance(cam.eye, eye), 1.0);
+}
+
+TEST_F(NavigationFixture, DragOutsideStationaryTurnsTheViewWithTheMouse) {
+    Camera& cam = model.camera;
+    toggleFreelook(model);
+    moveMouse(model, {100, 70});
+    pressLeftButton(model);
+    moveMouse(model, {101, 70});  // decides: looking
+    const Vec3 eye = cam.eye;
+    const double heading = Heading(cam.direction.x, cam.direction.y);
+    const double polar = polarAngle(cam.direction.z);
+    EXPECT_TRUE(moveMouse(model, {121, 80}));  // right and down
+    EXPECT_NEAR(Heading(cam.direction.x, cam.direction.y), heading - 0.1, 1e-9);  // turned right
+    EXPECT_NEAR(polarAngle(cam.direction.z), polar + 0.05, 1e-9);               // looks further down
+    expectNear(cam.eye, eye, 0.0);
+}
+
+TEST_F(NavigationFixture, RightDragIgnoresItsFirstMoveThenZooms) {
+    Camera& cam = model.camera;
+    moveMouse(model, {100, 70});
+    pressRightButton(model);
+    const double before = distance(cam.eye, cam.target);
+    EXPECT_FALSE(moveMouse(model, {100, 80}));
+    EXPECT_NEAR(distance(cam.eye, cam.target), before, 1e-9);
+    EXPECT_TRUE(moveMouse(model, {100, 70}));  // up: closer
+    EXPECT_NEAR(distance(cam.eye, cam.target), before * (1.0 - 0.075), 1e-6);
+}
+
+TEST_F(NavigationFixture, HoldingTheRightButtonOutsideStationaryFliesToTheCursor) {
+    toggleFreelook(model);
+    draw();
+    putCursor(centre());
+    pressRightButton(model);
+    const ViewPointer pointer(model, ui);  // as during a paint
+    EXPECT_TRUE(keyboardFlight(model, ui));
+    EXPECT_EQ(model.camera.mode, CameraMode::FlyTo);
+    EXPECT_FALSE(ui.cursorMovedTo.empty());  // the picked ground stays under the cursor
+    // In Stationary the right button zooms instead.
+    model.camera.mode = CameraMode::Stationary;
+    EXPECT_FALSE(keyboardFlight(model, ui));
+}
+
+TEST_F(NavigationFixture, DoubleClicksSelectAndDeselectAPoint) {
+    const Vec3& p = model.document.points[60].scenePosition;
+    const ProjectedPoint q = project(model.renderer.frame, p);
+    const Pixel onPoint{static_cast<int>(q.x + 0.5), static_cast<int>(q.y + 0.5)};
+    doubleClick(model, ui, {centre().x, 0}, false);  // sky, nothing selected
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    doubleClick(model, ui, onPoint, false);
+    EXPECT_EQ(model.input.selectedPoint, 60);
+    doubleClick(model, ui, onPoint, false);
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    doubleClick(model, ui, onPoint, true);  // Ctrl: the cross section's, not a selection
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+}
+
+}  // namespace
+}  // namespace vellacor
