@@ -9,7 +9,9 @@ namespace vellacor {
 namespace {
 
 // The options that take the next argument as their value.
-enum class Valued : std::uint8_t { To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size };
+enum class Valued : std::uint8_t {
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light
+};
 
 struct ValuedName {
     std::string_view name;
@@ -30,6 +32,10 @@ constexpr ValuedName kValuedNames[] = {
     {"--palette", Valued::Palette},
     {"--surface-mode", Valued::SurfaceMode},
     {"--size", Valued::Size},
+    {"--view", Valued::View},
+    {"--orbit", Valued::Orbit},
+    {"--zoom", Valued::Zoom},
+    {"--light", Valued::Light},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -56,7 +62,8 @@ const std::vector<CommandOptions>& commandTable() {
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
-         {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval},
+         {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
+          Valued::Orbit, Valued::Zoom, Valued::Light},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
     };
@@ -84,6 +91,21 @@ bool parseSize(std::string_view text, CliArgs& a) {
     return true;
 }
 
+// "H,P": two angles in degrees.
+bool parseOrbit(std::string_view text, CliArgs& a) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos) return false;
+    a.orbitHeading = parseWhole(text.substr(0, comma), -kMaxOrbitDegrees, kMaxOrbitDegrees);
+    a.orbitPitch = parseWhole(text.substr(comma + 1), -kMaxOrbitDegrees, kMaxOrbitDegrees);
+    return a.orbitHeading && a.orbitPitch;
+}
+
+std::optional<CliView> parseView(std::string_view text) {
+    if (text == "load") return CliView::Load;
+    if (text == "plan") return CliView::Plan;
+    return std::nullopt;
+}
+
 std::optional<OutputKind> parseKind(std::string_view text) {
     if (text == "dxf") return OutputKind::Dxf;
     if (text == "landxml") return OutputKind::LandXml;
@@ -108,6 +130,10 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
             return mode && (a.surfaceMode = surfaceModeFromInt(*mode)).has_value();
         }
         case Valued::Size: return parseSize(text, a);
+        case Valued::View: return (a.view = parseView(text)).has_value();
+        case Valued::Orbit: return parseOrbit(text, a);
+        case Valued::Zoom: return (a.zoom = parseWhole(std::string_view(text), kMinZoom, kMaxZoom)).has_value();
+        case Valued::Light: return (a.lightMode = parseWhole(std::string_view(text), 0, 2)).has_value();
     }
     return false;
 }

@@ -11,6 +11,9 @@ namespace vellacor {
 // What convert writes; --as names it, otherwise the output's extension.
 enum class OutputKind : std::uint8_t { Dxf, LandXml, Points };
 
+// Where render's camera starts: the view after the load, or straight down.
+enum class CliView : std::uint8_t { Load, Plan };
+
 // The options that stand on their own.
 enum class CliSwitch : std::uint8_t { Surface, Points, Contours, Breaklines, Triangles, Labels };
 
@@ -28,6 +31,11 @@ struct CliArgs {
     int width = 1280;                     // --size WxH
     int height = 720;
     std::optional<OutputKind> kind;       // --as
+    std::optional<CliView> view;          // --view load|plan
+    std::optional<double> orbitHeading;   // --orbit H,P: degrees about the target
+    std::optional<double> orbitPitch;
+    std::optional<double> zoom;           // --zoom F: the distance to the target times F
+    std::optional<int> lightMode;         // --light 0 headlamp, 1 circling, 2 stationary
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -47,5 +55,8 @@ inline constexpr double kMaxInterval = 999999999.0;
 inline constexpr int kMaxPalette = 4;
 inline constexpr int kMinImageSide = 16;
 inline constexpr int kMaxImageSide = 8192;
+inline constexpr double kMaxOrbitDegrees = 360.0;
+inline constexpr double kMinZoom = 0.01;
+inline constexpr double kMaxZoom = 100.0;
 
 }  // namespace vellacor

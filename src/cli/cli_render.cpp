@@ -1,5 +1,7 @@
 #include "cli/cli_render.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -11,6 +13,8 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
+#include "app/commands.h"
+#include "app/surface_stages.h"
 #include "app/view_settings.h"
 #include "render/png_writer.h"
 
@@ -20,6 +24,29 @@ namespace {
 
 // The grade-break angle the window would ask for when smooth shading starts.
 constexpr double kDefaultGradeBreak = 45.0;
+// The plan view glides there in 20 frames; more than this and something is wrong.
+constexpr int kMostPlanViewFrames = 100;
+// Radians of turn per pixel of a left drag.
+constexpr double kOrbitPerPixel = 0.005;
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+void paintStill(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
+    model.cycle.frameSeconds = 0.0;
+    paintFrame(model, ui, o.width, o.height, picture);
+}
+
+// Turns the view about the target as a left drag would, a degree at a time,
+// so that a step which would take the eye under the ground is refused as the
+// drag refuses it. Positive heading turns counter-clockwise seen from above;
+// positive pitch raises the eye.
+void orbitCamera(SiteModel& model, double headingDegrees, double pitchDegrees) {
+    const double steps = std::max(1.0, std::ceil(std::max(std::fabs(headingDegrees), std::fabs(pitchDegrees))));
+    const double dx = -headingDegrees * kRadiansPerDegree / steps / kOrbitPerPixel;
+    const double dy = pitchDegrees * kRadiansPerDegree / steps / kOrbitPerPixel;
+    const SurfaceView surface = linkedSurfaceOf(model);
+    const SiteFrame site = siteFrameOf(model.document);
+    for (int i = 0; i < static_cast<int>(steps); ++i) model.camera.OrbitBy(surface, site, dx, dy);
+}
 
 }  // namespace
 
@@ -43,13 +70,20 @@ int renderCommand(const std::vector<std::string>& args) {
     // surface over turns the point marks off, as the window does.
     model.display.showPoints = o->has(CliSwitch::Points) || o->has(CliSwitch::Labels);
     model.display.showPointNumbers = model.display.showPointDescriptions = model.display.showPointElevations = o->has(CliSwitch::Labels);
+    if (o->lightMode) setLightMode(model, static_cast<LightMode>(*o->lightMode));
     // A frame after the surface is finished: nothing left in progress.
     RgbImage picture;
-    model.cycle.frameSeconds = 0.0;
-    paintFrame(model, ui, o->width, o->height, picture);
-    model.cycle.frameSeconds = 0.0;
+    paintStill(model, ui, *o, picture);
+    // The camera as a user would move it once the site is shown.
+    if (o->view == CliView::Plan) {
+        setCameraMode(model, CameraMode::PlanViewStart);
+        for (int frame = 0; frame < kMostPlanViewFrames && model.camera.mode != CameraMode::Stationary; ++frame)
+            paintStill(model, ui, *o, picture);
+    }
+    if (o->orbitHeading && o->orbitPitch) orbitCamera(model, *o->orbitHeading, *o->orbitPitch);
+    if (o->zoom) model.camera.Zoom(*o->zoom);
     model.renderer.redrawNeeded = true;
-    paintFrame(model, ui, o->width, o->height, picture);
+    paintStill(model, ui, *o, picture);
     // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
     if (!writePng(o->out, picture, model.renderer.frame.bitmapPalette)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o->out.c_str());

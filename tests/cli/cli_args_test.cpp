@@ -73,6 +73,12 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"info", "site.txt", "--smoothing", "1.01"},
         {"convert", "site.txt", "--to", "o.dxf", "--as", "svg"},
         {"draw", "site.txt"},
+        {"render", "site.txt", "--out", "o.png", "--view", "side"},
+        {"render", "site.txt", "--out", "o.png", "--orbit", "30"},
+        {"render", "site.txt", "--out", "o.png", "--orbit", "30,361"},
+        {"render", "site.txt", "--out", "o.png", "--zoom", "0"},
+        {"render", "site.txt", "--out", "o.png", "--light", "3"},
+        {"info", "site.txt", "--view", "plan"},
     };
     for (const auto& line : bad) {
         std::string joined;
@@ -94,6 +100,15 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(r->surfaceMode, SurfaceMode::Elevation);
     EXPECT_TRUE(r->has(CliSwitch::Labels));
     EXPECT_FALSE(r->has(CliSwitch::Points));
+
+    const auto v = parseCliArgs({"render", "site.txt", "--out", "o.png", "--view", "plan", "--orbit", "-45,12.5", "--zoom",
+                                 "0.5", "--light", "2"});
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->view, CliView::Plan);
+    EXPECT_EQ(v->orbitHeading, -45.0);
+    EXPECT_EQ(v->orbitPitch, 12.5);
+    EXPECT_EQ(v->zoom, 0.5);
+    EXPECT_EQ(v->lightMode, 2);
 
     const auto c = parseCliArgs({"convert", "site.txt", "--as", "landxml", "--to", "o.txt", "--breaklines"});
     ASSERT_TRUE(c);

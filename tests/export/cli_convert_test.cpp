@@ -90,6 +90,9 @@ TEST(CliRender, PointsAndLabelsWereTurnedOffByTheSurfaceBuild) {
     ASSERT_FALSE(plain.empty());
     EXPECT_NE(points, plain);
     EXPECT_NE(labels, points);
+    // The camera options frame another picture.
+    EXPECT_NE(render("plan.png", " --view plan"), plain);
+    EXPECT_NE(render("orbit.png", " --orbit 90,10 --zoom 0.8 --light 2"), plain);
 }
 
 }  // namespace
