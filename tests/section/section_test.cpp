@@ -64,6 +64,14 @@ protected:
         section.complete = true;
     }
 
+    // An empty picture of this size, ready for the live marks.
+    static void blankFrame(FrameBuffer& frame, int width, int height) {
+        resizeFrameBuffer(frame, width, height, Palette{});
+        createFrameBitmap(frame, Palette{});
+        clearSceneBuffers(frame);
+        copySceneToDisplay(frame);
+    }
+
     SiteModel model;
     SectionLine section;
     SiteExtents site{{15, 5, 1.5}, 30.0, 1.0, 2.0};
@@ -84,10 +92,7 @@ TEST_F(SectionAcrossAGap, ProfileLeavesTheGapOut) {
 
 TEST_F(SectionAcrossAGap, LiveProfileIsDrawnOnBothSidesOfTheGapOnly) {
     FrameBuffer frame;
-    resizeFrameBuffer(frame, 280, 120, Palette{});
-    createFrameBitmap(frame, Palette{});
-    clearSceneBuffers(frame);
-    copySceneToDisplay(frame);
+    blankFrame(frame, 280, 120);
     const Matrix view = Matrix::identity();
     drawSection(frame, view, linkedSurfaceOf(model), site, section, std::nullopt);
     // 28 units across 280 pixels: ten pixels a unit, the ground at rows 119 and 109.
@@ -105,10 +110,7 @@ TEST_F(SectionAcrossAGap, LiveProfileIsDrawnOnBothSidesOfTheGapOnly) {
 
 TEST_F(SectionAcrossAGap, NothingIsDrawnBeforeTheFarEndIsKnown) {
     FrameBuffer frame;
-    resizeFrameBuffer(frame, 100, 60, Palette{});
-    createFrameBitmap(frame, Palette{});
-    clearSceneBuffers(frame);
-    copySceneToDisplay(frame);
+    blankFrame(frame, 100, 60);
     const std::vector<std::uint8_t> before = frame.displayBits;
     const Matrix view = Matrix::identity();
     SectionLine open;
