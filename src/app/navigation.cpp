@@ -34,8 +34,10 @@ void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
 
 // Ctrl + double-click: picks an end of the cross section on the ground under
 // `at`. After the second end the section is offered for saving and dropped,
-// whether it was saved or not.
+// whether it was saved or not. The section is laid on the surface through its
+// neighbour links, so it waits for them.
 void sectionDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
+    if (!model.document.contourStage.done) return;
     std::optional<SectionLine>& section = model.input.section;
     if (!section) section.emplace();
     if (pickSectionPoint(*section, groundAt(model, at))) {

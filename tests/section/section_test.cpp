@@ -77,19 +77,6 @@ protected:
     SiteExtents site{{15, 5, 1.5}, 30.0, 1.0, 2.0};
 };
 
-TEST_F(SectionAcrossAGap, ProfileLeavesTheGapOut) {
-    const std::vector<Vec3> draped = drapeSection(linkedSurfaceOf(model), 1, 5, 29, 5);
-    const std::vector<ProfileSegment> segments = profileSegments(draped, 1, 5, 1.0);
-    ASSERT_FALSE(segments.empty());
-    for (const ProfileSegment& s : segments) {
-        const bool first = s.d1 <= 9.0 + 1e-9, second = s.d0 >= 19.0 - 1e-9;
-        EXPECT_TRUE(first || second) << s.d0 << " .. " << s.d1;
-        EXPECT_NEAR(s.e0, first ? 0.0 : 1.0, 1e-9);
-    }
-    EXPECT_NEAR(segments.front().d0, 0.0, 1e-9);
-    EXPECT_NEAR(segments.back().d1, 28.0, 1e-9);
-}
-
 TEST_F(SectionAcrossAGap, LiveProfileIsDrawnOnBothSidesOfTheGapOnly) {
     FrameBuffer frame;
     blankFrame(frame, 280, 120);
