@@ -125,6 +125,25 @@ TEST_F(SectionAcrossAGap, DrawingBreaksTheGroundLineWhereItLeavesTheSurface) {
     EXPECT_EQ(countOf(entities, "%%USECTION A-A%%U"), 1u);
 }
 
+TEST_F(SectionAcrossAGap, TableLeavesAnEmptyRowWhereTheLineIsOffTheSurface) {
+    TempDir dir;
+    const std::string path = dir.path("gap.csv");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const bool written = writeSectionCsv(file, linkedSurfaceOf(model), section);
+    std::fclose(file);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(readFile(path),
+              "station,easting,northing,elevation\n"
+              "0.000000,1.000000,5.000000,1.000000\n"
+              "4.000000,5.000000,5.000000,1.000000\n"  // the first square's diagonal
+              "9.000000,10.000000,5.000000,1.000000\n"
+              "\n"  // off the surface from x = 10 to x = 20
+              "19.000000,20.000000,5.000000,2.000000\n"
+              "24.000000,25.000000,5.000000,2.000000\n"
+              "28.000000,29.000000,5.000000,2.000000\n");
+}
+
 // A plane, z = 50 + 0.1 e + 0.2 n over 0..100 both ways, written as a point
 // file and cut from (5, 52) to (95, 52) by the command-line tool.
 class SectionOfAPlane : public ::testing::Test {
