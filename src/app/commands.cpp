@@ -203,7 +203,7 @@ void cancelWork(SiteModel& model) {
     if (!doc.dxfOverlayStage.done) d.showDxfOverlay = false;
     model.input.selectedPoint = kNoPoint;
     setAllDisplayMarks(doc, 1);
-    // The cross section being drawn is dropped here once sections land.
+    model.input.section.reset();  // the cross section being drawn is dropped
     if (!doc.breaklines.ready()) {
         d.surfaceMode = SurfaceMode::Flat;
         doc.breaklines.allInserted = true;  // the insertions still waiting are dropped

@@ -7,10 +7,12 @@
 #include <new>
 #include <system_error>
 
+#include "app/site_model.h"
+#include "app/surface_stages.h"
 #include "export/writers.h"
 #include "import/point_file.h"
-#include "app/site_model.h"
 #include "platform/ui.h"
+#include "section/section_dxf.h"
 
 namespace vellacor {
 
@@ -152,6 +154,29 @@ void saveAsCommand(SiteModel& model, Ui& ui) {
     if (!path) return;
     saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
              ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+}
+
+bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        ui.message("Unable to open file for writing!\n\n" + path);
+        return false;
+    }
+    const SiteDocument& d = model.document;
+    bool ok = false;
+    try {
+        ok = writeSectionDxf(file, linkedSurfaceOf(model), {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation},
+                             section);
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        fatalError(ui, "Unable to allocate memory for array!");
+    }
+    ok = (std::fclose(file) == 0) && ok;
+    if (ok)
+        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
+    else
+        ui.message("Unable to write file:\n\n" + path);
+    return ok;
 }
 
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {

@@ -4,6 +4,7 @@
 
 #include "export/writers.h"
 #include "model/point_file_format.h"
+#include "section/section_line.h"
 
 namespace vellacor {
 
@@ -40,6 +41,10 @@ enum class ExportFormat { Dxf, LandXml };
 // Save As after the chooser): says "Saved File:" with the full path once the
 // file is completely written, or why it is not.
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts);
+
+// Writes the cross section A -> B as a DXF drawing to a path (after the
+// chooser) and says "Saved File:" with the full path, or why it is not saved.
+bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path);
 
 // The path made absolute, as "Saved File:" shows it.
 std::string fullPath(const std::string& path);

@@ -1,5 +1,6 @@
 #include "app/navigation.h"
 
+#include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
@@ -24,13 +25,29 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 
 // Hooks for the features that take over parts of the mouse when they land:
 // the contour limit polygon's vertices, the breakline editor, the DWF
-// alignment, the cross section and the wall point. Until then they take nothing.
+// alignment and the wall point. Until then they take nothing.
 bool polygonTakesPress(const SiteModel&) { return false; }
 void shiftClickOnGround(SiteModel&, const Vec3&, int) {}
 bool dwfAwaitsAlignment(const SiteModel&) { return false; }
-void sectionDoubleClick(SiteModel&, Pixel) {}
 void breaklineToSelected(SiteModel&, Ui&, int) {}
 void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
+
+// Ctrl + double-click: picks an end of the cross section on the ground under
+// `at`. After the second end the section is offered for saving and dropped,
+// whether it was saved or not. The section is laid on the surface through its
+// neighbour links, so it waits for them.
+void sectionDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
+    if (!model.document.contourStage.done) return;
+    std::optional<SectionLine>& section = model.input.section;
+    if (!section) section.emplace();
+    if (pickSectionPoint(*section, groundAt(model, at))) {
+        const SectionLine picked = *section;
+        section.reset();
+        if (const auto path = ui.chooseSaveFile("dxf", "DXF file (*.dxf)|*.dxf||", "Section_AA"))
+            saveSectionTo(model, ui, picked, *path);
+    }
+    model.renderer.redrawNeeded = true;
+}
 
 }  // namespace
 
@@ -152,7 +169,7 @@ void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
     if (!doc.documentLoaded) return;
     if (dwfAwaitsAlignment(model)) return;
     if (controlHeld) {
-        sectionDoubleClick(model, at);
+        sectionDoubleClick(model, ui, at);
         return;
     }
     const int picked = pickNearestPoint(doc.points, doc.pointCount, screenDepthOf(model.renderer.frame), at);

@@ -13,6 +13,7 @@
 #include "render/frame_buffer.h"
 #include "render/scene.h"
 #include "render/surface_textures.h"
+#include "section/section_draw.h"
 #include "surface/contour_draw.h"
 #include "surface/drape.h"
 #include "surface/surface_work.h"
@@ -93,6 +94,17 @@ void drawAxisMarkerOf(SiteModel& model) {
                    highlighted);
 }
 
+// The cross section being picked, towards the ground under the cursor. Its
+// drape needs the neighbour links.
+void drawSectionOf(SiteModel& model) {
+    const InteractionState& in = model.input;
+    if (!in.section || !model.document.contourStage.done) return;
+    const std::optional<Vec3> cursorGround =
+        in.cursorInView ? groundAt(model, Pixel{in.cursorX, in.cursorY}) : std::nullopt;
+    drawSection(model.renderer.frame, model.camera.view, linkedSurfaceOf(model), extentsOf(model.document),
+                *in.section, cursorGround);
+}
+
 }  // namespace
 
 void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
@@ -117,8 +129,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.redrawNeeded = false;
     }
     copySceneToDisplay(f);
-    // Rain, ponds, the cross section and the limit polygon draw here into the
-    // displayed picture as those features land.
+    // Rain, ponds and the limit polygon draw here into the displayed picture
+    // as those features land.
+    drawSectionOf(model);
     if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
     drawSelectionMark(model);
     updateHoverLabel(model, text);

@@ -38,6 +38,7 @@ void clearSite(SiteModel& model) {
     model.renderer.light.reset();
     forgetTriangleShading(model.renderer);
     model.input.selectedPoint = kNoPoint;
+    model.input.section.reset();
     model.water.rainSystem.reset();
     model.water.ponds.reset();
     model.overlays.dwfOverlay.reset();

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 
@@ -11,6 +12,7 @@
 #include "render/display_switches.h"
 #include "render/renderer_state.h"
 #include "render/vertex_normals.h"
+#include "section/section_line.h"
 #include "surface/surface_jobs.h"
 #include "surface/surface_work.h"
 #include "water/pond_system.h"
@@ -43,6 +45,7 @@ struct InteractionState {
     bool leftDragLooking = false;   // the current left drag turns the view
     bool rightDragStarted = false;  // the first move of the current right drag has been seen
     bool movingAxis = false;        // the current left drag moves the camera target
+    std::optional<SectionLine> section;  // the cross section being drawn, from its first Ctrl + double-click
 };
 
 // The paint cycle's own timing.

@@ -10,7 +10,7 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv
 };
 
 struct ValuedName {
@@ -36,6 +36,9 @@ constexpr ValuedName kValuedNames[] = {
     {"--orbit", Valued::Orbit},
     {"--zoom", Valued::Zoom},
     {"--light", Valued::Light},
+    {"--from", Valued::From},
+    {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
+    {"--csv", Valued::Csv},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -66,6 +69,7 @@ const std::vector<CommandOptions>& commandTable() {
           Valued::Orbit, Valued::Zoom, Valued::Light},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
+        {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
     };
     return table;
 }
@@ -98,6 +102,16 @@ bool parseOrbit(std::string_view text, CliArgs& a) {
     a.orbitHeading = parseWhole(text.substr(0, comma), -kMaxOrbitDegrees, kMaxOrbitDegrees);
     a.orbitPitch = parseWhole(text.substr(comma + 1), -kMaxOrbitDegrees, kMaxOrbitDegrees);
     return a.orbitHeading && a.orbitPitch;
+}
+
+// "E,N": an easting and a northing.
+std::optional<PlanPoint> parsePlanPoint(std::string_view text) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    const auto e = parseWhole(text.substr(0, comma), -kLargestPlanCoordinate, kLargestPlanCoordinate);
+    const auto n = parseWhole(text.substr(comma + 1), -kLargestPlanCoordinate, kLargestPlanCoordinate);
+    if (!e || !n) return std::nullopt;
+    return PlanPoint{*e, *n};
 }
 
 std::optional<CliView> parseView(std::string_view text) {
@@ -134,17 +148,18 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Orbit: return parseOrbit(text, a);
         case Valued::Zoom: return (a.zoom = parseWhole(std::string_view(text), kMinZoom, kMaxZoom)).has_value();
         case Valued::Light: return (a.lightMode = parseWhole(std::string_view(text), 0, 2)).has_value();
+        case Valued::From: return (a.sectionFrom = parsePlanPoint(text)).has_value();
+        case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
+        case Valued::Csv: a.csv = text; return true;
     }
     return false;
 }
 
 template <typename Name, typename Option>
 const Name* findAccepted(const auto& names, const std::string& arg, const std::vector<Option>& accepted) {
-    for (const Name& n : names) {
-        if (n.name == arg) {
-            return std::find(accepted.begin(), accepted.end(), n.option) != accepted.end() ? &n : nullptr;
-        }
-    }
+    // One name may mean different options in different commands (--to).
+    for (const Name& n : names)
+        if (n.name == arg && std::find(accepted.begin(), accepted.end(), n.option) != accepted.end()) return &n;
     return nullptr;
 }
 

@@ -11,6 +11,12 @@ namespace vellacor {
 // What convert writes; --as names it, otherwise the output's extension.
 enum class OutputKind : std::uint8_t { Dxf, LandXml, Points };
 
+// An easting and a northing.
+struct PlanPoint {
+    double easting = 0;
+    double northing = 0;
+};
+
 // Where render's camera starts: the view after the load, or straight down.
 enum class CliView : std::uint8_t { Load, Plan };
 
@@ -36,6 +42,9 @@ struct CliArgs {
     std::optional<double> orbitPitch;
     std::optional<double> zoom;           // --zoom F: the distance to the target times F
     std::optional<int> lightMode;         // --light 0 headlamp, 1 circling, 2 stationary
+    std::optional<PlanPoint> sectionFrom;  // section --from E,N
+    std::optional<PlanPoint> sectionTo;    // section --to E,N
+    std::string csv;                       // section --csv
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -43,7 +52,7 @@ struct CliArgs {
     static std::uint32_t bit(CliSwitch s) { return std::uint32_t{1} << static_cast<unsigned>(s); }
 };
 
-// args[0] is the command (info, convert, render); the rest may come in any
+// args[0] is the command (info, convert, render, section); the rest may come in any
 // order. Nothing when the command is unknown, an option is not one the
 // command takes, a value is missing or out of range, there is no file or a
 // second one, or a command that writes a file has no output path.
@@ -58,5 +67,7 @@ inline constexpr int kMaxImageSide = 8192;
 inline constexpr double kMaxOrbitDegrees = 360.0;
 inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
+// Beyond this a plan coordinate is no survey position.
+inline constexpr double kLargestPlanCoordinate = 1e10;
 
 }  // namespace vellacor

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -286,6 +287,41 @@ TEST_F(NavigationFixture, DoubleClicksSelectAndDeselectAPoint) {
     EXPECT_EQ(model.input.selectedPoint, kNoPoint);
     doubleClick(model, ui, onPoint, true);  // Ctrl: the cross section's, not a selection
     EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+}
+
+TEST_F(NavigationFixture, CtrlDoubleClicksPickTheSectionDrawItLiveAndSaveIt) {
+    const Pixel left{centre().x - 40, centre().y + 30}, right{centre().x + 40, centre().y + 30};
+    doubleClick(model, ui, {centre().x, 0}, true);  // sky: the section exists, with no end yet
+    ASSERT_TRUE(model.input.section);
+    EXPECT_FALSE(model.input.section->hasStart());
+    putCursor(right);
+    draw();
+    const auto& bits = model.renderer.frame.displayBits;
+    const auto count = [&bits](std::uint8_t colour) { return std::count(bits.begin(), bits.end(), colour); };
+    const auto line = count(6), ground = count(1);
+    doubleClick(model, ui, left, true);
+    ASSERT_TRUE(model.input.section && model.input.section->hasStart());
+
+    // Following the cursor: the line (colour 6) and the profile (colour 1) over the view.
+    draw();
+    EXPECT_GT(count(6), line + 20);
+    EXPECT_GT(count(1), ground + 20);
+
+    const std::string path = dir.path("Section_AA.dxf");
+    ui.saveFileAnswers.push_back(path);
+    doubleClick(model, ui, right, true);
+    EXPECT_FALSE(model.input.section);
+    ASSERT_EQ(ui.saveFilters.size(), 1u);
+    EXPECT_EQ(ui.saveFilters[0], "DXF file (*.dxf)|*.dxf||");
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back(), "Saved File:\n\n" + fullPath(path));
+    EXPECT_NE(testing::readFile(path).find("%%USECTION A-A%%U"), std::string::npos);
+
+    // A cancelled chooser writes nothing, and the section is gone all the same.
+    doubleClick(model, ui, left, true);
+    doubleClick(model, ui, right, true);
+    EXPECT_FALSE(model.input.section);
+    EXPECT_EQ(ui.saveFilters.size(), 2u);
 }
 
 }  // namespace

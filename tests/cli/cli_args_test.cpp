@@ -110,6 +110,16 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(v->zoom, 0.5);
     EXPECT_EQ(v->lightMode, 2);
 
+    // --to is the section's far end but convert's output.
+    const auto sec = parseCliArgs({"section", "site.txt", "--from", "10230,5150.5", "--to", "-1e3,5150", "--csv", "c.csv"});
+    ASSERT_TRUE(sec);
+    EXPECT_EQ(sec->sectionFrom->easting, 10230);
+    EXPECT_EQ(sec->sectionFrom->northing, 5150.5);
+    EXPECT_EQ(sec->sectionTo->easting, -1000);
+    EXPECT_EQ(sec->csv, "c.csv");
+    EXPECT_TRUE(sec->out.empty());
+    EXPECT_FALSE(parseCliArgs({"section", "site.txt", "--from", "1,2", "--to", "3"}));
+
     const auto c = parseCliArgs({"convert", "site.txt", "--as", "landxml", "--to", "o.txt", "--breaklines"});
     ASSERT_TRUE(c);
     EXPECT_EQ(c->kind, OutputKind::LandXml);

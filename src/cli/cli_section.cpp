@@ -1,0 +1,62 @@
+#include "cli/cli_section.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+#include "cli/cli_args.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_ui.h"
+#include "section/section_dxf.h"
+
+namespace vellacor {
+
+namespace {
+
+bool saveCsv(const SiteModel& model, const SectionLine& line, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
+        return false;
+    }
+    bool ok = writeSectionCsv(file, linkedSurfaceOf(model), line);
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int sectionCommand(const std::vector<std::string>& args) {
+    const std::optional<CliArgs> o = parseCliArgs(args);
+    if (!o || !o->sectionFrom || !o->sectionTo || (o->out.empty() && o->csv.empty())) return usageError();
+    SectionLine line;
+    line.startX = o->sectionFrom->easting;
+    line.startY = o->sectionFrom->northing;
+    line.endX = o->sectionTo->easting;
+    line.endY = o->sectionTo->northing;
+    line.complete = true;
+    SiteModel model;
+    CliUi ui(o->format);
+    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the flat surface asks for the triangles
+    runPipelineToCompletion(model, ui);
+    if (!model.document.contourStage.done) {
+        std::fputs("The points give no surface to cut.\n", stderr);
+        return 1;
+    }
+    if (!o->out.empty()) {
+        if (!saveSectionTo(model, ui, line, o->out)) return 1;
+        std::printf("Saved File:\n\n%s\n", fullPath(o->out).c_str());
+    }
+    if (!o->csv.empty()) {
+        if (!saveCsv(model, line, o->csv)) return 1;
+        std::printf("Saved File:\n\n%s\n", fullPath(o->csv).c_str());
+    }
+    return 0;
+}
+
+}  // namespace vellacor
