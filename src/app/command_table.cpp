@@ -150,7 +150,7 @@ std::string elevationPaneText(const SiteModel& model) {
 bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
     using C = CommandId;
     switch (id) {
-        case C::UndoBreakline: undoBreakline(model); return true;
+        case C::UndoBreakline: undoLastBreakline(model); return true;
         case C::EditPoint: editSelectedPoint(model, ui); return true;
         case C::Points:
         case C::ToolPoints: togglePoints(model); return true;

@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/breaklines.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -171,7 +173,10 @@ void setCameraMode(SiteModel& model, CameraMode mode) {
     redraw(model);
 }
 
-void undoBreakline(SiteModel& model) { redraw(model); }
+void undoLastBreakline(SiteModel& model) {
+    undoBreakline(model);
+    redraw(model);
+}
 
 void editSelectedPoint(SiteModel& model, Ui& ui) {
     if (!model.document.documentLoaded) return;
@@ -305,7 +310,7 @@ void handleKey(SiteModel& model, Ui& ui, int virtualKey) {
         case 'P': cyclePalette(model); break;
         case 'R': setNormalTextureMode(model); break;
         case 'T': setSwirlTextureMode(model, ui); break;
-        case 'U': undoBreakline(model); break;
+        case 'U': undoLastBreakline(model); break;
         case 'V': toggleFreelook(model); break;
         case 'Y': toggleRipples(model); break;
         case vk::Multiply: showContourOptions(model, ui); break;

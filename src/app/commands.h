@@ -69,7 +69,7 @@ void toggleFreelook(SiteModel& model);
 void setCameraMode(SiteModel& model, CameraMode mode);
 
 // Breaklines and points.
-void undoBreakline(SiteModel& model);
+void undoLastBreakline(SiteModel& model);
 // No redraw of its own.
 void editSelectedPoint(SiteModel& model, Ui& ui);
 

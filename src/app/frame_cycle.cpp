@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/breaklines.h"
 #include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
@@ -97,7 +98,7 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
                 model.renderer.redrawNeeded = true;
             }
             drawStatusOverlay(model, text);
-            // Pending breaklines are inserted here, a few per frame, when that lands.
+            insertBreaklinesStep(model);  // pending breaklines, a few per frame
         }
         paletteToRgb(f.displayBits.data(), f.clientWidth, f.viewHeight, f.viewWidth, *palette, picture);
         BitmapTextPainter painter(picture);

@@ -1,5 +1,6 @@
 #include "app/navigation.h"
 
+#include "app/breaklines.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/site_model.h"
@@ -24,12 +25,11 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 }
 
 // Hooks for the features that take over parts of the mouse when they land:
-// the contour limit polygon's vertices, the breakline editor, the DWF
+// the contour limit polygon's vertices, the DWF
 // alignment and the wall point. Until then they take nothing.
 bool polygonTakesPress(const SiteModel&) { return false; }
 void shiftClickOnGround(SiteModel&, const Vec3&, int) {}
 bool dwfAwaitsAlignment(const SiteModel&) { return false; }
-void breaklineToSelected(SiteModel&, Ui&, int) {}
 void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
 
 // Ctrl + double-click: picks an end of the cross section on the ground under
@@ -179,7 +179,7 @@ void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
     else if (picked == selected)
         selected = kNoPoint;
     else if (picked != kNoPoint)
-        breaklineToSelected(model, ui, picked);
+        breaklineBetween(model, ui, selected, picked);
     else
         wallPointFromSelected(model, ui, at);
     model.renderer.redrawNeeded = true;

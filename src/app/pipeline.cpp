@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "app/breaklines.h"
 #include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
@@ -47,7 +48,8 @@ void startDerivedStages(SiteModel& model) {
 }
 
 void startShadingStage(SiteModel& model, Ui& ui) {
-    if (model.document.shadingStage.done || !model.document.triangulateStage.done) return;
+    if (model.document.shadingStage.done || !model.document.triangulateStage.done || !model.document.breaklines.ready())
+        return;
     if (!needsVertexNormals(model.display.surfaceMode)) return;
     if (!model.document.shadingStage.enabled || model.document.shadingStage.running) return;
     if (model.display.gradeBreakAngle == 0.0) {
@@ -91,13 +93,18 @@ void runPipelineToCompletion(SiteModel& model, Ui& ui) {
     auto anyRunning = [&] {
         for (int s = 0; s < kStageCount; ++s)
             if (stageOf(model.document, static_cast<StageId>(s)).running) return true;
-        return false;
+        // Breaklines waiting for a finished surface hold back the stages after it.
+        return model.document.triangulateStage.done && !model.document.breaklines.ready();
+    };
+    auto step = [&] {
+        runPipeline(model, ui);
+        insertBreaklinesStep(model);  // a few per step, as the frames do
     };
     for (;;) {
-        runPipeline(model, ui);
+        step();
         if (!anyRunning()) {
             // One more step adopts the last result and may start the next stage.
-            runPipeline(model, ui);
+            step();
             if (!anyRunning()) return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -54,6 +54,10 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
         model.work.surfaceWork.knownLinks = std::move(out.links);
         model.work.surfaceWork.knownDigest = out.digest;
         stage.done = true;
+        if (!d.breaklines.empty()) {  // the staged insertion puts them in again
+            d.breaklines.allInserted = false;
+            d.breaklinesInserted = 0;
+        }
     } else {
         std::vector<TinTriangle>().swap(d.triangles);
         d.triangleCount = 0;

@@ -1,0 +1,44 @@
+#pragma once
+#include <span>
+#include <vector>
+
+#include "model/survey_point.h"
+
+namespace vellacor {
+
+struct SiteModel;
+class Ui;
+
+// Adds the breakline a-b to the list (and shows the list). Refused (false):
+// the same point twice, a point that does not exist, a pair already listed
+// either way round, or a segment crossing a listed breakline away from their
+// ends. A point not used in the surface is ignored: true, nothing added.
+bool addBreakline(SiteModel& model, int a, int b);
+
+// Drops every breakline ending at point p (the point left the surface).
+void removeBreaklinesOfPoint(SiteModel& model, int p);
+
+// Drops the last breakline; the surface is built again and the rest are
+// enforced again by the staged insertion. False when there is none.
+bool undoBreakline(SiteModel& model);
+
+// Makes breakline i an edge of the current surface; the neighbour links and
+// shading are then made again. True when the triangles changed.
+bool enforceBreakline(SiteModel& model, int i);
+
+// Breaklines along a CAD polyline: each vertex is matched to the first point
+// within 0.005 in easting and northing (its z becomes that point's elevation,
+// or -666 without a match), and each pair of matched, different, usable
+// neighbouring vertices is added.
+void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices);
+void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines);
+
+// The interactive pick of a second point: adds first-second and enforces it,
+// or says "Breakline crosses another breakline!".
+void breaklineBetween(SiteModel& model, Ui& ui, int first, int second);
+
+// One step of the staged insertion after a new surface: enforces up to five
+// waiting breaklines. Runs while the triangulation is done and the list is not.
+void insertBreaklinesStep(SiteModel& model);
+
+}  // namespace vellacor
