@@ -190,6 +190,14 @@ TEST(BreaklineInsertion, UndoBuildsTheSurfaceAgainWithTheRest) {
     EXPECT_TRUE(m.document.contourStage.done);
     for (const Breakline& k : m.document.breaklines.pairs) EXPECT_TRUE(hasEdge(m.document, k.a, k.b));
     expectSymmetricLinks(m.document);
+
+    // A surface read as triangles cannot be made again: it stays.
+    m.document.pointFileFormat = PointFileFormat::Raw;
+    const int triangles = m.document.triangleCount;
+    ASSERT_TRUE(undoBreakline(m));
+    EXPECT_EQ(m.document.breaklines.count(), 6);
+    EXPECT_TRUE(m.document.triangulateStage.done);
+    EXPECT_EQ(m.document.triangleCount, triangles);
 }
 
 TEST(BreaklineInsertion, PickedPairIsEnforcedAtOnceOrRefusedWithAMessage) {

@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "app/document.h"
+#include "support/temp_files.h"
 #include "surface/breakline_enforce.h"
 #include "surface/predicates.h"
 #include "surface_support.h"
@@ -104,6 +106,31 @@ TEST(EnforceBreakline, ExistingEdgeAndUnusableEndsLeaveTheSurfaceAlone) {
     EXPECT_FALSE(enforce(d, 3, 3));
     EXPECT_FALSE(enforce(d, 3, d.pointCount));
     unchanged();
+}
+
+TEST(EnforceBreakline, RealSurveyStaysAValidSurface) {
+    const std::string path = sharedData("points/topo0.asc");
+    if (path.empty()) GTEST_SKIP() << "shared data not present";
+    SiteModel model;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    buildSurface(model, ui);
+    SiteDocument& d = model.document;
+    const Check before = checkSurface(d);
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> pick(0, d.triangleCount - 1), corner(0, 2);
+    int forced = 0;
+    for (int i = 0; i < 150; ++i) {
+        // Ends of two triangles some way apart, both surface vertices.
+        const TinTriangle& t1 = d.triangles[static_cast<std::size_t>(pick(random))];
+        const int a = t1.vertex[corner(random)];
+        const int b = d.triangles[static_cast<std::size_t>(pick(random))].vertex[corner(random)];
+        if (a == b) continue;
+        enforce(d, a, b);
+        forced += hasEdge(d, a, b) ? 1 : 0;  // not where it leaves a concave hull
+    }
+    EXPECT_GT(forced, 120);
+    expectSameSurfaceAs(d, before);
 }
 
 // A 10 x 10 grid: the diagonal and a knight's move run through other grid
