@@ -97,15 +97,33 @@ public:
                 queue_.push_back({p, q});
                 continue;
             }
-            unindex(t1);
-            unindex(t2);
-            tris_[static_cast<Index>(t1)] = counterClockwise(p, s, r);
-            tris_[static_cast<Index>(t2)] = counterClockwise(q, r, s);
-            index(t1);
-            index(t2);
+            flip(t1, t2, p, q, r, s);
             if (crosses(r, s)) queue_.push_back({r, s});
         }
         return true;
+    }
+
+    // Makes the flipped strip as near Delaunay as the segment allows: an edge
+    // other than the segment whose far vertex lies inside the circle of the
+    // triangle on its near side is flipped, and the edges around it looked at
+    // again. Edges on the strip's outline stay.
+    void restoreDelaunay() {
+        std::vector<std::pair<int, int>> stack;
+        for (const auto& t : tris_)
+            for (Index k = 0; k < 3; ++k) stack.push_back({t[k], t[(k + 1) % 3]});
+        std::size_t guard = 0;
+        const std::size_t limit = 64 * (stack.size() + 1) * (stack.size() + 1);
+        while (!stack.empty() && ++guard < limit) {
+            const auto [p, q] = stack.back();
+            stack.pop_back();
+            if ((p == a_ && q == b_) || (p == b_ && q == a_)) continue;
+            const auto t1 = owner_.find(edgeKey(p, q)), t2 = owner_.find(edgeKey(q, p));
+            if (t1 == owner_.end() || t2 == owner_.end()) continue;
+            const int r = opposite(t1->second, p, q), s = opposite(t2->second, q, p);
+            if (plan_.inCircle(p, q, r, s) <= 0) continue;
+            flip(t1->second, t2->second, p, q, r, s);
+            stack.insert(stack.end(), {{p, s}, {s, q}, {q, r}, {r, p}});
+        }
     }
 
     const std::vector<std::array<int, 3>>& triangles() const { return tris_; }
@@ -117,6 +135,15 @@ private:
         if (!((op > 0 && oq < 0) || (op < 0 && oq > 0))) return false;
         const double oa = plan_.orient(p, q, a_), ob = plan_.orient(p, q, b_);
         return (oa > 0 && ob < 0) || (oa < 0 && ob > 0);
+    }
+    // Triangles (p, q, r) and (q, p, s) become (p, s, r) and (q, r, s).
+    void flip(int t1, int t2, int p, int q, int r, int s) {
+        unindex(t1);
+        unindex(t2);
+        tris_[static_cast<Index>(t1)] = counterClockwise(p, s, r);
+        tris_[static_cast<Index>(t2)] = counterClockwise(q, r, s);
+        index(t1);
+        index(t2);
     }
     int opposite(int t, int p, int q) const {
         for (int v : tris_[static_cast<Index>(t)])
@@ -150,6 +177,7 @@ bool enforceStraight(const Plan& plan, std::vector<TinTriangle>& triangles, int 
     Strip strip(plan, a, b);
     for (int t : crossed) strip.add(triangles[static_cast<Index>(t)].vertex);
     if (!strip.collectCrossedEdges() || !strip.flipAway()) return false;
+    strip.restoreDelaunay();
     for (Index i = 0; i < crossed.size(); ++i) {
         TinTriangle tri;
         for (Index k = 0; k < 3; ++k) tri.vertex[k] = strip.triangles()[i][k];

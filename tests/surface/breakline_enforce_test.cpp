@@ -84,6 +84,35 @@ TEST(EnforceBreakline, RandomSegmentsBecomeEdgesOfAValidSurface) {
     EXPECT_GT(changed, 40);
 }
 
+// Away from the forced edge the surface stays Delaunay: the vertex across
+// every other edge lies outside the circle of the triangle on its near side.
+TEST(EnforceBreakline, OtherEdgesStayLocallyDelaunay) {
+    SiteModel model;
+    FakeUi ui;
+    loadPoints(model, randomPoints(500, 21));
+    buildSurface(model, ui);
+    SiteDocument& d = model.document;
+    const int a = 17, b = 401;
+    ASSERT_TRUE(enforce(d, a, b));
+    std::map<std::pair<int, int>, int> across;  // directed edge -> the triangle's third vertex
+    for (int t = 0; t < d.triangleCount; ++t) {
+        const auto& v = d.triangles[static_cast<std::size_t>(t)].vertex;
+        for (int k = 0; k < 3; ++k) across[{v[k], v[(k + 1) % 3]}] = v[(k + 2) % 3];
+    }
+    auto xy = [&](int i) { return d.points[static_cast<std::size_t>(i)]; };
+    for (const auto& [edge, r] : across) {
+        const auto [p, q] = edge;
+        if ((p == a && q == b) || (p == b && q == a)) continue;
+        const auto other = across.find({q, p});
+        if (other == across.end()) continue;
+        const SurveyPoint &pp = xy(p), &pq = xy(q), &pr = xy(r), &ps = xy(other->second);
+        EXPECT_LE(incircle(pp.easting, pp.northing, pq.easting, pq.northing, pr.easting, pr.northing, ps.easting,
+                           ps.northing),
+                  0.0)
+            << p << "-" << q;
+    }
+}
+
 TEST(EnforceBreakline, ExistingEdgeAndUnusableEndsLeaveTheSurfaceAlone) {
     SiteModel model;
     FakeUi ui;
