@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "surface/predicates.h"
@@ -73,7 +74,10 @@ public:
     bool collectCrossedEdges() {
         for (const auto& [key, t] : owner_) {
             const int from = static_cast<int>(key >> 32), to = static_cast<int>(key & 0xFFFFFFFFu);
-            if (!crosses(from, to)) continue;
+            if (!crosses(from, to)) {
+                if (from < to) kept_.insert(edgeKey(from, to));
+                continue;
+            }
             if (!owner_.contains(edgeKey(to, from))) return false;
             if (from < to) queue_.push_back({from, to});
         }
@@ -106,17 +110,21 @@ public:
     // Makes the flipped strip as near Delaunay as the segment allows: an edge
     // other than the segment whose far vertex lies inside the circle of the
     // triangle on its near side is flipped, and the edges around it looked at
-    // again. Edges on the strip's outline stay.
+    // again. Edges on the strip's outline stay, and so do the edges inside it
+    // that the segment did not cross: one may be an earlier breakline.
     void restoreDelaunay() {
         std::vector<std::pair<int, int>> stack;
         for (const auto& t : tris_)
-            for (Index k = 0; k < 3; ++k) stack.push_back({t[k], t[(k + 1) % 3]});
+            for (Index k = 0; k < 3; ++k)
+                if (!kept_.contains(edgeKey(std::min(t[k], t[(k + 1) % 3]), std::max(t[k], t[(k + 1) % 3]))))
+                    stack.push_back({t[k], t[(k + 1) % 3]});
         std::size_t guard = 0;
         const std::size_t limit = 64 * (stack.size() + 1) * (stack.size() + 1);
         while (!stack.empty() && ++guard < limit) {
             const auto [p, q] = stack.back();
             stack.pop_back();
             if ((p == a_ && q == b_) || (p == b_ && q == a_)) continue;
+            if (kept_.contains(edgeKey(std::min(p, q), std::max(p, q)))) continue;
             const auto t1 = owner_.find(edgeKey(p, q)), t2 = owner_.find(edgeKey(q, p));
             if (t1 == owner_.end() || t2 == owner_.end()) continue;
             const int r = opposite(t1->second, p, q), s = opposite(t2->second, q, p);
@@ -168,6 +176,7 @@ private:
     std::vector<std::array<int, 3>> tris_;
     std::unordered_map<std::uint64_t, int> owner_;  // directed edge -> triangle holding it
     std::vector<std::pair<int, int>> queue_;
+    std::unordered_set<std::uint64_t> kept_;  // edges the segment does not cross, lower vertex first
 };
 
 // Enforces a segment with no surface vertex inside it.
