@@ -11,6 +11,7 @@
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "support/fake_ui.h"
+#include "support/surface_edges.h"
 
 namespace vellacor::testing {
 namespace {
@@ -39,17 +40,6 @@ void loadRandomPoints(SiteModel& m, int count, std::uint32_t seed) {
 }
 
 const SurveyPoint& pt(const SiteModel& m, int i) { return m.document.points[static_cast<std::size_t>(i)]; }
-
-bool hasEdge(const SiteDocument& d, int a, int b) {
-    for (int t = 0; t < d.triangleCount; ++t) {
-        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-        for (int k = 0; k < 3; ++k) {
-            const int p = tri.vertex[k], q = tri.vertex[(k + 1) % 3];
-            if ((p == a && q == b) || (p == b && q == a)) return true;
-        }
-    }
-    return false;
-}
 
 // Neighbour links symmetric: the triangle across each edge holds it reversed.
 void expectSymmetricLinks(const SiteDocument& d) {

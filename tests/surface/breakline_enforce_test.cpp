@@ -7,6 +7,7 @@
 
 #include "app/document.h"
 #include "support/temp_files.h"
+#include "support/surface_edges.h"
 #include "surface/breakline_enforce.h"
 #include "surface/predicates.h"
 #include "surface_support.h"
@@ -39,17 +40,6 @@ Check checkSurface(const SiteDocument& d) {
         EXPECT_GT(tri.normal.z, 0.0);  // geometry computed
     }
     return c;
-}
-
-bool hasEdge(const SiteDocument& d, int a, int b) {
-    for (int t = 0; t < d.triangleCount; ++t) {
-        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-        for (int k = 0; k < 3; ++k) {
-            const int p = tri.vertex[k], q = tri.vertex[(k + 1) % 3];
-            if ((p == a && q == b) || (p == b && q == a)) return true;
-        }
-    }
-    return false;
 }
 
 bool enforce(SiteDocument& d, int a, int b) {
