@@ -1,6 +1,5 @@
 #include "app/surface_stages.h"
 
-#include <cmath>
 #include <new>
 
 #include "app/site_model.h"
@@ -11,13 +10,8 @@ namespace vellacor {
 
 namespace {
 
-// Beyond this a plan coordinate is not a survey position: the 0.005 duplicate
-// tolerance and the surface's geometry stop meaning anything.
-constexpr double kLargestCoordinate = 1.0e15;
-
 bool usableForSurface(const SurveyPoint& p) {
-    return p.useInSurface != 0 && std::isfinite(p.easting) && std::isfinite(p.northing) &&
-           std::fabs(p.easting) <= kLargestCoordinate && std::fabs(p.northing) <= kLargestCoordinate;
+    return p.useInSurface != 0 && isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing);
 }
 
 // The classic enclosing triangle, far beyond the site, kept in the three

@@ -29,6 +29,8 @@ inline constexpr double kHalfPi = 1.5707963267948966;
 inline constexpr double kPoleMargin = 0.03;              // views never point closer than this to straight up or down
 inline constexpr double kMaxPolar = 3.1115926535897933;  // pi - kPoleMargin
 inline constexpr int kTransitionFrames = 20;
+// Radians the view turns about the target for each pixel of a left drag.
+inline constexpr double kOrbitRadiansPerPixel = 0.005;
 inline constexpr double kGroundClearance = 3.0;  // scene units the eye keeps above the surface
 
 // The viewpoint of the 3D view, in scene coordinates (x easting, y northing,

@@ -29,7 +29,7 @@ void Camera::EaseToward(const Vec3& p) {
 // Mouse pixels move the eye round the target on its sphere and turn the view
 // with it; a move into the ground is taken back.
 void Camera::OrbitBy(const SurfaceView& surface, const SiteFrame& site, double dx, double dy) {
-    const double a = -0.005 * dx, b = -0.005 * dy;
+    const double a = -kOrbitRadiansPerPixel * dx, b = -kOrbitRadiansPerPixel * dy;
     const Vec3 fromTarget = eye - target;
     const Vec3 u = normalise(fromTarget);
     const double r = length(fromTarget);

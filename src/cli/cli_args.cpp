@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "model/survey_point.h"
+
 namespace vellacor {
 
 namespace {
@@ -108,8 +110,8 @@ bool parseOrbit(std::string_view text, CliArgs& a) {
 std::optional<PlanPoint> parsePlanPoint(std::string_view text) {
     const std::size_t comma = text.find(',');
     if (comma == std::string_view::npos) return std::nullopt;
-    const auto e = parseWhole(text.substr(0, comma), -kLargestPlanCoordinate, kLargestPlanCoordinate);
-    const auto n = parseWhole(text.substr(comma + 1), -kLargestPlanCoordinate, kLargestPlanCoordinate);
+    const auto e = parseWhole(text.substr(0, comma), -kLargestCoordinate, kLargestCoordinate);
+    const auto n = parseWhole(text.substr(comma + 1), -kLargestCoordinate, kLargestCoordinate);
     if (!e || !n) return std::nullopt;
     return PlanPoint{*e, *n};
 }

@@ -67,7 +67,5 @@ inline constexpr int kMaxImageSide = 8192;
 inline constexpr double kMaxOrbitDegrees = 360.0;
 inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
-// Beyond this a plan coordinate is no survey position.
-inline constexpr double kLargestPlanCoordinate = 1e10;
 
 }  // namespace vellacor

@@ -26,8 +26,6 @@ namespace {
 constexpr double kDefaultGradeBreak = 45.0;
 // The plan view glides there in 20 frames; more than this and something is wrong.
 constexpr int kMostPlanViewFrames = 100;
-// Radians of turn per pixel of a left drag.
-constexpr double kOrbitPerPixel = 0.005;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 void paintStill(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
@@ -41,8 +39,8 @@ void paintStill(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
 // positive pitch raises the eye.
 void orbitCamera(SiteModel& model, double headingDegrees, double pitchDegrees) {
     const double steps = std::max(1.0, std::ceil(std::max(std::fabs(headingDegrees), std::fabs(pitchDegrees))));
-    const double dx = -headingDegrees * kRadiansPerDegree / steps / kOrbitPerPixel;
-    const double dy = pitchDegrees * kRadiansPerDegree / steps / kOrbitPerPixel;
+    const double dx = -headingDegrees * kRadiansPerDegree / steps / kOrbitRadiansPerPixel;
+    const double dy = pitchDegrees * kRadiansPerDegree / steps / kOrbitRadiansPerPixel;
     const SurfaceView surface = linkedSurfaceOf(model);
     const SiteFrame site = siteFrameOf(model.document);
     for (int i = 0; i < static_cast<int>(steps); ++i) model.camera.OrbitBy(surface, site, dx, dy);
