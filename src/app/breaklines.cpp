@@ -99,7 +99,8 @@ bool enforceBreakline(SiteModel& model, int i) {
     if (!isPoint(d, k.a) || !isPoint(d, k.b)) return false;
     // The link worker reads the triangles: it stops before they change.
     stopSurfaceWorkers(model);
-    const bool changed = enforceBreakline(d.points, d.pointCount, d.triangles, d.triangleCount, k.a, k.b);
+    const bool changed =
+        model.work.breaklineEnforcer.enforce(d.points, d.pointCount, d.triangles, d.triangleCount, k.a, k.b);
     if (!changed) return false;
     invalidateSurfaceResults(model);
     d.triangulateStage.done = true;

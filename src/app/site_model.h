@@ -14,6 +14,7 @@
 #include "render/vertex_normals.h"
 #include "section/section_line.h"
 #include "surface/surface_jobs.h"
+#include "surface/breakline_enforce.h"
 #include "surface/surface_work.h"
 #include "water/pond_system.h"
 #include "water/rain_system.h"
@@ -63,6 +64,7 @@ struct BackgroundWork {
     BackgroundJob<TriangulationOutput> triangulation;
     BackgroundJob<TopologyResult> topology;  // the neighbour links
     BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
+    BreaklineEnforcer breaklineEnforcer;     // keeps its edge links between breaklines
 };
 
 // Rain and ponds.

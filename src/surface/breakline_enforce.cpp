@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "surface/neighbour_links.h"
 #include "surface/predicates.h"
 #include "surface/tin_geometry.h"
 
@@ -30,28 +31,6 @@ struct Plan {
         return incircle(a.easting, a.northing, b.easting, b.northing, c.easting, c.northing, d.easting, d.northing);
     }
 };
-
-// True when the open segment a-b passes through the inside of the
-// counter-clockwise triangle v: no line through a triangle edge, nor the
-// segment's own line, keeps them apart.
-bool passesThrough(const Plan& plan, const std::int32_t v[3], int a, int b) {
-    const double o0 = plan.orient(a, b, v[0]), o1 = plan.orient(a, b, v[1]), o2 = plan.orient(a, b, v[2]);
-    const bool anyLeft = o0 > 0 || o1 > 0 || o2 > 0;
-    const bool anyRight = o0 < 0 || o1 < 0 || o2 < 0;
-    if (!anyLeft || !anyRight) return false;
-    for (int k = 0; k < 3; ++k) {
-        const int p = v[k], q = v[(k + 1) % 3];
-        if (plan.orient(p, q, a) <= 0 && plan.orient(p, q, b) <= 0) return false;
-    }
-    return true;
-}
-
-// Position of point v along a -> b as a fraction of its length.
-double along(const Plan& plan, int a, int b, int v) {
-    const SurveyPoint &pa = plan.at(a), &pb = plan.at(b), &pv = plan.at(v);
-    const double dx = pb.easting - pa.easting, dy = pb.northing - pa.northing;
-    return ((pv.easting - pa.easting) * dx + (pv.northing - pa.northing) * dy) / (dx * dx + dy * dy);
-}
 
 std::uint64_t edgeKey(int from, int to) {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32) | static_cast<std::uint32_t>(to);
@@ -179,7 +158,8 @@ private:
     std::unordered_set<std::uint64_t> kept_;  // edges the segment does not cross, lower vertex first
 };
 
-// Enforces a segment with no surface vertex inside it.
+// Enforces a segment with no surface vertex inside it, through the given
+// triangles, whose slots receive the new ones.
 bool enforceStraight(const Plan& plan, std::vector<TinTriangle>& triangles, int a, int b,
                      const std::vector<int>& crossed) {
     if (crossed.empty()) return false;
@@ -196,52 +176,191 @@ bool enforceStraight(const Plan& plan, std::vector<TinTriangle>& triangles, int 
     return true;
 }
 
+int localIndex(const std::int32_t v[3], int p) {
+    for (int k = 0; k < 3; ++k)
+        if (v[k] == p) return k;
+    return -1;
+}
+
 }  // namespace
 
-bool enforceBreakline(std::span<const SurveyPoint> points, int pointCount, std::vector<TinTriangle>& triangles,
-                      int& triangleCount, int a, int b) {
+void BreaklineEnforcer::index(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount) {
+    std::vector<HullEdge> hull;
+    links_.clear();
+    linkNeighbours(triangles.data(), triangleCount, links_, hull, [](double) { return true; });
+    cornerOf_.assign(static_cast<Index>(std::max(pointCount, 0)), kNoTriangle);
+    for (int t = 0; t < triangleCount; ++t)
+        for (int v : triangles[static_cast<Index>(t)].vertex)
+            if (v >= 0 && v < pointCount) cornerOf_[static_cast<Index>(v)] = t;
+    triangleCount_ = triangleCount;
+}
+
+bool BreaklineEnforcer::holdsEdge(const std::vector<TinTriangle>& triangles, int t, int p, int q) const {
+    if (t < 0 || t >= triangleCount_ || static_cast<Index>(t) >= triangles.size()) return false;
+    const std::int32_t* v = triangles[static_cast<Index>(t)].vertex;
+    return localIndex(v, p) >= 0 && localIndex(v, q) >= 0;
+}
+
+BreaklineEnforcer::Walk BreaklineEnforcer::walk(std::span<const SurveyPoint> points,
+                                               const std::vector<TinTriangle>& triangles, int a, int b) const {
+    const Plan plan{points};
+    Walk result;
+    if (static_cast<Index>(a) >= cornerOf_.size()) return result;
+    const int start = cornerOf_[static_cast<Index>(a)];
+    if (start == kNoTriangle) return result;  // a is no vertex of the surface
+    if (!holdsEdge(triangles, start, a, a)) {
+        result.stale = true;
+        return result;
+    }
+    // Turn about a to the triangle whose corner at a holds the direction to b:
+    // counter-clockwise first, and clockwise from the start when the turn
+    // meets the edge of the surface.
+    int t = start, found = kNoTriangle;
+    bool turnedFullCircle = false;
+    for (int direction = 0; direction < 2 && found == kNoTriangle && !turnedFullCircle; ++direction) {
+        t = start;
+        for (int turns = 0; turns <= triangleCount_; ++turns) {
+            const std::int32_t* v = triangles[static_cast<Index>(t)].vertex;
+            const int i = localIndex(v, a);
+            const int p = v[(i + 1) % 3], q = v[(i + 2) % 3];
+            if (plan.orient(a, p, b) >= 0 && plan.orient(a, q, b) <= 0) {
+                found = t;
+                break;
+            }
+            const int edge = direction == 0 ? (i + 2) % 3 : i;  // (q, a) turning counter-clockwise, (a, p) back
+            const int next = links_[static_cast<Index>(3 * t + edge)];
+            turnedFullCircle = next == start;
+            if (next == kNoTriangle || next == start) break;
+            if (!holdsEdge(triangles, next, a, direction == 0 ? q : p)) {
+                result.stale = true;
+                return result;
+            }
+            t = next;
+        }
+    }
+    if (found == kNoTriangle) return result;  // b lies outside the surface seen from a
+
+    const std::int32_t* v = triangles[static_cast<Index>(found)].vertex;
+    const int i = localIndex(v, a);
+    int right = v[(i + 1) % 3], left = v[(i + 2) % 3];
+    if (right == b || left == b) return result;  // already an edge
+    if (plan.orient(a, right, b) == 0) {
+        result.stop = right;
+        return result;
+    }
+    if (plan.orient(a, left, b) == 0) {
+        result.stop = left;
+        return result;
+    }
+    result.crossed.push_back(found);
+    t = found;
+    // Step across the edge right-left the segment leaves by, until b or a
+    // surface vertex on the segment is reached.
+    for (int steps = 0; steps <= triangleCount_; ++steps) {
+        const std::int32_t* tv = triangles[static_cast<Index>(t)].vertex;
+        const int k = localIndex(tv, right);
+        const int next = links_[static_cast<Index>(3 * t + k)];  // the edge (right, left)
+        if (next == kNoTriangle) {
+            result.crossed.clear();  // the segment leaves the surface
+            return result;
+        }
+        if (!holdsEdge(triangles, next, right, left)) {
+            result.stale = true;
+            return result;
+        }
+        result.crossed.push_back(next);
+        const std::int32_t* nv = triangles[static_cast<Index>(next)].vertex;
+        int far = nv[0];
+        for (int c : {nv[0], nv[1], nv[2]})
+            if (c != right && c != left) far = c;
+        if (far == b) {
+            result.stop = b;
+            return result;
+        }
+        const double side = plan.orient(a, b, far);
+        if (side == 0) {
+            result.stop = far;
+            return result;
+        }
+        // Triangles of this walk hold the edge (right, left) as (left, right).
+        if (side < 0) right = far;
+        else left = far;
+        t = next;
+    }
+    result.crossed.clear();
+    return result;
+}
+
+void BreaklineEnforcer::relink(const std::vector<TinTriangle>& triangles, const std::vector<int>& changed,
+                               const std::vector<std::array<int, 3>>& outsideBefore) {
+    // The changed triangles fill the same region as before: their outline
+    // edges meet the same outside triangles, and the rest pair up among them.
+    std::unordered_map<std::uint64_t, int> outline;  // directed edge inside the region -> outside triangle
+    for (const auto& [from, to, outside] : outsideBefore) outline[edgeKey(from, to)] = outside;
+    std::unordered_map<std::uint64_t, int> inner;
+    for (int t : changed) {
+        const std::int32_t* v = triangles[static_cast<Index>(t)].vertex;
+        for (int k = 0; k < 3; ++k) {
+            const int from = v[k], to = v[(k + 1) % 3];
+            cornerOf_[static_cast<Index>(from)] = t;
+            if (const auto o = outline.find(edgeKey(from, to)); o != outline.end()) {
+                links_[static_cast<Index>(3 * t + k)] = o->second;
+                if (o->second != kNoTriangle) {
+                    const std::int32_t* ov = triangles[static_cast<Index>(o->second)].vertex;
+                    links_[static_cast<Index>(3 * o->second + localIndex(ov, to))] = t;
+                }
+            } else if (const auto twin = inner.find(edgeKey(to, from)); twin != inner.end()) {
+                const int u = static_cast<int>(twin->second / 3);
+                links_[static_cast<Index>(3 * t + k)] = u;
+                links_[static_cast<Index>(twin->second)] = t;
+            } else {
+                inner[edgeKey(from, to)] = 3 * t + k;
+            }
+        }
+    }
+}
+
+bool BreaklineEnforcer::enforce(std::span<const SurveyPoint> points, int pointCount,
+                                std::vector<TinTriangle>& triangles, int triangleCount, int a, int b) {
     if (a == b || a < 0 || b < 0 || a >= pointCount || b >= pointCount) return false;
     const Plan plan{points};
     const SurveyPoint &pa = plan.at(a), &pb = plan.at(b);
     if (pa.easting == pb.easting && pa.northing == pb.northing) return false;
-    const double minX = std::min(pa.easting, pb.easting), maxX = std::max(pa.easting, pb.easting);
-    const double minY = std::min(pa.northing, pb.northing), maxY = std::max(pa.northing, pb.northing);
+    if (triangleCount != triangleCount_ || static_cast<Index>(pointCount) != cornerOf_.size())
+        index(triangles, triangleCount, pointCount);
+    bool changed = false;
+    // Each round enforces the piece from a to the next surface vertex on the
+    // segment (b at the last).
+    for (int rounds = 0; rounds <= pointCount && a != b; ++rounds) {
+        Walk w = walk(points, triangles, a, b);
+        if (w.stale) {
+            index(triangles, triangleCount, pointCount);
+            w = walk(points, triangles, a, b);
+        }
+        if (w.stop == kNoPoint && w.crossed.empty()) return changed;  // done, or the segment leaves the surface
+        if (!w.crossed.empty()) {
+            std::vector<std::array<int, 3>> outsideBefore;
+            std::unordered_set<int> inRegion(w.crossed.begin(), w.crossed.end());
+            for (int t : w.crossed) {
+                const std::int32_t* v = triangles[static_cast<Index>(t)].vertex;
+                for (int k = 0; k < 3; ++k) {
+                    const int n = links_[static_cast<Index>(3 * t + k)];
+                    if (!inRegion.contains(n)) outsideBefore.push_back({v[k], v[(k + 1) % 3], n});
+                }
+            }
+            if (!enforceStraight(plan, triangles, a, w.stop, w.crossed)) return changed;
+            relink(triangles, w.crossed, outsideBefore);
+            changed = true;
+        }
+        a = w.stop;
+    }
+    return changed;
+}
 
-    std::vector<int> crossed;
-    bool seenA = false, seenB = false;
-    std::vector<std::pair<double, int>> onSegment;  // surface vertices inside the segment
-    for (int t = 0; t < triangleCount; ++t) {
-        const std::int32_t* v = triangles[static_cast<Index>(t)].vertex;
-        double lowX = plan.at(v[0]).easting, highX = lowX, lowY = plan.at(v[0]).northing, highY = lowY;
-        for (int k = 1; k < 3; ++k) {
-            lowX = std::min(lowX, plan.at(v[k]).easting);
-            highX = std::max(highX, plan.at(v[k]).easting);
-            lowY = std::min(lowY, plan.at(v[k]).northing);
-            highY = std::max(highY, plan.at(v[k]).northing);
-        }
-        if (highX < minX || lowX > maxX || highY < minY || lowY > maxY) continue;
-        for (int k = 0; k < 3; ++k) {
-            seenA = seenA || v[k] == a;
-            seenB = seenB || v[k] == b;
-            if (v[k] == a || v[k] == b || plan.orient(a, b, v[k]) != 0) continue;
-            const double s = along(plan, a, b, v[k]);
-            if (s > 0.0 && s < 1.0) onSegment.emplace_back(s, v[k]);
-        }
-        if (passesThrough(plan, v, a, b)) crossed.push_back(t);
-    }
-    if (!onSegment.empty()) {
-        std::sort(onSegment.begin(), onSegment.end());
-        onSegment.erase(std::unique(onSegment.begin(), onSegment.end()), onSegment.end());
-        bool changed = false;
-        int from = a;
-        for (const auto& [s, v] : onSegment) {
-            changed = enforceBreakline(points, pointCount, triangles, triangleCount, from, v) || changed;
-            from = v;
-        }
-        return enforceBreakline(points, pointCount, triangles, triangleCount, from, b) || changed;
-    }
-    if (!seenA || !seenB) return false;  // an end that is no vertex of the surface
-    return enforceStraight(plan, triangles, a, b, crossed);
+bool enforceBreakline(std::span<const SurveyPoint> points, int pointCount, std::vector<TinTriangle>& triangles,
+                      int& triangleCount, int a, int b) {
+    BreaklineEnforcer enforcer;
+    return enforcer.enforce(points, pointCount, triangles, triangleCount, a, b);
 }
 
 }  // namespace vellacor

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -17,5 +19,33 @@ namespace vellacor {
 // Returns true when the triangles changed.
 bool enforceBreakline(std::span<const SurveyPoint> points, int pointCount, std::vector<TinTriangle>& triangles,
                       int& triangleCount, int a, int b);
+
+// Enforces breaklines one after another in the same surface. It keeps the
+// surface's edge links between them, so each breakline is found by walking
+// from its first end across the triangles it passes, not by looking at every
+// triangle; the links are mended where the triangles changed. Should the
+// triangles change behind its back, the walk notices a link that no longer
+// fits and the links are made again.
+class BreaklineEnforcer {
+public:
+    bool enforce(std::span<const SurveyPoint> points, int pointCount, std::vector<TinTriangle>& triangles,
+                 int triangleCount, int a, int b);
+
+private:
+    struct Walk {
+        std::vector<int> crossed;  // triangles the segment passes through, from a on
+        int stop = kNoPoint;       // b, or the first surface vertex on the segment
+        bool stale = false;        // a link did not fit the triangles
+    };
+    void index(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount);
+    bool holdsEdge(const std::vector<TinTriangle>& triangles, int t, int p, int q) const;
+    Walk walk(std::span<const SurveyPoint> points, const std::vector<TinTriangle>& triangles, int a, int b) const;
+    void relink(const std::vector<TinTriangle>& triangles, const std::vector<int>& changed,
+                const std::vector<std::array<int, 3>>& outsideBefore);
+
+    std::vector<std::int32_t> links_;  // 3 per triangle, as the neighbour links
+    std::vector<int> cornerOf_;        // a triangle having each point as a corner
+    int triangleCount_ = -1;
+};
 
 }  // namespace vellacor
