@@ -1,10 +1,15 @@
 #include "app/breaklines.h"
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
+#include <unordered_map>
+#include <optional>
 
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
+#include "render/breakline_draw.h"
 #include "surface/breakline_enforce.h"
 #include "surface/tin_geometry.h"
 
@@ -35,14 +40,51 @@ void invalidateSurfaceResults(SiteModel& model) {
     model.water.ponds.reset();
 }
 
-// The first point, in index order, within the matching distance of (x, y).
-int matchingPoint(const SiteDocument& d, double x, double y) {
-    for (int i = 0; i < d.pointCount; ++i) {
-        const SurveyPoint& p = pointOf(d, i);
-        if (std::fabs(p.easting - x) < kVertexMatch && std::fabs(p.northing - y) < kVertexMatch) return i;
+// Finds the first point, in index order, within the matching distance of a
+// place, among the points of the few cells of a grid as fine as that
+// distance around it, rather than among all points.
+class PointMatcher {
+public:
+    explicit PointMatcher(const SiteDocument& d) : d_(d) {
+        cells_.reserve(static_cast<std::size_t>(std::max(d.pointCount, 0)));
+        for (int i = 0; i < d.pointCount; ++i)
+            if (const auto cell = cellOf(pointOf(d, i).easting, pointOf(d, i).northing))
+                cells_[keyOf(cell->first, cell->second)].push_back(i);
     }
-    return kNoPoint;
-}
+
+    int match(double x, double y) const {
+        const auto centre = cellOf(x, y);
+        if (!centre) return kNoPoint;
+        int best = kNoPoint;
+        for (std::int64_t dx = -1; dx <= 1; ++dx)
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                const auto found = cells_.find(keyOf(centre->first + dx, centre->second + dy));
+                if (found == cells_.end()) continue;
+                for (int i : found->second) {
+                    if (best != kNoPoint && i >= best) break;  // each cell lists its points in index order
+                    const SurveyPoint& p = pointOf(d_, i);
+                    if (std::fabs(p.easting - x) < kVertexMatch && std::fabs(p.northing - y) < kVertexMatch) best = i;
+                }
+            }
+        return best;
+    }
+
+private:
+    using Cell = std::pair<std::int64_t, std::int64_t>;
+    static std::optional<Cell> cellOf(double x, double y) {
+        if (!isUsableCoordinate(x) || !isUsableCoordinate(y)) return std::nullopt;  // NaN too
+        return Cell{static_cast<std::int64_t>(std::floor(x / kVertexMatch)),
+                    static_cast<std::int64_t>(std::floor(y / kVertexMatch))};
+    }
+    // Two cells may share a key: their lists merge, still in index order, and
+    // the distance test keeps the answer right.
+    static std::uint64_t keyOf(std::int64_t cx, std::int64_t cy) {
+        return static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cy);
+    }
+
+    const SiteDocument& d_;
+    std::unordered_map<std::uint64_t, std::vector<int>> cells_;
+};
 
 }  // namespace
 
@@ -109,11 +151,13 @@ bool enforceBreakline(SiteModel& model, int i) {
     return changed;
 }
 
-void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices) {
+namespace {
+
+void addMatchedPolyline(SiteModel& model, const PointMatcher& matcher, std::span<Vec3> vertices) {
     const SiteDocument& d = model.document;
     std::vector<int> match(vertices.size(), kNoPoint);
     for (std::size_t i = 0; i < vertices.size(); ++i) {
-        match[i] = matchingPoint(d, vertices[i].x, vertices[i].y);
+        match[i] = matcher.match(vertices[i].x, vertices[i].y);
         vertices[i].z = match[i] == kNoPoint ? kNoMatch : pointOf(d, match[i]).elevation;
     }
     auto usable = [&](int p) {
@@ -124,22 +168,31 @@ void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices) {
             addBreakline(model, match[i], match[i + 1]);
 }
 
-void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines) {
-    for (std::vector<Vec3>& line : polylines) addBreaklinesFromPolyline(model, line);
+}  // namespace
+
+void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices) {
+    addMatchedPolyline(model, PointMatcher(model.document), vertices);
 }
 
-void breaklineBetween(SiteModel& model, Ui& ui, int first, int second) {
+void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines) {
+    const PointMatcher matcher(model.document);
+    for (std::vector<Vec3>& line : polylines) addMatchedPolyline(model, matcher, line);
+}
+
+bool addAndEnforceBreakline(SiteModel& model, int first, int second) {
     SiteDocument& d = model.document;
     const int before = d.breaklines.count();
-    if (!addBreakline(model, first, second)) {
-        ui.message("Breakline crosses another breakline!");
-        return;
-    }
+    if (!addBreakline(model, first, second)) return false;
     model.input.selectedPoint = kNoPoint;
     setAllDisplayMarks(d, 1);
     for (int i = before; i < d.breaklines.count(); ++i) enforceBreakline(model, i);
     if (d.breaklines.ready()) d.breaklinesInserted = d.breaklines.count();
     model.renderer.redrawNeeded = true;
+    return true;
+}
+
+void breaklineBetween(SiteModel& model, Ui& ui, int first, int second) {
+    if (!addAndEnforceBreakline(model, first, second)) ui.message("Breakline crosses another breakline!");
 }
 
 void insertBreaklinesStep(SiteModel& model) {
@@ -152,20 +205,28 @@ void insertBreaklinesStep(SiteModel& model) {
         d.breaklinesInserted = count;
         return;
     }
-    // The triangle outlines show while breaklines go in.
-    model.display.showDxfOverlay = false;
-    model.display.surfaceMode = SurfaceMode::Off;
-    model.display.showTriangles = true;
+    // The triangle outlines show while breaklines go in; what the user had
+    // on comes back when they are all in.
+    DisplaySwitches& display = model.display;
+    std::optional<InsertionDisplay>& before = model.work.displayBeforeBreaklines;
+    if (!before) before = InsertionDisplay{display.surfaceMode, display.showTriangles, display.showDxfOverlay};
+    display.showDxfOverlay = false;
+    display.surfaceMode = SurfaceMode::Off;
+    display.showTriangles = true;
     for (int n = 0; n < kBreaklinesPerStep && d.breaklinesInserted < count; ++n) {
+        drawBreaklineInserting(model.renderer.frame, surfaceOf(d),
+                               d.breaklines.pairs[static_cast<std::size_t>(d.breaklinesInserted)]);
         enforceBreakline(model, d.breaklinesInserted);
         ++d.breaklinesInserted;
     }
     d.progress = static_cast<double>(d.breaklinesInserted) / static_cast<double>(count);
     if (d.breaklinesInserted >= count) {
         d.breaklines.allInserted = true;
-        model.display.surfaceMode = SurfaceMode::Flat;
-        model.display.showTriangles = false;
-        model.display.showDxfOverlay = true;
+        // A site shown without its surface gets the shaded surface, as after a build.
+        display.surfaceMode = before->surfaceMode == SurfaceMode::Off ? SurfaceMode::Flat : before->surfaceMode;
+        display.showTriangles = before->showTriangles;
+        display.showDxfOverlay = before->showDxfOverlay;
+        before.reset();
     }
 }
 

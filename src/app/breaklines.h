@@ -33,6 +33,10 @@ bool enforceBreakline(SiteModel& model, int i);
 void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices);
 void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines);
 
+// Adds first-second as the pick of a second point does and forces it into
+// the surface at once; false when the list refuses it.
+bool addAndEnforceBreakline(SiteModel& model, int first, int second);
+
 // The interactive pick of a second point: adds first-second and enforces it,
 // or says "Breakline crosses another breakline!".
 void breaklineBetween(SiteModel& model, Ui& ui, int first, int second);

@@ -122,7 +122,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawSurface(model);
         drawContours(model, viewMoving);
         if (d.triangulateStage.done)
-            drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize);
+            drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
+                             d.breaklines.pairs);
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,
                        model.camera);
         drawNorthArrow(f, model.camera.direction);

@@ -24,6 +24,8 @@ void clearSite(SiteModel& model) {
     cancelAllWorkers(model);
     model.work.surfaceWork.discard();
     model.work.growingMesh.clear();
+    model.work.displayBeforeBreaklines.reset();
+    model.work.breaklineEnforcer = BreaklineEnforcer{};
     clearDocument(model.document);
     DisplaySwitches& d = model.display;
     d.surfaceMode = SurfaceMode::Flat;

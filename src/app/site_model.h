@@ -58,6 +58,13 @@ struct FrameCycleState {
 
 // The background workers and what they leave for the user-interface thread.
 // The snapshot comes first: it outlives the jobs whose workers publish to it.
+// What the staged breakline insertion turns off while it runs.
+struct InsertionDisplay {
+    SurfaceMode surfaceMode = SurfaceMode::Flat;
+    bool showTriangles = false;
+    bool showDxfOverlay = true;
+};
+
 struct BackgroundWork {
     MeshSnapshot growingMesh;
     SurfaceWork surfaceWork;
@@ -65,6 +72,7 @@ struct BackgroundWork {
     BackgroundJob<TopologyResult> topology;  // the neighbour links
     BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
     BreaklineEnforcer breaklineEnforcer;     // keeps its edge links between breaklines
+    std::optional<InsertionDisplay> displayBeforeBreaklines;  // while breaklines go in
 };
 
 // Rain and ponds.

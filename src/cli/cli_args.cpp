@@ -12,7 +12,7 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv, AddBreaklines
 };
 
 struct ValuedName {
@@ -41,6 +41,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--from", Valued::From},
     {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
     {"--csv", Valued::Csv},
+    {"--add-breaklines", Valued::AddBreaklines},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -59,16 +60,16 @@ struct CommandOptions {
 const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
-         {Valued::Format, Valued::Interval, Valued::Smoothing},
+         {Valued::Format, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines},
          {CliSwitch::Surface},
          false},
         {"convert",
-         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing},
+         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -153,6 +154,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::From: return (a.sectionFrom = parsePlanPoint(text)).has_value();
         case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
         case Valued::Csv: a.csv = text; return true;
+        case Valued::AddBreaklines: a.breaklinePairs = text; return !text.empty();
     }
     return false;
 }

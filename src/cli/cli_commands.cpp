@@ -9,6 +9,7 @@
 #include "cli/cli_render.h"
 #include "cli/cli_section.h"
 #include "cli/cli_args.h"
+#include "cli/cli_breaklines.h"
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
 #include "surface/contour_export.h"
@@ -20,11 +21,13 @@ namespace {
 int info(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
-    const bool surface = o->has(CliSwitch::Surface);
+    const bool surface = o->has(CliSwitch::Surface) || !o->breaklinePairs.empty();
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     if (surface) runPipelineToCompletion(model, ui);
+    std::optional<BreaklinePairsResult> pairs;
+    if (!o->breaklinePairs.empty() && !(pairs = addBreaklinePairsFile(model, ui, o->breaklinePairs))) return 1;
     double minE = model.document.points[0].easting, maxE = minE, minN = model.document.points[0].northing, maxN = minN;
     for (int i = 0; i < model.document.pointCount; ++i) {
         const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
@@ -52,6 +55,7 @@ int info(const std::vector<std::string>& args) {
             vertices += contours[i].points.size();
         }
         std::printf("triangles: %d\n", model.document.triangleCount);
+        if (pairs) std::printf("breaklines: %d %d\n", pairs->accepted, pairs->refused);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
     }
     return 0;
@@ -61,14 +65,18 @@ int info(const std::vector<std::string>& args) {
 
 const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
+           "                    [--add-breaklines PAIRS]\n"
            "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
+           "                    [--add-breaklines PAIRS]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
-           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
+           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2] [--add-breaklines PAIRS]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
+           "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"
+           "  the surface, as picks in the view would; info then adds 'breaklines: ACCEPTED REFUSED'\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
 }
 

@@ -9,6 +9,7 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
+#include "cli/cli_breaklines.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
@@ -68,6 +69,8 @@ int convertCommand(const std::vector<std::string>& args) {
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;
+    if (!o->breaklinePairs.empty() && kind != OutputKind::Points && !addBreaklinePairsFile(model, ui, o->breaklinePairs))
+        return 1;
     if (!exportSite(model, ui, o->out, kind, chosen)) return 1;
     std::printf("Saved File:\n\n%s\n", fullPath(o->out).c_str());
     return 0;

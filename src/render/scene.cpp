@@ -5,6 +5,7 @@
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
 #include "model/utf8_text.h"
+#include "render/breakline_draw.h"
 #include "render/clip.h"
 #include "render/fill.h"
 #include "render/frame_buffer.h"
@@ -148,12 +149,14 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
-                      const DisplaySwitches& display, bool normalsReady, double siteSize) {
+                      const DisplaySwitches& display, bool normalsReady, double siteSize,
+                      std::span<const Breakline> breaklines) {
     FrameBuffer& f = state.frame;
     if (display.showTriangles)
         for (int i = 0; i < surface.triangleCount; ++i)
             drawTriangleEdges(f, surface, surface.triangle(i), kTriangleOutlineColour);
-    // CAD overlays and breaklines draw here as those features land.
+    // CAD overlays draw here as that feature lands.
+    if (display.showBreaklines) drawBreaklines(f, surface, breaklines);
     if (display.showNormals) {
         const SurfaceMode m = display.surfaceMode;
         const bool vertexNormals = (needsVertexNormals(m) && normalsReady) || m > SurfaceMode::NormalTexture;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "model/breakline_list.h"
 #include "model/surface_view.h"
 #include "render/display_switches.h"
 #include "render/overlay_text.h"
@@ -40,7 +41,8 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
 
 // Triangle outlines and surface normals, as the switches ask.
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
-                      const DisplaySwitches& display, bool normalsReady, double siteSize);
+                      const DisplaySwitches& display, bool normalsReady, double siteSize,
+                      std::span<const Breakline> breaklines);
 
 // Point marks (of every point when showPoints), the points sharing the
 // selected point's description, and the light's glow. Sets and resets the

@@ -7,6 +7,7 @@
 #include <random>
 #include <thread>
 
+#include "app/breakline_pairs.h"
 #include "app/breaklines.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
@@ -149,16 +150,22 @@ TEST(BreaklineInsertion, StagedAfterANewSurfaceThenLinked) {
     }
     ASSERT_TRUE(d.triangulateStage.done);
     EXPECT_FALSE(d.breaklines.ready());
+    m.display.surfaceMode = SurfaceMode::Elevation;
+    m.display.showTriangles = false;
     runPipeline(m, ui);
     EXPECT_FALSE(d.contourStage.running || d.contourStage.done);  // the links wait
     insertBreaklinesStep(m);
     EXPECT_EQ(d.breaklinesInserted, 5);
     EXPECT_TRUE(m.display.showTriangles);
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Off);
     insertBreaklinesStep(m);
     insertBreaklinesStep(m);
     EXPECT_EQ(d.breaklinesInserted, 12);
     EXPECT_TRUE(d.breaklines.ready());
     EXPECT_DOUBLE_EQ(d.progress.load(), 1.0);
+    // The user's view comes back once the breaklines are in.
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Elevation);
+    EXPECT_FALSE(m.display.showTriangles);
     runPipelineToCompletion(m, ui);
     ASSERT_TRUE(d.contourStage.done);
     for (const Breakline& k : d.breaklines.pairs) EXPECT_TRUE(hasEdge(d, k.a, k.b)) << k.a << "-" << k.b;
@@ -217,6 +224,36 @@ TEST(BreaklineInsertion, PickedPairIsEnforcedAtOnceOrRefusedWithAMessage) {
     EXPECT_EQ(d.breaklines.count(), 1);
     runPipelineToCompletion(m, ui);
     EXPECT_TRUE(hasEdge(d, sw, ne));
+    expectSymmetricLinks(d);
+}
+
+// Pairs of point numbers, as --add-breaklines reads them: each line a pick of
+// two points, unknown numbers and unreadable lines reported by line and skipped.
+TEST(BreaklinePairs, AddedAsPicksWithProblemsReportedByLine) {
+    SiteModel m;
+    FakeUi ui;
+    loadRandomPoints(m, 300, 6);
+    runPipelineToCompletion(m, ui);
+    SiteDocument& d = m.document;
+    for (int i = 0; i < d.pointCount; ++i) d.points[static_cast<std::size_t>(i)].number = 1000 + 2 * i;
+    // Two short pairs that cross nothing, found as the test list finds them.
+    SiteModel scratch;
+    loadRandomPoints(scratch, 300, 6);
+    ASSERT_EQ(addShortBreaklines(scratch, 2), 2);
+    const Breakline first = scratch.document.breaklines.pairs[0], second = scratch.document.breaklines.pairs[1];
+    auto number = [&](int i) { return std::to_string(1000 + 2 * i); };
+    const std::string text = number(first.a) + "," + number(first.b) + "\r\n# a remark\n\n" + "7,9\n" +
+                             " " + number(second.a) + " , " + number(second.b) + "\n" + "what\n" +
+                             number(first.b) + "," + number(first.a);
+    const BreaklinePairsResult result = addBreaklinePairs(m, text);
+    EXPECT_EQ(result.accepted, 2);
+    EXPECT_EQ(result.refused, 1);  // the first again, the other way round
+    ASSERT_EQ(result.problems.size(), 2u);
+    EXPECT_EQ(result.problems[0], "line 4: no point numbered 7");
+    EXPECT_EQ(result.problems[1], "line 6: not a pair of point numbers \"a,b\"");
+    EXPECT_TRUE(hasEdge(d, first.a, first.b));
+    EXPECT_TRUE(hasEdge(d, second.a, second.b));
+    runPipelineToCompletion(m, ui);
     expectSymmetricLinks(d);
 }
 

@@ -1,0 +1,28 @@
+#include "render/breakline_draw.h"
+
+#include "render/line.h"
+
+namespace vellacor {
+
+namespace {
+
+bool drawable(const SurfaceView& surface, const Breakline& k) {
+    return k.a >= 0 && k.b >= 0 && k.a < surface.pointCount && k.b < surface.pointCount;
+}
+
+}  // namespace
+
+void drawBreaklines(FrameBuffer& frame, const SurfaceView& surface, std::span<const Breakline> breaklines) {
+    for (const Breakline& k : breaklines)
+        if (drawable(surface, k))
+            drawLine3D(frame, sceneTarget(frame), surface.point(k.a).scenePosition, surface.point(k.b).scenePosition,
+                       kBreaklineColour);
+}
+
+void drawBreaklineInserting(FrameBuffer& frame, const SurfaceView& surface, const Breakline& breakline) {
+    if (drawable(surface, breakline))
+        drawLine3D(frame, displayTarget(frame), surface.point(breakline.a).scenePosition,
+                   surface.point(breakline.b).scenePosition, kBreaklineInsertColour);
+}
+
+}  // namespace vellacor
