@@ -24,22 +24,6 @@ constexpr double kNoMatch = -666.0;
 bool isPoint(const SiteDocument& d, int p) { return p >= 0 && p < d.pointCount; }
 const SurveyPoint& pointOf(const SiteDocument& d, int p) { return d.points[static_cast<std::size_t>(p)]; }
 
-// What was derived from the triangles is no longer theirs: the workers stop,
-// the links, shading, selection and water go.
-void invalidateSurfaceResults(SiteModel& model) {
-    SiteDocument& d = model.document;
-    stopSurfaceWorkers(model);
-    model.work.shading.cancel();  // its worker reads the triangles
-    d.triangulateStage.invalidate();
-    d.contourStage.invalidate();
-    d.shadingStage.invalidate();
-    model.work.surfaceWork.discard();
-    forgetTriangleShading(model.renderer);
-    model.input.selectedPoint = kNoPoint;
-    model.water.rainSystem.reset();
-    model.water.ponds.reset();
-}
-
 // Finds the first point, in index order, within the matching distance of a
 // place, among the points of the few cells of a grid as fine as that
 // distance around it, rather than among all points.
@@ -123,7 +107,7 @@ bool undoBreakline(SiteModel& model) {
     // A surface read as triangles cannot be made again from its points: it
     // keeps the edge rather than being lost.
     if (d.pointFileFormat != PointFileFormat::Raw) {
-        invalidateSurfaceResults(model);
+        dropSurfaceResults(model);
         d.pointsNeedTriangulation = true;
         d.breaklines.allInserted = false;
         d.breaklinesInserted = 0;
@@ -144,7 +128,7 @@ bool enforceBreakline(SiteModel& model, int i) {
     const bool changed =
         model.work.breaklineEnforcer.enforce(d.points, d.pointCount, d.triangles, d.triangleCount, k.a, k.b);
     if (!changed) return false;
-    invalidateSurfaceResults(model);
+    dropSurfaceResults(model);
     d.triangulateStage.done = true;
     d.triangulateStage.enabled = true;
     model.cycle.forceRedrawOnce = true;

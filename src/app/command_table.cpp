@@ -1,6 +1,7 @@
 #include "app/command_table.h"
 
 #include "app/commands.h"
+#include "app/point_editing.h"
 #include "app/site_model.h"
 #include "app/navigation.h"
 #include "app/view_settings.h"

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/breaklines.h"
+#include "app/point_editing.h"
 
 #include <algorithm>
 #include <array>
@@ -176,16 +177,6 @@ void setCameraMode(SiteModel& model, CameraMode mode) {
 void undoLastBreakline(SiteModel& model) {
     undoBreakline(model);
     redraw(model);
-}
-
-void editSelectedPoint(SiteModel& model, Ui& ui) {
-    if (!model.document.documentLoaded) return;
-    if (model.input.selectedPoint == kNoPoint) {
-        ui.message("To Edit a Point: Double-click the point first to select it, then press E.",
-                   MessageKind::Information);
-        return;
-    }
-    // The Edit Point dialog opens here once point editing lands.
 }
 
 void cancelWork(SiteModel& model) {

@@ -70,8 +70,6 @@ void setCameraMode(SiteModel& model, CameraMode mode);
 
 // Breaklines and points.
 void undoLastBreakline(SiteModel& model);
-// No redraw of its own.
-void editSelectedPoint(SiteModel& model, Ui& ui);
 
 // Esc: stops the background work and falls back to what is finished.
 void cancelWork(SiteModel& model);

@@ -1,6 +1,7 @@
 #include "app/navigation.h"
 
 #include "app/breaklines.h"
+#include "app/point_editing.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/site_model.h"
@@ -25,12 +26,10 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 }
 
 // Hooks for the features that take over parts of the mouse when they land:
-// the contour limit polygon's vertices, the DWF
-// alignment and the wall point. Until then they take nothing.
+// the contour limit polygon's vertices and the DWF alignment. Until then
+// they take nothing.
 bool polygonTakesPress(const SiteModel&) { return false; }
-void shiftClickOnGround(SiteModel&, const Vec3&, int) {}
 bool dwfAwaitsAlignment(const SiteModel&) { return false; }
-void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
 
 // Ctrl + double-click: picks an end of the cross section on the ground under
 // `at`. After the second end the section is offered for saving and dropped,
@@ -71,7 +70,7 @@ void pressRightButton(SiteModel& model) {
     model.input.rightButtonDown = true;
 }
 
-void releaseLeftButton(SiteModel& model, const Ui& ui) {
+void releaseLeftButton(SiteModel& model, Ui& ui) {
     InteractionState& in = model.input;
     in.leftButtonDown = false;
     const double held = elapsedSince(in.leftPressTime);
@@ -81,7 +80,7 @@ void releaseLeftButton(SiteModel& model, const Ui& ui) {
                                                     ui.keyDown(vk::Shift))) {
         if (const std::optional<Vec3> p = groundUnderCursor(model)) {
             const int t = locateTriangle(surfaceOf(model.document), 0, p->x, p->y);
-            if (t != kNoTriangle) shiftClickOnGround(model, *p, t);
+            if (t != kNoTriangle) pickBreaklineCorner(model, ui, *p, t);
         }
     }
     in.movingAxis = false;
@@ -172,17 +171,7 @@ void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
         sectionDoubleClick(model, ui, at);
         return;
     }
-    const int picked = pickNearestPoint(doc.points, doc.pointCount, screenDepthOf(model.renderer.frame), at);
-    int& selected = model.input.selectedPoint;
-    if (selected == kNoPoint)
-        selected = picked;
-    else if (picked == selected)
-        selected = kNoPoint;
-    else if (picked != kNoPoint)
-        breaklineBetween(model, ui, selected, picked);
-    else
-        wallPointFromSelected(model, ui, at);
-    model.renderer.redrawNeeded = true;
+    onPointDoubleClick(model, ui, at);
 }
 
 bool keyboardFlight(SiteModel& model, const Ui& ui) {

@@ -20,7 +20,7 @@ void pressLeftButton(SiteModel& model);
 void pressRightButton(SiteModel& model);
 // Releasing after a hold asks for a full-quality redraw; a short Shift-click
 // on the ground goes to the breakline editor.
-void releaseLeftButton(SiteModel& model, const Ui& ui);
+void releaseLeftButton(SiteModel& model, Ui& ui);
 void releaseRightButton(SiteModel& model);
 
 // The mouse moved to frame pixel `at`: a left drag orbits (Stationary) or

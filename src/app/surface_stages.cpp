@@ -162,6 +162,20 @@ void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
     adoptTopology(model, ui);
 }
 
+void dropSurfaceResults(SiteModel& model) {
+    SiteDocument& d = model.document;
+    stopSurfaceWorkers(model);
+    model.work.shading.cancel();  // its worker reads the triangles
+    d.triangulateStage.invalidate();
+    d.contourStage.invalidate();
+    d.shadingStage.invalidate();
+    model.work.surfaceWork.discard();
+    forgetTriangleShading(model.renderer);
+    model.input.selectedPoint = kNoPoint;
+    model.water.rainSystem.reset();
+    model.water.ponds.reset();
+}
+
 void stopSurfaceWorkers(SiteModel& model) {
     model.document.triangulateStage.running = false;
     model.document.contourStage.running = false;

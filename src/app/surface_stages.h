@@ -29,6 +29,11 @@ void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui);
 // change points or triangles.
 void stopSurfaceWorkers(SiteModel& model);
 
+// What was derived from the triangles is no longer theirs: the workers stop,
+// the stages are undone (the triangulation too: callers that keep the
+// triangles mark it done again), and the links, shading, selection and water go.
+void dropSurfaceResults(SiteModel& model);
+
 // Esc: clears the stage's `running` and asks its worker to stop; what it
 // leaves is dropped at the next adoption.
 void cancelStage(SiteModel& model, StageId stage);

@@ -34,6 +34,22 @@ struct ContourOptionsDialog {
     bool limitToPolygon = false;
 };
 
+// "Edit Point": the point as shown; only elevation, description and Use in
+// Surface are taken back.
+struct EditPointDialog {
+    int number = 0;
+    double northing = 0.0;
+    double easting = 0.0;
+    double elevation = 0.0;
+    std::string description;
+    bool useInSurface = true;
+};
+
+// "Add Wall Point": the change in elevation from the selected point.
+struct AddWallPointDialog {
+    double change = 0.0;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -62,6 +78,8 @@ public:
     virtual bool run(SavingDialog& dialog) = 0;
     virtual bool run(SmoothShadingDialog& dialog) = 0;
     virtual bool run(ContourOptionsDialog& dialog) = 0;
+    virtual bool run(EditPointDialog& dialog) = 0;
+    virtual bool run(AddWallPointDialog& dialog) = 0;
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;

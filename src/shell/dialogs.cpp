@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -138,6 +139,65 @@ bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     if (box.exec() != QDialog::Accepted) return false;
     dialog.interval = QLocale::c().toDouble(interval->text());
     dialog.limitToPolygon = limit->isChecked();
+    return true;
+}
+
+bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Edit Point"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* form = new QFormLayout;
+    const auto shown = [](double v) { return QLocale::c().toString(v, 'f', 3); };
+    // Number, northing and easting are shown as they are; they are not taken back.
+    auto* number = new QLineEdit(QString::number(dialog.number));
+    auto* northing = new QLineEdit(shown(dialog.northing));
+    auto* easting = new QLineEdit(shown(dialog.easting));
+    auto* elevation = numberField(dialog.elevation, -99999999.0, 99999999.0, 12);
+    auto* description = new QLineEdit(QString::fromStdString(dialog.description));
+    description->setMaxLength(kDescriptionLength);
+    form->addRow(QStringLiteral("Point #:"), number);
+    form->addRow(QStringLiteral("Northing:"), northing);
+    form->addRow(QStringLiteral("Easting:"), easting);
+    form->addRow(QStringLiteral("Elevation:"), elevation);
+    form->addRow(QStringLiteral("Description:"), description);
+    layout->addLayout(form);
+    auto* use = new QCheckBox(QStringLiteral("Use in Surface"));
+    use->setChecked(dialog.useInSurface);
+    layout->addWidget(use);
+    QDialogButtonBox* buttons = addButtons(box, layout);
+    const auto check = [elevation, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(elevation->hasAcceptableInput());
+    };
+    QObject::connect(elevation, &QLineEdit::textChanged, &box, check);
+    check();
+    elevation->setFocus();
+    elevation->selectAll();
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.elevation = QLocale::c().toDouble(elevation->text());
+    dialog.description = description->text().toStdString();
+    dialog.useInSurface = use->isChecked();
+    return true;
+}
+
+bool runAddWallPointDialog(QWidget* parent, AddWallPointDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Add Wall Point"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Change In Elevation:")));
+    auto* change = numberField(dialog.change, -99999.0, 99999.0, 6);
+    row->addWidget(change);
+    layout->addLayout(row);
+    QDialogButtonBox* buttons = addButtons(box, layout);
+    const auto check = [change, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(change->hasAcceptableInput());
+    };
+    QObject::connect(change, &QLineEdit::textChanged, &box, check);
+    check();
+    change->setFocus();
+    change->selectAll();
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.change = QLocale::c().toDouble(change->text());
     return true;
 }
 

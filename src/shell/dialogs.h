@@ -1,4 +1,5 @@
 #pragma once
+#include "model/survey_point.h"
 #include "platform/ui.h"
 
 class QString;
@@ -11,6 +12,8 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog);
 bool runSavingDialog(QWidget* parent, SavingDialog& dialog);
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog);
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);
+bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog);
+bool runAddWallPointDialog(QWidget* parent, AddWallPointDialog& dialog);
 
 // The help text beside a question-mark icon with an OK button: its lines
 // unwrapped, tabs as short indents, scrolling when the screen is small.

@@ -66,6 +66,16 @@ bool QtUi::run(ContourOptionsDialog& dialog) {
     return runContourOptionsDialog(window_, dialog);
 }
 
+bool QtUi::run(EditPointDialog& dialog) {
+    ModalScope scope(*this);
+    return runEditPointDialog(window_, dialog);
+}
+
+bool QtUi::run(AddWallPointDialog& dialog) {
+    ModalScope scope(*this);
+    return runAddWallPointDialog(window_, dialog);
+}
+
 std::string qtFilterFrom(const std::string& windowsFilter) {
     // Pairs of "description|pattern"; the list ends with "||".
     QStringList parts = QString::fromStdString(windowsFilter).split('|');

@@ -29,6 +29,10 @@ public:
     std::optional<double> shadingAnswer;        // nothing: cancelled
     std::optional<ContourOptionsDialog> contourAnswer;  // nothing: cancelled
     ContourOptionsDialog lastContourDefaults;
+    std::optional<EditPointDialog> editPointAnswer;  // nothing: cancelled
+    EditPointDialog lastEditPointShown;
+    std::optional<double> wallPointAnswer;  // nothing: cancelled
+    std::optional<double> lastWallPointDefault;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
     std::deque<std::string> openFileAnswers;
     std::vector<std::string> saveFilters;
@@ -65,6 +69,18 @@ public:
         lastContourDefaults = dialog;
         if (!contourAnswer) return false;
         dialog = *contourAnswer;
+        return true;
+    }
+    bool run(EditPointDialog& dialog) override {
+        lastEditPointShown = dialog;
+        if (!editPointAnswer) return false;
+        dialog = *editPointAnswer;
+        return true;
+    }
+    bool run(AddWallPointDialog& dialog) override {
+        lastWallPointDefault = dialog.change;
+        if (!wallPointAnswer) return false;
+        dialog.change = *wallPointAnswer;
         return true;
     }
     std::optional<std::string> chooseOpenFile(const std::string&) override { return pop(openFileAnswers); }

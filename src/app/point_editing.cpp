@@ -1,0 +1,220 @@
+#include "app/point_editing.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "app/breaklines.h"
+#include "app/navigation.h"
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+#include "platform/ui.h"
+#include "surface/tin_edit.h"
+#include "surface/tin_geometry.h"
+
+namespace vellacor {
+
+namespace {
+
+constexpr double kWallOffset = 0.1;
+constexpr double kSmallestWallChange = 0.001;
+constexpr std::uint8_t kAddedPointMark = 5;
+
+SurveyPoint& pointAt(SiteDocument& d, int i) { return d.points[static_cast<std::size_t>(i)]; }
+
+bool numberCharacter(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
+
+// Appends a point after the last, before the three spare records the
+// triangulation keeps behind the points.
+int appendPoint(SiteDocument& d, const SurveyPoint& p) {
+    const auto at = d.points.begin() + d.pointCount;
+    d.points.insert(at, p);
+    if (d.points.size() < static_cast<std::size_t>(d.pointCount) + 4) d.points.resize(static_cast<std::size_t>(d.pointCount) + 4);
+    return d.pointCount++;
+}
+
+// The surface must be made again from the points (a surface read as
+// triangles keeps its triangles); the breaklines go in again after it.
+void rebuildSurface(SiteModel& model) {
+    SiteDocument& d = model.document;
+    const bool keepTriangles = d.pointFileFormat == PointFileFormat::Raw && d.triangulateStage.done;
+    dropSurfaceResults(model);
+    if (keepTriangles) {
+        d.triangulateStage.done = true;
+    } else {
+        d.pointsNeedTriangulation = true;
+    }
+    d.breaklines.allInserted = false;
+    d.breaklinesInserted = 0;
+}
+
+// Stops every worker that reads the points before one changes or is added;
+// the stages they leave undone start again. True when the surface itself was
+// being built.
+bool stopWorkersReadingPoints(SiteModel& model) {
+    SiteDocument& d = model.document;
+    const bool building = d.triangulateStage.running;
+    stopSurfaceWorkers(model);
+    if (d.shadingStage.running) {
+        model.work.shading.cancel();
+        d.shadingStage.invalidate();
+    }
+    return building;
+}
+
+}  // namespace
+
+double defaultWallChange(std::string_view description) {
+    std::size_t end = description.size();
+    while (end > 0 && !numberCharacter(description[end - 1])) --end;
+    std::size_t begin = end;
+    bool point = false;
+    while (begin > 0 && numberCharacter(description[begin - 1])) {
+        if (description[begin - 1] == '.') {
+            if (point) break;
+            point = true;
+        }
+        --begin;
+    }
+    // The run may hold signs inside it ("2-3"): its longest readable start.
+    std::string_view run = description.substr(begin, end - begin);
+    while (!run.empty()) {
+        std::string_view text = run.front() == '+' ? run.substr(1) : run;
+        double value = 0.0;
+        const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && stop == text.data() + text.size() && std::isfinite(value)) return value;
+        run.remove_prefix(1);
+    }
+    return 0.0;
+}
+
+void onPointDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
+    const SiteDocument& d = model.document;
+    const int picked = pickNearestPoint(d.points, d.pointCount, screenDepthOf(model.renderer.frame), at);
+    int& selected = model.input.selectedPoint;
+    if (selected == kNoPoint)
+        selected = picked;
+    else if (picked == selected)
+        selected = kNoPoint;
+    else if (picked != kNoPoint)
+        breaklineBetween(model, ui, selected, picked);
+    else
+        addWallPoint(model, ui, at);
+    model.renderer.redrawNeeded = true;
+}
+
+void pickBreaklineCorner(SiteModel& model, Ui& ui, const Vec3& ground, int t) {
+    SiteDocument& d = model.document;
+    if (t < 0 || t >= d.triangleCount) return;
+    int nearest = kNoPoint;
+    double best = 0.0;
+    for (int v : d.triangles[static_cast<std::size_t>(t)].vertex) {
+        const SurveyPoint& p = pointAt(d, v);
+        const double r = std::hypot(p.easting - ground.x, p.northing - ground.y);
+        if (nearest == kNoPoint || r < best) {
+            nearest = v;
+            best = r;
+        }
+    }
+    int& selected = model.input.selectedPoint;
+    if (selected == kNoPoint)
+        selected = nearest;
+    else if (nearest == selected)
+        selected = kNoPoint;
+    else
+        breaklineBetween(model, ui, selected, nearest);
+    model.renderer.redrawNeeded = true;
+}
+
+void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
+    SiteDocument& d = model.document;
+    const int s = model.input.selectedPoint;
+    if (s < 0 || s >= d.pointCount) return;
+    const SurveyPoint from = pointAt(d, s);
+    double direction = 0.0;
+    if (const std::optional<Vec3> ground = groundAt(model, at))
+        direction = std::atan2(ground->y - from.northing, ground->x - from.easting);
+    AddWallPointDialog dialog{defaultWallChange(descriptionOf(from))};
+    if (!ui.run(dialog)) return;
+    model.renderer.redrawNeeded = true;
+    if (!std::isfinite(dialog.change) || std::fabs(dialog.change) < kSmallestWallChange) return;
+
+    const bool building = stopWorkersReadingPoints(model);
+    SurveyPoint wall;
+    wall.number = d.nextPointNumber;
+    if (d.nextPointNumber < std::numeric_limits<int>::max()) ++d.nextPointNumber;
+    wall.easting = from.easting + kWallOffset * std::cos(direction);
+    wall.northing = from.northing + kWallOffset * std::sin(direction);
+    wall.elevation = from.elevation + dialog.change;
+    wall.useInSurface = isValidElevation(wall.elevation) ? 1 : 0;
+    wall.displayMark = kAddedPointMark;
+    setDescription(wall, "wallpt");
+    const int added = appendPoint(d, wall);
+    d.minElevation = std::min(d.minElevation, wall.elevation);
+    d.maxElevation = std::max(d.maxElevation, wall.elevation);
+
+    if (building) {
+        rebuildSurface(model);  // the surface being built goes without the point: build it again
+        return;
+    }
+    if (!d.triangulateStage.done || !wall.useInSurface) return;
+    const int t = triangleHoldingInside(d.points, d.triangles, d.triangleCount, wall.easting, wall.northing);
+    if (t == kNoTriangle) return;
+    dropSurfaceResults(model);  // clears the selection, the rain and the ponds
+    splitTriangleAt(d.points, d.triangles, d.triangleCount, t, added);
+    d.triangulateStage.done = true;
+    d.triangulateStage.enabled = true;
+    model.cycle.forceRedrawOnce = true;
+    // The wall's face: the new point and the one it was made from.
+    if (addBreakline(model, s, added) && d.breaklines.count() > 0 &&
+        d.breaklines.pairs.back().a == s && d.breaklines.pairs.back().b == added) {
+        enforceBreakline(model, d.breaklines.count() - 1);
+        if (d.breaklines.ready()) d.breaklinesInserted = d.breaklines.count();
+    }
+}
+
+void editSelectedPoint(SiteModel& model, Ui& ui) {
+    SiteDocument& d = model.document;
+    if (!d.documentLoaded) return;
+    const int s = model.input.selectedPoint;
+    if (s < 0 || s >= d.pointCount) {
+        ui.message("To Edit a Point: Double-click the point first to select it, then press E.",
+                   MessageKind::Information);
+        return;
+    }
+    SurveyPoint& p = pointAt(d, s);
+    EditPointDialog dialog{p.number, p.northing, p.easting, p.elevation, std::string(descriptionOf(p)),
+                           p.useInSurface != 0};
+    if (!ui.run(dialog)) return;
+    model.renderer.redrawNeeded = true;
+    const bool wasUsed = p.useInSurface != 0;
+    const bool elevationChanged = std::isfinite(dialog.elevation) && dialog.elevation != p.elevation;
+    setDescription(p, dialog.description);
+    if (!elevationChanged && wasUsed == dialog.useInSurface) return;
+
+    const bool building = stopWorkersReadingPoints(model);
+    if (elevationChanged) {
+        p.elevation = dialog.elevation;
+        d.minElevation = std::min(d.minElevation, p.elevation);
+        d.maxElevation = std::max(d.maxElevation, p.elevation);
+    }
+    p.useInSurface = dialog.useInSurface ? 1 : 0;
+    if (wasUsed != dialog.useInSurface || building) {
+        if (!dialog.useInSurface) removeBreaklinesOfPoint(model, s);
+        rebuildSurface(model);
+        return;
+    }
+    if (!d.triangulateStage.done) return;
+    // The triangles keep the point and show its new height: those around it
+    // get their slope again, and the smooth shading is made again.
+    for (int t = 0; t < d.triangleCount; ++t) {
+        TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
+        if (tri.vertex[0] == s || tri.vertex[1] == s || tri.vertex[2] == s) computeTriangleGeometry(d.points, tri);
+    }
+    d.shadingStage.invalidate();
+    forgetTriangleShading(model.renderer);
+    model.cycle.forceRedrawOnce = true;
+}
+
+}  // namespace vellacor

@@ -1,0 +1,157 @@
+// Editing single points: the Edit Point dialog, wall points and breaklines
+// picked with double-clicks, on a small grid drawn once from the load view.
+
+#include "app/point_editing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "app/breaklines.h"
+#include "app/document.h"
+#include "app/navigation.h"
+#include "app/pipeline.h"
+#include "app/render_frame.h"
+#include "app/site_model.h"
+#include "app/view_settings.h"
+#include "render/frame_buffer.h"
+#include "render/projection.h"
+#include "support/fake_ui.h"
+#include "support/surface_edges.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::hasEdge;
+
+struct PointEditing : ::testing::Test {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+
+    void SetUp() override {
+        std::string text;
+        int number = 1;
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
+                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TW 2.5\r\n";
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        runPipelineToCompletion(model, ui);
+        resizeFrameBuffer(model, 800, 600);
+        createFrameBitmap(model.renderer.frame, model.renderer.palette[0]);
+        draw();
+    }
+    void draw() {
+        OverlayTextList text;
+        model.renderer.redrawNeeded = true;
+        renderFrame(model, false, text);
+    }
+    SurveyPoint& point(int i) { return model.document.points[static_cast<std::size_t>(i)]; }
+    Pixel pixelOf(int i) {
+        const ProjectedPoint q = project(model.renderer.frame, point(i).scenePosition);
+        return {static_cast<int>(q.x + 0.5), static_cast<int>(q.y + 0.5)};
+    }
+    bool inSurface(int p) const {
+        const SiteDocument& d = model.document;
+        for (int t = 0; t < d.triangleCount; ++t)
+            for (int v : d.triangles[static_cast<std::size_t>(t)].vertex)
+                if (v == p) return true;
+        return false;
+    }
+};
+
+TEST(WallChange, TheNumberAtTheEndOfTheDescription) {
+    EXPECT_DOUBLE_EQ(defaultWallChange("TW 2.5"), 2.5);
+    EXPECT_DOUBLE_EQ(defaultWallChange("TW-1.25 top"), -1.25);
+    EXPECT_DOUBLE_EQ(defaultWallChange("W+3"), 3.0);
+    EXPECT_DOUBLE_EQ(defaultWallChange("1.2.3"), 2.3);  // one decimal point at most
+    EXPECT_DOUBLE_EQ(defaultWallChange("BW"), 0.0);
+    EXPECT_DOUBLE_EQ(defaultWallChange("wall -"), 0.0);
+    EXPECT_DOUBLE_EQ(defaultWallChange(""), 0.0);
+}
+
+TEST_F(PointEditing, DoubleClicksMakeABreaklineThenAWallPointTowardsTheCursor) {
+    const int s = 60, other = 62;
+    doubleClick(model, ui, pixelOf(s), false);
+    ASSERT_EQ(model.input.selectedPoint, s);
+    doubleClick(model, ui, pixelOf(other), false);  // a second point: a breakline through 61
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_TRUE(hasEdge(model.document, 60, 61) && hasEdge(model.document, 61, 62));
+    runPipelineToCompletion(model, ui);
+    draw();
+
+    // Over the ground half-way to the point east of s: the wall point goes east.
+    doubleClick(model, ui, pixelOf(s), false);
+    const Pixel a = pixelOf(s), b = pixelOf(s + 1);
+    const Pixel ground{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const int points = model.document.pointCount, triangles = model.document.triangleCount;
+    const int number = model.document.nextPointNumber;
+    ui.wallPointAnswer = 0.0;  // no change: nothing is added
+    doubleClick(model, ui, ground, false);
+    EXPECT_EQ(model.document.pointCount, points);
+    ASSERT_EQ(ui.lastWallPointDefault, 2.5);
+    ui.wallPointAnswer = -1.5;
+    doubleClick(model, ui, ground, false);
+    ASSERT_EQ(model.document.pointCount, points + 1);
+    const SurveyPoint& wall = point(points);
+    EXPECT_EQ(wall.number, number);
+    EXPECT_EQ(model.document.nextPointNumber, number + 1);
+    EXPECT_EQ(std::string(descriptionOf(wall)), "wallpt");
+    EXPECT_NEAR(wall.easting - point(s).easting, 0.1, 0.01);
+    EXPECT_NEAR(wall.northing - point(s).northing, 0.0, 0.01);
+    EXPECT_DOUBLE_EQ(wall.elevation, point(s).elevation - 1.5);
+    EXPECT_EQ(model.document.triangleCount, triangles + 2);  // its triangle split in three
+    EXPECT_TRUE(hasEdge(model.document, s, points));
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    runPipelineToCompletion(model, ui);
+    EXPECT_TRUE(model.document.contourStage.done);
+    EXPECT_TRUE(inSurface(points));
+}
+
+TEST_F(PointEditing, EditPointTakesBackElevationDescriptionAndUseOnly) {
+    ui.editPointAnswer = EditPointDialog{};
+    editSelectedPoint(model, ui);  // nothing selected
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "To Edit a Point: Double-click the point first to select it, then press E.");
+
+    const int p = 60;
+    const SurveyPoint before = point(p);
+    model.input.selectedPoint = p;
+    ui.editPointAnswer = EditPointDialog{999, 1.0, 2.0, 123.5, "moved", true};
+    editSelectedPoint(model, ui);
+    EXPECT_EQ(ui.lastEditPointShown.number, before.number);
+    EXPECT_EQ(ui.lastEditPointShown.description, "TW 2.5");
+    EXPECT_EQ(point(p).number, before.number);
+    EXPECT_EQ(point(p).northing, before.northing);
+    EXPECT_EQ(point(p).easting, before.easting);
+    EXPECT_EQ(point(p).elevation, 123.5);
+    EXPECT_EQ(std::string(descriptionOf(point(p))), "moved");
+    // A height alone keeps the triangles, which slope up to it.
+    EXPECT_TRUE(model.document.triangulateStage.done);
+    for (int t = 0; t < model.document.triangleCount; ++t) {
+        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
+        if (tri.vertex[0] == p || tri.vertex[1] == p || tri.vertex[2] == p) {
+            EXPECT_GT(tri.centroid.z, 107.5);  // a third of the 20-odd rise at least
+        }
+    }
+
+    // Out of the surface: its breaklines go and the surface is built without it.
+    ASSERT_TRUE(addAndEnforceBreakline(model, p, 82));
+    ASSERT_TRUE(addAndEnforceBreakline(model, 38, 40));
+    model.input.selectedPoint = p;
+    ui.editPointAnswer = EditPointDialog{0, 0, 0, 123.5, "moved", false};
+    editSelectedPoint(model, ui);
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    ASSERT_EQ(model.document.breaklines.count(), 1);
+    EXPECT_EQ(model.document.breaklines.pairs[0].a, 38);
+    EXPECT_FALSE(model.document.triangulateStage.done);
+    runPipelineToCompletion(model, ui);
+    EXPECT_FALSE(inSurface(p));
+    EXPECT_TRUE(hasEdge(model.document, 38, 39) && hasEdge(model.document, 39, 40));
+}
+
+}  // namespace
+}  // namespace vellacor
