@@ -66,6 +66,7 @@ const char* cliUsage() {
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
+           "                    [--texture IMAGE.bmp]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
