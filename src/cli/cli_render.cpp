@@ -97,7 +97,6 @@ int renderCommand(const std::vector<std::string>& args) {
     if (o->orbitHeading && o->orbitPitch) orbitCamera(model, *o->orbitHeading, *o->orbitPitch);
     if (o->zoom) model.camera.Zoom(*o->zoom);
     model.renderer.redrawNeeded = true;
-    recreateFrameBitmap(model);  // the first frame made the bitmap before the texture's colours applied
     paintStill(model, ui, *o, picture);
     // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
     if (!writePng(o->out, picture, model.renderer.frame.bitmapPalette)) {
