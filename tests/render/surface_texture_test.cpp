@@ -134,14 +134,6 @@ TEST_F(TexturedPlane, SwirlLaysThePictureBehindAndTurnsItUnmirroredOverTheSurfac
     EXPECT_LT(state.swirlPhase, phase);
 }
 
-TEST_F(TexturedPlane, SwirlCentresThePictureOnTheSite) {
-    makeRadialTexture(state.texture);
-    build(0, 0);
-    draw(SurfaceMode::SwirlTexture);
-    EXPECT_GE(sceneAt(screenOf({10, 10, 100})), 215);  // the peak is 231; 215 is one site unit away
-    EXPECT_LT(sceneAt(screenOf({19, 19, 100})), 120);
-}
-
 TEST_F(TexturedPlane, ImageOnlyShowsThePictureAndTheSurfaceDrawsNothing) {
     state.texture = quadrantPicture();
     build(0, 0);
