@@ -8,6 +8,7 @@
 #include <cmath>
 #include <random>
 
+#include "app/breaklines.h"
 #include "app/surface_stages.h"
 #include "surface/breakline_enforce.h"
 #include "surface_bench_support.h"
@@ -69,5 +70,43 @@ void BM_EnforceShortBreaklines(benchmark::State& state) {
 }
 BENCHMARK(BM_EnforceShortBreaklines)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+namespace {
+
+// The staged insertion as the frames run it after a rebuild: each step forces
+// five breaklines. The slowest step is the one to hold against a frame.
+void BM_InsertionStep(benchmark::State& state) {
+    const std::vector<PlanPoint> points = uniformPoints(90000);
+    const auto pairs = shortPairs(points, 1000);
+    SiteModel model;
+    SilentUi ui;
+    double slowest = 0.0, total = 0.0;
+    int steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadPoints(model, points);
+        for (const auto& [a, b] : pairs) addBreakline(model, a, b);
+        model.document.triangulateStage.running = true;
+        startTriangulation(model, ui);
+        model.work.triangulation.wait();
+        adoptFinishedSurfaceWork(model, ui);
+        state.ResumeTiming();
+        while (!model.document.breaklines.ready()) {
+            const auto start = std::chrono::steady_clock::now();
+            insertBreaklinesStep(model);
+            const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            slowest = std::max(slowest, took);
+            total += took;
+            ++steps;
+        }
+    }
+    state.counters["slowest_ms"] = 1000.0 * slowest;
+    state.counters["mean_ms"] = 1000.0 * total / std::max(steps, 1);
+    state.counters["triangles"] = model.document.triangleCount;
+    state.counters["breaklines"] = model.document.breaklines.count();
+}
+BENCHMARK(BM_InsertionStep)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

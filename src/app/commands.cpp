@@ -113,17 +113,25 @@ void toggleCadOverlays(SiteModel& model) {
 
 void openCadOverlay(SiteModel& model, Ui&) { redraw(model); }
 
-void setNormalTextureMode(SiteModel& model) { setSurfaceMode(model, SurfaceMode::NormalTexture); }
-
-void loadSurfaceTexture(SiteModel& model, Ui& ui) {
-    const std::optional<std::string> path = ui.chooseOpenFile("Image (*.bmp)|*.bmp||");
-    if (!path) return;
+void setNormalTextureMode(SiteModel& model) {
     RendererState& r = model.renderer;
-    if (!loadTexture(r.texture, ui, *path)) return;
+    if (!r.textureLoaded) makeRadialTexture(r.texture);
+    setSurfaceMode(model, SurfaceMode::NormalTexture);
+}
+
+bool useTexturePicture(SiteModel& model, Ui& ui, const std::string& path) {
+    RendererState& r = model.renderer;
+    if (!loadTexture(r.texture, ui, path)) return false;
     r.textureLoaded = true;
     r.palette[1] = r.texture.palette;
     recreateFrameBitmap(model);
     redraw(model);
+    return true;
+}
+
+void loadSurfaceTexture(SiteModel& model, Ui& ui) {
+    const std::optional<std::string> path = ui.chooseOpenFile("Image (*.bmp)|*.bmp||");
+    if (path) useTexturePicture(model, ui, *path);
 }
 
 void setSwirlTextureMode(SiteModel& model, Ui& ui) {

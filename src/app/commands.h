@@ -44,11 +44,16 @@ void toggleCadOverlays(SiteModel& model);
 void openCadOverlay(SiteModel& model, Ui& ui);
 
 // Surface modes (flat and smooth shading are in view_settings.h).
+// Key R: the texture by the vertex normals; without a loaded picture the
+// generated radial pattern, in the active palette's shades.
 void setNormalTextureMode(SiteModel& model);
-// Asks for the texture first when none is loaded.
+// Key T: the swirling texture; asks for the picture first when there is no texture.
 void setSwirlTextureMode(SiteModel& model, Ui& ui);
-// Asks for a picture and makes it the surface texture.
+// Key I: asks for a picture and makes it the surface texture; the mode stays.
 void loadSurfaceTexture(SiteModel& model, Ui& ui);
+// Makes the picture at `path` the surface texture, its colours the texture
+// palette. False (the old texture kept) when it cannot be used.
+bool useTexturePicture(SiteModel& model, Ui& ui, const std::string& path);
 
 // Vertical scale: x1.1 and x0.9 within [0.1, 10.0], and back to 1.0.
 void increaseVerticalScale(SiteModel& model);

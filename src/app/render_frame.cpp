@@ -115,6 +115,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     // The growing mesh changes every frame while the surface is being built.
     if (!d.triangulateStage.done && d.triangulateStage.running) r.redrawNeeded = true;
     if (r.redrawNeeded) {
+        // Cleared first: a pass may ask for the next frame's rebuild (the swirling texture does).
+        r.redrawNeeded = false;
         clearSceneBuffers(f);
         r.sceneCornersFresh = false;
         model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
@@ -127,7 +129,6 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,
                        model.camera);
         drawNorthArrow(f, model.camera.direction);
-        r.redrawNeeded = false;
     }
     copySceneToDisplay(f);
     // Rain, ponds and the limit polygon draw here into the displayed picture

@@ -12,7 +12,8 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv, AddBreaklines
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
+    AddBreaklines, Texture
 };
 
 struct ValuedName {
@@ -42,6 +43,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
     {"--csv", Valued::Csv},
     {"--add-breaklines", Valued::AddBreaklines},
+    {"--texture", Valued::Texture},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -69,7 +71,7 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -155,6 +157,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
         case Valued::Csv: a.csv = text; return true;
         case Valued::AddBreaklines: a.breaklinePairs = text; return !text.empty();
+        case Valued::Texture: a.texture = text; return !text.empty();
     }
     return false;
 }

@@ -46,6 +46,7 @@ struct CliArgs {
     std::optional<PlanPoint> sectionTo;    // section --to E,N
     std::string csv;                       // section --csv
     std::string breaklinePairs;            // --add-breaklines: a file of "a,b" point-number lines
+    std::string texture;                   // render --texture: a 256-colour BMP for the surface
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }

@@ -47,6 +47,21 @@ void orbitCamera(SiteModel& model, double headingDegrees, double pitchDegrees) {
     for (int i = 0; i < static_cast<int>(steps); ++i) model.camera.OrbitBy(surface, site, dx, dy);
 }
 
+// --texture loads the picture as key I would and, without --surface-mode,
+// shows it swirled as key T does; --surface-mode 3 without a picture takes the
+// radial pattern as key R does. False when the picture cannot be used.
+bool applyTexture(SiteModel& model, Ui& ui, const CliArgs& o) {
+    if (!o.texture.empty()) {
+        if (!useTexturePicture(model, ui, o.texture)) {
+            std::fprintf(stderr, "Unable to use the texture:\n%s\n", o.texture.c_str());
+            return false;
+        }
+        if (!o.surfaceMode) setSurfaceMode(model, SurfaceMode::SwirlTexture);
+    }
+    if (o.surfaceMode == SurfaceMode::NormalTexture) setNormalTextureMode(model);
+    return true;
+}
+
 }  // namespace
 
 int renderCommand(const std::vector<std::string>& args) {
@@ -58,6 +73,7 @@ int renderCommand(const std::vector<std::string>& args) {
 
     // The switches as the keys would set them after the load.
     while (model.display.paletteIndex != o->palette.value_or(0)) cyclePalette(model);
+    if (!applyTexture(model, ui, *o)) return 1;
     if (o->surfaceMode) model.display.surfaceMode = *o->surfaceMode;
     if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreak;
     model.display.showContours = o->has(CliSwitch::Contours);

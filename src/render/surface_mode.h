@@ -30,7 +30,7 @@ constexpr bool needsVertexNormals(SurfaceMode m) { return m == SurfaceMode::Smoo
 
 // The surface modes that show the texture image and so the texture's palette.
 constexpr bool showsTexturePicture(SurfaceMode m) {
-    return m == SurfaceMode::NormalTexture || m == SurfaceMode::SwirlTexture;
+    return m == SurfaceMode::NormalTexture || m == SurfaceMode::SwirlTexture || m == SurfaceMode::ImageOnly;
 }
 
 // How a polygon's pixels are written. Every mode except Water tests depth

@@ -21,7 +21,10 @@ void sphereMapCoordinates(RendererState& state, const SurfaceView& surface, cons
             const SurveyPoint& p = surface.point(t.vertex[k]);
             const Vec3 at{p.easting, p.northing, p.elevation};
             const Vec3 n = normalise(transformPoint(at + s.normal[k], view) - transformPoint(at, view));
-            s.u[k] = cx + n.x * r;
+            // Camera x points to the screen's left and y down, and texture rows
+            // run top first: a face turned right shows the image's right side,
+            // one turned up its top, as on a ball facing the viewer.
+            s.u[k] = cx - n.x * r;
             s.v[k] = cy + n.y * r;
         }
     }
@@ -40,8 +43,9 @@ void swirlCoordinates(RendererState& state, const SurfaceView& surface, const Ve
         for (int k = 0; k < 3; ++k) {
             const SurveyPoint& p = surface.point(t.vertex[k]);
             const double x = p.easting - siteCentre.x, y = p.northing - siteCentre.y;
+            // Rows run top first: north goes up the image, so it is not mirrored.
             shade.u[k] = tex.width / 2.0 + (x * c - y * s) * scale;
-            shade.v[k] = tex.height / 2.0 + (x * s + y * c) * scale;
+            shade.v[k] = tex.height / 2.0 - (x * s + y * c) * scale;
         }
     }
     state.redrawNeeded = true;

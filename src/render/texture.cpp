@@ -106,13 +106,16 @@ std::optional<Texture> decodeBmp8(const std::vector<std::uint8_t>& file, int* bi
 
     const std::size_t dataAt = le32(file, 10);
     const std::size_t w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
+    // Uncompressed rows must all be in the file: checked before the image is
+    // allocated, so a short file cannot ask for a large one.
+    const std::size_t stride = (w * 8 + 31) / 32 * 4;
+    if (compression == 0 && (dataAt > file.size() || (file.size() - dataAt) / stride < h)) return std::nullopt;
+    if (compression == 1 && (topDown || dataAt >= file.size())) return std::nullopt;
     std::vector<std::uint8_t> rows(w * h, 0);  // in file order
     if (compression == 0) {
-        const std::size_t stride = (w * 8 + 31) / 32 * 4;
-        if (dataAt > file.size() || (file.size() - dataAt) / stride < h) return std::nullopt;
         for (std::size_t y = 0; y < h; ++y) std::memcpy(rows.data() + y * w, file.data() + dataAt + y * stride, w);
     } else {
-        if (topDown || dataAt >= file.size() || !decodeRle8(file, dataAt, t.width, t.height, rows)) return std::nullopt;
+        if (!decodeRle8(file, dataAt, t.width, t.height, rows)) return std::nullopt;
     }
     t.pixels.resize(w * h);
     for (std::size_t y = 0; y < h; ++y) {

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "run_tool.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using namespace testing;
+
+const std::string kCli = VELLACOR_CLI;
+const char* kSite = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n4,5010,6010,103,D\r\n"
+                    "5,5005,6005,99,E\r\n";
+
+// The colours a PNG file stores in its palette chunk, 3 bytes each.
+std::string pngPalette(const std::string& png) {
+    const std::size_t at = png.find("PLTE");
+    if (at < 4 || at == std::string::npos) return {};
+    const auto length = static_cast<std::size_t>(static_cast<unsigned char>(png[at - 2]) << 8 |
+                                                 static_cast<unsigned char>(png[at - 1]));
+    return png.substr(at + 4, length);
+}
+
+TEST(CliRender, TextureOptionShowsThePictureInItsOwnColours) {
+    const std::string picture = sharedData("bmp/pal8.bmp");
+    if (picture.empty()) GTEST_SKIP() << "shared data folder not present";
+    TempDir dir;
+    const std::string site = dir.write("site.txt", kSite);
+    auto render = [&](const std::string& name, const std::string& options) {
+        const ToolRun run = runTool(kCli + " render " + site + " --size 160x120 --out " + dir.path(name) + options);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return readFile(dir.path(name));
+    };
+    const std::string plain = render("plain.png", "");
+    const std::string swirl = render("swirl.png", " --texture " + picture);
+    const std::string image = render("image.png", " --texture " + picture + " --surface-mode 5");
+    const std::string radial = render("radial.png", " --surface-mode 3");
+    EXPECT_NE(swirl, plain);
+    EXPECT_NE(image, swirl);
+    EXPECT_NE(radial, plain);
+
+    // The file keeps the picture's colour table (BMP entries are blue, green, red, 0).
+    const std::string bmp = readFile(picture);
+    const std::string palette = pngPalette(swirl);
+    ASSERT_GE(palette.size(), 3u * 200);
+    for (std::size_t i = 0; i < 200; ++i) {
+        EXPECT_EQ(palette[3 * i], bmp[54 + 4 * i + 2]) << i;
+        EXPECT_EQ(palette[3 * i + 2], bmp[54 + 4 * i]) << i;
+    }
+    EXPECT_NE(pngPalette(plain), palette);
+    EXPECT_EQ(pngPalette(radial), pngPalette(plain));  // the radial pattern uses the site's colours
+}
+
+TEST(CliRender, ATextureThatCannotBeUsedFailsTheCommand) {
+    TempDir dir;
+    const std::string site = dir.write("site.txt", kSite);
+    std::string rgb(54, '\0');
+    rgb[0] = 'B', rgb[1] = 'M', rgb[2] = 54, rgb[14] = 40, rgb[18] = 1, rgb[22] = 1, rgb[28] = 24;
+    const std::string photo = dir.write("photo.bmp", rgb);
+    const std::string out = dir.path("out.png");
+    const ToolRun deep = runTool(kCli + " render " + site + " --out " + out + " --texture " + photo);
+    EXPECT_EQ(deep.exitCode, 1);
+    EXPECT_NE(deep.output.find("is not a 256 color image"), std::string::npos) << deep.output;
+    const ToolRun missing = runTool(kCli + " render " + site + " --out " + out + " --texture " + dir.path("none.bmp"));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find(dir.path("none.bmp")), std::string::npos) << missing.output;
+    EXPECT_TRUE(readFile(out).empty());  // no picture written
+    // Only render takes a texture.
+    EXPECT_EQ(runTool(kCli + " convert " + site + " --to " + dir.path("o.dxf") + " --texture " + photo).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vellacor
