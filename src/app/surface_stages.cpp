@@ -46,6 +46,7 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
         d.triangles = std::move(out.triangles);
         d.triangleCount = static_cast<int>(d.triangles.size());
         model.work.surfaceWork.knownLinks = std::move(out.links);
+        model.work.breaklineEnforcer = BreaklineEnforcer{};  // its links were for the old triangles
         model.work.surfaceWork.knownDigest = out.digest;
         stage.done = true;
         if (!d.breaklines.empty()) {  // the staged insertion puts them in again

@@ -184,10 +184,24 @@ int localIndex(const std::int32_t v[3], int p) {
 
 }  // namespace
 
+void BreaklineEnforcer::adoptLinks(std::vector<std::int32_t> links, const std::vector<TinTriangle>& triangles,
+                                   int triangleCount, int pointCount) {
+    if (links.size() != 3 * static_cast<Index>(std::max(triangleCount, 0))) {
+        index(triangles, triangleCount, pointCount);
+        return;
+    }
+    links_ = std::move(links);
+    indexCorners(triangles, triangleCount, pointCount);
+}
+
 void BreaklineEnforcer::index(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount) {
     std::vector<HullEdge> hull;
     links_.clear();
     linkNeighbours(triangles.data(), triangleCount, links_, hull, [](double) { return true; });
+    indexCorners(triangles, triangleCount, pointCount);
+}
+
+void BreaklineEnforcer::indexCorners(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount) {
     cornerOf_.assign(static_cast<Index>(std::max(pointCount, 0)), kNoTriangle);
     for (int t = 0; t < triangleCount; ++t)
         for (int v : triangles[static_cast<Index>(t)].vertex)

@@ -31,6 +31,13 @@ public:
     bool enforce(std::span<const SurveyPoint> points, int pointCount, std::vector<TinTriangle>& triangles,
                  int triangleCount, int a, int b);
 
+    // Starts from links already made for these triangles (three per triangle,
+    // as the neighbour links), sparing the pass that makes them.
+    void adoptLinks(std::vector<std::int32_t> links, const std::vector<TinTriangle>& triangles, int triangleCount,
+                    int pointCount);
+    // Holds links for a surface of this many triangles.
+    bool indexed(int triangleCount) const { return triangleCount_ == triangleCount; }
+
 private:
     struct Walk {
         std::vector<int> crossed;  // triangles the segment passes through, from a on
@@ -38,6 +45,7 @@ private:
         bool stale = false;        // a link did not fit the triangles
     };
     void index(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount);
+    void indexCorners(const std::vector<TinTriangle>& triangles, int triangleCount, int pointCount);
     bool holdsEdge(const std::vector<TinTriangle>& triangles, int t, int p, int q) const;
     Walk walk(std::span<const SurveyPoint> points, const std::vector<TinTriangle>& triangles, int a, int b) const;
     void relink(const std::vector<TinTriangle>& triangles, const std::vector<int>& changed,
