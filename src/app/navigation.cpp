@@ -3,6 +3,7 @@
 #include "app/breaklines.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
+#include "app/limit_polygon_edit.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
 #include "platform/ui.h"
@@ -25,9 +26,7 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 }
 
 // Hooks for the features that take over parts of the mouse when they land:
-// the contour limit polygon's vertices, the DWF
-// alignment and the wall point. Until then they take nothing.
-bool polygonTakesPress(const SiteModel&) { return false; }
+// the DWF alignment and the wall point. Until then they take nothing.
 void shiftClickOnGround(SiteModel&, const Vec3&, int) {}
 bool dwfAwaitsAlignment(const SiteModel&) { return false; }
 void wallPointFromSelected(SiteModel&, Ui&, Pixel) {}
@@ -56,11 +55,11 @@ std::optional<Vec3> groundAt(const SiteModel& model, Pixel at) {
     return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, at);
 }
 
-void pressLeftButton(SiteModel& model) {
+void pressLeftButton(SiteModel& model, bool controlHeld) {
     InteractionState& in = model.input;
     in.leftPressTime = Clock::now();
     in.leftButtonDown = true;
-    if (polygonTakesPress(model)) return;
+    if (pressOnLimitPolygon(model, controlHeld)) return;
     const CameraMode mode = model.camera.mode;
     if (mode != CameraMode::Stationary && mode != CameraMode::FlyTo && mode != CameraMode::Freelook)
         model.camera.SetMode(cameraInputsOf(model), CameraMode::Stationary);
@@ -84,6 +83,7 @@ void releaseLeftButton(SiteModel& model, const Ui& ui) {
             if (t != kNoTriangle) shiftClickOnGround(model, *p, t);
         }
     }
+    releaseLimitPolygon(model);
     in.movingAxis = false;
 }
 
@@ -110,7 +110,9 @@ bool moveMouse(SiteModel& model, Pixel at) {
     Camera& camera = model.camera;
     bool changed = false;
 
-    if (in.leftButtonDown) {
+    if (in.leftButtonDown && limitPolygonVertexSelected(model)) {
+        changed = dragLimitPolygonVertex(model, ground);  // the drag is the vertex's: no look, no axis
+    } else if (in.leftButtonDown) {
         if (!in.movingAxis || !ground) {
             if (in.leftDragLooking) {
                 if (camera.mode == CameraMode::Stationary) {
@@ -135,7 +137,7 @@ bool moveMouse(SiteModel& model, Pixel at) {
     if (!changed && in.rightButtonDown) {
         if (!in.rightDragStarted) {
             in.rightDragStarted = true;  // the first move after the press is not a zoom
-        } else if (camera.mode == CameraMode::Stationary) {
+        } else if (camera.mode == CameraMode::Stationary && !limitPolygonVertexSelected(model)) {
             camera.Zoom(1.0 + kZoomPerPixel * dy);  // down moves away, up closer
             camera.KeepAboveGround(surfaceOf(model.document), siteFrameOf(model.document));
             changed = true;
