@@ -5,6 +5,7 @@
 #include "render/limit_polygon_draw.h"
 #include "render/projection.h"
 #include "surface/make_limit_polygon.h"
+#include "surface/tin_geometry.h"
 
 namespace vellacor {
 
@@ -59,6 +60,21 @@ void releaseLimitPolygon(SiteModel& model) {
         dropOnNeighbour(*polygon, model.camera.view, screenDepthOf(model.renderer.frame), cursorOf(model));
     polygon->selectedVertex = kNoVertex;
     model.renderer.redrawNeeded = true;  // the contours inside the new outline
+}
+
+void limitContoursToPolygon(SiteModel& model, std::span<const Vec3> planCorners) {
+    SiteDocument& d = model.document;
+    const SurfaceView surface = surfaceOf(d);
+    const double offSurface = d.minElevation != kNoElevation ? d.minElevation : 0.0;
+    LimitPolygon polygon;
+    for (const Vec3& c : planCorners) {
+        // One walk per corner, at worst a scan of the triangles.
+        const int t = d.triangulateStage.done ? locateTriangle(surface, 0, c.x, c.y) : kNoTriangle;
+        polygon.vertices.push_back({c.x, c.y, t == kNoTriangle ? offSurface : planeElevation(surface.triangle(t), c.x, c.y)});
+    }
+    d.contours.limitPolygon = std::move(polygon);
+    d.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
+    model.renderer.redrawNeeded = true;
 }
 
 void drawLimitPolygonOf(SiteModel& model) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <span>
 
 #include "model/survey_point.h"
 
@@ -29,6 +30,11 @@ bool dragLimitPolygonVertex(SiteModel& model, const std::optional<Vec3>& ground)
 // The left button came up: a vertex let go on its neighbour merges with it,
 // and the selection ends.
 void releaseLimitPolygon(SiteModel& model);
+
+// Contours from now on only inside the polygon of these plan corners (their
+// elevations are ignored): each corner is laid on the surface, or, off it,
+// at the site's lowest elevation. For batch runs, once the surface is built.
+void limitContoursToPolygon(SiteModel& model, std::span<const Vec3> planCorners);
 
 // Draws the shown polygon into the displayed picture.
 void drawLimitPolygonOf(SiteModel& model);

@@ -12,7 +12,8 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
+    LimitPolygon
 };
 
 struct ValuedName {
@@ -41,6 +42,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--from", Valued::From},
     {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
     {"--csv", Valued::Csv},
+    {"--limit-polygon", Valued::LimitPolygon},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -63,12 +65,12 @@ const std::vector<CommandOptions>& commandTable() {
          {CliSwitch::Surface},
          false},
         {"convert",
-         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing},
+         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing, Valued::LimitPolygon},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::LimitPolygon},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -116,6 +118,19 @@ std::optional<PlanPoint> parsePlanPoint(std::string_view text) {
     return PlanPoint{*e, *n};
 }
 
+// "E,N;E,N;E,N...": at least three corners, each an easting and a northing.
+bool parseLimitPolygon(std::string_view text, CliArgs& a) {
+    a.limitPolygon.clear();
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        const std::optional<PlanPoint> corner = parsePlanPoint(text.substr(start, end - start));
+        if (!corner || a.limitPolygon.size() == kMaxLimitPolygonCorners) return false;
+        a.limitPolygon.push_back(*corner);
+        start = end + 1;
+    }
+    return a.limitPolygon.size() >= 3;
+}
+
 std::optional<CliView> parseView(std::string_view text) {
     if (text == "load") return CliView::Load;
     if (text == "plan") return CliView::Plan;
@@ -153,6 +168,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::From: return (a.sectionFrom = parsePlanPoint(text)).has_value();
         case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
         case Valued::Csv: a.csv = text; return true;
+        case Valued::LimitPolygon: return parseLimitPolygon(text, a);
     }
     return false;
 }
@@ -166,6 +182,13 @@ const Name* findAccepted(const auto& names, const std::string& arg, const std::v
 }
 
 }  // namespace
+
+std::vector<Vec3> planCornersOf(const CliArgs& a) {
+    std::vector<Vec3> corners;
+    corners.reserve(a.limitPolygon.size());
+    for (const PlanPoint& p : a.limitPolygon) corners.push_back({p.easting, p.northing, 0.0});
+    return corners;
+}
 
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
     if (args.empty()) return std::nullopt;

@@ -63,13 +63,15 @@ const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
            "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
+           "                    [--limit-polygon E,N;E,N;E,N...]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
-           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
+           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2] [--limit-polygon E,N;...]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
-           "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
+           "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
+           "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n";
 }
 
 int usageError() {
