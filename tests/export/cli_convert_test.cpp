@@ -55,25 +55,6 @@ TEST(CliConvert, FailuresSayWhyAndExitNonZero) {
     }
 }
 
-TEST(CliConvert, ContoursCanBeLimitedToAPolygon) {
-    TempDir dir;
-    const std::string in = dir.write("site.txt", kSurvey);
-    auto polylines = [&](const std::string& limit) {
-        const std::string out = dir.path("contours.dxf");
-        const ToolRun run = convert(in + " --contours --interval 0.5 --to " + out + limit);
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        const std::string dxf = readFile(out);
-        std::size_t count = 0;
-        for (std::size_t at = dxf.find("\nPOLYLINE\n"); at != std::string::npos; at = dxf.find("\nPOLYLINE\n", at + 1)) ++count;
-        return count;
-    };
-    const std::size_t everywhere = polylines("");
-    ASSERT_GT(everywhere, 0u);
-    EXPECT_EQ(polylines(" --limit-polygon '5990,4990;6020,4990;6020,5020;5990,5020'"), everywhere);  // round the site
-    EXPECT_EQ(polylines(" --limit-polygon '0,0;10,0;10,10'"), 0u);                                    // far away
-    EXPECT_EQ(convert(in + " --to x.dxf --limit-polygon '0,0;10,0'").exitCode, 2);
-}
-
 TEST(CliInfo, SkippedLinesFollowThePointCount) {
     TempDir dir;
     const ToolRun info = runTool(kCli + " info " + dir.write("site.txt", std::string(kSurvey) + "5,N/A,1,1,E\r\n"));
