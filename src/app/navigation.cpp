@@ -1,9 +1,10 @@
 #include "app/navigation.h"
 
 #include "app/breaklines.h"
-#include "app/point_editing.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
+#include "app/limit_polygon_edit.h"
+#include "app/point_editing.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
 #include "platform/ui.h"
@@ -26,9 +27,7 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 }
 
 // Hooks for the features that take over parts of the mouse when they land:
-// the contour limit polygon's vertices and the DWF alignment. Until then
-// they take nothing.
-bool polygonTakesPress(const SiteModel&) { return false; }
+// the DWF alignment. Until then it takes nothing.
 bool dwfAwaitsAlignment(const SiteModel&) { return false; }
 
 // Ctrl + double-click: picks an end of the cross section on the ground under
@@ -55,11 +54,11 @@ std::optional<Vec3> groundAt(const SiteModel& model, Pixel at) {
     return pickGroundPoint(screenDepthOf(model.renderer.frame), model.camera.view, at);
 }
 
-void pressLeftButton(SiteModel& model) {
+void pressLeftButton(SiteModel& model, bool controlHeld) {
     InteractionState& in = model.input;
     in.leftPressTime = Clock::now();
     in.leftButtonDown = true;
-    if (polygonTakesPress(model)) return;
+    if (pressOnLimitPolygon(model, controlHeld)) return;
     const CameraMode mode = model.camera.mode;
     if (mode != CameraMode::Stationary && mode != CameraMode::FlyTo && mode != CameraMode::Freelook)
         model.camera.SetMode(cameraInputsOf(model), CameraMode::Stationary);
@@ -83,6 +82,7 @@ void releaseLeftButton(SiteModel& model, Ui& ui) {
             if (t != kNoTriangle) pickBreaklineCorner(model, ui, *p, t);
         }
     }
+    releaseLimitPolygon(model);
     in.movingAxis = false;
 }
 
@@ -109,7 +109,9 @@ bool moveMouse(SiteModel& model, Pixel at) {
     Camera& camera = model.camera;
     bool changed = false;
 
-    if (in.leftButtonDown) {
+    if (in.leftButtonDown && limitPolygonVertexSelected(model)) {
+        changed = dragLimitPolygonVertex(model, ground);  // the drag is the vertex's: no look, no axis
+    } else if (in.leftButtonDown) {
         if (!in.movingAxis || !ground) {
             if (in.leftDragLooking) {
                 if (camera.mode == CameraMode::Stationary) {
@@ -134,7 +136,7 @@ bool moveMouse(SiteModel& model, Pixel at) {
     if (!changed && in.rightButtonDown) {
         if (!in.rightDragStarted) {
             in.rightDragStarted = true;  // the first move after the press is not a zoom
-        } else if (camera.mode == CameraMode::Stationary) {
+        } else if (camera.mode == CameraMode::Stationary && !limitPolygonVertexSelected(model)) {
             camera.Zoom(1.0 + kZoomPerPixel * dy);  // down moves away, up closer
             camera.KeepAboveGround(surfaceOf(model.document), siteFrameOf(model.document));
             changed = true;

@@ -15,11 +15,14 @@ inline constexpr double kHoldSeconds = 0.2;
 // The ground drawn at a frame pixel, once there is a surface.
 std::optional<Vec3> groundAt(const SiteModel& model, Pixel at);
 
-// Mouse buttons over the view. A left press stops an automatic camera mode.
-void pressLeftButton(SiteModel& model);
+// Mouse buttons over the view. A left press on a vertex of the shown limit
+// polygon takes that vertex (with Ctrl, a new vertex doubled from it);
+// otherwise it stops an automatic camera mode.
+void pressLeftButton(SiteModel& model, bool controlHeld = false);
 void pressRightButton(SiteModel& model);
 // Releasing after a hold asks for a full-quality redraw; a short Shift-click
-// on the ground goes to the breakline editor.
+// on the ground goes to the breakline editor; a polygon vertex let go on its
+// neighbour merges with it.
 void releaseLeftButton(SiteModel& model, Ui& ui);
 void releaseRightButton(SiteModel& model);
 

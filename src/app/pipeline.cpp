@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/breaklines.h"
+#include "app/limit_polygon_edit.h"
 #include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
@@ -44,7 +45,8 @@ void startDerivedStages(SiteModel& model) {
             startTopology(model);
         }
     }
-    // Overlay draping and the contour limit polygon join here when they land.
+    // Overlay draping joins here when it lands.
+    makeLimitPolygonWhenReady(model);
 }
 
 void startShadingStage(SiteModel& model, Ui& ui) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "app/limit_polygon_edit.h"
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
@@ -131,9 +132,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawNorthArrow(f, model.camera.direction);
     }
     copySceneToDisplay(f);
-    // Rain, ponds and the limit polygon draw here into the displayed picture
-    // as those features land.
+    // Rain and ponds draw here into the displayed picture as those features land.
     drawSectionOf(model);
+    drawLimitPolygonOf(model);
     if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
     drawSelectionMark(model);
     updateHoverLabel(model, text);

@@ -13,7 +13,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture
+    AddBreaklines, Texture, LimitPolygon
 };
 
 struct ValuedName {
@@ -44,6 +44,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--csv", Valued::Csv},
     {"--add-breaklines", Valued::AddBreaklines},
     {"--texture", Valued::Texture},
+    {"--limit-polygon", Valued::LimitPolygon},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -66,12 +67,13 @@ const std::vector<CommandOptions>& commandTable() {
          {CliSwitch::Surface},
          false},
         {"convert",
-         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines},
+         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
+          Valued::LimitPolygon},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -119,6 +121,19 @@ std::optional<PlanPoint> parsePlanPoint(std::string_view text) {
     return PlanPoint{*e, *n};
 }
 
+// "E,N;E,N;E,N...": at least three corners, each an easting and a northing.
+bool parseLimitPolygon(std::string_view text, CliArgs& a) {
+    a.limitPolygon.clear();
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        const std::optional<PlanPoint> corner = parsePlanPoint(text.substr(start, end - start));
+        if (!corner || a.limitPolygon.size() == kMaxLimitPolygonCorners) return false;
+        a.limitPolygon.push_back(*corner);
+        start = end + 1;
+    }
+    return a.limitPolygon.size() >= 3;
+}
+
 std::optional<CliView> parseView(std::string_view text) {
     if (text == "load") return CliView::Load;
     if (text == "plan") return CliView::Plan;
@@ -158,6 +173,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Csv: a.csv = text; return true;
         case Valued::AddBreaklines: a.breaklinePairs = text; return !text.empty();
         case Valued::Texture: a.texture = text; return !text.empty();
+        case Valued::LimitPolygon: return parseLimitPolygon(text, a);
     }
     return false;
 }
@@ -171,6 +187,13 @@ const Name* findAccepted(const auto& names, const std::string& arg, const std::v
 }
 
 }  // namespace
+
+std::vector<Vec3> planCornersOf(const CliArgs& a) {
+    std::vector<Vec3> corners;
+    corners.reserve(a.limitPolygon.size());
+    for (const PlanPoint& p : a.limitPolygon) corners.push_back({p.easting, p.northing, 0.0});
+    return corners;
+}
 
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
     if (args.empty()) return std::nullopt;

@@ -1,9 +1,11 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "model/survey_point.h"
 #include "render/surface_mode.h"
 
 namespace vellacor {
@@ -47,6 +49,7 @@ struct CliArgs {
     std::string csv;                       // section --csv
     std::string breaklinePairs;            // --add-breaklines: a file of "a,b" point-number lines
     std::string texture;                   // render --texture: a 256-colour BMP for the surface
+    std::vector<PlanPoint> limitPolygon;   // --limit-polygon E,N;E,N;...: contours only inside it
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -60,6 +63,9 @@ struct CliArgs {
 // second one, or a command that writes a file has no output path.
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args);
 
+// The --limit-polygon corners as plan points (elevation 0).
+std::vector<Vec3> planCornersOf(const CliArgs& a);
+
 // The limits every command holds its options to.
 inline constexpr double kMinInterval = 0.01;
 inline constexpr double kMaxInterval = 999999999.0;
@@ -69,5 +75,6 @@ inline constexpr int kMaxImageSide = 8192;
 inline constexpr double kMaxOrbitDegrees = 360.0;
 inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
+inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
 
 }  // namespace vellacor

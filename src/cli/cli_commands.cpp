@@ -69,16 +69,18 @@ const char* cliUsage() {
            "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
            "                    [--add-breaklines PAIRS]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
+           "                    [--limit-polygon E,N;E,N;E,N...]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
-           "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS]\n"
+           "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS] [--limit-polygon E,N;...]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"
            "  the surface, as picks in the view would; info then adds 'breaklines: ACCEPTED REFUSED'\n"
-           "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
+           "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
+           "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n";
 }
 
 int usageError() {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/document.h"
+#include "app/limit_polygon_edit.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
 #include "cli/cli_breaklines.h"
@@ -44,14 +45,15 @@ ExportParts partsToWrite(const std::optional<ExportParts>& chosen, const SiteMod
     return ExportParts{model.document.pointCount > 0, true, !model.document.breaklines.empty(), true};
 }
 
-bool exportSite(SiteModel& model, CliUi& ui, const std::string& out, OutputKind kind,
-                const std::optional<ExportParts>& chosen) {
+bool exportSite(SiteModel& model, CliUi& ui, const CliArgs& o, OutputKind kind, const std::optional<ExportParts>& chosen) {
+    const std::string& out = o.out;
     if (kind == OutputKind::Points) return savePointsTo(model, ui, out);
     const ExportParts parts = partsToWrite(chosen, model);
     if (parts.contours || parts.surface) {
         if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the shaded surface asks for the triangles
         runPipelineToCompletion(model, ui);
     }
+    if (!o.limitPolygon.empty()) limitContoursToPolygon(model, planCornersOf(o));
     return saveAsTo(model, ui, out, kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);
 }
 
@@ -71,7 +73,7 @@ int convertCommand(const std::vector<std::string>& args) {
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;
     if (!o->breaklinePairs.empty() && kind != OutputKind::Points && !addBreaklinePairsFile(model, ui, o->breaklinePairs))
         return 1;
-    if (!exportSite(model, ui, o->out, kind, chosen)) return 1;
+    if (!exportSite(model, ui, *o, kind, chosen)) return 1;
     std::printf("Saved File:\n\n%s\n", fullPath(o->out).c_str());
     return 0;
 }

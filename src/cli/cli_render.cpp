@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/document.h"
+#include "app/limit_polygon_edit.h"
 #include "app/frame_cycle.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
@@ -82,6 +83,7 @@ int renderCommand(const std::vector<std::string>& args) {
     // Build everything the picture needs, as the window would over its first frames.
     runPipelineToCompletion(model, ui);
     if (!o->breaklinePairs.empty() && !addBreaklinePairsFile(model, ui, o->breaklinePairs)) return 1;
+    if (!o->limitPolygon.empty()) limitContoursToPolygon(model, planCornersOf(*o));
     // The point switches go on once the surface is there: taking the finished
     // surface over turns the point marks off, as the window does.
     model.display.showPoints = o->has(CliSwitch::Points) || o->has(CliSwitch::Labels);

@@ -59,7 +59,7 @@ void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
     // Qt keeps the mouse with this widget while a button is held.
     moveTo(event->position());
-    if (event->button() == Qt::LeftButton) pressLeftButton(model_);
+    if (event->button() == Qt::LeftButton) pressLeftButton(model_, event->modifiers() & Qt::ControlModifier);
     if (event->button() == Qt::RightButton) pressRightButton(model_);
     QWidget::mousePressEvent(event);
 }

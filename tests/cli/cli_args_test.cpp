@@ -79,6 +79,9 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"render", "site.txt", "--out", "o.png", "--zoom", "0"},
         {"render", "site.txt", "--out", "o.png", "--light", "3"},
         {"info", "site.txt", "--view", "plan"},
+        {"convert", "site.txt", "--to", "o.dxf", "--limit-polygon", "0,0;10,0"},  // not an area
+        {"render", "site.txt", "--out", "o.png", "--limit-polygon", "0,0;10,0;10,nan;"},
+        {"info", "site.txt", "--limit-polygon", "0,0;10,0;10,10"},
     };
     for (const auto& line : bad) {
         std::string joined;
@@ -109,6 +112,10 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(v->orbitPitch, 12.5);
     EXPECT_EQ(v->zoom, 0.5);
     EXPECT_EQ(v->lightMode, 2);
+
+    const auto limited = parseCliArgs({"convert", "site.txt", "--to", "o.dxf", "--limit-polygon", "6100,5100;6900,5100.5;6500,-5e3"});
+    ASSERT_EQ(limited.value().limitPolygon.size(), 3u);
+    EXPECT_EQ(limited->limitPolygon[2].northing, -5000.0);
 
     // --to is the section's far end but convert's output.
     const auto sec = parseCliArgs({"section", "site.txt", "--from", "10230,5150.5", "--to", "-1e3,5150", "--csv", "c.csv"});

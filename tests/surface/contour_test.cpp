@@ -107,6 +107,7 @@ TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
     FakeUi ui;
     loadPoints(model, conePoints(400));
     buildSurface(model, ui);
+    model.document.contours.limitPolygon.reset();  // the one made once the links were done
     model.document.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
     RecordingSink sink;
     drawSurfaceContours(model.document, sink);
