@@ -54,19 +54,23 @@ int info(const std::vector<std::string>& args) {
         std::printf("triangles: %d\n", model.document.triangleCount);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
     }
+    if (!model.document.breaklines.empty()) std::printf("breaklines: %d\n", model.document.breaklines.count());
     return 0;
 }
 
 }  // namespace
 
 const char* cliUsage() {
-    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
-           "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
+    return "usage: vellacor-cli info FILE [--format F] [--surface [--interval X] [--smoothing S]]\n"
+           "       vellacor-cli convert FILE --to OUT [--format F] [--as dxf|landxml|points]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
+           "  --format F answers the format question for a file whose extension does not name it:\n"
+           "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
+           "  file brought breaklines\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
