@@ -76,9 +76,12 @@ void joinProfiles(const std::vector<SurveyPoint>& points, std::vector<TinTriangl
         }
         if (!firstProfile) {
             const int j = index.latest(points, points[static_cast<std::size_t>(i)].northing, low, i);
-            if (j >= 0) {
-                if (near(easting(j + 1), easting(j)) && j + 1 != i) triangles.push_back(triangleOf(i, j + 1, j));
-                if (near(easting(i + 1), easting(i)) && j + 1 != i) triangles.push_back(triangleOf(i, i + 1, j + 1));
+            // Both triangles need j's profile to go on past j: when j is the
+            // top of its profile, j + 1 starts the next one and the second
+            // triangle would lie along a single profile, with no area.
+            if (j >= 0 && j + 1 != i && near(easting(j + 1), easting(j))) {
+                triangles.push_back(triangleOf(i, j + 1, j));
+                if (near(easting(i + 1), easting(i))) triangles.push_back(triangleOf(i, i + 1, j + 1));
             }
         }
         index.add(i, points[static_cast<std::size_t>(i)].northing);

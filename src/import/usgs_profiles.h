@@ -12,7 +12,7 @@ namespace vellacor {
 // increasing easting. Each point after the first profile is joined to the
 // latest earlier point of the same northing (within 0.001) that lies on the
 // previous profile or further on: the two triangles of the cell above them,
-// each only where its column goes on. Fewer than two points make no triangles.
+// where both profiles go on north of them. Fewer than two points make no triangles.
 // O(points) for profiles of distinct northings.
 SurfaceReadResult readUsgsXyzText(std::string_view text);
 
