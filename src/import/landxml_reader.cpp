@@ -209,7 +209,9 @@ void labelFromCgPoints(std::vector<SurveyPoint>& points, const std::vector<Surve
 }  // namespace
 
 std::string tagErrorMessage(std::string_view expected, std::string_view found) {
-    return "Error, expected \"" + std::string(expected) + "\" not found, instead found \"" + std::string(found) + "\"";
+    std::string message = "Error, expected \"";
+    message.append(expected).append("\" not found, instead found \"").append(found).append("\"");
+    return message;
 }
 
 LandXmlReadResult readLandXmlText(std::string_view text) {

@@ -25,7 +25,7 @@ struct XmlTag {
     bool empty = false;  // written "<Name ... />": no content and no closing tag
 
     // The normalised text, "<Name>" or "</Name>".
-    std::string text() const { return "<" + std::string(name) + ">"; }
+    std::string text() const { return std::string("<").append(name).append(">"); }
     // Whether this is the tag `tagText` ("<CgPoint>", "</CgPoint>"), whatever the letter case.
     bool is(std::string_view tagText) const;
     // The value of an attribute named without regard to case; nothing when it is absent.
