@@ -11,6 +11,7 @@
 #include <new>
 
 #include "import/grid_triangles.h"
+#include "import/mapped_file.h"
 
 namespace vellacor {
 
@@ -68,6 +69,8 @@ SurfaceReadResult readElevationRaster(const std::string& path) {
     std::vector<double> samples;
     try {
         samples.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+        result.points.reserve(samples.size());
+        adviseHugePages(result.points.data(), samples.size() * sizeof(SurveyPoint));
         result.points.resize(samples.size());
     } catch (const std::bad_alloc&) {
         result.points.clear();

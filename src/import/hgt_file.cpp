@@ -16,7 +16,8 @@ SurfaceReadResult readHgtBytes(std::string_view bytes) {
     }
     constexpr int count = kHgtSide * kHgtSide;
     try {
-        result.points.resize(count);
+        result.points.reserve(count);
+        adviseHugePages(result.points.data(), count * sizeof(SurveyPoint));
     } catch (const std::bad_alloc&) {
         result.message = kPointsNotAllocated;
         return result;
@@ -28,7 +29,14 @@ SurfaceReadResult readHgtBytes(std::string_view bytes) {
         for (int column = 0; column < kHgtSide; ++column, ++index, sample += 2) {
             const auto raw = static_cast<std::uint16_t>((sample[0] << 8) | sample[1]);
             const double elevation = raw == 0x8000 ? kVoidElevation : static_cast<double>(static_cast<std::int16_t>(raw));
-            result.points[static_cast<std::size_t>(index)] = gridPoint(index, column * kHgtSpacing, northing, elevation);
+            // Made in place: each record is written once, in order.
+            SurveyPoint& p = result.points.emplace_back();
+            p.number = index;
+            p.useInSurface = 1;
+            p.northing = northing;
+            p.easting = column * kHgtSpacing;
+            p.elevation = elevation;
+            p.displayMark = 1;
         }
     }
     try {

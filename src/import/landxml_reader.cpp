@@ -25,7 +25,8 @@ struct SurfaceScan {
 
 class LandXmlReader {
 public:
-    LandXmlReader(std::string_view text, LandXmlReadResult& result) : in_(text), result_(result) {}
+    LandXmlReader(std::string_view text, LandXmlReadResult& result)
+        : in_(text), result_(result), pointRoom_(countClosingP(text)) {}
 
     std::vector<SurveyPoint> readCgPoints() {
         std::vector<SurveyPoint> points;
@@ -138,6 +139,8 @@ private:
                 const std::string_view* type = tag_.attribute("surfType");
                 if (scan.definitionRead || !type || !equalsIgnoringCase(*type, "TIN")) continue;
                 scan.definitionRead = true;
+                scan.points.reserve(pointRoom_);
+                adviseHugePages(scan.points.data(), pointRoom_ * sizeof(SurveyPoint));
                 inDefinition = !tag_.empty;
             } else if (tag_.is("</Definition>")) {
                 inDefinition = inPnts = inFaces = false;
@@ -187,9 +190,19 @@ private:
         return triangles;
     }
 
+    // How many <P> elements the text may hold, to size a surface's point
+    // array once: its "</P>" tags, at most one a 16 bytes (a point takes more).
+    static std::size_t countClosingP(std::string_view text) {
+        std::size_t count = 0;
+        for (std::size_t at = text.find("</"); at != std::string_view::npos; at = text.find("</", at + 2))
+            if (at + 3 < text.size() && (text[at + 2] == 'P' || text[at + 2] == 'p') && text[at + 3] == '>') ++count;
+        return std::min(count, text.size() / 16);
+    }
+
     XmlTagScanner in_;
     XmlTag tag_;
     LandXmlReadResult& result_;
+    std::size_t pointRoom_;
 };
 
 // Surface points take the number and description of the first CgPoint at the same place.
