@@ -45,7 +45,12 @@ bool isElevationRaster(const std::string& path) {
     registerDrivers();
     const QuietErrors quiet;
     GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, nullptr, nullptr);
-    return driver && !isTextPointGrid(driver);
+    if (!driver || isTextPointGrid(driver)) return false;
+    // A picture's first band holds colours (palette indices, red), not heights.
+    const Dataset dataset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    if (!dataset || GDALGetRasterCount(dataset.get()) < 1) return false;
+    const GDALColorInterp meaning = GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset.get(), 1));
+    return meaning == GCI_Undefined || meaning == GCI_GrayIndex;
 }
 
 SurfaceReadResult readElevationRaster(const std::string& path) {

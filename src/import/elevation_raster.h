@@ -11,7 +11,7 @@ inline constexpr long long kMostRasterSamples = 1201LL * 1201LL;
 
 // Whether the file holds an elevation raster by its content (GeoTIFF, Esri
 // ASCII grid, any raster the installed library reads), leaving out gridded
-// text that is as likely a point list.
+// text that is as likely a point list and pictures (a first band of colours).
 bool isElevationRaster(const std::string& path);
 
 // The first band of a raster as a grid of points, north row first: eastings

@@ -8,6 +8,7 @@
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
+#include "import/elevation_raster.h"
 #include "import/hgt_file.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
@@ -213,6 +214,12 @@ TEST(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
     EXPECT_EQ(ui.formatDialogsShown, 2);
     EXPECT_EQ(m.document.pointCount, 9);
     EXPECT_EQ(m.document.triangleCount, 8);
+
+    // A picture is not one: its first band holds palette indices.
+    const std::string picture = testing::sharedData("bmp/pal8.bmp");
+    if (!picture.empty()) {
+        EXPECT_FALSE(isElevationRaster(picture));
+    }
 }
 
 TEST(SurfaceFiles, LargeRastersAreThinnedToTheSameTriangleBudget) {
