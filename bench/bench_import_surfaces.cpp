@@ -3,10 +3,10 @@
 // points and 200,000 faces (written as real producers write them), each as the reader alone and as the whole open.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "app/document.h"
 #include "app/site_model.h"
@@ -28,8 +28,10 @@ const std::string& landXmlSurface() {
         std::mt19937 rng(7);
         std::uniform_real_distribution<double> jitter(-0.4, 0.4), z(80, 160);
         constexpr int side = 318;  // 101,124 points; the faces stop at 200,000
-        std::fputs("<?xml version=\"1.0\"?>\n<LandXML version=\"1.2\">\n<Surfaces><Surface name=\"bench\">\n"
-                   "<Definition surfType=\"TIN\">\n<Pnts>\n", f);
+        std::fputs(
+            "<?xml version=\"1.0\"?>\n<LandXML version=\"1.2\">\n<Surfaces><Surface name=\"bench\">\n"
+            "<Definition surfType=\"TIN\">\n<Pnts>\n",
+            f);
         for (int r = 0; r < side; ++r)
             for (int c = 0; c < side; ++c)
                 std::fprintf(f, "\t\t\t\t\t<P id=\"%d\">%.16f %.16f %.16f</P>\n", r * side + c + 1,
@@ -41,8 +43,8 @@ const std::string& landXmlSurface() {
                 const int a = r * side + c + 1;
                 // Neighbour lists as real producers write them (not read).
                 std::fprintf(f, "\t\t\t\t\t<F n=\"%d %d %d\">%d %d %d</F>\n\t\t\t\t\t<F n=\"%d %d %d\">%d %d %d</F>\n",
-                             faces + 2, faces + 3, faces + 4, a, a + 1, a + side + 1, faces + 1, faces + 5, faces + 6, a,
-                             a + side + 1, a + side);
+                             faces + 2, faces + 3, faces + 4, a, a + 1, a + side + 1, faces + 1, faces + 5, faces + 6,
+                             a, a + side + 1, a + side);
             }
         std::fputs("</Faces>\n</Definition>\n</Surface></Surfaces>\n</LandXML>\n", f);
         std::fclose(f);

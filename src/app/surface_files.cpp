@@ -63,27 +63,20 @@ int landXmlTagErrorsShown() { return std::min(tagErrorsShown.load(), kTagErrorsP
 
 bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {
     switch (format) {
-        case PointFileFormat::Hgt:
-            adoptSurface(model, ui, readHgtFile(path));
-            return true;
+        case PointFileFormat::Hgt: adoptSurface(model, ui, readHgtFile(path)); return true;
         case PointFileFormat::UsgsDem:
-            if (std::optional<SurfaceReadResult> read = readUsgsXyzFile(path)) adoptSurface(model, ui, std::move(*read));
+            if (std::optional<SurfaceReadResult> read = readUsgsXyzFile(path))
+                adoptSurface(model, ui, std::move(*read));
             return true;
         case PointFileFormat::Raw:
-            if (std::optional<SurfaceReadResult> read = readRawTriangleFile(path)) adoptSurface(model, ui, std::move(*read));
+            if (std::optional<SurfaceReadResult> read = readRawTriangleFile(path))
+                adoptSurface(model, ui, std::move(*read));
             model.display.showPoints = false;
             return true;
-        case PointFileFormat::Demo:
-            adoptSurface(model, ui, makeDemoSurface());
-            return true;
-        case PointFileFormat::ElevationRaster:
-            adoptSurface(model, ui, readElevationRaster(path));
-            return true;
-        case PointFileFormat::LandXml:
-            loadLandXml(model, ui, path);
-            return true;
-        default:
-            return false;
+        case PointFileFormat::Demo: adoptSurface(model, ui, makeDemoSurface()); return true;
+        case PointFileFormat::ElevationRaster: adoptSurface(model, ui, readElevationRaster(path)); return true;
+        case PointFileFormat::LandXml: loadLandXml(model, ui, path); return true;
+        default: return false;
     }
 }
 
@@ -92,7 +85,8 @@ void stepDemoSurface(SiteModel& model) {
     if (anyStageRunning(d)) return;  // a worker is reading the surface: the ripples wait a frame
     model.cycle.demoPhase -= kDemoPhaseStep;
     animateDemoSurface(validPoints(d), model.cycle.demoPhase);
-    computeAllGeometry(validPoints(d), std::span<TinTriangle>(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
+    computeAllGeometry(validPoints(d),
+                       std::span<TinTriangle>(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
     model.renderer.redrawNeeded = true;
 }
 

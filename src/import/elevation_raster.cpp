@@ -1,8 +1,8 @@
 // The one place the program uses the geospatial raster library.
 #include "import/elevation_raster.h"
 
-#include <gdal.h>
 #include <cpl_error.h>
+#include <gdal.h>
 
 #include <cmath>
 #include <cstring>
@@ -99,7 +99,8 @@ SurfaceReadResult readElevationRaster(const std::string& path) {
     const double sx = static_cast<double>(width) / columns, sy = static_cast<double>(height) / rows;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            const std::size_t index = static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c);
+            const std::size_t index =
+                static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c);
             const double px = (c + 0.5) * sx, py = (r + 0.5) * sy;
             const double easting = transform[0] + px * transform[1] + py * transform[2];
             const double northing = transform[3] + px * transform[4] + py * transform[5];

@@ -25,7 +25,8 @@ void addThinnedGridTriangles(std::span<const SurveyPoint> points, int rows, int 
 
 int thinningStep(int rows, int columns, std::size_t most) {
     for (int step = 1;; ++step) {
-        const std::size_t cells = static_cast<std::size_t>((rows - 1) / step) * static_cast<std::size_t>((columns - 1) / step);
+        const std::size_t cells =
+            static_cast<std::size_t>((rows - 1) / step) * static_cast<std::size_t>((columns - 1) / step);
         if (rows < 2 || columns < 2 || 2 * cells <= most) return step;
     }
 }

@@ -8,7 +8,7 @@
 
 namespace vellacor {
 
-inline constexpr double kVoidElevation = 99999999.0;  // a missing grid sample
+inline constexpr double kVoidElevation = 99999999.0;       // a missing grid sample
 inline constexpr std::size_t kMostGridTriangles = 180000;  // what a grid may put on screen
 
 inline bool isVoidSample(double z) { return !(z - kVoidElevation >= 0.001 || z - kVoidElevation <= -0.001); }

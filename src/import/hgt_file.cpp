@@ -28,7 +28,8 @@ SurfaceReadResult readHgtBytes(std::string_view bytes) {
         const double northing = row * kHgtSpacing;
         for (int column = 0; column < kHgtSide; ++column, ++index, sample += 2) {
             const auto raw = static_cast<std::uint16_t>((sample[0] << 8) | sample[1]);
-            const double elevation = raw == 0x8000 ? kVoidElevation : static_cast<double>(static_cast<std::int16_t>(raw));
+            const double elevation =
+                raw == 0x8000 ? kVoidElevation : static_cast<double>(static_cast<std::int16_t>(raw));
             // Made in place: each record is written once, in order.
             SurveyPoint& p = result.points.emplace_back();
             p.number = index;

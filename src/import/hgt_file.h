@@ -6,10 +6,10 @@
 
 namespace vellacor {
 
-inline constexpr int kHgtSide = 1201;                 // samples a row and rows of a 3 arc-second tile
-inline constexpr std::size_t kHgtBytes = 2884802;     // 1201 x 1201 big-endian 16-bit samples
-inline constexpr double kHgtSpacing = 92.662;         // metres between samples, both ways
-inline constexpr int kHgtStep = 4;                    // the surface uses every fourth sample
+inline constexpr int kHgtSide = 1201;              // samples a row and rows of a 3 arc-second tile
+inline constexpr std::size_t kHgtBytes = 2884802;  // 1201 x 1201 big-endian 16-bit samples
+inline constexpr double kHgtSpacing = 92.662;      // metres between samples, both ways
+inline constexpr int kHgtStep = 4;                 // the surface uses every fourth sample
 
 inline constexpr const char* kHgtSizeMessage =
     "Error loading SRTM .hgt file!\n\nCurrently only the 3 arc-second files are supported\n(the file size should be "

@@ -173,7 +173,8 @@ private:
                                                 const std::vector<std::array<std::int32_t, 3>>& faces) {
         std::unordered_map<std::int32_t, int> indexOfNumber;
         indexOfNumber.reserve(points.size());
-        for (std::size_t i = 0; i < points.size(); ++i) indexOfNumber.try_emplace(points[i].number, static_cast<int>(i));
+        for (std::size_t i = 0; i < points.size(); ++i)
+            indexOfNumber.try_emplace(points[i].number, static_cast<int>(i));
         std::vector<TinTriangle> triangles;
         triangles.reserve(faces.size());
         for (const auto& face : faces) {

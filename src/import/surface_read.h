@@ -17,8 +17,8 @@ struct SurfaceReadResult {
     // voids): the surface is done and is not built from the points.
     bool trianglesMade = false;
     std::vector<std::vector<Vec3>> breaklines;
-    SkippedLines skipped;      // lines of a text grid that were not points
-    std::string message;       // shown before the load's own message; empty when none
+    SkippedLines skipped;  // lines of a text grid that were not points
+    std::string message;   // shown before the load's own message; empty when none
 };
 
 inline constexpr const char* kPointsNotAllocated = "Unable to allocate storage for Points!";

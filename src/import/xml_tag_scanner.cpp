@@ -30,7 +30,8 @@ void splitAttributes(std::string_view rest, XmlTag& tag) {
         const char quote = rest[i++];
         const std::size_t close = rest.find(quote, i);
         if (close == std::string_view::npos) return;
-        if (tag.attributeCount < XmlTag::kMostAttributes) tag.attributes[tag.attributeCount++] = {name, rest.substr(i, close - i)};
+        if (tag.attributeCount < XmlTag::kMostAttributes)
+            tag.attributes[tag.attributeCount++] = {name, rest.substr(i, close - i)};
         i = skipXmlSpace(rest, close + 1);
     }
 }

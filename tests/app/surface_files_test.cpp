@@ -56,9 +56,12 @@ TEST(SurfaceFiles, RealTileLoadsAsADoneSurface) {
     EXPECT_EQ(m.document.maxElevation, 163);
     // The planes are computed: a triangle's centroid is its corners' mean.
     const TinTriangle& t = m.document.triangles[1000];
-    EXPECT_NEAR(t.centroid.x, (m.document.points[static_cast<std::size_t>(t.vertex[0])].easting +
-                               m.document.points[static_cast<std::size_t>(t.vertex[1])].easting +
-                               m.document.points[static_cast<std::size_t>(t.vertex[2])].easting) / 3, 1e-6);
+    EXPECT_NEAR(t.centroid.x,
+                (m.document.points[static_cast<std::size_t>(t.vertex[0])].easting +
+                 m.document.points[static_cast<std::size_t>(t.vertex[1])].easting +
+                 m.document.points[static_cast<std::size_t>(t.vertex[2])].easting) /
+                    3,
+                1e-6);
 }
 
 TEST(SurfaceFiles, AnyExeIsTheAnimatedDemonstration) {
@@ -86,7 +89,8 @@ TEST(SurfaceFiles, RawTriangleListHidesThePoints) {
     SiteModel m;
     FakeUi ui;
     m.display.showPoints = true;
-    ASSERT_EQ(openDocument(m, ui, dir.write("tin.raw", "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n")), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(m, ui, dir.write("tin.raw", "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n")),
+              OpenResult::Loaded);
     EXPECT_EQ(m.document.pointCount, 4);
     EXPECT_EQ(m.document.triangleCount, 2);
     EXPECT_FALSE(m.display.showPoints);
@@ -114,7 +118,8 @@ TEST(SurfaceFiles, LandXmlBreaklinesWaitForTheStagedInsertion) {
     EXPECT_TRUE(m.document.breaklines.allInserted);
 
     // CgPoints alone are triangulated later.
-    ASSERT_EQ(openDocument(m, ui, dir.write("pts.xml", "<CgPoints><CgPoint>1 2 3</CgPoint><CgPoint>4 5 6</CgPoint></CgPoints>")),
+    ASSERT_EQ(openDocument(
+                  m, ui, dir.write("pts.xml", "<CgPoints><CgPoint>1 2 3</CgPoint><CgPoint>4 5 6</CgPoint></CgPoints>")),
               OpenResult::Loaded);
     EXPECT_TRUE(m.document.pointsNeedTriangulation);
     EXPECT_TRUE(m.document.breaklines.empty());
@@ -208,7 +213,8 @@ TEST(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
     // Gridded XYZ text is asked about, and the answer may be the raster.
     std::string xyz;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) xyz += std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(10 + r + c) + "\n";
+        for (int c = 0; c < 3; ++c)
+            xyz += std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(10 + r + c) + "\n";
     ui.formatAnswers.push_back("Elevation raster");
     ASSERT_EQ(openDocument(m, ui, dir.write("grid.dat", xyz)), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 2);

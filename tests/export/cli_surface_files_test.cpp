@@ -33,11 +33,14 @@ TEST(CliSurfaceFiles, InfoEndsWithTheBreaklinesTheFileBrought) {
 TEST(CliSurfaceFiles, ConvertAndRenderReadTheGrids) {
     TempDir dir;
     const std::string raw = dir.write("tin.bin", "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n");
-    const ToolRun convert = runTool(kCli + " convert " + raw + " --format RAW --to " + dir.path("out.xml") + " --surface");
+    const ToolRun convert =
+        runTool(kCli + " convert " + raw + " --format RAW --to " + dir.path("out.xml") + " --surface");
     ASSERT_EQ(convert.exitCode, 0) << convert.output;
     EXPECT_NE(readFile(dir.path("out.xml")).find("<F>2 4 3</F>"), std::string::npos);
-    const ToolRun render = runTool(kCli + " render " + dir.write("g.asc", "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\n"
-                                                                       "cellsize 5\n1 2 3\n2 3 4\n3 4 5\n") +
+    const ToolRun render = runTool(kCli + " render " +
+                                   dir.write("g.asc",
+                                             "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\n"
+                                             "cellsize 5\n1 2 3\n2 3 4\n3 4 5\n") +
                                    " --out " + dir.path("g.png") + " --size 64x48");
     ASSERT_EQ(render.exitCode, 0) << render.output;
     EXPECT_GT(readFile(dir.path("g.png")).size(), 100u);

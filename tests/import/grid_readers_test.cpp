@@ -19,7 +19,8 @@ double planArea(const SurfaceReadResult& r, const TinTriangle& t) {
     const SurveyPoint& a = r.points[static_cast<std::size_t>(t.vertex[0])];
     const SurveyPoint& b = r.points[static_cast<std::size_t>(t.vertex[1])];
     const SurveyPoint& c = r.points[static_cast<std::size_t>(t.vertex[2])];
-    return ((b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing)) / 2;
+    return ((b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing)) /
+           2;
 }
 
 void expectCounterClockwise(const SurfaceReadResult& r) {
@@ -28,7 +29,8 @@ void expectCounterClockwise(const SurfaceReadResult& r) {
 
 std::string hgtTile(unsigned char high, unsigned char low) {
     std::string bytes(kHgtBytes, '\0');
-    for (std::size_t i = 0; i < bytes.size(); i += 2) bytes[i] = static_cast<char>(high), bytes[i + 1] = static_cast<char>(low);
+    for (std::size_t i = 0; i < bytes.size(); i += 2)
+        bytes[i] = static_cast<char>(high), bytes[i + 1] = static_cast<char>(low);
     return bytes;
 }
 
@@ -108,7 +110,8 @@ std::string usgsProfiles(int columns, int rows) {
     std::string text;
     for (int c = 0; c < columns; ++c)
         for (int r = 0; r < rows; ++r)
-            text += std::to_string(1000 + 30 * c) + " " + std::to_string(5000 + 30 * r) + " " + std::to_string(100 + r + c) + "\n";
+            text += std::to_string(1000 + 30 * c) + " " + std::to_string(5000 + 30 * r) + " " +
+                    std::to_string(100 + r + c) + "\n";
     return text;
 }
 

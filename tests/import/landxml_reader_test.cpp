@@ -115,11 +115,13 @@ TEST(LandXmlReader, WhatMakesNoSite) {
     EXPECT_FALSE(readLandXmlText("").succeeded());
     EXPECT_FALSE(readLandXmlText("<LandXML><CgPoints><CgPoint>1 2 3</CgPoint>").succeeded());  // never closed
     // A TIN without faces replaces the points but is no success on its own.
-    const LandXmlReadResult faceless =
-        readLandXmlText("<Surface><Definition surfType=\"tin\"><Pnts><P id=\"1\">1 2 3</P></Pnts></Definition></Surface>");
+    const LandXmlReadResult faceless = readLandXmlText(
+        "<Surface><Definition surfType=\"tin\"><Pnts><P id=\"1\">1 2 3</P></Pnts></Definition></Surface>");
     EXPECT_FALSE(faceless.succeeded());
     EXPECT_EQ(faceless.surface.points.size(), 1u);
-    EXPECT_FALSE(readLandXmlText("<Surface><Definition surfType=\"grid\"><Faces><F>1 2 3</F></Faces></Definition></Surface>").succeeded());
+    EXPECT_FALSE(
+        readLandXmlText("<Surface><Definition surfType=\"grid\"><Faces><F>1 2 3</F></Faces></Definition></Surface>")
+            .succeeded());
 }
 
 TEST(LandXmlReader, UnexpectedClosingTagsAreReportedAndReadingGoesOn) {
@@ -151,13 +153,13 @@ struct RealFile {
 
 TEST(LandXmlReader, RealFilesFromOtherPrograms) {
     const RealFile files[] = {
-        {"Example_Clean.xml", 29, 45, 0, true},     // three surfaces: the first has faces
+        {"Example_Clean.xml", 29, 45, 0, true},  // three surfaces: the first has faces
         {"L15_500_Surface.xml", 107, 194, 0, true},
-        {"S3.xml", 164, 300, 0, true},              // no <?xml?> line, an empty <SourceData />
-        {"j_landxml_sample.xml", 2, 0, 0, true},      // plan CgPoints, then a two-point TIN without faces
+        {"S3.xml", 164, 300, 0, true},            // no <?xml?> line, an empty <SourceData />
+        {"j_landxml_sample.xml", 2, 0, 0, true},  // plan CgPoints, then a two-point TIN without faces
         {"land_xml_empty_surface.xml", 0, 0, 0, false},
-        {"landxml.xml", 2, 0, 0, true},             // CgPoints inside <Survey>
-        {"test.xml", 4, 3, 0, true},                // a TIN of four identical points
+        {"landxml.xml", 2, 0, 0, true},  // CgPoints inside <Survey>
+        {"test.xml", 4, 3, 0, true},     // a TIN of four identical points
         {"\xD0\xA2\xD0\xBE\xD0\xBF\xD0\xBE\xD0\x9F\xD1\x80\xD0\xBE\xD1\x81\xD1\x82\xD0\xB0\xD1\x8F.xml", 7, 8, 1, true},
     };
     for (const RealFile& f : files) {
