@@ -8,8 +8,10 @@
 #include <system_error>
 
 #include "app/site_model.h"
+#include "app/surface_files.h"
 #include "app/surface_stages.h"
 #include "export/writers.h"
+#include "import/elevation_raster.h"
 #include "import/point_file.h"
 #include "platform/ui.h"
 #include "section/section_dxf.h"
@@ -60,6 +62,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
             "for more help)");
         return OpenResult::Refused;
     }
+    if (!tag && isElevationRaster(path)) tag = std::string(formatTag(PointFileFormat::ElevationRaster));
     if (!tag) {
         SelectFormatDialog dialog;
         if (format)
@@ -107,7 +110,7 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
         readXyzFile(model.document, ui, path);
         model.document.pointsNeedTriangulation = true;
     } else {
-        // Readers of the other formats are not built yet: nothing is read.
+        loadSurfaceFile(model, ui, path, format);
     }
     model.renderer.redrawNeeded = true;
     return model.document.pointCount > 0;

@@ -22,6 +22,8 @@ enum class OpenResult { Loaded, Failed, Refused };
 // a dropped file. Refused leaves the loaded site as it was (a DWG file).
 // `format`, when given, answers the format question for a file whose
 // extension is not in the table (the bundled sample, the command-line tools).
+// A file outside the table that holds an elevation raster (by its content) is
+// opened as "RASTER" without asking.
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
                         const std::optional<std::string>& format = std::nullopt);
 

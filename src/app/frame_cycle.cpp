@@ -9,6 +9,7 @@
 #include "app/render_frame.h"
 #include "app/site_model.h"
 #include "app/status_display.h"
+#include "app/surface_files.h"
 #include "app/view_settings.h"
 #include "platform/ui.h"
 #include "render/bitmap_text.h"
@@ -67,6 +68,7 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         if (!model.document.documentLoaded) {
             palette = &drawStartScreen(model, ui);
         } else {
+            if (model.document.pointFileFormat == PointFileFormat::Demo) stepDemoSurface(model);
             runPipeline(model, ui);
             bool viewMoving = decideViewMoving(model);
             const ViewPointer pointer(model, ui);  // the fly-to follows the mouse during this frame

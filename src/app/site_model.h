@@ -54,6 +54,7 @@ struct FrameCycleState {
     double frameSeconds = 0.0;
     Clock::time_point frameStamp = Clock::now();
     bool forceRedrawOnce = false;
+    double demoPhase = 0.0;  // the demonstration surface's ripples
 };
 
 // The background workers and what they leave for the user-interface thread.

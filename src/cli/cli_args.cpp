@@ -147,6 +147,12 @@ std::optional<OutputKind> parseKind(std::string_view text) {
     return std::nullopt;
 }
 
+// The tags --format may give for a file whose extension does not name its format.
+bool isFormatAnswer(std::string_view text) {
+    static constexpr std::string_view kTags[] = {"PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "XML", "RASTER"};
+    return std::find(std::begin(kTags), std::end(kTags), text) != std::end(kTags);
+}
+
 // Each option's one range, the same in every command that takes it.
 bool applyValue(Valued option, const std::string& text, CliArgs& a) {
     switch (option) {
@@ -154,7 +160,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Out: a.out = text; return true;
         case Valued::Format:
             a.format = text;
-            return text == "PNEZD" || text == "PENZD" || text == "XYZ";
+            return isFormatAnswer(text);
         case Valued::As: return (a.kind = parseKind(text)).has_value();
         case Valued::Interval: return (a.interval = parseWhole(std::string_view(text), kMinInterval, kMaxInterval)).has_value();
         case Valued::Smoothing: return (a.smoothing = parseWhole(std::string_view(text), 0.0, 1.0)).has_value();

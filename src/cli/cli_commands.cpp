@@ -58,15 +58,18 @@ int info(const std::vector<std::string>& args) {
         if (pairs) std::printf("breaklines: %d %d\n", pairs->accepted, pairs->refused);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
     }
+    // The breaklines the file brought (--add-breaklines says what it did instead).
+    if (!pairs && !model.document.breaklines.empty())
+        std::printf("breaklines: %d\n", model.document.breaklines.count());
     return 0;
 }
 
 }  // namespace
 
 const char* cliUsage() {
-    return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
+    return "usage: vellacor-cli info FILE [--format F] [--surface [--interval X] [--smoothing S]]\n"
            "                    [--add-breaklines PAIRS]\n"
-           "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
+           "       vellacor-cli convert FILE --to OUT [--format F] [--as dxf|landxml|points]\n"
            "                    [--add-breaklines PAIRS]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
            "                    [--limit-polygon E,N;E,N;E,N...]\n"
@@ -75,6 +78,9 @@ const char* cliUsage() {
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
            "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS] [--limit-polygon E,N;...]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
+           "  --format F answers the format question for a file whose extension does not name it:\n"
+           "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
+           "  file brought breaklines (and no --add-breaklines)\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"

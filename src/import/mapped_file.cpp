@@ -1,5 +1,7 @@
 #include "import/mapped_file.h"
 
+#include <cstdint>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -50,6 +52,14 @@ void MappedFile::release(std::size_t offset) {
     if (end <= released_) return;
     ::madvise(const_cast<char*>(mapped_) + released_, end - released_, MADV_DONTNEED);
     released_ = end;
+}
+
+void adviseHugePages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
 }  // namespace vellacor

@@ -9,7 +9,7 @@ namespace vellacor {
 
 namespace {
 
-constexpr std::array<std::pair<PointFileFormat, std::string_view>, 11> kTags{{
+constexpr std::array<std::pair<PointFileFormat, std::string_view>, 13> kTags{{
     {PointFileFormat::Unknown, "UNKNOWN"},
     {PointFileFormat::PNEZD, "PNEZD"},
     {PointFileFormat::PENZD, "PENZD"},
@@ -21,6 +21,8 @@ constexpr std::array<std::pair<PointFileFormat, std::string_view>, 11> kTags{{
     {PointFileFormat::Dxf, "DXF"},
     {PointFileFormat::LandXml, "XML"},
     {PointFileFormat::Dwg, "DWG"},
+    {PointFileFormat::ElevationRaster, "RASTER"},
+    {PointFileFormat::ElevationRaster, "Elevation raster"},  // the format question's entry
 }};
 
 

@@ -19,15 +19,19 @@ enum class PointFileFormat {
     Dxf,       // points and line work of a DXF drawing
     LandXml,   // LandXML points, faces and breaklines
     Dwg,       // refused: a DWG drawing cannot be read
+    ElevationRaster,  // a raster of elevations (GeoTIFF, Esri ASCII grid, ...), an elevation grid
 };
 
-// "PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "DXF", "XML", "DWG", "UNKNOWN".
+// "PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "DXF", "XML", "DWG", "RASTER", "UNKNOWN".
+// The format question's "Elevation raster" is also read as "RASTER".
 std::string_view formatTag(PointFileFormat format);
 
 // The format of a tag, compared without regard to case; nothing for an unknown tag.
 std::optional<PointFileFormat> formatFromTag(std::string_view tag);
 
 // Grids are built in rows and need no neighbour-link stage of their own.
-inline bool isElevationGrid(PointFileFormat f) { return f == PointFileFormat::UsgsDem || f == PointFileFormat::Hgt; }
+inline bool isElevationGrid(PointFileFormat f) {
+    return f == PointFileFormat::UsgsDem || f == PointFileFormat::Hgt || f == PointFileFormat::ElevationRaster;
+}
 
 }  // namespace vellacor

@@ -52,7 +52,7 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Select Format:")));
     auto* list = new QComboBox;
-    list->addItems({QStringLiteral("PNEZD"), QStringLiteral("PENZD"), QStringLiteral("XYZ")});
+    list->addItems({QStringLiteral("PNEZD"), QStringLiteral("PENZD"), QStringLiteral("XYZ"), QStringLiteral("Elevation raster")});
     list->setCurrentText(QString::fromStdString(dialog.format));
     row->addWidget(list);
     layout->addLayout(row);

@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     // Open once the window is up, so it shows the start picture behind any question.
     QTimer::singleShot(0, &window, [&window] {
         const QStringList args = QApplication::arguments();
-        if (args.size() > 1) {
+        if (args.size() > 1 && args[1] == QStringLiteral("--demo")) {
+            window.openPath(QStringLiteral("demo.exe"));  // any ".exe" opens the demonstration surface
+        } else if (args.size() > 1) {
             window.openPath(args[1]);
         } else {
             const QString sample =

@@ -70,6 +70,8 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"render", "site.txt", "--out", "o.png", "--palette", "1.5"},
         {"render", "site.txt", "--out", "o.png", "--surface-mode", "8"},
         {"info", "site.txt", "--format", "xyz"},
+        {"info", "site.txt", "--format", "hgt"},
+        {"info", "site.txt", "--format", "DWG"},
         {"info", "site.txt", "--smoothing", "1.01"},
         {"convert", "site.txt", "--to", "o.dxf", "--as", "svg"},
         {"draw", "site.txt"},
@@ -87,6 +89,14 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         std::string joined;
         for (const auto& a : line) joined += a + " ";
         EXPECT_FALSE(parseCliArgs(line)) << joined;
+    }
+}
+
+TEST(CliArgs, FormatAnswersNameEveryReadableFormat) {
+    for (const char* tag : {"PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "XML", "RASTER"}) {
+        const auto r = parseCliArgs({"info", "tile.bin", "--format", tag});
+        ASSERT_TRUE(r) << tag;
+        EXPECT_EQ(r->format, tag);
     }
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "model/point_file_format.h"
+
+namespace vellacor {
+
+struct SiteModel;
+class Ui;
+
+// The readers of files that bring their own surface or their own triangles:
+// SRTM tiles, USGS profile text, raw triangle lists, the demonstration
+// surface, LandXML and elevation rasters. Fills the document's points (and
+// triangles, with the triangulation stage done); shows the reader's own
+// messages. False when the format is not one of these.
+bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
+
+// One frame of the demonstration surface's ripples: new elevations, the
+// triangles' planes again, and a redraw.
+void stepDemoSurface(SiteModel& model);
+
+// LandXML's closing-tag complaints shown so far in this run (at most three are).
+int landXmlTagErrorsShown();
+
+}  // namespace vellacor

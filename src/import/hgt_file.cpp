@@ -1,0 +1,64 @@
+#include "import/hgt_file.h"
+
+#include <cstdint>
+#include <new>
+
+#include "import/grid_triangles.h"
+#include "import/mapped_file.h"
+
+namespace vellacor {
+
+SurfaceReadResult readHgtBytes(std::string_view bytes) {
+    SurfaceReadResult result;
+    if (bytes.size() != kHgtBytes) {
+        result.message = kHgtSizeMessage;
+        return result;
+    }
+    constexpr int count = kHgtSide * kHgtSide;
+    try {
+        result.points.reserve(count);
+        adviseHugePages(result.points.data(), count * sizeof(SurveyPoint));
+    } catch (const std::bad_alloc&) {
+        result.message = kPointsNotAllocated;
+        return result;
+    }
+    const auto* sample = reinterpret_cast<const unsigned char*>(bytes.data());
+    int index = 0;
+    for (int row = kHgtSide; row >= 1; --row) {
+        const double northing = row * kHgtSpacing;
+        for (int column = 0; column < kHgtSide; ++column, ++index, sample += 2) {
+            const auto raw = static_cast<std::uint16_t>((sample[0] << 8) | sample[1]);
+            const double elevation =
+                raw == 0x8000 ? kVoidElevation : static_cast<double>(static_cast<std::int16_t>(raw));
+            // Made in place: each record is written once, in order.
+            SurveyPoint& p = result.points.emplace_back();
+            p.number = index;
+            p.useInSurface = 1;
+            p.northing = northing;
+            p.easting = column * kHgtSpacing;
+            p.elevation = elevation;
+            p.displayMark = 1;
+        }
+    }
+    try {
+        result.triangles.reserve((2 * static_cast<std::size_t>(count)) / 16);
+    } catch (const std::bad_alloc&) {
+        result.message = kTrianglesNotAllocated;
+        return result;
+    }
+    addThinnedGridTriangles(result.points, kHgtSide, kHgtSide, kHgtStep, kMostGridTriangles, result.triangles);
+    result.trianglesMade = true;
+    return result;
+}
+
+SurfaceReadResult readHgtFile(const std::string& path) {
+    MappedFile file;
+    if (!file.open(path)) {
+        SurfaceReadResult result;
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    return readHgtBytes(file.bytes());
+}
+
+}  // namespace vellacor

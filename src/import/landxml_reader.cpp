@@ -1,0 +1,248 @@
+#include "import/landxml_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "import/mapped_file.h"
+#include "import/point_matcher.h"
+#include "import/xml_tag_scanner.h"
+#include "model/utf8_text.h"
+
+namespace vellacor {
+
+namespace {
+
+constexpr std::size_t kKeptTagErrors = 3;
+
+// One surface as read between <Surface> and </Surface>.
+struct SurfaceScan {
+    bool definitionRead = false;  // a TIN definition was found: its points replace the site's
+    std::vector<SurveyPoint> points;
+    std::vector<std::array<std::int32_t, 3>> faces;  // point numbers
+    std::vector<std::vector<Vec3>> breaklines;
+};
+
+class LandXmlReader {
+public:
+    LandXmlReader(std::string_view text, LandXmlReadResult& result)
+        : in_(text), result_(result), pointRoom_(countClosingP(text)) {}
+
+    std::vector<SurveyPoint> readCgPoints() {
+        std::vector<SurveyPoint> points;
+        bool found = false;
+        while (!found && in_.nextTag(tag_)) found = tag_.is("<CgPoints>");
+        if (!found) return points;
+        if (tag_.empty) {
+            result_.cgPointsCompleted = true;
+            return points;
+        }
+        while (in_.nextTag(tag_)) {
+            if (tag_.is("<CgPoint>")) {
+                readPointElement("name", "id", "</CgPoint>", points);
+            } else if (tag_.is("</CgPoints>")) {
+                result_.cgPointsCompleted = true;
+                break;
+            }
+        }
+        return points;
+    }
+
+    // From the start: the first surface whose TIN definition has faces.
+    void readSurfaces(std::vector<SurveyPoint>& sitePoints) {
+        in_.seek(0);
+        while (in_.nextTag(tag_)) {
+            if (!tag_.is("<Surface>") || tag_.empty) continue;
+            SurfaceScan scan = scanSurface();
+            for (std::vector<Vec3>& line : scan.breaklines) result_.surface.breaklines.push_back(std::move(line));
+            if (!scan.definitionRead) continue;
+            sitePoints = std::move(scan.points);
+            result_.surface.triangles = trianglesOf(sitePoints, scan.faces);
+            if (!result_.surface.triangles.empty()) {
+                result_.surface.trianglesMade = true;
+                return;
+            }
+        }
+    }
+
+private:
+    void expectTag(std::string_view expected) {
+        const bool found = in_.nextTag(tag_);
+        if (found && tag_.is(expected)) return;
+        if (result_.tagErrors.size() < kKeptTagErrors)
+            result_.tagErrors.push_back(tagErrorMessage(expected, found ? tag_.text() : std::string()));
+        ++result_.tagErrorCount;
+    }
+
+    // After a number: its separator, unless it is the next tag's "<".
+    bool readCoordinate(double& value) {
+        if (!in_.readNumber(value)) return false;
+        in_.skipSeparator();
+        return true;
+    }
+
+    // <CgPoint> or <P>: northing, easting and, when the text goes on, elevation.
+    void readPointElement(std::string_view numberName, std::string_view otherName, std::string_view closing,
+                          std::vector<SurveyPoint>& points) {
+        if (tag_.empty) return;
+        const XmlTag opening = tag_;
+        double northing = 0, easting = 0, elevation = 0;
+        const bool read = readCoordinate(northing) && readCoordinate(easting);
+        if (read && !readCoordinate(elevation)) elevation = 0;  // a plan point: "<" comes after the easting
+        if (read && isUsableCoordinate(northing) && isUsableCoordinate(easting) && isUsableCoordinate(elevation)) {
+            SurveyPoint& p = points.emplace_back();
+            p.northing = northing;
+            p.easting = easting;
+            p.elevation = elevation;
+            p.displayMark = 1;
+            p.useInSurface = isValidElevation(elevation) ? 1 : 0;
+            const std::string_view* number = opening.attribute(numberName);
+            if (!number) number = opening.attribute(otherName);
+            p.number = number ? leadingInteger(*number) : 0;
+            if (const std::string_view* desc = opening.attribute("desc")) setDescription(p, decodeXmlText(*desc));
+        }
+        expectTag(closing);
+    }
+
+    void readFace(SurfaceScan& scan) {
+        if (tag_.empty) return;
+        const std::string_view* invisible = tag_.attribute("i");
+        std::array<std::int32_t, 3> ids{};
+        bool read = true;
+        for (std::int32_t& id : ids) {
+            read = read && in_.readInteger(id);
+            if (read) in_.skipSeparator();
+        }
+        if (read && !(invisible && leadingInteger(*invisible) == 1)) scan.faces.push_back(ids);
+        expectTag("</F>");
+    }
+
+    // Northing, easting (and elevation for 3D) until the text stops being numbers.
+    std::vector<Vec3> readPointList(bool threeD) {
+        std::vector<Vec3> line;
+        for (;;) {
+            double northing = 0, easting = 0, elevation = 0;
+            if (!readCoordinate(northing) || !readCoordinate(easting) || (threeD && !readCoordinate(elevation))) break;
+            if (line.size() < kMostBreaklineVertices && isUsableCoordinate(northing) && isUsableCoordinate(easting) &&
+                isUsableCoordinate(elevation))
+                line.push_back({easting, northing, elevation});
+        }
+        return line;
+    }
+
+    SurfaceScan scanSurface() {
+        SurfaceScan scan;
+        bool inDefinition = false, inPnts = false, inFaces = false;
+        bool inSourceData = false, inBreaklines = false, inBreakline = false;
+        while (in_.nextTag(tag_) && !tag_.is("</Surface>")) {
+            if (tag_.is("<Definition>")) {
+                const std::string_view* type = tag_.attribute("surfType");
+                if (scan.definitionRead || !type || !equalsIgnoringCase(*type, "TIN")) continue;
+                scan.definitionRead = true;
+                scan.points.reserve(pointRoom_);
+                adviseHugePages(scan.points.data(), pointRoom_ * sizeof(SurveyPoint));
+                inDefinition = !tag_.empty;
+            } else if (tag_.is("</Definition>")) {
+                inDefinition = inPnts = inFaces = false;
+            } else if (inDefinition && (tag_.is("<Pnts>") || tag_.is("</Pnts>"))) {
+                inPnts = tag_.is("<Pnts>") && !tag_.empty;
+            } else if (inDefinition && (tag_.is("<Faces>") || tag_.is("</Faces>"))) {
+                inFaces = tag_.is("<Faces>") && !tag_.empty;
+            } else if (inPnts && tag_.is("<P>")) {
+                readPointElement("id", "name", "</P>", scan.points);
+            } else if (inFaces && tag_.is("<F>")) {
+                readFace(scan);
+            } else if (tag_.is("<SourceData>") || tag_.is("</SourceData>")) {
+                inSourceData = tag_.is("<SourceData>") && !tag_.empty;
+                inBreaklines = inBreakline = false;
+            } else if (inSourceData && (tag_.is("<Breaklines>") || tag_.is("</Breaklines>"))) {
+                inBreaklines = tag_.is("<Breaklines>") && !tag_.empty;
+                inBreakline = false;
+            } else if (inBreaklines && (tag_.is("<Breakline>") || tag_.is("</Breakline>"))) {
+                inBreakline = tag_.is("<Breakline>") && !tag_.empty;
+            } else if (inBreakline && !tag_.empty && (tag_.is("<PntList3D>") || tag_.is("<PntList2D>"))) {
+                scan.breaklines.push_back(readPointList(tag_.is("<PntList3D>")));
+            }
+        }
+        return scan;
+    }
+
+    // The faces whose three numbers name three different points (the first
+    // point of a number is the one named).
+    static std::vector<TinTriangle> trianglesOf(const std::vector<SurveyPoint>& points,
+                                                const std::vector<std::array<std::int32_t, 3>>& faces) {
+        std::unordered_map<std::int32_t, int> indexOfNumber;
+        indexOfNumber.reserve(points.size());
+        for (std::size_t i = 0; i < points.size(); ++i)
+            indexOfNumber.try_emplace(points[i].number, static_cast<int>(i));
+        std::vector<TinTriangle> triangles;
+        triangles.reserve(faces.size());
+        for (const auto& face : faces) {
+            int corner[3];
+            bool known = true;
+            for (int k = 0; k < 3 && known; ++k) {
+                const auto it = indexOfNumber.find(face[static_cast<std::size_t>(k)]);
+                known = it != indexOfNumber.end();
+                if (known) corner[k] = it->second;
+            }
+            if (known && corner[0] != corner[1] && corner[1] != corner[2] && corner[0] != corner[2])
+                triangles.push_back(triangleOf(corner[0], corner[1], corner[2]));
+        }
+        return triangles;
+    }
+
+    // How many <P> elements the text may hold, to size a surface's point
+    // array once: its "</P>" tags, at most one a 16 bytes (a point takes more).
+    static std::size_t countClosingP(std::string_view text) {
+        std::size_t count = 0;
+        for (std::size_t at = text.find("</"); at != std::string_view::npos; at = text.find("</", at + 2))
+            if (at + 3 < text.size() && (text[at + 2] == 'P' || text[at + 2] == 'p') && text[at + 3] == '>') ++count;
+        return std::min(count, text.size() / 16);
+    }
+
+    XmlTagScanner in_;
+    XmlTag tag_;
+    LandXmlReadResult& result_;
+    std::size_t pointRoom_;
+};
+
+// Surface points take the number and description of the first CgPoint at the same place.
+void labelFromCgPoints(std::vector<SurveyPoint>& points, const std::vector<SurveyPoint>& cgPoints) {
+    PointMatcher matcher;
+    for (std::size_t i = 0; i < cgPoints.size(); ++i)
+        matcher.add(static_cast<int>(i), {cgPoints[i].easting, cgPoints[i].northing, cgPoints[i].elevation});
+    for (SurveyPoint& p : points) {
+        const int match = matcher.first({p.easting, p.northing, p.elevation});
+        if (match < 0) continue;
+        const SurveyPoint& cg = cgPoints[static_cast<std::size_t>(match)];
+        p.number = cg.number;
+        std::copy(std::begin(cg.description), std::end(cg.description), std::begin(p.description));
+    }
+}
+
+}  // namespace
+
+std::string tagErrorMessage(std::string_view expected, std::string_view found) {
+    std::string message = "Error, expected \"";
+    message.append(expected).append("\" not found, instead found \"").append(found).append("\"");
+    return message;
+}
+
+LandXmlReadResult readLandXmlText(std::string_view text) {
+    LandXmlReadResult result;
+    LandXmlReader reader(text, result);
+    std::vector<SurveyPoint> cgPoints = reader.readCgPoints();
+    std::vector<SurveyPoint> points = cgPoints;
+    reader.readSurfaces(points);
+    if (!result.surface.triangles.empty() && !cgPoints.empty()) labelFromCgPoints(points, cgPoints);
+    result.surface.points = std::move(points);
+    return result;
+}
+
+std::optional<LandXmlReadResult> readLandXmlFile(const std::string& path) {
+    MappedFile file;
+    if (!file.open(path)) return std::nullopt;
+    return readLandXmlText(file.bytes());
+}
+
+}  // namespace vellacor

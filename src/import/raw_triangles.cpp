@@ -1,0 +1,56 @@
+#include "import/raw_triangles.h"
+
+#include <new>
+
+#include "import/mapped_file.h"
+#include "import/point_file.h"
+#include "import/point_matcher.h"
+
+namespace vellacor {
+
+SurfaceReadResult readRawTriangleText(std::string_view text) {
+    SurfaceReadResult result;
+    PointReadResult vertices;
+    try {
+        vertices = readXyzText(text);
+        result.points.reserve(vertices.points.size());
+    } catch (const std::bad_alloc&) {
+        result.message = "Unable to allocate storage for Survey Points!";
+        return result;
+    }
+    result.skipped = std::move(vertices.skipped);
+    const std::size_t triangleCount = vertices.points.size() / 3;
+    try {
+        result.triangles.reserve(triangleCount);
+        PointMatcher matcher;
+        for (std::size_t t = 0; t < triangleCount; ++t) {
+            int corner[3];
+            for (int k = 0; k < 3; ++k) {
+                const SurveyPoint& v = vertices.points[3 * t + static_cast<std::size_t>(k)];
+                const Vec3 position{v.easting, v.northing, v.elevation};
+                int index = matcher.latest(position);
+                if (index < 0) {
+                    index = static_cast<int>(result.points.size());
+                    result.points.push_back(gridPoint(index, v.easting, v.northing, v.elevation));
+                    matcher.add(index, position);
+                }
+                corner[k] = index;
+            }
+            result.triangles.push_back(triangleOf(corner[0], corner[1], corner[2]));
+        }
+    } catch (const std::bad_alloc&) {
+        result = SurfaceReadResult{};  // no points and no triangles are kept
+        result.message = kTrianglesNotAllocated;
+        return result;
+    }
+    result.trianglesMade = true;
+    return result;
+}
+
+std::optional<SurfaceReadResult> readRawTriangleFile(const std::string& path) {
+    MappedFile file;
+    if (!file.open(path)) return std::nullopt;
+    return readRawTriangleText(file.bytes());
+}
+
+}  // namespace vellacor

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/breaklines.h"
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "app/surface_files.h"
+#include "import/elevation_raster.h"
+#include "import/hgt_file.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::FakeUi;
+using testing::TempDir;
+
+std::string notFound(const std::string& name) { return "Unable to find any points in:\n\n" + name; }
+
+TEST(SurfaceFiles, TileOfTheWrongSizeIsRefusedWithItsOwnMessageFirst) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    EXPECT_EQ(openDocument(m, ui, dir.write("N00E000.HGT", std::string(1000, '\0'))), OpenResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0], kHgtSizeMessage);
+    EXPECT_EQ(ui.messages[1], notFound("N00E000.HGT"));
+    EXPECT_FALSE(m.document.documentLoaded);
+
+    // The real one arc-second tile, unpacked.
+    const std::string packed = testing::sharedData("hgt/S46W066.hgt.gz");
+    if (packed.empty() || std::system(("gzip -dc '" + packed + "' > '" + dir.path("S46W066.hgt") + "'").c_str()) != 0)
+        GTEST_SKIP() << "the shared real files or gzip are missing";
+    ui.messages.clear();
+    EXPECT_EQ(openDocument(m, ui, dir.path("S46W066.hgt")), OpenResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0], kHgtSizeMessage);
+}
+
+TEST(SurfaceFiles, RealTileLoadsAsADoneSurface) {
+    const std::string path = testing::sharedData("hgt/N57E011.hgt");
+    if (path.empty()) GTEST_SKIP() << "the shared real files are not beside the project";
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Hgt);
+    EXPECT_EQ(m.document.pointCount, 1442401);
+    EXPECT_EQ(m.document.triangleCount, 180000);
+    EXPECT_TRUE(m.document.triangulateStage.done);
+    EXPECT_FALSE(m.document.pointsNeedTriangulation);
+    EXPECT_EQ(m.document.maxElevation, 163);
+    // The planes are computed: a triangle's centroid is its corners' mean.
+    const TinTriangle& t = m.document.triangles[1000];
+    EXPECT_NEAR(t.centroid.x,
+                (m.document.points[static_cast<std::size_t>(t.vertex[0])].easting +
+                 m.document.points[static_cast<std::size_t>(t.vertex[1])].easting +
+                 m.document.points[static_cast<std::size_t>(t.vertex[2])].easting) /
+                    3,
+                1e-6);
+}
+
+TEST(SurfaceFiles, AnyExeIsTheAnimatedDemonstration) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("setup.EXE", "MZ whatever")), OpenResult::Loaded);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Demo);
+    EXPECT_EQ(m.document.pointCount, 2500);
+    EXPECT_EQ(m.document.triangleCount, 4802);
+    EXPECT_TRUE(m.document.triangulateStage.done);
+    const double z = m.document.points[777].elevation;
+    const Vec3 normal = m.document.triangles[777].normal;
+    m.renderer.redrawNeeded = false;
+    stepDemoSurface(m);
+    EXPECT_DOUBLE_EQ(m.cycle.demoPhase, -0.05);
+    EXPECT_NE(m.document.points[777].elevation, z);
+    EXPECT_NE(m.document.triangles[777].normal.z, normal.z);
+    EXPECT_TRUE(m.renderer.redrawNeeded);
+    ASSERT_EQ(openDocument(m, ui, dir.path("missing.exe")), OpenResult::Loaded);  // not even read
+}
+
+TEST(SurfaceFiles, RawTriangleListHidesThePoints) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    m.display.showPoints = true;
+    ASSERT_EQ(openDocument(m, ui, dir.write("tin.raw", "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n")),
+              OpenResult::Loaded);
+    EXPECT_EQ(m.document.pointCount, 4);
+    EXPECT_EQ(m.document.triangleCount, 2);
+    EXPECT_FALSE(m.display.showPoints);
+    EXPECT_TRUE(m.document.triangulateStage.done);
+}
+
+TEST(SurfaceFiles, LandXmlBreaklinesWaitForTheStagedInsertion) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    const std::string xml = R"(<LandXML><Surfaces><Surface>
+<SourceData><Breaklines><Breakline><PntList2D>0 0 10 10</PntList2D></Breakline></Breaklines></SourceData>
+<Definition surfType="TIN"><Pnts><P id="1">0 0 5</P><P id="2">0 10 6</P><P id="3">10 10 7</P><P id="4">10 0 8</P></Pnts>
+<Faces><F>1 2 3</F><F>1 3 4</F></Faces></Definition></Surface></Surfaces></LandXML>)";
+    ASSERT_EQ(openDocument(m, ui, dir.write("site.xml", xml)), OpenResult::Loaded);
+    EXPECT_EQ(m.document.triangleCount, 2);
+    EXPECT_FALSE(m.document.pointsNeedTriangulation);
+    ASSERT_EQ(m.document.breaklines.count(), 1);
+    EXPECT_EQ(m.document.breaklines.pairs[0].a, 0);
+    EXPECT_EQ(m.document.breaklines.pairs[0].b, 2);
+    EXPECT_FALSE(m.document.breaklines.allInserted);
+    EXPECT_EQ(m.document.breaklinesInserted, 0);
+    insertBreaklinesStep(m);
+    insertBreaklinesStep(m);
+    EXPECT_TRUE(m.document.breaklines.allInserted);
+
+    // CgPoints alone are triangulated later.
+    ASSERT_EQ(openDocument(
+                  m, ui, dir.write("pts.xml", "<CgPoints><CgPoint>1 2 3</CgPoint><CgPoint>4 5 6</CgPoint></CgPoints>")),
+              OpenResult::Loaded);
+    EXPECT_TRUE(m.document.pointsNeedTriangulation);
+    EXPECT_TRUE(m.document.breaklines.empty());
+}
+
+TEST(SurfaceFiles, ClosingTagComplaintsAreShownThreeTimesARun) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    std::string text = "<CgPoints>";
+    for (int i = 0; i < 4; ++i) text += "<CgPoint>1 2 3<x/></CgPoint>";
+    text += "</CgPoints>";
+    const int before = landXmlTagErrorsShown();
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.xml", text)), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(m, ui, dir.write("b.xml", text)), OpenResult::Loaded);
+    EXPECT_EQ(static_cast<int>(ui.messages.size()), 3 - before);
+    EXPECT_EQ(landXmlTagErrorsShown(), 3);
+    if (!ui.messages.empty()) {
+        EXPECT_EQ(ui.messages[0], "Error, expected \"</CgPoint>\" not found, instead found \"<x>\"");
+    }
+}
+
+TEST(SurfaceFiles, OurLandXmlReadsBackToTheSameSite) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    std::string survey;
+    for (int i = 0; i < 60; ++i)
+        survey += std::to_string(200 + i) + "," + std::to_string(5000 + (i % 8) * 7.25 + (i / 8) * 0.5) + "," +
+                  std::to_string(6000 + (i / 8) * 6.5) + "," + std::to_string(100 + (i * 37 % 11) * 0.75) + ",D" +
+                  std::to_string(i) + (i == 3 ? " <&> \"q\"" : "") + "\n";
+    ASSERT_EQ(openDocument(m, ui, dir.write("site.txt", survey)), OpenResult::Loaded);
+    m.display.showTriangles = true;
+    runPipelineToCompletion(m, ui);
+    ASSERT_GT(m.document.triangleCount, 50);
+    const TinTriangle first = m.document.triangles[0];
+    ASSERT_TRUE(addBreakline(m, first.vertex[0], first.vertex[1]));
+    ASSERT_TRUE(addBreakline(m, first.vertex[1], first.vertex[2]));
+    const std::string out = dir.path("back.xml");
+    ASSERT_TRUE(saveAsTo(m, ui, out, ExportFormat::LandXml, ExportParts{true, false, true, true}));
+
+    SiteModel back;
+    FakeUi backUi;
+    ASSERT_EQ(openDocument(back, backUi, out), OpenResult::Loaded);
+    EXPECT_TRUE(backUi.messages.empty());
+    ASSERT_EQ(back.document.pointCount, m.document.pointCount);
+    for (int i = 0; i < m.document.pointCount; ++i) {
+        const SurveyPoint& a = m.document.points[static_cast<std::size_t>(i)];
+        const SurveyPoint& b = back.document.points[static_cast<std::size_t>(i)];
+        ASSERT_EQ(b.number, a.number);
+        ASSERT_EQ(descriptionOf(b), descriptionOf(a) == "D3 <&> \"q\"" ? "D3 <&> q" : descriptionOf(a));
+        ASSERT_NEAR(b.easting, a.easting, 1e-6);
+        ASSERT_NEAR(b.northing, a.northing, 1e-6);
+        ASSERT_NEAR(b.elevation, a.elevation, 1e-6);
+    }
+    ASSERT_EQ(back.document.triangleCount, m.document.triangleCount);
+    for (int t = 0; t < m.document.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(back.document.triangles[static_cast<std::size_t>(t)].vertex[k],
+                      m.document.triangles[static_cast<std::size_t>(t)].vertex[k]);
+    ASSERT_EQ(back.document.breaklines.count(), 2);
+    EXPECT_EQ(back.document.breaklines.pairs[1].a, first.vertex[1]);
+    EXPECT_EQ(back.document.breaklines.pairs[1].b, first.vertex[2]);
+}
+
+const char* kAsciiGrid =
+    "ncols 4\nnrows 3\nxllcorner 1000\nyllcorner 2000\ncellsize 10\nNODATA_value -9999\n"
+    "1 2 3 4\n5 -9999 7 8\n9 10 11 12\n";
+
+TEST(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("dem.asc", kAsciiGrid)), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 0);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::ElevationRaster);
+    ASSERT_EQ(m.document.pointCount, 12);
+    EXPECT_DOUBLE_EQ(m.document.points[0].easting, 1005);  // pixel centres, the north row first
+    EXPECT_DOUBLE_EQ(m.document.points[0].northing, 2025);
+    EXPECT_DOUBLE_EQ(m.document.points[11].elevation, 12);
+    EXPECT_EQ(m.document.points[5].elevation, 99999999.0);  // no data
+    EXPECT_EQ(m.document.triangleCount, 6);                 // of 12, those around the void are left out
+    EXPECT_TRUE(m.document.triangulateStage.done);
+    EXPECT_EQ(m.document.maxElevation, 12);
+
+    // A point file with the same extension still asks.
+    ASSERT_EQ(openDocument(m, ui, dir.write("pts.asc", "1,5000,6000,100,A\n2,5010,6000,101,B\n")), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 1);
+    EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::PNEZD);
+
+    // Gridded XYZ text is asked about, and the answer may be the raster.
+    std::string xyz;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            xyz += std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(10 + r + c) + "\n";
+    ui.formatAnswers.push_back("Elevation raster");
+    ASSERT_EQ(openDocument(m, ui, dir.write("grid.dat", xyz)), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 2);
+    EXPECT_EQ(m.document.pointCount, 9);
+    EXPECT_EQ(m.document.triangleCount, 8);
+
+    // A picture is not one: its first band holds palette indices.
+    const std::string picture = testing::sharedData("bmp/pal8.bmp");
+    if (!picture.empty()) {
+        EXPECT_FALSE(isElevationRaster(picture));
+    }
+}
+
+TEST(SurfaceFiles, LargeRastersAreThinnedToTheSameTriangleBudget) {
+    TempDir dir;
+    std::string grid = "ncols 700\nnrows 700\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    for (int r = 0; r < 700; ++r) {
+        for (int c = 0; c < 700; ++c) grid += (c % 10 == 0 ? "1 " : "2 ");
+        grid += '\n';
+    }
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("big.asc", grid)), OpenResult::Loaded);
+    EXPECT_EQ(m.document.pointCount, 490000);
+    EXPECT_EQ(m.document.triangleCount, 2 * 233 * 233);  // every third sample
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "import/demo_surface.h"
+#include "import/grid_triangles.h"
+#include "import/hgt_file.h"
+#include "import/raw_triangles.h"
+#include "import/usgs_profiles.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+// Plan area of a triangle: positive when its corners run counter-clockwise.
+double planArea(const SurfaceReadResult& r, const TinTriangle& t) {
+    const SurveyPoint& a = r.points[static_cast<std::size_t>(t.vertex[0])];
+    const SurveyPoint& b = r.points[static_cast<std::size_t>(t.vertex[1])];
+    const SurveyPoint& c = r.points[static_cast<std::size_t>(t.vertex[2])];
+    return ((b.easting - a.easting) * (c.northing - a.northing) - (c.easting - a.easting) * (b.northing - a.northing)) /
+           2;
+}
+
+void expectCounterClockwise(const SurfaceReadResult& r) {
+    for (const TinTriangle& t : r.triangles) ASSERT_GT(planArea(r, t), 0.0);
+}
+
+std::string hgtTile(unsigned char high, unsigned char low) {
+    std::string bytes(kHgtBytes, '\0');
+    for (std::size_t i = 0; i < bytes.size(); i += 2)
+        bytes[i] = static_cast<char>(high), bytes[i + 1] = static_cast<char>(low);
+    return bytes;
+}
+
+void setSample(std::string& tile, int row, int column, unsigned char high, unsigned char low) {
+    const std::size_t at = 2 * (static_cast<std::size_t>(row) * kHgtSide + static_cast<std::size_t>(column));
+    tile[at] = static_cast<char>(high);
+    tile[at + 1] = static_cast<char>(low);
+}
+
+TEST(HgtTile, ReadsBigEndianSamplesNorthRowFirstOnAThinnedGrid) {
+    std::string tile = hgtTile(0, 10);
+    setSample(tile, 0, 1, 0x01, 0x02);  // 258
+    setSample(tile, 0, 2, 0xFF, 0xFF);  // -1
+    setSample(tile, 1, 1, 0x80, 0x00);  // a void off the thinned grid costs no triangle
+    const SurfaceReadResult r = readHgtBytes(tile);
+    ASSERT_TRUE(r.message.empty());
+    ASSERT_EQ(r.points.size(), 1442401u);
+    EXPECT_EQ(r.points[1].elevation, 258);
+    EXPECT_EQ(r.points[2].elevation, -1);
+    EXPECT_EQ(r.points[kHgtSide + 1].elevation, kVoidElevation);
+    EXPECT_EQ(r.points[kHgtSide + 1].useInSurface, 1);
+    EXPECT_DOUBLE_EQ(r.points[0].northing, 1201 * 92.662);
+    EXPECT_DOUBLE_EQ(r.points[1442400].northing, 92.662);
+    EXPECT_DOUBLE_EQ(r.points[1442400].easting, 1200 * 92.662);
+    EXPECT_EQ(r.points[1442400].number, 1442400);
+    EXPECT_TRUE(r.trianglesMade);
+    EXPECT_EQ(r.triangles.size(), 180000u);
+    EXPECT_EQ(r.triangles[0].vertex[0], 0);
+    EXPECT_EQ(r.triangles[0].vertex[1], 4 * 1201);
+    EXPECT_EQ(r.triangles[0].vertex[2], 4);
+    expectCounterClockwise(r);
+}
+
+TEST(HgtTile, VoidsTakeTheirTrianglesAway) {
+    std::string tile = hgtTile(0, 10);
+    setSample(tile, 600, 600, 0x80, 0x00);  // an inner node of the thinned grid: six triangles
+    EXPECT_EQ(readHgtBytes(tile).triangles.size(), 180000u - 6);
+    const SurfaceReadResult voids = readHgtBytes(hgtTile(0x80, 0x00));
+    EXPECT_EQ(voids.points.size(), 1442401u);
+    EXPECT_TRUE(voids.triangles.empty());
+    EXPECT_TRUE(voids.trianglesMade);
+}
+
+TEST(HgtTile, OnlyTheThreeArcSecondSizeIsRead) {
+    for (const std::size_t size : {std::size_t{0}, kHgtBytes - 1, kHgtBytes + 1, std::size_t{25934402}}) {
+        const SurfaceReadResult r = readHgtBytes(std::string(size, '\0'));
+        EXPECT_TRUE(r.points.empty());
+        EXPECT_EQ(r.message, kHgtSizeMessage);
+    }
+    EXPECT_EQ(readHgtFile("/nonexistent/N00E000.hgt").message, "Unable to Open File!");
+}
+
+TEST(HgtTile, RealTileOfSeaAndLand) {
+    const std::string path = testing::sharedData("hgt/N57E011.hgt");
+    if (path.empty()) GTEST_SKIP() << "the shared real files are not beside the project";
+    const SurfaceReadResult r = readHgtFile(path);
+    ASSERT_TRUE(r.message.empty());
+    EXPECT_EQ(r.points.size(), 1442401u);
+    EXPECT_EQ(r.triangles.size(), 180000u);  // no voids
+    double low = 1e9, high = -1e9;
+    for (const SurveyPoint& p : r.points) low = std::min(low, p.elevation), high = std::max(high, p.elevation);
+    EXPECT_EQ(low, -6);
+    EXPECT_EQ(high, 163);
+}
+
+TEST(GridTriangles, StepKeepsTheGridWithinTheLimit) {
+    EXPECT_EQ(thinningStep(1201, 1201, kMostGridTriangles), 4);
+    EXPECT_EQ(thinningStep(10, 10, kMostGridTriangles), 1);
+    EXPECT_EQ(thinningStep(1, 1, kMostGridTriangles), 1);
+    const int step = thinningStep(5000, 300, kMostGridTriangles);
+    EXPECT_LE(2 * (4999 / step) * (299 / step), 180000);
+    EXPECT_GT(2 * (4999 / (step - 1)) * (299 / (step - 1)), 180000);
+}
+
+// Profiles of `rows` points, south to north, `columns` of them west to east.
+std::string usgsProfiles(int columns, int rows) {
+    std::string text;
+    for (int c = 0; c < columns; ++c)
+        for (int r = 0; r < rows; ++r)
+            text += std::to_string(1000 + 30 * c) + " " + std::to_string(5000 + 30 * r) + " " +
+                    std::to_string(100 + r + c) + "\n";
+    return text;
+}
+
+TEST(UsgsProfiles, NeighbouringProfilesMakeTwoTrianglesACell) {
+    const SurfaceReadResult r = readUsgsXyzText(usgsProfiles(3, 4));
+    ASSERT_EQ(r.points.size(), 12u);
+    EXPECT_EQ(r.points[5].number, 5);
+    EXPECT_EQ(r.points[5].easting, 1030);
+    EXPECT_TRUE(r.trianglesMade);
+    EXPECT_EQ(r.triangles.size(), 12u);
+    expectCounterClockwise(r);
+    // Point 4 (second profile, south end) with its western neighbours 0 and 1.
+    EXPECT_EQ(r.triangles[0].vertex[0], 4);
+    EXPECT_EQ(r.triangles[0].vertex[1], 1);
+    EXPECT_EQ(r.triangles[0].vertex[2], 0);
+}
+
+TEST(UsgsProfiles, UnmatchedOrSingleProfilesMakeNoTriangles) {
+    EXPECT_TRUE(readUsgsXyzText(usgsProfiles(1, 50)).triangles.empty());
+    EXPECT_TRUE(readUsgsXyzText("1 2 3\n").triangles.empty());
+    EXPECT_TRUE(readUsgsXyzText("").points.empty());
+    // The second profile's northings are all off by more than the tolerance.
+    EXPECT_TRUE(readUsgsXyzText("0 0 1\n0 10 1\n0 20 1\n5 0.5 1\n5 10.5 1\n5 20.5 1\n").triangles.empty());
+    // Within the tolerance they match.
+    EXPECT_EQ(readUsgsXyzText("0 0 1\n0 10 1\n5 0.0009 1\n5 10.0009 1\n5 20 1\n").triangles.size(), 2u);
+}
+
+TEST(UsgsProfiles, ProfilesOfRepeatedNorthingsStayLinear) {
+    // Every point at one northing: each is joined to the latest earlier one,
+    // found without walking back through the whole file.
+    std::string text;
+    for (int c = 0; c < 300; ++c)
+        for (int r = 0; r < 300; ++r) text += std::to_string(c) + " 7 " + std::to_string(r) + "\n";
+    const SurfaceReadResult read = readUsgsXyzText(text);
+    EXPECT_EQ(read.points.size(), 90000u);
+    for (const TinTriangle& t : read.triangles)
+        ASSERT_TRUE(t.vertex[0] != t.vertex[1] && t.vertex[1] != t.vertex[2] && t.vertex[0] != t.vertex[2]);
+}
+
+TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {
+    const SurfaceReadResult r = readRawTriangleText(
+        "0 0 1\n10 0 2\n0 10 3\n"
+        "10 0 2.0004\n10 10 4\n0 10 3\n"
+        "99 99 99\n");
+    ASSERT_TRUE(r.trianglesMade);
+    ASSERT_EQ(r.triangles.size(), 2u);
+    ASSERT_EQ(r.points.size(), 4u);
+    EXPECT_EQ(r.triangles[1].vertex[0], 1);
+    EXPECT_EQ(r.triangles[1].vertex[1], 3);
+    EXPECT_EQ(r.triangles[1].vertex[2], 2);
+    EXPECT_EQ(r.points[3].number, 3);
+    EXPECT_EQ(r.points[3].displayMark, 1);
+    EXPECT_EQ(r.points[3].useInSurface, 1);
+    // Of two earlier points that both match, the latest is used.
+    const SurfaceReadResult twins = readRawTriangleText("0 0 0\n1 0 0\n0 0 0.0015\n0 0 0.0008\n5 5 5\n6 6 6\n");
+    ASSERT_EQ(twins.triangles.size(), 2u);
+    EXPECT_EQ(twins.triangles[1].vertex[0], 2);
+}
+
+TEST(DemoSurface, RipplesOnAFiftyByFiftyGrid) {
+    SurfaceReadResult r = makeDemoSurface();
+    ASSERT_EQ(r.points.size(), 2500u);
+    ASSERT_EQ(r.triangles.size(), 4802u);
+    expectCounterClockwise(r);
+    const double corner = r.points[0].elevation;
+    const double rCorner = std::numbers::pi * std::sqrt(2.0);
+    EXPECT_NEAR(corner, 50 * std::sin(3 * rCorner) / (rCorner + 0.8), 1e-12);
+    EXPECT_EQ(r.points[0].number, 1);
+    EXPECT_EQ(r.points[1].number, 51);  // index a + 50 b numbers 50 a + b + 1
+    EXPECT_DOUBLE_EQ(r.points[0].northing, -50 * std::numbers::pi);
+    const double before = r.points[1234].elevation;
+    animateDemoSurface(r.points, -0.05);
+    EXPECT_NE(r.points[1234].elevation, before);
+    animateDemoSurface(r.points, 0.0);
+    EXPECT_DOUBLE_EQ(r.points[1234].elevation, before);
+}
+
+}  // namespace
+}  // namespace vellacor

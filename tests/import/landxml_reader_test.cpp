@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "import/landxml_reader.h"
+#include "import/xml_tag_scanner.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+TEST(XmlTagScanner, CommentsAttributesEmptyElementsAndLetterCase) {
+    XmlTagScanner in(
+        "text <?xml version=\"1.0\"?><!-- <CgPoints> -->\n<cgpoint name = 'a>b' desc=\"x\"\tid=\"7\"/>"
+        "<P a1=\"1\" a2=\"2\" a3=\"3\" a4=\"4\" a5=\"5\" a6=\"6\" a7=\"7\" a8=\"8\" a9=\"9\" a10=\"10\" a11=\"11\">"
+        "</P><!-- unclosed");
+    XmlTag tag;
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_EQ(tag.text(), "<?xml>");
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_TRUE(tag.is("<CgPoint>"));
+    EXPECT_TRUE(tag.empty);
+    ASSERT_NE(tag.attribute("NAME"), nullptr);
+    EXPECT_EQ(*tag.attribute("name"), "a>b");
+    EXPECT_EQ(*tag.attribute("id"), "7");
+    EXPECT_EQ(tag.attribute("missing"), nullptr);
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_EQ(tag.attributeCount, XmlTag::kMostAttributes);
+    EXPECT_EQ(tag.attribute("a11"), nullptr);
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_TRUE(tag.is("</p>"));
+    EXPECT_FALSE(tag.is("<P>"));
+    EXPECT_FALSE(in.nextTag(tag));
+    EXPECT_FALSE(in.nextTag(tag));
+}
+
+TEST(XmlText, EntitiesAndCharacterReferencesDecode) {
+    EXPECT_EQ(decodeXmlText("a &amp; b &lt;&gt; &quot;q&quot; &apos;"), "a & b <> \"q\" '");
+    EXPECT_EQ(decodeXmlText("&#65;&#x42;&#X43; &#1087;"), "ABC \xD0\xBF");
+    EXPECT_EQ(decodeXmlText("&#x1F600;"), "\xF0\x9F\x98\x80");
+    // Not references: kept as written.
+    EXPECT_EQ(decodeXmlText("&nbsp; &#xD800; &#0; &#; & ;&amp"), "&nbsp; &#xD800; &#0; &#; & ;&amp");
+    EXPECT_EQ(leadingInteger(" 12a"), 12);
+    EXPECT_EQ(leadingInteger("-3"), -3);
+    EXPECT_EQ(leadingInteger("P1"), 0);
+    EXPECT_EQ(leadingInteger("99999999999"), 0);
+}
+
+const char* kSite = R"(<LandXML>
+<CgPoints>
+  <CgPoint name="101" desc="Fence &amp; gate">100 200 10</CgPoint>
+  <CgPoint id="102">110 200 0.</CgPoint>
+  <CgPoint name="103">500 500</CgPoint>
+</CgPoints>
+<Surfaces>
+<Surface name="first">
+  <SourceData><Breaklines>
+    <Breakline><PntList3D>100 200 10 110 200 11 110 210 12</PntList3D></Breakline>
+    <Breakline><PntList2D>100 200 110 210</PntList2D></Breakline>
+  </Breaklines></SourceData>
+  <Definition surfType="TIN"><Pnts>
+    <P id="5">100 200 10</P><P id="6">110 200 11</P><P id="7">110 210 12</P><P id="8">100 210 13</P>
+  </Pnts><Faces>
+    <F>5 6 7</F><F n="1 2 3">5 7 8</F><F i="1">6 7 8</F><F>5 6 99</F><F>5 5 6</F>
+  </Faces></Definition>
+</Surface>
+<Surface name="second"><Definition surfType="TIN"><Pnts><P id="1">0 0 1</P><P id="2">1 0 1</P><P id="3">0 1 1</P></Pnts>
+<Faces><F>1 2 3</F></Faces></Definition></Surface>
+</Surfaces></LandXML>)";
+
+TEST(LandXmlReader, FirstSurfaceWithFacesTakesCgPointLabels) {
+    const LandXmlReadResult r = readLandXmlText(kSite);
+    EXPECT_TRUE(r.succeeded());
+    EXPECT_TRUE(r.cgPointsCompleted);
+    EXPECT_EQ(r.tagErrorCount, 0);
+    const SurfaceReadResult& s = r.surface;
+    ASSERT_EQ(s.points.size(), 4u);  // the CgPoints off the surface are not kept
+    EXPECT_EQ(s.points[0].northing, 100);
+    EXPECT_EQ(s.points[0].easting, 200);
+    EXPECT_EQ(s.points[0].number, 101);
+    EXPECT_EQ(descriptionOf(s.points[0]), "Fence & gate");
+    EXPECT_EQ(s.points[1].number, 6);  // 102 lies at elevation 0, not 11
+    EXPECT_EQ(s.points[3].number, 8);
+    // Invisible, unknown-number and repeated-corner faces are left out; the second surface is not read.
+    ASSERT_TRUE(s.trianglesMade);
+    ASSERT_EQ(s.triangles.size(), 2u);
+    EXPECT_EQ(s.triangles[1].vertex[0], 0);
+    EXPECT_EQ(s.triangles[1].vertex[1], 2);
+    EXPECT_EQ(s.triangles[1].vertex[2], 3);
+    ASSERT_EQ(s.breaklines.size(), 2u);
+    ASSERT_EQ(s.breaklines[0].size(), 3u);
+    EXPECT_EQ(s.breaklines[0][2].x, 210);  // easting
+    EXPECT_EQ(s.breaklines[0][2].y, 110);
+    EXPECT_EQ(s.breaklines[0][2].z, 12);
+    ASSERT_EQ(s.breaklines[1].size(), 2u);
+    EXPECT_EQ(s.breaklines[1][1].z, 0);
+}
+
+TEST(LandXmlReader, PlanCgPointsInAnyLetterCase) {
+    const LandXmlReadResult r = readLandXmlText(
+        "<landxml><survey><cgpoints><cgpoint name=\"4\">1.5 2.</cgpoint><cgpoint>3 4 5</cgpoint>"
+        "<cgpoint/><cgpoint>bad</cgpoint></cgpoints></survey></landxml>");
+    EXPECT_TRUE(r.succeeded());
+    EXPECT_FALSE(r.surface.trianglesMade);
+    ASSERT_EQ(r.surface.points.size(), 2u);
+    EXPECT_EQ(r.surface.points[0].elevation, 0);
+    EXPECT_EQ(r.surface.points[0].useInSurface, 0);
+    EXPECT_EQ(r.surface.points[0].easting, 2);
+    EXPECT_EQ(r.surface.points[1].number, 0);
+    EXPECT_EQ(r.surface.points[1].useInSurface, 1);
+    EXPECT_EQ(r.tagErrorCount, 0);
+}
+
+TEST(LandXmlReader, WhatMakesNoSite) {
+    EXPECT_FALSE(readLandXmlText("").succeeded());
+    EXPECT_FALSE(readLandXmlText("<LandXML><CgPoints><CgPoint>1 2 3</CgPoint>").succeeded());  // never closed
+    // A TIN without faces replaces the points but is no success on its own.
+    const LandXmlReadResult faceless = readLandXmlText(
+        "<Surface><Definition surfType=\"tin\"><Pnts><P id=\"1\">1 2 3</P></Pnts></Definition></Surface>");
+    EXPECT_FALSE(faceless.succeeded());
+    EXPECT_EQ(faceless.surface.points.size(), 1u);
+    EXPECT_FALSE(
+        readLandXmlText("<Surface><Definition surfType=\"grid\"><Faces><F>1 2 3</F></Faces></Definition></Surface>")
+            .succeeded());
+}
+
+TEST(LandXmlReader, UnexpectedClosingTagsAreReportedAndReadingGoesOn) {
+    std::string text = "<CgPoints>";
+    for (int i = 0; i < 5; ++i) text += "<CgPoint>1 2 3<Extra/></CgPoint>";
+    text += "<CgPoint>4 5 6</CgPoint></CgPoints>";
+    const LandXmlReadResult r = readLandXmlText(text);
+    EXPECT_TRUE(r.succeeded());
+    EXPECT_EQ(r.surface.points.size(), 6u);
+    EXPECT_EQ(r.tagErrorCount, 5);
+    ASSERT_EQ(r.tagErrors.size(), 3u);
+    EXPECT_EQ(r.tagErrors[0], "Error, expected \"</CgPoint>\" not found, instead found \"<Extra>\"");
+}
+
+TEST(LandXmlReader, LongBreaklinesAreCutAtTheLimit) {
+    std::string text = "<Surface><SourceData><Breaklines><Breakline><PntList2D>";
+    for (int i = 0; i < 6000; ++i) text += std::to_string(i) + " 1 ";
+    text += "</PntList2D></Breakline></Breaklines></SourceData></Surface>";
+    const LandXmlReadResult r = readLandXmlText(text);
+    ASSERT_EQ(r.surface.breaklines.size(), 1u);
+    EXPECT_EQ(r.surface.breaklines[0].size(), kMostBreaklineVertices);
+}
+
+struct RealFile {
+    const char* name;
+    std::size_t points, triangles, breaklines;
+    bool succeeds;
+};
+
+TEST(LandXmlReader, RealFilesFromOtherPrograms) {
+    const RealFile files[] = {
+        {"Example_Clean.xml", 29, 45, 0, true},  // three surfaces: the first has faces
+        {"L15_500_Surface.xml", 107, 194, 0, true},
+        {"S3.xml", 164, 300, 0, true},            // no <?xml?> line, an empty <SourceData />
+        {"j_landxml_sample.xml", 2, 0, 0, true},  // plan CgPoints, then a two-point TIN without faces
+        {"land_xml_empty_surface.xml", 0, 0, 0, false},
+        {"landxml.xml", 2, 0, 0, true},  // CgPoints inside <Survey>
+        {"test.xml", 4, 3, 0, true},     // a TIN of four identical points
+        {"\xD0\xA2\xD0\xBE\xD0\xBF\xD0\xBE\xD0\x9F\xD1\x80\xD0\xBE\xD1\x81\xD1\x82\xD0\xB0\xD1\x8F.xml", 7, 8, 1, true},
+    };
+    for (const RealFile& f : files) {
+        const std::string path = testing::sharedData(std::string("landxml/") + f.name);
+        if (path.empty()) GTEST_SKIP() << "the shared real files are not beside the project";
+        const std::optional<LandXmlReadResult> r = readLandXmlFile(path);
+        ASSERT_TRUE(r) << f.name;
+        EXPECT_EQ(r->surface.points.size(), f.points) << f.name;
+        EXPECT_EQ(r->surface.triangles.size(), f.triangles) << f.name;
+        EXPECT_EQ(r->surface.breaklines.size(), f.breaklines) << f.name;
+        EXPECT_EQ(r->tagErrorCount, 0) << f.name;
+        EXPECT_EQ(r->succeeded(), f.succeeds) << f.name;
+    }
+}
+
+}  // namespace
+}  // namespace vellacor
