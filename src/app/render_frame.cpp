@@ -7,6 +7,7 @@
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
+#include "app/water.h"
 #include "camera/picking.h"
 #include "camera/vector_math.h"
 #include "render/axis_marker.h"
@@ -129,8 +130,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.redrawNeeded = false;
     }
     copySceneToDisplay(f);
-    // Rain, ponds and the limit polygon draw here into the displayed picture
-    // as those features land.
+    // Ponds and rain draw into the displayed picture; the limit polygon joins them when it lands.
+    stepWater(model);
     drawSectionOf(model);
     if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
     drawSelectionMark(model);

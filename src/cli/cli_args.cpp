@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <string_view>
 
 #include "model/survey_point.h"
@@ -12,7 +13,8 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
+    Rain, Seed
 };
 
 struct ValuedName {
@@ -41,6 +43,8 @@ constexpr ValuedName kValuedNames[] = {
     {"--from", Valued::From},
     {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
     {"--csv", Valued::Csv},
+    {"--rain", Valued::Rain},
+    {"--seed", Valued::Seed},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -68,10 +72,11 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::Rain, Valued::Seed},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
+        {"ponds", {Valued::Format}, {}, false},
     };
     return table;
 }
@@ -153,6 +158,12 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::From: return (a.sectionFrom = parsePlanPoint(text)).has_value();
         case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
         case Valued::Csv: a.csv = text; return true;
+        case Valued::Rain: return (a.rainSeconds = parseWhole(std::string_view(text), 0.0, kMaxRainSeconds)).has_value();
+        case Valued::Seed: {
+            const auto seed = parseWhole<std::uint32_t>(std::string_view(text), 0, std::numeric_limits<std::uint32_t>::max());
+            if (seed) a.seed = *seed;
+            return seed.has_value();
+        }
     }
     return false;
 }

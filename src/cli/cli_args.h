@@ -45,6 +45,8 @@ struct CliArgs {
     std::optional<PlanPoint> sectionFrom;  // section --from E,N
     std::optional<PlanPoint> sectionTo;    // section --to E,N
     std::string csv;                       // section --csv
+    std::optional<double> rainSeconds;     // render --rain: seconds of rain before the picture
+    std::uint32_t seed = 1;                // render --seed: the rain's random numbers
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -52,7 +54,7 @@ struct CliArgs {
     static std::uint32_t bit(CliSwitch s) { return std::uint32_t{1} << static_cast<unsigned>(s); }
 };
 
-// args[0] is the command (info, convert, render, section); the rest may come in any
+// args[0] is the command (info, convert, render, section, ponds); the rest may come in any
 // order. Nothing when the command is unknown, an option is not one the
 // command takes, a value is missing or out of range, there is no file or a
 // second one, or a command that writes a file has no output path.
@@ -67,5 +69,6 @@ inline constexpr int kMaxImageSide = 8192;
 inline constexpr double kMaxOrbitDegrees = 360.0;
 inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
+inline constexpr double kMaxRainSeconds = 600.0;
 
 }  // namespace vellacor

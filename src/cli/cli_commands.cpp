@@ -6,6 +6,7 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
+#include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
 #include "cli/cli_section.h"
 #include "cli/cli_args.h"
@@ -66,9 +67,15 @@ const char* cliUsage() {
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
+           "                    [--rain SECONDS [--seed N]]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
+           "       vellacor-cli ponds FILE [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
+           "  render --rain shows the site after SECONDS (0..600) of rain at 30 frames a second, ponds filling;\n"
+           "  the same --seed (1) gives the same picture\n"
+           "  ponds lists each depression filled to its spill point, deepest first:\n"
+           "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
 }
 
@@ -82,6 +89,7 @@ int runCli(const std::vector<std::string>& args) {
     if (args[0] == "convert") return convertCommand(args);
     if (args[0] == "render") return renderCommand(args);
     if (args[0] == "section") return sectionCommand(args);
+    if (args[0] == "ponds") return pondsCommand(args);
     return usageError();
 }
 
