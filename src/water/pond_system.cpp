@@ -169,10 +169,19 @@ void PondSystem::SetSpill(Pond& pond, int point, int triangle, const ShoreEdge& 
 // Every shore edge below the level, lowest first: the water floods the
 // triangle across when the ground there rises from the edge (or is level),
 // and spills when it falls away or the edge is the surface's outer edge.
+// A triangle that falls away from one edge may be reached over another
+// edge of the same rise (ties of equal elevation on regular grids come in
+// any order); it spills only if the water has not reached it by the end.
 void PondSystem::CrossShore(const SurfaceView& surface, int p) {
+    struct FallingAway {
+        int point;
+        int triangle;
+        ShoreEdge edge;
+    };
+    std::vector<FallingAway> fallingAway;
     for (;;) {
         Pond& pond = ponds_[static_cast<std::size_t>(p)];
-        if (pond.shore.empty() || !(pond.shore.front().threshold < pond.level)) return;
+        if (pond.shore.empty() || !(pond.shore.front().threshold < pond.level)) break;
         std::pop_heap(pond.shore.begin(), pond.shore.end(), higherThreshold);
         const ShoreEdge edge = pond.shore.back();
         pond.shore.pop_back();
@@ -195,8 +204,11 @@ void PondSystem::CrossShore(const SurfaceView& surface, int p) {
         if (isLevelTriangle(surface, u) || e3 > m)
             Flood(surface, p, across);
         else
-            SetSpill(pond, e1 < e2 ? v1 : v2, across, edge);
+            fallingAway.push_back({e1 < e2 ? v1 : v2, across, edge});
     }
+    Pond& pond = ponds_[static_cast<std::size_t>(p)];
+    for (const FallingAway& f : fallingAway)
+        if (!Holds(f.triangle, p)) SetSpill(pond, f.point, f.triangle, f.edge);
 }
 
 void PondSystem::Rise(const SurfaceView& surface, int p, double siteSize) {
