@@ -22,7 +22,75 @@ constexpr int kMostSpawnTries = 1000;
 
 double rainGravity(double siteSize) { return std::min(-32.2, -0.02 * siteSize); }
 
-RainSystem::RainSystem(std::uint32_t seed) : random_(seed), drops_(static_cast<std::size_t>(kDropSlots)) {}
+RainSystem::RainSystem(std::uint32_t seed)
+    : random_(seed), drops_(static_cast<std::size_t>(kDropSlots)), faces_(static_cast<std::size_t>(kDropSlots)) {}
+
+namespace {
+
+// Copies triangle t, taking the corners it shares with `known` from there.
+void copyFace(const SurfaceView& s, int t, DropFace& face, const DropFace* known = nullptr) {
+    const TinTriangle& triangle = s.triangle(t);
+    DropFace copy;
+    copy.triangle = t;
+    for (int k = 0; k < 3; ++k) {
+        copy.vertex[k] = triangle.vertex[k];
+        copy.neighbour[k] = triangle.neighbour[k];
+        int shared = -1;
+        for (int j = 0; known && j < 3 && shared < 0; ++j)
+            if (known->vertex[j] == triangle.vertex[k]) shared = j;
+        if (shared >= 0) {
+            copy.cornerX[k] = known->cornerX[shared];
+            copy.cornerY[k] = known->cornerY[shared];
+        } else {
+            const SurveyPoint& p = s.point(triangle.vertex[k]);
+            copy.cornerX[k] = p.easting;
+            copy.cornerY[k] = p.northing;
+        }
+    }
+    copy.normal = triangle.normal;
+    copy.planeD = triangle.planeD;
+    face = copy;
+}
+
+// As triangleContains, on the copy; `outside` is the first edge (x, y) lies beyond.
+bool faceContains(const DropFace& f, double x, double y, int* outside = nullptr) {
+    for (int k = 0; k < 3; ++k) {
+        const int n = k == 2 ? 0 : k + 1;
+        if ((f.cornerX[k] - x) * (f.cornerY[n] - y) - (f.cornerX[n] - x) * (f.cornerY[k] - y) < 0.0) {
+            if (outside) *outside = k;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The triangle under (x, y) for a drop whose copy is of its last triangle:
+// that one, or most often the neighbour across the edge it crossed, else the
+// walk of at most 5 steps.
+int locateFromFace(const SurfaceView& s, DropFace& face, double x, double y) {
+    int exit = 0;
+    if (faceContains(face, x, y, &exit)) return face.triangle;
+    const std::int32_t across = face.neighbour[exit];
+    if (across != kNoTriangle && across >= 0 && across < s.triangleCount) {
+        DropFace next;
+        copyFace(s, across, next, &face);
+        if (faceContains(next, x, y)) {
+            face = next;
+            return across;
+        }
+    }
+    const int t = locateTriangleWalk(s, 5, face.triangle, x, y);
+    if (t != kNoTriangle) copyFace(s, t, face);
+    return t;
+}
+
+// As planeElevation, on the copy.
+double faceElevation(const DropFace& f, double x, double y) {
+    if (std::fabs(f.normal.z) < 0.001) return kVerticalPlane;
+    return (f.planeD - x * f.normal.x - y * f.normal.y) / f.normal.z;
+}
+
+}  // namespace
 
 void RainSystem::Reseed(std::uint32_t seed) { random_.seed(seed); }
 
@@ -111,8 +179,8 @@ void RainSystem::Spawn(RainDrop& drop, const RainGround& ground, const std::opti
     drop.life = kDropLife;
 }
 
-void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds, double gravity,
-                          const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
+void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+                          double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
     const SurfaceView& s = ground.surface;
     drop.life -= h;
     if (drop.life <= 0.0) Spawn(drop, ground, cursorGround);
@@ -121,7 +189,13 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
     drop.position += drop.velocity * h;
     drop.previousTriangle = drop.triangle;
     drop.velocity.z += gravity * h;
-    drop.triangle = locateTriangleWalk(s, 5, drop.triangle, drop.position.x, drop.position.y);
+    // Most frames a drop is still on its triangle, or on the next one.
+    if (drop.triangle < 0 || drop.triangle >= s.triangleCount) {
+        drop.triangle = kNoTriangle;
+    } else {
+        if (face.triangle != drop.triangle) copyFace(s, drop.triangle, face);
+        drop.triangle = locateFromFace(s, face, drop.position.x, drop.position.y);
+    }
     if (drop.triangle == kNoTriangle && drop.previousTriangle != kNoTriangle) {
         // Running off the edge of the surface: a drop lying on the ground nearly stops there.
         const Vec3& was = drop.previousPosition;
@@ -132,8 +206,7 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
         }
     }
     if (drop.triangle != kNoTriangle) {
-        const TinTriangle& face = s.triangle(drop.triangle);
-        const double groundZ = planeElevation(face, drop.position.x, drop.position.y);
+        const double groundZ = faceElevation(face, drop.position.x, drop.position.y);
         if (groundZ > drop.position.z) {
             drop.position.z = groundZ;
             // Sliding: gravity along the face, less the face's friction.
@@ -163,8 +236,10 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
     if (!spawnTableReady_) BuildSpawnTable(ground);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
-    for (int i = 0; i < activeCount_; ++i)
-        StepDrop(drops_[static_cast<std::size_t>(i)], ground, h, frameSeconds, gravity, ponds, cursorGround);
+    for (int i = 0; i < activeCount_; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        StepDrop(drops_[slot], faces_[slot], ground, h, frameSeconds, gravity, ponds, cursorGround);
+    }
 }
 
 void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {

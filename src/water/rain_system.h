@@ -21,6 +21,20 @@ struct SpawnPoint {
     std::int32_t triangle = kNoTriangle;
 };
 
+// A copy of what a drop reads of its triangle every frame (corners in plan,
+// normal and plane constant), kept beside the drop: a drop stays on one
+// triangle for many frames, and reading the copy in drop order spares the
+// scattered reads of the triangle and its three points.
+struct DropFace {
+    std::int32_t triangle = kNoTriangle;
+    std::int32_t vertex[3] = {0, 0, 0};
+    std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};
+    double cornerX[3] = {0, 0, 0};
+    double cornerY[3] = {0, 0, 0};
+    Vec3 normal;
+    double planeD = 0.0;
+};
+
 // How new drops start.
 enum class SpawnMode : std::uint8_t {
     Off = 0,
@@ -83,12 +97,13 @@ private:
     void BuildSpawnTable(const RainGround& ground);
     void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
-    void StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds, double gravity,
-                  const PondContact& ponds, const std::optional<Vec3>& cursorGround);
+    void StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+                  double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround);
 
     std::mt19937 random_;
     std::vector<SpawnPoint> spawnTable_;
     std::vector<RainDrop> drops_;
+    std::vector<DropFace> faces_;  // one per drop slot
     int activeCount_ = kFewestDrops;
     SpawnMode spawnMode_ = SpawnMode::Off;
     bool spawnTableReady_ = false;
