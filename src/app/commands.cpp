@@ -10,6 +10,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
+#include "app/water.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
 #include "render/projection.h"
@@ -90,7 +91,7 @@ void toggleLightGlow(SiteModel& model) {
 void toggleRain(SiteModel& model) {
     if (model.document.pointFileFormat == PointFileFormat::Raw) return;
     model.display.showRain = !model.display.showRain;
-    // The rain system starts its drops again here once it exists.
+    if (model.water.rainSystem) model.water.rainSystem->SetSpawnMode(SpawnMode::Scatter, rainGroundOf(model));
 }
 
 void togglePonds(SiteModel& model) {
@@ -100,7 +101,9 @@ void togglePonds(SiteModel& model) {
 
 void restartRain(SiteModel& model) {
     model.random.seed(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count()));
-    // The rain system pours at the cursor from here once it exists.
+    if (!model.water.rainSystem) return;
+    model.water.rainSystem->Reseed(static_cast<std::uint32_t>(model.random()));
+    model.water.rainSystem->SetSpawnMode(SpawnMode::Pour, rainGroundOf(model));
 }
 
 void toggleCadOverlays(SiteModel& model) {

@@ -9,6 +9,7 @@
 #include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
+#include "app/water.h"
 #include "platform/ui.h"
 #include "app/surface_stages.h"
 
@@ -89,6 +90,7 @@ void runPipeline(SiteModel& model, Ui& ui) {
     startDerivedStages(model);
     startShadingStage(model, ui);
     stepLight(model, ui);
+    startWaterSystems(model, ui);
 }
 
 void runPipelineToCompletion(SiteModel& model, Ui& ui) {

@@ -8,6 +8,7 @@
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
+#include "app/water.h"
 #include "camera/picking.h"
 #include "camera/vector_math.h"
 #include "render/axis_marker.h"
@@ -132,7 +133,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawNorthArrow(f, model.camera.direction);
     }
     copySceneToDisplay(f);
-    // Rain and ponds draw here into the displayed picture as those features land.
+    // Ponds and rain draw into the displayed picture.
+    stepWater(model);
     drawSectionOf(model);
     drawLimitPolygonOf(model);
     if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "app/site_model.h"
+#include "app/water.h"
 #include "render/frame_buffer.h"
 #include "render/scene.h"
 #include "render/status_overlay.h"
@@ -37,6 +38,8 @@ std::vector<std::string> statusLines(const SiteModel& model) {
     facts.showBreaklines = model.display.showBreaklines;
     facts.breaklineCount = d.breaklines.count();
     facts.verticalScale = model.display.verticalScale;
+    if (model.display.showRain && model.water.rainSystem) facts.particleCount = model.water.rainSystem->ActiveCount();
+    if (model.display.showPonds && model.water.ponds) facts.pondCount = model.water.ponds->Count();
     return statusLines(facts);
 }
 
@@ -52,9 +55,9 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)
             addPointLabels(f, points, kNoPoint, show.showPointNumbers, show.showPointDescriptions,
-                           show.showPointElevations, text);
+                           show.showPointElevations, text, lowPointMarksOf(model));
         if (model.input.selectedPoint != kNoPoint)
-            addPointLabels(f, points, model.input.selectedPoint, true, true, true, text);
+            addPointLabels(f, points, model.input.selectedPoint, true, true, true, text, lowPointMarksOf(model));
     }
     int row = 0;
     for (const std::string& line : statusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <string_view>
 
 #include "model/survey_point.h"
@@ -13,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed
 };
 
 struct ValuedName {
@@ -45,6 +46,8 @@ constexpr ValuedName kValuedNames[] = {
     {"--add-breaklines", Valued::AddBreaklines},
     {"--texture", Valued::Texture},
     {"--limit-polygon", Valued::LimitPolygon},
+    {"--rain", Valued::Rain},
+    {"--seed", Valued::Seed},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -73,10 +76,12 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
+          Valued::Rain, Valued::Seed},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
+        {"ponds", {Valued::Format}, {}, false},
     };
     return table;
 }
@@ -180,6 +185,12 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::AddBreaklines: a.breaklinePairs = text; return !text.empty();
         case Valued::Texture: a.texture = text; return !text.empty();
         case Valued::LimitPolygon: return parseLimitPolygon(text, a);
+        case Valued::Rain: return (a.rainSeconds = parseWhole(std::string_view(text), 0.0, kMaxRainSeconds)).has_value();
+        case Valued::Seed: {
+            const auto seed = parseWhole<std::uint32_t>(std::string_view(text), 0, std::numeric_limits<std::uint32_t>::max());
+            if (seed) a.seed = *seed;
+            return seed.has_value();
+        }
     }
     return false;
 }

@@ -50,6 +50,8 @@ struct CliArgs {
     std::string breaklinePairs;            // --add-breaklines: a file of "a,b" point-number lines
     std::string texture;                   // render --texture: a 256-colour BMP for the surface
     std::vector<PlanPoint> limitPolygon;   // --limit-polygon E,N;E,N;...: contours only inside it
+    std::optional<double> rainSeconds;     // render --rain: seconds of rain before the picture
+    std::uint32_t seed = 1;                // render --seed: the rain's random numbers
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -57,7 +59,7 @@ struct CliArgs {
     static std::uint32_t bit(CliSwitch s) { return std::uint32_t{1} << static_cast<unsigned>(s); }
 };
 
-// args[0] is the command (info, convert, render, section); the rest may come in any
+// args[0] is the command (info, convert, render, section, ponds); the rest may come in any
 // order. Nothing when the command is unknown, an option is not one the
 // command takes, a value is missing or out of range, there is no file or a
 // second one, or a command that writes a file has no output path.
@@ -76,5 +78,6 @@ inline constexpr double kMaxOrbitDegrees = 360.0;
 inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
 inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
+inline constexpr double kMaxRainSeconds = 600.0;
 
 }  // namespace vellacor

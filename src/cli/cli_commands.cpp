@@ -6,6 +6,7 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
+#include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
 #include "cli/cli_section.h"
 #include "cli/cli_args.h"
@@ -77,7 +78,9 @@ const char* cliUsage() {
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
            "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS] [--limit-polygon E,N;...]\n"
+           "                    [--rain SECONDS [--seed N]]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
+           "       vellacor-cli ponds FILE [--format F]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -85,6 +88,10 @@ const char* cliUsage() {
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"
            "  the surface, as picks in the view would; info then adds 'breaklines: ACCEPTED REFUSED'\n"
+           "  render --rain shows the site after SECONDS (0..600) of rain at 30 frames a second, ponds filling;\n"
+           "  the same --seed (1) gives the same picture\n"
+           "  ponds lists each depression filled to its spill point, deepest first:\n"
+           "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
            "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n";
 }
@@ -99,6 +106,7 @@ int runCli(const std::vector<std::string>& args) {
     if (args[0] == "convert") return convertCommand(args);
     if (args[0] == "render") return renderCommand(args);
     if (args[0] == "section") return sectionCommand(args);
+    if (args[0] == "ponds") return pondsCommand(args);
     return usageError();
 }
 

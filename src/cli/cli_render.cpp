@@ -35,6 +35,21 @@ void paintStill(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
     paintFrame(model, ui, o.width, o.height, picture);
 }
 
+// Rain for `seconds` at 30 frames a second with the ponds filling, from
+// random numbers seeded with `seed`: the same command, the same picture.
+// The last frame is the picture.
+void paintRain(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
+    constexpr double kFrameSeconds = 1.0 / 30.0;
+    if (model.document.pointFileFormat != PointFileFormat::Raw) model.display.showRain = true;
+    model.display.showPonds = true;
+    model.random.seed(o.seed);
+    const long frames = std::max(1L, std::lround(*o.rainSeconds * 30.0));
+    for (long frame = 0; frame < frames; ++frame) {
+        model.cycle.frameSeconds = kFrameSeconds;
+        paintFrame(model, ui, o.width, o.height, picture);
+    }
+}
+
 // Turns the view about the target as a left drag would, a degree at a time,
 // so that a step which would take the eye under the ground is refused as the
 // drag refuses it. Positive heading turns counter-clockwise seen from above;
@@ -101,7 +116,10 @@ int renderCommand(const std::vector<std::string>& args) {
     if (o->orbitHeading && o->orbitPitch) orbitCamera(model, *o->orbitHeading, *o->orbitPitch);
     if (o->zoom) model.camera.Zoom(*o->zoom);
     model.renderer.redrawNeeded = true;
-    paintStill(model, ui, *o, picture);
+    if (o->rainSeconds)
+        paintRain(model, ui, *o, picture);
+    else
+        paintStill(model, ui, *o, picture);
     // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
     if (!writePng(o->out, picture, model.renderer.frame.bitmapPalette)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o->out.c_str());

@@ -24,7 +24,8 @@ std::string numberLabel(std::int32_t number) {
 }  // namespace
 
 void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, int point, bool number,
-                    bool description, bool elevation, OverlayTextList& text) {
+                    bool description, bool elevation, OverlayTextList& text,
+                    std::span<const std::uint8_t> lowPoints) {
     if (!f.hasBuffers()) return;
     const int lh = smallFontMetrics().lineHeight;
     const int first = point == kNoPoint ? 0 : point;
@@ -43,8 +44,11 @@ void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, i
         const int x = static_cast<int>(q.x + lh / 2);
         if (number)
             text.push_back({x, static_cast<int>(q.y + std::trunc(-1.2 * lh)), numberLabel(p.number), 0xff0000});
-        if (description)
+        if (description) {
             text.push_back({x, static_cast<int>(q.y + std::trunc(-0.5 * lh)), std::string(descriptionOf(p)), 0x0000ff});
+            if (static_cast<std::size_t>(i) < lowPoints.size() && lowPoints[static_cast<std::size_t>(i)])
+                text.push_back({x, static_cast<int>(q.y + std::trunc(0.9 * lh)), "(Low Point)", 0xffffff});
+        }
         if (elevation)
             text.push_back({x, static_cast<int>(q.y + std::trunc(0.2 * lh)), elevationLabel(p.elevation), 0xffff00});
     }

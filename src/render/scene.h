@@ -76,8 +76,10 @@ bool drawHoverMark(FrameBuffer& frame, const Vec3& scenePosition);
 void drawDrapedPolyline(FrameBuffer& frame, const Matrix& view, const std::vector<Vec3>& points, std::uint8_t colour);
 
 // Labels of one point, or of every point with kNoPoint, that the surface does
-// not hide; markers and text follow the three switches. `points` are the valid records.
+// not hide; markers and text follow the three switches. `points` are the valid
+// records. A point marked in `lowPoints` has its description noted as a low point.
 void addPointLabels(const FrameBuffer& frame, std::span<const SurveyPoint> points, int point, bool number,
-                    bool description, bool elevation, OverlayTextList& text);
+                    bool description, bool elevation, OverlayTextList& text,
+                    std::span<const std::uint8_t> lowPoints = {});
 
 }  // namespace vellacor

@@ -38,7 +38,8 @@ std::vector<std::string> statusLines(const StatusFacts& facts) {
         const int n = facts.breaklineCount;
         lines.push_back(std::to_string(n) + (n > 1 ? " Breaklines" : " Breakline"));
     }
-    // Rain particles and ponds join here when the water simulation lands.
+    if (facts.particleCount) lines.push_back(std::to_string(*facts.particleCount) + " Particles");
+    if (facts.pondCount) lines.push_back(std::to_string(*facts.pondCount) + " Ponds");
     if (facts.verticalScale != 1.0) lines.push_back("Vertical Scale = " + fixedText(facts.verticalScale, 2));
     return lines;
 }

@@ -18,6 +18,8 @@ struct StatusFacts {
     bool showBreaklines = false;
     int breaklineCount = 0;
     double verticalScale = 1.0;
+    std::optional<int> particleCount;  // while the rain falls
+    std::optional<int> pondCount;      // while the ponds are shown
 };
 
 // The count and setting lines, in order; lines that do not apply are left

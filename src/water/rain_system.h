@@ -1,12 +1,123 @@
 #pragma once
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <span>
+#include <vector>
+
 #include "camera/camera_inputs.h"
+#include "camera/matrix.h"
+#include "model/surface_view.h"
+#include "render/frame_buffer.h"
+#include "water/pond_system.h"
+#include "water/rain_drop.h"
 
 namespace vellacor {
 
-// Filled in when this feature lands. The rain camera reads drops through
-// RainDropSource; until the rain exists there are none.
-struct RainSystem : RainDropSource {
-    bool GetDrop(int, Vec3&, int&) const override { return false; }
+// A prepared start for a drop: high over a random place on the surface.
+struct SpawnPoint {
+    Vec3 position;
+    Vec3 velocity;
+    std::int32_t triangle = kNoTriangle;
 };
+
+// A copy of what a drop reads of its triangle every frame (corners in plan,
+// normal and plane constant), kept beside the drop: a drop stays on one
+// triangle for many frames, and reading the copy in drop order spares the
+// scattered reads of the triangle and its three points.
+struct DropFace {
+    std::int32_t triangle = kNoTriangle;
+    std::int32_t vertex[3] = {0, 0, 0};
+    std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};
+    double cornerX[3] = {0, 0, 0};
+    double cornerY[3] = {0, 0, 0};
+    Vec3 normal;
+    double planeD = 0.0;
+};
+
+// How new drops start.
+enum class SpawnMode : std::uint8_t {
+    Off = 0,
+    Scatter = 1,  // over the whole site, from the spawn table
+    Pour = 2,     // a swirling fountain at the ground under the cursor
+};
+
+// Where the water is: the surface and the site it lies in.
+struct RainGround {
+    SurfaceView surface;  // linked: the drops walk across it
+    Vec3 centre;          // the site's centre
+    double size = 1.0;    // the site's size
+};
+
+// The ponds the drops run into, when they are shown.
+struct PondContact {
+    PondSystem* ponds = nullptr;  // null: the drops pass over the ponds
+    DropSight sight;
+};
+
+// The rain: a fixed array of drop records, of which the first ActiveCount()
+// fall, slide down the surface and start again when they end.
+class RainSystem : public RainDropSource {
+public:
+    static constexpr int kDropSlots = 100001;
+    static constexpr int kFewestDrops = 5000;
+    static constexpr int kMostDrops = 100000;
+    static constexpr int kSpawnTableSize = 15000;
+
+    // Every drop record is allocated here, once.
+    explicit RainSystem(std::uint32_t seed);
+
+    // New random numbers for the spawn table and the drops.
+    void Reseed(std::uint32_t seed);
+
+    // Starts every drop again in mode m with the fewest drops live; builds
+    // the spawn table first when needed.
+    void SetSpawnMode(SpawnMode m, const RainGround& ground, std::optional<Vec3> cursorGround = std::nullopt);
+
+    // One frame of `frameSeconds`: every live drop moves, slides, runs into a
+    // pond or starts again. `cursorGround` is the ground under the cursor for the pour.
+    void Step(const RainGround& ground, double frameSeconds, const PondContact& ponds,
+              std::optional<Vec3> cursorGround = std::nullopt);
+
+    // Fewer drops when frames are slow, more when they are quick.
+    // The drops that copies take over start again on `ground`.
+    void AdaptCount(double frameSeconds, const RainGround& ground);
+
+    // The live drops and their streaks into the displayed picture, behind what the surface hides.
+    void Draw(FrameBuffer& frame, const Matrix& view) const;
+
+    bool GetDrop(int index, Vec3& position, int& triangle) const override;
+    int ActiveCount() const { return activeCount_; }
+    SpawnMode Mode() const { return spawnMode_; }
+    std::span<RainDrop> Drops() { return drops_; }
+    std::span<const RainDrop> Drops() const { return drops_; }
+
+private:
+    double Random();
+    void BuildSpawnTable(const RainGround& ground);
+    void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
+    void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
+    void StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+                  double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround);
+
+    std::mt19937 random_;
+    std::vector<SpawnPoint> spawnTable_;
+    std::vector<RainDrop> drops_;
+    std::vector<DropFace> faces_;  // one per drop slot
+    int activeCount_ = kFewestDrops;
+    SpawnMode spawnMode_ = SpawnMode::Off;
+    bool spawnTableReady_ = false;
+    int spawnCursor_ = 0;
+    int cloneCursor_ = 1;
+    // The pour: where it is, its triangle, drops poured since it was set, the swirl's phase.
+    Vec3 pourPoint_;
+    std::int32_t pourTriangle_ = 0;
+    int pourCounter_ = 0;
+    double pourPhase_ = 0.0;
+    bool pourPointSet_ = false;
+};
+
+// Gravity for a site of size S: -32.2 units/s^2, steeper on large sites.
+double rainGravity(double siteSize);
 
 }  // namespace vellacor

@@ -142,6 +142,16 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(c->kind, OutputKind::LandXml);
     EXPECT_TRUE(c->has(CliSwitch::Breaklines));
     EXPECT_FALSE(c->has(CliSwitch::Surface));
+
+    const auto rain = parseCliArgs({"render", "site.txt", "--out", "o.png", "--rain", "2.5", "--seed", "4294967295"});
+    ASSERT_TRUE(rain);
+    EXPECT_EQ(rain->rainSeconds, 2.5);
+    EXPECT_EQ(rain->seed, 4294967295u);
+    EXPECT_FALSE(parseCliArgs({"render", "site.txt", "--out", "o.png", "--rain", "-1"}));
+    EXPECT_FALSE(parseCliArgs({"render", "site.txt", "--out", "o.png", "--rain", "601"}));
+    EXPECT_FALSE(parseCliArgs({"render", "site.txt", "--out", "o.png", "--seed", "-1"}));
+    EXPECT_TRUE(parseCliArgs({"ponds", "site.txt", "--format", "XYZ"}));
+    EXPECT_FALSE(parseCliArgs({"ponds", "site.txt", "--rain", "1"}));
 }
 
 }  // namespace

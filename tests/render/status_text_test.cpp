@@ -29,6 +29,11 @@ TEST(StatusText, LinesInOrderWithoutGaps) {
                                                         "Vertical Scale = 1.10"}));
     s.breaklineCount = 2;
     EXPECT_EQ(statusLines(s)[4], "2 Breaklines");
+    s.particleCount = 5000;
+    s.pondCount = 3;
+    EXPECT_EQ(statusLines(s)[5], "5000 Particles");
+    EXPECT_EQ(statusLines(s)[6], "3 Ponds");
+    EXPECT_EQ(statusLines(s)[7], "Vertical Scale = 1.10");
     EXPECT_EQ(formatInterval(0.125), "0.125");
     EXPECT_EQ(formatInterval(500.0004), "500");
     EXPECT_EQ(breaklineProgressText(3, 12), "Adding Breaklines:  3");

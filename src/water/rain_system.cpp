@@ -1,0 +1,272 @@
+#include "water/rain_system.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "camera/vector_math.h"
+#include "surface/tin_geometry.h"
+
+namespace vellacor {
+
+namespace {
+
+constexpr double kDropLife = 60.0;    // seconds before a drop starts again
+constexpr double kLongestStep = 0.1;  // seconds: a long pause moves the drops no further than this
+constexpr double kRestSpeed = 0.001;
+constexpr double kOnGround = 0.05;    // a drop this close to its face is lying on it
+// A random place misses a surface that covers little of its square; after this
+// many misses a triangle's centre is taken instead.
+constexpr int kMostSpawnTries = 1000;
+
+}  // namespace
+
+double rainGravity(double siteSize) { return std::min(-32.2, -0.02 * siteSize); }
+
+RainSystem::RainSystem(std::uint32_t seed)
+    : random_(seed), drops_(static_cast<std::size_t>(kDropSlots)), faces_(static_cast<std::size_t>(kDropSlots)) {}
+
+namespace {
+
+// Copies triangle t, taking the corners it shares with `known` from there.
+void copyFace(const SurfaceView& s, int t, DropFace& face, const DropFace* known = nullptr) {
+    const TinTriangle& triangle = s.triangle(t);
+    DropFace copy;
+    copy.triangle = t;
+    for (int k = 0; k < 3; ++k) {
+        copy.vertex[k] = triangle.vertex[k];
+        copy.neighbour[k] = triangle.neighbour[k];
+        int shared = -1;
+        for (int j = 0; known && j < 3 && shared < 0; ++j)
+            if (known->vertex[j] == triangle.vertex[k]) shared = j;
+        if (shared >= 0) {
+            copy.cornerX[k] = known->cornerX[shared];
+            copy.cornerY[k] = known->cornerY[shared];
+        } else {
+            const SurveyPoint& p = s.point(triangle.vertex[k]);
+            copy.cornerX[k] = p.easting;
+            copy.cornerY[k] = p.northing;
+        }
+    }
+    copy.normal = triangle.normal;
+    copy.planeD = triangle.planeD;
+    face = copy;
+}
+
+// As triangleContains, on the copy; `outside` is the first edge (x, y) lies beyond.
+bool faceContains(const DropFace& f, double x, double y, int* outside = nullptr) {
+    for (int k = 0; k < 3; ++k) {
+        const int n = k == 2 ? 0 : k + 1;
+        if ((f.cornerX[k] - x) * (f.cornerY[n] - y) - (f.cornerX[n] - x) * (f.cornerY[k] - y) < 0.0) {
+            if (outside) *outside = k;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The triangle under (x, y) for a drop whose copy is of its last triangle:
+// that one, or most often the neighbour across the edge it crossed, else the
+// walk of at most 5 steps.
+int locateFromFace(const SurfaceView& s, DropFace& face, double x, double y) {
+    int exit = 0;
+    if (faceContains(face, x, y, &exit)) return face.triangle;
+    const std::int32_t across = face.neighbour[exit];
+    if (across != kNoTriangle && across >= 0 && across < s.triangleCount) {
+        DropFace next;
+        copyFace(s, across, next, &face);
+        if (faceContains(next, x, y)) {
+            face = next;
+            return across;
+        }
+    }
+    const int t = locateTriangleWalk(s, 5, face.triangle, x, y);
+    if (t != kNoTriangle) copyFace(s, t, face);
+    return t;
+}
+
+// As planeElevation, on the copy.
+double faceElevation(const DropFace& f, double x, double y) {
+    if (std::fabs(f.normal.z) < 0.001) return kVerticalPlane;
+    return (f.planeD - x * f.normal.x - y * f.normal.y) / f.normal.z;
+}
+
+}  // namespace
+
+void RainSystem::Reseed(std::uint32_t seed) { random_.seed(seed); }
+
+// 15 random bits scaled to [0, 1].
+double RainSystem::Random() { return static_cast<double>(random_() >> 17) * 3.051850947599719e-5; }
+
+void RainSystem::BuildSpawnTable(const RainGround& ground) {
+    const SurfaceView& s = ground.surface;
+    const double size = ground.size;
+    spawnTable_.assign(static_cast<std::size_t>(kSpawnTableSize), SpawnPoint{});
+    for (SpawnPoint& entry : spawnTable_) {
+        double x = 0, y = 0;
+        int t = kNoTriangle;
+        for (int tries = 0; t == kNoTriangle && tries < kMostSpawnTries; ++tries) {
+            x = (0.5 - Random()) * size + ground.centre.x;
+            y = (0.5 - Random()) * size + ground.centre.y;
+            const int start = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            t = locateTriangleWalk(s, s.triangleCount, start, x, y);
+        }
+        if (t == kNoTriangle) {
+            t = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            x = s.triangle(t).centroid.x;
+            y = s.triangle(t).centroid.y;
+        }
+        double groundZ = planeElevation(s.triangle(t), x, y);
+        if (groundZ == kVerticalPlane) groundZ = s.triangle(t).centroid.z;
+        entry.position = {x, y, groundZ + (0.5 * Random() + 0.4) * size};
+        const double vx = 0.5 - Random();
+        entry.velocity = {vx, 0.5 - Random(), 0.0};
+        entry.triangle = t;
+    }
+    spawnTableReady_ = true;
+}
+
+void RainSystem::SetSpawnMode(SpawnMode m, const RainGround& ground, std::optional<Vec3> cursorGround) {
+    spawnMode_ = m;
+    activeCount_ = kFewestDrops;
+    if (m == SpawnMode::Off || ground.surface.triangleCount <= 0) return;
+    if (!spawnTableReady_) BuildSpawnTable(ground);
+    for (int i = 0; i < kMostDrops; ++i) Spawn(drops_[static_cast<std::size_t>(i)], ground, cursorGround);
+}
+
+void RainSystem::Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
+    const SurfaceView& s = ground.surface;
+    if (!pourPointSet_) {
+        pourTriangle_ = 0;
+        pourPoint_ = s.triangle(0).centroid;
+        pourPointSet_ = true;
+    }
+    if (pourCounter_ > 10) {
+        if (cursorGround) {
+            const int t = locateTriangleWalk(s, s.triangleCount, pourTriangle_, cursorGround->x, cursorGround->y);
+            if (t != kNoTriangle) {
+                pourPoint_ = *cursorGround;
+                pourTriangle_ = t;
+                pourCounter_ = 0;
+            }
+        } else if (pourCounter_ % 10000 == 0) {
+            pourTriangle_ = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            pourPoint_ = s.triangle(pourTriangle_).centroid;
+            pourCounter_ = 0;
+        }
+    }
+    drop.position = pourPoint_;
+    drop.triangle = pourTriangle_;
+    ++pourCounter_;
+    pourPhase_ += 0.002;
+    const double amplitude = std::min(0.03 * ground.size, 50.0);
+    const double rho = (1.0 - std::fabs(std::cos(0.2 * pourPhase_)) * 0.4) * amplitude;
+    const double alpha = (std::sin(12.032 * pourPhase_) + pourPhase_) * 15.65847;
+    drop.velocity = {std::cos(alpha) * rho, std::sin(alpha) * rho, (1.0 - 0.7 * std::sin(3.3 * pourPhase_)) * rho + 50.0};
+}
+
+void RainSystem::Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
+    if (spawnMode_ == SpawnMode::Scatter && spawnTableReady_) {
+        spawnCursor_ = (spawnCursor_ + 1) % kSpawnTableSize;
+        const SpawnPoint& entry = spawnTable_[static_cast<std::size_t>(spawnCursor_)];
+        drop.position = entry.position;
+        drop.velocity = entry.velocity;
+        drop.triangle = entry.triangle;
+    } else if (spawnMode_ == SpawnMode::Pour && ground.surface.triangleCount > 0) {
+        Pour(drop, ground, cursorGround);
+    }
+    drop.previousPosition = drop.position;
+    drop.previousTriangle = drop.triangle;
+    drop.life = kDropLife;
+}
+
+void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+                          double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
+    const SurfaceView& s = ground.surface;
+    drop.life -= h;
+    if (drop.life <= 0.0) Spawn(drop, ground, cursorGround);
+    if (drop.position.z < ground.centre.z - ground.size) Spawn(drop, ground, cursorGround);
+    drop.previousPosition = drop.position;
+    drop.position += drop.velocity * h;
+    drop.previousTriangle = drop.triangle;
+    drop.velocity.z += gravity * h;
+    // Most frames a drop is still on its triangle, or on the next one.
+    if (drop.triangle < 0 || drop.triangle >= s.triangleCount) {
+        drop.triangle = kNoTriangle;
+    } else {
+        if (face.triangle != drop.triangle) copyFace(s, drop.triangle, face);
+        drop.triangle = locateFromFace(s, face, drop.position.x, drop.position.y);
+    }
+    if (drop.triangle == kNoTriangle && drop.previousTriangle != kNoTriangle) {
+        // Running off the edge of the surface: a drop lying on the ground nearly stops there.
+        const Vec3& was = drop.previousPosition;
+        const double groundThen = planeElevation(s.triangle(drop.previousTriangle), was.x, was.y);
+        if (std::fabs(was.z - groundThen) < kOnGround) {
+            drop.velocity = drop.velocity * 0.05;
+            drop.position.z = was.z;
+        }
+    }
+    if (drop.triangle != kNoTriangle) {
+        const double groundZ = faceElevation(face, drop.position.x, drop.position.y);
+        if (groundZ > drop.position.z) {
+            drop.position.z = groundZ;
+            // Sliding: gravity along the face, less the face's friction.
+            const Vec3& n = face.normal;
+            const double nz = std::clamp(n.z, -1.0, 1.0);
+            const double sinTheta = std::sqrt(std::max(0.0, 1.0 - nz * nz));
+            const Vec3 downhill = normalise(Vec3{n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
+            const Vec3 moved = drop.position - drop.previousPosition;
+            drop.velocity += downhill * (-gravity * sinTheta * frameSeconds) - moved * nz;
+            // The face stops what moves into it: the fall that landed the drop
+            // does not carry on into the ground frame after frame.
+            const double into = dot(drop.velocity, n);
+            if (into < 0.0) drop.velocity += n * -into;
+            if (length(drop.velocity) < kRestSpeed) {
+                Spawn(drop, ground, cursorGround);
+                return;
+            }
+        }
+    }
+    if (ponds.ponds && ponds.ponds->ContainsDrop(s, ground.size, drop, ponds.sight))
+        Spawn(drop, ground, cursorGround);
+}
+
+void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondContact& ponds,
+                      std::optional<Vec3> cursorGround) {
+    if (ground.surface.triangleCount <= 0) return;
+    if (!spawnTableReady_) BuildSpawnTable(ground);
+    const double h = std::min(frameSeconds, kLongestStep);
+    const double gravity = rainGravity(ground.size);
+    for (int i = 0; i < activeCount_; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        StepDrop(drops_[slot], faces_[slot], ground, h, frameSeconds, gravity, ponds, cursorGround);
+    }
+}
+
+void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {
+    if (!(frameSeconds > 0.0)) return;
+    const double fps = 1.0 / frameSeconds;
+    if (fps < 28.0) {
+        activeCount_ = std::max(static_cast<int>(activeCount_ * 0.99), kFewestDrops);
+    } else if (fps > 32.0) {
+        const int grown = std::min(static_cast<int>(activeCount_ * 1.003), kMostDrops);
+        // New drops are copies of live ones, which start again themselves:
+        // the rain thickens without a gap.
+        for (int i = activeCount_; i < grown; ++i) {
+            RainDrop& source = drops_[static_cast<std::size_t>(cloneCursor_)];
+            drops_[static_cast<std::size_t>(i)] = source;
+            Spawn(source, ground, std::nullopt);
+            if (++cloneCursor_ >= activeCount_) cloneCursor_ = 1;
+        }
+        activeCount_ = grown;
+    }
+}
+
+bool RainSystem::GetDrop(int index, Vec3& position, int& triangle) const {
+    if (index < 0 || index >= activeCount_) return false;
+    const RainDrop& d = drops_[static_cast<std::size_t>(index)];
+    position = d.position;
+    triangle = d.triangle;
+    return true;
+}
+
+}  // namespace vellacor

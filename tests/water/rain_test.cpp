@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "surface/tin_geometry.h"
+#include "water/pond_system.h"
+#include "water/rain_system.h"
+#include "water_support.h"
+
+namespace vellacor {
+namespace {
+
+using testing::WaterSite;
+
+RainGround groundOf(const WaterSite& site) {
+    return {site.surface(), site.model.document.siteCentre, site.model.document.siteSize};
+}
+
+// A plane falling towards +x, 100 x 100, with a pit at (50, 50).
+void buildSlope(WaterSite& site, double fall = 0.2, double pit = 5.0) {
+    testing::buildSite(site, testing::gridOf(11, 10.0, [fall, pit](double x, double y) {
+                           return 100.0 - fall * x - (x == 50.0 && y == 50.0 ? pit : 0.0);
+                       }));
+}
+
+TEST(RainSystem, SwitchingOnStartsTheFewestDropsOverTheSurface) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(7);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    EXPECT_EQ(rain.ActiveCount(), 5000);
+    EXPECT_EQ(rain.Drops().size(), 100001u);
+    const RainDrop first = rain.Drops()[0];
+    EXPECT_NE(first.triangle, kNoTriangle);
+    EXPECT_GE(first.position.z, 100.0 - 20.0 + 0.4 * ground.size);  // 0.4 S to 0.9 S over the ground
+    rain.Step(ground, 1.0 / 30.0, {});
+    rain.Step(ground, 1.0 / 30.0, {});
+    Vec3 position;
+    int triangle = 0;
+    ASSERT_TRUE(rain.GetDrop(0, position, triangle));
+    EXPECT_LT(position.z, first.position.z);
+    EXPECT_FALSE(rain.GetDrop(5000, position, triangle));
+}
+
+TEST(RainSystem, TheGovernorKeepsTheCountBetweenItsBounds) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(1);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    for (int i = 0; i < 100; ++i) rain.AdaptCount(1.0 / 60.0, ground);
+    const int grown = rain.ActiveCount();
+    EXPECT_GT(grown, 6000);
+    // A copy starts where its source was, and the source starts again.
+    EXPECT_EQ(rain.Drops()[static_cast<std::size_t>(grown - 1)].life, 60.0);
+    rain.AdaptCount(1.0 / 30.0, ground);
+    EXPECT_EQ(rain.ActiveCount(), grown);
+    rain.AdaptCount(1.0 / 20.0, ground);
+    EXPECT_EQ(rain.ActiveCount(), static_cast<int>(grown * 0.99));
+    for (int i = 0; i < 200; ++i) rain.AdaptCount(1.0 / 20.0, ground);
+    EXPECT_EQ(rain.ActiveCount(), 5000);
+    for (int i = 0; i < 5000; ++i) rain.AdaptCount(1.0 / 1000.0, ground);
+    EXPECT_EQ(rain.ActiveCount(), 100000);
+}
+
+TEST(RainSystem, ADropOnALevelFaceComesToRestAndStartsAgain) {
+    WaterSite site;
+    buildSlope(site, 0.0, 0.0);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    RainDrop& drop = rain.Drops()[0];
+    drop.position = drop.previousPosition = {30.0, 30.0, 100.0};
+    drop.velocity = {2.0, 1.0, 0.0};
+    drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, 30.0, 30.0);
+    drop.life = 60.0;
+    int frame = 0;
+    double lastLife = drop.life;
+    for (; frame < 1800; ++frame) {
+        rain.Step(ground, 1.0 / 30.0, {});
+        if (drop.life > lastLife) break;  // started again
+        lastLife = drop.life;
+        EXPECT_NEAR(drop.position.z, 100.0, 1e-9);
+    }
+    EXPECT_LT(frame, 600);  // at rest within 20 seconds, long before its life ends
+}
+
+TEST(RainSystem, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    RainDrop& drop = rain.Drops()[0];
+    const int start = locateTriangle(site.surface(), 0, 99.5, 50.0);
+    drop.position = drop.previousPosition = {99.5, 50.0, 100.0 - 0.2 * 99.5};
+    drop.velocity = {30.0, 0.0, -6.0};
+    drop.triangle = drop.previousTriangle = start;
+    drop.life = 60.0;
+    rain.Step(ground, 1.0 / 30.0, {});
+    EXPECT_EQ(drop.triangle, kNoTriangle);
+    EXPECT_NEAR(drop.velocity.x, 30.0 * 0.05, 1e-9);
+    EXPECT_NEAR(drop.position.z, 100.0 - 0.2 * 99.5, 1e-9);
+}
+
+TEST(RainSystem, ALongPauseMovesADropByATenthOfASecond) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    RainDrop& drop = rain.Drops()[0];
+    const Vec3 before = drop.position;
+    const Vec3 velocity = drop.velocity;
+    rain.Step(ground, 5.0, {});
+    EXPECT_NEAR(drop.position.x, before.x + 0.1 * velocity.x, 1e-9);
+    EXPECT_NEAR(drop.position.z, before.z + 0.1 * velocity.z, 1e-9);
+    EXPECT_NEAR(drop.velocity.z, velocity.z + 0.1 * rainGravity(ground.size), 1e-9);
+}
+
+TEST(RainSystem, PondsTakeInDropsOnlyWhenShown) {
+    WaterSite site;
+    buildSlope(site);
+    PondSystem ponds;
+    ponds.Build(site.surface());
+    ASSERT_EQ(ponds.Count(), 1);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    const int pit = locateTriangle(site.surface(), 0, 50.5, 50.2);
+    // The pit at 85 fills to 86.
+    while (ponds.Ponds()[0].level < 86.0) {
+        ponds.Ponds()[0].size = 10.0;
+        ponds.Rise(site.surface(), 0, 100.0);
+    }
+    auto dropIntoPit = [&] {
+        RainDrop& drop = rain.Drops()[0];
+        drop.position = drop.previousPosition = {50.5, 50.2, 85.9};
+        drop.velocity = {0.0, 0.0, -5.0};
+        drop.triangle = drop.previousTriangle = pit;
+        drop.life = 60.0;
+    };
+    dropIntoPit();
+    rain.Step(ground, 1.0 / 30.0, {});
+    EXPECT_LT(rain.Drops()[0].position.z, 86.0);  // passed through, on down the pit
+    const double level = ponds.Ponds()[0].level;
+    dropIntoPit();
+    rain.Step(ground, 1.0 / 30.0, PondContact{&ponds, {}});
+    EXPECT_GT(rain.Drops()[0].position.z, 110.0);  // taken in, and falling again from the spawn height
+    EXPECT_GT(ponds.Ponds()[0].level, level);
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/commands.h"
+#include "app/frame_cycle.h"
+#include "app/status_display.h"
+#include "water_support.h"
+
+namespace vellacor {
+namespace {
+
+TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
+    testing::WaterSite site;
+    testing::buildSite(site, testing::gridOf(11, 10.0, [](double x, double y) {
+                           return 100.0 + 0.2 * x - (x == 50.0 && y == 50.0 ? 5.0 : 0.0);
+                       }));
+    SiteModel& model = site.model;
+    model.camera.OrbitTo(siteFrameOf(model.document), 1.0, kLoadHeading);  // as a load leaves it
+    toggleRain(model);
+    togglePonds(model);
+    RgbImage picture;
+    paintFrame(model, site.ui, 320, 240, picture);
+    ASSERT_TRUE(model.water.rainSystem);
+    ASSERT_TRUE(model.water.ponds);
+    paintFrame(model, site.ui, 320, 240, picture);
+    EXPECT_EQ(model.water.ponds->Count(), 1);
+    const std::vector<std::string> lines = statusLines(model);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "5000 Particles"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "1 Ponds"), lines.end());
+    // Rain drops are drawn in the water colours.
+    const auto& bits = model.renderer.frame.displayBits;
+    EXPECT_TRUE(std::any_of(bits.begin(), bits.end(), [](std::uint8_t c) { return c >= 239 && c <= 249; }));
+
+    setCameraMode(model, CameraMode::RainCam);
+    model.cycle.frameSeconds = 1.0 / 30.0;
+    paintFrame(model, site.ui, 320, 240, picture);
+    Vec3 drop;
+    int triangle = 0;
+    ASSERT_TRUE(model.water.rainSystem->GetDrop(0, drop, triangle));
+    // The camera rides the drop (it moved on after the camera's step, within a frame).
+    EXPECT_LT(std::hypot(model.camera.eye.x - drop.x, model.camera.eye.y - drop.y), 5.0);
+
+    // Off and on again: the rain starts afresh with the fewest drops.
+    toggleRain(model);
+    toggleRain(model);
+    EXPECT_EQ(model.water.rainSystem->ActiveCount(), 5000);
+    // Triangle files bring no links for the drops to walk: key 6 does nothing there.
+    model.document.pointFileFormat = PointFileFormat::Raw;
+    toggleRain(model);
+    EXPECT_TRUE(model.display.showRain);
+}
+
+}  // namespace
+}  // namespace vellacor
