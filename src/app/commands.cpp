@@ -110,8 +110,6 @@ void toggleCadOverlays(SiteModel& model) {
     redraw(model);
 }
 
-void openCadOverlay(SiteModel& model, Ui&) { redraw(model); }
-
 void setNormalTextureMode(SiteModel& model) { setSurfaceMode(model, SurfaceMode::NormalTexture); }
 
 void loadSurfaceTexture(SiteModel& model, Ui& ui) {

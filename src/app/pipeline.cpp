@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/breaklines.h"
+#include "app/overlay_stages.h"
 #include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
@@ -15,7 +16,8 @@ namespace vellacor {
 
 bool surfaceNeeded(const SiteModel& model) {
     return model.display.showTriangles || model.display.surfaceMode != SurfaceMode::Off || model.display.showNormals || model.display.showRain || model.display.showPonds ||
-           model.display.showContours;
+           model.display.showContours ||
+           (model.display.showDwfOverlay && model.overlays.dwfOverlay && model.overlays.dwfOverlay->aligned);
 }
 
 namespace {
@@ -43,8 +45,10 @@ void startDerivedStages(SiteModel& model) {
             model.document.contourStage.running = true;
             startTopology(model);
         }
+    } else {
+        startOverlayStages(model);
     }
-    // Overlay draping and the contour limit polygon join here when they land.
+    // The contour limit polygon joins here when it lands.
 }
 
 void startShadingStage(SiteModel& model, Ui& ui) {
@@ -83,6 +87,7 @@ void stepLight(SiteModel& model, Ui& ui) {
 void runPipeline(SiteModel& model, Ui& ui) {
     adoptFinishedSurfaceWork(model, ui);
     adoptShadingResult(model);
+    adoptOverlayDraping(model);
     startTriangulationStage(model, ui);
     startDerivedStages(model);
     startShadingStage(model, ui);

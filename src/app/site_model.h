@@ -13,6 +13,7 @@
 #include "render/renderer_state.h"
 #include "render/vertex_normals.h"
 #include "section/section_line.h"
+#include "surface/drape_lines.h"
 #include "surface/surface_jobs.h"
 #include "surface/surface_work.h"
 #include "water/pond_system.h"
@@ -63,6 +64,8 @@ struct BackgroundWork {
     BackgroundJob<TriangulationOutput> triangulation;
     BackgroundJob<TopologyResult> topology;  // the neighbour links
     BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
+    BackgroundJob<DrapeResult> dxfDraping;   // the DXF overlay laid on the surface
+    BackgroundJob<DrapeResult> dwfDraping;   // the aligned DWF overlay laid on the surface
 };
 
 // Rain and ponds.

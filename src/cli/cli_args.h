@@ -45,6 +45,7 @@ struct CliArgs {
     std::optional<PlanPoint> sectionFrom;  // section --from E,N
     std::optional<PlanPoint> sectionTo;    // section --to E,N
     std::string csv;                       // section --csv
+    std::string overlay;                   // --overlay: a DXF or DWF drawing over the site
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }

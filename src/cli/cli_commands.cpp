@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
@@ -24,6 +25,7 @@ int info(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     double minE = model.document.points[0].easting, maxE = minE, minN = model.document.points[0].northing, maxN = minN;
     for (int i = 0; i < model.document.pointCount; ++i) {
@@ -54,6 +56,8 @@ int info(const std::vector<std::string>& args) {
         std::printf("triangles: %d\n", model.document.triangleCount);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
     }
+    if (!model.document.breaklines.empty()) std::printf("breaklines: %d\n", model.document.breaklines.count());
+    if (!o->overlay.empty()) std::printf("overlay: %zu\n", overlayEntries);
     return 0;
 }
 
@@ -61,14 +65,17 @@ int info(const std::vector<std::string>& args) {
 
 const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format PNEZD|PENZD|XYZ] [--surface [--interval X] [--smoothing S]]\n"
+           "                    [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli convert FILE --to OUT [--format PNEZD|PENZD|XYZ] [--as dxf|landxml|points]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
-           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
+           "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2] [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
+           "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"
+           "  info prints 'breaklines: N' when the file brought some and 'overlay: ENTITIES' for --overlay\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n";
 }
 

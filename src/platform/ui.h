@@ -34,6 +34,11 @@ struct ContourOptionsDialog {
     bool limitToPolygon = false;
 };
 
+// "Aligning CAD image with Surface": "Survey Point Number?".
+struct AligningDialog {
+    int pointNumber = 0;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -62,6 +67,7 @@ public:
     virtual bool run(SavingDialog& dialog) = 0;
     virtual bool run(SmoothShadingDialog& dialog) = 0;
     virtual bool run(ContourOptionsDialog& dialog) = 0;
+    virtual bool run(AligningDialog& dialog) = 0;
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;

@@ -11,6 +11,7 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog);
 bool runSavingDialog(QWidget* parent, SavingDialog& dialog);
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog);
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);
+bool runAligningDialog(QWidget* parent, AligningDialog& dialog);
 
 // The help text beside a question-mark icon with an OK button: its lines
 // unwrapped, tabs as short indents, scrolling when the screen is small.

@@ -18,6 +18,7 @@ public:
     bool run(SavingDialog& dialog) override;
     bool run(SmoothShadingDialog& dialog) override;
     bool run(ContourOptionsDialog& dialog) override;
+    bool run(AligningDialog& dialog) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;

@@ -29,6 +29,9 @@ public:
     std::optional<double> shadingAnswer;        // nothing: cancelled
     std::optional<ContourOptionsDialog> contourAnswer;  // nothing: cancelled
     ContourOptionsDialog lastContourDefaults;
+    std::deque<int> aligningAnswers;            // empty: cancelled
+    std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
+    std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
     std::deque<std::string> openFileAnswers;
     std::vector<std::string> saveFilters;
@@ -37,9 +40,22 @@ public:
     bool minimised = false;
     bool waitCursor = false;
 
-    Answer message(const std::string& text, MessageKind) override {
+    Answer message(const std::string& text, MessageKind kind) override {
+        if (kind == MessageKind::Question) {
+            questions.push_back(text);
+            if (questionAnswers.empty()) return Answer::No;
+            const Answer a = questionAnswers.front();
+            questionAnswers.pop_front();
+            return a;
+        }
         messages.push_back(text);
         return Answer::Ok;
+    }
+    bool run(AligningDialog& dialog) override {
+        if (aligningAnswers.empty()) return false;
+        dialog.pointNumber = aligningAnswers.front();
+        aligningAnswers.pop_front();
+        return true;
     }
     bool run(SelectFormatDialog& dialog) override {
         ++formatDialogsShown;

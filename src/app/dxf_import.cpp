@@ -1,0 +1,117 @@
+#include "app/dxf_import.h"
+
+#include <new>
+
+#include "app/breaklines.h"
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+#include "app/view_settings.h"
+#include "import/dxf_reader.h"
+#include "platform/ui.h"
+
+namespace vellacor {
+
+namespace {
+
+// The overlay's lines as breaklines, through the points they run between.
+void useLinesAsBreaklines(SiteModel& model) {
+    SiteDocument& d = model.document;
+    std::vector<std::vector<Vec3>> polylines;
+    polylines.reserve(model.overlays.dxfOverlay->lines.size());
+    for (const CadLine& line : model.overlays.dxfOverlay->lines) polylines.push_back(line.vertices);
+    addBreaklinesFromPolylines(model, polylines);
+
+    d.dxfOverlayStage.enabled = true;
+    d.dxfOverlayStage.done = false;
+    model.display.showDxfOverlay = true;
+    stopSurfaceWorkers(model);
+    model.work.shading.cancel();
+    d.triangulateStage.invalidate();
+    d.contourStage.invalidate();
+    d.shadingStage.invalidate();
+    model.input.selectedPoint = kNoPoint;
+    model.water.rainSystem.reset();
+    model.water.ponds.reset();
+    d.breaklines.allInserted = false;
+    d.breaklinesInserted = 0;
+}
+
+std::string countText(std::size_t n) { return std::to_string(n); }
+
+}  // namespace
+
+std::vector<SurveyPoint> pointsFromContours(const std::vector<CadLine>& lines) {
+    std::size_t total = 0;
+    for (const CadLine& line : lines) total += line.vertices.size();
+    std::vector<SurveyPoint> points;
+    points.reserve(total);
+    for (const CadLine& line : lines)
+        for (const Vec3& v : line.vertices) {
+            SurveyPoint p;
+            p.easting = v.x;
+            p.northing = v.y;
+            p.elevation = v.z;
+            p.number = static_cast<std::int32_t>(points.size());
+            setDescription(p, "contour");
+            p.useInSurface = isValidElevation(v.z);
+            p.displayMark = 1;
+            points.push_back(p);
+        }
+    return points;
+}
+
+void storeImportedPoints(SiteModel& model, Ui& ui, std::vector<SurveyPoint> points) {
+    clearSite(model);
+    SiteDocument& d = model.document;
+    try {
+        points.shrink_to_fit();
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate memory for points!");
+    }
+    for (SurveyPoint& p : points) p.useInSurface = isValidElevation(p.elevation);
+    d.pointCount = static_cast<int>(points.size());
+    d.points = std::move(points);
+    d.documentLoaded = true;
+    d.pointsNeedTriangulation = true;
+    computeExtents(d);
+    setAllDisplayMarks(d, 1);
+    computeNextPointNumber(d);
+    recreateFrameBitmap(model);
+    model.camera.Reset();
+    model.camera.OrbitTo(siteFrameOf(d), model.display.verticalScale, kLoadHeading);
+    model.renderer.redrawNeeded = true;
+}
+
+bool importDxf(SiteModel& model, Ui& ui, const std::string& path, bool asOverlay) {
+    model.overlays.dxfOverlay = std::make_unique<CadOverlay>();
+    DxfDrawing drawing;
+    if (!parseDxf(ui, path, !asOverlay, drawing)) return true;  // the overlay stays empty
+    model.overlays.dxfOverlay->lines = std::move(drawing.lines);
+    SiteDocument& d = model.document;
+
+    if (asOverlay) {
+        d.dxfOverlayStage.enabled = true;
+        d.dxfOverlayStage.done = false;
+        model.display.showDxfOverlay = true;
+        model.renderer.redrawNeeded = true;
+        return true;
+    }
+
+    d.breaklinesInserted = 0;
+    const bool fromPointEntities = !drawing.points.empty();
+    if (fromPointEntities)
+        storeImportedPoints(model, ui, std::move(drawing.points));
+    else
+        storeImportedPoints(model, ui, pointsFromContours(model.overlays.dxfOverlay->lines));
+    if (d.pointCount == 0) {
+        ui.message(kNoUsableDxfDataMessage);
+        return false;
+    }
+    const std::string found = fromPointEntities ? "Found " + countText(static_cast<std::size_t>(d.pointCount)) + " Survey Points.\n\n" : "";
+    if (ui.message(found + kUseCadLinesQuestion, MessageKind::Question) == Answer::Yes) useLinesAsBreaklines(model);
+    d.pointsNeedTriangulation = true;
+    model.display.showDxfOverlay = true;
+    return true;
+}
+
+}  // namespace vellacor
