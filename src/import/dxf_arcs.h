@@ -16,7 +16,8 @@ struct ArcBudget {
 // Appends the segment a -> b with its bulge (the tangent of a quarter of the
 // included angle, positive counter-clockwise) as straight pieces, 50 to a
 // full turn: every vertex after a, b last. Elevations go evenly from a to b.
-void appendBulgedSegment(std::vector<Vec3>& out, const Vec3& a, const Vec3& b, double bulge, ArcBudget& budget);
+// The ends are copies: `a` is often out.back(), which growing `out` moves.
+void appendBulgedSegment(std::vector<Vec3>& out, Vec3 a, Vec3 b, double bulge, ArcBudget& budget);
 
 // A circle as 50 vertices at k x 2 pi / 49, k = 0 to 49: the last repeats the first.
 std::vector<Vec3> circleVertices(double cx, double cy, double radius, double z);
