@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr int kPoints = 40000;
-constexpr int kPolylines = 2000;
+constexpr int kPoints = 24000;
+constexpr int kPolylines = 1100;
 constexpr int kVerticesPerPolyline = 120;
 
 const std::string& drawingFile() {

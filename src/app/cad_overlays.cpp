@@ -112,7 +112,10 @@ void zoomFlatOverlay(SiteModel& model, int z) {
 
 void alignmentDoubleClick(SiteModel& model, Ui& ui, int sx, int sy) {
     AligningDialog dialog;
-    if (!ui.run(dialog)) return;
+    const bool answered = ui.run(dialog);
+    // The button came up over the dialog: the drawing must not follow the mouse afterwards.
+    model.input.leftButtonDown = false;
+    if (!answered) return;
     const FrameBuffer& f = model.renderer.frame;
     addAlignmentPick(model, ui, sx, sy, f.viewWidth, f.viewHeight, dialog.pointNumber);
 }

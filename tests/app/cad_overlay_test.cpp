@@ -160,10 +160,16 @@ TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
     moveMouse(m, {110, 100});
     m.input.leftButtonDown = false;
     EXPECT_NEAR(m.overlays.dwfOverlay->view.offsetX, before.offsetX - 10 * before.scale, 1e-9);
+    turnWheel(m, 120);  // a notch forward zooms in
+    EXPECT_LT(m.overlays.dwfOverlay->view.scale, before.scale);
+    turnWheel(m, -120);
+    EXPECT_NEAR(m.overlays.dwfOverlay->view.scale, before.scale, 1e-9 * before.scale);
 
     ui.aligningAnswers = {999, 1, 1};
+    pressLeftButton(m);  // the second press of the double click; its release goes to the dialog
     doubleClick(m, ui, {10, 10}, false);
     EXPECT_EQ(ui.messages.back(), kNotASurveyPointMessage);
+    EXPECT_FALSE(m.input.leftButtonDown);
     doubleClick(m, ui, {10, 10}, false);
     doubleClick(m, ui, {50, 10}, false);
     EXPECT_EQ(ui.messages.back(), kSamePointTwiceMessage);
