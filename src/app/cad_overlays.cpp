@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <new>
 
 #include "app/dxf_import.h"
 #include "app/site_model.h"
@@ -54,11 +55,15 @@ void openCadOverlay(SiteModel& model, Ui& ui) {
 
 std::size_t importCadOverlay(SiteModel& model, Ui& ui, const std::string& path) {
     model.renderer.redrawNeeded = true;
-    if (equalsIgnoringCase(std::filesystem::path(path).extension().string(), ".dwf")) {
-        importDwf(model, ui, path);
-        return model.overlays.dwfOverlay ? model.overlays.dwfOverlay->lines.size() : 0;
+    try {
+        if (equalsIgnoringCase(std::filesystem::path(path).extension().string(), ".dwf")) {
+            importDwf(model, ui, path);
+            return model.overlays.dwfOverlay ? model.overlays.dwfOverlay->lines.size() : 0;
+        }
+        importDxf(model, ui, path, true);
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate memory for array!");
     }
-    importDxf(model, ui, path, true);
     return model.overlays.dxfOverlay ? model.overlays.dxfOverlay->lines.size() : 0;
 }
 
