@@ -62,6 +62,24 @@ TEST(DxfDocument, PointsAndTheBreaklineQuestion) {
     }
 }
 
+TEST(DxfDocument, RealLineWorkBecomesBreaklines) {
+    struct Expect {
+        const char* file;
+        int points, breaklines;
+    };
+    for (const Expect& e : {Expect{"POLI-ALL210_12.DXF", 534, 503}, Expect{"cc_dxflib.dxf", 5, 4}}) {
+        const std::string path = testing::sharedData(std::string("dxf/") + e.file);
+        if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+        SiteModel m;
+        FakeUi ui;
+        ui.questionAnswers.push_back(Answer::Yes);
+        ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded) << e.file;
+        EXPECT_EQ(m.document.pointCount, e.points) << e.file;
+        EXPECT_EQ(m.document.breaklines.count(), e.breaklines) << e.file;
+        EXPECT_FALSE(m.document.breaklines.ready());
+    }
+}
+
 TEST(DxfDocument, ContoursBecomePointsAndEmptyDrawingsFail) {
     TempDir dir;
     SiteModel m;
