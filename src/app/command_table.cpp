@@ -1,5 +1,6 @@
 #include "app/command_table.h"
 
+#include "app/cad_overlays.h"
 #include "app/commands.h"
 #include "app/point_editing.h"
 #include "app/site_model.h"

@@ -114,8 +114,6 @@ void toggleCadOverlays(SiteModel& model) {
     redraw(model);
 }
 
-void openCadOverlay(SiteModel& model, Ui&) { redraw(model); }
-
 void setNormalTextureMode(SiteModel& model) {
     RendererState& r = model.renderer;
     if (!r.textureLoaded) makeRadialTexture(r.texture);

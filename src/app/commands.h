@@ -41,7 +41,6 @@ void restartRain(SiteModel& model);
 
 // DXF and DWF drawings over the site.
 void toggleCadOverlays(SiteModel& model);
-void openCadOverlay(SiteModel& model, Ui& ui);
 
 // Surface modes (flat and smooth shading are in view_settings.h).
 // Key R: the texture by the vertex normals; without a loaded picture the

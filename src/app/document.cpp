@@ -7,6 +7,7 @@
 #include <new>
 #include <system_error>
 
+#include "app/dxf_import.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
@@ -109,6 +110,8 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
     } else if (format == PointFileFormat::XYZ) {
         readXyzFile(model.document, ui, path);
         model.document.pointsNeedTriangulation = true;
+    } else if (format == PointFileFormat::Dxf) {
+        if (!importDxf(model, ui, path, false)) return false;
     } else {
         loadSurfaceFile(model, ui, path, format);
     }

@@ -1,6 +1,7 @@
 #include "app/navigation.h"
 
 #include "app/breaklines.h"
+#include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/limit_polygon_edit.h"
@@ -26,9 +27,6 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
     return groundAt(model, Pixel{model.input.cursorX, model.input.cursorY});
 }
 
-// Hooks for the features that take over parts of the mouse when they land:
-// the DWF alignment. Until then it takes nothing.
-bool dwfAwaitsAlignment(const SiteModel&) { return false; }
 
 // Ctrl + double-click: picks an end of the cross section on the ground under
 // `at`. After the second end the section is offered for saving and dropped,
@@ -105,6 +103,12 @@ bool moveMouse(SiteModel& model, Pixel at) {
     const int dx = at.x - in.lastMouseX, dy = at.y - in.lastMouseY;  // dy positive downward
     in.lastMouseX = at.x;
     in.lastMouseY = at.y;
+    if (dwfAwaitsAlignment(model)) {
+        // The mouse moves the flat drawing: left drags it, right zooms it.
+        if (in.leftButtonDown) panFlatOverlay(model, dx, dy);
+        if (in.rightButtonDown) zoomFlatOverlay(model, dy);
+        return in.leftButtonDown || in.rightButtonDown;
+    }
     const std::optional<Vec3> ground = groundAt(model, at);
     Camera& camera = model.camera;
     bool changed = false;
@@ -150,6 +154,10 @@ bool moveMouse(SiteModel& model, Pixel at) {
 
 void turnWheel(SiteModel& model, int delta) {
     const int notches = delta / kWheelNotch;  // truncated toward zero: half a notch does nothing
+    if (model.overlays.dwfOverlay && !model.overlays.dwfOverlay->aligned) {
+        zoomFlatOverlay(model, -30 * notches);
+        return;
+    }
     Camera& camera = model.camera;
     const Vec3 oldEye = camera.eye;
     const std::optional<Vec3> ground = notches > 0 ? groundUnderCursor(model) : std::nullopt;
@@ -168,7 +176,10 @@ void turnWheel(SiteModel& model, int delta) {
 void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
     SiteDocument& doc = model.document;
     if (!doc.documentLoaded) return;
-    if (dwfAwaitsAlignment(model)) return;
+    if (dwfAwaitsAlignment(model)) {
+        alignmentDoubleClick(model, ui, at.x, at.y);
+        return;
+    }
     if (controlHeld) {
         sectionDoubleClick(model, ui, at);
         return;

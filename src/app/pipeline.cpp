@@ -6,6 +6,7 @@
 
 #include "app/breaklines.h"
 #include "app/limit_polygon_edit.h"
+#include "app/overlay_stages.h"
 #include "app/shading_stage.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
@@ -17,7 +18,8 @@ namespace vellacor {
 
 bool surfaceNeeded(const SiteModel& model) {
     return model.display.showTriangles || model.display.surfaceMode != SurfaceMode::Off || model.display.showNormals || model.display.showRain || model.display.showPonds ||
-           model.display.showContours;
+           model.display.showContours ||
+           (model.display.showDwfOverlay && model.overlays.dwfOverlay && model.overlays.dwfOverlay->aligned);
 }
 
 namespace {
@@ -45,8 +47,9 @@ void startDerivedStages(SiteModel& model) {
             model.document.contourStage.running = true;
             startTopology(model);
         }
+    } else {
+        startOverlayStages(model);
     }
-    // Overlay draping joins here when it lands.
     makeLimitPolygonWhenReady(model);
 }
 
@@ -86,6 +89,7 @@ void stepLight(SiteModel& model, Ui& ui) {
 void runPipeline(SiteModel& model, Ui& ui) {
     adoptFinishedSurfaceWork(model, ui);
     adoptShadingResult(model);
+    adoptOverlayDraping(model);
     startTriangulationStage(model, ui);
     startDerivedStages(model);
     startShadingStage(model, ui);

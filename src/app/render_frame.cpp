@@ -5,6 +5,7 @@
 #include <span>
 
 #include "app/limit_polygon_edit.h"
+#include "app/cad_overlays.h"
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
@@ -12,6 +13,7 @@
 #include "camera/picking.h"
 #include "camera/vector_math.h"
 #include "render/axis_marker.h"
+#include "render/cad_overlay_draw.h"
 #include "render/frame_buffer.h"
 #include "render/scene.h"
 #include "render/surface_textures.h"
@@ -107,6 +109,16 @@ void drawSectionOf(SiteModel& model) {
                 *in.section, cursorGround);
 }
 
+// The draped DXF and DWF drawings, once their drapes are made.
+void drawCadOverlays(SiteModel& model) {
+    const SiteDocument& d = model.document;
+    const OverlayState& o = model.overlays;
+    if (model.display.showDxfOverlay && o.dxfOverlay && d.dxfOverlayStage.done)
+        drawDrapedCadLines(model.renderer.frame, model.camera.view, o.dxfOverlay->draped);
+    if (model.display.showDwfOverlay && o.dwfOverlay && o.dwfOverlay->aligned && d.dwfOverlayStage.done)
+        drawDrapedCadLines(model.renderer.frame, model.camera.view, o.dwfOverlay->draped);
+}
+
 }  // namespace
 
 void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
@@ -116,7 +128,14 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     if (!f.hasBuffers() || f.displayBits.empty()) return;
     // The growing mesh changes every frame while the surface is being built.
     if (!d.triangulateStage.done && d.triangulateStage.running) r.redrawNeeded = true;
-    if (r.redrawNeeded) {
+    const bool flatDrawing = dwfAwaitsAlignment(model);
+    if (r.redrawNeeded && flatDrawing) {
+        // Only the drawing is shown, flat, while it waits for its alignment.
+        clearSceneBuffers(f);
+        r.sceneCornersFresh = false;
+        drawFlatCadLines(f, model.overlays.dwfOverlay->lines, model.overlays.dwfOverlay->view);
+        r.redrawNeeded = false;
+    } else if (r.redrawNeeded) {
         // Cleared first: a pass may ask for the next frame's rebuild (the swirling texture does).
         r.redrawNeeded = false;
         clearSceneBuffers(f);
@@ -125,9 +144,11 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         transformPoints(r, validPoints(d), model.camera.view);
         drawSurface(model);
         drawContours(model, viewMoving);
-        if (d.triangulateStage.done)
+        if (d.triangulateStage.done) {
             drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
                              d.breaklines.pairs);
+            drawCadOverlays(model);
+        }
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,
                        model.camera);
         drawNorthArrow(f, model.camera.direction);
@@ -137,7 +158,7 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     stepWater(model);
     drawSectionOf(model);
     drawLimitPolygonOf(model);
-    if (r.axisMarkerShown && d.triangulateStage.done) drawAxisMarkerOf(model);
+    if (r.axisMarkerShown && d.triangulateStage.done && !flatDrawing) drawAxisMarkerOf(model);
     drawSelectionMark(model);
     updateHoverLabel(model, text);
 }

@@ -18,6 +18,8 @@ void cancelAllWorkers(SiteModel& model) {
     model.work.triangulation.cancel();
     model.work.topology.cancel();
     model.work.shading.cancel();
+    model.work.dxfDraping.cancel();
+    model.work.dwfDraping.cancel();
 }
 
 void clearSite(SiteModel& model) {

@@ -13,6 +13,7 @@
 #include "render/renderer_state.h"
 #include "render/vertex_normals.h"
 #include "section/section_line.h"
+#include "surface/drape_lines.h"
 #include "surface/surface_jobs.h"
 #include "surface/breakline_enforce.h"
 #include "surface/surface_work.h"
@@ -74,6 +75,8 @@ struct BackgroundWork {
     BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
     BreaklineEnforcer breaklineEnforcer;     // keeps its edge links between breaklines
     std::optional<InsertionDisplay> displayBeforeBreaklines;  // while breaklines go in
+    BackgroundJob<DrapeResult> dxfDraping;   // the DXF overlay laid on the surface
+    BackgroundJob<DrapeResult> dwfDraping;   // the aligned DWF overlay laid on the surface
 };
 
 // Rain and ponds.

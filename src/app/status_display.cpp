@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "app/cad_overlays.h"
 #include "app/site_model.h"
 #include "app/water.h"
 #include "render/frame_buffer.h"
@@ -14,6 +15,7 @@ namespace vellacor {
 namespace {
 constexpr ColorRef kFrameRateColour = 0xa0a0a0;
 constexpr ColorRef kCountsColour = 0x323232;
+constexpr ColorRef kProgressColour = 0x646464;
 }  // namespace
 
 std::optional<std::string> progressMessage(const SiteModel& model) {
@@ -49,7 +51,11 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
     const int lh = smallFontMetrics().lineHeight;
     if (auto fps = frameRateText(model.cycle.frameSeconds))
         text.push_back({0, f.viewHeight - lh, *fps, kFrameRateColour, TextAlign::Left, 0, true, 0xFFFFFF});
-    // A CAD image waiting for alignment shows its hint here, and nothing else, when that lands.
+    // A CAD image waiting for alignment shows its hint and nothing else.
+    if (dwfAwaitsAlignment(model)) {
+        text.push_back({f.viewWidth / 2, 0, kAlignHint, kProgressColour, TextAlign::Centre, 30});
+        return;
+    }
     if (auto message = progressMessage(model)) drawProgress(f, *message, model.document.progress.load(), text);
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);

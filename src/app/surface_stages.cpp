@@ -190,6 +190,8 @@ void cancelStage(SiteModel& model, StageId stage) {
         case StageId::Triangulate: model.work.triangulation.requestCancel(); break;
         case StageId::Contour: model.work.topology.requestCancel(); break;
         case StageId::Shading: model.work.shading.requestCancel(); break;
+        case StageId::DxfOverlay: model.work.dxfDraping.requestCancel(); break;
+        case StageId::DwfOverlay: model.work.dwfDraping.requestCancel(); break;
         default: break;
     }
 }

@@ -14,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay
 };
 
 struct ValuedName {
@@ -48,6 +48,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--limit-polygon", Valued::LimitPolygon},
     {"--rain", Valued::Rain},
     {"--seed", Valued::Seed},
+    {"--overlay", Valued::Overlay},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -66,7 +67,7 @@ struct CommandOptions {
 const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
-         {Valued::Format, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines},
+         {Valued::Format, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay},
          {CliSwitch::Surface},
          false},
         {"convert",
@@ -77,7 +78,7 @@ const std::vector<CommandOptions>& commandTable() {
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
           Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
-          Valued::Rain, Valued::Seed},
+          Valued::Rain, Valued::Seed, Valued::Overlay},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -191,6 +192,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
             if (seed) a.seed = *seed;
             return seed.has_value();
         }
+        case Valued::Overlay: a.overlay = text; return !text.empty();
     }
     return false;
 }

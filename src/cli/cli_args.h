@@ -52,6 +52,7 @@ struct CliArgs {
     std::vector<PlanPoint> limitPolygon;   // --limit-polygon E,N;E,N;...: contours only inside it
     std::optional<double> rainSeconds;     // render --rain: seconds of rain before the picture
     std::uint32_t seed = 1;                // render --seed: the rain's random numbers
+    std::string overlay;                   // --overlay: a DXF or DWF drawing over the site
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
@@ -26,6 +27,7 @@ int info(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     std::optional<BreaklinePairsResult> pairs;
     if (!o->breaklinePairs.empty() && !(pairs = addBreaklinePairsFile(model, ui, o->breaklinePairs))) return 1;
@@ -62,6 +64,7 @@ int info(const std::vector<std::string>& args) {
     // The breaklines the file brought (--add-breaklines says what it did instead).
     if (!pairs && !model.document.breaklines.empty())
         std::printf("breaklines: %d\n", model.document.breaklines.count());
+    if (!o->overlay.empty()) std::printf("overlay: %zu\n", overlayEntries);
     return 0;
 }
 
@@ -69,7 +72,7 @@ int info(const std::vector<std::string>& args) {
 
 const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format F] [--surface [--interval X] [--smoothing S]]\n"
-           "                    [--add-breaklines PAIRS]\n"
+           "                    [--add-breaklines PAIRS] [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli convert FILE --to OUT [--format F] [--as dxf|landxml|points]\n"
            "                    [--add-breaklines PAIRS]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
@@ -79,6 +82,7 @@ const char* cliUsage() {
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
            "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS] [--limit-polygon E,N;...]\n"
            "                    [--rain SECONDS [--seed N]]\n"
+           "                    [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "       vellacor-cli ponds FILE [--format F]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
@@ -92,6 +96,8 @@ const char* cliUsage() {
            "  the same --seed (1) gives the same picture\n"
            "  ponds lists each depression filled to its spill point, deepest first:\n"
            "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
+           "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"
+           "  info prints 'overlay: ENTITIES' for --overlay\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
            "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n";
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/limit_polygon_edit.h"
 #include "app/frame_cycle.h"
@@ -86,6 +87,7 @@ int renderCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);
 
     // The switches as the keys would set them after the load.
     while (model.display.paletteIndex != o->palette.value_or(0)) cyclePalette(model);

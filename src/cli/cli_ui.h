@@ -18,6 +18,7 @@ public:
     std::string lastMessage;
 
     Answer message(const std::string& text, MessageKind kind) override {
+        if (kind == MessageKind::Question) return Answer::Yes;  // CAD lines become breaklines
         lastMessage = text;
         if (kind != MessageKind::Information) std::fprintf(stderr, "%s\n", text.c_str());
         return Answer::Ok;

@@ -17,6 +17,7 @@ public:
     bool run(ContourOptionsDialog&) override { return false; }
     bool run(EditPointDialog&) override { return false; }
     bool run(AddWallPointDialog&) override { return false; }
+    bool run(AligningDialog&) override { return false; }
     std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
     std::optional<std::string> chooseSaveFile(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;

@@ -50,6 +50,11 @@ struct AddWallPointDialog {
     double change = 0.0;
 };
 
+// "Aligning CAD image with Surface": "Survey Point Number?".
+struct AligningDialog {
+    int pointNumber = 0;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -80,6 +85,7 @@ public:
     virtual bool run(ContourOptionsDialog& dialog) = 0;
     virtual bool run(EditPointDialog& dialog) = 0;
     virtual bool run(AddWallPointDialog& dialog) = 0;
+    virtual bool run(AligningDialog& dialog) = 0;
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;

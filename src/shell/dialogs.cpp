@@ -117,6 +117,25 @@ bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog) {
     return true;
 }
 
+bool runAligningDialog(QWidget* parent, AligningDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Aligning CAD image with Surface"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Survey Point Number?")));
+    auto* number = new QLineEdit;
+    number->setValidator(new QIntValidator(number));
+    row->addWidget(number);
+    layout->addLayout(row);
+    addButtons(box, layout);
+    if (box.exec() != QDialog::Accepted) return false;
+    bool ok = false;
+    const int value = number->text().toInt(&ok);
+    if (!ok) return false;
+    dialog.pointNumber = value;
+    return true;
+}
+
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     QDialog box(parent);
     box.setWindowTitle(QStringLiteral("Contour Options"));

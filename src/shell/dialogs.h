@@ -14,6 +14,7 @@ bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog);
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);
 bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog);
 bool runAddWallPointDialog(QWidget* parent, AddWallPointDialog& dialog);
+bool runAligningDialog(QWidget* parent, AligningDialog& dialog);
 
 // The help text beside a question-mark icon with an OK button: its lines
 // unwrapped, tabs as short indents, scrolling when the screen is small.

@@ -61,6 +61,11 @@ bool QtUi::run(SmoothShadingDialog& dialog) {
     return runSmoothShadingDialog(window_, dialog);
 }
 
+bool QtUi::run(AligningDialog& dialog) {
+    ModalScope scope(*this);
+    return runAligningDialog(window_, dialog);
+}
+
 bool QtUi::run(ContourOptionsDialog& dialog) {
     ModalScope scope(*this);
     return runContourOptionsDialog(window_, dialog);

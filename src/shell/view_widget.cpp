@@ -75,6 +75,10 @@ void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
         // The second press of a double click is still a press for the drag states.
         pressLeftButton(model_);
         doubleClick(model_, ui_, pixelAt(event->position()), event->modifiers() & Qt::ControlModifier);
+        // Not passed on: the base class would press the button again, after
+        // a dialog the double click opened has taken its release.
+        event->accept();
+        return;
     }
     QWidget::mouseDoubleClickEvent(event);
 }

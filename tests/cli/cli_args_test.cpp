@@ -75,6 +75,8 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"info", "site.txt", "--smoothing", "1.01"},
         {"convert", "site.txt", "--to", "o.dxf", "--as", "svg"},
         {"draw", "site.txt"},
+        {"convert", "site.txt", "--to", "o.dxf", "--overlay", "plan.dwf"},  // only info and render overlay
+        {"info", "site.txt", "--overlay"},
         {"render", "site.txt", "--out", "o.png", "--view", "side"},
         {"render", "site.txt", "--out", "o.png", "--orbit", "30"},
         {"render", "site.txt", "--out", "o.png", "--orbit", "30,361"},
@@ -155,4 +157,13 @@ TEST(CliArgs, EveryValueLandsInItsField) {
 }
 
 }  // namespace
+TEST(CliArgs, InfoAndRenderTakeAnOverlay) {
+    const auto info = parseCliArgs({"info", "site.dxf", "--overlay", "plan.dwf"});
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->overlay, "plan.dwf");
+    const auto render = parseCliArgs({"render", "site.txt", "--overlay", "lines.dxf", "--out", "o.png"});
+    ASSERT_TRUE(render.has_value());
+    EXPECT_EQ(render->overlay, "lines.dxf");
+}
+
 }  // namespace vellacor

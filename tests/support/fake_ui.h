@@ -33,6 +33,9 @@ public:
     EditPointDialog lastEditPointShown;
     std::optional<double> wallPointAnswer;  // nothing: cancelled
     std::optional<double> lastWallPointDefault;
+    std::deque<int> aligningAnswers;            // empty: cancelled
+    std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
+    std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
     std::deque<std::string> openFileAnswers;
     std::vector<std::string> saveFilters;
@@ -41,9 +44,22 @@ public:
     bool minimised = false;
     bool waitCursor = false;
 
-    Answer message(const std::string& text, MessageKind) override {
+    Answer message(const std::string& text, MessageKind kind) override {
+        if (kind == MessageKind::Question) {
+            questions.push_back(text);
+            if (questionAnswers.empty()) return Answer::No;
+            const Answer a = questionAnswers.front();
+            questionAnswers.pop_front();
+            return a;
+        }
         messages.push_back(text);
         return Answer::Ok;
+    }
+    bool run(AligningDialog& dialog) override {
+        if (aligningAnswers.empty()) return false;
+        dialog.pointNumber = aligningAnswers.front();
+        aligningAnswers.pop_front();
+        return true;
     }
     bool run(SelectFormatDialog& dialog) override {
         ++formatDialogsShown;

@@ -1,0 +1,30 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/cad_lines.h"
+
+namespace vellacor {
+
+class Ui;
+
+inline constexpr const char* kNotAsciiDwfMessage =
+    "Does not seem to be a valid .DWF file, please make sure the file is in ASCII format (readable in a text editor)";
+
+// The drawing colour of a DWF colour index: the program's palette colour for
+// the indices it knows, 16 for every other.
+std::uint8_t dwfColour(long index);
+
+// Reads an ASCII DWF drawing's opcodes after its header: lines "L", polylines
+// "P" and "M", triangles and strips "T" (each triangle a closed entry of four
+// vertices), circles "R" (51 vertices, closed), colours "C"; extended opcodes
+// in parentheses are passed over. Coordinates are whole numbers, stored as
+// they are with z 0. Nothing when the text does not start with "(".
+std::optional<std::vector<CadLine>> readDwfText(std::string_view text);
+
+// The same over a file; says kNotAsciiDwfMessage for a file that is not one.
+std::optional<std::vector<CadLine>> readDwfFile(Ui& ui, const std::string& path);
+
+}  // namespace vellacor

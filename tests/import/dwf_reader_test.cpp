@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "import/dwf_reader.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+TEST(DwfReader, OpcodesBecomeEntriesInTheirColours) {
+    const auto lines = readDwfText(
+        "(DWF V00.30)(Extended (nested L 1,1 2,2) opcode)"
+        "L 0,0 10,0"          // colour 7 to start with
+        "C 7 P 3 0,0 5,5 10,0"  // index 7 is not in the table: 16
+        "C 190 R 100,100 10"  // a circle in colour 1
+        "C 15 T 3 0,0 4,0 0,4"
+        "T 4 0,0 1,0 0,1 1,1"  // a strip of two triangles
+        "C 999 M 2 1,1 2,2");
+    ASSERT_TRUE(lines.has_value());
+    ASSERT_EQ(lines->size(), 7u);
+    EXPECT_EQ((*lines)[0].colour, 7);
+    EXPECT_EQ((*lines)[0].vertices.size(), 2u);
+    EXPECT_EQ((*lines)[1].colour, 16);
+    EXPECT_EQ((*lines)[1].vertices.size(), 3u);
+    const CadLine& circle = (*lines)[2];
+    EXPECT_EQ(circle.colour, 1);
+    ASSERT_EQ(circle.vertices.size(), 51u);
+    EXPECT_EQ(circle.vertices.front().x, circle.vertices.back().x);
+    EXPECT_DOUBLE_EQ(circle.vertices[0].x, 110.0);
+    const CadLine& triangle = (*lines)[3];
+    EXPECT_EQ(triangle.colour, 5);
+    ASSERT_EQ(triangle.vertices.size(), 4u);
+    EXPECT_EQ(triangle.vertices[3].y, triangle.vertices[0].y);
+    EXPECT_EQ((*lines)[4].vertices.size(), 4u);
+    EXPECT_EQ((*lines)[5].vertices.size(), 4u);
+    EXPECT_EQ((*lines)[6].colour, 16);
+    for (const CadLine& l : *lines)
+        for (const Vec3& v : l.vertices) EXPECT_EQ(v.z, 0.0);
+}
+
+TEST(DwfReader, ColourTableAndTheBareColourOpcode) {
+    EXPECT_EQ(dwfColour(40), 3);
+    EXPECT_EQ(dwfColour(240), 9);
+    EXPECT_EQ(dwfColour(7), 16);
+    const auto lines = readDwfText("(h)C\nL 0,0 1,1");
+    ASSERT_TRUE(lines && lines->size() == 1u);
+    EXPECT_EQ((*lines)[0].colour, 16);  // a colour opcode without its index turns 7 into 16
+}
+
+TEST(DwfReader, RefusesWhatIsNotAsciiAndBoundsHostileCounts) {
+    EXPECT_FALSE(readDwfText("").has_value());
+    EXPECT_FALSE(readDwfText(std::string("\x00\x01(DWF", 6)).has_value());
+    testing::FakeUi ui;
+    testing::TempDir dir;
+    EXPECT_FALSE(readDwfFile(ui, dir.write("b.dwf", "BINARY")).has_value());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], kNotAsciiDwfMessage);
+
+    // Counts far beyond the pairs that follow, a truncated circle, numbers too long for a long.
+    const auto lines = readDwfText("(h)P 2000000000000 1,1 2,2 T 99999999999 3,3 R 5,5 P 2 99999999999999999999999,1 2,2");
+    ASSERT_TRUE(lines.has_value());
+    ASSERT_EQ(lines->size(), 1u);  // the polyline's two pairs; the rest has too few or unreadable numbers
+    EXPECT_EQ((*lines)[0].vertices.size(), 2u);
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "import/dxf_reader.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::FakeUi;
+
+std::string entities(const std::string& body) { return "  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n"; }
+
+DxfDrawing read(const std::string& text, bool points = true) {
+    std::optional<DxfDrawing> d = readDxfText(text, points);
+    EXPECT_TRUE(d.has_value());
+    return d ? *d : DxfDrawing{};
+}
+
+// What each real drawing from other programs yields as a document.
+TEST(DxfReader, RealDrawingsYieldTheirPointsAndLines) {
+    struct Expect {
+        const char* file;
+        std::size_t points, pointEntries, lines;
+    };
+    const Expect expected[] = {
+        {"Leica_Disto_S910.dxf", 11, 11, 10},  // group codes without their spaces
+        {"cc_dxflib.dxf", 0, 0, 1},            // one 3D polyline
+        {"POLI-ALL210_12.DXF", 0, 0, 30},      // 2D polylines; the 3DFACE is not line work
+        {"AC1003_LINE_Example.dxf", 0, 0, 22}, // 13 lines and 9 arcs
+        {"ASCII_R12.dxf", 0, 0, 2},            // the INSERT names another block than POINT
+        {"attrib.dxf", 0, 0, 0},               // only INSERTs of a block with attributes
+    };
+    for (const Expect& e : expected) {
+        const std::string path = testing::sharedData(std::string("dxf/") + e.file);
+        if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+        FakeUi ui;
+        DxfDrawing d;
+        ASSERT_TRUE(parseDxf(ui, path, true, d)) << e.file;
+        std::size_t pointEntries = 0, lines = 0;
+        for (const CadLine& l : d.lines) (l.colour == kCadPointColour ? pointEntries : lines) += 1;
+        EXPECT_EQ(d.points.size(), e.points) << e.file;
+        EXPECT_EQ(pointEntries, e.pointEntries) << e.file;
+        EXPECT_EQ(lines, e.lines) << e.file;
+        EXPECT_TRUE(ui.messages.empty()) << e.file;
+    }
+}
+
+TEST(DxfReader, RealDrawingDetails) {
+    const std::string leica = testing::sharedData("dxf/Leica_Disto_S910.dxf");
+    if (leica.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+    FakeUi ui;
+    DxfDrawing d;
+    ASSERT_TRUE(parseDxf(ui, leica, true, d));
+    EXPECT_STREQ(d.points[0].description, "point");
+    EXPECT_EQ(d.points[0].number, 1);
+    EXPECT_EQ(d.points[10].number, 11);
+    EXPECT_LT(d.points[1].elevation, 0.0);  // the meter writes points below its own height
+
+    DxfDrawing ring;
+    ASSERT_TRUE(parseDxf(ui, testing::sharedData("dxf/cc_dxflib.dxf"), true, ring));
+    ASSERT_EQ(ring.lines.size(), 1u);
+    EXPECT_EQ(ring.lines[0].vertices.size(), 5u);
+}
+
+TEST(DxfReader, BinaryDrawingsAreRefusedWithTheMessage) {
+    for (const char* file : {"dxf/bin_dxf_r12.dxf", "dxf/tinytin-bin.dxf"}) {
+        const std::string path = testing::sharedData(file);
+        if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+        FakeUi ui;
+        DxfDrawing d;
+        EXPECT_FALSE(parseDxf(ui, path, true, d));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0], kNotAsciiDxfMessage);
+    }
+    FakeUi ui;
+    DxfDrawing d;
+    EXPECT_FALSE(parseDxf(ui, "/no/such/file.dxf", true, d));
+    EXPECT_TRUE(ui.messages.empty());  // a file that cannot be opened fails silently
+}
+
+TEST(DxfReader, GroupCodesWithOrWithoutSpacesAndCrLf) {
+    const std::string spaced = entities("  0\nPOINT\n  8\n0\n 10\n1.5\n 20\n2.5\n 30\n3.5\n");
+    std::string bare = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\npoint\r\n10\r\n1.5\r\n20\r\n2.5\r\n30\r\n3.5\r\n0\r\nENDSEC\r\n";
+    for (const std::string& text : {spaced, bare}) {
+        const DxfDrawing d = read(text);
+        ASSERT_EQ(d.points.size(), 1u);
+        EXPECT_EQ(d.points[0].easting, 1.5);
+        EXPECT_EQ(d.points[0].northing, 2.5);
+        EXPECT_EQ(d.points[0].elevation, 3.5);
+        ASSERT_EQ(d.lines.size(), 1u);
+        EXPECT_EQ(d.lines[0].colour, kCadPointColour);
+    }
+}
+
+TEST(DxfReader, SurveyPointInsertsAndCivilPoints) {
+    const std::string text = entities(
+        "  0\nINSERT\n  8\nSurvPnts\n 66\n 1\n  2\nPOINT\n 10\n100\n 20\n200\n 30\n0\n"
+        "  0\nATTRIB\n  8\nELEV\n 10\n999\n 20\n999\n  1\n12.5\n"
+        "  0\nATTRIB\n  8\nPNTS\n 10\n999\n 20\n999\n  1\n42\n"
+        "  0\nATTRIB\n  8\nOTHER\n 10\n777\n 20\n777\n  1\nignored\n"
+        "  0\nATTRIB\n  8\nDESC\n  1\nTOP CURB\n  0\nSEQEND\n"
+        "  0\nINSERT\n  2\nTREE\n 10\n1\n 20\n1\n  0\nATTRIB\n  8\nELEV\n  1\n5\n  0\nSEQEND\n"
+        "  0\nTEXT\n 10\n1\n 20\n1\n  1\nlabel\n"
+        "  0\nAECC_POINT\n 10\n7\n 20\n8\n 31\n9\n 90\n17\n303\nMH RIM\n");
+    const DxfDrawing d = read(text);
+    ASSERT_EQ(d.points.size(), 2u);
+    EXPECT_EQ(d.points[0].easting, 100);  // the attributes' own positions do not move the point
+    EXPECT_EQ(d.points[0].northing, 200);
+    EXPECT_EQ(d.points[0].elevation, 12.5);
+    EXPECT_EQ(d.points[0].number, 42);
+    EXPECT_STREQ(d.points[0].description, "TOP CURB");
+    EXPECT_EQ(d.points[1].number, 17);
+    EXPECT_EQ(d.points[1].elevation, 9);
+    EXPECT_STREQ(d.points[1].description, "MH RIM");
+    EXPECT_TRUE(d.lines.empty());
+    EXPECT_TRUE(read(text, false).points.empty());
+}
+
+double planDistance(const Vec3& a, double x, double y) { return std::hypot(a.x - x, a.y - y); }
+
+TEST(DxfReader, PolylinesArcsAndCirclesBecomeStraightPieces) {
+    const DxfDrawing d = read(entities(
+        // A closed square, elevation 38, its first side bulged into a half circle.
+        "  0\nLWPOLYLINE\n 90\n4\n 70\n1\n 38\n12\n 10\n0\n 20\n0\n 42\n1\n 10\n10\n 20\n0\n 10\n10\n 20\n10\n 10\n0\n 20\n10\n"
+        "  0\nARC\n 10\n0\n 20\n0\n 30\n4\n 40\n5\n 50\n0\n 51\n90\n"
+        "  0\nCIRCLE\n 10\n1\n 20\n2\n 40\n3\n"
+        "  0\nPOLYLINE\n 70\n1\n 30\n7\n  0\nVERTEX\n 10\n0\n 20\n0\n  0\nVERTEX\n 10\n1\n 20\n0\n"
+        "  0\nVERTEX\n 10\n1\n 20\n1\n 30\n8\n  0\nSEQEND\n"));
+    ASSERT_EQ(d.lines.size(), 4u);
+    const std::vector<Vec3>& square = d.lines[0].vertices;
+    ASSERT_EQ(square.size(), 1u + 25u + 3u);  // half a turn is 25 pieces; closed back to the start
+    for (const Vec3& v : square) EXPECT_EQ(v.z, 12);
+    EXPECT_NEAR(planDistance(square[13], 5, 0), 5.0, 1e-9);  // on the half circle over the first side
+    EXPECT_LT(square[13].y, 0.0);                           // a positive bulge turns counter-clockwise
+    EXPECT_EQ(square.back().x, 0);
+    EXPECT_EQ(square.back().y, 0);
+
+    const std::vector<Vec3>& arc = d.lines[1].vertices;
+    ASSERT_EQ(arc.size(), 14u);  // a quarter turn: 12.5 pieces, rounded up
+    EXPECT_NEAR(arc.front().x, 5, 1e-9);
+    EXPECT_NEAR(arc.back().y, 5, 1e-9);
+    for (const Vec3& v : arc) EXPECT_NEAR(planDistance(v, 0, 0), 5.0, 1e-9);
+
+    const std::vector<Vec3>& circle = d.lines[2].vertices;
+    ASSERT_EQ(circle.size(), 50u);
+    EXPECT_EQ(circle.front().x, circle.back().x);
+    EXPECT_EQ(circle.front().y, circle.back().y);
+    EXPECT_EQ(circle[10].z, 0.0);
+
+    const std::vector<Vec3>& poly = d.lines[3].vertices;
+    ASSERT_EQ(poly.size(), 4u);
+    EXPECT_EQ(poly[0].z, 7);  // a vertex without its own elevation takes the polyline's
+    EXPECT_EQ(poly[2].z, 8);
+}
+
+TEST(DxfReader, HostileCountsAndNumbersStayBounded) {
+    // A vertex count of two thousand million over two vertices, absurd bulges,
+    // NaN and huge coordinates, a lone code without its value at the end.
+    std::string body = "  0\nLWPOLYLINE\n 90\n2000000000\n 10\n0\n 20\n0\n 42\n1e300\n 10\n1\n 20\n0\n";
+    body += "  0\nLINE\n 10\nnan\n 20\n0\n 11\n1\n 21\n1\n";
+    body += "  0\nLINE\n 10\n1e300\n 20\n0\n 11\n1\n 21\n1\n";
+    body += "  0\nCIRCLE\n 10\n0\n 20\n0\n 40\n-3\n";
+    body += "  0\nPOINT\n 10\n1\n";  // no northing: not a point
+    std::string many;
+    for (int i = 0; i < 50000; ++i) many += " 10\n" + std::to_string(i) + "\n 20\n0\n 42\n1e6\n";
+    const std::string text = "  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nLWPOLYLINE\n" + many + " 10";
+    const DxfDrawing d = read(text);
+    ASSERT_GE(d.lines.size(), 2u);
+    EXPECT_EQ(d.lines[0].vertices.size(), 2u);  // a bulge of a whole turn over a chord: no circle fits
+    EXPECT_TRUE(d.points.empty());
+    std::size_t vertices = 0;
+    for (const CadLine& l : d.lines) {
+        vertices += l.vertices.size();
+        for (const Vec3& v : l.vertices) EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+    }
+    // 50,000 near full turns would be 2.5 million vertices; the arcs' budget
+    // keeps them to about one a byte of the file.
+    EXPECT_LE(vertices, 50000u + 100u + text.size());
+    EXPECT_FALSE(readDxfText("no sections here\n", true).has_value());
+}
+
+}  // namespace
+}  // namespace vellacor
