@@ -1,5 +1,7 @@
 #include "app/surface_stages.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "app/site_model.h"
@@ -45,12 +47,15 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
             if (p >= 0 && p < d.pointCount) d.points[static_cast<std::size_t>(p)].useInSurface = 0;
         d.triangles = std::move(out.triangles);
         d.triangleCount = static_cast<int>(d.triangles.size());
-        model.work.surfaceWork.knownLinks = std::move(out.links);
+        model.work.surfaceWork.linksKnown = true;
         model.work.surfaceWork.knownDigest = out.digest;
         stage.done = true;
         if (!d.breaklines.empty()) {  // the staged insertion puts them in again
             d.breaklines.allInserted = false;
             d.breaklinesInserted = 0;
+            // It changes triangles without their links: none stand until the link stage.
+            model.work.surfaceWork.linksKnown = false;
+            for (TinTriangle& t : d.triangles) std::fill(std::begin(t.neighbour), std::end(t.neighbour), kNoTriangle);
         }
     } else {
         std::vector<TinTriangle>().swap(d.triangles);
@@ -78,8 +83,9 @@ void adoptTopology(SiteModel& model, Ui& ui) {
         model.cycle.forceRedrawOnce = true;
         return;
     }
-    for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
-        for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
+    if (!result.linksInTriangles)
+        for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
+            for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
     model.work.surfaceWork.hullEdges = std::move(outcome->result.hullEdges);
     model.work.surfaceWork.hullTriangleCount = d.triangleCount;
     stage.done = true;
@@ -146,7 +152,7 @@ void startTopology(SiteModel& model) {
     TopologyInput input;
     input.triangles = d.triangles.data();
     input.triangleCount = d.triangleCount;
-    input.knownLinks = std::move(work.surfaceWork.knownLinks);
+    input.linksKnown = work.surfaceWork.linksKnown;
     input.knownDigest = work.surfaceWork.knownDigest;
     d.contourStage.enabled = false;
     d.contourStage.done = false;

@@ -12,7 +12,7 @@ namespace {
 
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
-    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv
+    To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv, Frames
 };
 
 struct ValuedName {
@@ -41,6 +41,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--from", Valued::From},
     {"--to", Valued::ToPoint},  // the section's far end; convert's --to is its output
     {"--csv", Valued::Csv},
+    {"--frames", Valued::Frames},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -68,7 +69,7 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
-          Valued::Orbit, Valued::Zoom, Valued::Light},
+          Valued::Orbit, Valued::Zoom, Valued::Light, Valued::Frames},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -153,6 +154,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::From: return (a.sectionFrom = parsePlanPoint(text)).has_value();
         case Valued::ToPoint: return (a.sectionTo = parsePlanPoint(text)).has_value();
         case Valued::Csv: a.csv = text; return true;
+        case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
     }
     return false;
 }

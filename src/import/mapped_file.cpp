@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace vellacor {
 
 MappedFile::~MappedFile() {
@@ -50,6 +52,14 @@ void MappedFile::release(std::size_t offset) {
     if (end <= released_) return;
     ::madvise(const_cast<char*>(mapped_) + released_, end - released_, MADV_DONTNEED);
     released_ = end;
+}
+
+void MappedFile::releaseRange(std::size_t from, std::size_t to) {
+    if (!mapped_) return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t begin = (from + page - 1) / page * page;
+    const std::size_t end = std::min(to, size_) / page * page;
+    if (end > begin) ::madvise(const_cast<char*>(mapped_) + begin, end - begin, MADV_DONTNEED);
 }
 
 }  // namespace vellacor

@@ -23,6 +23,12 @@ struct TriangleShade {
     double v[3] = {};
 };
 
+// A contour line traced for a rebuild, in camera space, waiting to be drawn.
+struct SceneContourLine {
+    Vec3 from, to;
+    std::uint8_t colour;
+};
+
 // What the renderer keeps between frames: its palettes, the frame, the light,
 // the images, and the caches a scene rebuild fills.
 struct RendererState {
@@ -41,6 +47,7 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
+    std::vector<SceneContourLine> contourLines[2];  // traced by the two cores, reused from rebuild to rebuild
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so

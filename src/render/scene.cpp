@@ -1,9 +1,11 @@
 #include "render/scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
+#include "model/two_cores.h"
 #include "model/utf8_text.h"
 #include "render/clip.h"
 #include "render/fill.h"
@@ -34,10 +36,6 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
-
-// Flat colours are worked out this many triangles at a time, just ahead of
-// drawing them: few enough that their records are still in the cache.
-constexpr int kShadeRun = 64;
 
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
@@ -78,6 +76,77 @@ SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textu
     return asked;
 }
 
+namespace {
+
+// What every band of the surface pass reads.
+struct SurfacePass {
+    const SurfaceView& surface;
+    Vec3 eye;
+    FillMode fill;
+    bool flat, shaded, textured;
+    const std::uint8_t* colours;
+    const std::vector<ScreenPlacement>& placements;
+    const std::vector<TriangleShade>& shades;
+    const FillInputs& inputs;
+};
+
+// Every triangle, in order, filled within the target's rows only: two bands
+// of the one picture can be filled at once and each pixel still sees the
+// triangles in the same order.
+void fillSurfaceBand(FrameBuffer& f, RasterTarget target, const SurfacePass& pass) {
+    const SurfaceView& surface = pass.surface;
+    ClipPolygon polygon;
+    for (int i = 0; i < surface.triangleCount; ++i) {
+        const TinTriangle& t = surface.triangle(i);
+        const ScreenPlacement* placed[3];
+        if (pass.flat && placedInsideView(pass.placements, t, placed)) {
+            const double top = std::min({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
+            const double bottom = std::max({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
+            if (bottom < target.rowBegin || top >= target.rowEnd) continue;  // no row of this band
+            // Nothing to clip: fill straight from the shared projected corners.
+            const bool front = dot(pass.eye - t.centroid, t.normal) > 0;
+            const int colour = front ? pass.colours[i] : backFaceColour(pass.colours[i]);
+            const ProjectedPoint& a = placed[front ? 0 : 1]->at;
+            const ProjectedPoint& b = placed[front ? 1 : 0]->at;
+            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
+            continue;
+        }
+        const bool front = dot(pass.eye - t.centroid, t.normal) > 0;
+        const TriangleShade* shade = (pass.shaded || pass.textured) ? &pass.shades[static_cast<std::size_t>(i)] : nullptr;
+        for (int k = 0; k < 3; ++k) {
+            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
+            ClipVertex& v = polygon[static_cast<std::size_t>(k)];
+            v.x = p.x, v.y = p.y, v.z = p.z;
+            v.shade = pass.shaded ? shade->shade[k] : 0.0;
+            v.u = pass.textured ? shade->u[k] : 0.0;
+            v.v = pass.textured ? shade->v[k] : 0.0;
+        }
+        int colour = pass.colours[i];
+        if (!front) {
+            // Seen from behind: reverse the winding so the filler accepts it, and darken it.
+            std::swap(polygon[0], polygon[1]);
+            if (pass.flat) colour = backFaceColour(colour);
+        }
+        drawPolygon(f, target, pass.fill, polygon, 3, static_cast<std::uint8_t>(colour), pass.inputs);
+    }
+}
+
+// The same sizes and projection as `frame` with a span table of its own, for
+// a second thread filling another band of the frame's buffers.
+FrameBuffer bandFrameOf(const FrameBuffer& frame) {
+    FrameBuffer band;
+    band.clientWidth = frame.clientWidth;
+    band.clientHeight = frame.clientHeight;
+    band.viewWidth = frame.viewWidth;
+    band.viewHeight = frame.viewHeight;
+    band.halfWidth = frame.halfWidth;
+    band.halfHeight = frame.halfHeight;
+    band.spanTable.resize(frame.spanTable.size());
+    return band;
+}
+
+}  // namespace
+
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
                       const SiteExtents& site, bool showGrid) {
     if (mode == SurfaceMode::Off) return;
@@ -88,7 +157,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
 
     FillInputs inputs;
     switch (mode) {
-        case SurfaceMode::Flat: break;  // flat colours are worked out in the fill loop below, a short run ahead
+        case SurfaceMode::Flat: break;  // flat colours are worked out below, with the corners
         case SurfaceMode::Smooth:
             growTo(state.shades, n);
             if (state.light) smoothShade(*state.light, eye, surface, state.shades);
@@ -101,50 +170,73 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     }
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
-    ClipPolygon polygon;
-    const RasterTarget target = sceneTarget(f);
-    const FillMode fill = fillModeFor(mode);
     const bool flat = mode == SurfaceMode::Flat;
-    const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation;
-    const bool textured = mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture;
     const Light* light = state.light.get();
-    std::uint8_t* colours = state.flatColours.data();
-    const std::vector<ScreenPlacement>& placements = state.scenePlacements;
+    // The corners for the contour pass and the flat colours, half the triangles on each core.
     auto& corners = state.sceneCorners.corners;
     corners.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        const TinTriangle& t = surface.triangle(i);
-        corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (flat && light && i % kShadeRun == 0)
-            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
-        const bool front = dot(eye - t.centroid, t.normal) > 0;
-        const ScreenPlacement* placed[3];
-        if (flat && placedInsideView(placements, t, placed)) {
-            // Nothing to clip: fill straight from the shared projected corners.
-            const int colour = front ? colours[i] : backFaceColour(colours[i]);
-            const ProjectedPoint& a = placed[front ? 0 : 1]->at;
-            const ProjectedPoint& b = placed[front ? 1 : 0]->at;
-            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
-            continue;
+    auto prepare = [&](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            const TinTriangle& t = surface.triangle(i);
+            corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         }
-        const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
-        for (int k = 0; k < 3; ++k) {
-            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
-            ClipVertex& v = polygon[static_cast<std::size_t>(k)];
-            v.x = p.x, v.y = p.y, v.z = p.z;
-            v.shade = shaded ? shade->shade[k] : 0.0;
-            v.u = textured ? shade->u[k] : 0.0;
-            v.v = textured ? shade->v[k] : 0.0;
-        }
-        int colour = colours[i];
-        if (!front) {
-            // Seen from behind: reverse the winding so the filler accepts it, and darken it.
-            std::swap(polygon[0], polygon[1]);
-            if (flat) colour = backFaceColour(colour);
-        }
-        drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
-    }
+        if (flat && light) flatShadeRange(*light, surface.triangles, state.flatColours, first, end);
+    };
+    runOnTwoCores([&] { prepare(n / 2, n); }, [&] { prepare(0, n / 2); });
+
+    const SurfacePass pass{surface,
+                           eye,
+                           fillModeFor(mode),
+                           flat,
+                           mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation,
+                           mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture,
+                           state.flatColours.data(),
+                           state.scenePlacements,
+                           state.shades,
+                           inputs};
+    // The upper rows on this core, the lower ones on the other.
+    RasterTarget upper = sceneTarget(f), lower = sceneTarget(f);
+    upper.rowEnd = lower.rowBegin = f.viewHeight / 2;
+    FrameBuffer lowerFrame = bandFrameOf(f);
+    runOnTwoCores([&] { fillSurfaceBand(lowerFrame, lower, pass); }, [&] { fillSurfaceBand(f, upper, pass); });
     state.sceneCornersFresh = true;
+}
+
+namespace {
+
+// Collects the lines of one part of the surface, moved into camera space.
+class RecordingContourSink : public ContourLineSink {
+public:
+    RecordingContourSink(const Matrix& view, std::vector<SceneContourLine>& lines) : view_(view), lines_(lines) {}
+    void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override {
+        lines_.push_back({transformPoint(from, view_), transformPoint(to, view_), colour});
+    }
+
+private:
+    const Matrix& view_;
+    std::vector<SceneContourLine>& lines_;
+};
+
+}  // namespace
+
+void drawSceneContours(RendererState& state, const SiteDocument& document, const Matrix& view, bool straight) {
+    FrameBuffer& f = state.frame;
+    if (!state.sceneCornersFresh || !cacheFits(document, state.sceneCorners)) {
+        SceneContourSink sink(f, view);
+        drawSurfaceContours(document, sink, straight);
+        return;
+    }
+    const int middle = document.triangleCount / 2;
+    auto trace = [&](std::vector<SceneContourLine>& lines, int first, int end) {
+        lines.clear();
+        RecordingContourSink sink(view, lines);
+        drawSurfaceContours(document, sink, straight, state.sceneCorners, first, end);
+    };
+    runOnTwoCores([&] { trace(state.contourLines[1], middle, document.triangleCount); },
+                  [&] { trace(state.contourLines[0], 0, middle); });
+    const RasterTarget target = sceneTarget(f);
+    for (const std::vector<SceneContourLine>& lines : state.contourLines)
+        for (const SceneContourLine& l : lines) drawLine3D(f, target, l.from, l.to, l.colour);
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

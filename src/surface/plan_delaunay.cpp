@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "model/huge_pages.h"
 #include "surface/predicates.h"
 
 namespace vellacor {
@@ -20,7 +21,8 @@ bool PlanDelaunay::start() {
     if (third < 0) return false;  // all on one line: no triangle at all
 
     // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
-    slots_.reserve(2 * static_cast<std::size_t>(count_));
+    reserveOnHugePages(slots_, 2 * static_cast<std::size_t>(count_));
+    reserveOnHugePages(fanEdge_, static_cast<std::size_t>(count_) + 1);
     fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
     int a = 0, b = 1, c = third;
@@ -164,28 +166,37 @@ int PlanDelaunay::triangleCount() const {
     return n;
 }
 
-std::vector<std::int32_t> PlanDelaunay::takeTriangles(std::vector<std::int32_t>* neighbours) {
-    // Number the real triangles in slot order, in the slots' spare field.
+int PlanDelaunay::numberTriangles() {
     std::int32_t count = 0;
     for (Slot& s : slots_) s.number = isReal(s) ? count++ : -1;
-    std::vector<std::int32_t> corners;
-    corners.reserve(3 * static_cast<std::size_t>(count));
-    if (neighbours) {
-        neighbours->clear();
-        neighbours->reserve(3 * static_cast<std::size_t>(count));
+    return count;
+}
+
+std::size_t PlanDelaunay::slotOfNumber(int number) const {
+    // Numbers grow with the slots: a binary search over the slots, skipping
+    // the unnumbered ones by looking right for the next numbered slot.
+    std::size_t low = 0, high = slots_.size();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        std::size_t probe = middle;
+        while (probe < high && slots_[probe].number < 0) ++probe;
+        if (probe == high) {
+            high = middle;
+        } else if (slots_[probe].number < number) {
+            low = probe + 1;
+        } else {
+            high = middle;
+        }
     }
-    for (const Slot& s : slots_) {
-        if (s.number < 0) continue;
-        corners.insert(corners.end(), s.vertex, s.vertex + 3);
-        if (neighbours)
-            for (int k = 0; k < 3; ++k) neighbours->push_back(slots_[static_cast<std::size_t>(s.twin[k] >> 2)].number);
-    }
+    return low;
+}
+
+void PlanDelaunay::release() {
     std::vector<Slot>().swap(slots_);
     std::vector<std::int32_t>().swap(fanEdge_);
     std::vector<std::int32_t>().swap(stack_);
     std::vector<std::int32_t>().swap(cavity_);
     std::vector<BoundaryEdge>().swap(boundary_);
-    return corners;
 }
 
 void PlanDelaunay::triangles(std::vector<std::int32_t>& vertices, std::vector<std::int32_t>& neighbours) const {

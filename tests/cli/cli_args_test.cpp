@@ -78,6 +78,9 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"render", "site.txt", "--out", "o.png", "--orbit", "30,361"},
         {"render", "site.txt", "--out", "o.png", "--zoom", "0"},
         {"render", "site.txt", "--out", "o.png", "--light", "3"},
+        {"render", "site.txt", "--out", "o.png", "--frames", "0"},
+        {"render", "site.txt", "--out", "o.png", "--frames", "2.5"},
+        {"info", "site.txt", "--frames", "3"},
         {"info", "site.txt", "--view", "plan"},
     };
     for (const auto& line : bad) {
@@ -109,6 +112,8 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(v->orbitPitch, 12.5);
     EXPECT_EQ(v->zoom, 0.5);
     EXPECT_EQ(v->lightMode, 2);
+    EXPECT_FALSE(v->frames);
+    EXPECT_EQ(parseCliArgs({"render", "site.txt", "--out", "o.png", "--frames", "360"})->frames, 360);
 
     // --to is the section's far end but convert's output.
     const auto sec = parseCliArgs({"section", "site.txt", "--from", "10230,5150.5", "--to", "-1e3,5150", "--csv", "c.csv"});
