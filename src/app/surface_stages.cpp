@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/site_model.h"
+#include "model/huge_pages.h"
 #include "platform/ui.h"
 #include "surface/surface_jobs.h"
 
@@ -125,7 +126,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
 
     TriangulationInput input;
     try {
-        input.points.reserve(static_cast<std::size_t>(d.pointCount));
+        reserveOnHugePages(input.points, static_cast<std::size_t>(d.pointCount));
         for (int i = 0; i < d.pointCount; ++i) {
             const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
             if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, p.elevation, i});

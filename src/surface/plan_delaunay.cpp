@@ -9,7 +9,10 @@
 namespace vellacor {
 
 PlanDelaunay::PlanDelaunay(const double* x, const double* y, int count)
-    : x_(x), y_(y), count_(count), infinite_(count) {}
+    : x_(x), y_(y), count_(count), infinite_(count) {
+    // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
+    if (count_ >= 3) reserveOnHugePages(slots_, 2 * static_cast<std::size_t>(count_));
+}
 
 // The first triangle: points 0 and 1 and the first point not on their line.
 // Points on that line before it are inserted later like any other.
@@ -20,8 +23,6 @@ bool PlanDelaunay::start() {
         if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
     if (third < 0) return false;  // all on one line: no triangle at all
 
-    // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
-    reserveOnHugePages(slots_, 2 * static_cast<std::size_t>(count_));
     reserveOnHugePages(fanEdge_, static_cast<std::size_t>(count_) + 1);
     fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
@@ -236,7 +237,9 @@ std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
 }
 
 std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
-    std::vector<std::uint64_t> sorted(keys.size());
+    std::vector<std::uint64_t> sorted;
+    reserveOnHugePages(sorted, keys.size());
+    sorted.resize(keys.size());
     for (int shift = 32; shift < 64; shift += 8) {
         std::array<std::size_t, 257> start{};
         for (std::uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
@@ -244,7 +247,9 @@ std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
         for (std::uint64_t k : keys) sorted[start[(k >> shift) & 0xFF]++] = k;
         keys.swap(sorted);
     }
-    std::vector<std::int32_t> order(keys.size());
+    std::vector<std::int32_t> order;
+    reserveOnHugePages(order, keys.size());
+    order.resize(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xFFFFFFFFu);
     return order;
 }

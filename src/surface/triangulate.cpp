@@ -25,8 +25,14 @@ void release(std::vector<T>& v) {
 // one flag per input point.
 std::vector<char> duplicateFlags(const std::vector<SurfacePoint>& points) {
     const std::size_t all = points.size();
-    std::vector<double> x(all), y(all);
-    std::vector<std::int32_t> pointIndex(all);
+    std::vector<double> x, y;
+    std::vector<std::int32_t> pointIndex;
+    reserveOnHugePages(x, all);
+    reserveOnHugePages(y, all);
+    reserveOnHugePages(pointIndex, all);
+    x.resize(all);
+    y.resize(all);
+    pointIndex.resize(all);
     for (std::size_t i = 0; i < all; ++i) {
         x[i] = points[i].easting;
         y[i] = points[i].northing;
@@ -85,8 +91,7 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<st
 bool convertMesh(const PlanDelaunay& mesh, const MeshPoints& points, int count, TriangulationOutput& output,
                  TriangulationMonitor& monitor) {
     std::vector<TinTriangle>& triangles = output.triangles;
-    reserveOnHugePages(triangles, static_cast<std::size_t>(count));
-    triangles.resize(static_cast<std::size_t>(count));
+    if (triangles.size() < static_cast<std::size_t>(count)) triangles.resize(static_cast<std::size_t>(count));
     std::vector<std::uint64_t> blocks(static_cast<std::size_t>(digestBlockCount(count)));
     const int middleBlock = static_cast<int>(blocks.size()) / 2;
     const int middle = std::min(count, middleBlock * kDigestBlock);
@@ -122,6 +127,7 @@ bool convertMesh(const PlanDelaunay& mesh, const MeshPoints& points, int count, 
             if (!stop.load()) digestBlocks(triangles.data(), count, 0, middleBlock, blocks.data());
         });
     if (stop.load()) return false;
+    triangles.resize(static_cast<std::size_t>(count));
     output.digest = chainBlockDigests(blocks, count);
     return true;
 }
@@ -142,20 +148,36 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
 
     PlanDelaunay mesh(points.x.data(), points.y.data(), count);
     std::vector<MeshTriangle> snapshot;
-    const bool built = mesh.build(kCheckpointEvery, [&](int handled) {
-        if (monitor.meshDue()) {
-            snapshot.clear();
-            mesh.forEachTriangle([&](int a, int b, int c) {
-                snapshot.push_back({points.pointIndex[static_cast<std::size_t>(a)],
-                                    points.pointIndex[static_cast<std::size_t>(b)],
-                                    points.pointIndex[static_cast<std::size_t>(c)]});
+    bool built = false;
+    // While this core inserts the points, the other brings in the memory the
+    // insertion and the triangle records will fill: at most 2n - 5 records
+    // for n points, cut to the real count once they are written.
+    const auto [slotStorage, slotBytes] = mesh.reservedStorage();
+    runOnTwoCores(
+        [&, slotStorage = slotStorage, slotBytes = slotBytes] {
+            prefaultPages(slotStorage, slotBytes);
+            reserveOnHugePages(output.triangles, 2 * static_cast<std::size_t>(count));
+            output.triangles.resize(2 * static_cast<std::size_t>(count));
+        },
+        [&] {
+            built = mesh.build(kCheckpointEvery, [&](int handled) {
+                if (monitor.meshDue()) {
+                    snapshot.clear();
+                    mesh.forEachTriangle([&](int a, int b, int c) {
+                        snapshot.push_back({points.pointIndex[static_cast<std::size_t>(a)],
+                                            points.pointIndex[static_cast<std::size_t>(b)],
+                                            points.pointIndex[static_cast<std::size_t>(c)]});
+                    });
+                    monitor.publishMesh(snapshot);
+                }
+                return monitor.carryOn(static_cast<double>(handled) / count);
             });
-            monitor.publishMesh(snapshot);
-        }
-        return monitor.carryOn(static_cast<double>(handled) / count);
-    });
+        });
     release(snapshot);
-    if (!built) return false;
+    if (!built) {
+        release(output.triangles);
+        return false;
+    }
 
     // The triangle records are made once, from the compact mesh, links and all.
     const int triangleCount = mesh.numberTriangles();
