@@ -53,6 +53,7 @@ struct RendererState {
     // count by the pass that needs them. The flat colours are a byte each so
     // the flat pass reads them alongside the triangle records.
     std::vector<std::uint8_t> flatColours;
+    std::vector<std::uint8_t> triangleBands;  // which rows of the picture each triangle may cover
     std::vector<TriangleShade> shades;
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 };
@@ -60,6 +61,7 @@ struct RendererState {
 // The per-triangle values belong to one surface: a new surface starts without them.
 inline void forgetTriangleShading(RendererState& state) {
     state.flatColours.clear();
+    state.triangleBands.clear();
     state.shades.clear();
 }
 

@@ -1,6 +1,7 @@
 #include "render/scene.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "camera/matrix.h"
@@ -78,40 +79,72 @@ SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textu
 
 namespace {
 
-// What every band of the surface pass reads.
+// What the surface pass reads and the per-triangle arrays it fills.
 struct SurfacePass {
     const SurfaceView& surface;
     Vec3 eye;
     FillMode fill;
     bool flat, shaded, textured;
-    const std::uint8_t* colours;
+    const Light* light;
+    std::uint8_t* colours;                 // the flat colours, worked out here when there is a light
+    std::array<std::int32_t, 3>* corners;  // packed, for the fill and the contour pass
+    std::uint8_t* bands;                   // per triangle: which bands it touches, and more (below)
+    int middleRow;                         // the first row of the lower band
     const std::vector<ScreenPlacement>& placements;
     const std::vector<TriangleShade>& shades;
     const FillInputs& inputs;
 };
 
-// Every triangle, in order, filled within the target's rows only: two bands
-// of the one picture can be filled at once and each pixel still sees the
-// triangles in the same order.
-void fillSurfaceBand(FrameBuffer& f, RasterTarget target, const SurfacePass& pass) {
+// Per triangle: the bands whose rows it may cover, whether its corners were
+// all placed inside the view (then it is filled from them without clipping)
+// and whether it faces the eye.
+constexpr std::uint8_t kUpperBand = 1, kLowerBand = 2, kPlacedInside = 4, kFront = 8;
+
+// The first pass, over the triangles in [first, end): corners, flat colours
+// and bands. The two cores each take half the triangles.
+void classifyTriangles(const SurfacePass& pass, int first, int end) {
+    const SurfaceView& surface = pass.surface;
+    for (int i = first; i < end; ++i) {
+        const TinTriangle& t = surface.triangle(i);
+        pass.corners[i] = {t.vertex[0], t.vertex[1], t.vertex[2]};
+        if (pass.flat && pass.light)
+            pass.colours[i] = static_cast<std::uint8_t>(flatShade(*pass.light, t.centroid, t.normal));
+        std::uint8_t bits = dot(pass.eye - t.centroid, t.normal) > 0 ? kFront : 0;
+        const ScreenPlacement* placed[3];
+        if (placedInsideView(pass.placements, t, placed)) {
+            const double top = std::min({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
+            const double bottom = std::max({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
+            bits |= kPlacedInside;
+            if (!(top >= pass.middleRow)) bits |= kUpperBand;  // (not a number: both, as the filler decides)
+            if (!(bottom < pass.middleRow)) bits |= kLowerBand;
+        } else {
+            bits |= kUpperBand | kLowerBand;  // clipped first: its rows are known only then
+        }
+        pass.bands[i] = bits;
+    }
+}
+
+// Every triangle of one band, in order, filled within the target's rows
+// only: the two bands of the picture are filled at once and each pixel still
+// sees the triangles in the same order.
+void fillSurfaceBand(FrameBuffer& f, RasterTarget target, const SurfacePass& pass, std::uint8_t band) {
     const SurfaceView& surface = pass.surface;
     ClipPolygon polygon;
     for (int i = 0; i < surface.triangleCount; ++i) {
-        const TinTriangle& t = surface.triangle(i);
-        const ScreenPlacement* placed[3];
-        if (pass.flat && placedInsideView(pass.placements, t, placed)) {
-            const double top = std::min({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
-            const double bottom = std::max({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
-            if (bottom < target.rowBegin || top >= target.rowEnd) continue;  // no row of this band
+        const std::uint8_t bits = pass.bands[i];
+        if (!(bits & band)) continue;
+        const bool front = (bits & kFront) != 0;
+        if (pass.flat && (bits & kPlacedInside)) {
             // Nothing to clip: fill straight from the shared projected corners.
-            const bool front = dot(pass.eye - t.centroid, t.normal) > 0;
+            const auto& c = pass.corners[i];
             const int colour = front ? pass.colours[i] : backFaceColour(pass.colours[i]);
-            const ProjectedPoint& a = placed[front ? 0 : 1]->at;
-            const ProjectedPoint& b = placed[front ? 1 : 0]->at;
-            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
+            const ProjectedPoint& a = pass.placements[static_cast<std::size_t>(c[front ? 0 : 1])].at;
+            const ProjectedPoint& b = pass.placements[static_cast<std::size_t>(c[front ? 1 : 0])].at;
+            fillFlatTriangle(f, target, a, b, pass.placements[static_cast<std::size_t>(c[2])].at,
+                             static_cast<std::uint8_t>(colour));
             continue;
         }
-        const bool front = dot(pass.eye - t.centroid, t.normal) > 0;
+        const TinTriangle& t = surface.triangle(i);
         const TriangleShade* shade = (pass.shaded || pass.textured) ? &pass.shades[static_cast<std::size_t>(i)] : nullptr;
         for (int k = 0; k < 3; ++k) {
             const Vec3& p = surface.point(t.vertex[k]).scenePosition;
@@ -170,35 +203,29 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     }
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
-    const bool flat = mode == SurfaceMode::Flat;
-    const Light* light = state.light.get();
-    // The corners for the contour pass and the flat colours, half the triangles on each core.
-    auto& corners = state.sceneCorners.corners;
-    corners.resize(static_cast<std::size_t>(n));
-    auto prepare = [&](int first, int end) {
-        for (int i = first; i < end; ++i) {
-            const TinTriangle& t = surface.triangle(i);
-            corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        }
-        if (flat && light) flatShadeRange(*light, surface.triangles, state.flatColours, first, end);
-    };
-    runOnTwoCores([&] { prepare(n / 2, n); }, [&] { prepare(0, n / 2); });
-
+    state.sceneCorners.corners.resize(static_cast<std::size_t>(n));
+    state.triangleBands.resize(static_cast<std::size_t>(n));
     const SurfacePass pass{surface,
                            eye,
                            fillModeFor(mode),
-                           flat,
+                           mode == SurfaceMode::Flat,
                            mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation,
                            mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture,
+                           state.light.get(),
                            state.flatColours.data(),
+                           state.sceneCorners.corners.data(),
+                           state.triangleBands.data(),
+                           f.viewHeight / 2,
                            state.scenePlacements,
                            state.shades,
                            inputs};
+    runOnTwoCores([&] { classifyTriangles(pass, n / 2, n); }, [&] { classifyTriangles(pass, 0, n / 2); });
     // The upper rows on this core, the lower ones on the other.
     RasterTarget upper = sceneTarget(f), lower = sceneTarget(f);
-    upper.rowEnd = lower.rowBegin = f.viewHeight / 2;
+    upper.rowEnd = lower.rowBegin = pass.middleRow;
     FrameBuffer lowerFrame = bandFrameOf(f);
-    runOnTwoCores([&] { fillSurfaceBand(lowerFrame, lower, pass); }, [&] { fillSurfaceBand(f, upper, pass); });
+    runOnTwoCores([&] { fillSurfaceBand(lowerFrame, lower, pass, kLowerBand); },
+                  [&] { fillSurfaceBand(f, upper, pass, kUpperBand); });
     state.sceneCornersFresh = true;
 }
 
