@@ -47,7 +47,7 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
-    std::vector<SceneContourLine> contourLines[2];  // traced by the two cores, reused from rebuild to rebuild
+    std::vector<SceneContourLine> contourLines;  // traced by the second core, reused from rebuild to rebuild
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so

@@ -231,6 +231,11 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
 
 namespace {
 
+// The second core traces this many triangles between looks at its list,
+// which it fills no further than the bound (about 30 MB).
+constexpr int kContourRun = 4096;
+constexpr std::size_t kMostRecordedContourLines = std::size_t{1} << 19;
+
 // Collects the lines of one part of the surface, moved into camera space.
 class RecordingContourSink : public ContourLineSink {
 public:
@@ -248,22 +253,34 @@ private:
 
 void drawSceneContours(RendererState& state, const SiteDocument& document, const Matrix& view, bool straight) {
     FrameBuffer& f = state.frame;
+    SceneContourSink direct(f, view);
     if (!state.sceneCornersFresh || !cacheFits(document, state.sceneCorners)) {
-        SceneContourSink sink(f, view);
-        drawSurfaceContours(document, sink, straight);
+        drawSurfaceContours(document, direct, straight);
         return;
     }
-    const int middle = document.triangleCount / 2;
-    auto trace = [&](std::vector<SceneContourLine>& lines, int first, int end) {
-        lines.clear();
-        RecordingContourSink sink(view, lines);
-        drawSurfaceContours(document, sink, straight, state.sceneCorners, first, end);
-    };
-    runOnTwoCores([&] { trace(state.contourLines[1], middle, document.triangleCount); },
-                  [&] { trace(state.contourLines[0], 0, middle); });
+    // This core draws the first half of the triangles' lines straight away
+    // while the other traces the second half into a list, a run of triangles
+    // at a time and no further than the list's bound; the list is drawn
+    // after the first half, and whatever it did not reach after that.
+    const int count = document.triangleCount;
+    const int middle = count / 2;
+    std::vector<SceneContourLine>& lines = state.contourLines;
+    int traced = middle;
+    runOnTwoCores(
+        [&] {
+            lines.clear();
+            RecordingContourSink sink(view, lines);
+            while (traced < count && lines.size() < kMostRecordedContourLines) {
+                const int end = std::min(count, traced + kContourRun);
+                drawSurfaceContours(document, sink, straight, state.sceneCorners, traced, end);
+                traced = end;
+            }
+        },
+        [&] { drawSurfaceContours(document, direct, straight, state.sceneCorners, 0, middle); });
     const RasterTarget target = sceneTarget(f);
-    for (const std::vector<SceneContourLine>& lines : state.contourLines)
-        for (const SceneContourLine& l : lines) drawLine3D(f, target, l.from, l.to, l.colour);
+    for (const SceneContourLine& l : lines) drawLine3D(f, target, l.from, l.to, l.colour);
+    if (lines.size() > kMostRecordedContourLines) std::vector<SceneContourLine>().swap(lines);
+    drawSurfaceContours(document, direct, straight, state.sceneCorners, traced, count);
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
