@@ -38,8 +38,12 @@ void drawSurface(SiteModel& model) {
 
 void drawContours(SiteModel& model, bool viewMoving) {
     if (!model.display.showContours || !model.document.triangulateStage.done) return;
+    SceneContourSink sink(model.renderer.frame, model.camera.view);
     // While the view moves the contours are drawn straight: smoothing costs too much per frame.
-    drawSceneContours(model.renderer, model.document, model.camera.view, viewMoving);
+    if (model.renderer.sceneCornersFresh)
+        drawSurfaceContours(model.document, sink, viewMoving, model.renderer.sceneCorners);
+    else
+        drawSurfaceContours(model.document, sink, viewMoving);
 }
 
 // The point drawn under the cursor, of those the last rebuild placed.

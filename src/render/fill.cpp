@@ -27,8 +27,8 @@ struct ScreenVertex {
 // (a flat fill passes none).
 // k is 1 / (b.y - a.y), worked out beforehand for all edges together.
 template <bool kShade, bool kTexture>
-[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const RasterTarget& band, const ScreenVertex& a,
-                                            const ClipVertex* va, const ScreenVertex& b, const ClipVertex* vb, double k) {
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex* va,
+                                            const ScreenVertex& b, const ClipVertex* vb, double k) {
     if (b.y == a.y) return;
     const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
     double ds = 0.0, du = 0.0, dv = 0.0;
@@ -48,12 +48,10 @@ template <bool kShade, bool kTexture>
         }
     };
     if (a.y < b.y) {
-        const int r0 = std::max(firstAfter(a.y, rows), band.rowBegin);
-        const int r1 = std::min(lastAtOrBefore(b.y, rows), band.rowEnd - 1);
+        const int r0 = firstAfter(a.y, rows), r1 = lastAtOrBefore(b.y, rows);
         for (int r = r0; r <= r1; ++r) write(table[r].left, r - a.y);
     } else {
-        const int r0 = std::min(lastAtOrBefore(a.y, rows), band.rowEnd - 1);
-        const int r1 = std::max(firstAfter(b.y, rows), band.rowBegin);
+        const int r0 = lastAtOrBefore(a.y, rows), r1 = firstAfter(b.y, rows);
         for (int r = r0; r >= r1; --r) write(table[r].right, r - a.y);
     }
 }
@@ -195,10 +193,9 @@ void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, c
         const int j = i + 1 == count ? 0 : i + 1;
         const ClipVertex *vi = nullptr, *vj = nullptr;
         if constexpr (kShade || kTexture) vi = &v[i], vj = &v[j];
-        scanEdge<kShade, kTexture>(table, rows, target, p[i], vi, p[j], vj, inverseHeight[i]);
+        scanEdge<kShade, kTexture>(table, rows, p[i], vi, p[j], vj, inverseHeight[i]);
     }
-    fillRows(frame, target, std::max(firstAfter(ymin, rows), target.rowBegin),
-             std::min(lastAtOrBefore(ymax, rows), target.rowEnd - 1), span);
+    fillRows(frame, target, firstAfter(ymin, rows), lastAtOrBefore(ymax, rows), span);
 }
 
 bool canFill(const FrameBuffer& frame, RasterTarget target) {

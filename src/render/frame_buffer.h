@@ -1,5 +1,4 @@
 #pragma once
-#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -63,13 +62,9 @@ void clearSceneBuffers(FrameBuffer& frame);
 void copySceneToDisplay(FrameBuffer& frame);
 
 // Where a fill or a line draws: the pixels and the depth values it tests against.
-// A fill writes only the rows in [rowBegin, rowEnd), so that two threads may
-// fill the two halves of one picture at once, each with its own span table.
 struct RasterTarget {
     std::uint8_t* pixels = nullptr;
     double* depth = nullptr;
-    int rowBegin = 0;
-    int rowEnd = INT_MAX;
 };
 
 RasterTarget sceneTarget(FrameBuffer& frame);    // sceneBuffer, depthBuffer

@@ -23,12 +23,6 @@ struct TriangleShade {
     double v[3] = {};
 };
 
-// A contour line traced for a rebuild, in camera space, waiting to be drawn.
-struct SceneContourLine {
-    Vec3 from, to;
-    std::uint8_t colour;
-};
-
 // What the renderer keeps between frames: its palettes, the frame, the light,
 // the images, and the caches a scene rebuild fills.
 struct RendererState {
@@ -47,13 +41,11 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
-    std::vector<SceneContourLine> contourLines;  // traced by the second core, reused from rebuild to rebuild
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so
     // the flat pass reads them alongside the triangle records.
     std::vector<std::uint8_t> flatColours;
-    std::vector<std::uint8_t> triangleBands;  // which rows of the picture each triangle may cover
     std::vector<TriangleShade> shades;
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 };
@@ -61,7 +53,6 @@ struct RendererState {
 // The per-triangle values belong to one surface: a new surface starts without them.
 inline void forgetTriangleShading(RendererState& state) {
     state.flatColours.clear();
-    state.triangleBands.clear();
     state.shades.clear();
 }
 

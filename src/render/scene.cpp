@@ -1,12 +1,9 @@
 #include "render/scene.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
-#include "model/two_cores.h"
 #include "model/utf8_text.h"
 #include "render/clip.h"
 #include "render/fill.h"
@@ -37,6 +34,10 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
+
+// Flat colours are worked out this many triangles at a time, just ahead of
+// drawing them: few enough that their records are still in the cache.
+constexpr int kShadeRun = 64;
 
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
@@ -77,109 +78,6 @@ SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textu
     return asked;
 }
 
-namespace {
-
-// What the surface pass reads and the per-triangle arrays it fills.
-struct SurfacePass {
-    const SurfaceView& surface;
-    Vec3 eye;
-    FillMode fill;
-    bool flat, shaded, textured;
-    const Light* light;
-    std::uint8_t* colours;                 // the flat colours, worked out here when there is a light
-    std::array<std::int32_t, 3>* corners;  // packed, for the fill and the contour pass
-    std::uint8_t* bands;                   // per triangle: which bands it touches, and more (below)
-    int middleRow;                         // the first row of the lower band
-    const std::vector<ScreenPlacement>& placements;
-    const std::vector<TriangleShade>& shades;
-    const FillInputs& inputs;
-};
-
-// Per triangle: the bands whose rows it may cover, whether its corners were
-// all placed inside the view (then it is filled from them without clipping)
-// and whether it faces the eye.
-constexpr std::uint8_t kUpperBand = 1, kLowerBand = 2, kPlacedInside = 4, kFront = 8;
-
-// The first pass, over the triangles in [first, end): corners, flat colours
-// and bands. The two cores each take half the triangles.
-void classifyTriangles(const SurfacePass& pass, int first, int end) {
-    const SurfaceView& surface = pass.surface;
-    for (int i = first; i < end; ++i) {
-        const TinTriangle& t = surface.triangle(i);
-        pass.corners[i] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (pass.flat && pass.light)
-            pass.colours[i] = static_cast<std::uint8_t>(flatShade(*pass.light, t.centroid, t.normal));
-        std::uint8_t bits = dot(pass.eye - t.centroid, t.normal) > 0 ? kFront : 0;
-        const ScreenPlacement* placed[3];
-        if (placedInsideView(pass.placements, t, placed)) {
-            const double top = std::min({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
-            const double bottom = std::max({placed[0]->at.y, placed[1]->at.y, placed[2]->at.y});
-            bits |= kPlacedInside;
-            if (!(top >= pass.middleRow)) bits |= kUpperBand;  // (not a number: both, as the filler decides)
-            if (!(bottom < pass.middleRow)) bits |= kLowerBand;
-        } else {
-            bits |= kUpperBand | kLowerBand;  // clipped first: its rows are known only then
-        }
-        pass.bands[i] = bits;
-    }
-}
-
-// Every triangle of one band, in order, filled within the target's rows
-// only: the two bands of the picture are filled at once and each pixel still
-// sees the triangles in the same order.
-void fillSurfaceBand(FrameBuffer& f, RasterTarget target, const SurfacePass& pass, std::uint8_t band) {
-    const SurfaceView& surface = pass.surface;
-    ClipPolygon polygon;
-    for (int i = 0; i < surface.triangleCount; ++i) {
-        const std::uint8_t bits = pass.bands[i];
-        if (!(bits & band)) continue;
-        const bool front = (bits & kFront) != 0;
-        if (pass.flat && (bits & kPlacedInside)) {
-            // Nothing to clip: fill straight from the shared projected corners.
-            const auto& c = pass.corners[i];
-            const int colour = front ? pass.colours[i] : backFaceColour(pass.colours[i]);
-            const ProjectedPoint& a = pass.placements[static_cast<std::size_t>(c[front ? 0 : 1])].at;
-            const ProjectedPoint& b = pass.placements[static_cast<std::size_t>(c[front ? 1 : 0])].at;
-            fillFlatTriangle(f, target, a, b, pass.placements[static_cast<std::size_t>(c[2])].at,
-                             static_cast<std::uint8_t>(colour));
-            continue;
-        }
-        const TinTriangle& t = surface.triangle(i);
-        const TriangleShade* shade = (pass.shaded || pass.textured) ? &pass.shades[static_cast<std::size_t>(i)] : nullptr;
-        for (int k = 0; k < 3; ++k) {
-            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
-            ClipVertex& v = polygon[static_cast<std::size_t>(k)];
-            v.x = p.x, v.y = p.y, v.z = p.z;
-            v.shade = pass.shaded ? shade->shade[k] : 0.0;
-            v.u = pass.textured ? shade->u[k] : 0.0;
-            v.v = pass.textured ? shade->v[k] : 0.0;
-        }
-        int colour = pass.colours[i];
-        if (!front) {
-            // Seen from behind: reverse the winding so the filler accepts it, and darken it.
-            std::swap(polygon[0], polygon[1]);
-            if (pass.flat) colour = backFaceColour(colour);
-        }
-        drawPolygon(f, target, pass.fill, polygon, 3, static_cast<std::uint8_t>(colour), pass.inputs);
-    }
-}
-
-// The same sizes and projection as `frame` with a span table of its own, for
-// a second thread filling another band of the frame's buffers.
-FrameBuffer bandFrameOf(const FrameBuffer& frame) {
-    FrameBuffer band;
-    band.clientWidth = frame.clientWidth;
-    band.clientHeight = frame.clientHeight;
-    band.viewWidth = frame.viewWidth;
-    band.viewHeight = frame.viewHeight;
-    band.halfWidth = frame.halfWidth;
-    band.halfHeight = frame.halfHeight;
-    band.spanTable.resize(frame.spanTable.size());
-    return band;
-}
-
-}  // namespace
-
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
                       const SiteExtents& site, bool showGrid) {
     if (mode == SurfaceMode::Off) return;
@@ -190,7 +88,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
 
     FillInputs inputs;
     switch (mode) {
-        case SurfaceMode::Flat: break;  // flat colours are worked out below, with the corners
+        case SurfaceMode::Flat: break;  // flat colours are worked out in the fill loop below, a short run ahead
         case SurfaceMode::Smooth:
             growTo(state.shades, n);
             if (state.light) smoothShade(*state.light, eye, surface, state.shades);
@@ -203,84 +101,50 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     }
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
-    state.sceneCorners.corners.resize(static_cast<std::size_t>(n));
-    state.triangleBands.resize(static_cast<std::size_t>(n));
-    const SurfacePass pass{surface,
-                           eye,
-                           fillModeFor(mode),
-                           mode == SurfaceMode::Flat,
-                           mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation,
-                           mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture,
-                           state.light.get(),
-                           state.flatColours.data(),
-                           state.sceneCorners.corners.data(),
-                           state.triangleBands.data(),
-                           f.viewHeight / 2,
-                           state.scenePlacements,
-                           state.shades,
-                           inputs};
-    runOnTwoCores([&] { classifyTriangles(pass, n / 2, n); }, [&] { classifyTriangles(pass, 0, n / 2); });
-    // The upper rows on this core, the lower ones on the other.
-    RasterTarget upper = sceneTarget(f), lower = sceneTarget(f);
-    upper.rowEnd = lower.rowBegin = pass.middleRow;
-    FrameBuffer lowerFrame = bandFrameOf(f);
-    runOnTwoCores([&] { fillSurfaceBand(lowerFrame, lower, pass, kLowerBand); },
-                  [&] { fillSurfaceBand(f, upper, pass, kUpperBand); });
-    state.sceneCornersFresh = true;
-}
-
-namespace {
-
-// The second core traces this many triangles between looks at its list,
-// which it fills no further than the bound (about 30 MB).
-constexpr int kContourRun = 4096;
-constexpr std::size_t kMostRecordedContourLines = std::size_t{1} << 19;
-
-// Collects the lines of one part of the surface, moved into camera space.
-class RecordingContourSink : public ContourLineSink {
-public:
-    RecordingContourSink(const Matrix& view, std::vector<SceneContourLine>& lines) : view_(view), lines_(lines) {}
-    void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override {
-        lines_.push_back({transformPoint(from, view_), transformPoint(to, view_), colour});
-    }
-
-private:
-    const Matrix& view_;
-    std::vector<SceneContourLine>& lines_;
-};
-
-}  // namespace
-
-void drawSceneContours(RendererState& state, const SiteDocument& document, const Matrix& view, bool straight) {
-    FrameBuffer& f = state.frame;
-    SceneContourSink direct(f, view);
-    if (!state.sceneCornersFresh || !cacheFits(document, state.sceneCorners)) {
-        drawSurfaceContours(document, direct, straight);
-        return;
-    }
-    // This core draws the first half of the triangles' lines straight away
-    // while the other traces the second half into a list, a run of triangles
-    // at a time and no further than the list's bound; the list is drawn
-    // after the first half, and whatever it did not reach after that.
-    const int count = document.triangleCount;
-    const int middle = count / 2;
-    std::vector<SceneContourLine>& lines = state.contourLines;
-    int traced = middle;
-    runOnTwoCores(
-        [&] {
-            lines.clear();
-            RecordingContourSink sink(view, lines);
-            while (traced < count && lines.size() < kMostRecordedContourLines) {
-                const int end = std::min(count, traced + kContourRun);
-                drawSurfaceContours(document, sink, straight, state.sceneCorners, traced, end);
-                traced = end;
-            }
-        },
-        [&] { drawSurfaceContours(document, direct, straight, state.sceneCorners, 0, middle); });
+    ClipPolygon polygon;
     const RasterTarget target = sceneTarget(f);
-    for (const SceneContourLine& l : lines) drawLine3D(f, target, l.from, l.to, l.colour);
-    if (lines.size() > kMostRecordedContourLines) std::vector<SceneContourLine>().swap(lines);
-    drawSurfaceContours(document, direct, straight, state.sceneCorners, traced, count);
+    const FillMode fill = fillModeFor(mode);
+    const bool flat = mode == SurfaceMode::Flat;
+    const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation;
+    const bool textured = mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture;
+    const Light* light = state.light.get();
+    std::uint8_t* colours = state.flatColours.data();
+    const std::vector<ScreenPlacement>& placements = state.scenePlacements;
+    auto& corners = state.sceneCorners.corners;
+    corners.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const TinTriangle& t = surface.triangle(i);
+        corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
+        if (flat && light && i % kShadeRun == 0)
+            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
+        const bool front = dot(eye - t.centroid, t.normal) > 0;
+        const ScreenPlacement* placed[3];
+        if (flat && placedInsideView(placements, t, placed)) {
+            // Nothing to clip: fill straight from the shared projected corners.
+            const int colour = front ? colours[i] : backFaceColour(colours[i]);
+            const ProjectedPoint& a = placed[front ? 0 : 1]->at;
+            const ProjectedPoint& b = placed[front ? 1 : 0]->at;
+            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
+            continue;
+        }
+        const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
+        for (int k = 0; k < 3; ++k) {
+            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
+            ClipVertex& v = polygon[static_cast<std::size_t>(k)];
+            v.x = p.x, v.y = p.y, v.z = p.z;
+            v.shade = shaded ? shade->shade[k] : 0.0;
+            v.u = textured ? shade->u[k] : 0.0;
+            v.v = textured ? shade->v[k] : 0.0;
+        }
+        int colour = colours[i];
+        if (!front) {
+            // Seen from behind: reverse the winding so the filler accepts it, and darken it.
+            std::swap(polygon[0], polygon[1]);
+            if (flat) colour = backFaceColour(colour);
+        }
+        drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
+    }
+    state.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

@@ -51,11 +51,6 @@ void drawPointLayer(RendererState& state, std::span<SurveyPoint> points, bool sh
 void drawNorthArrow(FrameBuffer& frame, const Vec3& viewDirection);
 void drawReferenceGrid(FrameBuffer& frame, const Matrix& view, const SiteExtents& site, int lines);
 
-// The contours over the surface, half the triangles traced on each core and
-// the lines then drawn in the order one core would draw them. Uses the
-// corners the surface pass just packed when they are fresh.
-void drawSceneContours(RendererState& state, const SiteDocument& document, const Matrix& view, bool straight);
-
 // Contour pieces arrive in site coordinates; the scene draws them in camera space.
 class SceneContourSink : public ContourLineSink {
 public:

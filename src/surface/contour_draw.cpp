@@ -135,25 +135,13 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
 
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
                          const ContourCornerCache& cache) {
-    drawSurfaceContours(document, sink, straight, cache, 0, document.triangleCount);
-}
-
-bool cacheFits(const SiteDocument& document, const ContourCornerCache& cache) {
-    const SurfaceView surface = surfaceOf(document);
-    return cache.corners.size() == static_cast<std::size_t>(surface.triangleCount) &&
-           cache.elevations.size() >= static_cast<std::size_t>(surface.pointCount);
-}
-
-void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
-                         const ContourCornerCache& cache, int first, int end) {
     if (!contoursShown(document)) return;
     const SurfaceView surface = surfaceOf(document);
-    if (!cacheFits(document, cache)) {
-        if (first == 0) drawSurfaceContours(document, sink, straight);
+    if (cache.corners.size() != static_cast<std::size_t>(surface.triangleCount) ||
+        cache.elevations.size() < static_cast<std::size_t>(surface.pointCount)) {
+        drawSurfaceContours(document, sink, straight);
         return;
     }
-    first = std::max(first, 0);
-    end = std::min(end, surface.triangleCount);
     const double smoothing = smoothingInEffect(document, straight);
     const double interval = document.contours.contourInterval;
     if (!(interval > 0.0)) return;
@@ -163,7 +151,7 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
     // The packed lists pick out the few triangles to draw first, so their
     // large records can be fetched a few triangles ahead of drawing them.
     std::vector<int>& crossed = scratch.crossed;
-    for (int t = first; t < end; ++t) {
+    for (int t = 0; t < surface.triangleCount; ++t) {
         const auto& c = cache.corners[static_cast<std::size_t>(t)];
         if (levelMayCross(z[c[0]], z[c[1]], z[c[2]], inverse)) crossed.push_back(t);
     }

@@ -39,15 +39,6 @@ struct ContourCornerCache {
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
                          const ContourCornerCache& cache);
 
-// The same for the triangles in [first, end) alone, drawn in the same order:
-// parts of the surface may be traced at once into sinks of their own. Without
-// a fitting cache, the part that starts at 0 draws every triangle and the
-// others nothing.
-void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
-                         const ContourCornerCache& cache, int first, int end);
-// Whether the cache matches the document's surface.
-bool cacheFits(const SiteDocument& document, const ContourCornerCache& cache);
-
 // False when no contour level can touch a triangle with these corner
 // elevations (a flat triangle, or no multiple of the interval in its range).
 bool anyLevelMayCross(double z0, double z1, double z2, double interval);
