@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -16,9 +17,12 @@ namespace {
 
 using BenchUi = vellacor::SilentUi;
 
+// The file goes where VELLACOR_POINT_FILE says, so that pandas_read_csv.py
+// can read the same bytes; otherwise to a file of this process's own.
 const std::string& millionPointFile() {
     static const std::string path = [] {
-        std::string p = "/tmp/vellacor-bench-1m-" + std::to_string(::getpid()) + ".txt";
+        const char* named = std::getenv("VELLACOR_POINT_FILE");
+        std::string p = named ? named : "/tmp/vellacor-bench-1m-" + std::to_string(::getpid()) + ".txt";
         std::FILE* f = std::fopen(p.c_str(), "wb");
         std::mt19937 rng(42);
         std::uniform_real_distribution<double> n(500000, 510000), e(200000, 210000), z(80, 160);

@@ -125,11 +125,8 @@ bool enforceBreakline(SiteModel& model, int i) {
     if (!isPoint(d, k.a) || !isPoint(d, k.b)) return false;
     // The link worker reads the triangles: it stops before they change.
     stopSurfaceWorkers(model);
-    // The triangulation's own links fit the triangles until the first change.
+    // The enforcer took the triangulation's own links with the new surface.
     BreaklineEnforcer& enforcer = model.work.breaklineEnforcer;
-    if (!enforcer.indexed(d.triangleCount) &&
-        model.work.surfaceWork.knownLinks.size() == 3 * static_cast<std::size_t>(d.triangleCount))
-        enforcer.adoptLinks(model.work.surfaceWork.knownLinks, d.triangles, d.triangleCount, d.pointCount);
     const bool changed =
         enforcer.enforce(d.points, d.pointCount, d.triangles, d.triangleCount, k.a, k.b);
     if (!changed) return false;

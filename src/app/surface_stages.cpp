@@ -1,8 +1,11 @@
 #include "app/surface_stages.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "app/site_model.h"
+#include "model/huge_pages.h"
 #include "platform/ui.h"
 #include "surface/surface_jobs.h"
 
@@ -45,13 +48,21 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
             if (p >= 0 && p < d.pointCount) d.points[static_cast<std::size_t>(p)].useInSurface = 0;
         d.triangles = std::move(out.triangles);
         d.triangleCount = static_cast<int>(d.triangles.size());
-        model.work.surfaceWork.knownLinks = std::move(out.links);
+        model.work.surfaceWork.linksKnown = true;
         model.work.breaklineEnforcer = BreaklineEnforcer{};  // its links were for the old triangles
         model.work.surfaceWork.knownDigest = out.digest;
         stage.done = true;
         if (!d.breaklines.empty()) {  // the staged insertion puts them in again
             d.breaklines.allInserted = false;
             d.breaklinesInserted = 0;
+            // It changes triangles and keeps their links itself, starting from
+            // these; the records' links stand again after the link stage.
+            std::vector<std::int32_t> links(3 * d.triangles.size());
+            for (std::size_t t = 0; t < d.triangles.size(); ++t)
+                std::copy(std::begin(d.triangles[t].neighbour), std::end(d.triangles[t].neighbour), &links[3 * t]);
+            model.work.breaklineEnforcer.adoptLinks(std::move(links), d.triangles, d.triangleCount, d.pointCount);
+            model.work.surfaceWork.linksKnown = false;
+            for (TinTriangle& t : d.triangles) std::fill(std::begin(t.neighbour), std::end(t.neighbour), kNoTriangle);
         }
     } else {
         std::vector<TinTriangle>().swap(d.triangles);
@@ -79,8 +90,9 @@ void adoptTopology(SiteModel& model, Ui& ui) {
         model.cycle.forceRedrawOnce = true;
         return;
     }
-    for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
-        for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
+    if (!result.linksInTriangles)
+        for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
+            for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
     model.work.surfaceWork.hullEdges = std::move(outcome->result.hullEdges);
     model.work.surfaceWork.hullTriangleCount = d.triangleCount;
     stage.done = true;
@@ -120,7 +132,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
 
     TriangulationInput input;
     try {
-        input.points.reserve(static_cast<std::size_t>(d.pointCount));
+        reserveOnHugePages(input.points, static_cast<std::size_t>(d.pointCount));
         for (int i = 0; i < d.pointCount; ++i) {
             const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
             if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, p.elevation, i});
@@ -147,7 +159,7 @@ void startTopology(SiteModel& model) {
     TopologyInput input;
     input.triangles = d.triangles.data();
     input.triangleCount = d.triangleCount;
-    input.knownLinks = std::move(work.surfaceWork.knownLinks);
+    input.linksKnown = work.surfaceWork.linksKnown;
     input.knownDigest = work.surfaceWork.knownDigest;
     d.contourStage.enabled = false;
     d.contourStage.done = false;

@@ -14,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames
 };
 
 struct ValuedName {
@@ -49,6 +49,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--rain", Valued::Rain},
     {"--seed", Valued::Seed},
     {"--overlay", Valued::Overlay},
+    {"--frames", Valued::Frames},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -78,7 +79,8 @@ const std::vector<CommandOptions>& commandTable() {
         {"render",
          {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
           Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
-          Valued::Rain, Valued::Seed, Valued::Overlay},
+          Valued::Rain, Valued::Seed, Valued::Overlay,
+          Valued::Frames},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
@@ -193,6 +195,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
             return seed.has_value();
         }
         case Valued::Overlay: a.overlay = text; return !text.empty();
+        case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
     }
     return false;
 }

@@ -44,6 +44,7 @@ struct CliArgs {
     std::optional<double> orbitPitch;
     std::optional<double> zoom;           // --zoom F: the distance to the target times F
     std::optional<int> lightMode;         // --light 0 headlamp, 1 circling, 2 stationary
+    std::optional<int> frames;            // --frames N: N frames, the camera turning a degree each
     std::optional<PlanPoint> sectionFrom;  // section --from E,N
     std::optional<PlanPoint> sectionTo;    // section --to E,N
     std::string csv;                       // section --csv
@@ -80,5 +81,6 @@ inline constexpr double kMinZoom = 0.01;
 inline constexpr double kMaxZoom = 100.0;
 inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
 inline constexpr double kMaxRainSeconds = 600.0;
+inline constexpr int kMaxFrames = 100000;
 
 }  // namespace vellacor

@@ -81,7 +81,7 @@ const char* cliUsage() {
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
            "                    [--texture IMAGE.bmp] [--add-breaklines PAIRS] [--limit-polygon E,N;...]\n"
-           "                    [--rain SECONDS [--seed N]]\n"
+           "                    [--rain SECONDS [--seed N]] [--frames N]\n"
            "                    [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "       vellacor-cli ponds FILE [--format F]\n"
@@ -99,7 +99,9 @@ const char* cliUsage() {
            "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"
            "  info prints 'overlay: ENTITIES' for --overlay\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
-           "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n";
+           "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n"
+           "  render --frames N (1..100000) draws N more frames, the camera turning 1 degree about the target\n"
+           "  each, a whole rebuild every frame, and writes the last\n";
 }
 
 int usageError() {

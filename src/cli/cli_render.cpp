@@ -122,6 +122,13 @@ int renderCommand(const std::vector<std::string>& args) {
         paintRain(model, ui, *o, picture);
     else
         paintStill(model, ui, *o, picture);
+    // An orbit as a user drags it: a degree about the target and a whole
+    // rebuild every frame, so the frame rate can be timed from outside.
+    for (int frame = 0; frame < o->frames.value_or(0); ++frame) {
+        orbitCamera(model, 1.0, 0.0);
+        model.renderer.redrawNeeded = true;
+        paintStill(model, ui, *o, picture);
+    }
     // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
     if (!writePng(o->out, picture, model.renderer.frame.bitmapPalette)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o->out.c_str());

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace vellacor {
 
 MappedFile::~MappedFile() {
@@ -60,6 +62,14 @@ void adviseHugePages(void* data, std::size_t bytes) {
     const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
     if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+void MappedFile::releaseRange(std::size_t from, std::size_t to) {
+    if (!mapped_) return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t begin = (from + page - 1) / page * page;
+    const std::size_t end = std::min(to, size_) / page * page;
+    if (end > begin) ::madvise(const_cast<char*>(mapped_) + begin, end - begin, MADV_DONTNEED);
 }
 
 }  // namespace vellacor

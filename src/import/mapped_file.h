@@ -22,6 +22,9 @@ public:
     // take their pages out of this process (a later look at them maps them
     // again from the page cache), so a long file costs no resident memory.
     void release(std::size_t offset);
+    // The same for the bytes in [from, to) alone (the pages wholly inside),
+    // for readers that go through parts of the file at once.
+    void releaseRange(std::size_t from, std::size_t to);
 
 private:
     const char* mapped_ = nullptr;

@@ -9,6 +9,8 @@
 
 #include "import/mapped_file.h"
 #include "import/text_scanner.h"
+#include "model/huge_pages.h"
+#include "model/two_cores.h"
 #include "model/utf8_text.h"
 #include "model/number_text.h"
 #include "model/site_document.h"
@@ -21,6 +23,8 @@ namespace {
 constexpr std::size_t kMostPoints = INT32_MAX - 3;  // the count and the spare records fit an int
 constexpr std::size_t kProgressStep = std::size_t{2} << 20;
 constexpr std::size_t kQuotedLength = 60;  // of the first skipped line, in the message
+// Texts shorter than this are read on one core.
+constexpr std::size_t kTwoCoreBytes = std::size_t{1} << 20;
 
 std::string_view withoutByteOrderMark(std::string_view text) {
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
@@ -73,39 +77,56 @@ void noteSkipped(SkippedLines& skipped, std::string_view text, std::size_t start
     if (kept < whole.size()) skipped.firstText += "...";
 }
 
-// Calls `readRecord` at each record of `text` (after the white space before
-// it); it reads one and says whether it is a point. A record that is not
-// one costs the line it starts on: reading goes on at the next line, and the
-// line is counted as skipped, unless it is the first line and does not start
-// with a number (a header).
-template <class ReadRecord>
-SkippedLines walkRecords(std::string_view text, ReadRecord&& readRecord, const ReadProgress& progress) {
+// How far a walk through the records went.
+struct WalkEnd {
     SkippedLines skipped;
+    std::size_t end = 0;   // where the next record would start
+    bool readAny = false;  // it met at least one record (or a line it skipped)
+};
+
+// Calls `readRecord` at each record of `text` from `from` on (after the white
+// space before it) until one would start at or after `to`; it reads one and
+// says whether it is a point. A record that is not one costs the line it
+// starts on: reading goes on at the next line, and the line is counted as
+// skipped, unless it is the first line of the file (`firstLine`) and does
+// not start with a number (a header).
+template <class ReadRecord>
+WalkEnd walkRecords(std::string_view text, std::size_t from, std::size_t to, bool firstLine, ReadRecord&& readRecord,
+                    const ReadProgress& progress) {
+    WalkEnd walk;
     TextScanner in(text);
-    std::size_t nextProgress = kProgressStep;
-    bool firstLine = true;
-    for (in.skipSpace(); !in.atEnd(); in.skipSpace()) {
+    in.seek(from);
+    std::size_t released = from, nextProgress = from + kProgressStep;
+    for (in.skipSpace(); !in.atEnd() && in.offset() < to; in.skipSpace()) {
         const std::size_t start = in.offset();
         if (!readRecord(in)) {
-            if (!firstLine || startsWithNumber(text.substr(start))) noteSkipped(skipped, text, start);
+            if (!firstLine || startsWithNumber(text.substr(start))) noteSkipped(walk.skipped, text, start);
             in.seek(start);
             in.skipLine();
         }
         firstLine = false;
+        walk.readAny = true;
         if (progress && in.offset() >= nextProgress) {
-            progress(in.offset());
+            progress(released, in.offset());
+            released = in.offset();
             nextProgress = in.offset() + kProgressStep;
         }
     }
-    return skipped;
+    walk.end = in.offset();
+    return walk;
 }
 
-std::size_t countLines(std::string_view text, const ReadProgress& progress) {
-    std::size_t lines = 1;
-    for (std::size_t at = 0; at < text.size(); at += kProgressStep) {
-        const std::string_view part = text.substr(at, kProgressStep);
+template <class ReadRecord>
+SkippedLines walkAllRecords(std::string_view text, ReadRecord&& readRecord, const ReadProgress& progress) {
+    return walkRecords(text, 0, text.size(), true, readRecord, progress).skipped;
+}
+
+std::size_t countNewlines(std::string_view text, std::size_t from, std::size_t to, const ReadProgress& progress) {
+    std::size_t lines = 0;
+    for (std::size_t at = from; at < to; at += kProgressStep) {
+        const std::string_view part = text.substr(at, std::min(kProgressStep, to - at));
         lines += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
-        if (progress) progress(at + part.size());
+        if (progress) progress(at, at + part.size());
     }
     return lines;
 }
@@ -117,34 +138,109 @@ bool adopt(SiteDocument& document, PointReadResult&& read) {
     return document.pointCount > 0;
 }
 
-}  // namespace
+SkippedLines joinSkipped(const SkippedLines& first, const SkippedLines& second) {
+    SkippedLines joined = first.count > 0 ? first : second;
+    joined.count = static_cast<int>(
+        std::min<std::int64_t>(INT32_MAX, static_cast<std::int64_t>(first.count) + second.count));
+    return joined;
+}
 
-PointReadResult readPointText(std::string_view text, PointLayout layout, const ReadProgress& progress) {
-    text = withoutByteOrderMark(text);
+void fillPoint(SurveyPoint& p, const PointFields& f, PointLayout layout) {
+    p.number = f.number;
+    // Stored as easting then northing; PNEZD has northing first.
+    p.easting = layout == PointLayout::PNEZD ? f.second : f.first;
+    p.northing = layout == PointLayout::PNEZD ? f.first : f.second;
+    p.elevation = f.elevation;
+    setDescription(p, f.description);
+    p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+}
+
+// One pass on one core: for short texts, where a thread costs more than it saves.
+PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout, const ReadProgress& progress) {
     PointReadResult result;
     std::vector<SurveyPoint>& points = result.points;
     // A point ends its line, so the lines bound the count. One pass fills the
     // array; the records reserved beyond the points are never touched and
     // cost address space only.
-    points.reserve(std::min(countLines(text, progress), kMostPoints) + 3);
+    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints) + 3);
     PointFields f;
-    result.skipped = walkRecords(
+    result.skipped = walkAllRecords(
         text,
         [&](TextScanner& in) {
             if (!readPointRecord(in, f) || points.size() >= kMostPoints) return false;
-            SurveyPoint& p = points.emplace_back();
-            p.number = f.number;
-            // Stored as easting then northing; PNEZD has northing first.
-            p.easting = layout == PointLayout::PNEZD ? f.second : f.first;
-            p.northing = layout == PointLayout::PNEZD ? f.first : f.second;
-            p.elevation = f.elevation;
-            setDescription(p, f.description);
-            p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+            fillPoint(points.emplace_back(), f, layout);
             return true;
         },
         progress);
     result.pointCount = static_cast<int>(points.size());
-    if (result.pointCount > 0) points.resize(points.size() + 3);
+    return result;
+}
+
+// Each core reads half the lines: the second from the first line that starts
+// past the middle, writing its points after room for one per line of the
+// first half, and the gap closes when both are done. A record that runs over
+// the middle (a line without a description takes the next line as one) shows
+// as a first half that does not end where the second began: then the second
+// half's work is dropped and the first core reads on from where it stopped.
+PointReadResult readPointTextOnTwoCores(std::string_view text, PointLayout layout, const ReadProgress& progress,
+                                        std::size_t split) {
+    std::size_t firstLines = 0, secondLines = 0;
+    runOnTwoCores([&] { secondLines = countNewlines(text, split, text.size(), progress); },
+                  [&] { firstLines = countNewlines(text, 0, split, progress); });
+    const std::size_t lines = firstLines + secondLines + 1;
+    if (lines >= kMostPoints) return readPointTextOnOneCore(text, layout, progress);
+
+    PointReadResult result;
+    std::vector<SurveyPoint>& points = result.points;
+    reserveOnHugePages(points, lines + 3);
+    points.resize(lines);
+    TextScanner spaces(text);
+    spaces.seek(split);
+    spaces.skipSpace();
+    const std::size_t secondStart = spaces.offset();
+
+    auto reader = [&points, layout](std::size_t& next, PointFields& f) {
+        return [&points, &next, &f, layout](TextScanner& in) {
+            if (!readPointRecord(in, f)) return false;
+            fillPoint(points[next++], f, layout);
+            return true;
+        };
+    };
+    std::size_t firstNext = 0, secondNext = firstLines;
+    PointFields firstFields, secondFields;
+    WalkEnd first, second;
+    runOnTwoCores(
+        [&] { second = walkRecords(text, secondStart, text.size(), false, reader(secondNext, secondFields), progress); },
+        [&] { first = walkRecords(text, 0, secondStart, true, reader(firstNext, firstFields), progress); });
+
+    if (first.end == secondStart && first.readAny) {
+        std::copy(points.begin() + static_cast<std::ptrdiff_t>(firstLines),
+                  points.begin() + static_cast<std::ptrdiff_t>(secondNext),
+                  points.begin() + static_cast<std::ptrdiff_t>(firstNext));
+        result.pointCount = static_cast<int>(firstNext + (secondNext - firstLines));
+        result.skipped = joinSkipped(first.skipped, second.skipped);
+    } else {
+        const WalkEnd rest =
+            walkRecords(text, first.end, text.size(), !first.readAny, reader(firstNext, firstFields), progress);
+        result.pointCount = static_cast<int>(firstNext);
+        result.skipped = joinSkipped(first.skipped, rest.skipped);
+    }
+    if (result.pointCount == 0)
+        std::vector<SurveyPoint>().swap(points);
+    else
+        points.resize(static_cast<std::size_t>(result.pointCount));
+    return result;
+}
+
+}  // namespace
+
+PointReadResult readPointText(std::string_view text, PointLayout layout, const ReadProgress& progress) {
+    text = withoutByteOrderMark(text);
+    const std::size_t lineAfterMiddle = text.find('\n', text.size() / 2);
+    PointReadResult result = text.size() >= kTwoCoreBytes && lineAfterMiddle != std::string_view::npos
+                                 ? readPointTextOnTwoCores(text, layout, progress, lineAfterMiddle + 1)
+                                 : readPointTextOnOneCore(text, layout, progress);
+    if (result.pointCount > 0) result.points.resize(result.points.size() + 3);
     return result;
 }
 
@@ -154,10 +250,10 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
     // Several points may share a line, so a counting pass sizes the array exactly.
     std::size_t count = 0;
     Vec3 v;
-    walkRecords(text, [&](TextScanner& in) { return readXyzRecord(in, v) && ++count <= kMostPoints; }, progress);
+    walkAllRecords(text, [&](TextScanner& in) { return readXyzRecord(in, v) && ++count <= kMostPoints; }, progress);
     std::vector<SurveyPoint>& points = result.points;
     points.reserve(std::min(count, kMostPoints));
-    result.skipped = walkRecords(
+    result.skipped = walkAllRecords(
         text,
         [&](TextScanner& in) {
             if (!readXyzRecord(in, v) || points.size() >= kMostPoints) return false;
@@ -178,13 +274,13 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
 std::optional<PointReadResult> readPointFile(const std::string& path, PointLayout layout) {
     MappedFile file;
     if (!file.open(path)) return std::nullopt;
-    return readPointText(file.bytes(), layout, [&](std::size_t offset) { file.release(offset); });
+    return readPointText(file.bytes(), layout, [&](std::size_t from, std::size_t to) { file.releaseRange(from, to); });
 }
 
 std::optional<PointReadResult> readXyzFile(const std::string& path) {
     MappedFile file;
     if (!file.open(path)) return std::nullopt;
-    return readXyzText(file.bytes(), [&](std::size_t offset) { file.release(offset); });
+    return readXyzText(file.bytes(), [&](std::size_t from, std::size_t to) { file.releaseRange(from, to); });
 }
 
 std::string skippedLinesMessage(const SkippedLines& skipped) {

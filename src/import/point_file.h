@@ -25,9 +25,10 @@ struct PointReadResult {
     SkippedLines skipped;
 };
 
-// Told now and then how far a reader has gone through the bytes, so that the
-// caller may drop what lies before (a later pass may look at it again).
-using ReadProgress = std::function<void(std::size_t offset)>;
+// Told now and then that a reader is done with the bytes in [from, to), so
+// that the caller may drop them (a later pass may look at them again). May be
+// called from two threads at once, for different bytes.
+using ReadProgress = std::function<void(std::size_t from, std::size_t to)>;
 
 // PNEZD or PENZD text: one point per line, number, two plan coordinates,
 // elevation, description. A first line that does not start with a number is a

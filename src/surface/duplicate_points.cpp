@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 
+#include "model/huge_pages.h"
+
 namespace vellacor {
 
 namespace {
@@ -28,7 +30,9 @@ void sortByCell(std::vector<Entry>& entries) {
         all |= e.cell;
         any &= e.cell;
     }
-    std::vector<Entry> sorted(entries.size());
+    std::vector<Entry> sorted;
+    reserveOnHugePages(sorted, entries.size());
+    sorted.resize(entries.size());
     for (int shift = 0; shift < 64; shift += kDigitBits) {
         if ((((all ^ any) >> shift) & (kDigits - 1)) == 0) continue;  // this digit never varies
         std::vector<std::size_t> start(kDigits + 1, 0);
@@ -68,12 +72,16 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
         return column * rows + row;
     };
 
-    std::vector<Entry> entries(static_cast<std::size_t>(count));
+    std::vector<Entry> entries;
+    reserveOnHugePages(entries, static_cast<std::size_t>(count));
+    entries.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(i), i};
     sortByCell(entries);
     // Within a cell, latest first: a search through a cell stops at the
     // first point that is not later than the one it looks for.
-    std::vector<std::int32_t> runEnd(entries.size());
+    std::vector<std::int32_t> runEnd;
+    reserveOnHugePages(runEnd, entries.size());
+    runEnd.resize(entries.size());
     for (std::size_t r = 0; r < entries.size();) {
         std::size_t end = r + 1;
         while (end < entries.size() && entries[end].cell == entries[r].cell) ++end;

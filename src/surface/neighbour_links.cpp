@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/survey_point.h"
+#include "model/two_cores.h"
 
 namespace vellacor {
 
@@ -113,21 +114,72 @@ std::vector<HullEdge> hullEdgesOf(const std::vector<std::int32_t>& links) {
     return hull;
 }
 
-std::uint64_t triangleDigest(const TinTriangle* triangles, int count) {
-    // Each triangle's vertices mixed into a running state (splitmix64 steps).
-    std::uint64_t state = 0x6A09E667F3BCC909ull ^ static_cast<std::uint64_t>(count);
-    for (int t = 0; t < count; ++t) {
+namespace {
+
+inline std::uint64_t mixIn(std::uint64_t state, std::uint64_t value) {
+    state += value + 0x9E3779B97F4A7C15ull;
+    state = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9ull;
+    state = (state ^ (state >> 27)) * 0x94D049BB133111EBull;
+    return state ^ (state >> 31);
+}
+
+// Each triangle's vertices mixed into a running state (splitmix64 steps).
+std::uint64_t digestOfBlock(const TinTriangle* triangles, int count, int block) {
+    const int from = block * kDigestBlock, to = std::min(count, from + kDigestBlock);
+    std::uint64_t state = 0x6A09E667F3BCC909ull ^ static_cast<std::uint64_t>(block);
+    for (int t = from; t < to; ++t) {
         const TinTriangle& triangle = triangles[t];
-        std::uint64_t word = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(triangle.vertex[0])) << 32) |
-                             static_cast<std::uint32_t>(triangle.vertex[1]);
-        for (std::uint64_t value : {word, static_cast<std::uint64_t>(static_cast<std::uint32_t>(triangle.vertex[2]))}) {
-            state += value + 0x9E3779B97F4A7C15ull;
-            state = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9ull;
-            state = (state ^ (state >> 27)) * 0x94D049BB133111EBull;
-            state ^= state >> 31;
-        }
+        const std::uint64_t word = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(triangle.vertex[0])) << 32) |
+                                   static_cast<std::uint32_t>(triangle.vertex[1]);
+        state = mixIn(state, word);
+        state = mixIn(state, static_cast<std::uint32_t>(triangle.vertex[2]));
     }
     return state;
+}
+
+void appendHullEdges(const TinTriangle* triangles, int from, int to, std::vector<HullEdge>& hull) {
+    for (int t = from; t < to; ++t)
+        for (int k = 0; k < 3; ++k)
+            if (triangles[t].neighbour[k] == kNoTriangle) hull.push_back({t, k});
+}
+
+}  // namespace
+
+void digestBlocks(const TinTriangle* triangles, int count, int firstBlock, int lastBlock, std::uint64_t* blocks) {
+    for (int b = firstBlock; b < lastBlock; ++b) blocks[b] = digestOfBlock(triangles, count, b);
+}
+
+std::uint64_t chainBlockDigests(const std::vector<std::uint64_t>& blocks, int count) {
+    std::uint64_t state = 0x6A09E667F3BCC909ull ^ static_cast<std::uint64_t>(count);
+    for (std::uint64_t block : blocks) state = mixIn(state, block);
+    return state;
+}
+
+std::uint64_t triangleDigest(const TinTriangle* triangles, int count) {
+    std::vector<std::uint64_t> blocks(static_cast<std::size_t>(digestBlockCount(std::max(count, 0))));
+    digestBlocks(triangles, count, 0, static_cast<int>(blocks.size()), blocks.data());
+    return chainBlockDigests(blocks, count);
+}
+
+std::uint64_t digestAndHullEdges(const TinTriangle* triangles, int count, std::vector<HullEdge>& hullEdges) {
+    count = std::max(count, 0);
+    const int blockCount = digestBlockCount(count);
+    std::vector<std::uint64_t> blocks(static_cast<std::size_t>(blockCount));
+    const int middleBlock = blockCount / 2;
+    const int middle = std::min(count, middleBlock * kDigestBlock);
+    std::vector<HullEdge> secondHull;
+    hullEdges.clear();
+    runOnTwoCores(
+        [&] {
+            digestBlocks(triangles, count, middleBlock, blockCount, blocks.data());
+            appendHullEdges(triangles, middle, count, secondHull);
+        },
+        [&] {
+            digestBlocks(triangles, count, 0, middleBlock, blocks.data());
+            appendHullEdges(triangles, 0, middle, hullEdges);
+        });
+    hullEdges.insert(hullEdges.end(), secondHull.begin(), secondHull.end());
+    return chainBlockDigests(blocks, count);
 }
 
 }  // namespace vellacor

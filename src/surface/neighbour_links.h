@@ -27,7 +27,19 @@ bool linkNeighbours(const TinTriangle* triangles, int count, std::vector<std::in
 std::vector<HullEdge> hullEdgesOf(const std::vector<std::int32_t>& links);
 
 // A 64-bit digest of the triangles' vertex indices, in order: equal digests
-// mean the same triangles (but for a chance of 2^-64).
+// mean the same triangles (but for a chance of 2^-64). Worked out in blocks
+// of kDigestBlock triangles, each digested on its own and the blocks' digests
+// then chained, so that parts of the array can be digested apart.
+inline constexpr int kDigestBlock = 1 << 16;
 std::uint64_t triangleDigest(const TinTriangle* triangles, int count);
+// The digest of each block in [firstBlock, lastBlock), into blocks[b].
+void digestBlocks(const TinTriangle* triangles, int count, int firstBlock, int lastBlock, std::uint64_t* blocks);
+// The digest of `count` triangles from the digests of their blocks.
+std::uint64_t chainBlockDigests(const std::vector<std::uint64_t>& blocks, int count);
+inline int digestBlockCount(int count) { return (count + kDigestBlock - 1) / kDigestBlock; }
+
+// Both at once, each on half the triangles: the digest, and the edges
+// without a neighbour in the triangles' own links, in triangle and edge order.
+std::uint64_t digestAndHullEdges(const TinTriangle* triangles, int count, std::vector<HullEdge>& hullEdges);
 
 }  // namespace vellacor

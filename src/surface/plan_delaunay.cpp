@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <array>
 
+#include "model/huge_pages.h"
 #include "surface/predicates.h"
 
 namespace vellacor {
 
 PlanDelaunay::PlanDelaunay(const double* x, const double* y, int count)
-    : x_(x), y_(y), count_(count), infinite_(count) {}
+    : x_(x), y_(y), count_(count), infinite_(count) {
+    // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
+    if (count_ >= 3) reserveOnHugePages(slots_, 2 * static_cast<std::size_t>(count_));
+}
 
 // The first triangle: points 0 and 1 and the first point not on their line.
 // Points on that line before it are inserted later like any other.
@@ -19,8 +23,7 @@ bool PlanDelaunay::start() {
         if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
     if (third < 0) return false;  // all on one line: no triangle at all
 
-    // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
-    slots_.reserve(2 * static_cast<std::size_t>(count_));
+    reserveOnHugePages(fanEdge_, static_cast<std::size_t>(count_) + 1);
     fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
     int a = 0, b = 1, c = third;
@@ -164,28 +167,37 @@ int PlanDelaunay::triangleCount() const {
     return n;
 }
 
-std::vector<std::int32_t> PlanDelaunay::takeTriangles(std::vector<std::int32_t>* neighbours) {
-    // Number the real triangles in slot order, in the slots' spare field.
+int PlanDelaunay::numberTriangles() {
     std::int32_t count = 0;
     for (Slot& s : slots_) s.number = isReal(s) ? count++ : -1;
-    std::vector<std::int32_t> corners;
-    corners.reserve(3 * static_cast<std::size_t>(count));
-    if (neighbours) {
-        neighbours->clear();
-        neighbours->reserve(3 * static_cast<std::size_t>(count));
+    return count;
+}
+
+std::size_t PlanDelaunay::slotOfNumber(int number) const {
+    // Numbers grow with the slots: a binary search over the slots, skipping
+    // the unnumbered ones by looking right for the next numbered slot.
+    std::size_t low = 0, high = slots_.size();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        std::size_t probe = middle;
+        while (probe < high && slots_[probe].number < 0) ++probe;
+        if (probe == high) {
+            high = middle;
+        } else if (slots_[probe].number < number) {
+            low = probe + 1;
+        } else {
+            high = middle;
+        }
     }
-    for (const Slot& s : slots_) {
-        if (s.number < 0) continue;
-        corners.insert(corners.end(), s.vertex, s.vertex + 3);
-        if (neighbours)
-            for (int k = 0; k < 3; ++k) neighbours->push_back(slots_[static_cast<std::size_t>(s.twin[k] >> 2)].number);
-    }
+    return low;
+}
+
+void PlanDelaunay::release() {
     std::vector<Slot>().swap(slots_);
     std::vector<std::int32_t>().swap(fanEdge_);
     std::vector<std::int32_t>().swap(stack_);
     std::vector<std::int32_t>().swap(cavity_);
     std::vector<BoundaryEdge>().swap(boundary_);
-    return corners;
 }
 
 void PlanDelaunay::triangles(std::vector<std::int32_t>& vertices, std::vector<std::int32_t>& neighbours) const {
@@ -225,7 +237,9 @@ std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
 }
 
 std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
-    std::vector<std::uint64_t> sorted(keys.size());
+    std::vector<std::uint64_t> sorted;
+    reserveOnHugePages(sorted, keys.size());
+    sorted.resize(keys.size());
     for (int shift = 32; shift < 64; shift += 8) {
         std::array<std::size_t, 257> start{};
         for (std::uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
@@ -233,7 +247,9 @@ std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
         for (std::uint64_t k : keys) sorted[start[(k >> shift) & 0xFF]++] = k;
         keys.swap(sorted);
     }
-    std::vector<std::int32_t> order(keys.size());
+    std::vector<std::int32_t> order;
+    reserveOnHugePages(order, keys.size());
+    order.resize(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xFFFFFFFFu);
     return order;
 }

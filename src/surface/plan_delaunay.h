@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/huge_pages.h"
+
 namespace vellacor {
 
 // Incremental Delaunay triangulation of distinct plan points (Bowyer-Watson).
@@ -38,6 +40,12 @@ public:
         return true;
     }
 
+    // The memory the build will fill, reserved when the builder was made:
+    // prefaultPages on it from another thread saves the build its page faults.
+    std::pair<void*, std::size_t> reservedStorage() {
+        return {slots_.data(), slots_.capacity() * sizeof(Slot)};
+    }
+
     // Real triangles (ghosts left out), three vertex indices each, counter-clockwise.
     int triangleCount() const;
     template <class Visit>
@@ -46,10 +54,31 @@ public:
             if (isReal(s)) visit(s.vertex[0], s.vertex[1], s.vertex[2]);
     }
 
-    // Frees the working arrays and returns the real triangles' vertex indices,
-    // three per triangle; the builder is empty afterwards. With `neighbours`,
-    // also the triangle across each edge (same numbering), or -1 on the hull.
-    std::vector<std::int32_t> takeTriangles(std::vector<std::int32_t>* neighbours = nullptr);
+    // Numbers the real triangles in slot order and returns how many there
+    // are; the numbering holds until the mesh changes.
+    int numberTriangles();
+    // The slot that holds real triangle `number` after numberTriangles(), or
+    // the slot count for the triangle count: where to split the slots into
+    // ranges of whole numbers.
+    std::size_t slotOfNumber(int number) const;
+    std::size_t slotCount() const { return slots_.size(); }
+    // Calls visit(number, vertices, across) for each numbered triangle in
+    // slots [from, to): its three vertex indices, counter-clockwise, and per
+    // edge the number of the triangle across it, or -1 on the hull. Reads
+    // only, so two ranges may be visited at once.
+    template <class Visit>
+    void forEachNumberedTriangle(std::size_t from, std::size_t to, Visit&& visit) const {
+        for (std::size_t i = from; i < to; ++i) {
+            const Slot& s = slots_[i];
+            if (s.number < 0) continue;
+            const std::int32_t across[3] = {slots_[static_cast<std::size_t>(s.twin[0] >> 2)].number,
+                                            slots_[static_cast<std::size_t>(s.twin[1] >> 2)].number,
+                                            slots_[static_cast<std::size_t>(s.twin[2] >> 2)].number};
+            visit(s.number, s.vertex, across);
+        }
+    }
+    // Frees the working arrays; the builder is empty afterwards.
+    void release();
 
     // Real triangles and, for each of their edges, the triangle across it or
     // -1 on the hull. For checks; the builder stays usable.
@@ -60,7 +89,7 @@ private:
         std::int32_t vertex[3];  // vertex[0] < 0 marks a free slot
         std::int32_t twin[3];    // per edge: the twin edge id
         std::uint32_t visit;     // insertion stamp of the current cavity
-        std::int32_t number;     // the real triangle's number while the mesh is handed out
+        std::int32_t number;     // the real triangle's number while the mesh is handed out, -1 for others
     };
 
     bool start();
@@ -123,7 +152,9 @@ std::vector<std::int32_t> hilbertOrder(int count, Position&& position) {
         const double q = (v - lo) * scale;
         return static_cast<std::uint32_t>(q < 0.0 ? 0.0 : q > 65535.0 ? 65535.0 : q);
     };
-    std::vector<std::uint64_t> keys(static_cast<std::size_t>(count));
+    std::vector<std::uint64_t> keys;
+    reserveOnHugePages(keys, static_cast<std::size_t>(count));
+    keys.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const auto [x, y] = position(i);
         keys[static_cast<std::size_t>(i)] =

@@ -8,6 +8,7 @@
 #pragma GCC optimize("fp-contract=off")
 #endif
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -244,6 +245,27 @@ double inCircleOfExactDifferences(double adx, double ady, double bdx, double bdy
     return det[length - 1];
 }
 
+// Scales the values by one power of two so that the largest lies below 2^12;
+// true when every one of them then is a whole number. Sums and products of
+// four such numbers stay below 2^53 and so are exact in plain arithmetic, and
+// the scaling keeps every sign: the usual case of survey grids, whose
+// differences are small multiples of the spacing.
+bool scaledToSmallWholeNumbers(double* values, int count) {
+    double largest = 0.0;
+    for (int i = 0; i < count; ++i) largest = std::max(largest, std::fabs(values[i]));
+    if (largest == 0.0) return true;
+    int exponent = 0;
+    std::frexp(largest, &exponent);  // largest < 2^exponent
+    if (exponent < -1000) return false;  // the scale itself would overflow
+    const double scale = std::ldexp(1.0, 12 - exponent);
+    for (int i = 0; i < count; ++i) {
+        const double scaled = values[i] * scale;
+        if (scaled != std::nearbyint(scaled)) return false;
+        values[i] = scaled;
+    }
+    return true;
+}
+
 inline bool exactDifference(double a, double b, double difference) {
     double x, tail;
     twoDiff(a, b, x, tail);
@@ -292,8 +314,16 @@ double incircleAdapt(double ax, double ay, double bx, double by, double cx, doub
     const double adx = ax - dx, bdx = bx - dx, cdx = cx - dx;
     const double ady = ay - dy, bdy = by - dy, cdy = cy - dy;
     if (exactDifference(ax, dx, adx) && exactDifference(bx, dx, bdx) && exactDifference(cx, dx, cdx) &&
-        exactDifference(ay, dy, ady) && exactDifference(by, dy, bdy) && exactDifference(cy, dy, cdy))
+        exactDifference(ay, dy, ady) && exactDifference(by, dy, bdy) && exactDifference(cy, dy, cdy)) {
+        double d[6] = {adx, ady, bdx, bdy, cdx, cdy};
+        if (scaledToSmallWholeNumbers(d, 6)) {
+            const double aLift = d[0] * d[0] + d[1] * d[1], bLift = d[2] * d[2] + d[3] * d[3];
+            const double cLift = d[4] * d[4] + d[5] * d[5];
+            return aLift * (d[2] * d[5] - d[4] * d[3]) + bLift * (d[4] * d[1] - d[0] * d[5]) +
+                   cLift * (d[0] * d[3] - d[2] * d[1]);
+        }
         return inCircleOfExactDifferences(adx, ady, bdx, bdy, cdx, cdy);
+    }
     return exactInCircle(ax, ay, bx, by, cx, cy, dx, dy);
 }
 

@@ -64,12 +64,14 @@ bool buildSurface(TriangulationInput& input, TriangulationOutput& output, const 
 bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control) {
     result.triangles = input.triangles;
     result.triangleCount = input.triangleCount;
-    // Unchanged since the triangulation: its links stand.
-    if (input.knownLinks.size() == 3 * static_cast<std::size_t>(input.triangleCount) &&
-        triangleDigest(input.triangles, input.triangleCount) == input.knownDigest) {
-        result.links = std::move(input.knownLinks);
-        result.hullEdges = hullEdgesOf(result.links);
-        return !control.cancelled();
+    // Unchanged since the triangulation: the links it wrote stand.
+    if (input.linksKnown) {
+        std::vector<HullEdge> hull;
+        if (digestAndHullEdges(input.triangles, input.triangleCount, hull) == input.knownDigest) {
+            result.linksInTriangles = true;
+            result.hullEdges = std::move(hull);
+            return !control.cancelled();
+        }
     }
     return linkNeighbours(input.triangles, input.triangleCount, result.links, result.hullEdges,
                           [&](double fraction) { return control.carryOn(fraction); });

@@ -22,12 +22,10 @@ struct TriangulationInput {
 };
 
 struct TriangulationOutput {
-    std::vector<TinTriangle> triangles;    // geometry filled, neighbours kNoTriangle
+    std::vector<TinTriangle> triangles;    // geometry and neighbour links filled
     std::vector<std::int32_t> duplicates;  // point indices left out as duplicates of a later point
-    // The neighbour links as the triangulation knew them (three per triangle),
-    // for the link stage to take over while the triangles are unchanged,
-    // recognised by their digest.
-    std::vector<std::int32_t> links;
+    // The triangles' digest: while the triangles still have it, the links
+    // in them stand and the link stage need not find them again.
     std::uint64_t digest = 0;
 };
 
@@ -48,19 +46,22 @@ public:
 bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor);
 
 // The neighbour-link stage's input: the document's triangle array, read
-// only while the job runs (nothing may change or move it meanwhile), and the
-// links the triangulation already knew.
+// only while the job runs (nothing may change or move it meanwhile), and
+// whether the links in it are the triangulation's, recognised by its digest.
 struct TopologyInput {
     const TinTriangle* triangles = nullptr;
     int triangleCount = 0;
-    std::vector<std::int32_t> knownLinks;  // used when the digest still matches
+    bool linksKnown = false;
     std::uint64_t knownDigest = 0;
 };
 
 struct TopologyResult {
     const TinTriangle* triangles = nullptr;  // the array the links belong to
     int triangleCount = 0;
-    std::vector<std::int32_t> links;  // three per triangle
+    // True when the links already in the triangles stand; otherwise `links`,
+    // three per triangle, replace them.
+    bool linksInTriangles = false;
+    std::vector<std::int32_t> links;
     std::vector<HullEdge> hullEdges;
 };
 

@@ -47,15 +47,15 @@ struct SurfaceWork {
     std::vector<HullEdge> hullEdges;
     int hullTriangleCount = -1;
 
-    // The links the last triangulation found, kept for the link stage while
-    // the triangles are unchanged (recognised by their digest).
-    std::vector<std::int32_t> knownLinks;
+    // The last triangulation wrote the neighbour links into the triangles;
+    // they stand for the link stage while the triangles still have its digest.
+    bool linksKnown = false;
     std::uint64_t knownDigest = 0;
 
     void discard() {
         std::vector<HullEdge>().swap(hullEdges);
         hullTriangleCount = -1;
-        std::vector<std::int32_t>().swap(knownLinks);
+        linksKnown = false;
         knownDigest = 0;
     }
 };

@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <atomic>
 
+#include "model/huge_pages.h"
+#include "model/two_cores.h"
 #include "surface/duplicate_points.h"
 #include "surface/neighbour_links.h"
 #include "surface/plan_delaunay.h"
@@ -11,98 +14,177 @@ namespace vellacor {
 namespace {
 
 constexpr int kCheckpointEvery = 1024;
+constexpr int kConversionCheckEvery = 0xFFFF;
 
 template <class T>
 void release(std::vector<T>& v) {
     std::vector<T>().swap(v);
 }
 
-// Keeps the entries of `v` whose position is not in `dropped` (ascending).
-template <class T>
-void removePositions(std::vector<T>& v, const std::vector<std::int32_t>& dropped) {
-    std::size_t kept = 0, next = 0;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (next < dropped.size() && static_cast<std::size_t>(dropped[next]) == i) {
-            ++next;
+// Which input points coincide with a later one (see findDuplicatePositions),
+// one flag per input point.
+std::vector<char> duplicateFlags(const std::vector<SurfacePoint>& points) {
+    const std::size_t all = points.size();
+    std::vector<double> x, y;
+    std::vector<std::int32_t> pointIndex;
+    reserveOnHugePages(x, all);
+    reserveOnHugePages(y, all);
+    reserveOnHugePages(pointIndex, all);
+    x.resize(all);
+    y.resize(all);
+    pointIndex.resize(all);
+    for (std::size_t i = 0; i < all; ++i) {
+        x[i] = points[i].easting;
+        y[i] = points[i].northing;
+        pointIndex[i] = points[i].pointIndex;
+    }
+    std::vector<char> flags(all, 0);
+    for (std::int32_t i : findDuplicatePositions(x.data(), y.data(), pointIndex.data(), static_cast<int>(all)))
+        flags[static_cast<std::size_t>(i)] = 1;
+    return flags;
+}
+
+// The points the mesh is built from: the input along its Hilbert curve,
+// duplicates left out, coordinates in arrays of their own.
+struct MeshPoints {
+    std::vector<double> x, y, z;
+    std::vector<std::int32_t> pointIndex;
+};
+
+// The order along the Hilbert curve on this thread while the duplicates are
+// found on the other; neither depends on the other's order. Duplicates are
+// listed in curve order.
+MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<std::int32_t>& duplicates) {
+    const int all = static_cast<int>(points.size());
+    std::vector<char> isDuplicate;
+    std::vector<std::int32_t> order;
+    runOnTwoCores([&] { isDuplicate = duplicateFlags(points); },
+                  [&] {
+                      order = hilbertOrder(all, [&](int i) {
+                          const SurfacePoint& p = points[static_cast<std::size_t>(i)];
+                          return std::pair<double, double>(p.easting, p.northing);
+                      });
+                  });
+    MeshPoints mesh;
+    const std::size_t size = order.size();
+    reserveOnHugePages(mesh.x, size);
+    reserveOnHugePages(mesh.y, size);
+    reserveOnHugePages(mesh.z, size);
+    reserveOnHugePages(mesh.pointIndex, size);
+    for (std::int32_t i : order) {
+        const SurfacePoint& p = points[static_cast<std::size_t>(i)];
+        if (isDuplicate[static_cast<std::size_t>(i)]) {
+            duplicates.push_back(p.pointIndex);
             continue;
         }
-        v[kept++] = v[i];
+        mesh.x.push_back(p.easting);
+        mesh.y.push_back(p.northing);
+        mesh.z.push_back(p.elevation);
+        mesh.pointIndex.push_back(p.pointIndex);
     }
-    v.resize(kept);
+    return mesh;
+}
+
+// The triangle records of the finished mesh, with their geometry and
+// neighbour links, made on both cores: each converts the triangles of half
+// the slots and digests its blocks of them. False when the monitor stopped it.
+bool convertMesh(const PlanDelaunay& mesh, const MeshPoints& points, int count, TriangulationOutput& output,
+                 TriangulationMonitor& monitor) {
+    std::vector<TinTriangle>& triangles = output.triangles;
+    if (triangles.size() < static_cast<std::size_t>(count)) triangles.resize(static_cast<std::size_t>(count));
+    std::vector<std::uint64_t> blocks(static_cast<std::size_t>(digestBlockCount(count)));
+    const int middleBlock = static_cast<int>(blocks.size()) / 2;
+    const int middle = std::min(count, middleBlock * kDigestBlock);
+    const std::size_t middleSlot = mesh.slotOfNumber(middle);
+
+    std::atomic<bool> stop{false};
+    auto convert = [&](std::size_t fromSlot, std::size_t toSlot, bool reports) {
+        int done = 0;
+        mesh.forEachNumberedTriangle(fromSlot, toSlot, [&](int number, const std::int32_t* v, const std::int32_t* across) {
+            if ((++done & kConversionCheckEvery) == 0) {
+                if (reports && !monitor.carryOn(1.0)) stop.store(true, std::memory_order_relaxed);
+                if (stop.load(std::memory_order_relaxed)) return;
+            }
+            TinTriangle& triangle = triangles[static_cast<std::size_t>(number)];
+            for (int k = 0; k < 3; ++k) {
+                triangle.vertex[k] = points.pointIndex[static_cast<std::size_t>(v[k])];
+                triangle.neighbour[k] = across[k] < 0 ? kNoTriangle : across[k];
+            }
+            auto position = [&](std::int32_t i) {
+                const auto at = static_cast<std::size_t>(i);
+                return Vec3{points.x[at], points.y[at], points.z[at]};
+            };
+            computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
+        });
+    };
+    runOnTwoCores(
+        [&] {
+            convert(middleSlot, mesh.slotCount(), false);
+            if (!stop.load()) digestBlocks(triangles.data(), count, middleBlock, static_cast<int>(blocks.size()), blocks.data());
+        },
+        [&] {
+            convert(0, middleSlot, true);
+            if (!stop.load()) digestBlocks(triangles.data(), count, 0, middleBlock, blocks.data());
+        });
+    if (stop.load()) return false;
+    triangles.resize(static_cast<std::size_t>(count));
+    output.digest = chainBlockDigests(blocks, count);
+    return true;
 }
 
 }  // namespace
 
 bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor) {
-    output.triangles.clear();
+    release(output.triangles);
     output.duplicates.clear();
 
     // Inserted along a Hilbert curve, each point lies next to the previous
     // one, so every walk of the triangulation to it is a step or two and the
-    // triangles come out in a spatially coherent order.
-    const int all = static_cast<int>(input.points.size());
-    const std::vector<std::int32_t> order = hilbertOrder(all, [&](int i) {
-        const SurfacePoint& p = input.points[static_cast<std::size_t>(i)];
-        return std::pair<double, double>(p.easting, p.northing);
-    });
-    std::vector<double> x(order.size()), y(order.size()), z(order.size());
-    std::vector<std::int32_t> pointIndex(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const SurfacePoint& p = input.points[static_cast<std::size_t>(order[i])];
-        x[i] = p.easting;
-        y[i] = p.northing;
-        z[i] = p.elevation;
-        pointIndex[i] = p.pointIndex;
-    }
+    // triangles come out in a spatially coherent order. Of coincident points
+    // the later one in easting order stands for the group.
+    const MeshPoints points = orderedPoints(input.points, output.duplicates);
     release(input.points);
+    const int count = static_cast<int>(points.pointIndex.size());
 
-    // Coincident points: the later one in easting order stands for the group.
-    const std::vector<std::int32_t> dropped = findDuplicatePositions(x.data(), y.data(), pointIndex.data(), all);
-    for (std::int32_t position : dropped) output.duplicates.push_back(pointIndex[static_cast<std::size_t>(position)]);
-    removePositions(x, dropped);
-    removePositions(y, dropped);
-    removePositions(z, dropped);
-    removePositions(pointIndex, dropped);
-    const int count = static_cast<int>(pointIndex.size());
-
-    PlanDelaunay mesh(x.data(), y.data(), count);
+    PlanDelaunay mesh(points.x.data(), points.y.data(), count);
     std::vector<MeshTriangle> snapshot;
-    const bool built = mesh.build(kCheckpointEvery, [&](int handled) {
-        if (monitor.meshDue()) {
-            snapshot.clear();
-            mesh.forEachTriangle([&](int a, int b, int c) {
-                snapshot.push_back({pointIndex[static_cast<std::size_t>(a)], pointIndex[static_cast<std::size_t>(b)],
-                                    pointIndex[static_cast<std::size_t>(c)]});
+    bool built = false;
+    // While this core inserts the points, the other brings in the memory the
+    // insertion and the triangle records will fill: at most 2n - 5 records
+    // for n points, cut to the real count once they are written.
+    const auto [slotStorage, slotBytes] = mesh.reservedStorage();
+    runOnTwoCores(
+        [&, slotStorage = slotStorage, slotBytes = slotBytes] {
+            prefaultPages(slotStorage, slotBytes);
+            reserveOnHugePages(output.triangles, 2 * static_cast<std::size_t>(count));
+            output.triangles.resize(2 * static_cast<std::size_t>(count));
+        },
+        [&] {
+            built = mesh.build(kCheckpointEvery, [&](int handled) {
+                if (monitor.meshDue()) {
+                    snapshot.clear();
+                    mesh.forEachTriangle([&](int a, int b, int c) {
+                        snapshot.push_back({points.pointIndex[static_cast<std::size_t>(a)],
+                                            points.pointIndex[static_cast<std::size_t>(b)],
+                                            points.pointIndex[static_cast<std::size_t>(c)]});
+                    });
+                    monitor.publishMesh(snapshot);
+                }
+                return monitor.carryOn(static_cast<double>(handled) / count);
             });
-            monitor.publishMesh(snapshot);
-        }
-        return monitor.carryOn(static_cast<double>(handled) / count);
-    });
+        });
     release(snapshot);
-    if (!built) return false;
-
-    // The big triangle records are made once, from the compact mesh.
-    const std::vector<std::int32_t> corners = mesh.takeTriangles(&output.links);
-    for (std::int32_t& link : output.links)
-        if (link < 0) link = kNoTriangle;
-    const std::size_t triangleCount = corners.size() / 3;
-    output.triangles.reserve(triangleCount);
-    auto position = [&](std::int32_t v) {
-        const auto i = static_cast<std::size_t>(v);
-        return Vec3{x[i], y[i], z[i]};
-    };
-    for (std::size_t t = 0; t < triangleCount; ++t) {
-        const std::int32_t* v = &corners[3 * t];
-        TinTriangle& triangle = output.triangles.emplace_back();
-        for (int k = 0; k < 3; ++k) triangle.vertex[k] = pointIndex[static_cast<std::size_t>(v[k])];
-        computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
-        if ((t & 0xFFFF) == 0xFFFF && !monitor.carryOn(1.0)) {
-            release(output.triangles);
-            release(output.links);
-            return false;
-        }
+    if (!built) {
+        release(output.triangles);
+        return false;
     }
-    output.digest = triangleDigest(output.triangles.data(), static_cast<int>(output.triangles.size()));
+
+    // The triangle records are made once, from the compact mesh, links and all.
+    const int triangleCount = mesh.numberTriangles();
+    if (!convertMesh(mesh, points, triangleCount, output, monitor)) {
+        release(output.triangles);
+        return false;
+    }
     return true;
 }
 

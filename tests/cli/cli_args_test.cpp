@@ -82,6 +82,9 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"render", "site.txt", "--out", "o.png", "--orbit", "30,361"},
         {"render", "site.txt", "--out", "o.png", "--zoom", "0"},
         {"render", "site.txt", "--out", "o.png", "--light", "3"},
+        {"render", "site.txt", "--out", "o.png", "--frames", "0"},
+        {"render", "site.txt", "--out", "o.png", "--frames", "2.5"},
+        {"info", "site.txt", "--frames", "3"},
         {"info", "site.txt", "--view", "plan"},
         {"convert", "site.txt", "--to", "o.dxf", "--limit-polygon", "0,0;10,0"},  // not an area
         {"render", "site.txt", "--out", "o.png", "--limit-polygon", "0,0;10,0;10,nan;"},
@@ -124,6 +127,8 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(v->orbitPitch, 12.5);
     EXPECT_EQ(v->zoom, 0.5);
     EXPECT_EQ(v->lightMode, 2);
+    EXPECT_FALSE(v->frames);
+    EXPECT_EQ(parseCliArgs({"render", "site.txt", "--out", "o.png", "--frames", "360"})->frames, 360);
 
     const auto limited = parseCliArgs({"convert", "site.txt", "--to", "o.dxf", "--limit-polygon", "6100,5100;6900,5100.5;6500,-5e3"});
     ASSERT_EQ(limited.value().limitPolygon.size(), 3u);

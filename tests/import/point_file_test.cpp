@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <thread>
 
 #include "import/point_file.h"
@@ -271,6 +273,72 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     // description takes the next one as its description: 35 lines, 34 points.
     EXPECT_EQ(b->pointCount, 34);
     EXPECT_EQ(b->skipped.count, 0);
+}
+
+}  // namespace
+}  // namespace vellacor
+
+namespace vellacor {
+namespace {
+
+// A text long enough to be read on both cores: `lines` points, line i
+// holding point i + 1 as written by `line`.
+std::string longText(int lines, const std::function<std::string(int)>& line) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) text += line(i);
+    return text;
+}
+
+// The halves meet at the first line past the middle: what either half reads
+// lands in one array in file order, whatever lies about the middle.
+TEST(PointFile, ALongFileReadOnBothCoresKeepsFileOrder) {
+    constexpr int kLines = 60000;  // about 2 MB
+    const int middle = kLines / 2;
+    const std::string text = "P,N,E,Z,D\r\n" + longText(kLines, [&](int i) {
+        if (i == middle + 7) return std::string("oops,1,2,3,X\r\n");  // skipped, in the second half
+        if (i > middle - 3 && i < middle + 3) return std::string("\r\n");  // blank lines about the middle
+        return std::to_string(i + 1) + "," + std::to_string(1000 + i) + ".25,2000.5," + std::to_string(i % 97) +
+               ".5,CODE " + std::to_string(i % 5) + "\r\n";
+    });
+    const PointReadResult r = readPointText(text, PointLayout::PNEZD);
+    ASSERT_EQ(r.pointCount, kLines - 6);
+    EXPECT_EQ(r.points.size(), static_cast<std::size_t>(kLines - 6 + 3));
+    EXPECT_EQ(r.skipped.count, 1);
+    EXPECT_EQ(r.skipped.firstLine, middle + 7 + 2);  // after the header, counted from 1
+    EXPECT_EQ(r.skipped.firstText, "oops,1,2,3,X");
+    int expected = 1;
+    for (int k = 0; k < r.pointCount; ++k, ++expected) {
+        while (expected - 1 > middle - 3 && expected - 1 < middle + 3) ++expected;
+        if (expected - 1 == middle + 7) ++expected;
+        const SurveyPoint& p = r.points[static_cast<std::size_t>(k)];
+        ASSERT_EQ(p.number, expected) << k;
+        ASSERT_EQ(p.northing, 1000 + (expected - 1) + 0.25);
+        ASSERT_EQ(descriptionOf(p), "CODE " + std::to_string((expected - 1) % 5));
+    }
+    EXPECT_EQ(r.points.back().number, 0);  // a spare record
+}
+
+// Lines that end right after the elevation take the next line as their
+// description, so a record may run over the middle: whichever way the lines
+// fall about it, the points are those one pass through the file finds.
+TEST(PointFile, ARecordRunningOverTheMiddleIsReadOnce) {
+    // Lines of 15 bytes: with 80000 of them the line after the middle is the
+    // second of a record; with 80002 it starts one.
+    auto padded = [](int n) {
+        std::string number = std::to_string(n);
+        return std::string(5 - number.size(), '0') + number;
+    };
+    for (const int lines : {80000, 80002}) {
+        const PointReadResult r =
+            readPointText(longText(lines, [&](int i) { return padded(i + 1) + ",10,20,30\n"; }), PointLayout::PNEZD);
+        ASSERT_EQ(r.pointCount, lines / 2) << lines;
+        for (int k = 0; k < r.pointCount; ++k) {
+            const SurveyPoint& p = r.points[static_cast<std::size_t>(k)];
+            ASSERT_EQ(p.number, 2 * k + 1) << lines;
+            ASSERT_EQ(descriptionOf(p), padded(2 * k + 2) + ",10,20,30") << lines;
+        }
+        EXPECT_EQ(r.skipped.count, 0);
+    }
 }
 
 }  // namespace

@@ -69,6 +69,31 @@ TEST(Predicates, InCircleOfNearlyCoCircularPointsIsExact) {
     }
 }
 
+// Grid points a quarter apart and grid points three apart, far from the
+// origin, many of them co-circular: small whole differences (after scaling)
+// and, for the wider spreads, differences too large for plain arithmetic.
+TEST(Predicates, InCircleOnSurveyGridsIsExact) {
+    std::mt19937_64 random(9);
+    for (const double spacing : {0.25, 3.0}) {
+        for (const std::int64_t spread : {std::int64_t{4}, std::int64_t{3000}}) {
+            std::uniform_int_distribution<std::int64_t> cell(0, spread);
+            for (int i = 0; i < 20000; ++i) {
+                std::int64_t p[4][2];
+                double q[4][2];
+                for (int k = 0; k < 4; ++k)
+                    for (int c = 0; c < 2; ++c) {
+                        p[k][c] = cell(random);
+                        q[k][c] = 500000.0 + spacing * static_cast<double>(p[k][c]);
+                    }
+                if (exactOrient(p[0][0], p[0][1], p[1][0], p[1][1], p[2][0], p[2][1]) <= 0) continue;
+                ASSERT_EQ(sign(incircle(q[0][0], q[0][1], q[1][0], q[1][1], q[2][0], q[2][1], q[3][0], q[3][1])),
+                          sign(exactInCircle(p)))
+                    << spacing << " " << spread << " " << i;
+            }
+        }
+    }
+}
+
 TEST(Predicates, InexactDifferencesStillGiveExactSigns) {
     // Coordinates straddling zero with many significant bits: the differences
     // themselves round, and only the full exact evaluation decides.

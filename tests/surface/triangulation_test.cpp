@@ -122,7 +122,11 @@ TEST(SurfaceWorker, CancellingTheLinksLeavesThemUndone) {
     EXPECT_FALSE(model.document.contourStage.done);
     EXPECT_TRUE(model.document.contourStage.enabled);
     EXPECT_TRUE(model.cycle.forceRedrawOnce);
-    EXPECT_EQ(model.document.triangles[0].neighbour[0], kNoTriangle);
+    // The triangulation's own links stay in the triangles; only the stage is undone.
+    std::vector<std::int32_t> links;
+    std::vector<HullEdge> hull;
+    linkNeighbours(model.document.triangles.data(), model.document.triangleCount, links, hull, [](double) { return true; });
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(model.document.triangles[0].neighbour[k], links[k]);
 }
 
 TEST(SurfaceWorker, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
@@ -286,7 +290,8 @@ TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         model.work.triangulation.wait();
         adoptFinishedSurfaceWork(model, ui);
         ASSERT_TRUE(model.document.triangulateStage.done);
-        EXPECT_EQ(model.document.triangles[0].neighbour[0], kNoTriangle);  // no links before the link stage
+        // The triangulation wrote its links; the link stage keeps them only while the triangles are unchanged.
+        EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
         if (change) {  // the same triangle, its vertices named from another corner
             TinTriangle& t = model.document.triangles[100];
             std::rotate(t.vertex, t.vertex + 1, t.vertex + 3);
@@ -322,8 +327,7 @@ TEST(SurfaceWorker, ACancelledLinkStageStopsWithoutAResult) {
         input.triangles = model.document.triangles.data();
         input.triangleCount = model.document.triangleCount;
         if (known) {
-            std::vector<HullEdge> hull;
-            linkNeighbours(input.triangles, input.triangleCount, input.knownLinks, hull, [](double) { return true; });
+            input.linksKnown = true;
             input.knownDigest = triangleDigest(input.triangles, input.triangleCount);
         }
         TopologyResult result;

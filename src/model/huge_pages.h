@@ -1,0 +1,47 @@
+#pragma once
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vellacor {
+
+// Asks the kernel to back the whole 2 MiB pages inside [data, data + bytes)
+// with huge pages: a fresh array of hundreds of megabytes then costs a few
+// hundred page faults instead of tens of thousands. Only a hint; a kernel
+// that refuses it leaves the memory as it was.
+inline void adviseHugePages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(kHuge - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+// Makes the kernel provide the pages of [data, data + bytes) now, zeroed and
+// writable, so that whoever writes there later takes no page faults: another
+// thread can pay for a big array's fresh memory while this one works. The
+// contents are left as they are; only a hint, as above.
+inline void prefaultPages(void* data, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    constexpr std::uintptr_t kPage = 4096;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+// Reserves room for `count` elements of `v`, on huge pages where the array
+// is large, before anything is written to it.
+template <class T>
+void reserveOnHugePages(std::vector<T>& v, std::size_t count) {
+    v.reserve(count);
+    adviseHugePages(v.data(), v.capacity() * sizeof(T));
+}
+
+}  // namespace vellacor
