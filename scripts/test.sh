@@ -11,7 +11,7 @@ jobs=$(nproc)
 cmake -S "$root" -B "$root/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELLACOR_SANITIZE=thread -DVELLACOR_GUI=OFF >/dev/null
 cmake --build "$root/build/tsan" -j "$jobs"
-(cd "$root/build/tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest -j "$jobs" --output-on-failure)
+(cd "$root/build/tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp" ctest -j "$jobs" --output-on-failure)
 
 # Fuzzers (clang's libFuzzer), each for a bounded time.
 CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
