@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
-#include <unordered_map>
 
 #include "app/breaklines.h"
 #include "app/site_model.h"
@@ -16,69 +15,19 @@ namespace vellacor {
 
 namespace {
 
-constexpr double kVertexMatch = 0.005;  // a line's vertex lies on a point this close in both axes
-
-// The points by cells of twice the matching distance, so that whether a
-// vertex lies on some point takes a look at nine cells instead of every point.
-class PointCells {
-public:
-    explicit PointCells(const SiteDocument& d) : d_(d) {
-        for (int i = 0; i < d.pointCount; ++i) {
-            const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
-            if (isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing))
-                cells_[key(cell(p.easting), cell(p.northing))].push_back(i);
-        }
-    }
-
-    bool anyPointAt(const Vec3& v) const {
-        if (!isUsableCoordinate(v.x) || !isUsableCoordinate(v.y)) return false;
-        const std::int64_t cx = cell(v.x), cy = cell(v.y);
-        for (std::int64_t i = cx - 1; i <= cx + 1; ++i)
-            for (std::int64_t j = cy - 1; j <= cy + 1; ++j) {
-                const auto found = cells_.find(key(i, j));
-                if (found == cells_.end()) continue;
-                for (int p : found->second) {
-                    const SurveyPoint& q = d_.points[static_cast<std::size_t>(p)];
-                    if (std::fabs(q.easting - v.x) < kVertexMatch && std::fabs(q.northing - v.y) < kVertexMatch) return true;
-                }
-            }
-        return false;
-    }
-
-private:
-    static std::int64_t cell(double v) { return static_cast<std::int64_t>(std::floor(v / (2 * kVertexMatch))); }
-    static std::uint64_t key(std::int64_t x, std::int64_t y) {
-        return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(y);
-    }
-    const SiteDocument& d_;
-    std::unordered_map<std::uint64_t, std::vector<int>> cells_;
-};
-
-// The stretches of the lines whose vertices all lie on points: only
-// neighbouring vertices that both do can make a breakline, so the rest need
-// not be matched against every point one by one.
-std::vector<std::vector<Vec3>> stretchesOnPoints(const SiteDocument& d, const std::vector<CadLine>& lines) {
-    const PointCells cells(d);
-    std::vector<std::vector<Vec3>> stretches;
-    for (const CadLine& line : lines) {
-        std::vector<Vec3> run;
-        for (const Vec3& v : line.vertices) {
-            if (cells.anyPointAt(v)) {
-                run.push_back(v);
-                continue;
-            }
-            if (run.size() >= 2) stretches.push_back(std::move(run));
-            run.clear();
-        }
-        if (run.size() >= 2) stretches.push_back(std::move(run));
-    }
-    return stretches;
+// Copies of the overlay's lines: matching them to points gives their
+// vertices the points' elevations, which must not change the drawing.
+std::vector<std::vector<Vec3>> lineVertices(const std::vector<CadLine>& lines) {
+    std::vector<std::vector<Vec3>> polylines;
+    polylines.reserve(lines.size());
+    for (const CadLine& line : lines) polylines.push_back(line.vertices);
+    return polylines;
 }
 
 // The overlay's lines as breaklines, through the points they run between.
 void useLinesAsBreaklines(SiteModel& model) {
     SiteDocument& d = model.document;
-    std::vector<std::vector<Vec3>> polylines = stretchesOnPoints(d, model.overlays.dxfOverlay->lines);
+    std::vector<std::vector<Vec3>> polylines = lineVertices(model.overlays.dxfOverlay->lines);
     addBreaklinesFromPolylines(model, polylines);
 
     d.dxfOverlayStage.enabled = true;

@@ -119,4 +119,9 @@ void runPipelineToCompletion(SiteModel& model, Ui& ui) {
     }
 }
 
+void buildSurfaceToCompletion(SiteModel& model, Ui& ui) {
+    if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;
+    runPipelineToCompletion(model, ui);
+}
+
 }  // namespace vellacor

@@ -15,4 +15,9 @@ void runPipeline(SiteModel& model, Ui& ui);
 // finished surface the window would show. For the command-line tools and tests.
 void runPipelineToCompletion(SiteModel& model, Ui& ui);
 
+// Builds the surface and everything after it to the end, turning the flat
+// surface on when nothing shown asks for the triangles (the command line's
+// way to a finished surface).
+void buildSurfaceToCompletion(SiteModel& model, Ui& ui);
+
 }  // namespace vellacor

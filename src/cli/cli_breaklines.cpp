@@ -16,8 +16,7 @@ std::optional<BreaklinePairsResult> addBreaklinePairsFile(SiteModel& model, CliU
         return std::nullopt;
     }
     // Breaklines go into a finished surface, as a pick in the view does.
-    if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;
-    runPipelineToCompletion(model, ui);
+    buildSurfaceToCompletion(model, ui);
     BreaklinePairsResult result = addBreaklinePairs(model, file.bytes());
     for (const std::string& problem : result.problems) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
     runPipelineToCompletion(model, ui);

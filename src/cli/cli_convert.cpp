@@ -50,8 +50,7 @@ bool exportSite(SiteModel& model, CliUi& ui, const CliArgs& o, OutputKind kind, 
     if (kind == OutputKind::Points) return savePointsTo(model, ui, out);
     const ExportParts parts = partsToWrite(chosen, model);
     if (parts.contours || parts.surface) {
-        if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the shaded surface asks for the triangles
-        runPipelineToCompletion(model, ui);
+        buildSurfaceToCompletion(model, ui);
     }
     if (!o.limitPolygon.empty()) limitContoursToPolygon(model, planCornersOf(o));
     return saveAsTo(model, ui, out, kind == OutputKind::Dxf ? ExportFormat::Dxf : ExportFormat::LandXml, parts);

@@ -42,8 +42,7 @@ int sectionCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
-    if (!surfaceNeeded(model)) model.display.surfaceMode = SurfaceMode::Flat;  // the flat surface asks for the triangles
-    runPipelineToCompletion(model, ui);
+    buildSurfaceToCompletion(model, ui);
     if (!model.document.contourStage.done) {
         std::fputs("The points give no surface to cut.\n", stderr);
         return 1;

@@ -56,14 +56,6 @@ void MappedFile::release(std::size_t offset) {
     released_ = end;
 }
 
-void adviseHugePages(void* data, std::size_t bytes) {
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
 void MappedFile::releaseRange(std::size_t from, std::size_t to) {
     if (!mapped_) return;
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));

@@ -33,10 +33,4 @@ private:
     std::string buffer_;
 };
 
-// Asks the kernel to back a large, not yet touched allocation with huge
-// pages, so that filling it takes a few hundred page faults instead of tens
-// of thousands. Only the whole huge pages inside the range are advised; a
-// kernel that does not do it leaves the memory as it is.
-void adviseHugePages(void* data, std::size_t bytes);
-
 }  // namespace vellacor
