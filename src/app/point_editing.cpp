@@ -12,6 +12,8 @@
 #include "platform/ui.h"
 #include "surface/tin_edit.h"
 #include "surface/tin_geometry.h"
+#include "water/pond_system.h"
+#include "water/rain_system.h"
 
 namespace vellacor {
 
@@ -214,6 +216,9 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
     }
     d.shadingStage.invalidate();
     forgetTriangleShading(model.renderer);
+    // The rain reads the new slopes; the ponds are found again on the new ground.
+    if (model.water.rainSystem) model.water.rainSystem->SurfaceReshaped();
+    model.water.ponds.reset();
     model.cycle.forceRedrawOnce = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 
 #include "model/survey_point.h"
 
@@ -26,6 +27,12 @@ double determinant(const Matrix& a);
 Matrix inverse(const Matrix& a);
 
 // (p, 1) * M divided by the fourth component (left alone when that is 0).
-Vec3 transformPoint(const Vec3& p, const Matrix& a);
+// Inline: the rain and the overlays transform one point at a time by the thousand.
+inline Vec3 transformPoint(const Vec3& p, const Matrix& a) {
+    double out[4];
+    for (std::size_t j = 0; j < 4; ++j) out[j] = p.x * a.m[0][j] + p.y * a.m[1][j] + p.z * a.m[2][j] + a.m[3][j];
+    if (out[3] == 0.0 || out[3] == 1.0) return {out[0], out[1], out[2]};
+    return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
+}
 
 }  // namespace vellacor

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
+#include "model/huge_pages.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -22,72 +23,34 @@ constexpr int kMostSpawnTries = 1000;
 
 double rainGravity(double siteSize) { return std::min(-32.2, -0.02 * siteSize); }
 
-RainSystem::RainSystem(std::uint32_t seed)
-    : random_(seed), drops_(static_cast<std::size_t>(kDropSlots)), faces_(static_cast<std::size_t>(kDropSlots)) {}
+RainSystem::RainSystem(std::uint32_t seed) : random_(seed) {
+    // Every frame reads these whole and the face table here and there: on huge
+    // pages the scattered reads do not each cost an address translation.
+    reserveOnHugePages(drops_, static_cast<std::size_t>(kDropSlots));
+    reserveOnHugePages(faces_, static_cast<std::size_t>(kDropSlots));
+    drops_.resize(static_cast<std::size_t>(kDropSlots));
+    faces_.resize(static_cast<std::size_t>(kDropSlots));
+}
 
 namespace {
-
-// Copies triangle t, taking the corners it shares with `known` from there.
-void copyFace(const SurfaceView& s, int t, DropFace& face, const DropFace* known = nullptr) {
-    const TinTriangle& triangle = s.triangle(t);
-    DropFace copy;
-    copy.triangle = t;
-    for (int k = 0; k < 3; ++k) {
-        copy.vertex[k] = triangle.vertex[k];
-        copy.neighbour[k] = triangle.neighbour[k];
-        int shared = -1;
-        for (int j = 0; known && j < 3 && shared < 0; ++j)
-            if (known->vertex[j] == triangle.vertex[k]) shared = j;
-        if (shared >= 0) {
-            copy.cornerX[k] = known->cornerX[shared];
-            copy.cornerY[k] = known->cornerY[shared];
-        } else {
-            const SurveyPoint& p = s.point(triangle.vertex[k]);
-            copy.cornerX[k] = p.easting;
-            copy.cornerY[k] = p.northing;
-        }
-    }
-    copy.normal = triangle.normal;
-    copy.planeD = triangle.planeD;
-    face = copy;
-}
-
-// As triangleContains, on the copy; `outside` is the first edge (x, y) lies beyond.
-bool faceContains(const DropFace& f, double x, double y, int* outside = nullptr) {
-    for (int k = 0; k < 3; ++k) {
-        const int n = k == 2 ? 0 : k + 1;
-        if ((f.cornerX[k] - x) * (f.cornerY[n] - y) - (f.cornerX[n] - x) * (f.cornerY[k] - y) < 0.0) {
-            if (outside) *outside = k;
-            return false;
-        }
-    }
-    return true;
-}
 
 // The triangle under (x, y) for a drop whose copy is of its last triangle:
 // that one, or most often the neighbour across the edge it crossed, else the
 // walk of at most 5 steps.
-int locateFromFace(const SurfaceView& s, DropFace& face, double x, double y) {
+int locateFromFace(std::span<const DropFace> table, DropFace& face, double x, double y) {
     int exit = 0;
     if (faceContains(face, x, y, &exit)) return face.triangle;
     const std::int32_t across = face.neighbour[exit];
-    if (across != kNoTriangle && across >= 0 && across < s.triangleCount) {
-        DropFace next;
-        copyFace(s, across, next, &face);
+    if (across >= 0 && across < static_cast<int>(table.size())) {
+        const DropFace& next = table[static_cast<std::size_t>(across)];
         if (faceContains(next, x, y)) {
             face = next;
             return across;
         }
     }
-    const int t = locateTriangleWalk(s, 5, face.triangle, x, y);
-    if (t != kNoTriangle) copyFace(s, t, face);
+    const int t = walkDropFaces(table, 5, face.triangle, x, y);
+    if (t != kNoTriangle) face = table[static_cast<std::size_t>(t)];
     return t;
-}
-
-// As planeElevation, on the copy.
-double faceElevation(const DropFace& f, double x, double y) {
-    if (std::fabs(f.normal.z) < 0.001) return kVerticalPlane;
-    return (f.planeD - x * f.normal.x - y * f.normal.y) / f.normal.z;
 }
 
 }  // namespace
@@ -193,8 +156,8 @@ void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& grou
     if (drop.triangle < 0 || drop.triangle >= s.triangleCount) {
         drop.triangle = kNoTriangle;
     } else {
-        if (face.triangle != drop.triangle) copyFace(s, drop.triangle, face);
-        drop.triangle = locateFromFace(s, face, drop.position.x, drop.position.y);
+        if (face.triangle != drop.triangle) face = faceTable_[static_cast<std::size_t>(drop.triangle)];
+        drop.triangle = locateFromFace(faceTable_, face, drop.position.x, drop.position.y);
     }
     if (drop.triangle == kNoTriangle && drop.previousTriangle != kNoTriangle) {
         // Running off the edge of the surface: a drop lying on the ground nearly stops there.
@@ -234,6 +197,7 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
                       std::optional<Vec3> cursorGround) {
     if (ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
+    ReadFaces(ground.surface);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
     for (int i = 0; i < activeCount_; ++i) {
@@ -259,6 +223,21 @@ void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {
         }
         activeCount_ = grown;
     }
+}
+
+void RainSystem::ReadFaces(const SurfaceView& surface) {
+    if (faceTableTriangles_ == surface.triangles.data() && faceTablePoints_ == surface.points.data() &&
+        faceTable_.size() == static_cast<std::size_t>(surface.triangleCount))
+        return;
+    buildDropFaces(surface, faceTable_);
+    faceTableTriangles_ = surface.triangles.data();
+    faceTablePoints_ = surface.points.data();
+    for (DropFace& face : faces_) face.triangle = kNoTriangle;
+}
+
+void RainSystem::SurfaceReshaped() {
+    faceTableTriangles_ = nullptr;
+    faceTablePoints_ = nullptr;
 }
 
 bool RainSystem::GetDrop(int index, Vec3& position, int& triangle) const {

@@ -9,6 +9,7 @@
 #include "camera/matrix.h"
 #include "model/surface_view.h"
 #include "render/frame_buffer.h"
+#include "water/drop_faces.h"
 #include "water/pond_system.h"
 #include "water/rain_drop.h"
 
@@ -19,20 +20,6 @@ struct SpawnPoint {
     Vec3 position;
     Vec3 velocity;
     std::int32_t triangle = kNoTriangle;
-};
-
-// A copy of what a drop reads of its triangle every frame (corners in plan,
-// normal and plane constant), kept beside the drop: a drop stays on one
-// triangle for many frames, and reading the copy in drop order spares the
-// scattered reads of the triangle and its three points.
-struct DropFace {
-    std::int32_t triangle = kNoTriangle;
-    std::int32_t vertex[3] = {0, 0, 0};
-    std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};
-    double cornerX[3] = {0, 0, 0};
-    double cornerY[3] = {0, 0, 0};
-    Vec3 normal;
-    double planeD = 0.0;
 };
 
 // How new drops start.
@@ -86,6 +73,10 @@ public:
     // The live drops and their streaks into the displayed picture, behind what the surface hides.
     void Draw(FrameBuffer& frame, const Matrix& view) const;
 
+    // The surface's triangles were re-sloped where they lie (a point's new
+    // elevation): the drops read them afresh.
+    void SurfaceReshaped();
+
     bool GetDrop(int index, Vec3& position, int& triangle) const override;
     int ActiveCount() const { return activeCount_; }
     SpawnMode Mode() const { return spawnMode_; }
@@ -95,6 +86,7 @@ public:
 private:
     double Random();
     void BuildSpawnTable(const RainGround& ground);
+    void ReadFaces(const SurfaceView& surface);
     void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
@@ -103,7 +95,11 @@ private:
     std::mt19937 random_;
     std::vector<SpawnPoint> spawnTable_;
     std::vector<RainDrop> drops_;
-    std::vector<DropFace> faces_;  // one per drop slot
+    std::vector<DropFace> faces_;      // one per drop slot: the face under the drop
+    std::vector<DropFace> faceTable_;  // one per triangle of the surface last stepped on
+    // Which surface the table is of.
+    const TinTriangle* faceTableTriangles_ = nullptr;
+    const SurveyPoint* faceTablePoints_ = nullptr;
     int activeCount_ = kFewestDrops;
     SpawnMode spawnMode_ = SpawnMode::Off;
     bool spawnTableReady_ = false;

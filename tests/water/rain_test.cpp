@@ -86,6 +86,27 @@ TEST(RainSystem, ADropOnALevelFaceComesToRestAndStartsAgain) {
     EXPECT_LT(frame, 600);  // at rest within 20 seconds, long before its life ends
 }
 
+TEST(RainSystem, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
+    WaterSite site;
+    buildSlope(site, 0.0, 0.0);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    RainDrop& drop = rain.Drops()[0];
+    drop.position = drop.previousPosition = {30.0, 30.0, 100.0};
+    drop.velocity = {0.5, 0.0, 0.0};
+    drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, 30.0, 30.0);
+    drop.life = 60.0;
+    rain.Step(ground, 1.0 / 30.0, {});
+    ASSERT_NEAR(drop.position.z, 100.0, 1e-9);
+    SiteDocument& d = site.model.document;
+    for (int i = 0; i < d.pointCount; ++i) d.points[static_cast<std::size_t>(i)].elevation += 10.0;
+    computeAllGeometry(d.points, std::span(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
+    rain.SurfaceReshaped();
+    rain.Step(ground, 1.0 / 30.0, {});
+    EXPECT_NEAR(drop.position.z, 110.0, 1e-9);
+}
+
 TEST(RainSystem, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
     WaterSite site;
     buildSlope(site);

@@ -1,0 +1,73 @@
+#include "water/drop_faces.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/huge_pages.h"
+
+
+namespace vellacor {
+
+void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
+    const auto count = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
+    if (faces.capacity() < count) {
+        faces = {};
+        reserveOnHugePages(faces, count);
+    }
+    faces.resize(count);
+    for (int t = 0; t < surface.triangleCount; ++t) {
+        const TinTriangle& triangle = surface.triangle(t);
+        DropFace& face = faces[static_cast<std::size_t>(t)];
+        face.triangle = t;
+        for (int k = 0; k < 3; ++k) {
+            face.neighbour[k] = triangle.neighbour[k];
+            const SurveyPoint& p = surface.point(triangle.vertex[k]);
+            face.cornerX[k] = p.easting;
+            face.cornerY[k] = p.northing;
+        }
+        face.normal = triangle.normal;
+        face.planeD = triangle.planeD;
+    }
+}
+
+namespace {
+
+// As the surface walk's test: the segment from (ax, ay) to (bx, by) crosses the
+// edge p-q strictly inside both, nearly parallel lines not crossing.
+bool crossesStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy) {
+    const double dx = bx - ax, dy = by - ay;
+    const double ex = qx - px, ey = qy - py;
+    const double den = dx * ey - dy * ex;
+    if (std::fabs(den) < 0.001) return false;
+    const double s = ((px - ax) * ey - (py - ay) * ex) / den;
+    const double u = ((px - ax) * dy - (py - ay) * dx) / den;
+    return s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
+}
+
+}  // namespace
+
+int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y) {
+    const auto count = static_cast<int>(faces.size());
+    if (start < 0 || start >= count || maxSteps < 0) return kNoTriangle;
+    constexpr double kThird = 0.3333333333333333;  // the centroid exactly as the triangle keeps it
+    int t = start;
+    for (int steps = 0;; ++steps) {
+        const DropFace& f = faces[static_cast<std::size_t>(t)];
+        if (faceContains(f, x, y)) return t;
+        // Leave through the edge that the line from the centroid to the target crosses.
+        const double cx = (f.cornerX[0] + f.cornerX[1] + f.cornerX[2]) * kThird;
+        const double cy = (f.cornerY[0] + f.cornerY[1] + f.cornerY[2]) * kThird;
+        int exit = -1;
+        for (int k = 0; k < 3 && exit < 0; ++k) {
+            const int n = (k + 1) % 3;
+            if (crossesStrictly(cx, cy, x, y, f.cornerX[k], f.cornerY[k], f.cornerX[n], f.cornerY[n])) exit = k;
+        }
+        if (exit < 0) return kNoTriangle;
+        const int next = f.neighbour[exit];
+        if (next < 0 || next >= count) return kNoTriangle;
+        if (steps + 1 > maxSteps) return kNoTriangle;
+        t = next;
+    }
+}
+
+}  // namespace vellacor
