@@ -29,10 +29,11 @@ void startWaterSystems(SiteModel& model, Ui& ui) {
     if (model.display.showRain && !water.rainSystem) {
         try {
             water.rainSystem = std::make_unique<RainSystem>(static_cast<std::uint32_t>(model.random()));
+            // The first scatter also gathers the surface's faces for the drops.
+            water.rainSystem->SetSpawnMode(SpawnMode::Scatter, rainGroundOf(model));
         } catch (const std::bad_alloc&) {
             fatalError(ui, "Failed to initialize particle system!");
         }
-        water.rainSystem->SetSpawnMode(SpawnMode::Scatter, rainGroundOf(model));
     }
     if (model.display.showPonds && !water.ponds) {
         try {

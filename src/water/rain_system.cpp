@@ -93,6 +93,7 @@ void RainSystem::SetSpawnMode(SpawnMode m, const RainGround& ground, std::option
     activeCount_ = kFewestDrops;
     if (m == SpawnMode::Off || ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
+    ReadFaces(ground.surface);
     for (int i = 0; i < kMostDrops; ++i) Spawn(drops_[static_cast<std::size_t>(i)], ground, cursorGround);
 }
 
