@@ -14,11 +14,8 @@ const TinTriangle& triangleAt(const SurfaceView& surface, int t) { return surfac
 
 Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-// Where the segment from `from` to `to` (plan) crosses the edge a-b strictly
-// inside both; nearly parallel lines do not cross.
 bool crossesStrictly(double fromX, double fromY, double toX, double toY, const SurveyPoint& a, const SurveyPoint& b) {
-    double s, u;
-    return planCrossingParameters(fromX, fromY, toX, toY, a, b, s, u) && s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
+    return planSegmentsCrossStrictly(fromX, fromY, toX, toY, a.easting, a.northing, b.easting, b.northing);
 }
 
 }  // namespace
@@ -57,15 +54,25 @@ bool triangleContains(const SurfaceView& surface, int t, double x, double y) {
     return true;
 }
 
-bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
+bool planCrossingParameters(double ax, double ay, double bx, double by, double px, double py, double qx, double qy,
                             double& s, double& u) {
     const double dx = bx - ax, dy = by - ay;
-    const double ex = q.easting - p.easting, ey = q.northing - p.northing;
+    const double ex = qx - px, ey = qy - py;
     const double den = dx * ey - dy * ex;
     if (std::fabs(den) < 0.001) return false;
-    s = ((p.easting - ax) * ey - (p.northing - ay) * ex) / den;
-    u = ((p.easting - ax) * dy - (p.northing - ay) * dx) / den;
+    s = ((px - ax) * ey - (py - ay) * ex) / den;
+    u = ((px - ax) * dy - (py - ay) * dx) / den;
     return true;
+}
+
+bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
+                            double& s, double& u) {
+    return planCrossingParameters(ax, ay, bx, by, p.easting, p.northing, q.easting, q.northing, s, u);
+}
+
+bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy) {
+    double s, u;
+    return planCrossingParameters(ax, ay, bx, by, px, py, qx, qy, s, u) && s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
 }
 
 int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y) {

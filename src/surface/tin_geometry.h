@@ -47,6 +47,12 @@ bool triangleContains(const SurfaceView& surface, int t, double x, double y);
 // segments' lines cross; false when they are nearly parallel.
 bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
                             double& s, double& u);
+bool planCrossingParameters(double ax, double ay, double bx, double by, double px, double py, double qx, double qy,
+                            double& s, double& u);
+
+// The segment a-b crosses the edge p-q strictly inside both (plan); nearly
+// parallel lines do not cross. The surface walks leave a triangle by this test.
+bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy);
 
 // Walks from `start` towards (x, y) through the neighbour links; the triangle
 // holding the position, or kNoTriangle (also where a link is missing, as

@@ -5,7 +5,6 @@
 
 #include "model/huge_pages.h"
 
-
 namespace vellacor {
 
 void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
@@ -30,22 +29,6 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
     }
 }
 
-namespace {
-
-// As the surface walk's test: the segment from (ax, ay) to (bx, by) crosses the
-// edge p-q strictly inside both, nearly parallel lines not crossing.
-bool crossesStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy) {
-    const double dx = bx - ax, dy = by - ay;
-    const double ex = qx - px, ey = qy - py;
-    const double den = dx * ey - dy * ex;
-    if (std::fabs(den) < 0.001) return false;
-    const double s = ((px - ax) * ey - (py - ay) * ex) / den;
-    const double u = ((px - ax) * dy - (py - ay) * dx) / den;
-    return s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
-}
-
-}  // namespace
-
 int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y) {
     const auto count = static_cast<int>(faces.size());
     if (start < 0 || start >= count || maxSteps < 0) return kNoTriangle;
@@ -60,7 +43,7 @@ int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, doub
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k) {
             const int n = (k + 1) % 3;
-            if (crossesStrictly(cx, cy, x, y, f.cornerX[k], f.cornerY[k], f.cornerX[n], f.cornerY[n])) exit = k;
+            if (planSegmentsCrossStrictly(cx, cy, x, y, f.cornerX[k], f.cornerY[k], f.cornerX[n], f.cornerY[n])) exit = k;
         }
         if (exit < 0) return kNoTriangle;
         const int next = f.neighbour[exit];

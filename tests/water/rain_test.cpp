@@ -23,6 +23,16 @@ void buildSlope(WaterSite& site, double fall = 0.2, double pit = 5.0) {
                        }));
 }
 
+// Drop 0 of `rain`, placed at `at` with `velocity` on the triangle under it, with its whole life ahead.
+RainDrop& placeDrop(RainSystem& rain, const WaterSite& site, const Vec3& at, const Vec3& velocity) {
+    RainDrop& drop = rain.Drops()[0];
+    drop.position = drop.previousPosition = at;
+    drop.velocity = velocity;
+    drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, at.x, at.y);
+    drop.life = 60.0;
+    return drop;
+}
+
 TEST(RainSystem, SwitchingOnStartsTheFewestDropsOverTheSurface) {
     WaterSite site;
     buildSlope(site);
@@ -70,11 +80,7 @@ TEST(RainSystem, ADropOnALevelFaceComesToRestAndStartsAgain) {
     RainSystem rain(3);
     const RainGround ground = groundOf(site);
     rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    RainDrop& drop = rain.Drops()[0];
-    drop.position = drop.previousPosition = {30.0, 30.0, 100.0};
-    drop.velocity = {2.0, 1.0, 0.0};
-    drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, 30.0, 30.0);
-    drop.life = 60.0;
+    RainDrop& drop = placeDrop(rain, site, {30.0, 30.0, 100.0}, {2.0, 1.0, 0.0});
     int frame = 0;
     double lastLife = drop.life;
     for (; frame < 1800; ++frame) {
@@ -92,11 +98,7 @@ TEST(RainSystem, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
     RainSystem rain(3);
     const RainGround ground = groundOf(site);
     rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    RainDrop& drop = rain.Drops()[0];
-    drop.position = drop.previousPosition = {30.0, 30.0, 100.0};
-    drop.velocity = {0.5, 0.0, 0.0};
-    drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, 30.0, 30.0);
-    drop.life = 60.0;
+    RainDrop& drop = placeDrop(rain, site, {30.0, 30.0, 100.0}, {0.5, 0.0, 0.0});
     rain.Step(ground, 1.0 / 30.0, {});
     ASSERT_NEAR(drop.position.z, 100.0, 1e-9);
     SiteDocument& d = site.model.document;
@@ -113,12 +115,7 @@ TEST(RainSystem, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
     RainSystem rain(3);
     const RainGround ground = groundOf(site);
     rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    RainDrop& drop = rain.Drops()[0];
-    const int start = locateTriangle(site.surface(), 0, 99.5, 50.0);
-    drop.position = drop.previousPosition = {99.5, 50.0, 100.0 - 0.2 * 99.5};
-    drop.velocity = {30.0, 0.0, -6.0};
-    drop.triangle = drop.previousTriangle = start;
-    drop.life = 60.0;
+    RainDrop& drop = placeDrop(rain, site, {99.5, 50.0, 100.0 - 0.2 * 99.5}, {30.0, 0.0, -6.0});
     rain.Step(ground, 1.0 / 30.0, {});
     EXPECT_EQ(drop.triangle, kNoTriangle);
     EXPECT_NEAR(drop.velocity.x, 30.0 * 0.05, 1e-9);
