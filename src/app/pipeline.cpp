@@ -30,7 +30,7 @@ void startTriangulationStage(SiteModel& model, Ui& ui) {
     model.document.contourStage.running = false;
     model.document.shadingStage.running = false;
     model.work.shading.requestCancel();  // its result would be for the old surface
-    forgetTriangleShading(model.renderer);
+    forgetSurfaceCaches(model.renderer);
     if (!model.document.contourStage.enabled || !model.document.shadingStage.enabled) return;
     model.water.rainSystem.reset();
     model.water.ponds.reset();

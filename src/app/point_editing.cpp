@@ -215,7 +215,7 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
         if (tri.vertex[0] == s || tri.vertex[1] == s || tri.vertex[2] == s) computeTriangleGeometry(d.points, tri);
     }
     d.shadingStage.invalidate();
-    forgetTriangleShading(model.renderer);
+    forgetSurfaceCaches(model.renderer);
     // The rain reads the new slopes; the ponds are found again on the new ground.
     if (model.water.rainSystem) model.water.rainSystem->SurfaceReshaped();
     model.water.ponds.reset();

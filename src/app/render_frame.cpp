@@ -8,6 +8,7 @@
 #include "app/cad_overlays.h"
 #include "app/navigation.h"
 #include "app/site_model.h"
+#include "app/scene_rebuild.h"
 #include "app/surface_stages.h"
 #include "app/water.h"
 #include "camera/picking.h"
@@ -25,30 +26,6 @@
 namespace vellacor {
 
 namespace {
-
-SiteExtents extentsOf(const SiteDocument& d) { return {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation}; }
-
-void drawSurface(SiteModel& model) {
-    RendererState& r = model.renderer;
-    SiteDocument& d = model.document;
-    if (!d.triangulateStage.done) {
-        copyGrowingMesh(model.work.growingMesh, r.shownMesh);
-        drawGrowingMesh(r.frame, r.shownMesh, validPoints(d));
-        return;
-    }
-    const SurfaceMode mode = drawableSurfaceMode(model.display.surfaceMode, d.shadingStage.done, r.texture.loaded());
-    drawSurfaceLayer(r, surfaceOf(d), model.camera, mode, extentsOf(d), model.display.showGrid);
-}
-
-void drawContours(SiteModel& model, bool viewMoving) {
-    if (!model.display.showContours || !model.document.triangulateStage.done) return;
-    SceneContourSink sink(model.renderer.frame, model.camera.view);
-    // While the view moves the contours are drawn straight: smoothing costs too much per frame.
-    if (model.renderer.sceneCornersFresh)
-        drawSurfaceContours(model.document, sink, viewMoving, model.renderer.sceneCorners);
-    else
-        drawSurfaceContours(model.document, sink, viewMoving);
-}
 
 // The point drawn under the cursor, of those the last rebuild placed.
 int pointUnderCursor(const SiteModel& model, Pixel cursor) {
@@ -138,12 +115,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     } else if (r.redrawNeeded) {
         // Cleared first: a pass may ask for the next frame's rebuild (the swirling texture does).
         r.redrawNeeded = false;
-        clearSceneBuffers(f);
         r.sceneCornersFresh = false;
         model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
-        transformPoints(r, validPoints(d), model.camera.view);
-        drawSurface(model);
-        drawContours(model, viewMoving);
+        drawSurfaceAndContours(model, viewMoving);
         if (d.triangulateStage.done) {
             drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
                              d.breaklines.pairs);

@@ -40,7 +40,7 @@ void clearSite(SiteModel& model) {
     model.camera.Reset();
     model.renderer.redrawNeeded = true;
     model.renderer.light.reset();
-    forgetTriangleShading(model.renderer);
+    forgetSurfaceCaches(model.renderer);
     model.input.selectedPoint = kNoPoint;
     model.input.section.reset();
     model.water.rainSystem.reset();

@@ -87,6 +87,7 @@ void stepDemoSurface(SiteModel& model) {
     animateDemoSurface(validPoints(d), model.cycle.demoPhase);
     computeAllGeometry(validPoints(d),
                        std::span<TinTriangle>(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
+    forgetContourLines(model.renderer.contourLines);
     model.renderer.redrawNeeded = true;
 }
 

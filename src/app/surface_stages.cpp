@@ -183,7 +183,7 @@ void dropSurfaceResults(SiteModel& model) {
     d.contourStage.invalidate();
     d.shadingStage.invalidate();
     model.work.surfaceWork.discard();
-    forgetTriangleShading(model.renderer);
+    forgetSurfaceCaches(model.renderer);
     model.input.selectedPoint = kNoPoint;
     model.water.rainSystem.reset();
     model.water.ponds.reset();

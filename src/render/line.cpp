@@ -26,17 +26,13 @@ bool inBuffer(const FrameBuffer& f, long long x, long long y) {
     return x >= 0 && y >= 0 && x < f.viewWidth && y < f.viewHeight;
 }
 
-// Integer pixel of a projected coordinate; far-off values stay far off without overflowing.
-long long pixelOf(double v) { return static_cast<long long>(std::fmax(std::fmin(v, 1.0e15), -1.0e15)); }
-
 }  // namespace
 
-void drawLine3D(FrameBuffer& frame, RasterTarget target, const Vec3& p1, const Vec3& p2, std::uint8_t colour) {
-    Vec3 a = p1, b = p2;
+bool clipLineToView(Vec3& a, Vec3& b) {
     unsigned ca = outcode(a), cb = outcode(b);
     // Each move clears one bit for good; the bound only guards against rounding.
     for (int moves = 0; ca | cb; ++moves) {
-        if ((ca & cb) || moves > 10) return;
+        if ((ca & cb) || moves > 10) return false;
         if (ca) {
             a = moveOntoPlane(a, b, firstPlaneOf(ca));
             ca = outcode(a);
@@ -45,7 +41,12 @@ void drawLine3D(FrameBuffer& frame, RasterTarget target, const Vec3& p1, const V
             cb = outcode(b);
         }
     }
-    drawLine2D(frame, target, project(frame, a), project(frame, b), colour);
+    return true;
+}
+
+void drawLine3D(FrameBuffer& frame, RasterTarget target, const Vec3& p1, const Vec3& p2, std::uint8_t colour) {
+    Vec3 a = p1, b = p2;
+    if (clipLineToView(a, b)) drawLine2D(frame, target, project(frame, a), project(frame, b), colour);
 }
 
 void drawLine2D(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
@@ -53,51 +54,17 @@ void drawLine2D(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a
     if (!target.pixels || !target.depth) return;
     if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) return;
     const long long width = frame.viewWidth;
-    auto plot = [&](long long x, long long y, double w) {
+    forEachLinePixel(a, b, [&](long long x, long long y, double w) {
         if (!inBuffer(frame, x, y)) return;
         const long long i = y * width + x;
         if (w <= target.depth[i]) target.pixels[i] = colour;
-    };
-
-    long long x = pixelOf(a.x), y = pixelOf(a.y);
-    const long long x2 = pixelOf(b.x), y2 = pixelOf(b.y);
-    double w = a.w - kLineDepthBias;
-    if (x == x2 && y == y2) {
-        plot(x, y, w);
-        return;
-    }
-    const long long dx = std::llabs(x2 - x), dy = std::llabs(y2 - y);
-    const long long sx = x2 > x ? 1 : -1, sy = y2 > y ? 1 : -1;
-    const bool xMajor = dx >= dy;
-    const long long major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
-    const double dw = (b.w - a.w) / static_cast<double>(major);
-    // Sub-pixel start: the first end lies this far into its pixel along the major axis.
-    const double start = xMajor ? a.x : a.y;
-    w += (start - std::trunc(start)) * dw;
-
-    long long error = 2 * minor - major;
-    for (long long i = 0; i <= major; ++i) {
-        plot(x, y, w);
-        if (error > 0) {
-            if (xMajor)
-                y += sy;
-            else
-                x += sx;
-            error -= 2 * major;
-        }
-        error += 2 * minor;
-        if (xMajor)
-            x += sx;
-        else
-            y += sy;
-        w += dw;
-    }
+    });
 }
 
 void drawPointMark(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& p, std::uint8_t colour,
                    int pointCount) {
     if (!target.pixels || !target.depth || !std::isfinite(p.x) || !std::isfinite(p.y)) return;
-    const long long x = pixelOf(p.x), y = pixelOf(p.y);
+    const long long x = linePixelOf(p.x), y = linePixelOf(p.y);
     if (!inBuffer(frame, x, y)) return;
     const long long width = frame.viewWidth;
     const long long i = y * width + x;

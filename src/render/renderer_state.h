@@ -6,6 +6,7 @@
 
 #include "render/frame_buffer.h"
 #include "render/light.h"
+#include "render/line_fragments.h"
 #include "render/palette.h"
 #include "render/projection.h"
 #include "render/texture.h"
@@ -41,6 +42,8 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
+    ContourLineCache contourLines;  // the traced contours, drawn again from each new view
+    LineFragments lineFragments;    // the kept contours' pixels for this rebuild
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so
@@ -50,10 +53,12 @@ struct RendererState {
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 };
 
-// The per-triangle values belong to one surface: a new surface starts without them.
-inline void forgetTriangleShading(RendererState& state) {
+// The per-triangle values and the traced contours belong to one surface: a
+// new or reshaped surface starts without them.
+inline void forgetSurfaceCaches(RendererState& state) {
     state.flatColours.clear();
     state.shades.clear();
+    forgetContourLines(state.contourLines);
 }
 
 }  // namespace vellacor

@@ -79,26 +79,47 @@ SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textu
     return asked;
 }
 
+bool shadingPreparedApart(SurfaceMode mode) {
+    return mode == SurfaceMode::Flat || mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation;
+}
+
+void sizeSurfaceShading(RendererState& state, int triangleCount, SurfaceMode mode) {
+    growTo(state.flatColours, triangleCount);
+    if (mode != SurfaceMode::Flat && mode != SurfaceMode::Off) growTo(state.shades, triangleCount);
+}
+
+void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, const Vec3& eye, SurfaceMode mode,
+                           const SiteExtents& site) {
+    switch (mode) {
+        case SurfaceMode::Flat:
+            if (state.light)
+                flatShadeRange(*state.light, surface.triangles, state.flatColours, 0, surface.triangleCount);
+            break;
+        case SurfaceMode::Smooth:
+            if (state.light) smoothShade(*state.light, eye, surface, state.shades);
+            break;
+        case SurfaceMode::Elevation:
+            elevationShade(surface, site.minElevation, site.maxElevation, state.shades);
+            break;
+        default: break;
+    }
+}
+
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid) {
+                      const SiteExtents& site, bool showGrid, bool shadingPrepared) {
     if (mode == SurfaceMode::Off) return;
     FrameBuffer& f = state.frame;
     const Vec3 eye = camera.eye;
     const int n = surface.triangleCount;
-    growTo(state.flatColours, n);
+    sizeSurfaceShading(state, n, mode);
 
     FillInputs inputs;
-    switch (mode) {
-        case SurfaceMode::Flat: break;  // flat colours are worked out in the fill loop below, a short run ahead
-        case SurfaceMode::Smooth:
-            growTo(state.shades, n);
-            if (state.light) smoothShade(*state.light, eye, surface, state.shades);
-            break;
-        case SurfaceMode::Elevation:
-            growTo(state.shades, n);
-            elevationShade(surface, site.minElevation, site.maxElevation, state.shades);
-            break;
-        default: prepareTexturedSurface(state, mode, surface, camera.view, site.centre, site.size, inputs); break;
+    if (!shadingPrepared) {
+        // Flat colours are worked out in the fill loop below, a short run ahead.
+        if (mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation)
+            prepareSurfaceShading(state, surface, eye, mode, site);
+        else if (mode != SurfaceMode::Flat)
+            prepareTexturedSurface(state, mode, surface, camera.view, site.centre, site.size, inputs);
     }
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
@@ -116,7 +137,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     for (int i = 0; i < n; ++i) {
         const TinTriangle& t = surface.triangle(i);
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (flat && light && i % kShadeRun == 0)
+        if (flat && light && !shadingPrepared && i % kShadeRun == 0)
             flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];

@@ -36,8 +36,21 @@ SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textu
 
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference
 // grid under it when asked for. Fills state.sceneCorners for the contour pass.
+// `shadingPrepared`: prepareSurfaceShading has already run for this frame.
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid);
+                      const SiteExtents& site, bool showGrid, bool shadingPrepared = false);
+
+// The modes whose shading reads only the surface and the light, never the
+// frame: it can be worked out on another thread while the frame is cleared.
+bool shadingPreparedApart(SurfaceMode mode);
+
+// Sizes the per-triangle colours and shades that `mode` needs, before threads share them.
+void sizeSurfaceShading(RendererState& state, int triangleCount, SurfaceMode mode);
+
+// The flat colours, smooth shades or elevation shades of every triangle, for
+// a mode that shadingPreparedApart accepts; sizeSurfaceShading comes first.
+void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, const Vec3& eye, SurfaceMode mode,
+                           const SiteExtents& site);
 
 // Triangle outlines and surface normals, as the switches ask.
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

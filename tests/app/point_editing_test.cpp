@@ -153,5 +153,25 @@ TEST_F(PointEditing, EditPointTakesBackElevationDescriptionAndUseOnly) {
     EXPECT_TRUE(hasEdge(model.document, 38, 39) && hasEdge(model.document, 39, 40));
 }
 
+// Contours are traced once and drawn again from the kept lines; a new
+// height must be traced again, not drawn from the old lines.
+TEST_F(PointEditing, KeptContoursDrawAsTracedOnesAndFollowAnEditedHeight) {
+    model.display.showContours = true;
+    draw();  // traced
+    const std::vector<std::uint8_t> traced = model.renderer.frame.sceneBuffer;
+    draw();  // from the kept lines
+    EXPECT_EQ(model.renderer.frame.sceneBuffer, traced);
+
+    model.input.selectedPoint = 60;
+    ui.editPointAnswer = EditPointDialog{0, 0, 0, 123.5, "TW 2.5", true};
+    editSelectedPoint(model, ui);
+    draw();
+    const std::vector<std::uint8_t> edited = model.renderer.frame.sceneBuffer;
+    EXPECT_NE(edited, traced);
+    forgetContourLines(model.renderer.contourLines);
+    draw();
+    EXPECT_EQ(model.renderer.frame.sceneBuffer, edited);
+}
+
 }  // namespace
 }  // namespace vellacor

@@ -1,0 +1,105 @@
+#include "app/scene_rebuild.h"
+
+#include <atomic>
+#include <vector>
+
+#include "app/site_model.h"
+#include "model/two_cores.h"
+#include "render/frame_buffer.h"
+#include "render/line_fragments.h"
+#include "render/surface_textures.h"
+#include "surface/traced_contours.h"
+
+namespace vellacor {
+
+namespace {
+
+// Sets a flag and wakes its waiter when the scope ends, however it ends, so
+// that neither thread of a rebuild waits for ever on one that failed.
+class SignalOnExit {
+public:
+    explicit SignalOnExit(std::atomic<bool>& flag) : flag_(flag) {}
+    SignalOnExit(const SignalOnExit&) = delete;
+    SignalOnExit& operator=(const SignalOnExit&) = delete;
+    ~SignalOnExit() {
+        flag_.store(true, std::memory_order_release);
+        flag_.notify_all();
+    }
+
+private:
+    std::atomic<bool>& flag_;
+};
+
+void waitFor(const std::atomic<bool>& flag) { flag.wait(false, std::memory_order_acquire); }
+
+void drawGrowingSurface(SiteModel& model) {
+    RendererState& r = model.renderer;
+    clearSceneBuffers(r.frame);
+    transformPoints(r, validPoints(model.document), model.camera.view);
+    copyGrowingMesh(model.work.growingMesh, r.shownMesh);
+    drawGrowingMesh(r.frame, r.shownMesh, validPoints(model.document));
+}
+
+}  // namespace
+
+SiteExtents extentsOf(const SiteDocument& d) { return {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation}; }
+
+void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
+    SiteDocument& d = model.document;
+    if (!d.triangulateStage.done) {
+        drawGrowingSurface(model);
+        return;
+    }
+    RendererState& r = model.renderer;
+    FrameBuffer& f = r.frame;
+    const Camera& camera = model.camera;
+    const SurfaceView surface = surfaceOf(d);
+    const SiteExtents site = extentsOf(d);
+    const SurfaceMode mode = drawableSurfaceMode(model.display.surfaceMode, d.shadingStage.done, r.texture.loaded());
+    const bool contours = model.display.showContours;
+    ContourTraceKey key;
+    if (contours) key = contourTraceKey(d, viewMoving);
+    TracedContours& traced = r.contourLines.forView(viewMoving);
+    const std::vector<ContourLine>* kept = contours ? keptContourLines(traced, key) : nullptr;
+    const bool shadeBeside = shadingPreparedApart(mode);
+    if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
+    LineFragments& fragments = r.lineFragments;
+
+    std::atomic<bool> shaded{false}, rastered{false}, filled{false};
+    runOnTwoCores(
+        [&] {
+            {
+                SignalOnExit done(shaded);
+                if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site);
+            }
+            {
+                SignalOnExit done(rastered);
+                if (kept) rasterContourLines(f, camera.view, *kept, fragments);
+            }
+            waitFor(filled);
+            if (kept) applyLineFragments(sceneTarget(f), fragments.lower);
+        },
+        [&] {
+            {
+                SignalOnExit done(filled);
+                clearSceneBuffers(f);
+                transformPoints(r, validPoints(d), camera.view);
+                waitFor(shaded);
+                drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside);
+            }
+            waitFor(rastered);
+            if (kept) applyLineFragments(sceneTarget(f), fragments.upper);
+        });
+
+    if (!contours) return;
+    SceneContourSink sink(f, camera.view);
+    if (kept) {
+        // The lists filled up: the rest go straight onto the finished surface, in order.
+        for (std::size_t i = fragments.segmentsDone; i < kept->size(); ++i)
+            sink.line((*kept)[i].from, (*kept)[i].to, (*kept)[i].colour);
+        return;
+    }
+    traceAndKeepContours(d, viewMoving, r.sceneCornersFresh ? &r.sceneCorners : nullptr, sink, traced, std::move(key));
+}
+
+}  // namespace vellacor
