@@ -103,8 +103,11 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     SiteDocument& d = model.document;
     FrameBuffer& f = r.frame;
     if (!f.hasBuffers() || f.displayBits.empty()) return;
-    // The growing mesh changes every frame while the surface is being built.
-    if (!d.triangulateStage.done && d.triangulateStage.running) r.redrawNeeded = true;
+    // While the surface is being built, the scene is drawn again when the
+    // builder has shown more of its mesh (every ~0.1 s), not on every frame:
+    // a frame of a million points would slow the build it shows.
+    if (!d.triangulateStage.done && d.triangulateStage.running && copyGrowingMesh(model.work.growingMesh, r.shownMesh))
+        r.redrawNeeded = true;
     const bool flatDrawing = dwfAwaitsAlignment(model);
     if (r.redrawNeeded && flatDrawing) {
         // Only the drawing is shown, flat, while it waits for its alignment.

@@ -36,7 +36,7 @@ void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
     transformPoints(r, validPoints(model.document), model.camera.view);
-    copyGrowingMesh(model.work.growingMesh, r.shownMesh);
+    copyGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
     drawGrowingMesh(r.frame, r.shownMesh, validPoints(model.document));
 }
 
