@@ -14,20 +14,36 @@ namespace vellacor {
 
 namespace {
 
-// Sets a flag and wakes its waiter when the scope ends, however it ends, so
-// that neither thread of a rebuild waits for ever on one that failed.
+// Sets a flag and wakes its waiter, when told or at the latest when the
+// scope ends, however it ends: neither thread of a rebuild waits for ever on
+// one that failed.
 class SignalOnExit {
 public:
     explicit SignalOnExit(std::atomic<bool>& flag) : flag_(flag) {}
     SignalOnExit(const SignalOnExit&) = delete;
     SignalOnExit& operator=(const SignalOnExit&) = delete;
-    ~SignalOnExit() {
+    ~SignalOnExit() { now(); }
+    void now() {
         flag_.store(true, std::memory_order_release);
         flag_.notify_all();
     }
 
 private:
     std::atomic<bool>& flag_;
+};
+
+// The same for the shading: all of it counts as ready.
+class FinishOnExit {
+public:
+    FinishOnExit(ShadingProgress& progress, int triangleCount) : progress_(progress), count_(triangleCount) {}
+    FinishOnExit(const FinishOnExit&) = delete;
+    FinishOnExit& operator=(const FinishOnExit&) = delete;
+    ~FinishOnExit() { now(); }
+    void now() { progress_.finish(count_); }
+
+private:
+    ShadingProgress& progress_;
+    int count_;
 };
 
 void waitFor(const std::atomic<bool>& flag) { flag.wait(false, std::memory_order_acquire); }
@@ -65,28 +81,28 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
     LineFragments& fragments = r.lineFragments;
 
-    std::atomic<bool> shaded{false}, rastered{false}, filled{false};
+    ShadingProgress shading;
+    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false};
     runOnTwoCores(
         [&] {
-            {
-                SignalOnExit done(shaded);
-                if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site);
-            }
-            {
-                SignalOnExit done(rastered);
-                if (kept) rasterContourLines(f, camera.view, *kept, fragments);
-            }
+            SignalOnExit depthDone(depthCleared), rasterDone(rastered);
+            FinishOnExit shadingDone(shading, surface.triangleCount);
+            clearSceneDepth(f);
+            depthDone.now();
+            if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site, &shading);
+            shadingDone.now();
+            if (kept) rasterContourLines(f, camera.view, *kept, fragments);
+            rasterDone.now();
             waitFor(filled);
             if (kept) applyLineFragments(sceneTarget(f), fragments.lower);
         },
         [&] {
-            {
-                SignalOnExit done(filled);
-                clearSceneBuffers(f);
-                transformPoints(r, validPoints(d), camera.view);
-                waitFor(shaded);
-                drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside);
-            }
+            SignalOnExit fillDone(filled);
+            clearScenePixels(f);
+            transformPoints(r, validPoints(d), camera.view);
+            waitFor(depthCleared);
+            drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside ? &shading : nullptr);
+            fillDone.now();
             waitFor(rastered);
             if (kept) applyLineFragments(sceneTarget(f), fragments.upper);
         });

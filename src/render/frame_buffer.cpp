@@ -32,9 +32,15 @@ void createFrameBitmap(FrameBuffer& frame, const Palette& palette) {
     frame.bitmapExists = true;
 }
 
-void clearSceneBuffers(FrameBuffer& frame) {
+void clearScenePixels(FrameBuffer& frame) {
     std::fill(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), static_cast<std::uint8_t>(kBackgroundColour));
-    std::fill(frame.depthBuffer.begin(), frame.depthBuffer.end(), 0.0);
+}
+
+void clearSceneDepth(FrameBuffer& frame) { std::fill(frame.depthBuffer.begin(), frame.depthBuffer.end(), 0.0); }
+
+void clearSceneBuffers(FrameBuffer& frame) {
+    clearScenePixels(frame);
+    clearSceneDepth(frame);
 }
 
 void copySceneToDisplay(FrameBuffer& frame) {

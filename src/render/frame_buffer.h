@@ -57,6 +57,9 @@ void createFrameBitmap(FrameBuffer& frame, const Palette& palette);
 
 // Start of a static-scene rebuild: background everywhere, nothing drawn.
 void clearSceneBuffers(FrameBuffer& frame);
+// Its two halves, for two threads: the background, and the depth.
+void clearScenePixels(FrameBuffer& frame);
+void clearSceneDepth(FrameBuffer& frame);
 
 // Copies the cached scene into the displayed picture.
 void copySceneToDisplay(FrameBuffer& frame);

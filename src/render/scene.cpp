@@ -40,6 +40,20 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
 // drawing them: few enough that their records are still in the cache.
 constexpr int kShadeRun = 64;
 
+// Flat colours worked out on another thread are published this many at a
+// time: often enough that the fill, which is slower, seldom waits.
+constexpr int kPublishedRun = 4096;
+
+// How many triangles have their shading, once triangle i has.
+int waitForShading(const ShadingProgress& shading, int i) {
+    int ready = shading.ready.load(std::memory_order_acquire);
+    while (ready <= i) {
+        shading.ready.wait(ready, std::memory_order_acquire);
+        ready = shading.ready.load(std::memory_order_acquire);
+    }
+    return ready;
+}
+
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
@@ -88,12 +102,22 @@ void sizeSurfaceShading(RendererState& state, int triangleCount, SurfaceMode mod
     if (mode != SurfaceMode::Flat && mode != SurfaceMode::Off) growTo(state.shades, triangleCount);
 }
 
+void ShadingProgress::finish(int triangleCount) {
+    ready.store(triangleCount, std::memory_order_release);
+    ready.notify_all();
+}
+
 void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, const Vec3& eye, SurfaceMode mode,
-                           const SiteExtents& site) {
+                           const SiteExtents& site, ShadingProgress* progress) {
+    const int n = surface.triangleCount;
     switch (mode) {
         case SurfaceMode::Flat:
-            if (state.light)
-                flatShadeRange(*state.light, surface.triangles, state.flatColours, 0, surface.triangleCount);
+            if (!state.light) break;
+            for (int first = 0; first < n; first += kPublishedRun) {
+                const int end = std::min(first + kPublishedRun, n);
+                flatShadeRange(*state.light, surface.triangles, state.flatColours, first, end);
+                if (progress) progress->finish(end);
+            }
             break;
         case SurfaceMode::Smooth:
             if (state.light) smoothShade(*state.light, eye, surface, state.shades);
@@ -103,10 +127,11 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
             break;
         default: break;
     }
+    if (progress) progress->finish(n);
 }
 
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, bool shadingPrepared) {
+                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading) {
     if (mode == SurfaceMode::Off) return;
     FrameBuffer& f = state.frame;
     const Vec3 eye = camera.eye;
@@ -114,6 +139,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     sizeSurfaceShading(state, n, mode);
 
     FillInputs inputs;
+    const bool shadingPrepared = shading != nullptr;
     if (!shadingPrepared) {
         // Flat colours are worked out in the fill loop below, a short run ahead.
         if (mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation)
@@ -134,7 +160,9 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     const std::vector<ScreenPlacement>& placements = state.scenePlacements;
     auto& corners = state.sceneCorners.corners;
     corners.resize(static_cast<std::size_t>(n));
+    int shadedUpTo = 0;
     for (int i = 0; i < n; ++i) {
+        if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
         corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && i % kShadeRun == 0)

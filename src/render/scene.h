@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -34,11 +35,20 @@ void transformPoints(RendererState& state, std::span<SurveyPoint> points, const 
 // normal-textured surfaces need the vertex normals, the textured ones a texture.
 SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textureLoaded);
 
+// How far another thread has worked out this frame's shading: the triangles
+// before `ready` have theirs.
+struct ShadingProgress {
+    std::atomic<int> ready{0};
+    // Everything is ready, however the shading thread stopped.
+    void finish(int triangleCount);
+};
+
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference
 // grid under it when asked for. Fills state.sceneCorners for the contour pass.
-// `shadingPrepared`: prepareSurfaceShading has already run for this frame.
+// With `shading`, prepareSurfaceShading runs beside this pass on another
+// thread, and each triangle waits until its shading is ready.
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, bool shadingPrepared = false);
+                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading = nullptr);
 
 // The modes whose shading reads only the surface and the light, never the
 // frame: it can be worked out on another thread while the frame is cleared.
@@ -49,8 +59,10 @@ void sizeSurfaceShading(RendererState& state, int triangleCount, SurfaceMode mod
 
 // The flat colours, smooth shades or elevation shades of every triangle, for
 // a mode that shadingPreparedApart accepts; sizeSurfaceShading comes first.
+// Flat colours are published to `progress` a run of triangles at a time, the
+// others all at once.
 void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, const Vec3& eye, SurfaceMode mode,
-                           const SiteExtents& site);
+                           const SiteExtents& site, ShadingProgress* progress = nullptr);
 
 // Triangle outlines and surface normals, as the switches ask.
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,
