@@ -1,5 +1,6 @@
-// One full rebuild of the static scene, and one frame that only copies the
-// cached scene, for an SRTM-sized surface: a 1201 x 1201 grid thinned to
+// One full rebuild of the static scene (its contours drawn from the lines
+// traced by an earlier frame), the first one after a change (tracing them),
+// and one frame that only copies the cached scene, for an SRTM-sized surface: a 1201 x 1201 grid thinned to
 // every fourth sample (301 x 301 points, 180,000 triangles), flat shaded,
 // contours at an interval giving about 40 levels, 1280 x 720.
 #include <benchmark/benchmark.h>
@@ -101,6 +102,20 @@ void BM_StaticSceneRebuild(benchmark::State& state) {
     state.counters["levels"] = (model->document.maxElevation - model->document.minElevation) / model->document.contours.contourInterval;
 }
 BENCHMARK(BM_StaticSceneRebuild)->Unit(benchmark::kMillisecond);
+
+// The first rebuild after the surface or the contour settings change: the
+// contours are traced (and kept for the frames after it).
+void BM_StaticSceneRebuildTracingContours(benchmark::State& state) {
+    auto model = gridSite();
+    OverlayTextList text;
+    for (auto _ : state) {
+        forgetContourLines(model->renderer.contourLines);
+        model->renderer.redrawNeeded = true;
+        renderFrame(*model, false, text);
+        benchmark::DoNotOptimize(model->renderer.frame.displayBits.data());
+    }
+}
+BENCHMARK(BM_StaticSceneRebuildTracingContours)->Unit(benchmark::kMillisecond);
 
 // The same rebuild over the real coastal tile (mostly sea at 0 m, land to 163 m).
 void BM_StaticSceneRebuildRealTile(benchmark::State& state) {

@@ -46,6 +46,12 @@ private:
     int count_;
 };
 
+// Where lines traced only to be kept go.
+class NoContourLines : public ContourLineSink {
+public:
+    void line(const Vec3&, const Vec3&, std::uint8_t) override {}
+};
+
 void waitFor(const std::atomic<bool>& flag) { flag.wait(false, std::memory_order_acquire); }
 
 void drawGrowingSurface(SiteModel& model) {
@@ -77,6 +83,9 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     if (contours) key = contourTraceKey(d, viewMoving);
     TracedContours& traced = r.contourLines.forView(viewMoving);
     const std::vector<ContourLine>* kept = contours ? keptContourLines(traced, key) : nullptr;
+    // Lines not traced yet are traced beside the fill, unless they are known
+    // to be too many to keep.
+    const bool traceBeside = contours && !kept && !(traced.tooMany && traced.key == key);
     const bool shadeBeside = shadingPreparedApart(mode);
     if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
     LineFragments& fragments = r.lineFragments;
@@ -91,6 +100,11 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             depthDone.now();
             if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site, &shading);
             shadingDone.now();
+            if (traceBeside) {
+                NoContourLines nowhere;
+                traceAndKeepContours(d, viewMoving, nullptr, nowhere, traced, key);
+                if (traced.kept) kept = &traced.segments;
+            }
             if (kept) rasterContourLines(f, camera.view, *kept, fragments);
             rasterDone.now();
             waitFor(filled);
@@ -115,6 +129,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             sink.line((*kept)[i].from, (*kept)[i].to, (*kept)[i].colour);
         return;
     }
+    // Too many to keep: traced again straight onto the surface, as every frame.
     traceAndKeepContours(d, viewMoving, r.sceneCornersFresh ? &r.sceneCorners : nullptr, sink, traced, std::move(key));
 }
 
