@@ -91,7 +91,9 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     LineFragments& fragments = r.lineFragments;
 
     ShadingProgress shading;
-    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false};
+    std::atomic<bool> depthCleared{false}, rastered{false};
+    // The second core's part never waits for the first's: where no thread can
+    // be started, runOnTwoCores runs it first and then the first core's part.
     runOnTwoCores(
         [&] {
             SignalOnExit depthDone(depthCleared), rasterDone(rastered);
@@ -106,25 +108,21 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 if (traced.kept) kept = &traced.segments;
             }
             if (kept) rasterContourLines(f, camera.view, *kept, fragments);
-            rasterDone.now();
-            waitFor(filled);
-            if (kept) applyLineFragments(sceneTarget(f), fragments.lower);
         },
         [&] {
-            SignalOnExit fillDone(filled);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view);
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside ? &shading : nullptr);
-            fillDone.now();
             waitFor(rastered);
-            if (kept) applyLineFragments(sceneTarget(f), fragments.upper);
+            if (!kept) return;
+            applyLineFragments(sceneTarget(f), fragments.list);
         });
 
     if (!contours) return;
     SceneContourSink sink(f, camera.view);
     if (kept) {
-        // The lists filled up: the rest go straight onto the finished surface, in order.
+        // The list filled up: the rest go straight onto the finished surface, in order.
         for (std::size_t i = fragments.segmentsDone; i < kept->size(); ++i)
             sink.line((*kept)[i].from, (*kept)[i].to, (*kept)[i].colour);
         return;

@@ -21,12 +21,10 @@ struct LineFragment {
     double w = 0.0;  // the line's depth there, bias included
 };
 
-// The fragments of the rows above splitRow and of the rest, so that two
-// threads can test them at once.
+// The pixels of a frame's kept contour lines, in drawing order.
 struct LineFragments {
-    std::vector<LineFragment> upper, lower;
-    int splitRow = 0;
-    std::size_t segmentsDone = 0;  // segments [0, segmentsDone) are in the lists
+    std::vector<LineFragment> list;
+    std::size_t segmentsDone = 0;  // segments [0, segmentsDone) are in the list
 };
 
 // Beyond this many fragments (64 MB) the remaining segments are left to be
@@ -34,7 +32,7 @@ struct LineFragments {
 inline constexpr std::size_t kMaxLineFragments = 4'000'000;
 
 // The pixels of segments (site coordinates, seen through `view`), from the
-// first, into `out`, until all are done or the lists are full.
+// first, into `out`, until all are done or the list is full.
 void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<const ContourLine> segments,
                            LineFragments& out);
 
