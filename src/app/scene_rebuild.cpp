@@ -91,9 +91,11 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     LineFragments& fragments = r.lineFragments;
 
     ShadingProgress shading;
-    std::atomic<bool> depthCleared{false}, rastered{false};
-    // The second core's part never waits for the first's: where no thread can
-    // be started, runOnTwoCores runs it first and then the first core's part.
+    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false};
+    bool lowerHalfBeside = false;  // set before `rastered`
+    // Where no thread can be started, runOnTwoCores runs the second core's
+    // part first and then the first's: the second waits for the first only
+    // once it has seen the first under way.
     runOnTwoCores(
         [&] {
             SignalOnExit depthDone(depthCleared), rasterDone(rastered);
@@ -108,15 +110,24 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 if (traced.kept) kept = &traced.segments;
             }
             if (kept) rasterContourLines(f, camera.view, *kept, fragments);
+            lowerHalfBeside = kept && fillStarted.load(std::memory_order_acquire);
+            rasterDone.now();
+            if (!lowerHalfBeside) return;
+            waitFor(filled);
+            applyLineFragments(sceneTarget(f), fragments.lower);
         },
         [&] {
+            SignalOnExit fillDone(filled);
+            fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view);
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside ? &shading : nullptr);
+            fillDone.now();
             waitFor(rastered);
             if (!kept) return;
-            applyLineFragments(sceneTarget(f), fragments.list);
+            applyLineFragments(sceneTarget(f), fragments.upper);
+            if (!lowerHalfBeside) applyLineFragments(sceneTarget(f), fragments.lower);
         });
 
     if (!contours) return;

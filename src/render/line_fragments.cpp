@@ -10,21 +10,24 @@ namespace vellacor {
 
 void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<const ContourLine> segments,
                            LineFragments& out) {
-    out.list.clear();
+    out.upper.clear();
+    out.lower.clear();
     out.segmentsDone = 0;
-    const long long width = frame.viewWidth, height = frame.viewHeight;
+    out.splitRow = frame.viewHeight / 2;
+    const long long width = frame.viewWidth, height = frame.viewHeight, split = out.splitRow;
     // One segment adds at most a screen's length of pixels.
     const std::size_t longest = static_cast<std::size_t>(std::max(width, height)) + 2;
     try {
         for (const ContourLine& s : segments) {
-            if (out.list.size() + longest > kMaxLineFragments) return;
+            if (out.upper.size() + out.lower.size() + longest > kMaxLineFragments) return;
             Vec3 a = transformPoint(s.from, view), b = transformPoint(s.to, view);
             if (clipLineToView(a, b)) {
                 const ProjectedPoint pa = project(frame, a), pb = project(frame, b);
                 if (std::isfinite(pa.x) && std::isfinite(pa.y) && std::isfinite(pb.x) && std::isfinite(pb.y))
                     forEachLinePixel(pa, pb, [&](long long x, long long y, double w) {
                         if (x < 0 || y < 0 || x >= width || y >= height) return;
-                        out.list.push_back({static_cast<std::uint32_t>(y * width + x), s.colour, w});
+                        const LineFragment fragment{static_cast<std::uint32_t>(y * width + x), s.colour, w};
+                        (y < split ? out.upper : out.lower).push_back(fragment);
                     });
             }
             ++out.segmentsDone;

@@ -21,10 +21,12 @@ struct LineFragment {
     double w = 0.0;  // the line's depth there, bias included
 };
 
-// The pixels of a frame's kept contour lines, in drawing order.
+// The pixels of a frame's kept contour lines in drawing order: those of the
+// rows above splitRow, and the rest, so that two threads can lay them at once.
 struct LineFragments {
-    std::vector<LineFragment> list;
-    std::size_t segmentsDone = 0;  // segments [0, segmentsDone) are in the list
+    std::vector<LineFragment> upper, lower;
+    int splitRow = 0;
+    std::size_t segmentsDone = 0;  // segments [0, segmentsDone) are in the lists
 };
 
 // Beyond this many fragments (64 MB) the remaining segments are left to be
@@ -32,7 +34,7 @@ struct LineFragments {
 inline constexpr std::size_t kMaxLineFragments = 4'000'000;
 
 // The pixels of segments (site coordinates, seen through `view`), from the
-// first, into `out`, until all are done or the list is full.
+// first, into `out`, until all are done or the lists are full.
 void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<const ContourLine> segments,
                            LineFragments& out);
 

@@ -44,7 +44,7 @@ TEST(LineFragments, LaidOnTheSurfaceTheyGiveThePictureOfLinesDrawnOntoIt) {
     sizedFrame(apart, 1280, 720);
     undulatingGround(straight);
     undulatingGround(apart);
-    // More pixels than the list holds: the rest are drawn onto the surface afterwards.
+    // More pixels than the lists hold: the rest are drawn onto the surface afterwards.
     const std::vector<ContourLine> lines = crossingLines(straight, 3600);
     const Matrix view = Matrix::identity();
 
@@ -54,7 +54,8 @@ TEST(LineFragments, LaidOnTheSurfaceTheyGiveThePictureOfLinesDrawnOntoIt) {
     rasterContourLines(apart, view, lines, fragments);
     ASSERT_GT(fragments.segmentsDone, 0u);
     ASSERT_LT(fragments.segmentsDone, lines.size());
-    applyLineFragments(sceneTarget(apart), fragments.list);
+    applyLineFragments(sceneTarget(apart), fragments.lower);  // the halves in either order
+    applyLineFragments(sceneTarget(apart), fragments.upper);
     for (std::size_t i = fragments.segmentsDone; i < lines.size(); ++i)
         drawLine3D(apart, sceneTarget(apart), lines[i].from, lines[i].to, lines[i].colour);
 
