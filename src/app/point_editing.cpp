@@ -13,7 +13,6 @@
 #include "surface/tin_edit.h"
 #include "surface/tin_geometry.h"
 #include "water/pond_system.h"
-#include "water/rain_system.h"
 
 namespace vellacor {
 
@@ -216,9 +215,8 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
     }
     d.shadingStage.invalidate();
     forgetSurfaceCaches(model.renderer);
-    // The rain reads the new slopes; the ponds are found again on the new ground.
-    if (model.water.rainSystem) model.water.rainSystem->SurfaceReshaped();
-    model.water.ponds.reset();
+    forgetReshapedSurface(model);
+    model.water.ponds.reset();  // found again on the new ground
     model.cycle.forceRedrawOnce = true;
 }
 

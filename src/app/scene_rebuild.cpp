@@ -14,37 +14,31 @@ namespace vellacor {
 
 namespace {
 
-// Sets a flag and wakes its waiter, when told or at the latest when the
-// scope ends, however it ends: neither thread of a rebuild waits for ever on
-// one that failed.
+// Tells the other thread of a rebuild that a step is done: when told, or at
+// the latest when the scope ends, however it ends, so that neither thread
+// waits for ever on one that failed.
+template <class Signal>
 class SignalOnExit {
 public:
-    explicit SignalOnExit(std::atomic<bool>& flag) : flag_(flag) {}
+    explicit SignalOnExit(Signal signal) : signal_(signal) {}
     SignalOnExit(const SignalOnExit&) = delete;
     SignalOnExit& operator=(const SignalOnExit&) = delete;
     ~SignalOnExit() { now(); }
     void now() {
-        flag_.store(true, std::memory_order_release);
-        flag_.notify_all();
+        if (done_) return;
+        done_ = true;
+        signal_();
     }
 
 private:
-    std::atomic<bool>& flag_;
+    Signal signal_;
+    bool done_ = false;
 };
 
-// The same for the shading: all of it counts as ready.
-class FinishOnExit {
-public:
-    FinishOnExit(ShadingProgress& progress, int triangleCount) : progress_(progress), count_(triangleCount) {}
-    FinishOnExit(const FinishOnExit&) = delete;
-    FinishOnExit& operator=(const FinishOnExit&) = delete;
-    ~FinishOnExit() { now(); }
-    void now() { progress_.finish(count_); }
-
-private:
-    ShadingProgress& progress_;
-    int count_;
-};
+void setAndWake(std::atomic<bool>& flag) {
+    flag.store(true, std::memory_order_release);
+    flag.notify_all();
+}
 
 // Where lines traced only to be kept go.
 class NoContourLines : public ContourLineSink {
@@ -98,8 +92,9 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // once it has seen the first under way.
     runOnTwoCores(
         [&] {
-            SignalOnExit depthDone(depthCleared), rasterDone(rastered);
-            FinishOnExit shadingDone(shading, surface.triangleCount);
+            SignalOnExit depthDone([&] { setAndWake(depthCleared); });
+            SignalOnExit shadingDone([&] { shading.finish(surface.triangleCount); });
+            SignalOnExit rasterDone([&] { setAndWake(rastered); });
             clearSceneDepth(f);
             depthDone.now();
             if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site, &shading);
@@ -117,7 +112,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             applyLineFragments(sceneTarget(f), fragments.lower);
         },
         [&] {
-            SignalOnExit fillDone(filled);
+            SignalOnExit fillDone([&] { setAndWake(filled); });
             fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view);

@@ -5,6 +5,7 @@
 
 #include "app/breaklines.h"
 #include "app/site_model.h"
+#include "app/surface_stages.h"
 #include "import/demo_surface.h"
 #include "import/elevation_raster.h"
 #include "import/hgt_file.h"
@@ -87,7 +88,7 @@ void stepDemoSurface(SiteModel& model) {
     animateDemoSurface(validPoints(d), model.cycle.demoPhase);
     computeAllGeometry(validPoints(d),
                        std::span<TinTriangle>(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
-    forgetContourLines(model.renderer.contourLines);
+    forgetReshapedSurface(model);
     model.renderer.redrawNeeded = true;
 }
 

@@ -8,6 +8,7 @@
 #include "model/huge_pages.h"
 #include "platform/ui.h"
 #include "surface/surface_jobs.h"
+#include "water/rain_system.h"
 
 namespace vellacor {
 
@@ -173,6 +174,11 @@ void startTopology(SiteModel& model) {
 void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
     adoptTriangulation(model, ui);
     adoptTopology(model, ui);
+}
+
+void forgetReshapedSurface(SiteModel& model) {
+    forgetContourLines(model.renderer.contourLines);
+    if (model.water.rainSystem) model.water.rainSystem->SurfaceReshaped();
 }
 
 void dropSurfaceResults(SiteModel& model) {

@@ -34,6 +34,11 @@ void stopSurfaceWorkers(SiteModel& model);
 // triangles mark it done again), and the links, shading, selection and water go.
 void dropSurfaceResults(SiteModel& model);
 
+// The triangles keep their corners but the heights changed (an edited
+// elevation, the moving demonstration surface): the kept contour lines and
+// the rain's faces are made again from the new slopes.
+void forgetReshapedSurface(SiteModel& model);
+
 // Esc: clears the stage's `running` and asks its worker to stop; what it
 // leaves is dropped at the next adoption.
 void cancelStage(SiteModel& model, StageId stage);

@@ -10,7 +10,7 @@ namespace vellacor {
 void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
     const auto count = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
     if (faces.capacity() < count) {
-        faces = {};
+        std::vector<DropFace>().swap(faces);  // the old table goes before the new one is made
         reserveOnHugePages(faces, count);
     }
     faces.resize(count);

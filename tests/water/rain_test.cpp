@@ -74,13 +74,22 @@ TEST(RainSystem, TheGovernorKeepsTheCountBetweenItsBounds) {
     EXPECT_EQ(rain.ActiveCount(), 100000);
 }
 
-TEST(RainSystem, ADropOnALevelFaceComesToRestAndStartsAgain) {
+// Level ground at 100 under scattered rain, drop 0 placed on it.
+struct LevelGround : ::testing::Test {
     WaterSite site;
-    buildSlope(site, 0.0, 0.0);
-    RainSystem rain(3);
-    const RainGround ground = groundOf(site);
-    rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    RainDrop& drop = placeDrop(rain, site, {30.0, 30.0, 100.0}, {2.0, 1.0, 0.0});
+    RainSystem rain{3};
+    RainGround ground;
+
+    void SetUp() override {
+        buildSlope(site, 0.0, 0.0);
+        ground = groundOf(site);
+        rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    }
+    RainDrop& dropOnGround(const Vec3& velocity) { return placeDrop(rain, site, {30.0, 30.0, 100.0}, velocity); }
+};
+
+TEST_F(LevelGround, ADropOnALevelFaceComesToRestAndStartsAgain) {
+    RainDrop& drop = dropOnGround({2.0, 1.0, 0.0});
     int frame = 0;
     double lastLife = drop.life;
     for (; frame < 1800; ++frame) {
@@ -92,13 +101,8 @@ TEST(RainSystem, ADropOnALevelFaceComesToRestAndStartsAgain) {
     EXPECT_LT(frame, 600);  // at rest within 20 seconds, long before its life ends
 }
 
-TEST(RainSystem, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
-    WaterSite site;
-    buildSlope(site, 0.0, 0.0);
-    RainSystem rain(3);
-    const RainGround ground = groundOf(site);
-    rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    RainDrop& drop = placeDrop(rain, site, {30.0, 30.0, 100.0}, {0.5, 0.0, 0.0});
+TEST_F(LevelGround, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
+    RainDrop& drop = dropOnGround({0.5, 0.0, 0.0});
     rain.Step(ground, 1.0 / 30.0, {});
     ASSERT_NEAR(drop.position.z, 100.0, 1e-9);
     SiteDocument& d = site.model.document;
