@@ -97,7 +97,7 @@ void BM_RainFrame100kDrops(benchmark::State& state) {
     FrameBuffer& frame = bench.model->renderer.frame;
     for (auto _ : state) {
         copySceneToDisplay(frame);
-        bench.rain.Step(bench.ground, 1.0 / 30.0, {});
+        bench.rain.Step(bench.ground, 1.0 / 30.0, {}, std::nullopt, {&bench.model->camera.view, &frame});
         bench.rain.AdaptCount(1.0 / 30.0, bench.ground);
         bench.rain.Draw(frame, bench.model->camera.view);
         benchmark::DoNotOptimize(frame.displayBits.data());

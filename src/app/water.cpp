@@ -70,7 +70,7 @@ void stepWater(SiteModel& model) {
     if (rain->Mode() == SpawnMode::Pour && in.cursorInView) cursorGround = groundAt(model, Pixel{in.cursorX, in.cursorY});
     const PondContact contact{ponds, DropSight{model.display.showRipples, &view, &frame}};
     const double seconds = model.cycle.frameSeconds;
-    rain->Step(ground, seconds, contact, cursorGround);
+    rain->Step(ground, seconds, contact, cursorGround, RainSight{&view, &frame});
     rain->AdaptCount(seconds, ground);
     rain->Draw(frame, view);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "render/palette.h"
 #include "render/projection.h"
@@ -51,15 +52,20 @@ void drawStreak(FrameBuffer& f, int x0, int y0, int x1, int y1) {
     int error = dx + dy;
     constexpr int kReach = kLongestStreak - 1;
     if (x0 >= kReach && y0 >= kReach && x0 + kReach < f.viewWidth && y0 + kReach < f.viewHeight) {
-        // Wholly on the screen: no pixel needs its own test.
+        // Wholly on the screen: no pixel needs its own test. Every step moves
+        // one pixel along the longer axis, so the count is known at the start,
+        // and which way each step goes is picked without a branch: a streak's
+        // steps follow no pattern a branch could learn.
+        const int steps = std::min(std::max(dx, -dy), kReach);
         const std::ptrdiff_t rowStep = sy * static_cast<std::ptrdiff_t>(f.viewWidth);
         std::uint8_t* pixel = f.displayBits.data() + static_cast<std::ptrdiff_t>(y0) * f.viewWidth + x0;
-        for (int n = 0; n < kLongestStreak; ++n) {
-            wet(*pixel, kStreakShades[static_cast<std::size_t>(n)]);
-            if (x0 == x1 && y0 == y1) return;
+        wet(*pixel, kStreakShades[0]);
+        for (int n = 1; n <= steps; ++n) {
             const int twice = 2 * error;
-            if (twice >= dy) error += dy, x0 += sx, pixel += sx;
-            if (twice <= dx) error += dx, y0 += sy, pixel += rowStep;
+            const int alongX = -static_cast<int>(twice >= dy), alongY = -static_cast<int>(twice <= dx);
+            error += (dy & alongX) + (dx & alongY);
+            pixel += (sx & alongX) + (rowStep & static_cast<std::ptrdiff_t>(alongY));
+            wet(*pixel, kStreakShades[static_cast<std::size_t>(n)]);
         }
         return;
     }
@@ -76,42 +82,67 @@ void drawStreak(FrameBuffer& f, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
+DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport) {
+    DropOnScreen place;
+    place.x = DropOnScreen::kOffScreen;
+    const Vec3 c = transformPoint(drop.position, view);
+    if (outcode(c) != 0) return place;
+    const ProjectedPoint q = project(viewport, c);
+    if (!(q.x > 1.0 && q.x < viewport.width - 2 && q.y > 1.0 && q.y < viewport.height - 2)) return place;
+    place.x = static_cast<int>(q.x);
+    place.y = static_cast<int>(q.y);
+    place.w = q.w;
+    const Vec3 was = transformPoint(drop.previousPosition, view);
+    if (outcode(was) == 0) {
+        const ProjectedPoint p = project(viewport, was);
+        place.streakX = static_cast<int>(p.x);
+        place.streakY = static_cast<int>(p.y);
+    }
+    return place;
+}
+
+namespace {
+
+bool sameViewport(const Viewport& a, const Viewport& b) {
+    return a.width == b.width && a.height == b.height && a.halfWidth == b.halfWidth && a.halfHeight == b.halfHeight;
+}
+
+}  // namespace
+
 void RainSystem::Draw(FrameBuffer& f, const Matrix& view) const {
     if (!f.hasBuffers() || f.displayBits.size() < static_cast<std::size_t>(f.pixelCount())) return;
     const Viewport viewport = viewportOf(f);
     const auto width = static_cast<std::size_t>(f.viewWidth);
+    // The places Step worked out serve when they are of this view and picture.
+    const bool placed = placesKnown_ && std::memcmp(&view, &placesView_, sizeof(Matrix)) == 0 &&
+                        sameViewport(viewport, placesViewport_);
     // Drops go in batches: first each one's place on the screen, asking early
     // for the depth there, then the drawing, so the scattered depth reads overlap.
     constexpr int kBatch = 32;
     struct OnScreen {
-        int drop;
-        int x, y;
+        DropOnScreen place;
         std::size_t pixel;
-        double w;
     };
     std::array<OnScreen, kBatch> batch;
     for (int first = 0; first < activeCount_; first += kBatch) {
         const int end = std::min(first + kBatch, activeCount_);
         int count = 0;
         for (int i = first; i < end; ++i) {
-            const Vec3 c = transformPoint(drops_[static_cast<std::size_t>(i)].position, view);
-            if (outcode(c) != 0) continue;
-            const ProjectedPoint q = project(viewport, c);
-            if (!(q.x > 1.0 && q.x < f.viewWidth - 2 && q.y > 1.0 && q.y < f.viewHeight - 2)) continue;
-            const int px = static_cast<int>(q.x), py = static_cast<int>(q.y);
-            const std::size_t k = static_cast<std::size_t>(py) * width + static_cast<std::size_t>(px);
+            const auto slot = static_cast<std::size_t>(i);
+            DropOnScreen place = placed ? places_[slot] : DropOnScreen{};
+            if (place.x == DropOnScreen::kUnplaced) place = screenPlaceOf(drops_[slot], view, viewport);
+            if (place.x < 0) continue;
+            const std::size_t k = static_cast<std::size_t>(place.y) * width + static_cast<std::size_t>(place.x);
             __builtin_prefetch(&f.depthBuffer[k]);
-            batch[static_cast<std::size_t>(count++)] = {i, px, py, k, q.w};
+            batch[static_cast<std::size_t>(count++)] = {place, k};
         }
         for (int n = 0; n < count; ++n) {
             const OnScreen& s = batch[static_cast<std::size_t>(n)];
-            if (!(s.w - 0.0003 <= f.depthBuffer[s.pixel])) continue;
+            if (!(s.place.w - 0.0003 <= f.depthBuffer[s.pixel])) continue;
             for (const std::size_t at : {s.pixel, s.pixel - 1, s.pixel + 1, s.pixel - width, s.pixel + width})
                 wet(f.displayBits[at], kDropColour);
-            const Vec3 was = transformPoint(drops_[static_cast<std::size_t>(s.drop)].previousPosition, view);
-            if (outcode(was) != 0) continue;
-            const ProjectedPoint p = project(viewport, was);
-            drawStreak(f, s.x, s.y, static_cast<int>(p.x), static_cast<int>(p.y));
+            if (s.place.streakX != DropOnScreen::kNoStreak)
+                drawStreak(f, s.place.x, s.place.y, s.place.streakX, s.place.streakY);
         }
     }
 }

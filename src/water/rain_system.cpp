@@ -27,29 +27,29 @@ RainSystem::RainSystem(std::uint32_t seed) : random_(seed) {
     // Every frame reads these whole and the face table here and there: on huge
     // pages the scattered reads do not each cost an address translation.
     reserveOnHugePages(drops_, static_cast<std::size_t>(kDropSlots));
-    reserveOnHugePages(faces_, static_cast<std::size_t>(kDropSlots));
+    reserveOnHugePages(places_, static_cast<std::size_t>(kDropSlots));
     drops_.resize(static_cast<std::size_t>(kDropSlots));
-    faces_.resize(static_cast<std::size_t>(kDropSlots));
+    places_.resize(static_cast<std::size_t>(kDropSlots));
 }
 
 namespace {
 
-// The triangle under (x, y) for a drop whose copy is of its last triangle:
-// that one, or most often the neighbour across the edge it crossed, else the
-// walk of at most 5 steps.
-int locateFromFace(std::span<const DropFace> table, DropFace& face, double x, double y) {
+// The triangle under (x, y) for a drop that was on `face`: that one, or most
+// often the neighbour across the edge it crossed, else the walk of at most 5
+// steps. `face` becomes the face found.
+int locateFromFace(std::span<const DropFace> table, const DropFace*& face, double x, double y) {
     int exit = 0;
-    if (faceContains(face, x, y, &exit)) return face.triangle;
-    const std::int32_t across = face.neighbour[exit];
+    if (faceContains(*face, x, y, &exit)) return face->triangle;
+    const std::int32_t across = face->neighbour[exit];
     if (across >= 0 && across < static_cast<int>(table.size())) {
         const DropFace& next = table[static_cast<std::size_t>(across)];
         if (faceContains(next, x, y)) {
-            face = next;
+            face = &next;
             return across;
         }
     }
-    const int t = walkDropFaces(table, 5, face.triangle, x, y);
-    if (t != kNoTriangle) face = table[static_cast<std::size_t>(t)];
+    const int t = walkDropFaces(table, 5, face->triangle, x, y);
+    if (t != kNoTriangle) face = &table[static_cast<std::size_t>(t)];
     return t;
 }
 
@@ -94,6 +94,7 @@ void RainSystem::SetSpawnMode(SpawnMode m, const RainGround& ground, std::option
     if (m == SpawnMode::Off || ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
     ReadFaces(ground.surface);
+    placesKnown_ = false;
     for (int i = 0; i < kMostDrops; ++i) Spawn(drops_[static_cast<std::size_t>(i)], ground, cursorGround);
 }
 
@@ -143,7 +144,7 @@ void RainSystem::Spawn(RainDrop& drop, const RainGround& ground, const std::opti
     drop.life = kDropLife;
 }
 
-void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds,
                           double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
     const SurfaceView& s = ground.surface;
     drop.life -= h;
@@ -154,10 +155,11 @@ void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& grou
     drop.previousTriangle = drop.triangle;
     drop.velocity.z += gravity * h;
     // Most frames a drop is still on its triangle, or on the next one.
+    const DropFace* face = nullptr;
     if (drop.triangle < 0 || drop.triangle >= s.triangleCount) {
         drop.triangle = kNoTriangle;
     } else {
-        if (face.triangle != drop.triangle) face = faceTable_[static_cast<std::size_t>(drop.triangle)];
+        face = &faceTable_[static_cast<std::size_t>(drop.triangle)];
         drop.triangle = locateFromFace(faceTable_, face, drop.position.x, drop.position.y);
     }
     if (drop.triangle == kNoTriangle && drop.previousTriangle != kNoTriangle) {
@@ -170,11 +172,11 @@ void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& grou
         }
     }
     if (drop.triangle != kNoTriangle) {
-        const double groundZ = faceElevation(face, drop.position.x, drop.position.y);
+        const double groundZ = faceElevation(*face, drop.position.x, drop.position.y);
         if (groundZ > drop.position.z) {
             drop.position.z = groundZ;
             // Sliding: gravity along the face, less the face's friction.
-            const Vec3& n = face.normal;
+            const Vec3& n = face->normal;
             const double nz = std::clamp(n.z, -1.0, 1.0);
             const double sinTheta = std::sqrt(std::max(0.0, 1.0 - nz * nz));
             const Vec3 downhill = normalise(Vec3{n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
@@ -195,15 +197,34 @@ void RainSystem::StepDrop(RainDrop& drop, DropFace& face, const RainGround& grou
 }
 
 void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondContact& ponds,
-                      std::optional<Vec3> cursorGround) {
+                      std::optional<Vec3> cursorGround, RainSight sight) {
     if (ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
     ReadFaces(ground.surface);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
+    placesKnown_ = sight.view && sight.frame && sight.frame->hasBuffers();
+    if (placesKnown_) {
+        placesView_ = *sight.view;
+        placesViewport_ = viewportOf(*sight.frame);
+    }
+    // The drops lie in random order, so each reads its face from anywhere in
+    // the table: ask for it a few drops early.
+    constexpr int kFaceAhead = 8;
+    const auto tableSize = static_cast<std::uint32_t>(faceTable_.size());
     for (int i = 0; i < activeCount_; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        StepDrop(drops_[slot], faces_[slot], ground, h, frameSeconds, gravity, ponds, cursorGround);
+        if (i + kFaceAhead < activeCount_) {
+            const auto t = static_cast<std::uint32_t>(drops_[slot + kFaceAhead].triangle);
+            if (t < tableSize) {
+                const char* face = reinterpret_cast<const char*>(faceTable_.data() + t);
+                __builtin_prefetch(face);
+                __builtin_prefetch(face + sizeof(DropFace) - 1);
+            }
+        }
+        RainDrop& drop = drops_[slot];
+        StepDrop(drop, ground, h, frameSeconds, gravity, ponds, cursorGround);
+        if (placesKnown_) places_[slot] = screenPlaceOf(drop, placesView_, placesViewport_);
     }
 }
 
@@ -217,9 +238,12 @@ void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {
         // New drops are copies of live ones, which start again themselves:
         // the rain thickens without a gap.
         for (int i = activeCount_; i < grown; ++i) {
-            RainDrop& source = drops_[static_cast<std::size_t>(cloneCursor_)];
+            const auto from = static_cast<std::size_t>(cloneCursor_);
+            RainDrop& source = drops_[from];
             drops_[static_cast<std::size_t>(i)] = source;
+            places_[static_cast<std::size_t>(i)] = places_[from];
             Spawn(source, ground, std::nullopt);
+            places_[from].x = DropOnScreen::kUnplaced;
             if (++cloneCursor_ >= activeCount_) cloneCursor_ = 1;
         }
         activeCount_ = grown;
@@ -233,7 +257,6 @@ void RainSystem::ReadFaces(const SurfaceView& surface) {
     buildDropFaces(surface, faceTable_);
     faceTableTriangles_ = surface.triangles.data();
     faceTablePoints_ = surface.points.data();
-    for (DropFace& face : faces_) face.triangle = kNoTriangle;
 }
 
 void RainSystem::SurfaceReshaped() {

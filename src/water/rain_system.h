@@ -7,6 +7,7 @@
 
 #include "camera/camera_inputs.h"
 #include "camera/matrix.h"
+#include "render/projection.h"
 #include "model/surface_view.h"
 #include "render/frame_buffer.h"
 #include "water/drop_faces.h"
@@ -42,6 +43,14 @@ struct PondContact {
     DropSight sight;
 };
 
+// The picture the drops are drawn into after they are stepped. Given to Step,
+// each drop's place in it is worked out as the drop moves, and a Draw with
+// the same view draws from those places.
+struct RainSight {
+    const Matrix* view = nullptr;
+    const FrameBuffer* frame = nullptr;
+};
+
 // The rain: a fixed array of drop records, of which the first ActiveCount()
 // fall, slide down the surface and start again when they end.
 class RainSystem : public RainDropSource {
@@ -63,8 +72,9 @@ public:
 
     // One frame of `frameSeconds`: every live drop moves, slides, runs into a
     // pond or starts again. `cursorGround` is the ground under the cursor for the pour.
+    // `sight`, when given, is where Draw will draw them next.
     void Step(const RainGround& ground, double frameSeconds, const PondContact& ponds,
-              std::optional<Vec3> cursorGround = std::nullopt);
+              std::optional<Vec3> cursorGround = std::nullopt, RainSight sight = {});
 
     // Fewer drops when frames are slow, more when they are quick.
     // The drops that copies take over start again on `ground`.
@@ -80,7 +90,10 @@ public:
     bool GetDrop(int index, Vec3& position, int& triangle) const override;
     int ActiveCount() const { return activeCount_; }
     SpawnMode Mode() const { return spawnMode_; }
-    std::span<RainDrop> Drops() { return drops_; }
+    std::span<RainDrop> Drops() {
+        placesKnown_ = false;  // the caller may move them
+        return drops_;
+    }
     std::span<const RainDrop> Drops() const { return drops_; }
 
 private:
@@ -89,14 +102,19 @@ private:
     void ReadFaces(const SurfaceView& surface);
     void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
-    void StepDrop(RainDrop& drop, DropFace& face, const RainGround& ground, double h, double frameSeconds,
+    void StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds,
                   double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround);
 
     std::mt19937 random_;
     std::vector<SpawnPoint> spawnTable_;
     std::vector<RainDrop> drops_;
-    std::vector<DropFace> faces_;      // one per drop slot: the face under the drop
     std::vector<DropFace> faceTable_;  // one per triangle of the surface last stepped on
+    // Each drop's place in the picture, from the last Step given a sight, and
+    // the view and picture they are places in.
+    std::vector<DropOnScreen> places_;
+    Matrix placesView_;
+    Viewport placesViewport_;
+    bool placesKnown_ = false;
     // Which surface the table is of.
     const TinTriangle* faceTableTriangles_ = nullptr;
     const SurveyPoint* faceTablePoints_ = nullptr;
@@ -112,6 +130,9 @@ private:
     double pourPhase_ = 0.0;
     bool pourPointSet_ = false;
 };
+
+// Where `drop` shows in a picture of `viewport` seen through `view`.
+DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport);
 
 // Gravity for a site of size S: -32.2 units/s^2, steeper on large sites.
 double rainGravity(double siteSize);
