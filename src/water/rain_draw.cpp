@@ -82,7 +82,8 @@ void drawStreak(FrameBuffer& f, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
-DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport) {
+DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport,
+                           const DropOnScreen* previous) {
     DropOnScreen place;
     place.x = DropOnScreen::kOffScreen;
     const Vec3 c = transformPoint(drop.position, view);
@@ -92,6 +93,11 @@ DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewp
     place.x = static_cast<int>(q.x);
     place.y = static_cast<int>(q.y);
     place.w = q.w;
+    if (previous) {
+        place.streakX = previous->x;
+        place.streakY = previous->y;
+        return place;
+    }
     const Vec3 was = transformPoint(drop.previousPosition, view);
     if (outcode(was) == 0) {
         const ProjectedPoint p = project(viewport, was);
@@ -100,14 +106,6 @@ DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewp
     }
     return place;
 }
-
-namespace {
-
-bool sameViewport(const Viewport& a, const Viewport& b) {
-    return a.width == b.width && a.height == b.height && a.halfWidth == b.halfWidth && a.halfHeight == b.halfHeight;
-}
-
-}  // namespace
 
 void RainSystem::Draw(FrameBuffer& f, const Matrix& view) const {
     if (!f.hasBuffers() || f.displayBits.size() < static_cast<std::size_t>(f.pixelCount())) return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "camera/vector_math.h"
 #include "model/huge_pages.h"
@@ -203,10 +204,16 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
     ReadFaces(ground.surface);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
+    // While the view stays still, the place a drop was at is where its streak ends.
+    const bool wasPlaced = placesKnown_;
     placesKnown_ = sight.view && sight.frame && sight.frame->hasBuffers();
+    bool sameSight = false;
     if (placesKnown_) {
+        const Viewport viewport = viewportOf(*sight.frame);
+        sameSight = wasPlaced && std::memcmp(sight.view, &placesView_, sizeof(Matrix)) == 0 &&
+                    sameViewport(viewport, placesViewport_);
         placesView_ = *sight.view;
-        placesViewport_ = viewportOf(*sight.frame);
+        placesViewport_ = viewport;
     }
     // The drops lie in random order, so each reads its face from anywhere in
     // the table: ask for it a few drops early.
@@ -223,8 +230,14 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
             }
         }
         RainDrop& drop = drops_[slot];
+        const Vec3 was = drop.position;
         StepDrop(drop, ground, h, frameSeconds, gravity, ponds, cursorGround);
-        if (placesKnown_) places_[slot] = screenPlaceOf(drop, placesView_, placesViewport_);
+        if (!placesKnown_) continue;
+        DropOnScreen& place = places_[slot];
+        // The streak starts where the drop was unless it started again.
+        const bool movedOn = sameSight && place.x >= 0 && drop.previousPosition.x == was.x &&
+                             drop.previousPosition.y == was.y && drop.previousPosition.z == was.z;
+        place = screenPlaceOf(drop, placesView_, placesViewport_, movedOn ? &place : nullptr);
     }
 }
 

@@ -132,7 +132,13 @@ private:
 };
 
 // Where `drop` shows in a picture of `viewport` seen through `view`.
-DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport);
+// `previous`, when given, is the on-screen place of its previous position.
+DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport,
+                           const DropOnScreen* previous = nullptr);
+
+inline bool sameViewport(const Viewport& a, const Viewport& b) {
+    return a.width == b.width && a.height == b.height && a.halfWidth == b.halfWidth && a.halfHeight == b.halfHeight;
+}
 
 // Gravity for a site of size S: -32.2 units/s^2, steeper on large sites.
 double rainGravity(double siteSize);
