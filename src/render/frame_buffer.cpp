@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/huge_pages.h"
+
 namespace vellacor {
 
 void resizeFrameBuffer(FrameBuffer& f, int clientWidth, int clientHeight, const Palette& bitmapPalette) {
@@ -16,6 +18,12 @@ void resizeFrameBuffer(FrameBuffer& f, int clientWidth, int clientHeight, const 
     f.spanTable.assign(static_cast<std::size_t>(f.viewHeight), SpanRow{});
     if (clientWidth >= 1 && clientHeight >= 1) {
         const auto n = static_cast<std::size_t>(f.pixelCount());
+        if (f.depthBuffer.capacity() < n) {
+            // Drops and picking read the depth anywhere: on huge pages a
+            // scattered read needs no address translation of its own.
+            std::vector<double>().swap(f.depthBuffer);
+            reserveOnHugePages(f.depthBuffer, n);
+        }
         f.depthBuffer.assign(n, 0.0);
         f.widgetDepthBuffer.assign(n, 0.0);
         f.sceneBuffer.assign(n, static_cast<std::uint8_t>(kBackgroundColour));
