@@ -11,9 +11,8 @@ namespace vellacor {
 
 // What a raindrop reads of a triangle: its corners in plan, its links, its
 // normal and plane constant. The rain gathers one for every triangle into a
-// table, so a drop that crosses onto a neighbour reads one record rather than
-// the triangle and three scattered points; each drop also keeps a copy of its
-// own, read in drop order while it stays on that triangle.
+// table, so a drop reads one record rather than the triangle and three
+// scattered points.
 struct DropFace {
     std::int32_t triangle = kNoTriangle;
     std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "render/palette.h"
 #include "render/projection.h"
@@ -112,8 +111,7 @@ void RainSystem::Draw(FrameBuffer& f, const Matrix& view) const {
     const Viewport viewport = viewportOf(f);
     const auto width = static_cast<std::size_t>(f.viewWidth);
     // The places Step worked out serve when they are of this view and picture.
-    const bool placed = placesKnown_ && std::memcmp(&view, &placesView_, sizeof(Matrix)) == 0 &&
-                        sameViewport(viewport, placesViewport_);
+    const bool placed = PlacedFor(view, viewport);
     // Drops go in batches: first each one's place on the screen, asking early
     // for the depth there, then the drawing, so the scattered depth reads overlap.
     constexpr int kBatch = 32;

@@ -205,15 +205,15 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
     // While the view stays still, the place a drop was at is where its streak ends.
-    const bool wasPlaced = placesKnown_;
-    placesKnown_ = sight.view && sight.frame && sight.frame->hasBuffers();
     bool sameSight = false;
-    if (placesKnown_) {
+    if (sight.view && sight.frame && sight.frame->hasBuffers()) {
         const Viewport viewport = viewportOf(*sight.frame);
-        sameSight = wasPlaced && std::memcmp(sight.view, &placesView_, sizeof(Matrix)) == 0 &&
-                    sameViewport(viewport, placesViewport_);
+        sameSight = PlacedFor(*sight.view, viewport);
         placesView_ = *sight.view;
         placesViewport_ = viewport;
+        placesKnown_ = true;
+    } else {
+        placesKnown_ = false;
     }
     // The drops lie in random order, so each reads its face from anywhere in
     // the table: ask for it a few drops early.
@@ -270,6 +270,12 @@ void RainSystem::ReadFaces(const SurfaceView& surface) {
     buildDropFaces(surface, faceTable_);
     faceTableTriangles_ = surface.triangles.data();
     faceTablePoints_ = surface.points.data();
+}
+
+bool RainSystem::PlacedFor(const Matrix& view, const Viewport& viewport) const {
+    const Viewport& v = placesViewport_;
+    return placesKnown_ && std::memcmp(&view, &placesView_, sizeof(Matrix)) == 0 && viewport.width == v.width &&
+           viewport.height == v.height && viewport.halfWidth == v.halfWidth && viewport.halfHeight == v.halfHeight;
 }
 
 void RainSystem::SurfaceReshaped() {

@@ -100,6 +100,8 @@ private:
     double Random();
     void BuildSpawnTable(const RainGround& ground);
     void ReadFaces(const SurfaceView& surface);
+    // True when the places kept are of this view and picture.
+    bool PlacedFor(const Matrix& view, const Viewport& viewport) const;
     void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
     void StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds,
@@ -135,10 +137,6 @@ private:
 // `previous`, when given, is the on-screen place of its previous position.
 DropOnScreen screenPlaceOf(const RainDrop& drop, const Matrix& view, const Viewport& viewport,
                            const DropOnScreen* previous = nullptr);
-
-inline bool sameViewport(const Viewport& a, const Viewport& b) {
-    return a.width == b.width && a.height == b.height && a.halfWidth == b.halfWidth && a.halfHeight == b.halfHeight;
-}
 
 // Gravity for a site of size S: -32.2 units/s^2, steeper on large sites.
 double rainGravity(double siteSize);
