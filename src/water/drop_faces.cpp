@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "camera/vector_math.h"
 #include "model/huge_pages.h"
 
 namespace vellacor {
@@ -24,8 +25,12 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
             face.cornerX[k] = p.easting;
             face.cornerY[k] = p.northing;
         }
-        face.normal = triangle.normal;
+        const Vec3& n = triangle.normal;
+        face.normal = n;
         face.planeD = triangle.planeD;
+        const double nz = std::clamp(n.z, -1.0, 1.0);
+        face.sinSlope = std::sqrt(std::max(0.0, 1.0 - nz * nz));
+        face.downhill = normalise(Vec3{n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
     }
 }
 

@@ -1,6 +1,7 @@
 #include "water/rain_system.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -38,6 +39,17 @@ namespace {
 // The triangle under (x, y) for a drop that was on `face`: that one, or most
 // often the neighbour across the edge it crossed, else the walk of at most 5
 // steps. `face` becomes the face found.
+// a when `take`, else b, chosen without a branch: for outcomes no branch
+// predictor can learn.
+double pickWithoutBranch(bool take, double a, double b) {
+    const std::uint64_t mask = std::uint64_t{0} - static_cast<std::uint64_t>(take);
+    return std::bit_cast<double>((std::bit_cast<std::uint64_t>(a) & mask) | (std::bit_cast<std::uint64_t>(b) & ~mask));
+}
+
+Vec3 pickWithoutBranch(bool take, const Vec3& a, const Vec3& b) {
+    return {pickWithoutBranch(take, a.x, b.x), pickWithoutBranch(take, a.y, b.y), pickWithoutBranch(take, a.z, b.z)};
+}
+
 int locateFromFace(std::span<const DropFace> table, const DropFace*& face, double x, double y) {
     int exit = 0;
     if (faceContains(*face, x, y, &exit)) return face->triangle;
@@ -174,23 +186,25 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
     }
     if (drop.triangle != kNoTriangle) {
         const double groundZ = faceElevation(*face, drop.position.x, drop.position.y);
-        if (groundZ > drop.position.z) {
-            drop.position.z = groundZ;
-            // Sliding: gravity along the face, less the face's friction.
-            const Vec3& n = face->normal;
-            const double nz = std::clamp(n.z, -1.0, 1.0);
-            const double sinTheta = std::sqrt(std::max(0.0, 1.0 - nz * nz));
-            const Vec3 downhill = normalise(Vec3{n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
-            const Vec3 moved = drop.position - drop.previousPosition;
-            drop.velocity += downhill * (-gravity * sinTheta * frameSeconds) - moved * nz;
-            // The face stops what moves into it: the fall that landed the drop
-            // does not carry on into the ground frame after frame.
-            const double into = dot(drop.velocity, n);
-            if (into < 0.0) drop.velocity += n * -into;
-            if (length(drop.velocity) < kRestSpeed) {
-                Spawn(drop, ground, cursorGround);
-                return;
-            }
+        // A drop sliding down a face lies on its plane to the last bit, so
+        // whether it is found below the ground this frame is a coin toss: the
+        // slide is worked out either way and kept only when it landed.
+        const bool landed = groundZ > drop.position.z;
+        // Sliding: gravity along the face, less the face's friction.
+        const Vec3& n = face->normal;
+        const double nz = std::clamp(n.z, -1.0, 1.0);
+        const Vec3 moved = Vec3{drop.position.x, drop.position.y, groundZ} - drop.previousPosition;
+        Vec3 slid = drop.velocity;
+        slid += face->downhill * (-gravity * face->sinSlope * frameSeconds) - moved * nz;
+        // The face stops what moves into it: the fall that landed the drop
+        // does not carry on into the ground frame after frame.
+        const double into = dot(slid, n);
+        slid = pickWithoutBranch(into < 0.0, slid + n * -into, slid);
+        drop.position.z = pickWithoutBranch(landed, groundZ, drop.position.z);
+        drop.velocity = pickWithoutBranch(landed, slid, drop.velocity);
+        if (landed & (length(slid) < kRestSpeed)) {
+            Spawn(drop, ground, cursorGround);
+            return;
         }
     }
     if (ponds.ponds && ponds.ponds->ContainsDrop(s, ground.size, drop, ponds.sight))
