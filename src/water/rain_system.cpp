@@ -17,6 +17,10 @@ constexpr double kDropLife = 60.0;    // seconds before a drop starts again
 constexpr double kLongestStep = 0.1;  // seconds: a long pause moves the drops no further than this
 constexpr double kRestSpeed = 0.001;
 constexpr double kOnGround = 0.05;    // a drop this close to its face is lying on it
+// Every so many frames the drops are laid out again in the order of the
+// faces under them, in blocks of 1 << kGatherShift faces.
+constexpr int kFramesBetweenGathers = 32;
+constexpr int kGatherShift = 4;
 // A random place misses a surface that covers little of its square; after this
 // many misses a triangle's centre is taken instead.
 constexpr int kMostSpawnTries = 1000;
@@ -30,8 +34,10 @@ RainSystem::RainSystem(std::uint32_t seed) : random_(seed) {
     // pages the scattered reads do not each cost an address translation.
     reserveOnHugePages(drops_, static_cast<std::size_t>(kDropSlots));
     reserveOnHugePages(places_, static_cast<std::size_t>(kDropSlots));
+    reserveOnHugePages(gathered_, static_cast<std::size_t>(kDropSlots));
     drops_.resize(static_cast<std::size_t>(kDropSlots));
     places_.resize(static_cast<std::size_t>(kDropSlots));
+    gathered_.resize(static_cast<std::size_t>(kDropSlots));
 }
 
 namespace {
@@ -218,6 +224,7 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
     ReadFaces(ground.surface);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
+    if (++framesSinceGathered_ >= kFramesBetweenGathers) GatherByPlace();
     // While the view stays still, the place a drop was at is where its streak ends.
     bool sameSight = false;
     if (sight.view && sight.frame && sight.frame->hasBuffers()) {
@@ -284,6 +291,35 @@ void RainSystem::ReadFaces(const SurfaceView& surface) {
     buildDropFaces(surface, faceTable_);
     faceTableTriangles_ = surface.triangles.data();
     faceTablePoints_ = surface.points.data();
+}
+
+void RainSystem::GatherByPlace() {
+    framesSinceGathered_ = 0;
+    // A counting sort of drops 1 on by the block of faces under them; the
+    // drops off the surface go last. Drop 0 stays: the RainCam rides it.
+    const auto tableSize = static_cast<std::uint32_t>(faceTable_.size());
+    const std::uint32_t offSurface = (tableSize >> kGatherShift) + 1;
+    const auto blockOf = [&](const RainDrop& d) {
+        const auto t = static_cast<std::uint32_t>(d.triangle);
+        return t < tableSize ? t >> kGatherShift : offSurface;
+    };
+    dropsPerBlock_.assign(offSurface + 1, 0);
+    for (int i = 1; i < activeCount_; ++i) ++dropsPerBlock_[blockOf(drops_[static_cast<std::size_t>(i)])];
+    std::int32_t next = 1;  // each block's count becomes the slot of its first drop
+    for (std::int32_t& count : dropsPerBlock_) {
+        const std::int32_t drops = count;
+        count = next;
+        next += drops;
+    }
+    gathered_[0] = drops_[0];
+    for (int i = 1; i < activeCount_; ++i) {
+        const RainDrop& d = drops_[static_cast<std::size_t>(i)];
+        gathered_[static_cast<std::size_t>(dropsPerBlock_[blockOf(d)]++)] = d;
+    }
+    // The slots past the live drops hold none: whatever lies there is
+    // overwritten when the count grows.
+    drops_.swap(gathered_);
+    placesKnown_ = false;
 }
 
 bool RainSystem::PlacedFor(const Matrix& view, const Viewport& viewport) const {

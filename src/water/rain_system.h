@@ -100,6 +100,9 @@ private:
     double Random();
     void BuildSpawnTable(const RainGround& ground);
     void ReadFaces(const SurfaceView& surface);
+    // Lays the live drops out in the order of the faces under them, so the
+    // frames after it read the face table and the picture mostly in order.
+    void GatherByPlace();
     // True when the places kept are of this view and picture.
     bool PlacedFor(const Matrix& view, const Viewport& viewport) const;
     void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
@@ -110,6 +113,9 @@ private:
     std::mt19937 random_;
     std::vector<SpawnPoint> spawnTable_;
     std::vector<RainDrop> drops_;
+    std::vector<RainDrop> gathered_;           // where GatherByPlace lays the drops out anew
+    std::vector<std::int32_t> dropsPerBlock_;  // its count of drops over each block of faces
+    int framesSinceGathered_ = 0;
     std::vector<DropFace> faceTable_;  // one per triangle of the surface last stepped on
     // Each drop's place in the picture, from the last Step given a sight, and
     // the view and picture they are places in.
