@@ -311,14 +311,12 @@ void RainSystem::GatherByPlace() {
         count = next;
         next += drops;
     }
-    gathered_[0] = drops_[0];
     for (int i = 1; i < activeCount_; ++i) {
         const RainDrop& d = drops_[static_cast<std::size_t>(i)];
         gathered_[static_cast<std::size_t>(dropsPerBlock_[blockOf(d)]++)] = d;
     }
-    // The slots past the live drops hold none: whatever lies there is
-    // overwritten when the count grows.
-    drops_.swap(gathered_);
+    // Copied back rather than swapped: the drop records stay where they are.
+    std::copy(gathered_.begin() + 1, gathered_.begin() + activeCount_, drops_.begin() + 1);
     placesKnown_ = false;
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 #include "app/frame_cycle.h"
 #include "render/frame_buffer.h"
@@ -104,6 +107,36 @@ TEST(RainSystem, DrawingFromThePlacesFoundInTheStepGivesThePictureOfTheDrops) {
         unplaced.Draw(frame, view);
         ASSERT_EQ(fromPlaces, frame.displayBits) << "frame " << i;
         ASSERT_NE(fromPlaces, scene);
+    }
+}
+
+// Once a second the drops are laid out again in the order of the faces under
+// them: none may be lost or doubled, and drop 0, which the RainCam rides,
+// must stay drop 0.
+TEST(RainSystem, LayingTheDropsOutAgainKeepsEveryDropAndTheRainCamsOwn) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(5);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    constexpr double kFrame = 1.0 / 30.0;
+    // Over these frames the rain is still falling or has just landed: no drop
+    // starts again, so every drop's record must come through each step.
+    for (int frame = 0; frame < 70; ++frame) {
+        // Each live drop's life names it for one step.
+        const std::span<RainDrop> drops = rain.Drops().first(static_cast<std::size_t>(rain.ActiveCount()));
+        std::vector<double> names;
+        for (std::size_t i = 0; i < drops.size(); ++i) {
+            drops[i].life = 50.0 - static_cast<double>(i) * 1e-3;
+            names.push_back(drops[i].life - kFrame);
+        }
+        rain.Step(ground, kFrame, {});
+        ASSERT_EQ(drops[0].life, names[0]) << "frame " << frame;
+        std::vector<double> stepped;
+        for (const RainDrop& d : drops) stepped.push_back(d.life);
+        std::sort(names.begin(), names.end());
+        std::sort(stepped.begin(), stepped.end());
+        ASSERT_EQ(stepped, names) << "frame " << frame;
     }
 }
 
