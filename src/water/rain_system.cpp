@@ -16,6 +16,15 @@ namespace {
 constexpr double kDropLife = 60.0;    // seconds before a drop starts again
 constexpr double kLongestStep = 0.1;  // seconds: a long pause moves the drops no further than this
 constexpr double kRestSpeed = 0.001;
+// The least squared speed whose root reaches kRestSpeed: a drop's squared
+// speed below it is a speed below kRestSpeed, to the last bit, with no root
+// taken for every drop.
+const double kRestSpeedSquared = [] {
+    double least = kRestSpeed * kRestSpeed;
+    while (std::sqrt(least) >= kRestSpeed) least = std::nextafter(least, 0.0);
+    while (std::sqrt(least) < kRestSpeed) least = std::nextafter(least, 1.0);
+    return least;
+}();
 constexpr double kOnGround = 0.05;    // a drop this close to its face is lying on it
 // Every so many frames the drops are laid out again in the order of the
 // faces under them, in blocks of 1 << kGatherShift faces.
@@ -208,7 +217,7 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
         slid = pickWithoutBranch(into < 0.0, slid + n * -into, slid);
         drop.position.z = pickWithoutBranch(landed, groundZ, drop.position.z);
         drop.velocity = pickWithoutBranch(landed, slid, drop.velocity);
-        if (landed & (length(slid) < kRestSpeed)) {
+        if (landed & (dot(slid, slid) < kRestSpeedSquared)) {
             Spawn(drop, ground, cursorGround);
             return;
         }
