@@ -51,9 +51,6 @@ RainSystem::RainSystem(std::uint32_t seed) : random_(seed) {
 
 namespace {
 
-// The triangle under (x, y) for a drop that was on `face`: that one, or most
-// often the neighbour across the edge it crossed, else the walk of at most 5
-// steps. `face` becomes the face found.
 // a when `take`, else b, chosen without a branch: for outcomes no branch
 // predictor can learn.
 double pickWithoutBranch(bool take, double a, double b) {
@@ -65,6 +62,9 @@ Vec3 pickWithoutBranch(bool take, const Vec3& a, const Vec3& b) {
     return {pickWithoutBranch(take, a.x, b.x), pickWithoutBranch(take, a.y, b.y), pickWithoutBranch(take, a.z, b.z)};
 }
 
+// The triangle under (x, y) for a drop that was on `face`: that one, or most
+// often the neighbour across the edge it crossed, else the walk of at most 5
+// steps. `face` becomes the face found.
 int locateFromFace(std::span<const DropFace> table, const DropFace*& face, double x, double y) {
     int exit = 0;
     if (faceContains(*face, x, y, &exit)) return face->triangle;
