@@ -203,8 +203,9 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
         const double groundZ = faceElevation(*face, drop.position.x, drop.position.y);
         // A drop sliding down a face lies on its plane to the last bit, so
         // whether it is found below the ground this frame is a coin toss: the
-        // slide is worked out either way and kept only when it landed.
-        const bool landed = groundZ > drop.position.z;
+        // slide is worked out either way and kept only when it landed. A face
+        // upright in plan has no ground under the drop: it falls on.
+        const bool landed = (groundZ > drop.position.z) & (groundZ != kVerticalPlane);
         // Sliding: gravity along the face, less the face's friction.
         const Vec3& n = face->normal;
         const double nz = std::clamp(n.z, -1.0, 1.0);

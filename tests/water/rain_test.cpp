@@ -191,6 +191,24 @@ TEST(RainSystem, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
     EXPECT_NEAR(drop.position.z, 100.0 - 0.2 * 99.5, 1e-9);
 }
 
+// A face standing upright in plan (a sliver under a cliff) gives no ground to
+// land on: a drop over it falls on, and is not lifted to the height that
+// stands in for an upright plane's.
+TEST(RainSystem, ADropOverAnUprightFaceFallsOn) {
+    WaterSite site;
+    testing::setSurface(site.model, {{0.0, 0.0, 0.0}, {10.0, 0.0, 0.0}, {5.0, 0.0005, 1000.0}, {5.0, -10.0, 0.0}},
+                        {{0, 1, 2}, {0, 3, 1}});
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
+    RainDrop& drop = placeDrop(rain, site, {5.0, 0.0001, 1500.0}, {0.0, 0.0, -30.0});
+    ASSERT_NE(drop.triangle, kNoTriangle);
+    ASSERT_EQ(planeElevation(site.surface().triangle(drop.triangle), 5.0, 0.0001), kVerticalPlane);
+    rain.Step(ground, 1.0 / 30.0, {});
+    EXPECT_LT(drop.position.z, 1500.0);
+    EXPECT_GT(drop.position.z, 1400.0);
+}
+
 TEST(RainSystem, ALongPauseMovesADropByATenthOfASecond) {
     WaterSite site;
     buildSlope(site);
