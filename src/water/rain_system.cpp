@@ -246,8 +246,8 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
     } else {
         placesKnown_ = false;
     }
-    // The drops lie in random order, so each reads its face from anywhere in
-    // the table: ask for it a few drops early.
+    // Between gatherings, drops that start again or run across faces read
+    // their faces from anywhere in the table: ask for each a few drops early.
     constexpr int kFaceAhead = 8;
     const auto tableSize = static_cast<std::uint32_t>(faceTable_.size());
     for (int i = 0; i < activeCount_; ++i) {
