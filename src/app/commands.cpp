@@ -95,8 +95,8 @@ void toggleRain(SiteModel& model) {
 }
 
 void togglePonds(SiteModel& model) {
+    // Hidden ponds keep their water: showing them again shows it as it was.
     model.display.showPonds = !model.display.showPonds;
-    if (!model.display.showPonds) model.water.ponds.reset();
 }
 
 void restartRain(SiteModel& model) {

@@ -110,8 +110,9 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
                               0xFF000000u);
     }
-    model.cycle.frameSeconds = elapsedSince(model.cycle.frameStamp);
-    model.cycle.frameStamp = Clock::now();
+    const Clock::time_point now = model.cycle.now();
+    model.cycle.frameSeconds = std::chrono::duration<double>(now - model.cycle.frameStamp).count();
+    model.cycle.frameStamp = now;
 }
 
 }  // namespace vellacor

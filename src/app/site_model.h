@@ -52,6 +52,9 @@ struct InteractionState {
 
 // The paint cycle's own timing.
 struct FrameCycleState {
+    // The clock that times frames; tests give their own so that what depends
+    // on the frame rate (the rain's drop count) does not depend on the machine.
+    Clock::time_point (*now)() = &Clock::now;
     double frameSeconds = 0.0;
     Clock::time_point frameStamp = Clock::now();
     bool forceRedrawOnce = false;

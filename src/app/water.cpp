@@ -57,7 +57,7 @@ void stepWater(SiteModel& model) {
     PondSystem* ponds = model.display.showPonds ? model.water.ponds.get() : nullptr;
     if (ponds) {
         drawPonds(frame, view, model.camera.eye, surface, *ponds, model.display.showRipples);
-        ponds->MergePass();
+        ponds->MergePass(surface);
         if (model.display.showRipples) ponds->Waves().Step(model.display.showRain);
         for (int p = 0; p < static_cast<int>(ponds->Ponds().size()); ++p)
             if (!ponds->Ponds()[static_cast<std::size_t>(p)].full) ponds->Rise(surface, p, siteSize);
@@ -76,7 +76,7 @@ void stepWater(SiteModel& model) {
 }
 
 std::span<const std::uint8_t> lowPointMarksOf(const SiteModel& model) {
-    if (!model.water.ponds) return {};
+    if (!model.water.ponds || !model.display.showPonds) return {};
     return model.water.ponds->LowPointMarks();
 }
 

@@ -38,16 +38,21 @@ struct PointFields {
 
 // One PNEZD/PENZD record: integer, separator, number, separator, number,
 // separator, number, then one character (the separator before the
-// description, or the line end) and the description up to the line end. A
-// line that ends right after the elevation takes its line end as that
-// character, and so the whole next line as its description.
+// description) and the description up to the line end. A line that ends
+// right after the elevation has no description: the next line is the next
+// point, not this one's description (survey files without descriptions are
+// common, and reading them two lines a point would lose every other point).
 bool readPointRecord(TextScanner& in, PointFields& f) {
     if (!in.readInteger(f.number)) return false;
     if (!in.skipChar() || !in.readNumber(f.first)) return false;
     if (!in.skipChar() || !in.readNumber(f.second)) return false;
     if (!in.skipChar() || !in.readNumber(f.elevation)) return false;
-    in.skipChar();  // a file may end right after the elevation
-    f.description = in.restOfLine();
+    if (in.atLineEnd()) {
+        f.description = {};
+    } else {
+        in.skipChar();
+        f.description = in.restOfLine();
+    }
     return isUsableCoordinate(f.first) && isUsableCoordinate(f.second) && isUsableCoordinate(f.elevation);
 }
 
@@ -179,7 +184,8 @@ PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout
 // Each core reads half the lines: the second from the first line that starts
 // past the middle, writing its points after room for one per line of the
 // first half, and the gap closes when both are done. A record that runs over
-// the middle (a line without a description takes the next line as one) shows
+// the middle (a number's leading line ends are skipped, so a record broken
+// after a separator runs on into the next line) shows
 // as a first half that does not end where the second began: then the second
 // half's work is dropped and the first core reads on from where it stopped.
 PointReadResult readPointTextOnTwoCores(std::string_view text, PointLayout layout, const ReadProgress& progress,

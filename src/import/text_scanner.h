@@ -22,6 +22,10 @@ public:
     void skipLine();   // up to and including the next LF
     void skipSpace();  // spaces, tabs and line ends
     bool atEnd() const { return pos_ >= text_.size(); }
+    // The next character ends the line: LF, CR LF, or the end of the text.
+    bool atLineEnd() const {
+        return atEnd() || text_[pos_] == '\n' || (text_[pos_] == '\r' && (pos_ + 1 == text_.size() || text_[pos_ + 1] == '\n'));
+    }
 
     std::size_t offset() const { return pos_; }
     void seek(std::size_t offset) { pos_ = offset; }

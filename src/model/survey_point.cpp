@@ -9,7 +9,7 @@ namespace vellacor {
 
 void setDescription(SurveyPoint& p, std::string_view text) {
     const std::size_t n = utf8CutLength(text, kDescriptionLength);
-    std::memcpy(p.description, text.data(), n);
+    if (n > 0) std::memcpy(p.description, text.data(), n);
     p.description[n] = '\0';
 }
 

@@ -1,51 +1,50 @@
 #include "water/pond_report.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "model/number_text.h"
+#include "water/depression_tree.h"
 #include "water/pond_system.h"
 #include "water/wet_area.h"
 
 namespace vellacor {
 
-namespace {
-
-bool stillRising(const Pond& pond) { return !pond.full && !pond.floodedTriangles.empty(); }
-
-}  // namespace
-
 std::vector<StandingPond> fillPondsToSpill(const SurfaceView& surface) {
-    PondSystem system;
-    system.Build(surface);
-    // Each pond fills to its spill point and the merge pass follows at once,
-    // so ponds overlap only briefly. Every merge takes a pond away, so the
-    // work ends.
-    std::vector<int> work(system.Ponds().size());
-    for (std::size_t i = 0; i < work.size(); ++i) work[i] = static_cast<int>(work.size() - 1 - i);
-    while (!work.empty()) {
-        const int p = work.back();
-        work.pop_back();
-        while (stillRising(system.Ponds()[static_cast<std::size_t>(p)])) system.RiseToNextEdge(surface, p);
-        system.MergePass();
-        for (const int again : system.TakeReopened()) work.push_back(again);
-    }
+    const DepressionTree tree = findDepressions(surface);
+    const PointTriangles around = trianglesAroundPoints(surface);
+    // A triangle with a point under water belongs to that one pond.
+    std::vector<std::uint8_t> counted(static_cast<std::size_t>(std::max(surface.triangleCount, 0)), 0);
     std::vector<StandingPond> result;
-    for (const Pond& pond : system.Ponds()) {
-        if (pond.floodedTriangles.empty() || pond.spillPoint < 0) continue;
+    std::vector<int> subtree;
+    for (int d = 0; d < static_cast<int>(tree.depressions.size()); ++d) {
+        const Depression& lake = tree.depressions[static_cast<std::size_t>(d)];
+        if (lake.parent >= 0 || !std::isfinite(lake.spillLevel)) continue;
         StandingPond s;
-        s.lowPoint = pond.lowPoint;
-        s.lowElevation = surface.point(pond.lowPoint).elevation;
-        s.spillElevation = surface.point(pond.spillPoint).elevation;
-        for (const std::int32_t t : pond.floodedTriangles) {
-            const WetPart part = wetPartOf(surface, t, s.spillElevation);
-            s.area += part.area;
-            s.volume += part.volume;
+        s.lowPoint = lake.bottom;
+        s.lowElevation = surface.point(lake.bottom).elevation;
+        s.spillElevation = lake.spillLevel;
+        subtree.assign(1, d);
+        while (!subtree.empty()) {
+            const int node = subtree.back();
+            subtree.pop_back();
+            for (const std::int32_t child : tree.childrenOf(node)) subtree.push_back(child);
+            for (const std::int32_t p : tree.pointsOf(node))
+                for (const std::int32_t t : around.of(p)) {
+                    if (counted[static_cast<std::size_t>(t)]) continue;
+                    counted[static_cast<std::size_t>(t)] = 1;
+                    const WetPart part = wetPartOf(surface, t, s.spillElevation);
+                    s.area += part.area;
+                    s.volume += part.volume;
+                }
         }
-        // Ground that spills as soon as it is wet holds no water: no depression.
+        // Ground that spills as soon as it is wet holds no water.
         if (s.volume > 0.0) result.push_back(s);
     }
-    std::stable_sort(result.begin(), result.end(), [](const StandingPond& a, const StandingPond& b) {
-        return a.spillElevation - a.lowElevation > b.spillElevation - b.lowElevation;
+    std::sort(result.begin(), result.end(), [](const StandingPond& a, const StandingPond& b) {
+        const double da = a.spillElevation - a.lowElevation, db = b.spillElevation - b.lowElevation;
+        return da > db || (da == db && a.lowPoint < b.lowPoint);
     });
     return result;
 }

@@ -15,8 +15,9 @@ struct StandingPond {
     double volume = 0.0;  // water over the ground
 };
 
-// Every pond of the linked surface risen without rain to its spill point,
-// merging as full ponds merge; the ponds that hold water, deepest first.
+// The surface filled: every closed depression to the level where its water
+// runs off, depressions whose water meets at a level as one pond; the ponds
+// that hold water, deepest first (the depth from the lowest point under water).
 std::vector<StandingPond> fillPondsToSpill(const SurfaceView& surface);
 
 // "pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME" per pond (the low point's

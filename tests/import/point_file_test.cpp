@@ -67,11 +67,14 @@ TEST(PointFile, CrLfReadsLikeLfAndBlankLinesAreSkipped) {
     EXPECT_EQ(descriptionOf(pt(*crlf, 1)), "B");
 }
 
-TEST(PointFile, LineEndingAfterElevationSwallowsTheNextLine) {
-    auto r = readPnezd("1,10,20,30\n2,11,21,31,B\n3,12,22,32,C\n");
-    ASSERT_EQ(r->model.document.pointCount, 2);
-    EXPECT_EQ(descriptionOf(pt(*r, 0)), "2,11,21,31,B");
-    EXPECT_EQ(pt(*r, 1).number, 3);
+TEST(PointFile, ALineEndingAtItsElevationIsAPointWithoutDescription) {
+    auto r = readPnezd("1,10,20,30\n2,11,21,31,B\n3,12,22,32\r\n4,13,23,33");
+    ASSERT_EQ(r->model.document.pointCount, 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(pt(*r, i).number, i + 1);
+    EXPECT_EQ(descriptionOf(pt(*r, 0)), "");
+    EXPECT_EQ(descriptionOf(pt(*r, 1)), "B");
+    EXPECT_EQ(descriptionOf(pt(*r, 2)), "");
+    EXPECT_EQ(pt(*r, 3).elevation, 33.0);
 }
 
 TEST(PointFile, LongDescriptionKeepsFiftyAndNextLineStillReads) {
@@ -270,8 +273,10 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     const std::optional<PointReadResult> b = readPointFile(broken, PointLayout::PENZD);
     ASSERT_TRUE(b);
     // "1.1" reads as point 1 with a shifted line, and the line without a
-    // description takes the next one as its description: 35 lines, 34 points.
-    EXPECT_EQ(b->pointCount, 34);
+    // description is a point of its own: 35 lines, 35 points.
+    EXPECT_EQ(b->pointCount, 35);
+    EXPECT_EQ(b->points[2].number, 3);
+    EXPECT_EQ(b->points[3].number, 4);
     EXPECT_EQ(b->skipped.count, 0);
 }
 
@@ -318,24 +323,27 @@ TEST(PointFile, ALongFileReadOnBothCoresKeepsFileOrder) {
     EXPECT_EQ(r.points.back().number, 0);  // a spare record
 }
 
-// Lines that end right after the elevation take the next line as their
-// description, so a record may run over the middle: whichever way the lines
-// fall about it, the points are those one pass through the file finds.
+// A number's leading line ends are skipped, so a record broken after a
+// separator runs on into the next line: whichever way such records fall
+// about the middle, the points are those one pass through the file finds.
 TEST(PointFile, ARecordRunningOverTheMiddleIsReadOnce) {
-    // Lines of 15 bytes: with 80000 of them the line after the middle is the
-    // second of a record; with 80002 it starts one.
+    // Lines of 13 bytes: with 81000 of them the line after the middle is the
+    // second of a record; with 81002 it starts one.
     auto padded = [](int n) {
         std::string number = std::to_string(n);
         return std::string(5 - number.size(), '0') + number;
     };
-    for (const int lines : {80000, 80002}) {
-        const PointReadResult r =
-            readPointText(longText(lines, [&](int i) { return padded(i + 1) + ",10,20,30\n"; }), PointLayout::PNEZD);
+    for (const int lines : {81000, 81002}) {
+        const PointReadResult r = readPointText(longText(lines, [&](int i) {
+                                                    return i % 2 == 0 ? padded(i + 1) + ",10,20,\n" : std::string("30,ABCDEFGHI\n");
+                                                }),
+                                                PointLayout::PNEZD);
         ASSERT_EQ(r.pointCount, lines / 2) << lines;
         for (int k = 0; k < r.pointCount; ++k) {
             const SurveyPoint& p = r.points[static_cast<std::size_t>(k)];
             ASSERT_EQ(p.number, 2 * k + 1) << lines;
-            ASSERT_EQ(descriptionOf(p), padded(2 * k + 2) + ",10,20,30") << lines;
+            ASSERT_EQ(p.elevation, 30.0) << lines;
+            ASSERT_EQ(descriptionOf(p), "ABCDEFGHI") << lines;
         }
         EXPECT_EQ(r.skipped.count, 0);
     }

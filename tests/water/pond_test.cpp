@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <queue>
+#include <random>
+#include <tuple>
 
 #include "water/pond_report.h"
 #include "water/pond_system.h"
@@ -12,96 +16,259 @@ namespace vellacor {
 namespace {
 
 using testing::WaterSite;
+using testing::Xyz;
 
-// A pit in the middle of a 5 x 5 grid, a flat patch and a low corner.
-TEST(PondDetection, LowPointsAreInsideTheSurfaceAndMayBeFlat) {
-    WaterSite site;
-    testing::buildSite(site, testing::gridOf(7, 10.0, [](double x, double y) {
-                           if (x == 0.0 && y == 0.0) return 90.0;  // a low corner, on the outer edge
-                           if (x == 20.0 && y == 20.0) return 95.0;  // a pit
-                           if (x >= 40.0 && y >= 30.0 && x <= 50.0 && y <= 40.0) return 98.0;  // a flat patch
-                           return 100.0 + 0.1 * (x + y);  // tilted: no other low points
-                       }));
-    const SurfaceView s = site.surface();
+// ---- An independent fill of a surface, written from first principles ----
+//
+// The water level of a point is the lowest height at which it is joined to
+// the outer edge by a path of edges never higher than that (a priority
+// flood from the outer points). Points whose level is above their ground are
+// under water; the edges whose ends share a level join water into lakes.
+
+struct Lake {
+    double level = 0.0;
+    double lowElevation = 1e300;
+    double area = 0.0;
+    double volume = 0.0;
+};
+
+// The wet area and volume of a triangle under water at `level`, in closed
+// form from the corners' depths.
+void addWetPart(double ax, double ay, double bx, double by, double cx, double cy, std::array<double, 3> depth,
+                Lake& lake) {
+    const double area = 0.5 * std::fabs((bx - ax) * (cy - ay) - (by - ay) * (cx - ax));
+    std::sort(depth.begin(), depth.end(), std::greater<>());
+    const double d1 = depth[0], d2 = depth[1], d3 = depth[2];
+    if (d1 <= 0.0) return;
+    if (d3 >= 0.0) {
+        lake.area += area;
+        lake.volume += area * (d1 + d2 + d3) / 3.0;
+    } else if (d2 <= 0.0) {  // one corner under water
+        lake.area += area * d1 * d1 / ((d1 - d2) * (d1 - d3));
+        lake.volume += area * d1 * d1 * d1 / (3.0 * (d1 - d2) * (d1 - d3));
+    } else {  // one corner dry: the whole less the dry corner's part
+        lake.area += area - area * d3 * d3 / ((d1 - d3) * (d2 - d3));
+        lake.volume += area * (d1 + d2 + d3) / 3.0 - area * d3 * d3 * d3 / (3.0 * (d1 - d3) * (d2 - d3));
+    }
+}
+
+std::vector<Lake> independentFill(const SurfaceView& s) {
+    const auto n = static_cast<std::size_t>(s.pointCount);
+    std::vector<std::vector<int>> links(n);
+    std::vector<char> outer(n, 0), used(n, 0);
+    for (int t = 0; t < s.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const int a = s.triangle(t).vertex[k], b = s.triangle(t).vertex[(k + 1) % 3];
+            links[static_cast<std::size_t>(a)].push_back(b);
+            links[static_cast<std::size_t>(b)].push_back(a);
+            used[static_cast<std::size_t>(a)] = 1;
+            if (s.triangle(t).neighbour[k] == kNoTriangle) outer[static_cast<std::size_t>(a)] = outer[static_cast<std::size_t>(b)] = 1;
+        }
+    const auto z = [&](int p) { return s.point(p).elevation; };
+    std::vector<double> water(n, 1e300);
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+    for (std::size_t p = 0; p < n; ++p)
+        if (outer[p]) water[p] = z(static_cast<int>(p)), open.push({water[p], static_cast<int>(p)});
+    std::vector<char> done(n, 0);
+    while (!open.empty()) {
+        const auto [w, p] = open.top();
+        open.pop();
+        if (done[static_cast<std::size_t>(p)]) continue;
+        done[static_cast<std::size_t>(p)] = 1;
+        for (const int q : links[static_cast<std::size_t>(p)]) {
+            const double wq = std::max(w, z(q));
+            if (wq < water[static_cast<std::size_t>(q)]) water[static_cast<std::size_t>(q)] = wq, open.push({wq, q});
+        }
+    }
+    // Lakes: points joined through edges of equal level, holding a point under water.
+    std::vector<int> lakeOf(n, -1);
+    std::vector<Lake> lakes;
+    for (std::size_t start = 0; start < n; ++start) {
+        if (!used[start] || lakeOf[start] >= 0) continue;
+        std::vector<int> stack{static_cast<int>(start)}, members;
+        lakeOf[start] = static_cast<int>(lakes.size());
+        while (!stack.empty()) {
+            const int p = stack.back();
+            stack.pop_back();
+            members.push_back(p);
+            for (const int q : links[static_cast<std::size_t>(p)])
+                if (lakeOf[static_cast<std::size_t>(q)] < 0 && water[static_cast<std::size_t>(q)] == water[static_cast<std::size_t>(p)])
+                    lakeOf[static_cast<std::size_t>(q)] = lakeOf[start], stack.push_back(q);
+        }
+        Lake lake;
+        lake.level = water[start];
+        for (const int p : members)
+            if (z(p) < lake.level) lake.lowElevation = std::min(lake.lowElevation, z(p));
+        lakes.push_back(lake);
+    }
+    for (int t = 0; t < s.triangleCount; ++t) {
+        const TinTriangle& tri = s.triangle(t);
+        int lake = -1;
+        std::array<double, 3> depth{};
+        for (int k = 0; k < 3; ++k) {
+            const auto v = static_cast<std::size_t>(tri.vertex[k]);
+            if (water[v] > z(tri.vertex[k])) lake = lakeOf[v];
+        }
+        if (lake < 0) continue;
+        for (int k = 0; k < 3; ++k) depth[static_cast<std::size_t>(k)] = lakes[static_cast<std::size_t>(lake)].level - z(tri.vertex[k]);
+        const SurveyPoint &a = s.point(tri.vertex[0]), &b = s.point(tri.vertex[1]), &c = s.point(tri.vertex[2]);
+        addWetPart(a.easting, a.northing, b.easting, b.northing, c.easting, c.northing, depth, lakes[static_cast<std::size_t>(lake)]);
+    }
+    std::erase_if(lakes, [](const Lake& l) { return !(l.volume > 0.0); });
+    std::sort(lakes.begin(), lakes.end(), [](const Lake& a, const Lake& b) {
+        return std::tie(a.level, a.lowElevation, a.volume) < std::tie(b.level, b.lowElevation, b.volume);
+    });
+    return lakes;
+}
+
+// The report's ponds in the fill's order.
+std::vector<StandingPond> byLevel(std::vector<StandingPond> ponds) {
+    std::sort(ponds.begin(), ponds.end(), [](const StandingPond& a, const StandingPond& b) {
+        return std::tie(a.spillElevation, a.lowElevation, a.volume) < std::tie(b.spillElevation, b.lowElevation, b.volume);
+    });
+    return ponds;
+}
+
+void expectSameAsFill(const SurfaceView& s, const std::string& what) {
+    const std::vector<Lake> lakes = independentFill(s);
+    const std::vector<StandingPond> ponds = byLevel(fillPondsToSpill(s));
+    ASSERT_EQ(ponds.size(), lakes.size()) << what << "\n" << pondReport(s, fillPondsToSpill(s));
+    for (std::size_t i = 0; i < lakes.size(); ++i) {
+        EXPECT_NEAR(ponds[i].spillElevation, lakes[i].level, 1e-9) << what << " pond " << i;
+        EXPECT_NEAR(ponds[i].lowElevation, lakes[i].lowElevation, 1e-9) << what << " pond " << i;
+        EXPECT_NEAR(ponds[i].area, lakes[i].area, 1e-6 * std::max(1.0, lakes[i].area)) << what << " pond " << i;
+        EXPECT_NEAR(ponds[i].volume, lakes[i].volume, 1e-6 * std::max(1.0, lakes[i].volume)) << what << " pond " << i;
+    }
+}
+
+// Rain on every pond until none rises: the ponds the window shows.
+std::vector<double> rainedOnLevels(const SurfaceView& s) {
     PondSystem ponds;
     ponds.Build(s);
-    EXPECT_FALSE(ponds.IsLowPoint(testing::pointAt(s, 0, 0)));
-    EXPECT_TRUE(ponds.IsLowPoint(testing::pointAt(s, 20, 20)));
-    for (const auto& [x, y] : {std::pair{40.0, 30.0}, {50.0, 30.0}, {40.0, 40.0}, {50.0, 40.0}})
-        EXPECT_TRUE(ponds.IsLowPoint(testing::pointAt(s, x, y))) << x << "," << y;
-    EXPECT_FALSE(ponds.IsLowPoint(testing::pointAt(s, 30, 30)));
-    EXPECT_EQ(ponds.Count(), 5);
-    // The flat patch's four ponds overlap: the merge pass leaves one of them.
-    ponds.MergePass();
-    EXPECT_EQ(ponds.Count(), 2);
-    EXPECT_EQ(ponds.LowPointMarks()[static_cast<std::size_t>(testing::pointAt(s, 20, 20))], 1);
-}
-
-// z = k r^2 inside the circle where it meets the plane z = c + s x: the rim
-// is lowest where the plane is, and the pond standing there holds
-// pi L^2 / (2k).
-std::vector<testing::Xyz> bowlCutByPlane(double k, double c, double s, double spacing, int rimCount) {
-    const double cx = s / (2.0 * k), radius = std::sqrt(c / k + cx * cx);
-    std::vector<testing::Xyz> points;
-    for (double x = cx - radius; x <= cx + radius; x += spacing)
-        for (double y = -radius; y <= radius; y += spacing)
-            if (std::hypot(x - cx, y) < radius - 0.5 * spacing) points.push_back({x, y, k * (x * x + y * y)});
-    for (int i = 0; i < rimCount; ++i) {
-        const double a = 2.0 * std::numbers::pi * i / rimCount;
-        const double x = cx + radius * std::cos(a), y = radius * std::sin(a);
-        points.push_back({x, y, c + s * x});
-    }
-    return points;
-}
-
-TEST(PondReport, ABowlFillsToItsLowestRimPointWithTheVolumeOfTheIntegral) {
-    constexpr double k = 0.01, c = 100.0, s = 0.5;
-    WaterSite site;
-    testing::buildSite(site, bowlCutByPlane(k, c, s, 2.0, 400));
-    const std::vector<StandingPond> ponds = fillPondsToSpill(site.surface());
-    ASSERT_EQ(ponds.size(), 1u);
-    double lowestRim = 1e300;
-    for (int i = 0; i < site.surface().pointCount; ++i) lowestRim = std::min(lowestRim, site.surface().point(i).elevation);
-    const double cx = s / (2.0 * k), radius = std::sqrt(c / k + cx * cx);
-    const double level = c + s * (cx - radius);  // the lowest rim vertex, at angle pi
-    EXPECT_NEAR(ponds[0].spillElevation, level, 1e-9);
-    EXPECT_NEAR(ponds[0].lowElevation, 0.0, 0.05);
-    const double integral = std::numbers::pi * level * level / (2.0 * k);
-    EXPECT_NEAR(ponds[0].volume, integral, 0.02 * integral);
-    EXPECT_NEAR(ponds[0].area, std::numbers::pi * level / k, 0.02 * std::numbers::pi * level / k);
-}
-
-// Two bowls 100 + k |p - c|^2 round (-50, 0) and (50, 0), meeting in a
-// saddle at (0, 0) of height 125; the grid's sides are further out.
-std::vector<testing::Xyz> twoBowls(double left) {
-    std::vector<testing::Xyz> points;
-    for (double x = left; x <= 120.0; x += 5.0)
-        for (double y = -80.0; y <= 80.0; y += 5.0) {
-            const double a = (x + 50) * (x + 50) + y * y, b = (x - 50) * (x - 50) + y * y;
-            points.push_back({x, y, 100.0 + 0.01 * std::min(a, b)});
+    for (bool rising = true; rising;) {
+        rising = false;
+        for (int p = 0; p < static_cast<int>(ponds.Ponds().size()); ++p) {
+            Pond& pond = ponds.Ponds()[static_cast<std::size_t>(p)];
+            if (pond.full || pond.floodedTriangles.empty()) continue;
+            pond.size = 10.0;
+            ponds.Rise(s, p, 500.0);  // a step of 0.1 each time
+            rising = true;
         }
+        ponds.MergePass(s);
+    }
+    std::vector<double> levels;
+    for (const Pond& pond : ponds.Ponds())
+        if (!pond.floodedTriangles.empty()) levels.push_back(pond.level);
+    std::sort(levels.begin(), levels.end());
+    return levels;
+}
+
+std::vector<Xyz> fromNumberNorthingEasting(const std::vector<std::array<double, 4>>& rows) {
+    std::vector<Xyz> points;
+    for (const auto& r : rows) points.push_back({r[2], r[1], r[3]});
     return points;
 }
 
-TEST(PondReport, TwoBowlsSpillingAtTheirSaddleMergeAndFillToTheRim) {
+TEST(PondReport, TiedElevationsFillToTheLevelWhereTheWaterRunsOff) {
+    // A surveyed hollow with elevations to the half metre, ties everywhere.
     WaterSite site;
-    testing::buildSite(site, twoBowls(-120.0));
-    const std::vector<StandingPond> ponds = fillPondsToSpill(site.surface());
-    ASSERT_EQ(ponds.size(), 1u);
-    EXPECT_NEAR(ponds[0].spillElevation, 149.0, 1e-9);  // (+-120, 0): the lowest of the sides
-    EXPECT_NEAR(ponds[0].lowElevation, 100.0, 1e-9);
+    testing::buildSite(site, fromNumberNorthingEasting({
+        {1, 0, 0, 104.5},   {2, 10, 0, 103},     {3, 20, 0, 104.5},   {4, 30, 0, 103.5},   {5, 40, 0, 105.5},
+        {6, 0, 10, 103},    {7, 10, 10, 100.5},  {8, 20, 10, 100},    {9, 30, 10, 102},    {10, 40, 10, 103.5},
+        {11, 0, 20, 105.5}, {12, 10, 20, 100.5}, {13, 20, 20, 100.5}, {14, 30, 20, 102.5}, {15, 40, 20, 103},
+        {16, 0, 30, 105.5}, {17, 10, 30, 100},   {18, 20, 30, 100.5}, {19, 30, 30, 100.5}, {20, 40, 30, 105},
+        {21, 0, 40, 105.5}, {22, 10, 40, 104.5}, {23, 20, 40, 105},   {24, 30, 40, 104.5}, {25, 40, 40, 103.5}}));
+    const SurfaceView s = site.surface();
+    const std::vector<StandingPond> ponds = fillPondsToSpill(s);
+    ASSERT_EQ(ponds.size(), 1u) << pondReport(s, ponds);
+    EXPECT_EQ(ponds[0].spillElevation, 103.0);
+    EXPECT_EQ(ponds[0].lowElevation, 100.0);
+    EXPECT_NEAR(ponds[0].volume, 1558.4, 0.05);
+    expectSameAsFill(s, "survey");
+    EXPECT_EQ(rainedOnLevels(s), std::vector<double>{103.0});
 }
 
-TEST(PondReport, TwoBowlsSpillingApartStayTwoPonds) {
+// Cones of radius 15 cut into ground 100 + tilt x that runs out to the
+// edge: `bowls` lists (centre x, centre y, depth).
+std::vector<Xyz> plateauWithBowls(const std::vector<std::array<double, 3>>& bowls, double tilt = 0.0) {
+    return testing::gridOf(21, 5.0, [&](double x, double y) {
+        double z = 100.0 + tilt * x;
+        for (const auto& [cx, cy, depth] : bowls) {
+            const double r = std::hypot(x - cx, y - cy);
+            if (r < 15.0) z = std::min(z, 100.0 + tilt * x - depth * (1.0 - r / 15.0));
+        }
+        return z;
+    });
+}
+
+TEST(PondReport, PondsMeetingAtALevelAreOnePondAndLevelGroundAtTheWaterLineIsDry) {
+    // Two bowls whose rims touch at a point at the plateau's level.
+    WaterSite touching;
+    testing::buildSite(touching, plateauWithBowls({{35, 50, 8}, {65, 50, 4}}));
+    std::vector<StandingPond> ponds = fillPondsToSpill(touching.surface());
+    ASSERT_EQ(ponds.size(), 1u) << pondReport(touching.surface(), ponds);
+    EXPECT_EQ(ponds[0].spillElevation, 100.0);
+    EXPECT_EQ(ponds[0].lowElevation, 92.0);  // the deeper bowl's bottom, whichever was found first
+    expectSameAsFill(touching.surface(), "touching");
+    // The area is the two bowls' wet ground (out to the grid points round
+    // them), not the level plateau of 10,000 round them.
+    EXPECT_LT(ponds[0].area, 2.0 * std::numbers::pi * 20.0 * 20.0);
+    EXPECT_GT(ponds[0].area, 2.0 * 0.5 * std::numbers::pi * 10.0 * 10.0);
+
+    // Far apart on sloping ground, they stay two ponds.
+    WaterSite apart;
+    testing::buildSite(apart, plateauWithBowls({{20, 20, 3}, {80, 80, 6}}, 0.02));
+    ponds = fillPondsToSpill(apart.surface());
+    ASSERT_EQ(ponds.size(), 2u) << pondReport(apart.surface(), ponds);
+    EXPECT_NEAR(ponds[0].lowElevation, 101.6 - 6.0, 1e-9);  // deepest first
+    expectSameAsFill(apart.surface(), "apart");
+}
+
+TEST(PondReport, NestedBowlsJoinAtTheirSaddleAndRiseToTheOuterRim) {
+    // Two pits of different depth in one basin whose rim is at 110, lowest at one edge point.
     WaterSite site;
-    testing::buildSite(site, twoBowls(-80.0));  // the left bowl spills over its near side at 109
-    const std::vector<StandingPond> ponds = fillPondsToSpill(site.surface());
-    ASSERT_EQ(ponds.size(), 2u);
-    EXPECT_NEAR(ponds[0].spillElevation, 125.0, 1e-9);  // deepest first: the right bowl, to the saddle
-    EXPECT_NEAR(ponds[1].spillElevation, 109.0, 1e-9);
-    const std::string report = pondReport(site.surface(), ponds);
-    EXPECT_NE(report.find(" 100.000 125.000 "), std::string::npos) << report;
-    EXPECT_NE(report.rfind("ponds: 2\n"), std::string::npos) << report;
+    testing::buildSite(site, testing::gridOf(21, 5.0, [](double x, double y) {
+                           const double basin = 100.0 + 0.004 * ((x - 50) * (x - 50) + (y - 50) * (y - 50));
+                           double z = std::min(basin, 110.0);
+                           if (std::hypot(x - 35, y - 50) < 6) z = 96.0;
+                           if (std::hypot(x - 65, y - 50) < 6) z = 93.5;
+                           if (x == 100.0 && y == 50.0) z = 105.0;  // the outlet
+                           return z;
+                       }));
+    const SurfaceView s = site.surface();
+    const std::vector<StandingPond> ponds = fillPondsToSpill(s);
+    ASSERT_EQ(ponds.size(), 1u) << pondReport(s, ponds);
+    EXPECT_EQ(ponds[0].lowElevation, 93.5);
+    // The lowest point is the reported one, not the first pond found.
+    EXPECT_EQ(s.point(ponds[0].lowPoint).elevation, 93.5);
+    expectSameAsFill(s, "nested");
+    EXPECT_EQ(rainedOnLevels(s).size(), 1u);
+}
+
+TEST(PondReport, RandomTiedSurfacesAgreeWithAnIndependentFill) {
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        const bool grid = seed % 2 == 0;
+        std::uniform_real_distribution<double> ground(0.0, 6.0);
+        std::vector<Xyz> points;
+        if (grid) {
+            // Elevations quantised to the half metre on a grid: ties and level edges everywhere.
+            points = testing::gridOf(18, 10.0, [&](double, double) { return 100.0 + std::round(2.0 * ground(random)) / 2.0; });
+        } else {
+            std::uniform_real_distribution<double> place(0.0, 200.0);
+            for (int i = 0; i < 300; ++i) points.push_back({place(random), place(random), 100.0 + std::round(ground(random))});
+        }
+        WaterSite site;
+        testing::buildSite(site, points);
+        const SurfaceView s = site.surface();
+        expectSameAsFill(s, "seed " + std::to_string(seed));
+        // Rain until every pond spills: the window's ponds stand at the report's levels.
+        std::vector<double> expected;
+        for (const StandingPond& p : fillPondsToSpill(s)) expected.push_back(p.spillElevation);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rainedOnLevels(s), expected) << "seed " << seed;
+    }
 }
 
 TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
@@ -115,6 +282,8 @@ TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
     PondSystem ponds;
     ponds.Build(s);
     ASSERT_EQ(ponds.Count(), 1);
+    EXPECT_TRUE(ponds.IsLowPoint(testing::pointAt(s, 10, 40)));
+    EXPECT_FALSE(ponds.IsLowPoint(testing::pointAt(s, 0, 0)));  // on the outer edge
     for (int frame = 0; frame < 100000 && !ponds.Ponds()[0].full; ++frame) {
         ponds.Ponds()[0].size = 10.0;
         ponds.Rise(s, 0, 100.0);
@@ -122,15 +291,13 @@ TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
     const Pond& pond = ponds.Ponds()[0];
     ASSERT_TRUE(pond.full);
     EXPECT_EQ(pond.spillPoint, testing::pointAt(s, 0, 40));  // the lowest point of the outer edge
-    EXPECT_GT(pond.level, 100.0);
-    EXPECT_LT(pond.level, 100.03);
-    const double level = pond.level;
+    EXPECT_EQ(pond.level, 100.0);
     RainDrop drop;
     drop.triangle = pond.floodedTriangles.front();
     drop.position = {10.0, 40.0, 97.5};
     drop.velocity = {1.0, 0.0, -10.0};
     EXPECT_FALSE(ponds.ContainsDrop(s, 100.0, drop, {}));
-    EXPECT_EQ(ponds.Ponds()[0].level, level);  // a full pond takes no more water
+    EXPECT_EQ(ponds.Ponds()[0].level, 100.0);  // a full pond takes no more water
     EXPECT_NEAR(drop.position.x, -0.1 * 10.0 / std::hypot(10.0, 2.8), 1e-9);
     EXPECT_NEAR(drop.position.y, 40.0, 1e-9);
     EXPECT_EQ(drop.triangle, pond.spillTriangle);

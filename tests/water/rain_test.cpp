@@ -64,11 +64,19 @@ TEST(RainSystem, TheGovernorKeepsTheCountBetweenItsBounds) {
     RainSystem rain(1);
     const RainGround ground = groundOf(site);
     rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    for (int i = 0; i < 100; ++i) rain.AdaptCount(1.0 / 60.0, ground);
+    // Each drop's life names it: a copy carries its source's on, and the source starts again.
+    for (std::size_t i = 0; i < 5000; ++i) rain.Drops()[i].life = 10.0 + 1e-3 * static_cast<double>(i);
+    rain.AdaptCount(1.0 / 60.0, ground);
+    const auto copies = static_cast<std::size_t>(rain.ActiveCount() - 5000);
+    ASSERT_GE(copies, 14u);
+    for (std::size_t i = 0; i < copies; ++i) {
+        EXPECT_EQ(rain.Drops()[5000 + i].life, 10.0 + 1e-3 * static_cast<double>(i + 1)) << i;
+        EXPECT_EQ(rain.Drops()[i + 1].life, 60.0) << i;
+    }
+    EXPECT_EQ(rain.Drops()[0].life, 10.0);  // the RainCam's drop is never copied away
+    for (int i = 0; i < 99; ++i) rain.AdaptCount(1.0 / 60.0, ground);
     const int grown = rain.ActiveCount();
     EXPECT_GT(grown, 6000);
-    // A copy starts where its source was, and the source starts again.
-    EXPECT_EQ(rain.Drops()[static_cast<std::size_t>(grown - 1)].life, 60.0);
     rain.AdaptCount(1.0 / 30.0, ground);
     EXPECT_EQ(rain.ActiveCount(), grown);
     rain.AdaptCount(1.0 / 20.0, ground);
@@ -222,6 +230,34 @@ TEST(RainSystem, ALongPauseMovesADropByATenthOfASecond) {
     EXPECT_NEAR(drop.position.x, before.x + 0.1 * velocity.x, 1e-9);
     EXPECT_NEAR(drop.position.z, before.z + 0.1 * velocity.z, 1e-9);
     EXPECT_NEAR(drop.velocity.z, velocity.z + 0.1 * rainGravity(ground.size), 1e-9);
+}
+
+TEST(RainSystem, PouringSpoutsEveryDropFromTheGroundUnderTheCursorTheSameWayEachTime) {
+    WaterSite site;
+    buildSlope(site);
+    const RainGround ground = groundOf(site);
+    const Vec3 cursor{30.0, 40.0, 94.0};
+    RainSystem first(7), second(7);
+    first.SetSpawnMode(SpawnMode::Pour, ground, cursor);
+    second.SetSpawnMode(SpawnMode::Pour, ground, cursor);
+    // The first few drops leave from where the pour began; then all from the cursor.
+    const int cursorTriangle = locateTriangle(site.surface(), 0, cursor.x, cursor.y);
+    for (std::size_t i = 11; i < 200; ++i) {
+        const RainDrop& d = first.Drops()[i];
+        EXPECT_EQ(d.position.x, cursor.x) << i;
+        EXPECT_EQ(d.position.y, cursor.y) << i;
+        EXPECT_EQ(d.triangle, cursorTriangle) << i;
+        EXPECT_GT(d.velocity.z, 0.0) << i;  // spouted upwards
+    }
+    EXPECT_NE(first.Drops()[20].velocity.x, first.Drops()[21].velocity.x);  // a fountain, not a jet
+    for (int frame = 0; frame < 30; ++frame) {
+        first.Step(ground, 1.0 / 30.0, {}, cursor);
+        second.Step(ground, 1.0 / 30.0, {}, cursor);
+    }
+    for (std::size_t i = 0; i < 5000; ++i) {
+        ASSERT_EQ(first.Drops()[i].position.x, second.Drops()[i].position.x) << i;
+        ASSERT_EQ(first.Drops()[i].position.z, second.Drops()[i].position.z) << i;
+    }
 }
 
 TEST(RainSystem, PondsTakeInDropsOnlyWhenShown) {

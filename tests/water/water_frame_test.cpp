@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/commands.h"
 #include "app/frame_cycle.h"
@@ -10,12 +11,22 @@
 namespace vellacor {
 namespace {
 
+// A clock whose frames take a thirtieth of a second each, as the rain's
+// drop count keeps them: the count neither grows nor shrinks.
+Clock::time_point thirtyFramesASecond() {
+    static Clock::time_point now{};
+    now += std::chrono::microseconds(33333);
+    return now;
+}
+
 TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
     testing::WaterSite site;
     testing::buildSite(site, testing::gridOf(11, 10.0, [](double x, double y) {
                            return 100.0 + 0.2 * x - (x == 50.0 && y == 50.0 ? 5.0 : 0.0);
                        }));
     SiteModel& model = site.model;
+    model.cycle.now = &thirtyFramesASecond;
+    model.cycle.frameStamp = thirtyFramesASecond();
     model.camera.OrbitTo(siteFrameOf(model.document), 1.0, kLoadHeading);  // as a load leaves it
     toggleRain(model);
     togglePonds(model);
@@ -28,6 +39,13 @@ TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
     const std::vector<std::string> lines = statusLines(model);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "5000 Particles"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "1 Ponds"), lines.end());
+    // Key 7 off hides the ponds and keeps their water; on again shows it as it was.
+    const double level = model.water.ponds->Ponds()[0].level;
+    togglePonds(model);
+    paintFrame(model, site.ui, 320, 240, picture);
+    ASSERT_TRUE(model.water.ponds);
+    EXPECT_EQ(model.water.ponds->Ponds()[0].level, level);
+    togglePonds(model);
     // Rain drops are drawn in the water colours.
     const auto& bits = model.renderer.frame.displayBits;
     EXPECT_TRUE(std::any_of(bits.begin(), bits.end(), [](std::uint8_t c) { return c >= 239 && c <= 249; }));
