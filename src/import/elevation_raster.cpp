@@ -1,6 +1,7 @@
 // The one place the program uses the geospatial raster library.
 #include "import/elevation_raster.h"
 
+#include <cpl_conv.h>
 #include <cpl_error.h>
 #include <gdal.h>
 
@@ -18,9 +19,34 @@ namespace vellacor {
 
 namespace {
 
+// Surveys arrive from people the user does not know, so opening one must
+// read that file and nothing else. The library can follow what a file says
+// to other files and to servers (a VRT names any path or URL), and looks
+// beside a file for companions of its own; so it is given only drivers that
+// read the one file they are handed, never lists the file's folder, and never
+// writes beside the user's files.
+constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED",
+                                              "GSAG",  "GSBG",    "GS7BG",          "BT",      nullptr};
+
 void registerDrivers() {
     static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
+    std::call_once(once, [] {
+        CPLSetConfigOption("GDAL_DISABLE_READDIR_ON_OPEN", "EMPTY_DIR");  // no sibling scan
+        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");                    // no .aux.xml written
+        // The network file systems fetch nothing: no URL ends in this.
+        CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", ".no-network-access");
+        CPLSetConfigOption("GDAL_HTTP_MAX_RETRY", "0");
+        GDALAllRegister();
+    });
+}
+
+// The library's own file systems (/vsicurl/, /vsizip/ and the like) are
+// reached by path: a path naming one is no local file.
+bool isLocalPath(const std::string& path) { return path.rfind("/vsi", 0) != 0; }
+
+GDALDatasetH openSingleFile(const std::string& path) {
+    if (!isLocalPath(path)) return nullptr;
+    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, kSingleFileDrivers, nullptr, nullptr);
 }
 
 // The library's complaints go to the caller as results, not to the terminal.
@@ -36,19 +62,16 @@ struct DatasetCloser {
 };
 using Dataset = std::unique_ptr<void, DatasetCloser>;
 
-// Gridded XYZ text is read by the library as a raster, but such a file is as
-// likely a point list and goes to the format question.
-bool isTextPointGrid(GDALDriverH driver) { return std::strcmp(GDALGetDriverShortName(driver), "XYZ") == 0; }
-
 }  // namespace
 
 bool isElevationRaster(const std::string& path) {
     registerDrivers();
     const QuietErrors quiet;
-    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, nullptr, nullptr);
-    if (!driver || isTextPointGrid(driver)) return false;
+    if (!isLocalPath(path)) return false;
+    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kSingleFileDrivers, nullptr);
+    if (!driver) return false;  // gridded XYZ text among others: a point list as likely
     // A picture's first band holds colours (palette indices, red), not heights.
-    const Dataset dataset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    const Dataset dataset(openSingleFile(path));
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) return false;
     const GDALColorInterp meaning = GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset.get(), 1));
     return meaning == GCI_Undefined || meaning == GCI_GrayIndex;
@@ -58,7 +81,7 @@ SurfaceReadResult readElevationRaster(const std::string& path) {
     registerDrivers();
     const QuietErrors quiet;
     SurfaceReadResult result;
-    const Dataset dataset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    const Dataset dataset(openSingleFile(path));
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
         result.message = "Unable to Open File!";
         return result;
