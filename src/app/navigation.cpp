@@ -154,7 +154,8 @@ bool moveMouse(SiteModel& model, Pixel at) {
 
 void turnWheel(SiteModel& model, int delta) {
     const int notches = delta / kWheelNotch;  // truncated toward zero: half a notch does nothing
-    if (model.overlays.dwfOverlay && !model.overlays.dwfOverlay->aligned) {
+    // Only a drawing shown for alignment takes the wheel; a hidden one leaves it to the camera.
+    if (dwfAwaitsAlignment(model)) {
         zoomFlatOverlay(model, -30 * notches);
         return;
     }
