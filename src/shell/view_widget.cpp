@@ -79,8 +79,9 @@ void ViewWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) releaseLeftButton(model_, ui_);
-    if (event->button() == Qt::RightButton) releaseRightButton(model_);
+    // A release whose press was already let go (a dialog came between) is no click.
+    if (event->button() == Qt::LeftButton && model_.input.leftButtonDown) releaseLeftButton(model_, ui_);
+    if (event->button() == Qt::RightButton && model_.input.rightButtonDown) releaseRightButton(model_);
     QWidget::mouseReleaseEvent(event);
 }
 

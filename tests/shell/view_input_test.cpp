@@ -165,6 +165,14 @@ TEST_F(ViewInput, ButtonReleasedIntoADialogIsNotHeldAfterIt) {
     model.input.leftButtonDown = true;
     moveTo(at);
     EXPECT_FALSE(model.input.leftButtonDown);
+
+    // Should the lost release reach the view after all, it is no Shift-click on the ground.
+    model.input.selectedPoint = kNoPoint;
+    model.input.leftPressTime = Clock::now();
+    QTest::keyPress(view, Qt::Key_Shift);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, at);
+    QTest::keyRelease(view, Qt::Key_Shift);
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
 }
 
 }  // namespace
