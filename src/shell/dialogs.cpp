@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QPushButton>
 #include <QLocale>
+#include <QPalette>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -42,11 +43,14 @@ QLineEdit* numberField(double value, double low, double high, int significant) {
     return numberField(QString::number(value, 'g', significant), low, high);
 }
 
-// Shown but not for editing.
+// Shown but not for editing, on the dialog's own colour so that it does not look editable.
 QLineEdit* readOnlyField(const QString& text) {
     auto* field = new QLineEdit(text);
     field->setReadOnly(true);
     field->setFocusPolicy(Qt::NoFocus);
+    QPalette shownOnly = field->palette();
+    shownOnly.setColor(QPalette::Base, shownOnly.color(QPalette::Window));
+    field->setPalette(shownOnly);
     return field;
 }
 
