@@ -212,6 +212,8 @@ void cancelWork(SiteModel& model) {
     if (!doc.breaklines.ready()) {
         d.surfaceMode = SurfaceMode::Flat;
         doc.breaklines.allInserted = true;  // the insertions still waiting are dropped
+        // The display the stopped insertion saved belongs to it: a later one saves its own.
+        model.work.displayBeforeBreaklines.reset();
     }
     redraw(model);
 }

@@ -1,5 +1,7 @@
 #include "app/navigation.h"
 
+#include <algorithm>
+
 #include "app/breaklines.h"
 #include "app/cad_overlays.h"
 #include "app/document.h"
@@ -19,6 +21,7 @@ namespace {
 
 constexpr double kTurnPerPixel = 0.005;
 constexpr double kZoomPerPixel = 0.0075;
+constexpr double kNearestZoomFactor = 0.1;
 constexpr double kWheelZoom = 0.85;
 constexpr int kWheelNotch = 120;
 
@@ -45,6 +48,22 @@ void sectionDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
     model.renderer.redrawNeeded = true;
 }
 
+// The end of a left press, whether its release came or was lost: a hold
+// asks for the full-quality redraw, and the drag states end.
+void endLeftPress(SiteModel& model) {
+    InteractionState& in = model.input;
+    in.leftButtonDown = false;
+    in.leftDragLooking = false;
+    if (elapsedSince(in.leftPressTime) >= kHoldSeconds) in.longPressEnded = true;
+    releaseLimitPolygon(model);
+    in.movingAxis = false;
+}
+
+// One right-drag move of dy pixels: a move of more than 120 pixels up would
+// bring the eye to the target or through it, so one move comes at most nine
+// tenths of the way.
+double rightDragZoomFactor(int dy) { return std::max(1.0 + kZoomPerPixel * dy, kNearestZoomFactor); }
+
 }  // namespace
 
 std::optional<Vec3> groundAt(const SiteModel& model, Pixel at) {
@@ -70,23 +89,25 @@ void pressRightButton(SiteModel& model) {
 void releaseLeftButton(SiteModel& model, Ui& ui) {
     InteractionState& in = model.input;
     in.leftButtonDown = false;
-    const double held = elapsedSince(in.leftPressTime);
-    if (held >= kHoldSeconds) {
-        in.longPressEnded = true;
-    } else if (model.document.contourStage.done && (ui.keyDown(vk::LeftShift) || ui.keyDown(vk::RightShift) ||
-                                                    ui.keyDown(vk::Shift))) {
+    const bool click = elapsedSince(in.leftPressTime) < kHoldSeconds;
+    if (click && model.document.contourStage.done &&
+        (ui.keyDown(vk::LeftShift) || ui.keyDown(vk::RightShift) || ui.keyDown(vk::Shift))) {
         if (const std::optional<Vec3> p = groundUnderCursor(model)) {
             const int t = locateTriangle(surfaceOf(model.document), 0, p->x, p->y);
             if (t != kNoTriangle) pickBreaklineCorner(model, ui, *p, t);
         }
     }
-    releaseLimitPolygon(model);
-    in.movingAxis = false;
+    endLeftPress(model);
 }
 
 void releaseRightButton(SiteModel& model) {
     model.input.rightButtonDown = false;
     if (elapsedSince(model.input.rightPressTime) >= kHoldSeconds) model.input.longPressEnded = true;
+}
+
+void forgetButtonsLetGo(SiteModel& model, bool leftHeld, bool rightHeld) {
+    if (model.input.leftButtonDown && !leftHeld) endLeftPress(model);
+    if (model.input.rightButtonDown && !rightHeld) releaseRightButton(model);
 }
 
 bool moveMouse(SiteModel& model, Pixel at) {
@@ -141,7 +162,7 @@ bool moveMouse(SiteModel& model, Pixel at) {
         if (!in.rightDragStarted) {
             in.rightDragStarted = true;  // the first move after the press is not a zoom
         } else if (camera.mode == CameraMode::Stationary && !limitPolygonVertexSelected(model)) {
-            camera.Zoom(1.0 + kZoomPerPixel * dy);  // down moves away, up closer
+            camera.Zoom(rightDragZoomFactor(dy));  // down moves away, up closer
             camera.KeepAboveGround(surfaceOf(model.document), siteFrameOf(model.document));
             changed = true;
         }
@@ -154,7 +175,8 @@ bool moveMouse(SiteModel& model, Pixel at) {
 
 void turnWheel(SiteModel& model, int delta) {
     const int notches = delta / kWheelNotch;  // truncated toward zero: half a notch does nothing
-    if (model.overlays.dwfOverlay && !model.overlays.dwfOverlay->aligned) {
+    // Only a drawing shown for alignment takes the wheel; a hidden one leaves it to the camera.
+    if (dwfAwaitsAlignment(model)) {
         zoomFlatOverlay(model, -30 * notches);
         return;
     }

@@ -25,6 +25,10 @@ void pressRightButton(SiteModel& model);
 // neighbour merges with it.
 void releaseLeftButton(SiteModel& model, Ui& ui);
 void releaseRightButton(SiteModel& model);
+// The buttons as the window system holds them now. A button still down here
+// whose release never came (it went to a dialog the press opened, or to
+// another window) ends its drag as a release would, without acting as a click.
+void forgetButtonsLetGo(SiteModel& model, bool leftHeld, bool rightHeld);
 
 // The mouse moved to frame pixel `at`: a left drag orbits (Stationary) or
 // turns the view, or drags the axis when it started on it; a right drag

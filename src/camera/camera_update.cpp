@@ -87,13 +87,15 @@ bool Camera::Advance(const CameraInputs& in, bool& modeEnded) {
         default: break;
     }
 
-    // Free flight: the speed test uses a capped speed, so small sites (under
-    // 200 units) never drift; the move itself uses the full velocity.
-    const double speed = std::min(length(velocity), 0.005 * in.site.size);
-    if (speed > 1.0) {
+    // Free flight comes to rest below one unit a second, or below a 200th of
+    // the site a second on sites under 200 units: a small site flies under the
+    // keys as a large one does, and neither drifts on a slow remainder.
+    const double restSpeed = std::min(1.0, 0.005 * in.site.size);
+    const double speed = std::min(length(velocity), 0.005 * in.site.size);  // the bounce's
+    if (length(velocity) > restSpeed) {
         eye += dt * velocity;
         velocity = velocity * 0.8;
-        if (length(velocity) < 1.0) velocity = {};
+        if (length(velocity) < restSpeed) velocity = {};
         changed = true;
     }
     // In free look the flight bounces off the ground it ran into.

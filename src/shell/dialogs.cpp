@@ -16,20 +16,41 @@
 #include <QStyle>
 #include <QPushButton>
 #include <QLocale>
+#include <QPalette>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "shell/description_text.h"
 
 namespace vellacor {
 
 namespace {
 
+// As many decimals as anyone types: survey and CAD numbers often carry more than six.
+constexpr int kAnyDecimals = 1000;
+
 // A number field that takes "C"-locale numbers within [low, high] only.
-QLineEdit* numberField(double value, double low, double high, int significant) {
-    auto* field = new QLineEdit(QString::number(value, 'g', significant));
-    auto* validator = new QDoubleValidator(low, high, 6, field);
+QLineEdit* numberField(const QString& text, double low, double high) {
+    auto* field = new QLineEdit(text);
+    auto* validator = new QDoubleValidator(low, high, kAnyDecimals, field);
     validator->setLocale(QLocale::c());
     validator->setNotation(QDoubleValidator::StandardNotation);
     field->setValidator(validator);
+    return field;
+}
+
+QLineEdit* numberField(double value, double low, double high, int significant) {
+    return numberField(QString::number(value, 'g', significant), low, high);
+}
+
+// Shown but not for editing, on the dialog's own colour so that it does not look editable.
+QLineEdit* readOnlyField(const QString& text) {
+    auto* field = new QLineEdit(text);
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    QPalette shownOnly = field->palette();
+    shownOnly.setColor(QPalette::Base, shownOnly.color(QPalette::Window));
+    field->setPalette(shownOnly);
     return field;
 }
 
@@ -168,11 +189,14 @@ bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog) {
     auto* form = new QFormLayout;
     const auto shown = [](double v) { return QLocale::c().toString(v, 'f', 3); };
     // Number, northing and easting are shown as they are; they are not taken back.
-    auto* number = new QLineEdit(QString::number(dialog.number));
-    auto* northing = new QLineEdit(shown(dialog.northing));
-    auto* easting = new QLineEdit(shown(dialog.easting));
-    auto* elevation = numberField(dialog.elevation, -99999999.0, 99999999.0, 12);
-    auto* description = new QLineEdit(QString::fromStdString(dialog.description));
+    auto* number = readOnlyField(QString::number(dialog.number));
+    auto* northing = readOnlyField(shown(dialog.northing));
+    auto* easting = readOnlyField(shown(dialog.easting));
+    // Every digit the elevation has, so that OK without an edit keeps it exactly.
+    const QString elevationShown = QString::number(dialog.elevation, 'f', QLocale::FloatingPointShortest);
+    auto* elevation = numberField(elevationShown, -99999999.0, 99999999.0);
+    const DescriptionText descriptionShown = descriptionForEditing(dialog.description);
+    auto* description = new QLineEdit(descriptionShown.shown);
     description->setMaxLength(kDescriptionLength);
     form->addRow(QStringLiteral("Point #:"), number);
     form->addRow(QStringLiteral("Northing:"), northing);
@@ -192,8 +216,10 @@ bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog) {
     elevation->setFocus();
     elevation->selectAll();
     if (box.exec() != QDialog::Accepted) return false;
-    dialog.elevation = QLocale::c().toDouble(elevation->text());
-    dialog.description = description->text().toStdString();
+    if (elevation->text() != elevationShown) dialog.elevation = QLocale::c().toDouble(elevation->text());
+    // Untouched, the description goes back byte for byte.
+    if (description->text() != descriptionShown.shown)
+        dialog.description = descriptionFromEditing(description->text(), descriptionShown.bytewise);
     dialog.useInSurface = use->isChecked();
     return true;
 }

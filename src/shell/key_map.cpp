@@ -35,6 +35,10 @@ int virtualKeyFor(const QKeyEvent& event) {
         case Qt::Key_Plus: return keypad ? 0x6B : 0xBB;   // VK_ADD / VK_OEM_PLUS
         case Qt::Key_Minus: return keypad ? 0x6D : 0xBD;  // VK_SUBTRACT / VK_OEM_MINUS
         case Qt::Key_Equal: return 0xBB;
+        // The keypad's decimal key, whichever mark the layout prints on it; the
+        // main keyboard's full stop and comma are not used.
+        case Qt::Key_Period:
+        case Qt::Key_Comma: return keypad ? 0x6E : 0;  // VK_DECIMAL
         default: return 0;
     }
 }

@@ -17,6 +17,7 @@ struct QtUi::ModalScope {
     ~ModalScope() {
         --ui_.modalDepth_;
         ui_.releaseAllKeys();  // key releases went to the dialog
+        if (ui_.afterModal_) ui_.afterModal_();
     }
     QtUi& ui_;
 };

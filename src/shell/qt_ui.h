@@ -1,5 +1,7 @@
 #pragma once
+#include <functional>
 #include <set>
+#include <utility>
 
 #include "platform/ui.h"
 
@@ -35,6 +37,9 @@ public:
     void setView(QWidget* view) { view_ = view; }
     void setKey(int virtualKey, bool down);
     void releaseAllKeys() { keysDown_.clear(); }
+    // Runs after every dialog and message box: what the dialog's event loop
+    // took (key and button releases) never reached the view.
+    void setAfterModal(std::function<void()> afterModal) { afterModal_ = std::move(afterModal); }
     // True while a dialog or message box runs its own event loop: no frame may start then.
     bool modalOpen() const { return modalDepth_ > 0; }
 
@@ -43,6 +48,7 @@ private:
     QWidget* window_;
     QWidget* view_ = nullptr;
     std::set<int> keysDown_;
+    std::function<void()> afterModal_;
     int modalDepth_ = 0;
 };
 

@@ -20,6 +20,18 @@ ViewWidget::ViewWidget(SiteModel& model, QtUi& ui, QWidget* parent) : QWidget(pa
     setMinimumSize(320, 240);
     setMouseTracking(true);
     ui_.setView(this);
+    // A dialog takes the release of the press that opened it (a double click
+    // does): no button stays down behind it, as no key does.
+    ui_.setAfterModal([this] { forgetButtonsLetGo(model_, false, false); });
+}
+
+ViewWidget::~ViewWidget() {
+    ui_.setAfterModal(nullptr);
+    ui_.setView(nullptr);
+}
+
+void ViewWidget::followButtonsOf(const QSinglePointEvent& event) {
+    forgetButtonsLetGo(model_, event.buttons() & Qt::LeftButton, event.buttons() & Qt::RightButton);
 }
 
 void ViewWidget::showPicture(const RgbImage& picture) {
@@ -52,12 +64,14 @@ void ViewWidget::moveTo(const QPointF& position) {
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    followButtonsOf(*event);
     moveTo(event->position());
     QWidget::mouseMoveEvent(event);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
     // Qt keeps the mouse with this widget while a button is held.
+    followButtonsOf(*event);
     moveTo(event->position());
     if (event->button() == Qt::LeftButton) pressLeftButton(model_, event->modifiers() & Qt::ControlModifier);
     if (event->button() == Qt::RightButton) pressRightButton(model_);
@@ -65,8 +79,9 @@ void ViewWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) releaseLeftButton(model_, ui_);
-    if (event->button() == Qt::RightButton) releaseRightButton(model_);
+    // A release whose press was already let go (a dialog came between) is no click.
+    if (event->button() == Qt::LeftButton && model_.input.leftButtonDown) releaseLeftButton(model_, ui_);
+    if (event->button() == Qt::RightButton && model_.input.rightButtonDown) releaseRightButton(model_);
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -84,6 +99,7 @@ void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ViewWidget::wheelEvent(QWheelEvent* event) {
+    followButtonsOf(*event);
     moveTo(event->position());
     // Whole notches only, as a notched wheel sends them; parts add up.
     wheelRemainder_ += event->angleDelta().y();

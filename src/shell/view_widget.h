@@ -5,6 +5,8 @@
 #include "camera/picking.h"
 #include "render/rgb_image.h"
 
+class QSinglePointEvent;
+
 namespace vellacor {
 
 struct SiteModel;
@@ -16,6 +18,7 @@ class ViewWidget : public QWidget {
     Q_OBJECT
 public:
     ViewWidget(SiteModel& model, QtUi& ui, QWidget* parent = nullptr);
+    ~ViewWidget() override;
 
     // The picture as the user sees it, for tests and screenshots.
     QImage currentPicture() const { return picture_; }
@@ -38,6 +41,8 @@ private:
     // Frame-buffer pixel under a widget position: the frame fills the widget from its corner.
     static Pixel pixelAt(const QPointF& position);
     void moveTo(const QPointF& position);
+    // Ends the drag of a button the event no longer reports held: its release went elsewhere.
+    void followButtonsOf(const QSinglePointEvent& event);
 
     int wheelRemainder_ = 0;  // fine-grained wheels send parts of a notch
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/breaklines.h"
 #include "app/command_table.h"
 #include "app/document.h"
 #include "app/pipeline.h"
@@ -126,6 +127,36 @@ TEST_F(CommandFixture, EscKeepsWhatIsFinishedAndDropsSmoothShadingWithoutNormals
     EXPECT_TRUE(d.showTriangles);
     EXPECT_TRUE(d.showRain);  // the links are done: the rain may stay
     EXPECT_FALSE(d.showDxfOverlay);  // no drawing was read
+}
+
+TEST_F(CommandFixture, EscDuringBreaklineInsertionLeavesNothingForTheNextOneToRestore) {
+    DisplaySwitches& d = model.display;
+    SiteDocument& doc = model.document;
+    // The grid's rows: nine breaklines, more than one insertion step takes.
+    for (int i = 0; i < 12; ++i)
+        if (i % 4 != 3) {
+            ASSERT_TRUE(addBreakline(model, i, i + 1));
+        }
+    const auto insertAgain = [&] {
+        doc.breaklines.allInserted = false;
+        doc.breaklinesInserted = 0;
+    };
+    insertAgain();
+    d.surfaceMode = SurfaceMode::Elevation;
+    d.showTriangles = false;
+    insertBreaklinesStep(model);
+    ASSERT_FALSE(doc.breaklines.ready());
+    press(vk::Escape);
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Flat);
+
+    // The user's view at the next insertion is the one that comes back.
+    d.surfaceMode = SurfaceMode::Smooth;
+    d.showTriangles = true;
+    insertAgain();
+    for (int step = 0; step < 10 && !doc.breaklines.ready(); ++step) insertBreaklinesStep(model);
+    ASSERT_TRUE(doc.breaklines.ready());
+    EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
+    EXPECT_TRUE(d.showTriangles);
 }
 
 TEST_F(CommandFixture, RainKeyIsIgnoredForTriangleFilesAndNeedsNoRedraw) {

@@ -16,6 +16,7 @@
 #include "app/site_model.h"
 #include "app/view_settings.h"
 #include "camera/vector_math.h"
+#include "import/cad_overlay.h"
 #include "platform/virtual_keys.h"
 #include "render/frame_buffer.h"
 #include "render/projection.h"
@@ -39,14 +40,15 @@ struct NavigationFixture : ::testing::Test {
     testing::FakeUi ui;
     SiteModel model;
     static constexpr int kWidth = 200, kHeight = 150;
+    int spacing = 100;
 
     void SetUp() override {
         std::string text;
         int number = 1;
         for (int y = 0; y <= 10; ++y)
             for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * spacing) + "," +
+                        std::to_string(6000 + x * spacing) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
         ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
         runPipelineToCompletion(model, ui);
         ASSERT_TRUE(model.document.triangulateStage.done);
@@ -198,6 +200,39 @@ TEST_F(NavigationFixture, HeldKeySettlesAtAnEighthOfTheSitePerSecond) {
     EXPECT_EQ(model.camera.mode, CameraMode::Stationary);
     EXPECT_NEAR(length(model.camera.velocity), 0.125 * size(), 1e-6);
     EXPECT_GT(model.camera.velocity.z, 0.0);  // space rises
+}
+
+// The same grid with points 5 apart: a 50-unit site.
+struct SmallSiteFixture : NavigationFixture {
+    SmallSiteFixture() { spacing = 5; }
+};
+
+TEST_F(SmallSiteFixture, HeldKeysFlyASmallSiteAndItComesToRest) {
+    ASSERT_LT(size(), 100.0);
+    ui.keysDown = {'W'};
+    RgbImage picture;
+    const Vec3 eye = model.camera.eye;
+    for (int frame = 0; frame < 150; ++frame) paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_NEAR(length(model.camera.velocity), 0.125 * size(), 1e-6);
+    EXPECT_GT(dot(model.camera.eye - eye, model.camera.direction), 0.0);  // flew forward
+    ui.keysDown.clear();
+    for (int frame = 0; frame < 60; ++frame) paintFrame(model, ui, kWidth, kHeight, picture);
+    EXPECT_EQ(length(model.camera.velocity), 0.0);  // no slow drift left over
+}
+
+TEST_F(NavigationFixture, WheelZoomsTheCameraPastAHiddenDrawingAwaitingAlignment) {
+    model.overlays.dwfOverlay = std::make_unique<CadOverlay>();
+    model.overlays.dwfOverlay->aligned = false;
+    model.display.showDwfOverlay = false;
+    const double scale = model.overlays.dwfOverlay->view.scale;
+    putCursor({centre().x, 0});  // sky
+    const Vec3 eye = model.camera.eye;
+    turnWheel(model, 120);
+    expectNear(model.camera.eye, eye + 0.075 * size() * model.camera.direction, 1e-9);
+    EXPECT_EQ(model.overlays.dwfOverlay->view.scale, scale);
+    model.display.showDwfOverlay = true;  // shown, it takes the wheel
+    turnWheel(model, 120);
+    EXPECT_LT(model.overlays.dwfOverlay->view.scale, scale);
 }
 
 TEST_F(NavigationFixture, VTwiceReanchorsTheTargetAtTheGroundInTheMiddle) {

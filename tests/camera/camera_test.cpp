@@ -138,21 +138,31 @@ TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
     EXPECT_NEAR(cam.eye.z, 40 + 1000, 1e-6);  // high enough to see the whole site
 }
 
-TEST_F(CameraTest, VelocityMovesOnlyAboveTheSpeedThreshold) {
+TEST_F(CameraTest, VelocityMovesOnlyAboveTheRestSpeed) {
     site.cycle.frameSeconds = 0.5;
-    site.document.siteSize = 100;  // capped speed 0.5: below the threshold of 1
+    site.document.siteSize = 1000;  // rests below 1 unit a second
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};
-    EXPECT_FALSE(cam.Update(in()).moved);
-    expectNear(cam.eye, {0, 0, 0});
-
-    site.document.siteSize = 1000;
     EXPECT_TRUE(cam.Update(in()).moved);
     expectNear(cam.eye, {25, 0, 0});
     expectNear(cam.velocity, {40, 0, 0});
     cam.velocity = {1.2, 0, 0};
-    cam.Update(in());  // capped speed 1.2 moves; damped below 1 it stops
+    cam.Update(in());  // 1.2 moves; damped below 1 it stops
     expectNear(cam.velocity, {0, 0, 0});
+    cam.velocity = {0.9, 0, 0};
+    EXPECT_FALSE(cam.Update(in()).moved);
+
+    // A 100-unit site rests below half a unit a second and flies above it.
+    site.document.siteSize = 100;
+    cam.eye = {0, 0, 0};
+    cam.velocity = {50, 0, 0};
+    EXPECT_TRUE(cam.Update(in()).moved);
+    expectNear(cam.eye, {25, 0, 0});
+    cam.velocity = {0.6, 0, 0};
+    cam.Update(in());
+    expectNear(cam.velocity, {0, 0, 0});
+    cam.velocity = {0.45, 0, 0};
+    EXPECT_FALSE(cam.Update(in()).moved);
 }
 
 TEST_F(CameraTest, FlyToWithoutGroundUnderTheCursorGoesStraightToFreelook) {

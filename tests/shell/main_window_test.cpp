@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSet>
@@ -111,6 +113,17 @@ TEST(RecentFiles, KeepsSixNewestFirstWithoutDuplicates) {
     QSettings settings(QString::fromStdString(dir.path("recent.ini")), QSettings::IniFormat);
     writeRecentFiles(settings, files);
     EXPECT_EQ(readRecentFiles(settings), files);
+}
+
+TEST(RecentFiles, TheTestsKeepThemInTheirOwnFolder) {
+    SiteModel model;
+    MainWindow window(model);
+    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
+    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
+    const QSettings settings(QStringLiteral("Vellacor"), QStringLiteral("Vellacor"));  // the program's own
+    EXPECT_FALSE(settings.fileName().startsWith(QDir::homePath() + QLatin1Char('/'))) << settings.fileName().toStdString();
+    QSettings written(settings.fileName(), QSettings::NativeFormat);
+    EXPECT_EQ(readRecentFiles(written).value(0), QFileInfo(sample).absoluteFilePath());
 }
 
 TEST(QtUi, FiltersInTheDialogForm) {

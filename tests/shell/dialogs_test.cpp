@@ -1,0 +1,90 @@
+// The program's dialogs, filled and answered as a user would.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "shell/dialogs.h"
+
+namespace vellacor {
+namespace {
+
+// Runs `answer` on the dialog `open` brings up, from inside its event loop.
+bool answering(const std::function<void(QDialog&)>& answer, const std::function<bool()>& open) {
+    QTimer::singleShot(0, [answer] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) answer(*dialog);
+    });
+    return open();
+}
+
+QLineEdit* fieldLabelled(QDialog& dialog, const QString& label) {
+    for (QLabel* l : dialog.findChildren<QLabel*>())
+        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
+    return nullptr;
+}
+
+QPushButton* okButton(QDialog& dialog) {
+    return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
+// OK when it can be pressed, otherwise Cancel.
+void pressOkOrCancel(QDialog& dialog) {
+    if (okButton(dialog)->isEnabled())
+        okButton(dialog)->click();
+    else
+        dialog.reject();
+}
+
+TEST(EditPointDialog, OkKeepsWhatWasNotEditedExactlyAndShowsTheRestReadOnly) {
+    EditPointDialog point{17, 5000.125, 6000.5, 123.456789012345, "TOP\xB0", true};
+    bool okEnabled = false;
+    QStringList editable;
+    QString descriptionShown;
+    const auto look = [&](QDialog& dialog) {
+        okEnabled = okButton(dialog)->isEnabled();
+        for (const char* label : {"Point #:", "Northing:", "Easting:", "Elevation:", "Description:"}) {
+            QLineEdit* field = fieldLabelled(dialog, QString::fromLatin1(label));
+            if (field && !field->isReadOnly()) editable << QString::fromLatin1(label);
+        }
+        descriptionShown = fieldLabelled(dialog, QStringLiteral("Description:"))->text();
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(look, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_TRUE(okEnabled);  // twelve decimals are a number like any other
+    EXPECT_EQ(editable, (QStringList{"Elevation:", "Description:"}));
+    EXPECT_EQ(descriptionShown, QStringLiteral("TOP\u00B0"));  // the byte as the degree sign it stands for
+    EXPECT_EQ(point.elevation, 123.456789012345);
+    EXPECT_EQ(point.description, "TOP\xB0");
+    EXPECT_EQ(point.number, 17);
+
+    // Edited, the description keeps one byte per character; the elevation takes every digit typed.
+    const auto edit = [](QDialog& dialog) {
+        fieldLabelled(dialog, QStringLiteral("Elevation:"))->setText(QStringLiteral("101.123456789"));
+        QLineEdit* description = fieldLabelled(dialog, QStringLiteral("Description:"));
+        description->setText(description->text() + QStringLiteral(" X"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(edit, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_EQ(point.elevation, 101.123456789);
+    EXPECT_EQ(point.description, "TOP\xB0 X");
+
+    // A UTF-8 description edits as UTF-8.
+    point.description = "TOP \xC2\xB0";
+    const auto add = [](QDialog& dialog) {
+        QLineEdit* description = fieldLabelled(dialog, QStringLiteral("Description:"));
+        description->setText(description->text() + QStringLiteral("\u20AC"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(add, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_EQ(point.description, "TOP \xC2\xB0\xE2\x82\xAC");
+}
+
+}  // namespace
+}  // namespace vellacor

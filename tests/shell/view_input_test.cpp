@@ -1,0 +1,179 @@
+// The view's keys and mouse as Qt delivers them: synthetic Qt events into a
+// real window over a small loaded site.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "app/navigation.h"
+#include "app/site_model.h"
+#include "camera/vector_math.h"
+#include "platform/virtual_keys.h"
+#include "shell/key_map.h"
+#include "shell/main_window.h"
+#include "shell/qt_ui.h"
+#include "shell/view_widget.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+int codeFor(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    return virtualKeyFor(event);
+}
+
+TEST(KeyMap, QtKeysBecomeTheCodesTheKeyTablesRead) {
+    EXPECT_EQ(codeFor(Qt::Key_0, Qt::KeypadModifier), vk::Numpad0);
+    EXPECT_EQ(codeFor(Qt::Key_9, Qt::KeypadModifier), vk::Numpad9);
+    EXPECT_EQ(codeFor(Qt::Key_7), '7');
+    EXPECT_EQ(codeFor(Qt::Key_W), 'W');
+    EXPECT_EQ(codeFor(Qt::Key_F1), vk::F1);
+    EXPECT_EQ(codeFor(Qt::Key_F4), vk::F4);
+    EXPECT_EQ(codeFor(Qt::Key_Plus, Qt::KeypadModifier), vk::Add);
+    EXPECT_EQ(codeFor(Qt::Key_Plus), vk::OemPlus);
+    EXPECT_EQ(codeFor(Qt::Key_Equal), vk::OemPlus);
+    EXPECT_EQ(codeFor(Qt::Key_Minus, Qt::KeypadModifier), vk::Subtract);
+    EXPECT_EQ(codeFor(Qt::Key_Minus), vk::OemMinus);
+    EXPECT_EQ(codeFor(Qt::Key_Asterisk, Qt::KeypadModifier), vk::Multiply);
+    EXPECT_EQ(codeFor(Qt::Key_Space), vk::Space);
+    EXPECT_EQ(codeFor(Qt::Key_Escape), vk::Escape);
+    EXPECT_EQ(codeFor(Qt::Key_PageUp), vk::PageUp);
+    EXPECT_EQ(codeFor(Qt::Key_Delete), vk::Delete);
+    // The keypad's decimal key, printed "." or "," by the layout; the main keyboard's are not used.
+    EXPECT_EQ(codeFor(Qt::Key_Period, Qt::KeypadModifier), vk::Decimal);
+    EXPECT_EQ(codeFor(Qt::Key_Comma, Qt::KeypadModifier), vk::Decimal);
+    EXPECT_EQ(codeFor(Qt::Key_Period), 0);
+    EXPECT_EQ(codeFor(Qt::Key_Comma), 0);
+}
+
+// An 11 x 11 grid of points 100 apart, loaded in a window, built and drawn.
+struct ViewInput : ::testing::Test {
+    testing::TempDir dir;
+    SiteModel model;
+    std::unique_ptr<MainWindow> window;
+    ViewWidget* view = nullptr;
+
+    void SetUp() override {
+        std::string text;
+        int number = 1;
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
+                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        window = std::make_unique<MainWindow>(model);
+        window->show();
+        ASSERT_TRUE(window->openPath(QString::fromStdString(dir.write("site.txt", text)), QStringLiteral("PNEZD")));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!(model.document.contourStage.done && model.camera.mode == CameraMode::Stationary) &&
+               std::chrono::steady_clock::now() < deadline)
+            window->runFrame();
+        ASSERT_TRUE(model.document.contourStage.done);
+        window->runFrame();
+        view = window->view();
+    }
+
+    // A plain mouse move, the buttons as the window system reports them.
+    void moveTo(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    }
+    // Ground with no survey point at it, left of the middle (away from the axis).
+    QPoint bareGround() const {
+        const SiteDocument& d = model.document;
+        for (int x = view->width() / 2 - 60; x > 0; x -= 7) {
+            const Pixel at{x, view->height() / 2};
+            if (groundAt(model, at) &&
+                pickNearestPoint(d.points, d.pointCount, screenDepthOf(model.renderer.frame), at) == kNoPoint)
+                return {at.x, at.y};
+        }
+        return {};
+    }
+};
+
+TEST_F(ViewInput, KeypadDecimalPointIsHeldAndFliesDown) {
+    QTest::keyPress(view, Qt::Key_Period, Qt::KeypadModifier);
+    EXPECT_TRUE(window->ui().keyDown(vk::Decimal));
+    model.camera.velocity = {};
+    EXPECT_TRUE(keyboardFlight(model, window->ui()));
+    EXPECT_LT(model.camera.velocity.z, 0.0);
+    QTest::keyRelease(view, Qt::Key_Period, Qt::KeypadModifier);
+    EXPECT_FALSE(window->ui().keyDown(vk::Decimal));
+}
+
+TEST_F(ViewInput, LeftDragOrbitsAndAFastRightDragNeverPassesTheTarget) {
+    Camera& cam = model.camera;
+    const QPoint start(view->width() / 2 - 150, view->height() / 2);
+    const Vec3 eye = cam.eye;
+    const double radius = distance(cam.eye, cam.target);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, start);
+    QTest::mouseMove(view, start + QPoint(5, 0));   // decides: looking
+    QTest::mouseMove(view, start + QPoint(45, 0));  // orbits
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, start + QPoint(45, 0));
+    EXPECT_GT(distance(cam.eye, eye), 1.0);
+    EXPECT_NEAR(distance(cam.eye, cam.target), radius, 1e-6 * radius);
+    EXPECT_FALSE(model.input.leftButtonDown);
+
+    // One move of 134 pixels up: the eye comes close but stays in front of the target.
+    const Vec3 before = cam.eye - cam.target;
+    QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, start);
+    QTest::mouseMove(view, start + QPoint(0, 1));  // the first move is not a zoom
+    QTest::mouseMove(view, start + QPoint(0, 1 - 134));
+    QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, start + QPoint(0, 1 - 134));
+    const Vec3 after = cam.eye - cam.target;
+    EXPECT_GT(dot(after, before), 0.0);
+    EXPECT_LT(length(after), length(before));
+}
+
+TEST_F(ViewInput, ButtonReleasedIntoADialogIsNotHeldAfterIt) {
+    const QPoint at = bareGround();
+    ASSERT_FALSE(at.isNull());
+    model.input.selectedPoint = 60;  // a double click on bare ground then asks for a wall point
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        title = dialog->windowTitle();
+        QTest::mouseRelease(dialog, Qt::LeftButton);  // the double click's release goes to the dialog
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(title, QStringLiteral("Add Wall Point"));
+    EXPECT_FALSE(model.input.leftButtonDown);
+
+    // Plain moves after Cancel only move the cursor.
+    const Vec3 eye = model.camera.eye, direction = model.camera.direction;
+    moveTo(at + QPoint(-20, 10));
+    moveTo(at + QPoint(-60, 30));
+    EXPECT_EQ(distance(model.camera.eye, eye), 0.0);
+    EXPECT_EQ(distance(model.camera.direction, direction), 0.0);
+
+    // A release lost some other way ends the drag at the first move that shows the button up.
+    model.input.leftButtonDown = true;
+    moveTo(at);
+    EXPECT_FALSE(model.input.leftButtonDown);
+
+    // Should the lost release reach the view after all, it is no Shift-click on the ground.
+    model.input.selectedPoint = kNoPoint;
+    model.input.leftPressTime = Clock::now();
+    QTest::keyPress(view, Qt::Key_Shift);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, at);
+    QTest::keyRelease(view, Qt::Key_Shift);
+    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+}
+
+}  // namespace
+}  // namespace vellacor
