@@ -1,5 +1,6 @@
 #include "app/breaklines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -72,6 +73,22 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The point of the surface a breakline end stands for: itself, or the point
+// kept at its place when the surface left it out as a duplicate.
+int surfacePointOf(const SiteModel& model, int p) {
+    const SiteDocument& d = model.document;
+    if (!isPoint(d, p) || pointOf(d, p).useInSurface) return p;
+    const std::vector<DuplicatePoint>& dropped = model.work.duplicatePoints;
+    const auto found = std::lower_bound(dropped.begin(), dropped.end(), p,
+                                        [](const DuplicatePoint& k, int point) { return k.point < point; });
+    if (found == dropped.end() || found->point != p || !isPoint(d, found->kept)) return p;
+    return found->kept;
+}
+
+}  // namespace
+
 bool addBreakline(SiteModel& model, int a, int b) {
     model.display.showBreaklines = true;
     SiteDocument& d = model.document;
@@ -121,8 +138,9 @@ bool undoBreakline(SiteModel& model) {
 bool enforceBreakline(SiteModel& model, int i) {
     SiteDocument& d = model.document;
     if (i < 0 || i >= d.breaklines.count() || !d.triangulateStage.done) return false;
-    const Breakline k = d.breaklines.pairs[static_cast<std::size_t>(i)];
-    if (!isPoint(d, k.a) || !isPoint(d, k.b)) return false;
+    const Breakline listed = d.breaklines.pairs[static_cast<std::size_t>(i)];
+    const Breakline k{surfacePointOf(model, listed.a), surfacePointOf(model, listed.b)};
+    if (!isPoint(d, k.a) || !isPoint(d, k.b) || k.a == k.b) return false;
     // The link worker reads the triangles: it stops before they change.
     stopSurfaceWorkers(model);
     // The enforcer took the triangulation's own links with the new surface.

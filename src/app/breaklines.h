@@ -23,7 +23,8 @@ void removeBreaklinesOfPoint(SiteModel& model, int p);
 bool undoBreakline(SiteModel& model);
 
 // Makes breakline i an edge of the current surface; the neighbour links and
-// shading are then made again. True when the triangles changed.
+// shading are then made again. An end the surface left out as a duplicate
+// stands for the point it kept at that place. True when the triangles changed.
 bool enforceBreakline(SiteModel& model, int i);
 
 // Breaklines along a CAD polyline: each vertex is matched to the first point
