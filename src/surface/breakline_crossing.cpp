@@ -68,14 +68,13 @@ BreaklineCrossingIndex::BreaklineCrossingIndex(const SurfaceView& surface, std::
     }
     const double count = static_cast<double>(listed.size() + expectedAdditions + 1);
     const double width = maxE - minE, height = maxN - minN;
-    double cell = width > 0 && height > 0 ? std::sqrt(width * height / count) : std::max(width, height) / count;
-    // Not so fine that the cell numbers overflow or the rounding of a
-    // position matters against the margin below.
-    cell = std::max({cell, 1e-6 * largest, 1e-9});
-    cell_ = cell;
+    // Not so fine that a breakline across a thin site passes through more
+    // cells than there are breaklines, that the cell numbers overflow, or
+    // that the rounding of a position matters against the margin below.
+    cell_ = std::max({std::sqrt(width * height / count), std::max(width, height) / count, 1e-6 * largest, 1e-9});
     // Every cell within this of a breakline holds it, so two breaklines that
     // meet, or nearly do as the rounded crossing test sees it, share a cell.
-    margin_ = 1e-3 * cell;
+    margin_ = 1e-3 * cell_;
 
     segments_.reserve(listed.size() + expectedAdditions);
     pairs_.reserve(listed.size() + expectedAdditions);

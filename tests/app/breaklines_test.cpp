@@ -404,6 +404,7 @@ TEST(CadLinesAsBreaklines, DecidedAsAgainstEveryAcceptedBreaklineOnRandomData) {
         const auto& chain = chains[static_cast<std::size_t>(c * 7)];
         const Place p = chain[0], q = chain[1];
         const double t = 0.9996, dx = q.first - p.first, dy = q.second - p.second, size = std::hypot(dx, dy);
+        if (size == 0.0) continue;
         places.emplace_back(p.first + t * dx - 0.03 * dy / size, p.second + t * dy + 0.03 * dx / size);
         chains.push_back({{places.back().first + 0.5 * dy, places.back().second - 0.5 * dx}, places.back()});
         places.emplace_back(chains.back()[0]);
