@@ -72,10 +72,6 @@ private:
     std::unordered_map<std::uint64_t, std::vector<int>> cells_;
 };
 
-}  // namespace
-
-namespace {
-
 enum class Screening { Check, Ignore, Refuse };
 
 // The tests before the list is looked at: the same point twice or a point
