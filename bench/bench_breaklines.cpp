@@ -1,16 +1,20 @@
 // Forcing 1,000 random short breaklines into a 100,000-point surface, as the
 // staged insertion does after a rebuild: one enforcer, its edge links made
-// once and mended after each breakline.
+// once and mended after each breakline. And 60,000 CAD lines becoming
+// breaklines, through the crossing index and by scanning the whole list.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <random>
 
 #include "app/breaklines.h"
+#include "app/dxf_import.h"
 #include "app/surface_stages.h"
 #include "surface/breakline_enforce.h"
+#include "surface/tin_geometry.h"
 #include "surface_bench_support.h"
 
 namespace {
@@ -108,5 +112,81 @@ void BM_InsertionStep(benchmark::State& state) {
     state.counters["breaklines"] = model.document.breaklines.count();
 }
 BENCHMARK(BM_InsertionStep)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+namespace {
+
+// 60,000 CAD LINEs chained into 200 wavy contours of 300 lines each, and the
+// site's points made from their vertices, as a drawing without points opens.
+std::vector<CadLine> contourLines() {
+    std::vector<CadLine> lines;
+    for (int row = 0; row < 200; ++row)
+        for (int k = 0; k < 300; ++k) {
+            CadLine line;
+            line.vertices = {{1.0 * k, 3.0 * row + std::sin(0.1 * k + row), 10.0 + row},
+                             {1.0 * k + 1.0, 3.0 * row + std::sin(0.1 * (k + 1) + row), 10.0 + row}};
+            lines.push_back(line);
+        }
+    return lines;
+}
+
+std::vector<std::vector<Vec3>> polylinesOf(const std::vector<CadLine>& lines) {
+    std::vector<std::vector<Vec3>> polylines;
+    for (const CadLine& line : lines) polylines.push_back(line.vertices);
+    return polylines;
+}
+
+// Answering Yes to "Use CAD lines as Breaklines?": the lines' points matched
+// and every pair tested for crossings through the index.
+void BM_CadLinesBecomeBreaklines(benchmark::State& state) {
+    const std::vector<CadLine> lines = contourLines();
+    SiteModel model;
+    SilentUi ui;
+    storeImportedPoints(model, ui, pointsFromContours(lines));
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.document.breaklines.pairs.clear();
+        std::vector<std::vector<Vec3>> polylines = polylinesOf(lines);
+        state.ResumeTiming();
+        addBreaklinesFromPolylines(model, polylines);
+    }
+    state.counters["breaklines"] = model.document.breaklines.count();
+}
+BENCHMARK(BM_CadLinesBecomeBreaklines)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same run as it went before the index: each pair, matched as above,
+// tested against every breakline already listed. Quadratic; one iteration.
+void BM_CadLinesBecomeBreaklinesScanningTheList(benchmark::State& state) {
+    const std::vector<CadLine> lines = contourLines();
+    SiteModel model;
+    SilentUi ui;
+    storeImportedPoints(model, ui, pointsFromContours(lines));
+    const SiteDocument& d = model.document;
+    // The first point at each vertex, as the matching finds it.
+    std::map<std::pair<double, double>, int> firstAt;
+    for (int i = d.pointCount - 1; i >= 0; --i)
+        firstAt[{d.points[static_cast<std::size_t>(i)].easting, d.points[static_cast<std::size_t>(i)].northing}] = i;
+    std::vector<std::pair<int, int>> pairs;
+    for (const CadLine& line : lines)
+        pairs.emplace_back(firstAt.at({line.vertices[0].x, line.vertices[0].y}),
+                           firstAt.at({line.vertices[1].x, line.vertices[1].y}));
+    for (auto _ : state) {
+        model.document.breaklines.pairs.clear();
+        std::vector<Breakline>& listed = model.document.breaklines.pairs;
+        const SurfaceView surface = surfaceOf(d);
+        for (const auto& [a, b] : pairs) {
+            bool refused = false;
+            for (const Breakline& k : listed)
+                if ((k.a == a && k.b == b) || (k.a == b && k.b == a) || segmentsCross(surface, a, b, k.a, k.b)) {
+                    refused = true;
+                    break;
+                }
+            if (!refused) listed.push_back({a, b});
+        }
+    }
+    state.counters["breaklines"] = model.document.breaklines.count();
+}
+BENCHMARK(BM_CadLinesBecomeBreaklinesScanningTheList)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

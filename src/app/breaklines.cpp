@@ -1,5 +1,6 @@
 #include "app/breaklines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/surface_stages.h"
 #include "platform/ui.h"
 #include "render/breakline_draw.h"
+#include "surface/breakline_crossing.h"
 #include "surface/breakline_enforce.h"
 #include "surface/tin_geometry.h"
 
@@ -70,17 +72,52 @@ private:
     std::unordered_map<std::uint64_t, std::vector<int>> cells_;
 };
 
+enum class Screening { Check, Ignore, Refuse };
+
+// The tests before the list is looked at: the same point twice or a point
+// that does not exist is refused, a point not used in the surface ignored.
+Screening screen(const SiteDocument& d, int a, int b) {
+    if (a == b || !isPoint(d, a) || !isPoint(d, b)) return Screening::Refuse;
+    if (!pointOf(d, a).useInSurface || !pointOf(d, b).useInSurface) return Screening::Ignore;
+    return Screening::Check;
+}
+
+// Adds a-b unless the list refuses it, testing it through the index: the
+// decisions of addBreakline, for a run of additions.
+bool addIndexedBreakline(SiteModel& model, BreaklineCrossingIndex& index, int a, int b) {
+    model.display.showBreaklines = true;
+    SiteDocument& d = model.document;
+    const Screening screening = screen(d, a, b);
+    if (screening != Screening::Check) return screening == Screening::Ignore;
+    if (index.listed(a, b) || index.crossesListed(a, b)) return false;
+    d.breaklines.pairs.push_back({a, b});
+    index.add(a, b);
+    return true;
+}
+
+// The point of the surface a breakline end stands for: itself, or the point
+// kept at its place when the surface left it out as a duplicate.
+int surfacePointOf(const SiteModel& model, int p) {
+    const SiteDocument& d = model.document;
+    if (!isPoint(d, p) || pointOf(d, p).useInSurface) return p;
+    const std::vector<DuplicatePoint>& dropped = model.work.duplicatePoints;
+    const auto found = std::lower_bound(dropped.begin(), dropped.end(), p,
+                                        [](const DuplicatePoint& k, int point) { return k.point < point; });
+    if (found == dropped.end() || found->point != p || !isPoint(d, found->kept)) return p;
+    return found->kept;
+}
+
 }  // namespace
 
 bool addBreakline(SiteModel& model, int a, int b) {
     model.display.showBreaklines = true;
     SiteDocument& d = model.document;
-    if (a == b || !isPoint(d, a) || !isPoint(d, b)) return false;
-    if (!pointOf(d, a).useInSurface || !pointOf(d, b).useInSurface) return true;
+    const Screening screening = screen(d, a, b);
+    if (screening != Screening::Check) return screening == Screening::Ignore;
     const SurfaceView surface = surfaceOf(d);
     for (const Breakline& k : d.breaklines.pairs) {
         if ((k.a == a && k.b == b) || (k.a == b && k.b == a)) return false;
-        if (isPoint(d, k.a) && isPoint(d, k.b) && segmentsCross(surface, a, b, k.a, k.b)) return false;
+        if (isPoint(d, k.a) && isPoint(d, k.b) && breaklinesCross(surface, a, b, k.a, k.b)) return false;
     }
     d.breaklines.pairs.push_back({a, b});
     return true;
@@ -121,8 +158,9 @@ bool undoBreakline(SiteModel& model) {
 bool enforceBreakline(SiteModel& model, int i) {
     SiteDocument& d = model.document;
     if (i < 0 || i >= d.breaklines.count() || !d.triangulateStage.done) return false;
-    const Breakline k = d.breaklines.pairs[static_cast<std::size_t>(i)];
-    if (!isPoint(d, k.a) || !isPoint(d, k.b)) return false;
+    const Breakline listed = d.breaklines.pairs[static_cast<std::size_t>(i)];
+    const Breakline k{surfacePointOf(model, listed.a), surfacePointOf(model, listed.b)};
+    if (!isPoint(d, k.a) || !isPoint(d, k.b) || k.a == k.b) return false;
     // The link worker reads the triangles: it stops before they change.
     stopSurfaceWorkers(model);
     // The enforcer took the triangulation's own links with the new surface.
@@ -139,7 +177,8 @@ bool enforceBreakline(SiteModel& model, int i) {
 
 namespace {
 
-void addMatchedPolyline(SiteModel& model, const PointMatcher& matcher, std::span<Vec3> vertices) {
+void addMatchedPolyline(SiteModel& model, const PointMatcher& matcher, BreaklineCrossingIndex& index,
+                        std::span<Vec3> vertices) {
     const SiteDocument& d = model.document;
     std::vector<int> match(vertices.size(), kNoPoint);
     for (std::size_t i = 0; i < vertices.size(); ++i) {
@@ -151,18 +190,22 @@ void addMatchedPolyline(SiteModel& model, const PointMatcher& matcher, std::span
     };
     for (std::size_t i = 0; i + 1 < vertices.size(); ++i)
         if (match[i] != match[i + 1] && usable(match[i]) && usable(match[i + 1]))
-            addBreakline(model, match[i], match[i + 1]);
+            addIndexedBreakline(model, index, match[i], match[i + 1]);
 }
 
 }  // namespace
 
 void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices) {
-    addMatchedPolyline(model, PointMatcher(model.document), vertices);
+    BreaklineCrossingIndex index(surfaceOf(model.document), model.document.breaklines.pairs, vertices.size());
+    addMatchedPolyline(model, PointMatcher(model.document), index, vertices);
 }
 
 void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines) {
     const PointMatcher matcher(model.document);
-    for (std::vector<Vec3>& line : polylines) addMatchedPolyline(model, matcher, line);
+    std::size_t segments = 0;
+    for (const std::vector<Vec3>& line : polylines) segments += line.empty() ? 0 : line.size() - 1;
+    BreaklineCrossingIndex index(surfaceOf(model.document), model.document.breaklines.pairs, segments);
+    for (std::vector<Vec3>& line : polylines) addMatchedPolyline(model, matcher, index, line);
 }
 
 bool addAndEnforceBreakline(SiteModel& model, int first, int second) {

@@ -11,8 +11,9 @@ class Ui;
 
 // Adds the breakline a-b to the list (and shows the list). Refused (false):
 // the same point twice, a point that does not exist, a pair already listed
-// either way round, or a segment crossing a listed breakline away from their
-// ends. A point not used in the surface is ignored: true, nothing added.
+// either way round, or a segment crossing a listed breakline, however near an
+// end (breaklinesCross). A point not used in the surface is ignored: true,
+// nothing added.
 bool addBreakline(SiteModel& model, int a, int b);
 
 // Drops every breakline ending at point p (the point left the surface).
@@ -23,13 +24,15 @@ void removeBreaklinesOfPoint(SiteModel& model, int p);
 bool undoBreakline(SiteModel& model);
 
 // Makes breakline i an edge of the current surface; the neighbour links and
-// shading are then made again. True when the triangles changed.
+// shading are then made again. An end the surface left out as a duplicate
+// stands for the point it kept at that place. True when the triangles changed.
 bool enforceBreakline(SiteModel& model, int i);
 
 // Breaklines along a CAD polyline: each vertex is matched to the first point
 // within 0.005 in easting and northing (its z becomes that point's elevation,
 // or -666 without a match), and each pair of matched, different, usable
-// neighbouring vertices is added.
+// neighbouring vertices is added. The crossing tests of a run go through a
+// spatial index, with the answers of testing against every listed breakline.
 void addBreaklinesFromPolyline(SiteModel& model, std::span<Vec3> vertices);
 void addBreaklinesFromPolylines(SiteModel& model, std::span<std::vector<Vec3>> polylines);
 

@@ -28,6 +28,7 @@ void clearSite(SiteModel& model) {
     model.work.growingMesh.clear();
     model.work.displayBeforeBreaklines.reset();
     model.work.breaklineEnforcer = BreaklineEnforcer{};
+    std::vector<DuplicatePoint>().swap(model.work.duplicatePoints);
     clearDocument(model.document);
     DisplaySwitches& d = model.display;
     d.surfaceMode = SurfaceMode::Flat;

@@ -77,6 +77,10 @@ struct BackgroundWork {
     BackgroundJob<TopologyResult> topology;  // the neighbour links
     BackgroundJob<ShadingResult> shading;    // the vertex normals of the smooth surface
     BreaklineEnforcer breaklineEnforcer;     // keeps its edge links between breaklines
+    // The points the last triangulation left out as duplicates, ascending,
+    // each with the point it kept at that place: a breakline ending at one
+    // goes to the kept point.
+    std::vector<DuplicatePoint> duplicatePoints;
     std::optional<InsertionDisplay> displayBeforeBreaklines;  // while breaklines go in
     BackgroundJob<DrapeResult> dxfDraping;   // the DXF overlay laid on the surface
     BackgroundJob<DrapeResult> dwfDraping;   // the aligned DWF overlay laid on the surface

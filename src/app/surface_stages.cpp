@@ -45,8 +45,11 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
     StageTriple& stage = d.triangulateStage;
     if (stage.running && outcome->complete) {
         TriangulationOutput& out = outcome->result;
-        for (std::int32_t p : out.duplicates)
-            if (p >= 0 && p < d.pointCount) d.points[static_cast<std::size_t>(p)].useInSurface = 0;
+        for (const DuplicatePoint& p : out.duplicates)
+            if (p.point >= 0 && p.point < d.pointCount) d.points[static_cast<std::size_t>(p.point)].useInSurface = 0;
+        std::sort(out.duplicates.begin(), out.duplicates.end(),
+                  [](const DuplicatePoint& a, const DuplicatePoint& b) { return a.point < b.point; });
+        model.work.duplicatePoints = std::move(out.duplicates);
         d.triangles = std::move(out.triangles);
         d.triangleCount = static_cast<int>(d.triangles.size());
         model.work.surfaceWork.linksKnown = true;
@@ -118,6 +121,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     d.contourStage.done = false;
     d.shadingStage.done = false;
     work.surfaceWork.discard();
+    std::vector<DuplicatePoint>().swap(work.duplicatePoints);
     if (!d.pointsNeedTriangulation) {
         d.triangulateStage.running = false;  // nothing to build: the stage must not stay busy
         return;

@@ -45,9 +45,9 @@ void sortByCell(std::vector<Entry>& entries) {
 
 }  // namespace
 
-std::vector<std::int32_t> findDuplicatePositions(const double* easting, const double* northing,
-                                                 const std::int32_t* pointIndex, int count) {
-    std::vector<std::int32_t> dropped;
+std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, const double* northing,
+                                                      const std::int32_t* pointIndex, int count) {
+    std::vector<DuplicatePosition> dropped;
     if (count < 2) return dropped;
 
     auto later = [&](int a, int b) {
@@ -99,7 +99,8 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
     auto firstOfRange = [&](std::uint64_t c, std::size_t range) {  // the column before, this one, the next
         return range == 0 ? c - rows - 1 : range == 1 ? c - 1 : c + rows - 1;
     };
-    std::vector<char> isDuplicate(static_cast<std::size_t>(count), 0);
+    constexpr std::int32_t kNotDropped = -1;
+    std::vector<std::int32_t> laterOf(static_cast<std::size_t>(count), kNotDropped);  // the later point it coincides with
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const int i = entries[k].position;
         bool duplicate = false;
@@ -116,13 +117,26 @@ std::vector<std::int32_t> findDuplicatePositions(const double* easting, const do
                 }
                 duplicate = std::fabs(easting[i] - easting[j]) < kSamePosition &&
                             std::fabs(northing[i] - northing[j]) < kSamePosition;
+                if (duplicate) laterOf[static_cast<std::size_t>(i)] = j;
                 ++m;
             }
         }
-        if (duplicate) isDuplicate[static_cast<std::size_t>(i)] = 1;
     }
-    for (int i = 0; i < count; ++i)
-        if (isDuplicate[static_cast<std::size_t>(i)]) dropped.push_back(i);
+    // Follow each dropped point to the one kept for it; "later" only grows
+    // along the way, so it ends. Each path is shortened to its end once
+    // walked, which keeps a large group of coincident points linear.
+    auto at = [&](std::int32_t i) -> std::int32_t& { return laterOf[static_cast<std::size_t>(i)]; };
+    for (int i = 0; i < count; ++i) {
+        if (at(i) == kNotDropped) continue;
+        std::int32_t kept = at(i);
+        while (at(kept) != kNotDropped) kept = at(kept);
+        for (std::int32_t p = i; at(p) != kNotDropped;) {
+            const std::int32_t next = at(p);
+            if (next != kept) at(p) = kept;
+            p = next;
+        }
+        dropped.push_back({i, kept});
+    }
     return dropped;
 }
 

@@ -6,14 +6,23 @@ namespace vellacor {
 
 inline constexpr double kSamePosition = 0.005;  // two survey points closer than this in both axes coincide
 
+// A survey point left out of the surface, and the point the surface keeps
+// at its place (positions into the arrays given).
+struct DuplicatePosition {
+    std::int32_t dropped;
+    std::int32_t kept;
+};
+
 // Survey points that must stay out of the surface because a later point lies
 // at the same plan position: within 0.005 in both easting and northing.
 // "Later" is the order by easting (then northing, then point index), so of a
-// group of coincident points the one furthest east survives. Returns positions
-// into the arrays, ascending. Linear time: points are bucketed in cells, each
-// checked only against its neighbours; give the points in a spatially
+// group of coincident points the one furthest east survives. Each comes with
+// the point that stands for it in the surface: the later one it coincides
+// with, or, when that one is left out too, the one that stands for that.
+// Ascending by dropped position. Linear time: points are bucketed in cells,
+// each checked only against its neighbours; give the points in a spatially
 // coherent order (see hilbertOrder) and the buckets are touched locally.
-std::vector<std::int32_t> findDuplicatePositions(const double* easting, const double* northing,
-                                                 const std::int32_t* pointIndex, int count);
+std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, const double* northing,
+                                                      const std::int32_t* pointIndex, int count);
 
 }  // namespace vellacor

@@ -21,9 +21,16 @@ struct TriangulationInput {
     std::vector<SurfacePoint> points;
 };
 
+// A point left out of the surface as a duplicate of a later one, and the
+// point the surface keeps at its place.
+struct DuplicatePoint {
+    std::int32_t point;
+    std::int32_t kept;
+};
+
 struct TriangulationOutput {
-    std::vector<TinTriangle> triangles;    // geometry and neighbour links filled
-    std::vector<std::int32_t> duplicates;  // point indices left out as duplicates of a later point
+    std::vector<TinTriangle> triangles;     // geometry and neighbour links filled
+    std::vector<DuplicatePoint> duplicates;  // point indices left out, by the points kept for them
     // The triangles' digest: while the triangles still have it, the links
     // in them stand and the link stage need not find them again.
     std::uint64_t digest = 0;

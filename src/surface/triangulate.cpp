@@ -21,9 +21,12 @@ void release(std::vector<T>& v) {
     std::vector<T>().swap(v);
 }
 
-// Which input points coincide with a later one (see findDuplicatePositions),
-// one flag per input point.
-std::vector<char> duplicateFlags(const std::vector<SurfacePoint>& points) {
+constexpr std::int32_t kKeptItself = -1;
+
+// For each input point that coincides with a later one (see
+// findDuplicatePositions), the position of the input point kept for it;
+// kKeptItself for the rest.
+std::vector<std::int32_t> keptPositions(const std::vector<SurfacePoint>& points) {
     const std::size_t all = points.size();
     std::vector<double> x, y;
     std::vector<std::int32_t> pointIndex;
@@ -38,10 +41,10 @@ std::vector<char> duplicateFlags(const std::vector<SurfacePoint>& points) {
         y[i] = points[i].northing;
         pointIndex[i] = points[i].pointIndex;
     }
-    std::vector<char> flags(all, 0);
-    for (std::int32_t i : findDuplicatePositions(x.data(), y.data(), pointIndex.data(), static_cast<int>(all)))
-        flags[static_cast<std::size_t>(i)] = 1;
-    return flags;
+    std::vector<std::int32_t> kept(all, kKeptItself);
+    for (const DuplicatePosition& d : findDuplicatePositions(x.data(), y.data(), pointIndex.data(), static_cast<int>(all)))
+        kept[static_cast<std::size_t>(d.dropped)] = d.kept;
+    return kept;
 }
 
 // The points the mesh is built from: the input along its Hilbert curve,
@@ -54,11 +57,11 @@ struct MeshPoints {
 // The order along the Hilbert curve on this thread while the duplicates are
 // found on the other; neither depends on the other's order. Duplicates are
 // listed in curve order.
-MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<std::int32_t>& duplicates) {
+MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<DuplicatePoint>& duplicates) {
     const int all = static_cast<int>(points.size());
-    std::vector<char> isDuplicate;
+    std::vector<std::int32_t> keptFor;
     std::vector<std::int32_t> order;
-    runOnTwoCores([&] { isDuplicate = duplicateFlags(points); },
+    runOnTwoCores([&] { keptFor = keptPositions(points); },
                   [&] {
                       order = hilbertOrder(all, [&](int i) {
                           const SurfacePoint& p = points[static_cast<std::size_t>(i)];
@@ -73,8 +76,8 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<st
     reserveOnHugePages(mesh.pointIndex, size);
     for (std::int32_t i : order) {
         const SurfacePoint& p = points[static_cast<std::size_t>(i)];
-        if (isDuplicate[static_cast<std::size_t>(i)]) {
-            duplicates.push_back(p.pointIndex);
+        if (const std::int32_t kept = keptFor[static_cast<std::size_t>(i)]; kept != kKeptItself) {
+            duplicates.push_back({p.pointIndex, points[static_cast<std::size_t>(kept)].pointIndex});
             continue;
         }
         mesh.x.push_back(p.easting);

@@ -221,7 +221,7 @@ MeshView triangulateDirect(const std::vector<Xyz>& points) {
         mesh.y.push_back(p.y);
     }
     mesh.expectedVertex.assign(points.size(), 1);
-    for (std::int32_t d : output.duplicates) mesh.expectedVertex[static_cast<std::size_t>(d)] = 0;
+    for (const DuplicatePoint& d : output.duplicates) mesh.expectedVertex[static_cast<std::size_t>(d.point)] = 0;
     std::vector<HullEdge> hull;
     linkNeighbours(output.triangles.data(), static_cast<int>(output.triangles.size()), mesh.neighbours, hull,
                    [](double) { return true; });

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <tuple>
 #include <thread>
 
 #include "app/document.h"
@@ -61,6 +63,45 @@ TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     EXPECT_GT(vertexUses(model, 51), 0);
     EXPECT_GT(vertexUses(model, 52), 0);
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+}
+
+// Each point left out names the point the surface keeps at its place: the
+// last of its group in (easting, northing, index) order, also across a chain
+// of points each within 0.005 of the next but not of the last.
+TEST(SurfaceWorker, EachDroppedPointNamesTheKeptPointOfItsGroup) {
+    std::vector<Xyz> points = randomPoints(200, 21, 100.0, 0.0, 0.0);
+    std::vector<std::vector<int>> groups;
+    auto group = [&](std::vector<Xyz> members) {
+        groups.emplace_back();
+        for (const Xyz& p : members) {
+            groups.back().push_back(static_cast<int>(points.size()));
+            points.push_back(p);
+        }
+    };
+    group({{200.0, 200.0, 1}, {200.0, 200.0, 2}, {200.0, 200.0, 3}});         // identical: the last index stays
+    group({{210.004, 210.0, 1}, {210.0, 210.003, 2}, {210.002, 209.999, 3}});  // the one furthest east stays
+    group({{220.0, 220.0, 1}, {220.008, 220.0, 2}, {220.004, 220.0, 3}});      // a chain 0.008 long
+    group({{230.0, 230.0, 1}, {230.0, 230.004, 2}, {230.0, 230.002, 3}});      // one easting: the northmost
+    TriangulationInput input;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        input.points.push_back({points[i].x, points[i].y, points[i].z, static_cast<std::int32_t>(i)});
+    struct NeverStop : TriangulationMonitor {
+        bool carryOn(double) override { return true; }
+    } monitor;
+    TriangulationOutput output;
+    ASSERT_TRUE(triangulate(input, output, monitor));
+    std::map<int, int> keptFor;
+    for (const DuplicatePoint& d : output.duplicates) EXPECT_TRUE(keptFor.emplace(d.point, d.kept).second);
+    std::map<int, int> expected;
+    for (const std::vector<int>& members : groups) {
+        const int last = *std::max_element(members.begin(), members.end(), [&](int a, int b) {
+            const Xyz &p = points[static_cast<std::size_t>(a)], &q = points[static_cast<std::size_t>(b)];
+            return std::tie(p.x, p.y, a) < std::tie(q.x, q.y, b);
+        });
+        for (int m : members)
+            if (m != last) expected[m] = last;
+    }
+    EXPECT_EQ(keptFor, expected);
 }
 
 TEST(SurfaceWorker, FewerThanThreeUsablePointsGiveNoSurface) {
