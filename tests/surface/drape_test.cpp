@@ -8,7 +8,9 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <random>
 
+#include "surface/drape_lines.h"
 #include "surface/tin_geometry.h"
 #include "surface_support.h"
 
@@ -299,6 +301,40 @@ TEST_F(DrapeOnAConcaveSurface, ComingBackThroughACornerKeepsTheRestOfTheLine) {
     ASSERT_EQ(wall.size(), 1u);
     EXPECT_NEAR(wall[0].first, 30.0, 1e-12);
     EXPECT_NEAR(wall[0].second, 35.0, 1e-12);
+}
+
+// The overlay worker finds each segment's start through a grid and from the
+// last segment's end; it must drape exactly as lone segments are draped.
+TEST_F(DrapeOnAConcaveSurface, OverlayLinesDrapeAsLoneSegmentsDo) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coordinate(-2, 12);
+    std::uniform_real_distribution<double> nudge(-3.0, 3.0);
+    std::vector<CadLine> lines(30);
+    for (CadLine& line : lines)
+        for (int k = 0; k < 6; ++k) {
+            // Half the vertices on grid points, half anywhere near them.
+            const double x = 5.0 * coordinate(random), y = 3.0 * coordinate(random);
+            line.vertices.push_back(k % 2 ? Vec3{x, y, 0} : Vec3{x + nudge(random), y + nudge(random), 0});
+        }
+    std::atomic<bool> cancelled{false};
+    std::atomic<double> progress{0};
+    std::vector<CadLine> draped;
+    ASSERT_TRUE(drapeCadLines(surfaceOf(model.document), lines, draped, JobControl(cancelled, progress)));
+    ASSERT_EQ(draped.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::vector<Vec3> alone;
+        for (std::size_t k = 1; k < lines[i].vertices.size(); ++k) {
+            const Vec3 &a = lines[i].vertices[k - 1], &b = lines[i].vertices[k];
+            drapeAndCheck(model, a.x, a.y, b.x, b.y);
+            drapeSegment(surfaceOf(model.document), a.x, a.y, b.x, b.y, alone);
+        }
+        ASSERT_EQ(draped[i].vertices.size(), alone.size()) << "line " << i;
+        for (std::size_t k = 0; k < alone.size(); ++k) {
+            EXPECT_EQ(draped[i].vertices[k].x, alone[k].x);
+            EXPECT_EQ(draped[i].vertices[k].y, alone[k].y);
+            EXPECT_EQ(draped[i].vertices[k].z, alone[k].z);
+        }
+    }
 }
 
 // A blunder: a point 2 cm beside a grid point and 95 higher makes faces that
