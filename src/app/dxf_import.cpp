@@ -92,6 +92,9 @@ void storeImportedPoints(SiteModel& model, Ui& ui, std::vector<SurveyPoint> poin
 }
 
 bool importDxf(SiteModel& model, Ui& ui, const std::string& path, bool asOverlay) {
+    // A drape of the drawing this one replaces must not become its drape.
+    model.work.dxfDraping.cancel();
+    model.document.dxfOverlayStage.reset();
     model.overlays.dxfOverlay = std::make_unique<CadOverlay>();
     DxfDrawing drawing;
     if (!parseDxf(ui, path, !asOverlay, drawing)) return true;  // the overlay stays empty

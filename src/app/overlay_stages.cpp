@@ -39,6 +39,18 @@ bool sameSurface(const SiteDocument& d, const DrapeWork& work) {
     return true;
 }
 
+bool sameLines(const std::vector<CadLine>& a, const std::vector<CadLine>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].colour != b[i].colour || a[i].vertices.size() != b[i].vertices.size()) return false;
+        for (std::size_t k = 0; k < a[i].vertices.size(); ++k) {
+            const Vec3 &p = a[i].vertices[k], &q = b[i].vertices[k];
+            if (p.x != q.x || p.y != q.y || p.z != q.z) return false;
+        }
+    }
+    return true;
+}
+
 // `showWhenDone`: the switch a DWF overlay is hidden by while it is draped.
 void adopt(SiteModel& model, BackgroundJob<DrapeResult>& job, StageTriple& stage, CadOverlay* overlay,
            bool* showWhenDone) {
@@ -53,7 +65,10 @@ void adopt(SiteModel& model, BackgroundJob<DrapeResult>& job, StageTriple& stage
     if (!outcome) return;
     stage.running = false;
     stage.enabled = true;
-    if (outcome->outOfMemory || !outcome->complete || !overlay || !sameSurface(model.document, outcome->result.work))
+    // A drape of other lines (the overlay was replaced while it ran) or of
+    // another surface is dropped; the stage runs again for what is shown now.
+    if (outcome->outOfMemory || !outcome->complete || !overlay || !sameSurface(model.document, outcome->result.work) ||
+        !sameLines(outcome->result.work.lines, overlay->lines))
         return;
     overlay->draped = std::move(outcome->result.draped);
     stage.done = true;

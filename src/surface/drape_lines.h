@@ -32,7 +32,8 @@ struct DrapeResult {
 
 // Lays every segment of every line onto the surface, reporting progress every
 // 100 lines; false when cancelled. Lines that miss the surface leave an empty
-// polyline. Time: the segments times the triangles each crosses.
+// polyline. Time: the triangles (to sort them into a grid) plus, for each
+// segment, the triangles it crosses and, where it is off the surface, the hull edges.
 bool drapeCadLines(const SurfaceView& surface, std::span<const CadLine> lines, std::vector<CadLine>& draped,
                    const JobControl& control);
 

@@ -161,6 +161,24 @@ TEST(CadOverlay, DxfOverlayIsDrapedOnTheSurface) {
     EXPECT_TRUE(m.document.dxfOverlayStage.done);
 }
 
+TEST(CadOverlay, ADxfOverlayReplacedWhileItIsDrapedIsDrapedAnew) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    openPlane(m, ui, dir);
+    ASSERT_EQ(importCadOverlay(m, ui, dir.write("old.dxf", entities("0\nLINE\n10\n1\n20\n5\n11\n39\n21\n5\n"))), 1u);
+    for (int frame = 0; frame < 50 && !m.work.dxfDraping.active(); ++frame) runPipeline(m, ui);
+    ASSERT_TRUE(m.work.dxfDraping.active());
+    m.work.dxfDraping.wait();  // the old drawing's drape is finished but not yet taken
+    ASSERT_EQ(importCadOverlay(m, ui, dir.write("new.dxf", entities("0\nLINE\n10\n1\n20\n25\n11\n39\n21\n25\n"))), 1u);
+    runPipelineToCompletion(m, ui);
+    ASSERT_TRUE(m.document.dxfOverlayStage.done);
+    ASSERT_EQ(m.overlays.dxfOverlay->draped.size(), 1u);
+    const std::vector<Vec3>& line = m.overlays.dxfOverlay->draped[0].vertices;
+    ASSERT_GE(line.size(), 2u);
+    for (const Vec3& v : line) EXPECT_EQ(v.y, 25.0);
+}
+
 TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
     TempDir dir;
     SiteModel m;

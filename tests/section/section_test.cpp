@@ -3,7 +3,9 @@
 // that Save and the command-line tool write.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <map>
 #include <sstream>
 
 #include "../export/run_tool.h"
@@ -212,6 +214,220 @@ TEST_F(SectionOfAPlane, DrawingOpensCleanWithTheEntitiesItShows) {
     EXPECT_NE(text.find("\n  8\nGRIDTEXT\n"), std::string::npos);
     EXPECT_NE(text.find("\n  8\nSection\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), "\nEOF");
+}
+
+// The entities of a drawing as read back: each one's type, its first value
+// of every group code, and a polyline's vertices.
+struct DxfEntity {
+    std::string type;
+    std::map<int, std::string> values;
+    std::vector<std::pair<double, double>> vertices;
+
+    double number(int code) const { return std::stod(values.at(code)); }
+    std::string layer() const { return values.at(8); }
+};
+
+std::vector<DxfEntity> readEntities(const std::string& text) {
+    std::vector<DxfEntity> entities;
+    std::istringstream in(text);
+    std::string code, value;
+    while (std::getline(in, code) && std::getline(in, value)) {
+        const int c = std::stoi(code);
+        if (c == 0) {
+            if (value == "VERTEX" && !entities.empty()) entities.back().vertices.emplace_back();
+            if (value != "VERTEX" && value != "SEQEND") entities.push_back({value, {}, {}});
+            continue;
+        }
+        DxfEntity& e = entities.back();
+        if (!e.vertices.empty() && (c == 10 || c == 20)) {
+            (c == 10 ? e.vertices.back().first : e.vertices.back().second) = std::stod(value);
+            continue;
+        }
+        e.values.emplace(c, value);
+    }
+    return entities;
+}
+
+void expectLine(const DxfEntity& e, const std::string& layer, double x1, double y1, double x2, double y2) {
+    EXPECT_EQ(e.type, "LINE");
+    EXPECT_EQ(e.layer(), layer);
+    EXPECT_NEAR(e.number(10), x1, 1e-6);
+    EXPECT_NEAR(e.number(20), y1, 1e-6);
+    EXPECT_NEAR(e.number(11), x2, 1e-6);
+    EXPECT_NEAR(e.number(21), y2, 1e-6);
+}
+
+// Text, position, height, rotation (degrees) and justification (72, 73).
+void expectText(const DxfEntity& e, const std::string& text, double x, double y, double height, double rotation,
+                int h, int v) {
+    EXPECT_EQ(e.type, "TEXT");
+    EXPECT_EQ(e.layer(), "GRIDTEXT");
+    EXPECT_EQ(e.values.at(1), text);
+    EXPECT_NEAR(e.number(10), x, 1e-6) << text;
+    EXPECT_NEAR(e.number(20), y, 1e-6) << text;
+    EXPECT_NEAR(e.number(40), height, 1e-6) << text;
+    EXPECT_NEAR(e.number(50), rotation, 1e-6) << text;
+    EXPECT_EQ(e.number(72), h) << text;
+    EXPECT_EQ(e.number(73), v) << text;
+}
+
+// A slope z = 1 + 0.1 x over 0..30 x 0..10 in two faces (the diagonal from
+// (0, 0) to (30, 10)), on a site of size 30: grid interval 10, text height 1.
+class SectionDrawingOfASlope : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setSurface(model, {{0, 0, 1}, {30, 0, 4}, {30, 10, 4}, {0, 10, 1}}, {{0, 1, 2}, {0, 2, 3}});
+    }
+
+    std::vector<DxfEntity> cut(double ax, double ay, double bx, double by) const {
+        SectionLine section;
+        section.startX = ax, section.startY = ay, section.endX = bx, section.endY = by;
+        section.complete = true;
+        return readEntities(sectionDxfEntities(linkedSurfaceOf(model), site, section));
+    }
+
+    SiteModel model;
+    SiteExtents site{{15, 5, 2.5}, 30.0, 1.0, 4.0};
+};
+
+TEST_F(SectionDrawingOfASlope, EastwardCutWorkedByHand) {
+    const std::vector<DxfEntity> e = cut(5, 5, 25, 5);
+    ASSERT_EQ(e.size(), 25u);
+    // The line, and at each end a tick to its left (north), a stroke leaning
+    // back towards the middle and the letter beyond the tick.
+    expectLine(e[0], "Section", 5, 5, 25, 5);
+    expectLine(e[1], "Section", 5, 5, 5, 15);
+    expectLine(e[2], "Section", 5, 15, 7.3, 15);
+    expectText(e[3], "A", 5, 16.5, 2, 0, 1, 2);
+    expectLine(e[4], "Section", 25, 5, 25, 15);
+    expectLine(e[5], "Section", 25, 15, 22.7, 15);
+    expectText(e[6], "A", 25, 16.5, 2, 0, 1, 2);
+    // Station ticks every 10 across the line, the label at 0 reading along the tick.
+    expectLine(e[7], "GRIDTEXT", 5, 2.5, 5, 7.5);
+    expectText(e[8], "0+00", 5, 8.5, 1, 90, 0, 2);
+    expectLine(e[9], "GRIDTEXT", 15, 2.5, 15, 7.5);
+    expectLine(e[10], "GRIDTEXT", 25, 2.5, 25, 7.5);
+    // The profile under the site: A at x = 15 - 20 / 2, the grid's foot at
+    // y = 5 - 30 for elevation 0; heights 1.5 .. 3.5 fill one row of 10.
+    expectLine(e[11], "Grid", 5, -25, 25, -25);
+    expectLine(e[12], "Grid", 5, -15, 25, -15);
+    expectLine(e[13], "Grid", 5, -25, 5, -15);
+    expectLine(e[14], "Grid", 15, -25, 15, -15);
+    expectLine(e[15], "Grid", 25, -25, 25, -15);
+    // The ground from A to B, left to right, through the diagonal at x = 15.
+    EXPECT_EQ(e[16].type, "POLYLINE");
+    EXPECT_EQ(e[16].layer(), "Section");
+    const std::vector<std::pair<double, double>> ground{{5, -23.5}, {15, -22.5}, {25, -21.5}};
+    ASSERT_EQ(e[16].vertices.size(), ground.size());
+    for (std::size_t i = 0; i < ground.size(); ++i) {
+        EXPECT_NEAR(e[16].vertices[i].first, ground[i].first, 1e-6);
+        EXPECT_NEAR(e[16].vertices[i].second, ground[i].second, 1e-6);
+    }
+    // Elevations outside both ends of each grid line, stations under the grid, the title over it.
+    expectText(e[17], "0", 4, -25, 1, 0, 2, 2);
+    expectText(e[18], "0", 26, -25, 1, 0, 0, 2);
+    expectText(e[19], "10", 4, -15, 1, 0, 2, 2);
+    expectText(e[20], "10", 26, -15, 1, 0, 0, 2);
+    expectText(e[21], "0+00", 5, -26, 1, 0, 1, 3);
+    expectText(e[22], "0+10", 15, -26, 1, 0, 1, 3);
+    expectText(e[23], "0+20", 25, -26, 1, 0, 1, 3);
+    expectText(e[24], "%%USECTION A-A%%U", 15, -13, 2, 0, 1, 1);
+}
+
+TEST_F(SectionDrawingOfASlope, OtherDirectionsTurnTicksAndLabels) {
+    // Westward: the ticks fall to the south, the label reads down the tick,
+    // and the profile still runs from A on the left, so it falls.
+    const std::vector<DxfEntity> west = cut(25, 5, 5, 5);
+    ASSERT_GE(west.size(), 17u);
+    expectLine(west[1], "Section", 25, 5, 25, -5);
+    expectLine(west[2], "Section", 25, -5, 22.7, -5);
+    expectText(west[3], "A", 25, -6.5, 2, 0, 1, 2);
+    expectLine(west[4], "Section", 5, 5, 5, -5);
+    expectText(west[8], "0+00", 25, 1.5, 1, 270, 0, 2);
+    ASSERT_EQ(west[16].vertices.size(), 3u);
+    EXPECT_NEAR(west[16].vertices.front().first, 5, 1e-6);
+    EXPECT_NEAR(west[16].vertices.front().second, -21.5, 1e-6);
+    EXPECT_NEAR(west[16].vertices.back().first, 25, 1e-6);
+    EXPECT_NEAR(west[16].vertices.back().second, -23.5, 1e-6);
+
+    // Northward: the ticks point west; the label, turned upright, ends short of the tick.
+    const std::vector<DxfEntity> north = cut(15, 1, 15, 9);
+    ASSERT_GE(north.size(), 9u);
+    expectLine(north[1], "Section", 15, 1, 5, 1);
+    expectLine(north[7], "GRIDTEXT", 17.5, 1, 12.5, 1);
+    expectText(north[8], "0+00", 11.5, 1, 1, 0, 2, 2);
+}
+
+// A grid 10 apart at elevation 30 with a dip to 5 at (50, 50), and a blunder
+// point 2 cm east of (20, 20) typed 95 higher, as a point file.
+class SectionOfAGridWithADip : public ::testing::Test {
+protected:
+    static double height(int e, int n) { return e == 50 && n == 50 ? 5.0 : 30.0; }
+
+    void SetUp() override {
+        std::ostringstream points;
+        int number = 1;
+        for (int n = 0; n <= 100; n += 10)
+            for (int e = 0; e <= 100; e += 10) points << number++ << ',' << n << ',' << e << ',' << height(e, n) << ",GS\n";
+        file = dir.write("dip.txt", points.str());
+        blunder = dir.write("blunder.txt", points.str() + std::to_string(number) + ",20,20.02,125,BLUNDER\n");
+    }
+
+    // The section's table as (station, easting, northing, elevation) rows.
+    std::vector<std::array<double, 4>> table(const std::string& points, const std::string& from,
+                                             const std::string& to) const {
+        const std::string csv = dir.path("cut.csv");
+        const ToolRun run = runTool(std::string(VELLACOR_CLI) + " section '" + points + "' --from " + from + " --to " +
+                                    to + " --csv '" + csv + "'");
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        std::istringstream lines(readFile(csv));
+        std::string line;
+        std::getline(lines, line);
+        std::vector<std::array<double, 4>> rows;
+        while (std::getline(lines, line)) {
+            std::array<double, 4> row{};
+            char comma = 0;
+            std::istringstream in(line);
+            if (in >> row[0] >> comma >> row[1] >> comma >> row[2] >> comma >> row[3]) rows.push_back(row);
+        }
+        return rows;
+    }
+
+    TempDir dir;
+    std::string file, blunder;
+};
+
+TEST_F(SectionOfAGridWithADip, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
+    for (const auto& [from, to] : {std::pair{"0,50", "100,50"}, std::pair{"50,0", "50,100"}}) {
+        const auto rows = table(file, from, to);
+        ASSERT_EQ(rows.size(), 11u) << from;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_NEAR(rows[i][0], 10.0 * static_cast<double>(i), 1e-6);
+            EXPECT_NEAR(rows[i][3], height(static_cast<int>(std::lround(rows[i][1])), static_cast<int>(std::lround(rows[i][2]))),
+                        1e-6);
+        }
+        EXPECT_EQ(rows[5][3], 5.0);
+    }
+    // Through the grid points on the diagonal, dip included.
+    const auto diagonal = table(file, "0,0", "100,100");
+    int dips = 0;
+    for (const auto& row : diagonal) dips += std::fabs(row[1] - 50) < 1e-9 && std::fabs(row[2] - 50) < 1e-9 && row[3] == 5.0;
+    EXPECT_EQ(dips, 1);
+}
+
+TEST_F(SectionOfAGridWithADip, ABlunderGivesItsRealHeightsAndABoundedDrawing) {
+    for (const auto& row : table(blunder, "0,19.99", "100,20.013")) {
+        EXPECT_GE(row[3], 30.0 - 1e-6);
+        EXPECT_LE(row[3], 125.0 + 1e-6);
+    }
+    const std::string dxf = dir.path("cut.dxf");
+    const ToolRun run =
+        runTool(std::string(VELLACOR_CLI) + " section '" + blunder + "' --from 0,19.99 --to 100,20.013 --out '" + dxf + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    // Rows from 20 or 30 to 130 and columns over 110, 10 apart: a few dozen at most.
+    const std::size_t gridLines = countOf(readFile(dxf), "\n  8\nGrid\n");
+    EXPECT_GE(gridLines, 4u);
+    EXPECT_LE(gridLines, 12u + 12u);
 }
 
 TEST(SectionCommand, RefusesAnIncompleteCommandLine) {
