@@ -198,7 +198,7 @@ TEST(UsgsProfiles, NearDuplicateNorthingsJoinAsAWalkBackWouldAndStayFast) {
 
     // Two profiles in neighbouring cells, more than the tolerance apart: every
     // point of the second is searched for beside the first's whole crowd.
-    constexpr int kPerProfile = 30000;
+    constexpr int kPerProfile = 20000;
     text.clear();
     for (int profile = 0; profile < 2; ++profile)
         for (int k = 0; k < kPerProfile; ++k) {
