@@ -4,7 +4,7 @@
 
 #include "import/mapped_file.h"
 #include "import/point_file.h"
-#include "import/point_matcher.h"
+#include "import/shared_corners.h"
 
 namespace vellacor {
 
@@ -51,19 +51,12 @@ SurfaceReadResult readRawTriangleText(std::string_view text) {
     const std::size_t triangleCount = vertices.points.size() / 3;
     try {
         result.triangles.reserve(triangleCount);
-        PointMatcher matcher;
+        SharedCorners corners(result.points);
         for (std::size_t t = 0; t < triangleCount; ++t) {
             int corner[3];
             for (int k = 0; k < 3; ++k) {
                 const SurveyPoint& v = vertices.points[3 * t + static_cast<std::size_t>(k)];
-                const Vec3 position{v.easting, v.northing, v.elevation};
-                int index = matcher.latest(position);
-                if (index < 0) {
-                    index = static_cast<int>(result.points.size());
-                    result.points.push_back(gridPoint(index, v.easting, v.northing, v.elevation));
-                    matcher.add(index, position);
-                }
-                corner[k] = index;
+                corner[k] = corners.pointAt({v.easting, v.northing, v.elevation});
             }
             result.triangles.push_back(triangleOf(corner[0], corner[1], corner[2]));
         }
