@@ -78,11 +78,19 @@ struct TagEnd {
     std::size_t resume;  // where scanning goes on
 };
 
+// Whether the "<" at `at` starts a tag: a name, a closing tag, a comment or
+// declaration. "<5 m" or "< 2" in a hand-written value does not.
+bool startsTag(std::string_view text, std::size_t at) {
+    if (at + 1 >= text.size()) return false;
+    const char c = text[at + 1];
+    return c == '/' || c == '!' || c == '?' || c == '_' || c == ':' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // The end of the tag opened at `open`: the ">" outside quoted values. A value
-// cannot hold "<", so a "<" (or the end of the text) met inside quotes means
-// a quote was left open: the tag then ends at its first ">" before that point,
-// or just before the "<" when it has none, instead of swallowing the elements
-// after it. Nothing for a tag the text ends in.
+// cannot hold a tag, so a tag's "<" (or the end of the text) met inside
+// quotes means a quote was left open: the tag then ends at its first ">"
+// before that point, or just before the "<" when it has none, instead of
+// swallowing the elements after it. Nothing for a tag the text ends in.
 std::optional<TagEnd> tagEnd(std::string_view text, std::size_t open) {
     char quote = 0;
     std::size_t i = open + 1;
@@ -90,7 +98,7 @@ std::optional<TagEnd> tagEnd(std::string_view text, std::size_t open) {
         const char c = text[i];
         if (quote) {
             if (c == quote) quote = 0;
-            if (c == '<') break;
+            if (c == '<' && startsTag(text, i)) break;
         } else if (c == '"' || c == '\'') {
             quote = c;
         } else if (c == '>') {

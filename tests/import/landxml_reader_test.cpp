@@ -159,8 +159,10 @@ TEST(LandXmlReader, AQuoteLeftOpenCostsOnlyItsOwnTag) {
     EXPECT_EQ(r.surface.points[0].number, 0);  // its name never closed
     EXPECT_EQ(r.surface.points[998].number, 1000);
 
-    XmlTagScanner in("<A x=\"1<B y='2'>");
+    XmlTagScanner in("<V d=\"<5 m, < 2\"><A x=\"1<B y='2'>");
     XmlTag tag;
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_EQ(*tag.attribute("d"), "<5 m, < 2");  // no tag starts inside it
     ASSERT_TRUE(in.nextTag(tag));
     EXPECT_TRUE(tag.is("<A>"));
     ASSERT_TRUE(in.nextTag(tag));
