@@ -66,8 +66,11 @@ bool openDrawingWithSurface(SiteModel& model, Ui& ui, DxfDrawing&& drawing) {
     if (askUseLinesAsBreaklines(ui, surveyPoints)) {
         std::vector<std::vector<Vec3>> polylines = lineVertices(model.overlays.dxfOverlay->lines);
         addBreaklinesFromPolylines(model, polylines);
-        model.document.breaklines.allInserted = false;
-        model.document.breaklinesInserted = 0;
+        SiteDocument& d = model.document;
+        d.breaklines.allInserted = false;
+        d.breaklinesInserted = 0;
+        d.dxfOverlayStage.enabled = true;  // the lines are draped on the surface, as after any Yes
+        d.dxfOverlayStage.done = false;
     }
     return true;
 }
