@@ -211,7 +211,8 @@ TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
         ASSERT_EQ(aligned[l].vertices.size(), drawn[l].vertices.size());
         for (std::size_t k = 0; k < drawn[l].vertices.size(); ++k) {
             const Vec3& v = drawn[l].vertices[k];
-            const std::complex<double> expected = p1 + (std::complex<double>{v.x, v.y} - from) * (p2 - p1) / (to - from);
+            const std::complex<double> expected =
+                p1 + (std::complex<double>{v.x, v.y} - from) * (p2 - p1) / (to - from);
             EXPECT_NEAR(aligned[l].vertices[k].x, expected.real(), 1e-6);
             EXPECT_NEAR(aligned[l].vertices[k].y, expected.imag(), 1e-6);
             EXPECT_EQ(aligned[l].vertices[k].z, v.z);

@@ -59,7 +59,8 @@ TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
     for (int r = 0; r < 5; ++r)
         for (int c = 0; c < 5; ++c)
             points += std::to_string(r * 5 + c + 1) + "," + std::to_string(5000 + 10 * r + (c * 3 % 7) * 0.5) + "," +
-                      std::to_string(6000 + 10 * c + (r * 5 % 7) * 0.25) + "," + std::to_string(100 + r * c % 4) + ",S\n";
+                      std::to_string(6000 + 10 * c + (r * 5 % 7) * 0.25) + "," + std::to_string(100 + r * c % 4) +
+                      ",S\n";
     TempDir dir;
     const std::string site = dir.write("site.txt", points);
     const ToolRun built = runTool(kCli + " info " + site + " --format PNEZD --surface");
@@ -99,9 +100,11 @@ TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
     const std::string withBreaklines = dir.path("breaklines.dxf"), forcedSurface = dir.path("forced.dxf");
     // (Contours are left out: lines through points at their levels would be breaklines too.)
     ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --breaklines --surface --to " +
-                      withBreaklines + pairs).exitCode,
+                      withBreaklines + pairs)
+                  .exitCode,
               0);
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + forcedSurface + pairs).exitCode, 0);
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + forcedSurface + pairs).exitCode,
+              0);
     const ToolRun back = runTool(kCli + " info " + withBreaklines + " --surface");
     EXPECT_EQ(lineOf(back.output, "triangles: "), lineOf(forced.output, "triangles: ")) << back.output;
     EXPECT_EQ(lineOf(back.output, "contours: "), lineOf(forced.output, "contours: ")) << back.output;

@@ -194,7 +194,8 @@ TEST(UsgsProfiles, NearDuplicateNorthingsJoinAsAWalkBackWouldAndStayFast) {
     const std::vector<std::array<int, 3>> expected = joinedByWalkingBack(tied.points);
     ASSERT_EQ(tied.triangles.size(), expected.size());
     for (std::size_t t = 0; t < expected.size(); ++t)
-        for (int k = 0; k < 3; ++k) ASSERT_EQ(tied.triangles[t].vertex[k], expected[t][static_cast<std::size_t>(k)]) << t;
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(tied.triangles[t].vertex[k], expected[t][static_cast<std::size_t>(k)]) << t;
 
     // Two profiles in neighbouring cells, more than the tolerance apart: every
     // point of the second is searched for beside the first's whole crowd.

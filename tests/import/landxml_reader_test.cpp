@@ -173,8 +173,8 @@ TEST(LandXmlReader, AQuoteLeftOpenCostsOnlyItsOwnTag) {
 
 TEST(LandXmlReader, AnEmptyCgPointsGroupDoesNotHideALaterOne) {
     for (const char* empty : {"<CgPoints/>", "<CgPoints></CgPoints>"}) {
-        const LandXmlReadResult r = readLandXmlText(std::string("<LandXML>") + empty +
-                                                    "<CgPoints><CgPoint name=\"7\">1 2 3</CgPoint></CgPoints></LandXML>");
+        const LandXmlReadResult r = readLandXmlText(
+            std::string("<LandXML>") + empty + "<CgPoints><CgPoint name=\"7\">1 2 3</CgPoint></CgPoints></LandXML>");
         EXPECT_TRUE(r.succeeded()) << empty;
         ASSERT_EQ(r.surface.points.size(), 1u) << empty;
         EXPECT_EQ(r.surface.points[0].number, 7) << empty;
