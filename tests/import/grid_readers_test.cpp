@@ -209,7 +209,7 @@ TEST(UsgsProfiles, NearDuplicateNorthingsJoinAsAWalkBackWouldAndStayFast) {
         }
     const auto start = std::chrono::steady_clock::now();
     const SurfaceReadResult crowd = readUsgsXyzText(text);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
     EXPECT_EQ(crowd.points.size(), 2u * kPerProfile);
     EXPECT_TRUE(crowd.triangles.empty());
 }
