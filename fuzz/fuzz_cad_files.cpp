@@ -7,6 +7,7 @@
 
 #include "import/dwf_reader.h"
 #include "import/dxf_reader.h"
+#include "import/dxf_surface.h"
 
 namespace {
 
@@ -39,8 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 check(isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing) && isUsableCoordinate(p.elevation));
                 check(std::strlen(p.description) <= kDescriptionLength);
             }
+            check(points || d->faces.empty());
+            check(d->faces.size() <= size / 8);  // a face takes at least six groups of two lines
+            const SurfaceReadResult surface = surfaceOfFaces(d->points, d->faces);
+            check(surface.points.size() <= d->points.size() + 3 * d->faces.size());
+            for (const TinTriangle& t : surface.triangles) {
+                for (int v : t.vertex) check(v >= 0 && static_cast<std::size_t>(v) < surface.points.size());
+                check(t.vertex[0] != t.vertex[1] && t.vertex[1] != t.vertex[2] && t.vertex[0] != t.vertex[2]);
+            }
         }
     }
-    if (const auto lines = readDwfText(text)) checkLines(*lines, size, true);
+    if (const auto lines = readDwfText(text)) {
+        checkLines(*lines, size, true);
+        // The lines kept stay within their memory budget.
+        std::size_t bytes = 0;
+        for (const CadLine& l : *lines) bytes += 2 * sizeof(CadLine) + 16 + l.vertices.capacity() * sizeof(Vec3);
+        check(bytes <= 16 * size + (std::size_t{64} << 20));
+    }
     return 0;
 }

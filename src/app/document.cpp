@@ -11,6 +11,7 @@
 #include "app/site_model.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
+#include "app/view_settings.h"
 #include "export/writers.h"
 #include "import/elevation_raster.h"
 #include "import/point_file.h"
@@ -95,6 +96,8 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     computeExtents(model.document);
     model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
     setAllDisplayMarks(model.document, 1);
+    // Clearing the site went back to the first palette: the bitmap shows it too.
+    if (model.renderer.frame.bitmapExists) recreateFrameBitmap(model);
     resetCameraForLoad(model);
     model.renderer.redrawNeeded = true;
     if (model.document.skippedLines.count > 0) ui.message(skippedLinesMessage(model.document.skippedLines));

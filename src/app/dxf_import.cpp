@@ -6,9 +6,11 @@
 
 #include "app/breaklines.h"
 #include "app/site_model.h"
+#include "app/surface_files.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
 #include "import/dxf_reader.h"
+#include "import/dxf_surface.h"
 #include "platform/ui.h"
 
 namespace vellacor {
@@ -46,6 +48,32 @@ void useLinesAsBreaklines(SiteModel& model) {
 }
 
 std::string countText(std::size_t n) { return std::to_string(n); }
+
+// "Use CAD lines as Breaklines?", after the count of the survey points found, if any.
+bool askUseLinesAsBreaklines(Ui& ui, std::size_t surveyPoints) {
+    const std::string found = surveyPoints > 0 ? "Found " + countText(surveyPoints) + " Survey Points.\n\n" : "";
+    return ui.message(found + kUseCadLinesQuestion, MessageKind::Question) == Answer::Yes;
+}
+
+// A drawing that holds a surface (as the program saves one with its points,
+// breaklines and contours) opens as that surface. Its lines, taken as
+// breaklines, go into the surface by the staged insertion, as a LandXML
+// file's do: the ones the program saved are edges of it already, so the
+// surface comes back as it was saved.
+bool openDrawingWithSurface(SiteModel& model, Ui& ui, DxfDrawing&& drawing) {
+    const std::size_t surveyPoints = drawing.points.size();
+    if (!openDrawnSurface(model, ui, std::move(drawing.points), drawing.faces)) return false;
+    if (askUseLinesAsBreaklines(ui, surveyPoints)) {
+        std::vector<std::vector<Vec3>> polylines = lineVertices(model.overlays.dxfOverlay->lines);
+        addBreaklinesFromPolylines(model, polylines);
+        SiteDocument& d = model.document;
+        d.breaklines.allInserted = false;
+        d.breaklinesInserted = 0;
+        d.dxfOverlayStage.enabled = true;  // the lines are draped on the surface, as after any Yes
+        d.dxfOverlayStage.done = false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -110,6 +138,7 @@ bool importDxf(SiteModel& model, Ui& ui, const std::string& path, bool asOverlay
     }
 
     d.breaklinesInserted = 0;
+    if (facesMakeASurface(drawing.faces)) return openDrawingWithSurface(model, ui, std::move(drawing));
     const bool fromPointEntities = !drawing.points.empty();
     if (fromPointEntities)
         storeImportedPoints(model, ui, std::move(drawing.points));
@@ -119,8 +148,8 @@ bool importDxf(SiteModel& model, Ui& ui, const std::string& path, bool asOverlay
         ui.message(kNoUsableDxfDataMessage);
         return false;
     }
-    const std::string found = fromPointEntities ? "Found " + countText(static_cast<std::size_t>(d.pointCount)) + " Survey Points.\n\n" : "";
-    if (ui.message(found + kUseCadLinesQuestion, MessageKind::Question) == Answer::Yes) useLinesAsBreaklines(model);
+    if (askUseLinesAsBreaklines(ui, fromPointEntities ? static_cast<std::size_t>(d.pointCount) : 0))
+        useLinesAsBreaklines(model);
     d.pointsNeedTriangulation = true;
     model.display.showDxfOverlay = true;
     return true;

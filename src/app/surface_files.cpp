@@ -7,6 +7,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "import/demo_surface.h"
+#include "import/dxf_surface.h"
 #include "import/elevation_raster.h"
 #include "import/hgt_file.h"
 #include "import/landxml_reader.h"
@@ -79,6 +80,14 @@ bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFil
         case PointFileFormat::LandXml: loadLandXml(model, ui, path); return true;
         default: return false;
     }
+}
+
+bool openDrawnSurface(SiteModel& model, Ui& ui, std::vector<SurveyPoint> surveyPoints,
+                      std::span<const std::array<Vec3, 3>> faces) {
+    adoptSurface(model, ui, surfaceOfFaces(std::move(surveyPoints), faces));
+    model.document.pointsNeedTriangulation = false;
+    model.display.showDxfOverlay = true;
+    return model.document.pointCount > 0;
 }
 
 void stepDemoSurface(SiteModel& model) {

@@ -60,6 +60,8 @@ int info(const std::vector<std::string>& args) {
         std::printf("triangles: %d\n", model.document.triangleCount);
         if (pairs) std::printf("breaklines: %d %d\n", pairs->accepted, pairs->refused);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
+    } else if (model.document.pointFileFormat == PointFileFormat::Dxf && model.document.triangleCount > 0) {
+        std::printf("triangles: %d\n", model.document.triangleCount);  // the surface the drawing brought
     }
     // The breaklines the file brought (--add-breaklines says what it did instead).
     if (!pairs && !model.document.breaklines.empty())
@@ -97,6 +99,7 @@ const char* cliUsage() {
            "  ponds lists each depression filled to its spill point, deepest first:\n"
            "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
            "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"
+           "  one that holds 3DFACEs opens as that surface, its lines inserted into it, and info adds 'triangles: N'\n"
            "  info prints 'overlay: ENTITIES' for --overlay\n"
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
            "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n"

@@ -12,7 +12,6 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr int kCircleVertices = 51;
-constexpr std::size_t kLeastCircleBudget = 1'000'000;
 
 class DwfScanner {
 public:
@@ -64,9 +63,31 @@ private:
     std::size_t at_ = 0;
 };
 
+// What one entry costs: its record in the list (twice, for the list's spare
+// room), the allocator's header of its vertex array, and its vertices.
+std::size_t entryBytes(std::size_t vertices) { return 2 * sizeof(CadLine) + 16 + vertices * sizeof(Vec3); }
+
+// The vertices of a strip of n >= 3 points drawn as one line along every edge
+// of its triangles: along the strip, back over every second point, across the
+// first edge again and forward over the other points (2 n + 1 at most).
+std::size_t stripLength(std::size_t n) {
+    const std::size_t back = (n - 1) / 2;
+    const std::size_t otherStart = 1 - (n - 1) % 2;
+    const std::size_t other = (n - otherStart + 1) / 2;
+    return n + back + (other >= 2 ? other : 0);
+}
+
 class DwfBuilder {
 public:
-    explicit DwfBuilder(std::size_t size) : circleBudget_(std::max(size, kLeastCircleBudget)) {}
+    explicit DwfBuilder(std::size_t size) : bytesLeft_(kBytesPerInputByte * size + kLeastBytes) {}
+
+    // The lines kept may take this much memory, counted by entryBytes: a
+    // drawing of circles (1.3 KB from 8 bytes each) or any crafted text
+    // stops there, keeping what it has; real drawings come nowhere near.
+    static constexpr std::size_t kBytesPerInputByte = 16;
+    static constexpr std::size_t kLeastBytes = std::size_t{64} << 20;
+
+    bool full() const { return full_; }
 
     void opcode(char op, DwfScanner& in) {
         if (op == '(') {
@@ -83,47 +104,76 @@ public:
         }
         if ((op != 'L' && op != 'P' && op != 'T' && op != 'R' && op != 'M') || !in.nextIs(' ')) return;
         if (op == 'L') {
-            points(in, 2);
+            polyline(in, 2);
         } else if (op == 'R') {
             circle(in);
         } else if (const std::optional<long> n = in.whole(); n && *n > 0) {
-            std::vector<Vec3> v = readPoints(in, *n);
             if (op == 'T')
-                triangles(v);
+                strip(in, *n);
             else
-                add(std::move(v));
+                polyline(in, *n);
         }
     }
 
     std::vector<CadLine> lines;
 
 private:
-    // Up to n pairs; the count is the file's, so it only bounds the reading.
-    static std::vector<Vec3> readPoints(DwfScanner& in, long n) {
-        std::vector<Vec3> v;
-        for (long i = 0; i < n; ++i) {
-            const std::optional<Vec3> p = in.pair();
-            if (!p) break;
-            v.push_back(*p);
+    // How many of the next n pairs can be read; the count is the file's, so
+    // it only bounds the reading.
+    static std::size_t readablePairs(DwfScanner in, long n) {
+        std::size_t count = 0;
+        for (long i = 0; i < n && in.pair(); ++i) ++count;
+        return count;
+    }
+
+    // Room for an entry of this many vertices, taken from what is left.
+    bool spend(std::size_t vertices) {
+        const std::size_t bytes = entryBytes(vertices);
+        if (full_ || bytes > bytesLeft_) {
+            full_ = true;
+            return false;
         }
-        return v;
+        bytesLeft_ -= bytes;
+        return true;
     }
 
-    void points(DwfScanner& in, long n) { add(readPoints(in, n)); }
-
-    void add(std::vector<Vec3> v) {
-        if (v.size() >= 2) lines.push_back({colour_, std::move(v)});
+    void polyline(DwfScanner& in, long n) {
+        const std::size_t count = readablePairs(in, n);
+        if (count < 2) {
+            for (std::size_t i = 0; i < count; ++i) in.pair();
+            return;
+        }
+        if (!spend(count)) return;
+        std::vector<Vec3> v;
+        v.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) v.push_back(*in.pair());
+        lines.push_back({colour_, std::move(v)});
     }
 
-    void triangles(const std::vector<Vec3>& v) {
-        for (std::size_t i = 0; i + 2 < v.size(); ++i) add({v[i], v[i + 1], v[i + 2], v[i]});
+    // "T": one triangle (a closed line of four vertices) or a strip of them.
+    void strip(DwfScanner& in, long n) {
+        const std::size_t count = readablePairs(in, n);
+        if (count < 3) {
+            for (std::size_t i = 0; i < count; ++i) in.pair();
+            return;
+        }
+        const std::size_t total = stripLength(count);
+        if (!spend(total)) return;
+        std::vector<Vec3> v;
+        v.reserve(total);
+        for (std::size_t i = 0; i < count; ++i) v.push_back(*in.pair());
+        const std::size_t last = count - 1;
+        for (std::size_t i = last; i >= 2; i -= 2) v.push_back(v[i - 2]);
+        const std::size_t otherStart = 1 - last % 2;
+        if (otherStart + 2 < count)
+            for (std::size_t i = otherStart; i < count; i += 2) v.push_back(v[i]);
+        lines.push_back({colour_, std::move(v)});
     }
 
     void circle(DwfScanner& in) {
         const std::optional<Vec3> centre = in.pair();
         const std::optional<long> radius = centre ? in.whole() : std::nullopt;
-        if (!radius || circleBudget_ < kCircleVertices) return;
-        circleBudget_ -= kCircleVertices;
+        if (!radius || !spend(kCircleVertices)) return;
         std::vector<Vec3> v;
         v.reserve(kCircleVertices);
         const double r = static_cast<double>(*radius);
@@ -132,11 +182,12 @@ private:
             v.push_back({centre->x + r * std::cos(theta), centre->y + r * std::sin(theta), 0.0});
         }
         v.push_back(v.front());
-        add(std::move(v));
+        lines.push_back({colour_, std::move(v)});
     }
 
     std::uint8_t colour_ = 7;
-    std::size_t circleBudget_;
+    std::size_t bytesLeft_;
+    bool full_ = false;
 };
 
 }  // namespace
@@ -156,7 +207,7 @@ std::optional<std::vector<CadLine>> readDwfText(std::string_view text) {
     DwfScanner in(text);
     in.skipTo(')');  // the header
     DwfBuilder builder(text.size());
-    while (!in.atEnd()) builder.opcode(in.take(), in);
+    while (!in.atEnd() && !builder.full()) builder.opcode(in.take(), in);
     return std::move(builder.lines);
 }
 

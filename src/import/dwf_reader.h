@@ -18,10 +18,13 @@ inline constexpr const char* kNotAsciiDwfMessage =
 std::uint8_t dwfColour(long index);
 
 // Reads an ASCII DWF drawing's opcodes after its header: lines "L", polylines
-// "P" and "M", triangles and strips "T" (each triangle a closed entry of four
-// vertices), circles "R" (51 vertices, closed), colours "C"; extended opcodes
-// in parentheses are passed over. Coordinates are whole numbers, stored as
-// they are with z 0. Nothing when the text does not start with "(".
+// "P" and "M", triangles and strips "T" (a triangle a closed entry of four
+// vertices, a strip one entry running along every edge of its triangles),
+// circles "R" (51 vertices, closed), colours "C"; extended opcodes in
+// parentheses are passed over. Coordinates are whole numbers, stored as they
+// are with z 0. Nothing when the text does not start with "(". The lines kept
+// take at most 16 bytes a byte of text plus 64 MiB; a drawing that would need
+// more ends there. O(bytes).
 std::optional<std::vector<CadLine>> readDwfText(std::string_view text);
 
 // The same over a file; says kNotAsciiDwfMessage for a file that is not one.

@@ -136,6 +136,8 @@ private:
             const auto x = e.number(10), y = e.number(20), r = e.number(40);
             if (!x || !y || !r || !(*r > 0.0) || !isUsableCoordinate(*r)) return;
             addLine(kCadLineColour, circleVertices(*x, *y, *r, 0.0));
+        } else if (e.is("3DFACE") && readPoints_) {
+            face(e);
         } else if (e.is("AECC_POINT") && readPoints_) {
             const auto x = e.number(10), y = e.number(20);
             if (!x || !y) return;
@@ -147,6 +149,22 @@ private:
             setDescription(p, e.text(303).value_or(""));
             addPoint(p);
         }
+    }
+
+    // Corner k of a 3DFACE: groups 10 + k, 20 + k and 30 + k.
+    static std::optional<Vec3> faceCorner(const Entity& e, int k) {
+        const auto x = e.number(10 + k), y = e.number(20 + k);
+        if (!x || !y) return std::nullopt;
+        return Vec3{*x, *y, e.number(30 + k).value_or(0.0)};
+    }
+
+    void face(const Entity& e) {
+        const auto a = faceCorner(e, 0), b = faceCorner(e, 1), c = faceCorner(e, 2);
+        if (!a || !b || !c) return;
+        const Vec3 d = faceCorner(e, 3).value_or(*c);
+        if (!usable(*a) || !usable(*b) || !usable(*c) || !usable(d)) return;
+        drawing_.faces.push_back({*a, *b, *c});
+        if (d.x != c->x || d.y != c->y || d.z != c->z) drawing_.faces.push_back({*a, *c, d});
     }
 
     void lightweightPolyline(const Entity& e) {

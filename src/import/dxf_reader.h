@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ struct DxfDrawing {
     // LWPOLYLINE, ARC and CIRCLE (colour 16); arcs and bulges as straight
     // pieces, 50 to a full turn; closed polylines end on their first vertex.
     std::vector<CadLine> lines;
+    // The 3DFACE entities as triangles, when points are read: the first three
+    // corners, and the first, third and fourth too when the fourth is not the
+    // third (a four-sided face).
+    std::vector<std::array<Vec3, 3>> faces;
 };
 
 // Reads a DXF drawing's text. Nothing when it has no ENTITIES line (a binary

@@ -29,21 +29,23 @@ public:
     LandXmlReader(std::string_view text, LandXmlReadResult& result)
         : in_(text), result_(result), pointRoom_(countClosingP(text)) {}
 
+    // The first <CgPoints> group that holds points; an empty group before it
+    // ("<CgPoints/>", a placeholder some programs write) is passed over.
     std::vector<SurveyPoint> readCgPoints() {
         std::vector<SurveyPoint> points;
-        bool found = false;
-        while (!found && in_.nextTag(tag_)) found = tag_.is("<CgPoints>");
-        if (!found) return points;
-        if (tag_.empty) {
-            result_.cgPointsCompleted = true;
-            return points;
-        }
-        while (in_.nextTag(tag_)) {
-            if (tag_.is("<CgPoint>")) {
-                readPointElement("name", "id", "</CgPoint>", points);
-            } else if (tag_.is("</CgPoints>")) {
+        while (points.empty() && in_.nextTag(tag_)) {
+            if (!tag_.is("<CgPoints>")) continue;
+            if (tag_.empty) {
                 result_.cgPointsCompleted = true;
-                break;
+                continue;
+            }
+            while (in_.nextTag(tag_)) {
+                if (tag_.is("<CgPoint>")) {
+                    readPointElement("name", "id", "</CgPoint>", points);
+                } else if (tag_.is("</CgPoints>")) {
+                    result_.cgPointsCompleted = true;
+                    break;
+                }
             }
         }
         return points;

@@ -17,7 +17,10 @@ PointMatcher::Cell PointMatcher::cellOf(const Vec3& p) {
     return {cell(p.x), cell(p.y), cell(p.z)};
 }
 
-void PointMatcher::add(int index, const Vec3& position) { cells_[cellOf(position)].push_back({index, position}); }
+void PointMatcher::add(int index, const Vec3& position) {
+    std::vector<Entry>& cell = cells_[cellOf(position)];
+    if (cell.size() < kMostInCell) cell.push_back({index, position});
+}
 
 // Each cell's entries are in increasing index order, so the best match of a
 // cell is the first one met walking from the preferred end.

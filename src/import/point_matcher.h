@@ -12,10 +12,18 @@ namespace vellacor {
 // each axis, so a match lies in one of the 27 cells around the position's own.
 // Indices are filed in increasing order. Coordinates must be usable
 // (isUsableCoordinate), which keeps every cell number in range.
+//
+// A cell files at most kMostInCell points. Points of one cell all coincide
+// with each other, so real data hardly ever puts more than two or three in
+// one; crafted near-duplicates could put thousands there, and every search
+// beside the cell would walk them all. Past the bound a point is not filed,
+// so a search costs at most 27 x kMostInCell comparisons.
 class PointMatcher {
 public:
     static constexpr double kTolerance = 0.001;
+    static constexpr std::size_t kMostInCell = 16;
 
+    // Files a point, unless its cell is full.
     void add(int index, const Vec3& position);
     // The largest (latest filed) or the smallest index of a coinciding point; -1 when none.
     int latest(const Vec3& position) const;

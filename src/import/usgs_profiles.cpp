@@ -1,5 +1,6 @@
 #include "import/usgs_profiles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -19,33 +20,69 @@ bool near(double a, double b) { return a - b <= kTolerance && b - a <= kToleranc
 
 std::int64_t northingCell(double northing) { return static_cast<std::int64_t>(std::floor(northing / kTolerance)); }
 
-// The points filed by northing cell, in increasing index order, so that the
-// latest point of a northing is found without walking back through the
-// profiles point by point.
+// The points filed by northing cell so that the latest point of a northing
+// is found without walking back through the profiles point by point. A match
+// for a northing lies in its own cell or one of the two beside it; in the
+// cell below only points high enough match, in the cell above only points low
+// enough. So each cell keeps two stacks: the points whose northing is above
+// (below) that of every later point of the cell. A point left off a stack has
+// a later point at least as close to any northing searched from that side,
+// and the later point is the one wanted. Along a stack northings fall (rise)
+// as indices rise, so the matches are a run at its bottom: a binary search
+// finds the last of them, the latest. O(log points) a search, even when
+// crafted northings crowd one cell.
 class NorthingIndex {
 public:
-    void add(int index, double northing) { cells_[northingCell(northing)].push_back(index); }
+    explicit NorthingIndex(const std::vector<SurveyPoint>& points) : points_(points) {}
 
-    // The largest index j in [low, high) whose northing is within the
-    // tolerance of `northing`; -1 when there is none.
-    int latest(const std::vector<SurveyPoint>& points, double northing, int low, int high) const {
+    void add(int index) {
+        const double n = northing(index);
+        Cell& cell = cells_[northingCell(n)];
+        while (!cell.highest.empty() && northing(cell.highest.back()) <= n) cell.highest.pop_back();
+        cell.highest.push_back(index);
+        while (!cell.lowest.empty() && northing(cell.lowest.back()) >= n) cell.lowest.pop_back();
+        cell.lowest.push_back(index);
+    }
+
+    // The largest index j >= low filed so far whose northing is within the
+    // tolerance of `n`; -1 when there is none.
+    int latest(double n, int low) const {
+        const std::int64_t centre = northingCell(n);
         int found = -1;
-        const std::int64_t centre = northingCell(northing);
-        for (std::int64_t cell = centre - 1; cell <= centre + 1; ++cell) {
-            const auto it = cells_.find(cell);
-            if (it == cells_.end()) continue;
-            const std::vector<int>& indices = it->second;
-            for (auto j = indices.rbegin(); j != indices.rend() && *j >= low; ++j) {
-                if (*j >= high || !near(points[static_cast<std::size_t>(*j)].northing, northing)) continue;
-                if (*j > found) found = *j;
-                break;
-            }
+        const auto take = [&](int j) {
+            if (j >= low && j > found && near(northing(j), n)) found = j;
+        };
+        if (const Cell* below = cellAt(centre - 1)) take(lastMatch(below->highest, n));
+        if (const Cell* above = cellAt(centre + 1)) take(lastMatch(above->lowest, n));
+        if (const Cell* own = cellAt(centre)) {
+            take(own->highest.back());  // the cell's latest point, within the tolerance of any northing in the cell
+            take(lastMatch(own->highest, n));
+            take(lastMatch(own->lowest, n));
         }
         return found;
     }
 
 private:
-    std::unordered_map<std::int64_t, std::vector<int>> cells_;
+    struct Cell {
+        std::vector<int> highest;  // northings falling as indices rise
+        std::vector<int> lowest;   // northings rising as indices rise
+    };
+
+    double northing(int index) const { return points_[static_cast<std::size_t>(index)].northing; }
+
+    const Cell* cellAt(std::int64_t cell) const {
+        const auto it = cells_.find(cell);
+        return it == cells_.end() ? nullptr : &it->second;
+    }
+
+    // The last index of the matching run at the bottom of a stack; -1 when none.
+    int lastMatch(const std::vector<int>& stack, double n) const {
+        const auto end = std::partition_point(stack.begin(), stack.end(), [&](int j) { return near(northing(j), n); });
+        return end == stack.begin() ? -1 : *(end - 1);
+    }
+
+    const std::vector<SurveyPoint>& points_;
+    std::unordered_map<std::int64_t, Cell> cells_;
 };
 
 void joinProfiles(const std::vector<SurveyPoint>& points, std::vector<TinTriangle>& triangles) {
@@ -61,8 +98,8 @@ void joinProfiles(const std::vector<SurveyPoint>& points, std::vector<TinTriangl
         before[static_cast<std::size_t>(k)] = stack.empty() ? -1 : stack.back();
         stack.push_back(k);
     }
-    NorthingIndex index;
-    index.add(0, points[0].northing);
+    NorthingIndex index(points);
+    index.add(0);
     bool firstProfile = true;
     double previousEasting = 0;
     int low = 0;  // the walk back from i - 1 covers [low, i)
@@ -75,7 +112,7 @@ void joinProfiles(const std::vector<SurveyPoint>& points, std::vector<TinTriangl
             low = i;  // the walk would stop at once
         }
         if (!firstProfile) {
-            const int j = index.latest(points, points[static_cast<std::size_t>(i)].northing, low, i);
+            const int j = index.latest(points[static_cast<std::size_t>(i)].northing, low);
             // Both triangles need j's profile to go on past j: when j is the
             // top of its profile, j + 1 starts the next one and the second
             // triangle would lie along a single profile, with no area.
@@ -84,7 +121,7 @@ void joinProfiles(const std::vector<SurveyPoint>& points, std::vector<TinTriangl
                 if (near(easting(i + 1), easting(i))) triangles.push_back(triangleOf(i, i + 1, j + 1));
             }
         }
-        index.add(i, points[static_cast<std::size_t>(i)].northing);
+        index.add(i);
     }
 }
 

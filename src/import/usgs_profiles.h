@@ -13,7 +13,7 @@ namespace vellacor {
 // latest earlier point of the same northing (within 0.001) that lies on the
 // previous profile or further on: the two triangles of the cell above them,
 // where both profiles go on north of them. Fewer than two points make no triangles.
-// O(points) for profiles of distinct northings.
+// O(points log points), however the northings crowd together.
 SurfaceReadResult readUsgsXyzText(std::string_view text);
 
 // Nothing when the file cannot be opened.

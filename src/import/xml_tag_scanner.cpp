@@ -2,12 +2,15 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 #include "model/utf8_text.h"
 
 namespace vellacor {
 
 namespace {
+
+constexpr std::size_t kLongestReference = 12;  // "&" to ";", as "&#x0010FFFF;"
 
 bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -70,6 +73,46 @@ std::uint32_t referencedCharacter(std::string_view body) {
     return c;
 }
 
+struct TagEnd {
+    std::size_t close;   // where the tag's text stops
+    std::size_t resume;  // where scanning goes on
+};
+
+// Whether the "<" at `at` starts a tag: a name, a closing tag, a comment or
+// declaration. "<5 m" or "< 2" in a hand-written value does not.
+bool startsTag(std::string_view text, std::size_t at) {
+    if (at + 1 >= text.size()) return false;
+    const char c = text[at + 1];
+    return c == '/' || c == '!' || c == '?' || c == '_' || c == ':' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The end of the tag opened at `open`: the ">" outside quoted values. A value
+// cannot hold a tag, so a tag's "<" (or the end of the text) met inside
+// quotes means a quote was left open: the tag then ends at its first ">"
+// before that point, or just before the "<" when it has none, instead of
+// swallowing the elements after it. Nothing for a tag the text ends in.
+std::optional<TagEnd> tagEnd(std::string_view text, std::size_t open) {
+    char quote = 0;
+    std::size_t i = open + 1;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+            if (c == '<' && startsTag(text, i)) break;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return TagEnd{i, i + 1};
+        }
+    }
+    if (!quote) return std::nullopt;
+    const std::size_t stray = i;  // the "<" or the end of the text
+    const std::size_t close = text.substr(0, stray).find('>', open + 1);
+    if (close != std::string_view::npos) return TagEnd{close, close + 1};
+    if (stray >= text.size()) return std::nullopt;
+    return TagEnd{stray, stray};
+}
+
 }  // namespace
 
 bool XmlTag::is(std::string_view tagText) const {
@@ -100,25 +143,13 @@ bool XmlTagScanner::nextTag(XmlTag& tag) {
             pos = close + 3;
             continue;
         }
-        // Up to the ">" that is not inside a quoted value.
-        std::size_t i = open + 1;
-        char quote = 0;
-        for (; i < text_.size(); ++i) {
-            const char c = text_[i];
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (i >= text_.size()) {
+        const std::optional<TagEnd> end = tagEnd(text_, open);
+        if (!end) {
             numbers_.seek(text_.size());
             return false;
         }
-        numbers_.seek(i + 1);
-        std::string_view inside = text_.substr(open + 1, i - open - 1);
+        numbers_.seek(end->resume);
+        std::string_view inside = text_.substr(open + 1, end->close - open - 1);
         tag.empty = !inside.empty() && inside.back() == '/';
         if (tag.empty) inside.remove_suffix(1);
         std::size_t nameEnd = 0;
@@ -140,9 +171,11 @@ std::string decodeXmlText(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&') {
-            const std::size_t semicolon = text.find(';', i + 1);
-            // References are short; a stray "&" far from any ";" stays as it is.
-            if (semicolon != std::string_view::npos && semicolon - i <= 12) {
+            // References are short: the ";" is looked for only within reach,
+            // so a value of many stray "&" is read in one pass.
+            const std::size_t reach = text.substr(i + 1, kLongestReference).find(';');
+            const std::size_t semicolon = reach == std::string_view::npos ? reach : i + 1 + reach;
+            if (semicolon != std::string_view::npos) {
                 const std::uint32_t c = referencedCharacter(text.substr(i + 1, semicolon - i - 1));
                 if (c != 0) {
                     appendUtf8(out, c);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <string>
 
 #include "app/breaklines.h"
@@ -215,14 +216,26 @@ TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
     // Point 5 lies at (40, 0): the second pick's spot goes there, the first's to point 1 at (0, 0).
     const int w = m.renderer.frame.viewWidth, h = m.renderer.frame.viewHeight;
     const FlatOverlayView view = m.overlays.dwfOverlay->view;
-    const DrawingPoint second = drawingPointAt(view, w, h, 50, 10);
+    const std::vector<CadLine> drawn = m.overlays.dwfOverlay->lines;
     addAlignmentPick(m, ui, 50, 10, w, h, 5);
     ASSERT_TRUE(m.overlays.dwfOverlay->aligned);
-    const DrawingPoint first = drawingPointAt(view, w, h, 10, 10);
-    std::vector<CadLine> check{{7, {{first.x, first.y, 0}, {second.x, second.y, 0}}}};
-    alignDrawing(check, {first.x, first.y, 0}, {second.x, second.y, 0}, {0, 0, 0}, {40, 0, 0});
-    EXPECT_NEAR(check[0].vertices[1].x, 40, 1e-9);
-    EXPECT_NEAR(check[0].vertices[1].y, 0, 1e-9);
+    // Every vertex of the overlay moved by the similarity that carries the
+    // picked spots onto the points: z -> P1 + (z - D1) (P2 - P1) / (D2 - D1).
+    const DrawingPoint d1 = drawingPointAt(view, w, h, 10, 10), d2 = drawingPointAt(view, w, h, 50, 10);
+    const std::complex<double> p1{0, 0}, p2{40, 0}, from{d1.x, d1.y}, to{d2.x, d2.y};
+    const std::vector<CadLine>& aligned = m.overlays.dwfOverlay->lines;
+    ASSERT_EQ(aligned.size(), drawn.size());
+    for (std::size_t l = 0; l < drawn.size(); ++l) {
+        ASSERT_EQ(aligned[l].vertices.size(), drawn[l].vertices.size());
+        for (std::size_t k = 0; k < drawn[l].vertices.size(); ++k) {
+            const Vec3& v = drawn[l].vertices[k];
+            const std::complex<double> expected =
+                p1 + (std::complex<double>{v.x, v.y} - from) * (p2 - p1) / (to - from);
+            EXPECT_NEAR(aligned[l].vertices[k].x, expected.real(), 1e-6);
+            EXPECT_NEAR(aligned[l].vertices[k].y, expected.imag(), 1e-6);
+            EXPECT_EQ(aligned[l].vertices[k].z, v.z);
+        }
+    }
 
     runPipelineToCompletion(m, ui);
     EXPECT_TRUE(m.document.dwfOverlayStage.done);

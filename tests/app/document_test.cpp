@@ -2,6 +2,8 @@
 
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/view_settings.h"
+#include "render/palette.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -144,6 +146,24 @@ TEST(SaveAs, DialogDefaultsNothingTickedAndFilters) {
     saveAsCommand(m, ui);
     EXPECT_EQ(ui.saveFilters.back(), "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||");
     EXPECT_EQ(ui.messages.back(), "Unable to open file for writing!\n\n" + dir.path("no-folder/x.dxf"));
+}
+
+TEST(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    resizeFrameBuffer(m, 64, 48);
+    recreateFrameBitmap(m);
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);
+    cyclePalette(m);
+    Palette first{}, second{};
+    buildPalette(0, first);
+    buildPalette(1, second);
+    ASSERT_NE(first, second);
+    ASSERT_EQ(m.renderer.frame.bitmapPalette, second);
+    ASSERT_EQ(openDocument(m, ui, dir.write("b.dca", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(m.renderer.palette[0], first);
+    EXPECT_EQ(m.renderer.frame.bitmapPalette, first);
 }
 
 }  // namespace

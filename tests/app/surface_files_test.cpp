@@ -5,6 +5,7 @@
 
 #include "app/breaklines.h"
 #include "app/document.h"
+#include "app/dxf_import.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
@@ -240,6 +241,59 @@ TEST(SurfaceFiles, LargeRastersAreThinnedToTheSameTriangleBudget) {
     ASSERT_EQ(openDocument(m, ui, dir.write("big.asc", grid)), OpenResult::Loaded);
     EXPECT_EQ(m.document.pointCount, 490000);
     EXPECT_EQ(m.document.triangleCount, 2 * 233 * 233);  // every third sample
+}
+
+std::string dxfEntities(const std::string& body) { return "0\nSECTION\n2\nENTITIES\n" + body + "0\nENDSEC\n0\nEOF\n"; }
+
+std::string dxfFace(const double (&c)[4][3]) {
+    std::string text = "0\n3DFACE\n8\nSURFACE\n";
+    for (int k = 0; k < 4; ++k)
+        for (int axis = 0; axis < 3; ++axis)
+            text += std::to_string(10 * (axis + 1) + k) + "\n" + std::to_string(c[k][axis]) + "\n";
+    return text;
+}
+
+TEST(SurfaceFiles, ADxfWithFacesOpensAsThatSurface) {
+    // Two survey points, a four-sided face, a triangle (fourth corner = third)
+    // sharing two corners with it, a face whose corners all meet in one
+    // point, and a line drawn over them.
+    const std::string drawing = dxfEntities(
+        "0\nPOINT\n10\n0\n20\n0\n30\n5\n"
+        "0\nPOINT\n10\n50\n20\n50\n30\n9\n" +
+        dxfFace({{0, 0, 5.0004}, {10, 0, 6}, {10, 10, 7}, {0, 10, 8}}) +
+        dxfFace({{10, 0, 6}, {20, 0, 6}, {10, 10, 7}, {10, 10, 7}}) +
+        dxfFace({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}}) + "0\nLINE\n10\n0\n20\n0\n11\n20\n21\n0\n");
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("tin.dxf", drawing)), OpenResult::Loaded);
+    ASSERT_EQ(ui.questions.size(), 1u);  // closed without Yes: no breaklines
+    EXPECT_EQ(ui.questions[0], "Found 2 Survey Points.\n\n" + std::string(kUseCadLinesQuestion));
+    const SiteDocument& d = m.document;
+    ASSERT_EQ(d.pointCount, 7);  // 2 survey points + corners (10,0) (10,10) (0,10) (20,0) (1,1)
+    EXPECT_STREQ(d.points[0].description, "point");
+    ASSERT_EQ(d.triangleCount, 3);
+    const int expected[3][3] = {{0, 2, 3}, {0, 3, 4}, {2, 5, 3}};
+    for (int t = 0; t < 3; ++t)
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(d.triangles[static_cast<std::size_t>(t)].vertex[k], expected[t][k]);
+    EXPECT_EQ(d.points[5].number, 5);
+    EXPECT_EQ(d.points[5].easting, 20);
+    EXPECT_TRUE(d.triangulateStage.done);
+    EXPECT_FALSE(d.pointsNeedTriangulation);
+    EXPECT_TRUE(d.breaklines.empty());
+    ASSERT_TRUE(m.overlays.dxfOverlay);
+    EXPECT_EQ(m.overlays.dxfOverlay->lines.size(), 3u);  // the two points and the line
+    runPipelineToCompletion(m, ui);
+    EXPECT_EQ(m.document.triangleCount, 3);  // kept, not built again
+
+    // Faces that all lie at elevation 0 are drafting: the drawing opens as before.
+    ui.questionAnswers.push_back(Answer::No);
+    const std::string plan = dxfEntities(dxfFace({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {10, 10, 0}}) +
+                                         "0\nLINE\n10\n0\n20\n0\n30\n3\n11\n20\n21\n0\n31\n4\n");
+    ASSERT_EQ(openDocument(m, ui, dir.write("plan.dxf", plan)), OpenResult::Loaded);
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(m.document.pointCount, 2);
+    EXPECT_EQ(m.document.triangleCount, 0);
 }
 
 }  // namespace

@@ -46,5 +46,80 @@ TEST(CliSurfaceFiles, ConvertAndRenderReadTheGrids) {
     EXPECT_GT(readFile(dir.path("g.png")).size(), 100u);
 }
 
+// The line of `output` that starts with `key`, or empty.
+std::string lineOf(const std::string& output, const std::string& key) {
+    const std::size_t at = output.find("\n" + key);
+    if (at == std::string::npos) return {};
+    return output.substr(at + 1, output.find('\n', at + 1) - at - 1);
+}
+
+TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
+    // A 5 x 5 site, off the grid a little, with tied elevations.
+    std::string points;
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c)
+            points += std::to_string(r * 5 + c + 1) + "," + std::to_string(5000 + 10 * r + (c * 3 % 7) * 0.5) + "," +
+                      std::to_string(6000 + 10 * c + (r * 5 % 7) * 0.25) + "," + std::to_string(100 + r * c % 4) +
+                      ",S\n";
+    TempDir dir;
+    const std::string site = dir.write("site.txt", points);
+    const ToolRun built = runTool(kCli + " info " + site + " --format PNEZD --surface");
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    const std::string triangles = lineOf(built.output, "triangles: ");
+    ASSERT_FALSE(triangles.empty()) << built.output;
+
+    // The surface alone: the same triangles come back, and saved again they are the same bytes.
+    const std::string surface = dir.path("surface.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + surface).exitCode, 0);
+    const ToolRun info = runTool(kCli + " info " + surface);
+    ASSERT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_NE(info.output.find("format: DXF\npoints: 25\n"), std::string::npos) << info.output;
+    EXPECT_EQ(lineOf(info.output, "triangles: "), triangles) << info.output;
+    EXPECT_EQ(info.output.find("breaklines"), std::string::npos) << info.output;
+    const std::string again = dir.path("again.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + surface + " --surface --to " + again).exitCode, 0);
+    EXPECT_EQ(readFile(again), readFile(surface));
+
+    // Points, contours and surface together: the survey points are the surface's points.
+    const std::string all = dir.path("all.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --to " + all).exitCode, 0);
+    const ToolRun allInfo = runTool(kCli + " info " + all);
+    ASSERT_EQ(allInfo.exitCode, 0) << allInfo.output;
+    EXPECT_EQ(lineOf(allInfo.output, "points: "), "points: 25") << allInfo.output;
+    EXPECT_EQ(lineOf(allInfo.output, "nextPointNumber: "), lineOf(built.output, "nextPointNumber: "));
+    EXPECT_EQ(lineOf(allInfo.output, "triangles: "), triangles) << allInfo.output;
+    const std::string fromAll = dir.path("from-all.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + all + " --surface --to " + fromAll).exitCode, 0);
+    EXPECT_EQ(readFile(fromAll), readFile(surface));
+
+    // With breaklines forced in: they come back as breaklines, and going into
+    // the surface they were saved with they change none of its triangles.
+    const std::string pairs = " --add-breaklines " + dir.write("pairs.txt", "1,7\n7,13\n13,19\n");
+    const ToolRun forced = runTool(kCli + " info " + site + " --format PNEZD --surface" + pairs);
+    ASSERT_EQ(lineOf(forced.output, "breaklines: "), "breaklines: 3 0") << forced.output;
+    const std::string withBreaklines = dir.path("breaklines.dxf"), forcedSurface = dir.path("forced.dxf");
+    // (Contours are left out: lines through points at their levels would be breaklines too.)
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --breaklines --surface --to " +
+                      withBreaklines + pairs)
+                  .exitCode,
+              0);
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + forcedSurface + pairs).exitCode,
+              0);
+    const ToolRun back = runTool(kCli + " info " + withBreaklines + " --surface");
+    EXPECT_EQ(lineOf(back.output, "triangles: "), lineOf(forced.output, "triangles: ")) << back.output;
+    EXPECT_EQ(lineOf(back.output, "contours: "), lineOf(forced.output, "contours: ")) << back.output;
+    EXPECT_TRUE(back.output.ends_with("\nbreaklines: 3\n")) << back.output;
+    const std::string resaved = dir.path("resaved.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + withBreaklines + " --surface --to " + resaved).exitCode, 0);
+    EXPECT_EQ(readFile(resaved), readFile(forcedSurface));
+
+    // A drawing without a surface prints what it always did: no triangles line.
+    const std::string pointsOnly = dir.path("points.dxf");
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --to " + pointsOnly).exitCode, 0);
+    const ToolRun plain = runTool(kCli + " info " + pointsOnly);
+    ASSERT_EQ(plain.exitCode, 0) << plain.output;
+    EXPECT_EQ(plain.output.find("triangles"), std::string::npos) << plain.output;
+}
+
 }  // namespace
 }  // namespace vellacor

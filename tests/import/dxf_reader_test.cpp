@@ -184,5 +184,24 @@ TEST(DxfReader, HostileCountsAndNumbersStayBounded) {
     EXPECT_FALSE(readDxfText("no sections here\n", true).has_value());
 }
 
+TEST(DxfReader, FacesAreReadForADocumentOnly) {
+    const std::string text = entities(
+        "  0\n3DFACE\n 10\n0\n 20\n0\n 30\n1\n 11\n1\n 21\n0\n 31\n2\n 12\n1\n 22\n1\n 32\n3\n"
+        " 13\n0\n 23\n1\n 33\n4\n"                                             // four sides: two triangles
+        "  0\n3DFACE\n 10\n5\n 20\n5\n 11\n6\n 21\n5\n 12\n6\n 22\n6\n"        // no z, no fourth corner
+        "  0\n3DFACE\n 10\n5\n 20\n5\n 11\n6\n 21\n5\n"                        // a corner missing
+        "  0\n3DFACE\n 10\nnan\n 20\n5\n 11\n6\n 21\n5\n 12\n6\n 22\n6\n"      // not a number
+        "  0\n3DFACE\n 10\n1e300\n 20\n5\n 11\n6\n 21\n5\n 12\n6\n 22\n6\n");  // too far out
+    const DxfDrawing d = read(text);
+    ASSERT_EQ(d.faces.size(), 3u);
+    EXPECT_EQ(d.faces[1][0].x, 0);
+    EXPECT_EQ(d.faces[1][1].z, 3);
+    EXPECT_EQ(d.faces[1][2].z, 4);
+    EXPECT_EQ(d.faces[2][2].y, 6);
+    EXPECT_EQ(d.faces[2][2].z, 0);
+    EXPECT_TRUE(d.lines.empty());  // faces are no line work
+    EXPECT_TRUE(read(text, false).faces.empty());
+}
+
 }  // namespace
 }  // namespace vellacor

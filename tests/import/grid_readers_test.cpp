@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
+#include <random>
 #include <string>
 
 #include "import/demo_surface.h"
@@ -149,6 +153,85 @@ TEST(UsgsProfiles, ProfilesOfRepeatedNorthingsStayLinear) {
     EXPECT_EQ(read.points.size(), 90000u);
     for (const TinTriangle& t : read.triangles)
         ASSERT_TRUE(t.vertex[0] != t.vertex[1] && t.vertex[1] != t.vertex[2] && t.vertex[0] != t.vertex[2]);
+}
+
+// The profile join as a walk back from each point, point by point.
+std::vector<std::array<int, 3>> joinedByWalkingBack(const std::vector<SurveyPoint>& points) {
+    const auto p = [&](int k) -> const SurveyPoint& { return points[static_cast<std::size_t>(k)]; };
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 0.001; };
+    std::vector<std::array<int, 3>> triangles;
+    bool firstProfile = true;
+    double previousEasting = 0;
+    const int count = static_cast<int>(points.size());
+    for (int i = 1; i + 1 < count; ++i) {
+        if (p(i).easting != p(i - 1).easting) firstProfile = false, previousEasting = p(i - 1).easting;
+        if (firstProfile) continue;
+        for (int j = i - 1; j >= 0 && p(j).easting >= previousEasting; --j) {
+            if (!near(p(j).northing, p(i).northing)) continue;
+            if (j + 1 != i && near(p(j + 1).easting, p(j).easting)) {
+                triangles.push_back({i, j + 1, j});
+                if (near(p(i + 1).easting, p(i).easting)) triangles.push_back({i, i + 1, j + 1});
+            }
+            break;
+        }
+    }
+    return triangles;
+}
+
+TEST(UsgsProfiles, NearDuplicateNorthingsJoinAsAWalkBackWouldAndStayFast) {
+    // Northings crowding a few 0.001 cells, some within the tolerance of each other and some just beyond.
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> base(0, 6);
+    std::uniform_real_distribution<double> jitter(-0.0006, 0.0006);
+    std::string text;
+    for (int profile = 0; profile < 4; ++profile)
+        for (int k = 0; k < 150; ++k) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%d %.7f 1\n", profile, 0.0008 * base(rng) + jitter(rng));
+            text += line;
+        }
+    const SurfaceReadResult tied = readUsgsXyzText(text);
+    const std::vector<std::array<int, 3>> expected = joinedByWalkingBack(tied.points);
+    ASSERT_EQ(tied.triangles.size(), expected.size());
+    for (std::size_t t = 0; t < expected.size(); ++t)
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(tied.triangles[t].vertex[k], expected[t][static_cast<std::size_t>(k)]) << t;
+
+    // Two profiles in neighbouring cells, more than the tolerance apart: every
+    // point of the second is searched for beside the first's whole crowd.
+    constexpr int kPerProfile = 20000;
+    text.clear();
+    for (int profile = 0; profile < 2; ++profile)
+        for (int k = 0; k < kPerProfile; ++k) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%d %.10f 1\n", profile, 0.0015 * profile + 1e-8 * k);
+            text += line;
+        }
+    const auto start = std::chrono::steady_clock::now();
+    const SurfaceReadResult crowd = readUsgsXyzText(text);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    EXPECT_EQ(crowd.points.size(), 2u * kPerProfile);
+    EXPECT_TRUE(crowd.triangles.empty());
+}
+
+TEST(RawTriangles, ReadingEndsAtTheFirstBadLineSoNoTriangleTakesAnothersCorners) {
+    // Triangle t has its corners at elevation 10 t + 1, 2, 3.
+    std::string text = "x y z\n";  // a header is no bad line
+    for (int t = 0; t < 4; ++t)
+        for (int k = 1; k <= 3; ++k) {
+            text += std::to_string(t) + " " + std::to_string(k) + " " + std::to_string(10 * t + k) + "\n";
+            if (t == 2 && k == 1) text += "2 2 oops\n";
+        }
+    const SurfaceReadResult r = readRawTriangleText(text);
+    ASSERT_TRUE(r.trianglesMade);
+    EXPECT_EQ(r.triangles.size(), 2u);
+    for (const TinTriangle& t : r.triangles) {
+        const int first = static_cast<int>(r.points[static_cast<std::size_t>(t.vertex[0])].elevation) / 10;
+        for (int v : t.vertex) EXPECT_EQ(static_cast<int>(r.points[static_cast<std::size_t>(v)].elevation) / 10, first);
+    }
+    EXPECT_EQ(r.skipped.count, 1);
+    EXPECT_EQ(r.skipped.firstLine, 9);
+    EXPECT_EQ(r.skipped.firstText, "2 2 oops");
 }
 
 TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {

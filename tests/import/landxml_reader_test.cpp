@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "import/landxml_reader.h"
@@ -143,6 +145,77 @@ TEST(LandXmlReader, LongBreaklinesAreCutAtTheLimit) {
     const LandXmlReadResult r = readLandXmlText(text);
     ASSERT_EQ(r.surface.breaklines.size(), 1u);
     EXPECT_EQ(r.surface.breaklines[0].size(), kMostBreaklineVertices);
+}
+
+TEST(LandXmlReader, AQuoteLeftOpenCostsOnlyItsOwnTag) {
+    // Values cannot hold "<": the tag ends at its ">" and the points after it are read.
+    std::string text = "<CgPoints><CgPoint name=\"1>10 20 30</CgPoint><CgPoint name=\"2\" desc=\"a>b</CgPoint>";
+    for (int i = 3; i <= 1000; ++i) text += "<CgPoint name=\"" + std::to_string(i) + "\">1 2 3</CgPoint>";
+    text += "</CgPoints>";
+    const LandXmlReadResult r = readLandXmlText(text);
+    EXPECT_TRUE(r.cgPointsCompleted);
+    ASSERT_EQ(r.surface.points.size(), 999u);
+    EXPECT_EQ(r.surface.points[0].northing, 10);
+    EXPECT_EQ(r.surface.points[0].number, 0);  // its name never closed
+    EXPECT_EQ(r.surface.points[998].number, 1000);
+
+    XmlTagScanner in("<V d=\"<5 m, < 2\"><A x=\"1<B y='2'>");
+    XmlTag tag;
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_EQ(*tag.attribute("d"), "<5 m, < 2");  // no tag starts inside it
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_TRUE(tag.is("<A>"));
+    ASSERT_TRUE(in.nextTag(tag));
+    EXPECT_TRUE(tag.is("<B>"));
+    EXPECT_EQ(*tag.attribute("y"), "2");
+    EXPECT_FALSE(in.nextTag(tag));
+}
+
+TEST(LandXmlReader, AnEmptyCgPointsGroupDoesNotHideALaterOne) {
+    for (const char* empty : {"<CgPoints/>", "<CgPoints></CgPoints>"}) {
+        const LandXmlReadResult r = readLandXmlText(
+            std::string("<LandXML>") + empty + "<CgPoints><CgPoint name=\"7\">1 2 3</CgPoint></CgPoints></LandXML>");
+        EXPECT_TRUE(r.succeeded()) << empty;
+        ASSERT_EQ(r.surface.points.size(), 1u) << empty;
+        EXPECT_EQ(r.surface.points[0].number, 7) << empty;
+    }
+    EXPECT_TRUE(readLandXmlText("<CgPoints/>").cgPointsCompleted);
+}
+
+TEST(XmlText, ManyStrayAmpersandsDecodeInOnePass) {
+    // 1 MB of "&" with no ";" anywhere: the search for a reference's end stays short.
+    const std::string value(1 << 20, '&');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(decodeXmlText(value), value);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+}
+
+TEST(LandXmlReader, CrowdedNearDuplicateCgPointsLabelQuickly) {
+    // 20,000 CgPoints crowd one 0.001 cell; 20,000 surface points crowd the
+    // next one, each more than the tolerance from every CgPoint.
+    constexpr int kCrowd = 20000;
+    std::string text = "<CgPoints><CgPoint name=\"1\" desc=\"corner\">0 0 5</CgPoint>";
+    char element[128];
+    for (int k = 0; k < kCrowd; ++k) {
+        std::snprintf(element, sizeof element, "<CgPoint name=\"%d\">0 %.10f 5</CgPoint>", k + 2, 1e-8 * k);
+        text += element;
+    }
+    text += "</CgPoints><Surface><Definition surfType=\"TIN\"><Pnts>";
+    text += "<P id=\"1\">0 0 5</P><P id=\"2\">0 10 5</P><P id=\"3\">10 0 5</P>";
+    for (int k = 0; k < kCrowd; ++k) {
+        std::snprintf(element, sizeof element, "<P id=\"%d\">0 %.10f 5</P>", k + 4, 0.0015 + 1e-8 * k);
+        text += element;
+    }
+    text += "</Pnts><Faces><F>1 2 3</F></Faces></Definition></Surface>";
+    const auto start = std::chrono::steady_clock::now();
+    const LandXmlReadResult r = readLandXmlText(text);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    ASSERT_EQ(r.surface.triangles.size(), 1u);
+    ASSERT_EQ(r.surface.points.size(), kCrowd + 3u);
+    EXPECT_EQ(descriptionOf(r.surface.points[0]), "corner");
+    EXPECT_EQ(r.surface.points[1].number, 2);  // the surface's own number: no CgPoint there
+    EXPECT_EQ(r.surface.points[3].number, 4);
+    EXPECT_EQ(r.surface.points[kCrowd + 2].number, kCrowd + 3);
 }
 
 struct RealFile {
