@@ -25,8 +25,12 @@ namespace {
 // beside a file for companions of its own; so it is given only drivers that
 // read the one file they are handed, never lists the file's folder, and never
 // writes beside the user's files.
-constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED",
-                                              "GSAG",  "GSBG",    "GS7BG",          "BT",      nullptr};
+constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED", "GSAG",
+                                              "GSBG",  "GS7BG",   "BT",             "XYZ",     nullptr};
+// Known by content without asking: the same but gridded XYZ text, which is as
+// likely a point list and goes to the format question.
+constexpr const char* kKnownByContent[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED",
+                                           "GSAG",  "GSBG",    "GS7BG",          "BT",      nullptr};
 
 void registerDrivers() {
     static std::once_flag once;
@@ -44,9 +48,9 @@ void registerDrivers() {
 // reached by path: a path naming one is no local file.
 bool isLocalPath(const std::string& path) { return path.rfind("/vsi", 0) != 0; }
 
-GDALDatasetH openSingleFile(const std::string& path) {
+GDALDatasetH openSingleFile(const std::string& path, const char* const* drivers = kSingleFileDrivers) {
     if (!isLocalPath(path)) return nullptr;
-    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, kSingleFileDrivers, nullptr, nullptr);
+    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
 }
 
 // The library's complaints go to the caller as results, not to the terminal.
@@ -68,10 +72,10 @@ bool isElevationRaster(const std::string& path) {
     registerDrivers();
     const QuietErrors quiet;
     if (!isLocalPath(path)) return false;
-    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kSingleFileDrivers, nullptr);
-    if (!driver) return false;  // gridded XYZ text among others: a point list as likely
+    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kKnownByContent, nullptr);
+    if (!driver) return false;
     // A picture's first band holds colours (palette indices, red), not heights.
-    const Dataset dataset(openSingleFile(path));
+    const Dataset dataset(openSingleFile(path, kKnownByContent));
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) return false;
     const GDALColorInterp meaning = GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset.get(), 1));
     return meaning == GCI_Undefined || meaning == GCI_GrayIndex;

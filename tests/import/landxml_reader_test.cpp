@@ -113,6 +113,18 @@ TEST(LandXmlReader, PlanCgPointsInAnyLetterCase) {
     EXPECT_EQ(r.tagErrorCount, 0);
 }
 
+// A file may declare entities that name other files or addresses: they stay
+// text, and nothing but the file itself is read.
+TEST(LandXmlReader, DeclaredEntitiesStayTextAndNameNothingRead) {
+    const LandXmlReadResult r = readLandXmlText(
+        "<?xml version=\"1.0\"?><!DOCTYPE LandXML [<!ENTITY secret SYSTEM \"file:///etc/hostname\">"
+        "<!ENTITY beacon SYSTEM \"http://127.0.0.1:9/x\">]>"
+        "<LandXML><CgPoints><CgPoint name=\"1\" desc=\"&secret;&beacon;&amp;\">1 2 3</CgPoint></CgPoints></LandXML>");
+    EXPECT_TRUE(r.succeeded());
+    ASSERT_EQ(r.surface.points.size(), 1u);
+    EXPECT_EQ(descriptionOf(r.surface.points[0]), "&secret;&beacon;&");
+}
+
 TEST(LandXmlReader, WhatMakesNoSite) {
     EXPECT_FALSE(readLandXmlText("").succeeded());
     EXPECT_FALSE(readLandXmlText("<LandXML><CgPoints><CgPoint>1 2 3</CgPoint>").succeeded());  // never closed
