@@ -10,8 +10,7 @@ namespace {
 constexpr std::int32_t kUnset = -1;
 constexpr std::int32_t kDrained = -2;  // ground the water runs off from
 
-// The points joined by an edge, as offsets into one list (both directions;
-// an inner edge appears twice, which does no harm).
+// The points joined by an edge, as offsets into one list (both directions).
 struct PointLinks {
     std::vector<std::int32_t> offsets, list;
     std::span<const std::int32_t> of(std::int32_t p) const {
@@ -25,12 +24,18 @@ PointLinks linksOf(const SurfaceView& s) {
     const auto n = static_cast<std::size_t>(std::max(s.pointCount, 0));
     PointLinks links;
     links.offsets.assign(n + 1, 0);
-    const auto valid = [n](std::int32_t v) { return v >= 0 && static_cast<std::size_t>(v) < n; };
+    // An inner edge is taken from the one of its two triangles with the lower
+    // index, so each point lists each neighbour once.
+    const auto taken = [n, &s](int t, int k, std::int32_t a, std::int32_t b) {
+        const std::int32_t across = s.triangle(t).neighbour[k];
+        return a >= 0 && static_cast<std::size_t>(a) < n && b >= 0 && static_cast<std::size_t>(b) < n && a != b &&
+               (across < 0 || across > t);
+    };
     for (int t = 0; t < s.triangleCount; ++t) {
         const TinTriangle& tri = s.triangle(t);
         for (int k = 0; k < 3; ++k) {
             const std::int32_t a = tri.vertex[k], b = tri.vertex[(k + 1) % 3];
-            if (!valid(a) || !valid(b) || a == b) continue;
+            if (!taken(t, k, a, b)) continue;
             ++links.offsets[static_cast<std::size_t>(a) + 1];
             ++links.offsets[static_cast<std::size_t>(b) + 1];
         }
@@ -42,7 +47,7 @@ PointLinks linksOf(const SurfaceView& s) {
         const TinTriangle& tri = s.triangle(t);
         for (int k = 0; k < 3; ++k) {
             const std::int32_t a = tri.vertex[k], b = tri.vertex[(k + 1) % 3];
-            if (!valid(a) || !valid(b) || a == b) continue;
+            if (!taken(t, k, a, b)) continue;
             links.list[static_cast<std::size_t>(next[static_cast<std::size_t>(a)]++)] = b;
             links.list[static_cast<std::size_t>(next[static_cast<std::size_t>(b)]++)] = a;
         }
@@ -89,13 +94,18 @@ public:
     Sweep(const SurfaceView& s, DepressionTree& tree)
         : s_(s), tree_(tree), links_(linksOf(s)), outer_(outerPointsOf(s)), sets_(pointCount(s)),
           owner_(pointCount(s), kUnset), pointOwner(pointCount(s), kUnset), reached_(pointCount(s), 0),
-          clusterSlot_(pointCount(s), kUnset) {}
+          clusterSlot_(pointCount(s), kUnset), elevation_(pointCount(s), 0.0) {}
 
     void run() {
-        std::vector<std::int32_t> order;
-        for (std::size_t v = 0; v < reached_.size(); ++v)
-            if (!links_.of(static_cast<std::int32_t>(v)).empty()) order.push_back(static_cast<std::int32_t>(v));
-        std::sort(order.begin(), order.end(), [this](std::int32_t a, std::int32_t b) { return lowerThan(a, b); });
+        // Sorted on copies of the heights: the sweep reads them far more than the point records.
+        std::vector<std::pair<double, std::int32_t>> keyed;
+        for (std::size_t v = 0; v < reached_.size(); ++v) {
+            elevation_[v] = s_.point(static_cast<int>(v)).elevation;
+            if (!links_.of(static_cast<std::int32_t>(v)).empty()) keyed.emplace_back(elevation_[v], static_cast<std::int32_t>(v));
+        }
+        std::sort(keyed.begin(), keyed.end());
+        order.reserve(keyed.size());
+        for (const auto& [height, v] : keyed) order.push_back(v);
         for (std::size_t g = 0; g < order.size();) {
             std::size_t e = g + 1;
             while (e < order.size() && z(order[e]) == z(order[g])) ++e;
@@ -104,9 +114,11 @@ public:
         }
     }
 
+    std::vector<std::int32_t> order;  // the points of the surface, lowest first (of equal ones, the first)
+
 private:
     static std::size_t pointCount(const SurfaceView& s) { return static_cast<std::size_t>(std::max(s.pointCount, 0)); }
-    double z(std::int32_t p) const { return s_.point(p).elevation; }
+    double z(std::int32_t p) const { return elevation_[static_cast<std::size_t>(p)]; }
     bool lowerThan(std::int32_t a, std::int32_t b) const { return z(a) < z(b) || (z(a) == z(b) && a < b); }
 
     // Points of one level joined by level edges or by the water they both
@@ -139,7 +151,7 @@ private:
             for (const std::int32_t u : links_.of(v))
                 if (reached_[static_cast<std::size_t>(u)] && z(u) == h) sets_.join(v, u);
         for (const auto& [i, d] : met_) sets_.join(group[static_cast<std::size_t>(i)], depressionAt(d).bottom);
-        clusters_.clear();
+        clusterCount_ = 0;
         for (std::size_t i = 0; i < group.size(); ++i) {
             Cluster& c = clusterOf(group[i]);
             c.points.push_back(group[i]);
@@ -147,14 +159,19 @@ private:
         }
         for (const auto& [i, d] : met_) clusterOf(group[static_cast<std::size_t>(i)]).met.emplace_back(d, group[static_cast<std::size_t>(i)]);
         for (const std::int32_t v : group) clusterSlot_[static_cast<std::size_t>(sets_.find(v))] = kUnset;
-        for (Cluster& c : clusters_) settle(c, h);
+        for (std::size_t c = 0; c < clusterCount_; ++c) settle(clusters_[c], h);
     }
 
     Cluster& clusterOf(std::int32_t v) {
         std::int32_t& slot = clusterSlot_[static_cast<std::size_t>(sets_.find(v))];
         if (slot == kUnset) {
-            slot = static_cast<std::int32_t>(clusters_.size());
-            clusters_.emplace_back();
+            // Clusters are reused from level to level, keeping their lists' room.
+            slot = static_cast<std::int32_t>(clusterCount_++);
+            if (clusterCount_ > clusters_.size()) clusters_.emplace_back();
+            Cluster& fresh = clusters_[static_cast<std::size_t>(slot)];
+            fresh.points.clear();
+            fresh.met.clear();
+            fresh.drains = false;
         }
         return clusters_[static_cast<std::size_t>(slot)];
     }
@@ -215,6 +232,8 @@ private:
     std::vector<std::uint8_t> reached_;
     std::vector<std::int32_t> clusterSlot_;
     std::vector<Cluster> clusters_;
+    std::size_t clusterCount_ = 0;  // of clusters_, those of the current level
+    std::vector<double> elevation_;
     std::vector<std::pair<std::int32_t, std::int32_t>> met_;  // (index in the level's group, depression)
     std::vector<std::uint8_t> drainsAt_;
 };
@@ -229,26 +248,26 @@ DepressionTree findDepressions(const SurfaceView& surface) {
     const std::size_t count = tree.depressions.size();
     tree.pointOffsets.assign(count + 1, 0);
     tree.childOffsets.assign(count + 1, 0);
-    std::vector<std::int32_t> order;
-    order.reserve(sweep.pointOwner.size());
-    for (std::size_t v = 0; v < sweep.pointOwner.size(); ++v)
-        if (sweep.pointOwner[v] >= 0) order.push_back(static_cast<std::int32_t>(v));
-    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-        const double za = surface.point(a).elevation, zb = surface.point(b).elevation;
-        return za < zb || (za == zb && a < b);
-    });
-    for (const std::int32_t v : order) ++tree.pointOffsets[static_cast<std::size_t>(sweep.pointOwner[static_cast<std::size_t>(v)]) + 1];
+    // The sweep's order is lowest first, so each depression's points come out lowest first.
+    const std::vector<std::int32_t>& order = sweep.order;
+    std::size_t owned = 0;
+    for (const std::int32_t v : order) {
+        const std::int32_t d = sweep.pointOwner[static_cast<std::size_t>(v)];
+        if (d < 0) continue;
+        ++tree.pointOffsets[static_cast<std::size_t>(d) + 1];
+        ++owned;
+    }
     for (const Depression& d : tree.depressions)
         if (d.parent >= 0) ++tree.childOffsets[static_cast<std::size_t>(d.parent) + 1];
     std::partial_sum(tree.pointOffsets.begin(), tree.pointOffsets.end(), tree.pointOffsets.begin());
     std::partial_sum(tree.childOffsets.begin(), tree.childOffsets.end(), tree.childOffsets.begin());
-    tree.pointList.resize(order.size());
+    tree.pointList.resize(owned);
     tree.childList.resize(static_cast<std::size_t>(tree.childOffsets[count]));
     std::vector<std::int32_t> nextPoint(tree.pointOffsets.begin(), tree.pointOffsets.end() - 1);
     std::vector<std::int32_t> nextChild(tree.childOffsets.begin(), tree.childOffsets.end() - 1);
     for (const std::int32_t v : order) {
-        const auto d = static_cast<std::size_t>(sweep.pointOwner[static_cast<std::size_t>(v)]);
-        tree.pointList[static_cast<std::size_t>(nextPoint[d]++)] = v;
+        const std::int32_t d = sweep.pointOwner[static_cast<std::size_t>(v)];
+        if (d >= 0) tree.pointList[static_cast<std::size_t>(nextPoint[static_cast<std::size_t>(d)]++)] = v;
     }
     for (std::size_t d = 0; d < count; ++d) {
         const std::int32_t parent = tree.depressions[d].parent;
