@@ -1,6 +1,8 @@
 #include "app/site_edits.h"
 
+#include <set>
 #include <string>
+#include <utility>
 #include <type_traits>
 
 #include "app/breaklines.h"
@@ -32,8 +34,16 @@ void showPoint(SiteModel& model, int s, const SurveyPoint& p) {
 bool undo(SiteModel& model, const PointEdit& e) {
     if (!isPointIndex(model.document, e.point)) return false;
     showPoint(model, e.point, e.before);
-    // The point is in the surface again: so are the breaklines it lost, in their order.
-    if (e.breaklinesBefore) model.document.breaklines.pairs = *e.breaklinesBefore;
+    // The point is in the surface again: so are the breaklines it lost, in
+    // their order, and those added since (a drawing's lines) come after them.
+    if (e.breaklinesBefore) {
+        std::vector<Breakline> restored = *e.breaklinesBefore;
+        std::set<std::pair<int, int>> listed;
+        for (const Breakline& k : restored) listed.insert({k.a, k.b});
+        for (const Breakline& k : model.document.breaklines.pairs)
+            if (!listed.count({k.a, k.b})) restored.push_back(k);
+        model.document.breaklines.pairs = std::move(restored);
+    }
     return true;
 }
 
