@@ -162,7 +162,7 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
                           : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
     if (!path) return false;
     return saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
-             ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+                    ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {

@@ -2,8 +2,8 @@
 
 #include <set>
 #include <string>
-#include <utility>
 #include <type_traits>
+#include <utility>
 
 #include "app/breaklines.h"
 #include "app/document.h"
@@ -74,8 +74,12 @@ bool removePair(SiteModel& model, const Breakline& pair) {
     return removeBreakline(model, listedBreakline(model.document, pair));
 }
 
-bool undo(SiteModel& model, const BreaklineEdit& e) { return e.added ? removePair(model, e.pair) : addPair(model, e.pair); }
-bool redo(SiteModel& model, const BreaklineEdit& e) { return e.added ? addPair(model, e.pair) : removePair(model, e.pair); }
+bool undo(SiteModel& model, const BreaklineEdit& e) {
+    return e.added ? removePair(model, e.pair) : addPair(model, e.pair);
+}
+bool redo(SiteModel& model, const BreaklineEdit& e) {
+    return e.added ? addPair(model, e.pair) : removePair(model, e.pair);
+}
 
 // Moves the last edit of `from` onto `to` once `apply` has carried it out.
 // An edit the site no longer fits empties both stacks: what lies under it

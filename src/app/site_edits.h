@@ -46,7 +46,7 @@ struct SiteEdits {
     std::vector<SiteEdit> done;
     std::vector<SiteEdit> undone;
     std::optional<std::size_t> savedDepth = 0;  // `done` size when saved; none once that state is gone
-    bool changedWithoutUndo = false;           // a moved limit polygon, a texture, an overlay
+    bool changedWithoutUndo = false;            // a moved limit polygon, a texture, an overlay
 };
 
 void recordSiteEdit(SiteModel& model, SiteEdit edit);
