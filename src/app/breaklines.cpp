@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <optional>
 
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
@@ -137,10 +138,14 @@ void removeBreaklinesOfPoint(SiteModel& model, int p) {
     }
 }
 
-bool undoBreakline(SiteModel& model) {
+bool undoBreakline(SiteModel& model) { return removeBreakline(model, model.document.breaklines.count() - 1); }
+
+bool removeBreakline(SiteModel& model, int i) {
     SiteDocument& d = model.document;
-    if (d.breaklines.empty()) return false;
-    d.breaklines.pairs.pop_back();
+    if (i < 0 || i >= d.breaklines.count()) return false;
+    // Those after it keep their order: the surface is made again in the same order.
+    d.breaklines.pairs.erase(d.breaklines.pairs.begin() + i);
+    if (i < d.breaklinesInserted) --d.breaklinesInserted;
     // A surface read as triangles cannot be made again from its points: it
     // keeps the edge rather than being lost.
     if (d.pointFileFormat != PointFileFormat::Raw) {
@@ -221,7 +226,14 @@ bool addAndEnforceBreakline(SiteModel& model, int first, int second) {
 }
 
 void breaklineBetween(SiteModel& model, Ui& ui, int first, int second) {
-    if (!addAndEnforceBreakline(model, first, second)) ui.message("Breakline crosses another breakline!");
+    const int before = model.document.breaklines.count();
+    if (!addAndEnforceBreakline(model, first, second)) {
+        ui.message("Breakline crosses another breakline!");
+        return;
+    }
+    // A point left out of the surface adds nothing, and nothing is to be undone.
+    if (model.document.breaklines.count() > before)
+        recordSiteEdit(model, BreaklineEdit{model.document.breaklines.pairs.back(), true});
 }
 
 void insertBreaklinesStep(SiteModel& model) {

@@ -22,6 +22,8 @@ void removeBreaklinesOfPoint(SiteModel& model, int p);
 // Drops the last breakline; the surface is built again and the rest are
 // enforced again by the staged insertion. False when there is none.
 bool undoBreakline(SiteModel& model);
+// Drops breakline i as undoBreakline drops the last. False when there is none.
+bool removeBreakline(SiteModel& model, int i);
 
 // Makes breakline i an edge of the current surface; the neighbour links and
 // shading are then made again. An end the surface left out as a duplicate

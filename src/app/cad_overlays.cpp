@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/dxf_import.h"
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
 #include "import/dwf_reader.h"
@@ -50,7 +51,7 @@ Vec3 planOf(const SurveyPoint& p) { return {p.easting, p.northing, 0.0}; }
 
 void openCadOverlay(SiteModel& model, Ui& ui) {
     const std::optional<std::string> path = ui.chooseOpenFile(kCadFileFilter);
-    if (path) importCadOverlay(model, ui, *path);
+    if (path && importCadOverlay(model, ui, *path) > 0) markSiteChanged(model);
 }
 
 std::size_t importCadOverlay(SiteModel& model, Ui& ui, const std::string& path) {
@@ -154,6 +155,7 @@ void addAlignmentPick(SiteModel& model, Ui& ui, int sx, int sy, int viewWidth, i
                  planOf(d.points[static_cast<std::size_t>(first.point)]),
                  planOf(d.points[static_cast<std::size_t>(second.point)]));
     overlay.aligned = true;
+    markSiteChanged(model);
     model.document.dwfOverlayStage.reset();
     model.renderer.redrawNeeded = true;
 }

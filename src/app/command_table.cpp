@@ -3,6 +3,7 @@
 #include "app/cad_overlays.h"
 #include "app/commands.h"
 #include "app/point_editing.h"
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/navigation.h"
 #include "app/view_settings.h"
@@ -25,7 +26,12 @@ std::vector<Menu> mainMenu() {
           {C::RecentFile, "Recent File", {}},
           separator,
           {C::Exit, "E&xit", {}}}},
-        {"&Edit", {{C::UndoBreakline, "Undo Breakline\tU", {}}, {C::EditPoint, "Edit Point\tE", {}}}},
+        {"&Edit",
+         {{C::Undo, "&Undo\tCtrl+Z", {}},
+          {C::Redo, "&Redo\tCtrl+Shift+Z", {}},
+          separator,
+          {C::UndoBreakline, "Undo Breakline\tU", {}},
+          {C::EditPoint, "Edit Point\tE", {}}}},
         {"&View",
          {{C::Points, "Points\t1", {}, true},
           {C::Triangles, "Triangles\t2", {}, true},
@@ -110,6 +116,8 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::SavePoints: return {loaded && doc.pointCount > 0, false};
         case C::UndoBreakline:
         case C::ToolBreaklines: return {!doc.breaklines.empty(), false};
+        case C::Undo: return {canUndoSiteEdit(model), false};
+        case C::Redo: return {canRedoSiteEdit(model), false};
         case C::Points: return {loaded, d.showPoints};
         case C::PointNumber: return {loaded, d.showPointNumbers};
         case C::Description: return {loaded, d.showPointDescriptions};
@@ -153,6 +161,8 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
     using C = CommandId;
     switch (id) {
         case C::UndoBreakline: undoLastBreakline(model); return true;
+        case C::Undo: undoSiteEdit(model); return true;
+        case C::Redo: redoSiteEdit(model); return true;
         case C::EditPoint: editSelectedPoint(model, ui); return true;
         case C::Points:
         case C::ToolPoints: togglePoints(model); return true;

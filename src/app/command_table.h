@@ -19,6 +19,8 @@ enum class CommandId : int {
     RecentFile = 57616,
     Exit = 57665,
     UndoBreakline = 57643,
+    Undo = 32900,  // the site edits, with Redo
+    Redo = 32901,
     EditPoint = 32843,
     Points = 32832,
     Triangles = 32774,

@@ -2,6 +2,7 @@
 
 #include "app/breaklines.h"
 #include "app/point_editing.h"
+#include "app/site_edits.h"
 
 #include <algorithm>
 #include <array>
@@ -124,6 +125,7 @@ bool useTexturePicture(SiteModel& model, Ui& ui, const std::string& path) {
     RendererState& r = model.renderer;
     if (!loadTexture(r.texture, ui, path)) return false;
     r.textureLoaded = true;
+    markSiteChanged(model);
     r.palette[1] = r.texture.palette;
     recreateFrameBitmap(model);
     redraw(model);
@@ -184,7 +186,12 @@ void setCameraMode(SiteModel& model, CameraMode mode) {
 }
 
 void undoLastBreakline(SiteModel& model) {
-    undoBreakline(model);
+    const std::vector<Breakline>& pairs = model.document.breaklines.pairs;
+    // Taking a breakline back is itself an edit: Edit > Undo brings it back.
+    if (!pairs.empty()) {
+        const Breakline last = pairs.back();
+        if (undoBreakline(model)) recordSiteEdit(model, BreaklineEdit{last, false});
+    }
     redraw(model);
 }
 

@@ -145,24 +145,24 @@ void savePointsCommand(SiteModel& model, Ui& ui) {
     savePointsTo(model, ui, *path);
 }
 
-void saveAsCommand(SiteModel& model, Ui& ui) {
+bool saveAsCommand(SiteModel& model, Ui& ui) {
     SavingDialog dialog;
     dialog.format = 0;
     dialog.points = model.document.pointCount > 0;
     dialog.contours = model.document.triangleCount > 0;
     dialog.breaklines = !model.document.breaklines.empty();
     dialog.surface = false;
-    if (!ui.run(dialog)) return;
+    if (!ui.run(dialog)) return false;
     if (!dialog.points && !dialog.contours && !dialog.breaklines && !dialog.surface) {
         ui.message("Nothing was selected to be saved!");
-        return;
+        return false;
     }
     const bool dxf = dialog.format == 0;
     const auto path = dxf ? ui.chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "")
                           : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
-    if (!path) return;
-    saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
-             ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+    if (!path) return false;
+    return saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
+                    ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {

@@ -36,7 +36,8 @@ void savePointsCommand(SiteModel& model, Ui& ui);
 bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
 
 // File > Save As...: the Saving dialog, the chooser and the chosen writer.
-void saveAsCommand(SiteModel& model, Ui& ui);
+// True when the file was written.
+bool saveAsCommand(SiteModel& model, Ui& ui);
 
 enum class ExportFormat { Dxf, LandXml };
 // Writes the chosen parts to a path with the writer of `format` (the part of

@@ -1,5 +1,6 @@
 #include "app/limit_polygon_edit.h"
 
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "camera/limit_polygon_picking.h"
 #include "render/limit_polygon_draw.h"
@@ -38,7 +39,10 @@ bool pressOnLimitPolygon(SiteModel& model, bool controlHeld) {
     if (!polygon || !model.input.cursorInView) return false;
     if (!selectVertexAtCursor(*polygon, model.camera.view, screenDepthOf(model.renderer.frame), cursorOf(model)))
         return false;
-    if (controlHeld) duplicateVertex(*polygon, polygon->selectedVertex);
+    if (controlHeld) {
+        duplicateVertex(*polygon, polygon->selectedVertex);
+        markSiteChanged(model);
+    }
     return true;
 }
 
@@ -50,6 +54,7 @@ bool limitPolygonVertexSelected(const SiteModel& model) {
 bool dragLimitPolygonVertex(SiteModel& model, const std::optional<Vec3>& ground) {
     if (!ground || !limitPolygonVertexSelected(model)) return false;
     moveSelectedVertex(*model.document.contours.limitPolygon, *ground);
+    markSiteChanged(model);
     return true;
 }
 

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "app/breaklines.h"
 #include "app/navigation.h"
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
@@ -141,27 +143,38 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
     model.renderer.redrawNeeded = true;
     if (!std::isfinite(dialog.change) || std::fabs(dialog.change) < kSmallestWallChange) return;
 
-    const bool building = stopWorkersReadingPoints(model);
     SurveyPoint wall;
     wall.number = d.nextPointNumber;
-    if (d.nextPointNumber < std::numeric_limits<int>::max()) ++d.nextPointNumber;
     wall.easting = from.easting + kWallOffset * std::cos(direction);
     wall.northing = from.northing + kWallOffset * std::sin(direction);
     wall.elevation = from.elevation + dialog.change;
     wall.useInSurface = isValidElevation(wall.elevation) ? 1 : 0;
     wall.displayMark = kAddedPointMark;
     setDescription(wall, "wallpt");
+    placeWallPoint(model, s, wall);
+    // A surface read as triangles cannot be made again without the point.
+    if (d.pointFileFormat == PointFileFormat::Raw)
+        markSiteChanged(model);
+    else
+        recordSiteEdit(model, WallPointEdit{s, wall});
+}
+
+int placeWallPoint(SiteModel& model, int s, const SurveyPoint& wall) {
+    SiteDocument& d = model.document;
+    const bool building = stopWorkersReadingPoints(model);
+    if (d.nextPointNumber <= wall.number && wall.number < std::numeric_limits<int>::max())
+        d.nextPointNumber = wall.number + 1;
     const int added = appendPoint(d, wall);
     d.minElevation = std::min(d.minElevation, wall.elevation);
     d.maxElevation = std::max(d.maxElevation, wall.elevation);
 
     if (building) {
         rebuildSurface(model);  // the surface being built goes without the point: build it again
-        return;
+        return added;
     }
-    if (!d.triangulateStage.done || !wall.useInSurface) return;
+    if (!d.triangulateStage.done || !wall.useInSurface) return added;
     const int t = triangleHoldingInside(d.points, d.triangles, d.triangleCount, wall.easting, wall.northing);
-    if (t == kNoTriangle) return;
+    if (t == kNoTriangle) return added;
     dropSurfaceResults(model);  // clears the selection, the rain and the ponds
     splitTriangleAt(d.points, d.triangles, d.triangleCount, t, added);
     d.triangulateStage.done = true;
@@ -173,6 +186,20 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
         enforceBreakline(model, d.breaklines.count() - 1);
         if (d.breaklines.ready()) d.breaklinesInserted = d.breaklines.count();
     }
+    return added;
+}
+
+void removeLastPoint(SiteModel& model) {
+    SiteDocument& d = model.document;
+    if (d.pointCount <= 0) return;
+    stopWorkersReadingPoints(model);
+    const int last = d.pointCount - 1;
+    std::erase_if(d.breaklines.pairs, [last](const Breakline& k) { return k.a == last || k.b == last; });
+    d.points.erase(d.points.begin() + last);  // the spare records behind it move up with it
+    --d.pointCount;
+    model.input.selectedPoint = kNoPoint;
+    model.input.hoverPoint = kNoPoint;
+    rebuildSurface(model);
 }
 
 void editSelectedPoint(SiteModel& model, Ui& ui) {
@@ -184,25 +211,39 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
                    MessageKind::Information);
         return;
     }
-    SurveyPoint& p = pointAt(d, s);
+    const SurveyPoint& p = pointAt(d, s);
     EditPointDialog dialog{p.number, p.northing, p.easting, p.elevation, std::string(descriptionOf(p)),
                            p.useInSurface != 0};
     if (!ui.run(dialog)) return;
     model.renderer.redrawNeeded = true;
+    PointEdit edit{s, p, {}, std::nullopt};
+    if (p.useInSurface && !dialog.useInSurface) edit.breaklinesBefore = d.breaklines.pairs;
+    changePoint(model, s, dialog.elevation, dialog.description, dialog.useInSurface);
+    edit.after = pointAt(d, s);
+    const SurveyPoint& a = edit.before;
+    const SurveyPoint& b = edit.after;
+    if (a.elevation != b.elevation || a.useInSurface != b.useInSurface || descriptionOf(a) != descriptionOf(b))
+        recordSiteEdit(model, std::move(edit));
+}
+
+void changePoint(SiteModel& model, int s, double elevation, const std::string& description, bool useInSurface) {
+    SiteDocument& d = model.document;
+    if (s < 0 || s >= d.pointCount) return;
+    SurveyPoint& p = pointAt(d, s);
     const bool wasUsed = p.useInSurface != 0;
-    const bool elevationChanged = std::isfinite(dialog.elevation) && dialog.elevation != p.elevation;
-    setDescription(p, dialog.description);
-    if (!elevationChanged && wasUsed == dialog.useInSurface) return;
+    const bool elevationChanged = std::isfinite(elevation) && elevation != p.elevation;
+    setDescription(p, description);
+    if (!elevationChanged && wasUsed == useInSurface) return;
 
     const bool building = stopWorkersReadingPoints(model);
     if (elevationChanged) {
-        p.elevation = dialog.elevation;
+        p.elevation = elevation;
         d.minElevation = std::min(d.minElevation, p.elevation);
         d.maxElevation = std::max(d.maxElevation, p.elevation);
     }
-    p.useInSurface = dialog.useInSurface ? 1 : 0;
-    if (wasUsed != dialog.useInSurface || building) {
-        if (!dialog.useInSurface) removeBreaklinesOfPoint(model, s);
+    p.useInSurface = useInSurface ? 1 : 0;
+    if (wasUsed != useInSurface || building) {
+        if (!useInSurface) removeBreaklinesOfPoint(model, s);
         rebuildSurface(model);
         return;
     }

@@ -1,7 +1,9 @@
 #pragma once
+#include <string>
 #include <string_view>
 
 #include "camera/picking.h"
+#include "model/survey_point.h"
 
 namespace vellacor {
 
@@ -29,5 +31,16 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at);
 // "Edit Point" (key E): elevation, description and Use in Surface of the
 // selected point. A change of Use in Surface builds the surface again.
 void editSelectedPoint(SiteModel& model, Ui& ui);
+
+// What OK in Edit Point does to point s, as the dialog and undo both use it.
+void changePoint(SiteModel& model, int s, double elevation, const std::string& description, bool useInSurface);
+
+// Appends `wall` as a point made from point s (its number given) and puts it
+// into the surface as addWallPoint does; its index.
+int placeWallPoint(SiteModel& model, int s, const SurveyPoint& wall);
+
+// Takes the last point away with its breaklines; the surface is made again
+// from the points that are left.
+void removeLastPoint(SiteModel& model);
 
 }  // namespace vellacor

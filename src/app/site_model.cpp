@@ -47,6 +47,7 @@ void clearSite(SiteModel& model) {
     model.water.rainSystem.reset();
     model.water.ponds.reset();
     model.overlays.dwfOverlay.reset();
+    model.edits = SiteEdits{};
 }
 
 SiteFrame siteFrameOf(const SiteDocument& document) { return {document.siteCentre, document.siteSize}; }

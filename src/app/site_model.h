@@ -5,6 +5,7 @@
 #include <random>
 #include <span>
 
+#include "app/site_edits.h"
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
 #include "model/background_job.h"
@@ -115,6 +116,7 @@ struct SiteModel {
     FrameCycleState cycle;
     WaterState water;
     OverlayState overlays;
+    SiteEdits edits;  // undo, redo and what is not saved yet
     BackgroundWork work;  // last: its threads are joined before the rest goes
     std::mt19937 random;
 };

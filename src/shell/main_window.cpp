@@ -19,6 +19,7 @@
 #include "app/frame_cycle.h"
 #include "app/idle_pacing.h"
 #include "app/pipeline.h"
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
@@ -75,13 +76,17 @@ void MainWindow::createActions() {
 
     saveAsAct_ = new QAction(QStringLiteral("Save &As..."), this);
     saveAsAct_->setStatusTip(QStringLiteral("Save points, contours, breaklines and surface as DXF or LandXML"));
-    connect(saveAsAct_, &QAction::triggered, this, [this] { saveAsCommand(model_, *ui_); });
+    connect(saveAsAct_, &QAction::triggered, this, [this] {
+        if (saveAsCommand(model_, *ui_)) markSiteSaved(model_);
+        updateTitle();
+    });
 
     printAct_ = new QAction(QStringLiteral("&Print..."), this);
     printAct_->setShortcut(QKeySequence::Print);
     connect(printAct_, &QAction::triggered, this, [this] { runCoreCommand(CommandId::Print); });
 
     exitAct_ = new QAction(QStringLiteral("E&xit"), this);
+    exitAct_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exitAct_->setStatusTip(QStringLiteral("Quit the application"));
     connect(exitAct_, &QAction::triggered, this, &QWidget::close);
 
@@ -92,7 +97,7 @@ void MainWindow::createActions() {
     recentPlaceholder_->setEnabled(false);
     for (int i = 0; i < kRecentFileCount; ++i) {
         auto* act = new QAction(this);
-        connect(act, &QAction::triggered, this, [this, act] { openPath(act->data().toString()); });
+        connect(act, &QAction::triggered, this, [this, act] { openAfterAsking(act->data().toString()); });
         recentActs_ << act;
     }
 }
@@ -162,7 +167,7 @@ void MainWindow::createToolBar() {
     }
 }
 
-// The framework accelerators: undo is Undo Breakline; new, the clipboard and
+// The framework accelerators: undo and redo of the site edits; new, the clipboard and
 // the pane keys have no handler in this program and only keep those keys from
 // reaching the view's key map (Ctrl+C must not toggle the drawings).
 void MainWindow::createAccelerators() {
@@ -174,7 +179,8 @@ void MainWindow::createAccelerators() {
         addAction(act);
     };
     add({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)},
-        [this] { runCoreCommand(CommandId::UndoBreakline); });
+        [this] { runCoreCommand(CommandId::Undo); });
+    add({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, [this] { runCoreCommand(CommandId::Redo); });
     add({QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_C),
          QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Delete),
          QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::SHIFT | Qt::Key_Insert), QKeySequence(Qt::Key_F6),
@@ -186,6 +192,7 @@ void MainWindow::runCoreCommand(CommandId id) {
     runCommand(model_, *ui_, id);
     view_->setFocus();
     updateCommandStates();
+    updateTitle();
 }
 
 QAction* MainWindow::commandAction(CommandId id) const {
@@ -220,9 +227,25 @@ void MainWindow::updateCommandStates() {
     }
 }
 
+QString MainWindow::documentName() const {
+    return documentPath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(documentPath_).fileName();
+}
+
+// A star before the name while the site holds changes not saved.
 void MainWindow::updateTitle() {
-    const QString name = documentPath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(documentPath_).fileName();
-    setWindowTitle(name + QStringLiteral(" - Vellacor"));
+    const QString mark = hasUnsavedChanges(model_) ? QStringLiteral("*") : QString();
+    const QString title = mark + documentName() + QStringLiteral(" - Vellacor");
+    if (windowTitle() != title) setWindowTitle(title);
+}
+
+bool MainWindow::maySetSiteAside() {
+    const bool may = mayCloseSite(model_, *ui_, [this] { return ui_->askSaveChanges(documentName().toStdString()); });
+    updateTitle();
+    return may;
+}
+
+void MainWindow::openAfterAsking(const QString& path) {
+    if (maySetSiteAside()) openPath(path);
 }
 
 bool MainWindow::openPath(const QString& path, const QString& format) {
@@ -245,6 +268,7 @@ bool MainWindow::openPath(const QString& path, const QString& format) {
 }
 
 void MainWindow::open() {
+    if (!maySetSiteAside()) return;
     if (auto path = ui_->chooseOpenFile("All Files (*.*)|*.*||")) openPath(QString::fromStdString(*path));
 }
 
@@ -270,11 +294,16 @@ void MainWindow::runFrame() {
     view_->showPicture(picture_);
     updateCommandStates();  // the toolbar follows the site every frame
     elevationPane_->setText(QString::fromStdString(elevationPaneText(model_)));
+    updateTitle();  // edits made with the mouse and keys show in the title
     inFrame_ = false;
     scheduleFrame(idleDelayMs(model_, isActiveWindow()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!maySetSiteAside()) {
+        event->ignore();
+        return;
+    }
     frameTimer_->stop();
     cancelAllWorkers(model_);
     event->accept();
@@ -288,7 +317,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (!urls.isEmpty() && urls.first().isLocalFile()) {
         event->acceptProposedAction();
-        openPath(urls.first().toLocalFile());
+        openAfterAsking(urls.first().toLocalFile());
     }
 }
 

@@ -57,6 +57,10 @@ private:
     void updateTitle();
     void scheduleFrame(int delayMs);
     void open();
+    void openAfterAsking(const QString& path);
+    // Asks about unsaved changes before the site goes; false when it must stay.
+    bool maySetSiteAside();
+    QString documentName() const;
     void about();
 
     SiteModel& model_;

@@ -47,6 +47,19 @@ Answer QtUi::message(const std::string& text, MessageKind kind) {
     return Answer::Ok;
 }
 
+UnsavedChoice QtUi::askSaveChanges(const std::string& name) {
+    ModalScope scope(*this);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellacor"),
+                    QStringLiteral("Save changes to %1 before closing?").arg(QString::fromStdString(name)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save: return UnsavedChoice::Save;
+        case QMessageBox::Discard: return UnsavedChoice::Discard;
+        default: return UnsavedChoice::Cancel;
+    }
+}
+
 bool QtUi::run(SelectFormatDialog& dialog) {
     ModalScope scope(*this);
     return runSelectFormatDialog(window_, dialog);

@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "app/site_edits.h"
 #include "platform/ui.h"
 
 class QWidget;
@@ -26,6 +27,8 @@ public:
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;
+    // "Save changes to NAME before closing?" with Save, Discard and Cancel.
+    UnsavedChoice askSaveChanges(const std::string& name);
     bool keyDown(int virtualKey) const override { return keysDown_.count(virtualKey) > 0; }
     bool isForeground() const override;
     bool isMinimised() const override;

@@ -11,6 +11,7 @@
 #include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
+#include "app/site_edits.h"
 #include "import/dxf_reader.h"
 #include "render/cad_overlay_draw.h"
 #include "support/fake_ui.h"
@@ -217,8 +218,10 @@ TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
     const int w = m.renderer.frame.viewWidth, h = m.renderer.frame.viewHeight;
     const FlatOverlayView view = m.overlays.dwfOverlay->view;
     const std::vector<CadLine> drawn = m.overlays.dwfOverlay->lines;
+    EXPECT_FALSE(hasUnsavedChanges(m));
     addAlignmentPick(m, ui, 50, 10, w, h, 5);
     ASSERT_TRUE(m.overlays.dwfOverlay->aligned);
+    EXPECT_TRUE(hasUnsavedChanges(m));  // an aligned drawing wants saving
     // Every vertex of the overlay moved by the similarity that carries the
     // picked spots onto the points: z -> P1 + (z - D1) (P2 - P1) / (D2 - D1).
     const DrawingPoint d1 = drawingPointAt(view, w, h, 10, 10), d2 = drawingPointAt(view, w, h, 50, 10);

@@ -12,6 +12,7 @@
 #include "app/render_frame.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
+#include "app/site_edits.h"
 #include "camera/limit_polygon_picking.h"
 #include "render/projection.h"
 #include "support/fake_ui.h"
@@ -67,8 +68,10 @@ TEST_F(LimitPolygonFixture, DraggingAVertexMovesItOverTheGroundAndNotTheView) {
     const Vec3 eye = model.camera.eye;
     moveMouse(model, from);
     pressLeftButton(model);
+    EXPECT_FALSE(hasUnsavedChanges(model));
     EXPECT_TRUE(moveMouse(model, to));
     expectAtGround(vertex(grabbed), to);
+    EXPECT_TRUE(hasUnsavedChanges(model));  // the outline moved is the site's to save
     moveMouse(model, {to.x, 2});  // over the sky: the vertex stays and the view does not turn
     expectAtGround(vertex(grabbed), to);
     EXPECT_EQ(model.camera.eye.x, eye.x);

@@ -8,6 +8,7 @@
 #include "app/render_frame.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
+#include "app/site_edits.h"
 #include "render/frame_buffer.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
@@ -63,6 +64,7 @@ TEST_F(TextureKeys, KeyRWithoutAPictureMakesTheRadialPatternInTheActiveColours) 
 TEST_F(TextureKeys, APictureIsShownInItsOwnColoursOnlyWhileAModeShowsIt) {
     ui.openFileAnswers.push_back(picture);
     press('I');
+    EXPECT_TRUE(hasUnsavedChanges(model));  // a placed texture wants saving
     EXPECT_EQ(model.display.surfaceMode, SurfaceMode::Flat);  // I keeps the mode
     EXPECT_EQ(model.renderer.texture.width, 127);
     EXPECT_TRUE(bitmapInActiveColours());

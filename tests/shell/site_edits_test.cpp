@@ -1,0 +1,347 @@
+// Undo, redo and the unsaved-changes question in a real window over a small
+// grid site: each edit taken back leaves the surface it found.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/breaklines.h"
+#include "app/navigation.h"
+#include "app/point_editing.h"
+#include "app/site_model.h"
+#include "shell/main_window.h"
+#include "shell/qt_ui.h"
+#include "shell/view_widget.h"
+#include "support/temp_files.h"
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace vellacor {
+namespace {
+
+// The surface as plain geometry: each triangle's corners, in point order,
+// with their coordinates, whatever order the triangle list is in.
+using Corners = std::array<double, 9>;
+std::multiset<Corners> surfaceGeometry(const SiteDocument& d) {
+    std::multiset<Corners> triangles;
+    for (int t = 0; t < d.triangleCount; ++t) {
+        const auto& vertex = d.triangles[static_cast<std::size_t>(t)].vertex;
+        std::array<int, 3> v{vertex[0], vertex[1], vertex[2]};
+        std::sort(v.begin(), v.end());
+        Corners c{};
+        for (int k = 0; k < 3; ++k) {
+            const SurveyPoint& p = d.points[static_cast<std::size_t>(v[k])];
+            c[3 * k] = p.easting;
+            c[3 * k + 1] = p.northing;
+            c[3 * k + 2] = p.elevation;
+        }
+        triangles.insert(c);
+    }
+    return triangles;
+}
+
+// Answers the modal windows that come up, in turn, and keeps their texts.
+class ModalAnswers {
+public:
+    using Answer = std::function<void(QWidget&)>;
+    explicit ModalAnswers(std::deque<Answer> answers) : answers_(std::move(answers)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        timer_.start(5);
+    }
+    QStringList seen;
+
+private:
+    void look() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == last_) return;
+        last_ = modal;
+        const auto* box = qobject_cast<QMessageBox*>(modal);
+        seen << (box ? box->text() : modal->windowTitle());
+        if (answers_.empty()) {  // one not expected: closed, so the test fails rather than waits
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            return;
+        }
+        const Answer answer = answers_.front();
+        answers_.pop_front();
+        answer(*modal);
+    }
+    std::deque<Answer> answers_;
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+ModalAnswers::Answer pressBox(QMessageBox::StandardButton button) {
+    return [button](QWidget& w) {
+        if (auto* box = qobject_cast<QMessageBox*>(&w)) box->button(button)->click();
+    };
+}
+
+QLineEdit* fieldLabelled(QWidget& dialog, const QString& label) {
+    for (QLabel* l : dialog.findChildren<QLabel*>())
+        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
+    return nullptr;
+}
+
+void pressOk(QWidget& dialog) { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
+
+// An 11 x 11 grid of points 100 apart with heights that repeat (ties
+// everywhere), loaded in a window and built.
+struct SiteEdits : ::testing::Test {
+    testing::TempDir dir;
+    SiteModel model;
+    std::unique_ptr<MainWindow> window;
+
+    static int at(int x, int y) { return y * 11 + x; }
+
+    void SetUp() override {
+        std::string text;
+        int number = 1;
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
+                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        window = std::make_unique<MainWindow>(model);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));  // the shortcuts need an active window
+        ASSERT_TRUE(window->openPath(QString::fromStdString(dir.write("site.txt", text)), QStringLiteral("PNEZD")));
+        settle();
+    }
+    void TearDown() override {
+        markSiteSaved(model);  // the window goes without asking
+    }
+
+    // Frames until the surface is built, linked and holds every breakline.
+    void settle() {
+        const SiteDocument& d = model.document;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        do window->runFrame();
+        while (!(d.triangulateStage.done && d.contourStage.done && d.breaklines.ready()) &&
+               std::chrono::steady_clock::now() < deadline);
+        ASSERT_TRUE(d.contourStage.done && d.breaklines.ready());
+    }
+    void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        window->activateWindow();  // a dialog closed may have left it inactive: shortcuts need it active
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window->view(), static_cast<Qt::Key>(k), modifiers);
+        settle();
+    }
+    void undoKey() { key(Qt::Key_Z, Qt::ControlModifier); }
+    void redoKey() { key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+    // The pixel of the view over ground nearest to `place` in plan.
+    Pixel pixelOfGround(const Vec3& place) const {
+        Pixel best{-1, -1};
+        double nearest = 1e300;
+        for (int y = 0; y < window->view()->height(); y += 3)
+            for (int x = 0; x < window->view()->width(); x += 3)
+                if (const std::optional<Vec3> ground = groundAt(model, Pixel{x, y})) {
+                    const double r = std::hypot(ground->x - place.x, ground->y - place.y);
+                    if (r < nearest) {
+                        nearest = r;
+                        best = {x, y};
+                    }
+                }
+        return best;
+    }
+    bool titleMarked() const { return window->windowTitle().startsWith(QLatin1Char('*')); }
+};
+
+TEST_F(SiteEdits, BreaklinesUndoAndRedoAndKeyUStillTakesTheLastBack) {
+    const auto before = surfaceGeometry(model.document);
+    EXPECT_FALSE(titleMarked());
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    settle();
+    const auto with = surfaceGeometry(model.document);
+    ASSERT_NE(with, before);
+    EXPECT_TRUE(titleMarked());
+
+    undoKey();
+    EXPECT_TRUE(model.document.breaklines.empty());
+    EXPECT_EQ(surfaceGeometry(model.document), before);
+    EXPECT_FALSE(titleMarked());  // back to the site as opened
+    redoKey();
+    EXPECT_EQ(model.document.breaklines.count(), 1);
+    EXPECT_EQ(surfaceGeometry(model.document), with);
+
+    key(Qt::Key_U);
+    EXPECT_TRUE(model.document.breaklines.empty());
+    EXPECT_EQ(surfaceGeometry(model.document), before);
+    undoKey();  // U was an edit too
+    EXPECT_EQ(surfaceGeometry(model.document), with);
+    EXPECT_TRUE(titleMarked());
+}
+
+TEST_F(SiteEdits, WallPointUndoAndRedo) {
+    const SiteDocument& d = model.document;
+    const auto before = surfaceGeometry(d);
+    const int points = d.pointCount;
+    const int nextNumber = d.nextPointNumber;
+    model.input.selectedPoint = at(5, 5);
+    // Towards ground off the grid lines, so that the wall point falls inside a triangle.
+    const Vec3 target{6537.0, 5561.0, 0.0};
+    const Pixel towards = pixelOfGround(target);
+    ASSERT_GE(towards.x, 0);
+    ModalAnswers answers({[](QWidget& w) {
+        w.findChild<QLineEdit*>()->setText(QStringLiteral("2.5"));  // the change in elevation
+        pressOk(w);
+    }});
+    addWallPoint(model, window->ui(), towards);
+    settle();
+    ASSERT_EQ(d.pointCount, points + 1);
+    const auto with = surfaceGeometry(d);
+    ASSERT_NE(with, before);
+
+    window->commandAction(CommandId::Undo)->trigger();
+    settle();
+    EXPECT_EQ(d.pointCount, points);
+    EXPECT_EQ(d.nextPointNumber, nextNumber);
+    EXPECT_TRUE(d.breaklines.empty());
+    EXPECT_EQ(surfaceGeometry(d), before);
+
+    window->commandAction(CommandId::Redo)->trigger();
+    settle();
+    EXPECT_EQ(d.pointCount, points + 1);
+    EXPECT_EQ(d.points[static_cast<std::size_t>(points)].number, nextNumber);
+    EXPECT_EQ(surfaceGeometry(d), with);
+}
+
+TEST_F(SiteEdits, PointEditsUndoAndRedo) {
+    const SiteDocument& d = model.document;
+    const auto before = surfaceGeometry(d);
+
+    // A new height: the same triangles, lifted at the point.
+    model.input.selectedPoint = at(5, 5);
+    {
+        ModalAnswers answers({[](QWidget& w) {
+            fieldLabelled(w, QStringLiteral("Elevation:"))->setText(QStringLiteral("150"));
+            pressOk(w);
+        }});
+        key(Qt::Key_E);
+    }
+    ASSERT_EQ(d.points[static_cast<std::size_t>(at(5, 5))].elevation, 150.0);
+    undoKey();
+    EXPECT_EQ(surfaceGeometry(d), before);
+    redoKey();
+    EXPECT_EQ(d.points[static_cast<std::size_t>(at(5, 5))].elevation, 150.0);
+    undoKey();
+
+    // Out of the surface: its breakline goes with it, and both come back.
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    settle();
+    const auto withBreakline = surfaceGeometry(d);
+    model.input.selectedPoint = at(1, 1);
+    {
+        ModalAnswers answers({[](QWidget& w) {
+            w.findChild<QCheckBox*>()->setChecked(false);
+            pressOk(w);
+        }});
+        key(Qt::Key_E);
+    }
+    ASSERT_TRUE(d.breaklines.empty());
+    const auto without = surfaceGeometry(d);
+    ASSERT_NE(without, withBreakline);
+    undoKey();
+    EXPECT_EQ(d.breaklines.count(), 1);
+    EXPECT_EQ(d.points[static_cast<std::size_t>(at(1, 1))].useInSurface, 1);
+    EXPECT_EQ(surfaceGeometry(d), withBreakline);
+    redoKey();
+    EXPECT_TRUE(d.breaklines.empty());
+    EXPECT_EQ(surfaceGeometry(d), without);
+}
+
+TEST_F(SiteEdits, UnsavedChangesAreAskedAboutBeforeOpenDropAndExit) {
+    const std::string other = dir.write("other.xyz", "6000 5000 100\n6100 5000 101\n6000 5100 102\n6100 5100 99\n");
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+    const auto drop = [&] {
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        static_cast<QObject*>(window.get())->event(&event);  // as the window system hands it over
+    };
+    const int points = model.document.pointCount;
+    const QString question = QStringLiteral("Save changes to site.txt before closing?");
+
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    {
+        ModalAnswers answers({pressBox(QMessageBox::Cancel), pressBox(QMessageBox::Cancel)});
+        drop();
+        window->commandAction(CommandId::Open)->trigger();  // Cancel: no file chooser follows
+        EXPECT_EQ(answers.seen, (QStringList{question, question}));
+    }
+    EXPECT_EQ(model.document.pointCount, points);
+    {
+        // Save runs Save As; cancelling it keeps the site and the window.
+        ModalAnswers answers({pressBox(QMessageBox::Save), [](QWidget& w) { qobject_cast<QDialog*>(&w)->reject(); }});
+        EXPECT_FALSE(window->close());
+        EXPECT_EQ(answers.seen.size(), 2);
+        EXPECT_EQ(answers.seen.value(1), QStringLiteral("Saving"));
+    }
+    EXPECT_TRUE(window->isVisible());
+    {
+        ModalAnswers answers({pressBox(QMessageBox::Discard)});
+        drop();
+        EXPECT_EQ(answers.seen, QStringList{question});
+    }
+    EXPECT_EQ(model.document.pointCount, 4);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("other.xyz - Vellacor"));
+
+    // A site with no changes asks nothing; an edit saved through Save As asks nothing either.
+    breaklineBetween(model, window->ui(), 0, 3);
+    const std::string saved = dir.path("saved.dxf");
+    {
+        ModalAnswers answers({pressBox(QMessageBox::Save), pressOk,
+                              [&saved](QWidget& w) {
+                                  auto* chooser = qobject_cast<QFileDialog*>(&w);
+                                  chooser->selectFile(QString::fromStdString(saved));
+                                  static_cast<QDialog*>(chooser)->accept();
+                              },
+                              pressBox(QMessageBox::Ok)});
+        window->commandAction(CommandId::Exit)->trigger();
+        EXPECT_EQ(answers.seen.value(0), QStringLiteral("Save changes to other.xyz before closing?"));
+    }
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_FALSE(window->isVisible());
+    window->show();
+    {
+        ModalAnswers answers({});
+        EXPECT_TRUE(window->close());
+        EXPECT_TRUE(answers.seen.isEmpty());
+    }
+}
+
+TEST_F(SiteEdits, ControlQQuitsThroughTheSameQuestion) {
+    QAction* exit = window->commandAction(CommandId::Exit);
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    ModalAnswers answers({pressBox(QMessageBox::Cancel)});
+    exit->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(answers.seen.size(), 1);
+}
+
+}  // namespace
+}  // namespace vellacor
