@@ -29,6 +29,7 @@ A file of no known extension is read as an elevation raster when its content
 is one; otherwise the window asks for its format.]=])
   set(PAGE_EXIT_STATUS [=[
 0 when the window is closed or help or version was asked for;
+1 when the program stops on an error it cannot go on from;
 2 for an unknown option or a second file.]=])
   set(PAGE_FILES "\
 .TP\n\
