@@ -12,5 +12,9 @@ int main(int argc, char** argv) {
         std::fputs(vellacor::cliUsage(), args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "--version") {
+        std::puts("vellacor-cli " VELLACOR_VERSION);
+        return 0;
+    }
     return vellacor::runCli(args);
 }

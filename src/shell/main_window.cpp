@@ -25,12 +25,9 @@
 #include "shell/recent_files.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_widget.h"
+#include "shell/window_settings.h"
 
 namespace vellacor {
-
-namespace {
-QSettings programSettings() { return QSettings(QStringLiteral("Vellacor"), QStringLiteral("Vellacor")); }
-}  // namespace
 
 MainWindow::MainWindow(SiteModel& model, QWidget* parent)
     : QMainWindow(parent), model_(model), ui_(std::make_unique<QtUi>(this)) {
@@ -47,6 +44,7 @@ MainWindow::MainWindow(SiteModel& model, QWidget* parent)
     statusBar()->addPermanentWidget(elevationPane_);
     setAcceptDrops(true);
     resize(1024, 720);
+    restoreWindowPlace(*this);
     updateTitle();
     updateCommandStates();
 
@@ -260,6 +258,7 @@ bool MainWindow::openPath(const QString& path, const QString& format) {
     if (result == OpenResult::Loaded) {
         QSettings settings = programSettings();
         writeRecentFiles(settings, withRecentFile(readRecentFiles(settings), QFileInfo(path).absoluteFilePath()));
+        rememberFolderOf(path);  // dropped and recent files too: the next Open starts there
     }
     updateTitle();
     updateCommandStates();
@@ -304,6 +303,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    saveWindowPlace(*this);
     frameTimer_->stop();
     cancelAllWorkers(model_);
     event->accept();

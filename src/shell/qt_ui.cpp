@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "shell/dialogs.h"
+#include "shell/window_settings.h"
 
 namespace vellacor {
 
@@ -108,9 +109,10 @@ std::string qtFilterFrom(const std::string& windowsFilter) {
 
 std::optional<std::string> QtUi::chooseOpenFile(const std::string& filter) {
     ModalScope scope(*this);
-    const QString path = QFileDialog::getOpenFileName(window_, QString(), QString(),
+    const QString path = QFileDialog::getOpenFileName(window_, QString(), lastFolder(),
                                                       QString::fromStdString(qtFilterFrom(filter)));
     if (path.isEmpty()) return std::nullopt;
+    rememberFolderOf(path);
     return path.toStdString();
 }
 
@@ -122,8 +124,10 @@ std::optional<std::string> QtUi::chooseSaveFile(const std::string& defaultExt, c
     chooser.setFileMode(QFileDialog::AnyFile);
     chooser.setNameFilters(QString::fromStdString(qtFilterFrom(filter)).split(QStringLiteral(";;")));
     if (!defaultExt.empty()) chooser.setDefaultSuffix(QString::fromStdString(defaultExt));
+    if (!lastFolder().isEmpty()) chooser.setDirectory(lastFolder());
     if (!defaultName.empty()) chooser.selectFile(QString::fromStdString(defaultName));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return std::nullopt;
+    rememberFolderOf(chooser.selectedFiles().first());
     return chooser.selectedFiles().first().toStdString();
 }
 
