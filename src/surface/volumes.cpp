@@ -1,0 +1,320 @@
+#include "surface/volumes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+#include "surface/contour_limit.h"
+#include "surface/plan_clipping.h"
+#include "surface/predicates.h"
+#include "surface/triangle_grid.h"
+
+namespace vellacor {
+
+namespace {
+
+constexpr int kProgressEvery = 1 << 15;
+
+struct Corner {
+    double x, y, z;
+};
+
+// The plane through a triangle's corners, taken in a fixed (sorted) order so
+// that two triangles with the same corners give bit-identical elevations, and
+// identical surfaces a difference of exactly zero.
+struct PlanePiece {
+    double x0 = 0, y0 = 0, z0 = 0, gx = 0, gy = 0;
+
+    double at(double x, double y) const { return z0 + gx * (x - x0) + gy * (y - y0); }
+};
+
+PlanePiece planeThrough(Corner a, Corner b, Corner c) {
+    const auto before = [](const Corner& p, const Corner& q) { return p.x < q.x || (p.x == q.x && p.y < q.y); };
+    if (before(b, a)) std::swap(a, b);
+    if (before(c, b)) std::swap(b, c);
+    if (before(b, a)) std::swap(a, b);
+    const double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+    const double vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
+    const double det = ux * vy - vx * uy;
+    PlanePiece p{a.x, a.y, a.z, 0.0, 0.0};
+    if (det != 0.0) {
+        p.gx = (uz * vy - vz * uy) / det;
+        p.gy = (ux * vz - vx * uz) / det;
+    }
+    return p;
+}
+
+Corner cornerOf(const SurfaceView& s, int t, int k) {
+    const SurveyPoint& p = s.point(s.triangle(t).vertex[k]);
+    return {p.easting, p.northing, p.elevation};
+}
+
+struct Box {
+    double minX, minY, maxX, maxY;
+    bool meets(const Box& o) const { return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY; }
+};
+
+Box boxOf(const Corner* c, std::size_t n) {
+    Box b{c[0].x, c[0].y, c[0].x, c[0].y};
+    for (std::size_t i = 1; i < n; ++i)
+        b = {std::min(b.minX, c[i].x), std::min(b.minY, c[i].y), std::max(b.maxX, c[i].x), std::max(b.maxY, c[i].y)};
+    return b;
+}
+
+// The limit polygon, counter-clockwise, with its box.
+struct Limit {
+    LimitPolygon polygon;
+    std::vector<PlanCorner> corners;
+    Box box{};
+};
+
+std::optional<Limit> limitOf(const std::vector<Vec3>& vertices) {
+    if (vertices.size() < 3) return std::nullopt;
+    Limit limit;
+    limit.polygon.vertices = vertices;
+    double twiceArea = 0;
+    for (std::size_t i = 0, j = vertices.size() - 1; i < vertices.size(); j = i++)
+        twiceArea += vertices[j].x * vertices[i].y - vertices[i].x * vertices[j].y;
+    for (const Vec3& v : vertices) limit.corners.push_back({v.x, v.y, 0.0});
+    if (twiceArea < 0) std::reverse(limit.corners.begin(), limit.corners.end());
+    std::vector<Corner> plain;
+    for (const PlanCorner& c : limit.corners) plain.push_back({c.x, c.y, 0.0});
+    limit.box = boxOf(plain.data(), plain.size());
+    return limit;
+}
+
+// Where a site triangle stands against the limit polygon.
+enum class LimitSide { Outside, Inside, Across };
+
+LimitSide sideOfLimit(const Limit& limit, const Box& triangleBox, double cx, double cy) {
+    if (!limit.box.meets(triangleBox)) return LimitSide::Outside;
+    const std::vector<PlanCorner>& v = limit.corners;
+    for (std::size_t i = 0, j = v.size() - 1; i < v.size(); j = i++) {
+        const Box edge{std::min(v[i].x, v[j].x), std::min(v[i].y, v[j].y), std::max(v[i].x, v[j].x),
+                       std::max(v[i].y, v[j].y)};
+        if (edge.meets(triangleBox)) return LimitSide::Across;
+    }
+    return insidePolygon(limit.polygon, cx, cy) ? LimitSide::Inside : LimitSide::Outside;
+}
+
+// The running sums, and the scratch polygons reused for every piece.
+class Accumulator {
+public:
+    VolumeTotals totals;
+
+    // One convex piece of the overlay (counter-clockwise), where the site has
+    // plane `site` and the comparison `other`; `limit` is the polygon's part
+    // inside the site triangle, or null when the whole piece counts.
+    void addPiece(std::vector<PlanCorner>& piece, const PlanePiece& site, const PlanePiece& other,
+                  const std::vector<PlanCorner>* limit) {
+        std::vector<PlanCorner>* region = &piece;
+        if (limit) {
+            clipped_ = *limit;
+            for (std::size_t i = 0, j = piece.size() - 1; i < piece.size() && !clipped_.empty(); j = i++) {
+                clipToLeftOf(clipped_, piece[j].x, piece[j].y, piece[i].x, piece[i].y, scratch_);
+                clipped_.swap(scratch_);
+            }
+            region = &clipped_;
+        }
+        for (PlanCorner& c : *region) c.d = site.at(c.x, c.y) - other.at(c.x, c.y);
+        const PlanIntegral whole = integrateLinear(*region);
+        if (!(whole.area > 0)) return;
+        totals.area += whole.area;
+        addSide(*region, +1);
+        addSide(*region, -1);
+    }
+
+private:
+    void addSide(const std::vector<PlanCorner>& region, int sign) {
+        double extreme = 0;
+        for (const PlanCorner& c : region) extreme = std::max(extreme, sign * c.d);
+        if (!(extreme > 0)) return;
+        clipToSign(region, sign, part_);
+        const PlanIntegral p = integrateLinear(part_);
+        if (!(p.area > 0)) return;
+        if (sign > 0) {
+            totals.cut += std::max(p.integral, 0.0);
+            totals.cutArea += p.area;
+            totals.deepestCut = std::max(totals.deepestCut, extreme);
+        } else {
+            totals.fill += std::max(-p.integral, 0.0);
+            totals.fillArea += p.area;
+            totals.highestFill = std::max(totals.highestFill, extreme);
+        }
+    }
+
+    std::vector<PlanCorner> clipped_, scratch_, part_;
+};
+
+// One site triangle: its corners counter-clockwise, its plane and box, and the
+// limit polygon's part inside it when the polygon crosses it.
+struct SiteTriangle {
+    Corner corner[3];
+    PlanePiece plane;
+    Box box;
+    std::vector<PlanCorner> limitPart;
+    const std::vector<PlanCorner>* limit = nullptr;
+};
+
+// Fills `s` for triangle t; false when it has no plan area or lies outside the limit.
+bool prepareSiteTriangle(const SurfaceView& site, int t, const std::optional<Limit>& limit, SiteTriangle& s,
+                         std::vector<PlanCorner>& scratch) {
+    for (int k = 0; k < 3; ++k) s.corner[k] = cornerOf(site, t, k);
+    const double turn = orient2d(s.corner[0].x, s.corner[0].y, s.corner[1].x, s.corner[1].y, s.corner[2].x, s.corner[2].y);
+    if (turn == 0.0) return false;
+    if (turn < 0) std::swap(s.corner[1], s.corner[2]);
+    s.plane = planeThrough(s.corner[0], s.corner[1], s.corner[2]);
+    s.box = boxOf(s.corner, 3);
+    s.limit = nullptr;
+    if (!limit) return true;
+    const double cx = (s.corner[0].x + s.corner[1].x + s.corner[2].x) / 3.0;
+    const double cy = (s.corner[0].y + s.corner[1].y + s.corner[2].y) / 3.0;
+    switch (sideOfLimit(*limit, s.box, cx, cy)) {
+        case LimitSide::Outside: return false;
+        case LimitSide::Inside: return true;
+        case LimitSide::Across: break;
+    }
+    s.limitPart = limit->corners;
+    for (int i = 0, j = 2; i < 3 && !s.limitPart.empty(); j = i++) {
+        clipToLeftOf(s.limitPart, s.corner[j].x, s.corner[j].y, s.corner[i].x, s.corner[i].y, scratch);
+        s.limitPart.swap(scratch);
+    }
+    if (!(integrateLinear(s.limitPart).area > 0)) return false;
+    s.limit = &s.limitPart;
+    return true;
+}
+
+// The plan area of the site triangle counted (within the limit).
+double countedArea(const SiteTriangle& s) {
+    if (s.limit) return integrateLinear(*s.limit).area;
+    std::vector<PlanCorner> whole{{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
+                                  {s.corner[2].x, s.corner[2].y, 0}};
+    return integrateLinear(whole).area;
+}
+
+int cellOf(double v, double origin, double cellSize, int count) {
+    const double c = std::floor((v - origin) / cellSize);
+    if (!(c > 0)) return 0;
+    return c >= count - 1 ? count - 1 : static_cast<int>(c);
+}
+
+// Finds the comparison's triangles under one site triangle and adds each
+// piece: from a located triangle through the neighbour links, over the
+// triangles whose plan overlaps the site triangle's by some area.
+class OverlayWalk {
+public:
+    OverlayWalk(const SurfaceView& comparison)
+        : comparison_(comparison), grid_(buildTriangleGrid(comparison)),
+          visitedBy_(static_cast<std::size_t>(std::max(comparison.triangleCount, 0)), -1) {}
+
+    void addOverlaps(int siteIndex, const SiteTriangle& s, Accumulator& sum) {
+        if (gridMissesBox(grid_, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
+        siteIndex_ = siteIndex;
+        reachedEdge_ = false;
+        const double cx = (s.corner[0].x + s.corner[1].x + s.corner[2].x) / 3.0;
+        const double cy = (s.corner[0].y + s.corner[1].y + s.corner[2].y) / 3.0;
+        const int seed = locateInGrid(grid_, comparison_, cx, cy);
+        if (seed != kNoTriangle) flood(seed, s, sum);
+        // Where the comparison's edge crosses the triangle its part under the
+        // triangle may come in pieces the links do not join: look in the grid.
+        if (seed == kNoTriangle || reachedEdge_) scanGrid(s, sum);
+    }
+
+private:
+    void flood(int seed, const SiteTriangle& s, Accumulator& sum) {
+        if (!visit(seed, s, sum)) return;
+        stack_.push_back(seed);
+        while (!stack_.empty()) {
+            const int b = stack_.back();
+            stack_.pop_back();
+            for (const std::int32_t n : comparison_.triangle(b).neighbour) {
+                if (n < 0 || n >= comparison_.triangleCount) {
+                    reachedEdge_ = true;
+                    continue;
+                }
+                if (visitedBy_[static_cast<std::size_t>(n)] != siteIndex_ && visit(n, s, sum)) stack_.push_back(n);
+            }
+        }
+    }
+
+    void scanGrid(const SiteTriangle& s, Accumulator& sum) {
+        const int c0 = cellOf(s.box.minX, grid_.minX, grid_.cellSize, grid_.columns);
+        const int c1 = cellOf(s.box.maxX, grid_.minX, grid_.cellSize, grid_.columns);
+        const int r0 = cellOf(s.box.minY, grid_.minY, grid_.cellSize, grid_.rows);
+        const int r1 = cellOf(s.box.maxY, grid_.minY, grid_.cellSize, grid_.rows);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) {
+                const std::size_t cell = static_cast<std::size_t>(r) * static_cast<std::size_t>(grid_.columns) +
+                                         static_cast<std::size_t>(c);
+                for (int i = grid_.cellStart[cell]; i < grid_.cellStart[cell + 1]; ++i) {
+                    const int b = grid_.triangles[static_cast<std::size_t>(i)];
+                    if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) flood(b, s, sum);
+                }
+            }
+    }
+
+    // Clips comparison triangle b to the site triangle and adds the piece;
+    // true when they overlap by some area.
+    bool visit(int b, const SiteTriangle& s, Accumulator& sum) {
+        visitedBy_[static_cast<std::size_t>(b)] = siteIndex_;
+        Corner c[3];
+        for (int k = 0; k < 3; ++k) c[k] = cornerOf(comparison_, b, k);
+        piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
+        for (int i = 0, j = 2; i < 3 && !piece_.empty(); j = i++) {
+            clipToLeftOf(piece_, s.corner[j].x, s.corner[j].y, s.corner[i].x, s.corner[i].y, scratch_);
+            piece_.swap(scratch_);
+        }
+        if (!(integrateLinear(piece_).area > 0)) return false;
+        sum.addPiece(piece_, s.plane, planeThrough(c[0], c[1], c[2]), s.limit);
+        return true;
+    }
+
+    const SurfaceView& comparison_;
+    TriangleGrid grid_;
+    std::vector<int> visitedBy_;  // the site triangle that last clipped each comparison triangle
+    int siteIndex_ = -1;
+    bool reachedEdge_ = false;
+    std::vector<int> stack_;
+    std::vector<PlanCorner> piece_, scratch_;
+};
+
+template <typename AddTriangle>
+std::optional<VolumeTotals> walkSite(const SurfaceView& site, const VolumeRequest& request,
+                                     const std::function<bool(double)>& carryOn, AddTriangle addTriangle) {
+    const std::optional<Limit> limit = limitOf(request.polygon);
+    Accumulator sum;
+    SiteTriangle s;
+    std::vector<PlanCorner> scratch;
+    for (int t = 0; t < site.triangleCount; ++t) {
+        if (carryOn && t % kProgressEvery == 0 && !carryOn(static_cast<double>(t) / site.triangleCount))
+            return std::nullopt;
+        if (!prepareSiteTriangle(site, t, limit, s, scratch)) continue;
+        sum.totals.siteArea += countedArea(s);
+        addTriangle(t, s, sum);
+    }
+    return sum.totals;
+}
+
+}  // namespace
+
+std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
+                                            const VolumeRequest& request,
+                                            const std::function<bool(double)>& carryOn) {
+    OverlayWalk walk(comparison);
+    return walkSite(site, request, carryOn,
+                    [&](int t, const SiteTriangle& s, Accumulator& sum) { walk.addOverlaps(t, s, sum); });
+}
+
+std::optional<VolumeTotals> compareWithDatum(const SurfaceView& site, const VolumeRequest& request,
+                                             const std::function<bool(double)>& carryOn) {
+    const PlanePiece level{0.0, 0.0, request.datum.value_or(0.0), 0.0, 0.0};
+    std::vector<PlanCorner> piece;
+    return walkSite(site, request, carryOn, [&](int, const SiteTriangle& s, Accumulator& sum) {
+        piece.assign({{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
+                      {s.corner[2].x, s.corner[2].y, 0}});
+        sum.addPiece(piece, s.plane, level, s.limit);
+    });
+}
+
+}  // namespace vellacor
