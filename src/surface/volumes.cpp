@@ -4,6 +4,7 @@
 #include <cmath>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -210,7 +211,8 @@ class OverlayWalk {
 public:
     OverlayWalk(const SurfaceView& comparison, const TriangleGrid& grid)
         : comparison_(comparison), grid_(grid),
-          visitedBy_(static_cast<std::size_t>(std::max(comparison.triangleCount, 0)), -1) {}
+          visitedBy_(static_cast<std::size_t>(std::max(comparison.triangleCount, 0)), -1),
+          pointStamp_(comparison.points.size(), -1), pointOutside_(comparison.points.size(), 0) {}
 
     void addOverlaps(int siteIndex, const SiteTriangle& s, Accumulator& sum) {
         if (gridMissesBox(grid_, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
@@ -265,12 +267,14 @@ private:
     // triangle with every corner inside the other is the piece itself.
     bool visit(int b, const SiteTriangle& s, Accumulator& sum) {
         visitedBy_[static_cast<std::size_t>(b)] = siteIndex_;
+        const TinTriangle& triangle = comparison_.triangle(b);
+        const unsigned m0 = outsideEdges(triangle.vertex[0], s), m1 = outsideEdges(triangle.vertex[1], s),
+                       m2 = outsideEdges(triangle.vertex[2], s);
+        if ((m0 & m1 & m2) != 0) return false;  // one site edge has all three corners outside
         Corner c[3];
         for (int k = 0; k < 3; ++k) c[k] = cornerOf(comparison_, b, k);
         if (!(orient2d(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y) > 0)) return false;
-        if (const int inside = cornersInside(s.corner, c); inside < 0) {
-            return false;
-        } else if (inside == 3) {
+        if ((m0 | m1 | m2) == 0) {
             piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
         } else if (const int siteInside = cornersInside(c, s.corner); siteInside < 0) {
             return false;
@@ -287,6 +291,23 @@ private:
         }
         sum.addPiece(piece_, s.plane, planeThrough(c[0], c[1], c[2]), s.limit);
         return true;
+    }
+
+    // The site triangle's edges (bit k: the edge ending at corner k) that
+    // comparison point p lies strictly outside of. A point is shared by about
+    // six of the triangles visited under one site triangle, so each is
+    // tested once per site triangle.
+    unsigned outsideEdges(int p, const SiteTriangle& s) {
+        const std::size_t i = static_cast<std::size_t>(p);
+        if (pointStamp_[i] == siteIndex_) return pointOutside_[i];
+        const SurveyPoint& q = comparison_.point(p);
+        unsigned mask = 0;
+        for (int k = 0, j = 2; k < 3; j = k++)
+            if (orient2d(s.corner[j].x, s.corner[j].y, s.corner[k].x, s.corner[k].y, q.easting, q.northing) < 0)
+                mask |= 1u << k;
+        pointStamp_[i] = siteIndex_;
+        pointOutside_[i] = static_cast<std::uint8_t>(mask);
+        return mask;
     }
 
     // How many corners of `inner` lie inside or on the counter-clockwise
@@ -307,6 +328,8 @@ private:
     const SurfaceView& comparison_;
     const TriangleGrid& grid_;
     std::vector<int> visitedBy_;  // the site triangle that last clipped each comparison triangle
+    std::vector<int> pointStamp_;  // the site triangle each point's pointOutside_ belongs to
+    std::vector<std::uint8_t> pointOutside_;
     int siteIndex_ = -1;
     bool reachedEdge_ = false;
     std::vector<int> stack_;
