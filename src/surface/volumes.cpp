@@ -126,17 +126,25 @@ public:
         const PlanIntegral whole = integrateLinear(*region);
         if (!(whole.area > 0)) return;
         totals.area += whole.area;
-        addSide(*region, +1);
-        addSide(*region, -1);
+        double highest = 0, lowest = 0;
+        for (const PlanCorner& c : *region) highest = std::max(highest, c.d), lowest = std::min(lowest, c.d);
+        // A piece of one sign is its own part: no zero line to split at.
+        addSide(*region, +1, highest, lowest < 0 ? nullptr : &whole);
+        addSide(*region, -1, -lowest, highest > 0 ? nullptr : &whole);
     }
 
 private:
-    void addSide(const std::vector<PlanCorner>& region, int sign) {
-        double extreme = 0;
-        for (const PlanCorner& c : region) extreme = std::max(extreme, sign * c.d);
+    // Adds the part where sign * d > 0: `whole` when that is all of the
+    // region, otherwise clipped at the zero line.
+    void addSide(const std::vector<PlanCorner>& region, int sign, double extreme, const PlanIntegral* whole) {
         if (!(extreme > 0)) return;
-        clipToSign(region, sign, part_);
-        const PlanIntegral p = integrateLinear(part_);
+        PlanIntegral p;
+        if (whole) {
+            p = *whole;
+        } else {
+            clipToSign(region, sign, part_);
+            p = integrateLinear(part_);
+        }
         if (!(p.area > 0)) return;
         if (sign > 0) {
             totals.cut += std::max(p.integral, 0.0);
@@ -276,7 +284,8 @@ private:
         if (!(orient2d(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y) > 0)) return false;
         if ((m0 | m1 | m2) == 0) {
             piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
-        } else if (const int siteInside = cornersInside(c, s.corner); siteInside < 0) {
+        } else if (const int siteInside = (m0 == 0 || m1 == 0 || m2 == 0) ? 0 : cornersInside(c, s.corner);
+                   siteInside < 0) {
             return false;
         } else if (siteInside == 3) {
             piece_.assign({{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
