@@ -14,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach
 };
 
 struct ValuedName {
@@ -52,6 +52,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--frames", Valued::Frames},
     {"--datum", Valued::Datum},
     {"--polygon", Valued::Polygon},  // volume's limit, read as --limit-polygon is
+    {"--isopach", Valued::Isopach},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -88,7 +89,7 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
         {"ponds", {Valued::Format}, {}, false},
-        {"volume", {Valued::Format, Valued::Datum, Valued::Polygon}, {}, false, true},
+        {"volume", {Valued::Format, Valued::Datum, Valued::Polygon, Valued::Isopach}, {}, false, true},
     };
     return table;
 }
@@ -201,6 +202,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         }
         case Valued::Overlay: a.overlay = text; return !text.empty();
         case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
+        case Valued::Isopach: a.isopach = text; return !text.empty();
         case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
     }
     return false;

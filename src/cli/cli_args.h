@@ -56,6 +56,7 @@ struct CliArgs {
     std::string overlay;                   // --overlay: a DXF or DWF drawing over the site
     std::string secondFile;                // volume: the comparison surface
     std::optional<double> datum;           // volume --datum Z: a level comparison instead
+    std::string isopach;                   // volume --isopach: the difference's contours as DXF
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }

@@ -88,7 +88,8 @@ const char* cliUsage() {
            "                    [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "       vellacor-cli ponds FILE [--format F]\n"
-           "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--format F]\n"
+           "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
+           "                    [--format F]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -109,7 +110,8 @@ const char* cliUsage() {
            "  each, a whole rebuild every frame, and writes the last\n"
            "  volume prints 'cut: V', 'fill: V', 'net: V' (fill minus cut), 'cut-area: A', 'fill-area: A' and\n"
            "  'area: A' (the plan area where both surfaces are, within the polygon): cut where SECOND (or the\n"
-           "  level Z) lies below FIRST, fill where above; --format answers for both files\n";
+           "  level Z) lies below FIRST, fill where above; --format answers for both files; --isopach writes\n"
+           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n";
 }
 
 int usageError() {

@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
+#include "export/writers.h"
 
 namespace vellacor {
 
@@ -22,6 +23,21 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
     if (hasComparableSurface(model)) return true;
     std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
     return false;
+}
+
+// The isopach as the contours of a DXF drawing, as Save As writes contours.
+bool saveIsopach(const SiteModel& site, const std::vector<ExportPolyline>& isopach, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
+        return false;
+    }
+    ExportParts parts;
+    parts.contours = true;
+    bool ok = writeDxf(file, site.document, parts, isopach);
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
+    return ok;
 }
 
 }  // namespace
@@ -37,6 +53,7 @@ int volumeCommand(const std::vector<std::string>& args) {
     VolumeRequest request;
     request.datum = o->datum;
     request.polygon = planCornersOf(*o);
+    if (!o->isopach.empty()) request.isopachInterval = site.document.contours.contourInterval;
     const std::optional<VolumeTotals> totals =
         compareSiteVolumes(site, o->datum ? nullptr : &comparison, request);
     if (!totals || !(totals->area > 0)) {
@@ -44,6 +61,9 @@ int volumeCommand(const std::vector<std::string>& args) {
         return 1;
     }
     std::fputs(volumeFigures(*totals).c_str(), stdout);
+    if (o->isopach.empty()) return 0;
+    if (!saveIsopach(site, totals->isopach, o->isopach)) return 1;
+    std::printf("Saved File:\n\n%s\n", fullPath(o->isopach).c_str());
     return 0;
 }
 

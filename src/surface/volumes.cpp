@@ -6,10 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 #include <utility>
 
+#include "surface/contour_join.h"
+#include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
 #include "surface/plan_clipping.h"
 #include "surface/predicates.h"
@@ -103,10 +106,46 @@ LimitSide sideOfLimit(const Limit& limit, const Box& triangleBox, double cx, dou
     return insidePolygon(limit.polygon, cx, cy) ? LimitSide::Inside : LimitSide::Outside;
 }
 
+// The isopach's pieces, by level number (level = number * interval).
+using IsopachPieces = std::map<long long, ContourPieces>;
+
+// Adds the segment where d crosses each level of the interval within the
+// convex region: a corner counts as above a level when d >= level, so a
+// level gives two crossings or none. A corner within kOnLevel of a level is
+// taken as on it: where the level runs along an edge shared by two pieces
+// (grid-aligned surfaces), rounding would otherwise put bits of it on both
+// sides. O(corners x levels crossed).
+constexpr double kOnLevel = 1e-9;
+
+void addIsopachSegments(std::vector<PlanCorner>& region, double interval, IsopachPieces& out) {
+    double lo = region[0].d, hi = lo;
+    for (PlanCorner& c : region) {
+        const double nearest = std::round(c.d / interval) * interval;
+        if (std::fabs(c.d - nearest) <= kOnLevel) c.d = nearest;
+        lo = std::min(lo, c.d), hi = std::max(hi, c.d);
+    }
+    const long long first = static_cast<long long>(std::ceil(lo / interval));
+    const long long last = static_cast<long long>(std::floor(hi / interval));
+    for (long long k = first; k <= last; ++k) {
+        const double level = static_cast<double>(k) * interval;
+        Vec3 ends[2];
+        int found = 0;
+        for (std::size_t i = 0, j = region.size() - 1; i < region.size() && found < 2; j = i++) {
+            const PlanCorner &a = region[j], &b = region[i];
+            if ((a.d >= level) == (b.d >= level)) continue;
+            const double t = (level - a.d) / (b.d - a.d);
+            ends[found++] = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), level};
+        }
+        if (found == 2 && (ends[0].x != ends[1].x || ends[0].y != ends[1].y)) out[k].add(ends, 2);
+    }
+}
+
 // The running sums, and the scratch polygons reused for every piece.
 class Accumulator {
 public:
     VolumeTotals totals;
+    double isopachInterval = 0;
+    IsopachPieces isopach;
 
     // One convex piece of the overlay (counter-clockwise), where the site has
     // plane `site` and the comparison `other`; `limit` is the polygon's part
@@ -126,6 +165,10 @@ public:
         const PlanIntegral whole = integrateLinear(*region);
         if (!(whole.area > 0)) return;
         totals.area += whole.area;
+        if (isopachInterval > 0) {
+            isopachRegion_ = *region;  // snapped to the levels apart from the volumes
+            addIsopachSegments(isopachRegion_, isopachInterval, isopach);
+        }
         double highest = 0, lowest = 0;
         for (const PlanCorner& c : *region) highest = std::max(highest, c.d), lowest = std::min(lowest, c.d);
         // A piece of one sign is its own part: no zero line to split at.
@@ -157,7 +200,7 @@ private:
         }
     }
 
-    std::vector<PlanCorner> clipped_, scratch_, part_;
+    std::vector<PlanCorner> clipped_, scratch_, part_, isopachRegion_;
 };
 
 // One site triangle: its corners counter-clockwise, its plane and box, and the
@@ -356,6 +399,18 @@ void addTotals(VolumeTotals& into, const VolumeTotals& part) {
     into.highestFill = std::max(into.highestFill, part.highestFill);
 }
 
+// Each level's pieces joined into polylines, in level order.
+std::vector<ExportPolyline> joinIsopach(IsopachPieces& levels, double interval) {
+    std::vector<ExportPolyline> result;
+    std::vector<Vec3> polyline;
+    for (auto& [k, pieces] : levels) {
+        const double level = static_cast<double>(k) * interval;
+        PolylineJoiner joiner(pieces);
+        while (joiner.next(polyline)) result.push_back({level, isMajor(level, interval), polyline});
+    }
+    return result;
+}
+
 // The site's triangles in an order that sweeps the plan in strips of cells,
 // each strip column by column, so that consecutive triangles lie close
 // together and the comparison's triangles under them stay in the cache
@@ -411,9 +466,10 @@ std::optional<VolumeTotals> walkSite(const SurfaceView& site, const VolumeReques
     const std::optional<Limit> limit = limitOf(request.polygon);
     const std::vector<int> order = sweepOrder(site);
     std::atomic<bool> stopped{false};
-    const auto walkRange = [&](int first, int last, bool reports, VolumeTotals& out) {
+    const auto walkRange = [&](int first, int last, bool reports, VolumeTotals& out, IsopachPieces& pieces) {
         auto addTriangle = makeWorker();
         Accumulator sum;
+        sum.isopachInterval = request.isopachInterval;
         SiteTriangle s;
         std::vector<PlanCorner> scratch;
         for (int i = first; i < last; ++i) {
@@ -430,14 +486,24 @@ std::optional<VolumeTotals> walkSite(const SurfaceView& site, const VolumeReques
             addTriangle(t, s, sum);
         }
         out = sum.totals;
+        pieces = std::move(sum.isopach);
     };
     const int half = site.triangleCount / 2;
     VolumeTotals first, second;
-    std::thread worker(walkRange, half, site.triangleCount, false, std::ref(second));
-    walkRange(0, half, true, first);
+    IsopachPieces firstPieces, secondPieces;
+    std::thread worker(walkRange, half, site.triangleCount, false, std::ref(second), std::ref(secondPieces));
+    walkRange(0, half, true, first, firstPieces);
     worker.join();
     if (stopped) return std::nullopt;
     addTotals(first, second);
+    for (auto& [level, pieces] : secondPieces) {
+        ContourPieces& into = firstPieces[level];
+        for (int i = 0; i < pieces.size(); ++i) {
+            const std::size_t from = static_cast<std::size_t>(pieces.offsets[static_cast<std::size_t>(i)]);
+            into.add(&pieces.points[from], pieces.offsets[static_cast<std::size_t>(i) + 1] - pieces.offsets[static_cast<std::size_t>(i)]);
+        }
+    }
+    first.isopach = joinIsopach(firstPieces, request.isopachInterval);
     return first;
 }
 

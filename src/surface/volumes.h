@@ -5,6 +5,7 @@
 
 #include "model/surface_view.h"
 #include "model/survey_point.h"
+#include "surface/contour_export.h"
 
 namespace vellacor {
 
@@ -22,6 +23,10 @@ struct VolumeTotals {
     double deepestCut = 0;   // largest d, 0 without cut
     double highestFill = 0;  // largest -d, 0 without fill
 
+    // With request.isopachInterval: the contours of d (an isopach), each
+    // polyline at its level, in level order.
+    std::vector<ExportPolyline> isopach;
+
     double net() const { return fill - cut; }
     // Plan area of the site left out because the comparison does not cover it.
     double areaLeftOut() const { return siteArea > area ? siteArea - area : 0.0; }
@@ -31,6 +36,7 @@ struct VolumeTotals {
 struct VolumeRequest {
     std::optional<double> datum;            // a level plane at this elevation instead of a surface
     std::vector<Vec3> polygon;              // plan limit (x easting, y northing); empty: none
+    double isopachInterval = 0;             // > 0: also trace d's contours at this interval
 };
 
 // The exact cut and fill between the site and the comparison: the two

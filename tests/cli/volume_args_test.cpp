@@ -13,12 +13,14 @@ TEST(VolumeArgs, TakesTwoFilesOrADatumAndAPolygon) {
     EXPECT_EQ(two->format, "XYZ");
     EXPECT_FALSE(two->datum);
 
-    const auto level = parseCliArgs({"volume", "site.txt", "--datum", "-12.5", "--polygon", "0,0;10,0;10,10"});
+    const auto level = parseCliArgs(
+        {"volume", "site.txt", "--datum", "-12.5", "--polygon", "0,0;10,0;10,10", "--isopach", "iso.dxf"});
     ASSERT_TRUE(level);
     EXPECT_EQ(level->datum, -12.5);
     EXPECT_TRUE(level->secondFile.empty());
     ASSERT_EQ(level->limitPolygon.size(), 3u);
     EXPECT_EQ(level->limitPolygon[1].easting, 10.0);
+    EXPECT_EQ(level->isopach, "iso.dxf");
 
     for (const std::vector<std::string>& bad : {
              std::vector<std::string>{"volume", "a.txt", "b.txt", "c.txt"},  // a third file

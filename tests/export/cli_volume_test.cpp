@@ -68,6 +68,32 @@ TEST(CliVolume, PrintsTheFiguresOfTheProgramsOwnComparison) {
     EXPECT_NE(figures.find("\narea: 5000.000000\n"), std::string::npos);
 }
 
+TEST(CliVolume, WritesTheIsopachAsContourPolylines) {
+    TempDir dir;
+    const std::string design = dir.write("design.txt", designPoints());
+    SiteModel site, comparison;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(site, ui, kSite, std::string("PNEZD")), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(comparison, ui, design, std::string("PNEZD")), OpenResult::Loaded);
+    buildSurfaceToCompletion(site, ui);
+    buildSurfaceToCompletion(comparison, ui);
+    VolumeRequest request;
+    request.isopachInterval = 1.0;
+    const auto totals = compareSiteVolumes(site, &comparison, request);
+    ASSERT_TRUE(totals);
+    ASSERT_FALSE(totals->isopach.empty());
+    const std::string out = dir.path("isopach.dxf");
+    EXPECT_EQ(volume("'" + kSite + "' '" + design + "' --format PNEZD --isopach '" + out + "'"),
+              "0\n" + volumeFigures(*totals) + "Saved File:\n\n" + out + "\n");
+    const std::string drawing = readFile(out);
+    std::size_t polylines = 0;
+    for (std::size_t at = 0; (at = drawing.find("\nPOLYLINE\n", at)) != std::string::npos; ++at) ++polylines;
+    EXPECT_EQ(polylines, totals->isopach.size());
+    if (ezdxfAvailable()) {
+        EXPECT_EQ(checkDxf(out, "").exitCode, 0);
+    }
+}
+
 TEST(CliVolume, SaysWhyThereIsNoAnswer) {
     TempDir dir;
     const std::string far = dir.write("far.txt", "1,0.5,0.5,10,A\n2,0.5,9.5,10,A\n3,9.5,0.5,10,A\n");

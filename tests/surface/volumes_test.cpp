@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <random>
 
@@ -93,6 +94,29 @@ TEST(Volumes, PlanesCrossingInsideGiveTheClosedFormWhicheverSurfaceIsFiner) {
             expectRelative(v->highestFill, 1.5);
             EXPECT_NEAR(v->areaLeftOut(), 0.0, 1e-9);
         }
+}
+
+TEST(Volumes, TheIsopachFollowsTheDifferencesLevels) {
+    // d = 0.3 x - 1.5: each level L is the line x = (L + 1.5) / 0.3 across the square.
+    const Surface site = built(withHeights(randomSquare(300, 61, 0, 10), siteTilt));
+    const Surface design = built(withHeights(gridPoints(11, 11, 1.0), designTilt));
+    VolumeRequest request;
+    request.isopachInterval = 0.5;
+    const auto v = compareSurfaces(site.view(), design.view(), request);
+    ASSERT_TRUE(v);
+    std::map<double, int> linesAt;
+    for (const ExportPolyline& line : v->isopach) {
+        if (line.level >= 1.5) continue;  // the level that is the square's edge
+        ++linesAt[line.level];
+        const double x = (line.level + 1.5) / 0.3;
+        for (const Vec3& p : line.points) {
+            EXPECT_NEAR(p.x, x, 1e-9);
+            EXPECT_EQ(p.z, line.level);
+        }
+        EXPECT_NEAR(std::fabs(line.points.front().y - line.points.back().y), 10.0, 1e-9);
+        EXPECT_EQ(line.major, line.level == 0.0);
+    }
+    EXPECT_EQ(linesAt, (std::map<double, int>{{-1.0, 1}, {-0.5, 1}, {0.0, 1}, {0.5, 1}, {1.0, 1}}));
 }
 
 TEST(Volumes, SwappingTheSurfacesSwapsCutAndFill) {
