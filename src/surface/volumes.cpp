@@ -324,7 +324,10 @@ private:
         if ((m0 & m1 & m2) != 0) return false;  // one site edge has all three corners outside
         Corner c[3];
         for (int k = 0; k < 3; ++k) c[k] = cornerOf(comparison_, b, k);
-        if (!(orient2d(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y) > 0)) return false;
+        // Triangles a file brought may run clockwise: take them the other way round.
+        const double turn = orient2d(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y);
+        if (turn == 0.0) return false;
+        if (turn < 0) std::swap(c[1], c[2]);
         if ((m0 | m1 | m2) == 0) {
             piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
         } else if (const int siteInside = (m0 == 0 || m1 == 0 || m2 == 0) ? 0 : cornersInside(c, s.corner);

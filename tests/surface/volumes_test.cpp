@@ -33,12 +33,13 @@ Surface built(const std::vector<Xyz>& points) {
     return s;
 }
 
-// A surface of the given triangles (either orientation), linked.
-Surface given(const std::vector<Xyz>& points, std::vector<std::array<int, 3>> triangles) {
+// A surface of the given triangles, linked: counter-clockwise as the
+// triangulation makes them, or clockwise as some files bring them.
+Surface given(const std::vector<Xyz>& points, std::vector<std::array<int, 3>> triangles, bool clockwise = false) {
     for (auto& t : triangles) {
         const Xyz &a = points[static_cast<std::size_t>(t[0])], &b = points[static_cast<std::size_t>(t[1])],
                   &c = points[static_cast<std::size_t>(t[2])];
-        if ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x) < 0) std::swap(t[1], t[2]);
+        if (((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x) < 0) != clockwise) std::swap(t[1], t[2]);
     }
     Surface s;
     setSurface(*s.model, points, triangles);
@@ -199,12 +200,14 @@ TEST(Volumes, OnlyTheOverlapCounts) {
         triangles.push_back({first, first + 1, first + 2});
         triangles.push_back({first, first + 2, first + 3});
     }
-    const Surface twoParts = given(parts, triangles);
-    const auto split = compareSurfaces(coarse.view(), twoParts.view(), {});
-    ASSERT_TRUE(split);
-    expectRelative(split->area, 32.0);
-    expectRelative(split->cut, 8 * cutStrip(6, 8));
-    expectRelative(split->fill, 8 * fillStrip(1, 3));
+    for (const bool clockwise : {false, true}) {
+        const Surface twoParts = given(parts, triangles, clockwise);
+        const auto split = compareSurfaces(coarse.view(), twoParts.view(), {});
+        ASSERT_TRUE(split);
+        expectRelative(split->area, 32.0);
+        expectRelative(split->cut, 8 * cutStrip(6, 8));
+        expectRelative(split->fill, 8 * fillStrip(1, 3));
+    }
 
     const Surface away = built(withHeights(randomSquare(50, 23, 20, 10), designTilt));
     const auto none = compareSurfaces(site.view(), away.view(), {});
