@@ -49,7 +49,10 @@ struct VolumeRequest {
 // are found from one located in a plan grid and then through the neighbour
 // links, so the work is proportional to the pieces of the overlay (plus a
 // grid scan for the site triangles that straddle the comparison's edge). The
-// overlay is never stored. With a polygon of m corners: O(m) more per site
+// site is swept in plan order, in two halves on two threads whose sums are
+// added in a fixed order (the same figures on any machine). The overlay is
+// never stored: the extra memory is one int per comparison triangle and one
+// int and a byte per comparison point for each thread, and a plan grid. With a polygon of m corners: O(m) more per site
 // triangle near its edge. `carryOn(fraction)` is asked now and then; false
 // stops the work (returns nothing).
 std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
