@@ -14,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach
 };
 
 struct ValuedName {
@@ -50,6 +50,9 @@ constexpr ValuedName kValuedNames[] = {
     {"--seed", Valued::Seed},
     {"--overlay", Valued::Overlay},
     {"--frames", Valued::Frames},
+    {"--datum", Valued::Datum},
+    {"--polygon", Valued::Polygon},  // volume's limit, read as --limit-polygon is
+    {"--isopach", Valued::Isopach},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -63,6 +66,7 @@ struct CommandOptions {
     std::vector<Valued> valued;
     std::vector<CliSwitch> switches;
     bool writesFile;  // needs --to or --out
+    bool takesSecondFile = false;
 };
 
 const std::vector<CommandOptions>& commandTable() {
@@ -85,6 +89,7 @@ const std::vector<CommandOptions>& commandTable() {
          true},
         {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
         {"ponds", {Valued::Format}, {}, false},
+        {"volume", {Valued::Format, Valued::Datum, Valued::Polygon, Valued::Isopach}, {}, false, true},
     };
     return table;
 }
@@ -187,7 +192,8 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Csv: a.csv = text; return true;
         case Valued::AddBreaklines: a.breaklinePairs = text; return !text.empty();
         case Valued::Texture: a.texture = text; return !text.empty();
-        case Valued::LimitPolygon: return parseLimitPolygon(text, a);
+        case Valued::LimitPolygon:
+        case Valued::Polygon: return parseLimitPolygon(text, a);
         case Valued::Rain: return (a.rainSeconds = parseWhole(std::string_view(text), 0.0, kMaxRainSeconds)).has_value();
         case Valued::Seed: {
             const auto seed = parseWhole<std::uint32_t>(std::string_view(text), 0, std::numeric_limits<std::uint32_t>::max());
@@ -196,6 +202,8 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         }
         case Valued::Overlay: a.overlay = text; return !text.empty();
         case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
+        case Valued::Isopach: a.isopach = text; return !text.empty();
+        case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
     }
     return false;
 }
@@ -234,6 +242,8 @@ std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
             return std::nullopt;  // not an option this command takes
         } else if (a.file.empty()) {
             a.file = arg;
+        } else if (command->takesSecondFile && a.secondFile.empty()) {
+            a.secondFile = arg;
         } else {
             return std::nullopt;  // one file at a time
         }

@@ -54,6 +54,9 @@ struct CliArgs {
     std::optional<double> rainSeconds;     // render --rain: seconds of rain before the picture
     std::uint32_t seed = 1;                // render --seed: the rain's random numbers
     std::string overlay;                   // --overlay: a DXF or DWF drawing over the site
+    std::string secondFile;                // volume: the comparison surface
+    std::optional<double> datum;           // volume --datum Z: a level comparison instead
+    std::string isopach;                   // volume --isopach: the difference's contours as DXF
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -61,10 +64,10 @@ struct CliArgs {
     static std::uint32_t bit(CliSwitch s) { return std::uint32_t{1} << static_cast<unsigned>(s); }
 };
 
-// args[0] is the command (info, convert, render, section, ponds); the rest may come in any
+// args[0] is the command (info, convert, render, section, ponds, volume); the rest may come in any
 // order. Nothing when the command is unknown, an option is not one the
 // command takes, a value is missing or out of range, there is no file or a
-// second one, or a command that writes a file has no output path.
+// second one (volume takes two), or a command that writes a file has no output path.
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args);
 
 // The --limit-polygon corners as plan points (elevation 0).
@@ -82,5 +85,6 @@ inline constexpr double kMaxZoom = 100.0;
 inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
 inline constexpr double kMaxRainSeconds = 600.0;
 inline constexpr int kMaxFrames = 100000;
+inline constexpr double kMaxDatum = 99998.0;  // the largest elevation a file may hold
 
 }  // namespace vellacor

@@ -10,6 +10,7 @@
 #include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
 #include "cli/cli_section.h"
+#include "cli/cli_volume.h"
 #include "cli/cli_args.h"
 #include "cli/cli_breaklines.h"
 #include "cli/cli_ui.h"
@@ -87,6 +88,8 @@ const char* cliUsage() {
            "                    [--overlay DRAWING.dxf|.dwf]\n"
            "       vellacor-cli section FILE --from E,N --to E,N [--out OUT.dxf] [--csv OUT.csv] [--format F]\n"
            "       vellacor-cli ponds FILE [--format F]\n"
+           "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
+           "                    [--format F]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -104,7 +107,11 @@ const char* cliUsage() {
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
            "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n"
            "  render --frames N (1..100000) draws N more frames, the camera turning 1 degree about the target\n"
-           "  each, a whole rebuild every frame, and writes the last\n";
+           "  each, a whole rebuild every frame, and writes the last\n"
+           "  volume prints 'cut: V', 'fill: V', 'net: V' (fill minus cut), 'cut-area: A', 'fill-area: A' and\n"
+           "  'area: A' (the plan area where both surfaces are, within the polygon): cut where SECOND (or the\n"
+           "  level Z) lies below FIRST, fill where above; --format answers for both files; --isopach writes\n"
+           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n";
 }
 
 int usageError() {
@@ -118,6 +125,7 @@ int runCli(const std::vector<std::string>& args) {
     if (args[0] == "render") return renderCommand(args);
     if (args[0] == "section") return sectionCommand(args);
     if (args[0] == "ponds") return pondsCommand(args);
+    if (args[0] == "volume") return volumeCommand(args);
     return usageError();
 }
 

@@ -1,0 +1,50 @@
+#include "app/volume_report.h"
+
+#include <cstdio>
+
+#include "app/site_model.h"
+#include "app/surface_stages.h"
+
+namespace vellacor {
+
+namespace {
+
+void appendLine(std::string& text, const char* name, double value) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%s: %.6f\n", name, value);
+    text += line;
+}
+
+}  // namespace
+
+bool hasComparableSurface(const SiteModel& model) {
+    return model.document.contourStage.done && model.document.triangleCount > 0;
+}
+
+std::optional<VolumeTotals> compareSiteVolumes(const SiteModel& site, const SiteModel* comparison,
+                                               const VolumeRequest& request,
+                                               const std::function<bool(double)>& carryOn) {
+    if (!comparison) return compareWithDatum(linkedSurfaceOf(site), request, carryOn);
+    return compareSurfaces(linkedSurfaceOf(site), linkedSurfaceOf(*comparison), request, carryOn);
+}
+
+std::string volumeFigures(const VolumeTotals& totals) {
+    std::string text;
+    appendLine(text, "cut", totals.cut);
+    appendLine(text, "fill", totals.fill);
+    appendLine(text, "net", totals.net());
+    appendLine(text, "cut-area", totals.cutArea);
+    appendLine(text, "fill-area", totals.fillArea);
+    appendLine(text, "area", totals.area);
+    return text;
+}
+
+std::string volumeReport(const VolumeTotals& totals) {
+    std::string text = volumeFigures(totals);
+    appendLine(text, "deepest-cut", totals.deepestCut);
+    appendLine(text, "highest-fill", totals.highestFill);
+    appendLine(text, "area-left-out", totals.areaLeftOut());
+    return text;
+}
+
+}  // namespace vellacor

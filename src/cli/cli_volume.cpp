@@ -1,0 +1,70 @@
+#include "cli/cli_volume.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "app/volume_report.h"
+#include "cli/cli_args.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_ui.h"
+#include "export/writers.h"
+
+namespace vellacor {
+
+namespace {
+
+// Opens a file and builds its surface; false (the reason said) when either fails.
+bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
+    if (openDocument(model, ui, path) != OpenResult::Loaded) return false;
+    buildSurfaceToCompletion(model, ui);
+    if (hasComparableSurface(model)) return true;
+    std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
+    return false;
+}
+
+// The isopach as the contours of a DXF drawing, as Save As writes contours.
+bool saveIsopach(const SiteModel& site, const std::vector<ExportPolyline>& isopach, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
+        return false;
+    }
+    ExportParts parts;
+    parts.contours = true;
+    bool ok = writeDxf(file, site.document, parts, isopach);
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int volumeCommand(const std::vector<std::string>& args) {
+    const std::optional<CliArgs> o = parseCliArgs(args);
+    if (!o || o->secondFile.empty() == !o->datum) return usageError();  // one comparison, not none or two
+    CliUi ui(o->format);
+    SiteModel site;
+    if (!openSurface(site, ui, o->file)) return 1;
+    SiteModel comparison;
+    if (!o->secondFile.empty() && !openSurface(comparison, ui, o->secondFile)) return 1;
+    VolumeRequest request;
+    request.datum = o->datum;
+    request.polygon = planCornersOf(*o);
+    if (!o->isopach.empty()) request.isopachInterval = site.document.contours.contourInterval;
+    const std::optional<VolumeTotals> totals =
+        compareSiteVolumes(site, o->datum ? nullptr : &comparison, request);
+    if (!totals || !(totals->area > 0)) {
+        std::fprintf(stderr, "%s\n", kSurfacesDoNotOverlap);
+        return 1;
+    }
+    std::fputs(volumeFigures(*totals).c_str(), stdout);
+    if (o->isopach.empty()) return 0;
+    if (!saveIsopach(site, totals->isopach, o->isopach)) return 1;
+    std::printf("Saved File:\n\n%s\n", fullPath(o->isopach).c_str());
+    return 0;
+}
+
+}  // namespace vellacor

@@ -1,0 +1,67 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "model/surface_view.h"
+#include "model/survey_point.h"
+#include "surface/contour_export.h"
+
+namespace vellacor {
+
+// What a comparison of the site with a second surface (or a level datum)
+// gives. d = site - comparison: cut integrates d where it is positive (the
+// comparison lies below the site: earth removed), fill integrates -d where it
+// is negative (earth added). Volumes in cubic site units, areas in plan.
+struct VolumeTotals {
+    double cut = 0;
+    double fill = 0;
+    double cutArea = 0;    // plan area where d > 0
+    double fillArea = 0;   // plan area where d < 0
+    double area = 0;       // plan area compared: the overlap (within the polygon)
+    double siteArea = 0;   // plan area of the site (within the polygon), compared or not
+    double deepestCut = 0;   // largest d, 0 without cut
+    double highestFill = 0;  // largest -d, 0 without fill
+
+    // With request.isopachInterval: the contours of d (an isopach), each
+    // polyline at its level, in level order.
+    std::vector<ExportPolyline> isopach;
+
+    double net() const { return fill - cut; }
+    // Plan area of the site left out because the comparison does not cover it.
+    double areaLeftOut() const { return siteArea > area ? siteArea - area : 0.0; }
+};
+
+// What to compare the site with, and where.
+struct VolumeRequest {
+    std::optional<double> datum;            // a level plane at this elevation instead of a surface
+    std::vector<Vec3> polygon;              // plan limit (x easting, y northing); empty: none
+    double isopachInterval = 0;             // > 0: also trace d's contours at this interval
+};
+
+// The exact cut and fill between the site and the comparison: the two
+// triangulations overlaid in plan, the difference integrated over every
+// piece of the overlay (both surfaces are planar there, so the difference is
+// linear and is split exactly at its zero line). Only where both surfaces
+// are counts; a polygon (simple, either orientation) limits it further.
+//
+// Walks the site's triangles; for each, the comparison's triangles under it
+// are found from one located in a plan grid and then through the neighbour
+// links, so the work is proportional to the pieces of the overlay (plus a
+// grid scan for the site triangles that straddle the comparison's edge). The
+// site is swept in plan order, in two halves on two threads whose sums are
+// added in a fixed order (the same figures on any machine). The overlay is
+// never stored: the extra memory is one int per comparison triangle and one
+// int and a byte per comparison point for each thread, and a plan grid. With a polygon of m corners: O(m) more per site
+// triangle near its edge. `carryOn(fraction)` is asked now and then; false
+// stops the work (returns nothing).
+std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
+                                            const VolumeRequest& request,
+                                            const std::function<bool(double)>& carryOn = {});
+
+// The same against the level datum request.datum (which must be set) over the
+// site's whole extent.
+std::optional<VolumeTotals> compareWithDatum(const SurfaceView& site, const VolumeRequest& request,
+                                             const std::function<bool(double)>& carryOn = {});
+
+}  // namespace vellacor

@@ -1,0 +1,110 @@
+// vellacor-cli volume: its exact lines, its refusals, and the same figures as
+// the program's own comparison of the two documents.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "app/volume_report.h"
+#include "run_tool.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor::testing {
+namespace {
+
+// A design over the sample site: a level pad at 104 with 1:3 banks, on a 10 m grid (PNEZD).
+std::string designPoints() {
+    std::string text;
+    int number = 1;
+    for (int i = 0; i <= 30; ++i)
+        for (int j = 0; j <= 30; ++j) {
+            const double e = 9998.0 + 10.0 * i, n = 4998.0 + 10.0 * j;
+            const double dx = std::max(0.0, std::abs(e - 10148) - 60), dy = std::max(0.0, std::abs(n - 5148) - 50);
+            char line[96];
+            std::snprintf(line, sizeof line, "%d,%.3f,%.3f,%.3f,DES\n", number++, n, e, 104.0 + (dx + dy) / 3.0);
+            text += line;
+        }
+    return text;
+}
+
+const std::string kSite = std::string(VELLACOR_SAMPLES) + "/sample-site.txt";
+
+std::string volume(const std::string& arguments) {
+    const ToolRun run = runTool(std::string(VELLACOR_CLI) + " volume " + arguments);
+    return std::to_string(run.exitCode) + "\n" + run.output;
+}
+
+TEST(CliVolume, PrintsTheFiguresOfTheProgramsOwnComparison) {
+    TempDir dir;
+    const std::string design = dir.write("design.txt", designPoints());
+    SiteModel site, comparison;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(site, ui, kSite, std::string("PNEZD")), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(comparison, ui, design, std::string("PNEZD")), OpenResult::Loaded);
+    buildSurfaceToCompletion(site, ui);
+    buildSurfaceToCompletion(comparison, ui);
+    const auto forward = compareSiteVolumes(site, &comparison, {});
+    const auto backward = compareSiteVolumes(comparison, &site, {});
+    ASSERT_TRUE(forward && backward);
+    EXPECT_GT(forward->cut, 1000.0);
+    EXPECT_GT(forward->fill, 1000.0);
+    EXPECT_EQ(volume("'" + kSite + "' '" + design + "' --format PNEZD"), "0\n" + volumeFigures(*forward));
+    EXPECT_EQ(volume("'" + design + "' '" + kSite + "' --format PNEZD"), "0\n" + volumeFigures(*backward));
+
+    VolumeRequest request;
+    request.datum = 105.0;
+    request.polygon = {{10100, 5100, 0}, {10200, 5100, 0}, {10200, 5200, 0}};
+    const auto level = compareSiteVolumes(site, nullptr, request);
+    ASSERT_TRUE(level);
+    EXPECT_NEAR(level->area, 5000.0, 1e-6);
+    const std::string figures = volume("'" + kSite + "' --datum 105 --polygon '10100,5100;10200,5100;10200,5200' --format PNEZD");
+    EXPECT_EQ(figures, "0\n" + volumeFigures(*level));
+    EXPECT_NE(figures.find("\narea: 5000.000000\n"), std::string::npos);
+}
+
+TEST(CliVolume, WritesTheIsopachAsContourPolylines) {
+    TempDir dir;
+    const std::string design = dir.write("design.txt", designPoints());
+    SiteModel site, comparison;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(site, ui, kSite, std::string("PNEZD")), OpenResult::Loaded);
+    ASSERT_EQ(openDocument(comparison, ui, design, std::string("PNEZD")), OpenResult::Loaded);
+    buildSurfaceToCompletion(site, ui);
+    buildSurfaceToCompletion(comparison, ui);
+    VolumeRequest request;
+    request.isopachInterval = 1.0;
+    const auto totals = compareSiteVolumes(site, &comparison, request);
+    ASSERT_TRUE(totals);
+    ASSERT_FALSE(totals->isopach.empty());
+    const std::string out = dir.path("isopach.dxf");
+    EXPECT_EQ(volume("'" + kSite + "' '" + design + "' --format PNEZD --isopach '" + out + "'"),
+              "0\n" + volumeFigures(*totals) + "Saved File:\n\n" + out + "\n");
+    const std::string drawing = readFile(out);
+    std::size_t polylines = 0;
+    for (std::size_t at = 0; (at = drawing.find("\nPOLYLINE\n", at)) != std::string::npos; ++at) ++polylines;
+    EXPECT_EQ(polylines, totals->isopach.size());
+    if (ezdxfAvailable()) {
+        EXPECT_EQ(checkDxf(out, "").exitCode, 0);
+    }
+}
+
+TEST(CliVolume, SaysWhyThereIsNoAnswer) {
+    TempDir dir;
+    const std::string far = dir.write("far.txt", "1,0.5,0.5,10,A\n2,0.5,9.5,10,A\n3,9.5,0.5,10,A\n");
+    EXPECT_EQ(volume("'" + kSite + "' '" + far + "' --format PNEZD"), "1\nThe surfaces do not overlap.\n");
+    EXPECT_EQ(volume("'" + kSite + "' --datum 100 --polygon '0,0;1,0;1,1' --format PNEZD"),
+              "1\nThe surfaces do not overlap.\n");
+    const std::string missing = volume("'" + kSite + "' '" + dir.path("missing.txt") + "' --format PNEZD");
+    EXPECT_EQ(missing.substr(0, 2), "1\n");
+    EXPECT_NE(missing.find("missing.txt"), std::string::npos);
+    EXPECT_EQ(volume("'" + kSite + "'").substr(0, 2), "2\n");
+}
+
+}  // namespace
+}  // namespace vellacor::testing

@@ -1,0 +1,338 @@
+// Cut and fill between two surfaces (or a surface and a level datum), checked
+// against closed forms and against a per-triangle integration written here.
+#include "surface/volumes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <random>
+
+#include "app/surface_stages.h"
+#include "surface/tin_geometry.h"
+#include "surface_support.h"
+
+namespace vellacor::testing {
+namespace {
+
+struct Surface {
+    std::unique_ptr<SiteModel> model = std::make_unique<SiteModel>();
+    SurfaceView view() const { return linkedSurfaceOf(*model); }
+};
+
+// A Delaunay surface of the points, built as the program builds it.
+Surface built(const std::vector<Xyz>& points) {
+    Surface s;
+    FakeUi ui;
+    loadPoints(*s.model, points);
+    buildSurface(*s.model, ui);
+    EXPECT_TRUE(s.model->document.contourStage.done);
+    return s;
+}
+
+// A surface of the given triangles, linked: counter-clockwise as the
+// triangulation makes them, or clockwise as some files bring them.
+Surface given(const std::vector<Xyz>& points, std::vector<std::array<int, 3>> triangles, bool clockwise = false) {
+    for (auto& t : triangles) {
+        const Xyz &a = points[static_cast<std::size_t>(t[0])], &b = points[static_cast<std::size_t>(t[1])],
+                  &c = points[static_cast<std::size_t>(t[2])];
+        if (((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x) < 0) != clockwise) std::swap(t[1], t[2]);
+    }
+    Surface s;
+    setSurface(*s.model, points, triangles);
+    return s;
+}
+
+template <typename Height>
+std::vector<Xyz> withHeights(std::vector<Xyz> points, Height h) {
+    for (Xyz& p : points) p.z = h(p.x, p.y);
+    return points;
+}
+
+// Random points over [x0, x0 + size] x [y0, y0 + size] with the four corners.
+std::vector<Xyz> randomSquare(int count, std::uint32_t seed, double x0, double size, double y0 = 0) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> u(0.0, size);
+    std::vector<Xyz> points{{x0, y0, 0}, {x0 + size, y0, 0}, {x0, y0 + size, 0}, {x0 + size, y0 + size, 0}};
+    for (int i = 0; i < count; ++i) points.push_back({x0 + u(random), y0 + u(random), 0});
+    return points;
+}
+
+double siteTilt(double x, double y) { return 10.0 + 0.3 * x + 0.2 * y; }
+double designTilt(double, double y) { return 11.5 + 0.2 * y; }  // site - design = 0.3 x - 1.5
+
+// The integral of max(0, 0.3 x - 1.5) over [x0, x1] (per unit of northing).
+double cutStrip(double x0, double x1) {
+    const auto F = [](double x) { return x <= 5.0 ? 0.0 : 0.15 * x * x - 1.5 * x + 3.75; };
+    return F(x1) - F(x0);
+}
+double fillStrip(double x0, double x1) {
+    const auto G = [](double x) { return x >= 5.0 ? 3.75 : 1.5 * x - 0.15 * x * x; };
+    return G(x1) - G(x0);
+}
+
+void expectRelative(double value, double expected, double tolerance = 1e-9) {
+    EXPECT_NEAR(value, expected, tolerance * std::max(1.0, std::fabs(expected)));
+}
+
+TEST(Volumes, PlanesCrossingInsideGiveTheClosedFormWhicheverSurfaceIsFiner) {
+    const Surface fineSite = built(withHeights(randomSquare(400, 7, 0, 10), siteTilt));
+    const Surface coarseSite = built(withHeights(gridPoints(3, 3, 5.0), siteTilt));
+    const Surface fineDesign = built(withHeights(randomSquare(300, 8, 0, 10), designTilt));
+    const Surface gridDesign = built(withHeights(gridPoints(11, 11, 1.0), designTilt));
+    for (const Surface* site : {&fineSite, &coarseSite})
+        for (const Surface* design : {&fineDesign, &gridDesign}) {
+            const auto v = compareSurfaces(site->view(), design->view(), {});
+            ASSERT_TRUE(v);
+            expectRelative(v->cut, 10 * cutStrip(0, 10));  // 37.5
+            expectRelative(v->fill, 10 * fillStrip(0, 10));
+            expectRelative(v->cutArea, 50.0);
+            expectRelative(v->fillArea, 50.0);
+            expectRelative(v->area, 100.0);
+            expectRelative(v->deepestCut, 1.5);
+            expectRelative(v->highestFill, 1.5);
+            EXPECT_NEAR(v->areaLeftOut(), 0.0, 1e-9);
+        }
+}
+
+TEST(Volumes, TheIsopachFollowsTheDifferencesLevels) {
+    // d = 0.3 x - 1.5: each level L is the line x = (L + 1.5) / 0.3 across the square.
+    const Surface site = built(withHeights(randomSquare(300, 61, 0, 10), siteTilt));
+    const Surface design = built(withHeights(gridPoints(11, 11, 1.0), designTilt));
+    VolumeRequest request;
+    request.isopachInterval = 0.5;
+    const auto v = compareSurfaces(site.view(), design.view(), request);
+    ASSERT_TRUE(v);
+    std::map<double, int> linesAt;
+    for (const ExportPolyline& line : v->isopach) {
+        if (line.level >= 1.5) continue;  // the level that is the square's edge
+        ++linesAt[line.level];
+        const double x = (line.level + 1.5) / 0.3;
+        for (const Vec3& p : line.points) {
+            EXPECT_NEAR(p.x, x, 1e-9);
+            EXPECT_EQ(p.z, line.level);
+        }
+        EXPECT_NEAR(std::fabs(line.points.front().y - line.points.back().y), 10.0, 1e-9);
+        EXPECT_EQ(line.major, line.level == 0.0);
+    }
+    EXPECT_EQ(linesAt, (std::map<double, int>{{-1.0, 1}, {-0.5, 1}, {0.0, 1}, {0.5, 1}, {1.0, 1}}));
+}
+
+TEST(Volumes, SwappingTheSurfacesSwapsCutAndFill) {
+    // Two rough surfaces with a blunder each, far from the origin.
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> bump(-2.0, 2.0);
+    auto a = randomSquare(500, 11, 0, 100), b = randomSquare(700, 12, 0, 100);
+    for (Xyz& p : a) p = {p.x + 500000, p.y + 4000000, 100 + bump(random)};
+    for (Xyz& p : b) p = {p.x + 500000, p.y + 4000000, 100 + bump(random)};
+    a[40].z = 400.0;
+    b[77].z = -50.0;
+    const Surface first = built(a), second = built(b);
+    const auto forward = compareSurfaces(first.view(), second.view(), {});
+    const auto backward = compareSurfaces(second.view(), first.view(), {});
+    ASSERT_TRUE(forward && backward);
+    EXPECT_GT(forward->cut, 100.0);
+    EXPECT_GT(forward->fill, 100.0);
+    expectRelative(forward->cut, backward->fill);
+    expectRelative(forward->fill, backward->cut);
+    expectRelative(forward->cutArea, backward->fillArea);
+    expectRelative(forward->area, 10000.0);
+    expectRelative(forward->deepestCut, backward->highestFill);
+}
+
+TEST(Volumes, IdenticalAndRefinedSurfacesGiveZero) {
+    // A grid: every cell's corners co-circular, every edge shared.
+    const auto grid = withHeights(gridPoints(21, 21, 1.0), [](double x, double y) { return 100 + std::sin(x) * y; });
+    const Surface first = built(grid), second = built(grid);
+    const auto same = compareSurfaces(first.view(), second.view(), {});
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->cut, 0.0);
+    EXPECT_EQ(same->fill, 0.0);
+    EXPECT_EQ(same->cutArea + same->fillArea, 0.0);
+    EXPECT_EQ(same->area, 400.0);
+
+    // Each triangle split in three at a point on its own plane.
+    const SurfaceView v = first.view();
+    std::vector<Xyz> points;
+    for (int i = 0; i < v.pointCount; ++i) points.push_back({v.point(i).easting, v.point(i).northing, v.point(i).elevation});
+    std::vector<std::array<int, 3>> triangles;
+    for (int t = 0; t < v.triangleCount; ++t) {
+        const auto& corner = v.triangle(t).vertex;
+        Xyz centre{0, 0, 0};
+        for (int k = 0; k < 3; ++k) {
+            const Xyz& p = points[static_cast<std::size_t>(corner[k])];
+            centre = {centre.x + p.x / 3, centre.y + p.y / 3, centre.z + p.z / 3};
+        }
+        const int c = static_cast<int>(points.size());
+        points.push_back(centre);
+        for (int k = 0; k < 3; ++k) triangles.push_back({corner[k], corner[(k + 1) % 3], c});
+    }
+    const Surface refined = given(points, triangles);
+    for (const auto& r : {compareSurfaces(first.view(), refined.view(), {}), compareSurfaces(refined.view(), first.view(), {})}) {
+        ASSERT_TRUE(r);
+        EXPECT_LT(r->cut + r->fill, 1e-9);
+        expectRelative(r->area, 400.0);
+    }
+}
+
+TEST(Volumes, OnlyTheOverlapCounts) {
+    const Surface site = built(withHeights(randomSquare(200, 21, 0, 10), siteTilt));
+    const Surface design = built(withHeights(randomSquare(200, 22, 5, 10), designTilt));  // x in [5, 15]
+    const auto v = compareSurfaces(site.view(), design.view(), {});
+    ASSERT_TRUE(v);
+    expectRelative(v->area, 50.0);
+    expectRelative(v->siteArea, 100.0);
+    expectRelative(v->areaLeftOut(), 50.0);
+    expectRelative(v->cut, 10 * cutStrip(5, 10));
+    EXPECT_NEAR(v->fill, 0.0, 1e-9);
+
+    // A comparison in two parts with a gap between, under two large triangles.
+    const Surface coarse = built(withHeights(gridPoints(2, 2, 10.0), siteTilt));
+    std::vector<Xyz> parts;
+    std::vector<std::array<int, 3>> triangles;
+    for (const double x0 : {1.0, 6.0}) {
+        const int first = static_cast<int>(parts.size());
+        for (const auto& [x, y] : {std::pair{x0, 1.0}, {x0 + 2, 1.0}, {x0 + 2, 9.0}, {x0, 9.0}})
+            parts.push_back({x, y, designTilt(x, y)});
+        triangles.push_back({first, first + 1, first + 2});
+        triangles.push_back({first, first + 2, first + 3});
+    }
+    for (const bool clockwise : {false, true}) {
+        const Surface twoParts = given(parts, triangles, clockwise);
+        const auto split = compareSurfaces(coarse.view(), twoParts.view(), {});
+        ASSERT_TRUE(split);
+        expectRelative(split->area, 32.0);
+        expectRelative(split->cut, 8 * cutStrip(6, 8));
+        expectRelative(split->fill, 8 * fillStrip(1, 3));
+    }
+
+    const Surface away = built(withHeights(randomSquare(50, 23, 20, 10), designTilt));
+    const auto none = compareSurfaces(site.view(), away.view(), {});
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->area, 0.0);
+}
+
+TEST(Volumes, APolygonLimitsTheComparison) {
+    const Surface site = built(withHeights(randomSquare(300, 31, 0, 10), siteTilt));
+    const Surface design = built(withHeights(randomSquare(300, 32, 0, 10), designTilt));
+    // An L, clockwise, reaching past the surfaces on the right:
+    // [1, 12] x [1, 3] and [1, 4] x [3, 9].
+    VolumeRequest request;
+    request.polygon = {{1, 1, 0}, {1, 9, 0}, {4, 9, 0}, {4, 3, 0}, {12, 3, 0}, {12, 1, 0}};
+    const auto v = compareSurfaces(site.view(), design.view(), request);
+    ASSERT_TRUE(v);
+    expectRelative(v->cut, 2 * cutStrip(1, 10));
+    expectRelative(v->fill, 2 * fillStrip(1, 10) + 6 * fillStrip(1, 4));
+    expectRelative(v->area, 2 * 9 + 6 * 3);
+    expectRelative(v->cutArea, 2 * 5);
+    expectRelative(v->siteArea, 2 * 9 + 6 * 3);
+}
+
+// The integral of max(0, d) over a triangle of plan area s, d linear with
+// corner values d0, d1, d2: the part beyond the zero line is a triangle cut
+// from the corner of the other sign.
+double positivePart(double s, double d0, double d1, double d2) {
+    std::array<double, 3> d{d0, d1, d2};
+    std::sort(d.begin(), d.end());
+    if (d[0] >= 0) return s * (d[0] + d[1] + d[2]) / 3;
+    if (d[2] <= 0) return 0.0;
+    if (d[1] <= 0) return s * d[2] * d[2] * d[2] / (3 * (d[2] - d[0]) * (d[2] - d[1]));
+    const double negative = s * d[0] * d[0] * d[0] / (3 * (d[0] - d[1]) * (d[0] - d[2]));
+    return s * (d[0] + d[1] + d[2]) / 3 - negative;
+}
+
+TEST(Volumes, DatumVolumesMatchEachTriangleClosedForm) {
+    // Rough ground with a spike and a pit, on a grid with ties and at random.
+    auto rough = withHeights(randomSquare(400, 41, 0, 50), [](double x, double y) { return 100 + std::sin(x / 3) * std::cos(y / 4) * 5; });
+    rough[10].z = 180;
+    rough[20].z = 20;
+    auto tied = withHeights(gridPoints(15, 15, 2.0), [](double x, double y) { return std::fmod(x + y, 4.0) < 2 ? 100.0 : 102.0; });
+    for (const auto& points : {rough, tied}) {
+        const Surface site = built(points);
+        for (const double datum : {100.0, 101.0, 96.5}) {
+            VolumeRequest request;
+            request.datum = datum;
+            const auto v = compareWithDatum(site.view(), request);
+            ASSERT_TRUE(v);
+            const SurfaceView s = site.view();
+            double cut = 0, fill = 0, area = 0;
+            for (int t = 0; t < s.triangleCount; ++t) {
+                const auto& corner = s.triangle(t).vertex;
+                const SurveyPoint &a = s.point(corner[0]), &b = s.point(corner[1]), &c = s.point(corner[2]);
+                const double plan = 0.5 * std::fabs((b.easting - a.easting) * (c.northing - a.northing) -
+                                                    (b.northing - a.northing) * (c.easting - a.easting));
+                const double da = a.elevation - datum, db = b.elevation - datum, dc = c.elevation - datum;
+                cut += positivePart(plan, da, db, dc);
+                fill += positivePart(plan, -da, -db, -dc);
+                area += plan;
+            }
+            expectRelative(v->cut, cut);
+            expectRelative(v->fill, fill);
+            expectRelative(v->area, area);
+        }
+    }
+}
+
+TEST(Volumes, CurvedSurfacesAgreeWithAFineGridIntegration) {
+    // Two curved surfaces on different random points; the grid integrates the
+    // same two triangulations cell centre by cell centre (error ~ cell size).
+    const auto dome = [](double x, double y) { return 100 + 4 - 0.08 * ((x - 10) * (x - 10) + (y - 10) * (y - 10)); };
+    const auto saddle = [](double x, double y) { return 101 + 0.05 * (x - 10) * (y - 10); };
+    const Surface site = built(withHeights(randomSquare(600, 71, 0, 20), dome));
+    const Surface design = built(withHeights(randomSquare(500, 72, 0, 20), saddle));
+    const auto v = compareSurfaces(site.view(), design.view(), {});
+    ASSERT_TRUE(v);
+    const SurfaceView a = site.view(), b = design.view();
+    constexpr int kCells = 400;
+    const double cell = 20.0 / kCells;
+    double cut = 0, fill = 0;
+    int hintA = 0, hintB = 0;
+    for (int i = 0; i < kCells; ++i)
+        for (int j = 0; j < kCells; ++j) {
+            const double x = (i + 0.5) * cell, y = (j + 0.5) * cell;
+            hintA = locateTriangle(a, hintA, x, y);
+            hintB = locateTriangle(b, hintB, x, y);
+            ASSERT_TRUE(hintA >= 0 && hintB >= 0);
+            const double d = planeElevation(a.triangle(hintA), x, y) - planeElevation(b.triangle(hintB), x, y);
+            (d > 0 ? cut : fill) += std::fabs(d) * cell * cell;
+        }
+    EXPECT_GT(v->cut, 100.0);
+    EXPECT_GT(v->fill, 100.0);
+    EXPECT_NEAR(v->cut, cut, 2e-3 * cut);
+    EXPECT_NEAR(v->fill, fill, 2e-3 * fill);
+}
+
+TEST(Volumes, AFrustumOnAPlaneHasItsVolume) {
+    // Base [-4, 4]^2, top [-2, 2]^2 at 3 above ground at 100, in a ground [-8, 8]^2.
+    std::vector<Xyz> points;
+    for (const double r : {2.0, 4.0, 8.0})
+        for (const auto& [sx, sy] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}})
+            points.push_back({sx * r, sy * r, r == 2.0 ? 103.0 : 100.0});
+    std::vector<std::array<int, 3>> triangles{{0, 1, 2}, {0, 2, 3}};
+    for (int ring = 0; ring < 2; ++ring)
+        for (int k = 0; k < 4; ++k) {
+            const int i = 4 * ring + k, j = 4 * ring + (k + 1) % 4;
+            triangles.push_back({i, i + 4, j + 4});
+            triangles.push_back({i, j + 4, j});
+        }
+    const Surface site = given(points, triangles);
+    const Surface ground = built(withHeights(randomSquare(100, 51, -8, 16, -8), [](double, double) { return 100.0; }));
+    const double volume = 3.0 / 3.0 * (64 + 16 + std::sqrt(64.0 * 16.0));
+    const auto v = compareSurfaces(site.view(), ground.view(), {});
+    ASSERT_TRUE(v);
+    expectRelative(v->cut, volume);
+    EXPECT_NEAR(v->fill, 0.0, 1e-9);
+    expectRelative(v->cutArea, 64.0);
+    expectRelative(v->deepestCut, 3.0);
+    VolumeRequest request;
+    request.datum = 100.0;
+    const auto d = compareWithDatum(site.view(), request);
+    ASSERT_TRUE(d);
+    expectRelative(d->cut, volume);
+}
+
+}  // namespace
+}  // namespace vellacor::testing
