@@ -95,6 +95,13 @@ TEST(ReaderMemory, EveryReaderHoldsABoundedMultipleOfItsInput) {
     std::string bmp(54 + 1024, '\0');  // an 8-bit picture that claims 30000 x 30000 pixels
     bmp[0] = 'B', bmp[1] = 'M', bmp[10] = static_cast<char>(0x36), bmp[11] = 4, bmp[14] = 40;
     bmp[18] = bmp[22] = 0x30, bmp[19] = bmp[23] = 0x75, bmp[26] = 1, bmp[28] = 8;
+    // RLE8 of one-pixel runs that claims 255 pixels a byte, the most it may.
+    std::string rle = bmp;
+    rle[30] = 1;
+    for (int run = 0; run < 1 << 13; ++run) rle += std::string("\1\7", 2);
+    rle += std::string("\0\1", 2);
+    const std::uint32_t side = 2040;  // 2040 x 2040 <= 255 x 17512 bytes
+    for (int k = 0; k < 4; ++k) rle[18 + k] = rle[22 + k] = static_cast<char>(side >> (8 * k));
 
     const Case cases[] = {
         {"PNEZD", repeated("", "1,1,1,1\n"), [](const std::string& t) { readPointText(t, PointLayout::PNEZD); }, 20},
@@ -113,6 +120,7 @@ TEST(ReaderMemory, EveryReaderHoldsABoundedMultipleOfItsInput) {
         {"Esri grid", repeated("ncols 1024\nnrows 512\nxllcorner 0\nyllcorner 0\ncellsize 1\n", "1 "),
          [](const std::string& t) { readElevationRasterBytes(t); }, 96},
         {"BMP", bmp, [](const std::string& t) { decodeBmp8(std::vector<std::uint8_t>(t.begin(), t.end())); }, 2},
+        {"BMP RLE8", rle, [](const std::string& t) { decodeBmp8(std::vector<std::uint8_t>(t.begin(), t.end())); }, 512},
     };
     for (const Case& c : cases) {
         const std::size_t peak = peakOf([&] { c.read(c.input); });
