@@ -62,5 +62,31 @@ TEST(SafeSave, AWriteThatFailsLeavesTheOldFileAsItWas) {
     }
 }
 
+// A small file system that fills up: the failure comes as "no space" rather
+// than the size limit's. Mounting one needs the right to; elsewhere it is skipped.
+TEST(SafeSave, AFullDiskLeavesTheOldFileAsItWas) {
+    TempDir dir;
+    const std::string disk = dir.path("disk");
+    std::filesystem::create_directory(disk);
+    if (runTool("mount -t tmpfs -o size=64k tmpfs '" + disk + "'").exitCode != 0)
+        GTEST_SKIP() << "no right to mount a small file system";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { runTool("umount '" + path + "'"); }
+    } unmount{disk};
+    const std::string target = disk + "/site.dxf";
+    {
+        std::FILE* f = std::fopen(target.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(kOld.c_str(), f);
+        std::fclose(f);
+    }
+    const ToolRun run = runTool(kCli + " convert " + kSite + " --to " + target);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.output, "Unable to write file:\n\n" + target + "\n");
+    EXPECT_EQ(readFile(target), kOld);
+    EXPECT_EQ(namesIn(disk), std::vector<std::string>{"site.dxf"});
+}
+
 }  // namespace
 }  // namespace vellacor
