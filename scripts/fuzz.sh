@@ -6,8 +6,8 @@
 # covered, inputs per second and findings.
 #
 # A timed run (MINUTES given) also folds what the fuzzer found into the
-# committed seeds, fuzz/corpus/<target>: only inputs that add coverage and are
-# at most 4 KB, so the seeds stay small.
+# committed seeds, fuzz/corpus/<target>: the fewest inputs of at most 512
+# bytes that cover what the run reached, so the seeds stay small.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -46,7 +46,12 @@ for fuzzer in "$root"/build/fuzz/fuzz/fuzz_*; do
     tail -40 "$log"
     failed=1
   elif [[ $keep -eq 1 ]]; then
-    "$fuzzer" -merge=1 -max_len=4096 -timeout="$per_input_seconds" "$seeds" "$work" >>"$log" 2>&1
+    # The fewest inputs of at most 512 bytes that keep every feature covered.
+    fresh=$(mktemp -d)
+    "$fuzzer" -set_cover_merge=1 -max_len=512 -timeout="$per_input_seconds" "$fresh" "$seeds" "$work" >>"$log" 2>&1
+    rm -rf "$seeds"
+    mv "$fresh" "$seeds"
+    chmod 755 "$seeds"
   fi
 done
 exit $failed
