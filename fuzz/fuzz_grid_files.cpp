@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the elevation grid and triangle list readers (SRTM
 // tile, USGS profiles, raw triangles) and to the thinned grid, and checks the
-// surfaces they make.
+// surfaces they make. A whole SRTM tile is larger than any input, so its
+// decoder is reached through a square tile as large as the bytes allow.
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,13 @@ void checkSurface(const SurfaceReadResult& r, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     check(readHgtBytes(text).message == kHgtSizeMessage);  // no input here is a whole tile
+    if (const int side = static_cast<int>(std::sqrt(static_cast<double>(size / 2))); side >= 1) {
+        const SurfaceReadResult tile = decodeHgtTile(text, side);
+        check(tile.points.size() == static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
+        checkSurface(tile, size);
+        for (const TinTriangle& t : tile.triangles)
+            for (const int v : t.vertex) check(!isVoidSample(tile.points[static_cast<std::size_t>(v)].elevation));
+    }
 
     const SurfaceReadResult usgs = readUsgsXyzText(text);
     checkSurface(usgs, size);

@@ -15,6 +15,7 @@
 #include "export/writers.h"
 #include "import/elevation_raster.h"
 #include "import/point_file.h"
+#include "model/file_replacement.h"
 #include "platform/ui.h"
 #include "section/section_dxf.h"
 
@@ -123,18 +124,18 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
 }
 
 bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        ui.message("Unable to open file for writing!\n\n" + path);
-        return false;
-    }
+    // Nothing is touched on the disk until there is something to write.
     if (!model.document.documentLoaded) {
-        std::fclose(file);
         ui.message("No points to save!");
         return false;
     }
-    bool ok = writePointFile(file, model.document);
-    ok = (std::fclose(file) == 0) && ok;
+    FileReplacement file(path);
+    if (!file.file()) {
+        ui.message("Unable to open file for writing!\n\n" + path);
+        return false;
+    }
+    bool ok = writePointFile(file.file(), model.document);
+    ok = ok && file.commit();  // a failed write leaves the target as it was
     if (!ok) ui.message("Unable to write file:\n\n" + path);
     return ok;
 }
@@ -166,21 +167,21 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    FileReplacement file(path);
+    if (!file.file()) {
         ui.message("Unable to open file for writing!\n\n" + path);
         return false;
     }
     const SiteDocument& d = model.document;
     bool ok = false;
     try {
-        ok = writeSectionDxf(file, linkedSurfaceOf(model), {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation},
+        ok = writeSectionDxf(file.file(), linkedSurfaceOf(model), {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation},
                              section);
     } catch (const std::bad_alloc&) {
-        std::fclose(file);
+        file.abandon();
         fatalError(ui, "Unable to allocate memory for array!");
     }
-    ok = (std::fclose(file) == 0) && ok;
+    ok = ok && file.commit();  // a failed write leaves the target as it was
     if (ok)
         ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
     else
@@ -189,22 +190,23 @@ bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, c
 }
 
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    FileReplacement file(path);
+    if (!file.file()) {
         ui.message("Unable to open file for writing!\n\n" + path);
         return false;
     }
     ui.setWaitCursor(true);
     bool ok = false;
     try {
-        ok = format == ExportFormat::Dxf ? writeDxf(file, model.document, parts) : writeLandXml(file, model.document, parts);
+        ok = format == ExportFormat::Dxf ? writeDxf(file.file(), model.document, parts)
+                                         : writeLandXml(file.file(), model.document, parts);
     } catch (const std::bad_alloc&) {
-        std::fclose(file);
+        file.abandon();
         ui.setWaitCursor(false);
         fatalError(ui, "Unable to allocate memory for array!");
     }
     // Data still buffered reaches the disk only now, so a full disk may show here first.
-    ok = (std::fclose(file) == 0) && ok;
+    ok = ok && file.commit();  // a failed write leaves the target as it was
     ui.setWaitCursor(false);
     if (ok)
         ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);

@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
+#include "model/file_replacement.h"
 #include "section/section_dxf.h"
 
 namespace vellacor {
@@ -17,13 +18,13 @@ namespace vellacor {
 namespace {
 
 bool saveCsv(const SiteModel& model, const SectionLine& line, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    FileReplacement file(path);
+    if (!file.file()) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
         return false;
     }
-    bool ok = writeSectionCsv(file, linkedSurfaceOf(model), line);
-    ok = (std::fclose(file) == 0) && ok;
+    bool ok = writeSectionCsv(file.file(), linkedSurfaceOf(model), line);
+    ok = ok && file.commit();  // a failed write leaves the target as it was
     if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
     return ok;
 }

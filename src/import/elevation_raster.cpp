@@ -3,8 +3,10 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -81,11 +83,10 @@ bool isElevationRaster(const std::string& path) {
     return meaning == GCI_Undefined || meaning == GCI_GrayIndex;
 }
 
-SurfaceReadResult readElevationRaster(const std::string& path) {
-    registerDrivers();
-    const QuietErrors quiet;
+namespace {
+
+SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     SurfaceReadResult result;
-    const Dataset dataset(openSingleFile(path));
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
         result.message = "Unable to Open File!";
         return result;
@@ -151,6 +152,34 @@ SurfaceReadResult readElevationRaster(const std::string& path) {
     if (transform[1] * transform[5] - transform[2] * transform[4] > 0)
         for (TinTriangle& t : result.triangles) std::swap(t.vertex[1], t.vertex[2]);
     result.trianglesMade = true;
+    return result;
+}
+
+}  // namespace
+
+SurfaceReadResult readElevationRaster(const std::string& path) {
+    registerDrivers();
+    const QuietErrors quiet;
+    return readOpenedRaster(Dataset(openSingleFile(path)));
+}
+
+SurfaceReadResult readElevationRasterBytes(std::string_view bytes) {
+    registerDrivers();
+    const QuietErrors quiet;
+    // A name of the library's in-memory file system, unique to this call.
+    static std::atomic<unsigned> serial{0};
+    const std::string name = "/vsimem/vellacor-raster-" + std::to_string(serial++);
+    VSILFILE* memory = VSIFileFromMemBuffer(name.c_str(), reinterpret_cast<GByte*>(const_cast<char*>(bytes.data())),
+                                            static_cast<vsi_l_offset>(bytes.size()), FALSE);
+    if (!memory) {
+        SurfaceReadResult result;
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    VSIFCloseL(memory);
+    SurfaceReadResult result = readOpenedRaster(
+        Dataset(GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, kSingleFileDrivers, nullptr, nullptr)));
+    VSIUnlink(name.c_str());
     return result;
 }
 

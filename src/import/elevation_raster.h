@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "import/surface_read.h"
 
@@ -20,5 +21,9 @@ bool isElevationRaster(const std::string& path);
 // triangles use every n-th sample each way, n the smallest that keeps them
 // to 180,000, none touching a void.
 SurfaceReadResult readElevationRaster(const std::string& path);
+
+// The same over bytes in memory (the library's in-memory files), read by the
+// same drivers.
+SurfaceReadResult readElevationRasterBytes(std::string_view bytes);
 
 }  // namespace vellacor

@@ -10,12 +10,17 @@
 namespace vellacor {
 
 SurfaceReadResult readHgtBytes(std::string_view bytes) {
-    SurfaceReadResult result;
     if (bytes.size() != kHgtBytes) {
+        SurfaceReadResult result;
         result.message = kHgtSizeMessage;
         return result;
     }
-    constexpr int count = kHgtSide * kHgtSide;
+    return decodeHgtTile(bytes, kHgtSide);
+}
+
+SurfaceReadResult decodeHgtTile(std::string_view bytes, int side) {
+    SurfaceReadResult result;
+    const std::size_t count = static_cast<std::size_t>(side) * static_cast<std::size_t>(side);
     try {
         result.points.reserve(count);
         adviseHugePages(result.points.data(), count * sizeof(SurveyPoint));
@@ -25,9 +30,9 @@ SurfaceReadResult readHgtBytes(std::string_view bytes) {
     }
     const auto* sample = reinterpret_cast<const unsigned char*>(bytes.data());
     int index = 0;
-    for (int row = kHgtSide; row >= 1; --row) {
+    for (int row = side; row >= 1; --row) {
         const double northing = row * kHgtSpacing;
-        for (int column = 0; column < kHgtSide; ++column, ++index, sample += 2) {
+        for (int column = 0; column < side; ++column, ++index, sample += 2) {
             const auto raw = static_cast<std::uint16_t>((sample[0] << 8) | sample[1]);
             const double elevation =
                 raw == 0x8000 ? kVoidElevation : static_cast<double>(static_cast<std::int16_t>(raw));
@@ -42,12 +47,12 @@ SurfaceReadResult readHgtBytes(std::string_view bytes) {
         }
     }
     try {
-        result.triangles.reserve((2 * static_cast<std::size_t>(count)) / 16);
+        result.triangles.reserve((2 * count) / 16);
     } catch (const std::bad_alloc&) {
         result.message = kTrianglesNotAllocated;
         return result;
     }
-    addThinnedGridTriangles(result.points, kHgtSide, kHgtSide, kHgtStep, kMostGridTriangles, result.triangles);
+    addThinnedGridTriangles(result.points, side, side, kHgtStep, kMostGridTriangles, result.triangles);
     result.trianglesMade = true;
     return result;
 }

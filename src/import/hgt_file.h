@@ -22,6 +22,11 @@ inline constexpr const char* kHgtSizeMessage =
 // no allocation per point.
 SurfaceReadResult readHgtBytes(std::string_view bytes);
 
+// The decoding of readHgtBytes for a square tile of `side` samples a row
+// (bytes holds at least 2 * side * side), so that smaller tiles can exercise
+// the same code.
+SurfaceReadResult decodeHgtTile(std::string_view bytes, int side);
+
 // The same over a file; "Unable to Open File!" when it cannot be opened.
 SurfaceReadResult readHgtFile(const std::string& path);
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "model/file_replacement.h"
+
 namespace vellacor {
 
 namespace {
@@ -77,12 +79,10 @@ bool writePng(const std::string& path, const RgbImage& image, const Palette& fra
     }
     for (int y = 0; y < image.height; ++y) out.rows.push_back(pixels + static_cast<std::size_t>(y) * pitch);
 
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = encode(f, out);
-    ok = std::fflush(f) == 0 && !std::ferror(f) && ok;
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
+    FileReplacement file(path);
+    if (!file.file()) return false;
+    const bool ok = encode(file.file(), out);
+    return ok && file.commit();
 }
 
 }  // namespace vellacor

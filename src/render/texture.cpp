@@ -13,6 +13,10 @@ namespace {
 // Larger images are no surface texture or logo; refusing them bounds memory.
 constexpr std::int64_t kLargestImagePixels = 1 << 26;
 constexpr long kLargestFile = 256L << 20;
+// RLE8 codes draw at most 255 pixels per two bytes; a compressed image much
+// larger than that (left blank by skip codes) would let a few bytes claim
+// hundreds of megabytes and the time to clear them.
+constexpr std::size_t kMostRlePixelsPerByte = 255;
 
 std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
@@ -110,7 +114,8 @@ std::optional<Texture> decodeBmp8(const std::vector<std::uint8_t>& file, int* bi
     // allocated, so a short file cannot ask for a large one.
     const std::size_t stride = (w * 8 + 31) / 32 * 4;
     if (compression == 0 && (dataAt > file.size() || (file.size() - dataAt) / stride < h)) return std::nullopt;
-    if (compression == 1 && (topDown || dataAt >= file.size())) return std::nullopt;
+    if (compression == 1 && (topDown || dataAt >= file.size() || w * h > kMostRlePixelsPerByte * file.size()))
+        return std::nullopt;
     std::vector<std::uint8_t> rows(w * h, 0);  // in file order
     if (compression == 0) {
         for (std::size_t y = 0; y < h; ++y) std::memcpy(rows.data() + y * w, file.data() + dataAt + y * stride, w);

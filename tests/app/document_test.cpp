@@ -108,11 +108,12 @@ TEST(SavePoints, WritesThePointsAndRefusesWithoutADocument) {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
-    ui.saveFileAnswers.push_back(dir.path("none.txt"));
+    // The refusal comes before the file chosen is touched.
+    ui.saveFileAnswers.push_back(dir.write("none.txt", "a good file\n"));
     savePointsCommand(m, ui);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "No points to save!");
-    EXPECT_EQ(testing::readFile(dir.path("none.txt")), "");
+    EXPECT_EQ(testing::readFile(dir.path("none.txt")), "a good file\n");
 
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
     ui.saveFileAnswers.push_back(dir.path("out.txt"));

@@ -63,6 +63,34 @@ TEST(Bmp, RefusalsAndTheDepthMessage) {
     EXPECT_FALSE(t.loaded());
 }
 
+// A few bytes of RLE8 may not claim a picture far larger than its codes could
+// draw (the fuzzer's 100-byte file of 5 x 8,388,611 pixels took a second and
+// 80 MB); one its runs do fill is read.
+TEST(Bmp, CompressedPictureIsNoLargerThanItsCodesCanDraw) {
+    std::vector<std::uint8_t> rle(54 + 1024, 0);
+    rle[0] = 'B', rle[1] = 'M', rle[10] = 54, rle[11] = 4, rle[14] = 40, rle[26] = 1, rle[28] = 8, rle[30] = 1;
+    const auto withSize = [&](int width, int height, const std::vector<std::uint8_t>& codes) {
+        std::vector<std::uint8_t> file = rle;
+        for (int k = 0; k < 4; ++k) {
+            file[18 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(width >> (8 * k));
+            file[22 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(height >> (8 * k));
+        }
+        file.insert(file.end(), codes.begin(), codes.end());
+        return decodeBmp8(file);
+    };
+    EXPECT_FALSE(withSize(5, 8388611, {0, 1}));  // end of bitmap at once
+    EXPECT_FALSE(withSize(8000, 8000, {0, 1}));
+    // 255 pixels a run, 16 runs a row: as large as the codes draw, and read.
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 64; ++y) {
+        for (int run = 0; run < 16; ++run) rows.insert(rows.end(), {255, static_cast<std::uint8_t>(y)});
+        rows.insert(rows.end(), {0, 0});
+    }
+    const auto full = withSize(16 * 255, 64, rows);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->at(16 * 255 - 1, 0), 63);  // bottom-up: the first row drawn is the last
+}
+
 TEST(Texture, RadialPatternAndStretch) {
     Texture t;
     makeRadialTexture(t);
