@@ -15,7 +15,7 @@ spec.loader.exec_module(check_layers)
 
 # A header of the folder above each one: app is the top of the core, the
 # front ends' folders are above app.
-ABOVE = {"platform": "model/survey_point.h", "model": "surface/drape.h", "surface": "camera/camera.h",
+ABOVE = {"platform": "model/survey_point.h", "system": "model/survey_point.h", "model": "surface/drape.h", "surface": "camera/camera.h",
          "import": "surface/drape.h", "export": "camera/camera.h", "camera": "render/scene.h",
          "render": "water/pond_system.h", "section": "app/commands.h", "water": "section/section_line.h",
          "app": "cli/cli_args.h"}

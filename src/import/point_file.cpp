@@ -9,8 +9,8 @@
 
 #include "import/mapped_file.h"
 #include "import/text_scanner.h"
-#include "model/huge_pages.h"
-#include "model/two_cores.h"
+#include "system/huge_pages.h"
+#include "system/two_cores.h"
 #include "model/utf8_text.h"
 #include "model/number_text.h"
 #include "model/site_document.h"
