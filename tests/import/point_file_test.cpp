@@ -202,52 +202,6 @@ TEST(XyzFile, NumbersInThreesAndElevationZeroIsUsed) {
     EXPECT_EQ(m.points[2].elevation, 8);
 }
 
-std::string writeToString(const SiteDocument& m) {
-    TempDir dir;
-    const std::string path = dir.path("out.txt");
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(writePointFile(f, m));
-    std::fclose(f);
-    return testing::readFile(path);
-}
-
-TEST(PointWriter, ExactLinesInBothOrdersUnaffectedByLocale) {
-    SiteDocument m;
-    m.points.resize(2);
-    m.pointCount = 2;
-    m.points[0].number = 12;
-    m.points[0].northing = 5000;
-    m.points[0].easting = 6000;
-    m.points[0].elevation = 100.5;
-    setDescription(m.points[0], "TREE");
-    m.points[1].number = -3;
-    m.points[1].northing = 0.0000004;
-    m.points[1].easting = -1.5;
-    m.points[1].elevation = 0.0005;
-    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 missing: run scripts/bootstrap.sh";
-    m.pointFileFormat = PointFileFormat::PNEZD;
-    EXPECT_EQ(writeToString(m), "12,5000.000000,6000.000000,100.500,TREE\r\n-3,0.000000,-1.500000,0.001,\r\n");
-    m.pointFileFormat = PointFileFormat::PENZD;
-    EXPECT_EQ(writeToString(m), "12,6000.000000,5000.000000,100.500,TREE\r\n-3,-1.500000,0.000000,0.001,\r\n");
-    std::setlocale(LC_NUMERIC, "C");
-}
-
-TEST(PointWriter, RoundTripReadsBackTheSamePoints) {
-    auto first = readPnezd("5,1000.123456,2000.654321,99.125,CURB, with comma\n6,1001,2001,0,\n");
-    ASSERT_EQ(first->document.pointCount, 2);
-    first->document.pointFileFormat = PointFileFormat::PNEZD;
-    const std::string text = writeToString(first->document);
-    auto again = readPnezd(text);
-    ASSERT_EQ(again->document.pointCount, 2);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(pt(*again, i).number, pt(*first, i).number);
-        EXPECT_EQ(pt(*again, i).northing, pt(*first, i).northing);
-        EXPECT_EQ(pt(*again, i).easting, pt(*first, i).easting);
-        EXPECT_EQ(pt(*again, i).elevation, pt(*first, i).elevation);
-        EXPECT_EQ(descriptionOf(pt(*again, i)), descriptionOf(pt(*first, i)));
-    }
-}
-
 TEST(PointFile, RealSurveyFilesFromOtherTools) {
     const std::string topo = testing::sharedData("points/topo0.asc");
     const std::string field = testing::sharedData("points/Topografico_completo.txt");
