@@ -13,7 +13,7 @@
 #include "app/water.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

@@ -1,6 +1,6 @@
 #include "app/site_model.h"
 
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

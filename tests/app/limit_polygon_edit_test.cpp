@@ -13,7 +13,7 @@
 #include "app/site_model.h"
 #include "app/view_settings.h"
 #include "camera/limit_polygon_picking.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
