@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
+#include "app/site_model.h"
 #include "export/export_site.h"
 #include "export/run_tool.h"
 #include "support/fake_ui.h"

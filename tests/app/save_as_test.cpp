@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
+#include "app/site_model.h"
 #include "export/export_site.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
