@@ -69,7 +69,7 @@ TEST(XmlDescription, EveryParserAcceptsIt) {
     EXPECT_EQ(out, "\xC2\xB0 N \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xAD\xC2\xA0\xC2\x80 \xC3\x83");
 }
 
-TEST(XmlDescription, NonCharactersFffeAndFfffMadeIllFormedXml) {
+TEST(XmlDescription, NonCharactersFffeAndFfffAreLeftOutOfTheXml) {
     std::string out;
     appendXmlDescription(out, "a\xEF\xBF\xBE" "b\xEF\xBF\xBF" "c\xEF\xBF\xBD" "d");  // U+FFFD is allowed
     EXPECT_EQ(out, "abc\xEF\xBF\xBD" "d");

@@ -76,7 +76,7 @@ TEST(NextPointNumber, RoundsUpToNextHundredTowardZero) {
     EXPECT_EQ(one.nextPointNumber, 300);
 }
 
-TEST(NextPointNumber, OverflowedPast2147483647) {
+TEST(NextPointNumber, StaysWithinTheIntegerRangeAtBothEnds) {
     SurveyPoint p;
     const std::pair<int, int> cases[] = {{INT32_MAX, INT32_MAX}, {2147483600, INT32_MAX}, {2147483599, 2147483600},
                                          {INT32_MIN, -2147483500}};
@@ -100,7 +100,7 @@ TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {
     EXPECT_EQ(descriptionOf(p), std::string(48, 'a'));
 }
 
-TEST(Description, CutEmptiedLatinOneText) {
+TEST(Description, CutKeepsFiftyBytesOfTextThatIsNotUtf8) {
     SurveyPoint p;
     setDescription(p, std::string(60, '\xB1'));  // sixty plus-minus signs in Latin-1
     EXPECT_EQ(descriptionOf(p), std::string(50, '\xB1'));
