@@ -30,8 +30,6 @@ constexpr double kMinVerticalScale = 0.1;
 constexpr double kMaxVerticalScale = 10.0;
 constexpr double kMinContourInterval = 0.125;
 constexpr double kMaxContourInterval = 500.0;
-constexpr double kMinDialogInterval = 0.01;  // the Contour Options dialog's range
-constexpr double kMaxDialogInterval = 999999999.0;
 
 void scaleVertically(SiteModel& model, double factor) {
     double& vs = model.display.verticalScale;
@@ -167,7 +165,7 @@ void showContourOptions(SiteModel& model, Ui& ui) {
     ContourSettings& c = model.document.contours;
     ContourOptionsDialog dialog{c.contourInterval, c.contourLimitMode == ContourLimitMode::InsidePolygon};
     if (!ui.run(dialog)) return;
-    c.contourInterval = std::clamp(dialog.interval, kMinDialogInterval, kMaxDialogInterval);
+    c.contourInterval = std::clamp(dialog.interval, kSmallestTypedInterval, kLargestTypedInterval);
     c.contourLimitMode = dialog.limitToPolygon ? ContourLimitMode::InsidePolygon : ContourLimitMode::Everywhere;
     redraw(model);
 }
