@@ -48,6 +48,7 @@ class CameraTest : public ::testing::Test {
 protected:
     SiteDocument site;
     Camera cam;
+    double frameSeconds = 0.0;  // the length of the last frame
     void SetUp() override {
         clearDocument(site);
         cam.Reset();
@@ -55,7 +56,11 @@ protected:
         site.siteCentre = {5000, 8000, 40};
         cam.target = {5000, 8000, 60};
     }
-    CameraInputs in() const { return cameraInputsOf(site); }
+    CameraInputs in() const {
+        CameraInputs inputs = cameraInputsOf(site);
+        inputs.frameSeconds = frameSeconds;
+        return inputs;
+    }
     SiteFrame frame() const { return siteFrameOf(site); }
 };
 
@@ -109,7 +114,7 @@ TEST_F(CameraTest, TransitionArrivesAfterTwentyFramesAndStops) {
 }
 
 TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
-    site.cycle.frameSeconds = 0.1;  // ten frames a second
+    frameSeconds = 0.1;  // ten frames a second
     cam.SetMode(in(), CameraMode::RotatingStart);
     for (int frame = 1; frame < kTransitionFrames; ++frame) {
         const CameraStep s = cam.Update(in());
@@ -141,7 +146,7 @@ TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
 }
 
 TEST_F(CameraTest, VelocityMovesOnlyAboveTheRestSpeed) {
-    site.cycle.frameSeconds = 0.5;
+    frameSeconds = 0.5;
     site.siteSize = 1000;  // rests below 1 unit a second
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};

@@ -76,7 +76,8 @@ TEST(DxfEntities, PolylineTextLineAndFace) {
               "  0\nSEQEND\n");
 
     out.clear();
-    dxfText(out, "105", 1.5, -2.25, 105, 1, std::numbers::pi / 2, 0, "ROMANS", "Cont-Mjr", 1, 2);
+    dxfText(out, "105", 1.5, -2.25, 105, 1, std::numbers::pi / 2, 0, "ROMANS", "Cont-Mjr", DxfAlignAlong::Centre,
+            DxfAlignAcross::Middle);
     EXPECT_EQ(out,
               "0\nTEXT\n  8\nCont-Mjr\n 10\n1.500000\n 20\n-2.250000\n 30\n105.000000\n 40\n1.000000\n"
               " 50\n90.000000\n  1\n105\n 51\n0.000000\n  7\nROMANS\n 72\n1\n 73\n2\n"
