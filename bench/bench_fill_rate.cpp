@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "render/fill.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 namespace {

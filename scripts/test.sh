@@ -7,6 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/bootstrap.sh"
 
+# The layers first: no include may point up the README's Layout list (the
+# check's own test runs it against a copy of the tree with upward includes).
+/usr/bin/python3 "$root/scripts/check-layers.py" "$root"
+/usr/bin/python3 "$root/scripts/check_layers_test.py" -q
+
 # ThreadSanitizer: every test of the core (no window).
 cmake -S "$root" -B "$root/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELLACOR_SANITIZE=thread -DVELLACOR_GUI=OFF >/dev/null

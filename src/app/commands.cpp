@@ -14,7 +14,7 @@
 #include "app/water.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 
@@ -31,8 +31,6 @@ constexpr double kMinVerticalScale = 0.1;
 constexpr double kMaxVerticalScale = 10.0;
 constexpr double kMinContourInterval = 0.125;
 constexpr double kMaxContourInterval = 500.0;
-constexpr double kMinDialogInterval = 0.01;  // the Contour Options dialog's range
-constexpr double kMaxDialogInterval = 999999999.0;
 
 void scaleVertically(SiteModel& model, double factor) {
     double& vs = model.display.verticalScale;
@@ -169,7 +167,7 @@ void showContourOptions(SiteModel& model, Ui& ui) {
     ContourSettings& c = model.document.contours;
     ContourOptionsDialog dialog{c.contourInterval, c.contourLimitMode == ContourLimitMode::InsidePolygon};
     if (!ui.run(dialog)) return;
-    c.contourInterval = std::clamp(dialog.interval, kMinDialogInterval, kMaxDialogInterval);
+    c.contourInterval = std::clamp(dialog.interval, kSmallestTypedInterval, kLargestTypedInterval);
     c.contourLimitMode = dialog.limitToPolygon ? ContourLimitMode::InsidePolygon : ContourLimitMode::Everywhere;
     redraw(model);
 }

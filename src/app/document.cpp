@@ -59,7 +59,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     // The tag is settled before anything of the open site changes, so that a
     // refused file leaves the site (and the order Save Points writes) as it was.
     std::optional<std::string> tag = formatForPath(path);
-    if (tag == "DWG") {
+    if (tag && formatFromTag(*tag) == PointFileFormat::Dwg) {
         ui.message(
             "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
             "for more help)");

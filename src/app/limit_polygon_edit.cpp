@@ -4,7 +4,7 @@
 #include "app/site_model.h"
 #include "camera/limit_polygon_picking.h"
 #include "render/limit_polygon_draw.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "surface/make_limit_polygon.h"
 #include "surface/tin_geometry.h"
 

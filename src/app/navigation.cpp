@@ -12,7 +12,7 @@
 #include "camera/vector_math.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {

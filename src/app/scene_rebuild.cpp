@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/site_model.h"
-#include "model/two_cores.h"
+#include "system/two_cores.h"
 #include "render/frame_buffer.h"
 #include "render/line_fragments.h"
 #include "render/surface_textures.h"

@@ -1,6 +1,6 @@
 #include "app/site_model.h"
 
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 
@@ -50,14 +50,8 @@ void clearSite(SiteModel& model) {
     model.edits = SiteEdits{};
 }
 
-SiteFrame siteFrameOf(const SiteDocument& document) { return {document.siteCentre, document.siteSize}; }
-
 CameraInputs cameraInputsOf(const SiteModel& model) {
-    CameraInputs in;
-    in.surface = surfaceOf(model.document);
-    in.surfaceLinked = model.document.contourStage.done;
-    in.pointFileFormat = model.document.pointFileFormat;
-    in.site = siteFrameOf(model.document);
+    CameraInputs in = cameraInputsOf(model.document);
     in.verticalScale = model.display.verticalScale;
     in.frameSeconds = model.cycle.frameSeconds;
     in.viewport = viewportOf(model.renderer.frame);

@@ -134,8 +134,6 @@ void cancelAllWorkers(SiteModel& model);
 // Empties the site: no document, every switch and the camera as after start.
 void clearSite(SiteModel& model);
 
-// Where the document's site is, for the camera.
-SiteFrame siteFrameOf(const SiteDocument& document);
 // What the camera reads of the model for a frame.
 CameraInputs cameraInputsOf(const SiteModel& model);
 

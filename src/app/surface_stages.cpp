@@ -5,7 +5,7 @@
 #include <new>
 
 #include "app/site_model.h"
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 #include "platform/ui.h"
 #include "surface/surface_jobs.h"
 #include "water/rain_system.h"

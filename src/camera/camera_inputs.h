@@ -3,6 +3,7 @@
 
 #include "camera/projection.h"
 #include "model/point_file_format.h"
+#include "model/site_document.h"
 #include "model/survey_point.h"
 #include "model/surface_view.h"
 
@@ -46,5 +47,11 @@ struct CameraInputs {
     Viewport viewport;
     const RainDropSource* rain = nullptr;  // null while no rain is shown
 };
+
+// Where the document's site is, for the camera.
+SiteFrame siteFrameOf(const SiteDocument& document);
+// What the camera reads of the document alone: its ground and its site; the
+// picture, the clock and the rain at their defaults.
+CameraInputs cameraInputsOf(const SiteDocument& document);
 
 }  // namespace vellacor

@@ -175,7 +175,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
             a.format = text;
             return isFormatAnswer(text);
         case Valued::As: return (a.kind = parseKind(text)).has_value();
-        case Valued::Interval: return (a.interval = parseWhole(std::string_view(text), kMinInterval, kMaxInterval)).has_value();
+        case Valued::Interval: return (a.interval = parseWhole(std::string_view(text), kSmallestTypedInterval, kLargestTypedInterval)).has_value();
         case Valued::Smoothing: return (a.smoothing = parseWhole(std::string_view(text), 0.0, 1.0)).has_value();
         case Valued::Palette: return (a.palette = parseWhole(std::string_view(text), 0, kMaxPalette)).has_value();
         case Valued::SurfaceMode: {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/contour_settings.h"
 #include "model/survey_point.h"
 #include "render/surface_mode.h"
 
@@ -74,8 +75,6 @@ std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args);
 std::vector<Vec3> planCornersOf(const CliArgs& a);
 
 // The limits every command holds its options to.
-inline constexpr double kMinInterval = 0.01;
-inline constexpr double kMaxInterval = 999999999.0;
 inline constexpr int kMaxPalette = 4;
 inline constexpr int kMinImageSide = 16;
 inline constexpr int kMaxImageSide = 8192;

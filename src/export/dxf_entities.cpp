@@ -38,7 +38,8 @@ void dxfLine(std::string& out, std::string_view layer, double x1, double y1, dou
 }
 
 void dxfText(std::string& out, std::string_view text, double x, double y, double z, double height, double rotation,
-             double oblique, std::string_view style, std::string_view layer, int hJustify, int vJustify) {
+             double oblique, std::string_view style, std::string_view layer, DxfAlignAlong along,
+             DxfAlignAcross across) {
     out += "0\nTEXT\n  8\n";
     out += layer;
     out += "\n 10\n";
@@ -58,9 +59,9 @@ void dxfText(std::string& out, std::string_view text, double x, double y, double
     out += "\n  7\n";
     out += style;
     out += "\n 72\n";
-    appendWholeNumber(out, hJustify);
+    appendWholeNumber(out, static_cast<int>(along));
     out += "\n 73\n";
-    appendWholeNumber(out, vJustify);
+    appendWholeNumber(out, static_cast<int>(across));
     out += "\n 11\n";
     appendSixDecimals(out, x);
     out += "\n 21\n";

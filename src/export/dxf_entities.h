@@ -14,9 +14,15 @@ namespace vellacor {
 void dxfLine(std::string& out, std::string_view layer, double x1, double y1, double z1, double x2, double y2,
              double z2);
 
+// Where a TEXT entity's alignment point lies on its text: the codes of
+// groups 72 (along the text) and 73 (across it).
+enum class DxfAlignAlong { Left = 0, Centre = 1, Right = 2 };
+enum class DxfAlignAcross { Baseline = 0, Bottom = 1, Middle = 2, Top = 3 };
+
 // `rotation` is in radians; the file carries degrees.
 void dxfText(std::string& out, std::string_view text, double x, double y, double z, double height, double rotation,
-             double oblique, std::string_view style, std::string_view layer, int hJustify, int vJustify);
+             double oblique, std::string_view style, std::string_view layer, DxfAlignAlong along,
+             DxfAlignAcross across);
 
 // POLYLINE at `elevation`, one VERTEX per point, then SEQEND.
 void dxfPolyline(std::string& out, std::span<const Vec3> points, std::string_view layer, double elevation);

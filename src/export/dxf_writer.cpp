@@ -37,7 +37,7 @@ void writeContours(FileSink& sink, const SiteDocument& document, std::span<const
             const std::string text = formatNumber(line.level);
             for (const ContourLabel& label : placeContourLabels(line.points))
                 dxfText(sink.text, text, label.anchor.x, label.anchor.y, label.anchor.z, labelHeight, label.rotation,
-                        0.0, "ROMANS", layer, 1, 2);  // centred on the line, both ways
+                        0.0, "ROMANS", layer, DxfAlignAlong::Centre, DxfAlignAcross::Middle);  // centred on the line
         }
         sink.flushIfLarge();
     }

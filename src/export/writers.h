@@ -32,4 +32,8 @@ bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportPar
 bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
                   std::span<const ExportPolyline> contours);
 
+// Point text: every point as "number,northing,easting,elevation,description"
+// CR LF (easting first when the open document is PENZD).
+bool writePointFile(std::FILE* file, const SiteDocument& document);
+
 }  // namespace vellacor

@@ -15,7 +15,7 @@
 
 #include "import/grid_triangles.h"
 #include "import/mapped_file.h"
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "import/mapped_file.h"
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 #include "import/point_matcher.h"
 #include "import/xml_tag_scanner.h"
 #include "model/utf8_text.h"

@@ -56,8 +56,4 @@ std::string skippedLinesMessage(const SkippedLines& skipped);
 bool readPointFile(SiteDocument& document, Ui& ui, const std::string& path, PointLayout layout);
 bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path);
 
-// Writes every point as "number,northing,easting,elevation,description" CR LF
-// (easting first when the open document is PENZD). Returns false on a write error.
-bool writePointFile(std::FILE* file, const SiteDocument& document);
-
 }  // namespace vellacor

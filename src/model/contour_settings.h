@@ -11,6 +11,11 @@ enum class ContourLimitMode {
     InsidePolygon = 3,  // only inside the limit polygon; nothing while there is none
 };
 
+// The range of an interval typed in: the Contour Options dialog and the
+// command line hold it to this.
+inline constexpr double kSmallestTypedInterval = 0.01;
+inline constexpr double kLargestTypedInterval = 999999999.0;
+
 // The contour settings of the document.
 struct ContourSettings {
     double contourInterval = 1.0;   // between levels, site units

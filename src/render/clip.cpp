@@ -1,6 +1,6 @@
 #include "render/clip.h"
 
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/raster_rows.h"
 
 namespace vellacor {

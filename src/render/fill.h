@@ -3,7 +3,7 @@
 
 #include "render/clip.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/surface_mode.h"
 
 namespace vellacor {

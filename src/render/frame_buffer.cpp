@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 

@@ -6,7 +6,7 @@
 #include "camera/camera.h"
 #include "camera/vector_math.h"
 #include "render/light.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/line.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

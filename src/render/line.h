@@ -5,7 +5,7 @@
 
 #include "model/survey_point.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

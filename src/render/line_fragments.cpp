@@ -4,7 +4,7 @@
 #include <new>
 
 #include "render/line.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "model/number_text.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/scene.h"
 
 namespace vellacor {

@@ -8,7 +8,7 @@
 #include "render/light.h"
 #include "render/line_fragments.h"
 #include "render/palette.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/texture.h"
 #include "surface/contour_draw.h"
 #include "surface/surface_work.h"

@@ -11,7 +11,7 @@
 #include "render/frame_buffer.h"
 #include "render/light_glow.h"
 #include "render/line.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/shading.h"
 #include "render/surface_textures.h"
 

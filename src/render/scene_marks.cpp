@@ -5,7 +5,7 @@
 #include "camera/vector_math.h"
 #include "render/frame_buffer.h"
 #include "render/line.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/scene.h"
 #include "surface/drape.h"
 

@@ -37,11 +37,11 @@ constexpr std::string_view kTextLayer = "GRIDTEXT";
 constexpr std::string_view kGridLayer = "Grid";
 constexpr std::string_view kTextStyle = "ROMANS";
 
-// Text justification codes of the TEXT entity.
-constexpr int kLeft = 0, kCentre = 1, kRight = 2;
-constexpr int kBottom = 1, kMiddle = 2, kTop = 3;
+using enum DxfAlignAlong;
+using enum DxfAlignAcross;
 
-void text(std::string& out, std::string_view s, double x, double y, double height, double rotation, int h, int v) {
+void text(std::string& out, std::string_view s, double x, double y, double height, double rotation, DxfAlignAlong h,
+          DxfAlignAcross v) {
     dxfText(out, s, x, y, 0.0, height, rotation, 0.0, kTextStyle, kTextLayer, h, v);
 }
 
@@ -55,7 +55,7 @@ void endMark(std::string& out, double x, double y, double phi, double lean, doub
     const double tx = x + g * std::cos(phi), ty = y + g * std::sin(phi);
     line(out, kSectionLayer, x, y, tx, ty);
     line(out, kSectionLayer, tx, ty, tx + 0.23 * g * std::cos(lean), ty + 0.23 * g * std::sin(lean));
-    text(out, "A", tx + 1.5 * t * std::cos(phi), ty + 1.5 * t * std::sin(phi), 2 * t, 0.0, kCentre, kMiddle);
+    text(out, "A", tx + 1.5 * t * std::cos(phi), ty + 1.5 * t * std::sin(phi), 2 * t, 0.0, Centre, Middle);
 }
 
 void planMarks(std::string& out, double ax, double ay, double bx, double by, double g, double t) {
@@ -78,8 +78,8 @@ void planMarks(std::string& out, double ax, double ay, double bx, double by, dou
         line(out, kTextLayer, px - half * nx, py - half * ny, px + half * nx, py + half * ny);
         if (i % 5 != 0) continue;
         const double gap = half + t;
-        text(out, stationText(d), px + gap * nx, py + gap * ny, t, turned ? phi - kPi : phi, turned ? kRight : kLeft,
-             kMiddle);
+        text(out, stationText(d), px + gap * nx, py + gap * ny, t, turned ? phi - kPi : phi, turned ? Right : Left,
+             Middle);
     }
 }
 
@@ -126,14 +126,14 @@ void profileDrawing(std::string& out, const std::vector<Vec3>& draped, double ax
     for (int i = 0; i <= rows; ++i) {
         const double e = bottom + i * g;
         const std::string label = formatNumber(e);
-        text(out, label, px(left) - t, py(e), t, 0.0, kRight, kMiddle);
-        text(out, label, px(right) + t, py(e), t, 0.0, kLeft, kMiddle);
+        text(out, label, px(left) - t, py(e), t, 0.0, Right, Middle);
+        text(out, label, px(right) + t, py(e), t, 0.0, Left, Middle);
     }
     for (int i = 0; i <= columns; ++i) {
         const double d = left + i * g;
-        text(out, stationText(d), px(d), py(bottom) - t, t, 0.0, kCentre, kTop);
+        text(out, stationText(d), px(d), py(bottom) - t, t, 0.0, Centre, Top);
     }
-    text(out, "%%USECTION A-A%%U", px(length / 2), py(top) + 2 * t, 2 * t, 0.0, kCentre, kBottom);
+    text(out, "%%USECTION A-A%%U", px(length / 2), py(top) + 2 * t, 2 * t, 0.0, Centre, Bottom);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "model/contour_settings.h"
 #include "shell/description_text.h"
 
 namespace vellacor {
@@ -163,7 +164,7 @@ bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     auto* layout = new QVBoxLayout(&box);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Contour Interval:")));
-    auto* interval = numberField(dialog.interval, 0.01, 999999999.0, 10);
+    auto* interval = numberField(dialog.interval, kSmallestTypedInterval, kLargestTypedInterval, 10);
     row->addWidget(interval);
     layout->addLayout(row);
     auto* limit = new QCheckBox(QStringLiteral("Limit Contours to polygon area"));

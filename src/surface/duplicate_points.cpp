@@ -5,7 +5,7 @@
 #include <bit>
 #include <cmath>
 
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 

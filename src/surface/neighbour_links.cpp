@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "model/survey_point.h"
-#include "model/two_cores.h"
+#include "system/two_cores.h"
 
 namespace vellacor {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 #include "surface/predicates.h"
 
 namespace vellacor {

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "model/huge_pages.h"
-#include "model/two_cores.h"
+#include "system/huge_pages.h"
+#include "system/two_cores.h"
 #include "surface/duplicate_points.h"
 #include "surface/neighbour_links.h"
 #include "surface/plan_delaunay.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 

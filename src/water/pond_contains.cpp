@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "surface/tin_geometry.h"
 #include "water/pond_system.h"
 

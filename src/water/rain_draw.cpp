@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "render/palette.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "water/rain_system.h"
 
 namespace vellacor {

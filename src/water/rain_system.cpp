@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "camera/vector_math.h"
-#include "model/huge_pages.h"
+#include "system/huge_pages.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {

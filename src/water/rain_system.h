@@ -7,7 +7,7 @@
 
 #include "camera/camera_inputs.h"
 #include "camera/matrix.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "model/surface_view.h"
 #include "render/frame_buffer.h"
 #include "water/drop_faces.h"

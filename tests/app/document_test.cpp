@@ -73,7 +73,7 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     }
 }
 
-TEST(OpenDocument, LineWithNaOnLineTenEndedTheLoadWithoutAWord) {
+TEST(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
     std::string text;
     for (int i = 1; i <= 1000; ++i) text += i == 10 ? "10,N/A,6000,100,A\r\n" : std::to_string(i) + ",5000,6000,100,A\r\n";
     TempDir dir;

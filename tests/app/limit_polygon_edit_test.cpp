@@ -14,7 +14,7 @@
 #include "app/view_settings.h"
 #include "app/site_edits.h"
 #include "camera/limit_polygon_picking.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 

@@ -19,7 +19,7 @@
 #include "import/cad_overlay.h"
 #include "platform/virtual_keys.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 

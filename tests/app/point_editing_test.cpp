@@ -16,7 +16,7 @@
 #include "app/site_model.h"
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/surface_edges.h"
 #include "support/temp_files.h"

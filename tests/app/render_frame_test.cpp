@@ -12,7 +12,7 @@
 #include "app/status_display.h"
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 

@@ -7,7 +7,7 @@
 
 #include "camera/projection.h"
 #include "camera/vector_math.h"
-#include "app/site_model.h"
+#include "model/site_document.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -46,15 +46,22 @@ TEST(MatrixTest, InverseUndoesAndSingularGivesTheAdjugate) {
 
 class CameraTest : public ::testing::Test {
 protected:
-    SiteModel site;
-    Camera& cam = site.camera;
+    SiteDocument site;
+    Camera cam;
+    double frameSeconds = 0.0;  // the length of the last frame
     void SetUp() override {
-        site.document.siteSize = 1000;
-        site.document.siteCentre = {5000, 8000, 40};
+        clearDocument(site);
+        cam.Reset();
+        site.siteSize = 1000;
+        site.siteCentre = {5000, 8000, 40};
         cam.target = {5000, 8000, 60};
     }
-    CameraInputs in() const { return cameraInputsOf(site); }
-    SiteFrame frame() const { return siteFrameOf(site.document); }
+    CameraInputs in() const {
+        CameraInputs inputs = cameraInputsOf(site);
+        inputs.frameSeconds = frameSeconds;
+        return inputs;
+    }
+    SiteFrame frame() const { return siteFrameOf(site); }
 };
 
 TEST_F(CameraTest, ResetLooksDownAndIsStationary) {
@@ -107,7 +114,7 @@ TEST_F(CameraTest, TransitionArrivesAfterTwentyFramesAndStops) {
 }
 
 TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
-    site.cycle.frameSeconds = 0.1;  // ten frames a second
+    frameSeconds = 0.1;  // ten frames a second
     cam.SetMode(in(), CameraMode::RotatingStart);
     for (int frame = 1; frame < kTransitionFrames; ++frame) {
         const CameraStep s = cam.Update(in());
@@ -139,8 +146,8 @@ TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
 }
 
 TEST_F(CameraTest, VelocityMovesOnlyAboveTheRestSpeed) {
-    site.cycle.frameSeconds = 0.5;
-    site.document.siteSize = 1000;  // rests below 1 unit a second
+    frameSeconds = 0.5;
+    site.siteSize = 1000;  // rests below 1 unit a second
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};
     EXPECT_TRUE(cam.Update(in()).moved);
@@ -153,7 +160,7 @@ TEST_F(CameraTest, VelocityMovesOnlyAboveTheRestSpeed) {
     EXPECT_FALSE(cam.Update(in()).moved);
 
     // A 100-unit site rests below half a unit a second and flies above it.
-    site.document.siteSize = 100;
+    site.siteSize = 100;
     cam.eye = {0, 0, 0};
     cam.velocity = {50, 0, 0};
     EXPECT_TRUE(cam.Update(in()).moved);
@@ -171,7 +178,7 @@ TEST_F(CameraTest, FlyToWithoutGroundUnderTheCursorGoesStraightToFreelook) {
     EXPECT_EQ(cam.mode, CameraMode::Freelook);
     cam.ToggleFreelook(in(), true, ScreenDepth{});
     EXPECT_EQ(cam.mode, CameraMode::Stationary);
-    expectNear(cam.target, site.document.siteCentre);  // no frame: the site centre, the surface not linked
+    expectNear(cam.target, site.siteCentre);  // no frame: the site centre, the surface not linked
 }
 
 TEST_F(CameraTest, LeavingFreelookTargetsWhatTheMiddleOfTheFrameShows) {
@@ -189,51 +196,51 @@ TEST_F(CameraTest, LeavingFreelookTargetsWhatTheMiddleOfTheFrameShows) {
     depth.resize(47);  // a depth buffer short of the frame is not read
     cam.mode = CameraMode::Freelook;
     cam.ToggleFreelook(in(), true, ScreenDepth{v, depth});
-    expectNear(cam.target, site.document.siteCentre);
+    expectNear(cam.target, site.siteCentre);
 }
 
 // Two triangles over the square (0,0)-(100,100), level at z = 10.
-void makeLevelSquare(SiteModel& m) {
+void makeLevelSquare(SiteDocument& m) {
     const double corners[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
     for (const auto& c : corners) {
         SurveyPoint p;
         p.easting = c[0];
         p.northing = c[1];
         p.elevation = 10;
-        m.document.points.push_back(p);
+        m.points.push_back(p);
     }
-    m.document.pointCount = 4;
-    m.document.triangles.resize(2);
+    m.pointCount = 4;
+    m.triangles.resize(2);
     const int v[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (int t = 0; t < 2; ++t) {
-        TinTriangle& tri = m.document.triangles[static_cast<std::size_t>(t)];
+        TinTriangle& tri = m.triangles[static_cast<std::size_t>(t)];
         for (int k = 0; k < 3; ++k) tri.vertex[k] = v[t][k];
         tri.normal = {0, 0, 1};
         tri.planeD = 10;
         tri.centroid = {t == 0 ? 66.7 : 33.3, t == 0 ? 33.3 : 66.7, 10};
     }
-    m.document.triangles[0].neighbour[2] = 1;
-    m.document.triangles[1].neighbour[0] = 0;
-    m.document.triangleCount = 2;
-    m.document.contourStage.done = true;  // the links above are current
-    m.document.siteCentre = {50, 50, 10};
-    m.document.siteSize = 100;
+    m.triangles[0].neighbour[2] = 1;
+    m.triangles[1].neighbour[0] = 0;
+    m.triangleCount = 2;
+    m.contourStage.done = true;  // the links above are current
+    m.siteCentre = {50, 50, 10};
+    m.siteSize = 100;
 }
 
 TEST_F(CameraTest, KeepAboveGroundLiftsTheEyeOverTheSurfaceOnly) {
     makeLevelSquare(site);
     cam.groundTriangle = kNoTriangle;
     cam.eye = {500, 500, -100};  // beyond the site: no ground to keep above
-    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
+    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site), frame()));
     EXPECT_EQ(cam.eye.z, -100);
     // The walk from the other triangle must find the ground the eye is over.
-    ASSERT_EQ(locateTriangleWalk(surfaceOf(site.document), 2, 1, 60, 20), 0);
+    ASSERT_EQ(locateTriangleWalk(surfaceOf(site), 2, 1, 60, 20), 0);
 
     cam.eye = {60, 20, 11};
-    EXPECT_TRUE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
+    EXPECT_TRUE(cam.KeepAboveGround(surfaceOf(site), frame()));
     EXPECT_DOUBLE_EQ(cam.eye.z, 10 + kGroundClearance);
     cam.eye = {20, 60, 50};  // over the other triangle, well above it
-    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site.document), frame()));
+    EXPECT_FALSE(cam.KeepAboveGround(surfaceOf(site), frame()));
     EXPECT_EQ(cam.groundTriangle, 1);
 }
 

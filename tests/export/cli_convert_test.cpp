@@ -76,7 +76,7 @@ TEST(CliConvert, CoordinatesNear1e308MadeADxfFullOfInf) {
     EXPECT_NE(onlyHuge.output.find("Unable to find any points in:"), std::string::npos);
 }
 
-TEST(CliRender, PointsAndLabelsWereTurnedOffByTheSurfaceBuild) {
+TEST(CliRender, PointsAndLabelsAskedForStayShownAfterTheSurfaceBuild) {
     TempDir dir;
     const std::string site = dir.write("site.txt", kSurvey);
     auto render = [&](const std::string& name, const std::string& layers) {

@@ -76,7 +76,8 @@ TEST(DxfEntities, PolylineTextLineAndFace) {
               "  0\nSEQEND\n");
 
     out.clear();
-    dxfText(out, "105", 1.5, -2.25, 105, 1, std::numbers::pi / 2, 0, "ROMANS", "Cont-Mjr", 1, 2);
+    dxfText(out, "105", 1.5, -2.25, 105, 1, std::numbers::pi / 2, 0, "ROMANS", "Cont-Mjr", DxfAlignAlong::Centre,
+            DxfAlignAcross::Middle);
     EXPECT_EQ(out,
               "0\nTEXT\n  8\nCont-Mjr\n 10\n1.500000\n 20\n-2.250000\n 30\n105.000000\n 40\n1.000000\n"
               " 50\n90.000000\n  1\n105\n 51\n0.000000\n  7\nROMANS\n 72\n1\n 73\n2\n"
@@ -97,14 +98,14 @@ TEST(DxfEntities, PolylineTextLineAndFace) {
 
 TEST(DxfWriter, FixedSectionsAlwaysAndNoLineFeedAfterEof) {
     ASSERT_FALSE(kFixedSections.empty());
-    SiteModel m;
-    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m.document, {.points = true}); }),
+    SiteDocument m;
+    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m, {.points = true}); }),
               kFixedSections + "  0\nENDSEC\n  0\nEOF");
 
     addPoint(m, 1, 6000, 5000, 100.5, "A");
     addPoint(m, 2, 6000, 5010, 101, "B");
-    m.document.breaklines.pairs = {{0, 1}, {1, 7}};  // the second names no point and is left out
-    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m.document, {.breaklines = true}); }),
+    m.breaklines.pairs = {{0, 1}, {1, 7}};  // the second names no point and is left out
+    EXPECT_EQ(written([&](std::FILE* f) { return writeDxf(f, m, {.breaklines = true}); }),
               kFixedSections +
                   "  0\nLINE\n  8\nBREAKLINE\n 10\n6000.000000\n 20\n5000.000000\n 30\n100.500000\n"
                   " 11\n6000.000000\n 21\n5010.000000\n 31\n101.000000\n"
@@ -112,13 +113,13 @@ TEST(DxfWriter, FixedSectionsAlwaysAndNoLineFeedAfterEof) {
 }
 
 TEST(DxfWriter, MajorContoursCarryTheirLevel) {
-    SiteModel m;  // site size 1: labels 1 unit high
+    SiteDocument m;  // site size 1: labels 1 unit high
     const std::vector<ExportPolyline> contours = {
         {104, false, {{0, 0, 104}, {2, 0, 104}}},
         {105, true, {{0, 0, 105}, {2, 0, 105}, {0, -2, 105}}},
     };
     const std::string text =
-        written([&](std::FILE* f) { return writeDxf(f, m.document, {.contours = true}, contours); });
+        written([&](std::FILE* f) { return writeDxf(f, m, {.contours = true}, contours); });
     const std::string labels = text.substr(text.find("0\nTEXT\n"));
     EXPECT_EQ(labels,
               "0\nTEXT\n  8\nCont-Mjr\n 10\n1.000000\n 20\n0.000000\n 30\n105.000000\n 40\n1.000000\n"

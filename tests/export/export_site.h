@@ -4,26 +4,26 @@
 #include <vector>
 
 #include "export/writers.h"
-#include "app/site_model.h"
+#include "model/site_document.h"
 
 namespace vellacor::testing {
 
-inline void addPoint(SiteModel& m, int number, double e, double n, double z, const char* desc) {
+inline void addPoint(SiteDocument& d, int number, double e, double n, double z, const char* desc) {
     SurveyPoint p;
     p.number = number;
     p.easting = e;
     p.northing = n;
     p.elevation = z;
     setDescription(p, desc);
-    m.document.points.push_back(p);
-    m.document.pointCount = static_cast<int>(m.document.points.size());
+    d.points.push_back(p);
+    d.pointCount = static_cast<int>(d.points.size());
 }
 
-inline void addTriangle(SiteModel& m, int a, int b, int c) {
+inline void addTriangle(SiteDocument& d, int a, int b, int c) {
     TinTriangle t;
     t.vertex[0] = a, t.vertex[1] = b, t.vertex[2] = c;
-    m.document.triangles.push_back(t);
-    m.document.triangleCount = static_cast<int>(m.document.triangles.size());
+    d.triangles.push_back(t);
+    d.triangleCount = static_cast<int>(d.triangles.size());
 }
 
 // Runs a writer into a temporary file and returns what it wrote.

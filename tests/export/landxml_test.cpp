@@ -10,12 +10,12 @@ using testing::addPoint;
 using testing::addTriangle;
 using testing::written;
 
-void makeTinySite(SiteModel& m) {
+void makeTinySite(SiteDocument& m) {
     addPoint(m, 1, 6000, 5000, 100.5, "A & \"B\"");
     addPoint(m, 2, 6000, 5010, 101, "<IP>");
     addPoint(m, 7, 6010.25, 5000, 99.9999, "C");
     addTriangle(m, 0, 2, 1);
-    m.document.breaklines.pairs = {{0, 1}};
+    m.breaklines.pairs = {{0, 1}};
 }
 
 const std::string kHead =
@@ -33,10 +33,10 @@ const std::string kBreaklines =
     "\t\t\t\t</Breaklines>\n\t\t\t</SourceData>\n";
 
 TEST(LandXmlWriter, TinySiteWithEveryBlock) {
-    SiteModel m;
+    SiteDocument m;
     makeTinySite(m);
     const std::vector<ExportPolyline> contours = {{100, true, {{6000, 5000.5, 100}, {6005.5, 5000, 100}}}};
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {false, true, true, true}, contours); }),
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {false, true, true, true}, contours); }),
               kHead + "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n" + kBreaklines +
                   "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n"
                   "\t\t\t\t\t<P id=\"1\">5000 6000 100.5</P>\n"
@@ -52,12 +52,12 @@ TEST(LandXmlWriter, TinySiteWithEveryBlock) {
 }
 
 TEST(LandXmlWriter, PartsDecideTheSurfaceBlock) {
-    SiteModel m;
+    SiteDocument m;
     makeTinySite(m);
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {.breaklines = true}); }),
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.breaklines = true}); }),
               kHead + "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n" + kBreaklines +
                   "\t\t</Surface>\n\t</Surfaces>\n</LandXML>\n");
-    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m.document, {.points = true}); }), kHead + "</LandXML>\n");
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.points = true}); }), kHead + "</LandXML>\n");
 }
 
 TEST(XmlDescription, EveryParserAcceptsIt) {
@@ -69,7 +69,7 @@ TEST(XmlDescription, EveryParserAcceptsIt) {
     EXPECT_EQ(out, "\xC2\xB0 N \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xAD\xC2\xA0\xC2\x80 \xC3\x83");
 }
 
-TEST(XmlDescription, NonCharactersFffeAndFfffMadeIllFormedXml) {
+TEST(XmlDescription, NonCharactersFffeAndFfffAreLeftOutOfTheXml) {
     std::string out;
     appendXmlDescription(out, "a\xEF\xBF\xBE" "b\xEF\xBF\xBF" "c\xEF\xBF\xBD" "d");  // U+FFFD is allowed
     EXPECT_EQ(out, "abc\xEF\xBF\xBD" "d");

@@ -33,7 +33,7 @@ protected:
     Palette grey;
 };
 
-TEST_F(LightGlowTest, CentreOverGroundDrawnInTheWaterRampWasDarkerThanTheRim) {
+TEST_F(LightGlowTest, CentreIsBrightestAndTheGlowStaysInTheLightsRamp) {
     // Mid-grey ground under the whole glow.
     for (int y = 85; y <= 110; ++y)
         for (int x = 85; x <= 110; ++x) scene(x, y) = 100;

@@ -4,7 +4,7 @@
 
 #include "render/clip.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 
 namespace vellacor::testing {
 

@@ -8,7 +8,7 @@
 
 #include "camera/vector_math.h"
 #include "render/frame_buffer.h"
-#include "render/projection.h"
+#include "render/frame_projection.h"
 #include "render/scene.h"
 #include "render/vertex_normals.h"
 

@@ -5,7 +5,6 @@
 #include <span>
 #include <vector>
 
-#include "app/frame_cycle.h"
 #include "render/frame_buffer.h"
 #include "surface/tin_geometry.h"
 #include "water/pond_system.h"
@@ -85,37 +84,6 @@ TEST(RainSystem, TheGovernorKeepsTheCountBetweenItsBounds) {
     EXPECT_EQ(rain.ActiveCount(), 5000);
     for (int i = 0; i < 5000; ++i) rain.AdaptCount(1.0 / 1000.0, ground);
     EXPECT_EQ(rain.ActiveCount(), 100000);
-}
-
-// Level ground at 100 under scattered rain, drop 0 placed on it.
-// The step works out where each drop shows; drawing from those places must
-// give the picture drawn from the drops themselves, also after the governor
-// has copied drops and started their sources again.
-TEST(RainSystem, DrawingFromThePlacesFoundInTheStepGivesThePictureOfTheDrops) {
-    WaterSite site;
-    buildSlope(site);
-    SiteModel& model = site.model;
-    model.camera.OrbitTo(siteFrameOf(model.document), 1.0, kLoadHeading);
-    RgbImage picture;
-    paintFrame(model, site.ui, 320, 240, picture);  // the scene and its depth
-    FrameBuffer& frame = model.renderer.frame;
-    const Matrix& view = model.camera.view;
-    const RainGround ground = groundOf(site);
-    RainSystem placed(3), unplaced(3);
-    for (RainSystem* rain : {&placed, &unplaced}) rain->SetSpawnMode(SpawnMode::Scatter, ground);
-    for (int i = 0; i < 60; ++i) {
-        placed.Step(ground, 1.0 / 30.0, {}, std::nullopt, {&view, &frame});
-        unplaced.Step(ground, 1.0 / 30.0, {});
-        for (RainSystem* rain : {&placed, &unplaced}) rain->AdaptCount(i % 3 ? 1.0 / 60.0 : 1.0 / 20.0, ground);
-        copySceneToDisplay(frame);
-        const std::vector<std::uint8_t> scene = frame.displayBits;
-        placed.Draw(frame, view);
-        const std::vector<std::uint8_t> fromPlaces = frame.displayBits;
-        copySceneToDisplay(frame);
-        unplaced.Draw(frame, view);
-        ASSERT_EQ(fromPlaces, frame.displayBits) << "frame " << i;
-        ASSERT_NE(fromPlaces, scene);
-    }
 }
 
 // Once a second the drops are laid out again in the order of the faces under

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
-#include "export_site.h"
-#include "run_tool.h"
+#include "app/site_model.h"
+#include "export/export_site.h"
+#include "export/run_tool.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -19,13 +20,13 @@ void makeGridSite(SiteModel& m, std::vector<ExportPolyline>& contours) {
     const char* descriptions[] = {"TOP & BOTTOM", "<EDGE>", "say \"hi\"", "\xB0 MARK", "CL"};
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 6; ++col)
-            addPoint(m, 100 + row * 6 + col, 1000 + col * 10, 2000 + row * 10, 50 + col + 0.25 * row,
+            addPoint(m.document, 100 + row * 6 + col, 1000 + col * 10, 2000 + row * 10, 50 + col + 0.25 * row,
                      descriptions[(row + col) % 5]);
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 5; ++col) {
             const int a = row * 6 + col;
-            addTriangle(m, a, a + 1, a + 7);
-            addTriangle(m, a, a + 7, a + 6);
+            addTriangle(m.document, a, a + 1, a + 7);
+            addTriangle(m.document, a, a + 7, a + 6);
         }
     m.document.breaklines.pairs = {{0, 1}, {1, 2}, {6, 13}};
     computeExtents(m.document);

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
-#include "export_site.h"
+#include "app/site_model.h"
+#include "export/export_site.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -39,8 +40,8 @@ TEST(SaveAs, TheRadioButtonChoosesTheWriterAndSuccessIsSaidOnce) {
 
 TEST(SaveAs, AWriteErrorIsNeverReportedAsSuccess) {
     SiteModel small, large;
-    testing::addPoint(small, 1, 0, 0, 1, "A");
-    for (int i = 0; i < 4000; ++i) testing::addPoint(large, i, i, i, 10, "large enough to fill several pieces");
+    testing::addPoint(small.document, 1, 0, 0, 1, "A");
+    for (int i = 0; i < 4000; ++i) testing::addPoint(large.document, i, i, i, 10, "large enough to fill several pieces");
     for (const SiteModel* m : {&small, &large}) {
         for (ExportFormat format : {ExportFormat::Dxf, ExportFormat::LandXml}) {
             FakeUi ui;
@@ -54,7 +55,7 @@ TEST(SaveAs, RelativePathIsShownInFull) {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
-    testing::addPoint(m, 1, 0, 0, 1, "A");
+    testing::addPoint(m.document, 1, 0, 0, 1, "A");
     const auto here = std::filesystem::current_path();
     std::filesystem::current_path(dir.path(""));
     const bool ok = saveAsTo(m, ui, "rel.dxf", ExportFormat::Dxf, {.points = true});

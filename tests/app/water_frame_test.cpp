@@ -6,7 +6,9 @@
 #include "app/commands.h"
 #include "app/frame_cycle.h"
 #include "app/status_display.h"
-#include "water_support.h"
+#include "render/frame_buffer.h"
+#include "water/rain_system.h"
+#include "water/water_support.h"
 
 namespace vellacor {
 namespace {
@@ -67,6 +69,39 @@ TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
     model.document.pointFileFormat = PointFileFormat::Raw;
     toggleRain(model);
     EXPECT_TRUE(model.display.showRain);
+}
+
+// Ground falling towards +x under scattered rain.
+// The step works out where each drop shows; drawing from those places must
+// give the picture drawn from the drops themselves, also after the governor
+// has copied drops and started their sources again.
+TEST(RainSystem, DrawingFromThePlacesFoundInTheStepGivesThePictureOfTheDrops) {
+    testing::WaterSite site;
+    testing::buildSite(site, testing::gridOf(11, 10.0, [](double x, double y) {
+                           return 100.0 - 0.2 * x - (x == 50.0 && y == 50.0 ? 5.0 : 0.0);
+                       }));
+    SiteModel& model = site.model;
+    model.camera.OrbitTo(siteFrameOf(model.document), 1.0, kLoadHeading);
+    RgbImage picture;
+    paintFrame(model, site.ui, 320, 240, picture);  // the scene and its depth
+    FrameBuffer& frame = model.renderer.frame;
+    const Matrix& view = model.camera.view;
+    const RainGround ground{site.surface(), model.document.siteCentre, model.document.siteSize};
+    RainSystem placed(3), unplaced(3);
+    for (RainSystem* rain : {&placed, &unplaced}) rain->SetSpawnMode(SpawnMode::Scatter, ground);
+    for (int i = 0; i < 60; ++i) {
+        placed.Step(ground, 1.0 / 30.0, {}, std::nullopt, {&view, &frame});
+        unplaced.Step(ground, 1.0 / 30.0, {});
+        for (RainSystem* rain : {&placed, &unplaced}) rain->AdaptCount(i % 3 ? 1.0 / 60.0 : 1.0 / 20.0, ground);
+        copySceneToDisplay(frame);
+        const std::vector<std::uint8_t> scene = frame.displayBits;
+        placed.Draw(frame, view);
+        const std::vector<std::uint8_t> fromPlaces = frame.displayBits;
+        copySceneToDisplay(frame);
+        unplaced.Draw(frame, view);
+        ASSERT_EQ(fromPlaces, frame.displayBits) << "frame " << i;
+        ASSERT_NE(fromPlaces, scene);
+    }
 }
 
 }  // namespace
