@@ -11,7 +11,7 @@
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/volume_report.h"
-#include "run_tool.h"
+#include "export/run_tool.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
