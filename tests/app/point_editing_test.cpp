@@ -17,6 +17,7 @@
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
 #include "render/frame_projection.h"
+#include "support/grid_site_text.h"
 #include "support/fake_ui.h"
 #include "support/surface_edges.h"
 #include "support/temp_files.h"
@@ -32,12 +33,7 @@ struct PointEditing : ::testing::Test {
     SiteModel model;
 
     void SetUp() override {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TW 2.5\r\n";
+        const std::string text = testing::gridSiteText("TW 2.5");
         ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
         runPipelineToCompletion(model, ui);
         resizeFrameBuffer(model, 800, 600);

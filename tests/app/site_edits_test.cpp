@@ -13,6 +13,7 @@
 #include "app/pipeline.h"
 #include "app/point_editing.h"
 #include "app/site_model.h"
+#include "support/grid_site_text.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -27,12 +28,7 @@ struct SiteEditsState : ::testing::Test {
     static int at(int x, int y) { return y * 11 + x; }
 
     void SetUp() override {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        const std::string text = testing::gridSiteText("TOPO");
         ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
         runPipelineToCompletion(model, ui);
     }

@@ -36,6 +36,7 @@
 #include "shell/main_window.h"
 #include "shell/qt_ui.h"
 #include "shell/view_widget.h"
+#include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -118,12 +119,7 @@ struct SiteEdits : ::testing::Test {
     static int at(int x, int y) { return y * 11 + x; }
 
     void SetUp() override {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        const std::string text = testing::gridSiteText("TOPO");
         window = std::make_unique<MainWindow>(model);
         window->show();
         window->activateWindow();

@@ -23,6 +23,7 @@
 #include "shell/main_window.h"
 #include "shell/qt_ui.h"
 #include "shell/view_widget.h"
+#include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -65,12 +66,7 @@ struct ViewInput : ::testing::Test {
     ViewWidget* view = nullptr;
 
     void SetUp() override {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6000 + x * 100) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
+        const std::string text = testing::gridSiteText("TOPO");
         window = std::make_unique<MainWindow>(model);
         window->show();
         ASSERT_TRUE(window->openPath(QString::fromStdString(dir.write("site.txt", text)), QStringLiteral("PNEZD")));
