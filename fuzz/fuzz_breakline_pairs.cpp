@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "app/breakline_pairs.h"
 #include "site_fixture.h"
 
@@ -10,9 +11,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 }  // namespace
 

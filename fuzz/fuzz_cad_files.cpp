@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "import/dwf_reader.h"
 #include "import/dxf_reader.h"
 #include "import/dxf_surface.h"
@@ -13,9 +14,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 void checkLines(const std::vector<CadLine>& lines, std::size_t size, bool boundedByFile) {
     std::size_t vertices = 0;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "import/grid_triangles.h"
 #include "import/hgt_file.h"
 #include "import/raw_triangles.h"
@@ -16,9 +17,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 void checkSurface(const SurfaceReadResult& r, std::size_t size) {
     check(r.points.size() <= size);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "import/landxml_reader.h"
 #include "import/xml_tag_scanner.h"
 
@@ -11,9 +12,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 }  // namespace
 

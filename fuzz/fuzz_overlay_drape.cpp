@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "app/surface_stages.h"
 #include "import/dxf_reader.h"
 #include "site_fixture.h"
@@ -17,9 +18,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 const SiteModel& fixture() {
     static SiteModel* model = [] {

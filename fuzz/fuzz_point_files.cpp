@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "export/xml_text.h"
 #include "import/point_file.h"
 #include "model/utf8_text.h"
@@ -14,9 +15,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 void checkResult(const PointReadResult& r, std::size_t spare, std::size_t size) {
     check(r.pointCount >= 0);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "import/elevation_raster.h"
 #include "import/grid_triangles.h"
 
@@ -11,9 +12,7 @@ namespace {
 
 using namespace vellacor;
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzzing::check;
 
 }  // namespace
 
