@@ -11,6 +11,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "export/writers.h"
+#include "model/file_replacement.h"
 
 namespace vellacor {
 
@@ -27,15 +28,15 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
 
 // The isopach as the contours of a DXF drawing, as Save As writes contours.
 bool saveIsopach(const SiteModel& site, const std::vector<ExportPolyline>& isopach, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    FileReplacement file(path);
+    if (!file.file()) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
         return false;
     }
     ExportParts parts;
     parts.contours = true;
-    bool ok = writeDxf(file, site.document, parts, isopach);
-    ok = (std::fclose(file) == 0) && ok;
+    bool ok = writeDxf(file.file(), site.document, parts, isopach);
+    ok = ok && file.commit();  // a failed write leaves the target as it was
     if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
     return ok;
 }
