@@ -34,15 +34,8 @@ bool PondSystem::ContainsDrop(const SurfaceView& surface, double siteSize, RainD
         return true;
     }
     if (pond.spillPoint < 0 || pond.spillTriangle < 0) return false;
-    // On past the spill point, a step away from the low point.
-    const SurveyPoint& spill = surface.point(pond.spillPoint);
-    const SurveyPoint& low = surface.point(pond.lowPoint);
-    const Vec3 u = normalise(Vec3{spill.easting - low.easting, spill.northing - low.northing,
-                                  spill.elevation - low.elevation});
-    const double x = spill.easting + 0.1 * u.x, y = spill.northing + 0.1 * u.y;
-    double z = planeElevation(surface.triangle(pond.spillTriangle), x, y);
-    if (z == kVerticalPlane) z = spill.elevation;
-    drop.position = {x, y, z};
+    // On past the spill point, from the place worked out when the pond filled.
+    drop.position = pond.overflow;
     drop.previousPosition = drop.position;
     drop.velocity = drop.velocity * 0.1;
     drop.triangle = pond.spillTriangle;

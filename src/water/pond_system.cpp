@@ -65,7 +65,7 @@ void PondSystem::FloodTo(const SurfaceView& surface, int p) {
         if (!pond.full) {
             pond.full = true;
             pond.spillPoint = depression.spillPoint;
-            pond.spillTriangle = SpillTriangle(surface, pond);
+            PlaceOverflow(surface, pond);
             filled_.push_back(p);
         }
     }
@@ -79,20 +79,27 @@ void PondSystem::FloodTo(const SurfaceView& surface, int p) {
         }
 }
 
-// The triangle round the spill point holding the place a drop is set down
-// at, a step beyond the spill point away from the low point.
-int PondSystem::SpillTriangle(const SurfaceView& surface, const Pond& pond) const {
-    if (pond.spillPoint < 0) return kNoTriangle;
+// Where drops reaching a full pond run on: a step beyond the spill point
+// away from the low point, on the triangle round the spill point that holds it.
+void PondSystem::PlaceOverflow(const SurfaceView& surface, Pond& pond) const {
+    pond.spillTriangle = kNoTriangle;
+    if (pond.spillPoint < 0) return;
     const std::span<const std::int32_t> round = around_.of(pond.spillPoint);
-    if (round.empty()) return kNoTriangle;
+    if (round.empty()) return;
     const SurveyPoint& spill = surface.point(pond.spillPoint);
     const SurveyPoint& low = surface.point(pond.lowPoint);
     const Vec3 u = normalise(Vec3{spill.easting - low.easting, spill.northing - low.northing,
                                   spill.elevation - low.elevation});
     const double x = spill.easting + 0.1 * u.x, y = spill.northing + 0.1 * u.y;
+    pond.spillTriangle = round.front();
     for (const std::int32_t t : round)
-        if (triangleContains(surface, t, x, y)) return t;
-    return round.front();
+        if (triangleContains(surface, t, x, y)) {
+            pond.spillTriangle = t;
+            break;
+        }
+    double z = planeElevation(surface.triangle(pond.spillTriangle), x, y);
+    if (z == kVerticalPlane) z = spill.elevation;
+    pond.overflow = {x, y, z};
 }
 
 void PondSystem::Rise(const SurfaceView& surface, int p, double siteSize) {

@@ -33,6 +33,7 @@ struct Pond {
     bool full = false;                 // it spills and no longer rises
     std::int32_t spillPoint = kNoPoint;
     std::int32_t spillTriangle = kNoTriangle;
+    Vec3 overflow;  // where a drop reaching the full pond is set down, on spillTriangle
     std::int32_t depression = -1;  // the depression of the surface it fills now
     std::size_t reached = 0;       // how many of that depression's points are under water
 
@@ -86,7 +87,7 @@ public:
 private:
     void FloodTo(const SurfaceView& surface, int p);
     void Join(const SurfaceView& surface, int depression);
-    int SpillTriangle(const SurfaceView& surface, const Pond& pond) const;
+    void PlaceOverflow(const SurfaceView& surface, Pond& pond) const;
 
     DepressionTree tree_;
     PointTriangles around_;
