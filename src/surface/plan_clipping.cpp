@@ -1,7 +1,5 @@
 #include "surface/plan_clipping.h"
 
-#include <cstddef>
-
 #include "surface/predicates.h"
 
 namespace vellacor {
@@ -12,50 +10,54 @@ namespace {
 // (>= 0 inside). Only an edge whose ends lie strictly on opposite sides gets a
 // new corner, so a corner on the boundary is never duplicated or moved.
 template <typename Side, typename Cut>
-void clipBySide(const std::vector<PlanCorner>& polygon, Side side, Cut cut, std::vector<PlanCorner>& out) {
-    out.clear();
-    const std::size_t n = polygon.size();
-    if (n == 0) return;
+int clipBySide(const PlanCorner* polygon, int n, Side side, Cut cut, PlanCorner* out) {
+    if (n <= 0) return 0;
+    int count = 0;
     const PlanCorner* previous = &polygon[n - 1];
     double previousSide = side(*previous);
-    for (std::size_t i = 0; i < n; ++i) {
+    // Each corner is written and then kept or not by the count, without a
+    // branch on which side it lies: the sides are as random as the pieces.
+    for (int i = 0; i < n; ++i) {
         const PlanCorner& current = polygon[i];
         const double currentSide = side(current);
-        if ((previousSide > 0 && currentSide < 0) || (previousSide < 0 && currentSide > 0))
-            out.push_back(cut(*previous, current, previousSide / (previousSide - currentSide)));
-        if (currentSide >= 0) out.push_back(current);
+        const bool crosses = (previousSide > 0 && currentSide < 0) || (previousSide < 0 && currentSide > 0);
+        const double across = crosses ? previousSide - currentSide : 1.0;
+        out[count] = cut(*previous, current, previousSide / across);
+        count += crosses;
+        out[count] = current;
+        count += currentSide >= 0;
         previous = &current;
         previousSide = currentSide;
     }
+    return count;
 }
 
 }  // namespace
 
-void clipToLeftOf(const std::vector<PlanCorner>& polygon, double px, double py, double qx, double qy,
-                  std::vector<PlanCorner>& out) {
-    clipBySide(
-        polygon, [&](const PlanCorner& c) { return orient2d(px, py, qx, qy, c.x, c.y); },
+int clipToLeftOf(const PlanCorner* polygon, int n, double px, double py, double qx, double qy, PlanCorner* out) {
+    return clipBySide(
+        polygon, n, [&](const PlanCorner& c) { return orient2d(px, py, qx, qy, c.x, c.y); },
         [](const PlanCorner& a, const PlanCorner& b, double t) {
             return PlanCorner{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.d + t * (b.d - a.d)};
         },
         out);
 }
 
-void clipToSign(const std::vector<PlanCorner>& polygon, int sign, std::vector<PlanCorner>& out) {
+int clipToSign(const PlanCorner* polygon, int n, int sign, PlanCorner* out) {
     const double s = sign > 0 ? 1.0 : -1.0;
-    clipBySide(
-        polygon, [&](const PlanCorner& c) { return s * c.d; },
+    return clipBySide(
+        polygon, n, [&](const PlanCorner& c) { return s * c.d; },
         [](const PlanCorner& a, const PlanCorner& b, double t) {
             return PlanCorner{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), 0.0};
         },
         out);
 }
 
-PlanIntegral integrateLinear(const std::vector<PlanCorner>& polygon) {
+PlanIntegral integrateLinear(const PlanCorner* polygon, int n) {
     PlanIntegral result;
-    if (polygon.size() < 3) return result;
+    if (n < 3) return result;
     const PlanCorner& o = polygon[0];
-    for (std::size_t i = 1; i + 1 < polygon.size(); ++i) {
+    for (int i = 1; i + 1 < n; ++i) {
         const PlanCorner& b = polygon[i];
         const PlanCorner& c = polygon[i + 1];
         const double area = 0.5 * ((b.x - o.x) * (c.y - o.y) - (b.y - o.y) * (c.x - o.x));

@@ -28,18 +28,10 @@ inline double orient2d(double ax, double ay, double bx, double by, double cx, do
     const double left = (ax - cx) * (by - cy);
     const double right = (ay - cy) * (bx - cx);
     const double det = left - right;
-    double magnitude;
-    if (left > 0.0) {
-        if (right <= 0.0) return det;
-        magnitude = left + right;
-    } else if (left < 0.0) {
-        if (right >= 0.0) return det;
-        magnitude = -left - right;
-    } else {
-        return det;
-    }
-    const double bound = detail::kOrientBound * magnitude;
-    if (det >= bound || -det >= bound) return det;
+    // Terms of opposite signs (or a zero term) give the exact sign at once,
+    // and pass this test too; so does an exact zero. Written without a branch
+    // on the terms' signs, which are as random as the points.
+    if (std::fabs(det) >= detail::kOrientBound * (std::fabs(left) + std::fabs(right))) return det;
     return orient2dAdapt(ax, ay, bx, by, cx, cy);
 }
 

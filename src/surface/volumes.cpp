@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
 #include "surface/plan_clipping.h"
+#include "surface/plan_tin.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 
@@ -24,9 +26,7 @@ namespace {
 
 constexpr int kProgressEvery = 1 << 15;
 
-struct Corner {
-    double x, y, z;
-};
+using Corner = PlanTin::Point;
 
 // The plane through a triangle's corners, taken in a fixed (sorted) order so
 // that two triangles with the same corners give bit-identical elevations, and
@@ -53,11 +53,6 @@ PlanePiece planeThrough(Corner a, Corner b, Corner c) {
     return p;
 }
 
-Corner cornerOf(const SurfaceView& s, int t, int k) {
-    const SurveyPoint& p = s.point(s.triangle(t).vertex[k]);
-    return {p.easting, p.northing, p.elevation};
-}
-
 struct Box {
     double minX, minY, maxX, maxY;
     bool meets(const Box& o) const { return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY; }
@@ -68,6 +63,25 @@ Box boxOf(const Corner* c, std::size_t n) {
     for (std::size_t i = 1; i < n; ++i)
         b = {std::min(b.minX, c[i].x), std::min(b.minY, c[i].y), std::max(b.maxX, c[i].x), std::max(b.maxY, c[i].y)};
     return b;
+}
+
+// A scratch polygon with room for at least `corners` corners.
+PlanCorner* roomFor(std::vector<PlanCorner>& scratch, std::size_t corners) {
+    if (scratch.size() < corners) scratch.resize(corners);
+    return scratch.data();
+}
+
+// Clips `polygon` (its first `count` corners) to the convex window of n
+// corners, counter-clockwise, edge by edge; the part is left in `polygon`
+// and its corner count returned.
+template <typename Point>
+int clipToWindow(std::vector<PlanCorner>& polygon, int count, const Point* window, int n, std::vector<PlanCorner>& scratch) {
+    for (int i = 0, j = n - 1; i < n && count > 0; j = i++) {
+        roomFor(scratch, 2 * static_cast<std::size_t>(count));
+        count = clipToLeftOf(polygon.data(), count, window[j].x, window[j].y, window[i].x, window[i].y, scratch.data());
+        polygon.swap(scratch);
+    }
+    return count;
 }
 
 // The limit polygon, counter-clockwise, with its box.
@@ -117,9 +131,10 @@ using IsopachPieces = std::map<long long, ContourPieces>;
 // sides. O(corners x levels crossed).
 constexpr double kOnLevel = 1e-9;
 
-void addIsopachSegments(std::vector<PlanCorner>& region, double interval, IsopachPieces& out) {
+void addIsopachSegments(PlanCorner* region, int n, double interval, IsopachPieces& out) {
     double lo = region[0].d, hi = lo;
-    for (PlanCorner& c : region) {
+    for (int i = 0; i < n; ++i) {
+        PlanCorner& c = region[i];
         const double nearest = std::round(c.d / interval) * interval;
         if (std::fabs(c.d - nearest) <= kOnLevel) c.d = nearest;
         lo = std::min(lo, c.d), hi = std::max(hi, c.d);
@@ -130,7 +145,7 @@ void addIsopachSegments(std::vector<PlanCorner>& region, double interval, Isopac
         const double level = static_cast<double>(k) * interval;
         Vec3 ends[2];
         int found = 0;
-        for (std::size_t i = 0, j = region.size() - 1; i < region.size() && found < 2; j = i++) {
+        for (int i = 0, j = n - 1; i < n && found < 2; j = i++) {
             const PlanCorner &a = region[j], &b = region[i];
             if ((a.d >= level) == (b.d >= level)) continue;
             const double t = (level - a.d) / (b.d - a.d);
@@ -140,6 +155,12 @@ void addIsopachSegments(std::vector<PlanCorner>& region, double interval, Isopac
     }
 }
 
+// The limit polygon's part inside a site triangle, when the polygon crosses it.
+struct LimitPart {
+    const PlanCorner* corners = nullptr;
+    int count = 0;
+};
+
 // The running sums, and the scratch polygons reused for every piece.
 class Accumulator {
 public:
@@ -147,46 +168,48 @@ public:
     double isopachInterval = 0;
     IsopachPieces isopach;
 
-    // One convex piece of the overlay (counter-clockwise), where the site has
-    // plane `site` and the comparison `other`; `limit` is the polygon's part
-    // inside the site triangle, or null when the whole piece counts.
-    void addPiece(std::vector<PlanCorner>& piece, const PlanePiece& site, const PlanePiece& other,
-                  const std::vector<PlanCorner>* limit) {
-        std::vector<PlanCorner>* region = &piece;
-        if (limit) {
-            clipped_ = *limit;
-            for (std::size_t i = 0, j = piece.size() - 1; i < piece.size() && !clipped_.empty(); j = i++) {
-                clipToLeftOf(clipped_, piece[j].x, piece[j].y, piece[i].x, piece[i].y, scratch_);
-                clipped_.swap(scratch_);
-            }
-            region = &clipped_;
+    // One convex piece of the overlay (counter-clockwise, n corners), where
+    // the site has plane `site` and the comparison `other`; `limit` is the
+    // polygon's part inside the site triangle, or empty when the whole piece counts.
+    void addPiece(const PlanCorner* piece, int n, const PlanePiece& site, const PlanePiece& other, LimitPart limit) {
+        PlanCorner* region;
+        int count;
+        if (limit.count > 0) {
+            clipped_.assign(limit.corners, limit.corners + limit.count);
+            count = clipToWindow(clipped_, limit.count, piece, n, scratch_);
+            region = clipped_.data();
+        } else {
+            region = roomFor(clipped_, static_cast<std::size_t>(n));
+            std::copy(piece, piece + n, region);
+            count = n;
         }
-        for (PlanCorner& c : *region) c.d = site.at(c.x, c.y) - other.at(c.x, c.y);
-        const PlanIntegral whole = integrateLinear(*region);
+        for (int i = 0; i < count; ++i) region[i].d = site.at(region[i].x, region[i].y) - other.at(region[i].x, region[i].y);
+        const PlanIntegral whole = integrateLinear(region, count);
         if (!(whole.area > 0)) return;
         totals.area += whole.area;
         if (isopachInterval > 0) {
-            isopachRegion_ = *region;  // snapped to the levels apart from the volumes
-            addIsopachSegments(isopachRegion_, isopachInterval, isopach);
+            PlanCorner* levels = roomFor(isopachRegion_, static_cast<std::size_t>(count));  // snapped apart from the volumes
+            std::copy(region, region + count, levels);
+            addIsopachSegments(levels, count, isopachInterval, isopach);
         }
         double highest = 0, lowest = 0;
-        for (const PlanCorner& c : *region) highest = std::max(highest, c.d), lowest = std::min(lowest, c.d);
+        for (int i = 0; i < count; ++i) highest = std::max(highest, region[i].d), lowest = std::min(lowest, region[i].d);
         // A piece of one sign is its own part: no zero line to split at.
-        addSide(*region, +1, highest, lowest < 0 ? nullptr : &whole);
-        addSide(*region, -1, -lowest, highest > 0 ? nullptr : &whole);
+        addSide(region, count, +1, highest, lowest < 0 ? nullptr : &whole);
+        addSide(region, count, -1, -lowest, highest > 0 ? nullptr : &whole);
     }
 
 private:
     // Adds the part where sign * d > 0: `whole` when that is all of the
     // region, otherwise clipped at the zero line.
-    void addSide(const std::vector<PlanCorner>& region, int sign, double extreme, const PlanIntegral* whole) {
+    void addSide(const PlanCorner* region, int n, int sign, double extreme, const PlanIntegral* whole) {
         if (!(extreme > 0)) return;
         PlanIntegral p;
         if (whole) {
             p = *whole;
         } else {
-            clipToSign(region, sign, part_);
-            p = integrateLinear(part_);
+            PlanCorner* part = roomFor(part_, static_cast<std::size_t>(2 * n));
+            p = integrateLinear(part, clipToSign(region, n, sign, part));
         }
         if (!(p.area > 0)) return;
         if (sign > 0) {
@@ -209,20 +232,17 @@ struct SiteTriangle {
     Corner corner[3];
     PlanePiece plane;
     Box box;
-    std::vector<PlanCorner> limitPart;
-    const std::vector<PlanCorner>* limit = nullptr;
+    std::vector<PlanCorner> limitCorners, scratch;
+    LimitPart limit;
 };
 
 // Fills `s` for triangle t; false when it has no plan area or lies outside the limit.
-bool prepareSiteTriangle(const SurfaceView& site, int t, const std::optional<Limit>& limit, SiteTriangle& s,
-                         std::vector<PlanCorner>& scratch) {
-    for (int k = 0; k < 3; ++k) s.corner[k] = cornerOf(site, t, k);
-    const double turn = orient2d(s.corner[0].x, s.corner[0].y, s.corner[1].x, s.corner[1].y, s.corner[2].x, s.corner[2].y);
-    if (turn == 0.0) return false;
-    if (turn < 0) std::swap(s.corner[1], s.corner[2]);
+bool prepareSiteTriangle(const PlanTin& site, int t, const std::optional<Limit>& limit, SiteTriangle& s) {
+    if (!site.hasArea[static_cast<std::size_t>(t)]) return false;
+    for (int k = 0; k < 3; ++k) s.corner[k] = site.corner(t, k);
     s.plane = planeThrough(s.corner[0], s.corner[1], s.corner[2]);
     s.box = boxOf(s.corner, 3);
-    s.limit = nullptr;
+    s.limit = {};
     if (!limit) return true;
     const double cx = (s.corner[0].x + s.corner[1].x + s.corner[2].x) / 3.0;
     const double cy = (s.corner[0].y + s.corner[1].y + s.corner[2].y) / 3.0;
@@ -231,22 +251,19 @@ bool prepareSiteTriangle(const SurfaceView& site, int t, const std::optional<Lim
         case LimitSide::Inside: return true;
         case LimitSide::Across: break;
     }
-    s.limitPart = limit->corners;
-    for (int i = 0, j = 2; i < 3 && !s.limitPart.empty(); j = i++) {
-        clipToLeftOf(s.limitPart, s.corner[j].x, s.corner[j].y, s.corner[i].x, s.corner[i].y, scratch);
-        s.limitPart.swap(scratch);
-    }
-    if (!(integrateLinear(s.limitPart).area > 0)) return false;
-    s.limit = &s.limitPart;
+    s.limitCorners = limit->corners;
+    const int count = clipToWindow(s.limitCorners, static_cast<int>(s.limitCorners.size()), s.corner, 3, s.scratch);
+    if (!(integrateLinear(s.limitCorners.data(), count).area > 0)) return false;
+    s.limit = {s.limitCorners.data(), count};
     return true;
 }
 
 // The plan area of the site triangle counted (within the limit).
 double countedArea(const SiteTriangle& s) {
-    if (s.limit) return integrateLinear(*s.limit).area;
-    std::vector<PlanCorner> whole{{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
-                                  {s.corner[2].x, s.corner[2].y, 0}};
-    return integrateLinear(whole).area;
+    if (s.limit.count > 0) return integrateLinear(s.limit.corners, s.limit.count).area;
+    const PlanCorner whole[3] = {{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
+                                 {s.corner[2].x, s.corner[2].y, 0}};
+    return integrateLinear(whole, 3).area;
 }
 
 int cellOf(double v, double origin, double cellSize, int count) {
@@ -255,38 +272,88 @@ int cellOf(double v, double origin, double cellSize, int count) {
     return c >= count - 1 ? count - 1 : static_cast<int>(c);
 }
 
+// The comparison's triangle grid, built when a walk first needs it: most
+// comparisons never do (each walk starts where the last one ended).
+class LazyGrid {
+public:
+    explicit LazyGrid(const SurfaceView& surface) : surface_(surface) {}
+    const TriangleGrid& get() {
+        std::call_once(built_, [this] { grid_ = buildTriangleGrid(surface_); });
+        return grid_;
+    }
+
+private:
+    const SurfaceView& surface_;
+    std::once_flag built_;
+    TriangleGrid grid_;
+};
+
+constexpr int kLongestWalk = 64;
+constexpr int kLongestFirstWalk = 1 << 16;
+
 // Finds the comparison's triangles under one site triangle and adds each
 // piece: from a located triangle through the neighbour links, over the
 // triangles whose plan overlaps the site triangle's by some area.
 class OverlayWalk {
 public:
-    OverlayWalk(const SurfaceView& comparison, const TriangleGrid& grid)
-        : comparison_(comparison), grid_(grid),
-          visitedBy_(static_cast<std::size_t>(std::max(comparison.triangleCount, 0)), -1),
+    OverlayWalk(const PlanTin& comparison, const SurfaceView& surface, LazyGrid& grid)
+        : comparison_(comparison), surface_(surface), lazyGrid_(grid),
+          visitedBy_(static_cast<std::size_t>(comparison.triangleCount()), -1),
           pointStamp_(comparison.points.size(), -1), pointOutside_(comparison.points.size(), 0) {}
 
     void addOverlaps(int siteIndex, const SiteTriangle& s, Accumulator& sum) {
-        if (gridMissesBox(grid_, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
+        if (!comparison_.box.meets(s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
         siteIndex_ = siteIndex;
         reachedEdge_ = false;
         const double cx = (s.corner[0].x + s.corner[1].x + s.corner[2].x) / 3.0;
         const double cy = (s.corner[0].y + s.corner[1].y + s.corner[2].y) / 3.0;
-        const int seed = locateInGrid(grid_, comparison_, cx, cy);
-        if (seed != kNoTriangle) flood(seed, s, sum);
+        // The triangle under the last site triangle's centre is a step or two
+        // away in plan order; the grid finds it when it is not.
+        // The first walk may be long; a walk that fails asks the grid.
+        int seed = walkTo(last_, cx, cy, walked_ ? kLongestWalk : kLongestFirstWalk);
+        if (seed == kNoTriangle) {
+            const int located = locateInGrid(grid(), surface_, cx, cy);
+            if (located != kNoTriangle) seed = comparison_.fromSurface[static_cast<std::size_t>(located)];
+        }
+        if (seed != kNoTriangle) {
+            last_ = seed;
+            walked_ = true;
+            flood(seed, s, sum);
+        }
         // Where the comparison's edge crosses the triangle its part under the
         // triangle may come in pieces the links do not join: look in the grid.
         if (seed == kNoTriangle || reachedEdge_) scanGrid(s, sum);
     }
 
 private:
+    // The triangle holding (x, y), found by stepping from triangle t across
+    // an edge the point lies beyond; nothing when the walk leaves the surface,
+    // meets a flat triangle or takes long (a walk may circle in a
+    // triangulation that is not Delaunay): the grid then finds it.
+    int walkTo(int t, double x, double y, int longest) const {
+        if (t >= comparison_.triangleCount()) return kNoTriangle;
+        for (int step = 0; step < longest; ++step) {
+            if (!comparison_.hasArea[static_cast<std::size_t>(t)]) return kNoTriangle;
+            int beyond = -1;
+            for (int k = 0; k < 3 && beyond < 0; ++k) {
+                const Corner &a = comparison_.corner(t, k), &b = comparison_.corner(t, (k + 1) % 3);
+                if (orient2d(a.x, a.y, b.x, b.y, x, y) < 0) beyond = k;
+            }
+            if (beyond < 0) return t;
+            t = comparison_.neighbours[static_cast<std::size_t>(t)][static_cast<std::size_t>(beyond)];
+            if (t < 0) return kNoTriangle;
+        }
+        return kNoTriangle;
+    }
+
     void flood(int seed, const SiteTriangle& s, Accumulator& sum) {
         if (!visit(seed, s, sum)) return;
         stack_.push_back(seed);
         while (!stack_.empty()) {
             const int b = stack_.back();
             stack_.pop_back();
-            for (const std::int32_t n : comparison_.triangle(b).neighbour) {
-                if (n < 0 || n >= comparison_.triangleCount) {
+            for (const std::int32_t n : comparison_.neighbours[static_cast<std::size_t>(b)]) {
+                if (n < 0) {
                     reachedEdge_ = true;
                     continue;
                 }
@@ -295,17 +362,24 @@ private:
         }
     }
 
+    const TriangleGrid& grid() {
+        if (!grid_) grid_ = &lazyGrid_.get();
+        return *grid_;
+    }
+
     void scanGrid(const SiteTriangle& s, Accumulator& sum) {
-        const int c0 = cellOf(s.box.minX, grid_.minX, grid_.cellSize, grid_.columns);
-        const int c1 = cellOf(s.box.maxX, grid_.minX, grid_.cellSize, grid_.columns);
-        const int r0 = cellOf(s.box.minY, grid_.minY, grid_.cellSize, grid_.rows);
-        const int r1 = cellOf(s.box.maxY, grid_.minY, grid_.cellSize, grid_.rows);
+        const TriangleGrid& g = grid();
+        if (gridMissesBox(g, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
+        const int c0 = cellOf(s.box.minX, g.minX, g.cellSize, g.columns);
+        const int c1 = cellOf(s.box.maxX, g.minX, g.cellSize, g.columns);
+        const int r0 = cellOf(s.box.minY, g.minY, g.cellSize, g.rows);
+        const int r1 = cellOf(s.box.maxY, g.minY, g.cellSize, g.rows);
         for (int r = r0; r <= r1; ++r)
             for (int c = c0; c <= c1; ++c) {
-                const std::size_t cell = static_cast<std::size_t>(r) * static_cast<std::size_t>(grid_.columns) +
+                const std::size_t cell = static_cast<std::size_t>(r) * static_cast<std::size_t>(g.columns) +
                                          static_cast<std::size_t>(c);
-                for (int i = grid_.cellStart[cell]; i < grid_.cellStart[cell + 1]; ++i) {
-                    const int b = grid_.triangles[static_cast<std::size_t>(i)];
+                for (int i = g.cellStart[cell]; i < g.cellStart[cell + 1]; ++i) {
+                    const int b = comparison_.fromSurface[static_cast<std::size_t>(g.triangles[static_cast<std::size_t>(i)])];
                     if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) flood(b, s, sum);
                 }
             }
@@ -318,33 +392,38 @@ private:
     // triangle with every corner inside the other is the piece itself.
     bool visit(int b, const SiteTriangle& s, Accumulator& sum) {
         visitedBy_[static_cast<std::size_t>(b)] = siteIndex_;
-        const TinTriangle& triangle = comparison_.triangle(b);
-        const unsigned m0 = outsideEdges(triangle.vertex[0], s), m1 = outsideEdges(triangle.vertex[1], s),
-                       m2 = outsideEdges(triangle.vertex[2], s);
+        if (!comparison_.hasArea[static_cast<std::size_t>(b)]) {
+            reachedEdge_ = true;  // the links may not lead on past a flat triangle: look in the grid
+            return false;
+        }
+        const std::array<std::int32_t, 3>& v = comparison_.corners[static_cast<std::size_t>(b)];
+        const unsigned m0 = outsideEdges(v[0], s), m1 = outsideEdges(v[1], s), m2 = outsideEdges(v[2], s);
         if ((m0 & m1 & m2) != 0) return false;  // one site edge has all three corners outside
-        Corner c[3];
-        for (int k = 0; k < 3; ++k) c[k] = cornerOf(comparison_, b, k);
-        // Triangles a file brought may run clockwise: take them the other way round.
-        const double turn = orient2d(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y);
-        if (turn == 0.0) return false;
-        if (turn < 0) std::swap(c[1], c[2]);
+        const Corner c[3] = {comparison_.corner(b, 0), comparison_.corner(b, 1), comparison_.corner(b, 2)};
+        PlanCorner piece[12], scratch[12];  // a triangle clipped to a triangle has at most six corners
+        int n = 3;
         if ((m0 | m1 | m2) == 0) {
-            piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
+            for (int k = 0; k < 3; ++k) piece[k] = {c[k].x, c[k].y, 0};
         } else if (const int siteInside = (m0 == 0 || m1 == 0 || m2 == 0) ? 0 : cornersInside(c, s.corner);
                    siteInside < 0) {
             return false;
         } else if (siteInside == 3) {
-            piece_.assign({{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
-                           {s.corner[2].x, s.corner[2].y, 0}});
+            for (int k = 0; k < 3; ++k) piece[k] = {s.corner[k].x, s.corner[k].y, 0};
         } else {
-            piece_.assign({{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}});
-            for (int i = 0, j = 2; i < 3 && !piece_.empty(); j = i++) {
-                clipToLeftOf(piece_, s.corner[j].x, s.corner[j].y, s.corner[i].x, s.corner[i].y, scratch_);
-                piece_.swap(scratch_);
+            for (int k = 0; k < 3; ++k) piece[k] = {c[k].x, c[k].y, 0};
+            PlanCorner* from = piece;
+            PlanCorner* to = scratch;
+            // Only the site edges some corner lies beyond can cut the triangle.
+            const unsigned beyond = m0 | m1 | m2;
+            for (int i = 0, j = 2; i < 3 && n > 0; j = i++) {
+                if ((beyond & (1u << i)) == 0) continue;
+                n = clipToLeftOf(from, n, s.corner[j].x, s.corner[j].y, s.corner[i].x, s.corner[i].y, to);
+                std::swap(from, to);
             }
-            if (!(integrateLinear(piece_).area > 0)) return false;
+            if (from != piece) std::copy(from, from + n, piece);
+            if (!(integrateLinear(piece, n).area > 0)) return false;
         }
-        sum.addPiece(piece_, s.plane, planeThrough(c[0], c[1], c[2]), s.limit);
+        sum.addPiece(piece, n, s.plane, planeThrough(c[0], c[1], c[2]), s.limit);
         return true;
     }
 
@@ -355,11 +434,10 @@ private:
     unsigned outsideEdges(int p, const SiteTriangle& s) {
         const std::size_t i = static_cast<std::size_t>(p);
         if (pointStamp_[i] == siteIndex_) return pointOutside_[i];
-        const SurveyPoint& q = comparison_.point(p);
+        const Corner& q = comparison_.points[i];
         unsigned mask = 0;
         for (int k = 0, j = 2; k < 3; j = k++)
-            if (orient2d(s.corner[j].x, s.corner[j].y, s.corner[k].x, s.corner[k].y, q.easting, q.northing) < 0)
-                mask |= 1u << k;
+            if (orient2d(s.corner[j].x, s.corner[j].y, s.corner[k].x, s.corner[k].y, q.x, q.y) < 0) mask |= 1u << k;
         pointStamp_[i] = siteIndex_;
         pointOutside_[i] = static_cast<std::uint8_t>(mask);
         return mask;
@@ -380,15 +458,18 @@ private:
         return all ? 3 : 0;
     }
 
-    const SurfaceView& comparison_;
-    const TriangleGrid& grid_;
+    const PlanTin& comparison_;
+    const SurfaceView& surface_;
+    LazyGrid& lazyGrid_;
+    const TriangleGrid* grid_ = nullptr;
     std::vector<int> visitedBy_;  // the site triangle that last clipped each comparison triangle
     std::vector<int> pointStamp_;  // the site triangle each point's pointOutside_ belongs to
     std::vector<std::uint8_t> pointOutside_;
     int siteIndex_ = -1;
+    int last_ = 0;  // where the last walk ended
+    bool walked_ = false;
     bool reachedEdge_ = false;
     std::vector<int> stack_;
-    std::vector<PlanCorner> piece_, scratch_;
 };
 
 void addTotals(VolumeTotals& into, const VolumeTotals& part) {
@@ -414,87 +495,38 @@ std::vector<ExportPolyline> joinIsopach(IsopachPieces& levels, double interval) 
     return result;
 }
 
-// The site's triangles in an order that sweeps the plan in strips of cells,
-// each strip column by column, so that consecutive triangles lie close
-// together and the comparison's triangles under them stay in the cache
-// (the points of a surface need not be stored in any spatial order).
-// A counting sort over about one cell per two triangles: O(n).
-std::vector<int> sweepOrder(const SurfaceView& site) {
-    const int n = std::max(site.triangleCount, 0);
-    std::vector<int> order(static_cast<std::size_t>(n));
-    if (n == 0) return order;
-    double minX = site.point(site.triangle(0).vertex[0]).easting, maxX = minX;
-    double minY = site.point(site.triangle(0).vertex[0]).northing, maxY = minY;
-    std::vector<double> cx(static_cast<std::size_t>(n)), cy(static_cast<std::size_t>(n));
-    for (int t = 0; t < n; ++t) {
-        double x = 0, y = 0;
-        for (int k = 0; k < 3; ++k) {
-            const SurveyPoint& p = site.point(site.triangle(t).vertex[k]);
-            x += p.easting;
-            y += p.northing;
-        }
-        cx[static_cast<std::size_t>(t)] = x / 3.0;
-        cy[static_cast<std::size_t>(t)] = y / 3.0;
-    }
-    for (int t = 0; t < n; ++t) {
-        minX = std::min(minX, cx[static_cast<std::size_t>(t)]), maxX = std::max(maxX, cx[static_cast<std::size_t>(t)]);
-        minY = std::min(minY, cy[static_cast<std::size_t>(t)]), maxY = std::max(maxY, cy[static_cast<std::size_t>(t)]);
-    }
-    constexpr int kStripRows = 8;
-    const double width = std::max(maxX - minX, 1e-300), height = std::max(maxY - minY, 1e-300);
-    const double cell = std::max(std::sqrt(width * height * 2.0 / n), std::max(width, height) / 4096.0);
-    const int columns = std::clamp(static_cast<int>(width / cell) + 1, 1, 4097);
-    const int rows = std::clamp(static_cast<int>(height / cell) + 1, 1, 4097);
-    const auto keyOf = [&](std::size_t t) {
-        const int c = std::clamp(static_cast<int>((cx[t] - minX) / cell), 0, columns - 1);
-        const int r = std::clamp(static_cast<int>((cy[t] - minY) / cell), 0, rows - 1);
-        return static_cast<std::size_t>(r / kStripRows) * static_cast<std::size_t>(columns * kStripRows) +
-               static_cast<std::size_t>(c * kStripRows + r % kStripRows);
-    };
-    const std::size_t keys = static_cast<std::size_t>((rows + kStripRows - 1) / kStripRows) *
-                             static_cast<std::size_t>(columns * kStripRows);
-    std::vector<int> start(keys + 1, 0);
-    for (std::size_t t = 0; t < order.size(); ++t) ++start[keyOf(t) + 1];
-    for (std::size_t k = 0; k < keys; ++k) start[k + 1] += start[k];
-    for (std::size_t t = 0; t < order.size(); ++t) order[static_cast<std::size_t>(start[keyOf(t)]++)] = static_cast<int>(t);
-    return order;
-}
-
 // The site's triangles in two halves, one on a second thread: each half with
 // its own worker (made by makeWorker) and sums, added in a fixed order so
 // that the figures do not depend on the machine.
 template <typename MakeWorker>
-std::optional<VolumeTotals> walkSite(const SurfaceView& site, const VolumeRequest& request,
+std::optional<VolumeTotals> walkSite(const PlanTin& site, const VolumeRequest& request,
                                      const std::function<bool(double)>& carryOn, MakeWorker makeWorker) {
     const std::optional<Limit> limit = limitOf(request.polygon);
-    const std::vector<int> order = sweepOrder(site);
     std::atomic<bool> stopped{false};
     const auto walkRange = [&](int first, int last, bool reports, VolumeTotals& out, IsopachPieces& pieces) {
         auto addTriangle = makeWorker();
         Accumulator sum;
         sum.isopachInterval = request.isopachInterval;
         SiteTriangle s;
-        std::vector<PlanCorner> scratch;
-        for (int i = first; i < last; ++i) {
-            if ((i - first) % kProgressEvery == 0) {
+        for (int t = first; t < last; ++t) {
+            if ((t - first) % kProgressEvery == 0) {
                 if (stopped.load(std::memory_order_relaxed)) return;
-                if (reports && carryOn && !carryOn(static_cast<double>(i - first) / (last - first))) {
+                if (reports && carryOn && !carryOn(static_cast<double>(t - first) / (last - first))) {
                     stopped = true;
                     return;
                 }
             }
-            const int t = order[static_cast<std::size_t>(i)];
-            if (!prepareSiteTriangle(site, t, limit, s, scratch)) continue;
+            if (!prepareSiteTriangle(site, t, limit, s)) continue;
             sum.totals.siteArea += countedArea(s);
             addTriangle(t, s, sum);
         }
         out = sum.totals;
         pieces = std::move(sum.isopach);
     };
-    const int half = site.triangleCount / 2;
+    const int half = site.triangleCount() / 2;
     VolumeTotals first, second;
     IsopachPieces firstPieces, secondPieces;
-    std::thread worker(walkRange, half, site.triangleCount, false, std::ref(second), std::ref(secondPieces));
+    std::thread worker(walkRange, half, site.triangleCount(), false, std::ref(second), std::ref(secondPieces));
     walkRange(0, half, true, first, firstPieces);
     worker.join();
     if (stopped) return std::nullopt;
@@ -515,9 +547,14 @@ std::optional<VolumeTotals> walkSite(const SurfaceView& site, const VolumeReques
 std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
                                             const VolumeRequest& request,
                                             const std::function<bool(double)>& carryOn) {
-    const TriangleGrid grid = buildTriangleGrid(comparison);
-    return walkSite(site, request, carryOn, [&] {
-        return [walk = std::make_shared<OverlayWalk>(comparison, grid)](int t, const SiteTriangle& s, Accumulator& sum) {
+    LazyGrid grid(comparison);
+    PlanTin comparisonPlan;
+    std::thread second([&] { comparisonPlan = planTinOf(comparison); });
+    const PlanTin sitePlan = planTinOf(site);
+    second.join();
+    return walkSite(sitePlan, request, carryOn, [&] {
+        return [walk = std::make_shared<OverlayWalk>(comparisonPlan, comparison, grid)](int t, const SiteTriangle& s,
+                                                                                         Accumulator& sum) {
             walk->addOverlaps(t, s, sum);
         };
     });
@@ -526,11 +563,11 @@ std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const Surfa
 std::optional<VolumeTotals> compareWithDatum(const SurfaceView& site, const VolumeRequest& request,
                                              const std::function<bool(double)>& carryOn) {
     const PlanePiece level{0.0, 0.0, request.datum.value_or(0.0), 0.0, 0.0};
-    return walkSite(site, request, carryOn, [&] {
-        return [&level, piece = std::vector<PlanCorner>()](int, const SiteTriangle& s, Accumulator& sum) mutable {
-            piece.assign({{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
-                          {s.corner[2].x, s.corner[2].y, 0}});
-            sum.addPiece(piece, s.plane, level, s.limit);
+    return walkSite(planTinOf(site), request, carryOn, [&] {
+        return [&level](int, const SiteTriangle& s, Accumulator& sum) {
+            const PlanCorner piece[3] = {{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
+                                         {s.corner[2].x, s.corner[2].y, 0}};
+            sum.addPiece(piece, 3, s.plane, level, s.limit);
         };
     });
 }
