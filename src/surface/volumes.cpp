@@ -170,8 +170,10 @@ public:
 
     // One convex piece of the overlay (counter-clockwise, n corners), where
     // the site has plane `site` and the comparison `other`; `limit` is the
-    // polygon's part inside the site triangle, or empty when the whole piece counts.
-    void addPiece(const PlanCorner* piece, int n, const PlanePiece& site, const PlanePiece& other, LimitPart limit) {
+    // polygon's part inside the site triangle, or empty when the whole piece
+    // counts (its corners' d are then set in place). True when the part
+    // counted has some area.
+    bool addPiece(PlanCorner* piece, int n, const PlanePiece& site, const PlanePiece& other, LimitPart limit) {
         PlanCorner* region;
         int count;
         if (limit.count > 0) {
@@ -179,13 +181,12 @@ public:
             count = clipToWindow(clipped_, limit.count, piece, n, scratch_);
             region = clipped_.data();
         } else {
-            region = roomFor(clipped_, static_cast<std::size_t>(n));
-            std::copy(piece, piece + n, region);
+            region = piece;
             count = n;
         }
         for (int i = 0; i < count; ++i) region[i].d = site.at(region[i].x, region[i].y) - other.at(region[i].x, region[i].y);
         const PlanIntegral whole = integrateLinear(region, count);
-        if (!(whole.area > 0)) return;
+        if (!(whole.area > 0)) return false;
         totals.area += whole.area;
         if (isopachInterval > 0) {
             PlanCorner* levels = roomFor(isopachRegion_, static_cast<std::size_t>(count));  // snapped apart from the volumes
@@ -197,6 +198,7 @@ public:
         // A piece of one sign is its own part: no zero line to split at.
         addSide(region, count, +1, highest, lowest < 0 ? nullptr : &whole);
         addSide(region, count, -1, -lowest, highest > 0 ? nullptr : &whole);
+        return true;
     }
 
 private:
@@ -421,10 +423,10 @@ private:
                 std::swap(from, to);
             }
             if (from != piece) std::copy(from, from + n, piece);
-            if (!(integrateLinear(piece, n).area > 0)) return false;
+            // Without a limit the piece is what is counted, and its area is known there.
+            if (s.limit.count > 0 && !(integrateLinear(piece, n).area > 0)) return false;
         }
-        sum.addPiece(piece, n, s.plane, planeThrough(c[0], c[1], c[2]), s.limit);
-        return true;
+        return sum.addPiece(piece, n, s.plane, planeThrough(c[0], c[1], c[2]), s.limit) || s.limit.count > 0;
     }
 
     // The site triangle's edges (bit k: the edge ending at corner k) that
@@ -565,7 +567,7 @@ std::optional<VolumeTotals> compareWithDatum(const SurfaceView& site, const Volu
     const PlanePiece level{0.0, 0.0, request.datum.value_or(0.0), 0.0, 0.0};
     return walkSite(planTinOf(site), request, carryOn, [&] {
         return [&level](int, const SiteTriangle& s, Accumulator& sum) {
-            const PlanCorner piece[3] = {{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
+            PlanCorner piece[3] = {{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
                                          {s.corner[2].x, s.corner[2].y, 0}};
             sum.addPiece(piece, 3, s.plane, level, s.limit);
         };

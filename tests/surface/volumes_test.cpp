@@ -276,6 +276,106 @@ TEST(Volumes, DatumVolumesMatchEachTriangleClosedForm) {
     }
 }
 
+// The overlay done the slow way, apart from the program's: every site
+// triangle against every comparison triangle, clipped in long double with no
+// walk, grid or neighbour links, each piece fanned into triangles whose
+// positive and negative parts have the closed form above.
+struct SlowTotals {
+    long double cut = 0, fill = 0, area = 0;
+};
+
+struct Lx {
+    long double x, y, z;
+};
+
+std::array<Lx, 3> counterClockwise(const SurfaceView& s, int t) {
+    std::array<Lx, 3> c;
+    for (int k = 0; k < 3; ++k) {
+        const SurveyPoint& p = s.point(s.triangle(t).vertex[k]);
+        c[static_cast<std::size_t>(k)] = {p.easting, p.northing, p.elevation};
+    }
+    if ((c[1].x - c[0].x) * (c[2].y - c[0].y) - (c[1].y - c[0].y) * (c[2].x - c[0].x) < 0) std::swap(c[1], c[2]);
+    return c;
+}
+
+long double heightOn(const std::array<Lx, 3>& c, long double x, long double y) {
+    const long double area = (c[1].x - c[0].x) * (c[2].y - c[0].y) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+    const long double w1 = ((x - c[0].x) * (c[2].y - c[0].y) - (y - c[0].y) * (c[2].x - c[0].x)) / area;
+    const long double w2 = ((c[1].x - c[0].x) * (y - c[0].y) - (c[1].y - c[0].y) * (x - c[0].x)) / area;
+    return c[0].z + w1 * (c[1].z - c[0].z) + w2 * (c[2].z - c[0].z);
+}
+
+SlowTotals pairwise(const SurfaceView& site, const SurfaceView& comparison) {
+    SlowTotals totals;
+    for (int a = 0; a < site.triangleCount; ++a) {
+        const auto ca = counterClockwise(site, a);
+        for (int b = 0; b < comparison.triangleCount; ++b) {
+            const auto cb = counterClockwise(comparison, b);
+            std::vector<Lx> poly(cb.begin(), cb.end()), next;
+            for (int i = 0, j = 2; i < 3 && !poly.empty(); j = i++) {
+                const auto side = [&](const Lx& p) {
+                    return (ca[static_cast<std::size_t>(i)].x - ca[static_cast<std::size_t>(j)].x) * (p.y - ca[static_cast<std::size_t>(j)].y) -
+                           (ca[static_cast<std::size_t>(i)].y - ca[static_cast<std::size_t>(j)].y) * (p.x - ca[static_cast<std::size_t>(j)].x);
+                };
+                next.clear();
+                for (std::size_t k = 0; k < poly.size(); ++k) {
+                    const Lx &p = poly[k], &q = poly[(k + 1) % poly.size()];
+                    const long double sp = side(p), sq = side(q);
+                    if (sp >= 0) next.push_back(p);
+                    if ((sp > 0 && sq < 0) || (sp < 0 && sq > 0)) {
+                        const long double t = sp / (sp - sq);
+                        next.push_back({p.x + t * (q.x - p.x), p.y + t * (q.y - p.y), 0});
+                    }
+                }
+                poly.swap(next);
+            }
+            for (std::size_t k = 1; k + 1 < poly.size(); ++k) {
+                const Lx &o = poly[0], &p = poly[k], &q = poly[k + 1];
+                const long double plan = 0.5L * ((p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x));
+                if (!(plan > 0)) continue;
+                const auto d = [&](const Lx& v) { return heightOn(ca, v.x, v.y) - heightOn(cb, v.x, v.y); };
+                const double d0 = static_cast<double>(d(o)), d1 = static_cast<double>(d(p)), d2 = static_cast<double>(d(q));
+                totals.cut += positivePart(static_cast<double>(plan), d0, d1, d2);
+                totals.fill += positivePart(static_cast<double>(plan), -d0, -d1, -d2);
+                totals.area += plan;
+            }
+        }
+    }
+    return totals;
+}
+
+TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
+    const auto halfMetres = [](double z) { return std::round(z * 2.0) / 2.0; };
+    // Ground read to the half metre on a grid (ties everywhere, and every
+    // grid cell's diagonal a tie for the triangulation) ...
+    const auto ground = withHeights(gridPoints(9, 9, 1.0), [&](double x, double y) { return halfMetres(100 + 1.3 * std::sin(x) + 0.7 * y); });
+    // ... a design on a grid of half the spacing, its rows along the ground's rows, ...
+    const auto fineDesign = withHeights(gridPoints(17, 17, 0.5), [&](double x, double y) { return halfMetres(101 + 0.4 * x - 0.1 * y); });
+    // ... a design through the ground's own points and the middles of its rows, ...
+    std::vector<Xyz> throughPoints;
+    for (int i = 0; i <= 8; ++i)
+        for (int j = 0; j <= 16; ++j) throughPoints.push_back({i * 1.0, j * 0.5, 0});
+    throughPoints = withHeights(throughPoints, [&](double x, double y) { return halfMetres(100.5 + 0.1 * x * y); });
+    // ... and random ground with two typing blunders, against a shifted design
+    // that covers only part of it.
+    auto blundered = withHeights(randomSquare(120, 91, 0, 8), [](double x, double y) { return 100 + 0.2 * x - 0.1 * y; });
+    blundered[30].z = 1000.4;
+    blundered[31].z = -99.9;
+    const auto shifted = withHeights(randomSquare(90, 92, 3, 8, 2), [&](double x, double y) { return halfMetres(100 + 0.05 * x * x - 0.1 * y); });
+
+    const std::vector<std::pair<std::vector<Xyz>, std::vector<Xyz>>> cases{
+        {ground, fineDesign}, {ground, throughPoints}, {fineDesign, ground}, {blundered, shifted}, {ground, ground}};
+    for (const auto& [first, second] : cases) {
+        const Surface site = built(first), comparison = built(second);
+        const auto v = compareSurfaces(site.view(), comparison.view(), {});
+        ASSERT_TRUE(v);
+        const SlowTotals slow = pairwise(site.view(), comparison.view());
+        expectRelative(v->cut, static_cast<double>(slow.cut));
+        expectRelative(v->fill, static_cast<double>(slow.fill));
+        expectRelative(v->area, static_cast<double>(slow.area));
+    }
+}
+
 TEST(Volumes, CurvedSurfacesAgreeWithAFineGridIntegration) {
     // Two curved surfaces on different random points; the grid integrates the
     // same two triangulations cell centre by cell centre (error ~ cell size).
