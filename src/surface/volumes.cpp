@@ -19,6 +19,7 @@
 #include "surface/plan_tin.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
+#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -299,9 +300,13 @@ constexpr int kLongestFirstWalk = 1 << 16;
 class OverlayWalk {
 public:
     OverlayWalk(const PlanTin& comparison, const SurfaceView& surface, LazyGrid& grid)
-        : comparison_(comparison), surface_(surface), lazyGrid_(grid),
-          visitedBy_(static_cast<std::size_t>(comparison.triangleCount()), -1),
-          pointStamp_(comparison.points.size(), -1), pointOutside_(comparison.points.size(), 0) {}
+        : comparison_(comparison), surface_(surface), lazyGrid_(grid) {
+        reserveOnHugePages(visitedBy_, static_cast<std::size_t>(comparison.triangleCount()));
+        visitedBy_.assign(static_cast<std::size_t>(comparison.triangleCount()), -1);
+        reserveOnHugePages(pointStamp_, comparison.points.size());
+        pointStamp_.assign(comparison.points.size(), -1);
+        pointOutside_.assign(comparison.points.size(), 0);
+    }
 
     void addOverlaps(int siteIndex, const SiteTriangle& s, Accumulator& sum) {
         if (!comparison_.box.meets(s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
