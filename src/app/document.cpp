@@ -97,7 +97,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     computeNextPointNumber(model.document);
     computeExtents(model.document);
     model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
-    setAllDisplayMarks(model.document, 1);
+    setAllDisplayMarks(model.document, PointMark::Ordinary);
     // Clearing the site went back to the first palette: the bitmap shows it too.
     if (model.renderer.frame.bitmapExists) recreateFrameBitmap(model);
     resetCameraForLoad(model);

@@ -92,7 +92,7 @@ std::vector<SurveyPoint> pointsFromContours(const std::vector<CadLine>& lines) {
             p.number = static_cast<std::int32_t>(points.size());
             setDescription(p, "contour");
             p.useInSurface = isValidElevation(v.z);
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
             points.push_back(p);
         }
     return points;
@@ -112,7 +112,7 @@ void storeImportedPoints(SiteModel& model, Ui& ui, std::vector<SurveyPoint> poin
     d.documentLoaded = true;
     d.pointsNeedTriangulation = true;
     computeExtents(d);
-    setAllDisplayMarks(d, 1);
+    setAllDisplayMarks(d, PointMark::Ordinary);
     computeNextPointNumber(d);
     recreateFrameBitmap(model);
     model.camera.Reset();

@@ -273,7 +273,7 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
             p.northing = v.y;
             p.elevation = v.z;
             p.useInSurface = 1;
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
             return true;
         },
         progress);
