@@ -26,8 +26,6 @@ class LayerCheck(unittest.TestCase):
     def setUpClass(cls):
         cls.tree = tempfile.mkdtemp()
         shutil.copy(os.path.join(ROOT, "README.md"), cls.tree)
-        os.makedirs(os.path.join(cls.tree, "scripts"))
-        shutil.copy(os.path.join(ROOT, "scripts", "layer-exceptions.txt"), os.path.join(cls.tree, "scripts"))
         for base in ("src", "tests"):
             shutil.copytree(os.path.join(ROOT, base), os.path.join(cls.tree, base),
                             ignore=shutil.ignore_patterns("golden", "*.py", "*.txt"))
@@ -80,11 +78,6 @@ class LayerCheck(unittest.TestCase):
         problems, line = self.with_line("src/cli/main.cpp", '#include "shell/main_window.h"')
         self.assertEqual(problems, [f'src/cli/main.cpp:{line}: #include "shell/main_window.h" (shell) '
                                     "is not allowed here"])
-
-    def test_an_exception_no_longer_needed_is_refused(self):
-        problems, _ = self.with_line("scripts/layer-exceptions.txt", "tests/model/site_document_test.cpp app/x.h")
-        self.assertEqual(problems, ["scripts/layer-exceptions.txt: tests/model/site_document_test.cpp "
-                                    "no longer includes app/x.h: take the line out"])
 
     def test_a_folder_without_a_row_is_refused(self):
         os.makedirs(os.path.join(self.tree, "src", "extra"))
