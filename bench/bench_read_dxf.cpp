@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -79,13 +80,11 @@ BENCHMARK(BM_CountDxfLines)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_ReadDxfDrawing(benchmark::State& state) {
     state.counters["file_MB"] = fileMegabytes(state);
-    vellacor::SilentUi ui;
     for (auto _ : state) {
-        vellacor::DxfDrawing drawing;
-        if (!vellacor::parseDxf(ui, drawingFile(), true, drawing) || drawing.points.size() != kPoints ||
-            drawing.lines.size() != kPolylines)
+        const std::optional<vellacor::DxfDrawing> drawing = vellacor::readDxfFile(drawingFile(), true).drawing;
+        if (!drawing || drawing->points.size() != kPoints || drawing->lines.size() != kPolylines)
             state.SkipWithError("wrong counts");
-        benchmark::DoNotOptimize(drawing.lines.data());
+        benchmark::DoNotOptimize(drawing->lines.data());
     }
 }
 BENCHMARK(BM_ReadDxfDrawing)->Unit(benchmark::kMillisecond)->Iterations(5);

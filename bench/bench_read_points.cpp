@@ -11,11 +11,9 @@
 
 #include "import/point_file.h"
 #include "app/site_model.h"
-#include "platform/silent_ui.h"
 
 namespace {
 
-using BenchUi = vellacor::SilentUi;
 
 // The file goes where VELLACOR_POINT_FILE says, so that pandas_read_csv.py
 // can read the same bytes; otherwise to a file of this process's own.
@@ -43,12 +41,11 @@ long peakRssKb() {
 
 void BM_ReadMillionPointPnezd(benchmark::State& state) {
     const std::string& path = millionPointFile();
-    BenchUi ui;
     const long before = peakRssKb();
     long arrayBytes = 0;
     for (auto _ : state) {
         vellacor::SiteModel model;
-        bool ok = vellacor::readPointFile(model.document, ui, path, vellacor::PointLayout::PNEZD);
+        bool ok = vellacor::readPointFile(model.document, path, vellacor::PointLayout::PNEZD).pointsRead;
         if (!ok || model.document.pointCount != 1000000) state.SkipWithError("wrong point count");
         arrayBytes = static_cast<long>(model.document.points.size() * sizeof(vellacor::SurveyPoint));
         benchmark::DoNotOptimize(model.document.points.data());

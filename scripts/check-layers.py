@@ -86,20 +86,8 @@ def target_of(root, path, included):
     return (parts[1] if parts[0] == "src" else "tests/" + parts[1]), resolved
 
 
-def read_exceptions(root):
-    """The upward includes not yet taken out: "FILE INCLUDE" per line, # comments."""
-    path = os.path.join(root, "scripts", "layer-exceptions.txt")
-    if not os.path.exists(path):
-        return set()
-    with open(path, encoding="utf-8") as f:
-        lines = (line.split("#", 1)[0].split() for line in f)
-        return {(fields[0], fields[1]) for fields in lines if len(fields) == 2}
-
-
 def check(root):
     table = read_table(os.path.join(root, "README.md"))
-    exceptions = read_exceptions(root)
-    used = set()
     problems = []
 
     def allowed_for(folder):
@@ -119,10 +107,7 @@ def check(root):
             if target is None:
                 continue  # a header of a library or of the system
             where = f"{os.path.relpath(path, root)}:{number}"
-            key = ((via or where).rsplit(":", 1)[0], included)
-            if key in exceptions:
-                used.add(key)
-            elif target not in allowed and target.removeprefix("tests/") not in allowed:
+            if target not in allowed and target.removeprefix("tests/") not in allowed:
                 problems.append(f'{via or where}: #include "{included}" ({target}) is not allowed here'
                                 + (f" (through {where})" if via else ""))
             elif target.startswith("tests/") and target != folder_of(path) and resolved not in seen:
@@ -149,8 +134,6 @@ def check(root):
                     problems.append(f"{os.path.relpath(path, root)}:1: {folder} has no row in the README's Layout list")
                     break
                 visit(path, allowed, None, set())
-    for file, included in sorted(exceptions - used):
-        problems.append(f"scripts/layer-exceptions.txt: {file} no longer includes {included}: take the line out")
     return problems
 
 

@@ -26,8 +26,6 @@ class LayerCheck(unittest.TestCase):
     def setUpClass(cls):
         cls.tree = tempfile.mkdtemp()
         shutil.copy(os.path.join(ROOT, "README.md"), cls.tree)
-        os.makedirs(os.path.join(cls.tree, "scripts"))
-        shutil.copy(os.path.join(ROOT, "scripts", "layer-exceptions.txt"), os.path.join(cls.tree, "scripts"))
         for base in ("src", "tests"):
             shutil.copytree(os.path.join(ROOT, base), os.path.join(cls.tree, base),
                             ignore=shutil.ignore_patterns("golden", "*.py", "*.txt"))
@@ -68,23 +66,18 @@ class LayerCheck(unittest.TestCase):
                     self.assertTrue(problems[0].startswith(f"{relative}:{line}: "), problems[0])
 
     def test_a_fixture_of_another_folder_counts_as_the_tests_own_include(self):
-        problems, line = self.with_line("tests/support/fake_ui.h", '#include "camera/camera.h"')
+        problems, line = self.with_line("tests/support/temp_files.h", '#include "camera/camera.h"')
         folders = {problem.split("/")[1] for problem in problems}
         self.assertIn("import", folders, problems)
         self.assertFalse({"render", "app", "support"} & folders, problems)  # camera is theirs to include
         for problem in problems:
-            self.assertIn(f"(through tests/support/fake_ui.h:{line})", problem)
+            self.assertIn(f"(through tests/support/temp_files.h:{line})", problem)
 
     def test_the_front_ends_may_include_app_and_below_but_not_each_other(self):
         self.assertEqual(self.with_line("src/cli/main.cpp", '#include "model/survey_point.h"')[0], [])
         problems, line = self.with_line("src/cli/main.cpp", '#include "shell/main_window.h"')
         self.assertEqual(problems, [f'src/cli/main.cpp:{line}: #include "shell/main_window.h" (shell) '
                                     "is not allowed here"])
-
-    def test_an_exception_no_longer_needed_is_refused(self):
-        problems, _ = self.with_line("scripts/layer-exceptions.txt", "tests/model/site_document_test.cpp app/x.h")
-        self.assertEqual(problems, ["scripts/layer-exceptions.txt: tests/model/site_document_test.cpp "
-                                    "no longer includes app/x.h: take the line out"])
 
     def test_a_folder_without_a_row_is_refused(self):
         os.makedirs(os.path.join(self.tree, "src", "extra"))
@@ -99,7 +92,8 @@ class LayerCheck(unittest.TestCase):
     def test_the_build_links_each_layer_to_the_layers_it_lists(self):
         table = check_layers.read_table(os.path.join(ROOT, "README.md"))
         self.assertEqual(table["platform"], set())
-        self.assertEqual(table["model"], {"platform"})
+        self.assertEqual(table["model"], set())
+        self.assertEqual(table["import"], {"model", "system"})
         self.assertEqual(table["section"], {"render", "camera", "export", "surface", "model"})
         self.assertEqual(table["cli"], table["app"] | {"app"})
 

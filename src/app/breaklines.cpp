@@ -218,7 +218,7 @@ bool addAndEnforceBreakline(SiteModel& model, int first, int second) {
     const int before = d.breaklines.count();
     if (!addBreakline(model, first, second)) return false;
     model.input.selectedPoint = kNoPoint;
-    setAllDisplayMarks(d, 1);
+    setAllDisplayMarks(d, PointMark::Ordinary);
     for (int i = before; i < d.breaklines.count(); ++i) enforceBreakline(model, i);
     if (d.breaklines.ready()) d.breaklinesInserted = d.breaklines.count();
     model.renderer.redrawNeeded = true;

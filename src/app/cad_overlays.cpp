@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/dxf_import.h"
+#include "app/read_diagnostics_shown.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
@@ -73,7 +74,9 @@ bool importDwf(SiteModel& model, Ui& ui, const std::string& path) {
     model.work.dwfDraping.cancel();
     model.overlays.dwfOverlay.reset();
     d.dwfOverlayStage.reset();
-    std::optional<std::vector<CadLine>> lines = readDwfFile(ui, path);
+    DwfFileRead read = readDwfFile(path);
+    showReadDiagnostics(ui, read.diagnostics);
+    std::optional<std::vector<CadLine>> lines = std::move(read.lines);
     if (!lines || lines->empty()) {
         model.display.showDwfOverlay = false;
         return false;

@@ -212,7 +212,7 @@ void cancelWork(SiteModel& model) {
     if (!doc.dwfOverlayStage.done) d.showDwfOverlay = false;
     if (!doc.dxfOverlayStage.done) d.showDxfOverlay = false;
     model.input.selectedPoint = kNoPoint;
-    setAllDisplayMarks(doc, 1);
+    setAllDisplayMarks(doc, PointMark::Ordinary);
     model.input.section.reset();  // the cross section being drawn is dropped
     if (!doc.breaklines.ready()) {
         d.surfaceMode = SurfaceMode::Flat;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/dxf_import.h"
+#include "app/read_diagnostics_shown.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
@@ -96,7 +97,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     computeNextPointNumber(model.document);
     computeExtents(model.document);
     model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
-    setAllDisplayMarks(model.document, 1);
+    setAllDisplayMarks(model.document, PointMark::Ordinary);
     // Clearing the site went back to the first palette: the bitmap shows it too.
     if (model.renderer.frame.bitmapExists) recreateFrameBitmap(model);
     resetCameraForLoad(model);
@@ -109,10 +110,12 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
     model.document.pointsNeedTriangulation = false;
     if (format == PointFileFormat::PNEZD || format == PointFileFormat::PENZD) {
         const PointLayout layout = format == PointFileFormat::PNEZD ? PointLayout::PNEZD : PointLayout::PENZD;
-        if (!readPointFile(model.document, ui, path, layout)) return false;
+        const PointFileLoad load = readPointFile(model.document, path, layout);
+        showReadDiagnostics(ui, load.diagnostics);
+        if (!load.pointsRead) return false;
         model.document.pointsNeedTriangulation = true;
     } else if (format == PointFileFormat::XYZ) {
-        readXyzFile(model.document, ui, path);
+        showReadDiagnostics(ui, readXyzFile(model.document, path).diagnostics);
         model.document.pointsNeedTriangulation = true;
     } else if (format == PointFileFormat::Dxf) {
         if (!importDxf(model, ui, path, false)) return false;

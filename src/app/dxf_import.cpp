@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/breaklines.h"
+#include "app/read_diagnostics_shown.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
@@ -91,7 +92,7 @@ std::vector<SurveyPoint> pointsFromContours(const std::vector<CadLine>& lines) {
             p.number = static_cast<std::int32_t>(points.size());
             setDescription(p, "contour");
             p.useInSurface = isValidElevation(v.z);
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
             points.push_back(p);
         }
     return points;
@@ -111,7 +112,7 @@ void storeImportedPoints(SiteModel& model, Ui& ui, std::vector<SurveyPoint> poin
     d.documentLoaded = true;
     d.pointsNeedTriangulation = true;
     computeExtents(d);
-    setAllDisplayMarks(d, 1);
+    setAllDisplayMarks(d, PointMark::Ordinary);
     computeNextPointNumber(d);
     recreateFrameBitmap(model);
     model.camera.Reset();
@@ -124,8 +125,10 @@ bool importDxf(SiteModel& model, Ui& ui, const std::string& path, bool asOverlay
     model.work.dxfDraping.cancel();
     model.document.dxfOverlayStage.reset();
     model.overlays.dxfOverlay = std::make_unique<CadOverlay>();
-    DxfDrawing drawing;
-    if (!parseDxf(ui, path, !asOverlay, drawing)) return true;  // the overlay stays empty
+    DxfFileRead read = readDxfFile(path, !asOverlay);
+    showReadDiagnostics(ui, read.diagnostics);
+    if (!read.drawing) return true;  // the overlay stays empty
+    DxfDrawing& drawing = *read.drawing;
     model.overlays.dxfOverlay->lines = std::move(drawing.lines);
     SiteDocument& d = model.document;
 

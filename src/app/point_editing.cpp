@@ -22,7 +22,6 @@ namespace {
 
 constexpr double kWallOffset = 0.1;
 constexpr double kSmallestWallChange = 0.001;
-constexpr std::uint8_t kAddedPointMark = 5;
 
 SurveyPoint& pointAt(SiteDocument& d, int i) { return d.points[static_cast<std::size_t>(i)]; }
 
@@ -149,7 +148,7 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
     wall.northing = from.northing + kWallOffset * std::sin(direction);
     wall.elevation = from.elevation + dialog.change;
     wall.useInSurface = isValidElevation(wall.elevation) ? 1 : 0;
-    wall.displayMark = kAddedPointMark;
+    wall.displayMark = PointMark::Added;
     setDescription(wall, "wallpt");
     placeWallPoint(model, s, wall);
     // A surface read as triangles cannot be made again without the point.

@@ -128,6 +128,10 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         }
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,
                        model.camera);
+        // A selection, once drawn, leaves every point marked ordinary: an
+        // added point's own mark lasts until then.
+        if (model.input.selectedPoint >= 0 && model.input.selectedPoint < d.pointCount)
+            setAllDisplayMarks(d, PointMark::Ordinary);
         drawNorthArrow(f, model.camera.direction);
     }
     copySceneToDisplay(f);

@@ -117,6 +117,9 @@ struct SiteModel {
     WaterState water;
     OverlayState overlays;
     SiteEdits edits;  // undo, redo and what is not saved yet
+    // LandXML's closing-tag complaints shown in this run, over every file
+    // opened: only the first few are shown. Not cleared with the site.
+    int landXmlTagErrorsShown = 0;
     BackgroundWork work;  // last: its threads are joined before the rest goes
     std::mt19937 random;
 };

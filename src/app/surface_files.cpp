@@ -1,8 +1,5 @@
 #include "app/surface_files.h"
 
-#include <algorithm>
-#include <atomic>
-
 #include "app/breaklines.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
@@ -23,8 +20,6 @@ namespace {
 constexpr int kTagErrorsPerRun = 3;
 constexpr double kDemoPhaseStep = 0.05;
 
-std::atomic<int> tagErrorsShown{0};
-
 void adoptSurface(SiteModel& model, Ui& ui, SurfaceReadResult&& read) {
     SiteDocument& d = model.document;
     if (!read.message.empty()) ui.message(read.message);
@@ -44,7 +39,10 @@ bool loadLandXml(SiteModel& model, Ui& ui, const std::string& path) {
     std::optional<LandXmlReadResult> read = readLandXmlFile(path);
     if (!read) return false;  // no message of its own
     for (const std::string& error : read->tagErrors)
-        if (tagErrorsShown.fetch_add(1) < kTagErrorsPerRun) ui.message(error);
+        if (model.landXmlTagErrorsShown < kTagErrorsPerRun) {
+            ++model.landXmlTagErrorsShown;
+            ui.message(error);
+        }
     if (!read->succeeded()) return false;
     std::vector<std::vector<Vec3>> breaklines = std::move(read->surface.breaklines);
     adoptSurface(model, ui, std::move(read->surface));
@@ -60,8 +58,6 @@ bool loadLandXml(SiteModel& model, Ui& ui, const std::string& path) {
 }
 
 }  // namespace
-
-int landXmlTagErrorsShown() { return std::min(tagErrorsShown.load(), kTagErrorsPerRun); }
 
 bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {
     switch (format) {

@@ -29,7 +29,4 @@ bool openDrawnSurface(SiteModel& model, Ui& ui, std::vector<SurveyPoint> surveyP
 // triangles' planes again, and a redraw.
 void stepDemoSurface(SiteModel& model);
 
-// LandXML's closing-tag complaints shown so far in this run (at most three are).
-int landXmlTagErrorsShown();
-
 }  // namespace vellacor

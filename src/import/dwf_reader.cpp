@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "import/mapped_file.h"
-#include "platform/ui.h"
 
 namespace vellacor {
 
@@ -211,12 +210,12 @@ std::optional<std::vector<CadLine>> readDwfText(std::string_view text) {
     return std::move(builder.lines);
 }
 
-std::optional<std::vector<CadLine>> readDwfFile(Ui& ui, const std::string& path) {
+DwfFileRead readDwfFile(const std::string& path) {
+    DwfFileRead read;
     MappedFile file;
-    std::optional<std::vector<CadLine>> lines;
-    if (file.open(path)) lines = readDwfText(file.bytes());
-    if (!lines) ui.message(kNotAsciiDwfMessage);
-    return lines;
+    if (file.open(path)) read.lines = readDwfText(file.bytes());
+    if (!read.lines) read.diagnostics.messages.emplace_back(kNotAsciiDwfMessage);
+    return read;
 }
 
 }  // namespace vellacor

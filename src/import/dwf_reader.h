@@ -5,10 +5,9 @@
 #include <vector>
 
 #include "model/cad_lines.h"
+#include "model/read_diagnostics.h"
 
 namespace vellacor {
-
-class Ui;
 
 inline constexpr const char* kNotAsciiDwfMessage =
     "Does not seem to be a valid .DWF file, please make sure the file is in ASCII format (readable in a text editor)";
@@ -27,7 +26,14 @@ std::uint8_t dwfColour(long index);
 // more ends there. O(bytes).
 std::optional<std::vector<CadLine>> readDwfText(std::string_view text);
 
-// The same over a file; says kNotAsciiDwfMessage for a file that is not one.
-std::optional<std::vector<CadLine>> readDwfFile(Ui& ui, const std::string& path);
+// A DWF file read, with what to tell the user about it.
+struct DwfFileRead {
+    std::optional<std::vector<CadLine>> lines;
+    ReadDiagnostics diagnostics;
+};
+
+// The same over a file; a file that cannot be opened or is not one fails with
+// kNotAsciiDwfMessage.
+DwfFileRead readDwfFile(const std::string& path);
 
 }  // namespace vellacor

@@ -8,7 +8,6 @@
 #include "import/dxf_pairs.h"
 #include "import/mapped_file.h"
 #include "model/utf8_text.h"
-#include "platform/ui.h"
 
 namespace vellacor {
 
@@ -269,16 +268,13 @@ std::optional<DxfDrawing> readDxfText(std::string_view text, bool readPoints) {
     return drawing;
 }
 
-bool parseDxf(Ui& ui, const std::string& path, bool readPoints, DxfDrawing& drawing) {
+DxfFileRead readDxfFile(const std::string& path, bool readPoints) {
+    DxfFileRead read;
     MappedFile file;
-    if (!file.open(path)) return false;
-    std::optional<DxfDrawing> read = readDxfText(file.bytes(), readPoints);
-    if (!read) {
-        ui.message(kNotAsciiDxfMessage);
-        return false;
-    }
-    drawing = std::move(*read);
-    return true;
+    if (!file.open(path)) return read;
+    read.drawing = readDxfText(file.bytes(), readPoints);
+    if (!read.drawing) read.diagnostics.messages.emplace_back(kNotAsciiDxfMessage);
+    return read;
 }
 
 }  // namespace vellacor

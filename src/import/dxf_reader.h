@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "model/cad_lines.h"
+#include "model/read_diagnostics.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
-
-class Ui;
 
 // What the ENTITIES section of a DXF drawing holds for the program.
 struct DxfDrawing {
@@ -35,8 +34,14 @@ std::optional<DxfDrawing> readDxfText(std::string_view text, bool readPoints);
 
 inline constexpr const char* kNotAsciiDxfMessage = "Not a valid DXF file, make sure to use ASCII option when saving it!";
 
+// A DXF file read, with what to tell the user about it.
+struct DxfFileRead {
+    std::optional<DxfDrawing> drawing;
+    ReadDiagnostics diagnostics;
+};
+
 // The same over a file: a file that cannot be opened fails silently; one
-// without an ENTITIES section says kNotAsciiDxfMessage and fails.
-bool parseDxf(Ui& ui, const std::string& path, bool readPoints, DxfDrawing& drawing);
+// without an ENTITIES section fails with kNotAsciiDxfMessage.
+DxfFileRead readDxfFile(const std::string& path, bool readPoints);
 
 }  // namespace vellacor

@@ -43,7 +43,7 @@ SurfaceReadResult decodeHgtTile(std::string_view bytes, int side) {
             p.northing = northing;
             p.easting = column * kHgtSpacing;
             p.elevation = elevation;
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
         }
     }
     try {

@@ -97,7 +97,7 @@ private:
             p.northing = northing;
             p.easting = easting;
             p.elevation = elevation;
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
             p.useInSurface = isValidElevation(elevation) ? 1 : 0;
             const std::string_view* number = opening.attribute(numberName);
             if (!number) number = opening.attribute(otherName);

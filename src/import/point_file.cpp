@@ -14,7 +14,6 @@
 #include "model/utf8_text.h"
 #include "model/number_text.h"
 #include "model/site_document.h"
-#include "platform/ui.h"
 
 namespace vellacor {
 
@@ -274,7 +273,7 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
             p.northing = v.y;
             p.elevation = v.z;
             p.useInSurface = 1;
-            p.displayMark = 1;
+            p.displayMark = PointMark::Ordinary;
             return true;
         },
         progress);
@@ -302,30 +301,32 @@ std::string skippedLinesMessage(const SkippedLines& skipped) {
            std::to_string(skipped.firstLine) + ":\n" + skipped.firstText;
 }
 
-bool readPointFile(SiteDocument& document, Ui& ui, const std::string& path, PointLayout layout) {
+PointFileLoad readPointFile(SiteDocument& document, const std::string& path, PointLayout layout) {
+    PointFileLoad load;
     try {
         std::optional<PointReadResult> read = readPointFile(path, layout);
         if (!read) {
-            ui.message("Unable to open point file!");
-            return false;
+            load.diagnostics.messages.emplace_back("Unable to open point file!");
+            return load;
         }
-        return adopt(document, std::move(*read));
+        load.pointsRead = adopt(document, std::move(*read));
     } catch (const std::bad_alloc&) {
         document.pointCount = 0;
-        ui.message("Unable to allocate memory for storing points!");
-        return false;
+        load.diagnostics.messages.emplace_back("Unable to allocate memory for storing points!");
     }
+    return load;
 }
 
-bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path) {
+PointFileLoad readXyzFile(SiteDocument& document, const std::string& path) {
+    PointFileLoad load;
     try {
         std::optional<PointReadResult> read = readXyzFile(path);
-        return read && adopt(document, std::move(*read));  // no message of its own when it cannot be opened
+        load.pointsRead = read && adopt(document, std::move(*read));  // no message of its own when it cannot be opened
     } catch (const std::bad_alloc&) {
         document.pointCount = 0;
-        ui.message("Unable to allocate storage for Points!");
-        return false;
+        load.diagnostics.messages.emplace_back("Unable to allocate storage for Points!");
     }
+    return load;
 }
 
 }  // namespace vellacor

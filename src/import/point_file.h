@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "model/read_diagnostics.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
 
 struct SiteDocument;
-class Ui;
 
 enum class PointLayout { PNEZD, PENZD };
 
@@ -50,10 +50,16 @@ std::optional<PointReadResult> readXyzFile(const std::string& path);
 // The message shown after a load that skipped lines.
 std::string skippedLinesMessage(const SkippedLines& skipped);
 
+// A point file read into the document, with what to tell the user about it.
+struct PointFileLoad {
+    bool pointsRead = false;  // at least one point
+    ReadDiagnostics diagnostics;
+};
+
 // The readers for the open path: fill the document's point array and count, and
-// note the skipped lines for the message after the load. Return false when no
-// point was read.
-bool readPointFile(SiteDocument& document, Ui& ui, const std::string& path, PointLayout layout);
-bool readXyzFile(SiteDocument& document, Ui& ui, const std::string& path);
+// note the skipped lines for the message after the load. A PNEZD or PENZD file
+// that cannot be opened, or any array that cannot be had, brings a message.
+PointFileLoad readPointFile(SiteDocument& document, const std::string& path, PointLayout layout);
+PointFileLoad readXyzFile(SiteDocument& document, const std::string& path);
 
 }  // namespace vellacor

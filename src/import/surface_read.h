@@ -32,7 +32,7 @@ inline SurveyPoint gridPoint(int number, double easting, double northing, double
     p.northing = northing;
     p.elevation = elevation;
     p.useInSurface = 1;
-    p.displayMark = 1;
+    p.displayMark = PointMark::Ordinary;
     return p;
 }
 

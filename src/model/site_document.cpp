@@ -66,7 +66,7 @@ void clearDocument(SiteDocument& d) {
     d.breaklines = BreaklineList{};
 }
 
-void setAllDisplayMarks(SiteDocument& d, std::uint8_t mark) {
+void setAllDisplayMarks(SiteDocument& d, PointMark mark) {
     for (int i = 0; i < d.pointCount; ++i) d.points[static_cast<std::size_t>(i)].displayMark = mark;
 }
 

@@ -64,6 +64,6 @@ void computeExtents(SiteDocument& document);
 void computeNextPointNumber(SiteDocument& document);
 // Empties the document: no points, no triangles, settings and stages as new.
 void clearDocument(SiteDocument& document);
-void setAllDisplayMarks(SiteDocument& document, std::uint8_t mark);
+void setAllDisplayMarks(SiteDocument& document, PointMark mark);
 
 }  // namespace vellacor

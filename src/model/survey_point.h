@@ -14,6 +14,17 @@ struct Vec3 {
     double x = 0, y = 0, z = 0;
 };
 
+// How the point layer marks a point; each value is the palette colour its
+// mark is drawn in.
+enum class PointMark : std::uint8_t {
+    Unmarked = 0,          // a record no load or edit has marked yet
+    Ordinary = 1,          // every point after a load, Esc or a breakline pick
+    SharesSelection = 3,   // shares the selected point's description (drawn, never stored)
+    Added = 5,             // a point the user added, until the next selection is drawn
+};
+
+inline std::uint8_t markColour(PointMark mark) { return static_cast<std::uint8_t>(mark); }
+
 // One record of the point array. Plan x is easting, plan y is northing.
 // The fields are ordered by use: what every frame and every surface pass
 // reads (coordinates, camera-space position, mark) fills the first 64 bytes.
@@ -24,7 +35,7 @@ struct SurveyPoint {
     double easting = 0;
     double elevation = 0;
     Vec3 scenePosition;
-    std::uint8_t displayMark = 0;
+    PointMark displayMark = PointMark::Unmarked;
     char description[kDescriptionLength + 1] = {};
 };
 

@@ -228,36 +228,32 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
     }
 }
 
-void drawPointLayer(RendererState& state, std::span<SurveyPoint> points, bool showPoints, int selectedPoint,
+void drawPointLayer(RendererState& state, std::span<const SurveyPoint> points, bool showPoints, int selectedPoint,
                     const Camera& camera) {
     FrameBuffer& f = state.frame;
     const RasterTarget target = sceneTarget(f);
     const int count = static_cast<int>(points.size());
-    auto setAllMarks = [&](std::uint8_t mark) {
-        for (SurveyPoint& p : points) p.displayMark = mark;
-    };
-    auto mark = [&](int i) {
-        const SurveyPoint& p = points[static_cast<std::size_t>(i)];
-        if (outcode(p.scenePosition) == 0) drawPointMark(f, target, project(f, p.scenePosition), p.displayMark, count);
+    auto draw = [&](const SurveyPoint& p, PointMark mark) {
+        if (outcode(p.scenePosition) == 0) drawPointMark(f, target, project(f, p.scenePosition), markColour(mark), count);
     };
     if (showPoints)
-        for (int i = 0; i < count; ++i) mark(i);
+        for (const SurveyPoint& p : points) draw(p, p.displayMark);
 
     if (selectedPoint >= 0 && selectedPoint < count) {
         // Points sharing the selected point's description stand out, unless
-        // nearly all of them do (then nothing is singled out).
+        // nearly all of them do (then nothing is singled out); they and every
+        // other point not marked ordinary are drawn again, on top. Two passes
+        // of n comparisons: the marks are worked out here, not stored.
         const std::string_view code = descriptionOf(points[static_cast<std::size_t>(selectedPoint)]);
+        auto shares = [&](const SurveyPoint& p) { return equalsIgnoringCase(descriptionOf(p), code); };
         int matched = 0;
-        for (SurveyPoint& p : points) {
-            if (equalsIgnoringCase(descriptionOf(p), code)) {
-                p.displayMark = 3;
-                ++matched;
+        for (const SurveyPoint& p : points) matched += shares(p) ? 1 : 0;
+        if (matched <= 0.8 * count) {
+            for (const SurveyPoint& p : points) {
+                const PointMark mark = shares(p) ? PointMark::SharesSelection : p.displayMark;
+                if (mark != PointMark::Ordinary) draw(p, mark);
             }
         }
-        if (matched > 0.8 * count) setAllMarks(1);
-        for (int i = 0; i < count; ++i)
-            if (points[static_cast<std::size_t>(i)].displayMark != 1) mark(i);
-        setAllMarks(1);
     }
     if (state.light && state.light->lightGlowVisible) drawLightGlow(f, *state.light, camera);
 }

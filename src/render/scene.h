@@ -69,10 +69,10 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
                       const DisplaySwitches& display, bool normalsReady, double siteSize,
                       std::span<const Breakline> breaklines);
 
-// Point marks (of every point when showPoints), the points sharing the
-// selected point's description, and the light's glow. Sets and resets the
-// points' display marks.
-void drawPointLayer(RendererState& state, std::span<SurveyPoint> points, bool showPoints, int selectedPoint,
+// Point marks (of every point when showPoints, in its display mark's
+// colour), the points sharing the selected point's description, and the
+// light's glow. Reads the points only.
+void drawPointLayer(RendererState& state, std::span<const SurveyPoint> points, bool showPoints, int selectedPoint,
                     const Camera& camera);
 
 void drawNorthArrow(FrameBuffer& frame, const Vec3& viewDirection);

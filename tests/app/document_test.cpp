@@ -36,7 +36,7 @@ TEST(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
     EXPECT_EQ(m.document.points[0].easting, 6000);
     EXPECT_EQ(m.document.nextPointNumber, 200);
     EXPECT_DOUBLE_EQ(m.camera.target.z, 103);
-    EXPECT_EQ(m.document.points[3].displayMark, 1);
+    EXPECT_EQ(m.document.points[3].displayMark, PointMark::Ordinary);
 
     ui.formatAnswers.push_back("PENZD");
     ASSERT_EQ(openDocument(m, ui, dir.write("site2.csv", kSurvey)), OpenResult::Loaded);

@@ -72,7 +72,28 @@ TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
     EXPECT_GT(countColour(model.renderer.frame.sceneBuffer, 3), 0);
-    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[i].displayMark, 1);
+    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[i].displayMark, PointMark::Ordinary);
+}
+
+TEST_F(SceneFixture, AnAddedPointKeepsItsMarkUntilASelectionIsDrawn) {
+    OverlayTextList text;
+    model.display.showPoints = true;
+    model.document.points[9].displayMark = PointMark::Added;
+    renderFrame(model, false, text);
+    const Pixel p = pixelOf(9);  // placed by the frame
+    auto markAt = [&] {
+        return model.renderer.frame.sceneBuffer[static_cast<std::size_t>(p.y * model.renderer.frame.viewWidth + p.x)];
+    };
+    EXPECT_EQ(markAt(), markColour(PointMark::Added));
+    model.input.selectedPoint = 0;  // TOPO: the added MH point is drawn again, on top, in its own mark
+    model.renderer.redrawNeeded = true;
+    renderFrame(model, false, text);
+    EXPECT_EQ(markAt(), markColour(PointMark::Added));
+    EXPECT_EQ(model.document.points[9].displayMark, PointMark::Ordinary);
+    model.input.selectedPoint = kNoPoint;
+    model.renderer.redrawNeeded = true;
+    renderFrame(model, false, text);
+    EXPECT_EQ(markAt(), markColour(PointMark::Ordinary));
 }
 
 TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {

@@ -5,8 +5,12 @@
 
 #include "app/commands.h"
 #include "app/frame_cycle.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
 #include "app/status_display.h"
+#include "app/surface_stages.h"
 #include "render/frame_buffer.h"
+#include "support/fake_ui.h"
 #include "water/rain_system.h"
 #include "water/water_support.h"
 
@@ -21,9 +25,22 @@ Clock::time_point thirtyFramesASecond() {
     return now;
 }
 
+// A site of the points with its surface built by the program's pipeline.
+struct PipelineSite {
+    SiteModel model;
+    testing::FakeUi ui;
+    SurfaceView surface() const { return linkedSurfaceOf(model); }
+};
+
+void buildWithPipeline(PipelineSite& site, const std::vector<testing::Xyz>& points) {
+    clearSite(site.model);
+    testing::loadPoints(site.model.document, points);
+    runPipelineToCompletion(site.model, site.ui);
+}
+
 TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
-    testing::WaterSite site;
-    testing::buildSite(site, testing::gridOf(11, 10.0, [](double x, double y) {
+    PipelineSite site;
+    buildWithPipeline(site, testing::gridOf(11, 10.0, [](double x, double y) {
                            return 100.0 + 0.2 * x - (x == 50.0 && y == 50.0 ? 5.0 : 0.0);
                        }));
     SiteModel& model = site.model;
@@ -76,8 +93,8 @@ TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
 // give the picture drawn from the drops themselves, also after the governor
 // has copied drops and started their sources again.
 TEST(RainSystem, DrawingFromThePlacesFoundInTheStepGivesThePictureOfTheDrops) {
-    testing::WaterSite site;
-    testing::buildSite(site, testing::gridOf(11, 10.0, [](double x, double y) {
+    PipelineSite site;
+    buildWithPipeline(site, testing::gridOf(11, 10.0, [](double x, double y) {
                            return 100.0 - 0.2 * x - (x == 50.0 && y == 50.0 ? 5.0 : 0.0);
                        }));
     SiteModel& model = site.model;

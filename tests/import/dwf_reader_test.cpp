@@ -5,7 +5,6 @@
 #include <string>
 
 #include "import/dwf_reader.h"
-#include "support/fake_ui.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -53,11 +52,10 @@ TEST(DwfReader, ColourTableAndTheBareColourOpcode) {
 TEST(DwfReader, RefusesWhatIsNotAsciiAndBoundsHostileCounts) {
     EXPECT_FALSE(readDwfText("").has_value());
     EXPECT_FALSE(readDwfText(std::string("\x00\x01(DWF", 6)).has_value());
-    testing::FakeUi ui;
     testing::TempDir dir;
-    EXPECT_FALSE(readDwfFile(ui, dir.write("b.dwf", "BINARY")).has_value());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], kNotAsciiDwfMessage);
+    const DwfFileRead binary = readDwfFile(dir.write("b.dwf", "BINARY"));
+    EXPECT_FALSE(binary.lines.has_value());
+    EXPECT_EQ(binary.diagnostics.messages, std::vector<std::string>{kNotAsciiDwfMessage});
 
     // Counts far beyond the pairs that follow, a truncated circle, numbers too long for a long.
     const auto lines = readDwfText("(h)P 2000000000000 1,1 2,2 T 99999999999 3,3 R 5,5 P 2 99999999999999999999999,1 2,2");

@@ -5,13 +5,10 @@
 #include <string>
 
 #include "import/dxf_reader.h"
-#include "support/fake_ui.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
 namespace {
-
-using testing::FakeUi;
 
 std::string entities(const std::string& body) { return "  0\nSECTION\n  2\nENTITIES\n" + body + "  0\nENDSEC\n  0\nEOF\n"; }
 
@@ -38,49 +35,45 @@ TEST(DxfReader, RealDrawingsYieldTheirPointsAndLines) {
     for (const Expect& e : expected) {
         const std::string path = testing::sharedData(std::string("dxf/") + e.file);
         if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
-        FakeUi ui;
-        DxfDrawing d;
-        ASSERT_TRUE(parseDxf(ui, path, true, d)) << e.file;
+        const DxfFileRead read = readDxfFile(path, true);
+        ASSERT_TRUE(read.drawing) << e.file;
+        const DxfDrawing& d = *read.drawing;
         std::size_t pointEntries = 0, lines = 0;
         for (const CadLine& l : d.lines) (l.colour == kCadPointColour ? pointEntries : lines) += 1;
         EXPECT_EQ(d.points.size(), e.points) << e.file;
         EXPECT_EQ(pointEntries, e.pointEntries) << e.file;
         EXPECT_EQ(lines, e.lines) << e.file;
-        EXPECT_TRUE(ui.messages.empty()) << e.file;
+        EXPECT_TRUE(read.diagnostics.messages.empty()) << e.file;
     }
 }
 
 TEST(DxfReader, RealDrawingDetails) {
     const std::string leica = testing::sharedData("dxf/Leica_Disto_S910.dxf");
     if (leica.empty()) GTEST_SKIP() << "no shared data folder beside the project";
-    FakeUi ui;
-    DxfDrawing d;
-    ASSERT_TRUE(parseDxf(ui, leica, true, d));
-    EXPECT_STREQ(d.points[0].description, "point");
-    EXPECT_EQ(d.points[0].number, 1);
-    EXPECT_EQ(d.points[10].number, 11);
-    EXPECT_LT(d.points[1].elevation, 0.0);  // the meter writes points below its own height
+    const std::optional<DxfDrawing> d = readDxfFile(leica, true).drawing;
+    ASSERT_TRUE(d);
+    EXPECT_STREQ(d->points[0].description, "point");
+    EXPECT_EQ(d->points[0].number, 1);
+    EXPECT_EQ(d->points[10].number, 11);
+    EXPECT_LT(d->points[1].elevation, 0.0);  // the meter writes points below its own height
 
-    DxfDrawing ring;
-    ASSERT_TRUE(parseDxf(ui, testing::sharedData("dxf/cc_dxflib.dxf"), true, ring));
-    ASSERT_EQ(ring.lines.size(), 1u);
-    EXPECT_EQ(ring.lines[0].vertices.size(), 5u);
+    const std::optional<DxfDrawing> ring = readDxfFile(testing::sharedData("dxf/cc_dxflib.dxf"), true).drawing;
+    ASSERT_TRUE(ring);
+    ASSERT_EQ(ring->lines.size(), 1u);
+    EXPECT_EQ(ring->lines[0].vertices.size(), 5u);
 }
 
 TEST(DxfReader, BinaryDrawingsAreRefusedWithTheMessage) {
     for (const char* file : {"dxf/bin_dxf_r12.dxf", "dxf/tinytin-bin.dxf"}) {
         const std::string path = testing::sharedData(file);
         if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
-        FakeUi ui;
-        DxfDrawing d;
-        EXPECT_FALSE(parseDxf(ui, path, true, d));
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0], kNotAsciiDxfMessage);
+        const DxfFileRead read = readDxfFile(path, true);
+        EXPECT_FALSE(read.drawing);
+        EXPECT_EQ(read.diagnostics.messages, std::vector<std::string>{kNotAsciiDxfMessage});
     }
-    FakeUi ui;
-    DxfDrawing d;
-    EXPECT_FALSE(parseDxf(ui, "/no/such/file.dxf", true, d));
-    EXPECT_TRUE(ui.messages.empty());  // a file that cannot be opened fails silently
+    const DxfFileRead missing = readDxfFile("/no/such/file.dxf", true);
+    EXPECT_FALSE(missing.drawing);
+    EXPECT_TRUE(missing.diagnostics.messages.empty());  // a file that cannot be opened fails silently
 }
 
 TEST(DxfReader, GroupCodesWithOrWithoutSpacesAndCrLf) {

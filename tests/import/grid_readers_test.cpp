@@ -246,7 +246,7 @@ TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {
     EXPECT_EQ(r.triangles[1].vertex[1], 3);
     EXPECT_EQ(r.triangles[1].vertex[2], 2);
     EXPECT_EQ(r.points[3].number, 3);
-    EXPECT_EQ(r.points[3].displayMark, 1);
+    EXPECT_EQ(r.points[3].displayMark, PointMark::Ordinary);
     EXPECT_EQ(r.points[3].useInSurface, 1);
     // Of two earlier points that both match, the latest is used.
     const SurfaceReadResult twins = readRawTriangleText("0 0 0\n1 0 0\n0 0 0.0015\n0 0 0.0008\n5 5 5\n6 6 6\n");

@@ -10,25 +10,22 @@
 
 #include "import/point_file.h"
 #include "model/site_document.h"
-#include "support/fake_ui.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
 namespace {
 
-using testing::FakeUi;
 using testing::TempDir;
 
 struct Loaded {
     SiteDocument document;
-    FakeUi ui;
     bool ok = false;
 };
 
 std::unique_ptr<Loaded> readPnezd(const std::string& text, PointLayout layout = PointLayout::PNEZD) {
     TempDir dir;
     auto r = std::make_unique<Loaded>();
-    r->ok = readPointFile(r->document, r->ui, dir.write("p.txt", text), layout);
+    r->ok = readPointFile(r->document, dir.write("p.txt", text), layout).pointsRead;
     return r;
 }
 
@@ -182,17 +179,15 @@ TEST(PointFile, ByteOrderMarkIsSkipped) {
 
 TEST(PointFile, MissingFileSaysSo) {
     SiteDocument m;
-    FakeUi ui;
-    EXPECT_FALSE(readPointFile(m, ui, "/nonexistent/points.txt", PointLayout::PNEZD));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], "Unable to open point file!");
+    const PointFileLoad load = readPointFile(m, "/nonexistent/points.txt", PointLayout::PNEZD);
+    EXPECT_FALSE(load.pointsRead);
+    EXPECT_EQ(load.diagnostics.messages, std::vector<std::string>{"Unable to open point file!"});
 }
 
 TEST(XyzFile, NumbersInThreesAndElevationZeroIsUsed) {
     TempDir dir;
     SiteDocument m;
-    FakeUi ui;
-    ASSERT_TRUE(readXyzFile(m, ui, dir.write("a.xyz", "100.5 200.25 0\r\n101 201 7.5\n102,202,8")));
+    ASSERT_TRUE(readXyzFile(m, dir.write("a.xyz", "100.5 200.25 0\r\n101 201 7.5\n102,202,8")).pointsRead);
     ASSERT_EQ(m.pointCount, 3);
     EXPECT_EQ(m.points[0].number, 0);
     EXPECT_EQ(m.points[2].number, 2);
@@ -207,8 +202,7 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     const std::string field = testing::sharedData("points/Topografico_completo.txt");
     if (topo.empty() || field.empty()) GTEST_SKIP() << "shared data folder not present";
     SiteDocument m;
-    FakeUi ui;
-    ASSERT_TRUE(readPointFile(m, ui, topo, PointLayout::PNEZD));
+    ASSERT_TRUE(readPointFile(m, topo, PointLayout::PNEZD).pointsRead);
     EXPECT_EQ(m.pointCount, 1311);
     for (int i = 0; i < m.pointCount; ++i) {
         EXPECT_GE(m.points[i].northing, 538402 - 1);
@@ -216,7 +210,7 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
         ASSERT_EQ(descriptionOf(m.points[i]).find('\r'), std::string_view::npos);
     }
     SiteDocument f;
-    ASSERT_TRUE(readPointFile(f, ui, field, PointLayout::PENZD));
+    ASSERT_TRUE(readPointFile(f, field, PointLayout::PENZD).pointsRead);
     EXPECT_EQ(f.pointCount, 956);
     EXPECT_GT(f.points[0].easting, 300000);
     EXPECT_GT(f.points[0].northing, 4000000);

@@ -10,7 +10,6 @@
 
 #include "../export/run_tool.h"
 #include "../surface/surface_support.h"
-#include "app/surface_stages.h"
 #include "section/section_draw.h"
 #include "section/section_dxf.h"
 #include "support/temp_files.h"
@@ -74,7 +73,7 @@ protected:
         copySceneToDisplay(frame);
     }
 
-    SiteModel model;
+    SurfaceSite model;
     SectionLine section;
     SiteExtents site{{15, 5, 1.5}, 30.0, 1.0, 2.0};
 };
@@ -286,7 +285,7 @@ protected:
         return readEntities(sectionDxfEntities(linkedSurfaceOf(model), site, section));
     }
 
-    SiteModel model;
+    SurfaceSite model;
     SiteExtents site{{15, 5, 2.5}, 30.0, 1.0, 4.0};
 };
 

@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 
-#include "app/document.h"
 #include "support/temp_files.h"
 #include "support/surface_edges.h"
 #include "surface/breakline_enforce.h"
@@ -53,10 +52,9 @@ void expectSameSurfaceAs(const SiteDocument& d, const Check& before) {
 }
 
 TEST(EnforceBreakline, RandomSegmentsBecomeEdgesOfAValidSurface) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, randomPoints(600, 7));
-    buildSurface(model, ui);
+    buildSurface(model);
     SiteDocument& d = model.document;
     const Check before = checkSurface(d);
     const int triangles = d.triangleCount;
@@ -79,10 +77,9 @@ TEST(EnforceBreakline, RandomSegmentsBecomeEdgesOfAValidSurface) {
 // Away from the forced edge the surface stays Delaunay: the vertex across
 // every other edge lies outside the circle of the triangle on its near side.
 TEST(EnforceBreakline, OtherEdgesStayLocallyDelaunay) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, randomPoints(500, 21));
-    buildSurface(model, ui);
+    buildSurface(model);
     SiteDocument& d = model.document;
     const int a = 17, b = 401;
     ASSERT_TRUE(enforce(d, a, b));
@@ -106,12 +103,11 @@ TEST(EnforceBreakline, OtherEdgesStayLocallyDelaunay) {
 }
 
 TEST(EnforceBreakline, ExistingEdgeAndUnusableEndsLeaveTheSurfaceAlone) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     std::vector<Xyz> points = randomPoints(200, 9);
     points[5].z = -99999.0;  // not a valid elevation: not used in the surface
     loadPoints(model, points);
-    buildSurface(model, ui);
+    buildSurface(model);
     SiteDocument& d = model.document;
     const TinTriangle first = d.triangles[0];
     const std::vector<TinTriangle> copy = d.triangles;
@@ -132,10 +128,10 @@ TEST(EnforceBreakline, ExistingEdgeAndUnusableEndsLeaveTheSurfaceAlone) {
 TEST(EnforceBreakline, RealSurveyStaysAValidSurface) {
     const std::string path = sharedData("points/topo0.asc");
     if (path.empty()) GTEST_SKIP() << "shared data not present";
-    SiteModel model;
-    FakeUi ui;
-    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
-    buildSurface(model, ui);
+    SurfaceSite model;
+    loadPoints(model, readPnezdPoints(path));
+    ASSERT_EQ(model.document.pointCount, 1311);
+    buildSurface(model);
     SiteDocument& d = model.document;
     const Check before = checkSurface(d);
     std::mt19937 random(5);
@@ -158,10 +154,9 @@ TEST(EnforceBreakline, RealSurveyStaysAValidSurface) {
 // points, which split them; every triangulation of a grid is full of
 // co-circular points.
 TEST(EnforceBreakline, PointsOnTheSegmentSplitIt) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, gridPoints(10, 10, 2.0));
-    buildSurface(model, ui);
+    buildSurface(model);
     SiteDocument& d = model.document;
     const Check before = checkSurface(d);
     enforce(d, 0, 99);
@@ -180,7 +175,7 @@ TEST(EnforceBreakline, PointsOnTheSegmentSplitIt) {
 
 // A U-shaped surface: the segment across the gap would leave it.
 TEST(EnforceBreakline, SegmentLeavingTheSurfaceIsNotForced) {
-    SiteModel model;
+    SurfaceSite model;
     const std::vector<Xyz> points = {{0, 0, 1}, {3, 0, 1}, {3, 3, 1}, {2, 3, 1}, {2, 1, 1},
                                      {1, 1, 1}, {1, 3, 1}, {0, 3, 1}};
     setSurface(model, points,

@@ -55,7 +55,7 @@ TEST(ContourLevels, FirstLevelAndMajorLevels) {
 //  (0,0)  (10,0)
 //  z 10   z 20
 TEST(ContourSegment, AVertexOnTheLevelGivesOneSegmentThroughIt) {
-    SiteModel model;
+    SurfaceSite model;
     setSurface(model, {{0, 0, 10}, {10, 0, 20}, {0, 10, 0}}, {{0, 1, 2}}, false);
     ContourSegment s;
     ASSERT_TRUE(triangleContourSegment(surfaceOf(model.document), 0, 10.0, s));
@@ -74,7 +74,7 @@ TEST(ContourSegment, AVertexOnTheLevelGivesOneSegmentThroughIt) {
 //  (0,0)       (10,0)
 //        D (5,-5) z 1
 TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnce) {
-    SiteModel model;
+    SurfaceSite model;
     setSurface(model, {{0, 0, 5}, {10, 0, 5}, {5, 5, 9}, {5, -5, 1}, {20, 0, 5}, {20, 10, 5}},
                {{0, 1, 2}, {1, 0, 3}, {1, 4, 5}});
     ContourSegment s;
@@ -90,7 +90,7 @@ TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnce) {
 }
 
 TEST(ContourDraw, MinorLevelsFirstThenMajorInTheirColours) {
-    SiteModel model;
+    SurfaceSite model;
     setSurface(model, {{0, 0, 0}, {10, 0, 12}, {0, 10, 6}}, {{0, 1, 2}});
     RecordingSink sink;
     drawTriangleContours(model.document, 0, sink, true);
@@ -103,10 +103,9 @@ TEST(ContourDraw, MinorLevelsFirstThenMajorInTheirColours) {
 }
 
 TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, conePoints(400));
-    buildSurface(model, ui);
+    buildSurface(model);
     model.document.contours.limitPolygon.reset();  // the one made once the links were done
     model.document.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
     RecordingSink sink;
@@ -119,10 +118,9 @@ TEST(ContourDraw, LimitedToAMissingPolygonDrawsAndExportsNothing) {
 }
 
 TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, conePoints(6000));
-    buildSurface(model, ui);
+    buildSurface(model);
     for (double smoothing : {0.0, 1.0}) {
         model.document.contours.contourSmoothing = smoothing;
         const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
@@ -146,10 +144,9 @@ TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
 }
 
 TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, conePoints(1500));
-    buildSurface(model, ui);
+    buildSurface(model);
     int bent = 0;
     for (int t = 0; t < model.document.triangleCount; ++t) {
         for (double level = 6.0; level < 20.0; level += 1.0) {

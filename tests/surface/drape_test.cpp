@@ -25,7 +25,7 @@ protected:
         std::vector<Xyz> points = gridPoints(21, 21, 1.0);  // 0..20 both ways
         for (Xyz& p : points) p.z = plane(p.x, p.y);
         loadPoints(model, points);
-        buildSurface(model, ui);
+        buildSurface(model);
         ASSERT_TRUE(model.document.contourStage.done);
     }
 
@@ -40,8 +40,7 @@ protected:
         }
     }
 
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     std::vector<Vec3> out;
 };
 
@@ -90,7 +89,7 @@ TEST_F(Drape, ALineLeavingTheSurfaceEndsOffIt) {
 
 // Two separate squares: the line leaves the first and enters the second.
 TEST(DrapeGaps, ReEnteringTheSurfaceMarksTheGap) {
-    SiteModel model;
+    SurfaceSite model;
     setSurface(model,
                {{0, 0, 1}, {10, 0, 1}, {10, 10, 1}, {0, 10, 1}, {20, 0, 2}, {30, 0, 2}, {30, 10, 2}, {20, 10, 2}},
                {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}});
@@ -145,7 +144,7 @@ std::optional<double> heightByBruteForce(const SiteDocument& d, double x, double
 // Drapes (x0, y0) -> (x1, y1) and checks the result against brute force:
 // points in order along the line, each on the surface at its true height
 // (or a gap mark off it), and a point at every vertex on the segment.
-std::vector<Vec3> drapeAndCheck(const SiteModel& model, double x0, double y0, double x1, double y1) {
+std::vector<Vec3> drapeAndCheck(const SurfaceSite& model, double x0, double y0, double x1, double y1) {
     const SiteDocument& d = model.document;
     std::vector<Vec3> out;
     const int count = drapeSegment(surfaceOf(d), x0, y0, x1, y1, out);
@@ -185,7 +184,7 @@ protected:
         std::vector<Xyz> points = gridPoints(11, 11, 10.0);
         for (Xyz& p : points) p.z = p.x == 50 && p.y == 50 ? 5.0 : p.x == 70 && p.y == 30 ? 42.0 : 30.0;
         loadPoints(model, points);
-        buildSurface(model, ui);
+        buildSurface(model);
         ASSERT_TRUE(model.document.contourStage.done);
     }
 
@@ -196,8 +195,7 @@ protected:
         return nullptr;
     }
 
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
 };
 
 TEST_F(DrapeOnAGrid, ALineAlongARowOrAColumnPassesEveryPointOnIt) {
@@ -263,7 +261,7 @@ protected:
         return runs;
     }
 
-    SiteModel model;
+    SurfaceSite model;
 };
 
 TEST_F(DrapeOnAConcaveSurface, ALineFromOutsideKeepsEveryStretchOnTheSurface) {
@@ -343,10 +341,9 @@ TEST(DrapeAcrossABlunder, HeightsStayThoseOfTheFacesAndNeverTheStandIn) {
     std::vector<Xyz> points = gridPoints(11, 11, 10.0);
     for (Xyz& p : points) p.z = 30.0 + 0.1 * p.x;
     points.push_back({50.02, 50.0, 30.0 + 5.0 + 95.0});
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, points);
-    buildSurface(model, ui);
+    buildSurface(model);
     ASSERT_TRUE(model.document.contourStage.done);
     for (const auto& [x0, y0, x1, y1] : {std::array{0.0, 50.0, 100.0, 50.0}, std::array{0.0, 49.99, 100.0, 50.013},
                                          std::array{50.01, 0.0, 50.01, 100.0}, std::array{40.0, 40.0, 60.0, 60.0}}) {

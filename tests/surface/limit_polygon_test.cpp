@@ -78,7 +78,7 @@ TEST(ClipToPolygon, AConcavePolygonGivesOnePiecePerTooth) {
 }
 
 TEST(MakeLimitPolygon, AHexagonOnTheGroundLeavingOutCornersOffTheSurface) {
-    SiteModel model;  // a grid over (0, 0) - (100, 100) of the plane z = 0.1 x + 0.2 y
+    SurfaceSite model;  // a grid over (0, 0) - (100, 100) of the plane z = 0.1 x + 0.2 y
     std::vector<Xyz> points;
     std::vector<std::array<int, 3>> triangles;
     for (int y = 0; y < 11; ++y)
@@ -103,23 +103,21 @@ TEST(MakeLimitPolygon, AHexagonOnTheGroundLeavingOutCornersOffTheSurface) {
 }
 
 TEST(MakeLimitPolygon, TheIdleCycleMakesNoneForTriangleLists) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, randomPoints(200, 5, 100.0, 0.0, 0.0));
     model.document.pointFileFormat = PointFileFormat::Raw;
-    buildSurface(model, ui);
+    buildSurface(model);
     ASSERT_TRUE(model.document.contourStage.done);
     EXPECT_FALSE(model.document.contours.limitPolygon);
 }
 
 // Contours of a cone limited to a square on its east side.
 TEST(LimitedContours, OnlyThePiecesInsideThePolygonAreDrawnAndExported) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     std::vector<Xyz> cone;
     for (const Xyz& p : randomPoints(3000, 9, 30.0, -15.0, -15.0)) cone.push_back({p.x, p.y, 20.0 - std::hypot(p.x, p.y)});
     loadPoints(model, cone);
-    buildSurface(model, ui);
+    buildSurface(model);
     ContourSettings& settings = model.document.contours;
     settings.contourLimitMode = ContourLimitMode::InsidePolygon;
     settings.limitPolygon = polygonOf({{2, -4, 0}, {10, -4, 0}, {10, 4, 0}, {2, 4, 0}});

@@ -1,10 +1,14 @@
 #include "surface_support.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <sstream>
 
-#include "app/pipeline.h"
 #include "surface/neighbour_links.h"
 #include "surface/predicates.h"
 #include "surface/surface_jobs.h"
@@ -111,19 +115,25 @@ std::vector<std::string> validate(const MeshView& mesh) {
     return problems;
 }
 
-MeshView viewOf(const SiteModel& model) {
+SurfaceView linkedSurfaceOf(const SurfaceSite& site) {
+    SurfaceView view = surfaceOf(site.document);
+    if (site.hullTriangleCount == site.document.triangleCount) view.hullEdges = site.hullEdges;
+    return view;
+}
+
+MeshView viewOf(const SiteDocument& document) {
     MeshView mesh;
     mesh.none = kNoTriangle;
-    for (int i = 0; i < model.document.pointCount; ++i) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
+    for (int i = 0; i < document.pointCount; ++i) {
+        const SurveyPoint& p = document.points[static_cast<std::size_t>(i)];
         mesh.x.push_back(p.easting);
         mesh.y.push_back(p.northing);
         mesh.expectedVertex.push_back(p.useInSurface ? 1 : 0);
     }
-    for (int t = 0; t < model.document.triangleCount; ++t)
+    for (int t = 0; t < document.triangleCount; ++t)
         for (int k = 0; k < 3; ++k) {
-            mesh.vertices.push_back(model.document.triangles[static_cast<std::size_t>(t)].vertex[k]);
-            mesh.neighbours.push_back(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k]);
+            mesh.vertices.push_back(document.triangles[static_cast<std::size_t>(t)].vertex[k]);
+            mesh.neighbours.push_back(document.triangles[static_cast<std::size_t>(t)].neighbour[k]);
         }
     return mesh;
 }
@@ -168,44 +178,96 @@ std::vector<Xyz> gridPoints(int columns, int rows, double spacing, double offset
     return points;
 }
 
-void loadPoints(SiteModel& model, const std::vector<Xyz>& points) {
-    clearSite(model);
-    model.document.points.assign(points.size() + 3, SurveyPoint{});
+std::vector<Xyz> readPnezdPoints(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<Xyz> points;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::replace(line.begin(), line.end(), ',', ' ');
+        std::istringstream fields(line);
+        std::string number;
+        Xyz p{};
+        if (fields >> number >> p.y >> p.x >> p.z) points.push_back(p);
+    }
+    return points;
+}
+
+void loadPoints(SiteDocument& d, const std::vector<Xyz>& points) {
+    clearDocument(d);
+    d.points.assign(points.size() + 3, SurveyPoint{});
     for (std::size_t i = 0; i < points.size(); ++i) {
-        SurveyPoint& p = model.document.points[i];
+        SurveyPoint& p = d.points[i];
         p.number = static_cast<std::int32_t>(i + 1);
         p.easting = points[i].x;
         p.northing = points[i].y;
         p.elevation = points[i].z;
         p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
     }
-    model.document.pointCount = static_cast<int>(points.size());
-    model.document.pointFileFormat = PointFileFormat::PNEZD;
-    model.document.pointsNeedTriangulation = true;
-    model.document.documentLoaded = true;
-    computeExtents(model.document);
+    d.pointCount = static_cast<int>(points.size());
+    d.pointFileFormat = PointFileFormat::PNEZD;
+    d.pointsNeedTriangulation = true;
+    d.documentLoaded = true;
+    computeExtents(d);
 }
 
-void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
+void loadPoints(SurfaceSite& site, const std::vector<Xyz>& points) {
+    loadPoints(site.document, points);
+    site.hullEdges.clear();
+    site.hullTriangleCount = 0;
+    site.duplicatePoints.clear();
+}
+
+void setSurface(SurfaceSite& site, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
                 bool link) {
-    loadPoints(model, points);
-    model.document.pointsNeedTriangulation = false;
-    model.document.triangles.assign(triangles.size(), TinTriangle{});
+    loadPoints(site, points);
+    SiteDocument& d = site.document;
+    d.pointsNeedTriangulation = false;
+    d.triangles.assign(triangles.size(), TinTriangle{});
     for (std::size_t t = 0; t < triangles.size(); ++t)
-        for (int k = 0; k < 3; ++k) model.document.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
-    model.document.triangleCount = static_cast<int>(triangles.size());
-    computeAllGeometry(model.document.points, std::span(model.document.triangles).first(static_cast<std::size_t>(model.document.triangleCount)));
-    model.document.triangulateStage.done = true;
+        for (int k = 0; k < 3; ++k) d.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
+    d.triangleCount = static_cast<int>(triangles.size());
+    computeAllGeometry(d.points, std::span(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
+    d.triangulateStage.done = true;
     if (!link) return;
     std::vector<std::int32_t> links;
-    std::vector<HullEdge> hull;
-    linkNeighbours(model.document.triangles.data(), model.document.triangleCount, links, hull, [](double) { return true; });
+    linkNeighbours(d.triangles.data(), d.triangleCount, links, site.hullEdges, [](double) { return true; });
+    site.hullTriangleCount = d.triangleCount;
     for (std::size_t t = 0; t < triangles.size(); ++t)
-        for (std::size_t k = 0; k < 3; ++k) model.document.triangles[t].neighbour[k] = links[3 * t + k];
-    model.document.contourStage.done = true;
+        for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = links[3 * t + k];
+    d.contourStage.done = true;
 }
 
-void buildSurface(SiteModel& model, FakeUi& ui) { runPipelineToCompletion(model, ui); }
+void buildSurface(SurfaceSite& site) {
+    SiteDocument& d = site.document;
+    TriangulationInput input;
+    for (int i = 0; i < d.pointCount; ++i) {
+        const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
+        if (p.useInSurface != 0 && isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing))
+            input.points.push_back({p.easting, p.northing, p.elevation, i});
+    }
+    const std::atomic<bool> cancelled{false};
+    const JobControl control(cancelled, d.progress);
+    TriangulationOutput output;
+    MeshSnapshot snapshot;
+    ASSERT_TRUE(vellacor::buildSurface(input, output, control, snapshot));
+    for (const DuplicatePoint& p : output.duplicates) d.points[static_cast<std::size_t>(p.point)].useInSurface = 0;
+    std::sort(output.duplicates.begin(), output.duplicates.end(),
+              [](const DuplicatePoint& a, const DuplicatePoint& b) { return a.point < b.point; });
+    site.duplicatePoints = std::move(output.duplicates);
+    d.triangles = std::move(output.triangles);
+    d.triangleCount = static_cast<int>(d.triangles.size());
+    d.triangulateStage.done = d.triangulateStage.enabled = true;
+
+    TopologyInput links{d.triangles.data(), d.triangleCount, true, output.digest};
+    TopologyResult linked;
+    ASSERT_TRUE(linkSurface(links, linked, control));
+    if (!linked.linksInTriangles)
+        for (std::size_t t = 0; t < d.triangles.size(); ++t)
+            for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = linked.links[3 * t + k];
+    site.hullEdges = std::move(linked.hullEdges);
+    site.hullTriangleCount = d.triangleCount;
+    d.contourStage.done = d.contourStage.enabled = true;
+}
 
 MeshView triangulateDirect(const std::vector<Xyz>& points) {
     TriangulationInput input;

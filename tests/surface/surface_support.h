@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/site_model.h"
-#include "support/fake_ui.h"
+#include "model/site_document.h"
+#include "model/surface_view.h"
+#include "surface/surface_jobs.h"
 
 namespace vellacor::testing {
 
@@ -26,9 +27,22 @@ struct MeshView {
 // inside the circumcircle across any edge. Returns the problems found.
 std::vector<std::string> validate(const MeshView& mesh);
 
-// The model's surface as a mesh view (only points that are vertices or
+// A site as the surface tests build it: the document's points and
+// triangles, and what the link stage found along the hull.
+struct SurfaceSite {
+    SiteDocument document;
+    std::vector<HullEdge> hullEdges;
+    int hullTriangleCount = 0;  // the triangle count the hull edges are of
+    std::vector<DuplicatePoint> duplicatePoints;  // left out by the triangulation, ascending
+};
+
+// The surface with its hull edges, while they are of its triangles.
+SurfaceView linkedSurfaceOf(const SurfaceSite& site);
+
+// The document's surface as a mesh view (only points that are vertices or
 // useInSurface are expected as vertices).
-MeshView viewOf(const SiteModel& model);
+MeshView viewOf(const SiteDocument& document);
+inline MeshView viewOf(const SurfaceSite& site) { return viewOf(site.document); }
 
 // The mesh of a scaled copy, for checks at other magnitudes. Use a power of
 // two so that co-circular and collinear points stay exactly so.
@@ -44,17 +58,25 @@ std::vector<Xyz> randomPoints(int count, std::uint32_t seed, double size = 1000.
 std::vector<Xyz> clusteredPoints(int count, std::uint32_t seed);
 std::vector<Xyz> gridPoints(int columns, int rows, double spacing, double offsetX = 0.0, double offsetY = 0.0);
 
-// Fills the model as a point file would: points with three spare records,
-// extents, ready to be triangulated.
-void loadPoints(SiteModel& model, const std::vector<Xyz>& points);
+// The plan points of a PNEZD text file (number, northing, easting,
+// elevation, description): lines without three numbers after the first are
+// passed over.
+std::vector<Xyz> readPnezdPoints(const std::string& path);
+
+// Empties the document and fills it as a point file would: points with three
+// spare records, extents, ready to be triangulated.
+void loadPoints(SiteDocument& document, const std::vector<Xyz>& points);
+void loadPoints(SurfaceSite& site, const std::vector<Xyz>& points);
 
 // A surface given triangle by triangle, with its geometry, the triangulation
 // marked done and, when `link`, the neighbour links made and marked done.
-void setSurface(SiteModel& model, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
+void setSurface(SurfaceSite& site, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
                 bool link = true);
 
-// Runs the pipeline until the triangulation and the neighbour links are done.
-void buildSurface(SiteModel& model, FakeUi& ui);
+// Triangulates the usable points and links the triangles with the surface
+// layer's own jobs, on this thread: duplicates leave the surface, both
+// stages end done, as the program's pipeline leaves them.
+void buildSurface(SurfaceSite& site);
 
 // Triangulates the points without threads (duplicate removal included) and
 // returns the mesh of point indices.

@@ -1,6 +1,5 @@
-// The surface as the program builds it: the workers started by the pipeline,
-// their results taken over on the user-interface thread, and the queries the
-// rest of the program makes of the finished surface.
+// The surface as the surface jobs build it, and the queries the rest of the
+// program makes of the finished surface.
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,6 @@
 #include <tuple>
 #include <thread>
 
-#include "app/document.h"
-#include "app/pipeline.h"
-#include "app/surface_stages.h"
 #include "support/temp_files.h"
 #include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
@@ -22,41 +18,21 @@
 namespace vellacor::testing {
 namespace {
 
-int vertexUses(const SiteModel& model, int point) {
+int vertexUses(const SurfaceSite& model, int point) {
     int uses = 0;
     for (int t = 0; t < model.document.triangleCount; ++t)
         for (int k = 0; k < 3; ++k) uses += model.document.triangles[static_cast<std::size_t>(t)].vertex[k] == point ? 1 : 0;
     return uses;
 }
 
-TEST(SurfaceWorker, PipelineBuildsALinkedDelaunaySurface) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, randomPoints(5000, 11));
-    buildSurface(model, ui);
-    EXPECT_TRUE(model.document.triangulateStage.done);
-    EXPECT_TRUE(model.document.contourStage.done);
-    EXPECT_FALSE(model.document.triangulateStage.running || model.document.contourStage.running);
-    EXPECT_TRUE(model.document.triangulateStage.enabled && model.document.contourStage.enabled);
-    EXPECT_FALSE(model.display.showPoints);
-    EXPECT_EQ(model.document.triangleCount, static_cast<int>(model.document.triangles.size()));
-    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-    for (int t = 0; t < model.document.triangleCount; ++t) EXPECT_GE(signedArea(surfaceOf(model.document), t), 0.0);
-    // The enclosing triangle sits in the three spare records, far outside the site.
-    ASSERT_GE(model.document.points.size(), static_cast<std::size_t>(model.document.pointCount) + 3);
-    EXPECT_LT(model.document.points[static_cast<std::size_t>(model.document.pointCount)].easting,
-              model.document.siteCentre.x - 1000 * model.document.siteSize);
-}
-
 TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     std::vector<Xyz> points = randomPoints(50, 12, 100.0, 0.0, 0.0);
     points.push_back({50.000, 50.000, 10.0});  // index 50: dropped
     points.push_back({50.004, 49.996, 99.0});  // index 51: further east, kept whatever its elevation
     points.push_back({50.020, 60.000, 20.0});  // index 52: 0.02 away, kept
     loadPoints(model, points);
-    buildSurface(model, ui);
+    buildSurface(model);
     EXPECT_EQ(model.document.points[50].useInSurface, 0);
     EXPECT_EQ(model.document.points[51].useInSurface, 1);
     EXPECT_EQ(vertexUses(model, 50), 0);
@@ -104,100 +80,12 @@ TEST(SurfaceWorker, EachDroppedPointNamesTheKeptPointOfItsGroup) {
     EXPECT_EQ(keptFor, expected);
 }
 
-TEST(SurfaceWorker, FewerThanThreeUsablePointsGiveNoSurface) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
-    buildSurface(model, ui);
-    EXPECT_TRUE(model.document.triangulateStage.done);
-    EXPECT_EQ(model.document.triangleCount, 0);
-    EXPECT_TRUE(model.display.showPoints);
-
-    loadPoints(model, {{0, 0, 5}, {1, 1, 5}, {2, 2, 5}, {3, 3, 6}});  // all on one line
-    buildSurface(model, ui);
-    EXPECT_EQ(model.document.triangleCount, 0);
-}
-
-TEST(SurfaceWorker, DataWithItsOwnTrianglesIsNotTriangulated) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, randomPoints(100, 13));
-    model.document.pointsNeedTriangulation = false;
-    model.document.triangulateStage.running = true;
-    startTriangulation(model, ui);
-    EXPECT_FALSE(model.document.triangulateStage.running);  // nothing to do: the stage must not stay busy
-    EXPECT_EQ(model.document.triangleCount, 0);
-}
-
-TEST(SurfaceWorker, CancellingLeavesNoTrianglesAndNothingDone) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, randomPoints(60000, 14));
-    runPipeline(model, ui);
-    ASSERT_TRUE(model.document.triangulateStage.running);
-    cancelStage(model, StageId::Triangulate);  // Esc
-    model.work.triangulation.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    EXPECT_EQ(model.document.triangleCount, 0);
-    EXPECT_TRUE(model.document.triangles.empty());
-    EXPECT_FALSE(model.document.triangulateStage.done);
-    EXPECT_TRUE(model.document.triangulateStage.enabled);
-    EXPECT_TRUE(model.display.showPoints);
-    // The next frames build it again.
-    buildSurface(model, ui);
-    EXPECT_TRUE(model.document.triangulateStage.done);
-    EXPECT_GT(model.document.triangleCount, 0);
-}
-
-TEST(SurfaceWorker, CancellingTheLinksLeavesThemUndone) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, randomPoints(60000, 15));
-    while (!model.document.contourStage.running) {
-        runPipeline(model, ui);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    cancelStage(model, StageId::Contour);
-    model.work.topology.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    EXPECT_FALSE(model.document.contourStage.done);
-    EXPECT_TRUE(model.document.contourStage.enabled);
-    EXPECT_TRUE(model.cycle.forceRedrawOnce);
-    // The triangulation's own links stay in the triangles; only the stage is undone.
-    std::vector<std::int32_t> links;
-    std::vector<HullEdge> hull;
-    linkNeighbours(model.document.triangles.data(), model.document.triangleCount, links, hull, [](double) { return true; });
-    for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(model.document.triangles[0].neighbour[k], links[k]);
-}
-
-TEST(SurfaceWorker, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
-    TempDir dir;
-    std::string big, small;
-    for (const Xyz& p : randomPoints(40000, 16))
-        big += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",100.0,X\n";
-    for (const Xyz& p : randomPoints(40, 17))
-        small += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",50.0,Y\n";
-    const std::string bigPath = dir.write("big.txt", big), smallPath = dir.write("small.txt", small);
-
-    SiteModel model;
-    FakeUi ui;
-    ASSERT_EQ(openDocument(model, ui, bigPath), OpenResult::Loaded);
-    runPipeline(model, ui);
-    ASSERT_TRUE(model.document.triangulateStage.running);
-    ASSERT_EQ(openDocument(model, ui, smallPath), OpenResult::Loaded);
-    buildSurface(model, ui);
-    EXPECT_EQ(model.document.pointCount, 40);
-    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-    for (int t = 0; t < model.document.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) EXPECT_LT(model.document.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
-}
-
 // A monitor that wants the growing mesh at every checkpoint.
 class SnapshotEveryTime : public TriangulationMonitor {
 public:
     std::vector<std::size_t> sizes;
     std::vector<std::string> problems;
-    const SiteModel* model = nullptr;
+    const SurfaceSite* model = nullptr;
 
     bool carryOn(double) override { return true; }
     bool meshDue() override { return true; }
@@ -215,7 +103,7 @@ public:
 };
 
 TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
-    SiteModel model;
+    SurfaceSite model;
     loadPoints(model, randomPoints(6000, 18));
     TriangulationInput input;
     for (int i = 0; i < model.document.pointCount; ++i) {
@@ -232,35 +120,13 @@ TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
     EXPECT_EQ(monitor.problems, std::vector<std::string>{});
 }
 
-TEST(SurfaceWorker, TheRendererCopiesTheMeshTheWorkerPublished) {
-    SiteModel model;
-    FakeUi ui;
-    loadPoints(model, randomPoints(60000, 19));
-    runPipeline(model, ui);
-    GrowingMesh copy;
-    std::size_t copies = 0;
-    while (model.document.triangulateStage.running) {
-        if (copyGrowingMesh(model.work.growingMesh, copy)) {
-            ++copies;
-            for (const MeshTriangle& t : copy.triangles)
-                for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.document.pointCount);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        adoptFinishedSurfaceWork(model, ui);
-    }
-    EXPECT_TRUE(model.document.triangulateStage.done);
-    EXPECT_GE(copies, 1u);  // at least the clearing at the start or the end
-    copyGrowingMesh(model.work.growingMesh, copy);
-    EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
-}
-
 TEST(SurfaceWorker, RealSurveyFile) {
     const std::string path = sharedData("points/topo0.asc");
     if (path.empty()) GTEST_SKIP() << "shared data not present";
-    SiteModel model;
-    FakeUi ui;
-    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
-    buildSurface(model, ui);
+    SurfaceSite model;
+    loadPoints(model, readPnezdPoints(path));
+    ASSERT_EQ(model.document.pointCount, 1311);
+    buildSurface(model);
     EXPECT_TRUE(model.document.contourStage.done);
     EXPECT_GT(model.document.triangleCount, model.document.pointCount);
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
@@ -290,7 +156,7 @@ TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
 }
 
 TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
-    SiteModel model;
+    SurfaceSite model;
     loadPoints(
         model,
         {{0, 0, 1}, {10, 10, 1}, {0, 10, 1}, {10, 0, 1}, {5, 5, 1}, {10.005, 10.005, 1}, {20, 0, 1}, {20, 10, 1}});
@@ -303,10 +169,9 @@ TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
 }
 
 TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, gridPoints(30, 30, 2.0));
-    buildSurface(model, ui);
+    buildSurface(model);
     EXPECT_EQ(locateTriangle(surfaceOf(model.document), 0, -1.0, 5.0), kNoTriangle);
     EXPECT_EQ(locateTriangle(surfaceOf(model.document), 0, 100.0, 100.0), kNoTriangle);
     const int t = locateTriangle(surfaceOf(model.document), 0, 31.3, 47.9);
@@ -319,46 +184,12 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
     EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), -1, 0, 31.3, 47.9), kNoTriangle);
 }
 
-// The links the triangulation already knows are taken over only while the
-// triangles are as it left them; a changed triangle makes the stage link anew.
-TEST(SurfaceWorker, KnownLinksAreUsedOnlyForUnchangedTriangles) {
-    for (const bool change : {false, true}) {
-        SiteModel model;
-        FakeUi ui;
-        loadPoints(model, randomPoints(3000, 20));
-        model.document.triangulateStage.running = true;
-        startTriangulation(model, ui);
-        model.work.triangulation.wait();
-        adoptFinishedSurfaceWork(model, ui);
-        ASSERT_TRUE(model.document.triangulateStage.done);
-        // The triangulation wrote its links; the link stage keeps them only while the triangles are unchanged.
-        EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-        if (change) {  // the same triangle, its vertices named from another corner
-            TinTriangle& t = model.document.triangles[100];
-            std::rotate(t.vertex, t.vertex + 1, t.vertex + 3);
-        }
-        model.document.contourStage.running = true;
-        startTopology(model);
-        model.work.topology.wait();
-        adoptFinishedSurfaceWork(model, ui);
-        ASSERT_TRUE(model.document.contourStage.done);
-        EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{}) << (change ? "changed" : "unchanged");
-        std::vector<std::int32_t> expected;
-        std::vector<HullEdge> hull;
-        linkNeighbours(model.document.triangles.data(), model.document.triangleCount, expected, hull, [](double) { return true; });
-        for (int t = 0; t < model.document.triangleCount; ++t)
-            for (int k = 0; k < 3; ++k)
-                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
-    }
-}
-
 // The link stage really stops when cancelled, whether it would relink every
 // triangle or take over the triangulation's links.
 TEST(SurfaceWorker, ACancelledLinkStageStopsWithoutAResult) {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     loadPoints(model, randomPoints(3000, 21));
-    buildSurface(model, ui);
+    buildSurface(model);
     ASSERT_TRUE(model.document.triangulateStage.done);
     const std::atomic<bool> cancelled{true};
     std::atomic<double> progress{0.0};

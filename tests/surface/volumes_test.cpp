@@ -11,7 +11,6 @@
 #include <memory>
 #include <random>
 
-#include "app/surface_stages.h"
 #include "surface/tin_geometry.h"
 #include "surface_support.h"
 
@@ -19,16 +18,15 @@ namespace vellacor::testing {
 namespace {
 
 struct Surface {
-    std::unique_ptr<SiteModel> model = std::make_unique<SiteModel>();
+    std::unique_ptr<SurfaceSite> model = std::make_unique<SurfaceSite>();
     SurfaceView view() const { return linkedSurfaceOf(*model); }
 };
 
 // A Delaunay surface of the points, built as the program builds it.
 Surface built(const std::vector<Xyz>& points) {
     Surface s;
-    FakeUi ui;
     loadPoints(*s.model, points);
-    buildSurface(*s.model, ui);
+    buildSurface(*s.model);
     EXPECT_TRUE(s.model->document.contourStage.done);
     return s;
 }

@@ -3,23 +3,19 @@
 #include <functional>
 #include <vector>
 
-#include "app/site_model.h"
-#include "app/surface_stages.h"
-#include "support/fake_ui.h"
 #include "surface/surface_support.h"
 
 namespace vellacor::testing {
 
 // A surface triangulated and linked from plan points with z = height(x, y).
 struct WaterSite {
-    SiteModel model;
-    FakeUi ui;
+    SurfaceSite model;
     SurfaceView surface() const { return linkedSurfaceOf(model); }
 };
 
 inline void buildSite(WaterSite& site, const std::vector<Xyz>& points) {
     loadPoints(site.model, points);
-    buildSurface(site.model, site.ui);
+    buildSurface(site.model);
 }
 
 // A square grid of `side` x `side` points `spacing` apart from (0, 0).
