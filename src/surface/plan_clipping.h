@@ -3,9 +3,10 @@
 namespace vellacor {
 
 // A corner of a plan polygon and the value of a linear function there (the
-// difference of two surfaces).
+// difference of two surfaces). Left unset when declared: the overlay clears
+// no scratch polygon it is about to fill.
 struct PlanCorner {
-    double x = 0, y = 0, d = 0;
+    double x, y, d;
 };
 
 // Keeps the part of the n-cornered `polygon` on the left of the directed line
