@@ -5,6 +5,7 @@
 #include <random>
 #include <span>
 
+#include "app/comparison_surface.h"
 #include "app/site_edits.h"
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
@@ -117,6 +118,7 @@ struct SiteModel {
     WaterState water;
     OverlayState overlays;
     SiteEdits edits;  // undo, redo and what is not saved yet
+    ComparisonState comparison;  // the second surface the site is compared with
     BackgroundWork work;  // last: its threads are joined before the rest goes
     std::mt19937 random;
 };
