@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QStatusBar>
 #include <QTimer>
@@ -114,6 +115,19 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
     ASSERT_FALSE(figures.empty());
     EXPECT_NE(text.find("\n\n" + figures + "deepest-cut: "), std::string::npos) << text << figures;
     EXPECT_EQ(text.find("Limited"), std::string::npos);
+
+    // The isopach the window saves is the drawing the command line writes.
+    const std::string saved = dir.path("window.dxf"), written = dir.path("cli.dxf");
+    const auto chooseSaved = [&saved](QDialog& dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(chooser, nullptr);
+        chooser->selectFile(QString::fromStdString(saved));
+        dialog.accept();  // as the Save button does
+    };
+    triggerAnswering(action(CommandId::SaveIsopach), {chooseSaved, close});
+    cliFigures("'" + design + "' --isopach '" + written + "'");
+    EXPECT_GT(testing::readFile(saved).size(), 1000u);
+    EXPECT_EQ(testing::readFile(saved), testing::readFile(written));
 
     // The Cut/Fill colours: a legend naming the comparison, the range and the colours.
     action(CommandId::CutFillView)->trigger();
