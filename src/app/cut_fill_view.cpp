@@ -12,12 +12,53 @@
 #include "render/cut_fill_draw.h"
 #include "render/palette.h"
 #include "render/scene.h"
+#include "surface/drape.h"
 #include "surface/tin_geometry.h"
 #include "surface/triangle_grid.h"
 
 namespace vellacor {
 
 namespace {
+
+// The plan edge of the comparison: its triangle edges without a neighbour.
+// Time: the comparison's triangles (its hull edges when it keeps them).
+std::vector<std::pair<Vec3, Vec3>> comparisonHull(const SurfaceView& comparison) {
+    std::vector<std::pair<Vec3, Vec3>> edges;
+    const auto add = [&](int t, int k) {
+        const TinTriangle& tri = comparison.triangle(t);
+        const SurveyPoint& a = comparison.point(tri.vertex[k]);
+        const SurveyPoint& b = comparison.point(tri.vertex[(k + 1) % 3]);
+        edges.push_back({{a.easting, a.northing, 0}, {b.easting, b.northing, 0}});
+    };
+    if (!comparison.hullEdges.empty()) {
+        for (const HullEdge& h : comparison.hullEdges) add(h.triangle, h.edge);
+        return edges;
+    }
+    for (int t = 0; t < comparison.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k)
+            if (comparison.triangle(t).neighbour[k] == kNoTriangle) add(t, k);
+    return edges;
+}
+
+// The comparison's edge laid on the site, where it crosses the site. Needs
+// the site's neighbour links. Time: per hull edge, the site triangles it crosses.
+void layComparisonEdge(SiteModel& model) {
+    auto& out = model.renderer.cutFill;
+    out.edgePending = !model.document.contourStage.done;
+    if (out.edgePending) return;
+    const SurfaceView site = linkedSurfaceOf(model);
+    DrapeStart start;
+    std::vector<Vec3> draped;
+    for (const auto& [a, b] : comparisonHull(linkedSurfaceOf(*model.comparison.surface))) {
+        draped.clear();
+        drapeSegment(site, start, a.x, a.y, b.x, b.y, draped);
+        for (std::size_t i = 1; i < draped.size(); ++i) {
+            if (draped[i - 1].z == kOutsideSurface || draped[i].z == kOutsideSurface) continue;
+            out.comparisonEdge.push_back(draped[i - 1]);
+            out.comparisonEdge.push_back(draped[i]);
+        }
+    }
+}
 
 // The comparison's height under each point of the site, as the difference
 // site - comparison; NaN off the comparison. Time: the comparison's
@@ -51,6 +92,7 @@ void makeDifference(SiteModel& model) {
         out.highest = any ? std::max(out.highest, d) : d;
         any = true;
     }
+    if (!againstDatum && out.someNotCompared) layComparisonEdge(model);
 }
 
 // The difference the colours run to either side of zero: the same scale both
@@ -91,6 +133,7 @@ void toggleCutFillView(SiteModel& model, Ui& ui) {
 void prepareCutFillShading(SiteModel& model) {
     RendererState& r = model.renderer;
     if (!r.cutFill.made) makeDifference(model);
+    if (r.cutFill.edgePending) layComparisonEdge(model);
     const SurfaceView site = surfaceOf(model.document);
     if (r.shades.size() < static_cast<std::size_t>(site.triangleCount))
         r.shades.resize(static_cast<std::size_t>(site.triangleCount));
@@ -100,7 +143,10 @@ void prepareCutFillShading(SiteModel& model) {
 void drawCutFillZeroLine(SiteModel& model) {
     if (model.display.surfaceMode != SurfaceMode::CutFill || !model.document.triangulateStage.done) return;
     SceneContourSink sink(model.renderer.frame, model.camera.view);
-    traceZeroLine(surfaceOf(model.document), model.renderer.cutFill.atPoint, sink, kCutFillZeroLineColour);
+    const auto& cutFill = model.renderer.cutFill;
+    traceZeroLine(surfaceOf(model.document), cutFill.atPoint, sink, kCutFillZeroLineColour);
+    for (std::size_t i = 0; i + 1 < cutFill.comparisonEdge.size(); i += 2)
+        sink.line(cutFill.comparisonEdge[i], cutFill.comparisonEdge[i + 1], kCutFillEdgeColour);
 }
 
 std::vector<std::string> comparisonStatusLines(const SiteModel& model) {

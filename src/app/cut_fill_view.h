@@ -22,7 +22,8 @@ void toggleCutFillView(SiteModel& model, Ui& ui);
 // from it. Without a finished reference every triangle is the neutral grey.
 void prepareCutFillShading(SiteModel& model);
 
-// Over the drawn surface: the zero line of the difference.
+// Over the drawn surface: the zero line of the difference, and the edge of a
+// comparison surface that leaves part of the site out.
 void drawCutFillZeroLine(SiteModel& model);
 
 // The status text's lines about the comparison: its name while one is open,

@@ -60,6 +60,10 @@ struct RendererState {
         std::vector<double> atPoint;
         double lowest = 0.0, highest = 0.0;  // the range over the points compared
         bool someNotCompared = false;
+        // The comparison's edge laid on the site, as pairs of line ends; made
+        // once the site's neighbour links are there.
+        std::vector<Vec3> comparisonEdge;
+        bool edgePending = false;
     } cutFill;
 };
 

@@ -70,6 +70,17 @@ TEST_F(ComparisonFixture, DifferenceAtEveryPointAgainstTheSurfaceAndTheDatum) {
             EXPECT_NEAR(got, gridHeight(x, y) - below, 1e-9) << x << " " << y;
         }
     EXPECT_TRUE(d.someNotCompared);
+    // The comparison's edge is laid on the site where it crosses it: all of
+    // its west side, x = 6250, and nothing off its outline.
+    double westLength = 0;
+    for (std::size_t i = 0; i + 1 < d.comparisonEdge.size(); i += 2) {
+        const Vec3& a = d.comparisonEdge[i];
+        const Vec3& b = d.comparisonEdge[i + 1];
+        const bool west = a.x == 6250 && b.x == 6250;
+        EXPECT_TRUE(west || (a.y == b.y && (a.y == 5000 || a.y == 6000))) << a.x << "," << a.y;
+        if (west) westLength += std::fabs(b.y - a.y);
+    }
+    EXPECT_NEAR(westLength, 1000.0, 1e-9);
 
     model.comparison.datum = 103.0;
     forgetCutFillDifference(model);
