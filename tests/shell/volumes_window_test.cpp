@@ -8,9 +8,7 @@
 #include <QInputDialog>
 #include <QStatusBar>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -25,21 +23,8 @@ namespace {
 
 const QString kSample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
 
-// A design over the sample site: a level pad at 104 with 1:3 banks, on a 10 m
-// grid, as PNEZD text.
-std::string designPoints() {
-    std::string text;
-    int number = 1;
-    for (int i = 0; i <= 30; ++i)
-        for (int j = 0; j <= 30; ++j) {
-            const double e = 9998.0 + 10.0 * i, n = 4998.0 + 10.0 * j;
-            const double dx = std::max(0.0, std::abs(e - 10148) - 60), dy = std::max(0.0, std::abs(n - 5148) - 50);
-            char line[96];
-            std::snprintf(line, sizeof line, "%d,%.3f,%.3f,%.3f,DES\n", number++, n, e, 104.0 + (dx + dy) / 3.0);
-            text += line;
-        }
-    return text;
-}
+// A design grade over the whole sample site: a plane falling 2 % to the east.
+const std::string kDesign = "1,4990,9990,110.0,G\n2,5310,9990,110.0,G\n3,4990,10310,103.6,G\n4,5310,10310,103.6,G\n";
 
 // Frames, as the timer would run them, until `done` or a minute has passed.
 template <class Done>
@@ -102,7 +87,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
     triggerAnswering(action(CommandId::CutAndFill), {close});
     EXPECT_TRUE(window.volumeReportText().isEmpty());
 
-    const std::string design = dir.write("design.txt", designPoints());
+    const std::string design = dir.write("design.txt", kDesign);
     ASSERT_TRUE(window.openComparisonPath(QString::fromStdString(design), QStringLiteral("PNEZD")));
     ASSERT_NE(model.comparison.surface, nullptr);
     runFramesUntil(window, [&] { return hasCutFillReference(model); });
