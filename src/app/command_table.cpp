@@ -2,6 +2,7 @@
 
 #include "app/cad_overlays.h"
 #include "app/commands.h"
+#include "app/cut_fill_view.h"
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
@@ -18,6 +19,7 @@ std::vector<Menu> mainMenu() {
     return {
         {"&File",
          {{C::Open, "&Open...", {}},
+          {C::OpenComparison, "Open Comparison Surface...", {}},
           {C::SavePoints, "Save Points...", {}},
           {C::SaveAs, "Save &As...", {}},
           separator,
@@ -68,6 +70,12 @@ std::vector<Menu> mainMenu() {
           {C::Pallette, "Pallette\tP", {}},
           separator,
           {C::OverlayCadFile, "Overlay CAD File...", {}}}},
+        {"Vol&umes",
+         {{C::CutAndFill, "Cut and Fill...", {}},
+          {C::VolumeToElevation, "Volume to Elevation...", {}},
+          separator,
+          {C::CutFillView, "Cut/Fill Colours", {}, true},
+          {C::SaveIsopach, "Save Isopach...", {}}}},
         {"&Help", {{C::Help, "Help\tF1", {}}, {C::About, "&About Vellacor...", {}}}},
     };
 }
@@ -112,6 +120,11 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::ToolPonds:
         case C::OverlayCadFile: return {contoured, false};
         case C::ToolCadOverlay: return {contoured && overlayExists, false};
+        case C::OpenComparison: return {loaded, false};
+        case C::CutAndFill:
+        case C::VolumeToElevation:
+        case C::SaveIsopach: return {contoured, false};
+        case C::CutFillView: return {contoured, d.surfaceMode == SurfaceMode::CutFill};
         case C::CadLines: return {overlayExists, overlayExists && (d.showDwfOverlay || d.showDxfOverlay)};
         case C::SavePoints: return {loaded && doc.pointCount > 0, false};
         case C::UndoBreakline:
@@ -204,6 +217,11 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
         case C::OverlayCadFile: openCadOverlay(model, ui); return true;
         case C::Help: showHelp(ui); return true;
         case C::Print: return true;  // printing does nothing
+        case C::CutFillView: toggleCutFillView(model, ui); return true;
+        case C::OpenComparison:
+        case C::CutAndFill:
+        case C::VolumeToElevation:
+        case C::SaveIsopach:
         case C::Open:
         case C::SavePoints:
         case C::SaveAs:

@@ -21,6 +21,11 @@ enum class CommandId : int {
     UndoBreakline = 57643,
     Undo = 32900,  // the site edits, with Redo
     Redo = 32901,
+    OpenComparison = 32902,  // the earthwork volumes: the second surface,
+    CutAndFill = 32903,      // the two reports,
+    VolumeToElevation = 32904,
+    CutFillView = 32905,     // the cut/fill colours
+    SaveIsopach = 32906,     // and the difference's contours as DXF
     EditPoint = 32843,
     Points = 32832,
     Triangles = 32774,
@@ -102,8 +107,8 @@ CommandState commandState(const SiteModel& model, CommandId id);
 std::string elevationPaneText(const SiteModel& model);
 
 // Runs the operation behind a menu item or button. False for the commands the
-// window handles itself (open, save, recent files, exit, about) and for
-// separators.
+// window handles itself (open, save, recent files, exit, about, the comparison
+// surface and the volume reports) and for separators.
 bool runCommand(SiteModel& model, Ui& ui, CommandId id);
 
 }  // namespace vellacor

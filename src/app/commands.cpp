@@ -195,6 +195,7 @@ void undoLastBreakline(SiteModel& model) {
 
 void cancelWork(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) cancelStage(model, static_cast<StageId>(s));
+    cancelComparisonBuild(model);
     SiteDocument& doc = model.document;
     DisplaySwitches& d = model.display;
     const auto hideWaterAndDrawings = [&d] { d.showDwfOverlay = d.showDxfOverlay = d.showRain = d.showPonds = false; };

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/breaklines.h"
+#include "app/comparison_surface.h"
 #include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
@@ -70,6 +71,7 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
         } else {
             if (model.document.pointFileFormat == PointFileFormat::Demo) stepDemoSurface(model);
             runPipeline(model, ui);
+            stepComparisonSurface(model, ui);
             bool viewMoving = decideViewMoving(model);
             const ViewPointer pointer(model, ui);  // the fly-to follows the mouse during this frame
             const CameraStep camera = model.camera.Update(cameraInputsOf(model));

@@ -6,6 +6,7 @@
 
 #include "app/limit_polygon_edit.h"
 #include "app/cad_overlays.h"
+#include "app/cut_fill_view.h"
 #include "app/navigation.h"
 #include "app/scene_rebuild.h"
 #include "app/site_model.h"
@@ -121,6 +122,7 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.sceneCornersFresh = false;
         model.camera.BuildView(model.display.verticalScale, f.viewWidth, f.viewHeight);
         drawSurfaceAndContours(model, viewMoving);
+        drawCutFillZeroLine(model);
         if (d.triangulateStage.done) {
             drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
                              d.breaklines.pairs);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "app/cut_fill_view.h"
 #include "app/site_model.h"
 #include "system/two_cores.h"
 #include "render/frame_buffer.h"
@@ -81,6 +82,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // to be too many to keep.
     const bool traceBeside = contours && !kept && !(traced.tooMany && traced.key == key);
     const bool shadeBeside = shadingPreparedApart(mode);
+    if (mode == SurfaceMode::CutFill) prepareCutFillShading(model);
     if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
     LineFragments& fragments = r.lineFragments;
 

@@ -5,6 +5,7 @@
 #include <random>
 #include <span>
 
+#include "app/comparison_surface.h"
 #include "app/site_edits.h"
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
@@ -120,6 +121,7 @@ struct SiteModel {
     // LandXML's closing-tag complaints shown in this run, over every file
     // opened: only the first few are shown. Not cleared with the site.
     int landXmlTagErrorsShown = 0;
+    ComparisonState comparison;  // the second surface the site is compared with
     BackgroundWork work;  // last: its threads are joined before the rest goes
     std::mt19937 random;
 };

@@ -3,6 +3,8 @@
 #include <span>
 
 #include "app/cad_overlays.h"
+#include "app/comparison_surface.h"
+#include "app/cut_fill_view.h"
 #include "app/site_model.h"
 #include "app/water.h"
 #include "render/frame_buffer.h"
@@ -56,7 +58,10 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
         text.push_back({f.viewWidth / 2, 0, kAlignHint, kProgressColour, TextAlign::Centre, 30});
         return;
     }
-    if (auto message = progressMessage(model)) drawProgress(f, *message, model.document.progress.load(), text);
+    if (auto message = progressMessage(model))
+        drawProgress(f, *message, model.document.progress.load(), text);
+    else if (auto building = comparisonProgressMessage(model))
+        drawProgress(f, *building, comparisonProgress(model), text);
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)
@@ -67,6 +72,7 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
     }
     int row = 0;
     for (const std::string& line : statusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});
+    for (const std::string& line : comparisonStatusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});
 }
 
 }  // namespace vellacor

@@ -16,7 +16,8 @@ const Palette& bitmapPaletteOf(const SiteModel& model) {
     const RendererState& r = model.renderer;
     const bool texturePicture =
         r.textureLoaded && (showsTexturePicture(model.display.surfaceMode) || !model.document.documentLoaded);
-    return texturePicture ? r.palette[1] : r.palette[0];
+    if (texturePicture) return r.palette[1];
+    return model.display.surfaceMode == SurfaceMode::CutFill ? cutFillPalette() : r.palette[0];
 }
 
 }  // namespace

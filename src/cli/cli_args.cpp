@@ -179,7 +179,8 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Smoothing: return (a.smoothing = parseWhole(std::string_view(text), 0.0, 1.0)).has_value();
         case Valued::Palette: return (a.palette = parseWhole(std::string_view(text), 0, kMaxPalette)).has_value();
         case Valued::SurfaceMode: {
-            const auto mode = parseWhole(std::string_view(text), 0, kSurfaceModeCount - 1);
+            // The cut/fill mode needs a comparison the render command has no way to give.
+            const auto mode = parseWhole(std::string_view(text), 0, static_cast<int>(SurfaceMode::Elevation));
             return mode && (a.surfaceMode = surfaceModeFromInt(*mode)).has_value();
         }
         case Valued::Size: return parseSize(text, a);

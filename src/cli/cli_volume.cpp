@@ -6,12 +6,11 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
+#include "app/volume_commands.h"
 #include "app/volume_report.h"
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
-#include "export/writers.h"
-#include "model/file_replacement.h"
 
 namespace vellacor {
 
@@ -24,21 +23,6 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
     if (hasComparableSurface(model)) return true;
     std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
     return false;
-}
-
-// The isopach as the contours of a DXF drawing, as Save As writes contours.
-bool saveIsopach(const SiteModel& site, const std::vector<ExportPolyline>& isopach, const std::string& path) {
-    FileReplacement file(path);
-    if (!file.file()) {
-        std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", path.c_str());
-        return false;
-    }
-    ExportParts parts;
-    parts.contours = true;
-    bool ok = writeDxf(file.file(), site.document, parts, isopach);
-    ok = ok && file.commit();  // a failed write leaves the target as it was
-    if (!ok) std::fprintf(stderr, "Unable to write file:\n\n%s\n", path.c_str());
-    return ok;
 }
 
 }  // namespace
@@ -63,7 +47,7 @@ int volumeCommand(const std::vector<std::string>& args) {
     }
     std::fputs(volumeFigures(*totals).c_str(), stdout);
     if (o->isopach.empty()) return 0;
-    if (!saveIsopach(site, totals->isopach, o->isopach)) return 1;
+    if (!saveIsopachTo(site, ui, totals->isopach, o->isopach)) return 1;
     std::printf("Saved File:\n\n%s\n", fullPath(o->isopach).c_str());
     return 0;
 }

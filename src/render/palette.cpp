@@ -40,7 +40,31 @@ std::uint32_t rampSource(int paletteIndex, int j) {
     return gammaEntry(c, c, c);
 }
 
+std::uint32_t blend(const int (&from)[3], const int (&to)[3], double t) {
+    const auto channel = [&](int k) { return static_cast<int>(std::lround(from[k] + (to[k] - from[k]) * t)); };
+    return rgb(channel(0), channel(1), channel(2));
+}
+
+Palette makeCutFillPalette() {
+    constexpr int kZero[3] = {246, 241, 214};
+    constexpr int kDeepFill[3] = {25, 60, 150};
+    constexpr int kDeepCut[3] = {165, 25, 25};
+    Palette palette{};
+    buildPalette(0, palette);
+    constexpr double half = kCutFillZeroShade - kSurfaceRampFirst;
+    for (int i = kSurfaceRampFirst; i <= kSurfaceRampLast; ++i) {
+        const double t = std::clamp((i + 0.5 - kCutFillZeroShade) / half, -1.0, 1.0);
+        palette[static_cast<std::size_t>(i)] = t < 0 ? blend(kZero, kDeepFill, -t) : blend(kZero, kDeepCut, t);
+    }
+    return palette;
+}
+
 }  // namespace
+
+const Palette& cutFillPalette() {
+    static const Palette palette = makeCutFillPalette();
+    return palette;
+}
 
 void buildPalette(int paletteIndex, Palette& palette) {
     for (int i = 0; i < 15; ++i) palette[static_cast<std::size_t>(i)] = kFixedColours[i];

@@ -33,6 +33,16 @@ inline constexpr int kPaletteCount = 5;
 // contour and outline colours.
 void buildPalette(int paletteIndex, Palette& palette);
 
+// The cut/fill view's colours: palette 0 with its surface ramp made
+// diverging, deep blue (fill) at kSurfaceRampFirst through a pale cream at
+// kCutFillZeroShade to deep red (cut) at kCutFillRampLast. Built once.
+const Palette& cutFillPalette();
+inline constexpr double kCutFillZeroShade = 115.5;
+inline constexpr int kCutFillRampLast = 215;
+inline constexpr int kCutFillNeutralColour = 8;  // mid grey: no comparison under the site here
+inline constexpr int kCutFillZeroLineColour = 0;  // black
+inline constexpr int kCutFillEdgeColour = 15;     // dark grey: where the comparison ends
+
 // The 256-entry source colours of palettes 1, 2 and 4 that the surface ramp samples.
 const Palette& paletteSourceTable(int paletteIndex);
 

@@ -51,6 +51,20 @@ struct RendererState {
     std::vector<std::uint8_t> flatColours;
     std::vector<TriangleShade> shades;
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
+
+    // The cut/fill view's difference (site minus comparison) at every point
+    // of the site, NaN where the comparison does not reach; made when the
+    // view first needs it.
+    struct CutFillDifference {
+        bool made = false;
+        std::vector<double> atPoint;
+        double lowest = 0.0, highest = 0.0;  // the range over the points compared
+        bool someNotCompared = false;
+        // The comparison's edge laid on the site, as pairs of line ends; made
+        // once the site's neighbour links are there.
+        std::vector<Vec3> comparisonEdge;
+        bool edgePending = false;
+    } cutFill;
 };
 
 // The per-triangle values and the traced contours belong to one surface: a
@@ -58,6 +72,7 @@ struct RendererState {
 inline void forgetSurfaceCaches(RendererState& state) {
     state.flatColours.clear();
     state.shades.clear();
+    state.cutFill = {};
     forgetContourLines(state.contourLines);
 }
 

@@ -144,7 +144,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         // Flat colours are worked out in the fill loop below, a short run ahead.
         if (mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation)
             prepareSurfaceShading(state, surface, eye, mode, site);
-        else if (mode != SurfaceMode::Flat)
+        else if (mode != SurfaceMode::Flat && mode != SurfaceMode::CutFill)  // cut/fill shades come made
             prepareTexturedSurface(state, mode, surface, camera.view, site.centre, site.size, inputs);
     }
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
@@ -153,7 +153,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     const RasterTarget target = sceneTarget(f);
     const FillMode fill = fillModeFor(mode);
     const bool flat = mode == SurfaceMode::Flat;
-    const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation;
+    const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation || mode == SurfaceMode::CutFill;
     const bool textured = mode == SurfaceMode::NormalTexture || mode == SurfaceMode::SwirlTexture;
     const Light* light = state.light.get();
     std::uint8_t* colours = state.flatColours.data();

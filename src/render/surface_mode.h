@@ -15,11 +15,13 @@ enum class SurfaceMode : std::uint8_t {
     ImageOnly = 5,      // the image behind the scene and nothing over it (needs a texture)
     Water = 6,          // the surface recolours what is behind it, like water
     Elevation = 7,      // colours by elevation (the rainbow palette's mode)
+    CutFill = 8,        // colours by the difference from a comparison surface or datum
+                        // (shades given by the caller, in the cut/fill palette)
 };
 
-inline constexpr int kSurfaceModeCount = 8;
+inline constexpr int kSurfaceModeCount = 9;
 
-// The mode numbered `value` (0..7), nothing for any other number.
+// The mode numbered `value` (0..8), nothing for any other number.
 constexpr std::optional<SurfaceMode> surfaceModeFromInt(long long value) {
     if (value < 0 || value >= kSurfaceModeCount) return std::nullopt;
     return static_cast<SurfaceMode>(value);
@@ -54,7 +56,8 @@ constexpr FillMode fillModeFor(SurfaceMode m) {
         case SurfaceMode::NormalTexture: return FillMode::TextureSphere;
         case SurfaceMode::SwirlTexture: return FillMode::TextureImage;
         case SurfaceMode::Water: return FillMode::Water;
-        case SurfaceMode::Elevation: return FillMode::Elevation;
+        case SurfaceMode::Elevation:
+        case SurfaceMode::CutFill: return FillMode::Elevation;
         case SurfaceMode::Off:
         case SurfaceMode::ImageOnly: return FillMode::Nothing;
     }

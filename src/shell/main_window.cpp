@@ -21,10 +21,12 @@
 #include "app/pipeline.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/volume_commands.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_widget.h"
+#include "shell/volume_dialog.h"
 #include "shell/window_settings.h"
 
 namespace vellacor {
@@ -141,7 +143,9 @@ void MainWindow::addMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entri
                 act = new QAction(text, this);
                 act->setCheckable(entry.checkable);
                 const CommandId id = entry.id;
-                connect(act, &QAction::triggered, this, [this, id] { runCoreCommand(id); });
+                connect(act, &QAction::triggered, this, [this, id] {
+                    if (!runVolumeCommand(id)) runCoreCommand(id);
+                });
             }
         }
         menu->addAction(act);
@@ -269,6 +273,64 @@ bool MainWindow::openPath(const QString& path, const QString& format) {
 void MainWindow::open() {
     if (!maySetSiteAside()) return;
     if (auto path = ui_->chooseOpenFile("All Files (*.*)|*.*||")) openPath(QString::fromStdString(*path));
+}
+
+bool MainWindow::runVolumeCommand(CommandId id) {
+    switch (id) {
+        case CommandId::OpenComparison: openComparison(); break;
+        case CommandId::CutAndFill: showVolumes(std::nullopt); break;
+        case CommandId::VolumeToElevation: askVolumeToElevation(); break;
+        case CommandId::SaveIsopach: saveIsopach(); break;
+        default: return false;
+    }
+    view_->setFocus();
+    updateCommandStates();
+    return true;
+}
+
+void MainWindow::openComparison() {
+    if (auto path = ui_->chooseOpenFile("All Files (*.*)|*.*||")) openComparisonPath(QString::fromStdString(*path));
+}
+
+bool MainWindow::openComparisonPath(const QString& path, const QString& format) {
+    const std::optional<std::string> preset =
+        format.isEmpty() ? std::nullopt : std::optional<std::string>(format.toStdString());
+    const bool opened = openComparisonSurface(model_, *ui_, path.toStdString(), preset);
+    if (opened) statusBar()->showMessage(QStringLiteral("Comparison surface: %1").arg(QFileInfo(path).fileName()));
+    view_->update();
+    return opened;
+}
+
+void MainWindow::showVolumes(std::optional<double> datum) {
+    const VolumeQuestion question{datum, 0.0};
+    const std::optional<VolumeTotals> totals = runVolumes(model_, *ui_, question);
+    if (!totals) return;
+    volumeReportText_ = QString::fromStdString(volumeDialogText(model_, documentName().toStdString(), question, *totals));
+    const QString title = datum ? QStringLiteral("Volume to Elevation") : QStringLiteral("Cut and Fill");
+    ui_->runModal([&] {
+        showVolumeReport(this, title, volumeReportText_, [this](const QString& text) {
+            if (auto path = ui_->chooseSaveFile("txt", "Text (*.txt)|*.txt|All Files (*.*)|*.*||", "volumes.txt"))
+                saveVolumeReportTo(*ui_, text.toStdString(), *path);
+        });
+    });
+}
+
+void MainWindow::askVolumeToElevation() {
+    const SiteDocument& d = model_.document;
+    const double initial = model_.comparison.datum.value_or(d.minElevation != kNoElevation ? d.minElevation : 0.0);
+    std::optional<double> datum;
+    ui_->runModal([&] { datum = askDatumElevation(this, initial); });
+    if (datum) showVolumes(datum);
+}
+
+// The contours of the difference from what the cut/fill view compares with, at the contour interval.
+void MainWindow::saveIsopach() {
+    const VolumeQuestion question{model_.comparison.datum, model_.document.contours.contourInterval};
+    const std::optional<VolumeTotals> totals = runVolumes(model_, *ui_, question);
+    if (!totals) return;
+    const auto path = ui_->chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "isopach.dxf");
+    if (path && saveIsopachTo(model_, *ui_, totals->isopach, *path))
+        ui_->message("Saved File:\n\n" + fullPath(*path), MessageKind::Information);
 }
 
 void MainWindow::about() {

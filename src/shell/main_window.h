@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/command_table.h"
 
@@ -38,6 +39,11 @@ public:
     QAction* commandAction(CommandId id) const;
     QString elevationText() const;
 
+    // Opens a file as the comparison surface (File > Open Comparison Surface... after its chooser).
+    bool openComparisonPath(const QString& path, const QString& format = QString());
+    // The text the volumes dialog showed last, for tests.
+    QString volumeReportText() const { return volumeReportText_; }
+
     QAction* savePointsAction() const { return savePointsAct_; }
     QAction* saveAsAction() const { return saveAsAct_; }
 
@@ -61,6 +67,12 @@ private:
     // Asks about unsaved changes before the site goes; false when it must stay.
     bool maySetSiteAside();
     QString documentName() const;
+    // The comparison surface and the volumes: true for the items the window runs itself.
+    bool runVolumeCommand(CommandId id);
+    void openComparison();
+    void showVolumes(std::optional<double> datum);
+    void askVolumeToElevation();
+    void saveIsopach();
     void about();
 
     SiteModel& model_;
@@ -70,6 +82,7 @@ private:
     bool inFrame_ = false;
     RgbImage picture_;
     QString documentPath_;
+    QString volumeReportText_;
 
     QAction* openAct_ = nullptr;
     QAction* savePointsAct_ = nullptr;

@@ -96,6 +96,11 @@ bool QtUi::run(AddWallPointDialog& dialog) {
     return runAddWallPointDialog(window_, dialog);
 }
 
+void QtUi::runModal(const std::function<void()>& show) {
+    ModalScope scope(*this);
+    show();
+}
+
 std::string qtFilterFrom(const std::string& windowsFilter) {
     // Pairs of "description|pattern"; the list ends with "||".
     QStringList parts = QString::fromStdString(windowsFilter).split('|');

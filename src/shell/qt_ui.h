@@ -45,6 +45,9 @@ public:
     void setAfterModal(std::function<void()> afterModal) { afterModal_ = std::move(afterModal); }
     // True while a dialog or message box runs its own event loop: no frame may start then.
     bool modalOpen() const { return modalDepth_ > 0; }
+    // Runs a dialog of the window's own as the seam runs its dialogs: no frame
+    // starts while it is up, and the keys it took are let go after it.
+    void runModal(const std::function<void()>& show);
 
 private:
     struct ModalScope;

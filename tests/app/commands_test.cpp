@@ -251,7 +251,9 @@ TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
     const auto check = [&](CommandId id, const std::string& text) {
         ++items;
         const bool windowOwn = id == CommandId::Open || id == CommandId::SavePoints || id == CommandId::SaveAs ||
-                               id == CommandId::RecentFile || id == CommandId::Exit || id == CommandId::About;
+                               id == CommandId::RecentFile || id == CommandId::Exit || id == CommandId::About ||
+                               id == CommandId::OpenComparison || id == CommandId::CutAndFill ||
+                               id == CommandId::VolumeToElevation || id == CommandId::SaveIsopach;
         EXPECT_EQ(runCommand(model, ui, id), !windowOwn) << text;
     };
     for (const Menu& menu : mainMenu())
@@ -264,7 +266,7 @@ TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
     EXPECT_EQ(buttons.front().toolTip, "Plan View");
     EXPECT_EQ(buttons.back().toolTip, "CAD Overlay");
     for (const ToolButton& b : buttons) check(b.id, b.toolTip);
-    EXPECT_EQ(items, 38 + 12);
+    EXPECT_EQ(items, 43 + 12);
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ TEST(ScenePasses, SurfaceModesFallBackToFlatUntilWhatTheyNeedIsThere) {
     EXPECT_EQ(drawableSurfaceMode(SurfaceMode::NormalTexture, true, false), SurfaceMode::Flat);
     EXPECT_EQ(drawableSurfaceMode(SurfaceMode::ImageOnly, false, true), SurfaceMode::ImageOnly);
     EXPECT_EQ(drawableSurfaceMode(SurfaceMode::Elevation, false, false), SurfaceMode::Elevation);
-    EXPECT_EQ(surfaceModeFromInt(8), std::nullopt);
+    EXPECT_EQ(surfaceModeFromInt(9), std::nullopt);
+    EXPECT_EQ(surfaceModeFromInt(8), SurfaceMode::CutFill);
     EXPECT_EQ(surfaceModeFromInt(6), SurfaceMode::Water);
 }
 

@@ -67,9 +67,10 @@ TEST(MainWindow, FileMenuItemsInOrder) {
     const QStringList texts = menuTexts(file);
     ASSERT_GE(texts.size(), 5);
     EXPECT_EQ(texts[0], QStringLiteral("&Open..."));
-    EXPECT_EQ(texts[1], QStringLiteral("Save Points..."));
-    EXPECT_EQ(texts[2], QStringLiteral("Save &As..."));
-    EXPECT_EQ(texts[3], QStringLiteral("&Print..."));
+    EXPECT_EQ(texts[1], QStringLiteral("Open Comparison Surface..."));
+    EXPECT_EQ(texts[2], QStringLiteral("Save Points..."));
+    EXPECT_EQ(texts[3], QStringLiteral("Save &As..."));
+    EXPECT_EQ(texts[4], QStringLiteral("&Print..."));
     EXPECT_EQ(texts.last(), QStringLiteral("E&xit"));
 }
 
@@ -78,10 +79,10 @@ TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
     MainWindow window(model);
     window.show();
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 5);
+    ASSERT_EQ(menus.size(), 6);
     QMenu* view = menus[2]->menu();
     EXPECT_EQ(menuTexts(view).first(), QStringLiteral("Points\t1"));
-    EXPECT_EQ(menuTexts(menus[4]->menu()), (QStringList{"Help\tF1", "&About Vellacor..."}));
+    EXPECT_EQ(menuTexts(menus[5]->menu()), (QStringList{"Help\tF1", "&About Vellacor..."}));
     QAction* points = window.commandAction(CommandId::Points);
     ASSERT_NE(points, nullptr);
     EXPECT_FALSE(points->isEnabled());

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vellacor {
+
+struct SiteModel;
+class Ui;
+
+// The site is compared with something: the datum last given, or a finished
+// comparison surface.
+bool hasCutFillReference(const SiteModel& model);
+
+// Volumes > Cut/Fill Colours: the surface coloured by the difference from
+// the comparison (or the datum), and back to the mode it had. Without
+// either it says how to get one and changes nothing.
+void toggleCutFillView(SiteModel& model, Ui& ui);
+
+// Before the surface pass of a cut/fill frame: the difference at every point
+// (worked out once per surface and comparison: a plan grid of the
+// comparison's triangles and one look-up per point) and the corner shades
+// from it. Without a finished reference every triangle is the neutral grey.
+void prepareCutFillShading(SiteModel& model);
+
+// Over the drawn surface: the zero line of the difference, and the edge of a
+// comparison surface that leaves part of the site out.
+void drawCutFillZeroLine(SiteModel& model);
+
+// The status text's lines about the comparison: its name while one is open,
+// and in the cut/fill view the legend (the range of the difference and which
+// colour is cut and which fill).
+std::vector<std::string> comparisonStatusLines(const SiteModel& model);
+
+}  // namespace vellacor

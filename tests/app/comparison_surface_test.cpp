@@ -1,0 +1,111 @@
+// The comparison surface built beside the site, and the cut/fill view's difference.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/comparison_surface.h"
+#include "app/cut_fill_view.h"
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "platform/virtual_keys.h"
+#include "support/fake_ui.h"
+#include "support/grid_site_text.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+// The grid site's height at a grid point (tied heights: 100 + x y mod 7).
+double gridHeight(int x, int y) { return 100 + (x * y) % 7; }
+
+struct ComparisonFixture : ::testing::Test {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+
+    void SetUp() override {
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", testing::gridSiteText("G")), std::string("PNEZD")),
+                  OpenResult::Loaded);
+        buildSurfaceToCompletion(model, ui);
+    }
+    // The same grid 250 east and 1 higher: it covers the site from x = 6250 on.
+    std::string shiftedGrid() {
+        std::string text;
+        int number = 1;
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
+                        std::to_string(6250 + x * 100) + "," + std::to_string(gridHeight(x, y) + 1) + ",D\n";
+        return dir.write("design.txt", text);
+    }
+    void stepUntilReady() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!comparisonSurfaceReady(model) && std::chrono::steady_clock::now() < deadline) {
+            stepComparisonSurface(model, ui);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+};
+
+TEST_F(ComparisonFixture, DifferenceAtEveryPointAgainstTheSurfaceAndTheDatum) {
+    ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
+    stepUntilReady();
+    ASSERT_TRUE(hasCutFillReference(model));
+    prepareCutFillShading(model);
+    const auto& d = model.renderer.cutFill;
+    ASSERT_EQ(d.atPoint.size(), 121u);
+    for (int y = 0; y <= 10; ++y)
+        for (int x = 0; x <= 10; ++x) {
+            const double got = d.atPoint[static_cast<std::size_t>(y * 11 + x)];
+            if (x < 3) {  // west of the comparison
+                EXPECT_TRUE(std::isnan(got)) << x << " " << y;
+                continue;
+            }
+            // Halfway along the comparison's grid edge between its columns x - 3 and x - 2.
+            const double below = (gridHeight(x - 3, y) + gridHeight(x - 2, y)) / 2 + 1;
+            EXPECT_NEAR(got, gridHeight(x, y) - below, 1e-9) << x << " " << y;
+        }
+    EXPECT_TRUE(d.someNotCompared);
+    // The comparison's edge is laid on the site where it crosses it: all of
+    // its west side, x = 6250, and nothing off its outline.
+    double westLength = 0;
+    for (std::size_t i = 0; i + 1 < d.comparisonEdge.size(); i += 2) {
+        const Vec3& a = d.comparisonEdge[i];
+        const Vec3& b = d.comparisonEdge[i + 1];
+        const bool west = a.x == 6250 && b.x == 6250;
+        EXPECT_TRUE(west || (a.y == b.y && (a.y == 5000 || a.y == 6000))) << a.x << "," << a.y;
+        if (west) westLength += std::fabs(b.y - a.y);
+    }
+    EXPECT_NEAR(westLength, 1000.0, 1e-9);
+
+    model.comparison.datum = 103.0;
+    forgetCutFillDifference(model);
+    prepareCutFillShading(model);
+    for (int i = 0; i < 121; ++i)
+        EXPECT_EQ(d.atPoint[static_cast<std::size_t>(i)], gridHeight(i % 11, i / 11) - 103.0);
+    EXPECT_EQ(d.lowest, -3.0);
+    EXPECT_EQ(d.highest, 3.0);
+}
+
+TEST_F(ComparisonFixture, EscDropsAComparisonStillBeingBuiltAndKeepsAFinishedOne) {
+    ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
+    stepUntilReady();
+    handleKey(model, ui, vk::Escape);
+    EXPECT_TRUE(comparisonSurfaceReady(model));
+
+    ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
+    stepComparisonSurface(model, ui);  // its build under way
+    handleKey(model, ui, vk::Escape);
+    EXPECT_EQ(model.comparison.surface, nullptr);
+    EXPECT_FALSE(hasCutFillReference(model));
+    // A file that cannot be opened leaves the comparison there was: none.
+    EXPECT_FALSE(openComparisonSurface(model, ui, dir.path("missing.txt"), std::string("PNEZD")));
+    EXPECT_EQ(model.comparison.surface, nullptr);
+}
+
+}  // namespace
+}  // namespace vellacor
