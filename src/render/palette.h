@@ -26,14 +26,23 @@ inline constexpr int kMajorContourColour = 251;
 inline constexpr int kTriangleOutlineColour = 252;
 inline constexpr int kGridColour = 253;
 inline constexpr int kVertexNormalColour = 255;
+
+// The palettes, in the order the palette key steps through them (the command
+// line numbers them so, from 0).
+enum class PaletteChoice { Grey, CoolGrey, Earth, Purple, Rainbow };
 inline constexpr int kPaletteCount = 5;
 
-// Writes palette `paletteIndex` (0 grey, 1 cool grey, 2 earth, 3 purple,
-// 4 rainbow): fixed drawing colours, the surface ramp, the water ramp and the
-// contour and outline colours.
-void buildPalette(int paletteIndex, Palette& palette);
+// The palette the key steps to from `p`: after the last comes the first.
+inline PaletteChoice nextPalette(PaletteChoice p) {
+    return static_cast<PaletteChoice>((static_cast<int>(p) + 1) % kPaletteCount);
+}
 
-// The 256-entry source colours of palettes 1, 2 and 4 that the surface ramp samples.
-const Palette& paletteSourceTable(int paletteIndex);
+// Writes palette `paletteIndex`: fixed drawing colours, the surface ramp, the
+// water ramp and the contour and outline colours.
+void buildPalette(PaletteChoice paletteIndex, Palette& palette);
+
+// The 256-entry source colours of the cool grey, earth and rainbow palettes
+// that the surface ramp samples (cool grey for the others).
+const Palette& paletteSourceTable(PaletteChoice paletteIndex);
 
 }  // namespace vellacor
