@@ -54,7 +54,7 @@ std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
             p.easting = c * spacing;
             p.northing = r * spacing;
             p.elevation = heights.empty() ? syntheticHeight(r, c) : heights[static_cast<std::size_t>(r * n + c)];
-            p.useInSurface = 1;
+            p.useInSurface = true;
             p.number = r * n + c;
         }
     m.document.pointCount = n * n;

@@ -86,7 +86,7 @@ void BM_Surface_PeakMemory_1M(benchmark::State& state) {
             p.easting = 500000.0 + unit(random);
             p.northing = 4000000.0 + unit(random);
             p.elevation = 100.0 + 0.01 * (p.easting - 500000.0);
-            p.useInSurface = 1;
+            p.useInSurface = true;
         }
         model.document.pointCount = 1000000;
         computeExtents(model.document);

@@ -34,7 +34,7 @@ std::unique_ptr<SiteModel> gridSite(int n, double spacing) {
             p.easting = c * spacing;
             p.northing = r * spacing;
             p.elevation = 120 + 6 * std::sin(c / 23.0) * std::cos(r / 31.0) + 0.01 * r;
-            p.useInSurface = 1;
+            p.useInSurface = true;
             p.number = r * n + c;
         }
     d.pointCount = n * n;

@@ -47,7 +47,7 @@ inline void loadPoints(SiteModel& model, const std::vector<PlanPoint>& points) {
         p.easting = points[i].x;
         p.northing = points[i].y;
         p.elevation = points[i].z;
-        p.useInSurface = 1;
+        p.useInSurface = true;
     }
     model.document.pointCount = static_cast<int>(points.size());
     model.document.pointsNeedTriangulation = true;

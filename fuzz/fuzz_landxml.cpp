@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const SurveyPoint& p : s.points) {
         check(isUsableCoordinate(p.northing) && isUsableCoordinate(p.easting) && isUsableCoordinate(p.elevation));
         check(std::strlen(p.description) <= kDescriptionLength);
-        check(p.useInSurface == (isValidElevation(p.elevation) ? 1 : 0));
+        check(p.useInSurface == isValidElevation(p.elevation));
     }
     for (const TinTriangle& t : s.triangles) {
         for (int k = 0; k < 3; ++k) check(t.vertex[k] >= 0 && static_cast<std::size_t>(t.vertex[k]) < s.points.size());

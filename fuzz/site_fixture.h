@@ -23,7 +23,7 @@ inline void loadFixtureSite(SiteModel& m) {
         p.easting = kFixtureOrigin + kFixtureStep * (column + (row % 3 == 0 ? 0.5 : 0.0));
         p.northing = kFixtureOrigin + kFixtureStep * row;
         p.elevation = 50.0 + (i % 5 == 0 ? 7.0 : 0.0) + 0.3 * column;
-        p.useInSurface = 1;
+        p.useInSurface = true;
     }
     d.pointCount = count;
     d.pointFileFormat = PointFileFormat::PNEZD;

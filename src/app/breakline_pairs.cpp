@@ -6,19 +6,14 @@
 #include "app/breaklines.h"
 #include "app/site_model.h"
 #include "model/number_text.h"
+#include "model/trimmed_text.h"
 
 namespace vellacor {
 
 namespace {
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
 bool parseNumber(std::string_view s, long long& value) {
-    s = trimmed(s);
+    s = trimmedLine(s);
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
     return error == std::errc() && end == s.data() + s.size() && !s.empty();
 }
@@ -43,7 +38,7 @@ BreaklinePairsResult addBreaklinePairs(SiteModel& model, std::string_view text) 
     int line = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view row = trimmed(text.substr(0, end));
+        const std::string_view row = trimmedLine(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         ++line;
         if (row.empty() || row.front() == '#') continue;

@@ -24,9 +24,6 @@ constexpr int kBreaklinesPerStep = 5;
 constexpr double kVertexMatch = 0.005;
 constexpr double kNoMatch = -666.0;
 
-bool isPoint(const SiteDocument& d, int p) { return p >= 0 && p < d.pointCount; }
-const SurveyPoint& pointOf(const SiteDocument& d, int p) { return d.points[static_cast<std::size_t>(p)]; }
-
 // Finds the first point, in index order, within the matching distance of a
 // place, among the points of the few cells of a grid as fine as that
 // distance around it, rather than among all points.
@@ -35,7 +32,7 @@ public:
     explicit PointMatcher(const SiteDocument& d) : d_(d) {
         cells_.reserve(static_cast<std::size_t>(std::max(d.pointCount, 0)));
         for (int i = 0; i < d.pointCount; ++i)
-            if (const auto cell = cellOf(pointOf(d, i).easting, pointOf(d, i).northing))
+            if (const auto cell = cellOf(pointAt(d, i).easting, pointAt(d, i).northing))
                 cells_[keyOf(cell->first, cell->second)].push_back(i);
     }
 
@@ -49,7 +46,7 @@ public:
                 if (found == cells_.end()) continue;
                 for (int i : found->second) {
                     if (best != kNoPoint && i >= best) break;  // each cell lists its points in index order
-                    const SurveyPoint& p = pointOf(d_, i);
+                    const SurveyPoint& p = pointAt(d_, i);
                     if (std::fabs(p.easting - x) < kVertexMatch && std::fabs(p.northing - y) < kVertexMatch) best = i;
                 }
             }
@@ -78,8 +75,8 @@ enum class Screening { Check, Ignore, Refuse };
 // The tests before the list is looked at: the same point twice or a point
 // that does not exist is refused, a point not used in the surface ignored.
 Screening screen(const SiteDocument& d, int a, int b) {
-    if (a == b || !isPoint(d, a) || !isPoint(d, b)) return Screening::Refuse;
-    if (!pointOf(d, a).useInSurface || !pointOf(d, b).useInSurface) return Screening::Ignore;
+    if (a == b || !isPointIndex(d, a) || !isPointIndex(d, b)) return Screening::Refuse;
+    if (!pointAt(d, a).useInSurface || !pointAt(d, b).useInSurface) return Screening::Ignore;
     return Screening::Check;
 }
 
@@ -100,11 +97,11 @@ bool addIndexedBreakline(SiteModel& model, BreaklineCrossingIndex& index, int a,
 // kept at its place when the surface left it out as a duplicate.
 int surfacePointOf(const SiteModel& model, int p) {
     const SiteDocument& d = model.document;
-    if (!isPoint(d, p) || pointOf(d, p).useInSurface) return p;
+    if (!isPointIndex(d, p) || pointAt(d, p).useInSurface) return p;
     const std::vector<DuplicatePoint>& dropped = model.work.duplicatePoints;
     const auto found = std::lower_bound(dropped.begin(), dropped.end(), p,
                                         [](const DuplicatePoint& k, int point) { return k.point < point; });
-    if (found == dropped.end() || found->point != p || !isPoint(d, found->kept)) return p;
+    if (found == dropped.end() || found->point != p || !isPointIndex(d, found->kept)) return p;
     return found->kept;
 }
 
@@ -118,7 +115,7 @@ bool addBreakline(SiteModel& model, int a, int b) {
     const SurfaceView surface = surfaceOf(d);
     for (const Breakline& k : d.breaklines.pairs) {
         if ((k.a == a && k.b == b) || (k.a == b && k.b == a)) return false;
-        if (isPoint(d, k.a) && isPoint(d, k.b) && breaklinesCross(surface, a, b, k.a, k.b)) return false;
+        if (isPointIndex(d, k.a) && isPointIndex(d, k.b) && breaklinesCross(surface, a, b, k.a, k.b)) return false;
     }
     d.breaklines.pairs.push_back({a, b});
     return true;
@@ -165,7 +162,7 @@ bool enforceBreakline(SiteModel& model, int i) {
     if (i < 0 || i >= d.breaklines.count() || !d.triangulateStage.done) return false;
     const Breakline listed = d.breaklines.pairs[static_cast<std::size_t>(i)];
     const Breakline k{surfacePointOf(model, listed.a), surfacePointOf(model, listed.b)};
-    if (!isPoint(d, k.a) || !isPoint(d, k.b) || k.a == k.b) return false;
+    if (!isPointIndex(d, k.a) || !isPointIndex(d, k.b) || k.a == k.b) return false;
     // The link worker reads the triangles: it stops before they change.
     stopSurfaceWorkers(model);
     // The enforcer took the triangulation's own links with the new surface.
@@ -188,10 +185,10 @@ void addMatchedPolyline(SiteModel& model, const PointMatcher& matcher, Breakline
     std::vector<int> match(vertices.size(), kNoPoint);
     for (std::size_t i = 0; i < vertices.size(); ++i) {
         match[i] = matcher.match(vertices[i].x, vertices[i].y);
-        vertices[i].z = match[i] == kNoPoint ? kNoMatch : pointOf(d, match[i]).elevation;
+        vertices[i].z = match[i] == kNoPoint ? kNoMatch : pointAt(d, match[i]).elevation;
     }
     auto usable = [&](int p) {
-        return p != kNoPoint && pointOf(d, p).useInSurface && isValidElevation(pointOf(d, p).elevation);
+        return p != kNoPoint && pointAt(d, p).useInSurface && isValidElevation(pointAt(d, p).elevation);
     };
     for (std::size_t i = 0; i + 1 < vertices.size(); ++i)
         if (match[i] != match[i + 1] && usable(match[i]) && usable(match[i + 1]))
@@ -217,7 +214,7 @@ bool addAndEnforceBreakline(SiteModel& model, int first, int second) {
     SiteDocument& d = model.document;
     const int before = d.breaklines.count();
     if (!addBreakline(model, first, second)) return false;
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     setAllDisplayMarks(d, PointMark::Ordinary);
     for (int i = before; i < d.breaklines.count(); ++i) enforceBreakline(model, i);
     if (d.breaklines.ready()) d.breaklinesInserted = d.breaklines.count();

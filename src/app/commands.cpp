@@ -101,7 +101,7 @@ void togglePonds(SiteModel& model) {
 void restartRain(SiteModel& model) {
     model.random.seed(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count()));
     if (!model.water.rainSystem) return;
-    model.water.rainSystem->Reseed(static_cast<std::uint32_t>(model.random()));
+    model.water.rainSystem->reseed(static_cast<std::uint32_t>(model.random()));
     model.water.rainSystem->SetSpawnMode(SpawnMode::Pour, rainGroundOf(model));
 }
 
@@ -212,7 +212,7 @@ void cancelWork(SiteModel& model) {
     if (!doc.shadingStage.done && needsVertexNormals(d.surfaceMode)) d.surfaceMode = SurfaceMode::Flat;
     if (!doc.dwfOverlayStage.done) d.showDwfOverlay = false;
     if (!doc.dxfOverlayStage.done) d.showDxfOverlay = false;
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     setAllDisplayMarks(doc, PointMark::Ordinary);
     model.input.section.reset();  // the cross section being drawn is dropped
     if (!doc.breaklines.ready()) {

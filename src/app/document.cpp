@@ -45,37 +45,38 @@ std::string fullPath(const std::string& path) {
 
 std::string displayName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::optional<std::string> formatForPath(const std::string& path) {
+std::optional<PointFileFormat> formatForPath(const std::string& path) {
+    using enum PointFileFormat;
     const std::string ext = upper(std::filesystem::path(path).extension().string());
-    static const std::pair<const char*, const char*> table[] = {
-        {".DCA", "PENZD"}, {".RAW", "RAW"}, {".XYZ", "XYZ"}, {".USGS_XYZ", "USGS_DEM"}, {".EXE", "EXE"},
-        {".DXF", "DXF"},   {".XML", "XML"}, {".HGT", "HGT"}, {".DWG", "DWG"},
+    static const std::pair<const char*, PointFileFormat> table[] = {
+        {".DCA", PENZD}, {".RAW", Raw},     {".XYZ", XYZ}, {".USGS_XYZ", UsgsDem}, {".EXE", Demo},
+        {".DXF", Dxf},   {".XML", LandXml}, {".HGT", Hgt}, {".DWG", Dwg},
     };
-    for (const auto& [e, tag] : table)
-        if (ext == e) return std::string(tag);
+    for (const auto& [e, format] : table)
+        if (ext == e) return format;
     return std::nullopt;
 }
 
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
-    // The tag is settled before anything of the open site changes, so that a
+    // The format is settled before anything of the open site changes, so that a
     // refused file leaves the site (and the order Save Points writes) as it was.
-    std::optional<std::string> tag = formatForPath(path);
-    if (tag && formatFromTag(*tag) == PointFileFormat::Dwg) {
+    std::optional<PointFileFormat> known = formatForPath(path);
+    if (known == PointFileFormat::Dwg) {
         ui.message(
             "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
             "for more help)");
         return OpenResult::Refused;
     }
-    if (!tag && isElevationRaster(path)) tag = std::string(formatTag(PointFileFormat::ElevationRaster));
-    if (!tag) {
+    if (!known && isElevationRaster(path)) known = PointFileFormat::ElevationRaster;
+    if (!known) {
         SelectFormatDialog dialog;
         if (format)
             dialog.format = *format;
         else
             ui.run(dialog);  // closing it without OK keeps what it holds
-        tag = dialog.format;
+        known = formatFromTag(dialog.format).value_or(PointFileFormat::Unknown);
     }
-    model.document.pointFileFormat = formatFromTag(*tag).value_or(PointFileFormat::Unknown);
+    model.document.pointFileFormat = *known;
 
     clearSite(model);
     model.overlays.dxfOverlay.reset();
@@ -151,7 +152,7 @@ void savePointsCommand(SiteModel& model, Ui& ui) {
 
 bool saveAsCommand(SiteModel& model, Ui& ui) {
     SavingDialog dialog;
-    dialog.format = 0;
+    dialog.format = ExportFormat::Dxf;
     dialog.points = model.document.pointCount > 0;
     dialog.contours = model.document.triangleCount > 0;
     dialog.breaklines = !model.document.breaklines.empty();
@@ -161,11 +162,11 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
         ui.message("Nothing was selected to be saved!");
         return false;
     }
-    const bool dxf = dialog.format == 0;
+    const bool dxf = dialog.format == ExportFormat::Dxf;
     const auto path = dxf ? ui.chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "")
                           : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
     if (!path) return false;
-    return saveAsTo(model, ui, *path, dxf ? ExportFormat::Dxf : ExportFormat::LandXml,
+    return saveAsTo(model, ui, *path, dialog.format,
                     ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
 }
 

@@ -4,6 +4,7 @@
 
 #include "export/writers.h"
 #include "model/point_file_format.h"
+#include "platform/ui.h"
 #include "section/section_line.h"
 
 namespace vellacor {
@@ -11,10 +12,10 @@ namespace vellacor {
 struct SiteModel;
 class Ui;
 
-// The tag for a path's extension (compared without regard to case):
-// "PENZD", "RAW", "XYZ", "USGS_DEM", "EXE", "DXF", "XML", "HGT", "DWG", or
-// nothing when the user must be asked.
-std::optional<std::string> formatForPath(const std::string& path);
+// The format a path's extension names (compared without regard to case):
+// ".dca" PENZD, ".raw", ".xyz", ".usgs_xyz", ".exe" (the demonstration), ".dxf",
+// ".xml", ".hgt", ".dwg" (refused); nothing when the user must be asked.
+std::optional<PointFileFormat> formatForPath(const std::string& path);
 
 enum class OpenResult { Loaded, Failed, Refused };
 
@@ -39,7 +40,6 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
 // True when the file was written.
 bool saveAsCommand(SiteModel& model, Ui& ui);
 
-enum class ExportFormat { Dxf, LandXml };
 // Writes the chosen parts to a path with the writer of `format` (the part of
 // Save As after the chooser): says "Saved File:" with the full path once the
 // file is completely written, or why it is not.

@@ -41,7 +41,7 @@ void useLinesAsBreaklines(SiteModel& model) {
     d.triangulateStage.invalidate();
     d.contourStage.invalidate();
     d.shadingStage.invalidate();
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     model.water.rainSystem.reset();
     model.water.ponds.reset();
     d.breaklines.allInserted = false;

@@ -54,7 +54,7 @@ bool decideViewMoving(const SiteModel& model) {
     else if (model.input.rightButtonDown && elapsedSince(model.input.rightPressTime) >= 0.2)
         moving = true;
     if (!model.document.breaklines.ready()) moving = true;
-    if (model.input.selectedPoint != kNoPoint) moving = true;
+    if (model.input.selectedPoint != kNoSelection) moving = true;
     return moving;
 }
 

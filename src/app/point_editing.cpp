@@ -23,8 +23,6 @@ namespace {
 constexpr double kWallOffset = 0.1;
 constexpr double kSmallestWallChange = 0.001;
 
-SurveyPoint& pointAt(SiteDocument& d, int i) { return d.points[static_cast<std::size_t>(i)]; }
-
 bool numberCharacter(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
 
 // Appends a point after the last, before the three spare records the
@@ -95,10 +93,10 @@ void onPointDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
     const SiteDocument& d = model.document;
     const int picked = pickNearestPoint(d.points, d.pointCount, screenDepthOf(model.renderer.frame), at);
     int& selected = model.input.selectedPoint;
-    if (selected == kNoPoint)
+    if (selected == kNoSelection)
         selected = picked;
     else if (picked == selected)
-        selected = kNoPoint;
+        selected = kNoSelection;
     else if (picked != kNoPoint)
         breaklineBetween(model, ui, selected, picked);
     else
@@ -120,10 +118,10 @@ void pickBreaklineCorner(SiteModel& model, Ui& ui, const Vec3& ground, int t) {
         }
     }
     int& selected = model.input.selectedPoint;
-    if (selected == kNoPoint)
+    if (selected == kNoSelection)
         selected = nearest;
     else if (nearest == selected)
-        selected = kNoPoint;
+        selected = kNoSelection;
     else
         breaklineBetween(model, ui, selected, nearest);
     model.renderer.redrawNeeded = true;
@@ -132,7 +130,7 @@ void pickBreaklineCorner(SiteModel& model, Ui& ui, const Vec3& ground, int t) {
 void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
     SiteDocument& d = model.document;
     const int s = model.input.selectedPoint;
-    if (s < 0 || s >= d.pointCount) return;
+    if (!isPointIndex(d, s)) return;
     const SurveyPoint from = pointAt(d, s);
     double direction = 0.0;
     if (const std::optional<Vec3> ground = groundAt(model, at))
@@ -147,7 +145,7 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
     wall.easting = from.easting + kWallOffset * std::cos(direction);
     wall.northing = from.northing + kWallOffset * std::sin(direction);
     wall.elevation = from.elevation + dialog.change;
-    wall.useInSurface = isValidElevation(wall.elevation) ? 1 : 0;
+    wall.useInSurface = isValidElevation(wall.elevation);
     wall.displayMark = PointMark::Added;
     setDescription(wall, "wallpt");
     placeWallPoint(model, s, wall);
@@ -196,8 +194,8 @@ void removeLastPoint(SiteModel& model) {
     std::erase_if(d.breaklines.pairs, [last](const Breakline& k) { return k.a == last || k.b == last; });
     d.points.erase(d.points.begin() + last);  // the spare records behind it move up with it
     --d.pointCount;
-    model.input.selectedPoint = kNoPoint;
-    model.input.hoverPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
+    model.input.hoverPoint = kNoSelection;
     rebuildSurface(model);
 }
 
@@ -205,14 +203,13 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
     SiteDocument& d = model.document;
     if (!d.documentLoaded) return;
     const int s = model.input.selectedPoint;
-    if (s < 0 || s >= d.pointCount) {
+    if (!isPointIndex(d, s)) {
         ui.message("To Edit a Point: Double-click the point first to select it, then press E.",
                    MessageKind::Information);
         return;
     }
     const SurveyPoint& p = pointAt(d, s);
-    EditPointDialog dialog{p.number, p.northing, p.easting, p.elevation, std::string(descriptionOf(p)),
-                           p.useInSurface != 0};
+    EditPointDialog dialog{p.number, p.northing, p.easting, p.elevation, std::string(descriptionOf(p)), p.useInSurface};
     if (!ui.run(dialog)) return;
     model.renderer.redrawNeeded = true;
     PointEdit edit{s, p, {}, std::nullopt};
@@ -227,9 +224,9 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
 
 void changePoint(SiteModel& model, int s, double elevation, const std::string& description, bool useInSurface) {
     SiteDocument& d = model.document;
-    if (s < 0 || s >= d.pointCount) return;
+    if (!isPointIndex(d, s)) return;
     SurveyPoint& p = pointAt(d, s);
-    const bool wasUsed = p.useInSurface != 0;
+    const bool wasUsed = p.useInSurface;
     const bool elevationChanged = std::isfinite(elevation) && elevation != p.elevation;
     setDescription(p, description);
     if (!elevationChanged && wasUsed == useInSurface) return;
@@ -240,7 +237,7 @@ void changePoint(SiteModel& model, int s, double elevation, const std::string& d
         d.minElevation = std::min(d.minElevation, p.elevation);
         d.maxElevation = std::max(d.maxElevation, p.elevation);
     }
-    p.useInSurface = useInSurface ? 1 : 0;
+    p.useInSurface = useInSurface;
     if (wasUsed != useInSurface || building) {
         if (!useInSurface) removeBreaklinesOfPoint(model, s);
         rebuildSurface(model);

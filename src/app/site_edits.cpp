@@ -25,10 +25,8 @@ int listedBreakline(const SiteDocument& d, const Breakline& pair) {
     return -1;
 }
 
-bool isPointIndex(const SiteDocument& d, int p) { return p >= 0 && p < d.pointCount; }
-
 void showPoint(SiteModel& model, int s, const SurveyPoint& p) {
-    changePoint(model, s, p.elevation, std::string(descriptionOf(p)), p.useInSurface != 0);
+    changePoint(model, s, p.elevation, std::string(descriptionOf(p)), p.useInSurface);
 }
 
 bool undo(SiteModel& model, const PointEdit& e) {

@@ -6,8 +6,8 @@ namespace vellacor {
 
 SiteModel::SiteModel() : random(static_cast<std::mt19937::result_type>(Clock::now().time_since_epoch().count())) {
     clearSite(*this);
-    buildPalette(0, renderer.palette[0]);
-    buildPalette(0, renderer.palette[1]);
+    buildPalette(PaletteChoice::Grey, renderer.palette[0]);
+    buildPalette(PaletteChoice::Grey, renderer.palette[1]);
     document.pointFileFormat = PointFileFormat::Unknown;
 }
 
@@ -37,12 +37,12 @@ void clearSite(SiteModel& model) {
     d.showPointNumbers = d.showPointDescriptions = d.showPointElevations = false;
     d.showGrid = d.showNormals = d.showRipples = false;
     d.showRain = d.showPonds = d.showDwfOverlay = false;
-    buildPalette(0, model.renderer.palette[0]);
+    buildPalette(PaletteChoice::Grey, model.renderer.palette[0]);
     model.camera.Reset();
     model.renderer.redrawNeeded = true;
     model.renderer.light.reset();
     forgetSurfaceCaches(model.renderer);
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     model.input.section.reset();
     model.water.rainSystem.reset();
     model.water.ponds.reset();

@@ -29,10 +29,15 @@ inline constexpr double kLoadHeading = 4.71238898038469;  // 3*pi/2: looking nor
 // Frame timing and presses: a clock that never jumps with the wall time.
 using Clock = std::chrono::steady_clock;
 
+// selectedPoint when no point is selected, hoverPoint when none is under the
+// cursor. A pick that finds no point leaves nothing selected.
+inline constexpr int kNoSelection = -666;
+static_assert(kNoSelection == kNoPoint, "a pick's result is stored as the selection");
+
 // What the user is doing with the mouse and the selection.
 struct InteractionState {
-    int selectedPoint = kNoPoint;
-    int hoverPoint = kNoPoint;  // the point last found under the still cursor
+    int selectedPoint = kNoSelection;
+    int hoverPoint = kNoSelection;  // the point last found under the still cursor
     double hoverTime = 0.0;     // seconds the cursor has rested on it
     Clock::time_point lastHoverTick = Clock::now();
     bool cursorInView = false;  // the mouse is over the view at cursorX, cursorY (frame pixels)

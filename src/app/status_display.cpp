@@ -65,9 +65,9 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)
-            addPointLabels(f, points, kNoPoint, show.showPointNumbers, show.showPointDescriptions,
+            addPointLabels(f, points, kEveryPoint, show.showPointNumbers, show.showPointDescriptions,
                            show.showPointElevations, text, lowPointMarksOf(model));
-        if (model.input.selectedPoint != kNoPoint)
+        if (model.input.selectedPoint != kNoSelection)
             addPointLabels(f, points, model.input.selectedPoint, true, true, true, text, lowPointMarksOf(model));
     }
     int row = 0;

@@ -15,7 +15,7 @@ namespace vellacor {
 namespace {
 
 bool usableForSurface(const SurveyPoint& p) {
-    return p.useInSurface != 0 && isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing);
+    return p.useInSurface && isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing);
 }
 
 // The classic enclosing triangle, far beyond the site, kept in the three
@@ -32,7 +32,7 @@ void writeEnclosingPoints(SiteDocument& d) {
         p.easting = corners[k][0];
         p.northing = corners[k][1];
         p.elevation = 0.0;
-        p.useInSurface = 1;
+        p.useInSurface = true;
     }
 }
 
@@ -46,7 +46,7 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
     if (stage.running && outcome->complete) {
         TriangulationOutput& out = outcome->result;
         for (const DuplicatePoint& p : out.duplicates)
-            if (p.point >= 0 && p.point < d.pointCount) d.points[static_cast<std::size_t>(p.point)].useInSurface = 0;
+            if (isPointIndex(d, p.point)) pointAt(d, p.point).useInSurface = false;
         std::sort(out.duplicates.begin(), out.duplicates.end(),
                   [](const DuplicatePoint& a, const DuplicatePoint& b) { return a.point < b.point; });
         model.work.duplicatePoints = std::move(out.duplicates);
@@ -182,7 +182,7 @@ void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
 
 void forgetReshapedSurface(SiteModel& model) {
     forgetContourLines(model.renderer.contourLines);
-    if (model.water.rainSystem) model.water.rainSystem->SurfaceReshaped();
+    if (model.water.rainSystem) model.water.rainSystem->surfaceReshaped();
 }
 
 void dropSurfaceResults(SiteModel& model) {
@@ -194,7 +194,7 @@ void dropSurfaceResults(SiteModel& model) {
     d.shadingStage.invalidate();
     model.work.surfaceWork.discard();
     forgetSurfaceCaches(model.renderer);
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     model.water.rainSystem.reset();
     model.water.ponds.reset();
 }

@@ -8,8 +8,6 @@ namespace vellacor {
 
 namespace {
 
-constexpr int kRainbowPalette = 4;
-
 // The texture's colours while the view shows the texture (or the start
 // picture over a loaded texture), the active palette otherwise.
 const Palette& bitmapPaletteOf(const SiteModel& model) {
@@ -30,15 +28,12 @@ void setSurfaceMode(SiteModel& model, SurfaceMode mode) {
 
 void cyclePalette(SiteModel& model) {
     DisplaySwitches& d = model.display;
-    d.paletteIndex += 1;
-    if (d.paletteIndex >= kPaletteCount) {
-        d.paletteIndex = 0;
-        d.surfaceMode = d.savedSurfaceMode;
-    }
+    d.paletteIndex = nextPalette(d.paletteIndex);
+    if (d.paletteIndex == PaletteChoice::Grey) d.surfaceMode = d.savedSurfaceMode;
     buildPalette(d.paletteIndex, model.renderer.palette[0]);
     recreateFrameBitmap(model);
     if (d.surfaceMode == SurfaceMode::Off) d.surfaceMode = SurfaceMode::Flat;
-    if (d.paletteIndex == kRainbowPalette) {
+    if (d.paletteIndex == PaletteChoice::Rainbow) {
         d.savedSurfaceMode = d.surfaceMode;
         d.surfaceMode = SurfaceMode::Elevation;
     }

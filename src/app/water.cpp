@@ -57,17 +57,18 @@ void stepWater(SiteModel& model) {
     PondSystem* ponds = model.display.showPonds ? model.water.ponds.get() : nullptr;
     if (ponds) {
         drawPonds(frame, view, model.camera.eye, surface, *ponds, model.display.showRipples);
-        ponds->MergePass(surface);
-        if (model.display.showRipples) ponds->Waves().Step(model.display.showRain);
-        for (int p = 0; p < static_cast<int>(ponds->Ponds().size()); ++p)
-            if (!ponds->Ponds()[static_cast<std::size_t>(p)].full) ponds->Rise(surface, p, siteSize);
+        ponds->mergePass(surface);
+        if (model.display.showRipples) ponds->waves().step(model.display.showRain);
+        for (int p = 0; p < static_cast<int>(ponds->ponds().size()); ++p)
+            if (!ponds->ponds()[static_cast<std::size_t>(p)].full) ponds->Rise(surface, p, siteSize);
     }
     RainSystem* rain = model.water.rainSystem.get();
     if (!model.display.showRain || !rain) return;
     const RainGround ground = rainGroundOf(model);
     std::optional<Vec3> cursorGround;
     const InteractionState& in = model.input;
-    if (rain->Mode() == SpawnMode::Pour && in.cursorInView) cursorGround = groundAt(model, Pixel{in.cursorX, in.cursorY});
+    if (rain->spawnMode() == SpawnMode::Pour && in.cursorInView)
+        cursorGround = groundAt(model, Pixel{in.cursorX, in.cursorY});
     const PondContact contact{ponds, DropSight{model.display.showRipples, &view, &frame}};
     const double seconds = model.cycle.frameSeconds;
     rain->Step(ground, seconds, contact, cursorGround, RainSight{&view, &frame});
@@ -77,7 +78,7 @@ void stepWater(SiteModel& model) {
 
 std::span<const std::uint8_t> lowPointMarksOf(const SiteModel& model) {
     if (!model.water.ponds || !model.display.showPonds) return {};
-    return model.water.ponds->LowPointMarks();
+    return model.water.ponds->lowPointMarks();
 }
 
 }  // namespace vellacor

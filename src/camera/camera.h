@@ -97,12 +97,12 @@ struct Camera {
     void ToggleFreelook(const CameraInputs& in, bool triangulated, const ScreenDepth& screen);
 
 private:
-    bool Advance(const CameraInputs& in, bool& modeEnded);
-    bool UpdateTransitionMode(const CameraInputs& in, CameraMode finalMode);
-    bool UpdateRainCam(const CameraInputs& in);
-    bool UpdateFlyTo(const CameraInputs& in);
-    bool StartFlyTo(const CameraInputs& in);
-    bool EndMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded);
+    bool advance(const CameraInputs& in, bool& modeEnded);
+    bool updateTransitionMode(const CameraInputs& in, CameraMode finalMode);
+    bool updateRainCam(const CameraInputs& in);
+    bool updateFlyTo(const CameraInputs& in);
+    bool startFlyTo(const CameraInputs& in);
+    bool endMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded);
 };
 
 }  // namespace vellacor

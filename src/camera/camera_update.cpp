@@ -2,8 +2,9 @@
 #include <cmath>
 
 #include "camera/camera.h"
-#include "camera/vector_math.h"
 #include "camera/projection.h"
+#include "camera/vector_math.h"
+#include "model/plan_math.h"
 #include "model/site_document.h"
 #include "surface/tin_geometry.h"
 
@@ -14,8 +15,6 @@ namespace {
 bool isTriangle(const SurfaceView& surface, int t) {
     return t >= 0 && t < surface.triangleCount && static_cast<std::size_t>(t) < surface.triangles.size();
 }
-
-double cross2(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
 // First triangle in index order whose plan shape holds (x, y), either winding:
 // triangle files bring no neighbour links to walk.
@@ -42,28 +41,28 @@ int firstTriangleContaining(const SurfaceView& surface, double x, double y) {
 
 CameraStep Camera::Update(const CameraInputs& in) {
     CameraStep result;
-    result.moved = Advance(in, result.modeEnded);
+    result.moved = advance(in, result.modeEnded);
     return result;
 }
 
-bool Camera::Advance(const CameraInputs& in, bool& modeEnded) {
+bool Camera::advance(const CameraInputs& in, bool& modeEnded) {
     bool changed = false;
     const double dt = in.frameSeconds;
     switch (mode) {
         case CameraMode::RotatingStart:
-            if (!UpdateTransitionMode(in, CameraMode::Rotating)) return EndMode(in, CameraMode::Rotating, modeEnded);
+            if (!updateTransitionMode(in, CameraMode::Rotating)) return endMode(in, CameraMode::Rotating, modeEnded);
             changed = true;
             break;
         case CameraMode::WildStart:
-            if (!UpdateTransitionMode(in, CameraMode::Wild)) return EndMode(in, CameraMode::Wild, modeEnded);
+            if (!updateTransitionMode(in, CameraMode::Wild)) return endMode(in, CameraMode::Wild, modeEnded);
             changed = true;
             break;
         case CameraMode::PlanViewStart:
-            if (!UpdateTransitionMode(in, CameraMode::PlanViewEnd))
-                return EndMode(in, CameraMode::PlanViewEnd, modeEnded);
+            if (!updateTransitionMode(in, CameraMode::PlanViewEnd))
+                return endMode(in, CameraMode::PlanViewEnd, modeEnded);
             changed = true;
             break;
-        case CameraMode::PlanViewEnd: return EndMode(in, CameraMode::Stationary, modeEnded);
+        case CameraMode::PlanViewEnd: return endMode(in, CameraMode::Stationary, modeEnded);
         case CameraMode::Rotating:
             // One radian a second, but a slow frame must not jerk the view round.
             phase += std::min(dt, 0.03);
@@ -75,10 +74,10 @@ bool Camera::Advance(const CameraInputs& in, bool& modeEnded) {
             WildTo(in.site, in.verticalScale, phase);
             changed = true;
             break;
-        case CameraMode::RainCam: changed = UpdateRainCam(in); break;
+        case CameraMode::RainCam: changed = updateRainCam(in); break;
         case CameraMode::FlyTo:
-            if (!UpdateFlyTo(in)) {
-                const bool moved = EndMode(in, CameraMode::Freelook, modeEnded);
+            if (!updateFlyTo(in)) {
+                const bool moved = endMode(in, CameraMode::Freelook, modeEnded);
                 velocity = {};
                 return moved;
             }
@@ -109,15 +108,15 @@ bool Camera::Advance(const CameraInputs& in, bool& modeEnded) {
     return changed;
 }
 
-bool Camera::EndMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded) {
+bool Camera::endMode(const CameraInputs& in, CameraMode nextMode, bool& modeEnded) {
     mode = nextMode;
     step = 0;
-    const bool changed = Advance(in, modeEnded);
+    const bool changed = advance(in, modeEnded);
     modeEnded = true;
     return changed;
 }
 
-bool Camera::UpdateTransitionMode(const CameraInputs& in, CameraMode finalMode) {
+bool Camera::updateTransitionMode(const CameraInputs& in, CameraMode finalMode) {
     Vec3 eyeGoal = eye, directionGoal = direction;
     if (step == 0) {
         if (finalMode == CameraMode::PlanViewEnd) {
@@ -142,7 +141,7 @@ bool Camera::UpdateTransitionMode(const CameraInputs& in, CameraMode finalMode) 
     return moving;
 }
 
-bool Camera::UpdateRainCam(const CameraInputs& in) {
+bool Camera::updateRainCam(const CameraInputs& in) {
     if (!in.rain) return false;
     const RainDropSource& rain = *in.rain;
     Vec3 drop;
@@ -165,7 +164,7 @@ bool Camera::UpdateRainCam(const CameraInputs& in) {
     return true;
 }
 
-bool Camera::StartFlyTo(const CameraInputs& in) {
+bool Camera::startFlyTo(const CameraInputs& in) {
     const std::optional<Vec3> ground = pointer ? pointer->groundUnderCursor() : std::nullopt;
     if (!ground) return false;
     const Vec3 p = *ground;
@@ -181,11 +180,11 @@ bool Camera::StartFlyTo(const CameraInputs& in) {
     return Transition(0, p + standoff * n, directionGoal);
 }
 
-bool Camera::UpdateFlyTo(const CameraInputs& in) {
+bool Camera::updateFlyTo(const CameraInputs& in) {
     if (!pointer) return false;
     bool moving = false;
     if (step == 0) {
-        if (!StartFlyTo(in)) return false;
+        if (!startFlyTo(in)) return false;
         moving = true;
     } else {
         moving = Transition(step, eye, direction);

@@ -90,7 +90,8 @@ int renderCommand(const std::vector<std::string>& args) {
     if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);
 
     // The switches as the keys would set them after the load.
-    while (model.display.paletteIndex != o->palette.value_or(0)) cyclePalette(model);
+    const PaletteChoice palette = static_cast<PaletteChoice>(o->palette.value_or(0));  // 0..kMaxPalette
+    while (model.display.paletteIndex != palette) cyclePalette(model);
     if (!applyTexture(model, ui, *o)) return 1;
     if (o->surfaceMode) model.display.surfaceMode = *o->surfaceMode;
     if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreak;

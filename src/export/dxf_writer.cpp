@@ -12,13 +12,6 @@ namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteDocument& document, int index) { return document.points[static_cast<std::size_t>(index)]; }
-
-// Indices that do not name a loaded point are skipped rather than read out of bounds.
-bool isPointIndex(const SiteDocument& document, int index) { return index >= 0 && index < document.pointCount; }
-
-Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 void writePoints(FileSink& sink, const SiteDocument& document) {
     const double spacing = gridSpacing(document.siteSize);
     for (int i = 0; i < document.pointCount; ++i) {

@@ -8,10 +8,6 @@ namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SiteDocument& document, int index) { return document.points[static_cast<std::size_t>(index)]; }
-
-bool isPointIndex(const SiteDocument& document, int index) { return index >= 0 && index < document.pointCount; }
-
 // LandXML coordinates run northing, easting, elevation.
 void appendNez(std::string& out, const SurveyPoint& p) {
     appendFormattedNumber(out, p.northing);

@@ -8,12 +8,6 @@
 
 namespace vellacor {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 std::string_view DxfPairReader::line() {
     const std::size_t begin = at_;
     const void* found = std::memchr(text_.data() + begin, '\n', text_.size() - begin);

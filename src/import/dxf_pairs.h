@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "model/trimmed_text.h"
+
 namespace vellacor {
 
 // One group of a DXF file: the code line as a number and the value line
@@ -29,9 +31,6 @@ private:
     std::string_view text_;
     std::size_t at_;
 };
-
-// The text with the spaces and tabs around it removed.
-std::string_view trimmed(std::string_view text);
 
 // Where the ENTITIES section's groups begin: just after a line reading
 // "ENTITIES" (any case, spaces around it allowed); nothing when there is none.

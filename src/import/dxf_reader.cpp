@@ -91,7 +91,7 @@ public:
 private:
     void addPoint(SurveyPoint p) {
         if (!isUsableCoordinate(p.easting) || !isUsableCoordinate(p.northing) || !isUsableCoordinate(p.elevation)) return;
-        p.useInSurface = 1;
+        p.useInSurface = true;
         drawing_.points.push_back(p);
     }
 

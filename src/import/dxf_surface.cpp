@@ -14,7 +14,7 @@ bool facesMakeASurface(std::span<const std::array<Vec3, 3>> faces) {
 SurfaceReadResult surfaceOfFaces(std::vector<SurveyPoint> surveyPoints, std::span<const std::array<Vec3, 3>> faces) {
     SurfaceReadResult result;
     result.points = std::move(surveyPoints);
-    for (SurveyPoint& p : result.points) p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+    for (SurveyPoint& p : result.points) p.useInSurface = isValidElevation(p.elevation);
     SharedCorners corners(result.points);
     result.triangles.reserve(faces.size());
     for (const std::array<Vec3, 3>& face : faces) {

@@ -39,7 +39,7 @@ SurfaceReadResult decodeHgtTile(std::string_view bytes, int side) {
             // Made in place: each record is written once, in order.
             SurveyPoint& p = result.points.emplace_back();
             p.number = index;
-            p.useInSurface = 1;
+            p.useInSurface = true;
             p.northing = northing;
             p.easting = column * kHgtSpacing;
             p.elevation = elevation;

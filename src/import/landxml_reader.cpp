@@ -98,7 +98,7 @@ private:
             p.easting = easting;
             p.elevation = elevation;
             p.displayMark = PointMark::Ordinary;
-            p.useInSurface = isValidElevation(elevation) ? 1 : 0;
+            p.useInSurface = isValidElevation(elevation);
             const std::string_view* number = opening.attribute(numberName);
             if (!number) number = opening.attribute(otherName);
             p.number = number ? leadingInteger(*number) : 0;

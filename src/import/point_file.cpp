@@ -156,7 +156,7 @@ void fillPoint(SurveyPoint& p, const PointFields& f, PointLayout layout) {
     p.northing = layout == PointLayout::PNEZD ? f.first : f.second;
     p.elevation = f.elevation;
     setDescription(p, f.description);
-    p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+    p.useInSurface = isValidElevation(p.elevation);
 }
 
 // One pass on one core: for short texts, where a thread costs more than it saves.
@@ -272,7 +272,7 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
             p.easting = v.x;
             p.northing = v.y;
             p.elevation = v.z;
-            p.useInSurface = 1;
+            p.useInSurface = true;
             p.displayMark = PointMark::Ordinary;
             return true;
         },

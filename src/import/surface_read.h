@@ -31,7 +31,7 @@ inline SurveyPoint gridPoint(int number, double easting, double northing, double
     p.easting = easting;
     p.northing = northing;
     p.elevation = elevation;
-    p.useInSurface = 1;
+    p.useInSurface = true;
     p.displayMark = PointMark::Ordinary;
     return p;
 }

@@ -55,6 +55,12 @@ struct SiteDocument {
 StageTriple& stageOf(SiteDocument& document, StageId stage);
 bool anyStageRunning(const SiteDocument& document);
 
+// Whether p names one of the loaded points: indices kept in breaklines,
+// triangles and edits are checked with it before they are read.
+inline bool isPointIndex(const SiteDocument& d, int p) { return p >= 0 && p < d.pointCount; }
+inline const SurveyPoint& pointAt(const SiteDocument& d, int p) { return d.points[static_cast<std::size_t>(p)]; }
+inline SurveyPoint& pointAt(SiteDocument& d, int p) { return d.points[static_cast<std::size_t>(p)]; }
+
 // The surface algorithms' view of the document's points and triangles.
 inline SurfaceView surfaceOf(const SiteDocument& d) {
     return {d.points, d.pointCount, d.triangles, d.triangleCount, {}};

@@ -6,7 +6,7 @@
 
 namespace vellacor {
 
-inline constexpr int kNoPoint = -666;     // no point, nothing selected, a removed edge
+inline constexpr int kNoPoint = -666;     // a search or pick found no point; a link to no point
 inline constexpr int kNoTriangle = -420;  // no triangle / no neighbour
 inline constexpr int kDescriptionLength = 50;
 
@@ -30,7 +30,7 @@ inline std::uint8_t markColour(PointMark mark) { return static_cast<std::uint8_t
 // reads (coordinates, camera-space position, mark) fills the first 64 bytes.
 struct SurveyPoint {
     std::int32_t number = 0;
-    std::int32_t useInSurface = 0;
+    bool useInSurface = false;
     double northing = 0;
     double easting = 0;
     double elevation = 0;
@@ -46,6 +46,9 @@ static_assert(offsetof(SurveyPoint, easting) == 16);
 static_assert(offsetof(SurveyPoint, elevation) == 24);
 static_assert(offsetof(SurveyPoint, scenePosition) == 32);
 static_assert(offsetof(SurveyPoint, displayMark) == 56, "a frame's reads must fit one cache line");
+
+// The point as a position: x easting, y northing, z elevation.
+inline Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
 inline std::string_view descriptionOf(const SurveyPoint& p) { return std::string_view(p.description); }
 

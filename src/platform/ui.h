@@ -13,9 +13,12 @@ struct SelectFormatDialog {
     std::string format = "PNEZD";
 };
 
-// "Saving": format 0 = DXF, 1 = LandXML, and the four "Include:" boxes.
+// The drawings Save As writes, in the order of the Saving dialog's buttons.
+enum class ExportFormat { Dxf, LandXml };
+
+// "Saving": the format and the four "Include:" boxes.
 struct SavingDialog {
-    int format = 0;
+    ExportFormat format = ExportFormat::Dxf;
     bool points = false;
     bool contours = false;
     bool breaklines = false;

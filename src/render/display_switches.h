@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 
+#include "render/palette.h"
 #include "render/surface_mode.h"
 
 namespace vellacor {
@@ -25,7 +26,7 @@ struct DisplaySwitches {
     bool showRipples = false;
     std::optional<SurfaceMode> rememberedSurfaceMode;  // key 3's memory, once per run
     SurfaceMode savedSurfaceMode = SurfaceMode::Flat;  // the mode before the rainbow palette
-    int paletteIndex = 0;
+    PaletteChoice paletteIndex = PaletteChoice::Grey;
     double verticalScale = 1.0;
     double gradeBreakAngle = 0.0;  // degrees; 0 = not asked yet
 };

@@ -25,13 +25,14 @@ std::uint32_t gammaEntry(double red, double green, double blue) {
     return rgb(gammaChannel(red), gammaChannel(green), gammaChannel(blue));
 }
 
-std::uint32_t rampSource(int paletteIndex, int j) {
+std::uint32_t rampSource(PaletteChoice paletteIndex, int j) {
+    using enum PaletteChoice;
     const double c = j * kRampStep;
-    if (paletteIndex == 3) {
+    if (paletteIndex == Purple) {
         const double green = j > 138.6 ? (j - 138.6) * 2.81413612565445 * kRampStep : 0.0;
         return gammaEntry(c, green, c);
     }
-    if (paletteIndex == 1 || paletteIndex == 2 || paletteIndex == 4) {
+    if (paletteIndex == CoolGrey || paletteIndex == Earth || paletteIndex == Rainbow) {
         // The last ramp step lands on 256 after rounding; it belongs to the water ramp anyway.
         const int k = std::min(static_cast<int>(c), 255);
         const std::uint32_t s = paletteSourceTable(paletteIndex)[static_cast<std::size_t>(k)];
@@ -50,7 +51,7 @@ Palette makeCutFillPalette() {
     constexpr int kDeepFill[3] = {25, 60, 150};
     constexpr int kDeepCut[3] = {165, 25, 25};
     Palette palette{};
-    buildPalette(0, palette);
+    buildPalette(PaletteChoice::Grey, palette);
     constexpr double half = kCutFillZeroShade - kSurfaceRampFirst;
     for (int i = kSurfaceRampFirst; i <= kSurfaceRampLast; ++i) {
         const double t = std::clamp((i + 0.5 - kCutFillZeroShade) / half, -1.0, 1.0);
@@ -66,7 +67,7 @@ const Palette& cutFillPalette() {
     return palette;
 }
 
-void buildPalette(int paletteIndex, Palette& palette) {
+void buildPalette(PaletteChoice paletteIndex, Palette& palette) {
     for (int i = 0; i < 15; ++i) palette[static_cast<std::size_t>(i)] = kFixedColours[i];
     // Entries the builder has no colour of its own for: a dark grey, the grid's
     // light grey, an orange and the magenta of the vertex normals.

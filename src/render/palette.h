@@ -26,12 +26,24 @@ inline constexpr int kMajorContourColour = 251;
 inline constexpr int kTriangleOutlineColour = 252;
 inline constexpr int kGridColour = 253;
 inline constexpr int kVertexNormalColour = 255;
+
+// The palettes, in the order the palette key steps through them (the command
+// line numbers them so, from 0).
+enum class PaletteChoice { Grey, CoolGrey, Earth, Purple, Rainbow };
 inline constexpr int kPaletteCount = 5;
 
-// Writes palette `paletteIndex` (0 grey, 1 cool grey, 2 earth, 3 purple,
-// 4 rainbow): fixed drawing colours, the surface ramp, the water ramp and the
-// contour and outline colours.
-void buildPalette(int paletteIndex, Palette& palette);
+// The palette the key steps to from `p`: after the last comes the first.
+inline PaletteChoice nextPalette(PaletteChoice p) {
+    return static_cast<PaletteChoice>((static_cast<int>(p) + 1) % kPaletteCount);
+}
+
+// Writes palette `paletteIndex`: fixed drawing colours, the surface ramp, the
+// water ramp and the contour and outline colours.
+void buildPalette(PaletteChoice paletteIndex, Palette& palette);
+
+// The 256-entry source colours of the cool grey, earth and rainbow palettes
+// that the surface ramp samples (cool grey for the others).
+const Palette& paletteSourceTable(PaletteChoice paletteIndex);
 
 // The cut/fill view's colours: palette 0 with its surface ramp made
 // diverging, deep blue (fill) at kSurfaceRampFirst through a pale cream at
@@ -42,8 +54,5 @@ inline constexpr int kCutFillRampLast = 215;
 inline constexpr int kCutFillNeutralColour = 8;  // mid grey: no comparison under the site here
 inline constexpr int kCutFillZeroLineColour = 0;  // black
 inline constexpr int kCutFillEdgeColour = 15;     // dark grey: where the comparison ends
-
-// The 256-entry source colours of palettes 1, 2 and 4 that the surface ramp samples.
-const Palette& paletteSourceTable(int paletteIndex);
 
 }  // namespace vellacor

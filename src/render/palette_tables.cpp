@@ -84,12 +84,12 @@ SourceTable makeRainbow() {
 
 }  // namespace
 
-const Palette& paletteSourceTable(int paletteIndex) {
+const Palette& paletteSourceTable(PaletteChoice paletteIndex) {
     static const SourceTable coolGrey = makeCoolGrey();
     static const SourceTable earth = makeEarth();
     static const SourceTable rainbow = makeRainbow();
-    if (paletteIndex == 2) return earth;
-    if (paletteIndex == 4) return rainbow;
+    if (paletteIndex == PaletteChoice::Earth) return earth;
+    if (paletteIndex == PaletteChoice::Rainbow) return rainbow;
     return coolGrey;
 }
 

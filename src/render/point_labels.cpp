@@ -28,8 +28,8 @@ void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, i
                     std::span<const std::uint8_t> lowPoints) {
     if (!f.hasBuffers()) return;
     const int lh = smallFontMetrics().lineHeight;
-    const int first = point == kNoPoint ? 0 : point;
-    const int last = point == kNoPoint ? static_cast<int>(points.size()) - 1 : point;
+    const int first = point == kEveryPoint ? 0 : point;
+    const int last = point == kEveryPoint ? static_cast<int>(points.size()) - 1 : point;
     if (first < 0 || last >= static_cast<int>(points.size())) return;
     for (int i = first; i <= last; ++i) {
         const SurveyPoint& p = points[static_cast<std::size_t>(i)];

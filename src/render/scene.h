@@ -100,7 +100,10 @@ bool drawHoverMark(FrameBuffer& frame, const Vec3& scenePosition);
 // displayed picture; points at the off-surface elevation are gaps.
 void drawDrapedPolyline(FrameBuffer& frame, const Matrix& view, const std::vector<Vec3>& points, std::uint8_t colour);
 
-// Labels of one point, or of every point with kNoPoint, that the surface does
+// addPointLabels' point for labels on every point.
+inline constexpr int kEveryPoint = -666;
+
+// Labels of one point, or of every point with kEveryPoint, that the surface does
 // not hide; markers and text follow the three switches. `points` are the valid
 // records. A point marked in `lowPoints` has its description noted as a low point.
 void addPointLabels(const FrameBuffer& frame, std::span<const SurveyPoint> points, int point, bool number,

@@ -13,8 +13,6 @@ namespace {
 constexpr double kRampLength = 214.0;
 constexpr double kHeadlampDimming = 0.85;
 
-Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 bool vertexValid(const SurfaceView& surface, int index) {
     return index >= 0 && static_cast<std::size_t>(index) < surface.points.size();
 }

@@ -94,7 +94,7 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
     auto* formatLayout = new QVBoxLayout(formatGroup);
     auto* dxf = new QRadioButton(QStringLiteral("DXF"));
     auto* landXml = new QRadioButton(QStringLiteral("LandXML"));
-    (dialog.format == 1 ? landXml : dxf)->setChecked(true);
+    (dialog.format == ExportFormat::LandXml ? landXml : dxf)->setChecked(true);
     formatLayout->addWidget(dxf);
     formatLayout->addWidget(landXml);
     layout->addWidget(formatGroup);
@@ -115,7 +115,7 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
 
     addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
-    dialog.format = landXml->isChecked() ? 1 : 0;
+    dialog.format = landXml->isChecked() ? ExportFormat::LandXml : ExportFormat::Dxf;
     dialog.points = points->isChecked();
     dialog.contours = contours->isChecked();
     dialog.breaklines = breaklines->isChecked();

@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "model/plan_math.h"
+
 namespace vellacor {
-
-namespace {
-
-// Plan cross product of (a.x, a.y) and (b.x, b.y).
-double cross2(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
-
-Vec3 along(const Vec3& from, const Vec3& to, double s) {
-    return {from.x + s * (to.x - from.x), from.y + s * (to.y - from.y), from.z + s * (to.z - from.z)};
-}
-
-}  // namespace
 
 bool insidePolygon(const LimitPolygon& polygon, double x, double y) {
     const std::vector<Vec3>& v = polygon.vertices;
@@ -63,12 +54,12 @@ void clipToPolygon(const LimitPolygon& polygon, const Vec3& from, const Vec3& to
     Vec3 pieceStart;
     for (const double s : crossings) {
         if (s <= start) continue;
-        const Vec3 middle = along(from, to, 0.5 * (start + s));
+        const Vec3 middle = lerp(from, to, 0.5 * (start + s));
         const bool inside = insidePolygon(polygon, middle.x, middle.y);
-        if (inside && !open) pieceStart = along(from, to, start);
+        if (inside && !open) pieceStart = lerp(from, to, start);
         if (!inside && open) {
             out.push_back(pieceStart);
-            out.push_back(along(from, to, start));
+            out.push_back(lerp(from, to, start));
         }
         open = inside;
         start = s;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/plan_math.h"
 #include "model/surface_view.h"
 
 namespace vellacor {
@@ -12,8 +13,6 @@ namespace {
 constexpr double kSame = 0.001;
 constexpr double kShortStep = 0.1;
 constexpr double kStraightTurn = 0.017453292519943295;  // one degree
-
-double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
 bool samePlanPosition(const Vec3& a, const Vec3& b) {
     return std::fabs(a.x - b.x) < kSame && std::fabs(a.y - b.y) < kSame;
@@ -52,8 +51,8 @@ Vec3 keepInside(const SurfaceView& surface, int t, const Vec3& middle, const Vec
         const SurveyPoint& p = surface.points[static_cast<std::size_t>(triangle.vertex[k])];
         corner[k] = {p.easting, p.northing, p.elevation};
     }
-    const double orientation = cross(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x,
-                                     corner[2].y - corner[0].y) < 0.0
+    const double orientation = cross2(corner[1].x - corner[0].x, corner[1].y - corner[0].y, corner[2].x - corner[0].x,
+                                      corner[2].y - corner[0].y) < 0.0
                                    ? -1.0
                                    : 1.0;
     const double dx = control.x - middle.x, dy = control.y - middle.y;
@@ -61,15 +60,11 @@ Vec3 keepInside(const SurfaceView& surface, int t, const Vec3& middle, const Vec
     for (int k = 0; k < 3; ++k) {
         const Vec3& a = corner[k];
         const Vec3& b = corner[(k + 1) % 3];
-        const double inside = orientation * cross(b.x - a.x, b.y - a.y, middle.x - a.x, middle.y - a.y);
-        const double change = orientation * cross(b.x - a.x, b.y - a.y, dx, dy);
+        const double inside = orientation * cross2(b.x - a.x, b.y - a.y, middle.x - a.x, middle.y - a.y);
+        const double change = orientation * cross2(b.x - a.x, b.y - a.y, dx, dy);
         if (change < 0.0) reach = std::min(reach, std::max(0.0, inside) / -change);
     }
     return {middle.x + reach * dx, middle.y + reach * dy, middle.z + reach * (control.z - middle.z)};
-}
-
-Vec3 lerp(const Vec3& a, const Vec3& b, double s) {
-    return {a.x + s * (b.x - a.x), a.y + s * (b.y - a.y), a.z + s * (b.z - a.z)};
 }
 
 void removeAt(ContourPiece& piece, int i) {
@@ -82,7 +77,7 @@ double planDistance(const Vec3& a, const Vec3& b) { return std::hypot(b.x - a.x,
 // The plan angle at `at` between the directions to `to1` and `to2`.
 double turnAngle(const Vec3& at, const Vec3& to1, const Vec3& to2) {
     const double ax = to1.x - at.x, ay = to1.y - at.y, bx = to2.x - at.x, by = to2.y - at.y;
-    return std::fabs(std::atan2(cross(ax, ay, bx, by), ax * bx + ay * by));
+    return std::fabs(std::atan2(cross2(ax, ay, bx, by), ax * bx + ay * by));
 }
 
 void thin(ContourPiece& piece) {
@@ -128,10 +123,10 @@ void smoothContourPiece(const SurfaceView& surface, int t, double level, const C
     // The control point where the two end tangents meet, ahead of p0 and behind p1.
     Vec3 control = middle;
     const double cx = p1.x - p0.x, cy = p1.y - p0.y;
-    const double den = cross(d0x, d0y, d1x, d1y);
+    const double den = cross2(d0x, d0y, d1x, d1y);
     if (den != 0.0) {
-        const double s = cross(cx, cy, d1x, d1y) / den;
-        const double u = cross(d0x, d0y, cx, cy) / den;
+        const double s = cross2(cx, cy, d1x, d1y) / den;
+        const double u = cross2(d0x, d0y, cx, cy) / den;
         if (s > 0.0 && u > 0.0) control = {p0.x + s * d0x, p0.y + s * d0y, middle.z};
     }
     const double weight = ((1.0 - smoothing) + 1.0) * 0.5;  // 1: straight, 0.5: fully smooth

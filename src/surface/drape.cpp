@@ -14,8 +14,6 @@ namespace {
 
 int signOf(double v) { return (v > 0.0) - (v < 0.0); }
 
-Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 // The plan segment being draped. Every side test is made against the
 // segment's own two ends, exactly, so the walk never gets two answers for one
 // vertex: a vertex on the line is passed, never stepped round.

@@ -8,12 +8,6 @@ namespace vellacor {
 
 namespace {
 
-const SurveyPoint& pointAt(const SurfaceView& surface, int index) { return surface.points[static_cast<std::size_t>(index)]; }
-
-const TinTriangle& triangleAt(const SurfaceView& surface, int t) { return surface.triangles[static_cast<std::size_t>(t)]; }
-
-Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 bool crossesStrictly(double fromX, double fromY, double toX, double toY, const SurveyPoint& a, const SurveyPoint& b) {
     return planSegmentsCrossStrictly(fromX, fromY, toX, toY, a.easting, a.northing, b.easting, b.northing);
 }
@@ -35,20 +29,20 @@ double planeElevation(const TinTriangle& t, double x, double y) {
 }
 
 double signedArea(const SurfaceView& surface, int t) {
-    const TinTriangle& triangle = triangleAt(surface, t);
-    const SurveyPoint& p0 = pointAt(surface, triangle.vertex[0]);
-    const SurveyPoint& p1 = pointAt(surface, triangle.vertex[1]);
-    const SurveyPoint& p2 = pointAt(surface, triangle.vertex[2]);
+    const TinTriangle& triangle = surface.triangle(t);
+    const SurveyPoint& p0 = surface.point(triangle.vertex[0]);
+    const SurveyPoint& p1 = surface.point(triangle.vertex[1]);
+    const SurveyPoint& p2 = surface.point(triangle.vertex[2]);
     return ((p2.northing - p0.northing) * (p1.easting - p0.easting) -
             (p2.easting - p0.easting) * (p1.northing - p0.northing)) /
            2.0;
 }
 
 bool triangleContains(const SurfaceView& surface, int t, double x, double y) {
-    const TinTriangle& triangle = triangleAt(surface, t);
+    const TinTriangle& triangle = surface.triangle(t);
     for (int k = 0; k < 3; ++k) {
-        const SurveyPoint& a = pointAt(surface, triangle.vertex[k]);
-        const SurveyPoint& b = pointAt(surface, triangle.vertex[(k + 1) % 3]);
+        const SurveyPoint& a = surface.point(triangle.vertex[k]);
+        const SurveyPoint& b = surface.point(triangle.vertex[(k + 1) % 3]);
         if ((a.easting - x) * (b.northing - y) - (b.easting - x) * (a.northing - y) < 0.0) return false;
     }
     return true;
@@ -81,11 +75,11 @@ int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, doub
     for (int steps = 0;; ++steps) {
         if (triangleContains(surface, t, x, y)) return t;
         // Leave through the edge that the line from the centroid to the target crosses.
-        const TinTriangle& triangle = triangleAt(surface, t);
+        const TinTriangle& triangle = surface.triangle(t);
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k)
-            if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, pointAt(surface, triangle.vertex[k]),
-                                pointAt(surface, triangle.vertex[(k + 1) % 3])))
+            if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, surface.point(triangle.vertex[k]),
+                                surface.point(triangle.vertex[(k + 1) % 3])))
                 exit = k;
         if (exit < 0) return kNoTriangle;
         const int next = triangle.neighbour[exit];
@@ -105,10 +99,10 @@ int locateTriangle(const SurfaceView& surface, int start, double x, double y) {
 
 bool segmentsCross(const SurfaceView& surface, int a, int b, int c, int d) {
     if (a == c || a == d || b == c || b == d) return false;
-    const SurveyPoint& pa = pointAt(surface, a);
-    const SurveyPoint& pb = pointAt(surface, b);
-    const SurveyPoint& pc = pointAt(surface, c);
-    const SurveyPoint& pd = pointAt(surface, d);
+    const SurveyPoint& pa = surface.point(a);
+    const SurveyPoint& pb = surface.point(b);
+    const SurveyPoint& pc = surface.point(c);
+    const SurveyPoint& pd = surface.point(d);
     const double den = (pb.easting - pa.easting) * (pd.northing - pc.northing) -
                        (pb.northing - pa.northing) * (pd.easting - pc.easting);
     if (std::fabs(den) < 0.001) return false;

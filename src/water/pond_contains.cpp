@@ -25,9 +25,9 @@ bool dropSeen(const RainDrop& drop, const DropSight& sight) {
 }  // namespace
 
 bool PondSystem::ContainsDrop(const SurfaceView& surface, double siteSize, RainDrop& drop, const DropSight& sight) {
-    const int p = PondUnder(drop.triangle, drop.position.z);
+    const int p = pondUnder(drop.triangle, drop.position.z);
     if (p < 0) return false;
-    if (sight.ripples && dropSeen(drop, sight)) waves_.Start(drop.position.x, drop.position.y);
+    if (sight.ripples && dropSeen(drop, sight)) waves_.start(drop.position.x, drop.position.y);
     Pond& pond = ponds_[static_cast<std::size_t>(p)];
     if (!pond.full) {
         Rise(surface, p, siteSize);

@@ -38,8 +38,8 @@ void drawPonds(FrameBuffer& frame, const Matrix& view, const Vec3& eye, const Su
                bool ripples) {
     const bool canDraw = frame.hasBuffers() && frame.displayBits.size() >= static_cast<std::size_t>(frame.pixelCount());
     FillInputs inputs;
-    if (ripples) inputs.ripples.heights = ponds.Waves().Current();
-    for (Pond& pond : ponds.Ponds()) {
+    if (ripples) inputs.ripples.heights = ponds.waves().current();
+    for (Pond& pond : ponds.ponds()) {
         if (pond.floodedTriangles.empty()) continue;
         double area = 0.0;
         for (const std::int32_t t : pond.floodedTriangles) {

@@ -42,7 +42,7 @@ void PondSystem::Build(const SurfaceView& surface) {
         pond.level = surface.point(pond.lowPoint).elevation;
         pondOf_[static_cast<std::size_t>(d)] = p;
         lowPointMarks_[static_cast<std::size_t>(pond.lowPoint)] = 1;
-        FloodTo(surface, p);
+        floodTo(surface, p);
     }
 }
 
@@ -57,7 +57,7 @@ bool PondSystem::IsLowPoint(int point) const {
 
 // The water takes in the depression's points it has risen to, and their
 // triangles; at the depression's spill level it stops.
-void PondSystem::FloodTo(const SurfaceView& surface, int p) {
+void PondSystem::floodTo(const SurfaceView& surface, int p) {
     Pond& pond = ponds_[static_cast<std::size_t>(p)];
     const Depression& depression = tree_.depressions[static_cast<std::size_t>(pond.depression)];
     if (pond.level >= depression.spillLevel) {
@@ -65,7 +65,7 @@ void PondSystem::FloodTo(const SurfaceView& surface, int p) {
         if (!pond.full) {
             pond.full = true;
             pond.spillPoint = depression.spillPoint;
-            PlaceOverflow(surface, pond);
+            placeOverflow(surface, pond);
             filled_.push_back(p);
         }
     }
@@ -81,7 +81,7 @@ void PondSystem::FloodTo(const SurfaceView& surface, int p) {
 
 // Where drops reaching a full pond run on: a step beyond the spill point
 // away from the low point, on the triangle round the spill point that holds it.
-void PondSystem::PlaceOverflow(const SurfaceView& surface, Pond& pond) const {
+void PondSystem::placeOverflow(const SurfaceView& surface, Pond& pond) const {
     pond.spillTriangle = kNoTriangle;
     if (pond.spillPoint < 0) return;
     const std::span<const std::int32_t> round = around_.of(pond.spillPoint);
@@ -107,10 +107,10 @@ void PondSystem::Rise(const SurfaceView& surface, int p, double siteSize) {
     if (pond.floodedTriangles.empty() || pond.full) return;
     // A pond is drawn (and so measured) before it rises; an unmeasured one takes the smallest size.
     pond.level += std::max(0.002 * siteSize, 0.15) / std::max(pond.size, 10.0);
-    FloodTo(surface, p);
+    floodTo(surface, p);
 }
 
-int PondSystem::PondUnder(int triangle, double z) const {
+int PondSystem::pondUnder(int triangle, double z) const {
     if (triangle < 0 || static_cast<std::size_t>(triangle) >= holder_.size()) return -1;
     const std::int32_t p = holder_[static_cast<std::size_t>(triangle)];
     if (p < 0 || !(z <= ponds_[static_cast<std::size_t>(p)].level)) return -1;
@@ -118,7 +118,7 @@ int PondSystem::PondUnder(int triangle, double z) const {
 }
 
 // The ponds of a depression's children, all full, become one pond filling it.
-void PondSystem::Join(const SurfaceView& surface, int depression) {
+void PondSystem::join(const SurfaceView& surface, int depression) {
     const std::span<const std::int32_t> children = tree_.childrenOf(depression);
     int into = -1;
     for (const std::int32_t c : children) {
@@ -150,10 +150,10 @@ void PondSystem::Join(const SurfaceView& surface, int depression) {
     kept.spillPoint = kNoPoint;
     kept.spillTriangle = kNoTriangle;
     pondOf_[static_cast<std::size_t>(depression)] = into;
-    FloodTo(surface, into);
+    floodTo(surface, into);
 }
 
-void PondSystem::MergePass(const SurfaceView& surface) {
+void PondSystem::mergePass(const SurfaceView& surface) {
     // A join can fill the joined pond at once (ponds meeting where their
     // water runs off), so the pass goes on until nothing more fills.
     while (!filled_.empty()) {
@@ -169,7 +169,7 @@ void PondSystem::MergePass(const SurfaceView& surface) {
                 const int q = pondOf_[static_cast<std::size_t>(c)];
                 return q >= 0 && ponds_[static_cast<std::size_t>(q)].full;
             });
-            if (allFull) Join(surface, parent);
+            if (allFull) join(surface, parent);
         }
     }
 }

@@ -60,17 +60,17 @@ public:
 
     int Count() const;  // ponds holding water
     bool IsLowPoint(int point) const;
-    std::span<const Pond> Ponds() const { return ponds_; }
-    std::span<Pond> Ponds() { return ponds_; }
+    std::span<const Pond> ponds() const { return ponds_; }
+    std::span<Pond> ponds() { return ponds_; }
     // One mark per point, set at the low points of the ponds holding water.
-    std::span<const std::uint8_t> LowPointMarks() const { return lowPointMarks_; }
+    std::span<const std::uint8_t> lowPointMarks() const { return lowPointMarks_; }
 
     // Raises pond p by one step (its size sets the step) and floods what the
     // water reaches. `siteSize` scales the step.
     void Rise(const SurfaceView& surface, int p, double siteSize);
 
     // The pond holding triangle t whose level is at or above z, or -1.
-    int PondUnder(int triangle, double z) const;
+    int pondUnder(int triangle, double z) const;
 
     // True when the drop fell into a pond that is still filling: the pond
     // rises and the drop is gone. A drop reaching a full pond is not taken
@@ -79,15 +79,15 @@ public:
 
     // Full ponds whose water meets join, the first keeping the water, and
     // rise on together.
-    void MergePass(const SurfaceView& surface);
+    void mergePass(const SurfaceView& surface);
 
-    WaveGrids& Waves() { return waves_; }
-    const WaveGrids& Waves() const { return waves_; }
+    WaveGrids& waves() { return waves_; }
+    const WaveGrids& waves() const { return waves_; }
 
 private:
-    void FloodTo(const SurfaceView& surface, int p);
-    void Join(const SurfaceView& surface, int depression);
-    void PlaceOverflow(const SurfaceView& surface, Pond& pond) const;
+    void floodTo(const SurfaceView& surface, int p);
+    void join(const SurfaceView& surface, int depression);
+    void placeOverflow(const SurfaceView& surface, Pond& pond) const;
 
     DepressionTree tree_;
     PointTriangles around_;

@@ -111,7 +111,7 @@ void RainSystem::Draw(FrameBuffer& f, const Matrix& view) const {
     const Viewport viewport = viewportOf(f);
     const auto width = static_cast<std::size_t>(f.viewWidth);
     // The places Step worked out serve when they are of this view and picture.
-    const bool placed = PlacedFor(view, viewport);
+    const bool placed = placedFor(view, viewport);
     // Drops go in batches: first each one's place on the screen, asking early
     // for the depth there, then the drawing, so the scattered depth reads overlap.
     constexpr int kBatch = 32;

@@ -83,10 +83,10 @@ int locateFromFace(std::span<const DropFace> table, const DropFace*& face, doubl
 
 }  // namespace
 
-void RainSystem::Reseed(std::uint32_t seed) { random_.seed(seed); }
+void RainSystem::reseed(std::uint32_t seed) { random_.seed(seed); }
 
 // 15 random bits scaled to [0, 1].
-double RainSystem::Random() { return static_cast<double>(random_() >> 17) * 3.051850947599719e-5; }
+double RainSystem::random() { return static_cast<double>(random_() >> 17) * 3.051850947599719e-5; }
 
 void RainSystem::BuildSpawnTable(const RainGround& ground) {
     const SurfaceView& s = ground.surface;
@@ -96,21 +96,21 @@ void RainSystem::BuildSpawnTable(const RainGround& ground) {
         double x = 0, y = 0;
         int t = kNoTriangle;
         for (int tries = 0; t == kNoTriangle && tries < kMostSpawnTries; ++tries) {
-            x = (0.5 - Random()) * size + ground.centre.x;
-            y = (0.5 - Random()) * size + ground.centre.y;
-            const int start = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            x = (0.5 - random()) * size + ground.centre.x;
+            y = (0.5 - random()) * size + ground.centre.y;
+            const int start = std::min(static_cast<int>(random() * s.triangleCount), s.triangleCount - 1);
             t = locateTriangleWalk(s, s.triangleCount, start, x, y);
         }
         if (t == kNoTriangle) {
-            t = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            t = std::min(static_cast<int>(random() * s.triangleCount), s.triangleCount - 1);
             x = s.triangle(t).centroid.x;
             y = s.triangle(t).centroid.y;
         }
         double groundZ = planeElevation(s.triangle(t), x, y);
         if (groundZ == kVerticalPlane) groundZ = s.triangle(t).centroid.z;
-        entry.position = {x, y, groundZ + (0.5 * Random() + 0.4) * size};
-        const double vx = 0.5 - Random();
-        entry.velocity = {vx, 0.5 - Random(), 0.0};
+        entry.position = {x, y, groundZ + (0.5 * random() + 0.4) * size};
+        const double vx = 0.5 - random();
+        entry.velocity = {vx, 0.5 - random(), 0.0};
         entry.triangle = t;
     }
     spawnTableReady_ = true;
@@ -121,12 +121,12 @@ void RainSystem::SetSpawnMode(SpawnMode m, const RainGround& ground, std::option
     activeCount_ = kFewestDrops;
     if (m == SpawnMode::Off || ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
-    ReadFaces(ground.surface);
+    readFaces(ground.surface);
     placesKnown_ = false;
-    for (int i = 0; i < kMostDrops; ++i) Spawn(drops_[static_cast<std::size_t>(i)], ground, cursorGround);
+    for (int i = 0; i < kMostDrops; ++i) spawn(drops_[static_cast<std::size_t>(i)], ground, cursorGround);
 }
 
-void RainSystem::Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
+void RainSystem::pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
     const SurfaceView& s = ground.surface;
     if (!pourPointSet_) {
         pourTriangle_ = 0;
@@ -142,7 +142,7 @@ void RainSystem::Pour(RainDrop& drop, const RainGround& ground, const std::optio
                 pourCounter_ = 0;
             }
         } else if (pourCounter_ % 10000 == 0) {
-            pourTriangle_ = std::min(static_cast<int>(Random() * s.triangleCount), s.triangleCount - 1);
+            pourTriangle_ = std::min(static_cast<int>(random() * s.triangleCount), s.triangleCount - 1);
             pourPoint_ = s.triangle(pourTriangle_).centroid;
             pourCounter_ = 0;
         }
@@ -157,7 +157,7 @@ void RainSystem::Pour(RainDrop& drop, const RainGround& ground, const std::optio
     drop.velocity = {std::cos(alpha) * rho, std::sin(alpha) * rho, (1.0 - 0.7 * std::sin(3.3 * pourPhase_)) * rho + 50.0};
 }
 
-void RainSystem::Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
+void RainSystem::spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround) {
     if (spawnMode_ == SpawnMode::Scatter && spawnTableReady_) {
         spawnCursor_ = (spawnCursor_ + 1) % kSpawnTableSize;
         const SpawnPoint& entry = spawnTable_[static_cast<std::size_t>(spawnCursor_)];
@@ -165,19 +165,19 @@ void RainSystem::Spawn(RainDrop& drop, const RainGround& ground, const std::opti
         drop.velocity = entry.velocity;
         drop.triangle = entry.triangle;
     } else if (spawnMode_ == SpawnMode::Pour && ground.surface.triangleCount > 0) {
-        Pour(drop, ground, cursorGround);
+        pour(drop, ground, cursorGround);
     }
     drop.previousPosition = drop.position;
     drop.previousTriangle = drop.triangle;
     drop.life = kDropLife;
 }
 
-void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds,
-                          double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
+void RainSystem::stepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds, double gravity,
+                          const PondContact& ponds, const std::optional<Vec3>& cursorGround) {
     const SurfaceView& s = ground.surface;
     drop.life -= h;
-    if (drop.life <= 0.0) Spawn(drop, ground, cursorGround);
-    if (drop.position.z < ground.centre.z - ground.size) Spawn(drop, ground, cursorGround);
+    if (drop.life <= 0.0) spawn(drop, ground, cursorGround);
+    if (drop.position.z < ground.centre.z - ground.size) spawn(drop, ground, cursorGround);
     drop.previousPosition = drop.position;
     drop.position += drop.velocity * h;
     drop.previousTriangle = drop.triangle;
@@ -219,27 +219,26 @@ void RainSystem::StepDrop(RainDrop& drop, const RainGround& ground, double h, do
         drop.position.z = pickWithoutBranch(landed, groundZ, drop.position.z);
         drop.velocity = pickWithoutBranch(landed, slid, drop.velocity);
         if (landed & (dot(slid, slid) < kRestSpeedSquared)) {
-            Spawn(drop, ground, cursorGround);
+            spawn(drop, ground, cursorGround);
             return;
         }
     }
-    if (ponds.ponds && ponds.ponds->ContainsDrop(s, ground.size, drop, ponds.sight))
-        Spawn(drop, ground, cursorGround);
+    if (ponds.ponds && ponds.ponds->ContainsDrop(s, ground.size, drop, ponds.sight)) spawn(drop, ground, cursorGround);
 }
 
 void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondContact& ponds,
                       std::optional<Vec3> cursorGround, RainSight sight) {
     if (ground.surface.triangleCount <= 0) return;
     if (!spawnTableReady_) BuildSpawnTable(ground);
-    ReadFaces(ground.surface);
+    readFaces(ground.surface);
     const double h = std::min(frameSeconds, kLongestStep);
     const double gravity = rainGravity(ground.size);
-    if (++framesSinceGathered_ >= kFramesBetweenGathers) GatherByPlace();
+    if (++framesSinceGathered_ >= kFramesBetweenGathers) gatherByPlace();
     // While the view stays still, the place a drop was at is where its streak ends.
     bool sameSight = false;
     if (sight.view && sight.frame && sight.frame->hasBuffers()) {
         const Viewport viewport = viewportOf(*sight.frame);
-        sameSight = PlacedFor(*sight.view, viewport);
+        sameSight = placedFor(*sight.view, viewport);
         placesView_ = *sight.view;
         placesViewport_ = viewport;
         placesKnown_ = true;
@@ -262,7 +261,7 @@ void RainSystem::Step(const RainGround& ground, double frameSeconds, const PondC
         }
         RainDrop& drop = drops_[slot];
         const Vec3 was = drop.position;
-        StepDrop(drop, ground, h, frameSeconds, gravity, ponds, cursorGround);
+        stepDrop(drop, ground, h, frameSeconds, gravity, ponds, cursorGround);
         if (!placesKnown_) continue;
         DropOnScreen& place = places_[slot];
         // The streak starts where the drop was unless it started again.
@@ -286,7 +285,7 @@ void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {
             RainDrop& source = drops_[from];
             drops_[static_cast<std::size_t>(i)] = source;
             places_[static_cast<std::size_t>(i)] = places_[from];
-            Spawn(source, ground, std::nullopt);
+            spawn(source, ground, std::nullopt);
             places_[from].x = DropOnScreen::kUnplaced;
             if (++cloneCursor_ >= activeCount_) cloneCursor_ = 1;
         }
@@ -294,7 +293,7 @@ void RainSystem::AdaptCount(double frameSeconds, const RainGround& ground) {
     }
 }
 
-void RainSystem::ReadFaces(const SurfaceView& surface) {
+void RainSystem::readFaces(const SurfaceView& surface) {
     if (faceTableTriangles_ == surface.triangles.data() && faceTablePoints_ == surface.points.data() &&
         faceTable_.size() == static_cast<std::size_t>(surface.triangleCount))
         return;
@@ -303,7 +302,7 @@ void RainSystem::ReadFaces(const SurfaceView& surface) {
     faceTablePoints_ = surface.points.data();
 }
 
-void RainSystem::GatherByPlace() {
+void RainSystem::gatherByPlace() {
     framesSinceGathered_ = 0;
     // A counting sort of drops 1 on by the block of faces under them; the
     // drops off the surface go last. Drop 0 stays: the RainCam rides it.
@@ -330,13 +329,13 @@ void RainSystem::GatherByPlace() {
     placesKnown_ = false;
 }
 
-bool RainSystem::PlacedFor(const Matrix& view, const Viewport& viewport) const {
+bool RainSystem::placedFor(const Matrix& view, const Viewport& viewport) const {
     const Viewport& v = placesViewport_;
     return placesKnown_ && std::memcmp(&view, &placesView_, sizeof(Matrix)) == 0 && viewport.width == v.width &&
            viewport.height == v.height && viewport.halfWidth == v.halfWidth && viewport.halfHeight == v.halfHeight;
 }
 
-void RainSystem::SurfaceReshaped() {
+void RainSystem::surfaceReshaped() {
     faceTableTriangles_ = nullptr;
     faceTablePoints_ = nullptr;
 }

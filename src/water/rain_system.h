@@ -64,7 +64,7 @@ public:
     explicit RainSystem(std::uint32_t seed);
 
     // New random numbers for the spawn table and the drops.
-    void Reseed(std::uint32_t seed);
+    void reseed(std::uint32_t seed);
 
     // Starts every drop again in mode m with the fewest drops live; builds
     // the spawn table first when needed.
@@ -85,30 +85,30 @@ public:
 
     // The surface's triangles were re-sloped where they lie (a point's new
     // elevation): the drops read them afresh.
-    void SurfaceReshaped();
+    void surfaceReshaped();
 
     bool GetDrop(int index, Vec3& position, int& triangle) const override;
     int ActiveCount() const { return activeCount_; }
-    SpawnMode Mode() const { return spawnMode_; }
-    std::span<RainDrop> Drops() {
+    SpawnMode spawnMode() const { return spawnMode_; }
+    std::span<RainDrop> drops() {
         placesKnown_ = false;  // the caller may move them
         return drops_;
     }
-    std::span<const RainDrop> Drops() const { return drops_; }
+    std::span<const RainDrop> drops() const { return drops_; }
 
 private:
-    double Random();
+    double random();
     void BuildSpawnTable(const RainGround& ground);
-    void ReadFaces(const SurfaceView& surface);
+    void readFaces(const SurfaceView& surface);
     // Lays the live drops out in the order of the faces under them, so the
     // frames after it read the face table and the picture mostly in order.
-    void GatherByPlace();
+    void gatherByPlace();
     // True when the places kept are of this view and picture.
-    bool PlacedFor(const Matrix& view, const Viewport& viewport) const;
-    void Spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
-    void Pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
-    void StepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds,
-                  double gravity, const PondContact& ponds, const std::optional<Vec3>& cursorGround);
+    bool placedFor(const Matrix& view, const Viewport& viewport) const;
+    void spawn(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
+    void pour(RainDrop& drop, const RainGround& ground, const std::optional<Vec3>& cursorGround);
+    void stepDrop(RainDrop& drop, const RainGround& ground, double h, double frameSeconds, double gravity,
+                  const PondContact& ponds, const std::optional<Vec3>& cursorGround);
 
     std::mt19937 random_;
     std::vector<SpawnPoint> spawnTable_;

@@ -18,12 +18,12 @@ int waveCell(double coordinate) {
 
 WaveGrids::WaveGrids() : previous_(kCells, 0), current_(kCells, 0) {}
 
-void WaveGrids::Start(double x, double y) {
+void WaveGrids::start(double x, double y) {
     std::int32_t& cell = current_[static_cast<std::size_t>(waveCell(y) * kSide + waveCell(x))];
     cell = std::min(cell + 200, kLargestStart);
 }
 
-void WaveGrids::Step(bool rainOn) {
+void WaveGrids::step(bool rainOn) {
     std::int32_t* a = previous_.data();
     const std::int32_t* b = current_.data();
     // Each cell from the four round it in the current state, less its last
@@ -38,7 +38,7 @@ void WaveGrids::Step(bool rainOn) {
     if (!rainOn) {
         phase_ += 0.01;
         const double x = std::cos(phase_) * 192.0 + 256.0, y = std::sin(phase_) * 192.0 + 256.0;
-        Start(x, y);
+        start(x, y);
     }
     for (int row = 0; row < kSide; ++row) {
         a[row * kSide] = 0;

@@ -15,13 +15,13 @@ public:
     WaveGrids();
 
     // A wave at scene point (x, y): its cell rises by 200, to at most 500.
-    void Start(double x, double y);
+    void start(double x, double y);
     // One frame of wave motion. With the rain off a source wanders round the
     // grid so the water still moves.
-    void Step(bool rainOn);
+    void step(bool rainOn);
 
-    const std::int32_t* Current() const { return current_.data(); }
-    std::int32_t At(int row, int column) const { return current_[static_cast<std::size_t>(row * kSide + column)]; }
+    const std::int32_t* current() const { return current_.data(); }
+    std::int32_t at(int row, int column) const { return current_[static_cast<std::size_t>(row * kSide + column)]; }
 
 private:
     std::vector<std::int32_t> previous_;

@@ -34,7 +34,7 @@ void loadRandomPoints(SiteModel& m, int count, std::uint32_t seed) {
         p.easting = 1000.0 + at(random);
         p.northing = 2000.0 + at(random);
         p.elevation = 50.0 + 0.1 * at(random);
-        p.useInSurface = 1;
+        p.useInSurface = true;
     }
     d.pointCount = count;
     d.pointFileFormat = PointFileFormat::PNEZD;
@@ -45,7 +45,6 @@ void loadRandomPoints(SiteModel& m, int count, std::uint32_t seed) {
 }
 
 const SurveyPoint& pt(const SiteModel& m, int i) { return m.document.points[static_cast<std::size_t>(i)]; }
-const SurveyPoint& pt_(const SiteDocument& d, int i) { return d.points[static_cast<std::size_t>(i)]; }
 
 // Neighbour links symmetric: the triangle across each edge holds it reversed.
 void expectSymmetricLinks(const SiteDocument& d) {
@@ -103,7 +102,7 @@ TEST(BreaklineList, RefusesTheSamePointADuplicateAndACrossing) {
     EXPECT_FALSE(addBreakline(m, 1, 3));   // crosses 0-2 inside both
     EXPECT_TRUE(addBreakline(m, 2, 3));    // shares an end
     EXPECT_FALSE(addBreakline(m, 0, 42));  // no such point
-    d.points[1].useInSurface = 0;
+    d.points[1].useInSurface = false;
     EXPECT_TRUE(addBreakline(m, 1, 2));  // ignored
     ASSERT_EQ(d.breaklines.count(), 2);
     EXPECT_EQ(d.breaklines.pairs[1].a, 2);
@@ -150,7 +149,7 @@ TEST(BreaklineList, PolylineVerticesMatchPointsWithinHalfACentimetre) {
         p.easting = 10.0 * i;
         p.northing = 5.0 * (i % 2);
     }
-    m.document.points[4].useInSurface = 0;
+    m.document.points[4].useInSurface = false;
     std::vector<std::vector<Vec3>> lines = {
         {{0.004, -0.004, 0}, {10.0, 5.0, 0}, {20.006, 0.0, 0}, {30.0, 5.0, 0}, {40.0, 0.0, 0}, {50.0, 5.0, 0}},
         {{10.0, 5.0, 0}, {10.0, 5.001, 0}, {30.0, 5.0, 0}}};
@@ -243,7 +242,7 @@ TEST(BreaklineInsertion, PickedPairIsEnforcedAtOnceOrRefusedWithAMessage) {
     const int sw = corner(-1, -1), ne = corner(1, 1), nw = corner(-1, 1), se = corner(1, -1);
     m.input.selectedPoint = sw;
     breaklineBetween(m, ui, sw, ne);
-    EXPECT_EQ(m.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(m.input.selectedPoint, kNoSelection);
     EXPECT_TRUE(hasEdge(d, sw, ne));
     EXPECT_TRUE(d.triangulateStage.done);
     EXPECT_FALSE(d.contourStage.done);  // the links are made again
@@ -311,10 +310,10 @@ bool crossInTest(const SiteDocument& d, int a, int b, int c, int e) {
     if (segmentsCross(surfaceOf(d), a, b, c, e)) return true;
     for (int p : {a, b})
         for (int q : {c, e})
-            if (samePlace(pt_(d, p), pt_(d, q))) return false;
+            if (samePlace(pointAt(d, p), pointAt(d, q))) return false;
     auto side = [&](int p, int q, int r) {
-        const double o = orient2d(pt_(d, p).easting, pt_(d, p).northing, pt_(d, q).easting, pt_(d, q).northing,
-                                  pt_(d, r).easting, pt_(d, r).northing);
+        const double o = orient2d(pointAt(d, p).easting, pointAt(d, p).northing, pointAt(d, q).easting,
+                                  pointAt(d, q).northing, pointAt(d, r).easting, pointAt(d, r).northing);
         return (o > 0) - (o < 0);
     };
     return side(a, b, c) * side(a, b, e) < 0 && side(c, e, a) * side(c, e, b) < 0;
@@ -331,11 +330,14 @@ BruteForce bruteForceList(const SiteDocument& d, const std::vector<std::vector<P
     BruteForce out;
     auto match = [&](const Place& v) {
         for (int i = 0; i < d.pointCount; ++i)
-            if (std::fabs(pt_(d, i).easting - v.first) < 0.005 && std::fabs(pt_(d, i).northing - v.second) < 0.005)
+            if (std::fabs(pointAt(d, i).easting - v.first) < 0.005 &&
+                std::fabs(pointAt(d, i).northing - v.second) < 0.005)
                 return i;
         return kNoPoint;
     };
-    auto usable = [&](int p) { return p != kNoPoint && pt_(d, p).useInSurface && isValidElevation(pt_(d, p).elevation); };
+    auto usable = [&](int p) {
+        return p != kNoPoint && pointAt(d, p).useInSurface && isValidElevation(pointAt(d, p).elevation);
+    };
     for (const std::vector<Place>& chain : chains)
         for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
             const int a = match(chain[i]), b = match(chain[i + 1]);
@@ -359,7 +361,8 @@ void expectIndexedListMatchesBruteForce(const std::vector<Place>& places, const 
                                         int wantedNearEnd) {
     SiteModel m;
     loadPlaces(m, places);
-    for (int i = 0; i < m.document.pointCount; i += 37) m.document.points[static_cast<std::size_t>(i)].useInSurface = 0;
+    for (int i = 0; i < m.document.pointCount; i += 37)
+        m.document.points[static_cast<std::size_t>(i)].useInSurface = false;
     const BruteForce expected = bruteForceList(m.document, chains);
     std::vector<std::vector<Vec3>> lines;
     for (const auto& chain : chains) {
@@ -449,7 +452,7 @@ bool isSurfaceEdgeAtPlaces(const SiteDocument& d, const SurveyPoint& from, const
     for (int t = 0; t < d.triangleCount; ++t) {
         const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
         for (int k = 0; k < 3; ++k) {
-            const SurveyPoint &p = pt_(d, tri.vertex[k]), &q = pt_(d, tri.vertex[(k + 1) % 3]);
+            const SurveyPoint &p = pointAt(d, tri.vertex[k]), &q = pointAt(d, tri.vertex[(k + 1) % 3]);
             if ((samePlace(p, from) && samePlace(q, to)) || (samePlace(p, to) && samePlace(q, from))) return true;
         }
     }
@@ -490,7 +493,7 @@ TEST(CadLinesAsBreaklines, EveryAcceptedLineIsAnEdgeOfTheFinishedSurface) {
     runPipelineToCompletion(m, ui);
     ASSERT_TRUE(d.contourStage.done);
     for (const Breakline& k : d.breaklines.pairs)
-        EXPECT_TRUE(isSurfaceEdgeAtPlaces(d, pt_(d, k.a), pt_(d, k.b))) << k.a << "-" << k.b;
+        EXPECT_TRUE(isSurfaceEdgeAtPlaces(d, pointAt(d, k.a), pointAt(d, k.b))) << k.a << "-" << k.b;
 }
 
 // 60,000 LINEs chained into contours, as a large drawing brings them: the

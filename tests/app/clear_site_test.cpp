@@ -27,7 +27,7 @@ TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
     EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Flat);
     EXPECT_EQ(m.document.contours.contourInterval, 1.0);
     EXPECT_FALSE(m.document.triangulateStage.done);
-    EXPECT_EQ(m.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(m.input.selectedPoint, kNoSelection);
     EXPECT_NE(m.overlays.dxfOverlay, nullptr);  // the open deletes it, not the clear
 }
 

@@ -105,7 +105,7 @@ TEST_F(CommandFixture, KeyThreeRestoresTheModeItFirstSaw) {
     EXPECT_TRUE(d.showPoints);
     EXPECT_FALSE(d.showTriangles);
     EXPECT_EQ(d.surfaceMode, SurfaceMode::Off);
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     press('3');
     EXPECT_EQ(d.surfaceMode, SurfaceMode::Smooth);
 }

@@ -16,9 +16,10 @@ using testing::TempDir;
 const char* kSurvey = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n150,5010,6010,103,D\r\n";
 
 TEST(OpenDocument, ExtensionTableIgnoresCase) {
-    EXPECT_EQ(formatForPath("/a/SITE.DXF"), "DXF");
-    EXPECT_EQ(formatForPath("b.Dca"), "PENZD");
-    EXPECT_EQ(formatForPath("c.usgs_xyz"), "USGS_DEM");
+    EXPECT_EQ(formatForPath("/a/SITE.DXF"), PointFileFormat::Dxf);
+    EXPECT_EQ(formatForPath("b.Dca"), PointFileFormat::PENZD);
+    EXPECT_EQ(formatForPath("c.usgs_xyz"), PointFileFormat::UsgsDem);
+    EXPECT_EQ(formatForPath("e.dwg"), PointFileFormat::Dwg);
     EXPECT_EQ(formatForPath("d.txt"), std::nullopt);
     EXPECT_EQ(formatForPath("noext"), std::nullopt);
 }
@@ -137,12 +138,12 @@ TEST(SaveAs, DialogDefaultsNothingTickedAndFilters) {
     EXPECT_EQ(ui.messages.back(), "Nothing was selected to be saved!");
     EXPECT_TRUE(ui.saveFilters.empty());
 
-    ui.savingAnswer = SavingDialog{1, false, false, false, true};
+    ui.savingAnswer = SavingDialog{ExportFormat::LandXml, false, false, false, true};
     saveAsCommand(m, ui);  // cancelled chooser: nothing more happens
     ASSERT_EQ(ui.saveFilters.size(), 1u);
     EXPECT_EQ(ui.saveFilters[0], "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||");
 
-    ui.savingAnswer = SavingDialog{0, true, false, false, false};
+    ui.savingAnswer = SavingDialog{ExportFormat::Dxf, true, false, false, false};
     ui.saveFileAnswers.push_back(dir.path("no-folder/x.dxf"));
     saveAsCommand(m, ui);
     EXPECT_EQ(ui.saveFilters.back(), "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||");
@@ -158,8 +159,8 @@ TEST(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);
     cyclePalette(m);
     Palette first{}, second{};
-    buildPalette(0, first);
-    buildPalette(1, second);
+    buildPalette(PaletteChoice::Grey, first);
+    buildPalette(PaletteChoice::CoolGrey, second);
     ASSERT_NE(first, second);
     ASSERT_EQ(m.renderer.frame.bitmapPalette, second);
     ASSERT_EQ(openDocument(m, ui, dir.write("b.dca", kSurvey)), OpenResult::Loaded);

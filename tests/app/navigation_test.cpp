@@ -315,13 +315,13 @@ TEST_F(NavigationFixture, DoubleClicksSelectAndDeselectAPoint) {
     const ProjectedPoint q = project(model.renderer.frame, p);
     const Pixel onPoint{static_cast<int>(q.x + 0.5), static_cast<int>(q.y + 0.5)};
     doubleClick(model, ui, {centre().x, 0}, false);  // sky, nothing selected
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     doubleClick(model, ui, onPoint, false);
     EXPECT_EQ(model.input.selectedPoint, 60);
     doubleClick(model, ui, onPoint, false);
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     doubleClick(model, ui, onPoint, true);  // Ctrl: the cross section's, not a selection
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
 }
 
 TEST_F(NavigationFixture, CtrlDoubleClicksPickTheSectionDrawItLiveAndSaveIt) {

@@ -74,7 +74,7 @@ TEST_F(PointEditing, DoubleClicksMakeABreaklineThenAWallPointTowardsTheCursor) {
     doubleClick(model, ui, pixelOf(s), false);
     ASSERT_EQ(model.input.selectedPoint, s);
     doubleClick(model, ui, pixelOf(other), false);  // a second point: a breakline through 61
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     EXPECT_TRUE(hasEdge(model.document, 60, 61) && hasEdge(model.document, 61, 62));
     runPipelineToCompletion(model, ui);
     draw();
@@ -101,7 +101,7 @@ TEST_F(PointEditing, DoubleClicksMakeABreaklineThenAWallPointTowardsTheCursor) {
     EXPECT_DOUBLE_EQ(wall.elevation, point(s).elevation - 1.5);
     EXPECT_EQ(model.document.triangleCount, triangles + 2);  // its triangle split in three
     EXPECT_TRUE(hasEdge(model.document, s, points));
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     runPipelineToCompletion(model, ui);
     EXPECT_TRUE(model.document.contourStage.done);
     EXPECT_TRUE(inSurface(points));
@@ -140,7 +140,7 @@ TEST_F(PointEditing, EditPointTakesBackElevationDescriptionAndUseOnly) {
     model.input.selectedPoint = p;
     ui.editPointAnswer = EditPointDialog{0, 0, 0, 123.5, "moved", false};
     editSelectedPoint(model, ui);
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
     ASSERT_EQ(model.document.breaklines.count(), 1);
     EXPECT_EQ(model.document.breaklines.pairs[0].a, 38);
     EXPECT_FALSE(model.document.triangulateStage.done);

@@ -20,14 +20,14 @@ TEST(SaveAs, TheRadioButtonChoosesTheWriterAndSuccessIsSaidOnce) {
     FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
 
-    ui.savingAnswer = SavingDialog{0, true, false, false, false};
+    ui.savingAnswer = SavingDialog{ExportFormat::Dxf, true, false, false, false};
     ui.saveFileAnswers.push_back(dir.path("typed.xml"));
     saveAsCommand(m, ui);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Saved File:\n\n" + dir.path("typed.xml")});
     EXPECT_EQ(testing::readFile(dir.path("typed.xml")).substr(0, 20), "  0\nSECTION\n  2\nHEAD");
 
     ui.messages.clear();
-    ui.savingAnswer = SavingDialog{1, false, false, false, true};  // only Surface ticked
+    ui.savingAnswer = SavingDialog{ExportFormat::LandXml, false, false, false, true};  // only Surface ticked
     ui.saveFileAnswers.push_back(dir.path("typed.dxf"));
     saveAsCommand(m, ui);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Saved File:\n\n" + dir.path("typed.dxf")});

@@ -42,7 +42,7 @@ TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
     EXPECT_DOUBLE_EQ(m.renderer.light->position.z, m.camera.eye.z);
 }
 
-TEST(ShadingStage, OkWithNoAngleCameBackEveryFrame) {
+TEST(ShadingStage, OkWithNoAngleAsksOnceAndFallsBackToFlat) {
     SiteModel m;
     testing::FakeUi ui;
     makeGridSurface(m.document);

@@ -82,7 +82,7 @@ TEST_F(SiteEditsState, AskedOnlyWithChangesAndSaveMustWrite) {
     EXPECT_TRUE(hasUnsavedChanges(model));
     EXPECT_TRUE(mayCloseSite(model, ui, answer(UnsavedChoice::Discard)));
 
-    ui.savingAnswer = SavingDialog{0, true, false, true, false};
+    ui.savingAnswer = SavingDialog{ExportFormat::Dxf, true, false, true, false};
     const std::string saved = dir.path("saved.dxf");
     ui.saveFileAnswers.push_back(saved);
     EXPECT_TRUE(mayCloseSite(model, ui, answer(UnsavedChoice::Save)));

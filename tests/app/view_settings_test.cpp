@@ -11,14 +11,14 @@ namespace {
 TEST(PaletteCycle, FiveStepsRestorePaletteZeroAndTheSurfaceMode) {
     SiteModel m;
     Palette grey;
-    buildPalette(0, grey);
+    buildPalette(PaletteChoice::Grey, grey);
     m.display.surfaceMode = SurfaceMode::Smooth;
     for (int i = 1; i <= 4; ++i) cyclePalette(m);
-    EXPECT_EQ(m.display.paletteIndex, 4);
+    EXPECT_EQ(m.display.paletteIndex, PaletteChoice::Rainbow);
     EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Elevation);  // elevation colouring with the rainbow
     m.renderer.redrawNeeded = false;
     cyclePalette(m);
-    EXPECT_EQ(m.display.paletteIndex, 0);
+    EXPECT_EQ(m.display.paletteIndex, PaletteChoice::Grey);
     EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Smooth);
     EXPECT_TRUE(m.renderer.redrawNeeded);
     EXPECT_EQ(m.renderer.palette[0], grey);

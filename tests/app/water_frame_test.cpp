@@ -59,11 +59,11 @@ TEST(WaterFrames, KeySixBringsRainThatTheRainCameraRidesAndKeySevenPonds) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "5000 Particles"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "1 Ponds"), lines.end());
     // Key 7 off hides the ponds and keeps their water; on again shows it as it was.
-    const double level = model.water.ponds->Ponds()[0].level;
+    const double level = model.water.ponds->ponds()[0].level;
     togglePonds(model);
     paintFrame(model, site.ui, 320, 240, picture);
     ASSERT_TRUE(model.water.ponds);
-    EXPECT_EQ(model.water.ponds->Ponds()[0].level, level);
+    EXPECT_EQ(model.water.ponds->ponds()[0].level, level);
     togglePonds(model);
     // Rain drops are drawn in the water colours.
     const auto& bits = model.renderer.frame.displayBits;

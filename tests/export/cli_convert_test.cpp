@@ -62,7 +62,7 @@ TEST(CliInfo, SkippedLinesFollowThePointCount) {
     EXPECT_NE(info.output.find("points: 4\nskipped: 1\n"), std::string::npos) << info.output;
 }
 
-TEST(CliConvert, CoordinatesNear1e308MadeADxfFullOfInf) {
+TEST(CliConvert, CoordinatesNear1e308AreRefusedAndNeverWrittenAsInf) {
     TempDir dir;
     const std::string in = dir.write("site.txt", std::string(kSurvey) + "5,1e308,-1e308,1e308,HUGE\r\n");
     const ToolRun dxf = convert(in + " --to " + dir.path("out.dxf"));

@@ -55,7 +55,7 @@ TEST(HgtTile, ReadsBigEndianSamplesNorthRowFirstOnAThinnedGrid) {
     EXPECT_EQ(r.points[1].elevation, 258);
     EXPECT_EQ(r.points[2].elevation, -1);
     EXPECT_EQ(r.points[kHgtSide + 1].elevation, kVoidElevation);
-    EXPECT_EQ(r.points[kHgtSide + 1].useInSurface, 1);
+    EXPECT_TRUE(r.points[kHgtSide + 1].useInSurface);
     EXPECT_DOUBLE_EQ(r.points[0].northing, 1201 * 92.662);
     EXPECT_DOUBLE_EQ(r.points[1442400].northing, 92.662);
     EXPECT_DOUBLE_EQ(r.points[1442400].easting, 1200 * 92.662);
@@ -247,7 +247,7 @@ TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {
     EXPECT_EQ(r.triangles[1].vertex[2], 2);
     EXPECT_EQ(r.points[3].number, 3);
     EXPECT_EQ(r.points[3].displayMark, PointMark::Ordinary);
-    EXPECT_EQ(r.points[3].useInSurface, 1);
+    EXPECT_TRUE(r.points[3].useInSurface);
     // Of two earlier points that both match, the latest is used.
     const SurfaceReadResult twins = readRawTriangleText("0 0 0\n1 0 0\n0 0 0.0015\n0 0 0.0008\n5 5 5\n6 6 6\n");
     ASSERT_EQ(twins.triangles.size(), 2u);

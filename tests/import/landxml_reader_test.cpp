@@ -106,10 +106,10 @@ TEST(LandXmlReader, PlanCgPointsInAnyLetterCase) {
     EXPECT_FALSE(r.surface.trianglesMade);
     ASSERT_EQ(r.surface.points.size(), 2u);
     EXPECT_EQ(r.surface.points[0].elevation, 0);
-    EXPECT_EQ(r.surface.points[0].useInSurface, 0);
+    EXPECT_FALSE(r.surface.points[0].useInSurface);
     EXPECT_EQ(r.surface.points[0].easting, 2);
     EXPECT_EQ(r.surface.points[1].number, 0);
-    EXPECT_EQ(r.surface.points[1].useInSurface, 1);
+    EXPECT_TRUE(r.surface.points[1].useInSurface);
     EXPECT_EQ(r.tagErrorCount, 0);
 }
 

@@ -41,10 +41,10 @@ TEST(PointFile, PnezdColumnsAndSpareRecords) {
     EXPECT_EQ(pt(*r, 0).easting, 6000);
     EXPECT_EQ(pt(*r, 0).elevation, 100.5);
     EXPECT_EQ(descriptionOf(pt(*r, 0)), "TREE");
-    EXPECT_EQ(pt(*r, 0).useInSurface, 1);
+    EXPECT_TRUE(pt(*r, 0).useInSurface);
     // The separator is one character; the next number skips the blanks before it.
     EXPECT_EQ(pt(*r, 1).northing, 5001.25);
-    EXPECT_EQ(pt(*r, 1).useInSurface, 0);  // elevation 0
+    EXPECT_FALSE(pt(*r, 1).useInSurface);  // elevation 0
     EXPECT_EQ(descriptionOf(pt(*r, 1)), "EP edge");
 }
 
@@ -89,8 +89,8 @@ std::string numbered(int lines, int badLine, const std::string& bad) {
     return text;
 }
 
-TEST(PointText, UnreadableLineEndedTheReadSilently) {
-    // Once a line would not read, the points after it were dropped without a word.
+TEST(PointText, AnUnreadableLineIsSkippedCountedAndReadOn) {
+    // A line that does not read is counted and reported; the points after it are read.
     const PointReadResult na = readPointText(numbered(1000, 10, "N/A,N/A,N/A,N/A,N/A"), PointLayout::PNEZD);
     EXPECT_EQ(na.pointCount, 999);
     EXPECT_EQ(na.points.size(), 1002u);
@@ -138,7 +138,7 @@ TEST(PointText, QuotedLineIsCutWithoutSplittingACharacter) {
     EXPECT_EQ(skippedLinesMessage(three), "Skipped 3 lines that could not be read as points.\n\nThe first, line 10:\nN/A");
 }
 
-TEST(PointText, DescriptionEndingInALoneCrWasStoredWithTwoCrs) {
+TEST(PointText, ALoneCrEndingTheFileIsNoPartOfTheDescription) {
     const PointReadResult r = readPointText("1,10,20,30,A\r\n2,11,21,31,B\r", PointLayout::PNEZD);
     ASSERT_EQ(r.pointCount, 2);
     EXPECT_EQ(descriptionOf(r.points[1]), "B");
@@ -193,7 +193,7 @@ TEST(XyzFile, NumbersInThreesAndElevationZeroIsUsed) {
     EXPECT_EQ(m.points[2].number, 2);
     EXPECT_EQ(m.points[0].easting, 100.5);
     EXPECT_EQ(m.points[0].northing, 200.25);
-    EXPECT_EQ(m.points[0].useInSurface, 1);
+    EXPECT_TRUE(m.points[0].useInSurface);
     EXPECT_EQ(m.points[2].elevation, 8);
 }
 

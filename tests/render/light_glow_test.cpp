@@ -20,7 +20,7 @@ protected:
         camera.direction = normalise({0, 1, -0.01});
         camera.BuildView(1.0, frame.viewWidth, frame.viewHeight);
         light.position = {0, 1000, 0};
-        buildPalette(0, grey);
+        buildPalette(PaletteChoice::Grey, grey);
     }
     std::uint8_t& scene(int x, int y) { return frame.sceneBuffer[static_cast<std::size_t>(y * 200 + x)]; }
     // What the pixel shows with the grey palette, 0xFFRRGGBB.

@@ -18,15 +18,15 @@ Colour colourOf(const Palette& p, int index) {
 }
 void PrintTo(const Colour& c, std::ostream* os) { *os << "(" << c.red << ", " << c.green << ", " << c.blue << ")"; }
 
-Palette built(int paletteIndex) {
+Palette built(PaletteChoice choice) {
     Palette p;
-    buildPalette(paletteIndex, p);
+    buildPalette(choice, p);
     return p;
 }
 
 TEST(Palette, FixedColoursAndWaterRampAreTheSameInEveryPalette) {
     for (int p = 0; p < kPaletteCount; ++p) {
-        const Palette pal = built(p);
+        const Palette pal = built(static_cast<PaletteChoice>(p));
         EXPECT_EQ(colourOf(pal, 0), (Colour{0, 0, 0}));
         EXPECT_EQ(colourOf(pal, 7), (Colour{255, 255, 255}));  // the background
         EXPECT_EQ(colourOf(pal, 8), (Colour{134, 134, 134}));
@@ -46,7 +46,9 @@ TEST(Palette, FixedColoursAndWaterRampAreTheSameInEveryPalette) {
 }
 
 TEST(Palette, SurfaceRampsRunDarkToLightInTheirOwnColours) {
-    const Palette grey = built(0), cool = built(1), earth = built(2), purple = built(3), rainbow = built(4);
+    using enum PaletteChoice;
+    const Palette grey = built(Grey), cool = built(CoolGrey), earth = built(Earth), purple = built(Purple),
+                  rainbow = built(Rainbow);
     EXPECT_EQ(colourOf(grey, 16), (Colour{0, 0, 0}));
     EXPECT_EQ(colourOf(grey, 116), (Colour{175, 175, 175}));  // brightened for the screen: the middle is light
     EXPECT_EQ(colourOf(grey, 229), (Colour{255, 255, 255}));
@@ -80,10 +82,11 @@ TEST(Palette, SourceTablesPassThroughTheirKeyRows) {
         {2, 254, 255, 242, 233}, {4, 0, 0, 0, 143},       {4, 28, 0, 0, 255},      {4, 93, 0, 255, 255},
         {4, 158, 255, 255, 0},   {4, 223, 255, 0, 0},     {4, 255, 128, 0, 0}};
     for (const Row& r : rows)
-        EXPECT_EQ(paletteSourceTable(r.palette)[static_cast<std::size_t>(r.index)], rgb(r.red, r.green, r.blue))
+        EXPECT_EQ(paletteSourceTable(static_cast<PaletteChoice>(r.palette))[static_cast<std::size_t>(r.index)],
+                  rgb(r.red, r.green, r.blue))
             << r.palette << " " << r.index;
-    const auto& cool = paletteSourceTable(1);
-    const auto& earth = paletteSourceTable(2);
+    const auto& cool = paletteSourceTable(PaletteChoice::CoolGrey);
+    const auto& earth = paletteSourceTable(PaletteChoice::Earth);
     EXPECT_EQ(earth[22], earth[21]);  // the brown pauses at a few entries
     EXPECT_EQ(earth[129], earth[128]);
 

@@ -64,7 +64,7 @@ bool readPng(const std::string& path, DecodedPng& out) {
 TEST(PngFile, FrameAndOverlayTextComeBackPixelForPixelInTheFramesPalette) {
     // Every palette entry in use, then text in two colours the palette lacks.
     Palette palette;
-    buildPalette(2, palette);
+    buildPalette(PaletteChoice::Earth, palette);
     const int width = 320, height = 180;
     std::vector<std::uint8_t> frame(static_cast<std::size_t>(width * height));
     for (int y = 0; y < height; ++y)
@@ -99,7 +99,7 @@ TEST(PngFile, MoreThan256ColoursAreSavedAsRgb) {
     for (std::uint32_t i = 0; i < 400; ++i) image.pixels.push_back(0xFF000000u | i * 0x010305u);
     TempDir dir;
     Palette grey;
-    buildPalette(0, grey);
+    buildPalette(PaletteChoice::Grey, grey);
     ASSERT_TRUE(writePng(dir.path("many.png"), image, grey));
     DecodedPng png;
     ASSERT_TRUE(readPng(dir.path("many.png"), png));
@@ -109,7 +109,7 @@ TEST(PngFile, MoreThan256ColoursAreSavedAsRgb) {
 
 TEST(PngFile, IsCompressedAndRefusesWhatItCannotWrite) {
     Palette grey;
-    buildPalette(0, grey);
+    buildPalette(PaletteChoice::Grey, grey);
     std::vector<std::uint8_t> frame(1280 * 720, kBackgroundColour);
     RgbImage image;
     paletteToRgb(frame.data(), 1280, 720, 1280, grey, image);

@@ -262,7 +262,7 @@ TEST_F(SiteEdits, PointEditsUndoAndRedo) {
     ASSERT_NE(without, withBreakline);
     undoKey();
     EXPECT_EQ(d.breaklines.count(), 1);
-    EXPECT_EQ(d.points[static_cast<std::size_t>(at(1, 1))].useInSurface, 1);
+    EXPECT_TRUE(d.points[static_cast<std::size_t>(at(1, 1))].useInSurface);
     EXPECT_EQ(surfaceGeometry(d), withBreakline);
     redoKey();
     EXPECT_TRUE(d.breaklines.empty());

@@ -163,12 +163,12 @@ TEST_F(ViewInput, ButtonReleasedIntoADialogIsNotHeldAfterIt) {
     EXPECT_FALSE(model.input.leftButtonDown);
 
     // Should the lost release reach the view after all, it is no Shift-click on the ground.
-    model.input.selectedPoint = kNoPoint;
+    model.input.selectedPoint = kNoSelection;
     model.input.leftPressTime = Clock::now();
     QTest::keyPress(view, Qt::Key_Shift);
     QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, at);
     QTest::keyRelease(view, Qt::Key_Shift);
-    EXPECT_EQ(model.input.selectedPoint, kNoPoint);
+    EXPECT_EQ(model.input.selectedPoint, kNoSelection);
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST(EnforceBreakline, ExistingEdgeAndUnusableEndsLeaveTheSurfaceAlone) {
     };
     EXPECT_FALSE(enforce(d, first.vertex[0], first.vertex[1]));
     unchanged();
-    ASSERT_EQ(d.points[5].useInSurface, 0);
+    ASSERT_FALSE(d.points[5].useInSurface);
     EXPECT_FALSE(enforce(d, 5, first.vertex[0] == 5 ? first.vertex[1] : first.vertex[0]));
     EXPECT_FALSE(enforce(d, 3, 3));
     EXPECT_FALSE(enforce(d, 3, d.pointCount));

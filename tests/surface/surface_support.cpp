@@ -128,7 +128,7 @@ MeshView viewOf(const SiteDocument& document) {
         const SurveyPoint& p = document.points[static_cast<std::size_t>(i)];
         mesh.x.push_back(p.easting);
         mesh.y.push_back(p.northing);
-        mesh.expectedVertex.push_back(p.useInSurface ? 1 : 0);
+        mesh.expectedVertex.push_back(p.useInSurface);
     }
     for (int t = 0; t < document.triangleCount; ++t)
         for (int k = 0; k < 3; ++k) {
@@ -201,7 +201,7 @@ void loadPoints(SiteDocument& d, const std::vector<Xyz>& points) {
         p.easting = points[i].x;
         p.northing = points[i].y;
         p.elevation = points[i].z;
-        p.useInSurface = isValidElevation(p.elevation) ? 1 : 0;
+        p.useInSurface = isValidElevation(p.elevation);
     }
     d.pointCount = static_cast<int>(points.size());
     d.pointFileFormat = PointFileFormat::PNEZD;

@@ -33,8 +33,8 @@ TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     points.push_back({50.020, 60.000, 20.0});  // index 52: 0.02 away, kept
     loadPoints(model, points);
     buildSurface(model);
-    EXPECT_EQ(model.document.points[50].useInSurface, 0);
-    EXPECT_EQ(model.document.points[51].useInSurface, 1);
+    EXPECT_FALSE(model.document.points[50].useInSurface);
+    EXPECT_TRUE(model.document.points[51].useInSurface);
     EXPECT_EQ(vertexUses(model, 50), 0);
     EXPECT_GT(vertexUses(model, 51), 0);
     EXPECT_GT(vertexUses(model, 52), 0);

@@ -148,17 +148,17 @@ std::vector<double> rainedOnLevels(const SurfaceView& s) {
     ponds.Build(s);
     for (bool rising = true; rising;) {
         rising = false;
-        for (int p = 0; p < static_cast<int>(ponds.Ponds().size()); ++p) {
-            Pond& pond = ponds.Ponds()[static_cast<std::size_t>(p)];
+        for (int p = 0; p < static_cast<int>(ponds.ponds().size()); ++p) {
+            Pond& pond = ponds.ponds()[static_cast<std::size_t>(p)];
             if (pond.full || pond.floodedTriangles.empty()) continue;
             pond.size = 10.0;
             ponds.Rise(s, p, 500.0);  // a step of 0.1 each time
             rising = true;
         }
-        ponds.MergePass(s);
+        ponds.mergePass(s);
     }
     std::vector<double> levels;
-    for (const Pond& pond : ponds.Ponds())
+    for (const Pond& pond : ponds.ponds())
         if (!pond.floodedTriangles.empty()) levels.push_back(pond.level);
     std::sort(levels.begin(), levels.end());
     return levels;
@@ -284,11 +284,11 @@ TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
     ASSERT_EQ(ponds.Count(), 1);
     EXPECT_TRUE(ponds.IsLowPoint(testing::pointAt(s, 10, 40)));
     EXPECT_FALSE(ponds.IsLowPoint(testing::pointAt(s, 0, 0)));  // on the outer edge
-    for (int frame = 0; frame < 100000 && !ponds.Ponds()[0].full; ++frame) {
-        ponds.Ponds()[0].size = 10.0;
+    for (int frame = 0; frame < 100000 && !ponds.ponds()[0].full; ++frame) {
+        ponds.ponds()[0].size = 10.0;
         ponds.Rise(s, 0, 100.0);
     }
-    const Pond& pond = ponds.Ponds()[0];
+    const Pond& pond = ponds.ponds()[0];
     ASSERT_TRUE(pond.full);
     EXPECT_EQ(pond.spillPoint, testing::pointAt(s, 0, 40));  // the lowest point of the outer edge
     EXPECT_EQ(pond.level, 100.0);
@@ -297,7 +297,7 @@ TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
     drop.position = {10.0, 40.0, 97.5};
     drop.velocity = {1.0, 0.0, -10.0};
     EXPECT_FALSE(ponds.ContainsDrop(s, 100.0, drop, {}));
-    EXPECT_EQ(ponds.Ponds()[0].level, 100.0);  // a full pond takes no more water
+    EXPECT_EQ(ponds.ponds()[0].level, 100.0);  // a full pond takes no more water
     EXPECT_NEAR(drop.position.x, -0.1 * 10.0 / std::hypot(10.0, 2.8), 1e-9);
     EXPECT_NEAR(drop.position.y, 40.0, 1e-9);
     EXPECT_EQ(drop.triangle, pond.spillTriangle);
@@ -306,18 +306,18 @@ TEST(PondRise, AFullPondStopsAtTheOuterEdgeAndSendsDropsOnPastItsSpillPoint) {
 
 TEST(WaveGrids, AStartedWaveNeverExceeds500AndSpreads) {
     WaveGrids waves;
-    for (int i = 0; i < 5; ++i) waves.Start(10.0, 20.0);
-    EXPECT_EQ(waves.At(80, 40), 500);
-    waves.Step(true);
-    EXPECT_EQ(waves.At(81, 40), 243);  // half the sum of the four round it, damped by 1/32
-    EXPECT_EQ(waves.At(80, 40), 0);
+    for (int i = 0; i < 5; ++i) waves.start(10.0, 20.0);
+    EXPECT_EQ(waves.at(80, 40), 500);
+    waves.step(true);
+    EXPECT_EQ(waves.at(81, 40), 243);  // half the sum of the four round it, damped by 1/32
+    EXPECT_EQ(waves.at(80, 40), 0);
     // With the rain off a source keeps the water moving.
     WaveGrids calm;
-    calm.Step(false);
-    calm.Step(false);
+    calm.step(false);
+    calm.step(false);
     bool moving = false;
     for (int r = 0; r < WaveGrids::kSide && !moving; ++r)
-        for (int col = 0; col < WaveGrids::kSide; ++col) moving = moving || calm.At(r, col) != 0;
+        for (int col = 0; col < WaveGrids::kSide; ++col) moving = moving || calm.at(r, col) != 0;
     EXPECT_TRUE(moving);
 }
 

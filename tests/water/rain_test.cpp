@@ -29,7 +29,7 @@ void buildSlope(WaterSite& site, double fall = 0.2, double pit = 5.0) {
 
 // Drop 0 of `rain`, placed at `at` with `velocity` on the triangle under it, with its whole life ahead.
 RainDrop& placeDrop(RainSystem& rain, const WaterSite& site, const Vec3& at, const Vec3& velocity) {
-    RainDrop& drop = rain.Drops()[0];
+    RainDrop& drop = rain.drops()[0];
     drop.position = drop.previousPosition = at;
     drop.velocity = velocity;
     drop.triangle = drop.previousTriangle = locateTriangle(site.surface(), 0, at.x, at.y);
@@ -55,8 +55,8 @@ struct RainOnASlope : ::testing::Test {
 TEST_F(RainOnASlope, SwitchingOnStartsTheFewestDropsOverTheSurface) {
     start(7);
     EXPECT_EQ(rain.ActiveCount(), 5000);
-    EXPECT_EQ(rain.Drops().size(), 100001u);
-    const RainDrop first = rain.Drops()[0];
+    EXPECT_EQ(rain.drops().size(), 100001u);
+    const RainDrop first = rain.drops()[0];
     EXPECT_NE(first.triangle, kNoTriangle);
     EXPECT_GE(first.position.z, 100.0 - 20.0 + 0.4 * ground.size);  // 0.4 S to 0.9 S over the ground
     rain.Step(ground, 1.0 / 30.0, {});
@@ -71,15 +71,15 @@ TEST_F(RainOnASlope, SwitchingOnStartsTheFewestDropsOverTheSurface) {
 TEST_F(RainOnASlope, TheGovernorKeepsTheCountBetweenItsBounds) {
     start(1);
     // Each drop's life names it: a copy carries its source's on, and the source starts again.
-    for (std::size_t i = 0; i < 5000; ++i) rain.Drops()[i].life = 10.0 + 1e-3 * static_cast<double>(i);
+    for (std::size_t i = 0; i < 5000; ++i) rain.drops()[i].life = 10.0 + 1e-3 * static_cast<double>(i);
     rain.AdaptCount(1.0 / 60.0, ground);
     const auto copies = static_cast<std::size_t>(rain.ActiveCount() - 5000);
     ASSERT_GE(copies, 14u);
     for (std::size_t i = 0; i < copies; ++i) {
-        EXPECT_EQ(rain.Drops()[5000 + i].life, 10.0 + 1e-3 * static_cast<double>(i + 1)) << i;
-        EXPECT_EQ(rain.Drops()[i + 1].life, 60.0) << i;
+        EXPECT_EQ(rain.drops()[5000 + i].life, 10.0 + 1e-3 * static_cast<double>(i + 1)) << i;
+        EXPECT_EQ(rain.drops()[i + 1].life, 60.0) << i;
     }
-    EXPECT_EQ(rain.Drops()[0].life, 10.0);  // the RainCam's drop is never copied away
+    EXPECT_EQ(rain.drops()[0].life, 10.0);  // the RainCam's drop is never copied away
     for (int i = 0; i < 99; ++i) rain.AdaptCount(1.0 / 60.0, ground);
     const int grown = rain.ActiveCount();
     EXPECT_GT(grown, 6000);
@@ -103,7 +103,7 @@ TEST_F(RainOnASlope, LayingTheDropsOutAgainKeepsEveryDropAndTheRainCamsOwn) {
     // starts again, so every drop's record must come through each step.
     for (int frame = 0; frame < 70; ++frame) {
         // Each live drop's life names it for one step.
-        const std::span<RainDrop> drops = rain.Drops().first(static_cast<std::size_t>(rain.ActiveCount()));
+        const std::span<RainDrop> drops = rain.drops().first(static_cast<std::size_t>(rain.ActiveCount()));
         std::vector<double> names;
         for (std::size_t i = 0; i < drops.size(); ++i) {
             drops[i].life = 50.0 - static_cast<double>(i) * 1e-3;
@@ -152,7 +152,7 @@ TEST_F(LevelGround, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
     SiteDocument& d = site.model.document;
     for (int i = 0; i < d.pointCount; ++i) d.points[static_cast<std::size_t>(i)].elevation += 10.0;
     computeAllGeometry(d.points, std::span(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
-    rain.SurfaceReshaped();
+    rain.surfaceReshaped();
     rain.Step(ground, 1.0 / 30.0, {});
     EXPECT_NEAR(drop.position.z, 110.0, 1e-9);
 }
@@ -184,7 +184,7 @@ TEST(RainSystem, ADropOverAnUprightFaceFallsOn) {
 }
 
 TEST_F(RainOnASlope, ALongPauseMovesADropByATenthOfASecond) {
-    RainDrop& drop = rain.Drops()[0];
+    RainDrop& drop = rain.drops()[0];
     const Vec3 before = drop.position;
     const Vec3 velocity = drop.velocity;
     rain.Step(ground, 5.0, {});
@@ -204,20 +204,20 @@ TEST(RainSystem, PouringSpoutsEveryDropFromTheGroundUnderTheCursorTheSameWayEach
     // The first few drops leave from where the pour began; then all from the cursor.
     const int cursorTriangle = locateTriangle(site.surface(), 0, cursor.x, cursor.y);
     for (std::size_t i = 11; i < 200; ++i) {
-        const RainDrop& d = first.Drops()[i];
+        const RainDrop& d = first.drops()[i];
         EXPECT_EQ(d.position.x, cursor.x) << i;
         EXPECT_EQ(d.position.y, cursor.y) << i;
         EXPECT_EQ(d.triangle, cursorTriangle) << i;
         EXPECT_GT(d.velocity.z, 0.0) << i;  // spouted upwards
     }
-    EXPECT_NE(first.Drops()[20].velocity.x, first.Drops()[21].velocity.x);  // a fountain, not a jet
+    EXPECT_NE(first.drops()[20].velocity.x, first.drops()[21].velocity.x);  // a fountain, not a jet
     for (int frame = 0; frame < 30; ++frame) {
         first.Step(ground, 1.0 / 30.0, {}, cursor);
         second.Step(ground, 1.0 / 30.0, {}, cursor);
     }
     for (std::size_t i = 0; i < 5000; ++i) {
-        ASSERT_EQ(first.Drops()[i].position.x, second.Drops()[i].position.x) << i;
-        ASSERT_EQ(first.Drops()[i].position.z, second.Drops()[i].position.z) << i;
+        ASSERT_EQ(first.drops()[i].position.x, second.drops()[i].position.x) << i;
+        ASSERT_EQ(first.drops()[i].position.z, second.drops()[i].position.z) << i;
     }
 }
 
@@ -227,12 +227,12 @@ TEST_F(RainOnASlope, PondsTakeInDropsOnlyWhenShown) {
     ASSERT_EQ(ponds.Count(), 1);
     const int pit = locateTriangle(site.surface(), 0, 50.5, 50.2);
     // The pit at 85 fills to 86.
-    while (ponds.Ponds()[0].level < 86.0) {
-        ponds.Ponds()[0].size = 10.0;
+    while (ponds.ponds()[0].level < 86.0) {
+        ponds.ponds()[0].size = 10.0;
         ponds.Rise(site.surface(), 0, 100.0);
     }
     auto dropIntoPit = [&] {
-        RainDrop& drop = rain.Drops()[0];
+        RainDrop& drop = rain.drops()[0];
         drop.position = drop.previousPosition = {50.5, 50.2, 85.9};
         drop.velocity = {0.0, 0.0, -5.0};
         drop.triangle = drop.previousTriangle = pit;
@@ -240,12 +240,12 @@ TEST_F(RainOnASlope, PondsTakeInDropsOnlyWhenShown) {
     };
     dropIntoPit();
     rain.Step(ground, 1.0 / 30.0, {});
-    EXPECT_LT(rain.Drops()[0].position.z, 86.0);  // passed through, on down the pit
-    const double level = ponds.Ponds()[0].level;
+    EXPECT_LT(rain.drops()[0].position.z, 86.0);  // passed through, on down the pit
+    const double level = ponds.ponds()[0].level;
     dropIntoPit();
     rain.Step(ground, 1.0 / 30.0, PondContact{&ponds, {}});
-    EXPECT_GT(rain.Drops()[0].position.z, 110.0);  // taken in, and falling again from the spawn height
-    EXPECT_GT(ponds.Ponds()[0].level, level);
+    EXPECT_GT(rain.drops()[0].position.z, 110.0);  // taken in, and falling again from the spawn height
+    EXPECT_GT(ponds.ponds()[0].level, level);
 }
 
 }  // namespace
