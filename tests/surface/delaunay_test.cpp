@@ -50,13 +50,6 @@ TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
     for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, 100 + n)));
 }
 
-TEST(Delaunay, GeneralPositionGivesTwoNMinusTwoMinusHullTriangles) {
-    const MeshView mesh = triangulateDirect(randomPoints(2000, 3, 1000.0, 0.0, 0.0));
-    std::size_t hull = 0;
-    for (std::int32_t n : mesh.neighbours) hull += n == mesh.none ? 1 : 0;
-    EXPECT_EQ(mesh.vertices.size() / 3, 2 * 2000 - 2 - hull);
-}
-
 TEST(Delaunay, EmptyCircleHoldsAgainstEveryPoint) {
     const std::vector<Xyz> points = clusteredPoints(300, 4);
     const MeshView mesh = triangulateDirect(points);
