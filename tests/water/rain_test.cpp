@@ -37,25 +37,12 @@ RainDrop& placeDrop(RainSystem& rain, const WaterSite& site, const Vec3& at, con
     return drop;
 }
 
-// Rain scattered over the slope, from seed 3 unless started again.
-struct RainOnASlope : ::testing::Test {
+TEST(RainSystem, SwitchingOnStartsTheFewestDropsOverTheSurface) {
     WaterSite site;
-    RainSystem rain{3};
-    RainGround ground;
-
-    void SetUp() override {
-        buildSlope(site);
-        ground = groundOf(site);
-        start(3);
-    }
-    void start(std::uint32_t seed) {
-        rain = RainSystem(seed);
-        rain.SetSpawnMode(SpawnMode::Scatter, ground);
-    }
-};
-
-TEST_F(RainOnASlope, SwitchingOnStartsTheFewestDropsOverTheSurface) {
-    start(7);
+    buildSlope(site);
+    RainSystem rain(7);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     EXPECT_EQ(rain.ActiveCount(), 5000);
     EXPECT_EQ(rain.Drops().size(), 100001u);
     const RainDrop first = rain.Drops()[0];
@@ -70,8 +57,12 @@ TEST_F(RainOnASlope, SwitchingOnStartsTheFewestDropsOverTheSurface) {
     EXPECT_FALSE(rain.GetDrop(5000, position, triangle));
 }
 
-TEST_F(RainOnASlope, TheGovernorKeepsTheCountBetweenItsBounds) {
-    start(1);
+TEST(RainSystem, TheGovernorKeepsTheCountBetweenItsBounds) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(1);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     // Each drop's life names it: a copy carries its source's on, and the source starts again.
     for (std::size_t i = 0; i < 5000; ++i) rain.Drops()[i].life = 10.0 + 1e-3 * static_cast<double>(i);
     rain.AdaptCount(1.0 / 60.0, ground);
@@ -98,8 +89,12 @@ TEST_F(RainOnASlope, TheGovernorKeepsTheCountBetweenItsBounds) {
 // Once a second the drops are laid out again in the order of the faces under
 // them: none may be lost or doubled, and drop 0, which the RainCam rides,
 // must stay drop 0.
-TEST_F(RainOnASlope, LayingTheDropsOutAgainKeepsEveryDropAndTheRainCamsOwn) {
-    start(5);
+TEST(RainSystem, LayingTheDropsOutAgainKeepsEveryDropAndTheRainCamsOwn) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(5);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     constexpr double kFrame = 1.0 / 30.0;
     // Over these frames the rain is still falling or has just landed: no drop
     // starts again, so every drop's record must come through each step.
@@ -159,7 +154,12 @@ TEST_F(LevelGround, DropsFollowTheGroundWhenItIsRaisedWhereItLies) {
     EXPECT_NEAR(drop.position.z, 110.0, 1e-9);
 }
 
-TEST_F(RainOnASlope, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
+TEST(RainSystem, ADropSlidingOffTheOuterEdgeNearlyStopsThere) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     RainDrop& drop = placeDrop(rain, site, {99.5, 50.0, 100.0 - 0.2 * 99.5}, {30.0, 0.0, -6.0});
     rain.Step(ground, 1.0 / 30.0, {});
     EXPECT_EQ(drop.triangle, kNoTriangle);
@@ -185,7 +185,12 @@ TEST(RainSystem, ADropOverAnUprightFaceFallsOn) {
     EXPECT_GT(drop.position.z, 1400.0);
 }
 
-TEST_F(RainOnASlope, ALongPauseMovesADropByATenthOfASecond) {
+TEST(RainSystem, ALongPauseMovesADropByATenthOfASecond) {
+    WaterSite site;
+    buildSlope(site);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     RainDrop& drop = rain.Drops()[0];
     const Vec3 before = drop.position;
     const Vec3 velocity = drop.velocity;
@@ -223,10 +228,15 @@ TEST(RainSystem, PouringSpoutsEveryDropFromTheGroundUnderTheCursorTheSameWayEach
     }
 }
 
-TEST_F(RainOnASlope, PondsTakeInDropsOnlyWhenShown) {
+TEST(RainSystem, PondsTakeInDropsOnlyWhenShown) {
+    WaterSite site;
+    buildSlope(site);
     PondSystem ponds;
     ponds.Build(site.surface());
     ASSERT_EQ(ponds.Count(), 1);
+    RainSystem rain(3);
+    const RainGround ground = groundOf(site);
+    rain.SetSpawnMode(SpawnMode::Scatter, ground);
     const int pit = locateTriangle(site.surface(), 0, 50.5, 50.2);
     // The pit at 85 fills to 86.
     while (ponds.Ponds()[0].level < 86.0) {
