@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "surface/plan_delaunay.h"
 #include "surface/predicates.h"
@@ -102,20 +101,6 @@ TEST(Delaunay, CoCircularAndCollinearSets) {
     const MeshView fan = triangulateDirect(line);
     EXPECT_EQ(fan.vertices.size() / 3, 29u);
     EXPECT_EQ(validate(fan), std::vector<std::string>{});
-}
-
-TEST(Delaunay, HilbertOrderIsAPermutation) {
-    const std::vector<Xyz> points = randomPoints(500, 6);
-    std::vector<double> x, y;
-    for (const Xyz& p : points) {
-        x.push_back(p.x);
-        y.push_back(p.y);
-    }
-    std::vector<std::int32_t> order = hilbertOrder(x.data(), y.data(), 500);
-    std::sort(order.begin(), order.end());
-    std::vector<std::int32_t> expected(500);
-    std::iota(expected.begin(), expected.end(), 0);
-    EXPECT_EQ(order, expected);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ std::vector<Vec3> drapeAndCheck(const SurfaceSite& model, double x0, double y0, 
 
 // A plane z = 1 + 2x + 3y over a 21 x 21 grid: lines inside one triangle,
 // across it, into it, out of it, through its vertices and beside it.
-TEST(DrapeOnAPlane, EveryKindOfLineEndsWhereTheSurfaceDoes) {
+TEST(Drape, ALineAcrossTheSurfaceGetsEveryEdgeCrossing) {
     std::vector<Xyz> points = gridPoints(21, 21, 1.0);  // 0..20 both ways
     for (Xyz& p : points) p.z = 1.0 + 2.0 * p.x + 3.0 * p.y;
     SurfaceSite model;
