@@ -24,9 +24,6 @@ TEST(SectionScale, GridIntervalFollowsTheSiteSize) {
     EXPECT_EQ(sectionGridInterval(3400), 200);
     EXPECT_EQ(sectionGridInterval(34000), 2000);
     EXPECT_DOUBLE_EQ(sectionTextHeight(3400), 20.0);
-}
-
-TEST(SectionScale, StationTexts) {
     EXPECT_EQ(stationText(0), "0+00");
     EXPECT_EQ(stationText(250), "2+50");
     EXPECT_EQ(stationText(1005), "10+5");
@@ -200,8 +197,10 @@ protected:
     TempDir dir;
     std::string planeFile, file, blunder;
 };
+class SectionOfAPlane : public SectionByTheTool {};
+class SectionOfAGridWithADip : public SectionByTheTool {};
 
-TEST_F(SectionByTheTool, TableHoldsTheDrapedPointsOnThePlane) {
+TEST_F(SectionOfAPlane, TableHoldsTheDrapedPointsOnThePlane) {
     const auto rows = table(planeFile, "5,52", "95,52");
     double lastStation = -1;
     for (const auto& [station, e, n, z] : rows) {
@@ -215,7 +214,7 @@ TEST_F(SectionByTheTool, TableHoldsTheDrapedPointsOnThePlane) {
     EXPECT_NEAR(lastStation, 90.0, 1e-6);
 }
 
-TEST_F(SectionByTheTool, DrawingOpensCleanWithTheEntitiesItShows) {
+TEST_F(SectionOfAPlane, DrawingOpensCleanWithTheEntitiesItShows) {
     if (!ezdxfAvailable()) GTEST_SKIP() << "ezdxf is not installed";
     const std::string dxf = dir.path("cut.dxf");
     const ToolRun run = cut(planeFile, "5,52", "95,52", "--out '" + dxf + "'");
@@ -233,7 +232,7 @@ TEST_F(SectionByTheTool, DrawingOpensCleanWithTheEntitiesItShows) {
     EXPECT_EQ(text.substr(text.size() - 4), "\nEOF");
 }
 
-TEST_F(SectionByTheTool, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
+TEST_F(SectionOfAGridWithADip, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
     for (const auto& [from, to] : {std::pair{"0,50", "100,50"}, std::pair{"50,0", "50,100"}}) {
         const auto rows = table(file, from, to);
         ASSERT_EQ(rows.size(), 11u) << from;
@@ -251,7 +250,7 @@ TEST_F(SectionByTheTool, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
     EXPECT_EQ(dips, 1);
 }
 
-TEST_F(SectionByTheTool, ABlunderGivesItsRealHeightsAndABoundedDrawing) {
+TEST_F(SectionOfAGridWithADip, ABlunderGivesItsRealHeightsAndABoundedDrawing) {
     for (const auto& row : table(blunder, "0,19.99", "100,20.013")) {
         EXPECT_GE(row[3], 30.0 - 1e-6);
         EXPECT_LE(row[3], 125.0 + 1e-6);
