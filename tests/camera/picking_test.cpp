@@ -26,7 +26,7 @@ struct PointPick : ::testing::Test {
     }
 };
 
-TEST_F(PointPick, ASquareOfSevenPixelsInFrontOfTheEyeLowerIndexFirst) {
+TEST_F(PointPick, AcceptsASquareOfSevenPixels) {
     addAt(57, 57);  // 7 right and 7 down: the corner of the square
     EXPECT_EQ(pick(), 0);
     for (const auto& [x, y] : {std::pair{58.0, 50.0}, {50.0, 42.0}}) {  // 8 away in one axis
