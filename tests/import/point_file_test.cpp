@@ -54,7 +54,7 @@ TEST(PointFile, PnezdColumnsAndSpareRecords) {
     EXPECT_EQ(pt(*penzd, 0).northing, 5000);
 }
 
-TEST(PointFile, LineEndsBlankLinesAndLongDescriptions) {
+TEST(PointFile, CrLfReadsLikeLfAndBlankLinesAreSkipped) {
     // CR LF reads like LF, blank lines are skipped, a line may end at its
     // elevation, and the last line needs no line end.
     for (const std::string eol : {"\n", "\r\n"}) {
