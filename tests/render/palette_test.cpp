@@ -69,8 +69,16 @@ TEST(Palette, SurfaceRampsRunDarkToLightInTheirOwnColours) {
     EXPECT_EQ(colourOf(rainbow, 229), (Colour{183, 0, 0}));
 }
 
-TEST(Palette, SourceTablesRiseBetweenTheirEnds) {
-    // Every channel rises (the earth table's first and last few entries excepted).
+TEST(Palette, SourceTablesPassThroughTheirKeyRows) {
+    struct Row {
+        int palette, index, red, green, blue;
+    };
+    const Row ends[] = {{1, 0, 24, 24, 24},  {1, 140, 255, 255, 255}, {2, 1, 43, 28, 14},
+                        {2, 254, 255, 242, 233}, {4, 0, 0, 0, 143},       {4, 255, 128, 0, 0}};
+    for (const Row& r : ends)
+        EXPECT_EQ(paletteSourceTable(r.palette)[static_cast<std::size_t>(r.index)], rgb(r.red, r.green, r.blue))
+            << r.palette << " " << r.index;
+    // Between them every channel rises (the earth table's first and last few entries excepted).
     auto rising = [](const Palette& t, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i)
             if (redOf(t[i]) < redOf(t[i - 1]) || greenOf(t[i]) < greenOf(t[i - 1]) || blueOf(t[i]) < blueOf(t[i - 1]))
