@@ -15,8 +15,6 @@ double differenceAt(std::span<const double> difference, int vertex) {
     return difference[static_cast<std::size_t>(vertex)];
 }
 
-Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 }  // namespace
 
 void cutFillShade(const SurfaceView& surface, std::span<const double> difference, double scale,

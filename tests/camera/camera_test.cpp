@@ -64,19 +64,6 @@ protected:
     SiteFrame frame() const { return siteFrameOf(site); }
 };
 
-TEST_F(CameraTest, ResetLooksDownAndIsStationary) {
-    cam.mode = CameraMode::Wild;
-    cam.phase = 1;
-    cam.velocity = {5, 5, 5};
-    cam.Reset();
-    EXPECT_EQ(cam.GetMode(), CameraMode::Stationary);
-    expectNear(cam.direction, {0, 0, -1});
-    expectNear(cam.eye, {0, 0, 0});
-    expectNear(cam.velocity, {0, 0, 0});
-    EXPECT_DOUBLE_EQ(cam.phase, kSouth);
-    EXPECT_EQ(cam.step, 0);
-}
-
 TEST_F(CameraTest, OrbitPoseSitsSouthAndScalesItsHeight) {
     cam.OrbitTo(frame(), 1, kSouth);
     expectNear(cam.eye, {5000, 8000 - 900, 60 + 300}, 1e-6);
@@ -199,25 +186,24 @@ TEST_F(CameraTest, LeavingFreelookTargetsWhatTheMiddleOfTheFrameShows) {
     expectNear(cam.target, site.siteCentre);
 }
 
-// Two triangles over the square (0,0)-(100,100), level at z = 10.
+// Two triangles over the square (0,0)-(100,100), level at z = 10, linked.
 void makeLevelSquare(SiteDocument& m) {
-    const double corners[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
-    for (const auto& c : corners) {
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {100.0, 0.0}, {100.0, 100.0}, {0.0, 100.0}}) {
         SurveyPoint p;
-        p.easting = c[0];
-        p.northing = c[1];
-        p.elevation = 10;
+        p.easting = x, p.northing = y, p.elevation = 10;
         m.points.push_back(p);
     }
     m.pointCount = 4;
     m.triangles.resize(2);
-    const int v[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (int t = 0; t < 2; ++t) {
-        TinTriangle& tri = m.triangles[static_cast<std::size_t>(t)];
-        for (int k = 0; k < 3; ++k) tri.vertex[k] = v[t][k];
-        tri.normal = {0, 0, 1};
-        tri.planeD = 10;
-        tri.centroid = {t == 0 ? 66.7 : 33.3, t == 0 ? 33.3 : 66.7, 10};
+        Vec3 at[3];
+        for (int k = 0; k < 3; ++k) {
+            m.triangles[static_cast<std::size_t>(t)].vertex[k] = corners[t][k];
+            const SurveyPoint& p = m.points[static_cast<std::size_t>(corners[t][k])];
+            at[k] = {p.easting, p.northing, p.elevation};
+        }
+        computeTriangleGeometry(m.triangles[static_cast<std::size_t>(t)], at[0], at[1], at[2]);
     }
     m.triangles[0].neighbour[2] = 1;
     m.triangles[1].neighbour[0] = 0;

@@ -29,26 +29,17 @@ struct PointPick : ::testing::Test {
 TEST_F(PointPick, AcceptsASquareOfSevenPixels) {
     addAt(57, 57);  // 7 right and 7 down: the corner of the square
     EXPECT_EQ(pick(), 0);
+    for (const auto& [x, y] : {std::pair{58.0, 50.0}, {50.0, 42.0}}) {  // 8 away in one axis
+        points.clear();
+        addAt(x, y);
+        EXPECT_EQ(pick(), kNoPoint) << x << "," << y;
+    }
     points.clear();
-    addAt(58, 50);  // 8 away in one axis
-    EXPECT_EQ(pick(), kNoPoint);
-    points.clear();
-    addAt(50, 42);
-    EXPECT_EQ(pick(), kNoPoint);
-}
-
-TEST_F(PointPick, TiesGoToTheLowerIndex) {
-    addAt(60, 50);  // out of reach, nearer nothing
+    addAt(50, 50, 0.1);  // behind the eye, projecting right onto the cursor
+    addAt(60, 50);       // out of reach
     addAt(47, 50);
-    addAt(53, 50);
-    EXPECT_EQ(pick(), 1);
-}
-
-TEST_F(PointPick, PointsBehindTheEyeAreNeverPicked) {
-    addAt(50, 50, 0.1);  // behind, projecting right onto the cursor
-    EXPECT_EQ(pick(), kNoPoint);
-    addAt(56, 50);
-    EXPECT_EQ(pick(), 1);
+    addAt(53, 50);  // as near as the one before
+    EXPECT_EQ(pick(), 2);
 }
 
 TEST(AxisGrab, NearerThanTheAxisRadius) {

@@ -46,39 +46,27 @@ TEST(PointFile, PnezdColumnsAndSpareRecords) {
     EXPECT_EQ(pt(*r, 1).northing, 5001.25);
     EXPECT_FALSE(pt(*r, 1).useInSurface);  // elevation 0
     EXPECT_EQ(descriptionOf(pt(*r, 1)), "EP edge");
-}
-
-TEST(PointFile, PenzdTakesEastingFirst) {
-    auto r = readPnezd("7 6000 5000 12.25 MH\n", PointLayout::PENZD);
-    ASSERT_TRUE(r->ok);
-    EXPECT_EQ(pt(*r, 0).easting, 6000);
-    EXPECT_EQ(pt(*r, 0).northing, 5000);
+    // PENZD takes the easting first; a byte order mark is skipped.
+    auto penzd = readPnezd("\xEF\xBB\xBF" "7 6000 5000 12.25 MH\n", PointLayout::PENZD);
+    ASSERT_TRUE(penzd->ok);
+    EXPECT_EQ(pt(*penzd, 0).number, 7);
+    EXPECT_EQ(pt(*penzd, 0).easting, 6000);
+    EXPECT_EQ(pt(*penzd, 0).northing, 5000);
 }
 
 TEST(PointFile, CrLfReadsLikeLfAndBlankLinesAreSkipped) {
-    auto lf = readPnezd("1,10,20,30,A\n\n\n2,11,21,31,B\n");
-    auto crlf = readPnezd("1,10,20,30,A\r\n\r\n\r\n2,11,21,31,B\r\n");
-    ASSERT_EQ(lf->document.pointCount, 2);
-    ASSERT_EQ(crlf->document.pointCount, 2);
-    EXPECT_EQ(descriptionOf(pt(*crlf, 0)), "A");
-    EXPECT_EQ(descriptionOf(pt(*crlf, 1)), "B");
-}
-
-TEST(PointFile, ALineEndingAtItsElevationIsAPointWithoutDescription) {
-    auto r = readPnezd("1,10,20,30\n2,11,21,31,B\n3,12,22,32\r\n4,13,23,33");
-    ASSERT_EQ(r->document.pointCount, 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(pt(*r, i).number, i + 1);
-    EXPECT_EQ(descriptionOf(pt(*r, 0)), "");
-    EXPECT_EQ(descriptionOf(pt(*r, 1)), "B");
-    EXPECT_EQ(descriptionOf(pt(*r, 2)), "");
-    EXPECT_EQ(pt(*r, 3).elevation, 33.0);
-}
-
-TEST(PointFile, LongDescriptionKeepsFiftyAndNextLineStillReads) {
-    auto r = readPnezd("1,10,20,30," + std::string(60, 'd') + "\n2,11,21,31,B");
-    ASSERT_EQ(r->document.pointCount, 2);
-    EXPECT_EQ(descriptionOf(pt(*r, 0)), std::string(50, 'd'));
-    EXPECT_EQ(descriptionOf(pt(*r, 1)), "B");  // no final line end
+    // CR LF reads like LF, blank lines are skipped, a line may end at its
+    // elevation, and the last line needs no line end.
+    for (const std::string eol : {"\n", "\r\n"}) {
+        auto r = readPnezd("1,10,20,30,A" + eol + eol + eol + "2,11,21,31" + eol + "3,12,22,32," + std::string(61, 'd') +
+                           eol + "4,13,23,33");
+        ASSERT_EQ(r->document.pointCount, 4) << eol.size();
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(pt(*r, i).number, i + 1);
+        EXPECT_EQ(descriptionOf(pt(*r, 0)), "A");
+        EXPECT_EQ(descriptionOf(pt(*r, 1)), "");
+        EXPECT_EQ(descriptionOf(pt(*r, 2)), std::string(50, 'd'));  // sixty-one cut to fifty
+        EXPECT_EQ(pt(*r, 3).elevation, 33.0);
+    }
 }
 
 // The readers over bytes in memory: no file, no model.
@@ -169,12 +157,6 @@ TEST(PointFile, ReadsFromAPipeToo) {
     writer.join();
     ASSERT_TRUE(r);
     EXPECT_EQ(r->pointCount, 2);
-}
-
-TEST(PointFile, ByteOrderMarkIsSkipped) {
-    auto r = readPnezd("\xEF\xBB\xBF" "1,10,20,30,A\n");
-    ASSERT_EQ(r->document.pointCount, 1);
-    EXPECT_EQ(pt(*r, 0).number, 1);
 }
 
 TEST(PointFile, MissingFileSaysSo) {

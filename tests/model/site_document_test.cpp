@@ -25,19 +25,17 @@ TEST(Elevation, ZeroAndPlaceholdersAreNoElevation) {
     EXPECT_FALSE(isValidElevation(99998.5));
 }
 
-TEST(Extents, SinglePointHasNoPlanSize) {
-    SiteDocument m;
-    addPoint(m, 1, 100, 200, 50);
-    computeExtents(m);
-    EXPECT_DOUBLE_EQ(m.minElevation, 50);
-    EXPECT_DOUBLE_EQ(m.maxElevation, 50);
-    EXPECT_DOUBLE_EQ(m.siteSize, 0);
-    EXPECT_DOUBLE_EQ(m.siteCentre.x, 100);
-    EXPECT_DOUBLE_EQ(m.siteCentre.y, 200);
-    EXPECT_DOUBLE_EQ(m.siteCentre.z, 50);
-}
-
 TEST(Extents, RunningLimitsAndSizeRule) {
+    SiteDocument one;  // one point: no plan size
+    addPoint(one, 1, 100, 200, 50);
+    computeExtents(one);
+    EXPECT_DOUBLE_EQ(one.minElevation, 50);
+    EXPECT_DOUBLE_EQ(one.maxElevation, 50);
+    EXPECT_DOUBLE_EQ(one.siteSize, 0);
+    EXPECT_DOUBLE_EQ(one.siteCentre.x, 100);
+    EXPECT_DOUBLE_EQ(one.siteCentre.y, 200);
+    EXPECT_DOUBLE_EQ(one.siteCentre.z, 50);
+
     SiteDocument m;
     addPoint(m, 1, 0, 0, 10000);
     addPoint(m, 2, 30, 10, 10050);
@@ -48,17 +46,15 @@ TEST(Extents, RunningLimitsAndSizeRule) {
     EXPECT_DOUBLE_EQ(m.siteSize, 51);  // dZ strictly larger than dN = 40
     EXPECT_DOUBLE_EQ(m.siteCentre.x, 15);
     EXPECT_DOUBLE_EQ(m.siteCentre.y, 20);
-}
 
-TEST(Extents, NoValidElevationLeavesCentreAtZero) {
-    SiteDocument m;
-    addPoint(m, 1, 0, 0, 0);
-    addPoint(m, 2, 10, 5, 0);
-    computeExtents(m);
-    EXPECT_DOUBLE_EQ(m.minElevation, 9999.0);
-    EXPECT_DOUBLE_EQ(m.maxElevation, -9999.0);
-    EXPECT_DOUBLE_EQ(m.siteCentre.z, 0);
-    EXPECT_DOUBLE_EQ(m.siteSize, 10);
+    SiteDocument unset;  // no valid elevation: the centre stays at zero
+    addPoint(unset, 1, 0, 0, 0);
+    addPoint(unset, 2, 10, 5, 0);
+    computeExtents(unset);
+    EXPECT_DOUBLE_EQ(unset.minElevation, 9999.0);
+    EXPECT_DOUBLE_EQ(unset.maxElevation, -9999.0);
+    EXPECT_DOUBLE_EQ(unset.siteCentre.z, 0);
+    EXPECT_DOUBLE_EQ(unset.siteSize, 10);
 }
 
 TEST(NextPointNumber, RoundsUpToNextHundredTowardZero) {

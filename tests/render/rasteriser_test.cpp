@@ -43,11 +43,9 @@ TEST(Projection, UnprojectInvertsProjectAndOutcodesNameTheSide) {
     }
     EXPECT_EQ(outcode({0, 0, -1}), 0u);
     EXPECT_EQ(outcode({1, 1, -1}), 0u);  // on the pyramid's edge is inside
-    EXPECT_EQ(outcode({0, -2, -1}), unsigned{kOutBelow});
-    EXPECT_EQ(outcode({0, 2, -1}), unsigned{kOutAbove});
-    EXPECT_EQ(outcode({-2, 0, -1}), unsigned{kOutLeft});
-    EXPECT_EQ(outcode({2, 0, -1}), unsigned{kOutRight});
-    EXPECT_EQ(outcode({0, 0, -0.0005}), unsigned{kOutNear});
+    const std::pair<Vec3, unsigned> sides[] = {{{0, -2, -1}, kOutBelow}, {{0, 2, -1}, kOutAbove}, {{-2, 0, -1}, kOutLeft},
+                                               {{2, 0, -1}, kOutRight},  {{0, 0, -0.0005}, kOutNear}};
+    for (const auto& [p, code] : sides) EXPECT_EQ(outcode(p), code) << p.x << "," << p.y << "," << p.z;
     EXPECT_EQ(outcode({0, 0, 1}), unsigned{kOutBelow | kOutAbove | kOutLeft | kOutRight | kOutNear});
 }
 

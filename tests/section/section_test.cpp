@@ -24,9 +24,6 @@ TEST(SectionScale, GridIntervalFollowsTheSiteSize) {
     EXPECT_EQ(sectionGridInterval(3400), 200);
     EXPECT_EQ(sectionGridInterval(34000), 2000);
     EXPECT_DOUBLE_EQ(sectionTextHeight(3400), 20.0);
-}
-
-TEST(SectionScale, StationTexts) {
     EXPECT_EQ(stationText(0), "0+00");
     EXPECT_EQ(stationText(250), "2+50");
     EXPECT_EQ(stationText(1005), "10+5");
@@ -145,62 +142,82 @@ TEST_F(SectionAcrossAGap, TableLeavesAnEmptyRowWhereTheLineIsOffTheSurface) {
               "28.000000,29.000000,5.000000,2.000000\n");
 }
 
-// A plane, z = 50 + 0.1 e + 0.2 n over 0..100 both ways, written as a point
-// file and cut from (5, 52) to (95, 52) by the command-line tool.
-class SectionOfAPlane : public ::testing::Test {
+// Point files of grids 10 apart over 0..100 both ways, cut by the
+// command-line tool: a plane, z = 50 + 0.1 e + 0.2 n; a level grid at 30 with
+// a dip to 5 at (50, 50); and that grid with a blunder point 2 cm east of
+// (20, 20) typed 95 higher.
+class SectionByTheTool : public ::testing::Test {
 protected:
     static double plane(double e, double n) { return 50.0 + 0.1 * e + 0.2 * n; }
+    static double height(int e, int n) { return e == 50 && n == 50 ? 5.0 : 30.0; }
 
     void SetUp() override {
-        std::ostringstream points;
+        std::ostringstream planePoints, dipPoints;
         int number = 1;
         for (int n = 0; n <= 100; n += 10)
-            for (int e = 0; e <= 100; e += 10)
-                points << number++ << ',' << n << ',' << e << ',' << plane(e, n) << ",GS\n";
-        file = dir.write("plane.txt", points.str());
+            for (int e = 0; e <= 100; e += 10) {
+                planePoints << number << ',' << n << ',' << e << ',' << plane(e, n) << ",GS\n";
+                dipPoints << number++ << ',' << n << ',' << e << ',' << height(e, n) << ",GS\n";
+            }
+        planeFile = dir.write("plane.txt", planePoints.str());
+        file = dir.write("dip.txt", dipPoints.str());
+        blunder = dir.write("blunder.txt", dipPoints.str() + std::to_string(number) + ",20,20.02,125,BLUNDER\n");
     }
 
-    ToolRun cut(const std::string& extra) const {
-        return runTool(std::string(VELLACOR_CLI) + " section '" + file + "' --from 5,52 --to 95,52 " + extra);
+    ToolRun cut(const std::string& points, const std::string& from, const std::string& to, const std::string& extra) const {
+        return runTool(std::string(VELLACOR_CLI) + " section '" + points + "' --from " + from + " --to " + to + " " + extra);
+    }
+
+    // The section's table as (station, easting, northing, elevation) rows.
+    std::vector<std::array<double, 4>> table(const std::string& points, const std::string& from,
+                                             const std::string& to) const {
+        const std::string csv = dir.path("cut.csv");
+        const ToolRun run = cut(points, from, to, "--csv '" + csv + "'");
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        const std::string text = readFile(csv);
+        EXPECT_EQ(text.find('\r'), std::string::npos);
+        std::istringstream lines(text);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line, "station,easting,northing,elevation");
+        std::vector<std::array<double, 4>> rows;
+        while (std::getline(lines, line)) {
+            EXPECT_EQ(line.substr(line.rfind('.') + 1).size(), 6u) << line;
+            std::array<double, 4> row{};
+            char comma = 0;
+            std::istringstream in(line);
+            if (in >> row[0] >> comma >> row[1] >> comma >> row[2] >> comma >> row[3])
+                rows.push_back(row);
+            else
+                ADD_FAILURE() << line;
+        }
+        return rows;
     }
 
     TempDir dir;
-    std::string file;
+    std::string planeFile, file, blunder;
 };
+class SectionOfAPlane : public SectionByTheTool {};
+class SectionOfAGridWithADip : public SectionByTheTool {};
 
 TEST_F(SectionOfAPlane, TableHoldsTheDrapedPointsOnThePlane) {
-    const std::string csv = dir.path("cut.csv");
-    const ToolRun run = cut("--csv '" + csv + "'");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::string text = readFile(csv);
-    EXPECT_EQ(text.find('\r'), std::string::npos);
-    std::istringstream lines(text);
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_EQ(line, "station,easting,northing,elevation");
-    int rows = 0;
+    const auto rows = table(planeFile, "5,52", "95,52");
     double lastStation = -1;
-    while (std::getline(lines, line)) {
-        double station = 0, e = 0, n = 0, z = 0;
-        char c1 = 0, c2 = 0, c3 = 0;
-        std::istringstream row(line);
-        ASSERT_TRUE(row >> station >> c1 >> e >> c2 >> n >> c3 >> z) << line;
-        EXPECT_EQ(line.substr(line.rfind('.') + 1).size(), 6u) << line;
-        EXPECT_NEAR(z, plane(e, n), 1e-6) << line;
+    for (const auto& [station, e, n, z] : rows) {
+        EXPECT_NEAR(z, plane(e, n), 1e-6);
         EXPECT_NEAR(station, e - 5.0, 1e-6);
         EXPECT_GT(station, lastStation);
         lastStation = station;
-        ++rows;
     }
     // Both ends and the crossings of the nine grid lines and the diagonals between.
-    EXPECT_GE(rows, 11);
+    EXPECT_GE(rows.size(), 11u);
     EXPECT_NEAR(lastStation, 90.0, 1e-6);
 }
 
 TEST_F(SectionOfAPlane, DrawingOpensCleanWithTheEntitiesItShows) {
     if (!ezdxfAvailable()) GTEST_SKIP() << "ezdxf is not installed";
     const std::string dxf = dir.path("cut.dxf");
-    const ToolRun run = cut("--out '" + dxf + "'");
+    const ToolRun run = cut(planeFile, "5,52", "95,52", "--out '" + dxf + "'");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     // Grid interval 10 for this 100-unit site, the line 90 long at elevations 60.9 .. 69.9:
     // lines: the section, 2 x 2 end strokes, 10 station ticks, 2 + 10 grid lines;
@@ -213,6 +230,38 @@ TEST_F(SectionOfAPlane, DrawingOpensCleanWithTheEntitiesItShows) {
     EXPECT_NE(text.find("\n  8\nGRIDTEXT\n"), std::string::npos);
     EXPECT_NE(text.find("\n  8\nSection\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), "\nEOF");
+}
+
+TEST_F(SectionOfAGridWithADip, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
+    for (const auto& [from, to] : {std::pair{"0,50", "100,50"}, std::pair{"50,0", "50,100"}}) {
+        const auto rows = table(file, from, to);
+        ASSERT_EQ(rows.size(), 11u) << from;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_NEAR(rows[i][0], 10.0 * static_cast<double>(i), 1e-6);
+            EXPECT_NEAR(rows[i][3], height(static_cast<int>(std::lround(rows[i][1])), static_cast<int>(std::lround(rows[i][2]))),
+                        1e-6);
+        }
+        EXPECT_EQ(rows[5][3], 5.0);
+    }
+    // Through the grid points on the diagonal, dip included.
+    const auto diagonal = table(file, "0,0", "100,100");
+    int dips = 0;
+    for (const auto& row : diagonal) dips += std::fabs(row[1] - 50) < 1e-9 && std::fabs(row[2] - 50) < 1e-9 && row[3] == 5.0;
+    EXPECT_EQ(dips, 1);
+}
+
+TEST_F(SectionOfAGridWithADip, ABlunderGivesItsRealHeightsAndABoundedDrawing) {
+    for (const auto& row : table(blunder, "0,19.99", "100,20.013")) {
+        EXPECT_GE(row[3], 30.0 - 1e-6);
+        EXPECT_LE(row[3], 125.0 + 1e-6);
+    }
+    const std::string dxf = dir.path("cut.dxf");
+    const ToolRun run = cut(blunder, "0,19.99", "100,20.013", "--out '" + dxf + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    // Rows from 20 or 30 to 130 and columns over 110, 10 apart: a few dozen at most.
+    const std::size_t gridLines = countOf(readFile(dxf), "\n  8\nGrid\n");
+    EXPECT_GE(gridLines, 4u);
+    EXPECT_LE(gridLines, 12u + 12u);
 }
 
 // The entities of a drawing as read back: each one's type, its first value
@@ -355,78 +404,6 @@ TEST_F(SectionDrawingOfASlope, OtherDirectionsTurnTicksAndLabels) {
     expectLine(north[1], "Section", 15, 1, 5, 1);
     expectLine(north[7], "GRIDTEXT", 17.5, 1, 12.5, 1);
     expectText(north[8], "0+00", 11.5, 1, 1, 0, 2, 2);
-}
-
-// A grid 10 apart at elevation 30 with a dip to 5 at (50, 50), and a blunder
-// point 2 cm east of (20, 20) typed 95 higher, as a point file.
-class SectionOfAGridWithADip : public ::testing::Test {
-protected:
-    static double height(int e, int n) { return e == 50 && n == 50 ? 5.0 : 30.0; }
-
-    void SetUp() override {
-        std::ostringstream points;
-        int number = 1;
-        for (int n = 0; n <= 100; n += 10)
-            for (int e = 0; e <= 100; e += 10) points << number++ << ',' << n << ',' << e << ',' << height(e, n) << ",GS\n";
-        file = dir.write("dip.txt", points.str());
-        blunder = dir.write("blunder.txt", points.str() + std::to_string(number) + ",20,20.02,125,BLUNDER\n");
-    }
-
-    // The section's table as (station, easting, northing, elevation) rows.
-    std::vector<std::array<double, 4>> table(const std::string& points, const std::string& from,
-                                             const std::string& to) const {
-        const std::string csv = dir.path("cut.csv");
-        const ToolRun run = runTool(std::string(VELLACOR_CLI) + " section '" + points + "' --from " + from + " --to " +
-                                    to + " --csv '" + csv + "'");
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        std::istringstream lines(readFile(csv));
-        std::string line;
-        std::getline(lines, line);
-        std::vector<std::array<double, 4>> rows;
-        while (std::getline(lines, line)) {
-            std::array<double, 4> row{};
-            char comma = 0;
-            std::istringstream in(line);
-            if (in >> row[0] >> comma >> row[1] >> comma >> row[2] >> comma >> row[3]) rows.push_back(row);
-        }
-        return rows;
-    }
-
-    TempDir dir;
-    std::string file, blunder;
-};
-
-TEST_F(SectionOfAGridWithADip, RowsAlongGridLinesHaveEveryPointAtItsHeight) {
-    for (const auto& [from, to] : {std::pair{"0,50", "100,50"}, std::pair{"50,0", "50,100"}}) {
-        const auto rows = table(file, from, to);
-        ASSERT_EQ(rows.size(), 11u) << from;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_NEAR(rows[i][0], 10.0 * static_cast<double>(i), 1e-6);
-            EXPECT_NEAR(rows[i][3], height(static_cast<int>(std::lround(rows[i][1])), static_cast<int>(std::lround(rows[i][2]))),
-                        1e-6);
-        }
-        EXPECT_EQ(rows[5][3], 5.0);
-    }
-    // Through the grid points on the diagonal, dip included.
-    const auto diagonal = table(file, "0,0", "100,100");
-    int dips = 0;
-    for (const auto& row : diagonal) dips += std::fabs(row[1] - 50) < 1e-9 && std::fabs(row[2] - 50) < 1e-9 && row[3] == 5.0;
-    EXPECT_EQ(dips, 1);
-}
-
-TEST_F(SectionOfAGridWithADip, ABlunderGivesItsRealHeightsAndABoundedDrawing) {
-    for (const auto& row : table(blunder, "0,19.99", "100,20.013")) {
-        EXPECT_GE(row[3], 30.0 - 1e-6);
-        EXPECT_LE(row[3], 125.0 + 1e-6);
-    }
-    const std::string dxf = dir.path("cut.dxf");
-    const ToolRun run =
-        runTool(std::string(VELLACOR_CLI) + " section '" + blunder + "' --from 0,19.99 --to 100,20.013 --out '" + dxf + "'");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    // Rows from 20 or 30 to 130 and columns over 110, 10 apart: a few dozen at most.
-    const std::size_t gridLines = countOf(readFile(dxf), "\n  8\nGrid\n");
-    EXPECT_GE(gridLines, 4u);
-    EXPECT_LE(gridLines, 12u + 12u);
 }
 
 TEST(SectionCommand, RefusesAnIncompleteCommandLine) {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "surface/plan_delaunay.h"
 #include "surface/predicates.h"
@@ -48,13 +47,6 @@ TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
     expectValidAtEveryScale(triangulateDirect(randomPoints(3000, 1)));
     expectValidAtEveryScale(triangulateDirect(clusteredPoints(3000, 2)));
     for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, 100 + n)));
-}
-
-TEST(Delaunay, GeneralPositionGivesTwoNMinusTwoMinusHullTriangles) {
-    const MeshView mesh = triangulateDirect(randomPoints(2000, 3, 1000.0, 0.0, 0.0));
-    std::size_t hull = 0;
-    for (std::int32_t n : mesh.neighbours) hull += n == mesh.none ? 1 : 0;
-    EXPECT_EQ(mesh.vertices.size() / 3, 2 * 2000 - 2 - hull);
 }
 
 TEST(Delaunay, EmptyCircleHoldsAgainstEveryPoint) {
@@ -109,20 +101,6 @@ TEST(Delaunay, CoCircularAndCollinearSets) {
     const MeshView fan = triangulateDirect(line);
     EXPECT_EQ(fan.vertices.size() / 3, 29u);
     EXPECT_EQ(validate(fan), std::vector<std::string>{});
-}
-
-TEST(Delaunay, HilbertOrderIsAPermutation) {
-    const std::vector<Xyz> points = randomPoints(500, 6);
-    std::vector<double> x, y;
-    for (const Xyz& p : points) {
-        x.push_back(p.x);
-        y.push_back(p.y);
-    }
-    std::vector<std::int32_t> order = hilbertOrder(x.data(), y.data(), 500);
-    std::sort(order.begin(), order.end());
-    std::vector<std::int32_t> expected(500);
-    std::iota(expected.begin(), expected.end(), 0);
-    EXPECT_EQ(order, expected);
 }
 
 }  // namespace

@@ -18,13 +18,6 @@
 namespace vellacor::testing {
 namespace {
 
-int vertexUses(const SurfaceSite& model, int point) {
-    int uses = 0;
-    for (int t = 0; t < model.document.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) uses += model.document.triangles[static_cast<std::size_t>(t)].vertex[k] == point ? 1 : 0;
-    return uses;
-}
-
 TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     SurfaceSite model;
     std::vector<Xyz> points = randomPoints(50, 12, 100.0, 0.0, 0.0);
@@ -35,9 +28,8 @@ TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
     buildSurface(model);
     EXPECT_FALSE(model.document.points[50].useInSurface);
     EXPECT_TRUE(model.document.points[51].useInSurface);
-    EXPECT_EQ(vertexUses(model, 50), 0);
-    EXPECT_GT(vertexUses(model, 51), 0);
-    EXPECT_GT(vertexUses(model, 52), 0);
+    EXPECT_TRUE(model.document.points[52].useInSurface);
+    // The check also finds a point left out that is still a vertex, or kept but not one.
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
 }
 
