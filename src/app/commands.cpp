@@ -11,6 +11,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
+#include "app/volume_commands.h"
 #include "app/water.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
@@ -195,6 +196,7 @@ void undoLastBreakline(SiteModel& model) {
 
 void cancelWork(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) cancelStage(model, static_cast<StageId>(s));
+    cancelVolumes(model);  // nothing is shown for it
     cancelComparisonBuild(model);
     SiteDocument& doc = model.document;
     DisplaySwitches& d = model.display;

@@ -20,6 +20,7 @@ bool openComparisonSurface(SiteModel& model, Ui& ui, const std::string& path,
     surface->display.surfaceMode = SurfaceMode::Flat;
     surface->display.showPoints = false;
     ComparisonState& c = model.comparison;
+    if (!model.work.volumes.question.datum) model.work.volumes.job.cancel();  // it reads the old comparison
     c.surface = std::move(surface);  // the old comparison's workers are joined here
     c.name = displayName(path);
     c.surfaceWasReady = false;

@@ -20,6 +20,7 @@ void cancelAllWorkers(SiteModel& model) {
     model.work.shading.cancel();
     model.work.dxfDraping.cancel();
     model.work.dwfDraping.cancel();
+    model.work.volumes.job.cancel();
 }
 
 void clearSite(SiteModel& model) {

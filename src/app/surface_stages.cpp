@@ -204,6 +204,7 @@ void stopSurfaceWorkers(SiteModel& model) {
     model.document.contourStage.running = false;
     model.work.triangulation.cancel();
     model.work.topology.cancel();
+    model.work.volumes.job.cancel();  // its worker reads the points and triangles in place
 }
 
 void cancelStage(SiteModel& model, StageId stage) {
