@@ -10,7 +10,10 @@
 #include "app/cut_fill_view.h"
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "app/point_editing.h"
 #include "app/site_model.h"
+#include "app/volume_commands.h"
+#include "app/volume_report.h"
 #include "platform/virtual_keys.h"
 #include "support/fake_ui.h"
 #include "support/grid_site_text.h"
@@ -105,6 +108,53 @@ TEST_F(ComparisonFixture, EscDropsAComparisonStillBeingBuiltAndKeepsAFinishedOne
     // A file that cannot be opened leaves the comparison there was: none.
     EXPECT_FALSE(openComparisonSurface(model, ui, dir.path("missing.txt"), std::string("PNEZD")));
     EXPECT_EQ(model.comparison.surface, nullptr);
+}
+
+TEST_F(ComparisonFixture, VolumeJobGivesTheCommandLinesFiguresAndStopsOnEscOrAnEdit) {
+    ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
+    stepUntilReady();
+    const auto finish = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        std::optional<FinishedVolumes> got;
+        while (!(got = adoptFinishedVolumes(model, ui)) && model.work.volumes.job.active() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return got;
+    };
+    const VolumeQuestion againstSurface{std::nullopt, 0.0};
+
+    // Esc, or an edit of the site's points, drops the run: nothing is shown.
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::Report));
+    EXPECT_EQ(volumeProgressMessage(model), "Computing Volumes");
+    handleKey(model, ui, vk::Escape);
+    EXPECT_FALSE(volumeProgressMessage(model));
+    EXPECT_FALSE(finish());
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::Report));
+    changePoint(model, 60, model.document.points[60].elevation + 2, "G", true);
+    EXPECT_FALSE(finish());
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A finished run gives what the command line computes on the same surfaces.
+    buildSurfaceToCompletion(model, ui);
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::SaveIsopach));
+    const std::optional<FinishedVolumes> got = finish();
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->use, VolumeUse::SaveIsopach);
+    const std::optional<VolumeTotals> direct =
+        compareSiteVolumes(model, model.comparison.surface.get(), VolumeRequest{});
+    ASSERT_TRUE(direct);
+    EXPECT_GT(direct->area, 0);
+    EXPECT_EQ(volumeReport(got->totals), volumeReport(*direct));
+
+    // Against a datum: the figures, and the cut/fill view now compares with that level.
+    ASSERT_TRUE(startVolumes(model, ui, VolumeQuestion{103.0, 0.0}, VolumeUse::Report));
+    const std::optional<FinishedVolumes> level = finish();
+    ASSERT_TRUE(level);
+    VolumeRequest request;
+    request.datum = 103.0;
+    EXPECT_EQ(volumeReport(level->totals), volumeReport(*compareSiteVolumes(model, nullptr, request)));
+    EXPECT_EQ(model.comparison.datum, 103.0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace
