@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/breaklines.h"
+#include "app/cut_fill_view.h"
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 
@@ -197,6 +198,7 @@ void undoLastBreakline(SiteModel& model) {
 void cancelWork(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) cancelStage(model, static_cast<StageId>(s));
     cancelVolumes(model);  // nothing is shown for it
+    if (cancelCutFillDifference(model)) model.display.surfaceMode = SurfaceMode::Flat;
     cancelComparisonBuild(model);
     SiteDocument& doc = model.document;
     DisplaySwitches& d = model.display;

@@ -8,6 +8,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
+#include "app/volume_report.h"
 #include "platform/ui.h"
 #include "render/cut_fill_draw.h"
 #include "render/palette.h"
@@ -61,26 +62,21 @@ void layComparisonEdge(SiteModel& model) {
 }
 
 // The comparison's height under each point of the site, as the difference
-// site - comparison; NaN off the comparison. Time: the comparison's
-// triangles (the grid) plus one cell's triangles per point.
-void makeDifference(SiteModel& model) {
-    auto& out = model.renderer.cutFill;
-    out = {};
-    out.made = true;
-    const SurfaceView site = surfaceOf(model.document);
-    const ComparisonState& c = model.comparison;
-    const bool againstDatum = c.datum.has_value();
-    if (!againstDatum && !comparisonSurfaceReady(model)) return;
-    const SurfaceView comparison = againstDatum ? SurfaceView{} : linkedSurfaceOf(*c.surface);
-    const TriangleGrid grid = againstDatum ? TriangleGrid{} : buildTriangleGrid(comparison);
+// site - comparison (or site - datum when there is no comparison); NaN off
+// the comparison. Runs on the worker: it reads the two surfaces only.
+// Time: the comparison's triangles (the grid) plus one cell's triangles per point.
+bool workOutDifference(const SurfaceView& site, const SurfaceView* comparison, double datum,
+                       RendererState::CutFillDifference& out, const JobControl& control) {
+    const TriangleGrid grid = comparison ? buildTriangleGrid(*comparison) : TriangleGrid{};
     out.atPoint.assign(static_cast<std::size_t>(std::max(site.pointCount, 0)), std::nan(""));
     bool any = false;
     for (int i = 0; i < site.pointCount; ++i) {
+        if (i % 16384 == 0 && !control.carryOn(static_cast<double>(i) / site.pointCount)) return false;
         const SurveyPoint& p = site.point(i);
-        double below = againstDatum ? *c.datum : std::nan("");
-        if (!againstDatum) {
-            const int t = locateInGrid(grid, comparison, p.easting, p.northing);
-            if (t != kNoTriangle) below = planeElevation(comparison.triangle(t), p.easting, p.northing);
+        double below = comparison ? std::nan("") : datum;
+        if (comparison) {
+            const int t = locateInGrid(grid, *comparison, p.easting, p.northing);
+            if (t != kNoTriangle) below = planeElevation(comparison->triangle(t), p.easting, p.northing);
         }
         const double d = p.elevation - below;
         if (!std::isfinite(d) || !isValidElevation(p.elevation) || below == kVerticalPlane) {
@@ -92,7 +88,25 @@ void makeDifference(SiteModel& model) {
         out.highest = any ? std::max(out.highest, d) : d;
         any = true;
     }
-    if (!againstDatum && out.someNotCompared) layComparisonEdge(model);
+    return true;
+}
+
+// Starts working out the difference for the view. Its worker reads the
+// surfaces in place: it starts only on a finished site surface, and what
+// changes either surface cancels it first (stopSurfaceWorkers,
+// openComparisonSurface, forgetCutFillDifference).
+void startDifference(SiteModel& model) {
+    const ComparisonState& c = model.comparison;
+    const SurfaceView site = surfaceOf(model.document);
+    const std::optional<SurfaceView> comparison =
+        c.datum ? std::nullopt : std::optional<SurfaceView>(linkedSurfaceOf(*c.surface));
+    const double datum = c.datum.value_or(0.0);
+    BackgroundWork& work = model.work;
+    work.cutFillProgress = 0.0;
+    work.cutFillDifference.start(work.cutFillProgress, [site, comparison, datum](RendererState::CutFillDifference& out,
+                                                                                const JobControl& control) {
+        return workOutDifference(site, comparison ? &*comparison : nullptr, datum, out, control);
+    });
 }
 
 // The difference the colours run to either side of zero: the same scale both
@@ -130,9 +144,34 @@ void toggleCutFillView(SiteModel& model, Ui& ui) {
     setSurfaceMode(model, SurfaceMode::CutFill);
 }
 
+void stepCutFillDifference(SiteModel& model) {
+    RendererState& r = model.renderer;
+    BackgroundJob<RendererState::CutFillDifference>& job = model.work.cutFillDifference;
+    if (std::optional<JobOutcome<RendererState::CutFillDifference>> outcome = job.adopt()) {
+        r.cutFill = outcome->complete ? std::move(outcome->result) : RendererState::CutFillDifference{};
+        r.cutFill.made = true;  // out of memory: the neutral grey, not a new run every frame
+        if (!model.comparison.datum && r.cutFill.someNotCompared) layComparisonEdge(model);
+        r.redrawNeeded = true;
+        return;
+    }
+    if (model.display.surfaceMode != SurfaceMode::CutFill || r.cutFill.made || job.active()) return;
+    if (!hasComparableSurface(model) || !hasCutFillReference(model)) return;
+    startDifference(model);
+}
+
+bool cancelCutFillDifference(SiteModel& model) {
+    const bool running = model.work.cutFillDifference.active();
+    model.work.cutFillDifference.cancel();
+    return running;
+}
+
+std::optional<std::string> cutFillProgressMessage(const SiteModel& model) {
+    if (!model.work.cutFillDifference.active()) return std::nullopt;
+    return "Cut/Fill Colours";
+}
+
 void prepareCutFillShading(SiteModel& model) {
     RendererState& r = model.renderer;
-    if (!r.cutFill.made) makeDifference(model);
     if (r.cutFill.edgePending) layComparisonEdge(model);
     const SurfaceView site = surfaceOf(model.document);
     if (r.shades.size() < static_cast<std::size_t>(site.triangleCount))

@@ -21,6 +21,7 @@ void cancelAllWorkers(SiteModel& model) {
     model.work.dxfDraping.cancel();
     model.work.dwfDraping.cancel();
     model.work.volumes.job.cancel();
+    model.work.cutFillDifference.cancel();
 }
 
 void clearSite(SiteModel& model) {

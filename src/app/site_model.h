@@ -93,6 +93,8 @@ struct BackgroundWork {
     BackgroundJob<DrapeResult> dxfDraping;   // the DXF overlay laid on the surface
     BackgroundJob<DrapeResult> dwfDraping;   // the aligned DWF overlay laid on the surface
     VolumeJob volumes;                       // cut and fill against the comparison or a datum
+    BackgroundJob<RendererState::CutFillDifference> cutFillDifference;  // for the cut/fill view
+    std::atomic<double> cutFillProgress{0.0};
 };
 
 // Rain and ponds.

@@ -65,6 +65,8 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
         drawProgress(f, *building, comparisonProgress(model), text);
     else if (auto volumes = volumeProgressMessage(model))
         drawProgress(f, *volumes, volumeProgress(model), text);
+    else if (auto colours = cutFillProgressMessage(model))
+        drawProgress(f, *colours, model.work.cutFillProgress.load(), text);
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)

@@ -119,7 +119,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
     // The Cut/Fill colours: a legend naming the comparison, the range and the colours.
     action(CommandId::CutFillView)->trigger();
     EXPECT_EQ(model.display.surfaceMode, SurfaceMode::CutFill);
-    window.runFrame();
+    runFramesUntil(window, [&] { return model.renderer.cutFill.made; });  // worked out in the background
     const std::vector<std::string> legend = comparisonStatusLines(model);
     ASSERT_EQ(legend.size(), 3u);
     EXPECT_EQ(legend[0].rfind("Cut/Fill against design.txt: -", 0), 0u) << legend[0];
