@@ -1,6 +1,7 @@
 #include "app/cut_fill_view.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -8,7 +9,6 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
-#include "app/volume_report.h"
 #include "platform/ui.h"
 #include "render/cut_fill_draw.h"
 #include "render/palette.h"
@@ -41,31 +41,33 @@ std::vector<std::pair<Vec3, Vec3>> comparisonHull(const SurfaceView& comparison)
     return edges;
 }
 
-// The comparison's edge laid on the site, where it crosses the site. Needs
-// the site's neighbour links. Time: per hull edge, the site triangles it crosses.
-void layComparisonEdge(SiteModel& model) {
-    auto& out = model.renderer.cutFill;
-    out.edgePending = !model.document.contourStage.done;
-    if (out.edgePending) return;
-    const SurfaceView site = linkedSurfaceOf(model);
+// The comparison's edge laid on the site, where it crosses the site, as
+// pairs of line ends. Needs the site's neighbour links. Time: per hull edge,
+// the site triangles it crosses and the search for where it starts.
+// Stops with what it has when the job is cancelled.
+std::vector<Vec3> layComparisonEdge(const SurfaceView& site, const SurfaceView& comparison, const JobControl& control) {
+    std::vector<Vec3> edge;
     DrapeStart start;
     std::vector<Vec3> draped;
-    for (const auto& [a, b] : comparisonHull(linkedSurfaceOf(*model.comparison.surface))) {
+    for (const auto& [a, b] : comparisonHull(comparison)) {
+        if (control.cancelled()) break;
         draped.clear();
         drapeSegment(site, start, a.x, a.y, b.x, b.y, draped);
         for (std::size_t i = 1; i < draped.size(); ++i) {
             if (draped[i - 1].z == kOutsideSurface || draped[i].z == kOutsideSurface) continue;
-            out.comparisonEdge.push_back(draped[i - 1]);
-            out.comparisonEdge.push_back(draped[i]);
+            edge.push_back(draped[i - 1]);
+            edge.push_back(draped[i]);
         }
     }
+    return edge;
 }
 
 // The comparison's height under each point of the site, as the difference
 // site - comparison (or site - datum when there is no comparison); NaN off
-// the comparison. Runs on the worker: it reads the two surfaces only.
-// Time: the comparison's triangles (the grid) plus one cell's triangles per point.
-bool workOutDifference(const SurfaceView& site, const SurfaceView* comparison, double datum,
+// the comparison, whose edge is then laid on the site. Runs on the worker:
+// it reads the two surfaces only. Time: the comparison's triangles (the
+// grid) plus one cell's triangles per point, and the edge.
+bool workOutDifference(const SurfaceView& site, bool siteLinked, const SurfaceView* comparison, double datum,
                        RendererState::CutFillDifference& out, const JobControl& control) {
     const TriangleGrid grid = comparison ? buildTriangleGrid(*comparison) : TriangleGrid{};
     out.atPoint.assign(static_cast<std::size_t>(std::max(site.pointCount, 0)), std::nan(""));
@@ -88,24 +90,29 @@ bool workOutDifference(const SurfaceView& site, const SurfaceView* comparison, d
         out.highest = any ? std::max(out.highest, d) : d;
         any = true;
     }
+    out.edgePending = comparison && out.someNotCompared && !siteLinked;
+    if (comparison && out.someNotCompared && siteLinked)
+        out.comparisonEdge = layComparisonEdge(site, *comparison, control);
     return true;
 }
 
 // Starts working out the difference for the view. Its worker reads the
-// surfaces in place: it starts only on a finished site surface, and what
-// changes either surface cancels it first (stopSurfaceWorkers,
-// openComparisonSurface, forgetCutFillDifference).
+// surfaces in place: it starts only on a finished site surface (its triangles
+// only once they are linked), and what changes either surface cancels it
+// first (stopSurfaceWorkers, openComparisonSurface, forgetCutFillDifference).
 void startDifference(SiteModel& model) {
     const ComparisonState& c = model.comparison;
-    const SurfaceView site = surfaceOf(model.document);
+    const SurfaceView site = linkedSurfaceOf(model);
+    const bool siteLinked = model.document.contourStage.done;
     const std::optional<SurfaceView> comparison =
         c.datum ? std::nullopt : std::optional<SurfaceView>(linkedSurfaceOf(*c.surface));
     const double datum = c.datum.value_or(0.0);
     BackgroundWork& work = model.work;
     work.cutFillProgress = 0.0;
-    work.cutFillDifference.start(work.cutFillProgress, [site, comparison, datum](RendererState::CutFillDifference& out,
-                                                                                const JobControl& control) {
-        return workOutDifference(site, comparison ? &*comparison : nullptr, datum, out, control);
+    work.cutFillDifference.start(work.cutFillProgress, [site, siteLinked, comparison, datum](
+                                                          RendererState::CutFillDifference& out,
+                                                          const JobControl& control) {
+        return workOutDifference(site, siteLinked, comparison ? &*comparison : nullptr, datum, out, control);
     });
 }
 
@@ -150,12 +157,21 @@ void stepCutFillDifference(SiteModel& model) {
     if (std::optional<JobOutcome<RendererState::CutFillDifference>> outcome = job.adopt()) {
         r.cutFill = outcome->complete ? std::move(outcome->result) : RendererState::CutFillDifference{};
         r.cutFill.made = true;  // out of memory: the neutral grey, not a new run every frame
-        if (!model.comparison.datum && r.cutFill.someNotCompared) layComparisonEdge(model);
         r.redrawNeeded = true;
         return;
     }
+    // Links that came after the difference: the edge is laid here, once.
+    if (r.cutFill.edgePending && model.document.contourStage.done && model.comparison.surface) {
+        const std::atomic<bool> never{false};
+        const JobControl control(never, model.work.cutFillProgress);
+        r.cutFill.comparisonEdge =
+            layComparisonEdge(linkedSurfaceOf(model), linkedSurfaceOf(*model.comparison.surface), control);
+        r.cutFill.edgePending = false;
+        r.redrawNeeded = true;
+    }
+    const SiteDocument& d = model.document;
     if (model.display.surfaceMode != SurfaceMode::CutFill || r.cutFill.made || job.active()) return;
-    if (!hasComparableSurface(model) || !hasCutFillReference(model)) return;
+    if (!d.triangulateStage.done || !d.breaklines.ready() || !hasCutFillReference(model)) return;
     startDifference(model);
 }
 
@@ -172,7 +188,6 @@ std::optional<std::string> cutFillProgressMessage(const SiteModel& model) {
 
 void prepareCutFillShading(SiteModel& model) {
     RendererState& r = model.renderer;
-    if (r.cutFill.edgePending) layComparisonEdge(model);
     const SurfaceView site = surfaceOf(model.document);
     if (r.shades.size() < static_cast<std::size_t>(site.triangleCount))
         r.shades.resize(static_cast<std::size_t>(site.triangleCount));
