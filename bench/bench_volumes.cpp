@@ -6,7 +6,11 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <thread>
 
+#include "app/comparison_surface.h"
+#include "app/cut_fill_view.h"
+#include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "surface/volumes.h"
 #include "surface_bench_support.h"
@@ -96,6 +100,34 @@ void BM_BuildSurface_Uniform1M(benchmark::State& state) {
     state.counters["all_threads_cpu_s"] = processorSeconds / static_cast<double>(state.iterations());
 }
 
+// The difference at every site point that the Cut/Fill colours are drawn
+// from, worked out in the background when the view first shows against a
+// new comparison; beside it the window thread's part, the corner shades.
+void BM_CutFillDifference_Uniform1M_Uniform1M(benchmark::State& state) {
+    SiteModel site;
+    buildSurface(site, uniformPoints(kPoints, 1));
+    site.comparison.surface = std::make_unique<SiteModel>();
+    buildSurface(*site.comparison.surface, design(uniformPoints(kPoints, 2)));
+    site.comparison.surface->document.breaklines.allInserted = true;
+    site.display.surfaceMode = SurfaceMode::CutFill;
+    double shadeSeconds = 0;
+    for (auto _ : state) {
+        forgetCutFillDifference(site);
+        while (!site.renderer.cutFill.made) {
+            stepCutFillDifference(site);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        prepareCutFillShading(site);
+        shadeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(site.renderer.cutFill.atPoint.data());
+    }
+    state.counters["window_thread_shades_s"] = shadeSeconds / static_cast<double>(state.iterations());
+    state.counters["reference_ready"] = hasCutFillReference(site) ? 1 : 0;
+    state.counters["highest"] = site.renderer.cutFill.highest;
+}
+
+BENCHMARK(BM_CutFillDifference_Uniform1M_Uniform1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_BuildSurface_Uniform1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Volume_Uniform1M_Uniform1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Volume_Uniform1M_Grid1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/breaklines.h"
+#include "app/cut_fill_view.h"
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 
@@ -11,6 +12,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
+#include "app/volume_commands.h"
 #include "app/water.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
@@ -195,6 +197,8 @@ void undoLastBreakline(SiteModel& model) {
 
 void cancelWork(SiteModel& model) {
     for (int s = 0; s < kStageCount; ++s) cancelStage(model, static_cast<StageId>(s));
+    cancelVolumes(model);  // nothing is shown for it
+    if (cancelCutFillDifference(model)) model.display.surfaceMode = SurfaceMode::Flat;
     cancelComparisonBuild(model);
     SiteDocument& doc = model.document;
     DisplaySwitches& d = model.display;

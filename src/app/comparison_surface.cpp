@@ -20,6 +20,9 @@ bool openComparisonSurface(SiteModel& model, Ui& ui, const std::string& path,
     surface->display.surfaceMode = SurfaceMode::Flat;
     surface->display.showPoints = false;
     ComparisonState& c = model.comparison;
+    // Their workers may read the old comparison.
+    if (!model.work.volumes.question.datum) model.work.volumes.job.cancel();
+    model.work.cutFillDifference.cancel();
     c.surface = std::move(surface);  // the old comparison's workers are joined here
     c.name = displayName(path);
     c.surfaceWasReady = false;
@@ -69,6 +72,7 @@ void cancelComparisonBuild(SiteModel& model) {
 }
 
 void forgetCutFillDifference(SiteModel& model) {
+    model.work.cutFillDifference.cancel();  // it works for the old comparison
     model.renderer.cutFill = {};
     model.renderer.redrawNeeded = true;
 }

@@ -1,6 +1,7 @@
 #include "app/cut_fill_view.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -40,47 +41,44 @@ std::vector<std::pair<Vec3, Vec3>> comparisonHull(const SurfaceView& comparison)
     return edges;
 }
 
-// The comparison's edge laid on the site, where it crosses the site. Needs
-// the site's neighbour links. Time: per hull edge, the site triangles it crosses.
-void layComparisonEdge(SiteModel& model) {
-    auto& out = model.renderer.cutFill;
-    out.edgePending = !model.document.contourStage.done;
-    if (out.edgePending) return;
-    const SurfaceView site = linkedSurfaceOf(model);
+// The comparison's edge laid on the site, where it crosses the site, as
+// pairs of line ends. Needs the site's neighbour links. Time: per hull edge,
+// the site triangles it crosses and the search for where it starts.
+// Stops with what it has when the job is cancelled.
+std::vector<Vec3> layComparisonEdge(const SurfaceView& site, const SurfaceView& comparison, const JobControl& control) {
+    std::vector<Vec3> edge;
     DrapeStart start;
     std::vector<Vec3> draped;
-    for (const auto& [a, b] : comparisonHull(linkedSurfaceOf(*model.comparison.surface))) {
+    for (const auto& [a, b] : comparisonHull(comparison)) {
+        if (control.cancelled()) break;
         draped.clear();
         drapeSegment(site, start, a.x, a.y, b.x, b.y, draped);
         for (std::size_t i = 1; i < draped.size(); ++i) {
             if (draped[i - 1].z == kOutsideSurface || draped[i].z == kOutsideSurface) continue;
-            out.comparisonEdge.push_back(draped[i - 1]);
-            out.comparisonEdge.push_back(draped[i]);
+            edge.push_back(draped[i - 1]);
+            edge.push_back(draped[i]);
         }
     }
+    return edge;
 }
 
 // The comparison's height under each point of the site, as the difference
-// site - comparison; NaN off the comparison. Time: the comparison's
-// triangles (the grid) plus one cell's triangles per point.
-void makeDifference(SiteModel& model) {
-    auto& out = model.renderer.cutFill;
-    out = {};
-    out.made = true;
-    const SurfaceView site = surfaceOf(model.document);
-    const ComparisonState& c = model.comparison;
-    const bool againstDatum = c.datum.has_value();
-    if (!againstDatum && !comparisonSurfaceReady(model)) return;
-    const SurfaceView comparison = againstDatum ? SurfaceView{} : linkedSurfaceOf(*c.surface);
-    const TriangleGrid grid = againstDatum ? TriangleGrid{} : buildTriangleGrid(comparison);
+// site - comparison (or site - datum when there is no comparison); NaN off
+// the comparison, whose edge is then laid on the site. Runs on the worker:
+// it reads the two surfaces only. Time: the comparison's triangles (the
+// grid) plus one cell's triangles per point, and the edge.
+bool workOutDifference(const SurfaceView& site, bool siteLinked, const SurfaceView* comparison, double datum,
+                       RendererState::CutFillDifference& out, const JobControl& control) {
+    const TriangleGrid grid = comparison ? buildTriangleGrid(*comparison) : TriangleGrid{};
     out.atPoint.assign(static_cast<std::size_t>(std::max(site.pointCount, 0)), std::nan(""));
     bool any = false;
     for (int i = 0; i < site.pointCount; ++i) {
+        if (i % 16384 == 0 && !control.carryOn(static_cast<double>(i) / site.pointCount)) return false;
         const SurveyPoint& p = site.point(i);
-        double below = againstDatum ? *c.datum : std::nan("");
-        if (!againstDatum) {
-            const int t = locateInGrid(grid, comparison, p.easting, p.northing);
-            if (t != kNoTriangle) below = planeElevation(comparison.triangle(t), p.easting, p.northing);
+        double below = comparison ? std::nan("") : datum;
+        if (comparison) {
+            const int t = locateInGrid(grid, *comparison, p.easting, p.northing);
+            if (t != kNoTriangle) below = planeElevation(comparison->triangle(t), p.easting, p.northing);
         }
         const double d = p.elevation - below;
         if (!std::isfinite(d) || !isValidElevation(p.elevation) || below == kVerticalPlane) {
@@ -92,7 +90,30 @@ void makeDifference(SiteModel& model) {
         out.highest = any ? std::max(out.highest, d) : d;
         any = true;
     }
-    if (!againstDatum && out.someNotCompared) layComparisonEdge(model);
+    out.edgePending = comparison && out.someNotCompared && !siteLinked;
+    if (comparison && out.someNotCompared && siteLinked)
+        out.comparisonEdge = layComparisonEdge(site, *comparison, control);
+    return true;
+}
+
+// Starts working out the difference for the view. Its worker reads the
+// surfaces in place: it starts only on a finished site surface (its triangles
+// only once they are linked), and what changes either surface cancels it
+// first (stopSurfaceWorkers, openComparisonSurface, forgetCutFillDifference).
+void startDifference(SiteModel& model) {
+    const ComparisonState& c = model.comparison;
+    const SurfaceView site = linkedSurfaceOf(model);
+    const bool siteLinked = model.document.contourStage.done;
+    const std::optional<SurfaceView> comparison =
+        c.datum ? std::nullopt : std::optional<SurfaceView>(linkedSurfaceOf(*c.surface));
+    const double datum = c.datum.value_or(0.0);
+    BackgroundWork& work = model.work;
+    work.cutFillProgress = 0.0;
+    work.cutFillDifference.start(work.cutFillProgress, [site, siteLinked, comparison, datum](
+                                                          RendererState::CutFillDifference& out,
+                                                          const JobControl& control) {
+        return workOutDifference(site, siteLinked, comparison ? &*comparison : nullptr, datum, out, control);
+    });
 }
 
 // The difference the colours run to either side of zero: the same scale both
@@ -130,10 +151,43 @@ void toggleCutFillView(SiteModel& model, Ui& ui) {
     setSurfaceMode(model, SurfaceMode::CutFill);
 }
 
+void stepCutFillDifference(SiteModel& model) {
+    RendererState& r = model.renderer;
+    BackgroundJob<RendererState::CutFillDifference>& job = model.work.cutFillDifference;
+    if (std::optional<JobOutcome<RendererState::CutFillDifference>> outcome = job.adopt()) {
+        r.cutFill = outcome->complete ? std::move(outcome->result) : RendererState::CutFillDifference{};
+        r.cutFill.made = true;  // out of memory: the neutral grey, not a new run every frame
+        r.redrawNeeded = true;
+        return;
+    }
+    // Links that came after the difference: the edge is laid here, once.
+    if (r.cutFill.edgePending && model.document.contourStage.done && model.comparison.surface) {
+        const std::atomic<bool> never{false};
+        const JobControl control(never, model.work.cutFillProgress);
+        r.cutFill.comparisonEdge =
+            layComparisonEdge(linkedSurfaceOf(model), linkedSurfaceOf(*model.comparison.surface), control);
+        r.cutFill.edgePending = false;
+        r.redrawNeeded = true;
+    }
+    const SiteDocument& d = model.document;
+    if (model.display.surfaceMode != SurfaceMode::CutFill || r.cutFill.made || job.active()) return;
+    if (!d.triangulateStage.done || !d.breaklines.ready() || !hasCutFillReference(model)) return;
+    startDifference(model);
+}
+
+bool cancelCutFillDifference(SiteModel& model) {
+    const bool running = model.work.cutFillDifference.active();
+    model.work.cutFillDifference.cancel();
+    return running;
+}
+
+std::optional<std::string> cutFillProgressMessage(const SiteModel& model) {
+    if (!model.work.cutFillDifference.active()) return std::nullopt;
+    return "Cut/Fill Colours";
+}
+
 void prepareCutFillShading(SiteModel& model) {
     RendererState& r = model.renderer;
-    if (!r.cutFill.made) makeDifference(model);
-    if (r.cutFill.edgePending) layComparisonEdge(model);
     const SurfaceView site = surfaceOf(model.document);
     if (r.shades.size() < static_cast<std::size_t>(site.triangleCount))
         r.shades.resize(static_cast<std::size_t>(site.triangleCount));

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,19 @@ bool hasCutFillReference(const SiteModel& model);
 // either it says how to get one and changes nothing.
 void toggleCutFillView(SiteModel& model, Ui& ui);
 
-// Before the surface pass of a cut/fill frame: the difference at every point
-// (worked out once per surface and comparison: a plan grid of the
-// comparison's triangles and one look-up per point) and the corner shades
-// from it. Without a finished reference every triangle is the neutral grey.
+// Once per frame: in the cut/fill view, the difference at every point is
+// worked out in the background (once per surface and comparison: a plan grid
+// of the comparison's triangles and one look-up per point) and taken when done.
+void stepCutFillDifference(SiteModel& model);
+
+// Esc: the difference being worked out is dropped. True when one was running.
+bool cancelCutFillDifference(SiteModel& model);
+
+// "Cut/Fill Colours" while the difference is worked out.
+std::optional<std::string> cutFillProgressMessage(const SiteModel& model);
+
+// Before the surface pass of a cut/fill frame: the corner shades from the
+// difference. Until it is there every triangle is the neutral grey.
 void prepareCutFillShading(SiteModel& model);
 
 // Over the drawn surface: the zero line of the difference, and the edge of a

@@ -5,6 +5,7 @@
 
 #include "app/breaklines.h"
 #include "app/comparison_surface.h"
+#include "app/cut_fill_view.h"
 #include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
@@ -72,6 +73,7 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
             if (model.document.pointFileFormat == PointFileFormat::Demo) stepDemoSurface(model);
             runPipeline(model, ui);
             stepComparisonSurface(model, ui);
+            stepCutFillDifference(model);
             bool viewMoving = decideViewMoving(model);
             const ViewPointer pointer(model, ui);  // the fly-to follows the mouse during this frame
             const CameraStep camera = model.camera.Update(cameraInputsOf(model));

@@ -20,6 +20,8 @@ void cancelAllWorkers(SiteModel& model) {
     model.work.shading.cancel();
     model.work.dxfDraping.cancel();
     model.work.dwfDraping.cancel();
+    model.work.volumes.job.cancel();
+    model.work.cutFillDifference.cancel();
 }
 
 void clearSite(SiteModel& model) {

@@ -7,6 +7,7 @@
 
 #include "app/comparison_surface.h"
 #include "app/site_edits.h"
+#include "app/volume_job.h"
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
 #include "model/background_job.h"
@@ -91,6 +92,9 @@ struct BackgroundWork {
     std::optional<InsertionDisplay> displayBeforeBreaklines;  // while breaklines go in
     BackgroundJob<DrapeResult> dxfDraping;   // the DXF overlay laid on the surface
     BackgroundJob<DrapeResult> dwfDraping;   // the aligned DWF overlay laid on the surface
+    VolumeJob volumes;                       // cut and fill against the comparison or a datum
+    BackgroundJob<RendererState::CutFillDifference> cutFillDifference;  // for the cut/fill view
+    std::atomic<double> cutFillProgress{0.0};
 };
 
 // Rain and ponds.

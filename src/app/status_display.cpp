@@ -6,6 +6,7 @@
 #include "app/comparison_surface.h"
 #include "app/cut_fill_view.h"
 #include "app/site_model.h"
+#include "app/volume_commands.h"
 #include "app/water.h"
 #include "render/frame_buffer.h"
 #include "render/scene.h"
@@ -62,6 +63,10 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
         drawProgress(f, *message, model.document.progress.load(), text);
     else if (auto building = comparisonProgressMessage(model))
         drawProgress(f, *building, comparisonProgress(model), text);
+    else if (auto volumes = volumeProgressMessage(model))
+        drawProgress(f, *volumes, volumeProgress(model), text);
+    else if (auto colours = cutFillProgressMessage(model))
+        drawProgress(f, *colours, model.work.cutFillProgress.load(), text);
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)

@@ -88,7 +88,9 @@ bool openDrawnSurface(SiteModel& model, Ui& ui, std::vector<SurveyPoint> surveyP
 
 void stepDemoSurface(SiteModel& model) {
     SiteDocument& d = model.document;
-    if (anyStageRunning(d)) return;  // a worker is reading the surface: the ripples wait a frame
+    if (anyStageRunning(d) || model.work.volumes.job.active() ||
+        model.work.cutFillDifference.active())
+        return;  // a worker is reading the surface: the ripples wait a frame
     model.cycle.demoPhase -= kDemoPhaseStep;
     animateDemoSurface(validPoints(d), model.cycle.demoPhase);
     computeAllGeometry(validPoints(d),

@@ -204,6 +204,8 @@ void stopSurfaceWorkers(SiteModel& model) {
     model.document.contourStage.running = false;
     model.work.triangulation.cancel();
     model.work.topology.cancel();
+    model.work.volumes.job.cancel();  // these two read the points and triangles in place
+    model.work.cutFillDifference.cancel();
 }
 
 void cancelStage(SiteModel& model, StageId stage) {

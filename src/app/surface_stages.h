@@ -25,8 +25,8 @@ void startTopology(SiteModel& model);
 // cleared) leaves nothing behind.
 void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui);
 
-// Cancels both surface workers and waits for them, for code that is about to
-// change points or triangles.
+// Cancels both surface workers, the volumes and the cut/fill difference and
+// waits for them, for code that is about to change points or triangles.
 void stopSurfaceWorkers(SiteModel& model);
 
 // What was derived from the triangles is no longer theirs: the workers stop,

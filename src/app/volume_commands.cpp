@@ -6,6 +6,7 @@
 #include "app/cut_fill_view.h"
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/surface_stages.h"
 #include "app/volume_report.h"
 #include "export/writers.h"
 #include "model/file_replacement.h"
@@ -20,38 +21,74 @@ std::vector<Vec3> volumeLimitOf(const SiteModel& model) {
     return c.limitPolygon->vertices;
 }
 
-std::optional<VolumeTotals> runVolumes(SiteModel& model, Ui& ui, const VolumeQuestion& question) {
+bool startVolumes(SiteModel& model, Ui& ui, const VolumeQuestion& question, VolumeUse use) {
     if (!hasComparableSurface(model)) {
         ui.message(model.document.triangulateStage.running || model.document.contourStage.running
                        ? "The site's surface is still being built."
                        : kNoSurfaceToCompare);
-        return std::nullopt;
+        return false;
     }
     const ComparisonState& c = model.comparison;
     if (!question.datum && !comparisonSurfaceReady(model)) {
         ui.message(!c.surface ? "Open a comparison surface first (File > Open Comparison Surface...)."
                    : comparisonSurfaceBuilding(model) ? "The comparison surface is still being built."
                                                       : kNoSurfaceToCompare);
-        return std::nullopt;
+        return false;
     }
     VolumeRequest request;
     request.datum = question.datum;
     request.polygon = volumeLimitOf(model);
     request.isopachInterval = question.isopachInterval;
-    ui.setWaitCursor(true);
-    std::optional<VolumeTotals> totals =
-        compareSiteVolumes(model, question.datum ? nullptr : c.surface.get(), request);
-    ui.setWaitCursor(false);
+    // The views point into the surfaces themselves: every change to them
+    // cancels the job before it is made (stopSurfaceWorkers, cancelAllWorkers,
+    // openComparisonSurface).
+    const SurfaceView site = linkedSurfaceOf(model);
+    const std::optional<SurfaceView> comparison =
+        question.datum ? std::nullopt : std::optional<SurfaceView>(linkedSurfaceOf(*c.surface));
+    VolumeJob& v = model.work.volumes;
+    v.job.cancel();
+    v.question = question;
+    v.use = use;
+    v.progress = 0.0;
+    v.job.start(v.progress, [site, comparison, request = std::move(request)](std::optional<VolumeTotals>& totals,
+                                                                             const JobControl& control) {
+        const auto carryOn = [&control](double fraction) { return control.carryOn(fraction); };
+        totals = comparison ? compareSurfaces(site, *comparison, request, carryOn)
+                            : compareWithDatum(site, request, carryOn);
+        return true;  // a stopped run is known by its cancelled flag
+    });
+    return true;
+}
+
+std::optional<FinishedVolumes> adoptFinishedVolumes(SiteModel& model, Ui& ui) {
+    VolumeJob& v = model.work.volumes;
+    std::optional<JobOutcome<std::optional<VolumeTotals>>> outcome = v.job.adopt();
+    if (!outcome) return std::nullopt;
+    if (outcome->outOfMemory) {
+        ui.message("Unable to allocate memory for array!", MessageKind::Error);
+        return std::nullopt;
+    }
+    if (!outcome->complete) return std::nullopt;
+    std::optional<VolumeTotals>& totals = outcome->result;
     if (!totals || !(totals->area > 0)) {
         ui.message(kSurfacesDoNotOverlap);
         return std::nullopt;
     }
-    if (model.comparison.datum != question.datum) {
-        model.comparison.datum = question.datum;  // the cut/fill view shows what was asked last
+    if (model.comparison.datum != v.question.datum) {
+        model.comparison.datum = v.question.datum;  // the cut/fill view shows what was asked last
         forgetCutFillDifference(model);
     }
-    return totals;
+    return FinishedVolumes{v.question, v.use, std::move(*totals)};
 }
+
+void cancelVolumes(SiteModel& model) { model.work.volumes.job.cancel(); }
+
+std::optional<std::string> volumeProgressMessage(const SiteModel& model) {
+    if (!model.work.volumes.job.active()) return std::nullopt;
+    return "Computing Volumes";
+}
+
+double volumeProgress(const SiteModel& model) { return model.work.volumes.progress.load(); }
 
 std::string volumeDialogText(const SiteModel& model, const std::string& siteName, const VolumeQuestion& question,
                              const VolumeTotals& totals) {

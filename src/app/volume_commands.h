@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/volume_job.h"
 #include "surface/volumes.h"
 
 namespace vellacor {
@@ -10,22 +11,29 @@ namespace vellacor {
 struct SiteModel;
 class Ui;
 
-// The comparison the window runs: against the comparison surface, or
-// against a level datum.
-struct VolumeQuestion {
-    std::optional<double> datum;  // none: against the comparison surface
-    double isopachInterval = 0;   // > 0: the isopach is traced too
-};
-
 // What the site's volumes are limited to: the contour limit polygon while
 // contours are limited to it (plan corners), none otherwise.
 std::vector<Vec3> volumeLimitOf(const SiteModel& model);
 
-// The totals for the question, limited as volumeLimitOf says; nothing (the
-// reason said) when the site or the comparison has no finished surface or
-// they do not overlap. Remembers a datum for the cut/fill view, or forgets
-// it when comparing with the surface.
-std::optional<VolumeTotals> runVolumes(SiteModel& model, Ui& ui, const VolumeQuestion& question);
+// Starts working out the totals for the question in the background, limited
+// as volumeLimitOf says (an earlier run is dropped); says why and starts
+// nothing when the site or the comparison has no finished surface. True when
+// it was started.
+bool startVolumes(SiteModel& model, Ui& ui, const VolumeQuestion& question, VolumeUse use);
+
+// Once per frame: the totals of a job that has finished, handed over once.
+// Nothing while it runs, after it was cancelled, or when the surfaces do not
+// overlap (that said). Remembers a datum for the cut/fill view, or forgets it
+// when comparing with the surface.
+std::optional<FinishedVolumes> adoptFinishedVolumes(SiteModel& model, Ui& ui);
+
+// Esc, an edit of the surfaces, another site or comparison: the job stops and
+// nothing is shown.
+void cancelVolumes(SiteModel& model);
+
+// "Computing Volumes" while the job runs, and how far it has got.
+std::optional<std::string> volumeProgressMessage(const SiteModel& model);
+double volumeProgress(const SiteModel& model);
 
 // The Cut and Fill dialog's text: what was compared with what, whether it
 // was limited to the polygon, then volumeReport's lines (the command line's

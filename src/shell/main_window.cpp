@@ -302,11 +302,20 @@ bool MainWindow::openComparisonPath(const QString& path, const QString& format) 
 }
 
 void MainWindow::showVolumes(std::optional<double> datum) {
-    const VolumeQuestion question{datum, 0.0};
-    const std::optional<VolumeTotals> totals = runVolumes(model_, *ui_, question);
-    if (!totals) return;
-    volumeReportText_ = QString::fromStdString(volumeDialogText(model_, documentName().toStdString(), question, *totals));
-    const QString title = datum ? QStringLiteral("Volume to Elevation") : QStringLiteral("Cut and Fill");
+    startVolumes(model_, *ui_, VolumeQuestion{datum, 0.0}, VolumeUse::Report);
+}
+
+void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
+    if (finished.use == VolumeUse::SaveIsopach) {
+        const auto path = ui_->chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "isopach.dxf");
+        if (path && saveIsopachTo(model_, *ui_, finished.totals.isopach, *path))
+            ui_->message("Saved File:\n\n" + fullPath(*path), MessageKind::Information);
+        return;
+    }
+    const VolumeQuestion& question = finished.question;
+    volumeReportText_ =
+        QString::fromStdString(volumeDialogText(model_, documentName().toStdString(), question, finished.totals));
+    const QString title = question.datum ? QStringLiteral("Volume to Elevation") : QStringLiteral("Cut and Fill");
     ui_->runModal([&] {
         showVolumeReport(this, title, volumeReportText_, [this](const QString& text) {
             if (auto path = ui_->chooseSaveFile("txt", "Text (*.txt)|*.txt|All Files (*.*)|*.*||", "volumes.txt"))
@@ -326,11 +335,7 @@ void MainWindow::askVolumeToElevation() {
 // The contours of the difference from what the cut/fill view compares with, at the contour interval.
 void MainWindow::saveIsopach() {
     const VolumeQuestion question{model_.comparison.datum, model_.document.contours.contourInterval};
-    const std::optional<VolumeTotals> totals = runVolumes(model_, *ui_, question);
-    if (!totals) return;
-    const auto path = ui_->chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "isopach.dxf");
-    if (path && saveIsopachTo(model_, *ui_, totals->isopach, *path))
-        ui_->message("Saved File:\n\n" + fullPath(*path), MessageKind::Information);
+    startVolumes(model_, *ui_, question, VolumeUse::SaveIsopach);
 }
 
 void MainWindow::about() {
@@ -358,6 +363,8 @@ void MainWindow::runFrame() {
     updateTitle();  // edits made with the mouse and keys show in the title
     inFrame_ = false;
     scheduleFrame(idleDelayMs(model_, isActiveWindow()));
+    // Outside the frame: the dialog's own event loop holds back the frames until it closes.
+    if (auto finished = adoptFinishedVolumes(model_, *ui_)) useFinishedVolumes(*finished);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

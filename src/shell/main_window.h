@@ -16,6 +16,7 @@ class QTimer;
 
 namespace vellacor {
 
+struct FinishedVolumes;
 struct SiteModel;
 class QtUi;
 class ViewWidget;
@@ -73,6 +74,8 @@ private:
     void showVolumes(std::optional<double> datum);
     void askVolumeToElevation();
     void saveIsopach();
+    // The volumes worked out in the background: their dialog, or the isopach saved.
+    void useFinishedVolumes(FinishedVolumes& finished);
     void about();
 
     SiteModel& model_;

@@ -10,7 +10,10 @@
 #include "app/cut_fill_view.h"
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "app/point_editing.h"
 #include "app/site_model.h"
+#include "app/volume_commands.h"
+#include "app/volume_report.h"
 #include "platform/virtual_keys.h"
 #include "support/fake_ui.h"
 #include "support/grid_site_text.h"
@@ -42,6 +45,15 @@ struct ComparisonFixture : ::testing::Test {
                         std::to_string(6250 + x * 100) + "," + std::to_string(gridHeight(x, y) + 1) + ",D\n";
         return dir.write("design.txt", text);
     }
+    // The cut/fill view's difference, worked out in the background as the frames do.
+    void makeDifference() {
+        model.display.surfaceMode = SurfaceMode::CutFill;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!model.renderer.cutFill.made && std::chrono::steady_clock::now() < deadline) {
+            stepCutFillDifference(model);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
     void stepUntilReady() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!comparisonSurfaceReady(model) && std::chrono::steady_clock::now() < deadline) {
@@ -55,7 +67,14 @@ TEST_F(ComparisonFixture, DifferenceAtEveryPointAgainstTheSurfaceAndTheDatum) {
     ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
     stepUntilReady();
     ASSERT_TRUE(hasCutFillReference(model));
-    prepareCutFillShading(model);
+    // Esc drops the difference being worked out and leaves the view.
+    model.display.surfaceMode = SurfaceMode::CutFill;
+    stepCutFillDifference(model);
+    EXPECT_EQ(cutFillProgressMessage(model), "Cut/Fill Colours");
+    handleKey(model, ui, vk::Escape);
+    EXPECT_FALSE(cutFillProgressMessage(model));
+    EXPECT_EQ(model.display.surfaceMode, SurfaceMode::Flat);
+    makeDifference();
     const auto& d = model.renderer.cutFill;
     ASSERT_EQ(d.atPoint.size(), 121u);
     for (int y = 0; y <= 10; ++y)
@@ -84,7 +103,7 @@ TEST_F(ComparisonFixture, DifferenceAtEveryPointAgainstTheSurfaceAndTheDatum) {
 
     model.comparison.datum = 103.0;
     forgetCutFillDifference(model);
-    prepareCutFillShading(model);
+    makeDifference();
     for (int i = 0; i < 121; ++i)
         EXPECT_EQ(d.atPoint[static_cast<std::size_t>(i)], gridHeight(i % 11, i / 11) - 103.0);
     EXPECT_EQ(d.lowest, -3.0);
@@ -105,6 +124,53 @@ TEST_F(ComparisonFixture, EscDropsAComparisonStillBeingBuiltAndKeepsAFinishedOne
     // A file that cannot be opened leaves the comparison there was: none.
     EXPECT_FALSE(openComparisonSurface(model, ui, dir.path("missing.txt"), std::string("PNEZD")));
     EXPECT_EQ(model.comparison.surface, nullptr);
+}
+
+TEST_F(ComparisonFixture, VolumeJobGivesTheCommandLinesFiguresAndStopsOnEscOrAnEdit) {
+    ASSERT_TRUE(openComparisonSurface(model, ui, shiftedGrid(), std::string("PNEZD")));
+    stepUntilReady();
+    const auto finish = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        std::optional<FinishedVolumes> got;
+        while (!(got = adoptFinishedVolumes(model, ui)) && model.work.volumes.job.active() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return got;
+    };
+    const VolumeQuestion againstSurface{std::nullopt, 0.0};
+
+    // Esc, or an edit of the site's points, drops the run: nothing is shown.
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::Report));
+    EXPECT_EQ(volumeProgressMessage(model), "Computing Volumes");
+    handleKey(model, ui, vk::Escape);
+    EXPECT_FALSE(volumeProgressMessage(model));
+    EXPECT_FALSE(finish());
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::Report));
+    changePoint(model, 60, model.document.points[60].elevation + 2, "G", true);
+    EXPECT_FALSE(finish());
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A finished run gives what the command line computes on the same surfaces.
+    buildSurfaceToCompletion(model, ui);
+    ASSERT_TRUE(startVolumes(model, ui, againstSurface, VolumeUse::SaveIsopach));
+    const std::optional<FinishedVolumes> got = finish();
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->use, VolumeUse::SaveIsopach);
+    const std::optional<VolumeTotals> direct =
+        compareSiteVolumes(model, model.comparison.surface.get(), VolumeRequest{});
+    ASSERT_TRUE(direct);
+    EXPECT_GT(direct->area, 0);
+    EXPECT_EQ(volumeReport(got->totals), volumeReport(*direct));
+
+    // Against a datum: the figures, and the cut/fill view now compares with that level.
+    ASSERT_TRUE(startVolumes(model, ui, VolumeQuestion{103.0, 0.0}, VolumeUse::Report));
+    const std::optional<FinishedVolumes> level = finish();
+    ASSERT_TRUE(level);
+    VolumeRequest request;
+    request.datum = 103.0;
+    EXPECT_EQ(volumeReport(level->totals), volumeReport(*compareSiteVolumes(model, nullptr, request)));
+    EXPECT_EQ(model.comparison.datum, 103.0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

@@ -37,8 +37,9 @@ void runFramesUntil(MainWindow& window, Done done) {
 }
 
 // Triggers the action and answers the modal dialogs it brings up, one
-// answer each, in order, from inside their event loops.
-void triggerAnswering(QAction* action, std::deque<std::function<void(QDialog&)>> answers) {
+// answer each, in order, from inside their event loops; the frames run
+// until the last is answered (the volumes come from a background job).
+void triggerAnswering(MainWindow& window, QAction* action, std::deque<std::function<void(QDialog&)>> answers) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&answers] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -49,6 +50,7 @@ void triggerAnswering(QAction* action, std::deque<std::function<void(QDialog&)>>
     });
     timer.start(10);
     action->trigger();
+    runFramesUntil(window, [&answers] { return answers.empty(); });
     EXPECT_TRUE(answers.empty());
 }
 
@@ -84,7 +86,7 @@ struct VolumesWindow : ::testing::Test {
 TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigures) {
     // Without a comparison the item says what to do and shows nothing.
     EXPECT_TRUE(action(CommandId::CutAndFill)->isEnabled());
-    triggerAnswering(action(CommandId::CutAndFill), {close});
+    triggerAnswering(window, action(CommandId::CutAndFill), {close});
     EXPECT_TRUE(window.volumeReportText().isEmpty());
 
     const std::string design = dir.write("design.txt", kDesign);
@@ -94,7 +96,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
     ASSERT_TRUE(hasCutFillReference(model));
     EXPECT_NE(window.statusBar()->currentMessage().indexOf(QStringLiteral("design.txt")), -1);
 
-    triggerAnswering(action(CommandId::CutAndFill), {close});
+    triggerAnswering(window, action(CommandId::CutAndFill), {close});
     const std::string text = window.volumeReportText().toStdString();
     const std::string figures = cliFigures("'" + design + "'");
     ASSERT_FALSE(figures.empty());
@@ -109,7 +111,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
         chooser->selectFile(QString::fromStdString(saved));
         dialog.accept();  // as the Save button does
     };
-    triggerAnswering(action(CommandId::SaveIsopach), {chooseSaved, close});
+    triggerAnswering(window, action(CommandId::SaveIsopach), {chooseSaved, close});
     cliFigures("'" + design + "' --isopach '" + written + "'");
     EXPECT_GT(testing::readFile(saved).size(), 1000u);
     EXPECT_EQ(testing::readFile(saved), testing::readFile(written));
@@ -117,7 +119,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
     // The Cut/Fill colours: a legend naming the comparison, the range and the colours.
     action(CommandId::CutFillView)->trigger();
     EXPECT_EQ(model.display.surfaceMode, SurfaceMode::CutFill);
-    window.runFrame();
+    runFramesUntil(window, [&] { return model.renderer.cutFill.made; });  // worked out in the background
     const std::vector<std::string> legend = comparisonStatusLines(model);
     ASSERT_EQ(legend.size(), 3u);
     EXPECT_EQ(legend[0].rfind("Cut/Fill against design.txt: -", 0), 0u) << legend[0];
@@ -137,7 +139,7 @@ TEST_F(VolumesWindow, VolumeToElevationInsideTheLimitPolygonGivesTheCommandLines
         ask->setDoubleValue(105.0);
         ask->accept();
     };
-    triggerAnswering(action(CommandId::VolumeToElevation), {answer105, close});
+    triggerAnswering(window, action(CommandId::VolumeToElevation), {answer105, close});
     const std::string text = window.volumeReportText().toStdString();
     EXPECT_NE(text.find("Compared with: elevation 105.000000\nLimited to the contour limit polygon.\n"),
               std::string::npos) << text;
