@@ -46,6 +46,9 @@ void registerDrivers() {
     });
 }
 
+// The most memory one block of a raster may take (the library reads a block at once).
+constexpr long long kLargestRasterBlockBytes = 256LL << 20;
+
 // The library's own file systems (/vsicurl/, /vsizip/ and the like) are
 // reached by path: a path naming one is no local file.
 bool isLocalPath(const std::string& path) { return path.rfind("/vsi", 0) != 0; }
@@ -94,6 +97,17 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     GDALRasterBandH band = GDALGetRasterBand(dataset.get(), 1);
     const int width = GDALGetRasterXSize(dataset.get()), height = GDALGetRasterYSize(dataset.get());
     if (width < 1 || height < 1) return result;
+    // The library reads whole blocks, however few samples are asked for: a
+    // text grid's block is a row, so a few bytes claiming 400 million columns
+    // would have it allocate gigabytes. Such a raster is refused before it can.
+    int blockColumns = 0, blockRows = 0;
+    GDALGetBlockSize(band, &blockColumns, &blockRows);
+    const long long blockBytes = static_cast<long long>(std::max(blockColumns, 1)) * std::max(blockRows, 1) *
+                                 std::max(GDALGetDataTypeSizeBytes(GDALGetRasterDataType(band)), 1);
+    if (blockBytes > kLargestRasterBlockBytes) {
+        result.message = kPointsNotAllocated;
+        return result;
+    }
     // A larger raster is read at a coarser spacing; the library picks the samples.
     int columns = width, rows = height;
     while (static_cast<long long>(columns) * rows > kMostRasterSamples) {
