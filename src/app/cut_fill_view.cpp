@@ -42,12 +42,16 @@ std::vector<std::pair<Vec3, Vec3>> comparisonHull(const SurfaceView& comparison)
 }
 
 // The comparison's edge laid on the site, where it crosses the site, as
-// pairs of line ends. Needs the site's neighbour links. Time: per hull edge,
-// the site triangles it crosses and the search for where it starts.
-// Stops with what it has when the job is cancelled.
+// pairs of line ends. Needs the site's neighbour links. Time: the site's
+// triangles once (a plan grid, so that an edge starting off the site or away
+// from the last one is found in one cell rather than by a scan of every
+// triangle), then per hull edge the site triangles it crosses. Stops with
+// what it has when the job is cancelled.
 std::vector<Vec3> layComparisonEdge(const SurfaceView& site, const SurfaceView& comparison, const JobControl& control) {
     std::vector<Vec3> edge;
+    const TriangleGrid grid = buildTriangleGrid(site);
     DrapeStart start;
+    start.grid = &grid;
     std::vector<Vec3> draped;
     for (const auto& [a, b] : comparisonHull(comparison)) {
         if (control.cancelled()) break;
