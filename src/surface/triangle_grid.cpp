@@ -31,13 +31,6 @@ bool finite(const Box& b) {
     return std::isfinite(b.minX) && std::isfinite(b.minY) && std::isfinite(b.maxX) && std::isfinite(b.maxY);
 }
 
-// The cell column (or row) of a coordinate, held inside the grid. Monotone in
-// the coordinate, so a box's cells are those between its corners' cells.
-int cellOf(double v, double origin, double cellSize, int count) {
-    const double c = std::floor((v - origin) / cellSize);
-    if (!(c > 0)) return 0;
-    return c >= count - 1 ? count - 1 : static_cast<int>(c);
-}
 
 }  // namespace
 
@@ -66,10 +59,10 @@ TriangleGrid buildTriangleGrid(const SurfaceView& surface) {
     const std::size_t cells = static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows);
     grid.cellStart.assign(cells + 1, 0);
     auto forEachCell = [&](const Box& b, auto&& visit) {
-        const int c0 = cellOf(b.minX, grid.minX, grid.cellSize, grid.columns);
-        const int c1 = cellOf(b.maxX, grid.minX, grid.cellSize, grid.columns);
-        const int r0 = cellOf(b.minY, grid.minY, grid.cellSize, grid.rows);
-        const int r1 = cellOf(b.maxY, grid.minY, grid.cellSize, grid.rows);
+        const int c0 = gridCellOf(b.minX, grid.minX, grid.cellSize, grid.columns);
+        const int c1 = gridCellOf(b.maxX, grid.minX, grid.cellSize, grid.columns);
+        const int r0 = gridCellOf(b.minY, grid.minY, grid.cellSize, grid.rows);
+        const int r1 = gridCellOf(b.maxY, grid.minY, grid.cellSize, grid.rows);
         for (int r = r0; r <= r1; ++r)
             for (int c = c0; c <= c1; ++c) visit(static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.columns) + static_cast<std::size_t>(c));
     };
@@ -89,8 +82,8 @@ int locateInGrid(const TriangleGrid& grid, const SurfaceView& surface, double x,
     if (grid.columns == 0 || !(x >= grid.minX && x <= grid.maxX && y >= grid.minY && y <= grid.maxY))
         return kNoTriangle;
     const std::size_t cell =
-        static_cast<std::size_t>(cellOf(y, grid.minY, grid.cellSize, grid.rows)) * static_cast<std::size_t>(grid.columns) +
-        static_cast<std::size_t>(cellOf(x, grid.minX, grid.cellSize, grid.columns));
+        static_cast<std::size_t>(gridCellOf(y, grid.minY, grid.cellSize, grid.rows)) * static_cast<std::size_t>(grid.columns) +
+        static_cast<std::size_t>(gridCellOf(x, grid.minX, grid.cellSize, grid.columns));
     for (int i = grid.cellStart[cell]; i < grid.cellStart[cell + 1]; ++i) {
         const int t = grid.triangles[static_cast<std::size_t>(i)];
         if (triangleHoldsExactly(surface, t, x, y)) return t;

@@ -1,4 +1,6 @@
 #pragma once
+#include <cmath>
+#include <cstddef>
 #include <vector>
 
 #include "model/surface_view.h"
@@ -25,5 +27,32 @@ int locateInGrid(const TriangleGrid& grid, const SurfaceView& surface, double x,
 
 // The plan box (x0, y0) - (x1, y1) misses every triangle's box.
 bool gridMissesBox(const TriangleGrid& grid, double x0, double y0, double x1, double y1);
+
+// The cell column (or row) of a coordinate, held inside the grid. Monotone in
+// the coordinate, so a box's cells are those between its corners' cells.
+inline int gridCellOf(double v, double origin, double cellSize, int count) {
+    const double c = std::floor((v - origin) / cellSize);
+    if (!(c > 0)) return 0;
+    return c >= count - 1 ? count - 1 : static_cast<int>(c);
+}
+
+// Calls visit(t) for each triangle listed in a cell the box (x0, y0) - (x1,
+// y1) touches (x0 <= x1, y0 <= y1); a triangle in several cells comes once a
+// cell. Time: the cells the box covers and their triangles.
+template <typename Visit>
+void forEachTriangleNear(const TriangleGrid& grid, double x0, double y0, double x1, double y1, Visit&& visit) {
+    if (gridMissesBox(grid, x0, y0, x1, y1)) return;
+    const int c0 = gridCellOf(x0, grid.minX, grid.cellSize, grid.columns);
+    const int c1 = gridCellOf(x1, grid.minX, grid.cellSize, grid.columns);
+    const int r0 = gridCellOf(y0, grid.minY, grid.cellSize, grid.rows);
+    const int r1 = gridCellOf(y1, grid.minY, grid.cellSize, grid.rows);
+    for (int r = r0; r <= r1; ++r)
+        for (int c = c0; c <= c1; ++c) {
+            const std::size_t cell =
+                static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.columns) + static_cast<std::size_t>(c);
+            for (int i = grid.cellStart[cell]; i < grid.cellStart[cell + 1]; ++i)
+                visit(grid.triangles[static_cast<std::size_t>(i)]);
+        }
+}
 
 }  // namespace vellacor

@@ -269,12 +269,6 @@ double countedArea(const SiteTriangle& s) {
     return integrateLinear(whole, 3).area;
 }
 
-int cellOf(double v, double origin, double cellSize, int count) {
-    const double c = std::floor((v - origin) / cellSize);
-    if (!(c > 0)) return 0;
-    return c >= count - 1 ? count - 1 : static_cast<int>(c);
-}
-
 // The comparison's triangle grid, built when a walk first needs it: most
 // comparisons never do (each walk starts where the last one ended).
 class LazyGrid {
@@ -375,21 +369,10 @@ private:
     }
 
     void scanGrid(const SiteTriangle& s, Accumulator& sum) {
-        const TriangleGrid& g = grid();
-        if (gridMissesBox(g, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
-        const int c0 = cellOf(s.box.minX, g.minX, g.cellSize, g.columns);
-        const int c1 = cellOf(s.box.maxX, g.minX, g.cellSize, g.columns);
-        const int r0 = cellOf(s.box.minY, g.minY, g.cellSize, g.rows);
-        const int r1 = cellOf(s.box.maxY, g.minY, g.cellSize, g.rows);
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c) {
-                const std::size_t cell = static_cast<std::size_t>(r) * static_cast<std::size_t>(g.columns) +
-                                         static_cast<std::size_t>(c);
-                for (int i = g.cellStart[cell]; i < g.cellStart[cell + 1]; ++i) {
-                    const int b = comparison_.fromSurface[static_cast<std::size_t>(g.triangles[static_cast<std::size_t>(i)])];
-                    if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) flood(b, s, sum);
-                }
-            }
+        forEachTriangleNear(grid(), s.box.minX, s.box.minY, s.box.maxX, s.box.maxY, [&](int t) {
+            const int b = comparison_.fromSurface[static_cast<std::size_t>(t)];
+            if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) flood(b, s, sum);
+        });
     }
 
     // Clips comparison triangle b to the site triangle and adds the piece;
