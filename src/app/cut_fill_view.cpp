@@ -66,6 +66,16 @@ std::vector<Vec3> layComparisonEdge(const SurfaceView& site, const SurfaceView& 
     return edge;
 }
 
+// Keeps the traced zero line's pieces, as pairs of line ends.
+struct ZeroLineCollector : ContourLineSink {
+    explicit ZeroLineCollector(std::vector<Vec3>& into) : ends(into) {}
+    void line(const Vec3& from, const Vec3& to, std::uint8_t) override {
+        ends.push_back(from);
+        ends.push_back(to);
+    }
+    std::vector<Vec3>& ends;
+};
+
 // The comparison's height under each point of the site, as the difference
 // site - comparison (or site - datum when there is no comparison); NaN off
 // the comparison, whose edge is then laid on the site. Runs on the worker:
@@ -94,6 +104,9 @@ bool workOutDifference(const SurfaceView& site, bool siteLinked, const SurfaceVi
         out.highest = any ? std::max(out.highest, d) : d;
         any = true;
     }
+    out.someCompared = any;
+    ZeroLineCollector zeroLine{out.zeroLine};
+    traceZeroLine(site, out.atPoint, zeroLine, kCutFillZeroLineColour);
     out.edgePending = comparison && out.someNotCompared && !siteLinked;
     if (comparison && out.someNotCompared && siteLinked)
         out.comparisonEdge = layComparisonEdge(site, *comparison, control);
@@ -202,7 +215,8 @@ void drawCutFillZeroLine(SiteModel& model) {
     if (model.display.surfaceMode != SurfaceMode::CutFill || !model.document.triangulateStage.done) return;
     SceneContourSink sink(model.renderer.frame, model.camera.view);
     const auto& cutFill = model.renderer.cutFill;
-    traceZeroLine(surfaceOf(model.document), cutFill.atPoint, sink, kCutFillZeroLineColour);
+    for (std::size_t i = 0; i + 1 < cutFill.zeroLine.size(); i += 2)
+        sink.line(cutFill.zeroLine[i], cutFill.zeroLine[i + 1], kCutFillZeroLineColour);
     for (std::size_t i = 0; i + 1 < cutFill.comparisonEdge.size(); i += 2)
         sink.line(cutFill.comparisonEdge[i], cutFill.comparisonEdge[i + 1], kCutFillEdgeColour);
 }
@@ -217,7 +231,7 @@ std::vector<std::string> comparisonStatusLines(const SiteModel& model) {
         return lines;
     }
     const auto& d = model.renderer.cutFill;
-    if (!d.made || d.atPoint.empty() || std::none_of(d.atPoint.begin(), d.atPoint.end(), [](double v) { return std::isfinite(v); })) {
+    if (!d.made || !d.someCompared) {
         lines.push_back("Cut/Fill against " + against + ": nothing compared");
         return lines;
     }

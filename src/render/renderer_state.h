@@ -59,7 +59,10 @@ struct RendererState {
         bool made = false;
         std::vector<double> atPoint;
         double lowest = 0.0, highest = 0.0;  // the range over the points compared
+        bool someCompared = false;
         bool someNotCompared = false;
+        // The zero line, as pairs of line ends: traced once with the difference.
+        std::vector<Vec3> zeroLine;
         // The comparison's edge laid on the site, as pairs of line ends; made
         // once the site's neighbour links are there.
         std::vector<Vec3> comparisonEdge;
