@@ -15,14 +15,7 @@ void BM_ContourExport_50Levels_100k(benchmark::State& state) {
     SiteModel model;
     SilentUi ui;
     loadPoints(model, uniformPoints(100000));
-    model.document.triangulateStage.running = true;
-    startTriangulation(model, ui);
-    model.work.triangulation.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    model.document.contourStage.running = true;
-    startTopology(model);
-    model.work.topology.wait();
-    adoptFinishedSurfaceWork(model, ui);
+    buildLoadedSurface(model, ui);
 
     model.document.contours.contourInterval = (model.document.maxElevation - model.document.minElevation) / 50.0;
     model.document.contours.contourSmoothing = static_cast<double>(state.range(0)) / 10.0;

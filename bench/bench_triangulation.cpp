@@ -38,26 +38,12 @@ const std::vector<PlanPoint>& grid1000() {
     return points;
 }
 
-// Both workers, started and adopted as the pipeline does, without its polling.
-double buildSurface(SiteModel& model, Ui& ui) {
-    const auto start = std::chrono::steady_clock::now();
-    model.document.triangulateStage.running = true;
-    startTriangulation(model, ui);
-    model.work.triangulation.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    model.document.contourStage.running = true;
-    startTopology(model);
-    model.work.topology.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void surface(benchmark::State& state, const std::vector<PlanPoint>& points) {
     SiteModel model;
     SilentUi ui;
     for (auto _ : state) {
         loadPoints(model, points);
-        state.SetIterationTime(buildSurface(model, ui));
+        state.SetIterationTime(buildLoadedSurface(model, ui));
         if (!model.document.contourStage.done) state.SkipWithError("the surface was not finished");
     }
     state.counters["triangles"] = model.document.triangleCount;
@@ -90,7 +76,7 @@ void BM_Surface_PeakMemory_1M(benchmark::State& state) {
         }
         model.document.pointCount = 1000000;
         computeExtents(model.document);
-        state.SetIterationTime(buildSurface(model, ui));
+        state.SetIterationTime(buildLoadedSurface(model, ui));
     }
     state.counters["peak_rss_MB"] = peakMegabytes();
 }

@@ -40,16 +40,7 @@ double processSeconds() {
 double buildSurface(SiteModel& model, const std::vector<PlanPoint>& points) {
     SilentUi ui;
     loadPoints(model, points);
-    const auto start = std::chrono::steady_clock::now();
-    model.document.triangulateStage.running = true;
-    startTriangulation(model, ui);
-    model.work.triangulation.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    model.document.contourStage.running = true;
-    startTopology(model);
-    model.work.topology.wait();
-    adoptFinishedSurfaceWork(model, ui);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return buildLoadedSurface(model, ui);
 }
 
 // The design: the same ground lowered into a wide cut and raised on the far side.

@@ -1,9 +1,11 @@
 #pragma once
+#include <chrono>
 #include <cmath>
 #include <random>
 #include <vector>
 
 #include "app/site_model.h"
+#include "app/surface_stages.h"
 #include "platform/silent_ui.h"
 
 namespace vellacor::bench {
@@ -53,6 +55,21 @@ inline void loadPoints(SiteModel& model, const std::vector<PlanPoint>& points) {
     model.document.pointsNeedTriangulation = true;
     model.document.documentLoaded = true;
     computeExtents(model.document);
+}
+
+// Builds the loaded points' surface: both workers, started and adopted as the
+// pipeline does, without its polling. Returns the seconds it took.
+inline double buildLoadedSurface(SiteModel& model, Ui& ui) {
+    const auto start = std::chrono::steady_clock::now();
+    model.document.triangulateStage.running = true;
+    startTriangulation(model, ui);
+    model.work.triangulation.wait();
+    adoptFinishedSurfaceWork(model, ui);
+    model.document.contourStage.running = true;
+    startTopology(model);
+    model.work.topology.wait();
+    adoptFinishedSurfaceWork(model, ui);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace vellacor::bench
