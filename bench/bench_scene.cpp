@@ -7,14 +7,22 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
+#include "app/document.h"
+#include "app/frame_cycle.h"
+#include "app/orbit_drag.h"
+#include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/navigation.h"
 #include "app/render_frame.h"
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
+#include "platform/silent_ui.h"
 #include "render/light.h"
 #include "surface/tin_geometry.h"
 
@@ -222,5 +230,71 @@ void BM_GroundPick(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GroundPick)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// The orbit a user sees, through the program's own frame path: the file
+// opened and built as `vellacor-cli render FILE --contours` does it (default
+// view, default contour interval and smoothing, status text, conversion to
+// colour), then each iteration one frame of a left-button orbit, a degree of
+// heading, exactly as `render --frames` draws it. Its time per frame is the
+// command's.
+std::unique_ptr<SiteModel> openedForOrbit(const std::string& path, const std::string& format) {
+    auto model = std::make_unique<SiteModel>();
+    SilentUi ui;
+    if (openDocument(*model, ui, path, format) != OpenResult::Loaded) return nullptr;
+    model->display.showContours = true;
+    runPipelineToCompletion(*model, ui);
+    return model;
+}
+
+void orbitFrames(benchmark::State& state, SiteModel* model) {
+    if (!model) {
+        state.SkipWithError("the file could not be opened");
+        return;
+    }
+    SilentUi ui;
+    RgbImage picture;
+    model->cycle.frameSeconds = 0.0;
+    paintFrame(*model, ui, 1280, 720, picture);
+    beginOrbitDrag(*model);
+    for (auto _ : state) {
+        paintOrbitFrame(*model, ui, 1280, 720, picture);
+        benchmark::DoNotOptimize(picture.pixels.data());
+    }
+    endOrbitDrag(*model);
+    state.counters["triangles"] = model->document.triangleCount;
+}
+
+// 100,000 uniform random points over a 1000 m square, written as XYZ text.
+std::string randomPointsFile() {
+    const std::string path = (std::filesystem::temp_directory_path() / "vellacor-bench-100k.xyz").string();
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return path;
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(0.0, 1000.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double x = unit(random), y = unit(random);
+        std::fprintf(out, "%.3f %.3f %.3f\n", x, y, 100 + 20 * std::sin(x / 90) * std::cos(y / 70) + 0.0005 * unit(random));
+    }
+    std::fclose(out);
+    return path;
+}
+
+void BM_ProgramOrbitFrame_Random100k(benchmark::State& state) {
+    const std::string path = randomPointsFile();
+    auto model = openedForOrbit(path, "XYZ");
+    orbitFrames(state, model.get());
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_ProgramOrbitFrame_Random100k)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProgramOrbitFrame_RealTile(benchmark::State& state) {
+    auto model = openedForOrbit(VELLACOR_BENCH_DATA "/hgt/N57E011.hgt", "HGT");
+    orbitFrames(state, model.get());
+}
+BENCHMARK(BM_ProgramOrbitFrame_RealTile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/scene_rebuild.h"
 
 #include <atomic>
+#include <limits>
 #include <vector>
 
 #include "app/cut_fill_view.h"
@@ -8,6 +9,7 @@
 #include "system/two_cores.h"
 #include "render/frame_buffer.h"
 #include "render/line_fragments.h"
+#include "render/scene.h"
 #include "render/surface_textures.h"
 #include "surface/traced_contours.h"
 
@@ -87,11 +89,21 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     LineFragments& fragments = r.lineFragments;
 
     ShadingProgress shading;
-    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false};
+    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false}, transformed{false};
     bool lowerHalfBeside = false;  // set before `rastered`
+    // With its shading made apart the surface is filled in two halves at
+    // once, split where the contour fragments are: each thread fills its
+    // half and lays that half's fragments. (Not under the reference grid,
+    // which is drawn across the whole frame first.)
+    const bool halves = shadeBeside && !model.display.showGrid;
+    const int splitRow = f.viewHeight / 2;
+    const SurfaceRows upperRows = halves ? SurfaceRows{0, splitRow, true} : SurfaceRows{};
+    const SurfaceRows lowerRows{splitRow, std::numeric_limits<int>::max(), false};
+    const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
     // Where no thread can be started, runOnTwoCores runs the second core's
     // part first and then the first's: the second waits for the first only
-    // once it has seen the first under way.
+    // once it has seen the first under way, and otherwise leaves the lower
+    // half to it.
     runOnTwoCores(
         [&] {
             SignalOnExit depthDone([&] { setAndWake(depthCleared); });
@@ -107,21 +119,30 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 if (traced.kept) kept = &traced.segments;
             }
             if (kept) rasterContourLines(f, camera.view, *kept, fragments);
-            lowerHalfBeside = kept && fillStarted.load(std::memory_order_acquire);
+            lowerHalfBeside = (kept || halves) && fillStarted.load(std::memory_order_acquire);
             rasterDone.now();
             if (!lowerHalfBeside) return;
-            waitFor(filled);
-            applyLineFragments(sceneTarget(f), fragments.lower);
+            if (halves) {
+                waitFor(transformed);
+                drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
+            } else {
+                waitFor(filled);
+            }
+            if (kept) applyLineFragments(sceneTarget(f), fragments.lower);
         },
         [&] {
             SignalOnExit fillDone([&] { setAndWake(filled); });
+            SignalOnExit transformDone([&] { setAndWake(transformed); });
             fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view);
+            transformDone.now();
             waitFor(depthCleared);
-            drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shadeBeside ? &shading : nullptr);
+            drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shared, upperRows);
             fillDone.now();
             waitFor(rastered);
+            if (halves && !lowerHalfBeside)
+                drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
             if (!kept) return;
             applyLineFragments(sceneTarget(f), fragments.upper);
             if (!lowerHalfBeside) applyLineFragments(sceneTarget(f), fragments.lower);

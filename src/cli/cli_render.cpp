@@ -10,6 +10,7 @@
 #include "app/document.h"
 #include "app/limit_polygon_edit.h"
 #include "app/frame_cycle.h"
+#include "app/orbit_drag.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
 #include "cli/cli_breaklines.h"
@@ -29,7 +30,6 @@ namespace {
 constexpr double kDefaultGradeBreak = 45.0;
 // The plan view glides there in 20 frames; more than this and something is wrong.
 constexpr int kMostPlanViewFrames = 100;
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 void paintStill(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
     model.cycle.frameSeconds = 0.0;
@@ -49,19 +49,6 @@ void paintRain(SiteModel& model, Ui& ui, const CliArgs& o, RgbImage& picture) {
         model.cycle.frameSeconds = kFrameSeconds;
         paintFrame(model, ui, o.width, o.height, picture);
     }
-}
-
-// Turns the view about the target as a left drag would, a degree at a time,
-// so that a step which would take the eye under the ground is refused as the
-// drag refuses it. Positive heading turns counter-clockwise seen from above;
-// positive pitch raises the eye.
-void orbitCamera(SiteModel& model, double headingDegrees, double pitchDegrees) {
-    const double steps = std::max(1.0, std::ceil(std::max(std::fabs(headingDegrees), std::fabs(pitchDegrees))));
-    const double dx = -headingDegrees * kRadiansPerDegree / steps / kOrbitRadiansPerPixel;
-    const double dy = pitchDegrees * kRadiansPerDegree / steps / kOrbitRadiansPerPixel;
-    const SurfaceView surface = linkedSurfaceOf(model);
-    const SiteFrame site = siteFrameOf(model.document);
-    for (int i = 0; i < static_cast<int>(steps); ++i) model.camera.OrbitBy(surface, site, dx, dy);
 }
 
 // --texture loads the picture as key I would and, without --surface-mode,
@@ -116,20 +103,16 @@ int renderCommand(const std::vector<std::string>& args) {
         for (int frame = 0; frame < kMostPlanViewFrames && model.camera.mode != CameraMode::Stationary; ++frame)
             paintStill(model, ui, *o, picture);
     }
-    if (o->orbitHeading && o->orbitPitch) orbitCamera(model, *o->orbitHeading, *o->orbitPitch);
+    if (o->orbitHeading && o->orbitPitch) orbitAsDragged(model, *o->orbitHeading, *o->orbitPitch);
     if (o->zoom) model.camera.Zoom(*o->zoom);
     model.renderer.redrawNeeded = true;
     if (o->rainSeconds)
         paintRain(model, ui, *o, picture);
     else
         paintStill(model, ui, *o, picture);
-    // An orbit as a user drags it: a degree about the target and a whole
-    // rebuild every frame, so the frame rate can be timed from outside.
-    for (int frame = 0; frame < o->frames.value_or(0); ++frame) {
-        orbitCamera(model, 1.0, 0.0);
-        model.renderer.redrawNeeded = true;
-        paintStill(model, ui, *o, picture);
-    }
+    // An orbit as a user drags it, a degree a frame, so that the frame rate
+    // can be timed from outside; the picture is the one after the button is let go.
+    if (o->frames) paintOrbitDrag(model, ui, o->width, o->height, *o->frames, picture);
     // The overlay text was drawn over the frame's palette colours; the file keeps that palette.
     if (!writePng(o->out, picture, model.renderer.frame.bitmapPalette)) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o->out.c_str());

@@ -22,13 +22,14 @@ struct ScreenVertex {
 
 // Writes one edge's crossings into the span table: edges running down the
 // screen are the left side of their rows, edges running up the right side.
-// Horizontal edges cross no row.
+// Horizontal edges cross no row. Only rows lo..hi are written.
 // The attribute vertices va and vb are read only by the modes that carry them
 // (a flat fill passes none).
 // k is 1 / (b.y - a.y), worked out beforehand for all edges together.
 template <bool kShade, bool kTexture>
-[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, const ScreenVertex& a, const ClipVertex* va,
-                                            const ScreenVertex& b, const ClipVertex* vb, double k) {
+[[gnu::always_inline]] inline void scanEdge(SpanRow* table, int rows, int lo, int hi, const ScreenVertex& a,
+                                            const ClipVertex* va, const ScreenVertex& b, const ClipVertex* vb,
+                                            double k) {
     if (b.y == a.y) return;
     const double dx = (b.x - a.x) * k, dw = (b.w - a.w) * k;
     double ds = 0.0, du = 0.0, dv = 0.0;
@@ -48,10 +49,10 @@ template <bool kShade, bool kTexture>
         }
     };
     if (a.y < b.y) {
-        const int r0 = firstAfter(a.y, rows), r1 = lastAtOrBefore(b.y, rows);
+        const int r0 = std::max(firstAfter(a.y, rows), lo), r1 = std::min(lastAtOrBefore(b.y, rows), hi);
         for (int r = r0; r <= r1; ++r) write(table[r].left, r - a.y);
     } else {
-        const int r0 = lastAtOrBefore(a.y, rows), r1 = firstAfter(b.y, rows);
+        const int r0 = std::min(lastAtOrBefore(a.y, rows), hi), r1 = std::max(firstAfter(b.y, rows), lo);
         for (int r = r0; r >= r1; --r) write(table[r].right, r - a.y);
     }
 }
@@ -184,6 +185,10 @@ template <bool kShade, bool kTexture, class Span>
 void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, const ScreenVertex* p, int count,
                  double ymin, double ymax, const Span& span) {
     const int rows = frame.viewHeight;
+    // Only the target's rows: the rest of the span table may be another thread's.
+    const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
+    const int y0 = std::max(firstAfter(ymin, rows), lo), y1 = std::min(lastAtOrBefore(ymax, rows), hi);
+    if (y0 > y1) return;
     SpanRow* table = frame.spanTable.data();
     // The edges' divisions first, all together, so they overlap rather than
     // each holding up the scan of its edge.
@@ -193,9 +198,9 @@ void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, c
         const int j = i + 1 == count ? 0 : i + 1;
         const ClipVertex *vi = nullptr, *vj = nullptr;
         if constexpr (kShade || kTexture) vi = &v[i], vj = &v[j];
-        scanEdge<kShade, kTexture>(table, rows, p[i], vi, p[j], vj, inverseHeight[i]);
+        scanEdge<kShade, kTexture>(table, rows, lo, hi, p[i], vi, p[j], vj, inverseHeight[i]);
     }
-    fillRows(frame, target, firstAfter(ymin, rows), lastAtOrBefore(ymax, rows), span);
+    fillRows(frame, target, y0, y1, span);
 }
 
 bool canFill(const FrameBuffer& frame, RasterTarget target) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "render/palette.h"
@@ -68,7 +69,19 @@ void copySceneToDisplay(FrameBuffer& frame);
 struct RasterTarget {
     std::uint8_t* pixels = nullptr;
     double* depth = nullptr;
+    // The rows [firstRow, rowLimit) a fill may write (lines ignore them): two
+    // threads can fill the two halves of one frame, each with its own rows of
+    // the span table.
+    int firstRow = 0;
+    int rowLimit = std::numeric_limits<int>::max();
 };
+
+// The same buffers, the fills limited to rows [firstRow, rowLimit).
+inline RasterTarget withinRows(RasterTarget target, int firstRow, int rowLimit) {
+    target.firstRow = firstRow;
+    target.rowLimit = rowLimit;
+    return target;
+}
 
 RasterTarget sceneTarget(FrameBuffer& frame);    // sceneBuffer, depthBuffer
 RasterTarget displayTarget(FrameBuffer& frame);  // displayBits, depthBuffer

@@ -1,5 +1,6 @@
 #include "render/scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "camera/matrix.h"
@@ -35,6 +36,14 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
+// True when the placed triangle covers none of the rows: a fill of the other
+// half of the frame draws it.
+bool outsideRows(const ScreenPlacement* const (&corners)[3], SurfaceRows rows) {
+    const double top = std::min({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y});
+    const double bottom = std::max({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y});
+    // A row r is covered when top < r <= bottom.
+    return bottom < rows.first || top >= rows.limit - 1.0;
+}
 
 // Flat colours are worked out this many triangles at a time, just ahead of
 // drawing them: few enough that their records are still in the cache.
@@ -131,12 +140,12 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
 }
 
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading) {
+                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading, SurfaceRows rows) {
     if (mode == SurfaceMode::Off) return;
     FrameBuffer& f = state.frame;
     const Vec3 eye = camera.eye;
     const int n = surface.triangleCount;
-    sizeSurfaceShading(state, n, mode);
+    if (rows.keepsCorners) sizeSurfaceShading(state, n, mode);
 
     FillInputs inputs;
     const bool shadingPrepared = shading != nullptr;
@@ -150,7 +159,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
     ClipPolygon polygon;
-    const RasterTarget target = sceneTarget(f);
+    const RasterTarget target = withinRows(sceneTarget(f), rows.first, rows.limit);
     const FillMode fill = fillModeFor(mode);
     const bool flat = mode == SurfaceMode::Flat;
     const bool shaded = mode == SurfaceMode::Smooth || mode == SurfaceMode::Elevation || mode == SurfaceMode::CutFill;
@@ -159,17 +168,18 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     std::uint8_t* colours = state.flatColours.data();
     const std::vector<ScreenPlacement>& placements = state.scenePlacements;
     auto& corners = state.sceneCorners.corners;
-    corners.resize(static_cast<std::size_t>(n));
+    if (rows.keepsCorners) corners.resize(static_cast<std::size_t>(n));
     int shadedUpTo = 0;
     for (int i = 0; i < n; ++i) {
         if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
-        corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
+        if (rows.keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && i % kShadeRun == 0)
             flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {
+            if (outsideRows(placed, rows)) continue;
             // Nothing to clip: fill straight from the shared projected corners.
             const int colour = front ? colours[i] : backFaceColour(colours[i]);
             const ProjectedPoint& a = placed[front ? 0 : 1]->at;
@@ -194,7 +204,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         }
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
-    state.sceneCornersFresh = true;
+    if (rows.keepsCorners) state.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <atomic>
 #include <cstdint>
 #include <span>
@@ -43,12 +44,23 @@ struct ShadingProgress {
     void finish(int triangleCount);
 };
 
+// The rows of the frame one call fills: two threads can each fill half of
+// the surface, the first of them keeping the scene's triangle corners.
+struct SurfaceRows {
+    int first = 0;
+    int limit = std::numeric_limits<int>::max();
+    bool keepsCorners = true;
+};
+
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference
 // grid under it when asked for. Fills state.sceneCorners for the contour pass.
 // With `shading`, prepareSurfaceShading runs beside this pass on another
-// thread, and each triangle waits until its shading is ready.
+// thread, and each triangle waits until its shading is ready. Two calls on
+// the two halves of the rows may run at once when the shading is prepared
+// apart and there is no grid.
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading = nullptr);
+                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading = nullptr,
+                      SurfaceRows rows = {});
 
 // The modes whose shading reads only the surface and the light, never the
 // frame: it can be worked out on another thread while the frame is cleared.

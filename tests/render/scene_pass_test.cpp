@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 #include "camera/vector_math.h"
 #include "render/frame_buffer.h"
@@ -67,6 +69,36 @@ TEST_F(SurfacePass, SmoothSurfaceShadesFromTheAdoptedNormals) {
     EXPECT_GT(drawn(), 100);
     EXPECT_GE(state.shades[4].shade[1], 16.0);
     EXPECT_LE(state.shades[4].shade[1], 229.0);
+}
+
+// Two threads fill the two halves of the frame: together they must give the
+// picture and depths of one fill, wherever the split falls, for triangles
+// wholly in view and for those clipped at its edges.
+TEST_F(SurfacePass, HalvesFilledApartGiveTheWholeFill) {
+    VertexNormals up(18, {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}});
+    setVertexNormals(state, up);
+    for (const Vec3 eye : {Vec3{15, -40, 160}, Vec3{15, 5, 125}}) {  // whole, then cut by the view's edges
+        camera.eye = eye;
+        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
+        transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+        for (const SurfaceMode mode : {SurfaceMode::Flat, SurfaceMode::Smooth}) {
+            clearSceneBuffers(state.frame);
+            drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false);
+            const std::vector<std::uint8_t> wholePixels = state.frame.sceneBuffer;
+            const std::vector<double> wholeDepths = state.frame.depthBuffer;
+            ASSERT_GT(drawn(), 100);
+            for (int split = 0; split <= state.frame.viewHeight; ++split) {
+                clearSceneBuffers(state.frame);
+                state.sceneCorners.corners.clear();
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, nullptr, {0, split, true});
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, nullptr,
+                                 {split, std::numeric_limits<int>::max(), false});
+                ASSERT_EQ(state.frame.sceneBuffer, wholePixels) << "split at row " << split;
+                ASSERT_EQ(state.frame.depthBuffer, wholeDepths) << "split at row " << split;
+                ASSERT_EQ(state.sceneCorners.corners.size(), 18u);
+            }
+        }
+    }
 }
 
 }  // namespace
