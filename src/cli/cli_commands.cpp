@@ -107,7 +107,7 @@ const char* cliUsage() {
            "  --interval X is 0.01..999999999 and --smoothing S 0..1 in every command; --size 16..8192 each way\n"
            "  --limit-polygon keeps contours inside the polygon of three or more corners (easting,northing)\n"
            "  render --frames N (1..100000) draws N more frames, the camera turning 1 degree about the target\n"
-           "  each, a whole rebuild every frame, and writes the last\n"
+           "  each as a left drag draws them, a whole rebuild every frame, and writes the frame after the drag\n"
            "  volume prints 'cut: V', 'fill: V', 'net: V' (fill minus cut), 'cut-area: A', 'fill-area: A' and\n"
            "  'area: A' (the plan area where both surfaces are, within the polygon): cut where SECOND (or the\n"
            "  level Z) lies below FIRST, fill where above; --format answers for both files; --isopach writes\n"
