@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/dxf_import.h"
+#include "app/las_open.h"
 #include "app/read_diagnostics_shown.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
@@ -15,6 +16,7 @@
 #include "app/view_settings.h"
 #include "export/writers.h"
 #include "import/elevation_raster.h"
+#include "import/las_file.h"
 #include "import/point_file.h"
 #include "model/file_replacement.h"
 #include "platform/ui.h"
@@ -51,6 +53,7 @@ std::optional<PointFileFormat> formatForPath(const std::string& path) {
     static const std::pair<const char*, PointFileFormat> table[] = {
         {".DCA", PENZD}, {".RAW", Raw},     {".XYZ", XYZ}, {".USGS_XYZ", UsgsDem}, {".EXE", Demo},
         {".DXF", Dxf},   {".XML", LandXml}, {".HGT", Hgt}, {".DWG", Dwg},
+        {".LAS", Las},   {".LAZ", Las},
     };
     for (const auto& [e, format] : table)
         if (ext == e) return format;
@@ -67,6 +70,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
             "for more help)");
         return OpenResult::Refused;
     }
+    if (!known && isLasFile(path)) known = PointFileFormat::Las;
     if (!known && isElevationRaster(path)) known = PointFileFormat::ElevationRaster;
     if (!known) {
         SelectFormatDialog dialog;
@@ -120,6 +124,9 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
         model.document.pointsNeedTriangulation = true;
     } else if (format == PointFileFormat::Dxf) {
         if (!importDxf(model, ui, path, false)) return false;
+    } else if (format == PointFileFormat::Las) {
+        if (!loadLasFile(model.document, ui, path)) return false;
+        model.document.pointsNeedTriangulation = true;
     } else {
         loadSurfaceFile(model, ui, path, format);
     }

@@ -14,7 +14,8 @@ class Ui;
 
 // The format a path's extension names (compared without regard to case):
 // ".dca" PENZD, ".raw", ".xyz", ".usgs_xyz", ".exe" (the demonstration), ".dxf",
-// ".xml", ".hgt", ".dwg" (refused); nothing when the user must be asked.
+// ".xml", ".hgt", ".dwg" (refused), ".las" and ".laz" (refused by the LAS
+// reader); nothing when the user must be asked.
 std::optional<PointFileFormat> formatForPath(const std::string& path);
 
 enum class OpenResult { Loaded, Failed, Refused };
@@ -23,8 +24,8 @@ enum class OpenResult { Loaded, Failed, Refused };
 // a dropped file. Refused leaves the loaded site as it was (a DWG file).
 // `format`, when given, answers the format question for a file whose
 // extension is not in the table (the bundled sample, the command-line tools).
-// A file outside the table that holds an elevation raster (by its content) is
-// opened as "RASTER" without asking.
+// A file outside the table that holds a LAS point cloud or an elevation raster
+// (by its content) is opened as "LAS" or "RASTER" without asking.
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
                         const std::optional<std::string>& format = std::nullopt);
 

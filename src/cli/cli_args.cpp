@@ -14,7 +14,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes
 };
 
 struct ValuedName {
@@ -53,6 +53,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--datum", Valued::Datum},
     {"--polygon", Valued::Polygon},  // volume's limit, read as --limit-polygon is
     {"--isopach", Valued::Isopach},
+    {"--classes", Valued::Classes},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -72,24 +73,24 @@ struct CommandOptions {
 const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
-         {Valued::Format, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay},
+         {Valued::Format, Valued::Classes, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay},
          {CliSwitch::Surface},
          false},
         {"convert",
-         {Valued::To, Valued::Format, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
+         {Valued::To, Valued::Format, Valued::Classes, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
           Valued::LimitPolygon},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
-         {Valued::Out, Valued::Format, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
+         {Valued::Out, Valued::Format, Valued::Classes, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
           Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
           Valued::Rain, Valued::Seed, Valued::Overlay,
           Valued::Frames},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
-        {"section", {Valued::Format, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
-        {"ponds", {Valued::Format}, {}, false},
-        {"volume", {Valued::Format, Valued::Datum, Valued::Polygon, Valued::Isopach}, {}, false, true},
+        {"section", {Valued::Format, Valued::Classes, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
+        {"ponds", {Valued::Format, Valued::Classes}, {}, false},
+        {"volume", {Valued::Format, Valued::Classes, Valued::Datum, Valued::Polygon, Valued::Isopach}, {}, false, true},
     };
     return table;
 }
@@ -145,6 +146,19 @@ bool parseLimitPolygon(std::string_view text, CliArgs& a) {
         start = end + 1;
     }
     return a.limitPolygon.size() >= 3;
+}
+
+// "C,C,...": point classes, each 0 to 255.
+std::optional<std::vector<int>> parseClasses(std::string_view text) {
+    std::vector<int> classes;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        const std::optional<int> code = parseWhole(text.substr(start, end - start), 0, kMaxPointClass);
+        if (!code || classes.size() > kMaxPointClass) return std::nullopt;
+        classes.push_back(*code);
+        start = end + 1;
+    }
+    return classes;
 }
 
 std::optional<CliView> parseView(std::string_view text) {
@@ -204,6 +218,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Overlay: a.overlay = text; return !text.empty();
         case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
         case Valued::Isopach: a.isopach = text; return !text.empty();
+        case Valued::Classes: return (a.classes = parseClasses(text)).has_value();
         case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
     }
     return false;

@@ -33,6 +33,7 @@ struct CliArgs {
     std::string file;
     std::string out;                      // --to (convert) or --out (render)
     std::string format = "PNEZD";         // the answer to the format question
+    std::optional<std::vector<int>> classes;  // --classes C,C,...: a point cloud's classes (0..255)
     std::optional<double> interval;       // contour interval
     std::optional<double> smoothing;      // contour smoothing
     std::optional<int> palette;           // 0..4
@@ -85,5 +86,6 @@ inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
 inline constexpr double kMaxRainSeconds = 600.0;
 inline constexpr int kMaxFrames = 100000;
 inline constexpr double kMaxDatum = 99998.0;  // the largest elevation a file may hold
+inline constexpr int kMaxPointClass = 255;
 
 }  // namespace vellacor

@@ -26,7 +26,7 @@ int info(const std::vector<std::string>& args) {
     if (!o) return usageError();
     const bool surface = o->has(CliSwitch::Surface) || !o->breaklinePairs.empty();
     SiteModel model;
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
@@ -93,6 +93,9 @@ const char* cliUsage() {
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
+           "  --classes C,C,... (each 0..255, any command) chooses the point classes of a LAS point cloud that\n"
+           "  become the site: the ground class 2 when the file has any, otherwise every point, without it;\n"
+           "  a compressed LAS file (.laz) is refused\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"

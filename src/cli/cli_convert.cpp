@@ -65,7 +65,7 @@ int convertCommand(const std::vector<std::string>& args) {
     const std::optional<ExportParts> chosen = chosenParts(*o);
     if (chosen && kind == OutputKind::Points) return usageError();  // a point file has no parts to choose
     SiteModel model;
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;

@@ -18,7 +18,7 @@ int pondsCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     buildSurfaceToCompletion(model, ui);
     if (!model.document.contourStage.done) {

@@ -72,7 +72,7 @@ int renderCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);
 

@@ -41,7 +41,7 @@ int sectionCommand(const std::vector<std::string>& args) {
     line.endY = o->sectionTo->northing;
     line.complete = true;
     SiteModel model;
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     buildSurfaceToCompletion(model, ui);
     if (!model.document.contourStage.done) {

@@ -30,7 +30,7 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
 int volumeCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o || o->secondFile.empty() == !o->datum) return usageError();  // one comparison, not none or two
-    CliUi ui(o->format);
+    CliUi ui(o->format, o->classes);
     SiteModel site;
     if (!openSurface(site, ui, o->file)) return 1;
     SiteModel comparison;

@@ -9,7 +9,7 @@ namespace vellacor {
 
 namespace {
 
-constexpr std::array<std::pair<PointFileFormat, std::string_view>, 13> kTags{{
+constexpr std::array<std::pair<PointFileFormat, std::string_view>, 14> kTags{{
     {PointFileFormat::Unknown, "UNKNOWN"},
     {PointFileFormat::PNEZD, "PNEZD"},
     {PointFileFormat::PENZD, "PENZD"},
@@ -23,6 +23,7 @@ constexpr std::array<std::pair<PointFileFormat, std::string_view>, 13> kTags{{
     {PointFileFormat::Dwg, "DWG"},
     {PointFileFormat::ElevationRaster, "RASTER"},
     {PointFileFormat::ElevationRaster, "Elevation raster"},  // the format question's entry
+    {PointFileFormat::Las, "LAS"},
 }};
 
 

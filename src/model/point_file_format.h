@@ -20,9 +20,10 @@ enum class PointFileFormat {
     LandXml,   // LandXML points, faces and breaklines
     Dwg,       // refused: a DWG drawing cannot be read
     ElevationRaster,  // a raster of elevations (GeoTIFF, Esri ASCII grid, ...), an elevation grid
+    Las,       // a LiDAR point cloud: the points of the chosen classes
 };
 
-// "PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "DXF", "XML", "DWG", "RASTER", "UNKNOWN".
+// "PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "DXF", "XML", "DWG", "RASTER", "LAS", "UNKNOWN".
 // The format question's "Elevation raster" is also read as "RASTER".
 std::string_view formatTag(PointFileFormat format);
 

@@ -1,7 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vellacor {
 
@@ -11,6 +13,19 @@ enum class Answer { Ok, Yes, No, Cancel };
 // "Select File Format": the tag is exchanged as text and starts as "PNEZD".
 struct SelectFormatDialog {
     std::string format = "PNEZD";
+};
+
+// "Point Classes": which classes of a LiDAR point cloud become the site. It
+// lists the classes the file holds; `chosen` starts as the ground class when
+// the file has any ground point, otherwise every class it holds.
+struct PointClassesDialog {
+    struct Entry {
+        int code = 0;
+        std::string name;
+        std::uint64_t count = 0;  // points of the class in the file
+    };
+    std::vector<Entry> classes;
+    std::vector<int> chosen;
 };
 
 // The drawings Save As writes, in the order of the Saving dialog's buttons.
@@ -89,6 +104,11 @@ public:
     virtual bool run(EditPointDialog& dialog) = 0;
     virtual bool run(AddWallPointDialog& dialog) = 0;
     virtual bool run(AligningDialog& dialog) = 0;
+    // A front end that cannot ask keeps what the dialog holds.
+    virtual bool run(PointClassesDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QPushButton>
@@ -82,6 +83,33 @@ bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog) {
     const bool ok = box.exec() == QDialog::Accepted;
     // Whatever the list holds when the dialog closes is the format.
     dialog.format = list->currentText().toStdString();
+    return ok;
+}
+
+bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Point Classes"));
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(new QLabel(QStringLiteral("Open the points of these classes:")));
+    auto* list = new QListWidget;
+    for (const PointClassesDialog::Entry& entry : dialog.classes) {
+        const QString text = QStringLiteral("%1 (class %2): %3 points")
+                                 .arg(QString::fromStdString(entry.name))
+                                 .arg(entry.code)
+                                 .arg(static_cast<qulonglong>(entry.count));
+        auto* item = new QListWidgetItem(text, list);
+        item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        const bool chosen = std::find(dialog.chosen.begin(), dialog.chosen.end(), entry.code) != dialog.chosen.end();
+        item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
+    }
+    layout->addWidget(list);
+    addButtons(box, layout, false);
+    const bool ok = box.exec() == QDialog::Accepted;
+    // Whatever is ticked when the dialog closes is the choice, as in the format question.
+    dialog.chosen.clear();
+    for (int row = 0; row < list->count(); ++row)
+        if (list->item(row)->checkState() == Qt::Checked)
+            dialog.chosen.push_back(dialog.classes[static_cast<std::size_t>(row)].code);
     return ok;
 }
 

@@ -9,6 +9,7 @@ namespace vellacor {
 
 // The program's dialogs, with their labels and order; each returns false on Cancel.
 bool runSelectFormatDialog(QWidget* parent, SelectFormatDialog& dialog);
+bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog);
 bool runSavingDialog(QWidget* parent, SavingDialog& dialog);
 bool runSmoothShadingDialog(QWidget* parent, SmoothShadingDialog& dialog);
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);

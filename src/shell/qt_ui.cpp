@@ -66,6 +66,11 @@ bool QtUi::run(SelectFormatDialog& dialog) {
     return runSelectFormatDialog(window_, dialog);
 }
 
+bool QtUi::run(PointClassesDialog& dialog) {
+    ModalScope scope(*this);
+    return runPointClassesDialog(window_, dialog);
+}
+
 bool QtUi::run(SavingDialog& dialog) {
     ModalScope scope(*this);
     return runSavingDialog(window_, dialog);

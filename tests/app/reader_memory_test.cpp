@@ -14,10 +14,12 @@
 #include "import/elevation_raster.h"
 #include "import/hgt_file.h"
 #include "import/landxml_reader.h"
+#include "import/las_file.h"
 #include "import/point_file.h"
 #include "import/raw_triangles.h"
 #include "import/usgs_profiles.h"
 #include "render/texture.h"
+#include "support/las_bytes.h"
 
 namespace {
 
@@ -102,6 +104,12 @@ TEST(ReaderMemory, EveryReaderHoldsABoundedMultipleOfItsInput) {
     rle += std::string("\0\1", 2);
     const std::uint32_t side = 2040;  // 2040 x 2040 <= 255 x 17512 bytes
     for (int k = 0; k < 4; ++k) rle[18 + k] = rle[22 + k] = static_cast<char>(side >> (8 * k));
+    // The shortest LAS records, every one ground, under a header that counts far more than the file holds.
+    testing::LasTestFile cloud;
+    cloud.pointFormat = 0;
+    cloud.points.assign((kMegabyte - 227) / 20, {1, 1, 1, 2});
+    std::string las = testing::lasBytes(cloud);
+    testing::putLittle<std::uint32_t>(las, 107, 0xFFFFFFFFu);
 
     const Case cases[] = {
         {"PNEZD", repeated("", "1,1,1,1\n"), [](const std::string& t) { readPointText(t, PointLayout::PNEZD); }, 20},
@@ -119,6 +127,7 @@ TEST(ReaderMemory, EveryReaderHoldsABoundedMultipleOfItsInput) {
         {"HGT tile", std::string(2 * 724 * 724, '\1'), [](const std::string& t) { decodeHgtTile(t, 724); }, 80},
         {"Esri grid", repeated("ncols 1024\nnrows 512\nxllcorner 0\nyllcorner 0\ncellsize 1\n", "1 "),
          [](const std::string& t) { readElevationRasterBytes(t); }, 96},
+        {"LAS", las, [](const std::string& t) { readLasBytes(t, {}); }, 6},
         {"BMP", bmp, [](const std::string& t) { decodeBmp8(std::vector<std::uint8_t>(t.begin(), t.end())); }, 2},
         {"BMP RLE8", rle, [](const std::string& t) { decodeBmp8(std::vector<std::uint8_t>(t.begin(), t.end())); }, 512},
     };

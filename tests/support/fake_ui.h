@@ -34,6 +34,8 @@ public:
     std::optional<double> wallPointAnswer;  // nothing: cancelled
     std::optional<double> lastWallPointDefault;
     std::deque<int> aligningAnswers;            // empty: cancelled
+    std::deque<std::vector<int>> classAnswers;  // empty: the dialog's own choice is kept
+    std::vector<PointClassesDialog> classDialogsShown;
     std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
     std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
@@ -59,6 +61,13 @@ public:
         if (aligningAnswers.empty()) return false;
         dialog.pointNumber = aligningAnswers.front();
         aligningAnswers.pop_front();
+        return true;
+    }
+    bool run(PointClassesDialog& dialog) override {
+        classDialogsShown.push_back(dialog);
+        if (classAnswers.empty()) return false;
+        dialog.chosen = classAnswers.front();
+        classAnswers.pop_front();
         return true;
     }
     bool run(SelectFormatDialog& dialog) override {

@@ -1,0 +1,69 @@
+// Feeds arbitrary bytes to the LAS point cloud reader, as they are and behind
+// the "LASF" signature, and checks what it accepts: the chosen classes'
+// points alone, each within reach of the survey grid, numbered in file order.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "import/las_file.h"
+
+namespace {
+
+using namespace vellacor;
+
+using fuzzing::check;
+
+void checkRead(std::string_view bytes, std::uint8_t pick) {
+    LasClassChoice choice{};
+    LasClassCounts seen{};
+    bool asked = false;
+    const LasReadResult r = readLasBytes(bytes, [&](const LasClassCounts& counts) {
+        asked = true;
+        seen = counts;
+        // A byte of the input picks the answer: the default, every class, or one class.
+        choice = pick % 3 == 0 ? defaultLasClasses(counts) : LasClassChoice{};
+        if (pick % 3 == 1) choice.fill(true);
+        if (pick % 3 == 2) choice[pick] = true;
+        return choice;
+    });
+    const LasLayoutRead header = readLasLayout(bytes);
+    check(header.layout.has_value() == header.refusal.empty());
+    check(r.read.pointCount >= 0);
+    check(r.read.points.size() == (r.read.pointCount > 0 ? static_cast<std::size_t>(r.read.pointCount) + 3 : 0));
+    check(r.read.pointCount > 0 || !r.diagnostics.messages.empty());
+    if (!header.layout) {
+        check(!asked && r.read.pointCount == 0);
+        return;
+    }
+    const LasLayout& layout = *header.layout;
+    check(layout.firstRecord + layout.records * layout.recordLength <= bytes.size());
+    std::uint64_t total = 0, chosen = 0;
+    for (std::size_t code = 0; code < seen.size(); ++code) {
+        total += seen[code];
+        if (choice[code]) chosen += seen[code];
+    }
+    check(!asked || total == layout.records);
+    check(static_cast<std::uint64_t>(r.read.pointCount) <= chosen);
+    int previous = 0;
+    for (int i = 0; i < r.read.pointCount; ++i) {
+        const SurveyPoint& p = r.read.points[static_cast<std::size_t>(i)];
+        check(isUsableCoordinate(p.northing) && isUsableCoordinate(p.easting) && isUsableCoordinate(p.elevation));
+        check(p.number > previous && static_cast<std::size_t>(p.number) <= layout.records);
+        previous = p.number;
+        const char* record = bytes.data() + layout.firstRecord + static_cast<std::size_t>(p.number - 1) * layout.recordLength;
+        const std::uint8_t code = static_cast<std::uint8_t>(static_cast<std::uint8_t>(record[layout.classOffset]) & layout.classMask);
+        check(choice[code] && descriptionOf(p) == lasClassName(code));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::uint8_t pick = size > 0 ? data[size - 1] : 0;
+    checkRead(bytes, pick);
+    if (!bytes.starts_with("LASF")) checkRead("LASF" + std::string(bytes), pick);
+    return 0;
+}
