@@ -1,6 +1,9 @@
 #include "app/scene_rebuild.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -51,6 +54,30 @@ public:
 
 void waitFor(const std::atomic<bool>& flag) { flag.wait(false, std::memory_order_acquire); }
 
+using SteadyClock = std::chrono::steady_clock;
+
+// A thread's working time, its waits for the other left out.
+class BusyTime {
+public:
+    void start() { from_ = SteadyClock::now(); }
+    void stop() { seconds += std::chrono::duration<double>(SteadyClock::now() - from_).count(); }
+    double seconds = 0;
+
+private:
+    SteadyClock::time_point from_;
+};
+
+// The row where the two threads of the next rebuild divide the frame: moved
+// from `split` towards where they would have finished together, half the
+// way, as the view's content moves between the halves. The picture is the
+// same wherever the split is.
+int balancedSplitRow(int split, int height, double upperSeconds, double lowerSeconds) {
+    const double total = upperSeconds + lowerSeconds;
+    if (!(total > 0)) return split;
+    const double shift = 0.5 * (lowerSeconds - upperSeconds) / total * height;
+    return std::clamp(split + static_cast<int>(std::lround(shift)), height / 8, height - height / 8);
+}
+
 void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
@@ -96,7 +123,9 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // half and lays that half's fragments. (Not under the reference grid,
     // which is drawn across the whole frame first.)
     const bool halves = shadeBeside && !model.display.showGrid;
-    const int splitRow = f.viewHeight / 2;
+    const int height = f.viewHeight;
+    const int splitRow = r.fillSplitRow > 0 && r.fillSplitRow < height ? r.fillSplitRow : height / 2;
+    BusyTime upperBusy, lowerBusy;  // each thread's part, to balance the next rebuild
     const SurfaceRows upperRows = halves ? SurfaceRows{0, splitRow, true} : SurfaceRows{};
     const SurfaceRows lowerRows{splitRow, std::numeric_limits<int>::max(), false};
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
@@ -106,6 +135,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // half to it.
     runOnTwoCores(
         [&] {
+            lowerBusy.start();
             SignalOnExit depthDone([&] { setAndWake(depthCleared); });
             SignalOnExit shadingDone([&] { shading.finish(surface.triangleCount); });
             SignalOnExit rasterDone([&] { setAndWake(rastered); });
@@ -118,19 +148,23 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 traceAndKeepContours(d, viewMoving, nullptr, nowhere, traced, key);
                 if (traced.kept) kept = &traced.segments;
             }
-            if (kept) rasterContourLines(f, camera.view, *kept, fragments);
+            if (kept) rasterContourLines(f, camera.view, *kept, fragments, splitRow);
             lowerHalfBeside = (kept || halves) && fillStarted.load(std::memory_order_acquire);
             rasterDone.now();
             if (!lowerHalfBeside) return;
             if (halves) {
+                lowerBusy.stop();
                 waitFor(transformed);
+                lowerBusy.start();
                 drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
             } else {
                 waitFor(filled);
             }
             if (kept) applyLineFragments(sceneTarget(f), fragments.lower);
+            lowerBusy.stop();
         },
         [&] {
+            upperBusy.start();
             SignalOnExit fillDone([&] { setAndWake(filled); });
             SignalOnExit transformDone([&] { setAndWake(transformed); });
             fillStarted.store(true, std::memory_order_release);
@@ -140,13 +174,18 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shared, upperRows);
             fillDone.now();
+            upperBusy.stop();
             waitFor(rastered);
+            upperBusy.start();
             if (halves && !lowerHalfBeside)
                 drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
-            if (!kept) return;
-            applyLineFragments(sceneTarget(f), fragments.upper);
-            if (!lowerHalfBeside) applyLineFragments(sceneTarget(f), fragments.lower);
+            if (kept) {
+                applyLineFragments(sceneTarget(f), fragments.upper);
+                if (!lowerHalfBeside) applyLineFragments(sceneTarget(f), fragments.lower);
+            }
+            upperBusy.stop();
         });
+    if (halves && lowerHalfBeside) r.fillSplitRow = balancedSplitRow(splitRow, height, upperBusy.seconds, lowerBusy.seconds);
 
     if (!contours) return;
     SceneContourSink sink(f, camera.view);

@@ -9,11 +9,11 @@
 namespace vellacor {
 
 void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<const ContourLine> segments,
-                           LineFragments& out) {
+                        LineFragments& out, int splitRow) {
     out.upper.clear();
     out.lower.clear();
     out.segmentsDone = 0;
-    out.splitRow = frame.viewHeight / 2;
+    out.splitRow = splitRow;
     const long long width = frame.viewWidth, height = frame.viewHeight, split = out.splitRow;
     // One segment adds at most a screen's length of pixels.
     const std::size_t longest = static_cast<std::size_t>(std::max(width, height)) + 2;

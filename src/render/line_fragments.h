@@ -34,9 +34,10 @@ struct LineFragments {
 inline constexpr std::size_t kMaxLineFragments = 4'000'000;
 
 // The pixels of segments (site coordinates, seen through `view`), from the
-// first, into `out`, until all are done or the lists are full.
+// first, into `out`, until all are done or the lists are full; those of rows
+// above `splitRow` in the upper list.
 void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<const ContourLine> segments,
-                           LineFragments& out);
+                        LineFragments& out, int splitRow);
 
 // Each fragment in order, where it is not behind what is drawn.
 void applyLineFragments(RasterTarget target, std::span<const LineFragment> fragments);

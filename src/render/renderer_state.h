@@ -44,6 +44,7 @@ struct RendererState {
     std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
     ContourLineCache contourLines;  // the traced contours, drawn again from each new view
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild
+    int fillSplitRow = 0;           // where the two threads of a rebuild divide the frame (0: not yet chosen)
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so

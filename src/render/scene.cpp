@@ -36,6 +36,18 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
+// The corners of a triangle this far ahead are asked for early: points
+// read in survey order place a triangle's corners far apart in the array,
+// and waiting for each would take most of the pass.
+constexpr int kPlacementsAhead = 16;
+
+void prefetchPlacements(const std::vector<ScreenPlacement>& placements, const TinTriangle& t) {
+    for (int k = 0; k < 3; ++k) {
+        const auto v = static_cast<std::size_t>(t.vertex[k]);
+        if (v < placements.size()) __builtin_prefetch(&placements[v]);
+    }
+}
+
 // True when the placed triangle covers none of the rows: a fill of the other
 // half of the frame draws it.
 bool outsideRows(const ScreenPlacement* const (&corners)[3], SurfaceRows rows) {
@@ -173,6 +185,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     for (int i = 0; i < n; ++i) {
         if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
+        if (i + kPlacementsAhead < n) prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
         if (rows.keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && i % kShadeRun == 0)
             flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));

@@ -51,7 +51,7 @@ TEST(LineFragments, LaidOnTheSurfaceTheyGiveThePictureOfLinesDrawnOntoIt) {
     for (const ContourLine& l : lines) drawLine3D(straight, sceneTarget(straight), l.from, l.to, l.colour);
 
     LineFragments fragments;
-    rasterContourLines(apart, view, lines, fragments);
+    rasterContourLines(apart, view, lines, fragments, apart.viewHeight / 2);
     ASSERT_GT(fragments.segmentsDone, 0u);
     ASSERT_LT(fragments.segmentsDone, lines.size());
     applyLineFragments(sceneTarget(apart), fragments.lower);  // the halves in either order
