@@ -166,6 +166,7 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     if (transform[1] * transform[5] - transform[2] * transform[4] > 0)
         for (TinTriangle& t : result.triangles) std::swap(t.vertex[1], t.vertex[2]);
     result.trianglesMade = true;
+    if (const char* wkt = GDALGetProjectionRef(dataset.get()); wkt && *wkt) result.coordinateSystem = wkt;
     return result;
 }
 

@@ -14,7 +14,7 @@ struct SelectFormatDialog {
 };
 
 // The drawings Save As writes, in the order of the Saving dialog's buttons.
-enum class ExportFormat { Dxf, LandXml };
+enum class ExportFormat { Dxf, LandXml, GeoPackage, GeoJson, Shapefile, GeoTiff };
 
 // "Saving": the format and the four "Include:" boxes.
 struct SavingDialog {
@@ -58,6 +58,12 @@ struct AligningDialog {
     int pointNumber = 0;
 };
 
+// "Coordinate System": the system of the site's coordinates, "EPSG:n" or WKT
+// text; shows the one the site has (empty when unknown).
+struct CoordinateSystemDialog {
+    std::string definition;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -89,6 +95,11 @@ public:
     virtual bool run(EditPointDialog& dialog) = 0;
     virtual bool run(AddWallPointDialog& dialog) = 0;
     virtual bool run(AligningDialog& dialog) = 0;
+    // A front end that cannot ask keeps the site's system.
+    virtual bool run(CoordinateSystemDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
 
     // Filters in the "Name (*.a)|*.a|All Files (*.*)|*.*||" form.
     virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;
