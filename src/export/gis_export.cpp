@@ -219,6 +219,13 @@ bool writeVectors(const std::string& memoryPath, const SiteDocument& d, const Gi
                                                                       : options.layer == GisLayer::Contours;
     const std::vector<ExportPolyline> contours =
         wantContours ? traceContoursForExport(d) : std::vector<ExportPolyline>{};
+    // A GeoPackage layer without a system would claim the undefined
+    // geographic one: plane coordinates get the undefined Cartesian one.
+    OGRSpatialReference undefinedPlane;
+    if (!reference && options.format == GisFormat::GeoPackage) {
+        undefinedPlane.SetLocalCS("Undefined cartesian SRS");
+        reference = &undefinedPlane;
+    }
     VectorWriter writer(*dataset, reference, options.format == GisFormat::Shapefile, "");
     if (options.format != GisFormat::GeoPackage) return writeLayer(writer, options.layer, d, contours);
     const ExportParts& parts = options.parts;
