@@ -34,6 +34,8 @@ public:
     std::optional<double> wallPointAnswer;  // nothing: cancelled
     std::optional<double> lastWallPointDefault;
     std::deque<int> aligningAnswers;            // empty: cancelled
+    std::deque<std::string> coordinateSystemAnswers;  // empty: cancelled
+    std::vector<std::string> coordinateSystemsShown;
     std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
     std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
@@ -59,6 +61,13 @@ public:
         if (aligningAnswers.empty()) return false;
         dialog.pointNumber = aligningAnswers.front();
         aligningAnswers.pop_front();
+        return true;
+    }
+    bool run(CoordinateSystemDialog& dialog) override {
+        coordinateSystemsShown.push_back(dialog.definition);
+        if (coordinateSystemAnswers.empty()) return false;
+        dialog.definition = coordinateSystemAnswers.front();
+        coordinateSystemAnswers.pop_front();
         return true;
     }
     bool run(SelectFormatDialog& dialog) override {
