@@ -67,7 +67,7 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
             ui.message("Unable to open file for writing!\n\n" + file.path);
             return false;
         }
-        ok = std::fwrite(file.bytes.data(), 1, file.bytes.size(), stream) == file.bytes.size();
+        ok = std::fwrite(file.data.get(), 1, file.size, stream) == file.size;
     }
     for (const std::unique_ptr<FileReplacement>& replacement : replacements) ok = ok && replacement->commit();
     ui.setWaitCursor(false);

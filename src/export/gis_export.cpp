@@ -280,13 +280,13 @@ bool collectFiles(const MemoryFolder& folder, const std::string& target, std::ve
     for (char** name = names; name && *name; ++name) {
         const std::string memoryName = folder.path() + "/" + *name;
         vsi_l_offset length = 0;
-        GByte* bytes = VSIGetMemFileBuffer(memoryName.c_str(), &length, FALSE);
-        if (!bytes) {
-            ok = false;
-            continue;
-        }
-        files.push_back({(beside / *name).string(), std::string(reinterpret_cast<const char*>(bytes), length)});
-        VSIUnlink(memoryName.c_str());  // one copy at a time
+        // The file's buffer is taken over: a large DEM is never held twice.
+        GByte* bytes = VSIGetMemFileBuffer(memoryName.c_str(), &length, TRUE);
+        VSIUnlink(memoryName.c_str());
+        GisFile file{(beside / *name).string(), std::unique_ptr<unsigned char, GisFile::Release>(bytes),
+                     static_cast<std::size_t>(length)};
+        if (!bytes) ok = false;
+        else files.push_back(std::move(file));
     }
     CSLDestroy(names);
     // The target itself comes first: it is the one the user named.
@@ -297,6 +297,8 @@ bool collectFiles(const MemoryFolder& folder, const std::string& target, std::ve
 }
 
 }  // namespace
+
+void GisFile::Release::operator()(unsigned char* bytes) const { CPLFree(bytes); }
 
 const char* gisLayerName(GisLayer layer) {
     switch (layer) {

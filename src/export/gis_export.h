@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,12 @@ struct GisOptions {
 // One file made: where it goes (the target, or for a shapefile the target's
 // companions beside it) and its bytes.
 struct GisFile {
+    struct Release {
+        void operator()(unsigned char* bytes) const;
+    };
     std::string path;
-    std::string bytes;
+    std::unique_ptr<unsigned char, Release> data;  // the library's own buffer, not copied
+    std::size_t size = 0;
 };
 
 struct GisWriteResult {
@@ -36,7 +42,7 @@ struct GisWriteResult {
 };
 
 // The cells a DEM may have, and its default: the longer side in this many cells.
-inline constexpr long long kMostDemCells = 400'000'000;
+inline constexpr long long kMostDemCells = 100'000'000;
 inline constexpr int kDefaultDemCellsAcross = 1000;
 
 // A layer's name as written and as --layer takes it ("points", "contours",

@@ -70,7 +70,7 @@ Dataset writeAndOpen(const TempDir& dir, const std::string& name, const SiteDocu
     EXPECT_FALSE(made.files.empty());
     for (const GisFile& file : made.files) {
         std::ofstream out(file.path, std::ios::binary);
-        out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+        out.write(reinterpret_cast<const char*>(file.data.get()), static_cast<std::streamsize>(file.size));
     }
     GDALAllRegister();
     return Dataset(GDALDataset::Open(dir.path(name).c_str(), openFlags | GDAL_OF_READONLY));
