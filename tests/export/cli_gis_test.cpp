@@ -77,6 +77,9 @@ TEST(CliGis, TheOutputNameChoosesTheFormatAndEveryFileCarriesTheSystem) {
     ASSERT_EQ(runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --cell 1 --to " + dir.path("dem.tif")).exitCode, 0);
     const ToolRun dem = runTool(kCli + " info " + dir.path("dem.tif"));
     EXPECT_EQ(lineAfter(dem.output, "crs: "), "crs: EPSG:2193") << dem.output;
+    // Read back, the raster's system goes into LandXML by its code.
+    ASSERT_EQ(runTool(kCli + " convert " + dir.path("dem.tif") + " --to " + dir.path("dem.xml") + " --points").exitCode, 0);
+    EXPECT_NE(readFile(dir.path("dem.xml")).find("<CoordinateSystem epsgCode=\"2193\"/>"), std::string::npos);
 }
 
 TEST(CliGis, TheSystemComesFromTheFileAndGoesBackIntoLandXml) {

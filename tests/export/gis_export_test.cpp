@@ -41,6 +41,7 @@ void makeGridSite(SiteDocument& d, double blunder = 0.0) {
                      (column + row) % 2 ? "Bäume \"alt\"" : "EP");
         }
     if (blunder != 0.0) d.points[static_cast<std::size_t>(gridIndex(2, 2))].elevation = blunder;
+    d.points[1].number = 2147483647;  // the largest number a point file may give, ten digits
     for (int row = 0; row + 1 < kSide; ++row)
         for (int column = 0; column + 1 < kSide; ++column) {
             if ((column == 3 || column == 0) && row == 3) continue;
