@@ -40,17 +40,24 @@ double heightInTriangle(const SurfaceView& surface, int t, double x, double y) {
 
 }  // namespace
 
-DemGrid demGridOver(const SurfaceView& surface, double cellSize) {
-    DemGrid grid;
-    grid.cellSize = cellSize;
-    if (surface.triangleCount <= 0 || !(cellSize > 0.0)) return grid;
-    double minE = INFINITY, maxE = -INFINITY, minN = INFINITY, maxN = -INFINITY;
+PlanBox triangleBox(const SurfaceView& surface) {
+    if (surface.triangleCount <= 0) return {};
+    PlanBox box{INFINITY, INFINITY, -INFINITY, -INFINITY};
     for (int t = 0; t < surface.triangleCount; ++t)
         for (const int v : surface.triangle(t).vertex) {
             const SurveyPoint& p = surface.point(v);
-            minE = std::min(minE, p.easting), maxE = std::max(maxE, p.easting);
-            minN = std::min(minN, p.northing), maxN = std::max(maxN, p.northing);
+            box.west = std::min(box.west, p.easting), box.east = std::max(box.east, p.easting);
+            box.south = std::min(box.south, p.northing), box.north = std::max(box.north, p.northing);
         }
+    return box;
+}
+
+DemGrid demGridOver(const SurfaceView& surface, double cellSize) {
+    DemGrid grid;
+    grid.cellSize = cellSize;
+    const PlanBox box = triangleBox(surface);
+    if (box.west > box.east || !(cellSize > 0.0)) return grid;
+    const double minE = box.west, maxE = box.east, minN = box.south, maxN = box.north;
     grid.west = minE;
     grid.north = maxN;
     // Held to 2^53 so that a cell far too small for the site stays countable.

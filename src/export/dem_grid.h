@@ -16,6 +16,12 @@ struct DemGrid {
     long long rows = 0;
 };
 
+// The plan box of every triangle's corners; empty (west > east) without triangles.
+struct PlanBox {
+    double west = 0, south = 0, east = -1, north = -1;
+};
+PlanBox triangleBox(const SurfaceView& surface);
+
 // The grid of `cellSize` (> 0) covering the box of every triangle; at least
 // one cell each way. No columns when the surface has no triangle.
 DemGrid demGridOver(const SurfaceView& surface, double cellSize);

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "export/gis_spatial_reference.h"
+#include "export/gis_library.h"
 
 namespace vellacor {
 

@@ -326,11 +326,19 @@ TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
     EXPECT_EQ(raster->GetSpatialRef(), nullptr);
 }
 
-TEST(GisFiles, ADemTooFineOrWithoutASurfaceIsRefused) {
+TEST(GisFiles, ADemHasADefaultCellAndIsRefusedTooFineOrWithoutASurface) {
     SiteDocument d;
     makeGridSite(d);
     GisOptions options;
     options.format = GisFormat::GeoTiff;
+    {
+        // No size asked: the longer side (4 m here) in 1000 cells.
+        TempDir dir;
+        const Dataset dem = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
+        ASSERT_NE(dem, nullptr);
+        EXPECT_EQ(dem->GetRasterXSize(), 1000);
+        EXPECT_EQ(dem->GetRasterYSize(), 1000);
+    }
     options.cellSize = 1e-6;
     EXPECT_FALSE(makeGisFiles("/nonexistent/dem.tif", d, options).refusal.empty());
     d.triangleCount = 0;
