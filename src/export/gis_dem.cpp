@@ -28,6 +28,7 @@ bool writeGisDem(const std::string& memoryPath, const SurfaceView& surface, cons
     CreationOptions options;
     options.set("TILED", "YES");
     options.set("COMPRESS", "DEFLATE");
+    options.set("PREDICTOR", "3");  // neighbouring heights differ little: floating-point differencing
     options.set("BIGTIFF", "IF_SAFER");
     GisDataset dataset(driver->Create(memoryPath.c_str(), static_cast<int>(grid.columns), static_cast<int>(grid.rows), 1,
                                    GDT_Float64, options.list));
