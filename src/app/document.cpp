@@ -175,11 +175,16 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
         {"shp", "Shapefile (*.shp)|*.shp|All Files (*.*)|*.*||"},
         {"tif", "GeoTIFF DEM (*.tif)|*.tif|All Files (*.*)|*.*||"},
     };
+    const ExportParts parts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
+    std::optional<GisOptions> gis;
+    if (const std::optional<GisFormat> gisFormat = gisFormatOf(dialog.format)) {
+        gis = gisOptionsForParts(*gisFormat, parts);
+        if (*gisFormat == GisFormat::GeoTiff && !askDemCellSize(model, ui, *gis)) return false;
+    }
     const auto& [ext, filter] = kChoosers[static_cast<int>(dialog.format)];
     const auto path = ui.chooseSaveFile(ext, filter, "");
     if (!path) return false;
-    return saveAsTo(model, ui, *path, dialog.format,
-                    ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+    return gis ? saveGisTo(model, ui, *path, *gis) : saveAsTo(model, ui, *path, dialog.format, parts);
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {

@@ -8,6 +8,7 @@
 #include "app/document.h"
 #include "app/site_model.h"
 #include "export/gis_crs.h"
+#include "export/gis_dem.h"
 #include "model/file_replacement.h"
 
 namespace vellacor {
@@ -33,6 +34,14 @@ GisOptions gisOptionsForParts(GisFormat format, const ExportParts& parts) {
                     : parts.breaklines ? GisLayer::Breaklines
                                        : GisLayer::Tin;
     return options;
+}
+
+bool askDemCellSize(const SiteModel& model, Ui& ui, GisOptions& options) {
+    DemCellDialog dialog;
+    dialog.cellSize = demCellSize(surfaceOf(model.document), 0.0);
+    if (!ui.run(dialog) || !(dialog.cellSize > 0.0)) return false;
+    options.cellSize = dialog.cellSize;
+    return true;
 }
 
 bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const GisOptions& options) {

@@ -18,6 +18,10 @@ std::optional<GisFormat> gisFormatOf(ExportFormat format);
 // contours, breaklines and surface; a DEM has the default cell size.
 GisOptions gisOptionsForParts(GisFormat format, const ExportParts& parts);
 
+// Save As's question for a DEM: "DEM Cell Size", starting at the default
+// cell. False when the user cancels.
+bool askDemCellSize(const SiteModel& model, Ui& ui, GisOptions& options);
+
 // Writes the site as a GIS file (the part of Save As after the chooser): the
 // library makes the files in memory, then each goes to the disk through a
 // safe replacement, so a failure leaves every old file as it was. Says

@@ -64,6 +64,12 @@ struct CoordinateSystemDialog {
     std::string definition;
 };
 
+// "DEM Cell Size": the side of a cell of the elevation model Save As writes,
+// in the site's units; shows the default.
+struct DemCellDialog {
+    double cellSize = 1.0;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -97,6 +103,10 @@ public:
     virtual bool run(AligningDialog& dialog) = 0;
     // A front end that cannot ask keeps the site's system.
     virtual bool run(CoordinateSystemDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
+    virtual bool run(DemCellDialog& dialog) {
         (void)dialog;
         return false;
     }

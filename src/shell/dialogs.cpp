@@ -177,6 +177,27 @@ bool runCoordinateSystemDialog(QWidget* parent, CoordinateSystemDialog& dialog) 
     return !dialog.definition.empty();
 }
 
+bool runDemCellDialog(QWidget* parent, DemCellDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("DEM Cell Size"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Cell Size:")));
+    auto* cell = numberField(dialog.cellSize, 1e-9, 1e9, 6);
+    row->addWidget(cell);
+    layout->addLayout(row);
+    QDialogButtonBox* buttons = addButtons(box, layout);
+    const auto check = [cell, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(cell->hasAcceptableInput() &&
+                                                          QLocale::c().toDouble(cell->text()) > 0.0);
+    };
+    QObject::connect(cell, &QLineEdit::textChanged, &box, check);
+    check();
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.cellSize = QLocale::c().toDouble(cell->text());
+    return true;
+}
+
 bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog) {
     QDialog box(parent);
     box.setWindowTitle(QStringLiteral("Contour Options"));

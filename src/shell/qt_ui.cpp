@@ -86,6 +86,11 @@ bool QtUi::run(CoordinateSystemDialog& dialog) {
     return runCoordinateSystemDialog(window_, dialog);
 }
 
+bool QtUi::run(DemCellDialog& dialog) {
+    ModalScope scope(*this);
+    return runDemCellDialog(window_, dialog);
+}
+
 bool QtUi::run(ContourOptionsDialog& dialog) {
     ModalScope scope(*this);
     return runContourOptionsDialog(window_, dialog);

@@ -3,6 +3,7 @@
 #include "app/command_table.h"
 #include "app/document.h"
 #include "app/gis_save.h"
+#include "app/pipeline.h"
 #include "app/site_model.h"
 #include "export/export_site.h"
 #include "support/fake_ui.h"
@@ -47,6 +48,28 @@ TEST(GisSave, SaveAsOffersTheGisFormatsWithTheirFilters) {
     EXPECT_FALSE(saveAsTo(m, ui, dir.path("a.tif"), ExportFormat::GeoTiff, {.surface = true}));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no surface to sample."});
     EXPECT_FALSE(std::filesystem::exists(dir.path("a.tif")));
+}
+
+TEST(GisSave, ADemAsksItsCellSizeBeforeTheFile) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", std::string(kSurvey) + "4,5010,6010,103,D\r\n")),
+              OpenResult::Loaded);
+    runPipelineToCompletion(m, ui);
+    ASSERT_GT(m.document.triangleCount, 0);
+    ui.messages.clear();
+    ui.savingAnswer = SavingDialog{ExportFormat::GeoTiff, false, false, false, true};
+    // Cancelled, nothing more is asked.
+    EXPECT_FALSE(saveAsCommand(m, ui));
+    EXPECT_TRUE(ui.saveFilters.empty());
+    ui.demCellAnswers = {2.5};
+    ui.saveFileAnswers.push_back(dir.path("a.tif"));
+    EXPECT_TRUE(saveAsCommand(m, ui));
+    EXPECT_EQ(ui.demCellsShown, (std::vector<double>{0.01, 0.01}));  // the 10 m site in 1000 cells
+    EXPECT_EQ(ui.saveFilters.back(), "GeoTIFF DEM (*.tif)|*.tif|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Saved File:\n\n" + dir.path("a.tif")});
+    EXPECT_EQ(testing::readFile(dir.path("a.tif")).substr(0, 4), std::string("II*\0", 4));
 }
 
 TEST(GisSave, AWriteErrorIsNeverReportedAsSuccess) {

@@ -117,6 +117,22 @@ TEST(SavingDialog, EachFormatHasItsButtonAndTheSiteItsSystem) {
     ASSERT_TRUE(answering(type, [&] { return runCoordinateSystemDialog(nullptr, system); }));
     EXPECT_EQ(before, QStringLiteral("EPSG:2193"));
     EXPECT_EQ(system.definition, "EPSG:4326");
+
+    // The DEM's cell: OK only for a size above nothing.
+    DemCellDialog cell{0.25};
+    bool zeroAccepted = true;
+    const auto size = [&](QDialog& dialog) {
+        QLineEdit* field = dialog.findChild<QLineEdit*>();
+        before = field->text();
+        field->setText(QStringLiteral("0"));
+        zeroAccepted = okButton(dialog)->isEnabled();
+        field->setText(QStringLiteral("1.5"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(size, [&] { return runDemCellDialog(nullptr, cell); }));
+    EXPECT_EQ(before, QStringLiteral("0.25"));
+    EXPECT_FALSE(zeroAccepted);
+    EXPECT_EQ(cell.cellSize, 1.5);
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ public:
     std::deque<int> aligningAnswers;            // empty: cancelled
     std::deque<std::string> coordinateSystemAnswers;  // empty: cancelled
     std::vector<std::string> coordinateSystemsShown;
+    std::deque<double> demCellAnswers;  // empty: cancelled
+    std::vector<double> demCellsShown;
     std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
     std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
@@ -68,6 +70,13 @@ public:
         if (coordinateSystemAnswers.empty()) return false;
         dialog.definition = coordinateSystemAnswers.front();
         coordinateSystemAnswers.pop_front();
+        return true;
+    }
+    bool run(DemCellDialog& dialog) override {
+        demCellsShown.push_back(dialog.cellSize);
+        if (demCellAnswers.empty()) return false;
+        dialog.cellSize = demCellAnswers.front();
+        demCellAnswers.pop_front();
         return true;
     }
     bool run(SelectFormatDialog& dialog) override {
