@@ -1,5 +1,9 @@
 #include "cli/cli_gis.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
 #include "app/gis_save.h"
 #include "app/limit_polygon_edit.h"
 #include "app/pipeline.h"
@@ -35,6 +39,12 @@ bool optionsSuitOutput(const CliArgs& o, OutputKind kind, bool partsChosen) {
     const bool oneLayer = kind == OutputKind::GeoJson || kind == OutputKind::Shapefile;
     if (!o.layer.empty() && !oneLayer) return false;
     if (o.cellSize && kind != OutputKind::GeoTiff) return false;
+    // The library makes a shapefile's companions from a name ending in .shp only.
+    if (kind == OutputKind::Shapefile) {
+        std::string ext = std::filesystem::path(o.out).extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ext != ".shp") return false;
+    }
     return !partsChosen || kind == OutputKind::Dxf || kind == OutputKind::LandXml || kind == OutputKind::GeoPackage;
 }
 

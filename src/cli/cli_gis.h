@@ -14,7 +14,7 @@ std::optional<GisFormat> gisFormatOfKind(OutputKind kind);
 
 // Whether convert's options suit the output: --layer names the one layer of a
 // GeoJSON file or shapefile, --cell the cells of a DEM, and the part options
-// choose what DXF, LandXML and GeoPackage files hold.
+// choose what DXF, LandXML and GeoPackage files hold; a shapefile's name ends in .shp.
 bool optionsSuitOutput(const CliArgs& o, OutputKind kind, bool partsChosen);
 
 // Writes the GIS file as Save As would: the GeoPackage's layers are the

@@ -120,6 +120,7 @@ TEST(CliGis, OptionsThatDoNotSuitTheOutputAreRefused) {
     EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --layer roads"), 2);
     EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --points"), 2);
     EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --cell 2"), 2);
+    EXPECT_EQ(exitOf("--as shp --to " + dir.path("a.dat")), 2);
     EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --cell 0"), 2);
     EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --crs 2193"), 2);
     const ToolRun unknown = runTool(kCli + " convert " + survey + " --to " + dir.path("a.tif") + " --crs EPSG:1");
