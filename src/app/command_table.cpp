@@ -3,6 +3,7 @@
 #include "app/cad_overlays.h"
 #include "app/commands.h"
 #include "app/cut_fill_view.h"
+#include "app/gis_save.h"
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
@@ -22,6 +23,7 @@ std::vector<Menu> mainMenu() {
           {C::OpenComparison, "Open Comparison Surface...", {}},
           {C::SavePoints, "Save Points...", {}},
           {C::SaveAs, "Save &As...", {}},
+          {C::CoordinateSystem, "Coordinate System...", {}},
           separator,
           {C::Print, "&Print...", {}},
           separator,
@@ -120,7 +122,8 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::ToolPonds:
         case C::OverlayCadFile: return {contoured, false};
         case C::ToolCadOverlay: return {contoured && overlayExists, false};
-        case C::OpenComparison: return {loaded, false};
+        case C::OpenComparison:
+        case C::CoordinateSystem: return {loaded, false};
         case C::CutAndFill:
         case C::VolumeToElevation:
         case C::SaveIsopach: return {contoured, false};
@@ -218,6 +221,7 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
         case C::Help: showHelp(ui); return true;
         case C::Print: return true;  // printing does nothing
         case C::CutFillView: toggleCutFillView(model, ui); return true;
+        case C::CoordinateSystem: coordinateSystemCommand(model, ui); return true;
         case C::OpenComparison:
         case C::CutAndFill:
         case C::VolumeToElevation:

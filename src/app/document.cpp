@@ -9,6 +9,7 @@
 
 #include "app/dxf_import.h"
 #include "app/las_open.h"
+#include "app/gis_save.h"
 #include "app/read_diagnostics_shown.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
@@ -18,6 +19,7 @@
 #include "import/elevation_raster.h"
 #include "import/las_file.h"
 #include "import/point_file.h"
+#include "import/prj_file.h"
 #include "model/file_replacement.h"
 #include "platform/ui.h"
 #include "section/section_dxf.h"
@@ -119,9 +121,11 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
         showReadDiagnostics(ui, load.diagnostics);
         if (!load.pointsRead) return false;
         model.document.pointsNeedTriangulation = true;
+        model.document.coordinateSystem = readCompanionCoordinateSystem(path);
     } else if (format == PointFileFormat::XYZ) {
         showReadDiagnostics(ui, readXyzFile(model.document, path).diagnostics);
         model.document.pointsNeedTriangulation = true;
+        model.document.coordinateSystem = readCompanionCoordinateSystem(path);
     } else if (format == PointFileFormat::Dxf) {
         if (!importDxf(model, ui, path, false)) return false;
     } else if (format == PointFileFormat::Las) {
@@ -169,12 +173,25 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
         ui.message("Nothing was selected to be saved!");
         return false;
     }
-    const bool dxf = dialog.format == ExportFormat::Dxf;
-    const auto path = dxf ? ui.chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "")
-                          : ui.chooseSaveFile("xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||", "");
+    // The chooser's default extension and filter, in the order of ExportFormat.
+    static const std::pair<const char*, const char*> kChoosers[] = {
+        {"dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||"},
+        {"xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||"},
+        {"gpkg", "GeoPackage (*.gpkg)|*.gpkg|All Files (*.*)|*.*||"},
+        {"geojson", "GeoJSON (*.geojson)|*.geojson|All Files (*.*)|*.*||"},
+        {"shp", "Shapefile (*.shp)|*.shp|All Files (*.*)|*.*||"},
+        {"tif", "GeoTIFF DEM (*.tif)|*.tif|All Files (*.*)|*.*||"},
+    };
+    const ExportParts parts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
+    std::optional<GisOptions> gis;
+    if (const std::optional<GisFormat> gisFormat = gisFormatOf(dialog.format)) {
+        gis = gisOptionsForParts(*gisFormat, parts);
+        if (*gisFormat == GisFormat::GeoTiff && !askDemCellSize(model, ui, *gis)) return false;
+    }
+    const auto& [ext, filter] = kChoosers[static_cast<int>(dialog.format)];
+    const auto path = ui.chooseSaveFile(ext, filter, "");
     if (!path) return false;
-    return saveAsTo(model, ui, *path, dialog.format,
-                    ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface});
+    return gis ? saveGisTo(model, ui, *path, *gis) : saveAsTo(model, ui, *path, dialog.format, parts);
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
@@ -201,6 +218,8 @@ bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, c
 }
 
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {
+    if (const std::optional<GisFormat> gis = gisFormatOf(format))
+        return saveGisTo(model, ui, path, gisOptionsForParts(*gis, parts));
     FileReplacement file(path);
     if (!file.file()) {
         ui.message("Unable to open file for writing!\n\n" + path);

@@ -1,6 +1,7 @@
 #include "cli/cli_args.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -14,7 +15,7 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes, Layer, Cell, Crs
 };
 
 struct ValuedName {
@@ -54,6 +55,9 @@ constexpr ValuedName kValuedNames[] = {
     {"--polygon", Valued::Polygon},  // volume's limit, read as --limit-polygon is
     {"--isopach", Valued::Isopach},
     {"--classes", Valued::Classes},
+    {"--layer", Valued::Layer},
+    {"--cell", Valued::Cell},
+    {"--crs", Valued::Crs},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -73,12 +77,13 @@ struct CommandOptions {
 const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
-         {Valued::Format, Valued::Classes, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay},
+         {Valued::Format, Valued::Classes, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay,
+          Valued::Crs},
          {CliSwitch::Surface},
          false},
         {"convert",
          {Valued::To, Valued::Format, Valued::Classes, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
-          Valued::LimitPolygon},
+          Valued::LimitPolygon, Valued::Layer, Valued::Cell, Valued::Crs},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
@@ -171,7 +176,23 @@ std::optional<OutputKind> parseKind(std::string_view text) {
     if (text == "dxf") return OutputKind::Dxf;
     if (text == "landxml") return OutputKind::LandXml;
     if (text == "points") return OutputKind::Points;
+    if (text == "gpkg") return OutputKind::GeoPackage;
+    if (text == "geojson") return OutputKind::GeoJson;
+    if (text == "shp") return OutputKind::Shapefile;
+    if (text == "tif") return OutputKind::GeoTiff;
     return std::nullopt;
+}
+
+bool isLayerName(std::string_view text) {
+    return text == "points" || text == "contours" || text == "breaklines" || text == "tin";
+}
+
+// "EPSG:" and a code of one to nine digits, the prefix in any letter case.
+bool isEpsgCode(std::string_view text) {
+    if (text.size() < 6 || text.size() > 14) return false;
+    for (std::size_t i = 0; i < 4; ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != "EPSG"[i]) return false;
+    return text[4] == ':' && text.find_first_not_of("0123456789", 5) == std::string_view::npos;
 }
 
 // The tags --format may give for a file whose extension does not name its format.
@@ -220,6 +241,12 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Isopach: a.isopach = text; return !text.empty();
         case Valued::Classes: return (a.classes = parseClasses(text)).has_value();
         case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
+        case Valued::Layer: a.layer = text; return isLayerName(text);
+        case Valued::Cell: {
+            a.cellSize = parseWhole(std::string_view(text), 0.0, kMaxCellSize);
+            return a.cellSize && *a.cellSize > 0.0;
+        }
+        case Valued::Crs: a.crs = text; return isEpsgCode(text);
     }
     return false;
 }

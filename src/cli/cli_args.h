@@ -12,7 +12,7 @@
 namespace vellacor {
 
 // What convert writes; --as names it, otherwise the output's extension.
-enum class OutputKind : std::uint8_t { Dxf, LandXml, Points };
+enum class OutputKind : std::uint8_t { Dxf, LandXml, Points, GeoPackage, GeoJson, Shapefile, GeoTiff };
 
 // An easting and a northing.
 struct PlanPoint {
@@ -59,6 +59,9 @@ struct CliArgs {
     std::string secondFile;                // volume: the comparison surface
     std::optional<double> datum;           // volume --datum Z: a level comparison instead
     std::string isopach;                   // volume --isopach: the difference's contours as DXF
+    std::string layer;                     // convert --layer: the one layer of a GeoJSON file or shapefile
+    std::optional<double> cellSize;        // convert --cell: a DEM's cell side
+    std::string crs;                       // --crs EPSG:n: the site's coordinate system
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -87,5 +90,6 @@ inline constexpr double kMaxRainSeconds = 600.0;
 inline constexpr int kMaxFrames = 100000;
 inline constexpr double kMaxDatum = 99998.0;  // the largest elevation a file may hold
 inline constexpr int kMaxPointClass = 255;
+inline constexpr double kMaxCellSize = 1e9;
 
 }  // namespace vellacor

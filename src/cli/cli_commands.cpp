@@ -5,6 +5,8 @@
 
 #include "app/cad_overlays.h"
 #include "app/document.h"
+#include "app/gis_save.h"
+#include "export/gis_crs.h"
 #include "app/pipeline.h"
 #include "cli/cli_convert.h"
 #include "cli/cli_ponds.h"
@@ -28,6 +30,7 @@ int info(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    if (!o->crs.empty() && !setCoordinateSystem(model, ui, o->crs)) return 1;
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     std::optional<BreaklinePairsResult> pairs;
@@ -68,6 +71,8 @@ int info(const std::vector<std::string>& args) {
     if (!pairs && !model.document.breaklines.empty())
         std::printf("breaklines: %d\n", model.document.breaklines.count());
     if (!o->overlay.empty()) std::printf("overlay: %zu\n", overlayEntries);
+    if (!model.document.coordinateSystem.empty())
+        std::printf("crs: %s\n", coordinateSystemLabel(model.document.coordinateSystem).c_str());
     return 0;
 }
 
@@ -75,11 +80,12 @@ int info(const std::vector<std::string>& args) {
 
 const char* cliUsage() {
     return "usage: vellacor-cli info FILE [--format F] [--surface [--interval X] [--smoothing S]]\n"
-           "                    [--add-breaklines PAIRS] [--overlay DRAWING.dxf|.dwf]\n"
-           "       vellacor-cli convert FILE --to OUT [--format F] [--as dxf|landxml|points]\n"
+           "                    [--add-breaklines PAIRS] [--overlay DRAWING.dxf|.dwf] [--crs EPSG:N]\n"
+           "       vellacor-cli convert FILE --to OUT [--format F] [--as dxf|landxml|points|gpkg|geojson|shp|tif]\n"
            "                    [--add-breaklines PAIRS]\n"
            "                    [--points] [--contours] [--breaklines] [--surface] [--interval X] [--smoothing S]\n"
-           "                    [--limit-polygon E,N;E,N;E,N...]\n"
+           "                    [--limit-polygon E,N;E,N;E,N...] [--layer points|contours|breaklines|tin]\n"
+           "                    [--cell SIZE] [--crs EPSG:N]\n"
            "       vellacor-cli render FILE --out IMAGE.png [--format F] [--size WxH] [--palette 0..4]\n"
            "                    [--surface-mode 0..7] [--contours] [--triangles] [--points] [--labels] [--interval X]\n"
            "                    [--view load|plan] [--orbit H,P] [--zoom F] [--light 0|1|2]\n"
@@ -102,6 +108,9 @@ const char* cliUsage() {
            "  the surface, as picks in the view would; info then adds 'breaklines: ACCEPTED REFUSED'\n"
            "  render --rain shows the site after SECONDS (0..600) of rain at 30 frames a second, ponds filling;\n"
            "  the same --seed (1) gives the same picture\n"
+           "  convert writes GeoPackage (.gpkg), GeoJSON (.geojson, one --layer), shapefiles (.shp, one --layer)\n"
+           "  and GeoTIFF DEMs (.tif, cells of --cell SIZE) besides DXF, LandXML and point text; --crs EPSG:N\n"
+           "  names the coordinate system the site is in, and info adds 'crs: ...' when it is known\n"
            "  ponds lists each depression filled to its spill point, deepest first:\n"
            "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
            "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"

@@ -7,11 +7,13 @@
 #include <optional>
 
 #include "app/document.h"
+#include "app/gis_save.h"
 #include "app/limit_polygon_edit.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
 #include "cli/cli_breaklines.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_gis.h"
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
 
@@ -28,6 +30,10 @@ OutputKind kindForPath(const std::string& path) {
     const std::string ext = lower(std::filesystem::path(path).extension().string());
     if (ext == ".dxf") return OutputKind::Dxf;
     if (ext == ".xml") return OutputKind::LandXml;
+    if (ext == ".gpkg") return OutputKind::GeoPackage;
+    if (ext == ".geojson") return OutputKind::GeoJson;
+    if (ext == ".shp") return OutputKind::Shapefile;
+    if (ext == ".tif" || ext == ".tiff") return OutputKind::GeoTiff;
     return OutputKind::Points;
 }
 
@@ -48,6 +54,7 @@ ExportParts partsToWrite(const std::optional<ExportParts>& chosen, const SiteMod
 bool exportSite(SiteModel& model, CliUi& ui, const CliArgs& o, OutputKind kind, const std::optional<ExportParts>& chosen) {
     const std::string& out = o.out;
     if (kind == OutputKind::Points) return savePointsTo(model, ui, out);
+    if (const std::optional<GisFormat> gis = gisFormatOfKind(kind)) return exportGisFile(model, ui, o, *gis, chosen);
     const ExportParts parts = partsToWrite(chosen, model);
     if (parts.contours || parts.surface) {
         buildSurfaceToCompletion(model, ui);
@@ -64,9 +71,11 @@ int convertCommand(const std::vector<std::string>& args) {
     const OutputKind kind = o->kind.value_or(kindForPath(o->out));
     const std::optional<ExportParts> chosen = chosenParts(*o);
     if (chosen && kind == OutputKind::Points) return usageError();  // a point file has no parts to choose
+    if (!optionsSuitOutput(*o, kind, chosen.has_value())) return usageError();
     SiteModel model;
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    if (!o->crs.empty() && !setCoordinateSystem(model, ui, o->crs)) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;

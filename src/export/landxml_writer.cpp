@@ -98,6 +98,28 @@ void writeContours(FileSink& sink, std::span<const ExportPolyline> contours) {
     out += "\t\t\t</Contours>\n";
 }
 
+// The site's coordinate system after the units: an EPSG code as its number,
+// anything else as the WKT text it is. Nothing when it is unknown.
+void writeCoordinateSystem(std::string& out, const std::string& definition) {
+    if (definition.empty()) return;
+    const bool epsg = definition.size() > 5 && (definition.rfind("EPSG:", 0) == 0 || definition.rfind("epsg:", 0) == 0) &&
+                      definition.find_first_not_of("0123456789", 5) == std::string::npos;
+    if (epsg) {
+        out += "\t<CoordinateSystem epsgCode=\"" + definition.substr(5) + "\"/>\n";
+        return;
+    }
+    out += "\t<CoordinateSystem ogcWktCode=\"";
+    // WKT quotes its names: each quote becomes an entity, the rest is escaped as descriptions are.
+    for (std::size_t start = 0;;) {
+        const std::size_t quote = definition.find('"', start);
+        appendXmlDescription(out, std::string_view(definition).substr(start, quote - start));
+        if (quote == std::string::npos) break;
+        out += "&quot;";
+        start = quote + 1;
+    }
+    out += "\"/>\n";
+}
+
 }  // namespace
 
 bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
@@ -105,6 +127,7 @@ bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportPar
     FileSink sink(file);
     sink.text += "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n\t\t<Imperial>\n\t\t</Imperial>\n"
                  "\t</Units>\n";
+    writeCoordinateSystem(sink.text, document.coordinateSystem);
     writeCgPoints(sink, document);
     if (parts.contours || parts.breaklines || parts.surface) {
         sink.text += "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n";

@@ -5,6 +5,7 @@
 #include <cpl_error.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
+#include <ogr_srs_api.h>
 
 #include <atomic>
 #include <cmath>
@@ -88,6 +89,17 @@ bool isElevationRaster(const std::string& path) {
 
 namespace {
 
+// "EPSG:n" when the raster's system carries its EPSG code, else its WKT; empty when it has none.
+std::string coordinateSystemOf(const Dataset& dataset) {
+    OGRSpatialReferenceH reference = GDALGetSpatialRef(dataset.get());
+    if (!reference) return {};
+    const char* authority = OSRGetAuthorityName(reference, nullptr);
+    const char* code = OSRGetAuthorityCode(reference, nullptr);
+    if (authority && code && std::strcmp(authority, "EPSG") == 0) return std::string("EPSG:") + code;
+    const char* wkt = GDALGetProjectionRef(dataset.get());
+    return wkt ? wkt : "";
+}
+
 SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     SurfaceReadResult result;
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
@@ -166,6 +178,7 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     if (transform[1] * transform[5] - transform[2] * transform[4] > 0)
         for (TinTriangle& t : result.triangles) std::swap(t.vertex[1], t.vertex[2]);
     result.trianglesMade = true;
+    result.coordinateSystem = coordinateSystemOf(dataset);
     return result;
 }
 

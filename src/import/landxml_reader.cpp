@@ -223,6 +223,27 @@ void labelFromCgPoints(std::vector<SurveyPoint>& points, const std::vector<Surve
     }
 }
 
+// The first <CoordinateSystem>: "EPSG:n" from its epsgCode, otherwise its
+// ogcWktCode text; empty when it names neither. One more pass over the tags.
+std::string readCoordinateSystem(std::string_view text) {
+    XmlTagScanner in(text);
+    XmlTag tag;
+    while (in.nextTag(tag)) {
+        if (!tag.is("<CoordinateSystem>")) continue;
+        if (const std::string_view* code = tag.attribute("epsgCode")) {
+            std::string_view digits = *code;
+            if (const std::size_t colon = digits.rfind(':'); colon != std::string_view::npos)
+                digits = digits.substr(colon + 1);  // "EPSG:2193" as well as "2193"
+            if (!digits.empty() && digits.size() <= 9 &&
+                std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                return "EPSG:" + std::string(digits);
+        }
+        if (const std::string_view* wkt = tag.attribute("ogcWktCode")) return decodeXmlText(*wkt);
+        return {};
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string tagErrorMessage(std::string_view expected, std::string_view found) {
@@ -239,6 +260,7 @@ LandXmlReadResult readLandXmlText(std::string_view text) {
     reader.readSurfaces(points);
     if (!result.surface.triangles.empty() && !cgPoints.empty()) labelFromCgPoints(points, cgPoints);
     result.surface.points = std::move(points);
+    result.surface.coordinateSystem = readCoordinateSystem(text);
     return result;
 }
 

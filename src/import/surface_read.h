@@ -19,6 +19,7 @@ struct SurfaceReadResult {
     std::vector<std::vector<Vec3>> breaklines;
     SkippedLines skipped;  // lines of a text grid that were not points
     std::string message;   // shown before the load's own message; empty when none
+    std::string coordinateSystem;  // "EPSG:n" or WKT as the file names it; empty when it names none
 };
 
 inline constexpr const char* kPointsNotAllocated = "Unable to allocate storage for Points!";

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/breakline_list.h"
@@ -38,6 +39,9 @@ struct SiteDocument {
     PointFileFormat pointFileFormat = PointFileFormat::Unknown;
     bool pointsNeedTriangulation = false;
     int nextPointNumber = 0;
+    // The coordinate system the site's eastings and northings are in, as the
+    // file or the user named it ("EPSG:2193" or WKT text); empty when unknown.
+    std::string coordinateSystem;
 
     ContourSettings contours;
     BreaklineList breaklines;

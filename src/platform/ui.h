@@ -29,7 +29,7 @@ struct PointClassesDialog {
 };
 
 // The drawings Save As writes, in the order of the Saving dialog's buttons.
-enum class ExportFormat { Dxf, LandXml };
+enum class ExportFormat { Dxf, LandXml, GeoPackage, GeoJson, Shapefile, GeoTiff };
 
 // "Saving": the format and the four "Include:" boxes.
 struct SavingDialog {
@@ -73,6 +73,18 @@ struct AligningDialog {
     int pointNumber = 0;
 };
 
+// "Coordinate System": the system of the site's coordinates, "EPSG:n" or WKT
+// text; shows the one the site has (empty when unknown).
+struct CoordinateSystemDialog {
+    std::string definition;
+};
+
+// "DEM Cell Size": the side of a cell of the elevation model Save As writes,
+// in the site's units; shows the default.
+struct DemCellDialog {
+    double cellSize = 1.0;
+};
+
 // Colour as a Windows COLORREF: 0x00BBGGRR.
 using ColorRef = unsigned int;
 
@@ -104,6 +116,15 @@ public:
     virtual bool run(EditPointDialog& dialog) = 0;
     virtual bool run(AddWallPointDialog& dialog) = 0;
     virtual bool run(AligningDialog& dialog) = 0;
+    // A front end that cannot ask keeps the site's system.
+    virtual bool run(CoordinateSystemDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
+    virtual bool run(DemCellDialog& dialog) {
+        (void)dialog;
+        return false;
+    }
     // A front end that cannot ask keeps what the dialog holds.
     virtual bool run(PointClassesDialog& dialog) {
         (void)dialog;

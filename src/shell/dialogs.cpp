@@ -120,11 +120,15 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
 
     auto* formatGroup = new QGroupBox(QStringLiteral("Format:"));
     auto* formatLayout = new QVBoxLayout(formatGroup);
-    auto* dxf = new QRadioButton(QStringLiteral("DXF"));
-    auto* landXml = new QRadioButton(QStringLiteral("LandXML"));
-    (dialog.format == ExportFormat::LandXml ? landXml : dxf)->setChecked(true);
-    formatLayout->addWidget(dxf);
-    formatLayout->addWidget(landXml);
+    // One button a format, in the order of ExportFormat.
+    const char* const formatNames[] = {"DXF", "LandXML", "GeoPackage", "GeoJSON (one layer)", "Shapefile (one layer)",
+                                       "GeoTIFF DEM"};
+    std::vector<QRadioButton*> formats;
+    for (const char* name : formatNames) {
+        formats.push_back(new QRadioButton(QString::fromLatin1(name)));
+        formatLayout->addWidget(formats.back());
+    }
+    formats[static_cast<std::size_t>(dialog.format)]->setChecked(true);
     layout->addWidget(formatGroup);
 
     auto* includeGroup = new QGroupBox(QStringLiteral("Include:"));
@@ -143,7 +147,8 @@ bool runSavingDialog(QWidget* parent, SavingDialog& dialog) {
 
     addButtons(box, layout);
     if (box.exec() != QDialog::Accepted) return false;
-    dialog.format = landXml->isChecked() ? ExportFormat::LandXml : ExportFormat::Dxf;
+    for (std::size_t i = 0; i < formats.size(); ++i)
+        if (formats[i]->isChecked()) dialog.format = static_cast<ExportFormat>(i);
     dialog.points = points->isChecked();
     dialog.contours = contours->isChecked();
     dialog.breaklines = breaklines->isChecked();
@@ -183,6 +188,41 @@ bool runAligningDialog(QWidget* parent, AligningDialog& dialog) {
     const int value = number->text().toInt(&ok);
     if (!ok) return false;
     dialog.pointNumber = value;
+    return true;
+}
+
+bool runCoordinateSystemDialog(QWidget* parent, CoordinateSystemDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Coordinate System"));
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(new QLabel(QStringLiteral("EPSG code (EPSG:2193) or WKT text:")));
+    auto* definition = new QLineEdit(QString::fromStdString(dialog.definition));
+    definition->setMinimumWidth(360);
+    layout->addWidget(definition);
+    addButtons(box, layout);
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.definition = definition->text().trimmed().toStdString();
+    return !dialog.definition.empty();
+}
+
+bool runDemCellDialog(QWidget* parent, DemCellDialog& dialog) {
+    QDialog box(parent);
+    box.setWindowTitle(QStringLiteral("DEM Cell Size"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Cell Size:")));
+    auto* cell = numberField(dialog.cellSize, 1e-9, 1e9, 6);
+    row->addWidget(cell);
+    layout->addLayout(row);
+    QDialogButtonBox* buttons = addButtons(box, layout);
+    const auto check = [cell, buttons] {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(cell->hasAcceptableInput() &&
+                                                          QLocale::c().toDouble(cell->text()) > 0.0);
+    };
+    QObject::connect(cell, &QLineEdit::textChanged, &box, check);
+    check();
+    if (box.exec() != QDialog::Accepted) return false;
+    dialog.cellSize = QLocale::c().toDouble(cell->text());
     return true;
 }
 

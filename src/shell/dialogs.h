@@ -16,6 +16,8 @@ bool runContourOptionsDialog(QWidget* parent, ContourOptionsDialog& dialog);
 bool runEditPointDialog(QWidget* parent, EditPointDialog& dialog);
 bool runAddWallPointDialog(QWidget* parent, AddWallPointDialog& dialog);
 bool runAligningDialog(QWidget* parent, AligningDialog& dialog);
+bool runCoordinateSystemDialog(QWidget* parent, CoordinateSystemDialog& dialog);
+bool runDemCellDialog(QWidget* parent, DemCellDialog& dialog);
 
 // The help text beside a question-mark icon with an OK button: its lines
 // unwrapped, tabs as short indents, scrolling when the screen is small.

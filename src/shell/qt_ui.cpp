@@ -86,6 +86,16 @@ bool QtUi::run(AligningDialog& dialog) {
     return runAligningDialog(window_, dialog);
 }
 
+bool QtUi::run(CoordinateSystemDialog& dialog) {
+    ModalScope scope(*this);
+    return runCoordinateSystemDialog(window_, dialog);
+}
+
+bool QtUi::run(DemCellDialog& dialog) {
+    ModalScope scope(*this);
+    return runDemCellDialog(window_, dialog);
+}
+
 bool QtUi::run(ContourOptionsDialog& dialog) {
     ModalScope scope(*this);
     return runContourOptionsDialog(window_, dialog);

@@ -25,6 +25,8 @@ public:
     bool run(AddWallPointDialog& dialog) override;
     bool run(AligningDialog& dialog) override;
     bool run(PointClassesDialog& dialog) override;
+    bool run(CoordinateSystemDialog& dialog) override;
+    bool run(DemCellDialog& dialog) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;

@@ -262,3 +262,26 @@ TEST(LandXmlReader, RealFilesFromOtherPrograms) {
 
 }  // namespace
 }  // namespace vellacor
+
+namespace vellacor {
+namespace {
+
+TEST(LandXmlReader, TheFirstCoordinateSystemNamesTheSite) {
+    const auto systemOf = [](const std::string& element) {
+        return readLandXmlText("<LandXML><!-- <CoordinateSystem epsgCode=\"1\"/> -->" + element +
+                               "<CoordinateSystem epsgCode=\"4326\"/><CgPoints><CgPoint name=\"1\">1 2 3</CgPoint>"
+                               "</CgPoints></LandXML>")
+            .surface.coordinateSystem;
+    };
+    EXPECT_EQ(systemOf("<CoordinateSystem name=\"NZTM\" epsgCode=\"2193\"/>"), "EPSG:2193");
+    EXPECT_EQ(systemOf("<CoordinateSystem epsgCode=\"EPSG:2193\"></CoordinateSystem>"), "EPSG:2193");
+    // A code that is no number gives way to the WKT, entities decoded.
+    EXPECT_EQ(systemOf("<CoordinateSystem epsgCode=\"local\" ogcWktCode=\"LOCAL_CS[&quot;site&quot;]\"/>"),
+              "LOCAL_CS[\"site\"]");
+    EXPECT_EQ(systemOf("<CoordinateSystem name=\"CRS1\" horizontalDatum=\"JGD2011\"/>"), "");
+    EXPECT_EQ(readLandXmlText("<LandXML><CgPoints><CgPoint>1 2 3</CgPoint></CgPoints></LandXML>").surface.coordinateSystem,
+              "");
+}
+
+}  // namespace
+}  // namespace vellacor

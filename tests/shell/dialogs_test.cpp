@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <functional>
 
@@ -84,6 +85,54 @@ TEST(EditPointDialog, OkKeepsWhatWasNotEditedExactlyAndShowsTheRestReadOnly) {
     };
     ASSERT_TRUE(answering(add, [&] { return runEditPointDialog(nullptr, point); }));
     EXPECT_EQ(point.description, "TOP \xC2\xB0\xE2\x82\xAC");
+}
+
+TEST(SavingDialog, EachFormatHasItsButtonAndTheSiteItsSystem) {
+    SavingDialog saving;
+    saving.format = ExportFormat::GeoPackage;
+    QStringList shown;
+    QString checked;
+    const auto pick = [&](QDialog& dialog) {
+        for (QRadioButton* button : dialog.findChildren<QRadioButton*>()) {
+            shown << button->text();
+            if (button->isChecked()) checked = button->text();
+            if (button->text() == QStringLiteral("GeoTIFF DEM")) button->setChecked(true);
+        }
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(pick, [&] { return runSavingDialog(nullptr, saving); }));
+    EXPECT_EQ(shown, (QStringList{"DXF", "LandXML", "GeoPackage", "GeoJSON (one layer)", "Shapefile (one layer)",
+                                  "GeoTIFF DEM"}));
+    EXPECT_EQ(checked, QStringLiteral("GeoPackage"));
+    EXPECT_EQ(saving.format, ExportFormat::GeoTiff);
+
+    CoordinateSystemDialog system{"EPSG:2193"};
+    QString before;
+    const auto type = [&](QDialog& dialog) {
+        QLineEdit* field = dialog.findChild<QLineEdit*>();
+        before = field->text();
+        field->setText(QStringLiteral("  EPSG:4326 "));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(type, [&] { return runCoordinateSystemDialog(nullptr, system); }));
+    EXPECT_EQ(before, QStringLiteral("EPSG:2193"));
+    EXPECT_EQ(system.definition, "EPSG:4326");
+
+    // The DEM's cell: OK only for a size above nothing.
+    DemCellDialog cell{0.25};
+    bool zeroAccepted = true;
+    const auto size = [&](QDialog& dialog) {
+        QLineEdit* field = dialog.findChild<QLineEdit*>();
+        before = field->text();
+        field->setText(QStringLiteral("0"));
+        zeroAccepted = okButton(dialog)->isEnabled();
+        field->setText(QStringLiteral("1.5"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(size, [&] { return runDemCellDialog(nullptr, cell); }));
+    EXPECT_EQ(before, QStringLiteral("0.25"));
+    EXPECT_FALSE(zeroAccepted);
+    EXPECT_EQ(cell.cellSize, 1.5);
 }
 
 }  // namespace

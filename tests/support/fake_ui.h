@@ -36,6 +36,10 @@ public:
     std::deque<int> aligningAnswers;            // empty: cancelled
     std::deque<std::vector<int>> classAnswers;  // empty: the dialog's own choice is kept
     std::vector<PointClassesDialog> classDialogsShown;
+    std::deque<std::string> coordinateSystemAnswers;  // empty: cancelled
+    std::vector<std::string> coordinateSystemsShown;
+    std::deque<double> demCellAnswers;  // empty: cancelled
+    std::vector<double> demCellsShown;
     std::deque<Answer> questionAnswers;         // Yes/No questions; empty: No
     std::vector<std::string> questions;
     std::deque<std::string> saveFileAnswers;    // empty: cancelled
@@ -61,6 +65,20 @@ public:
         if (aligningAnswers.empty()) return false;
         dialog.pointNumber = aligningAnswers.front();
         aligningAnswers.pop_front();
+        return true;
+    }
+    bool run(CoordinateSystemDialog& dialog) override {
+        coordinateSystemsShown.push_back(dialog.definition);
+        if (coordinateSystemAnswers.empty()) return false;
+        dialog.definition = coordinateSystemAnswers.front();
+        coordinateSystemAnswers.pop_front();
+        return true;
+    }
+    bool run(DemCellDialog& dialog) override {
+        demCellsShown.push_back(dialog.cellSize);
+        if (demCellAnswers.empty()) return false;
+        dialog.cellSize = demCellAnswers.front();
+        demCellAnswers.pop_front();
         return true;
     }
     bool run(PointClassesDialog& dialog) override {

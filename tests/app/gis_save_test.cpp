@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "app/command_table.h"
+#include "app/document.h"
+#include "app/gis_save.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "export/export_site.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using testing::FakeUi;
+using testing::TempDir;
+
+const char* kSurvey = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n";
+
+TEST(GisSave, SaveAsOffersTheGisFormatsWithTheirFilters) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
+    struct Case {
+        ExportFormat format;
+        const char* name;
+        const char* filter;
+        std::string magic;
+    };
+    const Case cases[] = {
+        {ExportFormat::GeoPackage, "a.gpkg", "GeoPackage (*.gpkg)|*.gpkg|All Files (*.*)|*.*||", "SQLite format 3"},
+        {ExportFormat::GeoJson, "a.geojson", "GeoJSON (*.geojson)|*.geojson|All Files (*.*)|*.*||", "{\n\"type\": \"FeatureCollection\""},
+        {ExportFormat::Shapefile, "a.shp", "Shapefile (*.shp)|*.shp|All Files (*.*)|*.*||", std::string("\0\0\x27\x0a", 4)},
+    };
+    for (const Case& c : cases) {
+        ui.messages.clear();
+        ui.savingAnswer = SavingDialog{c.format, true, false, false, false};
+        ui.saveFileAnswers.push_back(dir.path(c.name));
+        EXPECT_TRUE(saveAsCommand(m, ui)) << c.name;
+        EXPECT_EQ(ui.saveFilters.back(), c.filter);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"Saved File:\n\n" + dir.path(c.name)});
+        EXPECT_EQ(testing::readFile(dir.path(c.name)).substr(0, c.magic.size()), c.magic) << c.name;
+        EXPECT_FALSE(ui.waitCursor);
+    }
+    // A DEM needs the surface the background builds: without it the save says so and writes nothing.
+    ui.messages.clear();
+    EXPECT_FALSE(saveAsTo(m, ui, dir.path("a.tif"), ExportFormat::GeoTiff, {.surface = true}));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"There is no surface to sample."});
+    EXPECT_FALSE(std::filesystem::exists(dir.path("a.tif")));
+}
+
+TEST(GisSave, ADemAsksItsCellSizeBeforeTheFile) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", std::string(kSurvey) + "4,5010,6010,103,D\r\n")),
+              OpenResult::Loaded);
+    runPipelineToCompletion(m, ui);
+    ASSERT_GT(m.document.triangleCount, 0);
+    ui.messages.clear();
+    ui.savingAnswer = SavingDialog{ExportFormat::GeoTiff, false, false, false, true};
+    // Cancelled, nothing more is asked.
+    EXPECT_FALSE(saveAsCommand(m, ui));
+    EXPECT_TRUE(ui.saveFilters.empty());
+    ui.demCellAnswers = {2.5};
+    ui.saveFileAnswers.push_back(dir.path("a.tif"));
+    EXPECT_TRUE(saveAsCommand(m, ui));
+    EXPECT_EQ(ui.demCellsShown, (std::vector<double>{0.01, 0.01}));  // the 10 m site in 1000 cells
+    EXPECT_EQ(ui.saveFilters.back(), "GeoTIFF DEM (*.tif)|*.tif|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Saved File:\n\n" + dir.path("a.tif")});
+    EXPECT_EQ(testing::readFile(dir.path("a.tif")).substr(0, 4), std::string("II*\0", 4));
+}
+
+TEST(GisSave, AWriteErrorIsNeverReportedAsSuccess) {
+    SiteModel m;
+    for (int i = 0; i < 4000; ++i) testing::addPoint(m.document, i, i, i, 10, "large enough to fill several pieces");
+    for (const ExportFormat format : {ExportFormat::GeoPackage, ExportFormat::GeoJson}) {
+        FakeUi ui;
+        EXPECT_FALSE(saveAsTo(m, ui, "/dev/full", format, {.points = true}));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{"Unable to write file:\n\n/dev/full"});
+    }
+}
+
+TEST(GisSave, TheCoordinateSystemIsAskedKeptAndCleared) {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+    const std::string survey = dir.write("a.txt", kSurvey);
+    ASSERT_EQ(openDocument(m, ui, survey), OpenResult::Loaded);
+    EXPECT_TRUE(commandState(m, CommandId::CoordinateSystem).enabled);
+
+    ui.coordinateSystemAnswers = {"EPSG:2193", "EPSG:1"};
+    EXPECT_TRUE(runCommand(m, ui, CommandId::CoordinateSystem));
+    EXPECT_EQ(m.document.coordinateSystem, "EPSG:2193");
+    runCommand(m, ui, CommandId::CoordinateSystem);  // one the library does not know changes nothing
+    EXPECT_EQ(m.document.coordinateSystem, "EPSG:2193");
+    EXPECT_EQ(ui.coordinateSystemsShown, (std::vector<std::string>{"", "EPSG:2193"}));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Unknown coordinate system:\n\nEPSG:1"});
+
+    // A .prj beside the points names the system; the next file without one has none.
+    dir.write("b.prj", "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
+                       "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]]\r\n");
+    ASSERT_EQ(openDocument(m, ui, dir.write("b.txt", kSurvey)), OpenResult::Loaded);
+    EXPECT_EQ(m.document.coordinateSystem.substr(0, 16), "GEOGCS[\"WGS 84\",");
+    EXPECT_EQ(m.document.coordinateSystem.back(), ']');
+    ASSERT_EQ(openDocument(m, ui, survey), OpenResult::Loaded);
+    EXPECT_EQ(m.document.coordinateSystem, "");
+}
+
+}  // namespace
+}  // namespace vellacor

@@ -1,0 +1,166 @@
+// convert's GIS files and coordinate systems, driven as a user runs the tool.
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "run_tool.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+using namespace testing;
+
+const std::string kCli = VELLACOR_CLI;
+const std::string kSite = VELLACOR_SAMPLES "/sample-site.txt";
+const char* kSurvey = "1,6000,5000,100,A\r\n2,6000,5010,101,B\r\n3,6010,5000,102,C\r\n4,6010,5010,103,D\r\n";
+// NZGD2000 / New Zealand Transverse Mercator 2000 as a GIS program writes it beside a shapefile.
+const char* kNztmPrj =
+    "PROJCS[\"NZGD_2000_New_Zealand_Transverse_Mercator\",GEOGCS[\"GCS_NZGD_2000\",DATUM[\"D_NZGD_2000\","
+    "SPHEROID[\"GRS_1980\",6378137.0,298.257222101]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],"
+    "PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",1600000.0],PARAMETER[\"False_Northing\","
+    "10000000.0],PARAMETER[\"Central_Meridian\",173.0],PARAMETER[\"Scale_Factor\",0.9996],"
+    "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]\n";
+
+struct DatasetCloser {
+    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+
+Dataset openVector(const std::string& path) {
+    GDALAllRegister();
+    return Dataset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+}
+
+std::string lineAfter(const std::string& text, const std::string& key) {
+    const std::size_t at = text.find("\n" + key);
+    if (at == std::string::npos) return "(none)";
+    return text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+}
+
+TEST(CliGis, TheOutputNameChoosesTheFormatAndEveryFileCarriesTheSystem) {
+    TempDir dir;
+    const ToolRun info = runTool(kCli + " info " + kSite);
+    const std::string points = lineAfter(info.output, "points: ").substr(8);
+
+    const ToolRun gpkg = runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --to " + dir.path("site.gpkg"));
+    ASSERT_EQ(gpkg.exitCode, 0) << gpkg.output;
+    EXPECT_EQ(gpkg.output, "Saved File:\n\n" + dir.path("site.gpkg") + "\n");
+    const Dataset site = openVector(dir.path("site.gpkg"));
+    ASSERT_NE(site, nullptr);
+    ASSERT_NE(site->GetLayerByName("points"), nullptr);
+    EXPECT_EQ(std::to_string(site->GetLayerByName("points")->GetFeatureCount()), points);
+    ASSERT_NE(site->GetLayerByName("contours"), nullptr);
+    EXPECT_GT(site->GetLayerByName("contours")->GetFeatureCount(), 0);
+    ASSERT_NE(site->GetLayerByName("tin"), nullptr);
+    for (OGRLayer* layer : site->GetLayers()) {
+        ASSERT_NE(layer->GetSpatialRef(), nullptr) << layer->GetName();
+        EXPECT_STREQ(layer->GetSpatialRef()->GetAuthorityCode(nullptr), "2193") << layer->GetName();
+    }
+
+    // One layer a shapefile, points unless --layer says otherwise.
+    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --to " + dir.path("p.shp")).exitCode, 0);
+    const Dataset shp = openVector(dir.path("p.shp"));
+    ASSERT_NE(shp, nullptr);
+    EXPECT_EQ(std::to_string(shp->GetLayer(0)->GetFeatureCount()), points);
+    EXPECT_TRUE(std::filesystem::exists(dir.path("p.prj")));
+    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --layer tin --to " + dir.path("t.geojson")).exitCode, 0);
+    const Dataset json = openVector(dir.path("t.geojson"));
+    ASSERT_NE(json, nullptr);
+    EXPECT_EQ(wkbFlatten(json->GetLayer(0)->GetGeomType()), wkbPolygon);
+
+    // The DEM: one cell a metre over the site's triangles.
+    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --cell 1 --to " + dir.path("dem.tif")).exitCode, 0);
+    const ToolRun dem = runTool(kCli + " info " + dir.path("dem.tif"));
+    EXPECT_EQ(lineAfter(dem.output, "crs: "), "crs: EPSG:2193") << dem.output;
+    // Read back, the raster's system goes into LandXML by its code.
+    ASSERT_EQ(runTool(kCli + " convert " + dir.path("dem.tif") + " --to " + dir.path("dem.xml") + " --points").exitCode, 0);
+    EXPECT_NE(readFile(dir.path("dem.xml")).find("<CoordinateSystem epsgCode=\"2193\"/>"), std::string::npos);
+}
+
+TEST(CliGis, TheSystemComesFromTheFileAndGoesBackIntoLandXml) {
+    TempDir dir;
+    const std::string survey = dir.write("site.txt", kSurvey);
+    // Without a system nothing is printed: the old lines stay as they were.
+    EXPECT_EQ(runTool(kCli + " info " + survey).output.find("crs:"), std::string::npos);
+
+    dir.write("site.prj", kNztmPrj);
+    const ToolRun prj = runTool(kCli + " info " + survey);
+    EXPECT_EQ(lineAfter(prj.output, "crs: "), "crs: NZGD2000 / New Zealand Transverse Mercator 2000") << prj.output;
+
+    ASSERT_EQ(runTool(kCli + " convert " + survey + " --crs epsg:2193 --to " + dir.path("out.xml")).exitCode, 0);
+    const std::string xml = readFile(dir.path("out.xml"));
+    EXPECT_NE(xml.find("\t</Units>\n\t<CoordinateSystem epsgCode=\"2193\"/>\n\t<CgPoints>"), std::string::npos) << xml;
+    EXPECT_EQ(checkXml(dir.path("out.xml")).exitCode, 0);
+    EXPECT_EQ(lineAfter(runTool(kCli + " info " + dir.path("out.xml")).output, "crs: "), "crs: EPSG:2193");
+
+    // A system given as WKT goes back as WKT, its quotes as entities.
+    ASSERT_EQ(runTool(kCli + " convert " + survey + " --to " + dir.path("wkt.xml")).exitCode, 0);
+    EXPECT_NE(readFile(dir.path("wkt.xml")).find("<CoordinateSystem ogcWktCode=\"PROJCS[&quot;NZGD_2000_New_Zealand"),
+              std::string::npos);
+    EXPECT_EQ(checkXml(dir.path("wkt.xml")).exitCode, 0);
+    EXPECT_EQ(lineAfter(runTool(kCli + " info " + dir.path("wkt.xml")).output, "crs: "),
+              "crs: NZGD2000 / New Zealand Transverse Mercator 2000");
+
+    const std::string shared = sharedData("landxml/L15_500_Surface.xml");
+    if (!shared.empty()) {
+        EXPECT_EQ(lineAfter(runTool(kCli + " info " + shared).output, "crs: "), "crs: Russia-MSK52-Zona2");
+    }
+}
+
+TEST(CliGis, OptionsThatDoNotSuitTheOutputAreRefused) {
+    TempDir dir;
+    const std::string survey = dir.write("site.txt", kSurvey);
+    const auto exitOf = [&](const std::string& args) { return runTool(kCli + " convert " + survey + " " + args).exitCode; };
+    EXPECT_EQ(exitOf("--to " + dir.path("a.gpkg") + " --layer points"), 2);
+    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --layer roads"), 2);
+    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --points"), 2);
+    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --cell 2"), 2);
+    EXPECT_EQ(exitOf("--as shp --to " + dir.path("a.dat")), 2);
+    EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --cell 0"), 2);
+    EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --crs 2193"), 2);
+    const ToolRun unknown = runTool(kCli + " convert " + survey + " --to " + dir.path("a.tif") + " --crs EPSG:1");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.output, "Unknown coordinate system:\n\nEPSG:1\n");
+    const ToolRun fine = runTool(kCli + " convert " + survey + " --to " + dir.path("a.tif") + " --cell 0.0001");
+    EXPECT_EQ(fine.exitCode, 1);
+    EXPECT_NE(fine.output.find("The cell size is too small for this site"), std::string::npos) << fine.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("a.tif")));
+}
+
+// A folder the user may not write: the tool says so and the old files stay.
+TEST(CliGis, AnUnwritableFolderLeavesTheOldFilesAsTheyWere) {
+    TempDir dir;
+    const std::string folder = dir.path("locked");
+    std::filesystem::create_directory(folder);
+    const std::string old = "the user's good file\n";
+    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"}) {
+        std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(old.c_str(), f);
+        std::fclose(f);
+        std::filesystem::permissions(folder + "/" + name, std::filesystem::perms(0666));
+    }
+    std::filesystem::permissions(folder, std::filesystem::perms(0555));
+    std::filesystem::permissions(dir.path(""), std::filesystem::perms(0755));
+    // Root writes anywhere: the tool runs as nobody then.
+    const std::string asUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    if (!asUser.empty() && runTool(asUser + "true").exitCode != 0) GTEST_SKIP() << "cannot run as another user";
+    for (const char* name : {"site.gpkg", "site.shp", "site.tif"}) {
+        const std::string target = folder + "/" + name;
+        const ToolRun run = runTool(asUser + kCli + " convert " + kSite + " --to " + target);
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_EQ(run.output, "Unable to open file for writing!\n\n" + target + "\n");
+    }
+    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"})
+        EXPECT_EQ(readFile(folder + "/" + name), old) << name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{}), 4);
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+}
+
+}  // namespace
+}  // namespace vellacor
