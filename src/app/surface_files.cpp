@@ -26,6 +26,7 @@ void adoptSurface(SiteModel& model, Ui& ui, SurfaceReadResult&& read) {
     d.points = std::move(read.points);
     d.pointCount = static_cast<int>(d.points.size());
     d.skippedLines = std::move(read.skipped);
+    d.boundaries.polygons = std::move(read.boundaries);
     if (!read.trianglesMade) return;
     d.triangles = std::move(read.triangles);
     d.triangleCount = static_cast<int>(d.triangles.size());

@@ -58,6 +58,9 @@ struct CliArgs {
     std::string secondFile;                // volume: the comparison surface
     std::optional<double> datum;           // volume --datum Z: a level comparison instead
     std::string isopach;                   // volume --isopach: the difference's contours as DXF
+    std::vector<std::vector<PlanPoint>> boundaries;  // --boundary E,N;...: the surface ends there (repeatable)
+    std::vector<std::vector<PlanPoint>> hides;       // --hide E,N;...: a hole in the surface (repeatable)
+    std::optional<double> maxEdge;                   // --max-edge L: edge triangles longer than L go
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -84,6 +87,7 @@ inline constexpr double kMaxZoom = 100.0;
 inline constexpr std::size_t kMaxLimitPolygonCorners = 10000;
 inline constexpr double kMaxRainSeconds = 600.0;
 inline constexpr int kMaxFrames = 100000;
-inline constexpr double kMaxDatum = 99998.0;  // the largest elevation a file may hold
+inline constexpr double kMaxDatum = 99998.0;
+inline constexpr std::size_t kMaxBoundaries = 1000;  // --boundary and --hide polygons together  // the largest elevation a file may hold
 
 }  // namespace vellacor

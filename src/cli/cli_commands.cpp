@@ -6,6 +6,7 @@
 #include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/pipeline.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_convert.h"
 #include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
@@ -28,6 +29,7 @@ int info(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    applyCliBoundaries(model.document, *o);
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     std::optional<BreaklinePairsResult> pairs;
@@ -47,6 +49,9 @@ int info(const std::vector<std::string>& args) {
     std::printf("siteCentre: %.6f %.6f %.6f\n", model.document.siteCentre.x, model.document.siteCentre.y, model.document.siteCentre.z);
     std::printf("siteSize: %.6f\n", model.document.siteSize);
     std::printf("nextPointNumber: %d\n", model.document.nextPointNumber);
+    // Only when there are any, so that what info printed before stays as it was.
+    if (model.document.boundaries.polygonCount() > 0)
+        std::printf("boundaries: %d\n", model.document.boundaries.polygonCount());
     if (surface) {
         // The contours as a save would write them: levels that have a contour,
         // polylines, and their vertices.

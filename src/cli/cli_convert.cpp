@@ -10,6 +10,7 @@
 #include "app/limit_polygon_edit.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_breaklines.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
@@ -67,6 +68,7 @@ int convertCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    applyCliBoundaries(model.document, *o);
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;

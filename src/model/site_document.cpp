@@ -64,6 +64,7 @@ void clearDocument(SiteDocument& d) {
     std::vector<SurveyPoint>().swap(d.points);
     std::vector<TinTriangle>().swap(d.triangles);
     d.breaklines = BreaklineList{};
+    d.boundaries = SurfaceBoundaries{};
 }
 
 void setAllDisplayMarks(SiteDocument& d, PointMark mark) {

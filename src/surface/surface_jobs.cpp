@@ -1,7 +1,9 @@
 #include "surface/surface_jobs.h"
 
+#include <algorithm>
 #include <chrono>
 
+#include "surface/boundary_trim.h"
 #include "surface/neighbour_links.h"
 
 namespace vellacor {
@@ -61,7 +63,32 @@ bool buildSurface(TriangulationInput& input, TriangulationOutput& output, const 
     return complete;
 }
 
-bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control) {
+namespace {
+
+// The linked surface cut down to its boundaries, when they take anything away.
+void trimToBoundaries(const TopologyInput& input, TopologyResult& result) {
+    std::vector<std::int32_t> links = result.links;
+    if (result.linksInTriangles) {
+        links.resize(3 * static_cast<std::size_t>(input.triangleCount));
+        for (int t = 0; t < input.triangleCount; ++t)
+            for (int k = 0; k < 3; ++k) links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] = input.triangles[t].neighbour[k];
+    }
+    const SurfaceView surface{input.points, input.pointCount,
+                              std::span<const TinTriangle>(input.triangles, static_cast<std::size_t>(input.triangleCount)),
+                              input.triangleCount, {}};
+    const std::vector<std::uint8_t> kept = trianglesKeptByBoundaries(surface, links, input.boundaries);
+    if (std::find(kept.begin(), kept.end(), 0) == kept.end()) return;
+    result.trimmedTriangles = keepTriangles(surface, links, kept);
+    std::vector<std::int32_t> trimmedLinks(3 * result.trimmedTriangles.size());
+    for (std::size_t t = 0; t < result.trimmedTriangles.size(); ++t)
+        for (std::size_t k = 0; k < 3; ++k) trimmedLinks[3 * t + k] = result.trimmedTriangles[t].neighbour[k];
+    result.hullEdges = hullEdgesOf(trimmedLinks);
+    std::vector<std::int32_t>().swap(result.links);
+    result.linksInTriangles = true;
+    result.trimmed = true;
+}
+
+bool findLinks(TopologyInput& input, TopologyResult& result, const JobControl& control) {
     result.triangles = input.triangles;
     result.triangleCount = input.triangleCount;
     // Unchanged since the triangulation: the links it wrote stand.
@@ -75,6 +102,14 @@ bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl&
     }
     return linkNeighbours(input.triangles, input.triangleCount, result.links, result.hullEdges,
                           [&](double fraction) { return control.carryOn(fraction); });
+}
+
+}  // namespace
+
+bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control) {
+    if (!findLinks(input, result, control)) return false;
+    if (input.boundaries.any()) trimToBoundaries(input, result);
+    return !control.cancelled();
 }
 
 }  // namespace vellacor
