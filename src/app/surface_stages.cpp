@@ -84,6 +84,7 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
 // one, and what was worked out from the whole one is made again from it.
 void adoptTrimmedSurface(SiteModel& model, std::vector<TinTriangle>&& trimmed) {
     SiteDocument& d = model.document;
+    model.work.cutFillDifference.cancel();  // it reads the triangles in place
     d.triangles = std::move(trimmed);
     d.triangleCount = static_cast<int>(d.triangles.size());
     model.work.surfaceWork.linksKnown = true;

@@ -95,6 +95,8 @@ const char* cliUsage() {
            "       vellacor-cli ponds FILE [--format F]\n"
            "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
            "                    [--format F]\n"
+           "  info, convert, render, section, ponds and volume also take [--boundary E,N;E,N;E,N...]\n"
+           "                    [--hide E,N;E,N;E,N...] [--max-edge L]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -116,7 +118,11 @@ const char* cliUsage() {
            "  volume prints 'cut: V', 'fill: V', 'net: V' (fill minus cut), 'cut-area: A', 'fill-area: A' and\n"
            "  'area: A' (the plan area where both surfaces are, within the polygon): cut where SECOND (or the\n"
            "  level Z) lies below FIRST, fill where above; --format answers for both files; --isopach writes\n"
-           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n";
+           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n"
+           "  --boundary keeps the surface's triangles whose centroid is inside the polygon, --hide takes those\n"
+           "  inside it away (each may be given again), --max-edge L peels triangles with an edge longer than L\n"
+           "  off the surface's edge; a LandXML file's own boundaries apply too, and info then adds\n"
+           "  'boundaries: N' (the polygons)\n";
 }
 
 int usageError() {
