@@ -6,6 +6,7 @@
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/surface_boundary_edit.h"
 #include "app/navigation.h"
 #include "app/view_settings.h"
 
@@ -69,7 +70,8 @@ std::vector<Menu> mainMenu() {
             {C::ScaleDecrease, "Decrease\t[PGDN]", {}}}},
           {C::Pallette, "Pallette\tP", {}},
           separator,
-          {C::OverlayCadFile, "Overlay CAD File...", {}}}},
+          {C::OverlayCadFile, "Overlay CAD File...", {}},
+          {C::LimitPolygonBoundary, "Limit Polygon as Boundary", {}}}},
         {"Vol&umes",
          {{C::CutAndFill, "Cut and Fill...", {}},
           {C::VolumeToElevation, "Volume to Elevation...", {}},
@@ -125,6 +127,7 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::VolumeToElevation:
         case C::SaveIsopach: return {contoured, false};
         case C::CutFillView: return {contoured, d.surfaceMode == SurfaceMode::CutFill};
+        case C::LimitPolygonBoundary: return {canAddSurfaceBoundary(model) && doc.contours.limitPolygon.has_value(), false};
         case C::CadLines: return {overlayExists, overlayExists && (d.showDwfOverlay || d.showDxfOverlay)};
         case C::SavePoints: return {loaded && doc.pointCount > 0, false};
         case C::UndoBreakline:
@@ -218,6 +221,7 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
         case C::Help: showHelp(ui); return true;
         case C::Print: return true;  // printing does nothing
         case C::CutFillView: toggleCutFillView(model, ui); return true;
+        case C::LimitPolygonBoundary: makeLimitPolygonBoundary(model); return true;
         case C::OpenComparison:
         case C::CutAndFill:
         case C::VolumeToElevation:

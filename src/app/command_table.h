@@ -26,6 +26,7 @@ enum class CommandId : int {
     VolumeToElevation = 32904,
     CutFillView = 32905,     // the cut/fill colours
     SaveIsopach = 32906,     // and the difference's contours as DXF
+    LimitPolygonBoundary = 32907,  // the contour limit polygon becomes the surface's outer boundary
     EditPoint = 32843,
     Points = 32832,
     Triangles = 32774,
