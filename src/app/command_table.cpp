@@ -71,7 +71,8 @@ std::vector<Menu> mainMenu() {
           {C::Pallette, "Pallette\tP", {}},
           separator,
           {C::OverlayCadFile, "Overlay CAD File...", {}},
-          {C::LimitPolygonBoundary, "Limit Polygon as Boundary", {}}}},
+          {C::LimitPolygonBoundary, "Limit Polygon as Boundary", {}},
+          {C::CadPolylineBoundary, "CAD Polyline as Boundary", {}}}},
         {"Vol&umes",
          {{C::CutAndFill, "Cut and Fill...", {}},
           {C::VolumeToElevation, "Volume to Elevation...", {}},
@@ -128,6 +129,7 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::SaveIsopach: return {contoured, false};
         case C::CutFillView: return {contoured, d.surfaceMode == SurfaceMode::CutFill};
         case C::LimitPolygonBoundary: return {canAddSurfaceBoundary(model) && doc.contours.limitPolygon.has_value(), false};
+        case C::CadPolylineBoundary: return {canAddSurfaceBoundary(model) && model.overlays.dxfOverlay != nullptr, false};
         case C::CadLines: return {overlayExists, overlayExists && (d.showDwfOverlay || d.showDxfOverlay)};
         case C::SavePoints: return {loaded && doc.pointCount > 0, false};
         case C::UndoBreakline:
@@ -222,6 +224,7 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
         case C::Print: return true;  // printing does nothing
         case C::CutFillView: toggleCutFillView(model, ui); return true;
         case C::LimitPolygonBoundary: makeLimitPolygonBoundary(model); return true;
+        case C::CadPolylineBoundary: makeCadPolylineBoundary(model, ui); return true;
         case C::OpenComparison:
         case C::CutAndFill:
         case C::VolumeToElevation:

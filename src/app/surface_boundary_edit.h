@@ -5,6 +5,7 @@
 namespace vellacor {
 
 struct SiteModel;
+class Ui;
 
 // Whether the finished surface can take a new boundary now: built, its
 // breaklines in and the links made.
@@ -19,5 +20,13 @@ bool addSurfaceBoundary(SiteModel& model, SurfaceBoundary boundary);
 
 // The contour limit polygon as an outer boundary of the surface.
 bool makeLimitPolygonBoundary(SiteModel& model);
+
+inline constexpr const char* kNoPolylineAroundSelection =
+    "To use a CAD polyline as a Boundary: select a point inside a closed polyline of the DXF overlay first.";
+
+// The smallest closed polyline of the DXF overlay (a line that ends at its
+// first corner) around the selected point, as an outer boundary; the message
+// above when there is no such polyline. Time: the overlay's vertices.
+bool makeCadPolylineBoundary(SiteModel& model, Ui& ui);
 
 }  // namespace vellacor

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/breaklines.h"
+#include "app/cad_overlays.h"
 #include "app/command_table.h"
 #include "app/document.h"
 #include "app/pipeline.h"
@@ -96,6 +99,39 @@ TEST_F(GridSite, ABoundaryWaitsForTheFinishedSurface) {
     EXPECT_TRUE(addSurfaceBoundary(model, rectangle(BoundaryKind::Outer, 0, 0, 5, 10)));
     runPipelineToCompletion(model, ui);
     EXPECT_EQ(model.document.triangleCount, 100);
+}
+
+// A closed LWPOLYLINE through the plan corners given.
+std::string closedPolyline(const std::vector<std::pair<int, int>>& corners, bool closed = true) {
+    std::string text = "  0\nLWPOLYLINE\n 90\n" + std::to_string(corners.size()) + "\n 70\n" + (closed ? "1" : "0") + "\n";
+    for (const auto& [x, y] : corners) text += " 10\n" + std::to_string(x) + "\n 20\n" + std::to_string(y) + "\n";
+    return text;
+}
+
+TEST_F(GridSite, TheSmallestClosedCadPolylineRoundTheSelectedPointBecomesTheBoundary) {
+    runPipelineToCompletion(model, ui);
+    // Round the whole site, round cells 1..9 x 1..8, and an open line closer in.
+    const std::string dxf = dir.write(
+        "lines.dxf", "  0\nSECTION\n  2\nENTITIES\n" + closedPolyline({{-1, -1}, {11, -1}, {11, 11}, {-1, 11}}) +
+                         closedPolyline({{1, 1}, {9, 1}, {9, 8}, {1, 8}}) +
+                         closedPolyline({{4, 3}, {6, 3}, {6, 5}, {4, 5}}, false) + "  0\nENDSEC\n  0\nEOF\n");
+    ASSERT_GT(importCadOverlay(model, ui, dxf), 0u);
+    runPipelineToCompletion(model, ui);
+    EXPECT_TRUE(commandState(model, CommandId::CadPolylineBoundary).enabled);
+
+    // No point selected: the user is told, nothing changes.
+    EXPECT_TRUE(runCommand(model, ui, CommandId::CadPolylineBoundary));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], kNoPolylineAroundSelection);
+    EXPECT_EQ(model.document.boundaries.polygonCount(), 0);
+
+    model.input.selectedPoint = 4 * 11 + 5;  // (5, 4)
+    EXPECT_TRUE(runCommand(model, ui, CommandId::CadPolylineBoundary));
+    runPipelineToCompletion(model, ui);
+    ASSERT_EQ(model.document.boundaries.polygonCount(), 1);
+    EXPECT_EQ(model.document.boundaries.polygons[0].corners.size(), 4u);
+    EXPECT_EQ(model.document.triangleCount, 2 * 8 * 7);
+    expectHullEdgesOfTheTriangles();
 }
 
 }  // namespace
