@@ -7,7 +7,6 @@
 #include "app/site_model.h"
 #include "system/huge_pages.h"
 #include "platform/ui.h"
-#include "surface/neighbour_links.h"
 #include "surface/surface_jobs.h"
 #include "water/rain_system.h"
 
@@ -82,13 +81,13 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
 
 // The boundaries took triangles away: the smaller surface replaces the whole
 // one, and what was worked out from the whole one is made again from it.
-void adoptTrimmedSurface(SiteModel& model, std::vector<TinTriangle>&& trimmed) {
+void adoptTrimmedSurface(SiteModel& model, std::vector<TinTriangle>&& trimmed, std::uint64_t digest) {
     SiteDocument& d = model.document;
     model.work.cutFillDifference.cancel();  // it reads the triangles in place
     d.triangles = std::move(trimmed);
     d.triangleCount = static_cast<int>(d.triangles.size());
     model.work.surfaceWork.linksKnown = true;
-    model.work.surfaceWork.knownDigest = triangleDigest(d.triangles.data(), d.triangleCount);
+    model.work.surfaceWork.knownDigest = digest;
     model.work.breaklineEnforcer = BreaklineEnforcer{};  // its links were for the whole surface
     model.work.shading.requestCancel();
     d.shadingStage.running = false;
@@ -113,7 +112,7 @@ void adoptTopology(SiteModel& model, Ui& ui) {
         return;
     }
     if (result.trimmed) {
-        adoptTrimmedSurface(model, std::move(outcome->result.trimmedTriangles));
+        adoptTrimmedSurface(model, std::move(outcome->result.trimmedTriangles), result.trimmedDigest);
     } else if (!result.linksInTriangles) {
         for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
             for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];

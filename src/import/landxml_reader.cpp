@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kKeptTagErrors = 3;
 
-std::optional<BoundaryKind> boundaryKindOf(std::string_view type);
+bool boundaryKindOf(std::string_view type, BoundaryKind& kind);
 
 // One surface as read between <Surface> and </Surface>.
 struct SurfaceScan {
@@ -145,22 +145,23 @@ private:
         bool inDefinition = false, inPnts = false, inFaces = false;
         bool inSourceData = false, inBreaklines = false, inBreakline = false;
         bool inBoundaries = false;
-        std::optional<BoundaryKind> boundary;  // inside a <Boundary> of a kind this program applies
+        bool inBoundary = false;  // inside a <Boundary> of a kind this program applies
+        BoundaryKind boundaryKind = BoundaryKind::Outer;
         while (in_.nextTag(tag_) && !tag_.is("</Surface>")) {
             if (tag_.is("<Boundaries>") || tag_.is("</Boundaries>")) {
                 inBoundaries = tag_.is("<Boundaries>") && !tag_.empty;
-                boundary.reset();
+                inBoundary = false;
             } else if (inBoundaries && tag_.is("<Boundary>")) {
                 const std::string_view* type = tag_.attribute("bndType");
-                boundary = tag_.empty || !type ? std::nullopt : boundaryKindOf(*type);
+                inBoundary = !tag_.empty && type && boundaryKindOf(*type, boundaryKind);
             } else if (tag_.is("</Boundary>")) {
-                boundary.reset();
-            } else if (boundary && !tag_.empty && (tag_.is("<PntList3D>") || tag_.is("<PntList2D>"))) {
+                inBoundary = false;
+            } else if (inBoundary && !tag_.empty && (tag_.is("<PntList3D>") || tag_.is("<PntList2D>"))) {
                 std::vector<Vec3> corners = readPointList(tag_.is("<PntList3D>"), kMostBoundaryCorners);
                 if (corners.size() > 1 && corners.front().x == corners.back().x && corners.front().y == corners.back().y)
                     corners.pop_back();  // the ring closed by its first corner again
-                if (corners.size() >= 3) scan.boundaries.push_back({*boundary, std::move(corners)});
-                boundary.reset();  // one polygon a boundary
+                if (corners.size() >= 3) scan.boundaries.push_back({boundaryKind, std::move(corners)});
+                inBoundary = false;  // one polygon a boundary
             } else if (tag_.is("<Definition>")) {
                 const std::string_view* type = tag_.attribute("surfType");
                 if (scan.definitionRead || !type || !equalsIgnoringCase(*type, "TIN")) continue;
@@ -234,10 +235,13 @@ private:
 
 // "outer" keeps the inside; "void" and "hide" take it out. Other kinds
 // ("island", "show") are not applied.
-std::optional<BoundaryKind> boundaryKindOf(std::string_view type) {
-    if (equalsIgnoringCase(type, "outer")) return BoundaryKind::Outer;
-    if (equalsIgnoringCase(type, "void") || equalsIgnoringCase(type, "hide")) return BoundaryKind::Hide;
-    return std::nullopt;
+bool boundaryKindOf(std::string_view type, BoundaryKind& kind) {
+    if (equalsIgnoringCase(type, "outer")) {
+        kind = BoundaryKind::Outer;
+        return true;
+    }
+    kind = BoundaryKind::Hide;
+    return equalsIgnoringCase(type, "void") || equalsIgnoringCase(type, "hide");
 }
 
 // Surface points take the number and description of the first CgPoint at the same place.

@@ -31,11 +31,14 @@ PlanPolygonTest::PlanPolygonTest(const std::vector<Vec3>& corners) {
         for (int b = b0; b <= b1; ++b) visit(b);
     };
     for (const Edge& e : edges_) forBands(e, [&](int b) { ++bandStart_[static_cast<std::size_t>(b) + 1]; });
-    for (int b = 0; b < bands; ++b) bandStart_[static_cast<std::size_t>(b) + 1] += bandStart_[static_cast<std::size_t>(b)];
+    for (int b = 0; b < bands; ++b)
+        bandStart_[static_cast<std::size_t>(b) + 1] += bandStart_[static_cast<std::size_t>(b)];
     bandEdges_.resize(static_cast<std::size_t>(bandStart_.back()));
     std::vector<int> fill(bandStart_.begin(), bandStart_.end() - 1);
     for (std::size_t i = 0; i < edges_.size(); ++i)
-        forBands(edges_[i], [&](int b) { bandEdges_[static_cast<std::size_t>(fill[static_cast<std::size_t>(b)]++)] = static_cast<int>(i); });
+        forBands(edges_[i], [&](int b) {
+            bandEdges_[static_cast<std::size_t>(fill[static_cast<std::size_t>(b)]++)] = static_cast<int>(i);
+        });
 }
 
 bool PlanPolygonTest::onSegment(const Edge& e, double x, double y) {
@@ -102,14 +105,16 @@ void peelLongEdges(const SurfaceView& surface, const std::vector<std::int32_t>& 
         if (opens != 1) continue;  // two open edges: their shared corner would lose its last triangle
         const TinTriangle& tri = surface.triangle(t);
         const int a = tri.vertex[openEdge], b = tri.vertex[(openEdge + 1) % 3], v = tri.vertex[(openEdge + 2) % 3];
-        if (a < 0 || b < 0 || v < 0 || a >= surface.pointCount || b >= surface.pointCount || v >= surface.pointCount) continue;
+        if (a < 0 || b < 0 || v < 0 || a >= surface.pointCount || b >= surface.pointCount || v >= surface.pointCount)
+            continue;
         const SurveyPoint &pa = surface.point(a), &pb = surface.point(b);
         const double dx = pb.easting - pa.easting, dy = pb.northing - pa.northing;
         if (!(dx * dx + dy * dy > longest2) || openEdgesAt[static_cast<std::size_t>(v)] != 0) continue;
         kept[static_cast<std::size_t>(t)] = 0;
         openEdgesAt[static_cast<std::size_t>(v)] += 2;  // a and b keep one open edge each
         for (int k = 1; k <= 2; ++k) {
-            const std::int32_t n = links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>((openEdge + k) % 3)];
+            const std::int32_t n =
+                links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>((openEdge + k) % 3)];
             if (n >= 0 && n < count) pending.push_back(n);
         }
     }
@@ -144,7 +149,8 @@ std::vector<TinTriangle> keepTriangles(const SurfaceView& surface, const std::ve
         TinTriangle tri = surface.triangle(t);
         for (int k = 0; k < 3; ++k) {
             const std::int32_t n = links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)];
-            tri.neighbour[k] = n >= 0 && n < surface.triangleCount ? renumbered[static_cast<std::size_t>(n)] : kNoTriangle;
+            tri.neighbour[k] =
+                n >= 0 && n < surface.triangleCount ? renumbered[static_cast<std::size_t>(n)] : kNoTriangle;
         }
         out.push_back(tri);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "surface/boundary_trim.h"
 #include "surface/neighbour_links.h"
@@ -67,22 +68,25 @@ namespace {
 
 // The linked surface cut down to its boundaries, when they take anything away.
 void trimToBoundaries(const TopologyInput& input, TopologyResult& result) {
-    std::vector<std::int32_t> links = result.links;
+    const std::size_t count = static_cast<std::size_t>(input.triangleCount);
+    std::vector<std::int32_t> linksOfTriangles;
     if (result.linksInTriangles) {
-        links.resize(3 * static_cast<std::size_t>(input.triangleCount));
-        for (int t = 0; t < input.triangleCount; ++t)
-            for (int k = 0; k < 3; ++k) links[3 * static_cast<std::size_t>(t) + static_cast<std::size_t>(k)] = input.triangles[t].neighbour[k];
+        linksOfTriangles.resize(3 * count);
+        for (std::size_t t = 0; t < count; ++t)
+            std::copy(std::begin(input.triangles[t].neighbour), std::end(input.triangles[t].neighbour), &linksOfTriangles[3 * t]);
     }
-    const SurfaceView surface{input.points, input.pointCount,
-                              std::span<const TinTriangle>(input.triangles, static_cast<std::size_t>(input.triangleCount)),
+    const std::vector<std::int32_t>& links = result.linksInTriangles ? linksOfTriangles : result.links;
+    const SurfaceView surface{input.points, input.pointCount, std::span<const TinTriangle>(input.triangles, count),
                               input.triangleCount, {}};
     const std::vector<std::uint8_t> kept = trianglesKeptByBoundaries(surface, links, input.boundaries);
     if (std::find(kept.begin(), kept.end(), 0) == kept.end()) return;
     result.trimmedTriangles = keepTriangles(surface, links, kept);
-    std::vector<std::int32_t> trimmedLinks(3 * result.trimmedTriangles.size());
-    for (std::size_t t = 0; t < result.trimmedTriangles.size(); ++t)
-        for (std::size_t k = 0; k < 3; ++k) trimmedLinks[3 * t + k] = result.trimmedTriangles[t].neighbour[k];
+    const std::vector<TinTriangle>& trimmed = result.trimmedTriangles;
+    std::vector<std::int32_t> trimmedLinks(3 * trimmed.size());
+    for (std::size_t t = 0; t < trimmed.size(); ++t)
+        std::copy(std::begin(trimmed[t].neighbour), std::end(trimmed[t].neighbour), &trimmedLinks[3 * t]);
     result.hullEdges = hullEdgesOf(trimmedLinks);
+    result.trimmedDigest = triangleDigest(trimmed.data(), static_cast<int>(trimmed.size()));
     std::vector<std::int32_t>().swap(result.links);
     result.linksInTriangles = true;
     result.trimmed = true;

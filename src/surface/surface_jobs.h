@@ -82,6 +82,7 @@ struct TopologyResult {
     // the triangles, and the hull edges are theirs.
     bool trimmed = false;
     std::vector<TinTriangle> trimmedTriangles;
+    std::uint64_t trimmedDigest = 0;  // of the trimmed triangles, whose links stand in them
 };
 
 // The triangulation worker's whole run: the triangles, with the growing mesh

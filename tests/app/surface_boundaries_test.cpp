@@ -84,7 +84,8 @@ TEST_F(GridSite, TheBuiltSurfaceIsCutAfterItsBreaklines) {
     ASSERT_TRUE(model.document.contourStage.done);
     int cells = 0;
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) cells += x >= 1 && x < 9 && y >= 1 && y < 8 && !(x >= 3 && x < 6 && y >= 3 && y < 5);
+        for (int x = 0; x < 10; ++x)
+            cells += x >= 1 && x < 9 && y >= 1 && y < 8 && !(x >= 3 && x < 6 && y >= 3 && y < 5);
     EXPECT_EQ(model.document.triangleCount, 2 * cells);
     EXPECT_EQ(model.document.boundaries.polygonCount(), 2);
     expectHullEdgesOfTheTriangles();
@@ -103,7 +104,8 @@ TEST_F(GridSite, ABoundaryWaitsForTheFinishedSurface) {
 
 // A closed LWPOLYLINE through the plan corners given.
 std::string closedPolyline(const std::vector<std::pair<int, int>>& corners, bool closed = true) {
-    std::string text = "  0\nLWPOLYLINE\n 90\n" + std::to_string(corners.size()) + "\n 70\n" + (closed ? "1" : "0") + "\n";
+    std::string text =
+        "  0\nLWPOLYLINE\n 90\n" + std::to_string(corners.size()) + "\n 70\n" + (closed ? "1" : "0") + "\n";
     for (const auto& [x, y] : corners) text += " 10\n" + std::to_string(x) + "\n 20\n" + std::to_string(y) + "\n";
     return text;
 }

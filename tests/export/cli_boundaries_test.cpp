@@ -45,14 +45,19 @@ TEST(CliBoundaries, LandXmlOuterAndHideBoundariesCutTheSurfaceAndASaveKeepsThem)
     TempDir dir;
     // The outer ring closed by its first corner again; a void and a hide
     // (the same as a void), 2D and 3D; an island and a line are not applied.
-    const std::string xml = dir.write("site.xml", gridLandXml(
-        "<SourceData><Boundaries>\n"
-        "<Boundary name=\"o\" bndType=\"outer\" edgeTrim=\"true\"><PntList2D>1 1 1 9 8 9 8 1 1 1</PntList2D></Boundary>\n"
-        "<Boundary name=\"v\" bndType=\"void\" edgeTrim=\"true\"><PntList3D>3 3 0 3 6 0 5 6 0 5 3 0</PntList3D></Boundary>\n"
-        "<Boundary name=\"h\" bndType=\"hide\" edgeTrim=\"true\"><PntList2D>6 7 6 8 7 8 7 7</PntList2D></Boundary>\n"
-        "<Boundary name=\"i\" bndType=\"island\" edgeTrim=\"true\"><PntList2D>4 4 4 5 5 5</PntList2D></Boundary>\n"
-        "<Boundary name=\"l\" bndType=\"outer\" edgeTrim=\"true\"><PntList2D>0 0 10 10</PntList2D></Boundary>\n"
-        "</Boundaries></SourceData>\n"));
+    const std::string xml = dir.write(
+        "site.xml",
+        gridLandXml(
+            "<SourceData><Boundaries>\n"
+            "<Boundary name=\"o\" bndType=\"outer\" edgeTrim=\"true\"><PntList2D>1 1 1 9 8 9 8 1 1 "
+            "1</PntList2D></Boundary>\n"
+            "<Boundary name=\"v\" bndType=\"void\" edgeTrim=\"true\"><PntList3D>3 3 0 3 6 0 5 6 0 5 3 "
+            "0</PntList3D></Boundary>\n"
+            "<Boundary name=\"h\" bndType=\"hide\" edgeTrim=\"true\"><PntList2D>6 7 6 8 7 8 7 "
+            "7</PntList2D></Boundary>\n"
+            "<Boundary name=\"i\" bndType=\"island\" edgeTrim=\"true\"><PntList2D>4 4 4 5 5 5</PntList2D></Boundary>\n"
+            "<Boundary name=\"l\" bndType=\"outer\" edgeTrim=\"true\"><PntList2D>0 0 10 10</PntList2D></Boundary>\n"
+            "</Boundaries></SourceData>\n"));
     const int expected = 2 * (cellsKept(1, 1, 9, 8, 3, 3, 6, 5) - 1);  // the hide is one cell, (7, 6)
     const ToolRun info = runTool(kCli + " info " + xml + " --surface");
     ASSERT_EQ(info.exitCode, 0) << info.output;
@@ -65,9 +70,11 @@ TEST(CliBoundaries, LandXmlOuterAndHideBoundariesCutTheSurfaceAndASaveKeepsThem)
     const ToolRun convert = runTool(kCli + " convert " + xml + " --to " + saved + " --surface");
     ASSERT_EQ(convert.exitCode, 0) << convert.output;
     const std::string text = readFile(saved);
-    EXPECT_NE(text.find("<Boundary name=\"1\" bndType=\"outer\" edgeTrim=\"false\">\n\t\t\t\t\t\t<PntList2D>1 1 1 9 8 9 8 1 1 1"
-                        "</PntList2D>"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "<Boundary name=\"1\" bndType=\"outer\" edgeTrim=\"false\">\n\t\t\t\t\t\t<PntList2D>1 1 1 9 8 9 8 1 1 1"
+            "</PntList2D>"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("bndType=\"void\""), std::string::npos);
     if (xmllintAvailable()) {
@@ -99,7 +106,8 @@ TEST(CliBoundaries, OptionsCutTheSurfaceInEveryCommand) {
     EXPECT_EQ(lineOf(plain.output, "triangles:"), "triangles: 200");
 
     // A section along a row through the hole has an empty row where it is off the surface.
-    const ToolRun section = runTool(kCli + " section " + site + cut + " --from 2,4 --to 8,4 --csv " + dir.path("s.csv"));
+    const ToolRun section =
+        runTool(kCli + " section " + site + cut + " --from 2,4 --to 8,4 --csv " + dir.path("s.csv"));
     ASSERT_EQ(section.exitCode, 0) << section.output;
     const std::string csv = readFile(dir.path("s.csv"));
     EXPECT_NE(csv.find("\n\n"), std::string::npos) << csv;
@@ -107,10 +115,13 @@ TEST(CliBoundaries, OptionsCutTheSurfaceInEveryCommand) {
     // The volume to a datum covers only the kept plan area.
     const ToolRun volume = runTool(kCli + " volume " + site + cut + " --datum 0");
     ASSERT_EQ(volume.exitCode, 0) << volume.output;
-    EXPECT_EQ(lineOf("\n" + volume.output, "area:"), "area: " + std::to_string(cellsKept(1, 1, 9, 8, 3, 3, 6, 5)) + ".000000");
+    EXPECT_EQ(lineOf("\n" + volume.output, "area:"),
+              "area: " + std::to_string(cellsKept(1, 1, 9, 8, 3, 3, 6, 5)) + ".000000");
 
     EXPECT_EQ(runTool(kCli + " ponds " + site + cut).exitCode, 0);
-    EXPECT_EQ(runTool(kCli + " render " + site + cut + " --max-edge 2 --out " + dir.path("r.png") + " --size 32x32").exitCode, 0);
+    EXPECT_EQ(
+        runTool(kCli + " render " + site + cut + " --max-edge 2 --out " + dir.path("r.png") + " --size 32x32").exitCode,
+        0);
     // Refused: a polygon of two corners, a limit that is not above zero.
     EXPECT_EQ(runTool(kCli + " info " + site + " --boundary '1,1;2,2'").exitCode, 2);
     EXPECT_EQ(runTool(kCli + " info " + site + " --max-edge 0").exitCode, 2);

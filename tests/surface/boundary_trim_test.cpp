@@ -67,7 +67,8 @@ TEST(BoundaryTrim, LongEdgesPeelOffAnLShapedSurveyAndNoPointIsLost) {
         std::vector<int> corners(static_cast<std::size_t>(d.pointCount), 0);
         for (int t = 0; t < d.triangleCount; ++t)
             for (const int v : d.triangles[static_cast<std::size_t>(t)].vertex) ++corners[static_cast<std::size_t>(v)];
-        for (int p = 0; p < d.pointCount; ++p) EXPECT_GT(corners[static_cast<std::size_t>(p)], 0) << "point " << p << " lost";
+        for (int p = 0; p < d.pointCount; ++p)
+            EXPECT_GT(corners[static_cast<std::size_t>(p)], 0) << "point " << p << " lost";
         // The links are those of the smaller surface: each one given back.
         for (int t = 0; t < d.triangleCount; ++t)
             for (const int n : d.triangles[static_cast<std::size_t>(t)].neighbour)
