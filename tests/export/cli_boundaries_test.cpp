@@ -128,5 +128,22 @@ TEST(CliBoundaries, OptionsCutTheSurfaceInEveryCommand) {
     EXPECT_EQ(runTool(kCli + " info " + site + " --max-edge -1").exitCode, 2);
 }
 
+TEST(CliBoundaries, MaxEdgeOpensTheBayOfAnLShapedSurvey) {
+    // The square 0..20 without the corner x > 10, y > 10: 300 unit cells.
+    TempDir dir;
+    std::string points;
+    int number = 1;
+    for (int y = 0; y <= 20; ++y)
+        for (int x = 0; x <= 20; ++x)
+            if (x <= 10 || y <= 10)
+                points += std::to_string(number++) + "," + std::to_string(y) + "," + std::to_string(x) + ",100,G\n";
+    const std::string site = dir.write("l.txt", points);
+    const ToolRun info = runTool(kCli + " info " + site + " --surface --max-edge 1.2");
+    ASSERT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_EQ(lineOf(info.output, "triangles:"), "triangles: 600");
+    EXPECT_EQ(info.output.find("boundaries"), std::string::npos);  // a rule, not a polygon
+    EXPECT_EQ(lineOf(runTool(kCli + " info " + site + " --surface").output, "triangles:"), "triangles: 619");
+}
+
 }  // namespace
 }  // namespace vellacor

@@ -79,6 +79,32 @@ TEST(BoundaryTrim, LongEdgesPeelOffAnLShapedSurveyAndNoPointIsLost) {
     }
 }
 
+TEST(BoundaryTrim, ABlunderFarOffKeepsATriangleAndTheRestIsPeeled) {
+    // An L with one point surveyed 60 units off: the long triangles to it
+    // peel off until the last that holds it; every other hull edge is short.
+    std::vector<Xyz> points = lShapedGrid([](int x, int y) { return 10.0 + 0.1 * x + 0.05 * y; });
+    points.push_back({60, 60, 500});
+    testing::SurfaceSite site;
+    testing::loadPoints(site, points);
+    site.document.boundaries.maxEdgeLength = 1.2;
+    testing::buildSurface(site);
+    const SiteDocument& d = site.document;
+    const int blunder = d.pointCount - 1;
+    int blunderTriangles = 0;
+    std::vector<int> corners(static_cast<std::size_t>(d.pointCount), 0);
+    for (int t = 0; t < d.triangleCount; ++t) {
+        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
+        for (const int v : tri.vertex) ++corners[static_cast<std::size_t>(v)];
+        blunderTriangles += tri.vertex[0] == blunder || tri.vertex[1] == blunder || tri.vertex[2] == blunder;
+    }
+    for (int p = 0; p < d.pointCount; ++p) EXPECT_GT(corners[static_cast<std::size_t>(p)], 0) << "point " << p << " lost";
+    EXPECT_EQ(blunderTriangles, 1);
+    for (const auto& [a, b] : openEdges(d))
+        if (a != &pointAt(d, blunder) && b != &pointAt(d, blunder)) {
+            EXPECT_LE(planLength(*a, *b), 1.2);
+        }
+}
+
 TEST(BoundaryTrim, PeelingStopsWhereItWouldStrandAPoint) {
     // A long thin sliver along the hull: its third corner lies on the edge
     // already, so it stays though its hull edge is longer than the limit.
