@@ -8,6 +8,7 @@
 
 #include "surface/boundary_trim.h"
 #include "surface/contour_export.h"
+#include "surface/tin_geometry.h"
 #include "surface_support.h"
 
 namespace vellacor {
@@ -197,6 +198,23 @@ TEST(BoundaryTrim, NoContourRunsInsideAHole) {
             atEdge += std::abs(p.x - 6) < 1e-9 || std::abs(p.x - 14) < 1e-9;
         }
     EXPECT_GT(atEdge, 0);  // contours that met the hole end at its edge
+}
+
+TEST(BoundaryTrim, PointsAreFoundAcrossAHoleAndNotInIt) {
+    // Walks from every triangle towards points beyond the hole, in it and
+    // off the survey; the walk stops at the hole's edge and the search goes on.
+    testing::SurfaceSite site;
+    testing::loadPoints(site, testing::gridPoints(11, 11, 1.0));
+    site.document.boundaries.polygons = {rectangle(BoundaryKind::Hide, 2, 2, 8, 8)};
+    testing::buildSurface(site);
+    const SurfaceView s = testing::linkedSurfaceOf(site);
+    for (int start = 0; start < s.triangleCount; start += 7) {
+        const int beyond = locateTriangle(s, start, 9.25, 9.5);
+        ASSERT_NE(beyond, kNoTriangle) << start;
+        EXPECT_TRUE(triangleContains(s, beyond, 9.25, 9.5));
+        EXPECT_EQ(locateTriangle(s, start, 5.1, 4.9), kNoTriangle);
+        EXPECT_EQ(locateTriangle(s, start, 12, 5), kNoTriangle);
+    }
 }
 
 TEST(BoundaryTrim, PolygonTestCountsCornersOnceAndSkipsLevelEdges) {
