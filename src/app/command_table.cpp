@@ -7,6 +7,7 @@
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/surface_boundary_edit.h"
 #include "app/navigation.h"
 #include "app/view_settings.h"
 
@@ -71,7 +72,9 @@ std::vector<Menu> mainMenu() {
             {C::ScaleDecrease, "Decrease\t[PGDN]", {}}}},
           {C::Pallette, "Pallette\tP", {}},
           separator,
-          {C::OverlayCadFile, "Overlay CAD File...", {}}}},
+          {C::OverlayCadFile, "Overlay CAD File...", {}},
+          {C::LimitPolygonBoundary, "Limit Polygon as Boundary", {}},
+          {C::CadPolylineBoundary, "CAD Polyline as Boundary", {}}}},
         {"Vol&umes",
          {{C::CutAndFill, "Cut and Fill...", {}},
           {C::VolumeToElevation, "Volume to Elevation...", {}},
@@ -128,6 +131,8 @@ CommandState commandState(const SiteModel& model, CommandId id) {
         case C::VolumeToElevation:
         case C::SaveIsopach: return {contoured, false};
         case C::CutFillView: return {contoured, d.surfaceMode == SurfaceMode::CutFill};
+        case C::LimitPolygonBoundary: return {canAddSurfaceBoundary(model) && doc.contours.limitPolygon.has_value(), false};
+        case C::CadPolylineBoundary: return {canAddSurfaceBoundary(model) && model.overlays.dxfOverlay != nullptr, false};
         case C::CadLines: return {overlayExists, overlayExists && (d.showDwfOverlay || d.showDxfOverlay)};
         case C::SavePoints: return {loaded && doc.pointCount > 0, false};
         case C::UndoBreakline:
@@ -222,6 +227,8 @@ bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
         case C::Print: return true;  // printing does nothing
         case C::CutFillView: toggleCutFillView(model, ui); return true;
         case C::CoordinateSystem: coordinateSystemCommand(model, ui); return true;
+        case C::LimitPolygonBoundary: makeLimitPolygonBoundary(model); return true;
+        case C::CadPolylineBoundary: makeCadPolylineBoundary(model, ui); return true;
         case C::OpenComparison:
         case C::CutAndFill:
         case C::VolumeToElevation:

@@ -27,6 +27,8 @@ enum class CommandId : int {
     CutFillView = 32905,     // the cut/fill colours
     SaveIsopach = 32906,     // and the difference's contours as DXF
     CoordinateSystem = 32907,  // the system the site's coordinates are in
+    LimitPolygonBoundary = 32908,  // the contour limit polygon becomes the surface's outer boundary
+    CadPolylineBoundary = 32909,   // so does the closed CAD polyline round the selected point
     EditPoint = 32843,
     Points = 32832,
     Triangles = 32774,

@@ -27,6 +27,7 @@ void adoptSurface(SiteModel& model, Ui& ui, SurfaceReadResult&& read) {
     d.pointCount = static_cast<int>(d.points.size());
     d.skippedLines = std::move(read.skipped);
     d.coordinateSystem = std::move(read.coordinateSystem);
+    d.boundaries.polygons = std::move(read.boundaries);
     if (!read.trianglesMade) return;
     d.triangles = std::move(read.triangles);
     d.triangleCount = static_cast<int>(d.triangles.size());

@@ -79,6 +79,23 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
     model.renderer.redrawNeeded = true;
 }
 
+// The boundaries took triangles away: the smaller surface replaces the whole
+// one, and what was worked out from the whole one is made again from it.
+void adoptTrimmedSurface(SiteModel& model, std::vector<TinTriangle>&& trimmed, std::uint64_t digest) {
+    SiteDocument& d = model.document;
+    model.work.cutFillDifference.cancel();  // it reads the triangles in place
+    d.triangles = std::move(trimmed);
+    d.triangleCount = static_cast<int>(d.triangles.size());
+    model.work.surfaceWork.linksKnown = true;
+    model.work.surfaceWork.knownDigest = digest;
+    model.work.breaklineEnforcer = BreaklineEnforcer{};  // its links were for the whole surface
+    model.work.shading.requestCancel();
+    d.shadingStage.running = false;
+    d.shadingStage.done = false;
+    forgetSurfaceCaches(model.renderer);
+    forgetReshapedSurface(model);
+}
+
 void adoptTopology(SiteModel& model, Ui& ui) {
     auto outcome = model.work.topology.adopt();
     if (!outcome) return;
@@ -94,9 +111,12 @@ void adoptTopology(SiteModel& model, Ui& ui) {
         model.cycle.forceRedrawOnce = true;
         return;
     }
-    if (!result.linksInTriangles)
+    if (result.trimmed) {
+        adoptTrimmedSurface(model, std::move(outcome->result.trimmedTriangles), result.trimmedDigest);
+    } else if (!result.linksInTriangles) {
         for (std::size_t t = 0; t < static_cast<std::size_t>(d.triangleCount); ++t)
             for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = result.links[3 * t + k];
+    }
     model.work.surfaceWork.hullEdges = std::move(outcome->result.hullEdges);
     model.work.surfaceWork.hullTriangleCount = d.triangleCount;
     stage.done = true;
@@ -166,6 +186,9 @@ void startTopology(SiteModel& model) {
     input.triangleCount = d.triangleCount;
     input.linksKnown = work.surfaceWork.linksKnown;
     input.knownDigest = work.surfaceWork.knownDigest;
+    input.boundaries = d.boundaries;
+    input.points = std::span<const SurveyPoint>(d.points).first(static_cast<std::size_t>(d.pointCount));
+    input.pointCount = d.pointCount;
     d.contourStage.enabled = false;
     d.contourStage.done = false;
     d.progress = 0.0;

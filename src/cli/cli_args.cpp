@@ -15,7 +15,8 @@ namespace {
 // The options that take the next argument as their value.
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
-    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes, Layer, Cell, Crs
+    AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes, Layer, Cell, Crs,
+    Boundary, Hide, MaxEdge
 };
 
 struct ValuedName {
@@ -58,6 +59,9 @@ constexpr ValuedName kValuedNames[] = {
     {"--layer", Valued::Layer},
     {"--cell", Valued::Cell},
     {"--crs", Valued::Crs},
+    {"--boundary", Valued::Boundary},
+    {"--hide", Valued::Hide},
+    {"--max-edge", Valued::MaxEdge},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -78,24 +82,33 @@ const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
          {Valued::Format, Valued::Classes, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay,
-          Valued::Crs},
+          Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
          {CliSwitch::Surface},
          false},
         {"convert",
          {Valued::To, Valued::Format, Valued::Classes, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
-          Valued::LimitPolygon, Valued::Layer, Valued::Cell, Valued::Crs},
+          Valued::LimitPolygon, Valued::Layer, Valued::Cell, Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface},
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Classes, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
           Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
           Valued::Rain, Valued::Seed, Valued::Overlay,
-          Valued::Frames},
+          Valued::Frames, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels},
          true},
-        {"section", {Valued::Format, Valued::Classes, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv}, {}, false},
-        {"ponds", {Valued::Format, Valued::Classes}, {}, false},
-        {"volume", {Valued::Format, Valued::Classes, Valued::Datum, Valued::Polygon, Valued::Isopach}, {}, false, true},
+        {"section",
+         {Valued::Format, Valued::Classes, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv, Valued::Boundary,
+          Valued::Hide, Valued::MaxEdge},
+         {},
+         false},
+        {"ponds", {Valued::Format, Valued::Classes, Valued::Boundary, Valued::Hide, Valued::MaxEdge}, {}, false},
+        {"volume",
+         {Valued::Format, Valued::Classes, Valued::Datum, Valued::Polygon, Valued::Isopach, Valued::Boundary, Valued::Hide,
+          Valued::MaxEdge},
+         {},
+         false,
+         true},
     };
     return table;
 }
@@ -141,16 +154,24 @@ std::optional<PlanPoint> parsePlanPoint(std::string_view text) {
 }
 
 // "E,N;E,N;E,N...": at least three corners, each an easting and a northing.
-bool parseLimitPolygon(std::string_view text, CliArgs& a) {
-    a.limitPolygon.clear();
+bool parsePlanPolygon(std::string_view text, std::vector<PlanPoint>& polygon) {
+    polygon.clear();
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t end = std::min(text.find(';', start), text.size());
         const std::optional<PlanPoint> corner = parsePlanPoint(text.substr(start, end - start));
-        if (!corner || a.limitPolygon.size() == kMaxLimitPolygonCorners) return false;
-        a.limitPolygon.push_back(*corner);
+        if (!corner || polygon.size() == kMaxLimitPolygonCorners) return false;
+        polygon.push_back(*corner);
         start = end + 1;
     }
-    return a.limitPolygon.size() >= 3;
+    return polygon.size() >= 3;
+}
+
+bool parseLimitPolygon(std::string_view text, CliArgs& a) { return parsePlanPolygon(text, a.limitPolygon); }
+
+// One more boundary polygon of the kind the option names.
+bool parseBoundary(std::string_view text, std::vector<std::vector<PlanPoint>>& into, const CliArgs& a) {
+    if (a.boundaries.size() + a.hides.size() == kMaxBoundaries) return false;
+    return parsePlanPolygon(text, into.emplace_back());
 }
 
 // "C,C,...": point classes, each 0 to 255.
@@ -240,6 +261,9 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Frames: return (a.frames = parseWhole(std::string_view(text), 1, kMaxFrames)).has_value();
         case Valued::Isopach: a.isopach = text; return !text.empty();
         case Valued::Classes: return (a.classes = parseClasses(text)).has_value();
+        case Valued::Boundary: return parseBoundary(text, a.boundaries, a);
+        case Valued::Hide: return parseBoundary(text, a.hides, a);
+        case Valued::MaxEdge: return (a.maxEdge = parseWhole(std::string_view(text), 0.0, kLargestCoordinate)).has_value() && *a.maxEdge > 0.0;
         case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
         case Valued::Layer: a.layer = text; return isLayerName(text);
         case Valued::Cell: {

@@ -62,6 +62,9 @@ struct CliArgs {
     std::string layer;                     // convert --layer: the one layer of a GeoJSON file or shapefile
     std::optional<double> cellSize;        // convert --cell: a DEM's cell side
     std::string crs;                       // --crs EPSG:n: the site's coordinate system
+    std::vector<std::vector<PlanPoint>> boundaries;  // --boundary E,N;...: the surface ends there (repeatable)
+    std::vector<std::vector<PlanPoint>> hides;       // --hide E,N;...: a hole in the surface (repeatable)
+    std::optional<double> maxEdge;                   // --max-edge L: edge triangles longer than L go
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }
@@ -91,5 +94,6 @@ inline constexpr int kMaxFrames = 100000;
 inline constexpr double kMaxDatum = 99998.0;  // the largest elevation a file may hold
 inline constexpr int kMaxPointClass = 255;
 inline constexpr double kMaxCellSize = 1e9;
+inline constexpr std::size_t kMaxBoundaries = 1000;  // --boundary and --hide polygons together
 
 }  // namespace vellacor

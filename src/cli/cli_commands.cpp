@@ -8,6 +8,7 @@
 #include "app/gis_save.h"
 #include "export/gis_crs.h"
 #include "app/pipeline.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_convert.h"
 #include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
@@ -31,6 +32,7 @@ int info(const std::vector<std::string>& args) {
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     if (!o->crs.empty() && !setCoordinateSystem(model, ui, o->crs)) return 1;
+    applyCliBoundaries(model.document, *o);
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     std::optional<BreaklinePairsResult> pairs;
@@ -50,6 +52,9 @@ int info(const std::vector<std::string>& args) {
     std::printf("siteCentre: %.6f %.6f %.6f\n", model.document.siteCentre.x, model.document.siteCentre.y, model.document.siteCentre.z);
     std::printf("siteSize: %.6f\n", model.document.siteSize);
     std::printf("nextPointNumber: %d\n", model.document.nextPointNumber);
+    // Only when there are any, so that what info printed before stays as it was.
+    if (model.document.boundaries.polygonCount() > 0)
+        std::printf("boundaries: %d\n", model.document.boundaries.polygonCount());
     if (surface) {
         // The contours as a save would write them: levels that have a contour,
         // polylines, and their vertices.
@@ -96,6 +101,8 @@ const char* cliUsage() {
            "       vellacor-cli ponds FILE [--format F]\n"
            "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
            "                    [--format F]\n"
+           "  info, convert, render, section, ponds and volume also take [--boundary E,N;E,N;E,N...]\n"
+           "                    [--hide E,N;E,N;E,N...] [--max-edge L]\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -123,7 +130,11 @@ const char* cliUsage() {
            "  volume prints 'cut: V', 'fill: V', 'net: V' (fill minus cut), 'cut-area: A', 'fill-area: A' and\n"
            "  'area: A' (the plan area where both surfaces are, within the polygon): cut where SECOND (or the\n"
            "  level Z) lies below FIRST, fill where above; --format answers for both files; --isopach writes\n"
-           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n";
+           "  the contours of FIRST minus SECOND at the contour interval (1.0) as a DXF drawing\n"
+           "  --boundary keeps the surface's triangles whose centroid is inside the polygon, --hide takes those\n"
+           "  inside it away (each may be given again), --max-edge L peels triangles with an edge longer than L\n"
+           "  off the surface's edge; a LandXML file's own boundaries apply too, and info then adds\n"
+           "  'boundaries: N' (the polygons)\n";
 }
 
 int usageError() {

@@ -11,6 +11,7 @@
 #include "app/limit_polygon_edit.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_breaklines.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_gis.h"
@@ -76,6 +77,7 @@ int convertCommand(const std::vector<std::string>& args) {
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     if (!o->crs.empty() && !setCoordinateSystem(model, ui, o->crs)) return 1;
+    applyCliBoundaries(model.document, *o);
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;

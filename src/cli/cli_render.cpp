@@ -13,6 +13,7 @@
 #include "app/orbit_drag.h"
 #include "app/pipeline.h"
 #include "cli/cli_args.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_breaklines.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
@@ -74,6 +75,7 @@ int renderCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    applyCliBoundaries(model.document, *o);
     if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);
 
     // The switches as the keys would set them after the load.

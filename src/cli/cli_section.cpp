@@ -8,6 +8,7 @@
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "cli/cli_args.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "model/file_replacement.h"
@@ -43,6 +44,7 @@ int sectionCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(o->format, o->classes);
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
+    applyCliBoundaries(model.document, *o);
     buildSurfaceToCompletion(model, ui);
     if (!model.document.contourStage.done) {
         std::fputs("The points give no surface to cut.\n", stderr);

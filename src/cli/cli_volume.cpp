@@ -9,6 +9,7 @@
 #include "app/volume_commands.h"
 #include "app/volume_report.h"
 #include "cli/cli_args.h"
+#include "cli/cli_boundaries.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 
@@ -17,8 +18,10 @@ namespace vellacor {
 namespace {
 
 // Opens a file and builds its surface; false (the reason said) when either fails.
-bool openSurface(SiteModel& model, CliUi& ui, const std::string& path) {
+// The command line's boundaries, when given, cut that surface.
+bool openSurface(SiteModel& model, CliUi& ui, const std::string& path, const CliArgs* boundaries = nullptr) {
     if (openDocument(model, ui, path) != OpenResult::Loaded) return false;
+    if (boundaries) applyCliBoundaries(model.document, *boundaries);
     buildSurfaceToCompletion(model, ui);
     if (hasComparableSurface(model)) return true;
     std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
@@ -32,7 +35,7 @@ int volumeCommand(const std::vector<std::string>& args) {
     if (!o || o->secondFile.empty() == !o->datum) return usageError();  // one comparison, not none or two
     CliUi ui(o->format, o->classes);
     SiteModel site;
-    if (!openSurface(site, ui, o->file)) return 1;
+    if (!openSurface(site, ui, o->file, &*o)) return 1;
     SiteModel comparison;
     if (!o->secondFile.empty() && !openSurface(comparison, ui, o->secondFile)) return 1;
     VolumeRequest request;

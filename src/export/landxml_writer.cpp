@@ -34,9 +34,39 @@ void writeCgPoints(FileSink& sink, const SiteDocument& document) {
     out += "\t</CgPoints>\n";
 }
 
+// Plan corners, northing first, the first again at the end to close the ring.
+void appendClosedRing(std::string& out, const std::vector<Vec3>& corners) {
+    for (std::size_t i = 0; i <= corners.size(); ++i) {
+        const Vec3& c = corners[i % corners.size()];
+        if (i) out += ' ';
+        appendFormattedNumber(out, c.y);
+        out += ' ';
+        appendFormattedNumber(out, c.x);
+    }
+}
+
+// The boundary polygons as LandXML 1.2 has them: hide boundaries are voids;
+// the triangles were dropped whole, not cut at the boundary (edgeTrim false).
+void writeBoundaries(FileSink& sink, const SiteDocument& document) {
+    std::string& out = sink.text;
+    out += "\t\t\t\t<Boundaries>\n";
+    int number = 0;
+    for (const SurfaceBoundary& b : document.boundaries.polygons) {
+        if (b.corners.size() < 3) continue;
+        out += "\t\t\t\t\t<Boundary name=\"";
+        appendWholeNumber(out, ++number);
+        out += b.kind == BoundaryKind::Outer ? "\" bndType=\"outer\"" : "\" bndType=\"void\"";
+        out += " edgeTrim=\"false\">\n\t\t\t\t\t\t<PntList2D>";
+        appendClosedRing(out, b.corners);
+        out += "</PntList2D>\n\t\t\t\t\t</Boundary>\n";
+        sink.flushIfLarge();
+    }
+    out += "\t\t\t\t</Boundaries>\n";
+}
+
 void writeBreaklines(FileSink& sink, const SiteDocument& document) {
     std::string& out = sink.text;
-    out += "\t\t\t<SourceData>\n\t\t\t\t<Breaklines>\n";
+    out += "\t\t\t\t<Breaklines>\n";
     for (const Breakline& b : document.breaklines.pairs) {
         if (!isPointIndex(document, b.a) || !isPointIndex(document, b.b)) continue;
         out += "\t\t\t\t\t<Breakline brkType=\"standard\">\n\t\t\t\t\t\t<PntList3D>";
@@ -46,7 +76,7 @@ void writeBreaklines(FileSink& sink, const SiteDocument& document) {
         out += "</PntList3D>\n\t\t\t\t\t</Breakline>\n";
         sink.flushIfLarge();
     }
-    out += "\t\t\t\t</Breaklines>\n\t\t\t</SourceData>\n";
+    out += "\t\t\t\t</Breaklines>\n";
 }
 
 void writeDefinition(FileSink& sink, const SiteDocument& document) {
@@ -131,7 +161,12 @@ bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportPar
     writeCgPoints(sink, document);
     if (parts.contours || parts.breaklines || parts.surface) {
         sink.text += "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n";
+        // The boundaries go with the surface they cut.
+        const bool boundaries = parts.surface && !document.boundaries.polygons.empty();
+        if (parts.breaklines || boundaries) sink.text += "\t\t\t<SourceData>\n";
+        if (boundaries) writeBoundaries(sink, document);
         if (parts.breaklines) writeBreaklines(sink, document);
+        if (parts.breaklines || boundaries) sink.text += "\t\t\t</SourceData>\n";
         if (parts.surface) writeDefinition(sink, document);
         if (parts.contours) writeContours(sink, contours);
         sink.text += "\t\t</Surface>\n\t</Surfaces>\n";

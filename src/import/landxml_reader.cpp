@@ -16,12 +16,15 @@ namespace {
 
 constexpr std::size_t kKeptTagErrors = 3;
 
+bool boundaryKindOf(std::string_view type, BoundaryKind& kind);
+
 // One surface as read between <Surface> and </Surface>.
 struct SurfaceScan {
     bool definitionRead = false;  // a TIN definition was found: its points replace the site's
     std::vector<SurveyPoint> points;
     std::vector<std::array<std::int32_t, 3>> faces;  // point numbers
     std::vector<std::vector<Vec3>> breaklines;
+    std::vector<SurfaceBoundary> boundaries;
 };
 
 class LandXmlReader {
@@ -58,6 +61,10 @@ public:
             if (!tag_.is("<Surface>") || tag_.empty) continue;
             SurfaceScan scan = scanSurface();
             for (std::vector<Vec3>& line : scan.breaklines) result_.surface.breaklines.push_back(std::move(line));
+            // The boundaries of the surface whose points are taken (of the
+            // first that has any, when no surface has a TIN definition).
+            if (scan.definitionRead || result_.surface.boundaries.empty())
+                result_.surface.boundaries = std::move(scan.boundaries);
             if (!scan.definitionRead) continue;
             sitePoints = std::move(scan.points);
             result_.surface.triangles = trianglesOf(sitePoints, scan.faces);
@@ -121,12 +128,12 @@ private:
     }
 
     // Northing, easting (and elevation for 3D) until the text stops being numbers.
-    std::vector<Vec3> readPointList(bool threeD) {
+    std::vector<Vec3> readPointList(bool threeD, std::size_t most = kMostBreaklineVertices) {
         std::vector<Vec3> line;
         for (;;) {
             double northing = 0, easting = 0, elevation = 0;
             if (!readCoordinate(northing) || !readCoordinate(easting) || (threeD && !readCoordinate(elevation))) break;
-            if (line.size() < kMostBreaklineVertices && isUsableCoordinate(northing) && isUsableCoordinate(easting) &&
+            if (line.size() < most && isUsableCoordinate(northing) && isUsableCoordinate(easting) &&
                 isUsableCoordinate(elevation))
                 line.push_back({easting, northing, elevation});
         }
@@ -137,8 +144,25 @@ private:
         SurfaceScan scan;
         bool inDefinition = false, inPnts = false, inFaces = false;
         bool inSourceData = false, inBreaklines = false, inBreakline = false;
+        bool inBoundaries = false;
+        bool inBoundary = false;  // inside a <Boundary> of a kind this program applies
+        BoundaryKind boundaryKind = BoundaryKind::Outer;
         while (in_.nextTag(tag_) && !tag_.is("</Surface>")) {
-            if (tag_.is("<Definition>")) {
+            if (tag_.is("<Boundaries>") || tag_.is("</Boundaries>")) {
+                inBoundaries = tag_.is("<Boundaries>") && !tag_.empty;
+                inBoundary = false;
+            } else if (inBoundaries && tag_.is("<Boundary>")) {
+                const std::string_view* type = tag_.attribute("bndType");
+                inBoundary = !tag_.empty && type && boundaryKindOf(*type, boundaryKind);
+            } else if (tag_.is("</Boundary>")) {
+                inBoundary = false;
+            } else if (inBoundary && !tag_.empty && (tag_.is("<PntList3D>") || tag_.is("<PntList2D>"))) {
+                std::vector<Vec3> corners = readPointList(tag_.is("<PntList3D>"), kMostBoundaryCorners);
+                if (corners.size() > 1 && corners.front().x == corners.back().x && corners.front().y == corners.back().y)
+                    corners.pop_back();  // the ring closed by its first corner again
+                if (corners.size() >= 3) scan.boundaries.push_back({boundaryKind, std::move(corners)});
+                inBoundary = false;  // one polygon a boundary
+            } else if (tag_.is("<Definition>")) {
                 const std::string_view* type = tag_.attribute("surfType");
                 if (scan.definitionRead || !type || !equalsIgnoringCase(*type, "TIN")) continue;
                 scan.definitionRead = true;
@@ -208,6 +232,17 @@ private:
     LandXmlReadResult& result_;
     std::size_t pointRoom_;
 };
+
+// "outer" keeps the inside; "void" and "hide" take it out. Other kinds
+// ("island", "show") are not applied.
+bool boundaryKindOf(std::string_view type, BoundaryKind& kind) {
+    if (equalsIgnoringCase(type, "outer")) {
+        kind = BoundaryKind::Outer;
+        return true;
+    }
+    kind = BoundaryKind::Hide;
+    return equalsIgnoringCase(type, "void") || equalsIgnoringCase(type, "hide");
+}
 
 // Surface points take the number and description of the first CgPoint at the same place.
 void labelFromCgPoints(std::vector<SurveyPoint>& points, const std::vector<SurveyPoint>& cgPoints) {

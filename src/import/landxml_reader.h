@@ -9,6 +9,7 @@
 namespace vellacor {
 
 inline constexpr std::size_t kMostBreaklineVertices = 5000;  // a longer breakline is cut there
+inline constexpr std::size_t kMostBoundaryCorners = 1000000;  // a longer boundary is cut there
 
 // What a LandXML file gave: the first <CgPoints> group and the first <Surface>
 // whose TIN definition has faces (its points, triangles and breaklines).
@@ -31,7 +32,8 @@ struct LandXmlReadResult {
 // <P> contents, northing easting [elevation]; "name"/"id" give the number and
 // "desc" the description (entities decoded). Faces name points by number;
 // a face with an unknown number, a repeated corner, or marked invisible
-// (i="1") is left out. When the surface has triangles, each of its points
+// (i="1") is left out. <Boundary> polygons (bndType "outer", "void" or
+// "hide", the first point list of each) of the surface read are kept. When the surface has triangles, each of its points
 // that coincides with a CgPoint takes that CgPoint's number and description.
 // O(bytes) expected.
 LandXmlReadResult readLandXmlText(std::string_view text);

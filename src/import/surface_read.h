@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "model/surface_boundaries.h"
 #include "model/survey_point.h"
 #include "model/tin_triangle.h"
 
@@ -17,6 +18,7 @@ struct SurfaceReadResult {
     // voids): the surface is done and is not built from the points.
     bool trianglesMade = false;
     std::vector<std::vector<Vec3>> breaklines;
+    std::vector<SurfaceBoundary> boundaries;  // LandXML: the boundaries of the surface read
     SkippedLines skipped;  // lines of a text grid that were not points
     std::string message;   // shown before the load's own message; empty when none
     std::string coordinateSystem;  // "EPSG:n" or WKT as the file names it; empty when it names none

@@ -65,6 +65,7 @@ void clearDocument(SiteDocument& d) {
     std::vector<TinTriangle>().swap(d.triangles);
     d.breaklines = BreaklineList{};
     d.coordinateSystem.clear();
+    d.boundaries = SurfaceBoundaries{};
 }
 
 void setAllDisplayMarks(SiteDocument& d, PointMark mark) {

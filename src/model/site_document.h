@@ -8,6 +8,7 @@
 #include "model/contour_settings.h"
 #include "model/point_file_format.h"
 #include "model/stage.h"
+#include "model/surface_boundaries.h"
 #include "model/survey_point.h"
 #include "model/surface_view.h"
 #include "model/tin_triangle.h"
@@ -46,6 +47,7 @@ struct SiteDocument {
     ContourSettings contours;
     BreaklineList breaklines;
     int breaklinesInserted = 0;
+    SurfaceBoundaries boundaries;  // where the surface ends, applied after the breaklines
 
     // Background stages and the one progress value the status line shows.
     StageTriple triangulateStage;

@@ -1,7 +1,10 @@
 #include "surface/surface_jobs.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
+#include "surface/boundary_trim.h"
 #include "surface/neighbour_links.h"
 
 namespace vellacor {
@@ -61,7 +64,35 @@ bool buildSurface(TriangulationInput& input, TriangulationOutput& output, const 
     return complete;
 }
 
-bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control) {
+namespace {
+
+// The linked surface cut down to its boundaries, when they take anything away.
+void trimToBoundaries(const TopologyInput& input, TopologyResult& result) {
+    const std::size_t count = static_cast<std::size_t>(input.triangleCount);
+    std::vector<std::int32_t> linksOfTriangles;
+    if (result.linksInTriangles) {
+        linksOfTriangles.resize(3 * count);
+        for (std::size_t t = 0; t < count; ++t)
+            std::copy(std::begin(input.triangles[t].neighbour), std::end(input.triangles[t].neighbour), &linksOfTriangles[3 * t]);
+    }
+    const std::vector<std::int32_t>& links = result.linksInTriangles ? linksOfTriangles : result.links;
+    const SurfaceView surface{input.points, input.pointCount, std::span<const TinTriangle>(input.triangles, count),
+                              input.triangleCount, {}};
+    const std::vector<std::uint8_t> kept = trianglesKeptByBoundaries(surface, links, input.boundaries);
+    if (std::find(kept.begin(), kept.end(), 0) == kept.end()) return;
+    result.trimmedTriangles = keepTriangles(surface, links, kept);
+    const std::vector<TinTriangle>& trimmed = result.trimmedTriangles;
+    std::vector<std::int32_t> trimmedLinks(3 * trimmed.size());
+    for (std::size_t t = 0; t < trimmed.size(); ++t)
+        std::copy(std::begin(trimmed[t].neighbour), std::end(trimmed[t].neighbour), &trimmedLinks[3 * t]);
+    result.hullEdges = hullEdgesOf(trimmedLinks);
+    result.trimmedDigest = triangleDigest(trimmed.data(), static_cast<int>(trimmed.size()));
+    std::vector<std::int32_t>().swap(result.links);
+    result.linksInTriangles = true;
+    result.trimmed = true;
+}
+
+bool findLinks(TopologyInput& input, TopologyResult& result, const JobControl& control) {
     result.triangles = input.triangles;
     result.triangleCount = input.triangleCount;
     // Unchanged since the triangulation: the links it wrote stand.
@@ -75,6 +106,14 @@ bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl&
     }
     return linkNeighbours(input.triangles, input.triangleCount, result.links, result.hullEdges,
                           [&](double fraction) { return control.carryOn(fraction); });
+}
+
+}  // namespace
+
+bool linkSurface(TopologyInput& input, TopologyResult& result, const JobControl& control) {
+    if (!findLinks(input, result, control)) return false;
+    if (input.boundaries.any()) trimToBoundaries(input, result);
+    return !control.cancelled();
 }
 
 }  // namespace vellacor

@@ -1,9 +1,12 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "model/background_job.h"
+#include "model/surface_boundaries.h"
+#include "model/survey_point.h"
 #include "surface/surface_work.h"
 #include "model/tin_triangle.h"
 
@@ -60,6 +63,11 @@ struct TopologyInput {
     int triangleCount = 0;
     bool linksKnown = false;
     std::uint64_t knownDigest = 0;
+    // Where the surface ends; with any, the points the triangles name (read
+    // only while the job runs, as the triangles) and the trimmed surface is made.
+    SurfaceBoundaries boundaries;
+    std::span<const SurveyPoint> points;
+    int pointCount = 0;
 };
 
 struct TopologyResult {
@@ -70,6 +78,11 @@ struct TopologyResult {
     bool linksInTriangles = false;
     std::vector<std::int32_t> links;
     std::vector<HullEdge> hullEdges;
+    // The boundaries took triangles away: these, their links in them, replace
+    // the triangles, and the hull edges are theirs.
+    bool trimmed = false;
+    std::vector<TinTriangle> trimmedTriangles;
+    std::uint64_t trimmedDigest = 0;  // of the trimmed triangles, whose links stand in them
 };
 
 // The triangulation worker's whole run: the triangles, with the growing mesh

@@ -266,7 +266,7 @@ TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
     EXPECT_EQ(buttons.front().toolTip, "Plan View");
     EXPECT_EQ(buttons.back().toolTip, "CAD Overlay");
     for (const ToolButton& b : buttons) check(b.id, b.toolTip);
-    EXPECT_EQ(items, 44 + 12);
+    EXPECT_EQ(items, 46 + 12);
 }
 
 }  // namespace

@@ -150,6 +150,45 @@ TEST(LandXmlReader, UnexpectedClosingTagsAreReportedAndReadingGoesOn) {
     EXPECT_EQ(r.tagErrors[0], "Error, expected \"</CgPoint>\" not found, instead found \"<Extra>\"");
 }
 
+TEST(LandXmlReader, BoundariesComeFromTheSurfaceRead) {
+    // The first surface has no TIN definition: its boundary is kept only
+    // until a surface with one brings its own.
+    const LandXmlReadResult r = readLandXmlText(
+        "<LandXML><Surfaces>"
+        "<Surface name=\"a\"><SourceData><Boundaries><Boundary bndType=\"outer\" edgeTrim=\"true\">"
+        "<PntList2D>0 0 0 1 1 1</PntList2D></Boundary></Boundaries></SourceData></Surface>"
+        "<Surface name=\"b\"><SourceData><Boundaries>"
+        "<Boundary bndType=\"Void\" edgeTrim=\"true\"><PntList3D>1 2 9 1 4 9 3 4 9 1 2 9</PntList3D>"
+        "<PntList2D>7 7 7 8 8 8</PntList2D></Boundary>"  // a second list: not read
+        "<Boundary bndType=\"outer\" edgeTrim=\"true\"/>"
+        "<Boundary bndType=\"island\" edgeTrim=\"true\"><PntList2D>0 0 0 1 1 1</PntList2D></Boundary>"
+        "<Boundary edgeTrim=\"true\"><PntList2D>0 0 0 1 1 1</PntList2D></Boundary>"
+        "</Boundaries></SourceData>"
+        "<Definition surfType=\"TIN\"><Pnts><P id=\"1\">0 0 1</P><P id=\"2\">0 10 1</P><P id=\"3\">10 10 1</P>"
+        "</Pnts><Faces><F>1 2 3</F></Faces></Definition></Surface>"
+        "<Surface name=\"c\"><SourceData><Boundaries><Boundary bndType=\"hide\" edgeTrim=\"true\">"
+        "<PntList2D>5 5 5 6 6 6</PntList2D></Boundary></Boundaries></SourceData></Surface>"
+        "</Surfaces></LandXML>");
+    ASSERT_EQ(r.surface.triangles.size(), 1u);
+    ASSERT_EQ(r.surface.boundaries.size(), 1u);
+    const SurfaceBoundary& b = r.surface.boundaries[0];
+    EXPECT_EQ(b.kind, BoundaryKind::Hide);
+    ASSERT_EQ(b.corners.size(), 3u);  // the closing corner dropped
+    EXPECT_EQ(b.corners[0].x, 2);     // easting after northing
+    EXPECT_EQ(b.corners[0].y, 1);
+    EXPECT_EQ(b.corners[0].z, 9);
+    EXPECT_EQ(b.corners[2].x, 4);
+    EXPECT_EQ(b.corners[2].y, 3);
+
+    // Points only: the first surface's boundaries are the site's.
+    const LandXmlReadResult points = readLandXmlText(
+        "<LandXML><CgPoints><CgPoint name=\"1\">0 0 1</CgPoint></CgPoints><Surfaces><Surface><SourceData>"
+        "<Boundaries><Boundary bndType=\"outer\" edgeTrim=\"false\"><PntList2D>0 0 0 1 1 1</PntList2D></Boundary>"
+        "</Boundaries></SourceData></Surface></Surfaces></LandXML>");
+    ASSERT_EQ(points.surface.boundaries.size(), 1u);
+    EXPECT_EQ(points.surface.boundaries[0].kind, BoundaryKind::Outer);
+}
+
 TEST(LandXmlReader, LongBreaklinesAreCutAtTheLimit) {
     std::string text = "<Surface><SourceData><Breaklines><Breakline><PntList2D>";
     for (int i = 0; i < 6000; ++i) text += std::to_string(i) + " 1 ";

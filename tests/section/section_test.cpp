@@ -406,6 +406,29 @@ TEST_F(SectionDrawingOfASlope, OtherDirectionsTurnTicksAndLabels) {
     expectText(north[8], "0+00", 11.5, 1, 1, 0, 2, 2);
 }
 
+TEST(SectionAcrossAHole, TheGroundLineBreaksAtTheHoleAndComesBackBeyondIt) {
+    // A plane over a 20 x 20 grid with a hide boundary along grid lines; a
+    // line along a row leaves the surface at x = 6 and comes back at x = 14.
+    SurfaceSite site;
+    std::vector<Xyz> points;
+    for (const Xyz& p : gridPoints(21, 21, 1.0)) points.push_back({p.x, p.y, 50 + 0.5 * p.x});
+    loadPoints(site, points);
+    site.document.boundaries.polygons = {{BoundaryKind::Hide, {{6, 6, 0}, {14, 6, 0}, {14, 14, 0}, {6, 14, 0}}}};
+    buildSurface(site);
+    for (const double y : {10.0, 9.5}) {  // along a row of points and between rows
+        const std::vector<std::vector<Vec3>> runs = onSurfaceRuns(drapeSection(linkedSurfaceOf(site), 1, y, 19, y));
+        ASSERT_EQ(runs.size(), 2u) << y;
+        EXPECT_DOUBLE_EQ(runs[0].front().x, 1);
+        EXPECT_DOUBLE_EQ(runs[0].back().x, 6);
+        EXPECT_DOUBLE_EQ(runs[1].front().x, 14);
+        EXPECT_DOUBLE_EQ(runs[1].back().x, 19);
+        for (const auto& run : runs)
+            for (const Vec3& p : run) EXPECT_NEAR(p.z, 50 + 0.5 * p.x, 1e-9);
+    }
+    // A line beside the hole stays on the ground all the way.
+    EXPECT_EQ(onSurfaceRuns(drapeSection(linkedSurfaceOf(site), 1, 3, 19, 3)).size(), 1u);
+}
+
 TEST(SectionCommand, RefusesAnIncompleteCommandLine) {
     EXPECT_EQ(runTool(std::string(VELLACOR_CLI) + " section x.txt --from 1,2 --out a.dxf").exitCode, 2);
     EXPECT_EQ(runTool(std::string(VELLACOR_CLI) + " section x.txt --from 1,2 --to 3").exitCode, 2);

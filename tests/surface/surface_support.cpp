@@ -258,10 +258,20 @@ void buildSurface(SurfaceSite& site) {
     d.triangleCount = static_cast<int>(d.triangles.size());
     d.triangulateStage.done = d.triangulateStage.enabled = true;
 
-    TopologyInput links{d.triangles.data(), d.triangleCount, true, output.digest};
+    TopologyInput links;
+    links.triangles = d.triangles.data();
+    links.triangleCount = d.triangleCount;
+    links.linksKnown = true;
+    links.knownDigest = output.digest;
+    links.boundaries = d.boundaries;
+    links.points = d.points;
+    links.pointCount = d.pointCount;
     TopologyResult linked;
     ASSERT_TRUE(linkSurface(links, linked, control));
-    if (!linked.linksInTriangles)
+    if (linked.trimmed) {
+        d.triangles = std::move(linked.trimmedTriangles);
+        d.triangleCount = static_cast<int>(d.triangles.size());
+    } else if (!linked.linksInTriangles)
         for (std::size_t t = 0; t < d.triangles.size(); ++t)
             for (std::size_t k = 0; k < 3; ++k) d.triangles[t].neighbour[k] = linked.links[3 * t + k];
     site.hullEdges = std::move(linked.hullEdges);

@@ -74,8 +74,9 @@ void setSurface(SurfaceSite& site, const std::vector<Xyz>& points, const std::ve
                 bool link = true);
 
 // Triangulates the usable points and links the triangles with the surface
-// layer's own jobs, on this thread: duplicates leave the surface, both
-// stages end done, as the program's pipeline leaves them.
+// layer's own jobs, on this thread: duplicates leave the surface, the
+// document's boundaries cut it, both stages end done, as the program's
+// pipeline leaves them.
 void buildSurface(SurfaceSite& site);
 
 // Triangulates the points without threads (duplicate removal included) and

@@ -189,6 +189,40 @@ TEST(PondReport, TiedElevationsFillToTheLevelWhereTheWaterRunsOff) {
     EXPECT_EQ(rainedOnLevels(s), std::vector<double>{103.0});
 }
 
+TEST(PondReport, WaterLeavesAtABoundaryAsAtTheHull) {
+    // A pit at (10, 10) on a 20 x 20 grid: without boundaries a pond fills it
+    // to the lowest hull point, (10, 0) at 110.
+    auto pit = [](double x, double y) { return 100.0 + std::fabs(x - 10) + std::fabs(y - 10); };
+    WaterSite whole;
+    testing::buildSite(whole, testing::gridOf(21, 1.0, pit));
+    const std::vector<StandingPond> full = fillPondsToSpill(whole.surface());
+    ASSERT_EQ(full.size(), 1u);
+    EXPECT_EQ(full[0].spillElevation, 110.0);
+
+    // A hole round the pit: the water runs off at the hole's edge.
+    WaterSite holed;
+    testing::loadPoints(holed.model, testing::gridOf(21, 1.0, pit));
+    holed.model.document.boundaries.polygons = {{BoundaryKind::Hide, {{8, 8, 0}, {12, 8, 0}, {12, 12, 0}, {8, 12, 0}}}};
+    testing::buildSurface(holed.model);
+    EXPECT_TRUE(fillPondsToSpill(holed.surface()).empty()) << pondReport(holed.surface(), fillPondsToSpill(holed.surface()));
+    expectSameAsFill(holed.surface(), "holed");
+
+    // An L-shaped survey whose inner corner is the pit: the hull's triangles
+    // over the bay hold a pond; trimmed, the corner is on the edge and dry.
+    std::vector<Xyz> lShape;
+    for (const Xyz& p : testing::gridOf(21, 1.0, pit))
+        if (p.x <= 10 || p.y <= 10) lShape.push_back(p);
+    WaterSite convex, trimmed;
+    testing::buildSite(convex, lShape);
+    ASSERT_FALSE(fillPondsToSpill(convex.surface()).empty());
+    testing::loadPoints(trimmed.model, lShape);
+    trimmed.model.document.boundaries.maxEdgeLength = 1.2;
+    testing::buildSurface(trimmed.model);
+    EXPECT_TRUE(fillPondsToSpill(trimmed.surface()).empty());
+    expectSameAsFill(trimmed.surface(), "trimmed L");
+    EXPECT_TRUE(rainedOnLevels(trimmed.surface()).empty());
+}
+
 // Cones of radius 15 cut into ground 100 + tilt x that runs out to the
 // edge: `bowls` lists (centre x, centre y, depth).
 std::vector<Xyz> plateauWithBowls(const std::vector<std::array<double, 3>>& bowls, double tilt = 0.0) {

@@ -1,0 +1,23 @@
+#include "cli/cli_boundaries.h"
+
+namespace vellacor {
+
+namespace {
+
+void addPolygons(SiteDocument& document, const std::vector<std::vector<PlanPoint>>& polygons, BoundaryKind kind) {
+    for (const std::vector<PlanPoint>& polygon : polygons) {
+        SurfaceBoundary& b = document.boundaries.polygons.emplace_back();
+        b.kind = kind;
+        for (const PlanPoint& p : polygon) b.corners.push_back({p.easting, p.northing, 0.0});
+    }
+}
+
+}  // namespace
+
+void applyCliBoundaries(SiteDocument& document, const CliArgs& args) {
+    addPolygons(document, args.boundaries, BoundaryKind::Outer);
+    addPolygons(document, args.hides, BoundaryKind::Hide);
+    if (args.maxEdge) document.boundaries.maxEdgeLength = *args.maxEdge;
+}
+
+}  // namespace vellacor

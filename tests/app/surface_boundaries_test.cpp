@@ -1,0 +1,140 @@
+// Boundaries in the program's own pipeline: the surface the window shows is
+// cut once it is built and its breaklines are in, and the limit polygon can
+// become a boundary.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/breaklines.h"
+#include "app/cad_overlays.h"
+#include "app/command_table.h"
+#include "app/document.h"
+#include "app/pipeline.h"
+#include "app/site_model.h"
+#include "app/surface_boundary_edit.h"
+#include "app/surface_stages.h"
+#include "support/fake_ui.h"
+#include "support/temp_files.h"
+
+namespace vellacor {
+namespace {
+
+// A 10 x 10 grid of unit cells, elevation rising with easting.
+struct GridSite : ::testing::Test {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+
+    void SetUp() override {
+        std::string text;
+        for (int y = 0, n = 1; y <= 10; ++y)
+            for (int x = 0; x <= 10; ++x)
+                text += std::to_string(n++) + "," + std::to_string(y) + "," + std::to_string(x) + "," +
+                        std::to_string(100 + x) + ",G\n";
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        model.display.showContours = true;
+    }
+
+    static SurfaceBoundary rectangle(BoundaryKind kind, double x0, double y0, double x1, double y1) {
+        return {kind, {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}}};
+    }
+
+    // Open edges counted on the triangles' own links, and the hull list kept beside them.
+    void expectHullEdgesOfTheTriangles() const {
+        const SurfaceView s = linkedSurfaceOf(model);
+        std::size_t open = 0;
+        for (int t = 0; t < s.triangleCount; ++t)
+            for (const int n : s.triangle(t).neighbour) open += n == kNoTriangle;
+        EXPECT_EQ(s.hullEdges.size(), open);
+        EXPECT_GT(open, 0u);
+    }
+};
+
+TEST_F(GridSite, TheBuiltSurfaceIsCutAfterItsBreaklines) {
+    // A breakline across cells, then a hole that takes 3 x 2 cells: the
+    // trimmed surface still holds the breakline as an edge.
+    model.document.boundaries.polygons = {rectangle(BoundaryKind::Hide, 3, 3, 6, 5)};
+    const int from = 1 * 11 + 1, to = 2 * 11 + 8;  // (1, 1) to (8, 2): through no other point
+    model.document.breaklines.pairs = {{from, to}};
+    model.document.breaklines.allInserted = false;
+    runPipelineToCompletion(model, ui);
+    ASSERT_TRUE(model.document.contourStage.done);
+    EXPECT_EQ(model.document.triangleCount, 2 * (100 - 6));
+    bool edge = false;
+    for (int t = 0; t < model.document.triangleCount; ++t) {
+        const TinTriangle& tri = model.document.triangles[static_cast<std::size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            const int a = tri.vertex[k], b = tri.vertex[(k + 1) % 3];
+            edge = edge || (a == from && b == to) || (a == to && b == from);
+        }
+    }
+    EXPECT_TRUE(edge);
+    expectHullEdgesOfTheTriangles();
+    EXPECT_EQ(model.document.pointCount, 121);
+
+    // The limit polygon (made round the surface) as a boundary: the menu item
+    // cuts what lies outside a smaller polygon the user drew.
+    ASSERT_TRUE(model.document.contours.limitPolygon.has_value());
+    model.document.contours.limitPolygon->vertices = rectangle(BoundaryKind::Outer, 1, 1, 9, 8).corners;
+    EXPECT_TRUE(commandState(model, CommandId::LimitPolygonBoundary).enabled);
+    EXPECT_TRUE(runCommand(model, ui, CommandId::LimitPolygonBoundary));
+    runPipelineToCompletion(model, ui);
+    ASSERT_TRUE(model.document.contourStage.done);
+    int cells = 0;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            cells += x >= 1 && x < 9 && y >= 1 && y < 8 && !(x >= 3 && x < 6 && y >= 3 && y < 5);
+    EXPECT_EQ(model.document.triangleCount, 2 * cells);
+    EXPECT_EQ(model.document.boundaries.polygonCount(), 2);
+    expectHullEdgesOfTheTriangles();
+}
+
+TEST_F(GridSite, ABoundaryWaitsForTheFinishedSurface) {
+    EXPECT_FALSE(addSurfaceBoundary(model, rectangle(BoundaryKind::Outer, 1, 1, 9, 9)));  // nothing built yet
+    EXPECT_FALSE(commandState(model, CommandId::LimitPolygonBoundary).enabled);
+    runPipelineToCompletion(model, ui);
+    EXPECT_FALSE(addSurfaceBoundary(model, {BoundaryKind::Outer, {{0, 0, 0}, {1, 1, 0}}}));  // not a polygon
+    EXPECT_EQ(model.document.triangleCount, 200);
+    EXPECT_TRUE(addSurfaceBoundary(model, rectangle(BoundaryKind::Outer, 0, 0, 5, 10)));
+    runPipelineToCompletion(model, ui);
+    EXPECT_EQ(model.document.triangleCount, 100);
+}
+
+// A closed LWPOLYLINE through the plan corners given.
+std::string closedPolyline(const std::vector<std::pair<int, int>>& corners, bool closed = true) {
+    std::string text =
+        "  0\nLWPOLYLINE\n 90\n" + std::to_string(corners.size()) + "\n 70\n" + (closed ? "1" : "0") + "\n";
+    for (const auto& [x, y] : corners) text += " 10\n" + std::to_string(x) + "\n 20\n" + std::to_string(y) + "\n";
+    return text;
+}
+
+TEST_F(GridSite, TheSmallestClosedCadPolylineRoundTheSelectedPointBecomesTheBoundary) {
+    runPipelineToCompletion(model, ui);
+    // Round the whole site, round cells 1..9 x 1..8, and an open line closer in.
+    const std::string dxf = dir.write(
+        "lines.dxf", "  0\nSECTION\n  2\nENTITIES\n" + closedPolyline({{-1, -1}, {11, -1}, {11, 11}, {-1, 11}}) +
+                         closedPolyline({{1, 1}, {9, 1}, {9, 8}, {1, 8}}) +
+                         closedPolyline({{4, 3}, {6, 3}, {6, 5}, {4, 5}}, false) + "  0\nENDSEC\n  0\nEOF\n");
+    ASSERT_GT(importCadOverlay(model, ui, dxf), 0u);
+    runPipelineToCompletion(model, ui);
+    EXPECT_TRUE(commandState(model, CommandId::CadPolylineBoundary).enabled);
+
+    // No point selected: the user is told, nothing changes.
+    EXPECT_TRUE(runCommand(model, ui, CommandId::CadPolylineBoundary));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], kNoPolylineAroundSelection);
+    EXPECT_EQ(model.document.boundaries.polygonCount(), 0);
+
+    model.input.selectedPoint = 4 * 11 + 5;  // (5, 4)
+    EXPECT_TRUE(runCommand(model, ui, CommandId::CadPolylineBoundary));
+    runPipelineToCompletion(model, ui);
+    ASSERT_EQ(model.document.boundaries.polygonCount(), 1);
+    EXPECT_EQ(model.document.boundaries.polygons[0].corners.size(), 4u);
+    EXPECT_EQ(model.document.triangleCount, 2 * 8 * 7);
+    expectHullEdgesOfTheTriangles();
+}
+
+}  // namespace
+}  // namespace vellacor
