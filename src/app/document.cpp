@@ -41,6 +41,14 @@ void resetCameraForLoad(SiteModel& model) {
 
 }  // namespace
 
+bool reportSaved(Ui& ui, bool saved, const std::string& path) {
+    if (saved)
+        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
+    else
+        ui.message("Unable to write file:\n\n" + path);
+    return saved;
+}
+
 std::string fullPath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path full = std::filesystem::absolute(path, error);
@@ -210,11 +218,7 @@ bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, c
         fatalError(ui, "Unable to allocate memory for array!");
     }
     ok = ok && file.commit();  // a failed write leaves the target as it was
-    if (ok)
-        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
-    else
-        ui.message("Unable to write file:\n\n" + path);
-    return ok;
+    return reportSaved(ui, ok, path);
 }
 
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {
@@ -238,11 +242,7 @@ bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFor
     // Data still buffered reaches the disk only now, so a full disk may show here first.
     ok = ok && file.commit();  // a failed write leaves the target as it was
     ui.setWaitCursor(false);
-    if (ok)
-        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
-    else
-        ui.message("Unable to write file:\n\n" + path);
-    return ok;
+    return reportSaved(ui, ok, path);
 }
 
 }  // namespace vellacor

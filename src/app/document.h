@@ -53,6 +53,10 @@ bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, c
 // The path made absolute, as "Saved File:" shows it.
 std::string fullPath(const std::string& path);
 
+// Tells the user a save is done ("Saved File:" and the full path) or that
+// the file could not be written; returns `saved`.
+bool reportSaved(Ui& ui, bool saved, const std::string& path);
+
 // The file name shown in messages and the window title.
 std::string displayName(const std::string& path);
 

@@ -80,11 +80,7 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
     }
     for (const std::unique_ptr<FileReplacement>& replacement : replacements) ok = ok && replacement->commit();
     ui.setWaitCursor(false);
-    if (ok)
-        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
-    else
-        ui.message("Unable to write file:\n\n" + path);
-    return ok;
+    return reportSaved(ui, ok, path);
 }
 
 bool setCoordinateSystem(SiteModel& model, Ui& ui, const std::string& definition) {
