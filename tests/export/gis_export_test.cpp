@@ -313,26 +313,18 @@ TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
     EXPECT_EQ(raster->GetSpatialRef(), nullptr);
 }
 
-TEST(GisFiles, ADemHasADefaultCellAndIsRefusedTooFineOrWithoutASurface) {
+// The refusals (a cell too fine, no surface) are checked end to end by the
+// command line's and the window's tests.
+TEST(GisFiles, ADemWithoutACellSizeSpreadsTheLongerSideOver1000Cells) {
     SiteDocument d;
     makeGridSite(d);
     GisOptions options;
     options.format = GisFormat::GeoTiff;
-    {
-        // No size asked: the longer side (4 m here) in 1000 cells.
-        TempDir dir;
-        const Dataset dem = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
-        ASSERT_NE(dem, nullptr);
-        EXPECT_EQ(dem->GetRasterXSize(), 1000);
-        EXPECT_EQ(dem->GetRasterYSize(), 1000);
-    }
-    options.cellSize = 1e-6;
-    EXPECT_FALSE(makeGisFiles("/nonexistent/dem.tif", d, options).refusal.empty());
-    d.triangleCount = 0;
-    options.cellSize = 1;
-    const GisWriteResult made = makeGisFiles("/nonexistent/dem.tif", d, options);
-    EXPECT_TRUE(made.files.empty());
-    EXPECT_FALSE(made.refusal.empty());
+    TempDir dir;
+    const Dataset dem = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
+    ASSERT_NE(dem, nullptr);
+    EXPECT_EQ(dem->GetRasterXSize(), 1000);  // the site is 4 m each way
+    EXPECT_EQ(dem->GetRasterYSize(), 1000);
 }
 
 }  // namespace
