@@ -45,11 +45,9 @@ LasTestFile fileOf(const std::vector<WrittenPoint>& points, int minor, int forma
 
 // Read with every class chosen.
 LasReadResult readEvery(const std::string& bytes) {
-    return readLasBytes(bytes, [](const LasClassCounts&) {
-        LasClassChoice all;
-        all.fill(true);
-        return all;
-    });
+    LasClassChoice all;
+    all.fill(true);
+    return readLasBytes(bytes, [all](const LasClassCounts&) { return all; });
 }
 
 TEST(LasFile, ReadsEveryPointOfFormats0136WithExtraBytes) {
@@ -95,11 +93,9 @@ TEST(LasFile, ChoosesGroundByDefaultOtherwiseEveryPointAndSaysWhenNoneIsOfTheCho
     for (WrittenPoint& p : noGround) p.classByte = p.classByte == 2 ? 1 : 5;
     EXPECT_EQ(readLasBytes(lasBytes(fileOf(noGround, 2, 1, 0)), defaultLasClasses).read.pointCount, 11);
 
-    const LasReadResult none = readLasBytes(bytes, [&](const LasClassCounts&) {
-        LasClassChoice bridges{};
-        bridges[17] = true;
-        return bridges;
-    });
+    LasClassChoice bridges{};
+    bridges[17] = true;
+    const LasReadResult none = readLasBytes(bytes, [&](const LasClassCounts&) { return bridges; });
     EXPECT_TRUE(none.read.points.empty());
     EXPECT_EQ(none.diagnostics.messages, std::vector<std::string>{"The file holds no points of the classes chosen: Bridge Deck."});
 }
