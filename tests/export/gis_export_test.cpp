@@ -287,7 +287,9 @@ TEST(GisFiles, TheDemHoldsTheSurfaceHeightAtEachCellCentre) {
     }
 }
 
-TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
+// The refusals of a DEM (a cell too fine, no surface) are checked end to end
+// by the command line's and the window's tests.
+TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNoneAndADemItsDefaultCell) {
     SiteDocument d;
     makeGridSite(d);
     d.coordinateSystem.clear();
@@ -306,25 +308,13 @@ TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
     ASSERT_NE(shapefile, nullptr);
     EXPECT_EQ(shapefile->GetLayer(0)->GetSpatialRef(), nullptr);
     EXPECT_FALSE(std::filesystem::exists(dir.path("site.prj")));
+    // A DEM without a cell size asked spreads the longer side (4 m here) over 1000 cells.
     options.format = GisFormat::GeoTiff;
-    options.cellSize = 1;
     const Dataset raster = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
     ASSERT_NE(raster, nullptr);
     EXPECT_EQ(raster->GetSpatialRef(), nullptr);
-}
-
-// The refusals (a cell too fine, no surface) are checked end to end by the
-// command line's and the window's tests.
-TEST(GisFiles, ADemWithoutACellSizeSpreadsTheLongerSideOver1000Cells) {
-    SiteDocument d;
-    makeGridSite(d);
-    GisOptions options;
-    options.format = GisFormat::GeoTiff;
-    TempDir dir;
-    const Dataset dem = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
-    ASSERT_NE(dem, nullptr);
-    EXPECT_EQ(dem->GetRasterXSize(), 1000);  // the site is 4 m each way
-    EXPECT_EQ(dem->GetRasterYSize(), 1000);
+    EXPECT_EQ(raster->GetRasterXSize(), 1000);
+    EXPECT_EQ(raster->GetRasterYSize(), 1000);
 }
 
 }  // namespace
