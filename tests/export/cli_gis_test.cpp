@@ -44,85 +44,73 @@ std::string lineAfter(const std::string& text, const std::string& key) {
 
 TEST(CliGis, TheOutputNameChoosesTheFormatAndEveryFileCarriesTheSystem) {
     TempDir dir;
-    const ToolRun info = runTool(kCli + " info " + kSite);
-    const std::string points = lineAfter(info.output, "points: ").substr(8);
+    const std::string points = lineAfter(runTool(kCli + " info " + kSite).output, "points: ").substr(8);
+    const auto convert = [&](const std::string& args) { return runTool(kCli + " convert " + kSite + " " + args); };
 
-    const ToolRun gpkg = runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --to " + dir.path("site.gpkg"));
+    const ToolRun gpkg = convert("--crs EPSG:2193 --to " + dir.path("site.gpkg"));
     ASSERT_EQ(gpkg.exitCode, 0) << gpkg.output;
     EXPECT_EQ(gpkg.output, "Saved File:\n\n" + dir.path("site.gpkg") + "\n");
     const Dataset site = openVector(dir.path("site.gpkg"));
     ASSERT_NE(site, nullptr);
-    ASSERT_NE(site->GetLayerByName("points"), nullptr);
+    ASSERT_EQ(site->GetLayerCount(), 3);  // points, contours and the TIN
     EXPECT_EQ(std::to_string(site->GetLayerByName("points")->GetFeatureCount()), points);
-    ASSERT_NE(site->GetLayerByName("contours"), nullptr);
-    EXPECT_GT(site->GetLayerByName("contours")->GetFeatureCount(), 0);
-    ASSERT_NE(site->GetLayerByName("tin"), nullptr);
     for (OGRLayer* layer : site->GetLayers()) {
+        EXPECT_GT(layer->GetFeatureCount(), 0) << layer->GetName();
         ASSERT_NE(layer->GetSpatialRef(), nullptr) << layer->GetName();
         EXPECT_STREQ(layer->GetSpatialRef()->GetAuthorityCode(nullptr), "2193") << layer->GetName();
     }
 
     // One layer a shapefile, points unless --layer says otherwise.
-    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --to " + dir.path("p.shp")).exitCode, 0);
+    ASSERT_EQ(convert("--crs EPSG:2193 --to " + dir.path("p.shp")).exitCode, 0);
     const Dataset shp = openVector(dir.path("p.shp"));
     ASSERT_NE(shp, nullptr);
     EXPECT_EQ(std::to_string(shp->GetLayer(0)->GetFeatureCount()), points);
     EXPECT_TRUE(std::filesystem::exists(dir.path("p.prj")));
-    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --layer tin --to " + dir.path("t.geojson")).exitCode, 0);
+    ASSERT_EQ(convert("--layer tin --to " + dir.path("t.geojson")).exitCode, 0);
     const Dataset json = openVector(dir.path("t.geojson"));
     ASSERT_NE(json, nullptr);
     EXPECT_EQ(wkbFlatten(json->GetLayer(0)->GetGeomType()), wkbPolygon);
 
-    // The DEM: one cell a metre over the site's triangles.
-    ASSERT_EQ(runTool(kCli + " convert " + kSite + " --crs EPSG:2193 --cell 1 --to " + dir.path("dem.tif")).exitCode, 0);
-    const ToolRun dem = runTool(kCli + " info " + dir.path("dem.tif"));
-    EXPECT_EQ(lineAfter(dem.output, "crs: "), "crs: EPSG:2193") << dem.output;
-    // Read back, the raster's system goes into LandXML by its code.
+    // The DEM's system read back, and from it into LandXML by its code.
+    ASSERT_EQ(convert("--crs EPSG:2193 --cell 1 --to " + dir.path("dem.tif")).exitCode, 0);
+    EXPECT_EQ(lineAfter(runTool(kCli + " info " + dir.path("dem.tif")).output, "crs: "), "crs: EPSG:2193");
     ASSERT_EQ(runTool(kCli + " convert " + dir.path("dem.tif") + " --to " + dir.path("dem.xml") + " --points").exitCode, 0);
     EXPECT_NE(readFile(dir.path("dem.xml")).find("<CoordinateSystem epsgCode=\"2193\"/>"), std::string::npos);
 }
 
 TEST(CliGis, TheSystemComesFromTheFileAndGoesBackIntoLandXml) {
     TempDir dir;
+    const auto crsOf = [](const std::string& path) { return lineAfter(runTool(kCli + " info " + path).output, "crs: "); };
+    const std::string nztm = "crs: NZGD2000 / New Zealand Transverse Mercator 2000";
     const std::string survey = dir.write("site.txt", kSurvey);
-    // Without a system nothing is printed: the old lines stay as they were.
-    EXPECT_EQ(runTool(kCli + " info " + survey).output.find("crs:"), std::string::npos);
-
+    EXPECT_EQ(crsOf(survey), "(none)");  // without a system the old lines stay as they were
     dir.write("site.prj", kNztmPrj);
-    const ToolRun prj = runTool(kCli + " info " + survey);
-    EXPECT_EQ(lineAfter(prj.output, "crs: "), "crs: NZGD2000 / New Zealand Transverse Mercator 2000") << prj.output;
+    EXPECT_EQ(crsOf(survey), nztm);
 
     ASSERT_EQ(runTool(kCli + " convert " + survey + " --crs epsg:2193 --to " + dir.path("out.xml")).exitCode, 0);
     const std::string xml = readFile(dir.path("out.xml"));
     EXPECT_NE(xml.find("\t</Units>\n\t<CoordinateSystem epsgCode=\"2193\"/>\n\t<CgPoints>"), std::string::npos) << xml;
-    EXPECT_EQ(checkXml(dir.path("out.xml")).exitCode, 0);
-    EXPECT_EQ(lineAfter(runTool(kCli + " info " + dir.path("out.xml")).output, "crs: "), "crs: EPSG:2193");
+    EXPECT_EQ(crsOf(dir.path("out.xml")), "crs: EPSG:2193");
 
     // A system given as WKT goes back as WKT, its quotes as entities.
     ASSERT_EQ(runTool(kCli + " convert " + survey + " --to " + dir.path("wkt.xml")).exitCode, 0);
     EXPECT_NE(readFile(dir.path("wkt.xml")).find("<CoordinateSystem ogcWktCode=\"PROJCS[&quot;NZGD_2000_New_Zealand"),
               std::string::npos);
     EXPECT_EQ(checkXml(dir.path("wkt.xml")).exitCode, 0);
-    EXPECT_EQ(lineAfter(runTool(kCli + " info " + dir.path("wkt.xml")).output, "crs: "),
-              "crs: NZGD2000 / New Zealand Transverse Mercator 2000");
+    EXPECT_EQ(crsOf(dir.path("wkt.xml")), nztm);
 
     const std::string shared = sharedData("landxml/L15_500_Surface.xml");
     if (!shared.empty()) {
-        EXPECT_EQ(lineAfter(runTool(kCli + " info " + shared).output, "crs: "), "crs: Russia-MSK52-Zona2");
+        EXPECT_EQ(crsOf(shared), "crs: Russia-MSK52-Zona2");
     }
 }
 
 TEST(CliGis, OptionsThatDoNotSuitTheOutputAreRefused) {
     TempDir dir;
     const std::string survey = dir.write("site.txt", kSurvey);
-    const auto exitOf = [&](const std::string& args) { return runTool(kCli + " convert " + survey + " " + args).exitCode; };
-    EXPECT_EQ(exitOf("--to " + dir.path("a.gpkg") + " --layer points"), 2);
-    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --layer roads"), 2);
-    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --points"), 2);
-    EXPECT_EQ(exitOf("--to " + dir.path("a.shp") + " --cell 2"), 2);
-    EXPECT_EQ(exitOf("--as shp --to " + dir.path("a.dat")), 2);
-    EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --cell 0"), 2);
-    EXPECT_EQ(exitOf("--to " + dir.path("a.tif") + " --crs 2193"), 2);
+    for (const std::string args : {"a.gpkg --layer points", "a.shp --layer roads", "a.shp --points", "a.shp --cell 2",
+                                   "a.dat --as shp", "a.tif --cell 0", "a.tif --crs 2193"})
+        EXPECT_EQ(runTool(kCli + " convert " + survey + " --to " + dir.path(args)).exitCode, 2) << args;
     const ToolRun unknown = runTool(kCli + " convert " + survey + " --to " + dir.path("a.tif") + " --crs EPSG:1");
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_EQ(unknown.output, "Unknown coordinate system:\n\nEPSG:1\n");
@@ -138,13 +126,8 @@ TEST(CliGis, AnUnwritableFolderLeavesTheOldFilesAsTheyWere) {
     const std::string folder = dir.path("locked");
     std::filesystem::create_directory(folder);
     const std::string old = "the user's good file\n";
-    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"}) {
-        std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs(old.c_str(), f);
-        std::fclose(f);
-        std::filesystem::permissions(folder + "/" + name, std::filesystem::perms(0666));
-    }
+    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"})
+        std::filesystem::permissions(dir.write(std::string("locked/") + name, old), std::filesystem::perms(0666));
     std::filesystem::permissions(folder, std::filesystem::perms(0555));
     std::filesystem::permissions(dir.path(""), std::filesystem::perms(0755));
     // Root writes anywhere: the tool runs as nobody then.

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <utility>
 
 #include "export/gis_export.h"
 #include "export_site.h"
@@ -211,33 +212,20 @@ TEST(GisFiles, GeoJsonAndShapefilesHoldTheOneLayerAsked) {
 }
 
 // The surface's height at (x, y) found without the program's lookup: every
-// triangle is tried, and the first that holds the position gives the plane
-// through its corners, solved by Cramer's rule. NaN off the surface.
+// triangle is tried, and the first that holds the position gives the height
+// its corners weigh by their barycentric coordinates. NaN off the surface.
 double heightBySearch(const SiteDocument& d, double x, double y) {
     for (int t = 0; t < d.triangleCount; ++t) {
-        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-        const SurveyPoint& a = d.points[static_cast<std::size_t>(tri.vertex[0])];
-        const SurveyPoint& b = d.points[static_cast<std::size_t>(tri.vertex[1])];
-        const SurveyPoint& c = d.points[static_cast<std::size_t>(tri.vertex[2])];
-        const auto side = [&](const SurveyPoint& p, const SurveyPoint& q) {
-            return (q.easting - p.easting) * (y - p.northing) - (q.northing - p.northing) * (x - p.easting);
+        const auto& corner = d.triangles[static_cast<std::size_t>(t)].vertex;
+        const SurveyPoint& a = d.points[static_cast<std::size_t>(corner[0])];
+        const SurveyPoint& b = d.points[static_cast<std::size_t>(corner[1])];
+        const SurveyPoint& c = d.points[static_cast<std::size_t>(corner[2])];
+        const auto area = [](const SurveyPoint& p, const SurveyPoint& q, double px, double py) {
+            return (q.easting - p.easting) * (py - p.northing) - (q.northing - p.northing) * (px - p.easting);
         };
-        if (side(a, b) < -1e-9 || side(b, c) < -1e-9 || side(c, a) < -1e-9) continue;
-        // z = alpha x + beta y + gamma through the three corners.
-        const double m[3][3] = {{a.easting, a.northing, 1}, {b.easting, b.northing, 1}, {c.easting, c.northing, 1}};
-        const double z[3] = {a.elevation, b.elevation, c.elevation};
-        const auto det = [](const double (&k)[3][3]) {
-            return k[0][0] * (k[1][1] * k[2][2] - k[1][2] * k[2][1]) - k[0][1] * (k[1][0] * k[2][2] - k[1][2] * k[2][0]) +
-                   k[0][2] * (k[1][0] * k[2][1] - k[1][1] * k[2][0]);
-        };
-        double coefficients[3];
-        for (int column = 0; column < 3; ++column) {
-            double replaced[3][3];
-            for (int r = 0; r < 3; ++r)
-                for (int k = 0; k < 3; ++k) replaced[r][k] = k == column ? z[r] : m[r][k];
-            coefficients[column] = det(replaced) / det(m);
-        }
-        return coefficients[0] * x + coefficients[1] * y + coefficients[2];
+        const double wa = area(b, c, x, y), wb = area(c, a, x, y), wc = area(a, b, x, y);
+        if (wa < -1e-9 || wb < -1e-9 || wc < -1e-9) continue;
+        return (wa * a.elevation + wb * b.elevation + wc * c.elevation) / (wa + wb + wc);
     }
     return std::nan("");
 }
@@ -262,8 +250,7 @@ void expectDemCells(const SiteDocument& d, double cellSize, int columns, int row
     GDALRasterBand* band = dataset->GetRasterBand(1);
     int blockColumns = 0, blockRows = 0;
     band->GetBlockSize(&blockColumns, &blockRows);
-    EXPECT_EQ(blockColumns, 256);  // tiled, not stripped
-    EXPECT_EQ(blockRows, 256);
+    EXPECT_EQ(std::make_pair(blockColumns, blockRows), std::make_pair(256, 256));  // tiled, not stripped
     int hasNoData = 0;
     const double noData = band->GetNoDataValue(&hasNoData);
     ASSERT_TRUE(hasNoData);
@@ -300,7 +287,9 @@ TEST(GisFiles, TheDemHoldsTheSurfaceHeightAtEachCellCentre) {
     }
 }
 
-TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
+// The refusals of a DEM (a cell too fine, no surface) are checked end to end
+// by the command line's and the window's tests.
+TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNoneAndADemItsDefaultCell) {
     SiteDocument d;
     makeGridSite(d);
     d.coordinateSystem.clear();
@@ -319,33 +308,13 @@ TEST(GisFiles, ASiteWithoutACoordinateSystemWritesNone) {
     ASSERT_NE(shapefile, nullptr);
     EXPECT_EQ(shapefile->GetLayer(0)->GetSpatialRef(), nullptr);
     EXPECT_FALSE(std::filesystem::exists(dir.path("site.prj")));
+    // A DEM without a cell size asked spreads the longer side (4 m here) over 1000 cells.
     options.format = GisFormat::GeoTiff;
-    options.cellSize = 1;
     const Dataset raster = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
     ASSERT_NE(raster, nullptr);
     EXPECT_EQ(raster->GetSpatialRef(), nullptr);
-}
-
-TEST(GisFiles, ADemHasADefaultCellAndIsRefusedTooFineOrWithoutASurface) {
-    SiteDocument d;
-    makeGridSite(d);
-    GisOptions options;
-    options.format = GisFormat::GeoTiff;
-    {
-        // No size asked: the longer side (4 m here) in 1000 cells.
-        TempDir dir;
-        const Dataset dem = writeAndOpen(dir, "dem.tif", d, options, GDAL_OF_RASTER);
-        ASSERT_NE(dem, nullptr);
-        EXPECT_EQ(dem->GetRasterXSize(), 1000);
-        EXPECT_EQ(dem->GetRasterYSize(), 1000);
-    }
-    options.cellSize = 1e-6;
-    EXPECT_FALSE(makeGisFiles("/nonexistent/dem.tif", d, options).refusal.empty());
-    d.triangleCount = 0;
-    options.cellSize = 1;
-    const GisWriteResult made = makeGisFiles("/nonexistent/dem.tif", d, options);
-    EXPECT_TRUE(made.files.empty());
-    EXPECT_FALSE(made.refusal.empty());
+    EXPECT_EQ(raster->GetRasterXSize(), 1000);
+    EXPECT_EQ(raster->GetRasterYSize(), 1000);
 }
 
 }  // namespace

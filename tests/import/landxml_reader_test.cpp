@@ -299,12 +299,6 @@ TEST(LandXmlReader, RealFilesFromOtherPrograms) {
     }
 }
 
-}  // namespace
-}  // namespace vellacor
-
-namespace vellacor {
-namespace {
-
 TEST(LandXmlReader, TheFirstCoordinateSystemNamesTheSite) {
     const auto systemOf = [](const std::string& element) {
         return readLandXmlText("<LandXML><!-- <CoordinateSystem epsgCode=\"1\"/> -->" + element +

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -133,6 +134,28 @@ TEST(SavingDialog, EachFormatHasItsButtonAndTheSiteItsSystem) {
     EXPECT_EQ(before, QStringLiteral("0.25"));
     EXPECT_FALSE(zeroAccepted);
     EXPECT_EQ(cell.cellSize, 1.5);
+}
+
+TEST(PointClassesDialog, ShowsTheFilesClassesWithTheChosenTickedAndReturnsWhatIsTicked) {
+    PointClassesDialog classes;
+    classes.classes = {{1, "Unclassified", 12}, {2, "Ground", 3400000000}, {9, "Water", 5}};
+    classes.chosen = {2};
+    QStringList shown;
+    QList<Qt::CheckState> ticks;
+    const auto tick = [&](QDialog& dialog) {
+        QListWidget* list = dialog.findChild<QListWidget*>();
+        for (int row = 0; row < list->count(); ++row) {
+            shown << list->item(row)->text();
+            ticks << list->item(row)->checkState();
+            list->item(row)->setCheckState(row == 2 ? Qt::Checked : Qt::Unchecked);
+        }
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(tick, [&] { return runPointClassesDialog(nullptr, classes); }));
+    EXPECT_EQ(shown, (QStringList{"Unclassified (class 1): 12 points", "Ground (class 2): 3400000000 points",
+                                  "Water (class 9): 5 points"}));
+    EXPECT_EQ(ticks, (QList<Qt::CheckState>{Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
+    EXPECT_EQ(classes.chosen, std::vector<int>{9});
 }
 
 }  // namespace

@@ -258,14 +258,7 @@ void buildSurface(SurfaceSite& site) {
     d.triangleCount = static_cast<int>(d.triangles.size());
     d.triangulateStage.done = d.triangulateStage.enabled = true;
 
-    TopologyInput links;
-    links.triangles = d.triangles.data();
-    links.triangleCount = d.triangleCount;
-    links.linksKnown = true;
-    links.knownDigest = output.digest;
-    links.boundaries = d.boundaries;
-    links.points = d.points;
-    links.pointCount = d.pointCount;
+    TopologyInput links{d.triangles.data(), d.triangleCount, true, output.digest, d.boundaries, d.points, d.pointCount};
     TopologyResult linked;
     ASSERT_TRUE(linkSurface(links, linked, control));
     if (linked.trimmed) {
