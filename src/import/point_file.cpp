@@ -257,12 +257,11 @@ PointReadResult readPointText(std::string_view text, PointLayout layout, const R
 PointReadResult readXyzText(std::string_view text, const ReadProgress& progress) {
     text = withoutByteOrderMark(text);
     PointReadResult result;
-    // Several points may share a line, so a counting pass sizes the array exactly.
-    std::size_t count = 0;
+    // A file holds a point a line, nearly always: the lines size the array and
+    // one pass reads the points (a line of several points grows it).
     Vec3 v;
-    walkAllRecords(text, [&](TextScanner& in) { return readXyzRecord(in, v) && ++count <= kMostPoints; }, progress);
     std::vector<SurveyPoint>& points = result.points;
-    points.reserve(std::min(count, kMostPoints));
+    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints));
     result.skipped = walkAllRecords(
         text,
         [&](TextScanner& in) {

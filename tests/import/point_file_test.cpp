@@ -144,6 +144,18 @@ TEST(XyzText, BadTriplesAreSkippedAndCounted) {
     EXPECT_EQ(r.skipped.firstLine, 3);
 }
 
+// The array is sized by the lines; lines holding several points still give every point, in order.
+TEST(XyzText, LinesOfSeveralPointsGiveThemAll) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += std::to_string(3 * i) + " 0 1 " + std::to_string(3 * i + 1) + " 0 1 " + std::to_string(3 * i + 2) + " 0 1\n";
+    const PointReadResult r = readXyzText(text);
+    ASSERT_EQ(r.pointCount, 300);
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(r.points[static_cast<std::size_t>(i)].number, i);
+        EXPECT_EQ(r.points[static_cast<std::size_t>(i)].easting, i);
+    }
+}
+
 TEST(PointFile, ReadsFromAPipeToo) {
     TempDir dir;
     const std::string fifo = dir.path("points.fifo");
