@@ -1,6 +1,7 @@
 #include "app/gis_save.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <vector>
@@ -45,8 +46,10 @@ bool askDemCellSize(const SiteModel& model, Ui& ui, GisOptions& options) {
 }
 
 bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const GisOptions& options) {
-    // Nothing is made when the target cannot be written at all.
-    if (!FileReplacement(path).file()) {
+    // Nothing is made when the target cannot be written at all; its
+    // replacement, opened now, then takes the bytes made for the target itself.
+    auto targetReplacement = std::make_unique<FileReplacement>(path);
+    if (!targetReplacement->file()) {
         ui.message("Unable to open file for writing!\n\n" + path);
         return false;
     }
@@ -69,7 +72,9 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
     bool ok = !made.files.empty();
     for (const GisFile& file : made.files) {
         if (!ok) break;
-        replacements.push_back(std::make_unique<FileReplacement>(file.path));
+        const bool isTarget = targetReplacement && std::filesystem::path(file.path).filename() ==
+                                                       std::filesystem::path(path).filename();
+        replacements.push_back(isTarget ? std::move(targetReplacement) : std::make_unique<FileReplacement>(file.path));
         std::FILE* stream = replacements.back()->file();
         if (!stream) {
             ui.setWaitCursor(false);

@@ -1,22 +1,19 @@
 #include "app/las_open.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <new>
 
 #include "app/read_diagnostics_shown.h"
 #include "import/las_file.h"
 #include "model/site_document.h"
+#include "model/utf8_text.h"
 
 namespace vellacor {
 
 namespace {
 
 bool hasCompressedExtension(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".laz";
+    return equalsIgnoringCase(std::filesystem::path(path).extension().string(), ".laz");
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "cli/cli_args.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <limits>
 #include <string_view>
 
+#include "export/gis_crs.h"
 #include "model/survey_point.h"
 
 namespace vellacor {
@@ -209,13 +209,6 @@ bool isLayerName(std::string_view text) {
 }
 
 // "EPSG:" and a code of one to nine digits, the prefix in any letter case.
-bool isEpsgCode(std::string_view text) {
-    if (text.size() < 6 || text.size() > 14) return false;
-    for (std::size_t i = 0; i < 4; ++i)
-        if (std::toupper(static_cast<unsigned char>(text[i])) != "EPSG"[i]) return false;
-    return text[4] == ':' && text.find_first_not_of("0123456789", 5) == std::string_view::npos;
-}
-
 // The tags --format may give for a file whose extension does not name its format.
 bool isFormatAnswer(std::string_view text) {
     static constexpr std::string_view kTags[] = {"PNEZD", "PENZD", "XYZ", "RAW", "USGS_DEM", "HGT", "EXE", "XML", "RASTER"};
@@ -270,7 +263,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
             a.cellSize = parseWhole(std::string_view(text), 0.0, kMaxCellSize);
             return a.cellSize && *a.cellSize > 0.0;
         }
-        case Valued::Crs: a.crs = text; return isEpsgCode(text);
+        case Valued::Crs: a.crs = text; return isEpsgDefinition(text);
     }
     return false;
 }
@@ -285,12 +278,14 @@ const Name* findAccepted(const auto& names, const std::string& arg, const std::v
 
 }  // namespace
 
-std::vector<Vec3> planCornersOf(const CliArgs& a) {
+std::vector<Vec3> planCornersOf(const std::vector<PlanPoint>& polygon) {
     std::vector<Vec3> corners;
-    corners.reserve(a.limitPolygon.size());
-    for (const PlanPoint& p : a.limitPolygon) corners.push_back({p.easting, p.northing, 0.0});
+    corners.reserve(polygon.size());
+    for (const PlanPoint& p : polygon) corners.push_back({p.easting, p.northing, 0.0});
     return corners;
 }
+
+std::vector<Vec3> planCornersOf(const CliArgs& a) { return planCornersOf(a.limitPolygon); }
 
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
     if (args.empty()) return std::nullopt;

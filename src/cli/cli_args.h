@@ -78,7 +78,8 @@ struct CliArgs {
 // second one (volume takes two), or a command that writes a file has no output path.
 std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args);
 
-// The --limit-polygon corners as plan points (elevation 0).
+// A polygon's corners as plan points (elevation 0); the --limit-polygon's.
+std::vector<Vec3> planCornersOf(const std::vector<PlanPoint>& polygon);
 std::vector<Vec3> planCornersOf(const CliArgs& a);
 
 // The limits every command holds its options to.

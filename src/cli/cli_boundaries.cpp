@@ -5,11 +5,8 @@ namespace vellacor {
 namespace {
 
 void addPolygons(SiteDocument& document, const std::vector<std::vector<PlanPoint>>& polygons, BoundaryKind kind) {
-    for (const std::vector<PlanPoint>& polygon : polygons) {
-        SurfaceBoundary& b = document.boundaries.polygons.emplace_back();
-        b.kind = kind;
-        for (const PlanPoint& p : polygon) b.corners.push_back({p.easting, p.northing, 0.0});
-    }
+    for (const std::vector<PlanPoint>& polygon : polygons)
+        document.boundaries.polygons.push_back({kind, planCornersOf(polygon)});
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "cli/cli_gis.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "app/gis_save.h"
@@ -9,6 +7,7 @@
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "cli/cli_ui.h"
+#include "model/utf8_text.h"
 
 namespace vellacor {
 
@@ -40,11 +39,8 @@ bool optionsSuitOutput(const CliArgs& o, OutputKind kind, bool partsChosen) {
     if (!o.layer.empty() && !oneLayer) return false;
     if (o.cellSize && kind != OutputKind::GeoTiff) return false;
     // The library makes a shapefile's companions from a name ending in .shp only.
-    if (kind == OutputKind::Shapefile) {
-        std::string ext = std::filesystem::path(o.out).extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext != ".shp") return false;
-    }
+    if (kind == OutputKind::Shapefile && !equalsIgnoringCase(std::filesystem::path(o.out).extension().string(), ".shp"))
+        return false;
     return !partsChosen || kind == OutputKind::Dxf || kind == OutputKind::LandXml || kind == OutputKind::GeoPackage;
 }
 

@@ -5,37 +5,30 @@
 #include <cpl_error.h>
 #include <gdal.h>
 
-#include <algorithm>
+#include <limits>
 #include <mutex>
 
 #include "export/gis_library.h"
+#include "model/utf8_text.h"
 
 namespace vellacor {
 
 namespace {
 
-// "EPSG:n" (any letter case): the code, or 0.
-int epsgCodeOf(const std::string& definition) {
-    if (definition.size() < 6 || definition.size() > 14) return 0;
-    std::string prefix = definition.substr(0, 5);
-    std::transform(prefix.begin(), prefix.end(), prefix.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (prefix != "EPSG:") return 0;
-    int code = 0;
-    for (std::size_t i = 5; i < definition.size(); ++i) {
-        if (definition[i] < '0' || definition[i] > '9') return 0;
-        code = code * 10 + (definition[i] - '0');
-    }
-    return code;
+// The code of an "EPSG:n" definition, or 0 (also for a code too large for any system).
+int epsgCodeOf(std::string_view definition) {
+    if (!isEpsgDefinition(definition)) return 0;
+    long long code = 0;
+    for (const char digit : definition.substr(5)) code = code * 10 + (digit - '0');
+    return code <= std::numeric_limits<int>::max() ? static_cast<int>(code) : 0;
 }
 
-struct QuietLibrary {
-    QuietLibrary() { CPLPushErrorHandler(CPLQuietErrorHandler); }
-    ~QuietLibrary() { CPLPopErrorHandler(); }
-    QuietLibrary(const QuietLibrary&) = delete;
-    QuietLibrary& operator=(const QuietLibrary&) = delete;
-};
-
 }  // namespace
+
+bool isEpsgDefinition(std::string_view definition) {
+    return definition.size() >= 6 && definition.size() <= 14 && equalsIgnoringCase(definition.substr(0, 5), "EPSG:") &&
+           definition.find_first_not_of("0123456789", 5) == std::string_view::npos;
+}
 
 void registerGisDrivers() {
     static std::once_flag once;

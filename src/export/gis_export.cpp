@@ -19,17 +19,6 @@ namespace vellacor {
 
 namespace {
 
-// The library's complaints become results, not lines on the terminal.
-struct QuietLibrary {
-    QuietLibrary() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietLibrary() { CPLPopErrorHandler(); }
-    QuietLibrary(const QuietLibrary&) = delete;
-    QuietLibrary& operator=(const QuietLibrary&) = delete;
-};
-
 // A folder of the memory file system of its own, emptied when it goes.
 class MemoryFolder {
 public:

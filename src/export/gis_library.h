@@ -14,6 +14,18 @@ namespace vellacor {
 // axes in easting, northing order; null when empty or not understood.
 std::unique_ptr<OGRSpatialReference> spatialReferenceOf(const std::string& definition);
 
+// The library's complaints become results, not lines on the terminal, while
+// one of these lives.
+struct QuietLibrary {
+    QuietLibrary() {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietLibrary() { CPLPopErrorHandler(); }
+    QuietLibrary(const QuietLibrary&) = delete;
+    QuietLibrary& operator=(const QuietLibrary&) = delete;
+};
+
 // The library's drivers, registered once.
 void registerGisDrivers();
 

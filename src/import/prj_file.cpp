@@ -6,6 +6,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "model/trimmed_text.h"
+
 namespace vellacor {
 
 namespace {
@@ -21,11 +23,8 @@ std::string readCompanionCoordinateSystem(const std::string& pointFilePath) {
         error)
         return {};
     std::ifstream in(prj, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    text = text.substr(first, last - first + 1);
+    const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text(trimmed(read, " \t\r\n", " \t\r\n"));
     // Text only: a binary file beside the points is no coordinate system.
     for (const char c : text)
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') return {};

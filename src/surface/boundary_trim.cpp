@@ -1,9 +1,9 @@
 #include "surface/boundary_trim.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "surface/predicates.h"
+#include "surface/triangle_grid.h"
 
 namespace vellacor {
 
@@ -21,13 +21,9 @@ PlanPolygonTest::PlanPolygonTest(const std::vector<Vec3>& corners) {
     const int bands = static_cast<int>(std::max<std::size_t>(1, edges_.size()));
     bandHeight_ = (maxY_ - minY_) / bands;
     if (!(bandHeight_ > 0)) bandHeight_ = 1;
-    auto bandOf = [&](double y) {
-        const double b = std::floor((y - minY_) / bandHeight_);
-        return b <= 0 ? 0 : b >= bands - 1 ? bands - 1 : static_cast<int>(b);
-    };
     bandStart_.assign(static_cast<std::size_t>(bands) + 1, 0);
     auto forBands = [&](const Edge& e, auto&& visit) {
-        const int b0 = bandOf(std::min(e.y0, e.y1)), b1 = bandOf(std::max(e.y0, e.y1));
+        const int b0 = bandOf(std::min(e.y0, e.y1), bands), b1 = bandOf(std::max(e.y0, e.y1), bands);
         for (int b = b0; b <= b1; ++b) visit(b);
     };
     for (const Edge& e : edges_) forBands(e, [&](int b) { ++bandStart_[static_cast<std::size_t>(b) + 1]; });
@@ -41,6 +37,10 @@ PlanPolygonTest::PlanPolygonTest(const std::vector<Vec3>& corners) {
         });
 }
 
+// The band holding northing y, the ends clamped to the first and last, as
+// the triangle grid finds its rows.
+int PlanPolygonTest::bandOf(double y, int bands) const { return gridCellOf(y, minY_, bandHeight_, bands); }
+
 bool PlanPolygonTest::onSegment(const Edge& e, double x, double y) {
     return orient2d(e.x0, e.y0, e.x1, e.y1, x, y) == 0.0 && x >= std::min(e.x0, e.x1) && x <= std::max(e.x0, e.x1) &&
            y >= std::min(e.y0, e.y1) && y <= std::max(e.y0, e.y1);
@@ -49,8 +49,7 @@ bool PlanPolygonTest::onSegment(const Edge& e, double x, double y) {
 bool PlanPolygonTest::contains(double x, double y) const {
     if (edges_.empty() || x < minX_ || x > maxX_ || y < minY_ || y > maxY_) return false;
     const int bands = static_cast<int>(bandStart_.size()) - 1;
-    const double fb = std::floor((y - minY_) / bandHeight_);
-    const int b = fb <= 0 ? 0 : fb >= bands - 1 ? bands - 1 : static_cast<int>(fb);
+    const int b = bandOf(y, bands);
     bool inside = false;
     for (int i = bandStart_[static_cast<std::size_t>(b)]; i < bandStart_[static_cast<std::size_t>(b) + 1]; ++i) {
         const Edge& e = edges_[static_cast<std::size_t>(bandEdges_[static_cast<std::size_t>(i)])];

@@ -21,6 +21,7 @@ private:
         double x0, y0, x1, y1;
     };
     static bool onSegment(const Edge& e, double x, double y);
+    int bandOf(double y, int bands) const;
     std::vector<Edge> edges_;
     double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0, bandHeight_ = 1;
     std::vector<int> bandStart_;  // band b holds bandEdges_[bandStart_[b] .. bandStart_[b + 1])
