@@ -11,6 +11,19 @@ namespace vellacor {
 
 namespace {
 
+// numberOf[i] for every position i, given the positions' keys (each below
+// keyCount): a counting sort, stable.
+std::vector<std::int32_t> numberByKey(const std::vector<std::uint32_t>& keyOfPosition, std::size_t keyCount) {
+    std::vector<std::int32_t> start(keyCount + 1, 0);
+    for (const std::uint32_t k : keyOfPosition) ++start[k + 1];
+    for (std::size_t k = 0; k + 1 < start.size(); ++k) start[k + 1] += start[k];
+    std::vector<std::int32_t> numberOf;
+    reserveOnHugePages(numberOf, keyOfPosition.size());
+    numberOf.resize(keyOfPosition.size());
+    for (std::size_t i = 0; i < keyOfPosition.size(); ++i) numberOf[i] = start[keyOfPosition[i]]++;
+    return numberOf;
+}
+
 // Numbers plan positions in strip order: cells of about `perCell` positions,
 // strips of eight rows of cells, each strip taken column by column. A
 // counting sort: O(positions + cells). Positions that are not finite go first.
@@ -38,16 +51,8 @@ public:
                static_cast<std::size_t>(c * kStripRows + r % kStripRows);
     }
 
-    // numberOf[i] for every position i, given the positions' keys.
     std::vector<std::int32_t> number(const std::vector<std::uint32_t>& keyOfPosition) const {
-        std::vector<std::int32_t> start(keys() + 1, 0);
-        for (const std::uint32_t k : keyOfPosition) ++start[k + 1];
-        for (std::size_t k = 0; k + 1 < start.size(); ++k) start[k + 1] += start[k];
-        std::vector<std::int32_t> numberOf;
-        reserveOnHugePages(numberOf, keyOfPosition.size());
-        numberOf.resize(keyOfPosition.size());
-        for (std::size_t i = 0; i < keyOfPosition.size(); ++i) numberOf[i] = start[keyOfPosition[i]]++;
-        return numberOf;
+        return numberByKey(keyOfPosition, keys());
     }
 
 private:
@@ -79,8 +84,16 @@ PlanTin planTinOf(const SurfaceView& surface) {
     const std::size_t pointCount = surface.points.size();
     const std::size_t n = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
 
+    // The box of the triangles' corners: a surface may keep points that no
+    // triangle uses (the frame it was built in, far out), and cells laid over
+    // those would put every corner in one cell and no order on them.
+    std::vector<std::uint8_t> used(pointCount, 0);
+    for (std::size_t t = 0; t < n; ++t)
+        for (const std::int32_t v : surface.triangle(static_cast<int>(t)).vertex)
+            if (v >= 0 && static_cast<std::size_t>(v) < pointCount) used[static_cast<std::size_t>(v)] = 1;
     PlanTin::Box& pointBox = tin.box;
-    for (const SurveyPoint& p : surface.points) add(pointBox, p.easting, p.northing);
+    for (std::size_t i = 0; i < pointCount; ++i)
+        if (used[i]) add(pointBox, surface.points[i].easting, surface.points[i].northing);
     const StripOrder pointOrder(pointBox.minX, pointBox.minY, pointBox.maxX, pointBox.maxY, pointCount, 1.0);
     std::vector<std::uint32_t> keys;
     sizeOnHugePages(keys, pointCount);
@@ -93,40 +106,44 @@ PlanTin planTinOf(const SurfaceView& surface) {
         tin.points[static_cast<std::size_t>(pointNumber[i])] = {p.easting, p.northing, p.elevation};
     }
 
-    // Triangles by their centres, in cells of about two.
+    // Triangles in the order of their first corner in plan order: those
+    // round one point come together, and no point is read to order them
+    // (reading three scattered points per triangle is what costs).
     std::vector<std::array<std::int32_t, 3>> corners;
     sizeOnHugePages(corners, n);
-    PlanTin::Box centreBox;
-    std::vector<double> cx, cy;
-    sizeOnHugePages(cx, n);
-    sizeOnHugePages(cy, n);
-    for (std::size_t t = 0; t < n; ++t) {
-        double x = 0, y = 0;
-        for (int k = 0; k < 3; ++k) {
-            const std::int32_t v = pointNumber[static_cast<std::size_t>(surface.triangle(static_cast<int>(t)).vertex[k])];
-            corners[t][static_cast<std::size_t>(k)] = v;
-            x += tin.points[static_cast<std::size_t>(v)].x;
-            y += tin.points[static_cast<std::size_t>(v)].y;
-        }
-        cx[t] = x / 3.0, cy[t] = y / 3.0;
-        add(centreBox, cx[t], cy[t]);
-    }
-    const StripOrder triangleOrder(centreBox.minX, centreBox.minY, centreBox.maxX, centreBox.maxY, n, 2.0);
     sizeOnHugePages(keys, n);
-    for (std::size_t t = 0; t < n; ++t) keys[t] = static_cast<std::uint32_t>(triangleOrder.keyOf(cx[t], cy[t]));
-    tin.fromSurface = triangleOrder.number(keys);
+    for (std::size_t t = 0; t < n; ++t) {
+        const TinTriangle& triangle = surface.triangle(static_cast<int>(t));
+        for (std::size_t k = 0; k < 3; ++k) corners[t][k] = pointNumber[static_cast<std::size_t>(triangle.vertex[k])];
+        keys[t] = static_cast<std::uint32_t>(std::min({corners[t][0], corners[t][1], corners[t][2]}));
+    }
+    tin.fromSurface = numberByKey(keys, pointCount);
 
     sizeOnHugePages(tin.corners, n);
     sizeOnHugePages(tin.neighbours, n);
     sizeOnHugePages(tin.hasArea, n);
+    // Each triangle's copy lands far from the last: ask for the memory a few
+    // triangles ahead, so the misses overlap instead of coming one by one.
+    constexpr std::size_t kAhead = 8;
     for (std::size_t t = 0; t < n; ++t) {
+        if (t + kAhead < n) {
+            const std::size_t ahead = static_cast<std::size_t>(tin.fromSurface[t + kAhead]);
+            __builtin_prefetch(&tin.corners[ahead], 1);
+            __builtin_prefetch(&tin.neighbours[ahead], 1);
+            for (const std::int32_t across : surface.triangle(static_cast<int>(t + kAhead)).neighbour)
+                if (across >= 0 && across < surface.triangleCount) __builtin_prefetch(&tin.fromSurface[static_cast<std::size_t>(across)]);
+        }
         const std::size_t i = static_cast<std::size_t>(tin.fromSurface[t]);
-        std::array<std::int32_t, 3>& c = tin.corners[i] = corners[t];
+        tin.corners[i] = corners[t];
         std::array<std::int32_t, 3>& m = tin.neighbours[i];
         for (std::size_t k = 0; k < 3; ++k) {
             const std::int32_t across = surface.triangle(static_cast<int>(t)).neighbour[k];
             m[k] = across >= 0 && across < surface.triangleCount ? tin.fromSurface[static_cast<std::size_t>(across)] : -1;
         }
+    }
+    // In plan order, where the corners lie close together in memory.
+    for (std::size_t i = 0; i < n; ++i) {
+        std::array<std::int32_t, 3>& c = tin.corners[i];
         const PlanTin::Point &a = tin.points[static_cast<std::size_t>(c[0])], &b = tin.points[static_cast<std::size_t>(c[1])],
                              &d = tin.points[static_cast<std::size_t>(c[2])];
         const double turn = orient2d(a.x, a.y, b.x, b.y, d.x, d.y);
@@ -135,11 +152,41 @@ PlanTin planTinOf(const SurfaceView& surface) {
         // the edge from corner k to corner k + 1).
         if (turn < 0) {
             std::swap(c[1], c[2]);
-            std::swap(m[0], m[2]);
+            std::swap(tin.neighbours[i][0], tin.neighbours[i][2]);
         }
         tin.hasArea[i] = turn != 0.0;
     }
     return tin;
+}
+
+bool coversConvexRegion(const PlanTin& tin) {
+    std::vector<std::int32_t> next(tin.points.size(), -1);
+    std::size_t edges = 0;
+    std::int32_t start = -1;
+    for (int t = 0; t < tin.triangleCount(); ++t) {
+        if (!tin.hasArea[static_cast<std::size_t>(t)]) return false;
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (tin.neighbours[static_cast<std::size_t>(t)][k] >= 0) continue;
+            const std::int32_t a = tin.corners[static_cast<std::size_t>(t)][k];
+            std::int32_t& after = next[static_cast<std::size_t>(a)];
+            if (after >= 0) return false;  // two edges leave one corner: not one simple loop
+            after = tin.corners[static_cast<std::size_t>(t)][(k + 1) % 3];
+            start = a;
+            ++edges;
+        }
+    }
+    if (edges < 3) return false;
+    std::size_t walked = 0;
+    std::int32_t a = start, b = next[static_cast<std::size_t>(start)];
+    do {
+        const std::int32_t c = next[static_cast<std::size_t>(b)];
+        if (c < 0 || ++walked > edges) return false;
+        const PlanTin::Point &p = tin.points[static_cast<std::size_t>(a)], &q = tin.points[static_cast<std::size_t>(b)],
+                     &r = tin.points[static_cast<std::size_t>(c)];
+        if (orient2d(p.x, p.y, q.x, q.y, r.x, r.y) < 0) return false;
+        a = b, b = c;
+    } while (a != start);
+    return walked == edges;
 }
 
 }  // namespace vellacor

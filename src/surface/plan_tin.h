@@ -24,7 +24,7 @@ struct PlanTin {
     std::vector<std::uint8_t> hasArea;                    // 0: the corners lie on one line
     std::vector<std::int32_t> fromSurface;                // the surface's triangle t is triangle fromSurface[t] here
 
-    // The plan box of the points (finite ones).
+    // The plan box of the triangles' corners (finite ones).
     struct Box {
         double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
         bool meets(double x0, double y0, double x1, double y1) const {
@@ -40,5 +40,10 @@ struct PlanTin {
 
 // O(points + triangles): counting sorts of the points and the triangles' centres.
 PlanTin planTinOf(const SurfaceView& surface);
+
+// The triangles cover a convex region: one loop of edges, turning left (or
+// running straight) at every corner, and no flat triangle. Then a point
+// beyond any edge of the surface's edge lies off the surface. O(triangles).
+bool coversConvexRegion(const PlanTin& tin);
 
 }  // namespace vellacor

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+
+#include "surface/predicates.h"
 
 #include "surface/plan_triangle.h"
 
@@ -34,12 +37,16 @@ bool finite(const Box& b) {
 
 }  // namespace
 
-TriangleGrid buildTriangleGrid(const SurfaceView& surface) {
+namespace {
+
+// The grid over `count` triangles whose plan boxes boxOf(t) gives.
+template <typename BoxOf>
+TriangleGrid gridOver(int count, BoxOf boxOf) {
     TriangleGrid grid;
-    std::vector<Box> boxes(static_cast<std::size_t>(std::max(surface.triangleCount, 0)));
+    std::vector<Box> boxes(static_cast<std::size_t>(std::max(count, 0)));
     bool first = true;
-    for (int t = 0; t < surface.triangleCount; ++t) {
-        const Box b = boxes[static_cast<std::size_t>(t)] = boxOf(surface, t);
+    for (int t = 0; t < count; ++t) {
+        const Box b = boxes[static_cast<std::size_t>(t)] = boxOf(t);
         if (!finite(b)) continue;
         grid.minX = first ? b.minX : std::min(grid.minX, b.minX);
         grid.minY = first ? b.minY : std::min(grid.minY, b.minY);
@@ -50,7 +57,7 @@ TriangleGrid buildTriangleGrid(const SurfaceView& surface) {
     if (first) return grid;  // no triangle to hold anything
     const double width = grid.maxX - grid.minX, height = grid.maxY - grid.minY;
     const double area = std::max(width * height, 1e-300);
-    grid.cellSize = std::max({std::sqrt(area / surface.triangleCount), width / kMostCellsPerSide,
+    grid.cellSize = std::max({std::sqrt(area / count), width / kMostCellsPerSide,
                               height / kMostCellsPerSide, 1e-300});
     grid.columns = std::clamp(static_cast<int>(std::ceil(width / grid.cellSize)), 1, kMostCellsPerSide);
     grid.rows = std::clamp(static_cast<int>(std::ceil(height / grid.cellSize)), 1, kMostCellsPerSide);
@@ -71,19 +78,59 @@ TriangleGrid buildTriangleGrid(const SurfaceView& surface) {
     for (std::size_t c = 0; c < cells; ++c) grid.cellStart[c + 1] += grid.cellStart[c];
     grid.triangles.resize(static_cast<std::size_t>(grid.cellStart[cells]));
     std::vector<int> next(grid.cellStart.begin(), grid.cellStart.end() - 1);
-    for (int t = 0; t < surface.triangleCount; ++t) {
+    for (int t = 0; t < count; ++t) {
         const Box& b = boxes[static_cast<std::size_t>(t)];
         if (finite(b)) forEachCell(b, [&](std::size_t cell) { grid.triangles[static_cast<std::size_t>(next[cell]++)] = t; });
     }
     return grid;
 }
 
-int locateInGrid(const TriangleGrid& grid, const SurfaceView& surface, double x, double y) {
+// The cell holding (x, y), or none off the grid.
+std::optional<std::size_t> cellHolding(const TriangleGrid& grid, double x, double y) {
     if (grid.columns == 0 || !(x >= grid.minX && x <= grid.maxX && y >= grid.minY && y <= grid.maxY))
-        return kNoTriangle;
-    const std::size_t cell =
-        static_cast<std::size_t>(gridCellOf(y, grid.minY, grid.cellSize, grid.rows)) * static_cast<std::size_t>(grid.columns) +
-        static_cast<std::size_t>(gridCellOf(x, grid.minX, grid.cellSize, grid.columns));
+        return std::nullopt;
+    return static_cast<std::size_t>(gridCellOf(y, grid.minY, grid.cellSize, grid.rows)) * static_cast<std::size_t>(grid.columns) +
+           static_cast<std::size_t>(gridCellOf(x, grid.minX, grid.cellSize, grid.columns));
+}
+
+}  // namespace
+
+TriangleGrid buildTriangleGrid(const SurfaceView& surface) {
+    return gridOver(surface.triangleCount, [&](int t) { return boxOf(surface, t); });
+}
+
+TriangleGrid buildTriangleGrid(const PlanTin& tin, const std::vector<int>* only) {
+    const auto boxOfTriangle = [&](int t) {
+        const PlanTin::Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
+        return Box{std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::max({a.x, b.x, c.x}), std::max({a.y, b.y, c.y})};
+    };
+    if (!only) return gridOver(tin.triangleCount(), boxOfTriangle);
+    TriangleGrid grid = gridOver(static_cast<int>(only->size()),
+                                 [&](int i) { return boxOfTriangle((*only)[static_cast<std::size_t>(i)]); });
+    for (int& t : grid.triangles) t = (*only)[static_cast<std::size_t>(t)];
+    return grid;
+}
+
+int locateInGrid(const TriangleGrid& grid, const PlanTin& tin, double x, double y) {
+    const std::optional<std::size_t> cell = cellHolding(grid, x, y);
+    if (!cell) return kNoTriangle;
+    for (int i = grid.cellStart[*cell]; i < grid.cellStart[*cell + 1]; ++i) {
+        const int t = grid.triangles[static_cast<std::size_t>(i)];
+        if (!tin.hasArea[static_cast<std::size_t>(t)]) continue;
+        bool inside = true;
+        for (int k = 0; k < 3 && inside; ++k) {
+            const PlanTin::Point &p = tin.corner(t, k), &q = tin.corner(t, (k + 1) % 3);
+            inside = orient2d(p.x, p.y, q.x, q.y, x, y) >= 0;
+        }
+        if (inside) return t;
+    }
+    return kNoTriangle;
+}
+
+int locateInGrid(const TriangleGrid& grid, const SurfaceView& surface, double x, double y) {
+    const std::optional<std::size_t> found = cellHolding(grid, x, y);
+    if (!found) return kNoTriangle;
+    const std::size_t cell = *found;
     for (int i = grid.cellStart[cell]; i < grid.cellStart[cell + 1]; ++i) {
         const int t = grid.triangles[static_cast<std::size_t>(i)];
         if (triangleHoldsExactly(surface, t, x, y)) return t;

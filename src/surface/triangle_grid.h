@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/surface_view.h"
+#include "surface/plan_tin.h"
 
 namespace vellacor {
 
@@ -20,10 +21,14 @@ struct TriangleGrid {
 
 // About one cell per triangle. Time: the triangles plus the cells their boxes cover.
 TriangleGrid buildTriangleGrid(const SurfaceView& surface);
+// The same over a plan-ordered copy, numbered as its triangles: all of
+// them, or only those listed.
+TriangleGrid buildTriangleGrid(const PlanTin& tin, const std::vector<int>* only = nullptr);
 
 // The triangle that holds (x, y) (exact test), or kNoTriangle: then no
 // triangle of the surface holds it.
 int locateInGrid(const TriangleGrid& grid, const SurfaceView& surface, double x, double y);
+int locateInGrid(const TriangleGrid& grid, const PlanTin& tin, double x, double y);
 
 // The plan box (x0, y0) - (x1, y1) misses every triangle's box.
 bool gridMissesBox(const TriangleGrid& grid, double x0, double y0, double x1, double y1);

@@ -15,11 +15,13 @@
 #include "surface/contour_join.h"
 #include "surface/contour_levels.h"
 #include "surface/contour_limit.h"
+#include "surface/overlay_classes.h"
 #include "surface/plan_clipping.h"
 #include "surface/plan_tin.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 #include "system/huge_pages.h"
+#include "system/two_cores.h"
 
 namespace vellacor {
 
@@ -175,6 +177,9 @@ public:
     // counts (its corners' d are then set in place). True when the part
     // counted has some area.
     bool addPiece(PlanCorner* piece, int n, const PlanePiece& site, const PlanePiece& other, LimitPart limit) {
+        return addPiece(piece, n, site, other, limit, -1);
+    }
+    bool addPiece(PlanCorner* piece, int n, const PlanePiece& site, const PlanePiece& other, LimitPart limit, int) {
         PlanCorner* region;
         int count;
         if (limit.count > 0) {
@@ -269,32 +274,59 @@ double countedArea(const SiteTriangle& s) {
     return integrateLinear(whole, 3).area;
 }
 
-// The comparison's triangle grid, built when a walk first needs it: most
-// comparisons never do (each walk starts where the last one ended).
+// The comparison's triangle grids, each built when a walk first needs it:
+// one of the triangles along the surface's edge (its own, and those beside a
+// flat triangle, where the links lead no further), which a site triangle
+// across the edge needs; and one of every triangle, which only a walk lost
+// inside the surface needs (each walk starts where the last one ended).
 class LazyGrid {
 public:
-    explicit LazyGrid(const SurfaceView& surface) : surface_(surface) {}
-    const TriangleGrid& get() {
-        std::call_once(built_, [this] { grid_ = buildTriangleGrid(surface_); });
-        return grid_;
+    explicit LazyGrid(const PlanTin& tin) : tin_(tin) {}
+    const TriangleGrid& all() {
+        std::call_once(allBuilt_, [this] { all_ = buildTriangleGrid(tin_); });
+        return all_;
+    }
+    // The surface covers a convex region: one loop of edges, turning left
+    // (or running straight) at every corner, and no flat triangle.
+    bool convex() {
+        std::call_once(convexKnown_, [this] { convex_ = coversConvexRegion(tin_); });
+        return convex_;
+    }
+    const TriangleGrid& edges() {
+        std::call_once(edgesBuilt_, [this] {
+            std::vector<int> onEdge;
+            for (int t = 0; t < tin_.triangleCount(); ++t) {
+                bool edge = !tin_.hasArea[static_cast<std::size_t>(t)];
+                for (const std::int32_t n : tin_.neighbours[static_cast<std::size_t>(t)])
+                    edge = edge || n < 0 || !tin_.hasArea[static_cast<std::size_t>(n)];
+                if (edge) onEdge.push_back(t);
+            }
+            edges_ = buildTriangleGrid(tin_, &onEdge);
+        });
+        return edges_;
     }
 
 private:
-    const SurfaceView& surface_;
-    std::once_flag built_;
-    TriangleGrid grid_;
+    const PlanTin& tin_;
+    std::once_flag allBuilt_, edgesBuilt_, convexKnown_;
+    TriangleGrid all_, edges_;
+    bool convex_ = false;
 };
 
-constexpr int kLongestWalk = 64;
 constexpr int kLongestFirstWalk = 1 << 16;
 
 // Finds the comparison's triangles under one site triangle and adds each
-// piece: from a located triangle through the neighbour links, over the
-// triangles whose plan overlaps the site triangle's by some area.
+// piece to a Sink (addPiece as the Accumulator's, with the comparison
+// triangle's number): from a located triangle through the neighbour links,
+// over the triangles whose plan overlaps the site triangle's by some area.
+// With `touched`, each comparison triangle that may overlap a site triangle
+// walked is marked there.
+template <typename Sink>
 class OverlayWalk {
 public:
-    OverlayWalk(const PlanTin& comparison, const SurfaceView& surface, LazyGrid& grid)
-        : comparison_(comparison), surface_(surface), lazyGrid_(grid) {
+    OverlayWalk(const PlanTin& comparison, LazyGrid& grid, std::vector<std::uint8_t>* touched = nullptr)
+        : comparison_(comparison), lazyGrid_(grid), touched_(touched),
+          longestWalk_(64 + 4 * static_cast<int>(std::sqrt(static_cast<double>(comparison.triangleCount())))) {
         reserveOnHugePages(visitedBy_, static_cast<std::size_t>(comparison.triangleCount()));
         visitedBy_.assign(static_cast<std::size_t>(comparison.triangleCount()), -1);
         reserveOnHugePages(pointStamp_, comparison.points.size());
@@ -302,28 +334,42 @@ public:
         pointOutside_.assign(comparison.points.size(), 0);
     }
 
-    void addOverlaps(int siteIndex, const SiteTriangle& s, Accumulator& sum) {
+    // `near`: a comparison triangle close to the site triangle to walk from,
+    // or -1: the walk starts where the last one ended.
+    void addOverlaps(int siteIndex, const SiteTriangle& s, Sink& sum, int near = -1) {
         if (!comparison_.box.meets(s.box.minX, s.box.minY, s.box.maxX, s.box.maxY)) return;
         siteIndex_ = siteIndex;
         reachedEdge_ = false;
         const double cx = (s.corner[0].x + s.corner[1].x + s.corner[2].x) / 3.0;
         const double cy = (s.corner[0].y + s.corner[1].y + s.corner[2].y) / 3.0;
         // The triangle under the last site triangle's centre is a step or two
-        // away in plan order; the grid finds it when it is not.
-        // The first walk may be long; a walk that fails asks the grid.
-        int seed = walkTo(last_, cx, cy, walked_ ? kLongestWalk : kLongestFirstWalk);
-        if (seed == kNoTriangle) {
-            const int located = locateInGrid(grid(), surface_, cx, cy);
-            if (located != kNoTriangle) seed = comparison_.fromSurface[static_cast<std::size_t>(located)];
-        }
+        // away in plan order (across the surface at the end of a strip).
+        bool leftSurface = false;
+        int seed = walkTo(near >= 0 ? near : last_, cx, cy, walked_ || near >= 0 ? longestWalk_ : kLongestFirstWalk,
+                          leftSurface);
+        bool found = false;
         if (seed != kNoTriangle) {
             last_ = seed;
             walked_ = true;
-            flood(seed, s, sum);
+            found = flood(seed, s, sum);
         }
         // Where the comparison's edge crosses the triangle its part under the
-        // triangle may come in pieces the links do not join: look in the grid.
-        if (seed == kNoTriangle || reachedEdge_) scanGrid(s, sum);
+        // triangle may come in pieces the links do not join, each of which
+        // meets the edge inside the triangle: look along the edge.
+        if (seed == kNoTriangle || reachedEdge_) found = scanEdges(s, sum) || found;
+        // Nothing along the edge: the triangle lies wholly on the surface or
+        // wholly off it. Off it, when the walk stepped out of a convex
+        // surface (any edge of which has the whole surface on one side); a
+        // walk that failed otherwise may have lost its way (past a flat
+        // triangle, round a bay, or circling): the full grid settles it.
+        if (seed == kNoTriangle && !found && !(leftSurface && lazyGrid_.convex())) {
+            seed = locateInGrid(lazyGrid_.all(), comparison_, cx, cy);
+            if (seed != kNoTriangle) {
+                last_ = seed;
+                flood(seed, s, sum);
+                if (reachedEdge_) scanEdges(s, sum);
+            }
+        }
     }
 
 private:
@@ -331,7 +377,10 @@ private:
     // an edge the point lies beyond; nothing when the walk leaves the surface,
     // meets a flat triangle or takes long (a walk may circle in a
     // triangulation that is not Delaunay): the grid then finds it.
-    int walkTo(int t, double x, double y, int longest) const {
+    // `leftSurface` tells when the walk failed by stepping out across the
+    // surface's edge.
+    int walkTo(int t, double x, double y, int longest, bool& leftSurface) const {
+        leftSurface = false;
         if (t >= comparison_.triangleCount()) return kNoTriangle;
         for (int step = 0; step < longest; ++step) {
             if (!comparison_.hasArea[static_cast<std::size_t>(t)]) return kNoTriangle;
@@ -342,13 +391,17 @@ private:
             }
             if (beyond < 0) return t;
             t = comparison_.neighbours[static_cast<std::size_t>(t)][static_cast<std::size_t>(beyond)];
-            if (t < 0) return kNoTriangle;
+            if (t < 0) {
+                leftSurface = true;
+                return kNoTriangle;
+            }
         }
         return kNoTriangle;
     }
 
-    void flood(int seed, const SiteTriangle& s, Accumulator& sum) {
-        if (!visit(seed, s, sum)) return;
+    // True when the seed overlaps the site triangle.
+    bool flood(int seed, const SiteTriangle& s, Sink& sum) {
+        if (!visit(seed, s, sum)) return false;
         stack_.push_back(seed);
         while (!stack_.empty()) {
             const int b = stack_.back();
@@ -361,18 +414,19 @@ private:
                 if (visitedBy_[static_cast<std::size_t>(n)] != siteIndex_ && visit(n, s, sum)) stack_.push_back(n);
             }
         }
+        return true;
     }
 
-    const TriangleGrid& grid() {
-        if (!grid_) grid_ = &lazyGrid_.get();
-        return *grid_;
-    }
 
-    void scanGrid(const SiteTriangle& s, Accumulator& sum) {
-        forEachTriangleNear(grid(), s.box.minX, s.box.minY, s.box.maxX, s.box.maxY, [&](int t) {
-            const int b = comparison_.fromSurface[static_cast<std::size_t>(t)];
-            if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) flood(b, s, sum);
+    // Floods from each edge triangle near the site triangle not reached yet;
+    // true when one overlaps it.
+    bool scanEdges(const SiteTriangle& s, Sink& sum) {
+        if (!edges_) edges_ = &lazyGrid_.edges();
+        bool found = false;
+        forEachTriangleNear(*edges_, s.box.minX, s.box.minY, s.box.maxX, s.box.maxY, [&](int b) {
+            if (visitedBy_[static_cast<std::size_t>(b)] != siteIndex_) found = flood(b, s, sum) || found;
         });
+        return found;
     }
 
     // Clips comparison triangle b to the site triangle and adds the piece;
@@ -380,7 +434,7 @@ private:
     // corners to the other's edges settle most cases without clipping: an
     // edge with the other's three corners outside separates them, and a
     // triangle with every corner inside the other is the piece itself.
-    bool visit(int b, const SiteTriangle& s, Accumulator& sum) {
+    bool visit(int b, const SiteTriangle& s, Sink& sum) {
         visitedBy_[static_cast<std::size_t>(b)] = siteIndex_;
         if (!comparison_.hasArea[static_cast<std::size_t>(b)]) {
             reachedEdge_ = true;  // the links may not lead on past a flat triangle: look in the grid
@@ -414,7 +468,8 @@ private:
             // Without a limit the piece is what is counted, and its area is known there.
             if (s.limit.count > 0 && !(integrateLinear(piece, n).area > 0)) return false;
         }
-        return sum.addPiece(piece, n, s.plane, planeThrough(c[0], c[1], c[2]), s.limit) || s.limit.count > 0;
+        if (touched_) (*touched_)[static_cast<std::size_t>(b)] = 1;
+        return sum.addPiece(piece, n, s.plane, planeThrough(c[0], c[1], c[2]), s.limit, b) || s.limit.count > 0;
     }
 
     // The site triangle's edges (bit k: the edge ending at corner k) that
@@ -449,9 +504,10 @@ private:
     }
 
     const PlanTin& comparison_;
-    const SurfaceView& surface_;
     LazyGrid& lazyGrid_;
-    const TriangleGrid* grid_ = nullptr;
+    std::vector<std::uint8_t>* touched_;
+    const TriangleGrid* edges_ = nullptr;
+    int longestWalk_;
     std::vector<int> visitedBy_;  // the site triangle that last clipped each comparison triangle
     std::vector<int> pointStamp_;  // the site triangle each point's pointOutside_ belongs to
     std::vector<std::uint8_t> pointOutside_;
@@ -486,27 +542,28 @@ std::vector<ExportPolyline> joinIsopach(IsopachPieces& levels, double interval) 
 }
 
 // The site's triangles in two halves, one on a second thread: each half with
-// its own worker (made by makeWorker) and sums, added in a fixed order so
-// that the figures do not depend on the machine.
-template <typename MakeWorker>
+// its own worker (made by makeWorker(half)) and sums, added in a fixed order
+// so that the figures do not depend on the machine. Only the triangles
+// `include` takes are walked.
+template <typename Include, typename MakeWorker>
 std::optional<VolumeTotals> walkSite(const PlanTin& site, const VolumeRequest& request,
-                                     const std::function<bool(double)>& carryOn, MakeWorker makeWorker) {
+                                     const std::function<bool(double)>& carryOn, Include include, MakeWorker makeWorker) {
     const std::optional<Limit> limit = limitOf(request.polygon);
     std::atomic<bool> stopped{false};
-    const auto walkRange = [&](int first, int last, bool reports, VolumeTotals& out, IsopachPieces& pieces) {
-        auto addTriangle = makeWorker();
+    const auto walkRange = [&](int first, int last, int worker, VolumeTotals& out, IsopachPieces& pieces) {
+        auto addTriangle = makeWorker(worker);
         Accumulator sum;
         sum.isopachInterval = request.isopachInterval;
         SiteTriangle s;
         for (int t = first; t < last; ++t) {
             if ((t - first) % kProgressEvery == 0) {
                 if (stopped.load(std::memory_order_relaxed)) return;
-                if (reports && carryOn && !carryOn(static_cast<double>(t - first) / (last - first))) {
+                if (worker == 0 && carryOn && !carryOn(static_cast<double>(t - first) / (last - first))) {
                     stopped = true;
                     return;
                 }
             }
-            if (!prepareSiteTriangle(site, t, limit, s)) continue;
+            if (!include(t) || !prepareSiteTriangle(site, t, limit, s)) continue;
             sum.totals.siteArea += countedArea(s);
             addTriangle(t, s, sum);
         }
@@ -516,9 +573,8 @@ std::optional<VolumeTotals> walkSite(const PlanTin& site, const VolumeRequest& r
     const int half = site.triangleCount() / 2;
     VolumeTotals first, second;
     IsopachPieces firstPieces, secondPieces;
-    std::thread worker(walkRange, half, site.triangleCount(), false, std::ref(second), std::ref(secondPieces));
-    walkRange(0, half, true, first, firstPieces);
-    worker.join();
+    runOnTwoCores([&] { walkRange(half, site.triangleCount(), 1, second, secondPieces); },
+                  [&] { walkRange(0, half, 0, first, firstPieces); });
     if (stopped) return std::nullopt;
     addTotals(first, second);
     for (auto& [level, pieces] : secondPieces) {
@@ -532,31 +588,193 @@ std::optional<VolumeTotals> walkSite(const PlanTin& site, const VolumeRequest& r
     return first;
 }
 
+// How the limit polygon counts each site triangle.
+std::vector<SiteCounted> countedBy(const PlanTin& site, const std::optional<Limit>& limit) {
+    std::vector<SiteCounted> counted(site.corners.size(), SiteCounted::Whole);
+    for (int t = 0; t < site.triangleCount(); ++t) {
+        SiteCounted& c = counted[static_cast<std::size_t>(t)];
+        if (!site.hasArea[static_cast<std::size_t>(t)]) {
+            c = SiteCounted::NoArea;
+            continue;
+        }
+        if (!limit) continue;
+        const Corner corner[3] = {site.corner(t, 0), site.corner(t, 1), site.corner(t, 2)};
+        const double cx = (corner[0].x + corner[1].x + corner[2].x) / 3.0;
+        const double cy = (corner[0].y + corner[1].y + corner[2].y) / 3.0;
+        switch (sideOfLimit(*limit, boxOf(corner, 3), cx, cy)) {
+            case LimitSide::Outside: c = SiteCounted::NotCounted; break;
+            case LimitSide::Inside: break;
+            case LimitSide::Across: c = SiteCounted::InPart; break;
+        }
+    }
+    return counted;
+}
+
+// Integrals of (z - reference) over whole triangles, and their areas, for the
+// parts of the overlay that lie wholly in cut or wholly in fill.
+struct SideIntegrals {
+    double cut = 0, fill = 0, cutArea = 0, fillArea = 0;
+    void add(std::uint8_t cls, double area, double integral) {
+        if (cls == OverlayClasses::kCut) cut += integral, cutArea += area;
+        if (cls == OverlayClasses::kFill) fill += integral, fillArea += area;
+    }
+};
+
+PlanIntegral wholeTriangle(const PlanTin& tin, int t, double reference) {
+    PlanCorner c[3];
+    for (int k = 0; k < 3; ++k) {
+        const Corner& p = tin.corner(t, k);
+        c[k] = {p.x, p.y, p.z - reference};
+    }
+    return integrateLinear(c, 3);
+}
+
+// The site triangles wholly in cut or fill, [first, last).
+SideIntegrals siteSide(const PlanTin& site, const OverlayClasses& classes, double reference, int first, int last) {
+    SideIntegrals sums;
+    for (int t = first; t < last; ++t) {
+        const std::uint8_t cls = classes.site[static_cast<std::size_t>(t)];
+        if (cls != OverlayClasses::kCut && cls != OverlayClasses::kFill) continue;
+        const PlanIntegral whole = wholeTriangle(site, t, reference);
+        sums.add(cls, whole.area, whole.integral);
+    }
+    return sums;
+}
+
+// The other surface's triangle holding one of triangle t's corners, or -1.
+int nearCorner(const PlanTin& tin, int t, const std::vector<std::int32_t>& pointIn) {
+    for (const std::int32_t p : tin.corners[static_cast<std::size_t>(t)])
+        if (pointIn[static_cast<std::size_t>(p)] >= 0) return pointIn[static_cast<std::size_t>(p)];
+    return -1;
+}
+
+// Adds the comparison's (z - reference) over the pieces of one comparison
+// triangle that lie under site triangles wholly in cut or fill.
+struct ComparisonPieces {
+    const std::vector<std::uint8_t>& siteClass;
+    double reference;
+    SideIntegrals sums;
+
+    bool addPiece(PlanCorner* piece, int n, const PlanePiece& own, const PlanePiece&, LimitPart, int siteTriangle) {
+        for (int i = 0; i < n; ++i) piece[i].d = own.at(piece[i].x, piece[i].y) - reference;
+        const PlanIntegral p = integrateLinear(piece, n);
+        if (!(p.area > 0)) return false;
+        sums.add(siteClass[static_cast<std::size_t>(siteTriangle)], 0.0, p.integral);
+        return true;
+    }
+};
+
+// The comparison's integral under the site triangles wholly in cut or fill,
+// [first, last): a comparison triangle under triangles of one of those kinds
+// only is taken whole; one under several kinds is clipped to those of them
+// that are in cut or fill.
+SideIntegrals comparisonSide(const PlanTin& comparison, const PlanTin& site, LazyGrid& siteGrid, const OverlayClasses& classes,
+                             const std::vector<std::uint8_t>& touched0, const std::vector<std::uint8_t>& touched1,
+                             double reference, int first, int last) {
+    ComparisonPieces pieces{classes.site, reference, {}};
+    std::unique_ptr<OverlayWalk<ComparisonPieces>> walk;
+    SiteTriangle s;
+    for (int b = first; b < last; ++b) {
+        const std::size_t i = static_cast<std::size_t>(b);
+        if (!comparison.hasArea[i]) continue;
+        std::uint8_t bits = classes.comparison[i];
+        if (touched0[i] || touched1[i]) bits |= OverlayClasses::kPieces;
+        if ((bits & (OverlayClasses::kCut | OverlayClasses::kFill | OverlayClasses::kNotFound)) == 0) continue;
+        if (bits == OverlayClasses::kCut || bits == OverlayClasses::kFill) {
+            pieces.sums.add(bits, 0.0, wholeTriangle(comparison, b, reference).integral);
+            continue;
+        }
+        if (!walk) walk = std::make_unique<OverlayWalk<ComparisonPieces>>(site, siteGrid);
+        if (prepareSiteTriangle(comparison, b, std::nullopt, s))
+            walk->addOverlaps(b, s, pieces, nearCorner(comparison, b, classes.comparisonPointIn));
+    }
+    return pieces.sums;
+}
+
+void addSides(SideIntegrals& into, const SideIntegrals& more) {
+    into.cut += more.cut, into.fill += more.fill, into.cutArea += more.cutArea, into.fillArea += more.fillArea;
+}
+
+// The overlay where the two surfaces' corners say which triangles lie wholly
+// in cut or in fill: those are integrated whole, and only the rest piece by
+// piece. Nothing when the walks find the triangulations unusable.
+std::optional<std::optional<VolumeTotals>> compareByClasses(const PlanTin& sitePlan, const PlanTin& comparisonPlan,
+                                                            LazyGrid& comparisonGrid, const VolumeRequest& request,
+                                                            const std::function<bool(double)>& carryOn) {
+    const OverlayClasses classes = classifyOverlay(sitePlan, comparisonPlan, countedBy(sitePlan, limitOf(request.polygon)));
+    if (!classes.usable) return std::nullopt;
+    std::vector<std::uint8_t> touched[2];
+    for (auto& marks : touched) marks.assign(comparisonPlan.corners.size(), 0);
+    std::optional<VolumeTotals> totals = walkSite(
+        sitePlan, request, carryOn,
+        [&](int t) { return classes.site[static_cast<std::size_t>(t)] == OverlayClasses::kPieces; },
+        [&](int worker) {
+            auto walk = std::make_shared<OverlayWalk<Accumulator>>(comparisonPlan, comparisonGrid, &touched[worker]);
+            return [walk, &sitePlan, &classes](int t, const SiteTriangle& s, Accumulator& sum) {
+                walk->addOverlaps(t, s, sum, nearCorner(sitePlan, t, classes.sitePointIn));
+            };
+        });
+    if (!totals) return std::optional<VolumeTotals>{};
+    if (carryOn && !carryOn(1.0)) return std::optional<VolumeTotals>{};
+
+    // Heights taken from one of the site's own, so that the two integrals
+    // subtracted below are of the size of the relief, not of the elevations.
+    const double reference = sitePlan.points.empty() ? 0.0 : sitePlan.points.front().z;
+    LazyGrid siteGrid(sitePlan);
+    SideIntegrals ownFirst, ownSecond, underFirst, underSecond;
+    const int siteHalf = sitePlan.triangleCount() / 2, comparisonHalf = comparisonPlan.triangleCount() / 2;
+    runOnTwoCores(
+        [&] {
+            ownSecond = siteSide(sitePlan, classes, reference, siteHalf, sitePlan.triangleCount());
+            underSecond = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1],
+                                         reference, comparisonHalf, comparisonPlan.triangleCount());
+        },
+        [&] {
+            ownFirst = siteSide(sitePlan, classes, reference, 0, siteHalf);
+            underFirst = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1],
+                                        reference, 0, comparisonHalf);
+        });
+    addSides(ownFirst, ownSecond);
+    addSides(underFirst, underSecond);
+    VolumeTotals& v = *totals;
+    v.cut += std::max(ownFirst.cut - underFirst.cut, 0.0);
+    v.fill += std::max(underFirst.fill - ownFirst.fill, 0.0);
+    v.cutArea += ownFirst.cutArea;
+    v.fillArea += ownFirst.fillArea;
+    v.area += ownFirst.cutArea + ownFirst.fillArea;
+    v.siteArea += ownFirst.cutArea + ownFirst.fillArea;
+    v.deepestCut = std::max(v.deepestCut, classes.deepestCut);
+    v.highestFill = std::max(v.highestFill, classes.highestFill);
+    return totals;
+}
+
 }  // namespace
 
 std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
                                             const VolumeRequest& request,
                                             const std::function<bool(double)>& carryOn) {
-    LazyGrid grid(comparison);
-    PlanTin comparisonPlan;
-    std::thread second([&] { comparisonPlan = planTinOf(comparison); });
-    const PlanTin sitePlan = planTinOf(site);
-    second.join();
-    return walkSite(sitePlan, request, carryOn, [&] {
-        return [walk = std::make_shared<OverlayWalk>(comparisonPlan, comparison, grid)](int t, const SiteTriangle& s,
-                                                                                         Accumulator& sum) {
-            walk->addOverlaps(t, s, sum);
-        };
-    });
+    PlanTin sitePlan, comparisonPlan;
+    runOnTwoCores([&] { comparisonPlan = planTinOf(comparison); }, [&] { sitePlan = planTinOf(site); });
+    LazyGrid grid(comparisonPlan);
+    // The isopach is traced through every piece.
+    if (!(request.isopachInterval > 0))
+        if (auto byClasses = compareByClasses(sitePlan, comparisonPlan, grid, request, carryOn))
+            return *byClasses;
+    return walkSite(
+        sitePlan, request, carryOn, [](int) { return true; },
+        [&](int) {
+            return [walk = std::make_shared<OverlayWalk<Accumulator>>(comparisonPlan, grid)](
+                       int t, const SiteTriangle& s, Accumulator& sum) { walk->addOverlaps(t, s, sum); };
+        });
 }
 
 std::optional<VolumeTotals> compareWithDatum(const SurfaceView& site, const VolumeRequest& request,
                                              const std::function<bool(double)>& carryOn) {
     const PlanePiece level{0.0, 0.0, request.datum.value_or(0.0), 0.0, 0.0};
-    return walkSite(planTinOf(site), request, carryOn, [&] {
+    return walkSite(planTinOf(site), request, carryOn, [](int) { return true; }, [&](int) {
         return [&level](int, const SiteTriangle& s, Accumulator& sum) {
             PlanCorner piece[3] = {{s.corner[0].x, s.corner[0].y, 0}, {s.corner[1].x, s.corner[1].y, 0},
-                                         {s.corner[2].x, s.corner[2].y, 0}};
+                                   {s.corner[2].x, s.corner[2].y, 0}};
             sum.addPiece(piece, 3, s.plane, level, s.limit);
         };
     });

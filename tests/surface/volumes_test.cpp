@@ -191,6 +191,54 @@ TEST(Volumes, OnlyTheOverlapCounts) {
     EXPECT_EQ(none->area, 0.0);
 }
 
+// The triangles of a grid of unit cells over [0, n] x [0, n], leaving out
+// the cells `skip` names (by their lower-left corner), on plane `height`.
+template <typename Skip, typename Height>
+Surface gridWithout(int n, Skip skip, Height height) {
+    std::vector<Xyz> points;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i) points.push_back({double(i), double(j), height(double(i), double(j))});
+    std::vector<std::array<int, 3>> triangles;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            if (skip(i, j)) continue;
+            const int a = j * (n + 1) + i;
+            triangles.push_back({a, a + 1, a + n + 2});
+            triangles.push_back({a, a + n + 2, a + n + 1});
+        }
+    return given(points, triangles);
+}
+
+TEST(Volumes, HolesAndBaysInEitherSurfaceAreLeftOut) {
+    // Every corner of the overlay says the site lies 2 above the comparison,
+    // but the comparison has a 2 x 1 hole inside one of the site's two large
+    // triangles, or lacks a whole quarter (a bay the walks step out of).
+    const auto raised = [](double x, double y) { return siteTilt(x, y) + 2.0; };
+    const Surface coarse = built(withHeights(gridPoints(2, 2, 10.0), raised));
+    const Surface fine = built(withHeights(randomSquare(300, 61, 0, 10), raised));
+    const Surface holed = gridWithout(10, [](int i, int j) { return j == 2 && (i == 6 || i == 7); }, siteTilt);
+    const Surface bay = gridWithout(10, [](int i, int j) { return i >= 5 && j >= 5; }, siteTilt);
+    const Surface whole = gridWithout(10, [](int, int) { return false; }, siteTilt);
+    for (const Surface* site : {&coarse, &fine})
+        for (const auto& [comparison, area] : {std::pair{&holed, 98.0}, {&bay, 75.0}, {&whole, 100.0}}) {
+            const auto v = compareSurfaces(site->view(), comparison->view(), {});
+            ASSERT_TRUE(v);
+            SCOPED_TRACE(::testing::Message() << "site " << (site == &coarse ? "coarse" : "fine") << " area " << area);
+            expectRelative(v->area, area);
+            expectRelative(v->cut, 2.0 * area);
+            expectRelative(v->cutArea, area);
+            EXPECT_NEAR(v->fill, 0.0, 1e-9);
+            expectRelative(v->deepestCut, 2.0);
+            // The other way round the same ground is fill.
+            const auto w = compareSurfaces(comparison->view(), site->view(), {});
+            ASSERT_TRUE(w);
+            expectRelative(w->fill, 2.0 * area);
+            expectRelative(w->fillArea, area);
+            EXPECT_NEAR(w->cut, 0.0, 1e-9);
+            expectRelative(w->highestFill, 2.0);
+        }
+}
+
 TEST(Volumes, APolygonLimitsTheComparison) {
     const Surface site = built(withHeights(randomSquare(300, 31, 0, 10), siteTilt));
     const Surface design = built(withHeights(randomSquare(300, 32, 0, 10), designTilt));

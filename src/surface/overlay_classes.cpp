@@ -1,0 +1,402 @@
+#include "surface/overlay_classes.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#include "surface/predicates.h"
+#include "surface/triangle_grid.h"
+#include "system/two_cores.h"
+
+namespace vellacor {
+
+namespace {
+
+using Point = PlanTin::Point;
+using Classes = OverlayClasses;
+
+// What the overlay's corners on a site edge or inside a site triangle say of d.
+constexpr std::uint8_t kAbove = 1, kBelow = 2, kOnZero = 4, kUnknown = 8;
+
+std::uint8_t signOf(double d) {
+    if (d > 0) return kAbove;
+    if (d < 0) return kBelow;
+    return d == 0 ? kOnZero : kUnknown;  // NaN: unknown
+}
+
+// The largest d and -d met at corners of the overlay that lie in the counted region.
+struct Extremes {
+    double above = 0, below = 0;
+    void add(double d) {
+        above = std::max(above, d);
+        below = std::max(below, -d);
+    }
+};
+
+// A walk steps through a valid triangulation at most once per triangle and
+// vertex: far beyond that the triangulation overlaps itself, and the walks
+// are given up for the piece-by-piece overlay.
+struct Budget {
+    long long steps;
+    bool spent() { return --steps < 0; }
+};
+
+std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
+
+// The height of triangle t's plane at (x, y), from the signed areas (all > 0)
+// that (x, y) cuts it into.
+double heightIn(const PlanTin& tin, int t, double x, double y) {
+    const Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
+    const double wa = orient2d(b.x, b.y, c.x, c.y, x, y);
+    const double wb = orient2d(c.x, c.y, a.x, a.y, x, y);
+    const double wc = orient2d(a.x, a.y, b.x, b.y, x, y);
+    return (wa * a.z + wb * b.z + wc * c.z) / (wa + wb + wc);
+}
+
+constexpr int kLongestLocatingWalk = 1 << 16;
+
+// Finds the triangle holding each of a run of points that lie close to one
+// another in turn (plan order), by walking from where the last walk ended.
+// A walk that steps off a convex surface proves the point off it; one that
+// fails otherwise (round a bay, past a flat triangle) asks a grid, built the
+// first time.
+class StrictLocator {
+public:
+    StrictLocator(const PlanTin& tin, Budget& budget)
+        : tin_(tin), budget_(budget), convex_(coversConvexRegion(tin)) {}
+
+    // The triangle holding (x, y) strictly inside, or -1: off the surface, or
+    // on an edge or corner.
+    int locate(double x, double y) {
+        bool leftSurface = false;
+        const int t = walk(x, y, leftSurface);
+        if (t >= 0 || (leftSurface && convex_)) return t;
+        if (grid_.columns == 0 && !gridBuilt_) {
+            grid_ = buildTriangleGrid(tin_);
+            gridBuilt_ = true;
+        }
+        const int found = locateInGrid(grid_, tin_, x, y);
+        if (found < 0) return -1;
+        for (int k = 0; k < 3; ++k) {
+            const Point &a = tin_.corner(found, k), &b = tin_.corner(found, (k + 1) % 3);
+            if (!(orient2d(a.x, a.y, b.x, b.y, x, y) > 0)) return -1;
+        }
+        last_ = found;
+        return found;
+    }
+
+private:
+    int walk(double x, double y, bool& leftSurface) {
+        int t = last_;
+        for (int step = 0; step < kLongestLocatingWalk && t < tin_.triangleCount(); ++step) {
+            if (budget_.spent() || !tin_.hasArea[at(t)]) return -1;
+            int beyond = -1;
+            bool onEdge = false;
+            for (int i = 0; i < 3 && beyond < 0; ++i) {
+                const int k = (i + step) % 3;  // turning the first edge tried keeps a walk from circling
+                const Point &a = tin_.corner(t, k), &b = tin_.corner(t, (k + 1) % 3);
+                const double o = orient2d(a.x, a.y, b.x, b.y, x, y);
+                if (o < 0) beyond = k;
+                onEdge = onEdge || o == 0;
+            }
+            if (beyond < 0) {
+                last_ = t;
+                return onEdge ? -1 : t;
+            }
+            const int next = tin_.neighbours[at(t)][static_cast<std::size_t>(beyond)];
+            if (next < 0) {
+                last_ = t;
+                leftSurface = true;
+                return -1;
+            }
+            t = next;
+        }
+        return -1;
+    }
+
+    const PlanTin& tin_;
+    Budget& budget_;
+    const bool convex_;
+    TriangleGrid grid_;
+    bool gridBuilt_ = false;
+    int last_ = 0;
+};
+
+// The comparison triangle holding each site point, and d there.
+struct SitePointsIn {
+    std::vector<std::int32_t> triangle;  // -1: not strictly inside one
+    std::vector<double> d;
+};
+
+SitePointsIn locateSitePoints(const PlanTin& site, const PlanTin& comparison, Budget& budget) {
+    SitePointsIn in;
+    in.triangle.resize(site.points.size());
+    in.d.resize(site.points.size());
+    StrictLocator locator(comparison, budget);
+    for (std::size_t i = 0; i < site.points.size(); ++i) {
+        const Point& p = site.points[i];
+        const int b = in.triangle[i] = locator.locate(p.x, p.y);
+        in.d[i] = b < 0 ? 0.0 : p.z - heightIn(comparison, b, p.x, p.y);
+    }
+    return in;
+}
+
+// The site triangle holding each comparison point; and for each site
+// triangle what the comparison points inside say of d. A point on the
+// comparison's edge (where it borders nothing) makes its site triangle
+// unknown: the comparison may not cover all of it. A point no triangle uses
+// (a duplicate, the frame a surface was built in) is not part of the surface
+// and is passed over.
+struct ComparisonPointsIn {
+    std::vector<std::int32_t> triangle;
+    std::vector<std::uint8_t> siteSigns;  // per site triangle
+    Extremes extremes;
+};
+
+// Each point's part in the surface.
+enum class PointRole : std::uint8_t { Unused, Inside, OnEdge };
+
+std::vector<PointRole> pointRoles(const PlanTin& tin) {
+    std::vector<PointRole> role(tin.points.size(), PointRole::Unused);
+    for (int t = 0; t < tin.triangleCount(); ++t)
+        for (std::size_t k = 0; k < 3; ++k) {
+            PointRole& a = role[at(tin.corners[at(t)][k])];
+            PointRole& b = role[at(tin.corners[at(t)][(k + 1) % 3])];
+            if (!tin.hasArea[at(t)] || tin.neighbours[at(t)][k] < 0) {
+                a = b = PointRole::OnEdge;
+            } else {
+                if (a == PointRole::Unused) a = PointRole::Inside;
+                if (b == PointRole::Unused) b = PointRole::Inside;
+            }
+        }
+    return role;
+}
+
+ComparisonPointsIn locateComparisonPoints(const PlanTin& site, const PlanTin& comparison,
+                                          const std::vector<SiteCounted>& counted, Budget& budget) {
+    ComparisonPointsIn in;
+    in.triangle.resize(comparison.points.size());
+    in.siteSigns.assign(site.corners.size(), 0);
+    const std::vector<PointRole> role = pointRoles(comparison);
+    StrictLocator locator(site, budget);
+    for (std::size_t i = 0; i < comparison.points.size(); ++i) {
+        const Point& p = comparison.points[i];
+        const int t = in.triangle[i] = role[i] == PointRole::Unused ? -1 : locator.locate(p.x, p.y);
+        if (t < 0) continue;
+        if (role[i] == PointRole::OnEdge) {
+            in.siteSigns[at(t)] |= kUnknown;
+            continue;
+        }
+        const double d = heightIn(site, t, p.x, p.y) - p.z;
+        in.siteSigns[at(t)] |= signOf(d);
+        if (counted[at(t)] == SiteCounted::Whole) in.extremes.add(d);
+    }
+    return in;
+}
+
+// Walks the site edge p -> q through the comparison, from triangle `from`
+// (holding p) to `to` (holding q), adding d at each crossing to `signs` and
+// calling passed(b) for each triangle passed. False where the edge passes
+// through a comparison point, leaves the comparison or meets a flat triangle.
+template <typename Passed>
+bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int from, int to, std::uint8_t& signs,
+              Extremes* extremes, Passed&& passed, Budget& budget) {
+    const double ex = q.x - p.x, ey = q.y - p.y, length2 = ex * ex + ey * ey;
+    int b = from;
+    passed(b);
+    // Two corners of each triangle entered were the last one's: their sides are known.
+    std::int32_t knownPoint[2] = {-1, -1};
+    double knownSide[2] = {0, 0};
+    while (b != to) {
+        if (budget.spent()) return false;
+        const std::array<std::int32_t, 3>& v = comparison.corners[at(b)];
+        double side[3];
+        for (int k = 0; k < 3; ++k) {
+            const std::int32_t i = v[static_cast<std::size_t>(k)];
+            if (i == knownPoint[0]) {
+                side[k] = knownSide[0];
+            } else if (i == knownPoint[1]) {
+                side[k] = knownSide[1];
+            } else {
+                const Point& c = comparison.points[at(i)];
+                side[k] = orient2d(p.x, p.y, q.x, q.y, c.x, c.y);
+            }
+            if (side[k] == 0) return false;
+        }
+        // The edge leaves through the side whose first corner lies to its right and second to its left.
+        int exit = -1;
+        for (int k = 0; k < 3; ++k)
+            if (side[k] < 0 && side[(k + 1) % 3] > 0) exit = k;
+        if (exit < 0) return false;
+        const int next = (exit + 1) % 3;
+        const Point &c0 = comparison.points[at(v[static_cast<std::size_t>(exit)])],
+                    &c1 = comparison.points[at(v[static_cast<std::size_t>(next)])];
+        const double s = side[exit] / (side[exit] - side[next]);
+        const double x = c0.x + s * (c1.x - c0.x), y = c0.y + s * (c1.y - c0.y);
+        const double u = ((x - p.x) * ex + (y - p.y) * ey) / length2;
+        const double d = (p.z + u * (q.z - p.z)) - (c0.z + s * (c1.z - c0.z));
+        signs |= signOf(d);
+        if (extremes) extremes->add(d);
+        knownPoint[0] = v[static_cast<std::size_t>(exit)], knownSide[0] = side[exit];
+        knownPoint[1] = v[static_cast<std::size_t>(next)], knownSide[1] = side[next];
+        b = comparison.neighbours[at(b)][static_cast<std::size_t>(exit)];
+        if (b < 0 || !comparison.hasArea[at(b)]) return false;
+        passed(b);
+    }
+    return true;
+}
+
+// Walks the edges of site triangles [first, last) that they own (the other
+// side is a later triangle, or nothing), filling edgeSigns[3t + k].
+Extremes walkEdges(const PlanTin& site, const PlanTin& comparison, const SitePointsIn& pointsIn,
+                   const std::vector<SiteCounted>& counted, int first, int last, std::vector<std::uint8_t>& edgeSigns,
+                   Budget& budget) {
+    Extremes extremes;
+    for (int t = first; t < last; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const int n = site.neighbours[at(t)][static_cast<std::size_t>(k)];
+            if (n >= 0 && n < t) continue;
+            const std::size_t edge = 3 * at(t) + static_cast<std::size_t>(k);
+            const std::int32_t p = site.corners[at(t)][static_cast<std::size_t>(k)];
+            const std::int32_t q = site.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
+            const int from = pointsIn.triangle[at(p)], to = pointsIn.triangle[at(q)];
+            std::uint8_t signs = 0;
+            const bool counts = counted[at(t)] == SiteCounted::Whole || (n >= 0 && counted[at(n)] == SiteCounted::Whole);
+            const bool walked = from >= 0 && to >= 0 &&
+                                walkEdge(comparison, site.points[at(p)], site.points[at(q)], from, to, signs,
+                                         counts ? &extremes : nullptr, [](int) {}, budget);
+            edgeSigns[edge] = walked ? signs : kUnknown;
+        }
+    return extremes;
+}
+
+// The signs on edge k of site triangle t, wherever they were kept.
+std::uint8_t edgeSignsOf(const PlanTin& site, const std::vector<std::uint8_t>& edgeSigns, int t, int k) {
+    const int n = site.neighbours[at(t)][static_cast<std::size_t>(k)];
+    if (n < 0 || n > t) return edgeSigns[3 * at(t) + static_cast<std::size_t>(k)];
+    for (std::size_t j = 0; j < 3; ++j)
+        if (site.neighbours[at(n)][j] == t) return edgeSigns[3 * at(n) + j];
+    return kUnknown;
+}
+
+void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, const SitePointsIn& pointsIn,
+                const ComparisonPointsIn& comparisonIn, const std::vector<std::uint8_t>& edgeSigns, int first,
+                int last, Classes& classes, Extremes& extremes) {
+    for (int t = first; t < last; ++t) {
+        std::uint8_t& cls = classes.site[at(t)];
+        switch (counted[at(t)]) {
+            case SiteCounted::NoArea: cls = 0; continue;
+            case SiteCounted::NotCounted: cls = Classes::kElsewhere; continue;
+            case SiteCounted::InPart: cls = Classes::kPieces; continue;
+            case SiteCounted::Whole: break;
+        }
+        std::uint8_t signs = comparisonIn.siteSigns[at(t)];
+        for (int k = 0; k < 3; ++k) {
+            const std::size_t p = at(site.corners[at(t)][static_cast<std::size_t>(k)]);
+            if (pointsIn.triangle[p] < 0) {
+                signs |= kUnknown;
+            } else {
+                signs |= signOf(pointsIn.d[p]);
+                extremes.add(pointsIn.d[p]);
+            }
+            signs |= edgeSignsOf(site, edgeSigns, t, k);
+        }
+        if (signs == kAbove) cls = Classes::kCut;
+        else if (signs == kBelow) cls = Classes::kFill;
+        else cls = Classes::kPieces;
+    }
+}
+
+// Marks the comparison triangles under the site edges of triangles [first,
+// last) that part two classes (or a class from off the site) with both.
+// Enough for every comparison triangle whose corners were all found in the
+// site to carry the class of every site triangle over it, together with the
+// classes at its corners: a path inside it from any site triangle over it to
+// a corner changes class only across such an edge, and an edge a walk failed
+// on has pieces on both sides.
+void markParting(const PlanTin& site, const PlanTin& comparison, const SitePointsIn& pointsIn, const Classes& classes,
+                 int first, int last, std::vector<std::uint8_t>& marks, Budget& budget) {
+    for (int t = first; t < last; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const int n = site.neighbours[at(t)][static_cast<std::size_t>(k)];
+            if (n >= 0 && n < t) continue;
+            const std::uint8_t own = classes.site[at(t)], other = n < 0 ? Classes::kElsewhere : classes.site[at(n)];
+            if (own == other) continue;
+            const std::int32_t p = site.corners[at(t)][static_cast<std::size_t>(k)];
+            const std::int32_t q = site.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
+            const int from = pointsIn.triangle[at(p)], to = pointsIn.triangle[at(q)];
+            if (from < 0 || to < 0) continue;
+            std::uint8_t signs = 0;
+            const std::uint8_t bits = own | other;
+            walkEdge(comparison, site.points[at(p)], site.points[at(q)], from, to, signs, nullptr,
+                     [&](int b) { marks[at(b)] |= bits; }, budget);
+        }
+}
+
+// The comparison triangles [first, last): the marks of the walks and the
+// classes of the site triangles holding their corners.
+void gatherComparison(const PlanTin& comparison, const ComparisonPointsIn& in, const std::vector<std::uint8_t>& marks,
+                      int first, int last, Classes& classes) {
+    for (int b = first; b < last; ++b) {
+        std::uint8_t bits = classes.comparison[at(b)] | marks[at(b)];
+        for (const std::int32_t p : comparison.corners[at(b)]) {
+            const std::int32_t t = in.triangle[at(p)];
+            bits |= t < 0 ? Classes::kNotFound : classes.site[at(t)];
+        }
+        classes.comparison[at(b)] = bits;
+    }
+}
+
+}  // namespace
+
+OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted) {
+    Classes classes;
+    const int siteTriangles = site.triangleCount(), comparisonTriangles = comparison.triangleCount();
+    if (siteTriangles == 0 || comparisonTriangles == 0) return classes;
+    // Generous for any valid pair: every point located in a few steps, every
+    // crossing one step.
+    const long long allowance = 64LL * static_cast<long long>(site.points.size() + comparison.points.size() +
+                                                               site.corners.size() + comparison.corners.size()) +
+                                (1LL << 20);
+    Budget first{allowance}, second{allowance};
+
+    SitePointsIn pointsIn;
+    ComparisonPointsIn comparisonIn;
+    runOnTwoCores([&] { comparisonIn = locateComparisonPoints(site, comparison, counted, second); },
+                  [&] { pointsIn = locateSitePoints(site, comparison, first); });
+
+    std::vector<std::uint8_t> edgeSigns(3 * site.corners.size(), 0);
+    const int half = siteTriangles / 2;
+    Extremes early, late;
+    runOnTwoCores([&] { late = walkEdges(site, comparison, pointsIn, counted, half, siteTriangles, edgeSigns, second); },
+                  [&] { early = walkEdges(site, comparison, pointsIn, counted, 0, half, edgeSigns, first); });
+    if (first.steps < 0 || second.steps < 0) return classes;
+
+    classes.site.resize(site.corners.size());
+    Extremes earlyClass, lateClass;
+    runOnTwoCores(
+        [&] { classRange(site, counted, pointsIn, comparisonIn, edgeSigns, half, siteTriangles, classes, lateClass); },
+        [&] { classRange(site, counted, pointsIn, comparisonIn, edgeSigns, 0, half, classes, earlyClass); });
+
+    classes.comparison.assign(comparison.corners.size(), 0);
+    std::vector<std::uint8_t> lateMarks(comparison.corners.size(), 0);
+    runOnTwoCores(
+        [&] { markParting(site, comparison, pointsIn, classes, half, siteTriangles, lateMarks, second); },
+        [&] { markParting(site, comparison, pointsIn, classes, 0, half, classes.comparison, first); });
+    if (first.steps < 0 || second.steps < 0) return classes;
+    const int comparisonHalf = comparisonTriangles / 2;
+    runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, comparisonHalf, comparisonTriangles, classes); },
+                  [&] { gatherComparison(comparison, comparisonIn, lateMarks, 0, comparisonHalf, classes); });
+
+    for (const Extremes& e : {comparisonIn.extremes, early, late, earlyClass, lateClass}) {
+        classes.deepestCut = std::max(classes.deepestCut, e.above);
+        classes.highestFill = std::max(classes.highestFill, e.below);
+    }
+    classes.sitePointIn = std::move(pointsIn.triangle);
+    classes.comparisonPointIn = std::move(comparisonIn.triangle);
+    classes.usable = true;
+    return classes;
+}
+
+}  // namespace vellacor
