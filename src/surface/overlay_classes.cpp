@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <utility>
 
@@ -66,6 +67,9 @@ public:
     StrictLocator(const PlanTin& tin, Budget& budget)
         : tin_(tin), budget_(budget), convex_(coversConvexRegion(tin)) {}
 
+    // The next walk starts from triangle t.
+    void startAt(int t) { last_ = t; }
+
     // The triangle holding (x, y) strictly inside, or -1: off the surface, or
     // on an edge or corner.
     int locate(double x, double y) {
@@ -129,18 +133,6 @@ struct SitePointsIn {
     std::vector<double> d;
 };
 
-SitePointsIn locateSitePoints(const PlanTin& site, const PlanTin& comparison, Budget& budget) {
-    SitePointsIn in;
-    in.triangle.resize(site.points.size());
-    in.d.resize(site.points.size());
-    StrictLocator locator(comparison, budget);
-    for (std::size_t i = 0; i < site.points.size(); ++i) {
-        const Point& p = site.points[i];
-        const int b = in.triangle[i] = locator.locate(p.x, p.y);
-        in.d[i] = b < 0 ? 0.0 : p.z - heightIn(comparison, b, p.x, p.y);
-    }
-    return in;
-}
 
 // The site triangle holding each comparison point; and for each site
 // triangle what the comparison points inside say of d. A point on the
@@ -148,59 +140,73 @@ SitePointsIn locateSitePoints(const PlanTin& site, const PlanTin& comparison, Bu
 // unknown: the comparison may not cover all of it. A point no triangle uses
 // (a duplicate, the frame a surface was built in) is not part of the surface
 // and is passed over.
-struct ComparisonPointsIn {
-    std::vector<std::int32_t> triangle;
+struct ComparisonFindings {
     std::vector<std::uint8_t> siteSigns;  // per site triangle
     Extremes extremes;
 };
 
-// Each point's part in the surface.
+// Each comparison point's part in its surface, and a triangle it is a corner of.
 enum class PointRole : std::uint8_t { Unused, Inside, OnEdge };
 
-std::vector<PointRole> pointRoles(const PlanTin& tin) {
-    std::vector<PointRole> role(tin.points.size(), PointRole::Unused);
+struct ComparisonPoints {
+    std::vector<PointRole> role;
+    std::vector<std::int32_t> cornerOf;
+};
+
+ComparisonPoints comparisonPointsOf(const PlanTin& tin) {
+    ComparisonPoints points{std::vector<PointRole>(tin.points.size(), PointRole::Unused),
+                            std::vector<std::int32_t>(tin.points.size(), -1)};
     for (int t = 0; t < tin.triangleCount(); ++t)
         for (std::size_t k = 0; k < 3; ++k) {
-            PointRole& a = role[at(tin.corners[at(t)][k])];
-            PointRole& b = role[at(tin.corners[at(t)][(k + 1) % 3])];
+            const std::size_t i = at(tin.corners[at(t)][k]), j = at(tin.corners[at(t)][(k + 1) % 3]);
+            points.cornerOf[i] = t;
             if (!tin.hasArea[at(t)] || tin.neighbours[at(t)][k] < 0) {
-                a = b = PointRole::OnEdge;
+                points.role[i] = points.role[j] = PointRole::OnEdge;
             } else {
-                if (a == PointRole::Unused) a = PointRole::Inside;
-                if (b == PointRole::Unused) b = PointRole::Inside;
+                if (points.role[i] == PointRole::Unused) points.role[i] = PointRole::Inside;
+                if (points.role[j] == PointRole::Unused) points.role[j] = PointRole::Inside;
             }
         }
-    return role;
+    return points;
 }
 
-ComparisonPointsIn locateComparisonPoints(const PlanTin& site, const PlanTin& comparison,
-                                          const std::vector<SiteCounted>& counted, Budget& budget) {
-    ComparisonPointsIn in;
-    in.triangle.resize(comparison.points.size());
-    in.siteSigns.assign(site.corners.size(), 0);
-    const std::vector<PointRole> role = pointRoles(comparison);
+// Locates comparison points [first, last) in the site, each walk starting
+// from a site triangle whose edge passed a comparison triangle the point is
+// a corner of (nearSite), a step or two away.
+void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
+                            const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
+                            std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
+                            ComparisonFindings& found, Budget& budget) {
+    found.siteSigns.assign(site.corners.size(), 0);
     StrictLocator locator(site, budget);
-    for (std::size_t i = 0; i < comparison.points.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         const Point& p = comparison.points[i];
-        const int t = in.triangle[i] = role[i] == PointRole::Unused ? -1 : locator.locate(p.x, p.y);
+        if (points.role[i] == PointRole::Unused) {
+            triangle[i] = -1;
+            continue;
+        }
+        const std::int32_t near = nearSite[at(points.cornerOf[i])];
+        if (near >= 0) locator.startAt(near);
+        const int t = triangle[i] = locator.locate(p.x, p.y);
         if (t < 0) continue;
-        if (role[i] == PointRole::OnEdge) {
-            in.siteSigns[at(t)] |= kUnknown;
+        if (points.role[i] == PointRole::OnEdge) {
+            found.siteSigns[at(t)] |= kUnknown;
             continue;
         }
         const double d = heightIn(site, t, p.x, p.y) - p.z;
-        in.siteSigns[at(t)] |= signOf(d);
-        if (counted[at(t)] == SiteCounted::Whole) in.extremes.add(d);
+        found.siteSigns[at(t)] |= signOf(d);
+        if (counted[at(t)] == SiteCounted::Whole) found.extremes.add(d);
     }
-    return in;
 }
 
 // Walks the site edge p -> q through the comparison, from triangle `from`
-// (holding p) to `to` (holding q), adding d at each crossing to `signs` and
-// calling passed(b) for each triangle passed. False where the edge passes
-// through a comparison point, leaves the comparison or meets a flat triangle.
+// (holding p) to `to` (holding q; when not known, < 0, the walk finds it and
+// sets `to`), adding d at each crossing to `signs` and calling passed(b) for
+// each triangle passed. False where the edge passes through a comparison
+// point, ends on a comparison edge, leaves the comparison or meets a flat
+// triangle.
 template <typename Passed>
-bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int from, int to, std::uint8_t& signs,
+bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int from, int& to, std::uint8_t& signs,
               Extremes* extremes, Passed&& passed, Budget& budget) {
     const double ex = q.x - p.x, ey = q.y - p.y, length2 = ex * ex + ey * ey;
     int b = from;
@@ -208,6 +214,7 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
     // Two corners of each triangle entered were the last one's: their sides are known.
     std::int32_t knownPoint[2] = {-1, -1};
     double knownSide[2] = {0, 0};
+    const bool findEnd = to < 0;
     while (b != to) {
         if (budget.spent()) return false;
         const std::array<std::int32_t, 3>& v = comparison.corners[at(b)];
@@ -232,6 +239,15 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
         const int next = (exit + 1) % 3;
         const Point &c0 = comparison.points[at(v[static_cast<std::size_t>(exit)])],
                     &c1 = comparison.points[at(v[static_cast<std::size_t>(next)])];
+        if (findEnd) {
+            // q on the near side of the way out: the edge ends in this triangle.
+            const double end = orient2d(c0.x, c0.y, c1.x, c1.y, q.x, q.y);
+            if (end > 0) {
+                to = b;
+                return true;
+            }
+            if (end == 0) return false;
+        }
         const double s = side[exit] / (side[exit] - side[next]);
         const double x = c0.x + s * (c1.x - c0.x), y = c0.y + s * (c1.y - c0.y);
         const double u = ((x - p.x) * ex + (y - p.y) * ey) / length2;
@@ -247,28 +263,93 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
     return true;
 }
 
-// Walks the edges of site triangles [first, last) that they own (the other
-// side is a later triangle, or nothing), filling edgeSigns[3t + k].
-Extremes walkEdges(const PlanTin& site, const PlanTin& comparison, const SitePointsIn& pointsIn,
-                   const std::vector<SiteCounted>& counted, int first, int last, std::vector<std::uint8_t>& edgeSigns,
-                   Budget& budget) {
+constexpr std::int32_t kNotLookedFor = -2;
+
+// One thread's walks over the site's edges: where it has found site points
+// in the comparison, d there, and the extremes met.
+class EdgeWalker {
+public:
+    EdgeWalker(const PlanTin& site, const PlanTin& comparison, std::vector<std::int32_t>& nearSite, Budget& budget)
+        : site_(site), comparison_(comparison), nearSite_(nearSite), budget_(budget), locator_(comparison, budget),
+          pointIn_(site.points.size(), kNotLookedFor), d_(site.points.size(), 0.0) {}
+
+    // Walks the edges that site triangles [first, last) own (the other side
+    // is a later triangle, or nothing), filling edgeSigns[3t + k]. Each
+    // walk's end locates its far point; a point no walk has reached is
+    // located by a walk over the comparison's triangles.
+    void walkRange(const std::vector<SiteCounted>& counted, int first, int last, std::vector<std::uint8_t>& edgeSigns) {
+        // The comparison's triangles are in plan order too: start about where
+        // the range starts.
+        locator_.startAt(static_cast<int>(static_cast<long long>(first) * comparison_.triangleCount() /
+                                           std::max(site_.triangleCount(), 1)));
+        for (int t = first; t < last; ++t)
+            for (int k = 0; k < 3; ++k) {
+                const int n = site_.neighbours[at(t)][static_cast<std::size_t>(k)];
+                if (n >= 0 && n < t) continue;
+                const std::int32_t p = site_.corners[at(t)][static_cast<std::size_t>(k)];
+                const std::int32_t q = site_.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
+                const int from = located(p);
+                int to = pointIn_[at(q)] == kNotLookedFor ? -1 : pointIn_[at(q)];
+                const bool knownEnd = to >= 0;
+                std::uint8_t signs = 0;
+                const bool counts = counted[at(t)] == SiteCounted::Whole || (n >= 0 && counted[at(n)] == SiteCounted::Whole);
+                // Both walkers may note a triangle: either site triangle will do.
+                const auto passed = [&](int b) {
+                    std::atomic_ref<std::int32_t>(nearSite_[at(b)]).store(t, std::memory_order_relaxed);
+                };
+                const bool walked = from >= 0 && (knownEnd || pointIn_[at(q)] == kNotLookedFor) &&
+                                    walkEdge(comparison_, site_.points[at(p)], site_.points[at(q)], from, to, signs,
+                                             counts ? &extremes : nullptr, passed, budget_);
+                if (walked && !knownEnd) found(q, to);
+                edgeSigns[3 * at(t) + static_cast<std::size_t>(k)] = walked ? signs : kUnknown;
+            }
+    }
+
     Extremes extremes;
-    for (int t = first; t < last; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const int n = site.neighbours[at(t)][static_cast<std::size_t>(k)];
-            if (n >= 0 && n < t) continue;
-            const std::size_t edge = 3 * at(t) + static_cast<std::size_t>(k);
-            const std::int32_t p = site.corners[at(t)][static_cast<std::size_t>(k)];
-            const std::int32_t q = site.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
-            const int from = pointsIn.triangle[at(p)], to = pointsIn.triangle[at(q)];
-            std::uint8_t signs = 0;
-            const bool counts = counted[at(t)] == SiteCounted::Whole || (n >= 0 && counted[at(n)] == SiteCounted::Whole);
-            const bool walked = from >= 0 && to >= 0 &&
-                                walkEdge(comparison, site.points[at(p)], site.points[at(q)], from, to, signs,
-                                         counts ? &extremes : nullptr, [](int) {}, budget);
-            edgeSigns[edge] = walked ? signs : kUnknown;
+
+    // This walker's finding for site point p: a comparison triangle, -1 (not
+    // strictly inside one) or kNotLookedFor.
+    std::int32_t pointIn(std::size_t p) const { return pointIn_[p]; }
+    double d(std::size_t p) const { return d_[p]; }
+
+private:
+    int located(std::int32_t p) {
+        if (pointIn_[at(p)] == kNotLookedFor) {
+            const Point& point = site_.points[at(p)];
+            found(p, locator_.locate(point.x, point.y));
         }
-    return extremes;
+        return pointIn_[at(p)];
+    }
+
+    void found(std::int32_t p, int b) {
+        pointIn_[at(p)] = b;
+        const Point& point = site_.points[at(p)];
+        if (b >= 0) d_[at(p)] = point.z - heightIn(comparison_, b, point.x, point.y);
+    }
+
+    const PlanTin& site_;
+    const PlanTin& comparison_;
+    std::vector<std::int32_t>& nearSite_;
+    Budget& budget_;
+    StrictLocator locator_;
+    std::vector<std::int32_t> pointIn_;
+    std::vector<double> d_;
+};
+
+// What either walker found for each site point (each finds the one triangle
+// strictly holding it, or none).
+SitePointsIn joinFindings(const EdgeWalker& a, const EdgeWalker& b, std::size_t points) {
+    SitePointsIn in;
+    in.triangle.assign(points, -1);
+    in.d.assign(points, 0.0);
+    for (std::size_t p = 0; p < points; ++p) {
+        if (a.pointIn(p) >= 0) {
+            in.triangle[p] = a.pointIn(p), in.d[p] = a.d(p);
+        } else if (b.pointIn(p) >= 0) {
+            in.triangle[p] = b.pointIn(p), in.d[p] = b.d(p);
+        }
+    }
+    return in;
 }
 
 // The signs on edge k of site triangle t, wherever they were kept.
@@ -281,7 +362,7 @@ std::uint8_t edgeSignsOf(const PlanTin& site, const std::vector<std::uint8_t>& e
 }
 
 void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, const SitePointsIn& pointsIn,
-                const ComparisonPointsIn& comparisonIn, const std::vector<std::uint8_t>& edgeSigns, int first,
+                const ComparisonFindings& early, const ComparisonFindings& late, const std::vector<std::uint8_t>& edgeSigns, int first,
                 int last, Classes& classes, Extremes& extremes) {
     for (int t = first; t < last; ++t) {
         std::uint8_t& cls = classes.site[at(t)];
@@ -291,7 +372,7 @@ void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, co
             case SiteCounted::InPart: cls = Classes::kPieces; continue;
             case SiteCounted::Whole: break;
         }
-        std::uint8_t signs = comparisonIn.siteSigns[at(t)];
+        std::uint8_t signs = early.siteSigns[at(t)] | late.siteSigns[at(t)];
         for (int k = 0; k < 3; ++k) {
             const std::size_t p = at(site.corners[at(t)][static_cast<std::size_t>(k)]);
             if (pointsIn.triangle[p] < 0) {
@@ -325,7 +406,8 @@ void markParting(const PlanTin& site, const PlanTin& comparison, const SitePoint
             if (own == other) continue;
             const std::int32_t p = site.corners[at(t)][static_cast<std::size_t>(k)];
             const std::int32_t q = site.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
-            const int from = pointsIn.triangle[at(p)], to = pointsIn.triangle[at(q)];
+            const int from = pointsIn.triangle[at(p)];
+            int to = pointsIn.triangle[at(q)];
             if (from < 0 || to < 0) continue;
             std::uint8_t signs = 0;
             const std::uint8_t bits = own | other;
@@ -336,12 +418,12 @@ void markParting(const PlanTin& site, const PlanTin& comparison, const SitePoint
 
 // The comparison triangles [first, last): the marks of the walks and the
 // classes of the site triangles holding their corners.
-void gatherComparison(const PlanTin& comparison, const ComparisonPointsIn& in, const std::vector<std::uint8_t>& marks,
+void gatherComparison(const PlanTin& comparison, const std::vector<std::int32_t>& pointIn, const std::vector<std::uint8_t>& marks,
                       int first, int last, Classes& classes) {
     for (int b = first; b < last; ++b) {
         std::uint8_t bits = classes.comparison[at(b)] | marks[at(b)];
         for (const std::int32_t p : comparison.corners[at(b)]) {
-            const std::int32_t t = in.triangle[at(p)];
+            const std::int32_t t = pointIn[at(p)];
             bits |= t < 0 ? Classes::kNotFound : classes.site[at(t)];
         }
         classes.comparison[at(b)] = bits;
@@ -361,23 +443,48 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
                                 (1LL << 20);
     Budget first{allowance}, second{allowance};
 
-    SitePointsIn pointsIn;
-    ComparisonPointsIn comparisonIn;
-    runOnTwoCores([&] { comparisonIn = locateComparisonPoints(site, comparison, counted, second); },
-                  [&] { pointsIn = locateSitePoints(site, comparison, first); });
-
+    // Both threads walk the site's edges, a run of triangles at a time,
+    // whoever is free; then each locates half the comparison's points, from
+    // where the walks passed.
     std::vector<std::uint8_t> edgeSigns(3 * site.corners.size(), 0);
-    const int half = siteTriangles / 2;
-    Extremes early, late;
-    runOnTwoCores([&] { late = walkEdges(site, comparison, pointsIn, counted, half, siteTriangles, edgeSigns, second); },
-                  [&] { early = walkEdges(site, comparison, pointsIn, counted, 0, half, edgeSigns, first); });
+    std::vector<std::int32_t> nearSite(comparison.corners.size(), -1);
+    EdgeWalker early(site, comparison, nearSite, first), late(site, comparison, nearSite, second);
+    ComparisonPoints comparisonPoints;
+    constexpr int kRun = 1 << 15;
+    std::atomic<int> nextRun{0};
+    const auto walkRuns = [&](EdgeWalker& walker) {
+        for (int r = nextRun++; r * kRun < siteTriangles; r = nextRun++)
+            walker.walkRange(counted, r * kRun, std::min(siteTriangles, (r + 1) * kRun), edgeSigns);
+    };
+    runOnTwoCores(
+        [&] {
+            comparisonPoints = comparisonPointsOf(comparison);
+            walkRuns(late);
+        },
+        [&] { walkRuns(early); });
     if (first.steps < 0 || second.steps < 0) return classes;
+    SitePointsIn pointsIn;
+    std::vector<std::int32_t> comparisonIn(comparison.points.size(), -1);
+    ComparisonFindings earlyFound, lateFound;
+    const std::size_t pointsHalf = comparison.points.size() / 2;
+    runOnTwoCores(
+        [&] {
+            locateComparisonPoints(site, comparison, counted, comparisonPoints, nearSite, pointsHalf,
+                                   comparison.points.size(), comparisonIn, lateFound, second);
+        },
+        [&] {
+            locateComparisonPoints(site, comparison, counted, comparisonPoints, nearSite, 0, pointsHalf, comparisonIn,
+                                   earlyFound, first);
+            pointsIn = joinFindings(early, late, site.points.size());
+        });
+    if (first.steps < 0 || second.steps < 0) return classes;
+    const int half = siteTriangles / 2;
 
     classes.site.resize(site.corners.size());
     Extremes earlyClass, lateClass;
     runOnTwoCores(
-        [&] { classRange(site, counted, pointsIn, comparisonIn, edgeSigns, half, siteTriangles, classes, lateClass); },
-        [&] { classRange(site, counted, pointsIn, comparisonIn, edgeSigns, 0, half, classes, earlyClass); });
+        [&] { classRange(site, counted, pointsIn, earlyFound, lateFound, edgeSigns, half, siteTriangles, classes, lateClass); },
+        [&] { classRange(site, counted, pointsIn, earlyFound, lateFound, edgeSigns, 0, half, classes, earlyClass); });
 
     classes.comparison.assign(comparison.corners.size(), 0);
     std::vector<std::uint8_t> lateMarks(comparison.corners.size(), 0);
@@ -389,12 +496,12 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, comparisonHalf, comparisonTriangles, classes); },
                   [&] { gatherComparison(comparison, comparisonIn, lateMarks, 0, comparisonHalf, classes); });
 
-    for (const Extremes& e : {comparisonIn.extremes, early, late, earlyClass, lateClass}) {
+    for (const Extremes& e : {earlyFound.extremes, lateFound.extremes, early.extremes, late.extremes, earlyClass, lateClass}) {
         classes.deepestCut = std::max(classes.deepestCut, e.above);
         classes.highestFill = std::max(classes.highestFill, e.below);
     }
     classes.sitePointIn = std::move(pointsIn.triangle);
-    classes.comparisonPointIn = std::move(comparisonIn.triangle);
+    classes.comparisonPointIn = std::move(comparisonIn);
     classes.usable = true;
     return classes;
 }
