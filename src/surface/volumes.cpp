@@ -376,9 +376,8 @@ private:
     // The triangle holding (x, y), found by stepping from triangle t across
     // an edge the point lies beyond; nothing when the walk leaves the surface,
     // meets a flat triangle or takes long (a walk may circle in a
-    // triangulation that is not Delaunay): the grid then finds it.
-    // `leftSurface` tells when the walk failed by stepping out across the
-    // surface's edge.
+    // triangulation that is not Delaunay). `leftSurface` tells when it
+    // failed by stepping out across the surface's edge.
     int walkTo(int t, double x, double y, int longest, bool& leftSurface) const {
         leftSurface = false;
         if (t >= comparison_.triangleCount()) return kNoTriangle;
@@ -437,7 +436,7 @@ private:
     bool visit(int b, const SiteTriangle& s, Sink& sum) {
         visitedBy_[static_cast<std::size_t>(b)] = siteIndex_;
         if (!comparison_.hasArea[static_cast<std::size_t>(b)]) {
-            reachedEdge_ = true;  // the links may not lead on past a flat triangle: look in the grid
+            reachedEdge_ = true;  // the links may not lead on past a flat triangle: look along the edges
             return false;
         }
         const std::array<std::int32_t, 3>& v = comparison_.corners[static_cast<std::size_t>(b)];

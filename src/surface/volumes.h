@@ -45,16 +45,21 @@ struct VolumeRequest {
 // linear and is split exactly at its zero line). Only where both surfaces
 // are counts; a polygon (simple, either orientation) limits it further.
 //
-// Walks the site's triangles; for each, the comparison's triangles under it
-// are found from one located in a plan grid and then through the neighbour
-// links, so the work is proportional to the pieces of the overlay (plus a
-// grid scan for the site triangles that straddle the comparison's edge). The
-// site is swept in plan order, in two halves on two threads whose sums are
-// added in a fixed order (the same figures on any machine). The overlay is
-// never stored: the extra memory is one int per comparison triangle and one
-// int and a byte per comparison point for each thread, and a plan grid. With a polygon of m corners: O(m) more per site
-// triangle near its edge. `carryOn(fraction)` is asked now and then; false
-// stops the work (returns nothing).
+// The overlay's corners are found first: each site edge walked once through
+// the comparison (its crossings), the site's points found at the walks' ends
+// and the comparison's points from where the walks passed. A site triangle
+// whose corners all say the site lies above the comparison (or all below),
+// wholly on it, is integrated whole, and the comparison under such
+// triangles whole triangle by whole triangle; only the triangles along the
+// zero line, along either surface's edge, across the polygon or at
+// degenerate places (an edge through a point, a point on an edge, as on two
+// grids) are clipped piece by piece, each against the comparison triangles
+// under it found through the neighbour links. So the work is proportional to
+// the two surfaces and the crossings of their edges, and the overlay is
+// never stored. Work is shared between two threads and sums are added in a
+// fixed order (the same figures on any machine). With a polygon of m
+// corners: O(m) more per site triangle near its edge. `carryOn(fraction)` is
+// asked now and then; false stops the work (returns nothing).
 std::optional<VolumeTotals> compareSurfaces(const SurfaceView& site, const SurfaceView& comparison,
                                             const VolumeRequest& request,
                                             const std::function<bool(double)>& carryOn = {});
