@@ -218,6 +218,18 @@ TEST(Volumes, HolesAndBaysInEitherSurfaceAreLeftOut) {
     const Surface fine = built(withHeights(randomSquare(300, 61, 0, 10), raised));
     const Surface holed = gridWithout(10, [](int i, int j) { return j == 2 && (i == 6 || i == 7); }, siteTilt);
     const Surface bay = gridWithout(10, [](int i, int j) { return i >= 5 && j >= 5; }, siteTilt);
+    // One site triangle, wholly on the comparison, round a hole of one cell
+    // (its corners and edges touch no point of the grid).
+    const std::vector<Xyz> corners = withHeights({{1.3, 1.2, 0}, {9.1, 1.7, 0}, {4.6, 9.3, 0}}, raised);
+    const Surface one = given(corners, {{0, 1, 2}});
+    const Surface oneHole = gridWithout(10, [](int i, int j) { return i == 5 && j == 5; }, siteTilt);
+    const double oneArea = 0.5 * ((9.1 - 1.3) * (9.3 - 1.2) - (1.7 - 1.2) * (4.6 - 1.3)) - 1.0;
+    for (const auto& [site, comparison] : {std::pair{&one, &oneHole}, {&oneHole, &one}}) {
+        const auto v = compareSurfaces(site->view(), comparison->view(), {});
+        ASSERT_TRUE(v);
+        expectRelative(v->area, oneArea);
+        expectRelative(v->cut + v->fill, 2.0 * oneArea);
+    }
     const Surface whole = gridWithout(10, [](int, int) { return false; }, siteTilt);
     for (const Surface* site : {&coarse, &fine})
         for (const auto& [comparison, area] : {std::pair{&holed, 98.0}, {&bay, 75.0}, {&whole, 100.0}}) {
@@ -400,15 +412,24 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
 
     const std::vector<std::pair<std::vector<Xyz>, std::vector<Xyz>>> cases{
         {ground, fineDesign}, {ground, throughPoints}, {fineDesign, ground}, {blundered, shifted}, {ground, ground}, {roughA, roughB}, {roughB, roughA}, {dome, saddle}};
-    for (const auto& [first, second] : cases) {
-        const Surface site = built(first), comparison = built(second);
+    const auto expectSlowOverlay = [](const Surface& site, const Surface& comparison) {
         const auto v = compareSurfaces(site.view(), comparison.view(), {});
         ASSERT_TRUE(v);
         const SlowTotals slow = pairwise(site.view(), comparison.view());
         expectRelative(v->cut, static_cast<double>(slow.cut));
         expectRelative(v->fill, static_cast<double>(slow.fill));
         expectRelative(v->area, static_cast<double>(slow.area));
-    }
+    };
+    for (const auto& [first, second] : cases) expectSlowOverlay(built(first), built(second));
+    // A grid with a hole and a bay cut out of it (walks leave it where it is
+    // not convex), crossing rough ground with a blunder either way round.
+    const Surface cutOut = gridWithout(
+        10, [](int i, int j) { return (i == 3 && j == 2) || i + j > 15; },
+        [&](double x, double y) { return halfMetres(100.4 + 0.3 * std::sin(2 * x) + 0.05 * x * y); });
+    auto rough = withHeights(randomSquare(150, 93, -0.5, 11, -0.5), [](double x, double y) { return 101 + 0.2 * std::cos(x + y); });
+    rough[20].z = 160.0;
+    expectSlowOverlay(cutOut, built(rough));
+    expectSlowOverlay(built(rough), cutOut);
 }
 
 TEST(Volumes, AFrustumOnAPlaneHasItsVolume) {
