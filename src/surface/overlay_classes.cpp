@@ -208,7 +208,7 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
 template <typename Passed>
 bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int from, int& to, std::uint8_t& signs,
               Extremes* extremes, Passed&& passed, Budget& budget) {
-    const double ex = q.x - p.x, ey = q.y - p.y, length2 = ex * ex + ey * ey;
+    const double ex = q.x - p.x, ey = q.y - p.y, perLength2 = 1.0 / (ex * ex + ey * ey);
     int b = from;
     passed(b);
     // Two corners of each triangle entered were the last one's: their sides are known.
@@ -250,7 +250,7 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
         }
         const double s = side[exit] / (side[exit] - side[next]);
         const double x = c0.x + s * (c1.x - c0.x), y = c0.y + s * (c1.y - c0.y);
-        const double u = ((x - p.x) * ex + (y - p.y) * ey) / length2;
+        const double u = ((x - p.x) * ex + (y - p.y) * ey) * perLength2;
         const double d = (p.z + u * (q.z - p.z)) - (c0.z + s * (c1.z - c0.z));
         signs |= signOf(d);
         if (extremes) extremes->add(d);
