@@ -205,6 +205,9 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
 // each triangle passed. False where the edge passes through a comparison
 // point, ends on a comparison edge, leaves the comparison or meets a flat
 // triangle.
+// Far more than the rounding of u, the fraction of the edge where it leaves a triangle.
+constexpr double kNearEnd = 1e-6;
+
 template <typename Passed>
 bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int from, int& to, std::uint8_t& signs,
               Extremes* extremes, Passed&& passed, Budget& budget) {
@@ -239,18 +242,19 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
         const int next = (exit + 1) % 3;
         const Point &c0 = comparison.points[at(v[static_cast<std::size_t>(exit)])],
                     &c1 = comparison.points[at(v[static_cast<std::size_t>(next)])];
-        if (findEnd) {
-            // q on the near side of the way out: the edge ends in this triangle.
-            const double end = orient2d(c0.x, c0.y, c1.x, c1.y, q.x, q.y);
+        const double s = side[exit] / (side[exit] - side[next]);
+        const double x = c0.x + s * (c1.x - c0.x), y = c0.y + s * (c1.y - c0.y);
+        const double u = ((x - p.x) * ex + (y - p.y) * ey) * perLength2;
+        // The way out lies past q (u > 1): the edge ends in this triangle.
+        // Only near q is the exact test needed to say on which side q is.
+        if (findEnd && u > 1.0 - kNearEnd) {
+            const double end = u > 1.0 + kNearEnd ? 1.0 : orient2d(c0.x, c0.y, c1.x, c1.y, q.x, q.y);
             if (end > 0) {
                 to = b;
                 return true;
             }
             if (end == 0) return false;
         }
-        const double s = side[exit] / (side[exit] - side[next]);
-        const double x = c0.x + s * (c1.x - c0.x), y = c0.y + s * (c1.y - c0.y);
-        const double u = ((x - p.x) * ex + (y - p.y) * ey) * perLength2;
         const double d = (p.z + u * (q.z - p.z)) - (c0.z + s * (c1.z - c0.z));
         signs |= signOf(d);
         if (extremes) extremes->add(d);
