@@ -4,16 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "import/plain_decimal.h"
+
 namespace vellacor {
 
 namespace {
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
-
-void TextScanner::skipSpace() {
-    while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
-}
 
 bool TextScanner::readInteger(std::int32_t& value) {
     skipSpace();
@@ -27,9 +24,14 @@ bool TextScanner::readInteger(std::int32_t& value) {
         return false;
     }
     std::int64_t wide = 0;
-    const auto [stop, ec] = std::from_chars(first, end, wide);
-    pos_ += static_cast<std::size_t>(stop - p);
-    if (ec != std::errc() || wide < INT32_MIN || wide > INT32_MAX) return false;
+    if (const char* stop = readPlainInteger(first, end, wide)) {
+        pos_ += static_cast<std::size_t>(stop - p);
+    } else {
+        const auto [fromCharsStop, ec] = std::from_chars(first, end, wide);
+        pos_ += static_cast<std::size_t>(fromCharsStop - p);
+        if (ec != std::errc()) return false;
+    }
+    if (wide < INT32_MIN || wide > INT32_MAX) return false;
     value = static_cast<std::int32_t>(wide);
     return true;
 }
@@ -48,16 +50,13 @@ bool TextScanner::readNumber(double& value) {
         pos_ += static_cast<std::size_t>(q - p);
         return false;
     }
+    if (const char* stop = readPlainDecimal(first, end, value)) {  // always finite
+        pos_ += static_cast<std::size_t>(stop - p);
+        return true;
+    }
     const auto [stop, ec] = std::from_chars(first, end, value, std::chars_format::general);
     pos_ += static_cast<std::size_t>(stop - p);
     return ec == std::errc() && std::isfinite(value);
-}
-
-bool TextScanner::skipChar() {
-    if (pos_ >= text_.size()) return false;
-    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
-    ++pos_;
-    return true;
 }
 
 std::string_view TextScanner::restOfLine() {
