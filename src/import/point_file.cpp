@@ -283,6 +283,10 @@ std::optional<PointReadResult> readOnTwoCores(std::string_view text, std::size_t
         result.pointCount = static_cast<int>(firstNext + (secondNext - firstLines));
         result.skipped = joinSkipped(first.skipped, second.skipped);
     } else {
+        // The second half's records are dropped whole: a shorter description
+        // written over one of them must not keep the tail of the longer one.
+        std::fill(points.begin() + static_cast<std::ptrdiff_t>(firstLines),
+                  points.begin() + static_cast<std::ptrdiff_t>(secondNext), SurveyPoint());
         bool restOutOfRoom = false;
         const WalkEnd rest = walkRecords(text, first.end, text.size(), !first.readAny,
                                          reader(firstNext, lines, restOutOfRoom), progress);

@@ -332,7 +332,7 @@ TEST(PointFile, BothCoresReadWhatOneCoreReads) {
     for (int shift = -3; shift <= 3; ++shift) {
         const std::string pnezd = aboutTheMiddle(pnezdMiddle, shift, [](int i) {
             return std::to_string(100000 + i) + "," + std::to_string(500000 + i % 977) + ".125," + std::to_string(200000 + i % 331) +
-                   ".5,1" + std::to_string(i % 10) + ".25,TOPO\r\n";
+                   ".5,1" + std::to_string(i % 10) + ".25,TOPO" + std::string(i % 7, '+') + "\r\n";
         });
         const PointReadResult two = readPointText(pnezd, PointLayout::PENZD);
         expectSameRead(two, readPointTextOnOneCore(pnezd, PointLayout::PENZD));
