@@ -1,5 +1,5 @@
-// Reading a 1,000,000-point PNEZD file, and the peak memory it takes
-// compared with the point array itself.
+// Reading a 1,000,000-point PNEZD file and a 1,000,000-point XYZ file, and
+// the peak memory a read takes compared with the point array itself.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,21 +15,33 @@
 namespace {
 
 
-// The file goes where VELLACOR_POINT_FILE says, so that pandas_read_csv.py
-// can read the same bytes; otherwise to a file of this process's own.
-const std::string& millionPointFile() {
-    static const std::string path = [] {
-        const char* named = std::getenv("VELLACOR_POINT_FILE");
-        std::string p = named ? named : "/tmp/vellacor-bench-1m-" + std::to_string(::getpid()) + ".txt";
-        std::FILE* f = std::fopen(p.c_str(), "wb");
-        std::mt19937 rng(42);
-        std::uniform_real_distribution<double> n(500000, 510000), e(200000, 210000), z(80, 160);
-        const char* codes[] = {"TOPO", "EP", "TC", "BC", "TW 2.5", "GS"};
-        for (int i = 1; i <= 1000000; ++i)
+// The files go where VELLACOR_POINT_FILE and VELLACOR_XYZ_FILE say, so that
+// pandas_read_csv.py can read the same bytes; otherwise to files of this
+// process's own. Both hold the same random points.
+std::string writeMillionPoints(const char* variable, const char* suffix, bool pnezd) {
+    const char* named = std::getenv(variable);
+    std::string p = named ? named : "/tmp/vellacor-bench-1m-" + std::to_string(::getpid()) + suffix;
+    std::FILE* f = std::fopen(p.c_str(), "wb");
+    std::mt19937 rng(42);
+    std::uniform_real_distribution<double> n(500000, 510000), e(200000, 210000), z(80, 160);
+    const char* codes[] = {"TOPO", "EP", "TC", "BC", "TW 2.5", "GS"};
+    for (int i = 1; i <= 1000000; ++i) {
+        if (pnezd)
             std::fprintf(f, "%d,%.4f,%.4f,%.3f,%s\r\n", i, n(rng), e(rng), z(rng), codes[i % 6]);
-        std::fclose(f);
-        return p;
-    }();
+        else
+            std::fprintf(f, "%.4f,%.4f,%.3f\r\n", e(rng), n(rng), z(rng));
+    }
+    std::fclose(f);
+    return p;
+}
+
+const std::string& millionPointFile() {
+    static const std::string path = writeMillionPoints("VELLACOR_POINT_FILE", ".txt", true);
+    return path;
+}
+
+const std::string& millionPointXyzFile() {
+    static const std::string path = writeMillionPoints("VELLACOR_XYZ_FILE", ".xyz", false);
     return path;
 }
 
@@ -39,13 +51,13 @@ long peakRssKb() {
     return usage.ru_maxrss;
 }
 
-void BM_ReadMillionPointPnezd(benchmark::State& state) {
-    const std::string& path = millionPointFile();
+template <class Read>
+void readMillionPoints(benchmark::State& state, const std::string& path, Read&& read) {
     const long before = peakRssKb();
     long arrayBytes = 0;
     for (auto _ : state) {
         vellacor::SiteModel model;
-        bool ok = vellacor::readPointFile(model.document, path, vellacor::PointLayout::PNEZD).pointsRead;
+        bool ok = read(model.document, path).pointsRead;
         if (!ok || model.document.pointCount != 1000000) state.SkipWithError("wrong point count");
         arrayBytes = static_cast<long>(model.document.points.size() * sizeof(vellacor::SurveyPoint));
         benchmark::DoNotOptimize(model.document.points.data());
@@ -55,6 +67,19 @@ void BM_ReadMillionPointPnezd(benchmark::State& state) {
     state.counters["peak_growth_MB"] = static_cast<double>(peakRssKb() - before) / 1e3;
     state.counters["peak_over_array"] = static_cast<double>((peakRssKb() - before) * 1024) / static_cast<double>(arrayBytes);
 }
+
+void BM_ReadMillionPointPnezd(benchmark::State& state) {
+    readMillionPoints(state, millionPointFile(), [](vellacor::SiteDocument& d, const std::string& path) {
+        return vellacor::readPointFile(d, path, vellacor::PointLayout::PNEZD);
+    });
+}
 BENCHMARK(BM_ReadMillionPointPnezd)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReadMillionPointXyz(benchmark::State& state) {
+    readMillionPoints(state, millionPointXyzFile(), [](vellacor::SiteDocument& d, const std::string& path) {
+        return vellacor::readXyzFile(d, path);
+    });
+}
+BENCHMARK(BM_ReadMillionPointXyz)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

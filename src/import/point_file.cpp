@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "import/line_count.h"
 #include "import/mapped_file.h"
 #include "import/text_scanner.h"
 #include "system/huge_pages.h"
@@ -129,7 +130,7 @@ std::size_t countNewlines(std::string_view text, std::size_t from, std::size_t t
     std::size_t lines = 0;
     for (std::size_t at = from; at < to; at += kProgressStep) {
         const std::string_view part = text.substr(at, std::min(kProgressStep, to - at));
-        lines += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+        lines += countLineFeeds(part);
         if (progress) progress(at, at + part.size());
     }
     return lines;
@@ -160,7 +161,7 @@ void fillPoint(SurveyPoint& p, const PointFields& f, PointLayout layout) {
 }
 
 // One pass on one core: for short texts, where a thread costs more than it saves.
-PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout, const ReadProgress& progress) {
+PointReadResult pointsOnOneCore(std::string_view text, PointLayout layout, const ReadProgress& progress) {
     PointReadResult result;
     std::vector<SurveyPoint>& points = result.points;
     // A point ends its line, so the lines bound the count. One pass fills the
@@ -180,6 +181,36 @@ PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout
     return result;
 }
 
+// An XYZ point, numbered by its place in the file.
+void fillXyzPoint(SurveyPoint& p, const Vec3& v, std::size_t index) {
+    p.number = static_cast<std::int32_t>(index);
+    p.easting = v.x;
+    p.northing = v.y;
+    p.elevation = v.z;
+    p.useInSurface = true;
+    p.displayMark = PointMark::Ordinary;
+}
+
+PointReadResult xyzPointsOnOneCore(std::string_view text, const ReadProgress& progress) {
+    PointReadResult result;
+    // A file holds a point a line, nearly always: the lines size the array and
+    // one pass reads the points (a line of several points grows it).
+    std::vector<SurveyPoint>& points = result.points;
+    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints));
+    Vec3 v;
+    result.skipped = walkAllRecords(
+        text,
+        [&](TextScanner& in) {
+            if (!readXyzRecord(in, v) || points.size() >= kMostPoints) return false;
+            const std::size_t index = points.size();
+            fillXyzPoint(points.emplace_back(), v, index);
+            return true;
+        },
+        progress);
+    result.pointCount = static_cast<int>(points.size());
+    return result;
+}
+
 // Each core reads half the lines: the second from the first line that starts
 // past the middle, writing its points after room for one per line of the
 // first half, and the gap closes when both are done. A record that runs over
@@ -187,17 +218,23 @@ PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout
 // after a separator runs on into the next line) shows
 // as a first half that does not end where the second began: then the second
 // half's work is dropped and the first core reads on from where it stopped.
-PointReadResult readPointTextOnTwoCores(std::string_view text, PointLayout layout, const ReadProgress& progress,
-                                        std::size_t split) {
+// `readPoint(in, point, index)` reads one record into the point that will be
+// the index-th of the file when the gap has closed; `numbered` says that the
+// points carry that index as their number, so those moved to close the gap
+// are numbered again. Nothing when a half finds more points than it has room
+// for (lines of several points): then one core must read the text.
+template <class ReadPoint>
+std::optional<PointReadResult> readOnTwoCores(std::string_view text, std::size_t split, std::size_t spare,
+                                              const ReadProgress& progress, ReadPoint&& readPoint, bool numbered) {
     std::size_t firstLines = 0, secondLines = 0;
     runOnTwoCores([&] { secondLines = countNewlines(text, split, text.size(), progress); },
                   [&] { firstLines = countNewlines(text, 0, split, progress); });
     const std::size_t lines = firstLines + secondLines + 1;
-    if (lines >= kMostPoints) return readPointTextOnOneCore(text, layout, progress);
+    if (lines >= kMostPoints) return std::nullopt;
 
     PointReadResult result;
     std::vector<SurveyPoint>& points = result.points;
-    reserveOnHugePages(points, lines + 3);
+    reserveOnHugePages(points, lines + spare);
     // Fresh memory is slow to hand out the first time it is written: both
     // cores take half of the array's pages before it is filled.
     const std::size_t bytes = lines * sizeof(SurveyPoint), half = bytes / 2;
@@ -209,29 +246,51 @@ PointReadResult readPointTextOnTwoCores(std::string_view text, PointLayout layou
     spaces.skipSpace();
     const std::size_t secondStart = spaces.offset();
 
-    auto reader = [&points, layout](std::size_t& next, PointFields& f) {
-        return [&points, &next, &f, layout](TextScanner& in) {
-            if (!readPointRecord(in, f)) return false;
-            fillPoint(points[next++], f, layout);
+    // A half's reader: writes at `next` while there is room below `room`,
+    // and past it only notes that the room ran out.
+    auto reader = [&](std::size_t& next, std::size_t room, bool& outOfRoom) {
+        return [&, room, beyondRoom = SurveyPoint()](TextScanner& in) mutable {
+            if (next == room) {
+                outOfRoom = true;
+                return readPoint(in, beyondRoom, next);
+            }
+            if (!readPoint(in, points[next], next)) return false;
+            ++next;
             return true;
         };
     };
     std::size_t firstNext = 0, secondNext = firstLines;
-    PointFields firstFields, secondFields;
+    bool firstOutOfRoom = false, secondOutOfRoom = false;
     WalkEnd first, second;
     runOnTwoCores(
-        [&] { second = walkRecords(text, secondStart, text.size(), false, reader(secondNext, secondFields), progress); },
-        [&] { first = walkRecords(text, 0, secondStart, true, reader(firstNext, firstFields), progress); });
+        [&] {
+            second = walkRecords(text, secondStart, text.size(), false, reader(secondNext, lines, secondOutOfRoom),
+                                 progress);
+        },
+        [&] { first = walkRecords(text, 0, secondStart, true, reader(firstNext, firstLines, firstOutOfRoom), progress); });
+    if (firstOutOfRoom) return std::nullopt;
 
     if (first.end == secondStart && first.readAny) {
-        std::copy(points.begin() + static_cast<std::ptrdiff_t>(firstLines),
-                  points.begin() + static_cast<std::ptrdiff_t>(secondNext),
-                  points.begin() + static_cast<std::ptrdiff_t>(firstNext));
+        if (secondOutOfRoom) return std::nullopt;
+        if (firstNext < firstLines) {
+            std::copy(points.begin() + static_cast<std::ptrdiff_t>(firstLines),
+                      points.begin() + static_cast<std::ptrdiff_t>(secondNext),
+                      points.begin() + static_cast<std::ptrdiff_t>(firstNext));
+            if (numbered)
+                for (std::size_t i = firstNext; i < firstNext + (secondNext - firstLines); ++i)
+                    points[i].number = static_cast<std::int32_t>(i);
+        }
         result.pointCount = static_cast<int>(firstNext + (secondNext - firstLines));
         result.skipped = joinSkipped(first.skipped, second.skipped);
     } else {
-        const WalkEnd rest =
-            walkRecords(text, first.end, text.size(), !first.readAny, reader(firstNext, firstFields), progress);
+        // The second half's records are dropped whole: a shorter description
+        // written over one of them must not keep the tail of the longer one.
+        std::fill(points.begin() + static_cast<std::ptrdiff_t>(firstLines),
+                  points.begin() + static_cast<std::ptrdiff_t>(secondNext), SurveyPoint());
+        bool restOutOfRoom = false;
+        const WalkEnd rest = walkRecords(text, first.end, text.size(), !first.readAny,
+                                         reader(firstNext, lines, restOutOfRoom), progress);
+        if (restOutOfRoom) return std::nullopt;
         result.pointCount = static_cast<int>(firstNext);
         result.skipped = joinSkipped(first.skipped, rest.skipped);
     }
@@ -242,43 +301,58 @@ PointReadResult readPointTextOnTwoCores(std::string_view text, PointLayout layou
     return result;
 }
 
+// Where the second core starts: the first line past the middle of a text
+// long enough to be worth a thread; nothing otherwise.
+std::optional<std::size_t> twoCoreSplit(std::string_view text) {
+    const std::size_t lineAfterMiddle = text.find('\n', text.size() / 2);
+    if (text.size() < kTwoCoreBytes || lineAfterMiddle == std::string_view::npos) return std::nullopt;
+    return lineAfterMiddle + 1;
+}
+
 }  // namespace
 
 PointReadResult readPointText(std::string_view text, PointLayout layout, const ReadProgress& progress) {
     text = withoutByteOrderMark(text);
-    const std::size_t lineAfterMiddle = text.find('\n', text.size() / 2);
-    PointReadResult result = text.size() >= kTwoCoreBytes && lineAfterMiddle != std::string_view::npos
-                                 ? readPointTextOnTwoCores(text, layout, progress, lineAfterMiddle + 1)
-                                 : readPointTextOnOneCore(text, layout, progress);
+    std::optional<PointReadResult> result;
+    if (const std::optional<std::size_t> split = twoCoreSplit(text)) {
+        result = readOnTwoCores(
+            text, *split, 3, progress,
+            [layout](TextScanner& in, SurveyPoint& p, std::size_t) {
+                PointFields f;
+                if (!readPointRecord(in, f)) return false;
+                fillPoint(p, f, layout);
+                return true;
+            },
+            false);
+    }
+    if (!result) result = pointsOnOneCore(text, layout, progress);
+    if (result->pointCount > 0) result->points.resize(result->points.size() + 3);
+    return std::move(*result);
+}
+
+PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout) {
+    PointReadResult result = pointsOnOneCore(withoutByteOrderMark(text), layout, {});
     if (result.pointCount > 0) result.points.resize(result.points.size() + 3);
     return result;
 }
 
 PointReadResult readXyzText(std::string_view text, const ReadProgress& progress) {
     text = withoutByteOrderMark(text);
-    PointReadResult result;
-    // A file holds a point a line, nearly always: the lines size the array and
-    // one pass reads the points (a line of several points grows it).
-    Vec3 v;
-    std::vector<SurveyPoint>& points = result.points;
-    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints));
-    result.skipped = walkAllRecords(
-        text,
-        [&](TextScanner& in) {
-            if (!readXyzRecord(in, v) || points.size() >= kMostPoints) return false;
-            SurveyPoint& p = points.emplace_back();
-            p.number = static_cast<std::int32_t>(points.size() - 1);
-            p.easting = v.x;
-            p.northing = v.y;
-            p.elevation = v.z;
-            p.useInSurface = true;
-            p.displayMark = PointMark::Ordinary;
-            return true;
-        },
-        progress);
-    result.pointCount = static_cast<int>(points.size());
-    return result;
+    std::optional<PointReadResult> result;
+    if (const std::optional<std::size_t> split = twoCoreSplit(text))
+        result = readOnTwoCores(
+            text, *split, 0, progress,
+            [](TextScanner& in, SurveyPoint& p, std::size_t index) {
+                Vec3 v;
+                if (!readXyzRecord(in, v)) return false;
+                fillXyzPoint(p, v, index);
+                return true;
+            },
+            true);
+    return result ? std::move(*result) : xyzPointsOnOneCore(text, progress);
 }
+
+PointReadResult readXyzTextOnOneCore(std::string_view text) { return xyzPointsOnOneCore(withoutByteOrderMark(text), {}); }
 
 std::optional<PointReadResult> readPointFile(const std::string& path, PointLayout layout) {
     MappedFile file;

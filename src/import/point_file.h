@@ -42,6 +42,11 @@ PointReadResult readPointText(std::string_view text, PointLayout layout, const R
 // and unreadable lines as for readPointText.
 PointReadResult readXyzText(std::string_view text, const ReadProgress& progress = {});
 
+// The same reads on one core, whatever the length of the text: what a long
+// text read on two cores must give, to the byte.
+PointReadResult readPointTextOnOneCore(std::string_view text, PointLayout layout);
+PointReadResult readXyzTextOnOneCore(std::string_view text);
+
 // The same over a file, mapped rather than copied. Nothing when the file
 // cannot be opened.
 std::optional<PointReadResult> readPointFile(const std::string& path, PointLayout layout);

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -288,6 +289,68 @@ TEST(PointFile, ARecordRunningOverTheMiddleIsReadOnce) {
             ASSERT_EQ(descriptionOf(p), "ABCDEFGHI") << lines;
         }
         EXPECT_EQ(r.skipped.count, 0);
+    }
+}
+
+// Equal-length lines on both sides of `middle`, so that the halves meet in
+// it, shifted by `shift` lines to move the meeting about within it.
+std::string aboutTheMiddle(const std::string& middle, int shift, const std::function<std::string(int)>& line) {
+    constexpr int kSide = 20000;
+    std::string text;
+    for (int i = 0; i < kSide + shift; ++i) text += line(i);
+    text += middle;
+    for (int i = kSide + shift; i < 2 * kSide; ++i) text += line(i + 1000);
+    return text;
+}
+
+// Every field of every record, the doubles bit for bit, and the message.
+void expectSameRead(const PointReadResult& two, const PointReadResult& one) {
+    ASSERT_EQ(two.points.size(), one.points.size());
+    auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (std::size_t i = 0; i < one.points.size(); ++i) {
+        const SurveyPoint &a = two.points[i], &b = one.points[i];
+        ASSERT_TRUE(same(a.number, b.number) && same(a.useInSurface, b.useInSurface) && same(a.northing, b.northing) &&
+                    same(a.easting, b.easting) && same(a.elevation, b.elevation) && same(a.displayMark, b.displayMark) &&
+                    same(a.description, b.description)) << i;
+    }
+    EXPECT_EQ(two.skipped.count, one.skipped.count);
+    EXPECT_EQ(skippedLinesMessage(two.skipped), skippedLinesMessage(one.skipped));
+}
+
+// Blank lines, comments, a blunder, refused and broken lines, a record that
+// runs over a line end and (for XYZ) a line of two points, lying where the
+// halves meet: a long text read on two cores gives what one core gives, to
+// the byte, and the line numbers of the message are the file's.
+TEST(PointFile, BothCoresReadWhatOneCoreReads) {
+    const std::string pnezdMiddle =
+        "\n\n# survey of the north yard\n9001,5000.5,6000.25,99999.5,BLUNDER\n9002,1e11,6000,100,FAR\n"
+        "9003,5001,\r\n6001,101,RUNS ON\n \t\n9004,nan,6002,102,NAN\nP,N,E,Z,D\n9005,5002,6003,103\n"
+        "9006,5003,6004,104,\xC3\xA9" "\n";
+    const std::string xyzMiddle = "\n\n# survey of the north yard\n6000.5 5000.25 99999.5\n1e11 5000 100\n6001,\r\n5001,101\n"
+                                  " \t\nnan 5002 102\nX Y Z\n-0.0 +5 .5\n";
+    const std::string twoPointLine = "6002 5003 103 6003 5004 104\n";
+    for (int shift = -3; shift <= 3; ++shift) {
+        const std::string pnezd = aboutTheMiddle(pnezdMiddle, shift, [](int i) {
+            return std::to_string(100000 + i) + "," + std::to_string(500000 + i % 977) + ".125," + std::to_string(200000 + i % 331) +
+                   ".5,1" + std::to_string(i % 10) + ".25,TOPO" + std::string(i % 7, '+') + "\r\n";
+        });
+        const PointReadResult two = readPointText(pnezd, PointLayout::PENZD);
+        expectSameRead(two, readPointTextOnOneCore(pnezd, PointLayout::PENZD));
+        // The blunder is a point; the comment, the far point, nan and the header are not.
+        EXPECT_EQ(two.pointCount, 40000 + 4);
+        EXPECT_EQ(two.skipped.firstLine, 20000 + shift + 3);
+        for (const std::string& middle : {xyzMiddle, xyzMiddle + twoPointLine}) {
+            const std::string xyz = aboutTheMiddle(middle, shift, [](int i) {
+                return std::to_string(200000 + i % 331) + ".5000 " + std::to_string(500000 + i % 977) + ".1250 1" +
+                       std::to_string(i % 10) + ".250\n";
+            });
+            ASSERT_GT(xyz.size(), std::size_t{1} << 20);  // long enough for two cores
+            const PointReadResult xyzTwo = readXyzText(xyz);
+            expectSameRead(xyzTwo, readXyzTextOnOneCore(xyz));
+            ASSERT_EQ(xyzTwo.pointCount, 40000 + (middle == xyzMiddle ? 3 : 5));
+            for (int i = 0; i < xyzTwo.pointCount; ++i) ASSERT_EQ(xyzTwo.points[static_cast<std::size_t>(i)].number, i);
+            EXPECT_EQ(xyzTwo.skipped.firstLine, 20000 + shift + 3);
+        }
     }
 }
 

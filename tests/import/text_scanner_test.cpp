@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "import/line_count.h"
 #include "import/text_scanner.h"
 
 namespace vellacor {
@@ -47,6 +50,20 @@ TEST(TextScanner, IntegersAndLineEnds) {
     lines.skipLine();
     EXPECT_EQ(lines.restOfLine(), "next");
     EXPECT_TRUE(lines.atEnd());
+}
+
+// Every start and length about the eight-byte steps, over bytes one bit or
+// the high bit away from an LF.
+TEST(LineCount, CountsWhatStdCountCounts) {
+    std::mt19937 rng(11);
+    const std::string alphabet("\n\n\x8A\x0B\x0E\x2A\x00\xFF\r ", 10);
+    std::string text;
+    for (int i = 0; i < 4000; ++i) text += alphabet[rng() % alphabet.size()];
+    for (std::size_t start = 0; start < 9; ++start)
+        for (std::size_t length = 0; start + length <= text.size(); length += 1 + length / 8) {
+            const std::string_view part = std::string_view(text).substr(start, length);
+            ASSERT_EQ(countLineFeeds(part), static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n')));
+        }
 }
 
 }  // namespace
