@@ -15,6 +15,53 @@ namespace {
 
 constexpr double kFlat = 0.001;
 
+// The levels (as indices into `levels`, from, to) that may meet triangle t,
+// with one to spare either side; lo and hi its elevation range widened by
+// the flat tolerance. O(1).
+struct LevelRange {
+    std::int64_t from, to;
+    double lo, hi;
+};
+
+LevelRange levelRangeOf(const SurfaceView& surface, int t, double first, double interval, std::int64_t levelCount) {
+    const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
+    double zMin = surface.points[static_cast<std::size_t>(triangle.vertex[0])].elevation, zMax = zMin;
+    for (int k = 1; k < 3; ++k) {
+        const double z = surface.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
+        zMin = std::min(zMin, z);
+        zMax = std::max(zMax, z);
+    }
+    const double lo = zMin - kFlat, hi = zMax + kFlat;
+    const double from = std::clamp(std::floor((lo - first) / interval) - 1.0, 0.0, static_cast<double>(levelCount));
+    const double to = std::clamp(std::ceil((hi - first) / interval) + 1.0, 0.0, static_cast<double>(levelCount - 1));
+    return {static_cast<std::int64_t>(from), static_cast<std::int64_t>(to), lo, hi};
+}
+
+}  // namespace
+
+// Each triangle's span of levels is added to a running count per level
+// without visiting them.
+std::size_t contourLevelsWithinReason(const SurfaceView& surface, const std::vector<double>& levels, double interval) {
+    if (levels.empty()) return 0;
+    const std::int64_t levelCount = static_cast<std::int64_t>(levels.size());
+    std::vector<std::int64_t> change(levels.size() + 1, 0);
+    for (int t = 0; t < surface.triangleCount; ++t) {
+        if (isFlatTriangle(surface, t)) continue;
+        const LevelRange r = levelRangeOf(surface, t, levels.front(), interval, levelCount);
+        if (r.from > r.to) continue;
+        ++change[static_cast<std::size_t>(r.from)];
+        --change[static_cast<std::size_t>(r.to + 1)];
+    }
+    std::int64_t meeting = 0, crossings = 0;
+    for (std::size_t k = 0; k < levels.size(); ++k) {
+        meeting += change[k];
+        if ((crossings += meeting) > kMostContourCrossings) return k;
+    }
+    return levels.size();
+}
+
+namespace {
+
 // For every level, the triangles that may carry it, in triangle order: a
 // level can only meet a triangle within its elevation range (a flat edge on
 // the level within 0.001 of it). Scanning each triangle's own levels keeps the
@@ -24,19 +71,9 @@ void bucketTrianglesByLevel(const SurfaceView& surface, const std::vector<double
     const std::int64_t levelCount = static_cast<std::int64_t>(levels.size());
     const double first = levels.front();
     auto forEachLevel = [&](int t, auto&& visit) {
-        const TinTriangle& triangle = surface.triangles[static_cast<std::size_t>(t)];
-        double zMin = surface.points[static_cast<std::size_t>(triangle.vertex[0])].elevation, zMax = zMin;
-        for (int k = 1; k < 3; ++k) {
-            const double z = surface.points[static_cast<std::size_t>(triangle.vertex[k])].elevation;
-            zMin = std::min(zMin, z);
-            zMax = std::max(zMax, z);
-        }
-        const double lo = zMin - kFlat, hi = zMax + kFlat;
-        const double from = std::clamp(std::floor((lo - first) / interval) - 1.0, 0.0, static_cast<double>(levelCount));
-        const double to =
-            std::clamp(std::ceil((hi - first) / interval) + 1.0, 0.0, static_cast<double>(levelCount - 1));
-        for (auto k = static_cast<std::int64_t>(from); k <= static_cast<std::int64_t>(to); ++k)
-            if (levels[static_cast<std::size_t>(k)] >= lo && levels[static_cast<std::size_t>(k)] <= hi)
+        const LevelRange r = levelRangeOf(surface, t, first, interval, levelCount);
+        for (std::int64_t k = r.from; k <= r.to; ++k)
+            if (levels[static_cast<std::size_t>(k)] >= r.lo && levels[static_cast<std::size_t>(k)] <= r.hi)
                 visit(static_cast<std::size_t>(k));
     };
     start.assign(levels.size() + 1, 0);
@@ -59,6 +96,8 @@ std::vector<ExportPolyline> traceContours(const SurfaceView& surface, const Cont
     if (surface.triangleCount <= 0 || !(interval > 0.0) || contoursLimitedAway(settings)) return result;
     std::vector<double> levels;
     forEachContourLevel(minElevation, maxElevation, interval, [&](double level) { levels.push_back(level); });
+    if (levels.empty()) return result;
+    levels.resize(contourLevelsWithinReason(surface, levels, interval));
     if (levels.empty()) return result;
 
     std::vector<std::int32_t> start, members;

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "model/contour_settings.h"
@@ -20,6 +22,18 @@ struct ExportPolyline {
 // smoothed by `smoothing` (0: straight) and limited by contourLimitMode.
 std::vector<ExportPolyline> traceContours(const SurfaceView& surface, const ContourSettings& settings, double smoothing,
                                           double minElevation, double maxElevation);
+
+// More crossings of triangles by levels than this are not a contour map (a
+// blunder thousands of kilometres high, or coordinates in error by as much,
+// would have the export trace, hold and write billions of segments). A real
+// site at a fine interval has a few million; each crossing may become seven
+// smoothed points.
+inline constexpr std::int64_t kMostContourCrossings = 8'000'000;
+
+// How many of `levels` (one interval apart, from the lowest) the export
+// traces: the lowest ones whose crossings stay within kMostContourCrossings.
+// O(triangles + levels).
+std::size_t contourLevelsWithinReason(const SurfaceView& surface, const std::vector<double>& levels, double interval);
 
 // The document's contours as the writers save them: nothing before the
 // surface is built, smoothed only once its neighbour links are done.

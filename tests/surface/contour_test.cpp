@@ -143,6 +143,40 @@ TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
     }
 }
 
+TEST(ContourExport, BlunderedHeightsTraceOnlyTheLowestLevelsWithinReason) {
+    // A checkerboard of heights 1 m and 20 km: every triangle spans 20,000
+    // one-metre levels, tens of millions of crossings in all.
+    std::vector<Xyz> points = gridPoints(30, 30, 1.0);
+    for (Xyz& p : points) p.z = std::lround(p.x + p.y) % 2 ? 20000.0 : 1.0;
+    SurfaceSite site;
+    loadPoints(site, points);
+    buildSurface(site);
+    const SurfaceView surface = surfaceOf(site.document);
+    std::vector<double> levels;
+    for (int k = 0; k <= 20000; ++k) levels.push_back(k);
+    // The crossings of the lowest `count` levels, counted here level by level.
+    const auto crossings = [&](std::size_t count) {
+        std::int64_t n = 0;
+        for (int t = 0; t < surface.triangleCount; ++t) {
+            double lo = 1e300, hi = -1e300;
+            for (const int v : surface.triangle(t).vertex) lo = std::min(lo, surface.point(v).elevation), hi = std::max(hi, surface.point(v).elevation);
+            for (std::size_t k = 0; k < count; ++k) n += levels[k] >= lo && levels[k] <= hi;
+        }
+        return n;
+    };
+    const std::size_t kept = contourLevelsWithinReason(surface, levels, 1.0);
+    ASSERT_GT(kept, 0u);
+    ASSERT_LT(kept, levels.size());
+    EXPECT_LE(crossings(kept), kMostContourCrossings);
+    EXPECT_GT(crossings(kept + 10), kMostContourCrossings);
+    // An ordinary map keeps every level.
+    for (Xyz& p : points) p.z = 100.0 + 0.5 * p.x;
+    SurfaceSite plain;
+    loadPoints(plain, points);
+    buildSurface(plain);
+    EXPECT_EQ(contourLevelsWithinReason(surfaceOf(plain.document), levels, 1.0), levels.size());
+}
+
 TEST(ContourSmoothing, PiecesKeepToTheirTriangleAndEndAtTheCrossings) {
     SurfaceSite model;
     loadPoints(model, conePoints(1500));
