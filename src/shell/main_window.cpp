@@ -316,6 +316,10 @@ void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
     volumeReportText_ =
         QString::fromStdString(volumeDialogText(model_, documentName().toStdString(), question, finished.totals));
     const QString title = question.datum ? QStringLiteral("Volume to Elevation") : QStringLiteral("Cut and Fill");
+    // The view behind the report shows the site without the job's progress.
+    paintFrame(model_, *ui_, view_->width(), view_->height(), picture_);
+    view_->showPicture(picture_);
+    view_->repaint();
     ui_->runModal([&] {
         showVolumeReport(this, title, volumeReportText_, [this](const QString& text) {
             if (auto path = ui_->chooseSaveFile("txt", "Text (*.txt)|*.txt|All Files (*.*)|*.*||", "volumes.txt"))
