@@ -59,13 +59,13 @@ constexpr int kLongestLocatingWalk = 1 << 16;
 
 // Finds the triangle holding each of a run of points that lie close to one
 // another in turn (plan order), by walking from where the last walk ended.
-// A walk that steps off a convex surface proves the point off it; one that
-// fails otherwise (round a bay, past a flat triangle) asks a grid, built the
-// first time.
+// A walk that steps off a convex surface (`convex`: coversConvexRegion,
+// worked out once per surface) proves the point off it; one that fails
+// otherwise (round a bay, past a flat triangle) asks a grid, built the first
+// time.
 class StrictLocator {
 public:
-    StrictLocator(const PlanTin& tin, Budget& budget)
-        : tin_(tin), budget_(budget), convex_(coversConvexRegion(tin)) {}
+    StrictLocator(const PlanTin& tin, bool convex, Budget& budget) : tin_(tin), budget_(budget), convex_(convex) {}
 
     // The next walk starts from triangle t.
     void startAt(int t) { last_ = t; }
@@ -174,11 +174,11 @@ ComparisonPoints comparisonPointsOf(const PlanTin& tin) {
 // from a site triangle whose edge passed a comparison triangle the point is
 // a corner of (nearSite), a step or two away.
 void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
-                            const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
+                            bool siteConvex, const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
                             std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
                             ComparisonFindings& found, Budget& budget) {
     found.siteSigns.assign(site.corners.size(), 0);
-    StrictLocator locator(site, budget);
+    StrictLocator locator(site, siteConvex, budget);
     for (std::size_t i = first; i < last; ++i) {
         const Point& p = comparison.points[i];
         if (points.role[i] == PointRole::Unused) {
@@ -273,8 +273,10 @@ constexpr std::int32_t kNotLookedFor = -2;
 // in the comparison, d there, and the extremes met.
 class EdgeWalker {
 public:
-    EdgeWalker(const PlanTin& site, const PlanTin& comparison, std::vector<std::int32_t>& nearSite, Budget& budget)
-        : site_(site), comparison_(comparison), nearSite_(nearSite), budget_(budget), locator_(comparison, budget),
+    EdgeWalker(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, std::vector<std::int32_t>& nearSite,
+               Budget& budget)
+        : site_(site), comparison_(comparison), nearSite_(nearSite), budget_(budget),
+          locator_(comparison, comparisonConvex, budget),
           pointIn_(site.points.size(), kNotLookedFor), d_(site.points.size(), 0.0) {}
 
     // Walks the edges that site triangles [first, last) own (the other side
@@ -452,7 +454,11 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     // where the walks passed.
     std::vector<std::uint8_t> edgeSigns(3 * site.corners.size(), 0);
     std::vector<std::int32_t> nearSite(comparison.corners.size(), -1);
-    EdgeWalker early(site, comparison, nearSite, first), late(site, comparison, nearSite, second);
+    bool siteConvex = false, comparisonConvex = false;
+    runOnTwoCores([&] { siteConvex = coversConvexRegion(site); },
+                  [&] { comparisonConvex = coversConvexRegion(comparison); });
+    EdgeWalker early(site, comparison, comparisonConvex, nearSite, first),
+        late(site, comparison, comparisonConvex, nearSite, second);
     ComparisonPoints comparisonPoints;
     constexpr int kRun = 1 << 15;
     std::atomic<int> nextRun{0};
@@ -473,11 +479,11 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     const std::size_t pointsHalf = comparison.points.size() / 2;
     runOnTwoCores(
         [&] {
-            locateComparisonPoints(site, comparison, counted, comparisonPoints, nearSite, pointsHalf,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, pointsHalf,
                                    comparison.points.size(), comparisonIn, lateFound, second);
         },
         [&] {
-            locateComparisonPoints(site, comparison, counted, comparisonPoints, nearSite, 0, pointsHalf, comparisonIn,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, 0, pointsHalf, comparisonIn,
                                    earlyFound, first);
             pointsIn = joinFindings(early, late, site.points.size());
         });
