@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <utility>
 
+#include "surface/height_bounds.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 #include "system/two_cores.h"
@@ -172,9 +175,11 @@ ComparisonPoints comparisonPointsOf(const PlanTin& tin) {
 
 // Locates comparison points [first, last) in the site, each walk starting
 // from a site triangle whose edge passed a comparison triangle the point is
-// a corner of (nearSite), a step or two away.
+// a corner of (nearSite), a step or two away, or else from one starting in
+// the point's cell of the bounds (siteNear).
 void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
                             bool siteConvex, const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
+                            const HeightBounds& bounds, const std::vector<std::int32_t>& siteNear,
                             std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
                             ComparisonFindings& found, Budget& budget) {
     found.siteSigns.assign(site.corners.size(), 0);
@@ -185,7 +190,11 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
             triangle[i] = -1;
             continue;
         }
-        const std::int32_t near = nearSite[at(points.cornerOf[i])];
+        std::int32_t near = nearSite[at(points.cornerOf[i])];
+        if (near < 0) {
+            const std::ptrdiff_t cell = bounds.cellOf(p.x, p.y);
+            if (cell >= 0) near = siteNear[static_cast<std::size_t>(cell)];
+        }
         if (near >= 0) locator.startAt(near);
         const int t = triangle[i] = locator.locate(p.x, p.y);
         if (t < 0) continue;
@@ -273,17 +282,19 @@ constexpr std::int32_t kNotLookedFor = -2;
 // in the comparison, d there, and the extremes met.
 class EdgeWalker {
 public:
-    EdgeWalker(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, std::vector<std::int32_t>& nearSite,
-               Budget& budget)
-        : site_(site), comparison_(comparison), nearSite_(nearSite), budget_(budget),
+    EdgeWalker(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, const HeightBounds& bounds,
+               std::vector<std::int32_t>& nearSite, Budget& budget)
+        : site_(site), comparison_(comparison), bounds_(bounds), nearSite_(nearSite), budget_(budget),
           locator_(comparison, comparisonConvex, budget),
           pointIn_(site.points.size(), kNotLookedFor), d_(site.points.size(), 0.0) {}
 
     // Walks the edges that site triangles [first, last) own (the other side
-    // is a later triangle, or nothing), filling edgeSigns[3t + k]. Each
-    // walk's end locates its far point; a point no walk has reached is
-    // located by a walk over the comparison's triangles.
-    void walkRange(const std::vector<SiteCounted>& counted, int first, int last, std::vector<std::uint8_t>& edgeSigns) {
+    // is a later triangle, or nothing) and that a triangle still to be
+    // classed (`open`) has, filling edgeSigns[3t + k]. Each walk's end
+    // locates its far point; a point no walk has reached is located by a
+    // walk over the comparison's triangles.
+    void walkRange(const std::vector<SiteCounted>& counted, const std::vector<std::uint8_t>& open, int first, int last,
+                   std::vector<std::uint8_t>& edgeSigns) {
         // The comparison's triangles are in plan order too: start about where
         // the range starts.
         locator_.startAt(static_cast<int>(static_cast<long long>(first) * comparison_.triangleCount() /
@@ -292,6 +303,10 @@ public:
             for (int k = 0; k < 3; ++k) {
                 const int n = site_.neighbours[at(t)][static_cast<std::size_t>(k)];
                 if (n >= 0 && n < t) continue;
+                if (!open[at(t)] && (n < 0 || !open[at(n)])) {
+                    skipped_ = true;
+                    continue;
+                }
                 const std::int32_t p = site_.corners[at(t)][static_cast<std::size_t>(k)];
                 const std::int32_t q = site_.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
                 const int from = located(p);
@@ -322,6 +337,12 @@ private:
     int located(std::int32_t p) {
         if (pointIn_[at(p)] == kNotLookedFor) {
             const Point& point = site_.points[at(p)];
+            // After a run of edges passed over, the last walk ended far away.
+            if (skipped_) {
+                const std::int32_t near = triangleNear(bounds_, point.x, point.y);
+                if (near >= 0) locator_.startAt(near);
+                skipped_ = false;
+            }
             found(p, locator_.locate(point.x, point.y));
         }
         return pointIn_[at(p)];
@@ -335,15 +356,17 @@ private:
 
     const PlanTin& site_;
     const PlanTin& comparison_;
+    const HeightBounds& bounds_;
     std::vector<std::int32_t>& nearSite_;
     Budget& budget_;
     StrictLocator locator_;
+    bool skipped_ = false;
     std::vector<std::int32_t> pointIn_;
     std::vector<double> d_;
 };
 
 // What either walker found for each site point (each finds the one triangle
-// strictly holding it, or none).
+// strictly holding it, or none; kNotLookedFor where neither looked).
 SitePointsIn joinFindings(const EdgeWalker& a, const EdgeWalker& b, std::size_t points) {
     SitePointsIn in;
     in.triangle.assign(points, -1);
@@ -353,6 +376,8 @@ SitePointsIn joinFindings(const EdgeWalker& a, const EdgeWalker& b, std::size_t 
             in.triangle[p] = a.pointIn(p), in.d[p] = a.d(p);
         } else if (b.pointIn(p) >= 0) {
             in.triangle[p] = b.pointIn(p), in.d[p] = b.d(p);
+        } else if (a.pointIn(p) == kNotLookedFor && b.pointIn(p) == kNotLookedFor) {
+            in.triangle[p] = kNotLookedFor;
         }
     }
     return in;
@@ -367,9 +392,9 @@ std::uint8_t edgeSignsOf(const PlanTin& site, const std::vector<std::uint8_t>& e
     return kUnknown;
 }
 
-void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, const SitePointsIn& pointsIn,
-                const ComparisonFindings& early, const ComparisonFindings& late, const std::vector<std::uint8_t>& edgeSigns, int first,
-                int last, Classes& classes, Extremes& extremes) {
+void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, const std::vector<std::uint8_t>& bounded,
+                const SitePointsIn& pointsIn, const ComparisonFindings& early, const ComparisonFindings& late,
+                const std::vector<std::uint8_t>& edgeSigns, int first, int last, Classes& classes, Extremes& extremes) {
     for (int t = first; t < last; ++t) {
         std::uint8_t& cls = classes.site[at(t)];
         switch (counted[at(t)]) {
@@ -377,6 +402,10 @@ void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, co
             case SiteCounted::NotCounted: cls = Classes::kElsewhere; continue;
             case SiteCounted::InPart: cls = Classes::kPieces; continue;
             case SiteCounted::Whole: break;
+        }
+        if (bounded[at(t)] == BoundedSide::kAbove || bounded[at(t)] == BoundedSide::kBelow) {
+            cls = bounded[at(t)] == BoundedSide::kAbove ? Classes::kCut : Classes::kFill;
+            continue;
         }
         std::uint8_t signs = early.siteSigns[at(t)] | late.siteSigns[at(t)];
         for (int k = 0; k < 3; ++k) {
@@ -394,6 +423,153 @@ void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, co
         else cls = Classes::kPieces;
     }
 }
+
+// Each site triangle's side of the comparison by the height bounds alone
+// (0: not known, or the triangle is not counted whole), and the most its
+// difference can reach there; `open`: counted whole and not bounded, so
+// its edges are walked.
+struct Bounded {
+    std::vector<std::uint8_t> side;
+    std::vector<float> largest;
+    std::vector<std::uint8_t> open;
+    std::vector<std::int32_t> siteNear;  // per cell of the bounds: a site triangle starting there (-1: none)
+};
+
+float roundedUp(double x) {
+    float f = static_cast<float>(x);
+    if (f < x) f = std::nextafter(f, INFINITY);
+    return f;
+}
+
+void boundRange(const PlanTin& site, const HeightBounds& bounds, const std::vector<SiteCounted>& counted, int first, int last,
+                Bounded& out) {
+    for (int t = first; t < last; ++t) {
+        const bool whole = counted[at(t)] == SiteCounted::Whole;
+        const BoundedSide b = whole ? boundedSide(bounds, site.corner(t, 0), site.corner(t, 1), site.corner(t, 2)) : BoundedSide{};
+        out.side[at(t)] = b.side;
+        out.largest[at(t)] = roundedUp(b.largest);
+        out.open[at(t)] = whole && b.side == 0;
+        const Point& a = site.corner(t, 0);
+        const std::ptrdiff_t cell = bounds.cellOf(a.x, a.y);
+        // Either thread's triangle will do.
+        if (cell >= 0) std::atomic_ref<std::int32_t>(out.siteNear[static_cast<std::size_t>(cell)]).store(t, std::memory_order_relaxed);
+    }
+}
+
+// The triangles classed by the bounds alone were never walked. Two things
+// still need walks of them: the extremes (a triangle whose bound could pass
+// the deepest cut or highest fill found elsewhere is walked after all,
+// largest bound first, until no bound can), and every edge that parts two
+// classes, which markParting walks: a triangle with such an edge that cannot
+// be walked (a corner on a comparison edge, an edge through a comparison
+// point) is clipped piece by piece instead, which may part its neighbours.
+class BoundedTriangles {
+public:
+    BoundedTriangles(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, const HeightBounds& bounds,
+                     const Bounded& bounded, SitePointsIn& pointsIn, Classes& classes, Budget& budget)
+        : site_(site), comparison_(comparison), bounds_(bounds), bounded_(bounded), pointsIn_(pointsIn), classes_(classes),
+          budget_(budget), locator_(comparison, comparisonConvex, budget) {}
+
+    void refineExtremes(Extremes& extremes) {
+        std::vector<std::pair<float, int>> above, below;
+        for (int t = 0; t < site_.triangleCount(); ++t) {
+            if (!decided(t)) continue;
+            const float largest = bounded_.largest[at(t)];
+            if (bounded_.side[at(t)] == BoundedSide::kAbove && largest > extremes.above) above.push_back({largest, t});
+            if (bounded_.side[at(t)] == BoundedSide::kBelow && largest > extremes.below) below.push_back({largest, t});
+        }
+        std::sort(above.begin(), above.end(), std::greater<>());
+        std::sort(below.begin(), below.end(), std::greater<>());
+        for (const auto& [largest, t] : above) {
+            if (largest <= extremes.above) break;
+            walkWhole(t, extremes);
+        }
+        for (const auto& [largest, t] : below) {
+            if (largest <= extremes.below) break;
+            walkWhole(t, extremes);
+        }
+    }
+
+    void settleParting() {
+        std::vector<int> work;
+        for (int t = 0; t < site_.triangleCount(); ++t)
+            if (decided(t) && hasParting(t)) work.push_back(t);
+        while (!work.empty()) {
+            const int t = work.back();
+            work.pop_back();
+            if (!decided(t) || partingWalks(t)) continue;
+            classes_.site[at(t)] = Classes::kPieces;
+            for (const std::int32_t n : site_.neighbours[at(t)])
+                if (n >= 0 && decided(n)) work.push_back(n);
+        }
+    }
+
+private:
+    bool decided(int t) const {
+        const std::uint8_t cls = classes_.site[at(t)];
+        return bounded_.side[at(t)] != 0 && (cls == Classes::kCut || cls == Classes::kFill);
+    }
+
+    std::uint8_t classAcross(int t, int k) const {
+        const int n = site_.neighbours[at(t)][static_cast<std::size_t>(k)];
+        return n < 0 ? Classes::kElsewhere : classes_.site[at(n)];
+    }
+
+    bool hasParting(int t) const {
+        for (int k = 0; k < 3; ++k)
+            if (classAcross(t, k) != classes_.site[at(t)]) return true;
+        return false;
+    }
+
+    int locatedPoint(std::int32_t p) {
+        std::int32_t& in = pointsIn_.triangle[at(p)];
+        if (in == kNotLookedFor) {
+            const Point& point = site_.points[at(p)];
+            const std::int32_t near = triangleNear(bounds_, point.x, point.y);
+            if (near >= 0) locator_.startAt(near);
+            in = locator_.locate(point.x, point.y);
+            if (in >= 0) pointsIn_.d[at(p)] = point.z - heightIn(comparison_, in, point.x, point.y);
+        }
+        return in;
+    }
+
+    bool walksEdge(int t, int k, Extremes* extremes) {
+        const std::int32_t p = site_.corners[at(t)][static_cast<std::size_t>(k)];
+        const std::int32_t q = site_.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
+        const int from = locatedPoint(p);
+        int to = locatedPoint(q);
+        std::uint8_t signs = 0;
+        return from >= 0 && to >= 0 &&
+               walkEdge(comparison_, site_.points[at(p)], site_.points[at(q)], from, to, signs, extremes, [](int) {}, budget_);
+    }
+
+    // Every overlay corner on triangle t: its corners and its edges'
+    // crossings (the comparison's points inside it are known already).
+    void walkWhole(int t, Extremes& extremes) {
+        for (int k = 0; k < 3; ++k) {
+            if (!walksEdge(t, k, &extremes)) {
+                classes_.site[at(t)] = Classes::kPieces;
+                return;
+            }
+            extremes.add(pointsIn_.d[at(site_.corners[at(t)][static_cast<std::size_t>(k)])]);
+        }
+    }
+
+    bool partingWalks(int t) {
+        for (int k = 0; k < 3; ++k)
+            if (classAcross(t, k) != classes_.site[at(t)] && !walksEdge(t, k, nullptr)) return false;
+        return true;
+    }
+
+    const PlanTin& site_;
+    const PlanTin& comparison_;
+    const HeightBounds& bounds_;
+    const Bounded& bounded_;
+    SitePointsIn& pointsIn_;
+    Classes& classes_;
+    Budget& budget_;
+    StrictLocator locator_;
+};
 
 // Marks the comparison triangles under the site edges of triangles [first,
 // last) that part two classes (or a class from off the site) with both.
@@ -457,21 +633,24 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     bool siteConvex = false, comparisonConvex = false;
     runOnTwoCores([&] { siteConvex = coversConvexRegion(site); },
                   [&] { comparisonConvex = coversConvexRegion(comparison); });
-    EdgeWalker early(site, comparison, comparisonConvex, nearSite, first),
-        late(site, comparison, comparisonConvex, nearSite, second);
+    HeightBounds bounds;
     ComparisonPoints comparisonPoints;
+    runOnTwoCores([&] { comparisonPoints = comparisonPointsOf(comparison); },
+                  [&] { bounds = heightBoundsOf(comparison, comparisonConvex); });
+    const int half = siteTriangles / 2;
+    Bounded bounded{std::vector<std::uint8_t>(site.corners.size()), std::vector<float>(site.corners.size()),
+                    std::vector<std::uint8_t>(site.corners.size()), std::vector<std::int32_t>(bounds.range.size(), -1)};
+    runOnTwoCores([&] { boundRange(site, bounds, counted, half, siteTriangles, bounded); },
+                  [&] { boundRange(site, bounds, counted, 0, half, bounded); });
+    EdgeWalker early(site, comparison, comparisonConvex, bounds, nearSite, first),
+        late(site, comparison, comparisonConvex, bounds, nearSite, second);
     constexpr int kRun = 1 << 15;
     std::atomic<int> nextRun{0};
     const auto walkRuns = [&](EdgeWalker& walker) {
         for (int r = nextRun++; r * kRun < siteTriangles; r = nextRun++)
-            walker.walkRange(counted, r * kRun, std::min(siteTriangles, (r + 1) * kRun), edgeSigns);
+            walker.walkRange(counted, bounded.open, r * kRun, std::min(siteTriangles, (r + 1) * kRun), edgeSigns);
     };
-    runOnTwoCores(
-        [&] {
-            comparisonPoints = comparisonPointsOf(comparison);
-            walkRuns(late);
-        },
-        [&] { walkRuns(early); });
+    runOnTwoCores([&] { walkRuns(late); }, [&] { walkRuns(early); });
     if (first.steps < 0 || second.steps < 0) return classes;
     SitePointsIn pointsIn;
     std::vector<std::int32_t> comparisonIn(comparison.points.size(), -1);
@@ -479,22 +658,37 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     const std::size_t pointsHalf = comparison.points.size() / 2;
     runOnTwoCores(
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, pointsHalf,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded.siteNear, pointsHalf,
                                    comparison.points.size(), comparisonIn, lateFound, second);
         },
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, 0, pointsHalf, comparisonIn,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded.siteNear, 0, pointsHalf, comparisonIn,
                                    earlyFound, first);
             pointsIn = joinFindings(early, late, site.points.size());
         });
     if (first.steps < 0 || second.steps < 0) return classes;
-    const int half = siteTriangles / 2;
 
     classes.site.resize(site.corners.size());
     Extremes earlyClass, lateClass;
     runOnTwoCores(
-        [&] { classRange(site, counted, pointsIn, earlyFound, lateFound, edgeSigns, half, siteTriangles, classes, lateClass); },
-        [&] { classRange(site, counted, pointsIn, earlyFound, lateFound, edgeSigns, 0, half, classes, earlyClass); });
+        [&] {
+            classRange(site, counted, bounded.side, pointsIn, earlyFound, lateFound, edgeSigns, half, siteTriangles, classes,
+                       lateClass);
+        },
+        [&] {
+            classRange(site, counted, bounded.side, pointsIn, earlyFound, lateFound, edgeSigns, 0, half, classes, earlyClass);
+        });
+    Extremes extremes;
+    for (const Extremes& e : {earlyFound.extremes, lateFound.extremes, early.extremes, late.extremes, earlyClass, lateClass}) {
+        extremes.above = std::max(extremes.above, e.above);
+        extremes.below = std::max(extremes.below, e.below);
+    }
+    if (bounds.columns > 0) {
+        BoundedTriangles boundedTriangles(site, comparison, comparisonConvex, bounds, bounded, pointsIn, classes, first);
+        boundedTriangles.refineExtremes(extremes);
+        boundedTriangles.settleParting();
+        if (first.steps < 0) return classes;
+    }
 
     classes.comparison.assign(comparison.corners.size(), 0);
     std::vector<std::uint8_t> lateMarks(comparison.corners.size(), 0);
@@ -506,10 +700,8 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, comparisonHalf, comparisonTriangles, classes); },
                   [&] { gatherComparison(comparison, comparisonIn, lateMarks, 0, comparisonHalf, classes); });
 
-    for (const Extremes& e : {earlyFound.extremes, lateFound.extremes, early.extremes, late.extremes, earlyClass, lateClass}) {
-        classes.deepestCut = std::max(classes.deepestCut, e.above);
-        classes.highestFill = std::max(classes.highestFill, e.below);
-    }
+    classes.deepestCut = extremes.above;
+    classes.highestFill = extremes.below;
     classes.sitePointIn = std::move(pointsIn.triangle);
     classes.comparisonPointIn = std::move(comparisonIn);
     classes.usable = true;

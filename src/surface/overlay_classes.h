@@ -17,6 +17,10 @@ namespace vellacor {
 // and the comparison's integral is the closed form of each comparison triangle
 // under site triangles of one kind only. Only the triangles along the zero
 // line, the surfaces' edges and anything degenerate need the overlay's pieces.
+// Where the comparison covers a convex region, a coarse grid of its heights
+// classes most site triangles far above or below it without any walk; only
+// those near the zero line, those whose bound could hold the deepest cut or
+// highest fill, and those along an edge between classes are walked.
 struct OverlayClasses {
     // A site triangle has one of these; a comparison triangle gathers those
     // of every site triangle over it.
@@ -45,7 +49,7 @@ struct OverlayClasses {
 // How each site triangle is counted, from the limit polygon.
 enum class SiteCounted : std::uint8_t { NoArea, Whole, InPart, NotCounted };
 
-// O(site + comparison + the crossings of their edges), on two threads.
+// O(site + comparison + the crossings of the walked edges), on two threads.
 OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted);
 
 }  // namespace vellacor

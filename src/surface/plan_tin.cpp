@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 
 #include "surface/predicates.h"
 #include "system/huge_pages.h"
@@ -74,75 +75,109 @@ void add(PlanTin::Box& box, double x, double y) {
     box.minY = std::min(box.minY, y), box.maxY = std::max(box.maxY, y);
 }
 
-}  // namespace
+// Most neighbours of a triangle lie within this many places of it in the
+// surface's own order when that order follows the plan (a triangulation
+// built along a space-filling curve); in a random order almost none do.
+constexpr std::ptrdiff_t kNearInOrder = 1 << 14;
 
-// Every pass reads the surface's records in their own order and writes the
-// copies where they belong: the points first, then the triangles, so that
-// no pass jumps about a large array of big records.
-PlanTin planTinOf(const SurfaceView& surface) {
-    PlanTin tin;
-    const std::size_t pointCount = surface.points.size();
+// Whether the surface's triangles already come in an order that keeps
+// neighbours close in memory: judged from a sample of their links.
+bool trianglesFollowPlan(const SurfaceView& surface) {
+    const std::ptrdiff_t n = surface.triangleCount;
+    if (n <= kNearInOrder) return true;  // all of it fits in the cache
+    std::ptrdiff_t links = 0, near = 0;
+    for (std::ptrdiff_t t = 0; t < n; t += 61)
+        for (const std::int32_t across : surface.triangle(static_cast<int>(t)).neighbour) {
+            if (across < 0) continue;
+            ++links;
+            if (std::abs(across - t) <= kNearInOrder) ++near;
+        }
+    return links > 0 && near * 20 >= links * 19;
+}
+
+// The triangles' corners (still the surface's point numbers) and
+// neighbours, in the surface's order; which points they use.
+std::vector<std::uint8_t> copyTriangles(const SurfaceView& surface, PlanTin& tin) {
     const std::size_t n = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
+    std::vector<std::uint8_t> used(surface.points.size(), 0);
+    sizeOnHugePages(tin.corners, n);
+    sizeOnHugePages(tin.neighbours, n);
+    for (std::size_t t = 0; t < n; ++t) {
+        const TinTriangle& triangle = surface.triangle(static_cast<int>(t));
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::int32_t v = triangle.vertex[k];
+            tin.corners[t][k] = v;
+            used[static_cast<std::size_t>(v)] = 1;
+            const std::int32_t across = triangle.neighbour[k];
+            tin.neighbours[t][k] = across >= 0 && across < surface.triangleCount ? across : -1;
+        }
+    }
+    return used;
+}
 
-    // The box of the triangles' corners: a surface may keep points that no
-    // triangle uses (the frame it was built in, far out), and cells laid over
-    // those would put every corner in one cell and no order on them.
-    std::vector<std::uint8_t> used(pointCount, 0);
-    for (std::size_t t = 0; t < n; ++t)
-        for (const std::int32_t v : surface.triangle(static_cast<int>(t)).vertex)
-            if (v >= 0 && static_cast<std::size_t>(v) < pointCount) used[static_cast<std::size_t>(v)] = 1;
-    PlanTin::Box& pointBox = tin.box;
+// The points in strip order, and the corners renumbered to match. The box
+// is that of the triangles' corners: a surface may keep points that no
+// triangle uses (the frame it was built in, far out), and cells laid over
+// those would put every corner in one cell and no order on them.
+void orderPoints(const SurfaceView& surface, const std::vector<std::uint8_t>& used, PlanTin& tin) {
+    const std::size_t pointCount = surface.points.size();
     for (std::size_t i = 0; i < pointCount; ++i)
-        if (used[i]) add(pointBox, surface.points[i].easting, surface.points[i].northing);
-    const StripOrder pointOrder(pointBox.minX, pointBox.minY, pointBox.maxX, pointBox.maxY, pointCount, 1.0);
+        if (used[i]) add(tin.box, surface.points[i].easting, surface.points[i].northing);
+    const StripOrder order(tin.box.minX, tin.box.minY, tin.box.maxX, tin.box.maxY, pointCount, 1.0);
     std::vector<std::uint32_t> keys;
     sizeOnHugePages(keys, pointCount);
     for (std::size_t i = 0; i < pointCount; ++i)
-        keys[i] = static_cast<std::uint32_t>(pointOrder.keyOf(surface.points[i].easting, surface.points[i].northing));
-    const std::vector<std::int32_t> pointNumber = pointOrder.number(keys);
+        keys[i] = static_cast<std::uint32_t>(order.keyOf(surface.points[i].easting, surface.points[i].northing));
+    const std::vector<std::int32_t> number = order.number(keys);
     sizeOnHugePages(tin.points, pointCount);
+    constexpr std::size_t kAhead = 8;
     for (std::size_t i = 0; i < pointCount; ++i) {
+        if (i + kAhead < pointCount) __builtin_prefetch(&tin.points[static_cast<std::size_t>(number[i + kAhead])], 1);
         const SurveyPoint& p = surface.points[i];
-        tin.points[static_cast<std::size_t>(pointNumber[i])] = {p.easting, p.northing, p.elevation};
+        tin.points[static_cast<std::size_t>(number[i])] = {p.easting, p.northing, p.elevation};
     }
+    for (std::array<std::int32_t, 3>& c : tin.corners)
+        for (std::int32_t& v : c) v = number[static_cast<std::size_t>(v)];
+}
 
-    // Triangles in the order of their first corner in plan order: those
-    // round one point come together, and no point is read to order them
-    // (reading three scattered points per triangle is what costs).
-    std::vector<std::array<std::int32_t, 3>> corners;
-    sizeOnHugePages(corners, n);
+// Triangles in the order of their first corner in plan order: those round
+// one point come together. For surfaces whose own order is not a plan order
+// (a file's triangles in any order).
+void sortTrianglesByPlan(PlanTin& tin) {
+    const std::size_t n = tin.corners.size();
+    std::vector<std::uint32_t> keys;
     sizeOnHugePages(keys, n);
-    for (std::size_t t = 0; t < n; ++t) {
-        const TinTriangle& triangle = surface.triangle(static_cast<int>(t));
-        for (std::size_t k = 0; k < 3; ++k) corners[t][k] = pointNumber[static_cast<std::size_t>(triangle.vertex[k])];
-        keys[t] = static_cast<std::uint32_t>(std::min({corners[t][0], corners[t][1], corners[t][2]}));
-    }
-    tin.fromSurface = numberByKey(keys, pointCount);
-
-    sizeOnHugePages(tin.corners, n);
-    sizeOnHugePages(tin.neighbours, n);
-    sizeOnHugePages(tin.hasArea, n);
+    for (std::size_t t = 0; t < n; ++t)
+        keys[t] = static_cast<std::uint32_t>(std::min({tin.corners[t][0], tin.corners[t][1], tin.corners[t][2]}));
+    const std::vector<std::int32_t> number = numberByKey(keys, tin.points.size());
+    std::vector<std::array<std::int32_t, 3>> corners, neighbours;
+    sizeOnHugePages(corners, n);
+    sizeOnHugePages(neighbours, n);
     // Each triangle's copy lands far from the last: ask for the memory a few
     // triangles ahead, so the misses overlap instead of coming one by one.
     constexpr std::size_t kAhead = 8;
     for (std::size_t t = 0; t < n; ++t) {
         if (t + kAhead < n) {
-            const std::size_t ahead = static_cast<std::size_t>(tin.fromSurface[t + kAhead]);
-            __builtin_prefetch(&tin.corners[ahead], 1);
-            __builtin_prefetch(&tin.neighbours[ahead], 1);
-            for (const std::int32_t across : surface.triangle(static_cast<int>(t + kAhead)).neighbour)
-                if (across >= 0 && across < surface.triangleCount) __builtin_prefetch(&tin.fromSurface[static_cast<std::size_t>(across)]);
+            const std::size_t ahead = static_cast<std::size_t>(number[t + kAhead]);
+            __builtin_prefetch(&corners[ahead], 1);
+            __builtin_prefetch(&neighbours[ahead], 1);
+            for (const std::int32_t across : tin.neighbours[t + kAhead])
+                if (across >= 0) __builtin_prefetch(&number[static_cast<std::size_t>(across)]);
         }
-        const std::size_t i = static_cast<std::size_t>(tin.fromSurface[t]);
-        tin.corners[i] = corners[t];
-        std::array<std::int32_t, 3>& m = tin.neighbours[i];
+        const std::size_t i = static_cast<std::size_t>(number[t]);
+        corners[i] = tin.corners[t];
         for (std::size_t k = 0; k < 3; ++k) {
-            const std::int32_t across = surface.triangle(static_cast<int>(t)).neighbour[k];
-            m[k] = across >= 0 && across < surface.triangleCount ? tin.fromSurface[static_cast<std::size_t>(across)] : -1;
+            const std::int32_t across = tin.neighbours[t][k];
+            neighbours[i][k] = across >= 0 ? number[static_cast<std::size_t>(across)] : -1;
         }
     }
-    // In plan order, where the corners lie close together in memory.
-    for (std::size_t i = 0; i < n; ++i) {
+    tin.corners.swap(corners);
+    tin.neighbours.swap(neighbours);
+}
+
+void orientCounterClockwise(PlanTin& tin) {
+    sizeOnHugePages(tin.hasArea, tin.corners.size());
+    for (std::size_t i = 0; i < tin.corners.size(); ++i) {
         std::array<std::int32_t, 3>& c = tin.corners[i];
         const PlanTin::Point &a = tin.points[static_cast<std::size_t>(c[0])], &b = tin.points[static_cast<std::size_t>(c[1])],
                              &d = tin.points[static_cast<std::size_t>(c[2])];
@@ -156,6 +191,19 @@ PlanTin planTinOf(const SurfaceView& surface) {
         }
         tin.hasArea[i] = turn != 0.0;
     }
+}
+
+}  // namespace
+
+// Points are always put in plan order; triangles only when the surface's
+// own order does not already keep neighbours together (the triangulation
+// builds along a space-filling curve), as moving two million triangles
+// costs more than the walks gain from it.
+PlanTin planTinOf(const SurfaceView& surface) {
+    PlanTin tin;
+    orderPoints(surface, copyTriangles(surface, tin), tin);
+    if (!trianglesFollowPlan(surface)) sortTrianglesByPlan(tin);
+    orientCounterClockwise(tin);
     return tin;
 }
 

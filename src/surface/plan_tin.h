@@ -9,11 +9,12 @@
 namespace vellacor {
 
 // A surface's triangles as a walk over the plan needs them: corners and
-// neighbours only, counter-clockwise, renumbered in plan order (strips of
-// cells, each strip column by column), the points likewise. Triangles close together in plan are then
-// close together in memory, whatever order the file gave the points in: a
-// walk over a large surface stays in the cache instead of missing it at
-// every corner of every triangle.
+// neighbours only, counter-clockwise, the points renumbered in plan order
+// (strips of cells, each strip column by column) and the triangles too
+// unless their own order already follows the plan. Triangles close together
+// in plan are then close together in memory, whatever order the file gave
+// the points in: a walk over a large surface stays in the cache instead of
+// missing it at every corner of every triangle.
 struct PlanTin {
     struct Point {
         double x, y, z;
@@ -22,7 +23,6 @@ struct PlanTin {
     std::vector<std::array<std::int32_t, 3>> corners;     // counter-clockwise in plan
     std::vector<std::array<std::int32_t, 3>> neighbours;  // across corner k to k + 1, renumbered; < 0: none
     std::vector<std::uint8_t> hasArea;                    // 0: the corners lie on one line
-    std::vector<std::int32_t> fromSurface;                // the surface's triangle t is triangle fromSurface[t] here
 
     // The plan box of the triangles' corners (finite ones).
     struct Box {
@@ -38,7 +38,7 @@ struct PlanTin {
     }
 };
 
-// O(points + triangles): counting sorts of the points and the triangles' centres.
+// O(points + triangles): counting sorts of the points and, where needed, the triangles.
 PlanTin planTinOf(const SurfaceView& surface);
 
 // The triangles cover a convex region: one loop of edges, turning left (or

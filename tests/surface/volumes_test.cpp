@@ -318,6 +318,7 @@ TEST(Volumes, DatumVolumesMatchEachTriangleClosedForm) {
 // positive and negative parts have the closed form above.
 struct SlowTotals {
     long double cut = 0, fill = 0, area = 0;
+    double deepestCut = 0, highestFill = 0;  // over the pieces' corners
 };
 
 struct Lx {
@@ -371,6 +372,8 @@ SlowTotals pairwise(const SurfaceView& site, const SurfaceView& comparison) {
                 if (!(plan > 0)) continue;
                 const auto d = [&](const Lx& v) { return heightOn(ca, v.x, v.y) - heightOn(cb, v.x, v.y); };
                 const double d0 = static_cast<double>(d(o)), d1 = static_cast<double>(d(p)), d2 = static_cast<double>(d(q));
+                totals.deepestCut = std::max({totals.deepestCut, d0, d1, d2});
+                totals.highestFill = std::max({totals.highestFill, -d0, -d1, -d2});
                 totals.cut += positivePart(static_cast<double>(plan), d0, d1, d2);
                 totals.fill += positivePart(static_cast<double>(plan), -d0, -d1, -d2);
                 totals.area += plan;
@@ -419,6 +422,8 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
         expectRelative(v->cut, static_cast<double>(slow.cut));
         expectRelative(v->fill, static_cast<double>(slow.fill));
         expectRelative(v->area, static_cast<double>(slow.area));
+        expectRelative(v->deepestCut, slow.deepestCut);
+        expectRelative(v->highestFill, slow.highestFill);
     };
     for (const auto& [first, second] : cases) expectSlowOverlay(built(first), built(second));
     // A grid with a hole and a bay cut out of it (walks leave it where it is
@@ -430,6 +435,35 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
     rough[20].z = 160.0;
     expectSlowOverlay(cutOut, built(rough));
     expectSlowOverlay(built(rough), cutOut);
+}
+
+// A large surface is walked in its own triangle order when that follows the
+// plan (as the triangulation's does), and sorted into plan order when not:
+// the same surface with its triangles shuffled gives the same figures.
+TEST(Volumes, AShuffledLargeSurfaceGivesTheSameFigures) {
+    const auto wavy = [](double x, double y) { return 100 + 3 * std::sin(0.05 * x) * std::cos(0.04 * y); };
+    const Surface site = built(withHeights(randomSquare(20000, 95, 0, 200), wavy));
+    const Surface design = built(withHeights(randomSquare(9000, 96, 0, 200), [](double x, double y) { return 99.5 + 0.01 * x + 0.004 * y; }));
+    const SurfaceView v = site.view();
+    ASSERT_GT(v.triangleCount, 1 << 14);
+    std::vector<Xyz> points;
+    for (const SurveyPoint& p : v.points) points.push_back({p.easting, p.northing, p.elevation});
+    std::vector<std::array<int, 3>> triangles;
+    for (int t = 0; t < v.triangleCount; ++t) triangles.push_back({v.triangle(t).vertex[0], v.triangle(t).vertex[1], v.triangle(t).vertex[2]});
+    std::shuffle(triangles.begin(), triangles.end(), std::mt19937(97));
+    const Surface shuffled = given(points, triangles);
+    for (const bool siteFirst : {true, false}) {
+        const auto inOrder = siteFirst ? compareSurfaces(v, design.view(), {}) : compareSurfaces(design.view(), v, {});
+        const auto sorted = siteFirst ? compareSurfaces(shuffled.view(), design.view(), {}) : compareSurfaces(design.view(), shuffled.view(), {});
+        ASSERT_TRUE(inOrder && sorted);
+        EXPECT_GT(inOrder->cut, 0.0);
+        EXPECT_GT(inOrder->fill, 0.0);
+        expectRelative(sorted->cut, inOrder->cut);
+        expectRelative(sorted->fill, inOrder->fill);
+        expectRelative(sorted->area, inOrder->area);
+        EXPECT_EQ(sorted->deepestCut, inOrder->deepestCut);
+        EXPECT_EQ(sorted->highestFill, inOrder->highestFill);
+    }
 }
 
 TEST(Volumes, AFrustumOnAPlaneHasItsVolume) {
