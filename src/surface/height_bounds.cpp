@@ -79,63 +79,60 @@ HeightBounds heightBoundsOf(const PlanTin& tin, bool convex) {
         const PlanTin::Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
         double lo = std::min({a.z, b.z, c.z}), hi = std::max({a.z, b.z, c.z});
         if (std::isnan(a.z) || std::isnan(b.z) || std::isnan(c.z)) lo = -kInfinity, hi = kInfinity;
-        const int c0 = std::max(bounds.columnOf(std::min({a.x, b.x, c.x})), 0);
-        const int c1 = bounds.columnOf(std::max({a.x, b.x, c.x}));
-        const int r0 = std::max(bounds.rowOf(std::min({a.y, b.y, c.y})), 0);
-        const int r1 = bounds.rowOf(std::max({a.y, b.y, c.y}));
-        for (int r = r0; r <= (r1 < 0 ? bounds.rows - 1 : r1); ++r)
-            for (int col = c0; col <= (c1 < 0 ? bounds.columns - 1 : c1); ++col) {
-                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(bounds.columns) + static_cast<std::size_t>(col);
-                HeightBounds::Range& range = bounds.range[i];
-                range.low = std::min(range.low, lo);
-                range.high = std::max(range.high, hi);
-                bounds.triangle[i] = t;
-            }
+        cellSpanOf(bounds, a, b, c).forEach(bounds, [&](std::size_t i) {
+            HeightBounds::Range& range = bounds.range[i];
+            range.low = std::min(range.low, lo);
+            range.high = std::max(range.high, hi);
+            bounds.triangle[i] = t;
+        });
     }
 
-    // A cell is inner when its box, grown by a margin far above the
-    // rounding of the cell arithmetic, has all four corners inside the
-    // region (which is convex): the region's span at a little below and a
-    // little above each line between rows holds both ends of every cell.
-    const std::vector<EdgeSegment> edge = edgeOf(tin);
-    const double margin = 1e-9 * (std::max({std::abs(box.minX), std::abs(box.maxX), std::abs(box.minY), std::abs(box.maxY)}) +
-                                  std::max(width, height));
-    std::vector<Span> line(static_cast<std::size_t>(bounds.rows) + 1);
-    for (int r = 0; r <= bounds.rows; ++r) {
-        const double y = bounds.minY + r * bounds.cell;
-        const Span below = spanAt(edge, y - margin), above = spanAt(edge, y + margin);
-        line[static_cast<std::size_t>(r)] = {std::max(below.from, above.from) + margin, std::min(below.to, above.to) - margin};
-    }
-    for (int r = 0; r < bounds.rows; ++r) {
-        const Span &lower = line[static_cast<std::size_t>(r)], &upper = line[static_cast<std::size_t>(r) + 1];
-        const double from = std::max(lower.from, upper.from), to = std::min(lower.to, upper.to);
-        for (int col = 0; col < bounds.columns; ++col) {
-            const double x0 = bounds.minX + col * bounds.cell;
-            if (!(x0 - margin > from && x0 + bounds.cell + margin < to))
-                bounds.range[static_cast<std::size_t>(r) * static_cast<std::size_t>(bounds.columns) + static_cast<std::size_t>(col)] = {
-                    -kInfinity, kInfinity};
-        }
-    }
+    const std::vector<std::uint8_t> inner = innerCells(bounds, tin);
+    for (std::size_t i = 0; i < cells; ++i)
+        if (!inner[i]) bounds.range[i] = {-kInfinity, kInfinity};
     return bounds;
 }
 
-BoundedSide boundedSide(const HeightBounds& bounds, const PlanTin::Point& a, const PlanTin::Point& b, const PlanTin::Point& c) {
-    if (bounds.columns == 0) return {};
-    const int c0 = bounds.columnOf(std::min({a.x, b.x, c.x})), c1 = bounds.columnOf(std::max({a.x, b.x, c.x}));
-    const int r0 = bounds.rowOf(std::min({a.y, b.y, c.y})), r1 = bounds.rowOf(std::max({a.y, b.y, c.y}));
-    if (c0 < 0 || c1 < 0 || r0 < 0 || r1 < 0) return {};
+std::vector<std::uint8_t> innerCells(const HeightBounds& grid, const PlanTin& tin) {
+    std::vector<std::uint8_t> inner(grid.cells(), 0);
+    const PlanTin::Box& box = tin.box;
+    if (grid.columns == 0 || !(box.minX <= box.maxX && box.minY <= box.maxY) || !allFinite(tin)) return inner;
+    // The region's span at a little below and a little above each line
+    // between rows holds both ends of every inner cell of the two rows.
+    const std::vector<EdgeSegment> edge = edgeOf(tin);
+    const double margin = 1e-9 * (std::max({std::abs(box.minX), std::abs(box.maxX), std::abs(box.minY), std::abs(box.maxY),
+                                            std::abs(grid.minX), std::abs(grid.minY)}) +
+                                  std::max(grid.columns, grid.rows) * grid.cell);
+    std::vector<Span> line(static_cast<std::size_t>(grid.rows) + 1);
+    for (int r = 0; r <= grid.rows; ++r) {
+        const double y = grid.minY + r * grid.cell;
+        const Span below = spanAt(edge, y - margin), above = spanAt(edge, y + margin);
+        line[static_cast<std::size_t>(r)] = {std::max(below.from, above.from) + margin, std::min(below.to, above.to) - margin};
+    }
+    for (int r = 0; r < grid.rows; ++r) {
+        const Span &lower = line[static_cast<std::size_t>(r)], &upper = line[static_cast<std::size_t>(r) + 1];
+        const double from = std::max(lower.from, upper.from), to = std::min(lower.to, upper.to);
+        for (int col = 0; col < grid.columns; ++col) {
+            const double x0 = grid.minX + col * grid.cell;
+            inner[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.columns) + static_cast<std::size_t>(col)] =
+                x0 - margin > from && x0 + grid.cell + margin < to;
+        }
+    }
+    return inner;
+}
+
+BoundedSide boundedSide(const HeightBounds& bounds, const CellSpan& span, const PlanTin::Point& a, const PlanTin::Point& b,
+                        const PlanTin::Point& c) {
+    if (!span.inside) return {};
     const double lo = std::min({a.z, b.z, c.z}), hi = std::max({a.z, b.z, c.z});
     if (std::isnan(a.z) || std::isnan(b.z) || std::isnan(c.z)) return {};
     double low = kInfinity, high = -kInfinity;
-    for (int r = r0; r <= r1; ++r)
-        for (int col = c0; col <= c1; ++col) {
-            const HeightBounds::Range& range =
-                bounds.range[static_cast<std::size_t>(r) * static_cast<std::size_t>(bounds.columns) + static_cast<std::size_t>(col)];
-            low = std::min(low, range.low);
-            high = std::max(high, range.high);
-        }
-    if (lo > high) return {BoundedSide::kAbove, hi - low};
-    if (hi < low) return {BoundedSide::kBelow, high - lo};
+    span.forEach(bounds, [&](std::size_t i) {
+        low = std::min(low, bounds.range[i].low);
+        high = std::max(high, bounds.range[i].high);
+    });
+    if (lo > high) return {BoundedSide::kAbove, lo - high, hi - low};
+    if (hi < low) return {BoundedSide::kBelow, low - hi, high - lo};
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <functional>
 #include <utility>
@@ -76,9 +77,10 @@ public:
     // The triangle holding (x, y) strictly inside, or -1: off the surface, or
     // on an edge or corner.
     int locate(double x, double y) {
-        bool leftSurface = false;
-        const int t = walk(x, y, leftSurface);
-        if (t >= 0 || (leftSurface && convex_)) return t;
+        bool leftSurface = false, onEdge = false;
+        const int t = walk(x, y, leftSurface, onEdge);
+        // On an edge or corner of a triangle holding it: strictly inside none.
+        if (t >= 0 || onEdge || (leftSurface && convex_)) return t;
         if (grid_.columns == 0 && !gridBuilt_) {
             grid_ = buildTriangleGrid(tin_);
             gridBuilt_ = true;
@@ -94,22 +96,23 @@ public:
     }
 
 private:
-    int walk(double x, double y, bool& leftSurface) {
+    int walk(double x, double y, bool& leftSurface, bool& onEdge) {
         int t = last_;
         for (int step = 0; step < kLongestLocatingWalk && t < tin_.triangleCount(); ++step) {
             if (budget_.spent() || !tin_.hasArea[at(t)]) return -1;
             int beyond = -1;
-            bool onEdge = false;
+            bool onSide = false;
             for (int i = 0; i < 3 && beyond < 0; ++i) {
                 const int k = (i + step) % 3;  // turning the first edge tried keeps a walk from circling
                 const Point &a = tin_.corner(t, k), &b = tin_.corner(t, (k + 1) % 3);
                 const double o = orient2d(a.x, a.y, b.x, b.y, x, y);
                 if (o < 0) beyond = k;
-                onEdge = onEdge || o == 0;
+                onSide = onSide || o == 0;
             }
             if (beyond < 0) {
                 last_ = t;
-                return onEdge ? -1 : t;
+                onEdge = onSide;
+                return onSide ? -1 : t;
             }
             const int next = tin_.neighbours[at(t)][static_cast<std::size_t>(beyond)];
             if (next < 0) {
@@ -173,14 +176,104 @@ ComparisonPoints comparisonPointsOf(const PlanTin& tin) {
     return points;
 }
 
+// Each site triangle's side of the comparison by the height bounds alone
+// (0: not known, or the triangle is not counted whole), and the most its
+// difference can reach there; `open`: counted whole and not bounded, so
+// its edges are walked.
+struct Bounded {
+    std::vector<std::uint8_t> side;
+    std::vector<float> largest;
+    std::vector<std::uint8_t> open;
+    std::vector<std::int32_t> siteNear;  // per cell of the bounds: a site triangle starting there (-1: none)
+    // Per cell: kCut (kFill) where the site covers the cell and every site
+    // triangle reaching into it was classed so by the bounds, with the
+    // highest (lowest) corner of those triangles; 0 elsewhere.
+    std::vector<std::uint8_t> pure;
+    std::vector<double> pureReach;
+    // The least difference every bounded triangle is sure of, at most: the
+    // deepest cut (highest fill) is at least this.
+    Extremes least;
+};
+
+// What the site triangles reaching into each cell say, on one thread.
+struct SiteCells {
+    static constexpr std::uint8_t kOther = 4;  // beside BoundedSide::kAbove and kBelow
+    std::vector<std::uint8_t> kinds;
+    std::vector<double> high, low;
+    Extremes least;
+
+    explicit SiteCells(std::size_t cells) : kinds(cells, 0), high(cells, -INFINITY), low(cells, INFINITY) {}
+};
+
+// x (>= 0) as a float no smaller than it.
+float roundedUp(double x) {
+    float f = static_cast<float>(x);
+    if (f < x) f = std::bit_cast<float>(std::bit_cast<std::uint32_t>(f) + 1);  // the next float up
+    return f;
+}
+
+void boundRange(const PlanTin& site, const HeightBounds& bounds, const std::vector<SiteCounted>& counted, int first, int last,
+                Bounded& out, SiteCells& cells) {
+    for (int t = first; t < last; ++t) {
+        const Point &a = site.corner(t, 0), &b = site.corner(t, 1), &c = site.corner(t, 2);
+        const CellSpan span = cellSpanOf(bounds, a, b, c);
+        const bool whole = counted[at(t)] == SiteCounted::Whole;
+        const BoundedSide side = whole ? boundedSide(bounds, span, a, b, c) : BoundedSide{};
+        out.side[at(t)] = side.side;
+        out.largest[at(t)] = roundedUp(side.largest);
+        out.open[at(t)] = whole && side.side == 0;
+        const std::uint8_t kind = side.side != 0 ? side.side : SiteCells::kOther;
+        const double high = std::max({a.z, b.z, c.z}), low = std::min({a.z, b.z, c.z});
+        span.forEach(bounds, [&](std::size_t i) {
+            cells.kinds[i] |= kind;
+            cells.high[i] = std::max(cells.high[i], high);
+            cells.low[i] = std::min(cells.low[i], low);
+        });
+        if (side.side == BoundedSide::kAbove) cells.least.above = std::max(cells.least.above, side.least);
+        if (side.side == BoundedSide::kBelow) cells.least.below = std::max(cells.least.below, side.least);
+        const std::ptrdiff_t cell = bounds.cellOf(a.x, a.y);
+        // Either thread's triangle will do.
+        if (cell >= 0) std::atomic_ref<std::int32_t>(out.siteNear[static_cast<std::size_t>(cell)]).store(t, std::memory_order_relaxed);
+    }
+}
+
+// The cells both threads' triangles make pure, where the site covers them.
+void joinSiteCells(const SiteCells& a, const SiteCells& b, const std::vector<std::uint8_t>& siteInner, Bounded& out) {
+    out.pure.assign(siteInner.size(), 0);
+    out.pureReach.assign(siteInner.size(), 0.0);
+    for (std::size_t i = 0; i < siteInner.size(); ++i) {
+        if (!siteInner[i]) continue;
+        const std::uint8_t kinds = a.kinds[i] | b.kinds[i];
+        if (kinds == BoundedSide::kAbove) out.pure[i] = Classes::kCut, out.pureReach[i] = std::max(a.high[i], b.high[i]);
+        if (kinds == BoundedSide::kBelow) out.pure[i] = Classes::kFill, out.pureReach[i] = std::min(a.low[i], b.low[i]);
+    }
+    out.least.above = std::max(a.least.above, b.least.above);
+    out.least.below = std::max(a.least.below, b.least.below);
+}
+
+// A comparison point in a pure cell that cannot hold the deepest cut or the
+// highest fill (its difference is at most the pure cell's reach less its
+// own height, and some other corner is sure to be at least as far): the
+// site triangle holding it has the cell's class, and it is not located.
+constexpr std::int32_t kInPureCell = -3;
+
+bool leftInPureCell(const HeightBounds& bounds, const Bounded& bounded, const Point& p) {
+    const std::ptrdiff_t cell = bounds.cellOf(p.x, p.y);
+    if (cell < 0) return false;
+    const std::size_t i = static_cast<std::size_t>(cell);
+    if (bounded.pure[i] == Classes::kCut) return bounded.pureReach[i] - p.z <= bounded.least.above;
+    if (bounded.pure[i] == Classes::kFill) return p.z - bounded.pureReach[i] <= bounded.least.below;
+    return false;
+}
+
 // Locates comparison points [first, last) in the site, each walk starting
 // from a site triangle whose edge passed a comparison triangle the point is
 // a corner of (nearSite), a step or two away, or else from one starting in
-// the point's cell of the bounds (siteNear).
+// the point's cell of the bounds (siteNear). Points left in pure cells are
+// marked so and not located.
 void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
                             bool siteConvex, const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
-                            const HeightBounds& bounds, const std::vector<std::int32_t>& siteNear,
-                            std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
+                            const HeightBounds& bounds, const Bounded& bounded, std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
                             ComparisonFindings& found, Budget& budget) {
     found.siteSigns.assign(site.corners.size(), 0);
     StrictLocator locator(site, siteConvex, budget);
@@ -190,10 +283,14 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
             triangle[i] = -1;
             continue;
         }
+        if (points.role[i] == PointRole::Inside && leftInPureCell(bounds, bounded, p)) {
+            triangle[i] = kInPureCell;
+            continue;
+        }
         std::int32_t near = nearSite[at(points.cornerOf[i])];
         if (near < 0) {
             const std::ptrdiff_t cell = bounds.cellOf(p.x, p.y);
-            if (cell >= 0) near = siteNear[static_cast<std::size_t>(cell)];
+            if (cell >= 0) near = bounded.siteNear[static_cast<std::size_t>(cell)];
         }
         if (near >= 0) locator.startAt(near);
         const int t = triangle[i] = locator.locate(p.x, p.y);
@@ -424,38 +521,6 @@ void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, co
     }
 }
 
-// Each site triangle's side of the comparison by the height bounds alone
-// (0: not known, or the triangle is not counted whole), and the most its
-// difference can reach there; `open`: counted whole and not bounded, so
-// its edges are walked.
-struct Bounded {
-    std::vector<std::uint8_t> side;
-    std::vector<float> largest;
-    std::vector<std::uint8_t> open;
-    std::vector<std::int32_t> siteNear;  // per cell of the bounds: a site triangle starting there (-1: none)
-};
-
-float roundedUp(double x) {
-    float f = static_cast<float>(x);
-    if (f < x) f = std::nextafter(f, INFINITY);
-    return f;
-}
-
-void boundRange(const PlanTin& site, const HeightBounds& bounds, const std::vector<SiteCounted>& counted, int first, int last,
-                Bounded& out) {
-    for (int t = first; t < last; ++t) {
-        const bool whole = counted[at(t)] == SiteCounted::Whole;
-        const BoundedSide b = whole ? boundedSide(bounds, site.corner(t, 0), site.corner(t, 1), site.corner(t, 2)) : BoundedSide{};
-        out.side[at(t)] = b.side;
-        out.largest[at(t)] = roundedUp(b.largest);
-        out.open[at(t)] = whole && b.side == 0;
-        const Point& a = site.corner(t, 0);
-        const std::ptrdiff_t cell = bounds.cellOf(a.x, a.y);
-        // Either thread's triangle will do.
-        if (cell >= 0) std::atomic_ref<std::int32_t>(out.siteNear[static_cast<std::size_t>(cell)]).store(t, std::memory_order_relaxed);
-    }
-}
-
 // The triangles classed by the bounds alone were never walked. Two things
 // still need walks of them: the extremes (a triangle whose bound could pass
 // the deepest cut or highest fill found elsewhere is walked after all,
@@ -490,6 +555,9 @@ public:
         }
     }
 
+    // The bounded triangles clipped piece by piece after all.
+    const std::vector<int>& demoted() const { return demoted_; }
+
     void settleParting() {
         std::vector<int> work;
         for (int t = 0; t < site_.triangleCount(); ++t)
@@ -498,7 +566,7 @@ public:
             const int t = work.back();
             work.pop_back();
             if (!decided(t) || partingWalks(t)) continue;
-            classes_.site[at(t)] = Classes::kPieces;
+            demote(t);
             for (const std::int32_t n : site_.neighbours[at(t)])
                 if (n >= 0 && decided(n)) work.push_back(n);
         }
@@ -548,11 +616,16 @@ private:
     void walkWhole(int t, Extremes& extremes) {
         for (int k = 0; k < 3; ++k) {
             if (!walksEdge(t, k, &extremes)) {
-                classes_.site[at(t)] = Classes::kPieces;
+                demote(t);
                 return;
             }
             extremes.add(pointsIn_.d[at(site_.corners[at(t)][static_cast<std::size_t>(k)])]);
         }
+    }
+
+    void demote(int t) {
+        classes_.site[at(t)] = Classes::kPieces;
+        demoted_.push_back(t);
     }
 
     bool partingWalks(int t) {
@@ -569,7 +642,29 @@ private:
     Classes& classes_;
     Budget& budget_;
     StrictLocator locator_;
+    std::vector<int> demoted_;
 };
+
+// A triangle demoted from a pure cell spoils it: the comparison points left
+// there are located after all, and their differences taken.
+void locateSpoiled(const PlanTin& site, const PlanTin& comparison, bool siteConvex, const HeightBounds& bounds,
+                   const Bounded& bounded, const std::vector<int>& demoted, const std::vector<SiteCounted>& counted,
+                   std::vector<std::int32_t>& comparisonIn, Extremes& extremes, Budget& budget) {
+    if (demoted.empty()) return;
+    std::vector<std::uint8_t> spoiled(bounds.cells(), 0);
+    for (const int t : demoted)
+        cellSpanOf(bounds, site.corner(t, 0), site.corner(t, 1), site.corner(t, 2)).forEach(bounds, [&](std::size_t i) { spoiled[i] = 1; });
+    StrictLocator locator(site, siteConvex, budget);
+    for (std::size_t i = 0; i < comparison.points.size(); ++i) {
+        if (comparisonIn[i] != kInPureCell) continue;
+        const Point& p = comparison.points[i];
+        const std::size_t cell = static_cast<std::size_t>(bounds.cellOf(p.x, p.y));
+        if (!spoiled[cell]) continue;
+        if (bounded.siteNear[cell] >= 0) locator.startAt(bounded.siteNear[cell]);
+        const int t = comparisonIn[i] = locator.locate(p.x, p.y);
+        if (t >= 0 && counted[at(t)] == SiteCounted::Whole) extremes.add(heightIn(site, t, p.x, p.y) - p.z);
+    }
+}
 
 // Marks the comparison triangles under the site edges of triangles [first,
 // last) that part two classes (or a class from off the site) with both.
@@ -601,12 +696,17 @@ void markParting(const PlanTin& site, const PlanTin& comparison, const SitePoint
 // The comparison triangles [first, last): the marks of the walks and the
 // classes of the site triangles holding their corners.
 void gatherComparison(const PlanTin& comparison, const std::vector<std::int32_t>& pointIn, const std::vector<std::uint8_t>& marks,
-                      int first, int last, Classes& classes) {
+                      const HeightBounds& bounds, const Bounded& bounded, int first, int last, Classes& classes) {
     for (int b = first; b < last; ++b) {
         std::uint8_t bits = classes.comparison[at(b)] | marks[at(b)];
         for (const std::int32_t p : comparison.corners[at(b)]) {
             const std::int32_t t = pointIn[at(p)];
-            bits |= t < 0 ? Classes::kNotFound : classes.site[at(t)];
+            if (t == kInPureCell) {
+                const Point& point = comparison.points[at(p)];
+                bits |= bounded.pure[static_cast<std::size_t>(bounds.cellOf(point.x, point.y))];
+            } else {
+                bits |= t < 0 ? Classes::kNotFound : classes.site[at(t)];
+            }
         }
         classes.comparison[at(b)] = bits;
     }
@@ -638,10 +738,22 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     runOnTwoCores([&] { comparisonPoints = comparisonPointsOf(comparison); },
                   [&] { bounds = heightBoundsOf(comparison, comparisonConvex); });
     const int half = siteTriangles / 2;
-    Bounded bounded{std::vector<std::uint8_t>(site.corners.size()), std::vector<float>(site.corners.size()),
-                    std::vector<std::uint8_t>(site.corners.size()), std::vector<std::int32_t>(bounds.range.size(), -1)};
-    runOnTwoCores([&] { boundRange(site, bounds, counted, half, siteTriangles, bounded); },
-                  [&] { boundRange(site, bounds, counted, 0, half, bounded); });
+    Bounded bounded;
+    bounded.side.resize(site.corners.size());
+    bounded.largest.resize(site.corners.size());
+    bounded.open.resize(site.corners.size());
+    bounded.siteNear.assign(bounds.cells(), -1);
+    {
+        SiteCells earlyCells(bounds.cells()), lateCells(bounds.cells());
+        std::vector<std::uint8_t> siteInner;
+        runOnTwoCores(
+            [&] {
+                boundRange(site, bounds, counted, half, siteTriangles, bounded, lateCells);
+                siteInner = siteConvex ? innerCells(bounds, site) : std::vector<std::uint8_t>(bounds.cells(), 0);
+            },
+            [&] { boundRange(site, bounds, counted, 0, half, bounded, earlyCells); });
+        joinSiteCells(earlyCells, lateCells, siteInner, bounded);
+    }
     EdgeWalker early(site, comparison, comparisonConvex, bounds, nearSite, first),
         late(site, comparison, comparisonConvex, bounds, nearSite, second);
     constexpr int kRun = 1 << 15;
@@ -658,11 +770,11 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     const std::size_t pointsHalf = comparison.points.size() / 2;
     runOnTwoCores(
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded.siteNear, pointsHalf,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, pointsHalf,
                                    comparison.points.size(), comparisonIn, lateFound, second);
         },
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded.siteNear, 0, pointsHalf, comparisonIn,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, 0, pointsHalf, comparisonIn,
                                    earlyFound, first);
             pointsIn = joinFindings(early, late, site.points.size());
         });
@@ -687,6 +799,7 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
         BoundedTriangles boundedTriangles(site, comparison, comparisonConvex, bounds, bounded, pointsIn, classes, first);
         boundedTriangles.refineExtremes(extremes);
         boundedTriangles.settleParting();
+        locateSpoiled(site, comparison, siteConvex, bounds, bounded, boundedTriangles.demoted(), counted, comparisonIn, extremes, first);
         if (first.steps < 0) return classes;
     }
 
@@ -697,8 +810,8 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
         [&] { markParting(site, comparison, pointsIn, classes, 0, half, classes.comparison, first); });
     if (first.steps < 0 || second.steps < 0) return classes;
     const int comparisonHalf = comparisonTriangles / 2;
-    runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, comparisonHalf, comparisonTriangles, classes); },
-                  [&] { gatherComparison(comparison, comparisonIn, lateMarks, 0, comparisonHalf, classes); });
+    runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, bounds, bounded, comparisonHalf, comparisonTriangles, classes); },
+                  [&] { gatherComparison(comparison, comparisonIn, lateMarks, bounds, bounded, 0, comparisonHalf, classes); });
 
     classes.deepestCut = extremes.above;
     classes.highestFill = extremes.below;

@@ -81,8 +81,15 @@ TEST(Volumes, PlanesCrossingInsideGiveTheClosedFormWhicheverSurfaceIsFiner) {
     const Surface coarseSite = built(withHeights(gridPoints(3, 3, 5.0), siteTilt));
     const Surface fineDesign = built(withHeights(randomSquare(300, 8, 0, 10), designTilt));
     const Surface gridDesign = built(withHeights(gridPoints(11, 11, 1.0), designTilt));
-    for (const Surface* site : {&fineSite, &coarseSite})
-        for (const Surface* design : {&fineDesign, &gridDesign}) {
+    // Dense enough that most of the square is classed from the design's
+    // height bounds alone; the two grids share rows, so walks along them meet
+    // points everywhere.
+    const Surface denseSite = built(withHeights(randomSquare(4000, 9, 0, 10), siteTilt));
+    const Surface gridSite = built(withHeights(gridPoints(41, 41, 0.25), siteTilt));
+    const Surface denseDesign = built(withHeights(randomSquare(5000, 10, 0, 10), designTilt));
+    const Surface denseGridDesign = built(withHeights(gridPoints(81, 81, 0.125), designTilt));
+    for (const Surface* site : {&fineSite, &coarseSite, &denseSite, &gridSite})
+        for (const Surface* design : {&fineDesign, &gridDesign, &denseDesign, &denseGridDesign}) {
             const auto v = compareSurfaces(site->view(), design->view(), {});
             ASSERT_TRUE(v);
             expectRelative(v->cut, 10 * cutStrip(0, 10));  // 37.5
