@@ -50,13 +50,15 @@ struct Budget {
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 
 // The height of triangle t's plane at (x, y), from the signed areas (all > 0)
-// that (x, y) cuts it into.
+// that (x, y) cuts it into. Taken from one corner's height, so that a level
+// triangle gives exactly its height: a level pad at the height of level
+// ground is neither cut nor fill.
 double heightIn(const PlanTin& tin, int t, double x, double y) {
     const Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
     const double wa = orient2d(b.x, b.y, c.x, c.y, x, y);
     const double wb = orient2d(c.x, c.y, a.x, a.y, x, y);
     const double wc = orient2d(a.x, a.y, b.x, b.y, x, y);
-    return (wa * a.z + wb * b.z + wc * c.z) / (wa + wb + wc);
+    return a.z + (wb * (b.z - a.z) + wc * (c.z - a.z)) / (wa + wb + wc);
 }
 
 constexpr int kLongestLocatingWalk = 1 << 16;

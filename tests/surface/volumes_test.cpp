@@ -287,6 +287,16 @@ double positivePart(double s, double d0, double d1, double d2) {
     return s * (d[0] + d[1] + d[2]) / 3 - negative;
 }
 
+// The plan area of the same triangle where d > 0.
+double positiveArea(double s, double d0, double d1, double d2) {
+    std::array<double, 3> d{d0, d1, d2};
+    std::sort(d.begin(), d.end());
+    if (d[2] <= 0) return 0.0;
+    if (d[0] > 0) return s;
+    if (d[1] <= 0) return s * d[2] * d[2] / ((d[2] - d[0]) * (d[2] - d[1]));
+    return s - s * d[0] * d[0] / ((d[0] - d[1]) * (d[0] - d[2]));
+}
+
 TEST(Volumes, DatumVolumesMatchEachTriangleClosedForm) {
     // Rough ground with a spike and a pit, on a grid with ties and at random.
     auto rough = withHeights(randomSquare(400, 41, 0, 50), [](double x, double y) { return 100 + std::sin(x / 3) * std::cos(y / 4) * 5; });
@@ -324,7 +334,7 @@ TEST(Volumes, DatumVolumesMatchEachTriangleClosedForm) {
 // walk, grid or neighbour links, each piece fanned into triangles whose
 // positive and negative parts have the closed form above.
 struct SlowTotals {
-    long double cut = 0, fill = 0, area = 0;
+    long double cut = 0, fill = 0, area = 0, cutArea = 0, fillArea = 0;
     double deepestCut = 0, highestFill = 0;  // over the pieces' corners
 };
 
@@ -383,6 +393,8 @@ SlowTotals pairwise(const SurfaceView& site, const SurfaceView& comparison) {
                 totals.highestFill = std::max({totals.highestFill, -d0, -d1, -d2});
                 totals.cut += positivePart(static_cast<double>(plan), d0, d1, d2);
                 totals.fill += positivePart(static_cast<double>(plan), -d0, -d1, -d2);
+                totals.cutArea += positiveArea(static_cast<double>(plan), d0, d1, d2);
+                totals.fillArea += positiveArea(static_cast<double>(plan), -d0, -d1, -d2);
                 totals.area += plan;
             }
         }
@@ -429,6 +441,8 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
         expectRelative(v->cut, static_cast<double>(slow.cut));
         expectRelative(v->fill, static_cast<double>(slow.fill));
         expectRelative(v->area, static_cast<double>(slow.area));
+        expectRelative(v->cutArea, static_cast<double>(slow.cutArea));
+        expectRelative(v->fillArea, static_cast<double>(slow.fillArea));
         expectRelative(v->deepestCut, slow.deepestCut);
         expectRelative(v->highestFill, slow.highestFill);
     };
@@ -442,6 +456,24 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
     rough[20].z = 160.0;
     expectSlowOverlay(cutOut, built(rough));
     expectSlowOverlay(built(rough), cutOut);
+}
+
+// Level ground read to the metre under a level pad at the same height, the
+// pad's triangles far larger than the ground's: no cut, no fill, anywhere.
+// (The height of a level triangle taken at a point inside it must be exactly
+// its height, or the rounding calls whole triangles cut or fill.)
+TEST(Volumes, ALevelPadOnLevelGroundIsNeitherCutNorFill) {
+    std::vector<Xyz> pad, ground;
+    for (int i = 0; i < 22; ++i)
+        for (int j = 0; j < 22; ++j) pad.push_back({i * 100.0 / 21, j * 100.0 / 21, 101.0});
+    for (int i = 30; i <= 40; ++i)
+        for (int j = 20; j <= 30; ++j) ground.push_back({i * 1.0, j * 1.0, 101.0});
+    const Surface level = built(ground), design = built(pad);
+    for (const auto& v : {compareSurfaces(level.view(), design.view(), {}), compareSurfaces(design.view(), level.view(), {})}) {
+        ASSERT_TRUE(v);
+        EXPECT_EQ(v->cut + v->fill + v->cutArea + v->fillArea, 0.0);
+        expectRelative(v->area, 100.0);
+    }
 }
 
 // A large surface is walked in its own triangle order when that follows the
