@@ -55,6 +55,7 @@ TEST_F(SurfaceFiles, RealTileLoadsAsADoneSurface) {
     EXPECT_EQ(m.document.triangleCount, 180000);
     EXPECT_TRUE(m.document.triangulateStage.done);
     EXPECT_FALSE(m.document.pointsNeedTriangulation);
+    EXPECT_EQ(m.document.minElevation, -6);  // sea and land
     EXPECT_EQ(m.document.maxElevation, 163);
     // The planes are computed: a triangle's centroid is its corners' mean.
     const TinTriangle& t = m.document.triangles[1000];
