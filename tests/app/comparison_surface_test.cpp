@@ -36,15 +36,7 @@ struct ComparisonFixture : ::testing::Test {
         buildSurfaceToCompletion(model, ui);
     }
     // The same grid 250 east and 1 higher: it covers the site from x = 6250 on.
-    std::string shiftedGrid() {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * 100) + "," +
-                        std::to_string(6250 + x * 100) + "," + std::to_string(gridHeight(x, y) + 1) + ",D\n";
-        return dir.write("design.txt", text);
-    }
+    std::string shiftedGrid() { return dir.write("design.txt", testing::gridSiteText("D", 100, 250, 1)); }
     // The cut/fill view's difference, worked out in the background as the frames do.
     void makeDifference() {
         model.display.surfaceMode = SurfaceMode::CutFill;

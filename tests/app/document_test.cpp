@@ -15,7 +15,15 @@ using testing::TempDir;
 
 const char* kSurvey = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n150,5010,6010,103,D\r\n";
 
-TEST(OpenDocument, ExtensionTableIgnoresCase) {
+struct OpenDocument : ::testing::Test {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+};
+using SavePoints = OpenDocument;
+using SaveAsDialog = OpenDocument;
+
+TEST_F(OpenDocument, ExtensionTableIgnoresCase) {
     EXPECT_EQ(formatForPath("/a/SITE.DXF"), PointFileFormat::Dxf);
     EXPECT_EQ(formatForPath("b.Dca"), PointFileFormat::PENZD);
     EXPECT_EQ(formatForPath("c.usgs_xyz"), PointFileFormat::UsgsDem);
@@ -24,10 +32,7 @@ TEST(OpenDocument, ExtensionTableIgnoresCase) {
     EXPECT_EQ(formatForPath("noext"), std::nullopt);
 }
 
-TEST(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
     const std::string path = dir.write("site.txt", kSurvey);
     ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 1);
@@ -46,10 +51,7 @@ TEST(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
     EXPECT_EQ(m.document.points[0].easting, 5000);
 }
 
-TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);
     ASSERT_EQ(m.document.pointFileFormat, PointFileFormat::PENZD);
     m.display.showContours = true;
@@ -74,12 +76,9 @@ TEST(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     }
 }
 
-TEST(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
+TEST_F(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
     std::string text;
     for (int i = 1; i <= 1000; ++i) text += i == 10 ? "10,N/A,6000,100,A\r\n" : std::to_string(i) + ",5000,6000,100,A\r\n";
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, dir.write("site.txt", "Point,Northing,Easting,Elevation\r\n" + text)),
               OpenResult::Loaded);
     EXPECT_EQ(m.document.pointCount, 999);
@@ -92,10 +91,7 @@ TEST(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
-TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
     EXPECT_EQ(openDocument(m, ui, dir.write("empty.txt", "Point,Northing,Easting,Elevation,Desc\r\n")),
               OpenResult::Failed);
@@ -105,10 +101,7 @@ TEST(OpenDocument, HeaderOnlyFileFailsAndLeavesAnEmptySite) {
     EXPECT_EQ(m.document.pointCount, 0);
 }
 
-TEST(SavePoints, WritesThePointsAndRefusesWithoutADocument) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SavePoints, WritesThePointsAndRefusesWithoutADocument) {
     // The refusal comes before the file chosen is touched.
     ui.saveFileAnswers.push_back(dir.write("none.txt", "a good file\n"));
     savePointsCommand(m, ui);
@@ -125,10 +118,7 @@ TEST(SavePoints, WritesThePointsAndRefusesWithoutADocument) {
     EXPECT_EQ(ui.messages.back(), "Unable to open file for writing!\n\n" + dir.path("missing-folder/out.txt"));
 }
 
-TEST(SaveAs, DialogDefaultsNothingTickedAndFilters) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SaveAsDialog, DialogDefaultsNothingTickedAndFilters) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
     ui.savingAnswer = SavingDialog{};
     saveAsCommand(m, ui);
@@ -150,10 +140,7 @@ TEST(SaveAs, DialogDefaultsNothingTickedAndFilters) {
     EXPECT_EQ(ui.messages.back(), "Unable to open file for writing!\n\n" + dir.path("no-folder/x.dxf"));
 }
 
-TEST(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
     resizeFrameBuffer(m, 64, 48);
     recreateFrameBitmap(m);
     ASSERT_EQ(openDocument(m, ui, dir.write("a.dca", kSurvey)), OpenResult::Loaded);

@@ -72,16 +72,6 @@ TEST(GisSave, ADemAsksItsCellSizeBeforeTheFile) {
     EXPECT_EQ(testing::readFile(dir.path("a.tif")).substr(0, 4), std::string("II*\0", 4));
 }
 
-TEST(GisSave, AWriteErrorIsNeverReportedAsSuccess) {
-    SiteModel m;
-    for (int i = 0; i < 4000; ++i) testing::addPoint(m.document, i, i, i, 10, "large enough to fill several pieces");
-    for (const ExportFormat format : {ExportFormat::GeoPackage, ExportFormat::GeoJson}) {
-        FakeUi ui;
-        EXPECT_FALSE(saveAsTo(m, ui, "/dev/full", format, {.points = true}));
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"Unable to write file:\n\n/dev/full"});
-    }
-}
-
 TEST(GisSave, TheCoordinateSystemIsAskedKeptAndCleared) {
     TempDir dir;
     SiteModel m;

@@ -16,6 +16,7 @@
 #include "camera/limit_polygon_picking.h"
 #include "render/frame_projection.h"
 #include "support/fake_ui.h"
+#include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -29,12 +30,7 @@ struct LimitPolygonFixture : ::testing::Test {
     SiteModel model;
 
     void SetUp() override {
-        std::string text;
-        for (int y = 0, n = 1; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(n++) + "," + std::to_string(5000 + y * 100) + "," + std::to_string(6000 + x * 100) + "," +
-                        std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
-        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", testing::gridSiteText("TOPO"))), OpenResult::Loaded);
         model.display.showContours = true;
         model.document.contours.contourLimitMode = ContourLimitMode::InsidePolygon;
         runPipelineToCompletion(model, ui);

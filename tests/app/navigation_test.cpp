@@ -21,6 +21,7 @@
 #include "render/frame_buffer.h"
 #include "render/frame_projection.h"
 #include "support/fake_ui.h"
+#include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -43,13 +44,7 @@ struct NavigationFixture : ::testing::Test {
     int spacing = 100;
 
     void SetUp() override {
-        std::string text;
-        int number = 1;
-        for (int y = 0; y <= 10; ++y)
-            for (int x = 0; x <= 10; ++x)
-                text += std::to_string(number++) + "," + std::to_string(5000 + y * spacing) + "," +
-                        std::to_string(6000 + x * spacing) + "," + std::to_string(100 + (x * y) % 7) + ",TOPO\r\n";
-        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", testing::gridSiteText("TOPO", spacing))), OpenResult::Loaded);
         runPipelineToCompletion(model, ui);
         ASSERT_TRUE(model.document.triangulateStage.done);
         resizeFrameBuffer(model, kWidth, kHeight);
@@ -72,12 +67,6 @@ struct NavigationFixture : ::testing::Test {
         model.input.cursorY = at.y;
     }
 };
-
-TEST_F(NavigationFixture, FixtureShowsGroundAtTheCentreAndSkyAtTheTop) {
-    EXPECT_TRUE(groundAt(model, centre()));
-    EXPECT_FALSE(groundAt(model, {centre().x, 0}));
-    EXPECT_GT(size(), 900.0);
-}
 
 TEST_F(NavigationFixture, ElevationPaneShowsTheGroundUnderTheCursor) {
     putCursor({centre().x, 0});
@@ -112,17 +101,10 @@ TEST_F(NavigationFixture, AxisMarkerShowsTheTargetInItsColoursAndLightsUpWhenDra
     EXPECT_EQ(markerColours(), (std::set<int>{2}));
 }
 
-TEST_F(NavigationFixture, WheelLessThanANotchDoesNothing) {
-    putCursor(centre());
-    const Vec3 eye = model.camera.eye, target = model.camera.target;
-    turnWheel(model, 60);
-    turnWheel(model, -60);
-    expectNear(model.camera.eye, eye, 0.0);
-    expectNear(model.camera.target, target, 0.0);
-}
-
 TEST_F(NavigationFixture, WheelOverSkyFliesForwardAndOverGroundZoomsToTheTarget) {
     Camera& cam = model.camera;
+    ASSERT_TRUE(groundAt(model, centre()));
+    ASSERT_FALSE(groundAt(model, {centre().x, 0}));
     putCursor({centre().x, 0});  // sky
     const Vec3 eye = cam.eye;
     turnWheel(model, 120);
@@ -132,6 +114,9 @@ TEST_F(NavigationFixture, WheelOverSkyFliesForwardAndOverGroundZoomsToTheTarget)
 
     putCursor(centre());  // ground, Stationary: 15 % closer to the unmoved target
     const Vec3 target = cam.target;
+    turnWheel(model, 60);  // less than a notch, either way, does nothing
+    turnWheel(model, -60);
+    expectNear(cam.eye, eye, 0.0);
     const double before = distance(cam.eye, target);
     turnWheel(model, 240);  // one step however many notches
     EXPECT_NEAR(distance(cam.eye, target), 0.85 * before, 1e-9);

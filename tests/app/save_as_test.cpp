@@ -43,7 +43,7 @@ TEST(SaveAs, AWriteErrorIsNeverReportedAsSuccess) {
     testing::addPoint(small.document, 1, 0, 0, 1, "A");
     for (int i = 0; i < 4000; ++i) testing::addPoint(large.document, i, i, i, 10, "large enough to fill several pieces");
     for (const SiteModel* m : {&small, &large}) {
-        for (ExportFormat format : {ExportFormat::Dxf, ExportFormat::LandXml}) {
+        for (ExportFormat format : {ExportFormat::Dxf, ExportFormat::LandXml, ExportFormat::GeoPackage, ExportFormat::GeoJson}) {
             FakeUi ui;
             EXPECT_FALSE(saveAsTo(*m, ui, "/dev/full", format, {.points = true, .surface = true}));
             EXPECT_EQ(ui.messages, std::vector<std::string>{"Unable to write file:\n\n/dev/full"});

@@ -22,10 +22,13 @@ using testing::TempDir;
 
 std::string notFound(const std::string& name) { return "Unable to find any points in:\n\n" + name; }
 
-TEST(SurfaceFiles, TileOfTheWrongSizeIsRefusedWithItsOwnMessageFirst) {
+struct SurfaceFiles : ::testing::Test {
     TempDir dir;
     SiteModel m;
     FakeUi ui;
+};
+
+TEST_F(SurfaceFiles, TileOfTheWrongSizeIsRefusedWithItsOwnMessageFirst) {
     EXPECT_EQ(openDocument(m, ui, dir.write("N00E000.HGT", std::string(1000, '\0'))), OpenResult::Failed);
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0], kHgtSizeMessage);
@@ -42,11 +45,9 @@ TEST(SurfaceFiles, TileOfTheWrongSizeIsRefusedWithItsOwnMessageFirst) {
     EXPECT_EQ(ui.messages[0], kHgtSizeMessage);
 }
 
-TEST(SurfaceFiles, RealTileLoadsAsADoneSurface) {
+TEST_F(SurfaceFiles, RealTileLoadsAsADoneSurface) {
     const std::string path = testing::sharedData("hgt/N57E011.hgt");
     if (path.empty()) GTEST_SKIP() << "the shared real files are not beside the project";
-    SiteModel m;
-    FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, path), OpenResult::Loaded);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Hgt);
@@ -54,6 +55,7 @@ TEST(SurfaceFiles, RealTileLoadsAsADoneSurface) {
     EXPECT_EQ(m.document.triangleCount, 180000);
     EXPECT_TRUE(m.document.triangulateStage.done);
     EXPECT_FALSE(m.document.pointsNeedTriangulation);
+    EXPECT_EQ(m.document.minElevation, -6);  // sea and land
     EXPECT_EQ(m.document.maxElevation, 163);
     // The planes are computed: a triangle's centroid is its corners' mean.
     const TinTriangle& t = m.document.triangles[1000];
@@ -65,10 +67,7 @@ TEST(SurfaceFiles, RealTileLoadsAsADoneSurface) {
                 1e-6);
 }
 
-TEST(SurfaceFiles, AnyExeIsTheAnimatedDemonstration) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SurfaceFiles, AnyExeIsTheAnimatedDemonstration) {
     ASSERT_EQ(openDocument(m, ui, dir.write("setup.EXE", "MZ whatever")), OpenResult::Loaded);
     EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::Demo);
     EXPECT_EQ(m.document.pointCount, 2500);
@@ -85,10 +84,7 @@ TEST(SurfaceFiles, AnyExeIsTheAnimatedDemonstration) {
     ASSERT_EQ(openDocument(m, ui, dir.path("missing.exe")), OpenResult::Loaded);  // not even read
 }
 
-TEST(SurfaceFiles, RawTriangleListHidesThePoints) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SurfaceFiles, RawTriangleListHidesThePoints) {
     m.display.showPoints = true;
     ASSERT_EQ(openDocument(m, ui, dir.write("tin.raw", "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n")),
               OpenResult::Loaded);
@@ -98,10 +94,7 @@ TEST(SurfaceFiles, RawTriangleListHidesThePoints) {
     EXPECT_TRUE(m.document.triangulateStage.done);
 }
 
-TEST(SurfaceFiles, LandXmlBreaklinesWaitForTheStagedInsertion) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SurfaceFiles, LandXmlBreaklinesWaitForTheStagedInsertion) {
     const std::string xml = R"(<LandXML><Surfaces><Surface>
 <SourceData><Breaklines><Breakline><PntList2D>0 0 10 10</PntList2D></Breakline></Breaklines></SourceData>
 <Definition surfType="TIN"><Pnts><P id="1">0 0 5</P><P id="2">0 10 6</P><P id="3">10 10 7</P><P id="4">10 0 8</P></Pnts>
@@ -126,27 +119,23 @@ TEST(SurfaceFiles, LandXmlBreaklinesWaitForTheStagedInsertion) {
     EXPECT_TRUE(m.document.breaklines.empty());
 }
 
-TEST(SurfaceFiles, ClosingTagComplaintsAreShownThreeTimesARun) {
-    TempDir dir;
+TEST_F(SurfaceFiles, ClosingTagComplaintsAreShownThreeTimesARun) {
     std::string text = "<CgPoints>";
     for (int i = 0; i < 4; ++i) text += "<CgPoint>1 2 3<x/></CgPoint>";
     text += "</CgPoints>";
     // Each run (each site model) shows its own first three, over every file it opens.
     for (int run = 0; run < 2; ++run) {
-        SiteModel m;
-        FakeUi ui;
-        ASSERT_EQ(openDocument(m, ui, dir.write("a.xml", text)), OpenResult::Loaded);
-        ASSERT_EQ(openDocument(m, ui, dir.write("b.xml", text)), OpenResult::Loaded);
-        ASSERT_EQ(ui.messages.size(), 3u) << "run " << run;
-        EXPECT_EQ(ui.messages[0], "Error, expected \"</CgPoint>\" not found, instead found \"<x>\"");
-        EXPECT_EQ(m.landXmlTagErrorsShown, 3);
+        SiteModel fresh;
+        FakeUi freshUi;
+        ASSERT_EQ(openDocument(fresh, freshUi, dir.write("a.xml", text)), OpenResult::Loaded);
+        ASSERT_EQ(openDocument(fresh, freshUi, dir.write("b.xml", text)), OpenResult::Loaded);
+        ASSERT_EQ(freshUi.messages.size(), 3u) << "run " << run;
+        EXPECT_EQ(freshUi.messages[0], "Error, expected \"</CgPoint>\" not found, instead found \"<x>\"");
+        EXPECT_EQ(fresh.landXmlTagErrorsShown, 3);
     }
 }
 
-TEST(SurfaceFiles, OurLandXmlReadsBackToTheSameSite) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SurfaceFiles, OurLandXmlReadsBackToTheSameSite) {
     std::string survey;
     for (int i = 0; i < 60; ++i)
         survey += std::to_string(200 + i) + "," + std::to_string(5000 + (i % 8) * 7.25 + (i / 8) * 0.5) + "," +
@@ -190,10 +179,7 @@ const char* kAsciiGrid =
     "ncols 4\nnrows 3\nxllcorner 1000\nyllcorner 2000\ncellsize 10\nNODATA_value -9999\n"
     "1 2 3 4\n5 -9999 7 8\n9 10 11 12\n";
 
-TEST(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
     ASSERT_EQ(openDocument(m, ui, dir.write("dem.asc", kAsciiGrid)), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 0);
     EXPECT_EQ(m.document.pointFileFormat, PointFileFormat::ElevationRaster);
@@ -229,15 +215,12 @@ TEST(SurfaceFiles, ElevationRasterIsKnownByItsContent) {
     }
 }
 
-TEST(SurfaceFiles, LargeRastersAreThinnedToTheSameTriangleBudget) {
-    TempDir dir;
+TEST_F(SurfaceFiles, LargeRastersAreThinnedToTheSameTriangleBudget) {
     std::string grid = "ncols 700\nnrows 700\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
     for (int r = 0; r < 700; ++r) {
         for (int c = 0; c < 700; ++c) grid += (c % 10 == 0 ? "1 " : "2 ");
         grid += '\n';
     }
-    SiteModel m;
-    FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, dir.write("big.asc", grid)), OpenResult::Loaded);
     EXPECT_EQ(m.document.pointCount, 490000);
     EXPECT_EQ(m.document.triangleCount, 2 * 233 * 233);  // every third sample
@@ -253,7 +236,7 @@ std::string dxfFace(const double (&c)[4][3]) {
     return text;
 }
 
-TEST(SurfaceFiles, ADxfWithFacesOpensAsThatSurface) {
+TEST_F(SurfaceFiles, ADxfWithFacesOpensAsThatSurface) {
     // Two survey points, a four-sided face, a triangle (fourth corner = third)
     // sharing two corners with it, a face whose corners all meet in one
     // point, and a line drawn over them.
@@ -263,9 +246,6 @@ TEST(SurfaceFiles, ADxfWithFacesOpensAsThatSurface) {
         dxfFace({{0, 0, 5.0004}, {10, 0, 6}, {10, 10, 7}, {0, 10, 8}}) +
         dxfFace({{10, 0, 6}, {20, 0, 6}, {10, 10, 7}, {10, 10, 7}}) +
         dxfFace({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}}) + "0\nLINE\n10\n0\n20\n0\n11\n20\n21\n0\n");
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
     ASSERT_EQ(openDocument(m, ui, dir.write("tin.dxf", drawing)), OpenResult::Loaded);
     ASSERT_EQ(ui.questions.size(), 1u);  // closed without Yes: no breaklines
     EXPECT_EQ(ui.questions[0], "Found 2 Survey Points.\n\n" + std::string(kUseCadLinesQuestion));

@@ -89,6 +89,12 @@ TEST(CliArgs, MalformedCommandLinesAreRefused) {
         {"convert", "site.txt", "--to", "o.dxf", "--limit-polygon", "0,0;10,0"},  // not an area
         {"render", "site.txt", "--out", "o.png", "--limit-polygon", "0,0;10,0;10,nan;"},
         {"info", "site.txt", "--limit-polygon", "0,0;10,0;10,10"},
+        {"volume", "a.txt", "b.txt", "c.txt"},  // a third file
+        {"volume", "a.txt", "--datum", "1e6"},  // beyond any elevation
+        {"volume", "a.txt", "--datum", "nan"},
+        {"volume", "a.txt", "--datum", "1", "--polygon", "0,0;1,1"},  // two corners
+        {"info", "a.txt", "b.txt"},                                  // only volume takes two
+        {"section", "a.txt", "--datum", "1"},
     };
     for (const auto& line : bad) {
         std::string joined;
@@ -159,16 +165,24 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_FALSE(parseCliArgs({"render", "site.txt", "--out", "o.png", "--seed", "-1"}));
     EXPECT_TRUE(parseCliArgs({"ponds", "site.txt", "--format", "XYZ"}));
     EXPECT_FALSE(parseCliArgs({"ponds", "site.txt", "--rain", "1"}));
+    EXPECT_EQ(parseCliArgs({"info", "site.dxf", "--overlay", "plan.dwf"}).value().overlay, "plan.dwf");
+    EXPECT_EQ(parseCliArgs({"render", "site.txt", "--overlay", "l.dxf", "--out", "o.png"}).value().overlay, "l.dxf");
+
+    const auto two = parseCliArgs({"volume", "site.txt", "design.xml", "--format", "XYZ"});
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->file, "site.txt");
+    EXPECT_EQ(two->secondFile, "design.xml");
+    EXPECT_EQ(two->format, "XYZ");
+    EXPECT_FALSE(two->datum);
+    const auto level =
+        parseCliArgs({"volume", "site.txt", "--datum", "-12.5", "--polygon", "0,0;10,0;10,10", "--isopach", "iso.dxf"});
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->datum, -12.5);
+    EXPECT_TRUE(level->secondFile.empty());
+    ASSERT_EQ(level->limitPolygon.size(), 3u);
+    EXPECT_EQ(level->limitPolygon[1].easting, 10.0);
+    EXPECT_EQ(level->isopach, "iso.dxf");
 }
 
 }  // namespace
-TEST(CliArgs, InfoAndRenderTakeAnOverlay) {
-    const auto info = parseCliArgs({"info", "site.dxf", "--overlay", "plan.dwf"});
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->overlay, "plan.dwf");
-    const auto render = parseCliArgs({"render", "site.txt", "--overlay", "lines.dxf", "--out", "o.png"});
-    ASSERT_TRUE(render.has_value());
-    EXPECT_EQ(render->overlay, "lines.dxf");
-}
-
 }  // namespace vellacor

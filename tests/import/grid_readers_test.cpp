@@ -84,19 +84,6 @@ TEST(HgtTile, OnlyTheThreeArcSecondSizeIsRead) {
     EXPECT_EQ(readHgtFile("/nonexistent/N00E000.hgt").message, "Unable to Open File!");
 }
 
-TEST(HgtTile, RealTileOfSeaAndLand) {
-    const std::string path = testing::sharedData("hgt/N57E011.hgt");
-    if (path.empty()) GTEST_SKIP() << "the shared real files are not beside the project";
-    const SurfaceReadResult r = readHgtFile(path);
-    ASSERT_TRUE(r.message.empty());
-    EXPECT_EQ(r.points.size(), 1442401u);
-    EXPECT_EQ(r.triangles.size(), 180000u);  // no voids
-    double low = 1e9, high = -1e9;
-    for (const SurveyPoint& p : r.points) low = std::min(low, p.elevation), high = std::max(high, p.elevation);
-    EXPECT_EQ(low, -6);
-    EXPECT_EQ(high, 163);
-}
-
 TEST(GridTriangles, StepKeepsTheGridWithinTheLimit) {
     EXPECT_EQ(thinningStep(1201, 1201, kMostGridTriangles), 4);
     EXPECT_EQ(thinningStep(10, 10, kMostGridTriangles), 1);

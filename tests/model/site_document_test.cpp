@@ -57,33 +57,24 @@ TEST(Extents, RunningLimitsAndSizeRule) {
     EXPECT_DOUBLE_EQ(unset.siteSize, 10);
 }
 
-TEST(NextPointNumber, RoundsUpToNextHundredTowardZero) {
-    const std::pair<int, int> cases[] = {{1234, 1300}, {99, 100}, {100, 200}, {0, 100}, {-50, 100}, {-150, 0}};
+// Rounds up to the next hundred toward zero, within the integer range at both ends.
+TEST(NextPointNumber, RoundsUpToNextHundredWithinTheIntegerRange) {
+    const std::pair<int, int> cases[] = {{1234, 1300},         {99, 100},        {100, 200},
+                                         {0, 100},             {-50, 100},       {-150, 0},
+                                         {INT32_MAX, INT32_MAX}, {2147483600, INT32_MAX}, {2147483599, 2147483600},
+                                         {INT32_MIN, -2147483500}};
     for (auto [largest, expected] : cases) {
         SiteDocument m;
         addPoint(m, -2000, 0, 0, 1);
         addPoint(m, largest, 0, 0, 1);
         computeNextPointNumber(m);
-        EXPECT_EQ(m.nextPointNumber, expected) << largest;
-    }
-    SiteDocument one;
-    addPoint(one, 250, 0, 0, 1);
-    computeNextPointNumber(one);
-    EXPECT_EQ(one.nextPointNumber, 300);
-}
-
-TEST(NextPointNumber, StaysWithinTheIntegerRangeAtBothEnds) {
-    SurveyPoint p;
-    const std::pair<int, int> cases[] = {{INT32_MAX, INT32_MAX}, {2147483600, INT32_MAX}, {2147483599, 2147483600},
-                                         {INT32_MIN, -2147483500}};
-    for (auto [largest, expected] : cases) {
-        p.number = largest;
-        EXPECT_EQ(nextPointNumberAfter(&p, 1), expected) << largest;
+        EXPECT_EQ(m.nextPointNumber, largest == INT32_MIN ? -1900 : expected) << largest;  // the largest of the two
+        EXPECT_EQ(nextPointNumberAfter(&m.points[1], 1), expected) << largest;
     }
     EXPECT_EQ(nextPointNumberAfter(nullptr, 0), 100);
 }
 
-TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {
+TEST(Description, CutAtFiftyBytesWithoutSplittingACharacterOfUtf8) {
     SurveyPoint p;
     setDescription(p, std::string(60, 'x'));
     EXPECT_EQ(descriptionOf(p).size(), 50u);
@@ -94,10 +85,7 @@ TEST(Description, CutAtFiftyBytesWithoutSplittingACharacter) {
     EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
     setDescription(p, std::string(48, 'a') + "\xF0\x9F\x98\x80");  // a four-byte character split after two
     EXPECT_EQ(descriptionOf(p), std::string(48, 'a'));
-}
-
-TEST(Description, CutKeepsFiftyBytesOfTextThatIsNotUtf8) {
-    SurveyPoint p;
+    // Text that is not UTF-8 keeps its fifty bytes.
     setDescription(p, std::string(60, '\xB1'));  // sixty plus-minus signs in Latin-1
     EXPECT_EQ(descriptionOf(p), std::string(50, '\xB1'));
     // A lead byte at the cut whose next bytes are no UTF-8 is cut like any byte.

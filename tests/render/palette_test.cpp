@@ -71,25 +71,12 @@ TEST(Palette, SurfaceRampsRunDarkToLightInTheirOwnColours) {
     EXPECT_EQ(colourOf(rainbow, 229), (Colour{183, 0, 0}));
 }
 
-TEST(Palette, SourceTablesPassThroughTheirKeyRows) {
-    struct Row {
-        int palette, index, red, green, blue;
-    };
-    const Row rows[] = {
-        {1, 0, 24, 24, 24},      {1, 16, 41, 49, 57},     {1, 32, 66, 74, 99},     {1, 64, 115, 115, 148},
-        {1, 96, 165, 173, 206},  {1, 128, 222, 222, 247}, {1, 136, 247, 239, 255}, {1, 140, 255, 255, 255},
-        {2, 1, 43, 28, 14},      {2, 4, 66, 36, 7},       {2, 197, 255, 225, 196}, {2, 249, 255, 230, 205},
-        {2, 254, 255, 242, 233}, {4, 0, 0, 0, 143},       {4, 28, 0, 0, 255},      {4, 93, 0, 255, 255},
-        {4, 158, 255, 255, 0},   {4, 223, 255, 0, 0},     {4, 255, 128, 0, 0}};
-    for (const Row& r : rows)
-        EXPECT_EQ(paletteSourceTable(static_cast<PaletteChoice>(r.palette))[static_cast<std::size_t>(r.index)],
-                  rgb(r.red, r.green, r.blue))
-            << r.palette << " " << r.index;
+// The source tables rise through every channel between their pauses (the
+// earth table's first and last few entries excepted).
+TEST(Palette, SourceTablesRiseInEveryChannel) {
     const auto& earth = paletteSourceTable(PaletteChoice::Earth);
     EXPECT_EQ(earth[22], earth[21]);  // the brown pauses at a few entries
     EXPECT_EQ(earth[129], earth[128]);
-
-    // Between the key rows every channel rises (the earth table's first and last few entries excepted).
     auto rising = [](const Palette& t, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i)
             if (redOf(t[i]) < redOf(t[i - 1]) || greenOf(t[i]) < greenOf(t[i - 1]) || blueOf(t[i]) < blueOf(t[i - 1]))

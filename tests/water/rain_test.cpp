@@ -225,19 +225,12 @@ TEST_F(RainOnASlope, PondsTakeInDropsOnlyWhenShown) {
     PondSystem ponds;
     ponds.Build(site.surface());
     ASSERT_EQ(ponds.Count(), 1);
-    const int pit = locateTriangle(site.surface(), 0, 50.5, 50.2);
     // The pit at 85 fills to 86.
     while (ponds.ponds()[0].level < 86.0) {
         ponds.ponds()[0].size = 10.0;
         ponds.Rise(site.surface(), 0, 100.0);
     }
-    auto dropIntoPit = [&] {
-        RainDrop& drop = rain.drops()[0];
-        drop.position = drop.previousPosition = {50.5, 50.2, 85.9};
-        drop.velocity = {0.0, 0.0, -5.0};
-        drop.triangle = drop.previousTriangle = pit;
-        drop.life = 60.0;
-    };
+    auto dropIntoPit = [&] { placeDrop(rain, site, {50.5, 50.2, 85.9}, {0.0, 0.0, -5.0}); };
     dropIntoPit();
     rain.Step(ground, 1.0 / 30.0, {});
     EXPECT_LT(rain.drops()[0].position.z, 86.0);  // passed through, on down the pit
