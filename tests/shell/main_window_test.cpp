@@ -59,6 +59,22 @@ TEST(MainWindow, OpensTheSampleAndTitlesTheWindow) {
     EXPECT_TRUE(window.saveAsAction()->isEnabled());
 }
 
+TEST(MainWindow, FileMenuItemsInOrder) {
+    SiteModel model;
+    MainWindow window(model);
+    QMenu* file = window.menuBar()->actions().first()->menu();
+    ASSERT_NE(file, nullptr);
+    const QStringList texts = menuTexts(file);
+    ASSERT_GE(texts.size(), 6);
+    EXPECT_EQ(texts[0], QStringLiteral("&Open..."));
+    EXPECT_EQ(texts[1], QStringLiteral("Open Comparison Surface..."));
+    EXPECT_EQ(texts[2], QStringLiteral("Save Points..."));
+    EXPECT_EQ(texts[3], QStringLiteral("Save &As..."));
+    EXPECT_EQ(texts[4], QStringLiteral("Coordinate System..."));
+    EXPECT_EQ(texts[5], QStringLiteral("&Print..."));
+    EXPECT_EQ(texts.last(), QStringLiteral("E&xit"));
+}
+
 TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
     SiteModel model;
     MainWindow window(model);
