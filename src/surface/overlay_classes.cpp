@@ -137,7 +137,7 @@ private:
 
 // The comparison triangle holding each site point, and d there.
 struct SitePointsIn {
-    std::vector<std::int32_t> triangle;  // -1: not strictly inside one
+    std::vector<std::int32_t> triangle;  // -1: not strictly inside one; -2: not looked for
     std::vector<double> d;
 };
 
@@ -377,15 +377,16 @@ bool walkEdge(const PlanTin& comparison, const Point& p, const Point& q, int fro
 
 constexpr std::int32_t kNotLookedFor = -2;
 
-// One thread's walks over the site's edges: where it has found site points
-// in the comparison, d there, and the extremes met.
+// One thread's walks over the site's edges, noting where site points lie in
+// the comparison (and d there) in `pointsIn`, which both threads share: a
+// point either finds is the same point in the same triangle, so whichever
+// writes first, or both, the record is the same.
 class EdgeWalker {
 public:
     EdgeWalker(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, const HeightBounds& bounds,
-               std::vector<std::int32_t>& nearSite, Budget& budget)
+               std::vector<std::int32_t>& nearSite, SitePointsIn& pointsIn, Budget& budget)
         : site_(site), comparison_(comparison), bounds_(bounds), nearSite_(nearSite), budget_(budget),
-          locator_(comparison, comparisonConvex, budget),
-          pointIn_(site.points.size(), kNotLookedFor), d_(site.points.size(), 0.0) {}
+          locator_(comparison, comparisonConvex, budget), pointsIn_(pointsIn) {}
 
     // Walks the edges that site triangles [first, last) own (the other side
     // is a later triangle, or nothing) and that a triangle still to be
@@ -409,7 +410,8 @@ public:
                 const std::int32_t p = site_.corners[at(t)][static_cast<std::size_t>(k)];
                 const std::int32_t q = site_.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
                 const int from = located(p);
-                int to = pointIn_[at(q)] == kNotLookedFor ? -1 : pointIn_[at(q)];
+                const std::int32_t atQ = pointIn(q);
+                int to = atQ == kNotLookedFor ? -1 : atQ;
                 const bool knownEnd = to >= 0;
                 std::uint8_t signs = 0;
                 const bool counts = counted[at(t)] == SiteCounted::Whole || (n >= 0 && counted[at(n)] == SiteCounted::Whole);
@@ -417,7 +419,7 @@ public:
                 const auto passed = [&](int b) {
                     std::atomic_ref<std::int32_t>(nearSite_[at(b)]).store(t, std::memory_order_relaxed);
                 };
-                const bool walked = from >= 0 && (knownEnd || pointIn_[at(q)] == kNotLookedFor) &&
+                const bool walked = from >= 0 && (knownEnd || atQ == kNotLookedFor) &&
                                     walkEdge(comparison_, site_.points[at(p)], site_.points[at(q)], from, to, signs,
                                              counts ? &extremes : nullptr, passed, budget_);
                 if (walked && !knownEnd) found(q, to);
@@ -429,12 +431,10 @@ public:
 
     // This walker's finding for site point p: a comparison triangle, -1 (not
     // strictly inside one) or kNotLookedFor.
-    std::int32_t pointIn(std::size_t p) const { return pointIn_[p]; }
-    double d(std::size_t p) const { return d_[p]; }
 
 private:
     int located(std::int32_t p) {
-        if (pointIn_[at(p)] == kNotLookedFor) {
+        if (pointIn(p) == kNotLookedFor) {
             const Point& point = site_.points[at(p)];
             // After a run of edges passed over, the last walk ended far away.
             if (skipped_) {
@@ -444,13 +444,15 @@ private:
             }
             found(p, locator_.locate(point.x, point.y));
         }
-        return pointIn_[at(p)];
+        return pointIn(p);
     }
 
     void found(std::int32_t p, int b) {
-        pointIn_[at(p)] = b;
         const Point& point = site_.points[at(p)];
-        if (b >= 0) d_[at(p)] = point.z - heightIn(comparison_, b, point.x, point.y);
+        if (b >= 0)
+            std::atomic_ref<double>(pointsIn_.d[at(p)]).store(point.z - heightIn(comparison_, b, point.x, point.y),
+                                                              std::memory_order_relaxed);
+        std::atomic_ref<std::int32_t>(pointsIn_.triangle[at(p)]).store(b, std::memory_order_relaxed);
     }
 
     const PlanTin& site_;
@@ -459,28 +461,14 @@ private:
     std::vector<std::int32_t>& nearSite_;
     Budget& budget_;
     StrictLocator locator_;
+    SitePointsIn& pointsIn_;
     bool skipped_ = false;
-    std::vector<std::int32_t> pointIn_;
-    std::vector<double> d_;
+
+    std::int32_t pointIn(std::int32_t p) const {
+        return std::atomic_ref<std::int32_t>(pointsIn_.triangle[at(p)]).load(std::memory_order_relaxed);
+    }
 };
 
-// What either walker found for each site point (each finds the one triangle
-// strictly holding it, or none; kNotLookedFor where neither looked).
-SitePointsIn joinFindings(const EdgeWalker& a, const EdgeWalker& b, std::size_t points) {
-    SitePointsIn in;
-    in.triangle.assign(points, -1);
-    in.d.assign(points, 0.0);
-    for (std::size_t p = 0; p < points; ++p) {
-        if (a.pointIn(p) >= 0) {
-            in.triangle[p] = a.pointIn(p), in.d[p] = a.d(p);
-        } else if (b.pointIn(p) >= 0) {
-            in.triangle[p] = b.pointIn(p), in.d[p] = b.d(p);
-        } else if (a.pointIn(p) == kNotLookedFor && b.pointIn(p) == kNotLookedFor) {
-            in.triangle[p] = kNotLookedFor;
-        }
-    }
-    return in;
-}
 
 // The signs on edge k of site triangle t, wherever they were kept.
 std::uint8_t edgeSignsOf(const PlanTin& site, const std::vector<std::uint8_t>& edgeSigns, int t, int k) {
@@ -756,8 +744,9 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
             [&] { boundRange(site, bounds, counted, 0, half, bounded, earlyCells); });
         joinSiteCells(earlyCells, lateCells, siteInner, bounded);
     }
-    EdgeWalker early(site, comparison, comparisonConvex, bounds, nearSite, first),
-        late(site, comparison, comparisonConvex, bounds, nearSite, second);
+    SitePointsIn pointsIn{std::vector<std::int32_t>(site.points.size(), kNotLookedFor), std::vector<double>(site.points.size(), 0.0)};
+    EdgeWalker early(site, comparison, comparisonConvex, bounds, nearSite, pointsIn, first),
+        late(site, comparison, comparisonConvex, bounds, nearSite, pointsIn, second);
     constexpr int kRun = 1 << 15;
     std::atomic<int> nextRun{0};
     const auto walkRuns = [&](EdgeWalker& walker) {
@@ -766,7 +755,6 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     };
     runOnTwoCores([&] { walkRuns(late); }, [&] { walkRuns(early); });
     if (first.steps < 0 || second.steps < 0) return classes;
-    SitePointsIn pointsIn;
     std::vector<std::int32_t> comparisonIn(comparison.points.size(), -1);
     ComparisonFindings earlyFound, lateFound;
     const std::size_t pointsHalf = comparison.points.size() / 2;
@@ -778,7 +766,6 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
         [&] {
             locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, 0, pointsHalf, comparisonIn,
                                    earlyFound, first);
-            pointsIn = joinFindings(early, late, site.points.size());
         });
     if (first.steps < 0 || second.steps < 0) return classes;
 
