@@ -30,7 +30,7 @@ std::vector<EdgeSegment> edgeOf(const PlanTin& tin) {
     return edge;
 }
 
-// Where the line at height y crosses a convex region: [from, to], empty
+// Where the line at northing y crosses a convex region: [from, to], empty
 // (from > to) when it misses it.
 struct Span {
     double from = kInfinity, to = -kInfinity;
