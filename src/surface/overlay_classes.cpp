@@ -76,6 +76,14 @@ public:
     // The next walk starts from triangle t.
     void startAt(int t) { last_ = t; }
 
+    // A triangle holding (x, y) on its edge or inside, or -1 (off the
+    // surface, or a walk that failed).
+    int holding(double x, double y) {
+        bool leftSurface = false, onEdge = false;
+        const int t = walk(x, y, leftSurface, onEdge);
+        return t >= 0 ? t : onEdge ? last_ : -1;
+    }
+
     // The triangle holding (x, y) strictly inside, or -1: off the surface, or
     // on an edge or corner.
     int locate(double x, double y) {
@@ -512,12 +520,13 @@ void classRange(const PlanTin& site, const std::vector<SiteCounted>& counted, co
 }
 
 // The triangles classed by the bounds alone were never walked. Two things
-// still need walks of them: the extremes (a triangle whose bound could pass
-// the deepest cut or highest fill found elsewhere is walked after all,
-// largest bound first, until no bound can), and every edge that parts two
-// classes, which markParting walks: a triangle with such an edge that cannot
-// be walked (a corner on a comparison edge, an edge through a comparison
-// point) is clipped piece by piece instead, which may part its neighbours.
+// still need them: the extremes (a triangle whose bound could pass the
+// deepest cut or highest fill found elsewhere is walked after all, largest
+// bound first, until no bound can; one found degenerate is clipped piece by
+// piece instead), and every edge that parts two classes, which markParting
+// walks or floods from a comparison triangle holding its first point: a
+// triangle with such an edge where none is found is clipped piece by piece
+// instead, which may part its neighbours.
 class BoundedTriangles {
 public:
     BoundedTriangles(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, const HeightBounds& bounds,
@@ -525,22 +534,29 @@ public:
         : site_(site), comparison_(comparison), bounds_(bounds), bounded_(bounded), pointsIn_(pointsIn), classes_(classes),
           budget_(budget), locator_(comparison, comparisonConvex, budget) {}
 
+    // Every corner of a bounded triangle lies at least its `least` from the
+    // comparison, so the deepest cut is at least the largest of those: a
+    // triangle whose bound is no more than that cannot hold it either. A
+    // triangle walked here and found degenerate is clipped piece by piece,
+    // which takes its extremes exactly.
     void refineExtremes(Extremes& extremes) {
+        const auto floorAbove = [&] { return std::max(extremes.above, bounded_.least.above); };
+        const auto floorBelow = [&] { return std::max(extremes.below, bounded_.least.below); };
         std::vector<std::pair<float, int>> above, below;
         for (int t = 0; t < site_.triangleCount(); ++t) {
             if (!decided(t)) continue;
             const float largest = bounded_.largest[at(t)];
-            if (bounded_.side[at(t)] == BoundedSide::kAbove && largest > extremes.above) above.push_back({largest, t});
-            if (bounded_.side[at(t)] == BoundedSide::kBelow && largest > extremes.below) below.push_back({largest, t});
+            if (bounded_.side[at(t)] == BoundedSide::kAbove && largest > floorAbove()) above.push_back({largest, t});
+            if (bounded_.side[at(t)] == BoundedSide::kBelow && largest > floorBelow()) below.push_back({largest, t});
         }
         std::sort(above.begin(), above.end(), std::greater<>());
         std::sort(below.begin(), below.end(), std::greater<>());
         for (const auto& [largest, t] : above) {
-            if (largest <= extremes.above) break;
+            if (largest <= floorAbove()) break;
             walkWhole(t, extremes);
         }
         for (const auto& [largest, t] : below) {
-            if (largest <= extremes.below) break;
+            if (largest <= floorBelow()) break;
             walkWhole(t, extremes);
         }
     }
@@ -555,7 +571,7 @@ public:
         while (!work.empty()) {
             const int t = work.back();
             work.pop_back();
-            if (!decided(t) || partingWalks(t)) continue;
+            if (!decided(t) || partingMarkable(t)) continue;
             demote(t);
             for (const std::int32_t n : site_.neighbours[at(t)])
                 if (n >= 0 && decided(n)) work.push_back(n);
@@ -618,9 +634,21 @@ private:
         demoted_.push_back(t);
     }
 
-    bool partingWalks(int t) {
-        for (int k = 0; k < 3; ++k)
-            if (classAcross(t, k) != classes_.site[at(t)] && !walksEdge(t, k, nullptr)) return false;
+    // markParting can mark the comparison triangles along each of t's
+    // parting edges: it walks them, or where a walk fails (an edge through
+    // a comparison point, along a comparison edge, as on two grids on the
+    // same rows) floods from a triangle holding the edge's first point.
+    bool partingMarkable(int t) {
+        for (int k = 0; k < 3; ++k) {
+            if (classAcross(t, k) == classes_.site[at(t)]) continue;
+            for (const int j : {k, (k + 1) % 3}) {
+                const Point& point = site_.corner(t, j);
+                if (locatedPoint(site_.corners[at(t)][static_cast<std::size_t>(j)]) >= 0) continue;
+                const std::int32_t near = triangleNear(bounds_, point.x, point.y);
+                if (near >= 0) locator_.startAt(near);
+                if (locator_.holding(point.x, point.y) < 0) return false;
+            }
+        }
         return true;
     }
 
@@ -656,15 +684,50 @@ void locateSpoiled(const PlanTin& site, const PlanTin& comparison, bool siteConv
     }
 }
 
+// Whether the closed comparison triangle b and the closed segment p-q meet:
+// no edge of b has both ends of the segment beyond it, and the segment's
+// line does not pass b by. A flat triangle is taken as met.
+bool meetsSegment(const PlanTin& tin, int b, const Point& p, const Point& q) {
+    if (!tin.hasArea[at(b)]) return true;
+    const Point* c[3] = {&tin.corner(b, 0), &tin.corner(b, 1), &tin.corner(b, 2)};
+    int left = 0, right = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double o = orient2d(p.x, p.y, q.x, q.y, c[k]->x, c[k]->y);
+        left += o > 0, right += o < 0;
+        const Point &u = *c[k], &v = *c[(k + 1) % 3];
+        if (orient2d(u.x, u.y, v.x, v.y, p.x, p.y) < 0 && orient2d(u.x, u.y, v.x, v.y, q.x, q.y) < 0) return false;
+    }
+    return left < 3 && right < 3;
+}
+
+// Marks every comparison triangle the segment p-q meets, from one it meets
+// (`start`) through neighbours that meet it too: all of them, as those
+// along a segment are joined by edges (round a point the segment passes
+// through, by the triangles about it). More than the walk marks, never less.
+void floodAlong(const PlanTin& comparison, const Point& p, const Point& q, int start, std::uint8_t bits,
+                std::vector<std::uint8_t>& marks, std::vector<int>& seen, Budget& budget) {
+    seen.assign(1, start);
+    for (std::size_t next = 0; next < seen.size() && !budget.spent(); ++next) {
+        const int b = seen[next];
+        if (!meetsSegment(comparison, b, p, q)) continue;
+        marks[at(b)] |= bits;
+        for (const std::int32_t n : comparison.neighbours[at(b)])
+            if (n >= 0 && std::find(seen.begin(), seen.end(), n) == seen.end()) seen.push_back(n);
+    }
+}
+
 // Marks the comparison triangles under the site edges of triangles [first,
 // last) that part two classes (or a class from off the site) with both.
 // Enough for every comparison triangle whose corners were all found in the
 // site to carry the class of every site triangle over it, together with the
 // classes at its corners: a path inside it from any site triangle over it to
-// a corner changes class only across such an edge, and an edge a walk failed
-// on has pieces on both sides.
-void markParting(const PlanTin& site, const PlanTin& comparison, const SitePointsIn& pointsIn, const Classes& classes,
-                 int first, int last, std::vector<std::uint8_t>& marks, Budget& budget) {
+// a corner changes class only across such an edge. An edge the walk cannot
+// follow is flooded instead.
+void markParting(const PlanTin& site, const PlanTin& comparison, bool comparisonConvex, const HeightBounds& bounds,
+                 const SitePointsIn& pointsIn, const Classes& classes, int first, int last, std::vector<std::uint8_t>& marks,
+                 Budget& budget) {
+    StrictLocator locator(comparison, comparisonConvex, budget);
+    std::vector<int> seen;
     for (int t = first; t < last; ++t)
         for (int k = 0; k < 3; ++k) {
             const int n = site.neighbours[at(t)][static_cast<std::size_t>(k)];
@@ -673,13 +736,18 @@ void markParting(const PlanTin& site, const PlanTin& comparison, const SitePoint
             if (own == other) continue;
             const std::int32_t p = site.corners[at(t)][static_cast<std::size_t>(k)];
             const std::int32_t q = site.corners[at(t)][(static_cast<std::size_t>(k) + 1) % 3];
-            const int from = pointsIn.triangle[at(p)];
-            int to = pointsIn.triangle[at(q)];
-            if (from < 0 || to < 0) continue;
+            const Point &from = site.points[at(p)], &to = site.points[at(q)];
+            int start = pointsIn.triangle[at(p)], end = pointsIn.triangle[at(q)];
             std::uint8_t signs = 0;
             const std::uint8_t bits = own | other;
-            walkEdge(comparison, site.points[at(p)], site.points[at(q)], from, to, signs, nullptr,
-                     [&](int b) { marks[at(b)] |= bits; }, budget);
+            const auto mark = [&](int b) { marks[at(b)] |= bits; };
+            if (start >= 0 && end >= 0 && walkEdge(comparison, from, to, start, end, signs, nullptr, mark, budget)) continue;
+            if (start < 0) {
+                const std::int32_t near = triangleNear(bounds, from.x, from.y);
+                if (near >= 0) locator.startAt(near);
+                start = locator.holding(from.x, from.y);
+            }
+            if (start >= 0) floodAlong(comparison, from, to, start, bits, marks, seen, budget);
         }
 }
 
@@ -795,8 +863,8 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     classes.comparison.assign(comparison.corners.size(), 0);
     std::vector<std::uint8_t> lateMarks(comparison.corners.size(), 0);
     runOnTwoCores(
-        [&] { markParting(site, comparison, pointsIn, classes, half, siteTriangles, lateMarks, second); },
-        [&] { markParting(site, comparison, pointsIn, classes, 0, half, classes.comparison, first); });
+        [&] { markParting(site, comparison, comparisonConvex, bounds, pointsIn, classes, half, siteTriangles, lateMarks, second); },
+        [&] { markParting(site, comparison, comparisonConvex, bounds, pointsIn, classes, 0, half, classes.comparison, first); });
     if (first.steps < 0 || second.steps < 0) return classes;
     const int comparisonHalf = comparisonTriangles / 2;
     runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, bounds, bounded, comparisonHalf, comparisonTriangles, classes); },
