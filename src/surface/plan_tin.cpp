@@ -120,25 +120,21 @@ std::vector<std::uint8_t> copyTriangles(const SurfaceView& surface, PlanTin& tin
 // triangle uses (the frame it was built in, far out), and cells laid over
 // those would put every corner in one cell and no order on them.
 void orderPoints(const SurfaceView& surface, const std::vector<std::uint8_t>& used, PlanTin& tin) {
-    // One pass over the big point records; the rest read the short copy.
     const std::size_t pointCount = surface.points.size();
-    std::vector<PlanTin::Point> copy;
-    sizeOnHugePages(copy, pointCount);
-    for (std::size_t i = 0; i < pointCount; ++i) {
-        const SurveyPoint& p = surface.points[i];
-        copy[i] = {p.easting, p.northing, p.elevation};
-        if (used[i]) add(tin.box, p.easting, p.northing);
-    }
+    for (std::size_t i = 0; i < pointCount; ++i)
+        if (used[i]) add(tin.box, surface.points[i].easting, surface.points[i].northing);
     const StripOrder order(tin.box.minX, tin.box.minY, tin.box.maxX, tin.box.maxY, pointCount, 1.0);
     std::vector<std::uint32_t> keys;
     sizeOnHugePages(keys, pointCount);
-    for (std::size_t i = 0; i < pointCount; ++i) keys[i] = static_cast<std::uint32_t>(order.keyOf(copy[i].x, copy[i].y));
+    for (std::size_t i = 0; i < pointCount; ++i)
+        keys[i] = static_cast<std::uint32_t>(order.keyOf(surface.points[i].easting, surface.points[i].northing));
     const std::vector<std::int32_t> number = order.number(keys);
     sizeOnHugePages(tin.points, pointCount);
     constexpr std::size_t kAhead = 8;
     for (std::size_t i = 0; i < pointCount; ++i) {
         if (i + kAhead < pointCount) __builtin_prefetch(&tin.points[static_cast<std::size_t>(number[i + kAhead])], 1);
-        tin.points[static_cast<std::size_t>(number[i])] = copy[i];
+        const SurveyPoint& p = surface.points[i];
+        tin.points[static_cast<std::size_t>(number[i])] = {p.easting, p.northing, p.elevation};
     }
     for (std::array<std::int32_t, 3>& c : tin.corners)
         for (std::int32_t& v : c) v = number[static_cast<std::size_t>(v)];
