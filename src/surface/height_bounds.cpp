@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "system/two_cores.h"
+
 namespace vellacor {
 
 namespace {
@@ -74,17 +76,30 @@ HeightBounds heightBoundsOf(const PlanTin& tin, bool convex) {
     bounds.range.assign(cells, {kInfinity, -kInfinity});
     bounds.triangle.assign(cells, -1);
 
-    // Each triangle's elevations go into every cell its box reaches.
-    for (int t = 0; t < tin.triangleCount(); ++t) {
-        const PlanTin::Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
-        double lo = std::min({a.z, b.z, c.z}), hi = std::max({a.z, b.z, c.z});
-        if (std::isnan(a.z) || std::isnan(b.z) || std::isnan(c.z)) lo = -kInfinity, hi = kInfinity;
-        cellSpanOf(bounds, a, b, c).forEach(bounds, [&](std::size_t i) {
-            HeightBounds::Range& range = bounds.range[i];
-            range.low = std::min(range.low, lo);
-            range.high = std::max(range.high, hi);
-            bounds.triangle[i] = t;
-        });
+    // Each triangle's elevations go into every cell its box reaches: half
+    // the triangles on each core, the second half into a grid of its own,
+    // joined after.
+    std::vector<HeightBounds::Range> otherRange(cells, {kInfinity, -kInfinity});
+    std::vector<std::int32_t> otherTriangle(cells, -1);
+    const auto fill = [&](int first, int last, std::vector<HeightBounds::Range>& ranges, std::vector<std::int32_t>& triangles) {
+        for (int t = first; t < last; ++t) {
+            const PlanTin::Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
+            double lo = std::min({a.z, b.z, c.z}), hi = std::max({a.z, b.z, c.z});
+            if (std::isnan(a.z) || std::isnan(b.z) || std::isnan(c.z)) lo = -kInfinity, hi = kInfinity;
+            cellSpanOf(bounds, a, b, c).forEach(bounds, [&](std::size_t i) {
+                HeightBounds::Range& range = ranges[i];
+                range.low = std::min(range.low, lo);
+                range.high = std::max(range.high, hi);
+                triangles[i] = t;
+            });
+        }
+    };
+    const int half = tin.triangleCount() / 2;
+    runOnTwoCores([&] { fill(half, tin.triangleCount(), otherRange, otherTriangle); },
+                  [&] { fill(0, half, bounds.range, bounds.triangle); });
+    for (std::size_t i = 0; i < cells; ++i) {
+        bounds.range[i] = {std::min(bounds.range[i].low, otherRange[i].low), std::max(bounds.range[i].high, otherRange[i].high)};
+        if (bounds.triangle[i] < 0) bounds.triangle[i] = otherTriangle[i];
     }
 
     const std::vector<std::uint8_t> inner = innerCells(bounds, tin);

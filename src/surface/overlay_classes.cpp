@@ -264,16 +264,20 @@ void joinSiteCells(const SiteCells& a, const SiteCells& b, const std::vector<std
 // A comparison point in a pure cell that cannot hold the deepest cut or the
 // highest fill (its difference is at most the pure cell's reach less its
 // own height, and some other corner is sure to be at least as far): the
-// site triangle holding it has the cell's class, and it is not located.
-constexpr std::int32_t kInPureCell = -3;
+// site triangle holding it has the cell's class, and it is not located. Its
+// record says which class.
+constexpr std::int32_t kInPureCut = -3, kInPureFill = -4;
 
-bool leftInPureCell(const HeightBounds& bounds, const Bounded& bounded, const Point& p) {
+bool inPureCell(std::int32_t record) { return record == kInPureCut || record == kInPureFill; }
+
+// kInPureCut or kInPureFill for a point left in a pure cell, 0 for one to locate.
+std::int32_t leftInPureCell(const HeightBounds& bounds, const Bounded& bounded, const Point& p) {
     const std::ptrdiff_t cell = bounds.cellOf(p.x, p.y);
-    if (cell < 0) return false;
+    if (cell < 0) return 0;
     const std::size_t i = static_cast<std::size_t>(cell);
-    if (bounded.pure[i] == Classes::kCut) return bounded.pureReach[i] - p.z <= bounded.least.above;
-    if (bounded.pure[i] == Classes::kFill) return p.z - bounded.pureReach[i] <= bounded.least.below;
-    return false;
+    if (bounded.pure[i] == Classes::kCut && bounded.pureReach[i] - p.z <= bounded.least.above) return kInPureCut;
+    if (bounded.pure[i] == Classes::kFill && p.z - bounded.pureReach[i] <= bounded.least.below) return kInPureFill;
+    return 0;
 }
 
 // Locates comparison points [first, last) in the site, each walk starting
@@ -293,9 +297,12 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
             triangle[i] = -1;
             continue;
         }
-        if (points.role[i] == PointRole::Inside && leftInPureCell(bounds, bounded, p)) {
-            triangle[i] = kInPureCell;
-            continue;
+        if (points.role[i] == PointRole::Inside) {
+            const std::int32_t left = leftInPureCell(bounds, bounded, p);
+            if (left != 0) {
+                triangle[i] = left;
+                continue;
+            }
         }
         std::int32_t near = nearSite[at(points.cornerOf[i])];
         if (near < 0) {
@@ -674,7 +681,7 @@ void locateSpoiled(const PlanTin& site, const PlanTin& comparison, bool siteConv
         cellSpanOf(bounds, site.corner(t, 0), site.corner(t, 1), site.corner(t, 2)).forEach(bounds, [&](std::size_t i) { spoiled[i] = 1; });
     StrictLocator locator(site, siteConvex, budget);
     for (std::size_t i = 0; i < comparison.points.size(); ++i) {
-        if (comparisonIn[i] != kInPureCell) continue;
+        if (!inPureCell(comparisonIn[i])) continue;
         const Point& p = comparison.points[i];
         const std::size_t cell = static_cast<std::size_t>(bounds.cellOf(p.x, p.y));
         if (!spoiled[cell]) continue;
@@ -754,17 +761,13 @@ void markParting(const PlanTin& site, const PlanTin& comparison, bool comparison
 // The comparison triangles [first, last): the marks of the walks and the
 // classes of the site triangles holding their corners.
 void gatherComparison(const PlanTin& comparison, const std::vector<std::int32_t>& pointIn, const std::vector<std::uint8_t>& marks,
-                      const HeightBounds& bounds, const Bounded& bounded, int first, int last, Classes& classes) {
+                      int first, int last, Classes& classes) {
     for (int b = first; b < last; ++b) {
         std::uint8_t bits = classes.comparison[at(b)] | marks[at(b)];
         for (const std::int32_t p : comparison.corners[at(b)]) {
             const std::int32_t t = pointIn[at(p)];
-            if (t == kInPureCell) {
-                const Point& point = comparison.points[at(p)];
-                bits |= bounded.pure[static_cast<std::size_t>(bounds.cellOf(point.x, point.y))];
-            } else {
-                bits |= t < 0 ? Classes::kNotFound : classes.site[at(t)];
-            }
+            if (t >= 0) bits |= classes.site[at(t)];
+            else bits |= t == kInPureCut ? Classes::kCut : t == kInPureFill ? Classes::kFill : Classes::kNotFound;
         }
         classes.comparison[at(b)] = bits;
     }
@@ -783,18 +786,17 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
                                 (1LL << 20);
     Budget first{allowance}, second{allowance};
 
-    // Both threads walk the site's edges, a run of triangles at a time,
-    // whoever is free; then each locates half the comparison's points, from
-    // where the walks passed.
+    // The comparison's height bounds class what they can of the site first;
+    // then both threads walk the edges the rest need, a run of triangles at
+    // a time, whoever is free; then each locates half the comparison's
+    // points (those no pure cell classes), from where the walks passed.
     std::vector<std::uint8_t> edgeSigns(3 * site.corners.size(), 0);
     std::vector<std::int32_t> nearSite(comparison.corners.size(), -1);
     bool siteConvex = false, comparisonConvex = false;
     runOnTwoCores([&] { siteConvex = coversConvexRegion(site); },
                   [&] { comparisonConvex = coversConvexRegion(comparison); });
-    HeightBounds bounds;
+    const HeightBounds bounds = heightBoundsOf(comparison, comparisonConvex);
     ComparisonPoints comparisonPoints;
-    runOnTwoCores([&] { comparisonPoints = comparisonPointsOf(comparison); },
-                  [&] { bounds = heightBoundsOf(comparison, comparisonConvex); });
     const int half = siteTriangles / 2;
     Bounded bounded;
     bounded.side.resize(site.corners.size());
@@ -809,7 +811,10 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
                 boundRange(site, bounds, counted, half, siteTriangles, bounded, lateCells);
                 siteInner = siteConvex ? innerCells(bounds, site) : std::vector<std::uint8_t>(bounds.cells(), 0);
             },
-            [&] { boundRange(site, bounds, counted, 0, half, bounded, earlyCells); });
+            [&] {
+                boundRange(site, bounds, counted, 0, half, bounded, earlyCells);
+                comparisonPoints = comparisonPointsOf(comparison);
+            });
         joinSiteCells(earlyCells, lateCells, siteInner, bounded);
     }
     SitePointsIn pointsIn{std::vector<std::int32_t>(site.points.size(), kNotLookedFor), std::vector<double>(site.points.size(), 0.0)};
@@ -867,8 +872,8 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
         [&] { markParting(site, comparison, comparisonConvex, bounds, pointsIn, classes, 0, half, classes.comparison, first); });
     if (first.steps < 0 || second.steps < 0) return classes;
     const int comparisonHalf = comparisonTriangles / 2;
-    runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, bounds, bounded, comparisonHalf, comparisonTriangles, classes); },
-                  [&] { gatherComparison(comparison, comparisonIn, lateMarks, bounds, bounded, 0, comparisonHalf, classes); });
+    runOnTwoCores([&] { gatherComparison(comparison, comparisonIn, lateMarks, comparisonHalf, comparisonTriangles, classes); },
+                  [&] { gatherComparison(comparison, comparisonIn, lateMarks, 0, comparisonHalf, classes); });
 
     classes.deepestCut = extremes.above;
     classes.highestFill = extremes.below;
