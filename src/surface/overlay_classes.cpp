@@ -75,6 +75,11 @@ public:
 
     // The next walk starts from triangle t.
     void startAt(int t) { last_ = t; }
+    // ... or from the triangle the bounds keep for the cell of (x, y), if any.
+    void startNear(const HeightBounds& bounds, double x, double y) {
+        const std::int32_t near = triangleNear(bounds, x, y);
+        if (near >= 0) last_ = near;
+    }
 
     // A triangle holding (x, y) on its edge or inside, or -1 (off the
     // surface, or a walk that failed).
@@ -453,8 +458,7 @@ private:
             const Point& point = site_.points[at(p)];
             // After a run of edges passed over, the last walk ended far away.
             if (skipped_) {
-                const std::int32_t near = triangleNear(bounds_, point.x, point.y);
-                if (near >= 0) locator_.startAt(near);
+                locator_.startNear(bounds_, point.x, point.y);
                 skipped_ = false;
             }
             found(p, locator_.locate(point.x, point.y));
@@ -606,8 +610,7 @@ private:
         std::int32_t& in = pointsIn_.triangle[at(p)];
         if (in == kNotLookedFor) {
             const Point& point = site_.points[at(p)];
-            const std::int32_t near = triangleNear(bounds_, point.x, point.y);
-            if (near >= 0) locator_.startAt(near);
+            locator_.startNear(bounds_, point.x, point.y);
             in = locator_.locate(point.x, point.y);
             if (in >= 0) pointsIn_.d[at(p)] = point.z - heightIn(comparison_, in, point.x, point.y);
         }
@@ -651,8 +654,7 @@ private:
             for (const int j : {k, (k + 1) % 3}) {
                 const Point& point = site_.corner(t, j);
                 if (locatedPoint(site_.corners[at(t)][static_cast<std::size_t>(j)]) >= 0) continue;
-                const std::int32_t near = triangleNear(bounds_, point.x, point.y);
-                if (near >= 0) locator_.startAt(near);
+                locator_.startNear(bounds_, point.x, point.y);
                 if (locator_.holding(point.x, point.y) < 0) return false;
             }
         }
@@ -750,8 +752,7 @@ void markParting(const PlanTin& site, const PlanTin& comparison, bool comparison
             const auto mark = [&](int b) { marks[at(b)] |= bits; };
             if (start >= 0 && end >= 0 && walkEdge(comparison, from, to, start, end, signs, nullptr, mark, budget)) continue;
             if (start < 0) {
-                const std::int32_t near = triangleNear(bounds, from.x, from.y);
-                if (near >= 0) locator.startAt(near);
+                locator.startNear(bounds, from.x, from.y);
                 start = locator.holding(from.x, from.y);
             }
             if (start >= 0) floodAlong(comparison, from, to, start, bits, marks, seen, budget);
