@@ -194,9 +194,10 @@ void fillXyzPoint(SurveyPoint& p, const Vec3& v, std::size_t index) {
 PointReadResult xyzPointsOnOneCore(std::string_view text, const ReadProgress& progress) {
     PointReadResult result;
     // A file holds a point a line, nearly always: the lines size the array and
-    // one pass reads the points (a line of several points grows it).
+    // one pass reads the points (a line of several points grows it). The three
+    // records the surface adds around the site fit without moving the array.
     std::vector<SurveyPoint>& points = result.points;
-    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints));
+    points.reserve(std::min(countNewlines(text, 0, text.size(), progress) + 1, kMostPoints) + 3);
     Vec3 v;
     result.skipped = walkAllRecords(
         text,
@@ -341,7 +342,7 @@ PointReadResult readXyzText(std::string_view text, const ReadProgress& progress)
     std::optional<PointReadResult> result;
     if (const std::optional<std::size_t> split = twoCoreSplit(text))
         result = readOnTwoCores(
-            text, *split, 0, progress,
+            text, *split, 3, progress,
             [](TextScanner& in, SurveyPoint& p, std::size_t index) {
                 Vec3 v;
                 if (!readXyzRecord(in, v)) return false;
