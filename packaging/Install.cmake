@@ -22,6 +22,12 @@ if(TARGET vellacor)
   list(APPEND man_pages vellacor)
   install(TARGETS vellacor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The geospatial module, found the same way from the program's folder.
+set(VELLACOR_MODULE_DIR "${CMAKE_INSTALL_LIBDIR}/vellacor")
+file(RELATIVE_PATH module_from_program "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}"
+     "${CMAKE_INSTALL_PREFIX}/${VELLACOR_MODULE_DIR}")
+target_compile_definitions(vellacor_system PRIVATE VELLACOR_GIS_MODULE_FROM_PROGRAM="${module_from_program}")
+install(TARGETS vellacor_gis LIBRARY DESTINATION ${VELLACOR_MODULE_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/logo.bmp DESTINATION ${VELLACOR_DATA_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/samples/sample-site.txt DESTINATION ${VELLACOR_DATA_DIR}/samples)
 

@@ -23,6 +23,7 @@ status=0; "$prefix/bin/vellacor-cli" --no-such-option >/dev/null 2>&1 || status=
 expected=("$share/vellacor/logo.bmp" "$share/man/man1/vellacor-cli.1"
           "$share/applications/$app_id.desktop" "$share/mime/packages/vellacor.xml"
           "$share/metainfo/$app_id.metainfo.xml" "$share/icons/hicolor/scalable/apps/vellacor.svg")
+expected+=("$(find "$prefix" -name libvellacor_gis.so -print -quit)")
 for size in 16 22 24 32 48 64 128 256; do expected+=("$share/icons/hicolor/${size}x$size/apps/vellacor.png"); done
 if ((gui)); then
   expected+=("$prefix/bin/vellacor" "$share/man/man1/vellacor.1")

@@ -9,7 +9,6 @@
 #include "app/document.h"
 #include "app/site_model.h"
 #include "export/gis_crs.h"
-#include "export/gis_dem.h"
 #include "model/file_replacement.h"
 
 namespace vellacor {

@@ -45,6 +45,10 @@ struct GisWriteResult {
 inline constexpr long long kMostDemCells = 100'000'000;
 inline constexpr int kDefaultDemCellsAcross = 1000;
 
+// The cell size a DEM gets when none is asked: the longer side of the
+// surface's box in kDefaultDemCellsAcross cells.
+double demCellSize(const SurfaceView& surface, double asked);
+
 // A layer's name as written and as --layer takes it ("points", "contours",
 // "breaklines", "tin").
 const char* gisLayerName(GisLayer layer);

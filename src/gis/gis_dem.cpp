@@ -1,11 +1,11 @@
 // The DEM through the geospatial library.
-#include "export/gis_dem.h"
+#include "gis/gis_dem.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "export/gis_export.h"
-#include "export/gis_library.h"
+#include "gis/gis_library.h"
 
 namespace vellacor {
 
@@ -13,13 +13,6 @@ namespace {
 constexpr double kDemNoData = -9999.0;
 constexpr long long kDemBlockRows = 256;
 }  // namespace
-
-double demCellSize(const SurfaceView& surface, double asked) {
-    if (asked > 0.0) return asked;
-    const PlanBox box = triangleBox(surface);
-    const double longer = std::max(box.east - box.west, box.north - box.south);
-    return longer > 0 ? longer / kDefaultDemCellsAcross : 1.0;
-}
 
 bool writeGisDem(const std::string& memoryPath, const SurfaceView& surface, const DemGrid& grid,
                  const OGRSpatialReference* reference) {

@@ -7,10 +7,6 @@ class OGRSpatialReference;
 
 namespace vellacor {
 
-// The cell size a DEM gets when none is asked: the longer side of the
-// surface's box in kDefaultDemCellsAcross cells.
-double demCellSize(const SurfaceView& surface, double asked);
-
 // Writes the grid's heights as a GeoTIFF to `path` (a name in the library's
 // memory file system): 64-bit cells, no-data off the surface, tiled and
 // DEFLATE-compressed, a block of rows sampled at a time. False when the

@@ -1,11 +1,11 @@
 // The vector layers through the geospatial library.
-#include "export/gis_vectors.h"
+#include "gis/gis_vectors.h"
 
 #include <ogrsf_frmts.h>
 
 #include <vector>
 
-#include "export/gis_library.h"
+#include "gis/gis_library.h"
 #include "surface/contour_export.h"
 
 namespace vellacor {

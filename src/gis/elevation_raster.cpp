@@ -1,0 +1,213 @@
+// The one place the program uses the geospatial raster library.
+#include "import/elevation_raster.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_vsi.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "import/grid_triangles.h"
+#include "import/mapped_file.h"
+#include "system/huge_pages.h"
+
+namespace vellacor {
+
+namespace {
+
+// Surveys arrive from people the user does not know, so opening one must
+// read that file and nothing else. The library can follow what a file says
+// to other files and to servers (a VRT names any path or URL), and looks
+// beside a file for companions of its own; so it is given only drivers that
+// read the one file they are handed, never lists the file's folder, and never
+// writes beside the user's files.
+constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED", "GSAG",
+                                              "GSBG",  "GS7BG",   "BT",             "XYZ",     nullptr};
+// Known by content without asking: the same but gridded XYZ text, which is as
+// likely a point list and goes to the format question.
+constexpr const char* kKnownByContent[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED",
+                                           "GSAG",  "GSBG",    "GS7BG",          "BT",      nullptr};
+
+void registerDrivers() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        CPLSetConfigOption("GDAL_DISABLE_READDIR_ON_OPEN", "EMPTY_DIR");  // no sibling scan
+        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");                    // no .aux.xml written
+        // The network file systems fetch nothing: no URL ends in this.
+        CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", ".no-network-access");
+        CPLSetConfigOption("GDAL_HTTP_MAX_RETRY", "0");
+        GDALAllRegister();
+    });
+}
+
+// The most memory one block of a raster may take (the library reads a block at once).
+constexpr long long kLargestRasterBlockBytes = 256LL << 20;
+
+// The library's own file systems (/vsicurl/, /vsizip/ and the like) are
+// reached by path: a path naming one is no local file.
+bool isLocalPath(const std::string& path) { return path.rfind("/vsi", 0) != 0; }
+
+GDALDatasetH openSingleFile(const std::string& path, const char* const* drivers = kSingleFileDrivers) {
+    if (!isLocalPath(path)) return nullptr;
+    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+}
+
+// The library's complaints go to the caller as results, not to the terminal.
+struct QuietErrors {
+    QuietErrors() { CPLPushErrorHandler(CPLQuietErrorHandler); }
+    ~QuietErrors() { CPLPopErrorHandler(); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+};
+
+struct DatasetCloser {
+    void operator()(void* dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<void, DatasetCloser>;
+
+}  // namespace
+
+bool rasterKnownByContent(const std::string& path) {
+    registerDrivers();
+    const QuietErrors quiet;
+    if (!isLocalPath(path)) return false;
+    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kKnownByContent, nullptr);
+    if (!driver) return false;
+    // A picture's first band holds colours (palette indices, red), not heights.
+    const Dataset dataset(openSingleFile(path, kKnownByContent));
+    if (!dataset || GDALGetRasterCount(dataset.get()) < 1) return false;
+    const GDALColorInterp meaning = GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset.get(), 1));
+    return meaning == GCI_Undefined || meaning == GCI_GrayIndex;
+}
+
+namespace {
+
+// "EPSG:n" when the raster's system carries its EPSG code, else its WKT; empty when it has none.
+std::string coordinateSystemOf(const Dataset& dataset) {
+    OGRSpatialReferenceH reference = GDALGetSpatialRef(dataset.get());
+    if (!reference) return {};
+    const char* authority = OSRGetAuthorityName(reference, nullptr);
+    const char* code = OSRGetAuthorityCode(reference, nullptr);
+    if (authority && code && std::strcmp(authority, "EPSG") == 0) return std::string("EPSG:") + code;
+    const char* wkt = GDALGetProjectionRef(dataset.get());
+    return wkt ? wkt : "";
+}
+
+SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
+    SurfaceReadResult result;
+    if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    GDALRasterBandH band = GDALGetRasterBand(dataset.get(), 1);
+    const int width = GDALGetRasterXSize(dataset.get()), height = GDALGetRasterYSize(dataset.get());
+    if (width < 1 || height < 1) return result;
+    // The library reads whole blocks, however few samples are asked for: a
+    // text grid's block is a row, so a few bytes claiming 400 million columns
+    // would have it allocate gigabytes. Such a raster is refused before it can.
+    int blockColumns = 0, blockRows = 0;
+    GDALGetBlockSize(band, &blockColumns, &blockRows);
+    const long long blockBytes = static_cast<long long>(std::max(blockColumns, 1)) * std::max(blockRows, 1) *
+                                 std::max(GDALGetDataTypeSizeBytes(GDALGetRasterDataType(band)), 1);
+    if (blockBytes > kLargestRasterBlockBytes) {
+        result.message = kPointsNotAllocated;
+        return result;
+    }
+    // A larger raster is read at a coarser spacing; the library picks the samples.
+    int columns = width, rows = height;
+    while (static_cast<long long>(columns) * rows > kMostRasterSamples) {
+        columns = std::max(1, columns / 2);
+        rows = std::max(1, rows / 2);
+    }
+    std::vector<double> samples;
+    try {
+        samples.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+        result.points.reserve(samples.size());
+        adviseHugePages(result.points.data(), samples.size() * sizeof(SurveyPoint));
+        result.points.resize(samples.size());
+    } catch (const std::bad_alloc&) {
+        result.points.clear();
+        result.message = kPointsNotAllocated;
+        return result;
+    }
+    if (GDALRasterIO(band, GF_Read, 0, 0, width, height, samples.data(), columns, rows, GDT_Float64, 0, 0) != CE_None) {
+        result.points.clear();
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    int hasNoData = 0;
+    const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+    double transform[6] = {0, 1, 0, 0, 0, 1};
+    const bool georeferenced = GDALGetGeoTransform(dataset.get(), transform) == CE_None;
+    if (!georeferenced) {
+        // Grid positions, the first row the northernmost, as an SRTM tile.
+        transform[0] = 0, transform[1] = 1, transform[2] = 0;
+        transform[3] = height, transform[4] = 0, transform[5] = -1;
+    }
+    const double sx = static_cast<double>(width) / columns, sy = static_cast<double>(height) / rows;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            const std::size_t index =
+                static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c);
+            const double px = (c + 0.5) * sx, py = (r + 0.5) * sy;
+            const double easting = transform[0] + px * transform[1] + py * transform[2];
+            const double northing = transform[3] + px * transform[4] + py * transform[5];
+            double z = samples[index];
+            if ((hasNoData && z == noData) || !isUsableCoordinate(z)) z = kVoidElevation;
+            if (!isUsableCoordinate(easting) || !isUsableCoordinate(northing)) z = kVoidElevation;
+            result.points[index] = gridPoint(static_cast<int>(index), isUsableCoordinate(easting) ? easting : 0.0,
+                                             isUsableCoordinate(northing) ? northing : 0.0, z);
+        }
+    try {
+        addThinnedGridTriangles(result.points, rows, columns, thinningStep(rows, columns, kMostGridTriangles),
+                                kMostGridTriangles, result.triangles);
+    } catch (const std::bad_alloc&) {
+        result.triangles.clear();
+        result.message = kTrianglesNotAllocated;
+        return result;
+    }
+    // Rows that run south (a south-up raster) or a mirrored one would make
+    // clockwise triangles: turn them.
+    if (transform[1] * transform[5] - transform[2] * transform[4] > 0)
+        for (TinTriangle& t : result.triangles) std::swap(t.vertex[1], t.vertex[2]);
+    result.trianglesMade = true;
+    result.coordinateSystem = coordinateSystemOf(dataset);
+    return result;
+}
+
+}  // namespace
+
+SurfaceReadResult readRasterFile(const std::string& path) {
+    registerDrivers();
+    const QuietErrors quiet;
+    return readOpenedRaster(Dataset(openSingleFile(path)));
+}
+
+SurfaceReadResult readRasterBytes(std::string_view bytes) {
+    registerDrivers();
+    const QuietErrors quiet;
+    // A name of the library's in-memory file system, unique to this call.
+    static std::atomic<unsigned> serial{0};
+    const std::string name = "/vsimem/vellacor-raster-" + std::to_string(serial++);
+    VSILFILE* memory = VSIFileFromMemBuffer(name.c_str(), reinterpret_cast<GByte*>(const_cast<char*>(bytes.data())),
+                                            static_cast<vsi_l_offset>(bytes.size()), FALSE);
+    if (!memory) {
+        SurfaceReadResult result;
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    VSIFCloseL(memory);
+    SurfaceReadResult result = readOpenedRaster(
+        Dataset(GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, kSingleFileDrivers, nullptr, nullptr)));
+    VSIUnlink(name.c_str());
+    return result;
+}
+
+}  // namespace vellacor

@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "export/gis_export.h"
+#include "import/surface_read.h"
+
+// What the geospatial module does with the library, behind the program's own
+// readers and writers (import/elevation_raster.h, export/gis_export.h,
+// export/gis_crs.h), which reach these through the module's function tables.
+namespace vellacor {
+
+bool rasterKnownByContent(const std::string& path);
+SurfaceReadResult readRasterFile(const std::string& path);
+SurfaceReadResult readRasterBytes(std::string_view bytes);
+
+GisWriteResult makeGisFilesWithLibrary(const std::string& target, const SiteDocument& document,
+                                       const GisOptions& options);
+void releaseLibraryBuffer(unsigned char* bytes);
+bool libraryKnowsCoordinateSystem(const std::string& definition);
+std::string libraryCoordinateSystemLabel(const std::string& definition);
+
+}  // namespace vellacor
