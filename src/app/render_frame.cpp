@@ -106,9 +106,15 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     if (!f.hasBuffers() || f.displayBits.empty()) return;
     // While the surface is being built, the scene is drawn again when the
     // builder has shown more of its mesh (every ~0.1 s), not on every frame:
-    // a frame of a million points would slow the build it shows.
-    if (!d.triangulateStage.done && d.triangulateStage.running && copyGrowingMesh(model.work.growingMesh, r.shownMesh))
+    // a frame of a million points would slow the build it shows. Nor sooner
+    // than four times the last such drawing took: with ten million points a
+    // drawing takes a second, and drawing without a pause held a core the
+    // build needed.
+    const bool growing = !d.triangulateStage.done && d.triangulateStage.running;
+    const auto drawingStarted = std::chrono::steady_clock::now();
+    if (growing && drawingStarted >= r.nextGrowingDraw && copyGrowingMesh(model.work.growingMesh, r.shownMesh))
         r.redrawNeeded = true;
+    const bool growingDrawn = growing && r.redrawNeeded;
     const bool flatDrawing = dwfAwaitsAlignment(model);
     if (r.redrawNeeded && flatDrawing) {
         // Only the drawing is shown, flat, while it waits for its alignment.
@@ -135,6 +141,10 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         if (model.input.selectedPoint >= 0 && model.input.selectedPoint < d.pointCount)
             setAllDisplayMarks(d, PointMark::Ordinary);
         drawNorthArrow(f, model.camera.direction);
+        if (growingDrawn) {
+            const auto drawingEnded = std::chrono::steady_clock::now();
+            r.nextGrowingDraw = drawingEnded + 4 * (drawingEnded - drawingStarted);
+        }
     }
     copySceneToDisplay(f);
     // Ponds and rain draw into the displayed picture.

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ struct RendererState {
     std::string programFolder;  // where the program file is: logo.bmp lies beside it
     bool logoTried = false;
     GrowingMesh shownMesh;  // the part of the surface drawn while it is being built
+    // The growing surface is not drawn again before this: see renderFrame.
+    std::chrono::steady_clock::time_point nextGrowingDraw;
     bool redrawNeeded = true;  // the cached scene is out of date
     bool axisMarkerShown = false;  // the window shows the camera target; pictures made in batch leave it out
 
