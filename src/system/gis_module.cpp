@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -58,7 +59,16 @@ LoadedModule load() {
 ModuleSymbol gisModuleSymbol(const char* name) {
     static std::once_flag once;
     static LoadedModule module;
-    std::call_once(once, [] { module = load(); });
+    std::call_once(once, [] {
+        module = load();
+        // Said once, where a broken installation can be seen: what follows
+        // (a raster taken for something else, a system called unknown) would
+        // not say why.
+        if (!module.handle)
+            std::fprintf(stderr, "The geospatial module could not be loaded (%s): elevation rasters, GIS files and "
+                                 "coordinate systems are unavailable.\n",
+                         module.problem.c_str());
+    });
     ModuleSymbol symbol;
     if (!module.handle) {
         symbol.problem = module.problem;
