@@ -115,6 +115,10 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     if (growing && drawingStarted >= r.nextGrowingDraw && copyGrowingMesh(model.work.growingMesh, r.shownMesh))
         r.redrawNeeded = true;
     const bool growingDrawn = growing && r.redrawNeeded;
+    // The last copy of the growing mesh (240 MB at ten million points) is not
+    // needed once the surface is built.
+    if (d.triangulateStage.done && r.shownMesh.triangles.capacity() > 0)
+        std::vector<MeshTriangle>().swap(r.shownMesh.triangles);
     const bool flatDrawing = dwfAwaitsAlignment(model);
     if (r.redrawNeeded && flatDrawing) {
         // Only the drawing is shown, flat, while it waits for its alignment.
