@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "gis/gis_library.h"
+#include "gis/library_functions.h"
 
 namespace vellacor {
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <new>
 
+#include "gis/library_functions.h"
 #include "import/grid_triangles.h"
 #include "import/mapped_file.h"
 #include "system/huge_pages.h"

@@ -14,6 +14,7 @@
 #include "gis/gis_dem.h"
 #include "gis/gis_library.h"
 #include "gis/gis_vectors.h"
+#include "gis/library_functions.h"
 
 namespace vellacor {
 

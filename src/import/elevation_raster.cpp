@@ -2,9 +2,9 @@
 // geospatial module, loaded the first time a raster is asked about.
 #include "import/elevation_raster.h"
 
-#include <cstdio>
-#include <cstring>
+#include <string_view>
 
+#include "import/mapped_file.h"
 #include "import/raster_functions.h"
 #include "system/gis_module.h"
 
@@ -27,27 +27,20 @@ SurfaceReadResult readerMissing() {
 // to tell: every raster format known by content starts with a keyword, a
 // name or binary bytes, never with a number, except a USGS DEM, whose fixed
 // header is recognised by the counts at columns 151 and 157.
-bool startsLikeAPointList(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char head[200];
-    const std::size_t size = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    std::size_t first = 0;
-    while (first < size && (head[first] == ' ' || head[first] == '\t' || head[first] == '\r' || head[first] == '\n'))
-        ++first;
-    if (first == size) return false;
+bool startsLikeAPointList(std::string_view head) {
+    const std::size_t first = head.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return false;
     const char c = head[first];
     if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) return false;
-    if (size < 162) return true;
-    auto at = [&](std::size_t offset, const char* text) { return std::memcmp(head + offset, text, std::strlen(text)) == 0; };
-    return !(at(150, "     1") || at(150, "     4"));
+    if (head.size() < 162) return true;
+    const std::string_view count = head.substr(150, 6);
+    return count != "     1" && count != "     4";
 }
 
 }  // namespace
 
 bool isElevationRaster(const std::string& path) {
-    if (startsLikeAPointList(path)) return false;
+    if (startsLikeAPointList(fileHead(path, 200))) return false;
     const RasterFunctions* f = rasterModule().functions;
     return f && f->knownByContent(path);
 }

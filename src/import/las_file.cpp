@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "import/mapped_file.h"
 
@@ -91,11 +90,7 @@ void addNotes(const LasLayout& layout, std::uint64_t leftOut, ReadDiagnostics& d
 
 bool startsLikeLas(std::string_view firstBytes) { return firstBytes.starts_with("LASF"); }
 
-bool isLasFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char signature[4] = {};
-    return in.read(signature, sizeof signature) && startsLikeLas(std::string_view(signature, sizeof signature));
-}
+bool isLasFile(const std::string& path) { return startsLikeLas(fileHead(path, 4)); }
 
 LasLayoutRead readLasLayout(std::string_view bytes) {
     LasLayoutRead result;

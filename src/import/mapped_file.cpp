@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace vellacor {
 
@@ -62,6 +63,14 @@ void MappedFile::releaseRange(std::size_t from, std::size_t to) {
     const std::size_t begin = (from + page - 1) / page * page;
     const std::size_t end = std::min(to, size_) / page * page;
     if (end > begin) ::madvise(const_cast<char*>(mapped_) + begin, end - begin, MADV_DONTNEED);
+}
+
+std::string fileHead(const std::string& path, std::size_t count) {
+    std::string head(count, '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(head.data(), static_cast<std::streamsize>(count));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
 }
 
 }  // namespace vellacor

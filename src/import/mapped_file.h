@@ -33,4 +33,8 @@ private:
     std::string buffer_;
 };
 
+// The first `count` bytes of a file, fewer when it is shorter, none when it
+// cannot be read: enough to tell a format by its first bytes.
+std::string fileHead(const std::string& path, std::size_t count);
+
 }  // namespace vellacor
