@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkLines(d->lines, size, true);
             for (const SurveyPoint& p : d->points) {
                 check(isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing) && isUsableCoordinate(p.elevation));
-                check(std::strlen(p.description) <= kDescriptionLength);
+                check(descriptionOf(p).size() <= kDescriptionLength);
             }
             check(points || d->faces.empty());
             check(d->faces.size() <= size / 8);  // a face takes at least six groups of two lines

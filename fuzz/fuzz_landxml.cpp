@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(s.points.size() <= size);
     for (const SurveyPoint& p : s.points) {
         check(isUsableCoordinate(p.northing) && isUsableCoordinate(p.easting) && isUsableCoordinate(p.elevation));
-        check(std::strlen(p.description) <= kDescriptionLength);
+        check(descriptionOf(p).size() <= kDescriptionLength);
         check(p.useInSurface == isValidElevation(p.elevation));
     }
     for (const TinTriangle& t : s.triangles) {

@@ -26,7 +26,7 @@ void checkResult(const PointReadResult& r, std::size_t spare, std::size_t size) 
     for (int i = 0; i < r.pointCount; ++i) {
         const SurveyPoint& p = r.points[static_cast<std::size_t>(i)];
         check(isUsableCoordinate(p.northing) && isUsableCoordinate(p.easting) && isUsableCoordinate(p.elevation));
-        check(std::strlen(p.description) <= kDescriptionLength);
+        check(descriptionOf(p).size() <= kDescriptionLength);
         // Whatever a description holds, the LandXML text made of it is UTF-8 with no character XML forbids.
         std::string xml;
         appendXmlDescription(xml, descriptionOf(p));

@@ -6,12 +6,13 @@
 
 #include "export/dem_grid.h"
 #include "export/gis_functions.h"
+#include "model/description_pool.h"
 #include "system/gis_module.h"
 
 namespace vellacor {
 
 const ModuleTable<GisFunctions>& gisModule() {
-    static const ModuleTable<GisFunctions> module = gisModuleTable<GisFunctions>("vellacor_gis_functions");
+    static const ModuleTable<GisFunctions> module = gisModuleTable<GisFunctions>("vellacor_gis_functions", programDescriptionPool());
     return module;
 }
 

@@ -6,6 +6,7 @@
 
 #include "import/mapped_file.h"
 #include "import/raster_functions.h"
+#include "model/description_pool.h"
 #include "system/gis_module.h"
 
 namespace vellacor {
@@ -13,7 +14,7 @@ namespace vellacor {
 namespace {
 
 const ModuleTable<RasterFunctions>& rasterModule() {
-    static const ModuleTable<RasterFunctions> module = gisModuleTable<RasterFunctions>("vellacor_raster_functions");
+    static const ModuleTable<RasterFunctions> module = gisModuleTable<RasterFunctions>("vellacor_raster_functions", programDescriptionPool());
     return module;
 }
 

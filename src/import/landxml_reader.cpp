@@ -254,7 +254,7 @@ void labelFromCgPoints(std::vector<SurveyPoint>& points, const std::vector<Surve
         if (match < 0) continue;
         const SurveyPoint& cg = cgPoints[static_cast<std::size_t>(match)];
         p.number = cg.number;
-        std::copy(std::begin(cg.description), std::end(cg.description), std::begin(p.description));
+        p.descriptionId = cg.descriptionId;
     }
 }
 

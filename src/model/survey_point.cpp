@@ -1,16 +1,13 @@
 #include "model/survey_point.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "model/utf8_text.h"
 
 namespace vellacor {
 
 void setDescription(SurveyPoint& p, std::string_view text) {
-    const std::size_t n = utf8CutLength(text, kDescriptionLength);
-    if (n > 0) std::memcpy(p.description, text.data(), n);
-    p.description[n] = '\0';
+    p.descriptionId = internDescription(text.substr(0, utf8CutLength(text, kDescriptionLength)));
 }
 
 int nextPointNumberAfter(const SurveyPoint* points, int count) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/description_pool.h"
+
 namespace vellacor {
 
 inline constexpr int kNoPoint = -666;     // a search or pick found no point; a link to no point
@@ -27,30 +29,33 @@ inline std::uint8_t markColour(PointMark mark) { return static_cast<std::uint8_t
 
 // One record of the point array. Plan x is easting, plan y is northing.
 // The fields are ordered by use: what every frame and every surface pass
-// reads (coordinates, camera-space position, mark) fills the first 64 bytes.
+// reads (coordinates, camera-space position, mark) comes first, and a record
+// is one cache line. The description is a number in the run's description
+// pool: most points share a few texts.
 struct SurveyPoint {
     std::int32_t number = 0;
     bool useInSurface = false;
+    PointMark displayMark = PointMark::Unmarked;
     double northing = 0;
     double easting = 0;
     double elevation = 0;
     Vec3 scenePosition;
-    PointMark displayMark = PointMark::Unmarked;
-    char description[kDescriptionLength + 1] = {};
+    DescriptionId descriptionId = kNoDescription;
 };
 
 // The scene passes and the surface walks rely on this layout.
-static_assert(sizeof(SurveyPoint) == 112);
+static_assert(sizeof(SurveyPoint) == 64);
+static_assert(offsetof(SurveyPoint, displayMark) == 5);
 static_assert(offsetof(SurveyPoint, northing) == 8);
 static_assert(offsetof(SurveyPoint, easting) == 16);
 static_assert(offsetof(SurveyPoint, elevation) == 24);
 static_assert(offsetof(SurveyPoint, scenePosition) == 32);
-static_assert(offsetof(SurveyPoint, displayMark) == 56, "a frame's reads must fit one cache line");
+static_assert(static_cast<std::size_t>(kDescriptionLength) <= kLongestPooledText);
 
 // The point as a position: x easting, y northing, z elevation.
 inline Vec3 positionOf(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
 
-inline std::string_view descriptionOf(const SurveyPoint& p) { return std::string_view(p.description); }
+inline std::string_view descriptionOf(const SurveyPoint& p) { return descriptionText(p.descriptionId); }
 
 // Stores at most 50 bytes of text, never cutting a UTF-8 character in half.
 void setDescription(SurveyPoint& p, std::string_view text);

@@ -17,8 +17,9 @@ struct ModuleSymbol {
 // the running program, beside it, one folder up, and where it was built.
 ModuleSymbol gisModuleSymbol(const char* name);
 
-// A table of the module's functions, as its entry point `symbol` returns it:
-// null, with the reason, when the module cannot be loaded.
+// A table of the module's functions, as its entry point `symbol` returns it
+// when handed `program` (what the module must share with the program): null,
+// with the reason, when the module cannot be loaded.
 template <class Table>
 struct ModuleTable {
     const Table* functions = nullptr;
@@ -26,11 +27,11 @@ struct ModuleTable {
 };
 
 template <class Table>
-ModuleTable<Table> gisModuleTable(const char* symbol) {
+ModuleTable<Table> gisModuleTable(const char* symbol, void* program) {
     ModuleTable<Table> table;
     const ModuleSymbol entry = gisModuleSymbol(symbol);
     if (entry.address)
-        table.functions = reinterpret_cast<const Table* (*)()>(entry.address)();
+        table.functions = reinterpret_cast<const Table* (*)(void*)>(entry.address)(program);
     else
         table.problem = entry.problem;
     return table;

@@ -68,7 +68,7 @@ TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     model.input.selectedPoint = 0;  // TOPO: shared by 9 of 10 points, more than 80 %
     renderFrame(model, false, text);
     EXPECT_EQ(countColour(model.renderer.frame.sceneBuffer, 3), 0);
-    model.document.points[1].description[0] = 'X';  // now 8 of 10: highlighted
+    setDescription(model.document.points[1], "XOPO");  // now 8 of 10: highlighted
     model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
     EXPECT_GT(countColour(model.renderer.frame.sceneBuffer, 3), 0);

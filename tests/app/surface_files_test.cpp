@@ -251,7 +251,7 @@ TEST_F(SurfaceFiles, ADxfWithFacesOpensAsThatSurface) {
     EXPECT_EQ(ui.questions[0], "Found 2 Survey Points.\n\n" + std::string(kUseCadLinesQuestion));
     const SiteDocument& d = m.document;
     ASSERT_EQ(d.pointCount, 7);  // 2 survey points + corners (10,0) (10,10) (0,10) (20,0) (1,1)
-    EXPECT_STREQ(d.points[0].description, "point");
+    EXPECT_EQ(descriptionOf(d.points[0]), "point");
     ASSERT_EQ(d.triangleCount, 3);
     const int expected[3][3] = {{0, 2, 3}, {0, 3, 4}, {2, 5, 3}};
     for (int t = 0; t < 3; ++t)

@@ -52,7 +52,7 @@ TEST(DxfReader, RealDrawingDetails) {
     if (leica.empty()) GTEST_SKIP() << "no shared data folder beside the project";
     const std::optional<DxfDrawing> d = readDxfFile(leica, true).drawing;
     ASSERT_TRUE(d);
-    EXPECT_STREQ(d->points[0].description, "point");
+    EXPECT_EQ(descriptionOf(d->points[0]), "point");
     EXPECT_EQ(d->points[0].number, 1);
     EXPECT_EQ(d->points[10].number, 11);
     EXPECT_LT(d->points[1].elevation, 0.0);  // the meter writes points below its own height
@@ -106,10 +106,10 @@ TEST(DxfReader, SurveyPointInsertsAndCivilPoints) {
     EXPECT_EQ(d.points[0].northing, 200);
     EXPECT_EQ(d.points[0].elevation, 12.5);
     EXPECT_EQ(d.points[0].number, 42);
-    EXPECT_STREQ(d.points[0].description, "TOP CURB");
+    EXPECT_EQ(descriptionOf(d.points[0]), "TOP CURB");
     EXPECT_EQ(d.points[1].number, 17);
     EXPECT_EQ(d.points[1].elevation, 9);
-    EXPECT_STREQ(d.points[1].description, "MH RIM");
+    EXPECT_EQ(descriptionOf(d.points[1]), "MH RIM");
     EXPECT_TRUE(d.lines.empty());
     EXPECT_TRUE(read(text, false).points.empty());
 }

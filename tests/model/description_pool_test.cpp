@@ -1,0 +1,49 @@
+#include "model/description_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/survey_point.h"
+
+namespace vellacor {
+namespace {
+
+TEST(DescriptionPool, OneNumberPerTextHoweverManyTextsAndThreads) {
+    // More texts than one chunk of the pool holds, interned by two threads
+    // at once in opposite orders: each text must get one number, readable
+    // from either thread, and the index must survive its growth.
+    constexpr int kTexts = 70000;
+    auto textOf = [](int i) { return "CODE " + std::to_string(i * 7919 % 1000003); };
+    std::vector<DescriptionId> forward(kTexts), backward(kTexts);
+    std::thread other([&] {
+        for (int i = kTexts - 1; i >= 0; --i) backward[i] = internDescription(textOf(i));
+    });
+    for (int i = 0; i < kTexts; ++i) forward[i] = internDescription(textOf(i));
+    other.join();
+    for (int i = 0; i < kTexts; ++i) {
+        ASSERT_EQ(forward[i], backward[i]) << i;
+        ASSERT_EQ(descriptionText(forward[i]), textOf(i)) << i;
+    }
+    EXPECT_NE(forward[0], forward[1]);
+    EXPECT_EQ(internDescription(""), kNoDescription);
+    EXPECT_EQ(descriptionText(kNoDescription), "");
+}
+
+TEST(DescriptionPool, PointsKeepFiftyBytesWithoutSplittingACharacter) {
+    SurveyPoint p;
+    EXPECT_EQ(descriptionOf(p), "");
+    const std::string fortyNine(49, 'A');
+    setDescription(p, fortyNine + "\xC3\xA9 and more");  // an e-acute across the 50th byte
+    EXPECT_EQ(descriptionOf(p), fortyNine);
+    setDescription(p, std::string(80, 'B'));
+    EXPECT_EQ(descriptionOf(p), std::string(50, 'B'));
+    SurveyPoint q;
+    setDescription(q, std::string(50, 'B'));
+    EXPECT_EQ(q.descriptionId, p.descriptionId);
+}
+
+}  // namespace
+}  // namespace vellacor
