@@ -192,6 +192,14 @@ std::size_t PlanDelaunay::slotOfNumber(int number) const {
     return low;
 }
 
+void PlanDelaunay::linkNumbers(std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        Slot& s = slots_[i];
+        if (s.number < 0) continue;
+        for (std::int32_t& edge : s.twin) edge = slots_[static_cast<std::size_t>(edge >> 2)].number;
+    }
+}
+
 void PlanDelaunay::release() {
     std::vector<Slot>().swap(slots_);
     std::vector<std::int32_t>().swap(fanEdge_);

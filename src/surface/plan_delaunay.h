@@ -62,20 +62,25 @@ public:
     // ranges of whole numbers.
     std::size_t slotOfNumber(int number) const;
     std::size_t slotCount() const { return slots_.size(); }
+    // Replaces the edge links of the numbered triangles in slots [from, to)
+    // with the numbers of the triangles across them (-1 on the hull), so
+    // that each slot holds all a conversion needs of it and its memory can be
+    // given back once read. Reads only other slots' numbers, so two ranges
+    // may be linked at once. The mesh cannot be built on or walked afterwards.
+    void linkNumbers(std::size_t from, std::size_t to);
     // Calls visit(number, vertices, across) for each numbered triangle in
-    // slots [from, to): its three vertex indices, counter-clockwise, and per
-    // edge the number of the triangle across it, or -1 on the hull. Reads
-    // only, so two ranges may be visited at once.
+    // slots [from, to) after linkNumbers.
     template <class Visit>
-    void forEachNumberedTriangle(std::size_t from, std::size_t to, Visit&& visit) const {
+    void forEachLinkedTriangle(std::size_t from, std::size_t to, Visit&& visit) const {
         for (std::size_t i = from; i < to; ++i) {
             const Slot& s = slots_[i];
-            if (s.number < 0) continue;
-            const std::int32_t across[3] = {slots_[static_cast<std::size_t>(s.twin[0] >> 2)].number,
-                                            slots_[static_cast<std::size_t>(s.twin[1] >> 2)].number,
-                                            slots_[static_cast<std::size_t>(s.twin[2] >> 2)].number};
-            visit(s.number, s.vertex, across);
+            if (s.number >= 0) visit(s.number, s.vertex, s.twin);
         }
+    }
+    // Gives the memory of slots [from, to) back to the system after their
+    // last reading; slotOfNumber must not be asked about them afterwards.
+    void discardSlots(std::size_t from, std::size_t to) {
+        discardPages(slots_.data() + from, (to - from) * sizeof(Slot));
     }
     // Frees the working arrays; the builder is empty afterwards.
     void release();

@@ -88,27 +88,38 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<Du
     return mesh;
 }
 
+// Triangle records are made twice this many at a time: each batch's slots are
+// given back once read, so the slots and the records, which would together
+// be a third more than the records, are never all held at once.
+constexpr std::size_t kHalfBatch = std::size_t{1} << 19;
+
 // The triangle records of the finished mesh, with their geometry and
-// neighbour links, made on both cores: each converts the triangles of half
-// the slots and digests its blocks of them. False when the monitor stopped it.
-bool convertMesh(const PlanDelaunay& mesh, const MeshPoints& points, int count, TriangulationOutput& output,
+// neighbour links, made on both cores in batches of whole numbers: each core
+// converts the triangles of half a batch's slots. Then each core digests
+// half the blocks. False when the monitor stopped it.
+bool convertMesh(PlanDelaunay& mesh, const MeshPoints& points, int count, TriangulationOutput& output,
                  TriangulationMonitor& monitor) {
     std::vector<TinTriangle>& triangles = output.triangles;
-    if (triangles.size() < static_cast<std::size_t>(count)) triangles.resize(static_cast<std::size_t>(count));
-    std::vector<std::uint64_t> blocks(static_cast<std::size_t>(digestBlockCount(count)));
-    const int middleBlock = static_cast<int>(blocks.size()) / 2;
-    const int middle = std::min(count, middleBlock * kDigestBlock);
-    const std::size_t middleSlot = mesh.slotOfNumber(middle);
+    reserveOnHugePages(triangles, static_cast<std::size_t>(count));
+
+    // Where each half batch starts, asked before any slot is given back.
+    std::vector<std::size_t> slotAt;
+    for (std::size_t first = 0; first < static_cast<std::size_t>(count); first += kHalfBatch)
+        slotAt.push_back(mesh.slotOfNumber(static_cast<int>(first)));
+    slotAt.push_back(mesh.slotCount());
+    const std::size_t middleSlot = slotAt[slotAt.size() / 2];
+    runOnTwoCores([&] { mesh.linkNumbers(middleSlot, mesh.slotCount()); }, [&] { mesh.linkNumbers(0, middleSlot); });
 
     std::atomic<bool> stop{false};
+    TinTriangle* records = triangles.data();
     auto convert = [&](std::size_t fromSlot, std::size_t toSlot, bool reports) {
         int done = 0;
-        mesh.forEachNumberedTriangle(fromSlot, toSlot, [&](int number, const std::int32_t* v, const std::int32_t* across) {
+        mesh.forEachLinkedTriangle(fromSlot, toSlot, [&](int number, const std::int32_t* v, const std::int32_t* across) {
             if ((++done & kConversionCheckEvery) == 0) {
                 if (reports && !monitor.carryOn(1.0)) stop.store(true, std::memory_order_relaxed);
                 if (stop.load(std::memory_order_relaxed)) return;
             }
-            TinTriangle& triangle = triangles[static_cast<std::size_t>(number)];
+            TinTriangle& triangle = records[static_cast<std::size_t>(number)];
             for (int k = 0; k < 3; ++k) {
                 triangle.vertex[k] = points.pointIndex[static_cast<std::size_t>(v[k])];
                 triangle.neighbour[k] = across[k] < 0 ? kNoTriangle : across[k];
@@ -120,17 +131,19 @@ bool convertMesh(const PlanDelaunay& mesh, const MeshPoints& points, int count, 
             computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
         });
     };
-    runOnTwoCores(
-        [&] {
-            convert(middleSlot, mesh.slotCount(), false);
-            if (!stop.load()) digestBlocks(triangles.data(), count, middleBlock, static_cast<int>(blocks.size()), blocks.data());
-        },
-        [&] {
-            convert(0, middleSlot, true);
-            if (!stop.load()) digestBlocks(triangles.data(), count, 0, middleBlock, blocks.data());
-        });
+    const std::size_t halves = slotAt.size() - 1;
+    for (std::size_t j = 0; j < halves && !stop.load(); j += 2) {
+        const std::size_t from = slotAt[j], middle = slotAt[j + 1], to = slotAt[std::min(j + 2, halves)];
+        triangles.resize(std::min(static_cast<std::size_t>(count), (j + 2) * kHalfBatch));
+        runOnTwoCores([&] { convert(middle, to, false); }, [&] { convert(from, middle, true); });
+        mesh.discardSlots(from, to);
+    }
     if (stop.load()) return false;
-    triangles.resize(static_cast<std::size_t>(count));
+
+    std::vector<std::uint64_t> blocks(static_cast<std::size_t>(digestBlockCount(count)));
+    const int middleBlock = static_cast<int>(blocks.size()) / 2;
+    runOnTwoCores([&] { digestBlocks(records, count, middleBlock, static_cast<int>(blocks.size()), blocks.data()); },
+                  [&] { digestBlocks(records, count, 0, middleBlock, blocks.data()); });
     output.digest = chainBlockDigests(blocks, count);
     return true;
 }
@@ -153,14 +166,11 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     std::vector<MeshTriangle> snapshot;
     bool built = false;
     // While this core inserts the points, the other brings in the memory the
-    // insertion and the triangle records will fill: at most 2n - 5 records
-    // for n points, cut to the real count once they are written.
+    // insertion will fill.
     const auto [slotStorage, slotBytes] = mesh.reservedStorage();
     runOnTwoCores(
         [&, slotStorage = slotStorage, slotBytes = slotBytes] {
             prefaultPages(slotStorage, slotBytes);
-            reserveOnHugePages(output.triangles, 2 * static_cast<std::size_t>(count));
-            output.triangles.resize(2 * static_cast<std::size_t>(count));
         },
         [&] {
             built = mesh.build(kCheckpointEvery, [&](int handled) {

@@ -36,6 +36,17 @@ inline void prefaultPages(void* data, std::size_t bytes) {
 #endif
 }
 
+// Gives the whole pages inside [data, data + bytes) back to the system: they
+// read as zeros afterwards. For a big working array whose front has been
+// read for the last time while its results are being written elsewhere.
+inline void discardPages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t kPage = 4096;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 // Reserves room for `count` elements of `v`, on huge pages where the array
 // is large, before anything is written to it.
 template <class T>
