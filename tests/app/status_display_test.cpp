@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/idle_pacing.h"
 #include "app/site_model.h"
 
 namespace vellacor {
@@ -34,19 +33,6 @@ TEST(StatusDisplay, OneProgressMessageFirstThatApplies) {
     m.document.breaklines.allInserted = false;
     m.document.breaklinesInserted = 3;
     EXPECT_EQ(progressMessage(m), "Adding Breaklines:  3");
-}
-
-TEST(IdlePacing, DelaysForEachState) {
-    SiteModel m;
-    EXPECT_EQ(idleDelayMs(m, true), 20);
-    EXPECT_EQ(idleDelayMs(m, false), 200);
-    m.display.showRain = true;
-    EXPECT_EQ(idleDelayMs(m, true), 0);
-    m.camera.mode = CameraMode::FlyTo;
-    m.cycle.frameSeconds = 0.01;
-    EXPECT_EQ(idleDelayMs(m, true), 23);
-    m.cycle.frameSeconds = 0.05;
-    EXPECT_EQ(idleDelayMs(m, true), 0);
 }
 
 }  // namespace
