@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "surface/plan_delaunay.h"
-#include "surface/predicates.h"
 #include "surface_support.h"
 
 namespace vellacor::testing {
@@ -47,22 +46,6 @@ TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
     expectValidAtEveryScale(triangulateDirect(randomPoints(3000, 1)));
     expectValidAtEveryScale(triangulateDirect(clusteredPoints(3000, 2)));
     for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, 100 + n)));
-}
-
-TEST(Delaunay, EmptyCircleHoldsAgainstEveryPoint) {
-    const std::vector<Xyz> points = clusteredPoints(300, 4);
-    const MeshView mesh = triangulateDirect(points);
-    for (std::size_t t = 0; t < mesh.vertices.size() / 3; ++t) {
-        const auto a = static_cast<std::size_t>(mesh.vertices[3 * t]),
-                   b = static_cast<std::size_t>(mesh.vertices[3 * t + 1]),
-                   c = static_cast<std::size_t>(mesh.vertices[3 * t + 2]);
-        for (std::size_t p = 0; p < points.size(); ++p) {
-            if (!mesh.expectedVertex[p]) continue;
-            ASSERT_LE(incircle(mesh.x[a], mesh.y[a], mesh.x[b], mesh.y[b], mesh.x[c], mesh.y[c], mesh.x[p], mesh.y[p]),
-                      0.0)
-                << "point " << p << " inside triangle " << t;
-        }
-    }
 }
 
 // Every four neighbours of a grid are co-circular: an inexact in-circle test
