@@ -18,6 +18,8 @@
 namespace vellacor {
 namespace {
 
+std::array<int, 3> corners(const TinTriangle& t) { return {t.vertex[0], t.vertex[1], t.vertex[2]}; }
+
 // Plan area of a triangle: positive when its corners run counter-clockwise.
 double planArea(const SurfaceReadResult& r, const TinTriangle& t) {
     const SurveyPoint& a = r.points[static_cast<std::size_t>(t.vertex[0])];
@@ -62,9 +64,7 @@ TEST(HgtTile, ReadsBigEndianSamplesNorthRowFirstOnAThinnedGrid) {
     EXPECT_EQ(r.points[1442400].number, 1442400);
     EXPECT_TRUE(r.trianglesMade);
     EXPECT_EQ(r.triangles.size(), 180000u);
-    EXPECT_EQ(r.triangles[0].vertex[0], 0);
-    EXPECT_EQ(r.triangles[0].vertex[1], 4 * 1201);
-    EXPECT_EQ(r.triangles[0].vertex[2], 4);
+    EXPECT_EQ(corners(r.triangles[0]), (std::array<int, 3>{0, 4 * 1201, 4}));
     expectCounterClockwise(r);
 
     // Voids take their triangles away.
@@ -113,9 +113,7 @@ TEST(UsgsProfiles, NeighbouringProfilesMakeTwoTrianglesACell) {
     EXPECT_EQ(r.triangles.size(), 12u);
     expectCounterClockwise(r);
     // Point 4 (second profile, south end) with its western neighbours 0 and 1.
-    EXPECT_EQ(r.triangles[0].vertex[0], 4);
-    EXPECT_EQ(r.triangles[0].vertex[1], 1);
-    EXPECT_EQ(r.triangles[0].vertex[2], 0);
+    EXPECT_EQ(corners(r.triangles[0]), (std::array<int, 3>{4, 1, 0}));
 }
 
 TEST(UsgsProfiles, UnmatchedOrSingleProfilesMakeNoTriangles) {
@@ -227,9 +225,7 @@ TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {
     ASSERT_TRUE(r.trianglesMade);
     ASSERT_EQ(r.triangles.size(), 2u);
     ASSERT_EQ(r.points.size(), 4u);
-    EXPECT_EQ(r.triangles[1].vertex[0], 1);
-    EXPECT_EQ(r.triangles[1].vertex[1], 3);
-    EXPECT_EQ(r.triangles[1].vertex[2], 2);
+    EXPECT_EQ(corners(r.triangles[1]), (std::array<int, 3>{1, 3, 2}));
     EXPECT_EQ(r.points[3].number, 3);
     EXPECT_EQ(r.points[3].displayMark, PointMark::Ordinary);
     EXPECT_TRUE(r.points[3].useInSurface);
