@@ -44,6 +44,18 @@ void loadRandomPoints(SiteModel& m, int count, std::uint32_t seed) {
     computeExtents(d);
 }
 
+using Place = std::pair<double, double>;
+
+// Points at the plan places given, in order.
+void loadPlaces(SiteModel& m, const std::vector<Place>& places) {
+    loadRandomPoints(m, static_cast<int>(places.size()), 9);
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        m.document.points[i].easting = places[i].first;
+        m.document.points[i].northing = places[i].second;
+    }
+    computeExtents(m.document);
+}
+
 const SurveyPoint& pt(const SiteModel& m, int i) { return m.document.points[static_cast<std::size_t>(i)]; }
 
 // Neighbour links symmetric: the triangle across each edge holds it reversed.
@@ -86,14 +98,8 @@ int addShortBreaklines(SiteModel& m, int wanted) {
 
 TEST(BreaklineList, RefusesTheSamePointADuplicateAndACrossing) {
     SiteModel m;
-    loadRandomPoints(m, 4, 1);
+    loadPlaces(m, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});  // a square
     SiteDocument& d = m.document;
-    // A square: 0 (0,0), 1 (10,0), 2 (10,10), 3 (0,10), and a point left out.
-    const double corners[4][2] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    for (int i = 0; i < 4; ++i) {
-        d.points[static_cast<std::size_t>(i)].easting = corners[i][0];
-        d.points[static_cast<std::size_t>(i)].northing = corners[i][1];
-    }
     EXPECT_TRUE(addBreakline(m, 0, 2));
     EXPECT_TRUE(m.display.showBreaklines);
     EXPECT_FALSE(addBreakline(m, 2, 0));
@@ -112,14 +118,8 @@ TEST(BreaklineList, RefusesTheSamePointADuplicateAndACrossing) {
 // near an end they cross; ends at one place meet, and so does a touch.
 TEST(BreaklineList, RefusesATrueCrossingNearAnEnd) {
     SiteModel m;
-    const double places[][2] = {{0, 0},     {100, 0},  {50, -50}, {99.96, 0.04}, {40, 0},          {40, -30},
-                                {-40, 30},  {0.003, -0.002},      {9.985, 10},   {10.015, 10},     {10, 9.985},
-                                {10, 10.015}, {99.95, -10}, {99.95, 10}};
-    loadRandomPoints(m, 14, 7);
-    for (int i = 0; i < 14; ++i) {
-        m.document.points[static_cast<std::size_t>(i)].easting = places[i][0];
-        m.document.points[static_cast<std::size_t>(i)].northing = places[i][1];
-    }
+    loadPlaces(m, {{0, 0}, {100, 0}, {50, -50}, {99.96, 0.04}, {40, 0}, {40, -30}, {-40, 30}, {0.003, -0.002},
+                   {9.985, 10}, {10.015, 10}, {10, 9.985}, {10, 10.015}, {99.95, -10}, {99.95, 10}});
     ASSERT_TRUE(addBreakline(m, 0, 1));
     FakeUi ui;
     breaklineBetween(m, ui, 2, 3);  // crosses 0-1 at 99.92 % of its own length
@@ -143,12 +143,7 @@ TEST(BreaklineList, RemovingAPointsBreaklinesMovesTheLastIntoTheGap) {
 
 TEST(BreaklineList, PolylineVerticesMatchPointsWithinHalfACentimetre) {
     SiteModel m;
-    loadRandomPoints(m, 6, 2);
-    for (int i = 0; i < 6; ++i) {
-        SurveyPoint& p = m.document.points[static_cast<std::size_t>(i)];
-        p.easting = 10.0 * i;
-        p.northing = 5.0 * (i % 2);
-    }
+    loadPlaces(m, {{0, 0}, {10, 5}, {20, 0}, {30, 5}, {40, 0}, {50, 5}});
     m.document.points[4].useInSurface = false;
     std::vector<std::vector<Vec3>> lines = {
         {{0.004, -0.004, 0}, {10.0, 5.0, 0}, {20.006, 0.0, 0}, {30.0, 5.0, 0}, {40.0, 0.0, 0}, {50.0, 5.0, 0}},
@@ -286,17 +281,6 @@ TEST(BreaklinePairs, AddedAsPicksWithProblemsReportedByLine) {
 }
 
 // ---- Many lines at once, as CAD lines become breaklines ----
-
-using Place = std::pair<double, double>;
-
-void loadPlaces(SiteModel& m, const std::vector<Place>& places) {
-    loadRandomPoints(m, static_cast<int>(places.size()), 9);
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        m.document.points[i].easting = places[i].first;
-        m.document.points[i].northing = places[i].second;
-    }
-    computeExtents(m.document);
-}
 
 bool samePlace(const SurveyPoint& p, const SurveyPoint& q) {
     return std::fabs(p.easting - q.easting) < 0.005 && std::fabs(p.northing - q.northing) < 0.005;

@@ -246,18 +246,5 @@ TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
     EXPECT_EQ(m.overlays.dwfOverlay->draped.size(), 2u);
 }
 
-TEST(CadOverlay, SimilarityCarriesBothPicksOntoTheirPoints) {
-    std::vector<CadLine> lines{{7, {{0, 0, 3}, {10, 0, 3}, {5, 5, 3}}}};
-    alignDrawing(lines, {0, 0, 0}, {10, 0, 0}, {100, 100, 0}, {100, 120, 0});
-    const std::vector<Vec3>& v = lines[0].vertices;
-    EXPECT_NEAR(v[0].x, 100, 1e-9);
-    EXPECT_NEAR(v[0].y, 100, 1e-9);
-    EXPECT_NEAR(v[1].x, 100, 1e-9);
-    EXPECT_NEAR(v[1].y, 120, 1e-9);
-    EXPECT_NEAR(v[2].x, 90, 1e-9);  // turned a quarter left and doubled
-    EXPECT_NEAR(v[2].y, 110, 1e-9);
-    EXPECT_EQ(v[2].z, 3);
-}
-
 }  // namespace
 }  // namespace vellacor

@@ -11,6 +11,7 @@
 #include "app/site_model.h"
 #include "platform/virtual_keys.h"
 #include "support/fake_ui.h"
+#include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -23,11 +24,7 @@ struct CommandFixture : ::testing::Test {
     SiteModel model;
 
     void SetUp() override {
-        std::string text;
-        for (int i = 0; i < 12; ++i)
-            text += std::to_string(i + 1) + "," + std::to_string(5000 + (i % 4) * 10) + "," +
-                    std::to_string(6000 + (i / 4) * 10) + "," + std::to_string(100 + i % 5) + ",TOPO\r\n";
-        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", text)), OpenResult::Loaded);
+        ASSERT_EQ(openDocument(model, ui, dir.write("site.txt", testing::smallSiteText())), OpenResult::Loaded);
         runPipelineToCompletion(model, ui);
         ASSERT_TRUE(model.document.triangulateStage.done);
     }

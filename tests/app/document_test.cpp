@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/document.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
+#include "export/export_site.h"
+#include "export/writers.h"
+#include "import/point_file.h"
 #include "render/palette.h"
 #include "support/fake_ui.h"
+#include "support/las_bytes.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -153,6 +160,96 @@ TEST_F(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
     ASSERT_EQ(openDocument(m, ui, dir.write("b.dca", kSurvey)), OpenResult::Loaded);
     EXPECT_EQ(m.renderer.palette[0], first);
     EXPECT_EQ(m.renderer.frame.bitmapPalette, first);
+}
+
+// Opening a LAS point cloud: the class question it asks and the site its answer makes.
+using testing::lasBytes;
+using testing::LasTestFile;
+
+TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
+    TempDir dir;
+    LasTestFile f;
+    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 6}, {0, 100, 1000, 9}, {100, 100, 1000, 2}, {50, 50, 900, 6}};
+    const std::string path = dir.write("site.las", lasBytes(f));
+    SiteModel model;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    EXPECT_EQ(ui.formatDialogsShown, 0);
+    ASSERT_EQ(ui.classDialogsShown.size(), 1u);
+    const PointClassesDialog& asked = ui.classDialogsShown[0];
+    ASSERT_EQ(asked.classes.size(), 3u);
+    EXPECT_EQ(asked.classes[1].code, 6);
+    EXPECT_EQ(asked.classes[1].name, "Building");
+    EXPECT_EQ(asked.classes[1].count, 2u);
+    EXPECT_EQ(asked.chosen, std::vector<int>{2});
+    EXPECT_EQ(model.document.pointCount, 2);
+    EXPECT_EQ(model.document.pointFileFormat, PointFileFormat::Las);
+    EXPECT_TRUE(model.document.pointsNeedTriangulation);
+    EXPECT_TRUE(ui.messages.empty());
+
+    ui.classAnswers.push_back({6, 9});
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    ASSERT_EQ(model.document.pointCount, 3);
+    EXPECT_EQ(model.document.points[2].number, 5);
+    EXPECT_EQ(descriptionOf(model.document.points[2]), "Building");
+    EXPECT_EQ(descriptionOf(model.document.points[1]), "Water");
+}
+
+TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {
+    SiteModel m;
+    m.document.points.push_back(SurveyPoint{});
+    m.document.pointCount = 1;
+    m.document.breaklines.pairs.push_back({0, 1});
+    m.document.breaklines.allInserted = false;
+    m.display.showPoints = m.display.showContours = m.display.showRain = true;
+    m.display.surfaceMode = SurfaceMode::Elevation;
+    m.document.contours.contourInterval = 5;
+    m.document.triangulateStage.done = true;
+    m.overlays.dxfOverlay = std::make_unique<CadOverlay>();
+    clearSite(m);
+    EXPECT_EQ(m.document.pointCount, 0);
+    EXPECT_TRUE(m.document.breaklines.empty());
+    EXPECT_TRUE(m.document.breaklines.ready());
+    EXPECT_FALSE(m.display.showPoints || m.display.showContours || m.display.showRain);
+    EXPECT_EQ(m.display.surfaceMode, SurfaceMode::Flat);
+    EXPECT_EQ(m.document.contours.contourInterval, 1.0);
+    EXPECT_FALSE(m.document.triangulateStage.done);
+    EXPECT_EQ(m.input.selectedPoint, kNoSelection);
+    EXPECT_NE(m.overlays.dxfOverlay, nullptr);  // the open deletes it, not the clear
+}
+
+TEST(ClearSite, WaitsForARunningWorker) {
+    SiteModel m;
+    std::atomic<bool> stopped{false};
+    m.document.triangulateStage.running = true;
+    m.work.triangulation.start(m.document.progress, [&](TriangulationOutput&, const JobControl& control) {
+        while (!control.cancelled()) std::this_thread::yield();
+        stopped = true;
+        return false;
+    });
+    clearSite(m);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(m.work.triangulation.active());
+}
+
+// Point text as Save As writes it reads back as the same points.
+TEST(PointWriter, RoundTripReadsBackTheSamePoints) {
+    testing::TempDir dir;
+    SiteDocument first, again;
+    const std::string points = "5,1000.123456,2000.654321,99.125,CURB, with comma\n6,1001,2001,0,\n";
+    ASSERT_TRUE(readPointFile(first, dir.write("a.txt", points), PointLayout::PNEZD).pointsRead);
+    ASSERT_EQ(first.pointCount, 2);
+    first.pointFileFormat = PointFileFormat::PNEZD;
+    const std::string text = testing::written([&](std::FILE* f) { return writePointFile(f, first); });
+    ASSERT_TRUE(readPointFile(again, dir.write("b.txt", text), PointLayout::PNEZD).pointsRead);
+    ASSERT_EQ(again.pointCount, 2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(again.points[i].number, first.points[i].number);
+        EXPECT_EQ(again.points[i].northing, first.points[i].northing);
+        EXPECT_EQ(again.points[i].easting, first.points[i].easting);
+        EXPECT_EQ(again.points[i].elevation, first.points[i].elevation);
+        EXPECT_EQ(descriptionOf(again.points[i]), descriptionOf(first.points[i]));
+    }
 }
 
 }  // namespace

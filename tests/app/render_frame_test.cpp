@@ -44,6 +44,13 @@ struct SceneFixture : ::testing::Test {
         const ProjectedPoint q = project(model.renderer.frame, model.document.points[point].scenePosition);
         return {static_cast<int>(q.x), static_cast<int>(q.y)};
     }
+    // The first of points 0..8 that a pick at its own pixel finds (9 when none).
+    int pickablePoint() const {
+        const ScreenDepth screen = screenDepthOf(model.renderer.frame);
+        int p = 0;
+        while (p < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(p)) != p) ++p;
+        return p;
+    }
 };
 
 TEST_F(SceneFixture, StaticSceneIsRebuiltOnlyWhenRedrawIsNeeded) {
@@ -117,10 +124,7 @@ TEST_F(SceneFixture, HoverLabelAfterHalfASecondOnTheSamePoint) {
     EXPECT_EQ(text[2].text, "EL=109.00");
 
     // Another point restarts the wait.
-    int other = 0;
-    const ScreenDepth screen = screenDepthOf(model.renderer.frame);
-    while (other < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(other)) != other)
-        ++other;
+    const int other = pickablePoint();
     ASSERT_LT(other, 9);
     const Pixel q = pixelOf(other);
     model.input.cursorX = q.x;
@@ -141,10 +145,7 @@ TEST_F(SceneFixture, SelectedPointShowsItsMarkAndTheBandToAnotherPoint) {
     renderFrame(model, true, text);
     EXPECT_GT(countColour(model.renderer.frame.displayBits, kBackgroundColour), 0);
     EXPECT_EQ(countColour(model.renderer.frame.displayBits, 5), countColour(model.renderer.frame.sceneBuffer, 5));  // no band yet
-    int other = 0;
-    const ScreenDepth screen = screenDepthOf(model.renderer.frame);
-    while (other < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(other)) != other)
-        ++other;
+    const int other = pickablePoint();
     ASSERT_LT(other, 9);
     model.input.cursorInView = true;
     model.input.cursorX = pixelOf(other).x;

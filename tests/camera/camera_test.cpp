@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -132,31 +133,23 @@ TEST_F(CameraTest, ModesGlideIntoTheirOrbitAndRotateAtACappedRate) {
     EXPECT_NEAR(cam.eye.z, 40 + 1000, 1e-6);  // high enough to see the whole site
 }
 
+// A 1000-unit site rests below 1 unit a second, a 100-unit one below half a unit.
 TEST_F(CameraTest, VelocityMovesOnlyAboveTheRestSpeed) {
     frameSeconds = 0.5;
-    site.siteSize = 1000;  // rests below 1 unit a second
-    cam.eye = {0, 0, 0};
-    cam.velocity = {50, 0, 0};
-    EXPECT_TRUE(cam.Update(in()).moved);
-    expectNear(cam.eye, {25, 0, 0});
-    expectNear(cam.velocity, {40, 0, 0});
-    cam.velocity = {1.2, 0, 0};
-    cam.Update(in());  // 1.2 moves; damped below 1 it stops
-    expectNear(cam.velocity, {0, 0, 0});
-    cam.velocity = {0.9, 0, 0};
-    EXPECT_FALSE(cam.Update(in()).moved);
-
-    // A 100-unit site rests below half a unit a second and flies above it.
-    site.siteSize = 100;
-    cam.eye = {0, 0, 0};
-    cam.velocity = {50, 0, 0};
-    EXPECT_TRUE(cam.Update(in()).moved);
-    expectNear(cam.eye, {25, 0, 0});
-    cam.velocity = {0.6, 0, 0};
-    cam.Update(in());
-    expectNear(cam.velocity, {0, 0, 0});
-    cam.velocity = {0.45, 0, 0};
-    EXPECT_FALSE(cam.Update(in()).moved);
+    for (const auto& [size, damped, resting] : {std::array{1000.0, 1.2, 0.9}, std::array{100.0, 0.6, 0.45}}) {
+        SCOPED_TRACE(size);
+        site.siteSize = size;
+        cam.eye = {0, 0, 0};
+        cam.velocity = {50, 0, 0};
+        EXPECT_TRUE(cam.Update(in()).moved);
+        expectNear(cam.eye, {25, 0, 0});
+        expectNear(cam.velocity, {40, 0, 0});
+        cam.velocity = {damped, 0, 0};
+        cam.Update(in());  // moves; damped below the rest speed it stops
+        expectNear(cam.velocity, {0, 0, 0});
+        cam.velocity = {resting, 0, 0};
+        EXPECT_FALSE(cam.Update(in()).moved);
+    }
 }
 
 TEST_F(CameraTest, FlyToWithoutGroundUnderTheCursorGoesStraightToFreelook) {

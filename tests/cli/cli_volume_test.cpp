@@ -40,7 +40,7 @@ std::string volume(const std::string& arguments) {
     return std::to_string(run.exitCode) + "\n" + run.output;
 }
 
-TEST(CliVolume, PrintsTheFiguresOfTheProgramsOwnComparison) {
+TEST(CliVolume, PrintsTheFiguresAndIsopachOfTheProgramsOwnComparison) {
     TempDir dir;
     const std::string design = dir.write("design.txt", designPoints());
     SiteModel site, comparison;
@@ -66,20 +66,11 @@ TEST(CliVolume, PrintsTheFiguresOfTheProgramsOwnComparison) {
     const std::string figures = volume("'" + kSite + "' --datum 105 --polygon '10100,5100;10200,5100;10200,5200' --format PNEZD");
     EXPECT_EQ(figures, "0\n" + volumeFigures(*level));
     EXPECT_NE(figures.find("\narea: 5000.000000\n"), std::string::npos);
-}
 
-TEST(CliVolume, WritesTheIsopachAsContourPolylines) {
-    TempDir dir;
-    const std::string design = dir.write("design.txt", designPoints());
-    SiteModel site, comparison;
-    FakeUi ui;
-    ASSERT_EQ(openDocument(site, ui, kSite, std::string("PNEZD")), OpenResult::Loaded);
-    ASSERT_EQ(openDocument(comparison, ui, design, std::string("PNEZD")), OpenResult::Loaded);
-    buildSurfaceToCompletion(site, ui);
-    buildSurfaceToCompletion(comparison, ui);
-    VolumeRequest request;
-    request.isopachInterval = 1.0;
-    const auto totals = compareSiteVolumes(site, &comparison, request);
+    // The isopach is written as contour polylines, one for each line of the comparison's.
+    VolumeRequest isopach;
+    isopach.isopachInterval = 1.0;
+    const auto totals = compareSiteVolumes(site, &comparison, isopach);
     ASSERT_TRUE(totals);
     ASSERT_FALSE(totals->isopach.empty());
     const std::string out = dir.path("isopach.dxf");

@@ -38,12 +38,6 @@ int cellsKept() {
     return cells;
 }
 
-std::string lineOf(const std::string& output, const std::string& key) {
-    const std::size_t at = ("\n" + output).find("\n" + key);
-    if (at == std::string::npos) return {};
-    return output.substr(at, output.find('\n', at) - at);
-}
-
 TEST(CliBoundaries, LandXmlOuterAndHideBoundariesCutTheSurfaceAndASaveKeepsThem) {
     TempDir dir;
     // The outer ring closed by its first corner again; a void and a hide (the same as a void), 2D and 3D;

@@ -46,13 +46,6 @@ TEST(CliSurfaceFiles, ConvertAndRenderReadTheGrids) {
     EXPECT_GT(readFile(dir.path("g.png")).size(), 100u);
 }
 
-// The line of `output` that starts with `key`, or empty.
-std::string lineOf(const std::string& output, const std::string& key) {
-    const std::size_t at = output.find("\n" + key);
-    if (at == std::string::npos) return {};
-    return output.substr(at + 1, output.find('\n', at + 1) - at - 1);
-}
-
 TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
     // A 5 x 5 site, off the grid a little, with tied elevations.
     std::string points;

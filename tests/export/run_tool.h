@@ -22,6 +22,13 @@ inline ToolRun runTool(const std::string& command) {
     return run;
 }
 
+// The line of a tool's output that starts with `key`, or "".
+inline std::string lineOf(const std::string& output, const std::string& key) {
+    const std::size_t at = ("\n" + output).find("\n" + key);
+    if (at == std::string::npos) return {};
+    return output.substr(at, output.find('\n', at) - at);
+}
+
 // Debian's own interpreter, which python3-ezdxf installs into, whatever python3 is first on PATH.
 inline const std::string kPython = "/usr/bin/python3";
 inline const std::string kXmllint = "/usr/bin/xmllint";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "import/demo_surface.h"
+#include "import/elevation_raster.h"
 #include "import/grid_triangles.h"
 #include "import/hgt_file.h"
 #include "import/raw_triangles.h"
@@ -16,6 +17,8 @@
 
 namespace vellacor {
 namespace {
+
+std::array<int, 3> corners(const TinTriangle& t) { return {t.vertex[0], t.vertex[1], t.vertex[2]}; }
 
 // Plan area of a triangle: positive when its corners run counter-clockwise.
 double planArea(const SurfaceReadResult& r, const TinTriangle& t) {
@@ -61,9 +64,7 @@ TEST(HgtTile, ReadsBigEndianSamplesNorthRowFirstOnAThinnedGrid) {
     EXPECT_EQ(r.points[1442400].number, 1442400);
     EXPECT_TRUE(r.trianglesMade);
     EXPECT_EQ(r.triangles.size(), 180000u);
-    EXPECT_EQ(r.triangles[0].vertex[0], 0);
-    EXPECT_EQ(r.triangles[0].vertex[1], 4 * 1201);
-    EXPECT_EQ(r.triangles[0].vertex[2], 4);
+    EXPECT_EQ(corners(r.triangles[0]), (std::array<int, 3>{0, 4 * 1201, 4}));
     expectCounterClockwise(r);
 
     // Voids take their triangles away.
@@ -112,9 +113,7 @@ TEST(UsgsProfiles, NeighbouringProfilesMakeTwoTrianglesACell) {
     EXPECT_EQ(r.triangles.size(), 12u);
     expectCounterClockwise(r);
     // Point 4 (second profile, south end) with its western neighbours 0 and 1.
-    EXPECT_EQ(r.triangles[0].vertex[0], 4);
-    EXPECT_EQ(r.triangles[0].vertex[1], 1);
-    EXPECT_EQ(r.triangles[0].vertex[2], 0);
+    EXPECT_EQ(corners(r.triangles[0]), (std::array<int, 3>{4, 1, 0}));
 }
 
 TEST(UsgsProfiles, UnmatchedOrSingleProfilesMakeNoTriangles) {
@@ -226,9 +225,7 @@ TEST(RawTriangles, SharedVerticesBecomeOnePointAndLeftoversAreIgnored) {
     ASSERT_TRUE(r.trianglesMade);
     ASSERT_EQ(r.triangles.size(), 2u);
     ASSERT_EQ(r.points.size(), 4u);
-    EXPECT_EQ(r.triangles[1].vertex[0], 1);
-    EXPECT_EQ(r.triangles[1].vertex[1], 3);
-    EXPECT_EQ(r.triangles[1].vertex[2], 2);
+    EXPECT_EQ(corners(r.triangles[1]), (std::array<int, 3>{1, 3, 2}));
     EXPECT_EQ(r.points[3].number, 3);
     EXPECT_EQ(r.points[3].displayMark, PointMark::Ordinary);
     EXPECT_TRUE(r.points[3].useInSurface);
@@ -250,6 +247,44 @@ TEST(DemoSurface, RipplesOnAFiftyByFiftyGrid) {
     EXPECT_NE(r.points[1234].elevation, before);
     animateDemoSurface(r.points, 0.0);
     EXPECT_DOUBLE_EQ(r.points[1234].elevation, before);
+}
+
+// The in-memory entries the fuzzers use read exactly as the file readers do.
+TEST(InMemoryReaders, SmallHgtTileAndRasterBytesReadAsTheirFiles) {
+    // 9 x 9 samples, big-endian, one void: every fourth sample each way makes
+    // four cells of two triangles, and the void on the north edge takes the
+    // three that touch it.
+    std::string tile;
+    for (int i = 0; i < 81; ++i) tile += i == 4 ? std::string("\x80\x00", 2) : std::string{'\0', static_cast<char>(i)};
+    const SurfaceReadResult r = decodeHgtTile(tile, 9);
+    ASSERT_EQ(r.points.size(), 81u);
+    EXPECT_EQ(r.points[0].northing, 9 * kHgtSpacing);
+    EXPECT_EQ(r.points[80].easting, 8 * kHgtSpacing);
+    EXPECT_EQ(r.points[80].elevation, 80);
+    EXPECT_EQ(r.points[4].elevation, kVoidElevation);
+    EXPECT_EQ(r.triangles.size(), 5u);
+
+    const std::string grid =
+        "ncols 3\nnrows 2\nxllcorner 100\nyllcorner 200\ncellsize 10\nNODATA_value -9999\n1 2 3\n4 -9999 6\n";
+    testing::TempDir dir;
+    const SurfaceReadResult fromFile = readElevationRaster(dir.write("grid.asc", grid));
+    const SurfaceReadResult fromBytes = readElevationRasterBytes(grid);
+    ASSERT_EQ(fromBytes.points.size(), 6u);
+    ASSERT_EQ(fromFile.points.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(fromBytes.points[i].easting, fromFile.points[i].easting);
+        EXPECT_EQ(fromBytes.points[i].northing, fromFile.points[i].northing);
+        EXPECT_EQ(fromBytes.points[i].elevation, fromFile.points[i].elevation);
+    }
+    EXPECT_EQ(fromBytes.points[0].easting, 105);
+    EXPECT_EQ(fromBytes.points[4].elevation, kVoidElevation);
+    EXPECT_EQ(fromBytes.triangles.size(), fromFile.triangles.size());
+    EXPECT_EQ(readElevationRasterBytes("not a raster").message, "Unable to Open File!");
+    // 82 bytes of a text grid claiming rows of 400 million columns: refused, not gigabytes allocated.
+    EXPECT_EQ(readElevationRasterBytes(std::string("DSAA\n \n 400231310 24\n5 1.70140e+8 37 2\n11 \n510`\0" "0 24\n5 "
+                                                   "1.70140e+8 37 2\n11 \n510`\0\0\n", 82))
+                  .message,
+              kPointsNotAllocated);
 }
 
 }  // namespace

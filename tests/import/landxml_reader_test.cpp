@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -10,6 +11,8 @@
 
 namespace vellacor {
 namespace {
+
+std::array<int, 3> corners(const TinTriangle& t) { return {t.vertex[0], t.vertex[1], t.vertex[2]}; }
 
 TEST(XmlTagScanner, CommentsAttributesEmptyElementsAndLetterCase) {
     XmlTagScanner in(
@@ -86,9 +89,7 @@ TEST(LandXmlReader, FirstSurfaceWithFacesTakesCgPointLabels) {
     // Invisible, unknown-number and repeated-corner faces are left out; the second surface is not read.
     ASSERT_TRUE(s.trianglesMade);
     ASSERT_EQ(s.triangles.size(), 2u);
-    EXPECT_EQ(s.triangles[1].vertex[0], 0);
-    EXPECT_EQ(s.triangles[1].vertex[1], 2);
-    EXPECT_EQ(s.triangles[1].vertex[2], 3);
+    EXPECT_EQ(corners(s.triangles[1]), (std::array<int, 3>{0, 2, 3}));
     ASSERT_EQ(s.breaklines.size(), 2u);
     ASSERT_EQ(s.breaklines[0].size(), 3u);
     EXPECT_EQ(s.breaklines[0][2].x, 210);  // easting

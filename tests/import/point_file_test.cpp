@@ -223,12 +223,6 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     EXPECT_EQ(b->skipped.count, 0);
 }
 
-}  // namespace
-}  // namespace vellacor
-
-namespace vellacor {
-namespace {
-
 // A text long enough to be read on both cores: `lines` points, line i
 // holding point i + 1 as written by `line`.
 std::string longText(int lines, const std::function<std::string(int)>& line) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "model/site_document.h"
 
 namespace vellacor {
@@ -75,24 +78,21 @@ TEST(NextPointNumber, RoundsUpToNextHundredWithinTheIntegerRange) {
 }
 
 TEST(Description, CutAtFiftyBytesWithoutSplittingACharacterOfUtf8) {
+    const std::string a48(48, 'a'), a49(49, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(60, 'x'), std::string(50, 'x')},
+        {a49 + "\xC3\xA9" + "zz", a49},                     // a two-byte character straddling the limit
+        {a48 + "\xC3\xA9" + "zz", a48 + "\xC3\xA9"},
+        {a48 + "\xF0\x9F\x98\x80", a48},                   // a four-byte character split after two
+        {std::string(60, '\xB1'), std::string(50, '\xB1')},  // not UTF-8 (Latin-1 plus-minus): fifty bytes
+        {a49 + "\xE2" + "bc", a49 + "\xE2"},                // a lead byte whose next bytes are no UTF-8
+        {a48 + "\xC3\xA9\xA9\xA9", a48 + "\xC3\xA9"},      // stray continuation bytes after a whole character
+    };
     SurveyPoint p;
-    setDescription(p, std::string(60, 'x'));
-    EXPECT_EQ(descriptionOf(p).size(), 50u);
-    // 49 ASCII bytes then a two-byte character straddling the limit.
-    setDescription(p, std::string(49, 'a') + "\xC3\xA9" + "zz");
-    EXPECT_EQ(descriptionOf(p), std::string(49, 'a'));
-    setDescription(p, std::string(48, 'a') + "\xC3\xA9" + "zz");
-    EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
-    setDescription(p, std::string(48, 'a') + "\xF0\x9F\x98\x80");  // a four-byte character split after two
-    EXPECT_EQ(descriptionOf(p), std::string(48, 'a'));
-    // Text that is not UTF-8 keeps its fifty bytes.
-    setDescription(p, std::string(60, '\xB1'));  // sixty plus-minus signs in Latin-1
-    EXPECT_EQ(descriptionOf(p), std::string(50, '\xB1'));
-    // A lead byte at the cut whose next bytes are no UTF-8 is cut like any byte.
-    setDescription(p, std::string(49, 'a') + "\xE2" + "bc");
-    EXPECT_EQ(descriptionOf(p), std::string(49, 'a') + "\xE2");
-    setDescription(p, std::string(48, 'a') + "\xC3\xA9\xA9\xA9");  // stray continuation bytes after a whole character
-    EXPECT_EQ(descriptionOf(p), std::string(48, 'a') + "\xC3\xA9");
+    for (const auto& [given, kept] : cases) {
+        setDescription(p, given);
+        EXPECT_EQ(descriptionOf(p), kept) << given;
+    }
 }
 
 }  // namespace

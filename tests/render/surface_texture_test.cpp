@@ -11,6 +11,7 @@
 #include "render/frame_projection.h"
 #include "render/scene.h"
 #include "render/vertex_normals.h"
+#include "support/grid_surface.h"
 
 namespace vellacor {
 namespace {
@@ -51,19 +52,8 @@ struct TexturedPlane : ::testing::Test {
         }
         site.pointCount = 4;
         site.triangles.clear();
-        for (const auto& v : {std::array<int, 3>{0, 1, 3}, std::array<int, 3>{0, 3, 2}}) {
-            TinTriangle t;
-            Vec3 p[3];
-            for (int k = 0; k < 3; ++k) {
-                t.vertex[k] = v[static_cast<std::size_t>(k)];
-                const SurveyPoint& s = site.points[static_cast<std::size_t>(t.vertex[k])];
-                p[k] = {s.easting, s.northing, s.elevation};
-            }
-            t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
-            t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
-            site.triangles.push_back(t);
-        }
-        site.triangleCount = 2;
+        testing::addFacedTriangle(site, 0, 1, 3);
+        testing::addFacedTriangle(site, 0, 3, 2);
         const Vec3 n = normalise({-gx, -gy, 1});
         setVertexNormals(state, VertexNormals(2, {n, n, n}));
 

@@ -35,27 +35,20 @@ int codeFor(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
 }
 
 TEST(KeyMap, QtKeysBecomeTheCodesTheKeyTablesRead) {
-    EXPECT_EQ(codeFor(Qt::Key_0, Qt::KeypadModifier), vk::Numpad0);
-    EXPECT_EQ(codeFor(Qt::Key_9, Qt::KeypadModifier), vk::Numpad9);
-    EXPECT_EQ(codeFor(Qt::Key_7), '7');
-    EXPECT_EQ(codeFor(Qt::Key_W), 'W');
-    EXPECT_EQ(codeFor(Qt::Key_F1), vk::F1);
-    EXPECT_EQ(codeFor(Qt::Key_F4), vk::F4);
-    EXPECT_EQ(codeFor(Qt::Key_Plus, Qt::KeypadModifier), vk::Add);
-    EXPECT_EQ(codeFor(Qt::Key_Plus), vk::OemPlus);
-    EXPECT_EQ(codeFor(Qt::Key_Equal), vk::OemPlus);
-    EXPECT_EQ(codeFor(Qt::Key_Minus, Qt::KeypadModifier), vk::Subtract);
-    EXPECT_EQ(codeFor(Qt::Key_Minus), vk::OemMinus);
-    EXPECT_EQ(codeFor(Qt::Key_Asterisk, Qt::KeypadModifier), vk::Multiply);
-    EXPECT_EQ(codeFor(Qt::Key_Space), vk::Space);
-    EXPECT_EQ(codeFor(Qt::Key_Escape), vk::Escape);
-    EXPECT_EQ(codeFor(Qt::Key_PageUp), vk::PageUp);
-    EXPECT_EQ(codeFor(Qt::Key_Delete), vk::Delete);
+    const Qt::KeyboardModifiers pad = Qt::KeypadModifier, none = Qt::NoModifier;
     // The keypad's decimal key, printed "." or "," by the layout; the main keyboard's are not used.
-    EXPECT_EQ(codeFor(Qt::Key_Period, Qt::KeypadModifier), vk::Decimal);
-    EXPECT_EQ(codeFor(Qt::Key_Comma, Qt::KeypadModifier), vk::Decimal);
-    EXPECT_EQ(codeFor(Qt::Key_Period), 0);
-    EXPECT_EQ(codeFor(Qt::Key_Comma), 0);
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+    } cases[] = {{Qt::Key_0, pad, vk::Numpad0},       {Qt::Key_9, pad, vk::Numpad9},       {Qt::Key_7, none, '7'},
+                 {Qt::Key_W, none, 'W'},               {Qt::Key_F1, none, vk::F1},           {Qt::Key_F4, none, vk::F4},
+                 {Qt::Key_Plus, pad, vk::Add},         {Qt::Key_Plus, none, vk::OemPlus},    {Qt::Key_Equal, none, vk::OemPlus},
+                 {Qt::Key_Minus, pad, vk::Subtract},   {Qt::Key_Minus, none, vk::OemMinus},  {Qt::Key_Asterisk, pad, vk::Multiply},
+                 {Qt::Key_Space, none, vk::Space},     {Qt::Key_Escape, none, vk::Escape},   {Qt::Key_PageUp, none, vk::PageUp},
+                 {Qt::Key_Delete, none, vk::Delete},   {Qt::Key_Period, pad, vk::Decimal},   {Qt::Key_Comma, pad, vk::Decimal},
+                 {Qt::Key_Period, none, 0},            {Qt::Key_Comma, none, 0}};
+    for (const auto& c : cases) EXPECT_EQ(codeFor(c.key, c.modifiers), c.code) << c.key << " " << c.modifiers;
 }
 
 // An 11 x 11 grid of points 100 apart, loaded in a window, built and drawn.

@@ -17,4 +17,14 @@ inline std::string gridSiteText(const std::string& description, int spacing = 10
     return text;
 }
 
+// A 4 x 3 grid of PNEZD points 10 apart from (6000, 5000), coded TOPO, with
+// heights 100 + (i mod 5), CR LF line ends.
+inline std::string smallSiteText() {
+    std::string text;
+    for (int i = 0; i < 12; ++i)
+        text += std::to_string(i + 1) + "," + std::to_string(5000 + (i % 4) * 10) + "," +
+                std::to_string(6000 + (i / 4) * 10) + "," + std::to_string(100 + i % 5) + ",TOPO\r\n";
+    return text;
+}
+
 }  // namespace vellacor::testing

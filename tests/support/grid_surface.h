@@ -1,10 +1,25 @@
 #pragma once
-#include <array>
 
 #include "camera/vector_math.h"
 #include "model/site_document.h"
 
 namespace vellacor::testing {
+
+// Appends the triangle a-b-c of the document's points, with its normal and centroid.
+inline void addFacedTriangle(SiteDocument& d, int a, int b, int c) {
+    TinTriangle t;
+    Vec3 p[3];
+    const int v[3] = {a, b, c};
+    for (int k = 0; k < 3; ++k) {
+        t.vertex[k] = v[k];
+        const SurveyPoint& s = d.points[static_cast<std::size_t>(v[k])];
+        p[k] = {s.easting, s.northing, s.elevation};
+    }
+    t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
+    t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
+    d.triangles.push_back(t);
+    d.triangleCount = static_cast<int>(d.triangles.size());
+}
 
 // A small roof-and-valley surface: a 4 x 4 grid of points, 18 triangles, with
 // a ridge along x = 1 so that some neighbours meet at a sharp angle.
@@ -23,20 +38,9 @@ inline void makeGridSurface(SiteDocument& d) {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) {
             const int a = y * 4 + x, b = a + 1, c = a + 4, e = a + 5;
-            for (const auto& v : {std::array<int, 3>{a, b, e}, std::array<int, 3>{a, e, c}}) {
-                TinTriangle t;
-                Vec3 p[3];
-                for (int k = 0; k < 3; ++k) {
-                    t.vertex[k] = v[static_cast<std::size_t>(k)];
-                    const SurveyPoint& s = d.points[static_cast<std::size_t>(v[static_cast<std::size_t>(k)])];
-                    p[k] = {s.easting, s.northing, s.elevation};
-                }
-                t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
-                t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
-                d.triangles.push_back(t);
-            }
+            addFacedTriangle(d, a, b, e);
+            addFacedTriangle(d, a, e, c);
         }
-    d.triangleCount = static_cast<int>(d.triangles.size());
     d.minElevation = 100.0;
     d.maxElevation = 112.5;
 }

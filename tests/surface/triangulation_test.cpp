@@ -18,21 +18,6 @@
 namespace vellacor::testing {
 namespace {
 
-TEST(SurfaceWorker, TheLaterOfTwoCoincidentPointsSurvives) {
-    SurfaceSite model;
-    std::vector<Xyz> points = randomPoints(50, 12, 100.0, 0.0, 0.0);
-    points.push_back({50.000, 50.000, 10.0});  // index 50: dropped
-    points.push_back({50.004, 49.996, 99.0});  // index 51: further east, kept whatever its elevation
-    points.push_back({50.020, 60.000, 20.0});  // index 52: 0.02 away, kept
-    loadPoints(model, points);
-    buildSurface(model);
-    EXPECT_FALSE(model.document.points[50].useInSurface);
-    EXPECT_TRUE(model.document.points[51].useInSurface);
-    EXPECT_TRUE(model.document.points[52].useInSurface);
-    // The check also finds a point left out that is still a vertex, or kept but not one.
-    EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
-}
-
 // Each point left out names the point the surface keeps at its place: the
 // last of its group in (easting, northing, index) order, also across a chain
 // of points each within 0.005 of the next but not of the last.

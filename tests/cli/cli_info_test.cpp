@@ -1,5 +1,6 @@
-// vellacor-cli over LAS point clouds the test writes: the class choice by
-// default and by --classes, and the files it refuses with their reason.
+// vellacor-cli info over the files it opens: LAS point clouds the test writes
+// (the class choice by default and by --classes, and the files it refuses with
+// their reason), and GDAL loaded only by a run that needs it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,6 +47,28 @@ TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedAndRefusesCompressedFiles) 
     EXPECT_EQ(info("'" + las + "' --classes 2,").substr(0, 2), "2\n");
     EXPECT_EQ(info("'" + dir.write("cloud.laz", cloudBytes()) + "'"),
               std::string("1\n") + kCompressedLasMessage + "\nUnable to find any points in:\n\ncloud.laz\n");
+}
+
+// The run's output with the dynamic loader's list of the libraries it opened.
+ToolRun infoListingLibraries(const std::string& file) {
+    return runTool("LD_DEBUG=files " + std::string(VELLACOR_CLI) + " info '" + file + "'");
+}
+
+bool loadedGdal(const ToolRun& run) { return run.output.find("libgdal.so") != std::string::npos; }
+
+TEST(CliGisModule, PointListsOpenWithoutTheGeospatialLibraryAndRastersThroughIt) {
+    TempDir dir;
+    const ToolRun points = infoListingLibraries(dir.write("site.txt", "1,5000,6000,100,A\n2,5010,6000,101,B\n"
+                                                                      "3,5000,6010,102,C\n"));
+    EXPECT_EQ(points.exitCode, 0) << points.output;
+    EXPECT_NE(points.output.find("format: PNEZD\npoints: 3\n"), std::string::npos) << points.output;
+    EXPECT_FALSE(loadedGdal(points));
+
+    const ToolRun grid = infoListingLibraries(
+        dir.write("grid.dat", "ncols 3\nnrows 2\nxllcorner 100\nyllcorner 200\ncellsize 5\n1 2 3\n4 5 6\n"));
+    EXPECT_EQ(grid.exitCode, 0) << grid.output;
+    EXPECT_NE(grid.output.find("format: RASTER\npoints: 6\n"), std::string::npos) << grid.output;
+    EXPECT_TRUE(loadedGdal(grid));
 }
 
 }  // namespace
