@@ -112,7 +112,7 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     // build needed.
     const bool growing = !d.triangulateStage.done && d.triangulateStage.running;
     const auto drawingStarted = std::chrono::steady_clock::now();
-    if (growing && drawingStarted >= r.nextGrowingDraw && copyGrowingMesh(model.work.growingMesh, r.shownMesh))
+    if (growing && drawingStarted >= r.nextGrowingDraw && takeGrowingMesh(model.work.growingMesh, r.shownMesh))
         r.redrawNeeded = true;
     const bool growingDrawn = growing && r.redrawNeeded;
     // The last copy of the growing mesh (240 MB at ten million points) is not

@@ -82,7 +82,7 @@ void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
     transformPoints(r, validPoints(model.document), model.camera.view);
-    copyGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
+    takeGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
     drawGrowingMesh(r.frame, r.shownMesh, validPoints(model.document));
 }
 

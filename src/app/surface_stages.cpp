@@ -39,6 +39,7 @@ void writeEnclosingPoints(SiteDocument& d) {
 void adoptTriangulation(SiteModel& model, Ui& ui) {
     auto outcome = model.work.triangulation.adopt();
     if (!outcome) return;
+    model.work.growingMesh.clear();  // the build is over: its last published mesh is not needed
     if (outcome->outOfMemory) fatalError(ui, "Unable to allocate storage for Triangles!");
 
     SiteDocument& d = model.document;

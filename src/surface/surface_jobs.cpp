@@ -30,7 +30,14 @@ public:
         std::lock_guard<std::mutex> lock(snapshot_.mutex);
         snapshot_.growing.triangles.swap(triangles);
         ++snapshot_.growing.revision;
+        snapshot_.taken = false;
         snapshot_.wanted.store(false, std::memory_order_relaxed);
+    }
+    // The buffer left for reuse goes before the triangle records are made:
+    // at ten million points it is 240 MB at the build's peak.
+    void meshFinished() override {
+        std::lock_guard<std::mutex> lock(snapshot_.mutex);
+        if (snapshot_.taken) std::vector<MeshTriangle>().swap(snapshot_.growing.triangles);
     }
 
 private:
@@ -41,12 +48,15 @@ private:
 
 }  // namespace
 
-bool copyGrowingMesh(const MeshSnapshot& snapshot, GrowingMesh& into) {
+bool takeGrowingMesh(MeshSnapshot& snapshot, GrowingMesh& into) {
     snapshot.wanted.store(true, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(snapshot.mutex);
     if (into.revision == snapshot.growing.revision) return false;
     into.revision = snapshot.growing.revision;
-    into.triangles = snapshot.growing.triangles;
+    into.triangles.swap(snapshot.growing.triangles);
+    snapshot.taken = true;
+    // A forgotten mesh leaves no buffer worth keeping for reuse.
+    if (into.triangles.empty()) std::vector<MeshTriangle>().swap(snapshot.growing.triangles);
     return true;
 }
 

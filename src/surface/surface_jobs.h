@@ -49,6 +49,8 @@ public:
     virtual bool meshDue() { return false; }
     // Takes the growing mesh; may hand back an old buffer to reuse.
     virtual void publishMesh(std::vector<MeshTriangle>& /*triangles*/) {}
+    // Every point is in: no more meshes will be published.
+    virtual void meshFinished() {}
 };
 
 // The whole triangulation of the input: duplicates out, Delaunay triangles of

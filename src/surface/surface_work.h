@@ -25,6 +25,7 @@ struct GrowingMesh {
 struct MeshSnapshot {
     mutable std::mutex mutex;
     GrowingMesh growing;                      // guarded by mutex
+    bool taken = false;                       // guarded: the view took `growing`; an old buffer is left
     mutable std::atomic<bool> wanted{false};  // someone draws the growing mesh: publish it
 
     // Forgets the mesh (a new build, or the end of one).
@@ -32,13 +33,15 @@ struct MeshSnapshot {
         std::lock_guard<std::mutex> lock(mutex);
         std::vector<MeshTriangle>().swap(growing.triangles);
         ++growing.revision;
+        taken = false;
     }
 };
 
-// Copies the mesh the worker published last into `into` when it is newer
-// than what `into` holds; true when `into` changed. Every call also asks the
-// worker to publish again (it does so at most every ~100 ms).
-bool copyGrowingMesh(const MeshSnapshot& snapshot, GrowingMesh& into);
+// Takes the mesh the worker published last into `into` when it is newer
+// than what `into` holds, leaving `into`'s old buffer for the worker to
+// reuse; true when `into` changed. Every call also asks the worker to
+// publish again (it does so at most every ~100 ms).
+bool takeGrowingMesh(MeshSnapshot& snapshot, GrowingMesh& into);
 
 // What the user-interface thread keeps of the finished surface work.
 struct SurfaceWork {

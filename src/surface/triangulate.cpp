@@ -187,6 +187,7 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
             });
         });
     release(snapshot);
+    monitor.meshFinished();
     if (!built) {
         release(output.triangles);
         return false;

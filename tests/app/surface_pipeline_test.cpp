@@ -132,7 +132,7 @@ TEST(SurfacePipeline, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
         for (int k = 0; k < 3; ++k) EXPECT_LT(model.document.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
 }
 
-TEST(SurfacePipeline, TheRendererCopiesTheMeshTheWorkerPublished) {
+TEST(SurfacePipeline, TheRendererTakesTheMeshTheWorkerPublished) {
     SiteModel model;
     FakeUi ui;
     loadSite(model, randomPoints(60000, 19));
@@ -140,7 +140,7 @@ TEST(SurfacePipeline, TheRendererCopiesTheMeshTheWorkerPublished) {
     GrowingMesh copy;
     std::size_t copies = 0;
     while (model.document.triangulateStage.running) {
-        if (copyGrowingMesh(model.work.growingMesh, copy)) {
+        if (takeGrowingMesh(model.work.growingMesh, copy)) {
             ++copies;
             for (const MeshTriangle& t : copy.triangles)
                 for (std::int32_t v : t) ASSERT_TRUE(v >= 0 && v < model.document.pointCount);
@@ -150,8 +150,9 @@ TEST(SurfacePipeline, TheRendererCopiesTheMeshTheWorkerPublished) {
     }
     EXPECT_TRUE(model.document.triangulateStage.done);
     EXPECT_GE(copies, 1u);  // at least the clearing at the start or the end
-    copyGrowingMesh(model.work.growingMesh, copy);
+    takeGrowingMesh(model.work.growingMesh, copy);
     EXPECT_TRUE(copy.triangles.empty());  // nothing left over once the surface is done
+    EXPECT_EQ(model.work.growingMesh.growing.triangles.capacity(), 0u);  // nor a buffer kept for reuse
 }
 
 // The links the triangulation already knows are taken over only while the
