@@ -1,8 +1,25 @@
+// Pictures in and out: 8-bit BMP textures decoded, surface textures drawn, and
+// the PNG files the command-line tool saves, read back with libpng itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstdio>
+#include <map>
+#include <png.h>
+
+#include "camera/vector_math.h"
 #include "render/bitmap_text.h"
+#include "render/frame_buffer.h"
+#include "render/frame_projection.h"
+#include "render/png_writer.h"
+#include "render/scene.h"
+#include "render/surface_textures.h"
 #include "render/texture.h"
+#include "render/vertex_normals.h"
 #include "support/fake_ui.h"
+#include "support/grid_surface.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -114,6 +131,233 @@ TEST(BitmapText, DrawsInkOnlyWhereGlyphsAreAndCentres) {
     EXPECT_GT(red, 10);
     EXPECT_NEAR((minX + maxX) / 2.0, 30, 3);
     EXPECT_EQ(painter.textWidth("\xC3\xA9"), painter.textWidth("\xE9"));  // UTF-8 and Latin-1 e-acute
+}
+
+// A 64 x 64 picture in four quadrants, so a pixel tells which part of the
+// picture it came from.
+constexpr std::uint8_t kTopLeft = 10, kTopRight = 20, kBottomLeft = 30, kBottomRight = 40;
+
+Texture quadrantPicture() {
+    Texture t;
+    t.width = t.height = 64;
+    t.pixels.resize(64 * 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            t.pixels[static_cast<std::size_t>(y * 64 + x)] =
+                y < 32 ? (x < 32 ? kTopLeft : kTopRight) : (x < 32 ? kBottomLeft : kBottomRight);
+    return t;
+}
+
+std::uint8_t quadrantColour(bool right, bool top) {
+    return top ? (right ? kTopRight : kTopLeft) : (right ? kBottomRight : kBottomLeft);
+}
+
+// A 20 x 20 plane z = 100 + gx*x + gy*y in two triangles, seen from the south
+// and above, with every vertex normal the plane's own.
+struct TexturedPlane : ::testing::Test {
+    SiteDocument site;
+    RendererState state;
+    Camera camera;
+    SiteExtents extents{{10, 10, 100}, 20.0, 100.0, 100.0};
+
+    void build(double gx, double gy) {
+        site.points.clear();
+        for (const auto& [x, y] : {std::array<double, 2>{0, 0}, {20, 0}, {0, 20}, {20, 20}}) {
+            SurveyPoint p;
+            p.easting = x, p.northing = y, p.elevation = 100 + gx * x + gy * y;
+            site.points.push_back(p);
+        }
+        site.pointCount = 4;
+        site.triangles.clear();
+        testing::addFacedTriangle(site, 0, 1, 3);
+        testing::addFacedTriangle(site, 0, 3, 2);
+        const Vec3 n = normalise({-gx, -gy, 1});
+        setVertexNormals(state, VertexNormals(2, {n, n, n}));
+
+        resizeFrameBuffer(state.frame, 160, 120, state.palette[0]);
+        camera.eye = {10, -20, 180};
+        camera.direction = normalise(Vec3{0, 30, -80});
+        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
+        clearSceneBuffers(state.frame);
+        transformPoints(state, site.points, camera.view);
+    }
+
+    void draw(SurfaceMode mode) { drawSurfaceLayer(state, surfaceOf(site), camera, mode, extents, false); }
+
+    ProjectedPoint screenOf(const Vec3& p) const { return project(state.frame, transformPoint(p, camera.view)); }
+    std::uint8_t sceneAt(const ProjectedPoint& q) const {
+        const FrameBuffer& f = state.frame;
+        return f.sceneBuffer[static_cast<std::size_t>(static_cast<int>(q.y) * f.viewWidth + static_cast<int>(q.x))];
+    }
+    // How many pixels of each colour the surface drew.
+    std::map<int, int> surfaceColours() const {
+        std::map<int, int> count;
+        const FrameBuffer& f = state.frame;
+        for (std::size_t i = 0; i < f.sceneBuffer.size(); ++i)
+            if (f.depthBuffer[i] != 0.0) ++count[f.sceneBuffer[i]];
+        return count;
+    }
+};
+
+TEST_F(TexturedPlane, NormalTextureShowsThePartOfThePictureTheFaceIsTurnedTowards) {
+    // A plane leaning each of four ways: its normal's direction on the screen
+    // picks the quadrant, as on a ball facing the viewer.
+    for (const auto& [gx, gy] : {std::array<double, 2>{-0.8, -0.8}, {0.8, -0.8}, {-0.8, 0.8}, {0.8, 0.8}}) {
+        state.texture = quadrantPicture();
+        build(gx, gy);
+        draw(SurfaceMode::NormalTexture);
+        const Vec3 centre{10, 10, 100};
+        const Vec3 normal = normalise({-gx, -gy, 1});
+        const ProjectedPoint a = screenOf(centre), b = screenOf(centre + normal);
+        const std::uint8_t expected = quadrantColour(b.x > a.x, b.y < a.y);
+        const std::map<int, int> colours = surfaceColours();
+        ASSERT_FALSE(colours.empty());
+        EXPECT_EQ(colours.begin()->first, expected) << gx << "," << gy;
+        EXPECT_EQ(colours.size(), 1u) << gx << "," << gy;
+    }
+}
+
+TEST_F(TexturedPlane, SwirlLaysThePictureBehindAndTurnsItUnmirroredOverTheSurface) {
+    state.texture = quadrantPicture();
+    build(0, 0);
+    state.redrawNeeded = false;
+    draw(SurfaceMode::SwirlTexture);
+    // Behind: the picture stretched over the frame the right way up.
+    const FrameBuffer& f = state.frame;
+    auto at = [&](int x, int y) { return f.sceneBuffer[static_cast<std::size_t>(y * f.viewWidth + x)]; };
+    EXPECT_EQ(at(0, 0), kTopLeft);
+    EXPECT_EQ(at(f.clientWidth - 1, 0), kTopRight);
+    EXPECT_EQ(at(0, f.viewHeight - 1), kBottomLeft);
+    EXPECT_EQ(at(f.clientWidth - 1, f.viewHeight - 1), kBottomRight);
+    // On the surface: north-east of the centre is the picture's top right, and so on.
+    EXPECT_EQ(sceneAt(screenOf({14, 14, 100})), kTopRight);
+    EXPECT_EQ(sceneAt(screenOf({6, 14, 100})), kTopLeft);
+    EXPECT_EQ(sceneAt(screenOf({6, 6, 100})), kBottomLeft);
+    EXPECT_EQ(sceneAt(screenOf({14, 6, 100})), kBottomRight);
+    // The turn goes on: each rebuild moves it and asks for the next.
+    EXPECT_TRUE(state.redrawNeeded);
+    const double phase = state.swirlPhase;
+    draw(SurfaceMode::SwirlTexture);
+    EXPECT_LT(state.swirlPhase, phase);
+}
+
+TEST_F(TexturedPlane, ImageOnlyShowsThePictureAndTheSurfaceDrawsNothing) {
+    state.texture = quadrantPicture();
+    build(0, 0);
+    draw(SurfaceMode::ImageOnly);
+    EXPECT_TRUE(surfaceColours().empty());  // no depth written anywhere
+    std::vector<std::uint8_t> expected(state.frame.sceneBuffer.size(), kBackgroundColour);
+    stretchImage(state.texture, expected.data(), state.frame.clientWidth, state.frame.viewHeight,
+                 state.frame.viewWidth);
+    EXPECT_EQ(state.frame.sceneBuffer, expected);
+}
+
+// The pictures the command-line tool saves, read back with libpng itself.
+using testing::TempDir;
+
+struct DecodedPng {
+    int colourType = -1;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> indices;  // palette files only
+    std::vector<std::uint32_t> pixels;  // 0xFFRRGGBB
+};
+
+// Reads the file without transforms, so a palette file gives its stored indices and palette.
+bool readPng(const std::string& path, DecodedPng& out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    out.width = static_cast<int>(png_get_image_width(png, info));
+    out.height = static_cast<int>(png_get_image_height(png, info));
+    out.colourType = png_get_color_type(png, info);
+    const bool eightBit = png_get_bit_depth(png, info) == 8;
+    png_colorp palette = nullptr;
+    int paletteSize = 0;
+    png_get_PLTE(png, info, &palette, &paletteSize);
+    png_bytepp rows = png_get_rows(png, info);
+    for (int y = 0; eightBit && y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            png_color c{};
+            if (out.colourType == PNG_COLOR_TYPE_PALETTE) {
+                out.indices.push_back(rows[y][x]);
+                if (rows[y][x] < paletteSize) c = palette[rows[y][x]];
+            } else if (out.colourType == PNG_COLOR_TYPE_RGB) {
+                c = {rows[y][3 * x], rows[y][3 * x + 1], rows[y][3 * x + 2]};
+            }
+            out.pixels.push_back(0xFF000000u | (std::uint32_t{c.red} << 16) | (std::uint32_t{c.green} << 8) | c.blue);
+        }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    return eightBit;
+}
+
+TEST(PngFile, FrameAndOverlayTextComeBackPixelForPixelInTheFramesPalette) {
+    // Every palette entry in use, then text in two colours the palette lacks.
+    Palette palette;
+    buildPalette(PaletteChoice::Earth, palette);
+    const int width = 320, height = 180;
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            frame[static_cast<std::size_t>(y * width + x)] = static_cast<std::uint8_t>(x / 2 + y);
+    RgbImage image;
+    paletteToRgb(frame.data(), width, height, width, palette, image);
+    BitmapTextPainter painter(image);
+    painter.text(4, 4, "12.5 fps", 0x123456, TextAlign::Left, 0, true, 0x654321);
+
+    TempDir dir;
+    ASSERT_TRUE(writePng(dir.path("frame.png"), image, palette));
+    DecodedPng png;
+    ASSERT_TRUE(readPng(dir.path("frame.png"), png));
+    EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
+    ASSERT_EQ(png.width, width);
+    ASSERT_EQ(png.height, height);
+    EXPECT_TRUE(png.pixels == image.pixels);
+
+    // Below the text each pixel keeps its frame index, unless an earlier entry has the same colour.
+    int kept = 0, moved = 0;
+    for (std::size_t i = static_cast<std::size_t>(40 * width); i < frame.size(); ++i) {
+        const auto first = std::find(palette.begin(), palette.end(), palette[frame[i]]) - palette.begin();
+        (png.indices[i] == first ? kept : moved) += 1;
+    }
+    EXPECT_EQ(moved, 0);
+    EXPECT_GT(kept, 0);
+}
+
+TEST(PngFile, MoreThan256ColoursAreSavedAsRgb) {
+    RgbImage image{40, 10, {}};
+    for (std::uint32_t i = 0; i < 400; ++i) image.pixels.push_back(0xFF000000u | i * 0x010305u);
+    TempDir dir;
+    Palette grey;
+    buildPalette(PaletteChoice::Grey, grey);
+    ASSERT_TRUE(writePng(dir.path("many.png"), image, grey));
+    DecodedPng png;
+    ASSERT_TRUE(readPng(dir.path("many.png"), png));
+    EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_RGB);
+    EXPECT_TRUE(png.pixels == image.pixels);
+}
+
+TEST(PngFile, IsCompressedAndRefusesWhatItCannotWrite) {
+    Palette grey;
+    buildPalette(PaletteChoice::Grey, grey);
+    std::vector<std::uint8_t> frame(1280 * 720, kBackgroundColour);
+    RgbImage image;
+    paletteToRgb(frame.data(), 1280, 720, 1280, grey, image);
+    TempDir dir;
+    ASSERT_TRUE(writePng(dir.path("plain.png"), image, grey));
+    EXPECT_LT(testing::readFile(dir.path("plain.png")).size(), 10000u);  // stored rows would be 900 KB
+    EXPECT_FALSE(writePng(dir.path("none/a.png"), image, grey));
+    EXPECT_FALSE(writePng("/dev/full", image, grey));
+    EXPECT_FALSE(writePng(dir.path("empty.png"), RgbImage{}, grey));
 }
 
 }  // namespace

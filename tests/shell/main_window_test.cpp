@@ -2,21 +2,35 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
-#include <QSettings>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSet>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
 #include <chrono>
+#include <functional>
 
 #include "app/site_model.h"
-#include <QKeyEvent>
-#include <QToolBar>
-
+#include "shell/dialogs.h"
 #include "shell/main_window.h"
+#include "shell/program_args.h"
+#include "shell/program_folder.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
 #include "shell/view_widget.h"
+#include "shell/window_settings.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -119,6 +133,213 @@ TEST(RecentFiles, TheTestsKeepThemInTheirOwnFolder) {
 TEST(QtUi, FiltersInTheDialogForm) {
     EXPECT_EQ(qtFilterFrom("DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||"), "DXF (*.dxf);;All Files (*.*)");
     EXPECT_EQ(qtFilterFrom("Image (*.bmp)|*.bmp||"), "Image (*.bmp)");
+}
+
+// The program's command line, where an installed program finds its data, and
+// the window's place and last folder kept between runs.
+ProgramAction actionOf(const QStringList& args, bool qtOptionsTaken) {
+    return parseProgramArgs(args, qtOptionsTaken).action;
+}
+
+TEST(ProgramArgs, HelpVersionFilesAndUsageErrors) {
+    for (const bool qtTaken : {false, true}) {
+        EXPECT_EQ(actionOf({}, qtTaken), ProgramAction::Run);
+        EXPECT_EQ(actionOf({QStringLiteral("--help")}, qtTaken), ProgramAction::Help);
+        EXPECT_EQ(actionOf({QStringLiteral("site.txt"), QStringLiteral("-h")}, qtTaken), ProgramAction::Help);
+        EXPECT_EQ(actionOf({QStringLiteral("--version")}, qtTaken), ProgramAction::Version);
+        EXPECT_EQ(actionOf({QStringLiteral("--no-such-option")}, qtTaken), ProgramAction::UsageError);
+    }
+    const ProgramArgs file = parseProgramArgs({QStringLiteral("site.xml")}, true);
+    EXPECT_EQ(file.action, ProgramAction::Run);
+    EXPECT_EQ(file.file, QStringLiteral("site.xml"));
+    EXPECT_TRUE(parseProgramArgs({QStringLiteral("--demo")}, true).demo);
+    EXPECT_EQ(parseProgramArgs({QStringLiteral("--"), QStringLiteral("-odd.txt")}, true).file, QStringLiteral("-odd.txt"));
+
+    // Before Qt has taken its own options they and their values are no error;
+    // after, an unknown dash word or a second file is.
+    const QStringList withQtOptions{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("site.txt")};
+    EXPECT_EQ(actionOf(withQtOptions, false), ProgramAction::Run);
+    EXPECT_EQ(actionOf({QStringLiteral("-x"), QStringLiteral("site.txt")}, true), ProgramAction::UsageError);
+    EXPECT_EQ(actionOf({QStringLiteral("a.txt"), QStringLiteral("b.txt")}, true), ProgramAction::UsageError);
+    EXPECT_EQ(actionOf({QStringLiteral("--demo"), QStringLiteral("b.txt")}, true), ProgramAction::UsageError);
+}
+
+TEST(ProgramDataFolder, BesideTheProgramInABuildUnderShareOnceInstalled) {
+    const QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir top(root.path());
+    ASSERT_TRUE(top.mkpath(QStringLiteral("bin")) && top.mkpath(QStringLiteral("share/vellacor")));
+    const QString bin = top.filePath(QStringLiteral("bin"));
+    const QString data = top.filePath(QStringLiteral("share/vellacor"));
+    const QString relative = QStringLiteral("../share/vellacor");
+    auto touch = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    };
+
+    EXPECT_EQ(programDataFolder(bin, relative), bin);  // no picture anywhere: as before
+    ASSERT_TRUE(touch(QDir(data).filePath(QStringLiteral("logo.bmp"))));
+    EXPECT_EQ(QFileInfo(programDataFolder(bin, relative)).canonicalFilePath(), QFileInfo(data).canonicalFilePath());
+    ASSERT_TRUE(touch(QDir(bin).filePath(QStringLiteral("logo.bmp"))));
+    EXPECT_EQ(programDataFolder(bin, relative), bin);  // a build folder's own picture comes first
+}
+
+TEST(WindowSettings, TheWindowComesBackWhereItWasAndOpenStartsInTheLastFolder) {
+    SiteModel model;
+    {
+        MainWindow window(model);
+        window.resize(700, 500);
+        window.show();
+        window.close();
+    }
+    SiteModel next;
+    MainWindow window(next);
+    EXPECT_EQ(window.size(), QSize(700, 500));
+
+    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
+    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
+    EXPECT_EQ(QDir(lastFolder()), QDir(QFileInfo(sample).absolutePath()));
+}
+
+// The program's dialogs, filled and answered as a user would.
+// Runs `answer` on the dialog `open` brings up, from inside its event loop.
+bool answering(const std::function<void(QDialog&)>& answer, const std::function<bool()>& open) {
+    QTimer::singleShot(0, [answer] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) answer(*dialog);
+    });
+    return open();
+}
+
+QLineEdit* fieldLabelled(QDialog& dialog, const QString& label) {
+    for (QLabel* l : dialog.findChildren<QLabel*>())
+        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
+    return nullptr;
+}
+
+QPushButton* okButton(QDialog& dialog) {
+    return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
+// OK when it can be pressed, otherwise Cancel.
+void pressOkOrCancel(QDialog& dialog) {
+    if (okButton(dialog)->isEnabled())
+        okButton(dialog)->click();
+    else
+        dialog.reject();
+}
+
+TEST(EditPointDialog, OkKeepsWhatWasNotEditedExactlyAndShowsTheRestReadOnly) {
+    EditPointDialog point{17, 5000.125, 6000.5, 123.456789012345, "TOP\xB0", true};
+    bool okEnabled = false;
+    QStringList editable;
+    QString descriptionShown;
+    const auto look = [&](QDialog& dialog) {
+        okEnabled = okButton(dialog)->isEnabled();
+        for (const char* label : {"Point #:", "Northing:", "Easting:", "Elevation:", "Description:"}) {
+            QLineEdit* field = fieldLabelled(dialog, QString::fromLatin1(label));
+            if (field && !field->isReadOnly()) editable << QString::fromLatin1(label);
+        }
+        descriptionShown = fieldLabelled(dialog, QStringLiteral("Description:"))->text();
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(look, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_TRUE(okEnabled);  // twelve decimals are a number like any other
+    EXPECT_EQ(editable, (QStringList{"Elevation:", "Description:"}));
+    EXPECT_EQ(descriptionShown, QStringLiteral("TOP\u00B0"));  // the byte as the degree sign it stands for
+    EXPECT_EQ(point.elevation, 123.456789012345);
+    EXPECT_EQ(point.description, "TOP\xB0");
+    EXPECT_EQ(point.number, 17);
+
+    // Edited, the description keeps one byte per character; the elevation takes every digit typed.
+    const auto edit = [](QDialog& dialog) {
+        fieldLabelled(dialog, QStringLiteral("Elevation:"))->setText(QStringLiteral("101.123456789"));
+        QLineEdit* description = fieldLabelled(dialog, QStringLiteral("Description:"));
+        description->setText(description->text() + QStringLiteral(" X"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(edit, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_EQ(point.elevation, 101.123456789);
+    EXPECT_EQ(point.description, "TOP\xB0 X");
+
+    // A UTF-8 description edits as UTF-8.
+    point.description = "TOP \xC2\xB0";
+    const auto add = [](QDialog& dialog) {
+        QLineEdit* description = fieldLabelled(dialog, QStringLiteral("Description:"));
+        description->setText(description->text() + QStringLiteral("\u20AC"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(add, [&] { return runEditPointDialog(nullptr, point); }));
+    EXPECT_EQ(point.description, "TOP \xC2\xB0\xE2\x82\xAC");
+}
+
+TEST(SavingDialog, EachFormatHasItsButtonAndTheSiteItsSystem) {
+    SavingDialog saving;
+    saving.format = ExportFormat::GeoPackage;
+    QStringList shown;
+    QString checked;
+    const auto pick = [&](QDialog& dialog) {
+        for (QRadioButton* button : dialog.findChildren<QRadioButton*>()) {
+            shown << button->text();
+            if (button->isChecked()) checked = button->text();
+            if (button->text() == QStringLiteral("GeoTIFF DEM")) button->setChecked(true);
+        }
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(pick, [&] { return runSavingDialog(nullptr, saving); }));
+    EXPECT_EQ(shown, (QStringList{"DXF", "LandXML", "GeoPackage", "GeoJSON (one layer)", "Shapefile (one layer)",
+                                  "GeoTIFF DEM"}));
+    EXPECT_EQ(checked, QStringLiteral("GeoPackage"));
+    EXPECT_EQ(saving.format, ExportFormat::GeoTiff);
+
+    CoordinateSystemDialog system{"EPSG:2193"};
+    QString before;
+    const auto type = [&](QDialog& dialog) {
+        QLineEdit* field = dialog.findChild<QLineEdit*>();
+        before = field->text();
+        field->setText(QStringLiteral("  EPSG:4326 "));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(type, [&] { return runCoordinateSystemDialog(nullptr, system); }));
+    EXPECT_EQ(before, QStringLiteral("EPSG:2193"));
+    EXPECT_EQ(system.definition, "EPSG:4326");
+
+    // The DEM's cell: OK only for a size above nothing.
+    DemCellDialog cell{0.25};
+    bool zeroAccepted = true;
+    const auto size = [&](QDialog& dialog) {
+        QLineEdit* field = dialog.findChild<QLineEdit*>();
+        before = field->text();
+        field->setText(QStringLiteral("0"));
+        zeroAccepted = okButton(dialog)->isEnabled();
+        field->setText(QStringLiteral("1.5"));
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(size, [&] { return runDemCellDialog(nullptr, cell); }));
+    EXPECT_EQ(before, QStringLiteral("0.25"));
+    EXPECT_FALSE(zeroAccepted);
+    EXPECT_EQ(cell.cellSize, 1.5);
+}
+
+TEST(PointClassesDialog, ShowsTheFilesClassesWithTheChosenTickedAndReturnsWhatIsTicked) {
+    PointClassesDialog classes;
+    classes.classes = {{1, "Unclassified", 12}, {2, "Ground", 3400000000}, {9, "Water", 5}};
+    classes.chosen = {2};
+    QStringList shown;
+    QList<Qt::CheckState> ticks;
+    const auto tick = [&](QDialog& dialog) {
+        QListWidget* list = dialog.findChild<QListWidget*>();
+        for (int row = 0; row < list->count(); ++row) {
+            shown << list->item(row)->text();
+            ticks << list->item(row)->checkState();
+            list->item(row)->setCheckState(row == 2 ? Qt::Checked : Qt::Unchecked);
+        }
+        pressOkOrCancel(dialog);
+    };
+    ASSERT_TRUE(answering(tick, [&] { return runPointClassesDialog(nullptr, classes); }));
+    EXPECT_EQ(shown, (QStringList{"Unclassified (class 1): 12 points", "Ground (class 2): 3400000000 points",
+                                  "Water (class 9): 5 points"}));
+    EXPECT_EQ(ticks, (QList<Qt::CheckState>{Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
+    EXPECT_EQ(classes.chosen, std::vector<int>{9});
 }
 
 }  // namespace
