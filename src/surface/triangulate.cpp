@@ -166,11 +166,16 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     std::vector<MeshTriangle> snapshot;
     bool built = false;
     // While this core inserts the points, the other brings in the memory the
-    // insertion will fill.
+    // insertion will fill, and as much of the triangle records' (at most
+    // 2n - 5 for n points) as the slots will have been given back by the
+    // time the conversion writes beyond it: more would raise the peak.
     const auto [slotStorage, slotBytes] = mesh.reservedStorage();
     runOnTwoCores(
         [&, slotStorage = slotStorage, slotBytes = slotBytes] {
             prefaultPages(slotStorage, slotBytes);
+            reserveOnHugePages(output.triangles, 2 * static_cast<std::size_t>(count));
+            const std::size_t recordBytes = output.triangles.capacity() * sizeof(TinTriangle);
+            if (recordBytes > slotBytes) prefaultPages(output.triangles.data(), recordBytes - slotBytes);
         },
         [&] {
             built = mesh.build(kCheckpointEvery, [&](int handled) {
