@@ -7,7 +7,8 @@
 namespace vellacor {
 
 void setDescription(SurveyPoint& p, std::string_view text) {
-    p.descriptionId = internDescription(text.substr(0, utf8CutLength(text, kDescriptionLength)));
+    text = text.substr(0, utf8CutLength(text, kDescriptionLength));
+    p.descriptionId = internDescription(text.substr(0, text.find('\0')));  // a zero byte ends the text
 }
 
 int nextPointNumberAfter(const SurveyPoint* points, int count) {

@@ -43,6 +43,8 @@ TEST(DescriptionPool, PointsKeepFiftyBytesWithoutSplittingACharacter) {
     SurveyPoint q;
     setDescription(q, std::string(50, 'B'));
     EXPECT_EQ(q.descriptionId, p.descriptionId);
+    setDescription(q, std::string_view("EP\0junk", 7));  // binary junk in a file never reaches a writer
+    EXPECT_EQ(descriptionOf(q), "EP");
 }
 
 }  // namespace
