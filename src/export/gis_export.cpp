@@ -12,7 +12,8 @@
 namespace vellacor {
 
 const ModuleTable<GisFunctions>& gisModule() {
-    static const ModuleTable<GisFunctions> module = gisModuleTable<GisFunctions>("vellacor_gis_functions", programDescriptionPool());
+    static const ModuleTable<GisFunctions> module =
+        gisModuleTable<GisFunctions>("vellacor_gis_functions", programDescriptionPool());
     return module;
 }
 

@@ -7,7 +7,8 @@
 #include "import/raster_functions.h"
 #include "model/description_pool.h"
 
-extern "C" [[gnu::visibility("default")]] const vellacor::RasterFunctions* vellacor_raster_functions(void* programPool) {
+extern "C" [[gnu::visibility("default")]] const vellacor::RasterFunctions* vellacor_raster_functions(
+    void* programPool) {
     vellacor::adoptDescriptionPool(static_cast<vellacor::DescriptionPool*>(programPool));
     static const vellacor::RasterFunctions functions{vellacor::rasterKnownByContent, vellacor::readRasterFile,
                                                      vellacor::readRasterBytes};

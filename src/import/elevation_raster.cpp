@@ -14,7 +14,8 @@ namespace vellacor {
 namespace {
 
 const ModuleTable<RasterFunctions>& rasterModule() {
-    static const ModuleTable<RasterFunctions> module = gisModuleTable<RasterFunctions>("vellacor_raster_functions", programDescriptionPool());
+    static const ModuleTable<RasterFunctions> module =
+        gisModuleTable<RasterFunctions>("vellacor_raster_functions", programDescriptionPool());
     return module;
 }
 

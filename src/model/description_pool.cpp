@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>

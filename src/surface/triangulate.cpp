@@ -114,7 +114,7 @@ bool convertMesh(PlanDelaunay& mesh, const MeshPoints& points, int count, Triang
     TinTriangle* records = triangles.data();
     auto convert = [&](std::size_t fromSlot, std::size_t toSlot, bool reports) {
         int done = 0;
-        mesh.forEachLinkedTriangle(fromSlot, toSlot, [&](int number, const std::int32_t* v, const std::int32_t* across) {
+        auto visit = [&](int number, const std::int32_t* v, const std::int32_t* across) {
             if ((++done & kConversionCheckEvery) == 0) {
                 if (reports && !monitor.carryOn(1.0)) stop.store(true, std::memory_order_relaxed);
                 if (stop.load(std::memory_order_relaxed)) return;
@@ -129,7 +129,8 @@ bool convertMesh(PlanDelaunay& mesh, const MeshPoints& points, int count, Triang
                 return Vec3{points.x[at], points.y[at], points.z[at]};
             };
             computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
-        });
+        };
+        mesh.forEachLinkedTriangle(fromSlot, toSlot, visit);
     };
     const std::size_t halves = slotAt.size() - 1;
     for (std::size_t j = 0; j < halves && !stop.load(); j += 2) {

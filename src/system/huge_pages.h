@@ -7,16 +7,21 @@
 
 namespace vellacor {
 
+// Gives `advice` for the whole pages of `pageSize` bytes inside
+// [data, data + bytes); a part page at either end is left alone.
+inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageSize, int advice) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + pageSize - 1) & ~(pageSize - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(pageSize - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, advice);
+}
+
 // Asks the kernel to back the whole 2 MiB pages inside [data, data + bytes)
 // with huge pages: a fresh array of hundreds of megabytes then costs a few
 // hundred page faults instead of tens of thousands. Only a hint; a kernel
 // that refuses it leaves the memory as it was.
 inline void adviseHugePages(void* data, std::size_t bytes) {
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(kHuge - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    adviseWholePages(data, bytes, std::uintptr_t{2} << 20, MADV_HUGEPAGE);
 }
 
 // Makes the kernel provide the pages of [data, data + bytes) now, zeroed and
@@ -25,11 +30,7 @@ inline void adviseHugePages(void* data, std::size_t bytes) {
 // contents are left as they are; only a hint, as above.
 inline void prefaultPages(void* data, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
-    constexpr std::uintptr_t kPage = 4096;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
@@ -39,13 +40,7 @@ inline void prefaultPages(void* data, std::size_t bytes) {
 // Gives the whole pages inside [data, data + bytes) back to the system: they
 // read as zeros afterwards. For a big working array whose front has been
 // read for the last time while its results are being written elsewhere.
-inline void discardPages(void* data, std::size_t bytes) {
-    constexpr std::uintptr_t kPage = 4096;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-}
+inline void discardPages(void* data, std::size_t bytes) { adviseWholePages(data, bytes, 4096, MADV_DONTNEED); }
 
 // Reserves room for `count` elements of `v`, on huge pages where the array
 // is large, before anything is written to it.
