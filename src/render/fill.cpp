@@ -219,6 +219,67 @@ bool takeVertex(const ProjectedPoint& s, int i, ScreenVertex* p, double& ymin, d
 
 }  // namespace
 
+namespace {
+
+// One side of a flat triangle: the edge from a, its steps per row, and the
+// rows it crosses. The values are those scanEdge would put in the span table.
+struct TriangleSide {
+    ScreenVertex a;
+    double dx, dw;
+    int first, last;
+};
+
+// The rows of a triangle are few (most cover one or two), so rather than
+// going through the span table each row reads its two sides straight from
+// the edges: the same crossings, the same depths, the same pixels.
+void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenVertex* p, int y0, int y1, int lo,
+                          int hi, std::uint8_t colour) {
+    const int rows = frame.viewHeight, width = frame.viewWidth;
+    // Edges running down the screen are the left side, those running up the
+    // right; each side's edges (at most two) split the rows between them.
+    TriangleSide left[2], right[2];
+    int lefts = 0, rights = 0;
+    for (int i = 0; i < 3; ++i) {
+        const ScreenVertex& a = p[i];
+        const ScreenVertex& b = p[i == 2 ? 0 : i + 1];
+        if (b.y == a.y) continue;
+        const bool down = a.y < b.y;
+        const int first = std::max(firstAfter(down ? a.y : b.y, rows), lo);
+        const int last = std::min(lastAtOrBefore(down ? b.y : a.y, rows), hi);
+        if (first > last) continue;
+        const double k = 1.0 / (b.y - a.y);
+        const TriangleSide side{a, (b.x - a.x) * k, (b.w - a.w) * k, first, last};
+        if (down)
+            left[lefts++] = side;
+        else
+            right[rights++] = side;
+    }
+    if (lefts == 0 || rights == 0) return;
+    if (lefts == 2 && left[1].first < left[0].first) std::swap(left[0], left[1]);
+    if (rights == 2 && right[1].first < right[0].first) std::swap(right[0], right[1]);
+    for (int y = y0; y <= y1; ++y) {
+        const TriangleSide& l = left[lefts == 2 && y > left[0].last ? 1 : 0];
+        const TriangleSide& r = right[rights == 2 && y > right[0].last ? 1 : 0];
+        const double fl = y - l.a.y, fr = y - r.a.y;
+        const double lx = l.a.x + fl * l.dx, rx = r.a.x + fr * r.dx;
+        const int x0 = firstAfter(lx, width), x1 = lastAtOrBefore(rx, width);
+        if (x0 > x1) continue;  // empty, or the triangle runs the other way round
+        const double lw = l.a.w + fl * l.dw, rw = r.a.w + fr * r.dw;
+        const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * width;
+        const double dw = (rw - lw) * (1.0 / (rx - lx));
+        std::uint8_t* pix = target.pixels + offset;
+        double* depth = target.depth + offset;
+        double w = lw + (x0 - lx) * dw;
+        for (int x = x0; x <= x1; ++x, w += dw)
+            if (w <= depth[x]) {
+                pix[x] = colour;
+                depth[x] = w;
+            }
+    }
+}
+
+}  // namespace
+
 void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
                       const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
@@ -226,7 +287,11 @@ void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPo
     double ymin = 0.0, ymax = 0.0;
     if (!takeVertex(a, 0, p, ymin, ymax) || !takeVertex(b, 1, p, ymin, ymax) || !takeVertex(c, 2, p, ymin, ymax))
         return;
-    scanAndFill<false, false>(frame, target, nullptr, p, 3, ymin, ymax, FlatSpan<true>{colour});
+    const int rows = frame.viewHeight;
+    const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
+    const int y0 = std::max(firstAfter(ymin, rows), lo), y1 = std::min(lastAtOrBefore(ymax, rows), hi);
+    if (y0 > y1) return;
+    fillFlatTriangleRows(frame, target, p, y0, y1, lo, hi, colour);
 }
 
 void fillPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, const ClipVertex* vertices, int count,

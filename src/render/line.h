@@ -31,7 +31,12 @@ void drawLine2D(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a
                 std::uint8_t colour);
 
 // Whole pixel of a projected coordinate; far-off values stay far off without overflowing.
-inline long long linePixelOf(double v) { return static_cast<long long>(std::fmax(std::fmin(v, 1.0e15), -1.0e15)); }
+// (Compared rather than through fmin and fmax, which are calls here; NaN
+// becomes 1e15 either way.)
+inline long long linePixelOf(double v) {
+    const double below = v < 1.0e15 ? v : 1.0e15;
+    return static_cast<long long>(below > -1.0e15 ? below : -1.0e15);
+}
 
 // Calls plot(x, y, w) for every pixel of the segment between two projected
 // points, w being the depth there (drawn kLineDepthBias nearer), in order from

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "raster_fixture.h"
@@ -98,6 +100,46 @@ TEST(Fill, FlatTriangleIsPixelExact) {
     const ClipVertex reversed[3] = {tri[1], tri[0], tri[2]};
     fillPolygon(f, sceneTarget(f), FillMode::Flat, reversed, 3, 30);
     EXPECT_EQ(picture(f, 20), expected);
+}
+
+// The surface fills most triangles through fillFlatTriangle, which works row
+// by row without the span table. Over triangles overlapping in one frame
+// (corners on whole and half pixels, level edges, either winding, partly off
+// the frame, within a band of rows as the two fill threads use) it must leave
+// every pixel and every depth bit as the polygon filler does.
+TEST(Fill, ProjectedTriangleFillsWhatThePolygonFillerFills) {
+    FrameBuffer byTriangle, byPolygon;
+    sizedFrame(byTriangle, 40, 30);
+    sizedFrame(byPolygon, 40, 30);
+    std::uint32_t seed = 12345;
+    auto next = [&](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(range));
+    };
+    // Screen positions from -4 to 44 (wider than the frame) in steps of a
+    // quarter pixel, so that many corners and crossings fall on pixel rows and columns.
+    auto coordinate = [&](int extent) { return next(4 * (extent + 8)) / 4.0 - 4.0; };
+    for (int i = 0; i < 3000; ++i) {
+        const int first = next(3) == 0 ? next(30) : 0;
+        const int limit = next(3) == 0 ? first + next(30) : 30;
+        const double w = -1.0 / (1.0 + next(8));
+        ClipVertex v[3];
+        double x[3], y[3];
+        for (int k = 0; k < 3; ++k) {
+            x[k] = coordinate(40);
+            y[k] = k == 1 && next(4) == 0 ? y[0] : coordinate(30);  // a level edge, now and then
+            v[k] = vertexAt(byPolygon, x[k], y[k], w * (1.0 + 0.01 * next(50)));
+        }
+        const auto colour = static_cast<std::uint8_t>(16 + i % 200);
+        fillPolygon(byPolygon, withinRows(sceneTarget(byPolygon), first, limit), FillMode::Flat, v, 3, colour);
+        auto at = [&](int k) { return project(byTriangle, {v[k].x, v[k].y, v[k].z}); };
+        fillFlatTriangle(byTriangle, withinRows(sceneTarget(byTriangle), first, limit), at(0), at(1), at(2), colour);
+    }
+    EXPECT_EQ(byTriangle.sceneBuffer, byPolygon.sceneBuffer);
+    ASSERT_EQ(byTriangle.depthBuffer.size(), byPolygon.depthBuffer.size());
+    for (std::size_t i = 0; i < byPolygon.depthBuffer.size(); ++i)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(byTriangle.depthBuffer[i]), std::bit_cast<std::uint64_t>(byPolygon.depthBuffer[i]))
+            << "pixel " << i;
 }
 
 TEST(Fill, GouraudTriangleTruncatesTheShade) {
