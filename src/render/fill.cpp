@@ -283,14 +283,17 @@ void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenV
 void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
                       const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
-    ScreenVertex p[3];
-    double ymin = 0.0, ymax = 0.0;
-    if (!takeVertex(a, 0, p, ymin, ymax) || !takeVertex(b, 1, p, ymin, ymax) || !takeVertex(c, 2, p, ymin, ymax))
-        return;
+    // The rows first: most triangles of a large surface far off cover none.
     const int rows = frame.viewHeight;
     const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
+    const double ymin = std::min({a.y, b.y, c.y}), ymax = std::max({a.y, b.y, c.y});
     const int y0 = std::max(firstAfter(ymin, rows), lo), y1 = std::min(lastAtOrBefore(ymax, rows), hi);
     if (y0 > y1) return;
+    const bool finite = std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.w) && std::isfinite(b.x) &&
+                        std::isfinite(b.y) && std::isfinite(b.w) && std::isfinite(c.x) && std::isfinite(c.y) &&
+                        std::isfinite(c.w);
+    if (!finite) return;
+    const ScreenVertex p[3] = {{a.x, a.y, a.w}, {b.x, b.y, b.w}, {c.x, c.y, c.w}};
     fillFlatTriangleRows(frame, target, p, y0, y1, lo, hi, colour);
 }
 
