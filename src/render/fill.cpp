@@ -217,10 +217,6 @@ bool takeVertex(const ProjectedPoint& s, int i, ScreenVertex* p, double& ymin, d
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // One side of a flat triangle: the edge from a, its steps per row, and the
 // rows it crosses. The values are those scanEdge would put in the span table.
 struct TriangleSide {
@@ -283,7 +279,7 @@ void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenV
 void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
                       const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
-    // The rows first: most triangles of a large surface far off cover none.
+    // The rows first: many triangles of a large surface, far off, cover none.
     const int rows = frame.viewHeight;
     const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
     const double ymin = std::min({a.y, b.y, c.y}), ymax = std::max({a.y, b.y, c.y});
