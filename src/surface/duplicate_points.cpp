@@ -20,6 +20,11 @@ struct Entry {
     std::int32_t position;
 };
 
+// A point's plan position.
+struct Plan {
+    double easting, northing;
+};
+
 // Least-significant-digit radix sort on the cell number, skipping digits
 // that are the same for every entry.
 void sortByCell(std::vector<Entry>& entries) {
@@ -45,37 +50,39 @@ void sortByCell(std::vector<Entry>& entries) {
 
 }  // namespace
 
-std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, const double* northing,
-                                                      const std::int32_t* pointIndex, int count) {
+std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoint> points) {
     std::vector<DuplicatePosition> dropped;
+    const int count = static_cast<int>(points.size());
     if (count < 2) return dropped;
+    auto point = [&](int i) -> const SurfacePoint& { return points[static_cast<std::size_t>(i)]; };
 
     auto later = [&](int a, int b) {
-        if (easting[a] != easting[b]) return easting[a] > easting[b];
-        if (northing[a] != northing[b]) return northing[a] > northing[b];
-        return pointIndex[a] > pointIndex[b];
+        const SurfacePoint &p = point(a), &q = point(b);
+        if (p.easting != q.easting) return p.easting > q.easting;
+        if (p.northing != q.northing) return p.northing > q.northing;
+        return p.pointIndex > q.pointIndex;
     };
 
-    double minE = easting[0], maxE = easting[0], minN = northing[0], maxN = northing[0];
-    for (int i = 1; i < count; ++i) {
-        minE = std::min(minE, easting[i]);
-        maxE = std::max(maxE, easting[i]);
-        minN = std::min(minN, northing[i]);
-        maxN = std::max(maxN, northing[i]);
+    double minE = points[0].easting, maxE = minE, minN = points[0].northing, maxN = minN;
+    for (const SurfacePoint& p : points) {
+        minE = std::min(minE, p.easting);
+        maxE = std::max(maxE, p.easting);
+        minN = std::min(minN, p.northing);
+        maxN = std::max(maxN, p.northing);
     }
     // Larger cells on a vast site keep cell numbers within 62 bits.
     const double cell = std::max(kCell, std::max(maxE - minE, maxN - minN) / 0x1p30);
     const auto rows = static_cast<std::uint64_t>((maxN - minN) / cell) + 3;  // a margin row on each side
-    auto cellOf = [&](int i) {
-        const auto column = static_cast<std::uint64_t>((easting[i] - minE) / cell) + 1;
-        const auto row = static_cast<std::uint64_t>((northing[i] - minN) / cell) + 1;
+    auto cellOf = [&](const SurfacePoint& p) {
+        const auto column = static_cast<std::uint64_t>((p.easting - minE) / cell) + 1;
+        const auto row = static_cast<std::uint64_t>((p.northing - minN) / cell) + 1;
         return column * rows + row;
     };
 
     std::vector<Entry> entries;
     reserveOnHugePages(entries, static_cast<std::size_t>(count));
     entries.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(i), i};
+    for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(point(i)), i};
     sortByCell(entries);
     // Within a cell, latest first: a search through a cell stops at the
     // first point that is not later than the one it looks for.
@@ -92,6 +99,24 @@ std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, con
         for (std::size_t k = r; k < end; ++k) runEnd[k] = static_cast<std::int32_t>(end);
         r = end;
     }
+    // The coordinates in cell order, gathered in one pass whose reads do not
+    // wait on each other: the sweep below then reads its neighbours in order
+    // rather than jumping about the points.
+    std::vector<Plan> inCellOrder;
+    reserveOnHugePages(inCellOrder, entries.size());
+    inCellOrder.resize(entries.size());
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const SurfacePoint& p = point(entries[k].position);
+        inCellOrder[k] = {p.easting, p.northing};
+    }
+    // "Later" for two entries, from their gathered coordinates; the point
+    // indices are looked up only for points at the very same position.
+    auto laterEntry = [&](std::size_t a, std::size_t b) {
+        const Plan &p = inCellOrder[a], &q = inCellOrder[b];
+        if (p.easting != q.easting) return p.easting > q.easting;
+        if (p.northing != q.northing) return p.northing > q.northing;
+        return point(entries[a].position).pointIndex > point(entries[b].position).pointIndex;
+    };
 
     // The three rows of neighbouring cells are three ranges of cell numbers
     // whose starts only grow as the sweep goes on.
@@ -103,6 +128,7 @@ std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, con
     std::vector<std::int32_t> laterOf(static_cast<std::size_t>(count), kNotDropped);  // the later point it coincides with
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const int i = entries[k].position;
+        const Plan& at = inCellOrder[k];
         bool duplicate = false;
         for (std::size_t range = 0; range < 3 && !duplicate; ++range) {
             const std::uint64_t first = firstOfRange(entries[k].cell, range);
@@ -110,14 +136,14 @@ std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, con
             std::size_t& q = from[range];
             while (q < entries.size() && entries[q].cell < first) ++q;
             for (std::size_t m = q; m < entries.size() && entries[m].cell <= last && !duplicate;) {
-                const int j = entries[m].position;
-                if (j == i || !later(j, i)) {
+                if (m == k || !laterEntry(m, k)) {
                     m = static_cast<std::size_t>(runEnd[m]);  // the rest of this cell is not later
                     continue;
                 }
-                duplicate = std::fabs(easting[i] - easting[j]) < kSamePosition &&
-                            std::fabs(northing[i] - northing[j]) < kSamePosition;
-                if (duplicate) laterOf[static_cast<std::size_t>(i)] = j;
+                const Plan& other = inCellOrder[m];
+                duplicate = std::fabs(at.easting - other.easting) < kSamePosition &&
+                            std::fabs(at.northing - other.northing) < kSamePosition;
+                if (duplicate) laterOf[static_cast<std::size_t>(i)] = entries[m].position;
                 ++m;
             }
         }

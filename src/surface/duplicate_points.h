@@ -1,13 +1,16 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
+
+#include "surface/surface_point.h"
 
 namespace vellacor {
 
 inline constexpr double kSamePosition = 0.005;  // two survey points closer than this in both axes coincide
 
 // A survey point left out of the surface, and the point the surface keeps
-// at its place (positions into the arrays given).
+// at its place (positions into the points given).
 struct DuplicatePosition {
     std::int32_t dropped;
     std::int32_t kept;
@@ -20,9 +23,8 @@ struct DuplicatePosition {
 // the point that stands for it in the surface: the later one it coincides
 // with, or, when that one is left out too, the one that stands for that.
 // Ascending by dropped position. Linear time: points are bucketed in cells,
-// each checked only against its neighbours; give the points in a spatially
-// coherent order (see hilbertOrder) and the buckets are touched locally.
-std::vector<DuplicatePosition> findDuplicatePositions(const double* easting, const double* northing,
-                                                      const std::int32_t* pointIndex, int count);
+// each checked only against its neighbours, in the cells' order whatever
+// the order of the points.
+std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoint> points);
 
 }  // namespace vellacor

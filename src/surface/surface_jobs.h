@@ -7,16 +7,11 @@
 #include "model/background_job.h"
 #include "model/surface_boundaries.h"
 #include "model/survey_point.h"
+#include "surface/surface_point.h"
 #include "surface/surface_work.h"
 #include "model/tin_triangle.h"
 
 namespace vellacor {
-
-// A survey point as the triangulation uses it.
-struct SurfacePoint {
-    double easting, northing, elevation;
-    std::int32_t pointIndex;
-};
 
 // The survey points a triangulation uses, copied from the model when it starts
 // so the worker never reads the live point array.

@@ -27,22 +27,8 @@ constexpr std::int32_t kKeptItself = -1;
 // findDuplicatePositions), the position of the input point kept for it;
 // kKeptItself for the rest.
 std::vector<std::int32_t> keptPositions(const std::vector<SurfacePoint>& points) {
-    const std::size_t all = points.size();
-    std::vector<double> x, y;
-    std::vector<std::int32_t> pointIndex;
-    reserveOnHugePages(x, all);
-    reserveOnHugePages(y, all);
-    reserveOnHugePages(pointIndex, all);
-    x.resize(all);
-    y.resize(all);
-    pointIndex.resize(all);
-    for (std::size_t i = 0; i < all; ++i) {
-        x[i] = points[i].easting;
-        y[i] = points[i].northing;
-        pointIndex[i] = points[i].pointIndex;
-    }
-    std::vector<std::int32_t> kept(all, kKeptItself);
-    for (const DuplicatePosition& d : findDuplicatePositions(x.data(), y.data(), pointIndex.data(), static_cast<int>(all)))
+    std::vector<std::int32_t> kept(points.size(), kKeptItself);
+    for (const DuplicatePosition& d : findDuplicatePositions(points))
         kept[static_cast<std::size_t>(d.dropped)] = d.kept;
     return kept;
 }
