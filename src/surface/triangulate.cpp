@@ -167,7 +167,12 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
         [&] {
             built = mesh.build(kCheckpointEvery, [&](int handled) {
                 if (monitor.meshDue()) {
+                    // Room for the finished mesh (at most 2n triangles) at
+                    // once: grown a push at a time, a copy of ten million
+                    // points' mesh reallocated its way up to 240 MB and held
+                    // the insertion up for a second or two.
                     snapshot.clear();
+                    reserveOnHugePages(snapshot, 2 * static_cast<std::size_t>(count));
                     mesh.forEachTriangle([&](int a, int b, int c) {
                         snapshot.push_back({points.pointIndex[static_cast<std::size_t>(a)],
                                             points.pointIndex[static_cast<std::size_t>(b)],
