@@ -12,6 +12,9 @@ namespace vellacor {
 namespace {
 
 constexpr auto kMeshInterval = std::chrono::milliseconds(100);
+// Nor more often than this many times what gathering the last copy took: at
+// ten million points a copy takes a quarter of a second of the insertion.
+constexpr int kMeshCostShare = 10;
 
 // Reports to the job and publishes the growing mesh to the snapshot when it is wanted.
 class JobMonitor : public TriangulationMonitor {
@@ -22,11 +25,13 @@ public:
     bool meshDue() override {
         if (!snapshot_.wanted.load(std::memory_order_relaxed)) return false;
         const auto now = std::chrono::steady_clock::now();
-        if (now - lastPublished_ < kMeshInterval) return false;
+        if (now - lastPublished_ < std::max<std::chrono::steady_clock::duration>(kMeshInterval, kMeshCostShare * lastCost_))
+            return false;
         lastPublished_ = now;
         return true;
     }
     void publishMesh(std::vector<MeshTriangle>& triangles) override {
+        lastCost_ = std::chrono::steady_clock::now() - lastPublished_;
         std::lock_guard<std::mutex> lock(snapshot_.mutex);
         snapshot_.growing.triangles.swap(triangles);
         ++snapshot_.growing.revision;
@@ -44,6 +49,7 @@ private:
     const JobControl& control_;
     MeshSnapshot& snapshot_;
     std::chrono::steady_clock::time_point lastPublished_{};
+    std::chrono::steady_clock::duration lastCost_{};  // gathering the last copy
 };
 
 }  // namespace
