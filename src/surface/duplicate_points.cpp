@@ -20,11 +20,6 @@ struct Entry {
     std::int32_t position;
 };
 
-// A point's plan position.
-struct Plan {
-    double easting, northing;
-};
-
 // Least-significant-digit radix sort on the cell number, skipping digits
 // that are the same for every entry.
 void sortByCell(std::vector<Entry>& entries) {
@@ -99,25 +94,6 @@ std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoi
         for (std::size_t k = r; k < end; ++k) runEnd[k] = static_cast<std::int32_t>(end);
         r = end;
     }
-    // The coordinates in cell order, gathered in one pass whose reads do not
-    // wait on each other: the sweep below then reads its neighbours in order
-    // rather than jumping about the points.
-    std::vector<Plan> inCellOrder;
-    reserveOnHugePages(inCellOrder, entries.size());
-    inCellOrder.resize(entries.size());
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const SurfacePoint& p = point(entries[k].position);
-        inCellOrder[k] = {p.easting, p.northing};
-    }
-    // "Later" for two entries, from their gathered coordinates; the point
-    // indices are looked up only for points at the very same position.
-    auto laterEntry = [&](std::size_t a, std::size_t b) {
-        const Plan &p = inCellOrder[a], &q = inCellOrder[b];
-        if (p.easting != q.easting) return p.easting > q.easting;
-        if (p.northing != q.northing) return p.northing > q.northing;
-        return point(entries[a].position).pointIndex > point(entries[b].position).pointIndex;
-    };
-
     // The three rows of neighbouring cells are three ranges of cell numbers
     // whose starts only grow as the sweep goes on.
     std::array<std::size_t, 3> from{0, 0, 0};
@@ -128,7 +104,7 @@ std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoi
     std::vector<std::int32_t> laterOf(static_cast<std::size_t>(count), kNotDropped);  // the later point it coincides with
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const int i = entries[k].position;
-        const Plan& at = inCellOrder[k];
+        const SurfacePoint& at = point(i);
         bool duplicate = false;
         for (std::size_t range = 0; range < 3 && !duplicate; ++range) {
             const std::uint64_t first = firstOfRange(entries[k].cell, range);
@@ -136,14 +112,15 @@ std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoi
             std::size_t& q = from[range];
             while (q < entries.size() && entries[q].cell < first) ++q;
             for (std::size_t m = q; m < entries.size() && entries[m].cell <= last && !duplicate;) {
-                if (m == k || !laterEntry(m, k)) {
+                const int j = entries[m].position;
+                if (j == i || !later(j, i)) {
                     m = static_cast<std::size_t>(runEnd[m]);  // the rest of this cell is not later
                     continue;
                 }
-                const Plan& other = inCellOrder[m];
+                const SurfacePoint& other = point(j);
                 duplicate = std::fabs(at.easting - other.easting) < kSamePosition &&
                             std::fabs(at.northing - other.northing) < kSamePosition;
-                if (duplicate) laterOf[static_cast<std::size_t>(i)] = entries[m].position;
+                if (duplicate) laterOf[static_cast<std::size_t>(i)] = j;
                 ++m;
             }
         }
