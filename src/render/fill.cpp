@@ -181,13 +181,23 @@ void fillRows(FrameBuffer& frame, RasterTarget target, int y0, int y1, const Spa
     }
 }
 
+// The rows a polygon spanning ymin..ymax fills: within the frame and the
+// target's own rows (the rest may be another thread's). lo..hi are the
+// target's rows, y0..y1 the polygon's among them; y0 > y1 when it fills none.
+struct FillRows {
+    int lo, hi, y0, y1;
+};
+FillRows fillRowsOf(const FrameBuffer& frame, RasterTarget target, double ymin, double ymax) {
+    const int rows = frame.viewHeight;
+    const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
+    return {lo, hi, std::max(firstAfter(ymin, rows), lo), std::min(lastAtOrBefore(ymax, rows), hi)};
+}
+
 template <bool kShade, bool kTexture, class Span>
 void scanAndFill(FrameBuffer& frame, RasterTarget target, const ClipVertex* v, const ScreenVertex* p, int count,
                  double ymin, double ymax, const Span& span) {
     const int rows = frame.viewHeight;
-    // Only the target's rows: the rest of the span table may be another thread's.
-    const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
-    const int y0 = std::max(firstAfter(ymin, rows), lo), y1 = std::min(lastAtOrBefore(ymax, rows), hi);
+    const auto [lo, hi, y0, y1] = fillRowsOf(frame, target, ymin, ymax);
     if (y0 > y1) return;
     SpanRow* table = frame.spanTable.data();
     // The edges' divisions first, all together, so they overlap rather than
@@ -280,10 +290,8 @@ void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPo
                       const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
     // The rows first: many triangles of a large surface, far off, cover none.
-    const int rows = frame.viewHeight;
-    const int lo = std::max(target.firstRow, 0), hi = std::min(target.rowLimit, rows) - 1;
-    const double ymin = std::min({a.y, b.y, c.y}), ymax = std::max({a.y, b.y, c.y});
-    const int y0 = std::max(firstAfter(ymin, rows), lo), y1 = std::min(lastAtOrBefore(ymax, rows), hi);
+    const auto [lo, hi, y0, y1] =
+        fillRowsOf(frame, target, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
     if (y0 > y1) return;
     const bool finite = std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.w) && std::isfinite(b.x) &&
                         std::isfinite(b.y) && std::isfinite(b.w) && std::isfinite(c.x) && std::isfinite(c.y) &&

@@ -25,8 +25,9 @@ public:
     bool meshDue() override {
         if (!snapshot_.wanted.load(std::memory_order_relaxed)) return false;
         const auto now = std::chrono::steady_clock::now();
-        if (now - lastPublished_ < std::max<std::chrono::steady_clock::duration>(kMeshInterval, kMeshCostShare * lastCost_))
-            return false;
+        const std::chrono::steady_clock::duration gap = std::max<std::chrono::steady_clock::duration>(
+            kMeshInterval, kMeshCostShare * lastCost_);
+        if (now - lastPublished_ < gap) return false;
         lastPublished_ = now;
         return true;
     }

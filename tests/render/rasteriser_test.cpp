@@ -137,9 +137,9 @@ TEST(Fill, ProjectedTriangleFillsWhatThePolygonFillerFills) {
     }
     EXPECT_EQ(byTriangle.sceneBuffer, byPolygon.sceneBuffer);
     ASSERT_EQ(byTriangle.depthBuffer.size(), byPolygon.depthBuffer.size());
+    auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
     for (std::size_t i = 0; i < byPolygon.depthBuffer.size(); ++i)
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(byTriangle.depthBuffer[i]), std::bit_cast<std::uint64_t>(byPolygon.depthBuffer[i]))
-            << "pixel " << i;
+        ASSERT_EQ(bits(byTriangle.depthBuffer[i]), bits(byPolygon.depthBuffer[i])) << "pixel " << i;
 }
 
 TEST(Fill, GouraudTriangleTruncatesTheShade) {
