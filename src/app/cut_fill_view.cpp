@@ -92,7 +92,7 @@ bool workOutDifference(const SurfaceView& site, bool siteLinked, const SurfaceVi
         double below = comparison ? std::nan("") : datum;
         if (comparison) {
             const int t = locateInGrid(grid, *comparison, p.easting, p.northing);
-            if (t != kNoTriangle) below = planeElevation(comparison->triangle(t), p.easting, p.northing);
+            if (t != kNoTriangle) below = planeElevation(*comparison, t, p.easting, p.northing);
         }
         const double d = p.elevation - below;
         if (!std::isfinite(d) || !isValidElevation(p.elevation) || below == kVerticalPlane) {

@@ -75,7 +75,7 @@ void limitContoursToPolygon(SiteModel& model, std::span<const Vec3> planCorners)
     for (const Vec3& c : planCorners) {
         // One walk per corner, at worst a scan of the triangles.
         const int t = d.triangulateStage.done ? locateTriangle(surface, 0, c.x, c.y) : kNoTriangle;
-        polygon.vertices.push_back({c.x, c.y, t == kNoTriangle ? offSurface : planeElevation(surface.triangle(t), c.x, c.y)});
+        polygon.vertices.push_back({c.x, c.y, t == kNoTriangle ? offSurface : planeElevation(surface, t, c.x, c.y)});
     }
     d.contours.limitPolygon = std::move(polygon);
     d.contours.contourLimitMode = ContourLimitMode::InsidePolygon;

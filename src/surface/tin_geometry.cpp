@@ -23,9 +23,10 @@ void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriang
     for (TinTriangle& t : triangles) computeTriangleGeometry(points, t);
 }
 
-double planeElevation(const TinTriangle& t, double x, double y) {
-    if (std::fabs(t.normal.z) < 0.001) return kVerticalPlane;
-    return (t.planeD - x * t.normal.x - y * t.normal.y) / t.normal.z;
+double planeElevation(const SurfaceView& surface, int t, double x, double y) {
+    const TinTriangle& triangle = surface.triangle(t);
+    const Vec3& n = triangle.normal;
+    return planeElevation(n, planeConstantOf(n, positionOf(surface.point(triangle.vertex[0]))), x, y);
 }
 
 double signedArea(const SurfaceView& surface, int t) {

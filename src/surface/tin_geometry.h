@@ -9,8 +9,8 @@ namespace vellacor {
 
 inline constexpr double kVerticalPlane = 99999999.0;  // elevation reported for a (nearly) vertical plane
 
-// Centroid, unit normal and plane constant of a triangle with corners a, b, c
-// (easting, northing, elevation). A degenerate triangle gets the normal (0, 0, -1).
+// Centroid and unit normal of a triangle with corners a, b, c (easting,
+// northing, elevation). A degenerate triangle gets the normal (0, 0, -1).
 inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const Vec3& b, const Vec3& c) {
     constexpr double kThird = 0.3333333333333333;
     triangle.centroid = {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
@@ -23,7 +23,18 @@ inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const 
     else
         n = {0.0, 0.0, -1.0};
     triangle.normal = n;
-    triangle.planeD = a.x * n.x + a.y * n.y + a.z * n.z;
+}
+
+// The constant d of the plane n . p = d through `corner`.
+inline double planeConstantOf(const Vec3& n, const Vec3& corner) {
+    return corner.x * n.x + corner.y * n.y + corner.z * n.z;
+}
+
+// Elevation at (x, y) of the plane n . p = d; 99999999.0 for a plane that is
+// (nearly) vertical, |n.z| < 0.001.
+inline double planeElevation(const Vec3& n, double d, double x, double y) {
+    if (std::fabs(n.z) < 0.001) return kVerticalPlane;
+    return (d - x * n.x - y * n.y) / n.z;
 }
 
 // The same for a triangle of the surface, from its vertices' points.
@@ -32,9 +43,9 @@ void computeTriangleGeometry(std::span<const SurveyPoint> points, TinTriangle& t
 // points' elevations changed).
 void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriangle> triangles);
 
-// Elevation of the triangle's plane at (x, y); 99999999.0 for a plane that is
-// (nearly) vertical, |normal.z| < 0.001.
-double planeElevation(const TinTriangle& t, double x, double y);
+// Elevation of triangle t's plane at (x, y), the plane through its first
+// corner; 99999999.0 for a plane that is (nearly) vertical.
+double planeElevation(const SurfaceView& surface, int t, double x, double y);
 
 // Half the plan cross product of the triangle's edges: >= 0 when its vertices
 // run counter-clockwise.

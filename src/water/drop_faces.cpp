@@ -27,7 +27,7 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
         }
         const Vec3& n = triangle.normal;
         face.normal = n;
-        face.planeD = triangle.planeD;
+        face.planeD = planeConstantOf(n, positionOf(surface.point(triangle.vertex[0])));
         const double nz = std::clamp(n.z, -1.0, 1.0);
         face.sinSlope = std::sqrt(std::max(0.0, 1.0 - nz * nz));
         face.downhill = normalise(Vec3{n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});

@@ -43,8 +43,7 @@ inline bool faceContains(const DropFace& f, double x, double y, int* outside = n
 
 // The elevation of the face's plane at (x, y); kVerticalPlane for a (nearly) vertical face.
 inline double faceElevation(const DropFace& f, double x, double y) {
-    if (std::fabs(f.normal.z) < 0.001) return kVerticalPlane;
-    return (f.planeD - x * f.normal.x - y * f.normal.y) / f.normal.z;
+    return planeElevation(f.normal, f.planeD, x, y);
 }
 
 // The walk of locateTriangleWalk over the table: the same steps, the same answer.

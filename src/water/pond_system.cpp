@@ -97,7 +97,7 @@ void PondSystem::placeOverflow(const SurfaceView& surface, Pond& pond) const {
             pond.spillTriangle = t;
             break;
         }
-    double z = planeElevation(surface.triangle(pond.spillTriangle), x, y);
+    double z = planeElevation(surface, pond.spillTriangle, x, y);
     if (z == kVerticalPlane) z = spill.elevation;
     pond.overflow = {x, y, z};
 }

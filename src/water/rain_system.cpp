@@ -106,7 +106,7 @@ void RainSystem::BuildSpawnTable(const RainGround& ground) {
             x = s.triangle(t).centroid.x;
             y = s.triangle(t).centroid.y;
         }
-        double groundZ = planeElevation(s.triangle(t), x, y);
+        double groundZ = planeElevation(s, t, x, y);
         if (groundZ == kVerticalPlane) groundZ = s.triangle(t).centroid.z;
         entry.position = {x, y, groundZ + (0.5 * random() + 0.4) * size};
         const double vx = 0.5 - random();
@@ -193,7 +193,7 @@ void RainSystem::stepDrop(RainDrop& drop, const RainGround& ground, double h, do
     if (drop.triangle == kNoTriangle && drop.previousTriangle != kNoTriangle) {
         // Running off the edge of the surface: a drop lying on the ground nearly stops there.
         const Vec3& was = drop.previousPosition;
-        const double groundThen = planeElevation(s.triangle(drop.previousTriangle), was.x, was.y);
+        const double groundThen = planeElevation(s, drop.previousTriangle, was.x, was.y);
         if (std::fabs(was.z - groundThen) < kOnGround) {
             drop.velocity = drop.velocity * 0.05;
             drop.position.z = was.z;

@@ -155,7 +155,7 @@ TEST(SurfaceWorker, RealSurveyFile) {
 TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
     TinTriangle t;
     computeTriangleGeometry(t, {0, 0, 1}, {10, 0, 21}, {0, 10, 31});  // z = 1 + 2x + 3y
-    EXPECT_NEAR(planeElevation(t, 4, 5), 1 + 8 + 15, 1e-9);
+    EXPECT_NEAR(planeElevation(t.normal, planeConstantOf(t.normal, {0, 0, 1}), 4, 5), 1 + 8 + 15, 1e-9);
     EXPECT_NEAR(t.centroid.x, 10.0 / 3, 1e-12);
     EXPECT_NEAR(t.normal.x / t.normal.z, -2.0, 1e-12);  // upward, along (-2, -3, 1)
     EXPECT_NEAR(t.normal.y / t.normal.z, -3.0, 1e-12);
@@ -167,7 +167,7 @@ TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
     EXPECT_EQ(t.normal.z, -1.0);
 
     computeTriangleGeometry(t, {0, 0, 0}, {10, 0, 0}, {5, 0, 8});  // upright: a vertical plane
-    EXPECT_EQ(planeElevation(t, 5, 0), 99999999.0);
+    EXPECT_EQ(planeElevation(t.normal, 0.0, 5, 0), 99999999.0);
 }
 
 TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {

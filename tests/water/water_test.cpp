@@ -523,7 +523,7 @@ TEST(RainSystem, ADropOverAnUprightFaceFallsOn) {
     rain.SetSpawnMode(SpawnMode::Scatter, ground);
     RainDrop& drop = placeDrop(rain, site, {5.0, 0.0001, 1500.0}, {0.0, 0.0, -30.0});
     ASSERT_NE(drop.triangle, kNoTriangle);
-    ASSERT_EQ(planeElevation(site.surface().triangle(drop.triangle), 5.0, 0.0001), kVerticalPlane);
+    ASSERT_EQ(planeElevation(site.surface(), drop.triangle, 5.0, 0.0001), kVerticalPlane);
     rain.Step(ground, 1.0 / 30.0, {});
     EXPECT_LT(drop.position.z, 1500.0);
     EXPECT_GT(drop.position.z, 1400.0);
