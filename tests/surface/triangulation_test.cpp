@@ -145,6 +145,13 @@ TEST(SurfaceWorker, RealSurveyFile) {
     EXPECT_TRUE(model.document.contourStage.done);
     EXPECT_GT(model.document.triangleCount, model.document.pointCount);
     EXPECT_EQ(validate(viewOf(model)), std::vector<std::string>{});
+    // Each triangle's plane, from its normal and first corner, passes through all three corners.
+    const SurfaceView surface = surfaceOf(model.document);
+    for (int t = 0; t < surface.triangleCount; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const SurveyPoint& p = surface.point(surface.triangle(t).vertex[k]);
+            ASSERT_NEAR(planeElevation(surface, t, p.easting, p.northing), p.elevation, 1e-6) << t;
+        }
     // Every triangle's centroid is found by the walk from triangle 0.
     for (int t = 0; t < model.document.triangleCount; t += 97) {
         const Vec3& c = model.document.triangles[static_cast<std::size_t>(t)].centroid;
