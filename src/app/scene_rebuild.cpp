@@ -81,7 +81,7 @@ int balancedSplitRow(int split, int height, double upperSeconds, double lowerSec
 void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
-    transformPoints(r, validPoints(model.document), model.camera.view);
+    transformPoints(r, validPoints(model.document), model.camera.view, false);
     takeGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
     drawGrowingMesh(r.frame, r.shownMesh, validPoints(model.document));
 }
@@ -110,6 +110,9 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // Lines not traced yet are traced beside the fill, unless they are known
     // to be too many to keep.
     const bool traceBeside = contours && !kept && !(traced.tooMany && traced.key == key);
+    // Only lines traced straight onto the surface read the scene's corner
+    // cache; kept lines would leave it unread, at 32 bytes a point.
+    const bool cornerCache = contours && !kept && !traceBeside;
     const bool shadeBeside = shadingPreparedApart(mode);
     if (mode == SurfaceMode::CutFill) prepareCutFillShading(model);
     if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
@@ -126,7 +129,8 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     const int height = f.viewHeight;
     const int splitRow = r.fillSplitRow > 0 && r.fillSplitRow < height ? r.fillSplitRow : height / 2;
     BusyTime upperBusy, lowerBusy;  // each thread's part, to balance the next rebuild
-    const SurfaceRows upperRows = halves ? SurfaceRows{0, splitRow, true} : SurfaceRows{};
+    const SurfaceRows upperRows = halves ? SurfaceRows{0, splitRow, true, cornerCache}
+                                         : SurfaceRows{0, std::numeric_limits<int>::max(), true, cornerCache};
     const SurfaceRows lowerRows{splitRow, std::numeric_limits<int>::max(), false};
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
     // Where no thread can be started, runOnTwoCores runs the second core's
@@ -169,7 +173,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit transformDone([&] { setAndWake(transformed); });
             fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
-            transformPoints(r, validPoints(d), camera.view);
+            transformPoints(r, validPoints(d), camera.view, cornerCache);
             transformDone.now();
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shared, upperRows);

@@ -1,6 +1,7 @@
 #include "render/scene.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "camera/matrix.h"
@@ -93,16 +94,20 @@ void growTo(std::vector<T>& v, int count) {
 
 }  // namespace
 
-void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view) {
+void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view, bool cornerCache) {
     const std::size_t count = points.size();
     std::vector<double>& elevations = state.sceneCorners.elevations;
-    elevations.resize(count);
+    if (cornerCache)
+        elevations.resize(count);
+    else
+        std::vector<double>().swap(elevations);
+    double* const elevation = cornerCache ? elevations.data() : nullptr;
     state.scenePlacements.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         SurveyPoint& p = points[i];
         p.scenePosition = transformPoint(scenePoint(p), view);
         state.scenePlacements[i] = {project(state.frame, p.scenePosition), outcode(p.scenePosition)};
-        elevations[i] = p.elevation;
+        if (elevation) elevation[i] = p.elevation;
     }
 }
 
@@ -180,13 +185,15 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     std::uint8_t* colours = state.flatColours.data();
     const std::vector<ScreenPlacement>& placements = state.scenePlacements;
     auto& corners = state.sceneCorners.corners;
-    if (rows.keepsCorners) corners.resize(static_cast<std::size_t>(n));
+    const bool keepsCorners = rows.keepsCorners && rows.cornerCache;
+    if (keepsCorners) corners.resize(static_cast<std::size_t>(n));
+    if (rows.keepsCorners && !rows.cornerCache) std::vector<std::array<std::int32_t, 3>>().swap(corners);
     int shadedUpTo = 0;
     for (int i = 0; i < n; ++i) {
         if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
         if (i + kPlacementsAhead < n) prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
-        if (rows.keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
+        if (keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && i % kShadeRun == 0)
             flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
@@ -217,7 +224,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         }
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
-    if (rows.keepsCorners) state.sceneCornersFresh = true;
+    if (keepsCorners) state.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

@@ -27,10 +27,11 @@ struct SiteExtents {
 // draws into state.frame's scene buffer.
 
 // Every point to camera space, kept in scenePosition for drawing and picking,
-// and onto the screen (state.scenePlacements) for the surface pass; the
-// elevations go into state.sceneCorners for the contour pass. `points` are
-// the valid records.
-void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view);
+// and onto the screen (state.scenePlacements) for the surface pass; with
+// `cornerCache` the elevations go into state.sceneCorners for the contour
+// pass. `points` are the valid records.
+void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view,
+                     bool cornerCache = true);
 
 // The surface mode the surface pass can draw now: the smooth and
 // normal-textured surfaces need the vertex normals, the textured ones a texture.
@@ -45,15 +46,18 @@ struct ShadingProgress {
 };
 
 // The rows of the frame one call fills: two threads can each fill half of
-// the surface, the first of them keeping the scene's triangle corners.
+// the surface, the first of them sizing the shading and, when the contour
+// pass will read them (cornerCache), keeping the scene's triangle corners.
 struct SurfaceRows {
     int first = 0;
     int limit = std::numeric_limits<int>::max();
     bool keepsCorners = true;
+    bool cornerCache = true;
 };
 
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference
-// grid under it when asked for. Fills state.sceneCorners for the contour pass.
+// grid under it when asked for. Fills state.sceneCorners for the contour pass
+// when the rows ask for it, and otherwise lets the cache go.
 // With `shading`, prepareSurfaceShading runs beside this pass on another
 // thread, and each triangle waits until its shading is ready. Two calls on
 // the two halves of the rows may run at once when the shading is prepared

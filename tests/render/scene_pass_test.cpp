@@ -63,6 +63,19 @@ TEST_F(SurfacePass, FlatColoursGoToTheRenderersOwnArray) {
     EXPECT_GT(drawn(), 100);
     EXPECT_TRUE(state.sceneCornersFresh);
     EXPECT_EQ(state.sceneCorners.corners.size(), 18u);
+
+    // A rebuild whose contour lines are kept needs no corner cache: the same
+    // picture, and the cache is let go rather than left stale.
+    const std::vector<std::uint8_t> withCache = state.frame.sceneBuffer;
+    state.sceneCornersFresh = false;
+    clearSceneBuffers(state.frame);
+    transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view, false);
+    drawSurfaceLayer(state, surfaceOf(site), camera, SurfaceMode::Flat, {}, false, nullptr,
+                     {0, std::numeric_limits<int>::max(), true, false});
+    EXPECT_EQ(state.frame.sceneBuffer, withCache);
+    EXPECT_FALSE(state.sceneCornersFresh);
+    EXPECT_TRUE(state.sceneCorners.corners.empty());
+    EXPECT_TRUE(state.sceneCorners.elevations.empty());
 }
 
 TEST_F(SurfacePass, SmoothSurfaceShadesFromTheAdoptedNormals) {
