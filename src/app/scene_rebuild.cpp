@@ -67,6 +67,10 @@ private:
     SteadyClock::time_point from_;
 };
 
+// Above this many triangles a pixel the two fill threads split the
+// triangles rather than the rows (see SurfaceRows).
+constexpr double kTrianglesPerPixelToSplit = 1.0;
+
 // The row where the two threads of the next rebuild divide the frame: moved
 // from `split` towards where they would have finished together, half the
 // way, as the view's content moves between the halves. The picture is the
@@ -76,6 +80,14 @@ int balancedSplitRow(int split, int height, double upperSeconds, double lowerSec
     if (!(total > 0)) return split;
     const double shift = 0.5 * (lowerSeconds - upperSeconds) / total * height;
     return std::clamp(split + static_cast<int>(std::lround(shift)), height / 8, height - height / 8);
+}
+
+// The first thread's share of the triangles for the next rebuild that
+// splits them, moved the same way.
+double balancedFirstShare(double share, double upperSeconds, double lowerSeconds) {
+    const double total = upperSeconds + lowerSeconds;
+    if (!(total > 0)) return share;
+    return std::clamp(share + 0.5 * (lowerSeconds - upperSeconds) / total, 0.125, 0.875);
 }
 
 void drawGrowingSurface(SiteModel& model) {
@@ -119,19 +131,37 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     LineFragments& fragments = r.lineFragments;
 
     ShadingProgress shading;
-    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false}, transformed{false};
+    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false}, transformed{false},
+        lowerFilled{false};
     bool lowerHalfBeside = false;  // set before `rastered`
     // With its shading made apart the surface is filled in two halves at
     // once, split where the contour fragments are: each thread fills its
     // half and lays that half's fragments. (Not under the reference grid,
     // which is drawn across the whole frame first.)
     const bool halves = shadeBeside && !model.display.showGrid;
+    // With far more triangles than pixels, each thread reading every
+    // triangle costs more than filling the few pixels: the threads take half
+    // the triangles each instead, the second into a frame of its own that is
+    // laid over the first.
+    const bool byTriangles =
+        halves && static_cast<double>(surface.triangleCount) > kTrianglesPerPixelToSplit * f.pixelCount();
+    if (byTriangles)
+        prepareSecondFill(r.secondFill, f);
+    else if (r.secondFill.depthBuffer.capacity() > 0)
+        r.secondFill = FrameBuffer{};
+    const int middleTriangle = static_cast<int>(std::lround(r.fillFirstShare * surface.triangleCount));
     const int height = f.viewHeight;
     const int splitRow = r.fillSplitRow > 0 && r.fillSplitRow < height ? r.fillSplitRow : height / 2;
     BusyTime upperBusy, lowerBusy;  // each thread's part, to balance the next rebuild
-    const SurfaceRows upperRows = halves ? SurfaceRows{0, splitRow, true, cornerCache}
-                                         : SurfaceRows{0, std::numeric_limits<int>::max(), true, cornerCache};
-    const SurfaceRows lowerRows{splitRow, std::numeric_limits<int>::max(), false};
+    constexpr int kAll = std::numeric_limits<int>::max();
+    const SurfaceRows upperRows = byTriangles ? SurfaceRows{0, kAll, true, false, 0, middleTriangle}
+                                  : halves    ? SurfaceRows{0, splitRow, true, cornerCache}
+                                              : SurfaceRows{0, kAll, true, cornerCache};
+    // The lower half of the rows, or the later half of the triangles drawn beside, or by the same thread.
+    const SurfaceRows lowerRows = byTriangles ? SurfaceRows{0, kAll, false, false, middleTriangle, kAll, &r.secondFill}
+                                              : SurfaceRows{splitRow, kAll, false};
+    const SurfaceRows lowerRowsHere =
+        byTriangles ? SurfaceRows{0, kAll, false, false, middleTriangle, kAll} : lowerRows;
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
     // Where no thread can be started, runOnTwoCores runs the second core's
     // part first and then the first's: the second waits for the first only
@@ -143,8 +173,10 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit depthDone([&] { setAndWake(depthCleared); });
             SignalOnExit shadingDone([&] { shading.finish(surface.triangleCount); });
             SignalOnExit rasterDone([&] { setAndWake(rastered); });
+            SignalOnExit lowerFillDone([&] { setAndWake(lowerFilled); });
             clearSceneDepth(f);
             depthDone.now();
+            if (byTriangles) clearSceneBuffers(r.secondFill);
             if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site, &shading);
             shadingDone.now();
             if (traceBeside) {
@@ -161,6 +193,13 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 waitFor(transformed);
                 lowerBusy.start();
                 drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
+                lowerFillDone.now();
+                if (byTriangles) {
+                    lowerBusy.stop();
+                    waitFor(filled);
+                    lowerBusy.start();
+                    takeNearerPixels(f, r.secondFill, splitRow, height);
+                }
             } else {
                 waitFor(filled);
             }
@@ -182,14 +221,23 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             waitFor(rastered);
             upperBusy.start();
             if (halves && !lowerHalfBeside)
-                drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
+                drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRowsHere);
+            if (byTriangles && lowerHalfBeside) {
+                upperBusy.stop();
+                waitFor(lowerFilled);
+                upperBusy.start();
+                takeNearerPixels(f, r.secondFill, 0, splitRow);
+            }
             if (kept) {
                 applyLineFragments(sceneTarget(f), fragments.upper);
                 if (!lowerHalfBeside) applyLineFragments(sceneTarget(f), fragments.lower);
             }
             upperBusy.stop();
         });
-    if (halves && lowerHalfBeside) r.fillSplitRow = balancedSplitRow(splitRow, height, upperBusy.seconds, lowerBusy.seconds);
+    if (halves && lowerHalfBeside && byTriangles)
+        r.fillFirstShare = balancedFirstShare(r.fillFirstShare, upperBusy.seconds, lowerBusy.seconds);
+    else if (halves && lowerHalfBeside)
+        r.fillSplitRow = balancedSplitRow(splitRow, height, upperBusy.seconds, lowerBusy.seconds);
 
     if (!contours) return;
     SceneContourSink sink(f, camera.view);

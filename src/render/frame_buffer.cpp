@@ -51,6 +51,38 @@ void clearSceneBuffers(FrameBuffer& frame) {
     clearSceneDepth(frame);
 }
 
+void prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
+    second.clientWidth = frame.clientWidth;
+    second.clientHeight = frame.clientHeight;
+    second.viewWidth = frame.viewWidth;
+    second.viewHeight = frame.viewHeight;
+    second.halfWidth = frame.halfWidth;
+    second.halfHeight = frame.halfHeight;
+    second.sceneBuffer.resize(frame.sceneBuffer.size());
+    second.depthBuffer.resize(frame.depthBuffer.size());
+    second.spanTable.resize(frame.spanTable.size());
+}
+
+void takeNearerPixels(FrameBuffer& frame, const FrameBuffer& later, int firstRow, int rowLimit) {
+    const auto pixels = std::min({frame.sceneBuffer.size(), frame.depthBuffer.size(), later.sceneBuffer.size(),
+                                  later.depthBuffer.size()});
+    const auto width = static_cast<std::size_t>(std::max(frame.viewWidth, 0));
+    const std::size_t from = std::min(pixels, static_cast<std::size_t>(std::max(firstRow, 0)) * width);
+    const std::size_t to =
+        std::min(pixels, static_cast<std::size_t>(std::clamp(rowLimit, 0, frame.viewHeight)) * width);
+    std::uint8_t* pixel = frame.sceneBuffer.data();
+    double* depth = frame.depthBuffer.data();
+    const std::uint8_t* laterPixel = later.sceneBuffer.data();
+    const double* laterDepth = later.depthBuffer.data();
+    // Where `later` drew nothing its depth is the cleared 0, which no drawn
+    // pixel's w reaches: the background stays where both are empty.
+    for (std::size_t i = from; i < to; ++i)
+        if (laterDepth[i] <= depth[i]) {
+            pixel[i] = laterPixel[i];
+            depth[i] = laterDepth[i];
+        }
+}
+
 void copySceneToDisplay(FrameBuffer& frame) {
     if (frame.displayBits.size() == frame.sceneBuffer.size())
         std::copy(frame.sceneBuffer.begin(), frame.sceneBuffer.end(), frame.displayBits.begin());

@@ -62,6 +62,16 @@ void clearSceneBuffers(FrameBuffer& frame);
 void clearScenePixels(FrameBuffer& frame);
 void clearSceneDepth(FrameBuffer& frame);
 
+// Sizes `second` as `frame` for a second thread's fill of the same view:
+// pixels, depths and span table of its own, to be cleared before the fill.
+void prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame);
+
+// Lays over rows [firstRow, rowLimit) of `frame` the pixels `later` drew at
+// least as near as what `frame` holds there: the picture that filling the
+// triangles of `frame` and then those of `later` into one frame would have
+// made, as a pixel takes the last of the nearest fills (w <= depth).
+void takeNearerPixels(FrameBuffer& frame, const FrameBuffer& later, int firstRow, int rowLimit);
+
 // Copies the cached scene into the displayed picture.
 void copySceneToDisplay(FrameBuffer& frame);
 

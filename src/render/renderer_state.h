@@ -30,6 +30,7 @@ struct TriangleShade {
 struct RendererState {
     Palette palette[2] = {};
     FrameBuffer frame;
+    FrameBuffer secondFill;  // the second thread's half of a huge surface's triangles (see SurfaceRows)
     std::unique_ptr<Light> light;
     Texture texture;            // the surface texture
     bool textureLoaded = false;  // a texture image is loaded: picks the bitmap's palette
@@ -48,6 +49,7 @@ struct RendererState {
     ContourLineCache contourLines;  // the traced contours, drawn again from each new view
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild
     int fillSplitRow = 0;           // where the two threads of a rebuild divide the frame (0: not yet chosen)
+    double fillFirstShare = 0.5;    // or the share of the triangles the first thread takes (see SurfaceRows)
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so

@@ -159,9 +159,11 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
 void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
                       const SiteExtents& site, bool showGrid, const ShadingProgress* shading, SurfaceRows rows) {
     if (mode == SurfaceMode::Off) return;
-    FrameBuffer& f = state.frame;
+    FrameBuffer& f = rows.into ? *rows.into : state.frame;
     const Vec3 eye = camera.eye;
     const int n = surface.triangleCount;
+    const int firstTriangle = std::clamp(rows.firstTriangle, 0, n);
+    const int triangleLimit = std::clamp(rows.triangleLimit, firstTriangle, n);
     if (rows.keepsCorners) sizeSurfaceShading(state, n, mode);
 
     FillInputs inputs;
@@ -189,13 +191,14 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     if (keepsCorners) corners.resize(static_cast<std::size_t>(n));
     if (rows.keepsCorners && !rows.cornerCache) std::vector<std::array<std::int32_t, 3>>().swap(corners);
     int shadedUpTo = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = firstTriangle; i < triangleLimit; ++i) {
         if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
-        if (i + kPlacementsAhead < n) prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
+        if (i + kPlacementsAhead < triangleLimit)
+            prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
         if (keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
-        if (flat && light && !shadingPrepared && i % kShadeRun == 0)
-            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, n));
+        if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
+            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {

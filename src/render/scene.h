@@ -45,14 +45,22 @@ struct ShadingProgress {
     void finish(int triangleCount);
 };
 
-// The rows of the frame one call fills: two threads can each fill half of
-// the surface, the first of them sizing the shading and, when the contour
-// pass will read them (cornerCache), keeping the scene's triangle corners.
+// The part of the surface one call fills. Two threads can each fill half of
+// the rows [first, limit), the first of them sizing the shading and, when
+// the contour pass will read them (cornerCache), keeping the scene's
+// triangle corners. On a surface of far more triangles than pixels, where
+// reading every triangle twice would cost more than the filling, each can
+// instead fill half of the triangles, [firstTriangle, triangleLimit), over
+// the whole frame: the second into a frame of its own (`into`), which
+// takeNearerPixels then lays over the first.
 struct SurfaceRows {
     int first = 0;
     int limit = std::numeric_limits<int>::max();
     bool keepsCorners = true;
     bool cornerCache = true;
+    int firstTriangle = 0;
+    int triangleLimit = std::numeric_limits<int>::max();
+    FrameBuffer* into = nullptr;  // state.frame when null
 };
 
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference

@@ -1,19 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
+#include "app/scene_rebuild.h"
 #include "app/site_model.h"
 #include "app/status_display.h"
 #include "app/view_settings.h"
 #include "camera/picking.h"
+#include "camera/vector_math.h"
 #include "render/frame_buffer.h"
 #include "render/frame_projection.h"
 #include "render/palette.h"
+#include "render/scene.h"
 #include "support/fake_ui.h"
 #include "support/temp_files.h"
 
@@ -192,6 +196,48 @@ TEST_F(SceneFixture, FrameCycleShowsStartPictureWithoutADocumentAndTimesFrames) 
     model.cycle.frameStamp -= std::chrono::milliseconds(50);
     paintFrame(model, ui, 200, 100, picture);
     EXPECT_GE(model.cycle.frameSeconds, 0.05);
+}
+
+// A surface of more triangles than the frame has pixels: the rebuild's two
+// threads take half the triangles each, and the picture must be the one a
+// single fill of every triangle in order makes, frame after frame as the
+// share between them moves.
+TEST(SceneRebuild, TrianglesSplitBetweenTheThreadsGiveTheSingleFill) {
+    testing::TempDir dir;
+    testing::FakeUi ui;
+    SiteModel model;
+    std::string text;
+    for (int i = 0; i < 3600; ++i) {  // a grid with a ridge and flat runs, tied heights
+        const int x = i % 60, y = i / 60;
+        text += std::to_string(i + 1) + "," + std::to_string(y * 2) + "," + std::to_string(x * 2) + "," +
+                std::to_string(100 + std::abs(x - 30) / 4 + (y % 7 == 0 ? 3 : 0)) + ",G\n";
+    }
+    ASSERT_EQ(openDocument(model, ui, dir.write("grid.txt", text)), OpenResult::Loaded);
+    model.display.surfaceMode = SurfaceMode::Flat;
+    model.display.showContours = false;
+    model.display.showPoints = false;
+    resizeFrameBuffer(model, 64, 48);
+    createFrameBitmap(model.renderer.frame, model.renderer.palette[0]);
+    runPipelineToCompletion(model, ui);
+    ASSERT_GT(model.document.triangleCount, 2 * model.renderer.frame.pixelCount());
+
+    RendererState& r = model.renderer;
+    for (int frame = 0; frame < 6; ++frame) {
+        model.camera.eye = {60.0 + 50 * std::cos(frame), 60.0 + 50 * std::sin(frame), 140.0 - 10 * frame};
+        model.camera.direction = normalise(Vec3{60, 60, 100} - model.camera.eye);
+        model.camera.BuildView(1.0, r.frame.viewWidth, r.frame.viewHeight);
+        drawSurfaceAndContours(model, false);
+        const std::vector<std::uint8_t> split = r.frame.sceneBuffer;
+
+        clearSceneBuffers(r.frame);
+        transformPoints(r, validPoints(model.document), model.camera.view);
+        drawSurfaceLayer(r, surfaceOf(model.document), model.camera, SurfaceMode::Flat, extentsOf(model.document),
+                         false);
+        ASSERT_EQ(split, r.frame.sceneBuffer) << "frame " << frame;
+        const auto background = std::count(split.begin(), split.end(), kBackgroundColour);
+        ASSERT_GT(background, 0) << "frame " << frame;
+        ASSERT_LT(background, static_cast<long>(split.size()) - 500) << "frame " << frame;
+    }
 }
 
 TEST(PaletteCycle, FiveStepsRestorePaletteZeroAndTheSurfaceMode) {

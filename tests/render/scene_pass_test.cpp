@@ -117,6 +117,54 @@ TEST_F(SurfacePass, HalvesFilledApartGiveTheWholeFill) {
     }
 }
 
+// On a huge surface the two threads fill half the triangles each, the second
+// into a frame of its own laid over the first: wherever the triangles are
+// split, that gives the picture and depths of one fill, also where a ridge
+// hides the ground behind it and where triangles meet on shared edges.
+TEST_F(SurfacePass, TrianglesFilledApartAndLaidOverGiveTheWholeFill) {
+    // Each triangle again, wound the other way: the same pixels at the same
+    // depths in another colour, so which of two equal depths wins shows.
+    for (int t = 0; t < 18; ++t) {
+        TinTriangle twin = site.triangles[static_cast<std::size_t>(t)];
+        std::swap(twin.vertex[1], twin.vertex[2]);
+        twin.normal = twin.normal * -1.0;
+        site.triangles.push_back(twin);
+    }
+    site.triangleCount = 36;
+    VertexNormals up(36, {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}});
+    setVertexNormals(state, up);
+    FrameBuffer second;
+    // From the south above, cut by the view's edges, and low from the west across the ridge.
+    for (const Vec3 eye : {Vec3{15, -40, 160}, Vec3{15, 5, 125}, Vec3{-25, 15, 112}}) {
+        camera.eye = eye;
+        if (eye.x < 0) camera.direction = normalise(Vec3{15, 15, 104} - eye);
+        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
+        transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+        for (const SurfaceMode mode : {SurfaceMode::Flat, SurfaceMode::Smooth}) {
+            clearSceneBuffers(state.frame);
+            drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false);
+            const std::vector<std::uint8_t> wholePixels = state.frame.sceneBuffer;
+            const std::vector<double> wholeDepths = state.frame.depthBuffer;
+            ASSERT_GT(drawn(), 100);
+            for (int split = 0; split <= 36; ++split) {
+                clearSceneBuffers(state.frame);
+                prepareSecondFill(second, state.frame);
+                clearSceneBuffers(second);
+                const int all = std::numeric_limits<int>::max();
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, nullptr,
+                                 {0, all, true, false, 0, split});
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, nullptr,
+                                 {0, all, false, false, split, all, &second});
+                const int middleRow = split * state.frame.viewHeight / 36;  // the two threads lay over a half each
+                takeNearerPixels(state.frame, second, 0, middleRow);
+                takeNearerPixels(state.frame, second, middleRow, state.frame.viewHeight);
+                ASSERT_EQ(state.frame.sceneBuffer, wholePixels) << "split at triangle " << split;
+                ASSERT_EQ(state.frame.depthBuffer, wholeDepths) << "split at triangle " << split;
+            }
+        }
+    }
+}
+
 // The cut/fill view's colours and zero line on the small grid surface.
 struct Pieces : ContourLineSink {
     std::vector<std::pair<Vec3, Vec3>> lines;
