@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "camera/vector_math.h"
@@ -45,6 +46,20 @@ struct SurfacePass : ::testing::Test {
         state.light->position = camera.eye;
         clearSceneBuffers(state.frame);
         transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+    }
+
+    // Looks from `eye` and places the points.
+    void lookFrom(const Vec3& eye) {
+        camera.eye = eye;
+        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
+        transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+    }
+
+    // The picture and depths of one fill of every triangle in `mode`.
+    std::pair<std::vector<std::uint8_t>, std::vector<double>> wholeFill(SurfaceMode mode) {
+        clearSceneBuffers(state.frame);
+        drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false);
+        return {state.frame.sceneBuffer, state.frame.depthBuffer};
     }
 
     int drawn() const {
@@ -94,14 +109,9 @@ TEST_F(SurfacePass, HalvesFilledApartGiveTheWholeFill) {
     VertexNormals up(18, {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}});
     setVertexNormals(state, up);
     for (const Vec3 eye : {Vec3{15, -40, 160}, Vec3{15, 5, 125}}) {  // whole, then cut by the view's edges
-        camera.eye = eye;
-        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
-        transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+        lookFrom(eye);
         for (const SurfaceMode mode : {SurfaceMode::Flat, SurfaceMode::Smooth}) {
-            clearSceneBuffers(state.frame);
-            drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false);
-            const std::vector<std::uint8_t> wholePixels = state.frame.sceneBuffer;
-            const std::vector<double> wholeDepths = state.frame.depthBuffer;
+            const auto [wholePixels, wholeDepths] = wholeFill(mode);
             ASSERT_GT(drawn(), 100);
             for (int split = 0; split <= state.frame.viewHeight; ++split) {
                 clearSceneBuffers(state.frame);
@@ -136,15 +146,10 @@ TEST_F(SurfacePass, TrianglesFilledApartAndLaidOverGiveTheWholeFill) {
     FrameBuffer second;
     // From the south above, cut by the view's edges, and low from the west across the ridge.
     for (const Vec3 eye : {Vec3{15, -40, 160}, Vec3{15, 5, 125}, Vec3{-25, 15, 112}}) {
-        camera.eye = eye;
         if (eye.x < 0) camera.direction = normalise(Vec3{15, 15, 104} - eye);
-        camera.BuildView(1.0, state.frame.viewWidth, state.frame.viewHeight);
-        transformPoints(state, std::span<SurveyPoint>(site.points).first(16), camera.view);
+        lookFrom(eye);
         for (const SurfaceMode mode : {SurfaceMode::Flat, SurfaceMode::Smooth}) {
-            clearSceneBuffers(state.frame);
-            drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false);
-            const std::vector<std::uint8_t> wholePixels = state.frame.sceneBuffer;
-            const std::vector<double> wholeDepths = state.frame.depthBuffer;
+            const auto [wholePixels, wholeDepths] = wholeFill(mode);
             ASSERT_GT(drawn(), 100);
             for (int split = 0; split <= 36; ++split) {
                 clearSceneBuffers(state.frame);
