@@ -154,14 +154,17 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     const int splitRow = r.fillSplitRow > 0 && r.fillSplitRow < height ? r.fillSplitRow : height / 2;
     BusyTime upperBusy, lowerBusy;  // each thread's part, to balance the next rebuild
     constexpr int kAll = std::numeric_limits<int>::max();
-    const SurfaceRows upperRows = byTriangles ? SurfaceRows{0, kAll, true, false, 0, middleTriangle}
+    // Each thread keeps the corners of its own triangles: the cache is sized before they start.
+    if (cornerCache) r.sceneCorners.corners.resize(static_cast<std::size_t>(surface.triangleCount));
+    const SurfaceRows upperRows = byTriangles ? SurfaceRows{0, kAll, true, cornerCache, 0, middleTriangle}
                                   : halves    ? SurfaceRows{0, splitRow, true, cornerCache}
                                               : SurfaceRows{0, kAll, true, cornerCache};
     // The lower half of the rows, or the later half of the triangles drawn beside, or by the same thread.
-    const SurfaceRows lowerRows = byTriangles ? SurfaceRows{0, kAll, false, false, middleTriangle, kAll, &r.secondFill}
-                                              : SurfaceRows{splitRow, kAll, false};
+    const SurfaceRows lowerRows =
+        byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll, &r.secondFill}
+                    : SurfaceRows{splitRow, kAll, false, false};
     const SurfaceRows lowerRowsHere =
-        byTriangles ? SurfaceRows{0, kAll, false, false, middleTriangle, kAll} : lowerRows;
+        byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll} : lowerRows;
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
     // Where no thread can be started, runOnTwoCores runs the second core's
     // part first and then the first's: the second waits for the first only

@@ -187,8 +187,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     std::uint8_t* colours = state.flatColours.data();
     const std::vector<ScreenPlacement>& placements = state.scenePlacements;
     auto& corners = state.sceneCorners.corners;
-    const bool keepsCorners = rows.keepsCorners && rows.cornerCache;
-    if (keepsCorners) corners.resize(static_cast<std::size_t>(n));
+    if (rows.keepsCorners && rows.cornerCache) corners.resize(static_cast<std::size_t>(n));
     if (rows.keepsCorners && !rows.cornerCache) std::vector<std::array<std::int32_t, 3>>().swap(corners);
     int shadedUpTo = 0;
     for (int i = firstTriangle; i < triangleLimit; ++i) {
@@ -196,7 +195,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         const TinTriangle& t = surface.triangle(i);
         if (i + kPlacementsAhead < triangleLimit)
             prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
-        if (keepsCorners) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
+        if (rows.cornerCache) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
             flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
         const bool front = dot(eye - t.centroid, t.normal) > 0;
@@ -227,7 +226,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         }
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     }
-    if (keepsCorners) state.sceneCornersFresh = true;
+    if (rows.keepsCorners && rows.cornerCache) state.sceneCornersFresh = true;
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

@@ -46,13 +46,15 @@ struct ShadingProgress {
 };
 
 // The part of the surface one call fills. Two threads can each fill half of
-// the rows [first, limit), the first of them sizing the shading and, when
-// the contour pass will read them (cornerCache), keeping the scene's
-// triangle corners. On a surface of far more triangles than pixels, where
-// reading every triangle twice would cost more than the filling, each can
-// instead fill half of the triangles, [firstTriangle, triangleLimit), over
-// the whole frame: the second into a frame of its own (`into`), which
-// takeNearerPixels then lays over the first.
+// the rows [first, limit), the first of them (keepsCorners) sizing the
+// shading and the scene's corner cache: the cache is filled by the calls
+// with cornerCache, when the contour pass will read it, and let go
+// otherwise. On a surface of far more triangles than pixels, where reading
+// every triangle twice would cost more than the filling, each can instead
+// fill half of the triangles, [firstTriangle, triangleLimit), over the whole
+// frame: the second into a frame of its own (`into`), which
+// takeNearerPixels then lays over the first. Calls that run at once find
+// the cache sized already.
 struct SurfaceRows {
     int first = 0;
     int limit = std::numeric_limits<int>::max();
