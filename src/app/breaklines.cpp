@@ -252,7 +252,7 @@ void insertBreaklinesStep(SiteModel& model) {
     display.surfaceMode = SurfaceMode::Off;
     display.showTriangles = true;
     for (int n = 0; n < kBreaklinesPerStep && d.breaklinesInserted < count; ++n) {
-        drawBreaklineInserting(model.renderer.frame, surfaceOf(d),
+        drawBreaklineInserting(model.renderer.frame, model.renderer.sceneView, surfaceOf(d),
                                d.breaklines.pairs[static_cast<std::size_t>(d.breaklinesInserted)]);
         enforceBreakline(model, d.breaklinesInserted);
         ++d.breaklinesInserted;

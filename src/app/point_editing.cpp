@@ -91,7 +91,8 @@ double defaultWallChange(std::string_view description) {
 
 void onPointDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
     const SiteDocument& d = model.document;
-    const int picked = pickNearestPoint(d.points, d.pointCount, screenDepthOf(model.renderer.frame), at);
+    const int picked =
+        pickNearestPoint(d.points, d.pointCount, model.renderer.sceneView, screenDepthOf(model.renderer.frame), at);
     int& selected = model.input.selectedPoint;
     if (selected == kNoSelection)
         selected = picked;

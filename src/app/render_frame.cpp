@@ -31,7 +31,8 @@ namespace {
 // The point drawn under the cursor, of those the last rebuild placed.
 int pointUnderCursor(const SiteModel& model, Pixel cursor) {
     const SiteDocument& d = model.document;
-    return pickNearestPoint(d.points, d.documentLoaded ? d.pointCount : 0, screenDepthOf(model.renderer.frame), cursor);
+    return pickNearestPoint(d.points, d.documentLoaded ? d.pointCount : 0, model.renderer.sceneView,
+                            screenDepthOf(model.renderer.frame), cursor);
 }
 
 // From the point picked first towards the cursor, while the user looks for
@@ -162,8 +163,9 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
 
 void drawSelectionMark(SiteModel& model) {
     if (model.input.selectedPoint < 0 || model.input.selectedPoint >= model.document.pointCount) return;
-    const Vec3& p = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)].scenePosition;
-    if (drawSelectionCross(model.renderer.frame, p)) drawSelectionBand(model);
+    const SurveyPoint& p = model.document.points[static_cast<std::size_t>(model.input.selectedPoint)];
+    if (drawSelectionCross(model.renderer.frame, cameraSpaceOf(p, model.renderer.sceneView)))
+        drawSelectionBand(model);
 }
 
 void drawDrapedLine(SiteModel& model, const Vec3& a, const Vec3& b, std::uint8_t colour) {
@@ -187,8 +189,9 @@ void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
     }
     if (in.hoverTime <= 0.5 || point == kNoPoint) return;
     const std::span<const SurveyPoint> points = validPoints(model.document);
-    if (!drawHoverMark(model.renderer.frame, points[static_cast<std::size_t>(point)].scenePosition)) return;
-    addPointLabels(model.renderer.frame, points, point, true, true, true, text);
+    const Matrix& view = model.renderer.sceneView;
+    if (!drawHoverMark(model.renderer.frame, cameraSpaceOf(points[static_cast<std::size_t>(point)], view))) return;
+    addPointLabels(model.renderer.frame, view, points, point, true, true, true, text);
 }
 
 }  // namespace vellacor

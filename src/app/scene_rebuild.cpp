@@ -95,7 +95,7 @@ void drawGrowingSurface(SiteModel& model) {
     clearSceneBuffers(r.frame);
     transformPoints(r, validPoints(model.document), model.camera.view, false);
     takeGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
-    drawGrowingMesh(r.frame, r.shownMesh, validPoints(model.document));
+    drawGrowingMesh(r.frame, model.camera.view, r.shownMesh, validPoints(model.document));
 }
 
 }  // namespace

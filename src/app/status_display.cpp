@@ -70,10 +70,11 @@ void drawStatusOverlay(SiteModel& model, OverlayTextList& text) {
     if (model.document.pointCount != 0) {
         const std::span<const SurveyPoint> points = validPoints(model.document);
         if (show.showPointNumbers || show.showPointDescriptions || show.showPointElevations)
-            addPointLabels(f, points, kEveryPoint, show.showPointNumbers, show.showPointDescriptions,
-                           show.showPointElevations, text, lowPointMarksOf(model));
+            addPointLabels(f, model.renderer.sceneView, points, kEveryPoint, show.showPointNumbers,
+                           show.showPointDescriptions, show.showPointElevations, text, lowPointMarksOf(model));
         if (model.input.selectedPoint != kNoSelection)
-            addPointLabels(f, points, model.input.selectedPoint, true, true, true, text, lowPointMarksOf(model));
+            addPointLabels(f, model.renderer.sceneView, points, model.input.selectedPoint, true, true, true, text,
+                           lowPointMarksOf(model));
     }
     int row = 0;
     for (const std::string& line : statusLines(model)) text.push_back({0, lh * row++, line, kCountsColour});

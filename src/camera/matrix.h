@@ -35,4 +35,12 @@ inline Vec3 transformPoint(const Vec3& p, const Matrix& a) {
     return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
 }
 
+// Where a survey point lies in camera space under `view`. Points do not keep
+// this: the renderer keeps the view of its last rebuild, and whatever needs a
+// drawn point's place again (picking, marks, clipped lines) works it out,
+// with the same bits the rebuild had.
+inline Vec3 cameraSpaceOf(const SurveyPoint& p, const Matrix& view) {
+    return transformPoint({p.easting, p.northing, p.elevation}, view);
+}
+
 }  // namespace vellacor

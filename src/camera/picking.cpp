@@ -7,14 +7,15 @@
 
 namespace vellacor {
 
-int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const ScreenDepth& screen, Pixel cursor) {
+int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const Matrix& view,
+                     const ScreenDepth& screen, Pixel cursor) {
     if (pointCount <= 0 || screen.depth.empty()) return kNoPoint;
     const double sx = cursor.x, sy = cursor.y;
     int best = 0;
     bool found = false;
     double bestDistance = 99999999.0;
     for (int i = 0; i < pointCount; ++i) {
-        const Vec3& p = points[static_cast<std::size_t>(i)].scenePosition;
+        const Vec3 p = cameraSpaceOf(points[static_cast<std::size_t>(i)], view);
         if (!(p.z <= p.x && p.x <= -p.z && p.z <= p.y && p.y <= -p.z && p.z <= -0.001)) continue;
         const ProjectedPoint q = project(screen.viewport, p);
         const double d = (sx - q.x) * (sx - q.x) + (sy - q.y) * (sy - q.y);
@@ -27,7 +28,7 @@ int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const 
     // With no point in view there is no candidate: the first point may lie
     // behind the eye, where its projection lands anywhere on the screen.
     if (!found) return kNoPoint;
-    const Vec3& p = points[static_cast<std::size_t>(best)].scenePosition;
+    const Vec3 p = cameraSpaceOf(points[static_cast<std::size_t>(best)], view);
     const ProjectedPoint q = project(screen.viewport, p);
     if (std::fabs(sx - std::trunc(q.x + 0.5)) > 7 || std::fabs(sy - std::trunc(q.y + 0.5)) > 7) return kNoPoint;
     return best;

@@ -16,10 +16,11 @@ struct Pixel {
 };
 
 // The survey point drawn nearest the pixel, when it lies within a square of
-// +-7 pixels around it; kNoPoint otherwise, and before the first frame. Uses
-// the points' camera-space positions of the last scene rebuild; the first
-// pointCount of `points` are valid.
-int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const ScreenDepth& screen, Pixel cursor);
+// +-7 pixels around it; kNoPoint otherwise, and before the first frame. The
+// points are placed through `view`, the view of the last scene rebuild; the
+// first pointCount of `points` are valid.
+int pickNearestPoint(std::span<const SurveyPoint> points, int pointCount, const Matrix& view,
+                     const ScreenDepth& screen, Pixel cursor);
 
 // The scene point behind the pixel at the depth drawn there (surface, lines,
 // points: anything drawn), or nothing when the pixel shows background. `view`

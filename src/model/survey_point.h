@@ -29,9 +29,10 @@ inline std::uint8_t markColour(PointMark mark) { return static_cast<std::uint8_t
 
 // One record of the point array. Plan x is easting, plan y is northing.
 // The fields are ordered by use: what every frame and every surface pass
-// reads (coordinates, camera-space position, mark) comes first, and a record
-// is one cache line. The description is a number in the run's description
-// pool: most points share a few texts.
+// reads (coordinates, mark) comes first. A large site holds millions of
+// these, so a record keeps no per-view values (the renderer works out where a
+// point lies on the screen, cameraSpaceOf), and the description is a number
+// in the run's description pool: most points share a few texts.
 struct SurveyPoint {
     std::int32_t number = 0;
     bool useInSurface = false;
@@ -39,17 +40,15 @@ struct SurveyPoint {
     double northing = 0;
     double easting = 0;
     double elevation = 0;
-    Vec3 scenePosition;
     DescriptionId descriptionId = kNoDescription;
 };
 
 // The scene passes and the surface walks rely on this layout.
-static_assert(sizeof(SurveyPoint) == 64);
+static_assert(sizeof(SurveyPoint) == 40);
 static_assert(offsetof(SurveyPoint, displayMark) == 5);
 static_assert(offsetof(SurveyPoint, northing) == 8);
 static_assert(offsetof(SurveyPoint, easting) == 16);
 static_assert(offsetof(SurveyPoint, elevation) == 24);
-static_assert(offsetof(SurveyPoint, scenePosition) == 32);
 static_assert(static_cast<std::size_t>(kDescriptionLength) <= kLongestPooledText);
 
 // The point as a position: x easting, y northing, z elevation.

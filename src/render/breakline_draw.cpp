@@ -12,17 +12,19 @@ bool drawable(const SurfaceView& surface, const Breakline& k) {
 
 }  // namespace
 
-void drawBreaklines(FrameBuffer& frame, const SurfaceView& surface, std::span<const Breakline> breaklines) {
+void drawBreaklines(FrameBuffer& frame, const Matrix& view, const SurfaceView& surface,
+                    std::span<const Breakline> breaklines) {
     for (const Breakline& k : breaklines)
         if (drawable(surface, k))
-            drawLine3D(frame, sceneTarget(frame), surface.point(k.a).scenePosition, surface.point(k.b).scenePosition,
-                       kBreaklineColour);
+            drawLine3D(frame, sceneTarget(frame), cameraSpaceOf(surface.point(k.a), view),
+                       cameraSpaceOf(surface.point(k.b), view), kBreaklineColour);
 }
 
-void drawBreaklineInserting(FrameBuffer& frame, const SurfaceView& surface, const Breakline& breakline) {
+void drawBreaklineInserting(FrameBuffer& frame, const Matrix& view, const SurfaceView& surface,
+                            const Breakline& breakline) {
     if (drawable(surface, breakline))
-        drawLine3D(frame, displayTarget(frame), surface.point(breakline.a).scenePosition,
-                   surface.point(breakline.b).scenePosition, kBreaklineInsertColour);
+        drawLine3D(frame, displayTarget(frame), cameraSpaceOf(surface.point(breakline.a), view),
+                   cameraSpaceOf(surface.point(breakline.b), view), kBreaklineInsertColour);
 }
 
 }  // namespace vellacor

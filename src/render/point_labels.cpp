@@ -23,7 +23,8 @@ std::string numberLabel(std::int32_t number) {
 
 }  // namespace
 
-void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, int point, bool number,
+void addPointLabels(const FrameBuffer& f, const Matrix& view, std::span<const SurveyPoint> points, int point,
+                    bool number,
                     bool description, bool elevation, OverlayTextList& text,
                     std::span<const std::uint8_t> lowPoints) {
     if (!f.hasBuffers()) return;
@@ -33,8 +34,9 @@ void addPointLabels(const FrameBuffer& f, std::span<const SurveyPoint> points, i
     if (first < 0 || last >= static_cast<int>(points.size())) return;
     for (int i = first; i <= last; ++i) {
         const SurveyPoint& p = points[static_cast<std::size_t>(i)];
-        if (outcode(p.scenePosition) != 0) continue;
-        const ProjectedPoint q = project(f, p.scenePosition);
+        const Vec3 at = cameraSpaceOf(p, view);
+        if (outcode(at) != 0) continue;
+        const ProjectedPoint q = project(f, at);
         const int px = static_cast<int>(q.x), py = static_cast<int>(q.y);
         if (px < 0 || py < 0 || px >= f.viewWidth || py >= f.viewHeight) continue;
         // Hidden behind the surface: no label.

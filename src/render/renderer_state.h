@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "camera/matrix.h"
 #include "render/frame_buffer.h"
 #include "render/light.h"
 #include "render/line_fragments.h"
@@ -45,7 +46,8 @@ struct RendererState {
 
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
-    std::vector<ScreenPlacement> scenePlacements;  // one per point, set with scenePosition by a rebuild
+    std::vector<ScreenPlacement> scenePlacements;  // one per point, placed by a rebuild through sceneView
+    Matrix sceneView = Matrix::identity();         // the camera's view the last rebuild drew with
     ContourLineCache contourLines;  // the traced contours, drawn again from each new view
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild
     int fillSplitRow = 0;           // where the two threads of a rebuild divide the frame (0: not yet chosen)

@@ -21,8 +21,6 @@ namespace vellacor {
 
 namespace {
 
-Vec3 scenePoint(const SurveyPoint& p) { return {p.easting, p.northing, p.elevation}; }
-
 // The triangle's corners as placed on the screen by this rebuild, when all
 // three lie inside the view; false otherwise (it must be clipped first).
 bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinTriangle& t,
@@ -79,11 +77,13 @@ int waitForShading(const ShadingProgress& shading, int i) {
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
-void drawTriangleEdges(FrameBuffer& f, const SurfaceView& surface, const TinTriangle& t, std::uint8_t colour) {
+void drawTriangleEdges(FrameBuffer& f, const Matrix& view, const SurfaceView& surface, const TinTriangle& t,
+                       std::uint8_t colour) {
     for (int k = 0; k < 3; ++k) {
         const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
         if (a < 0 || b < 0 || a >= surface.pointCount || b >= surface.pointCount) continue;
-        drawLine3D(f, sceneTarget(f), surface.point(a).scenePosition, surface.point(b).scenePosition, colour);
+        drawLine3D(f, sceneTarget(f), cameraSpaceOf(surface.point(a), view), cameraSpaceOf(surface.point(b), view),
+                   colour);
     }
 }
 
@@ -94,7 +94,8 @@ void growTo(std::vector<T>& v, int count) {
 
 }  // namespace
 
-void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view, bool cornerCache) {
+void transformPoints(RendererState& state, std::span<const SurveyPoint> points, const Matrix& view,
+                     bool cornerCache) {
     const std::size_t count = points.size();
     std::vector<double>& elevations = state.sceneCorners.elevations;
     if (cornerCache)
@@ -103,10 +104,11 @@ void transformPoints(RendererState& state, std::span<SurveyPoint> points, const 
         std::vector<double>().swap(elevations);
     double* const elevation = cornerCache ? elevations.data() : nullptr;
     state.scenePlacements.resize(count);
+    state.sceneView = view;
     for (std::size_t i = 0; i < count; ++i) {
-        SurveyPoint& p = points[i];
-        p.scenePosition = transformPoint(scenePoint(p), view);
-        state.scenePlacements[i] = {project(state.frame, p.scenePosition), outcode(p.scenePosition)};
+        const SurveyPoint& p = points[i];
+        const Vec3 at = cameraSpaceOf(p, view);
+        state.scenePlacements[i] = {project(state.frame, at), outcode(at)};
         if (elevation) elevation[i] = p.elevation;
     }
 }
@@ -211,7 +213,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         }
         const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
         for (int k = 0; k < 3; ++k) {
-            const Vec3& p = surface.point(t.vertex[k]).scenePosition;
+            const Vec3 p = cameraSpaceOf(surface.point(t.vertex[k]), camera.view);
             ClipVertex& v = polygon[static_cast<std::size_t>(k)];
             v.x = p.x, v.y = p.y, v.z = p.z;
             v.shade = shaded ? shade->shade[k] : 0.0;
@@ -235,9 +237,9 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
     FrameBuffer& f = state.frame;
     if (display.showTriangles)
         for (int i = 0; i < surface.triangleCount; ++i)
-            drawTriangleEdges(f, surface, surface.triangle(i), kTriangleOutlineColour);
+            drawTriangleEdges(f, view, surface, surface.triangle(i), kTriangleOutlineColour);
     // CAD overlays draw here as that feature lands.
-    if (display.showBreaklines) drawBreaklines(f, surface, breaklines);
+    if (display.showBreaklines) drawBreaklines(f, view, surface, breaklines);
     if (display.showNormals) {
         const SurfaceMode m = display.surfaceMode;
         const bool vertexNormals = (needsVertexNormals(m) && normalsReady) || m > SurfaceMode::NormalTexture;
@@ -248,7 +250,7 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
             if (vertexNormals) {
                 const TriangleShade& shade = state.shades[static_cast<std::size_t>(i)];
                 for (int k = 0; k < 3; ++k) {
-                    const Vec3 from = scenePoint(surface.point(t.vertex[k]));
+                    const Vec3 from = positionOf(surface.point(t.vertex[k]));
                     drawLine3D(f, sceneTarget(f), transformPoint(from, view),
                                transformPoint(from + shade.normal[k] * length, view), kVertexNormalColour);
                 }
@@ -265,8 +267,19 @@ void drawPointLayer(RendererState& state, std::span<const SurveyPoint> points, b
     FrameBuffer& f = state.frame;
     const RasterTarget target = sceneTarget(f);
     const int count = static_cast<int>(points.size());
+    // Where this rebuild placed each point; a point it did not place (there
+    // are none in a rebuild) is placed here the same way.
+    const std::vector<ScreenPlacement>& placements = state.scenePlacements;
     auto draw = [&](const SurveyPoint& p, PointMark mark) {
-        if (outcode(p.scenePosition) == 0) drawPointMark(f, target, project(f, p.scenePosition), markColour(mark), count);
+        const auto i = static_cast<std::size_t>(&p - points.data());
+        ScreenPlacement placed;
+        if (i < placements.size()) {
+            placed = placements[i];
+        } else {
+            const Vec3 at = cameraSpaceOf(p, state.sceneView);
+            placed = {project(f, at), outcode(at)};
+        }
+        if (placed.outcode == 0) drawPointMark(f, target, placed.at, markColour(mark), count);
     };
     if (showPoints)
         for (const SurveyPoint& p : points) draw(p, p.displayMark);

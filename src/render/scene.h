@@ -26,11 +26,11 @@ struct SiteExtents {
 // The passes of a static-scene rebuild, in the order they are drawn. Each
 // draws into state.frame's scene buffer.
 
-// Every point to camera space, kept in scenePosition for drawing and picking,
-// and onto the screen (state.scenePlacements) for the surface pass; with
+// Every point onto the screen (state.scenePlacements) for the surface pass,
+// the view kept (state.sceneView) for finding drawn points again; with
 // `cornerCache` the elevations go into state.sceneCorners for the contour
 // pass. `points` are the valid records.
-void transformPoints(RendererState& state, std::span<SurveyPoint> points, const Matrix& view,
+void transformPoints(RendererState& state, std::span<const SurveyPoint> points, const Matrix& view,
                      bool cornerCache = true);
 
 // The surface mode the surface pass can draw now: the smooth and
@@ -130,10 +130,11 @@ void drawDrapedPolyline(FrameBuffer& frame, const Matrix& view, const std::vecto
 inline constexpr int kEveryPoint = -666;
 
 // Labels of one point, or of every point with kEveryPoint, that the surface does
-// not hide; markers and text follow the three switches. `points` are the valid
+// not hide, the points placed through `view` (the one the scene was drawn
+// with); markers and text follow the three switches. `points` are the valid
 // records. A point marked in `lowPoints` has its description noted as a low point.
-void addPointLabels(const FrameBuffer& frame, std::span<const SurveyPoint> points, int point, bool number,
-                    bool description, bool elevation, OverlayTextList& text,
+void addPointLabels(const FrameBuffer& frame, const Matrix& view, std::span<const SurveyPoint> points, int point,
+                    bool number, bool description, bool elevation, OverlayTextList& text,
                     std::span<const std::uint8_t> lowPoints = {});
 
 }  // namespace vellacor

@@ -66,14 +66,15 @@ void prepareTexturedSurface(RendererState& state, SurfaceMode mode, const Surfac
     if (mode == SurfaceMode::SwirlTexture) swirlCoordinates(state, surface, siteCentre, siteSize);
 }
 
-void drawGrowingMesh(FrameBuffer& frame, const GrowingMesh& mesh, std::span<const SurveyPoint> points) {
+void drawGrowingMesh(FrameBuffer& frame, const Matrix& view, const GrowingMesh& mesh,
+                     std::span<const SurveyPoint> points) {
     const auto count = static_cast<int>(points.size());
     for (const MeshTriangle& t : mesh.triangles) {
         for (int k = 0; k < 3; ++k) {
             const int a = t[static_cast<std::size_t>(k)], b = t[static_cast<std::size_t>((k + 1) % 3)];
             if (a < 0 || b < 0 || a >= count || b >= count) continue;
-            drawLine3D(frame, sceneTarget(frame), points[static_cast<std::size_t>(a)].scenePosition,
-                       points[static_cast<std::size_t>(b)].scenePosition, kTriangleOutlineColour);
+            drawLine3D(frame, sceneTarget(frame), cameraSpaceOf(points[static_cast<std::size_t>(a)], view),
+                       cameraSpaceOf(points[static_cast<std::size_t>(b)], view), kTriangleOutlineColour);
         }
     }
 }

@@ -16,7 +16,8 @@ void prepareTexturedSurface(RendererState& state, SurfaceMode mode, const Surfac
                             const Vec3& siteCentre, double siteSize, FillInputs& inputs);
 
 // While the surface is being built: the triangles made so far as outlines,
-// between the camera-space positions of `points`.
-void drawGrowingMesh(FrameBuffer& frame, const GrowingMesh& mesh, std::span<const SurveyPoint> points);
+// between `points` seen through `view`.
+void drawGrowingMesh(FrameBuffer& frame, const Matrix& view, const GrowingMesh& mesh,
+                     std::span<const SurveyPoint> points);
 
 }  // namespace vellacor

@@ -296,8 +296,8 @@ TEST_F(NavigationFixture, HoldingTheRightButtonOutsideStationaryFliesToTheCursor
 }
 
 TEST_F(NavigationFixture, DoubleClicksSelectAndDeselectAPoint) {
-    const Vec3& p = model.document.points[60].scenePosition;
-    const ProjectedPoint q = project(model.renderer.frame, p);
+    const ProjectedPoint q =
+        project(model.renderer.frame, cameraSpaceOf(model.document.points[60], model.renderer.sceneView));
     const Pixel onPoint{static_cast<int>(q.x + 0.5), static_cast<int>(q.y + 0.5)};
     doubleClick(model, ui, {centre().x, 0}, false);  // sky, nothing selected
     EXPECT_EQ(model.input.selectedPoint, kNoSelection);

@@ -49,7 +49,7 @@ struct PointEditing : ::testing::Test {
     }
     SurveyPoint& point(int i) { return model.document.points[static_cast<std::size_t>(i)]; }
     Pixel pixelOf(int i) {
-        const ProjectedPoint q = project(model.renderer.frame, point(i).scenePosition);
+        const ProjectedPoint q = project(model.renderer.frame, cameraSpaceOf(point(i), model.renderer.sceneView));
         return {static_cast<int>(q.x + 0.5), static_cast<int>(q.y + 0.5)};
     }
     bool inSurface(int p) const {

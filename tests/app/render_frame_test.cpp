@@ -46,14 +46,19 @@ struct SceneFixture : ::testing::Test {
         return static_cast<int>(std::count(pixels.begin(), pixels.end(), static_cast<std::uint8_t>(colour)));
     }
     Pixel pixelOf(int point) const {
-        const ProjectedPoint q = project(model.renderer.frame, model.document.points[point].scenePosition);
+        const ProjectedPoint q =
+            project(model.renderer.frame, cameraSpaceOf(model.document.points[point], model.renderer.sceneView));
         return {static_cast<int>(q.x), static_cast<int>(q.y)};
     }
     // The first of points 0..8 that a pick at its own pixel finds (9 when none).
     int pickablePoint() const {
         const ScreenDepth screen = screenDepthOf(model.renderer.frame);
         int p = 0;
-        while (p < 9 && pickNearestPoint(model.document.points, model.document.pointCount, screen, pixelOf(p)) != p) ++p;
+        const Matrix& view = model.renderer.sceneView;
+        const auto picks = [&](int i) {
+            return pickNearestPoint(model.document.points, model.document.pointCount, view, screen, pixelOf(i)) == i;
+        };
+        while (p < 9 && !picks(p)) ++p;
         return p;
     }
 };

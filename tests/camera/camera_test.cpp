@@ -228,8 +228,9 @@ TEST_F(CameraTest, KeepAboveGroundLiftsTheEyeOverTheSurfaceOnly) {
 // Picking on the screen: survey points near the cursor, the axis, and the
 // limit polygon's vertices grabbed and dropped.
 
-// Points placed in camera space so that they project to chosen pixels of a
-// 101 x 101 view (half sizes 49.5); the cursor sits at (50, 50).
+// Points placed in camera space (the view is the identity) so that they
+// project to chosen pixels of a 101 x 101 view (half sizes 49.5); the cursor
+// sits at (50, 50).
 struct PointPick : ::testing::Test {
     Viewport viewport{101, 101, 49.5, 49.5};
     std::vector<double> depth = std::vector<double>(101 * 101, 0.0);
@@ -238,12 +239,14 @@ struct PointPick : ::testing::Test {
 
     // w < 0 is in front of the eye, w > 0 behind it.
     void addAt(double sx, double sy, double w = -0.1) {
+        const Vec3 at = unproject(viewport, sx, sy, w);
         SurveyPoint p;
-        p.scenePosition = unproject(viewport, sx, sy, w);
+        p.easting = at.x, p.northing = at.y, p.elevation = at.z;
         points.push_back(p);
     }
     int pick() const {
-        return pickNearestPoint(points, static_cast<int>(points.size()), ScreenDepth{viewport, depth}, cursor);
+        return pickNearestPoint(points, static_cast<int>(points.size()), Matrix::identity(),
+                                ScreenDepth{viewport, depth}, cursor);
     }
 };
 

@@ -83,7 +83,8 @@ struct ViewInput : ::testing::Test {
         for (int x = view->width() / 2 - 60; x > 0; x -= 7) {
             const Pixel at{x, view->height() / 2};
             if (groundAt(model, at) &&
-                pickNearestPoint(d.points, d.pointCount, screenDepthOf(model.renderer.frame), at) == kNoPoint)
+                pickNearestPoint(d.points, d.pointCount, model.renderer.sceneView, screenDepthOf(model.renderer.frame),
+                                 at) == kNoPoint)
                 return {at.x, at.y};
         }
         return {};
