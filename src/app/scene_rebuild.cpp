@@ -93,7 +93,7 @@ double balancedFirstShare(double share, double upperSeconds, double lowerSeconds
 void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
-    transformPoints(r, validPoints(model.document), model.camera.view, false);
+    placeAsDrawn(r, model.camera.view);
     takeGrowingMesh(model.work.growingMesh, r.shownMesh);  // empty once a build has stopped
     drawGrowingMesh(r.frame, model.camera.view, r.shownMesh, validPoints(model.document));
 }

@@ -33,6 +33,12 @@ struct SiteExtents {
 void transformPoints(RendererState& state, std::span<const SurveyPoint> points, const Matrix& view,
                      bool cornerCache = true);
 
+// A rebuild with no surface to fill (the surface is still being built) keeps
+// only the view: its points and outlines are placed as they are drawn, and
+// the placements' memory (32 bytes a point) is given back until a surface
+// pass needs it.
+void placeAsDrawn(RendererState& state, const Matrix& view);
+
 // The surface mode the surface pass can draw now: the smooth and
 // normal-textured surfaces need the vertex normals, the textured ones a texture.
 SurfaceMode drawableSurfaceMode(SurfaceMode asked, bool normalsReady, bool textureLoaded);

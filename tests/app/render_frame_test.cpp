@@ -69,6 +69,8 @@ TEST_F(SceneFixture, StaticSceneIsRebuiltOnlyWhenRedrawIsNeeded) {
     renderFrame(model, false, text);
     EXPECT_FALSE(model.renderer.redrawNeeded);
     EXPECT_GT(countColour(model.renderer.frame.displayBits, 1), 0);  // point marks in their display colour
+    // No surface yet: the points are placed as they are drawn, nothing kept per point.
+    EXPECT_EQ(model.renderer.scenePlacements.capacity(), 0u);
 
     // A stray pixel in the cached scene survives a frame without redraw...
     model.renderer.frame.sceneBuffer[5] = 99;
