@@ -110,10 +110,13 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
     // a frame of a million points would slow the build it shows. Nor sooner
     // than four times the last such drawing took: with ten million points a
     // drawing takes a second, and drawing without a pause held a core the
-    // build needed.
+    // build needed. Nor when the build would be done before the drawing.
     const bool growing = !d.triangulateStage.done && d.triangulateStage.running;
     const auto drawingStarted = std::chrono::steady_clock::now();
-    if (growing && drawingStarted >= r.nextGrowingDraw && takeGrowingMesh(model.work.growingMesh, r.shownMesh))
+    const double progress = d.progress.load();
+    if (growing && drawingStarted >= r.nextGrowingDraw &&
+        !growingDrawOutlastsBuild(model.cycle.lastGrowingDraw, progress, drawingStarted) &&
+        takeGrowingMesh(model.work.growingMesh, r.shownMesh))
         r.redrawNeeded = true;
     const bool growingDrawn = growing && r.redrawNeeded;
     // The last copy of the growing mesh (240 MB at ten million points) is not
@@ -149,6 +152,8 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         if (growingDrawn) {
             const auto drawingEnded = std::chrono::steady_clock::now();
             r.nextGrowingDraw = drawingEnded + 4 * (drawingEnded - drawingStarted);
+            model.cycle.lastGrowingDraw = {drawingStarted, progress,
+                                           std::chrono::duration<double>(drawingEnded - drawingStarted).count()};
         }
     }
     copySceneToDisplay(f);

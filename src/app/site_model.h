@@ -6,6 +6,7 @@
 #include <span>
 
 #include "app/comparison_surface.h"
+#include "app/growing_draw_pacing.h"
 #include "app/site_edits.h"
 #include "app/volume_job.h"
 #include "camera/camera.h"
@@ -67,6 +68,7 @@ struct FrameCycleState {
     Clock::time_point frameStamp = Clock::now();
     bool forceRedrawOnce = false;
     double demoPhase = 0.0;  // the demonstration surface's ripples
+    GrowingDrawRecord lastGrowingDraw;  // see growingDrawOutlastsBuild
 };
 
 // The background workers and what they leave for the user-interface thread.

@@ -171,6 +171,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
     d.triangulateStage.enabled = false;
     model.display.showPoints = true;  // the points are shown while the surface is built
     d.progress = 0.0;
+    model.cycle.lastGrowingDraw = {};
     work.growingMesh.clear();
     work.triangulation.start(d.progress, [input = std::move(input), &snapshot = work.growingMesh](
                                              TriangulationOutput& output, const JobControl& control) mutable {

@@ -6,6 +6,7 @@
 
 #include "app/document.h"
 #include "app/frame_cycle.h"
+#include "app/growing_draw_pacing.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
 #include "app/scene_rebuild.h"
@@ -262,6 +263,27 @@ TEST(PaletteCycle, FiveStepsRestorePaletteZeroAndTheSurfaceMode) {
     EXPECT_TRUE(m.renderer.redrawNeeded);
     EXPECT_EQ(m.renderer.palette[0], grey);
     EXPECT_EQ(m.renderer.frame.bitmapPalette, grey);  // the bitmap shows the new palette
+}
+
+// A build going at a tenth of the points a second, last drawn 2 s ago at 40 %.
+TEST(GrowingDrawPacing, NoDrawingThatTheFinishedSurfaceWouldWaitFor) {
+    const auto start = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+    const auto at = [&](double s) { return start + std::chrono::duration_cast<Clock::duration>(
+                                                       std::chrono::duration<double>(s)); };
+    GrowingDrawRecord last{at(0), 0.4, 0.5};
+    // At 60 %, 4 s left: a drawing of 0.75 s goes ahead.
+    EXPECT_FALSE(growingDrawOutlastsBuild(last, 0.6, at(2)));
+    // At 95 %, 0.5 s left: a drawing grown to 1.2 s would hold the surface up.
+    EXPECT_TRUE(growingDrawOutlastsBuild(last, 0.95, at(5.5)));
+    // A drawing of 3 s then would take 4.5 s now, with 4 s left.
+    EXPECT_TRUE(growingDrawOutlastsBuild({at(0), 0.4, 3.0}, 0.6, at(2)));
+    // The mesh is whole: the surface is a moment away.
+    EXPECT_TRUE(growingDrawOutlastsBuild(last, 1.0, at(6)));
+    // Nothing to go by: no drawing yet, the last before the build got going,
+    // or no progress since it.
+    EXPECT_FALSE(growingDrawOutlastsBuild({}, 0.99, at(6)));
+    EXPECT_FALSE(growingDrawOutlastsBuild({at(0), 0.0, 0.5}, 0.99, at(6)));
+    EXPECT_FALSE(growingDrawOutlastsBuild(last, 0.4, at(6)));
 }
 
 TEST(FrameSize, ResizingRemakesTheBitmapAndAsksForARedraw) {
