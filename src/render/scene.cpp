@@ -78,13 +78,21 @@ int waitForShading(const ShadingProgress& shading, int i) {
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
-void drawTriangleEdges(FrameBuffer& f, const Matrix& view, const SurfaceView& surface, const TinTriangle& t,
-                       std::uint8_t colour) {
+// The outline of a triangle whose corners this rebuild placed: an edge with
+// both ends inside the view is drawn from the placements, as drawLine3D
+// would draw it; one that leaves the view is clipped in camera space.
+void drawTriangleEdges(FrameBuffer& f, const std::vector<ScreenPlacement>& placements, const Matrix& view,
+                       const SurfaceView& surface, const TinTriangle& t, std::uint8_t colour) {
     for (int k = 0; k < 3; ++k) {
         const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
         if (a < 0 || b < 0 || a >= surface.pointCount || b >= surface.pointCount) continue;
-        drawLine3D(f, sceneTarget(f), cameraSpaceOf(surface.point(a), view), cameraSpaceOf(surface.point(b), view),
-                   colour);
+        const auto pa = static_cast<std::size_t>(a), pb = static_cast<std::size_t>(b);
+        if (pa < placements.size() && pb < placements.size() && placements[pa].outcode == 0 &&
+            placements[pb].outcode == 0)
+            drawLine2D(f, sceneTarget(f), placements[pa].at, placements[pb].at, colour);
+        else
+            drawLine3D(f, sceneTarget(f), cameraSpaceOf(surface.point(a), view),
+                       cameraSpaceOf(surface.point(b), view), colour);
     }
 }
 
@@ -246,9 +254,13 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
                       const DisplaySwitches& display, bool normalsReady, double siteSize,
                       std::span<const Breakline> breaklines) {
     FrameBuffer& f = state.frame;
-    if (display.showTriangles)
+    if (display.showTriangles) {
+        // The rebuild's placements, when they were made through this view.
+        const std::vector<ScreenPlacement> none;
+        const std::vector<ScreenPlacement>& placed = state.sceneView.m == view.m ? state.scenePlacements : none;
         for (int i = 0; i < surface.triangleCount; ++i)
-            drawTriangleEdges(f, view, surface, surface.triangle(i), kTriangleOutlineColour);
+            drawTriangleEdges(f, placed, view, surface, surface.triangle(i), kTriangleOutlineColour);
+    }
     // CAD overlays draw here as that feature lands.
     if (display.showBreaklines) drawBreaklines(f, view, surface, breaklines);
     if (display.showNormals) {

@@ -93,6 +93,26 @@ TEST_F(SurfacePass, FlatColoursGoToTheRenderersOwnArray) {
     EXPECT_TRUE(state.sceneCorners.elevations.empty());
 }
 
+// Triangle outlines drawn from the rebuild's placements are the lines
+// clipped and placed in camera space, from afar and from close by, where
+// edges leave the view.
+TEST_F(SurfacePass, TriangleOutlinesFromThePlacementsAreTheClippedLines) {
+    DisplaySwitches display;
+    display.surfaceMode = SurfaceMode::Off;
+    display.showTriangles = true;
+    for (const Vec3& eye : {Vec3{15, -40, 160}, Vec3{12, 2, 118}}) {
+        lookFrom(eye);
+        clearSceneBuffers(state.frame);
+        drawOverlayLayer(state, surfaceOf(site), camera.view, display, false, 30.0, {});
+        const std::vector<std::uint8_t> placed = state.frame.sceneBuffer;
+        EXPECT_GT(drawn(), 50);
+        placeAsDrawn(state, camera.view);
+        clearSceneBuffers(state.frame);
+        drawOverlayLayer(state, surfaceOf(site), camera.view, display, false, 30.0, {});
+        EXPECT_EQ(state.frame.sceneBuffer, placed) << eye.x << "," << eye.y << "," << eye.z;
+    }
+}
+
 TEST_F(SurfacePass, SmoothSurfaceShadesFromTheAdoptedNormals) {
     VertexNormals up(18, {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}});
     setVertexNormals(state, up);
