@@ -121,12 +121,13 @@ private:
     const Matrix& view_;
 };
 
-// The marks drawn into the displayed picture every frame.
+// The marks drawn into the displayed picture every frame, at a point's
+// camera-space position (cameraSpaceOf).
 
 // A cross over the selected point; false when the point is behind the eye.
-bool drawSelectionCross(FrameBuffer& frame, const Vec3& scenePosition);
+bool drawSelectionCross(FrameBuffer& frame, const Vec3& cameraSpace);
 // A small plus on the point the cursor rests on; false when it is off the view.
-bool drawHoverMark(FrameBuffer& frame, const Vec3& scenePosition);
+bool drawHoverMark(FrameBuffer& frame, const Vec3& cameraSpace);
 
 // A polyline of site points (easting, northing, elevation) drawn into the
 // displayed picture; points at the off-surface elevation are gaps.
