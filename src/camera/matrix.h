@@ -40,7 +40,7 @@ inline Vec3 transformPoint(const Vec3& p, const Matrix& a) {
 // drawn point's place again (picking, marks, clipped lines) works it out,
 // with the same bits the rebuild had.
 inline Vec3 cameraSpaceOf(const SurveyPoint& p, const Matrix& view) {
-    return transformPoint({p.easting, p.northing, p.elevation}, view);
+    return transformPoint(positionOf(p), view);
 }
 
 }  // namespace vellacor

@@ -24,8 +24,7 @@ std::string numberLabel(std::int32_t number) {
 }  // namespace
 
 void addPointLabels(const FrameBuffer& f, const Matrix& view, std::span<const SurveyPoint> points, int point,
-                    bool number,
-                    bool description, bool elevation, OverlayTextList& text,
+                    bool number, bool description, bool elevation, OverlayTextList& text,
                     std::span<const std::uint8_t> lowPoints) {
     if (!f.hasBuffers()) return;
     const int lh = smallFontMetrics().lineHeight;

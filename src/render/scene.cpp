@@ -78,10 +78,19 @@ int waitForShading(const ShadingProgress& shading, int i) {
 // A flat colour darkened for a triangle seen from behind.
 int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour - 20.0)); }
 
-// The outline of a triangle whose corners this rebuild placed: an edge with
-// both ends inside the view is drawn from the placements, as drawLine3D
-// would draw it; one that leaves the view is clipped in camera space.
-void drawTriangleEdges(FrameBuffer& f, const std::vector<ScreenPlacement>& placements, const Matrix& view,
+// The rebuild's screen placements when it made them through `view` for
+// `count` points; none otherwise (while a surface is being built), and the
+// caller places each point itself, the same way.
+std::span<const ScreenPlacement> placementsThrough(const RendererState& state, const Matrix& view,
+                                                   std::size_t count) {
+    const bool made = state.sceneView.m == view.m && state.scenePlacements.size() == count;
+    return made ? std::span<const ScreenPlacement>(state.scenePlacements) : std::span<const ScreenPlacement>();
+}
+
+// The outline of a triangle: an edge with both ends placed inside the view
+// is drawn from the placements, as drawLine3D would draw it; one that
+// leaves the view, or whose ends were not placed, is clipped in camera space.
+void drawTriangleEdges(FrameBuffer& f, std::span<const ScreenPlacement> placements, const Matrix& view,
                        const SurfaceView& surface, const TinTriangle& t, std::uint8_t colour) {
     for (int k = 0; k < 3; ++k) {
         const int a = t.vertex[k], b = t.vertex[(k + 1) % 3];
@@ -255,9 +264,7 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
                       std::span<const Breakline> breaklines) {
     FrameBuffer& f = state.frame;
     if (display.showTriangles) {
-        // The rebuild's placements, when they were made through this view.
-        const std::vector<ScreenPlacement> none;
-        const std::vector<ScreenPlacement>& placed = state.sceneView.m == view.m ? state.scenePlacements : none;
+        const auto placed = placementsThrough(state, view, static_cast<std::size_t>(surface.pointCount));
         for (int i = 0; i < surface.triangleCount; ++i)
             drawTriangleEdges(f, placed, view, surface, surface.triangle(i), kTriangleOutlineColour);
     }
@@ -290,16 +297,13 @@ void drawPointLayer(RendererState& state, std::span<const SurveyPoint> points, b
     FrameBuffer& f = state.frame;
     const RasterTarget target = sceneTarget(f);
     const int count = static_cast<int>(points.size());
-    // Where this rebuild placed each point; while the surface is being built
-    // the points are placed here, the same way.
-    const std::vector<ScreenPlacement>& placements = state.scenePlacements;
-    const bool placedByRebuild = placements.size() == points.size();
+    const std::span<const ScreenPlacement> placements = placementsThrough(state, camera.view, points.size());
     auto draw = [&](const SurveyPoint& p, PointMark mark) {
         ScreenPlacement placed;
-        if (placedByRebuild) {
+        if (!placements.empty()) {
             placed = placements[static_cast<std::size_t>(&p - points.data())];
         } else {
-            const Vec3 at = cameraSpaceOf(p, state.sceneView);
+            const Vec3 at = cameraSpaceOf(p, camera.view);
             placed = {project(f, at), outcode(at)};
         }
         if (placed.outcode == 0) drawPointMark(f, target, placed.at, markColour(mark), count);
