@@ -79,7 +79,6 @@ std::unique_ptr<SiteModel> gridSite(const std::vector<double>& heights = {}) {
             add(a, e, d);
         }
     m.document.triangleCount = t;
-    computeAllGeometry(m.document.points, std::span(m.document.triangles).first(static_cast<std::size_t>(m.document.triangleCount)));
     computeExtents(m.document);
     m.document.pointFileFormat = PointFileFormat::Hgt;
     m.document.documentLoaded = true;

@@ -28,18 +28,12 @@ void makeSurface(SiteModel& m) {
             m.document.points.push_back(p);
         }
     m.document.pointCount = kSide * kSide;
-    auto pos = [&](int i) {
-        const SurveyPoint& p = m.document.points[static_cast<std::size_t>(i)];
-        return Vec3{p.easting, p.northing, p.elevation};
-    };
     for (int y = 0; y + 1 < kSide; ++y)
         for (int x = 0; x + 1 < kSide; ++x) {
             const int a = y * kSide + x, b = a + 1, c = a + kSide, d = c + 1;
             for (const auto& v : {std::array<int, 3>{a, b, d}, std::array<int, 3>{a, d, c}}) {
                 TinTriangle t;
                 for (int k = 0; k < 3; ++k) t.vertex[k] = v[static_cast<std::size_t>(k)];
-                t.normal = normalise(cross(pos(v[1]) - pos(v[0]), pos(v[2]) - pos(v[0])));
-                t.centroid = (pos(v[0]) + pos(v[1]) + pos(v[2])) * (1.0 / 3.0);
                 m.document.triangles.push_back(t);
             }
         }

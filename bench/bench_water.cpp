@@ -49,7 +49,6 @@ std::unique_ptr<SiteModel> gridSite(int n, double spacing) {
             }
         }
     d.triangleCount = static_cast<int>(t);
-    computeAllGeometry(d.points, std::span(d.triangles).first(t));
     std::vector<std::int32_t> links;
     std::vector<HullEdge> hull;
     linkNeighbours(d.triangles.data(), d.triangleCount, links, hull, [](double) { return true; });

@@ -174,7 +174,7 @@ int placeWallPoint(SiteModel& model, int s, const SurveyPoint& wall) {
     const int t = triangleHoldingInside(d.points, d.triangles, d.triangleCount, wall.easting, wall.northing);
     if (t == kNoTriangle) return added;
     dropSurfaceResults(model);  // clears the selection, the rain and the ponds
-    splitTriangleAt(d.points, d.triangles, d.triangleCount, t, added);
+    splitTriangleAt(d.triangles, d.triangleCount, t, added);
     d.triangulateStage.done = true;
     d.triangulateStage.enabled = true;
     model.cycle.forceRedrawOnce = true;
@@ -245,12 +245,8 @@ void changePoint(SiteModel& model, int s, double elevation, const std::string& d
         return;
     }
     if (!d.triangulateStage.done) return;
-    // The triangles keep the point and show its new height: those around it
-    // get their slope again, and the smooth shading is made again.
-    for (int t = 0; t < d.triangleCount; ++t) {
-        TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-        if (tri.vertex[0] == s || tri.vertex[1] == s || tri.vertex[2] == s) computeTriangleGeometry(d.points, tri);
-    }
+    // The triangles keep the point and show its new height (their slopes
+    // come from their corners); the smooth shading is made again.
     d.shadingStage.invalidate();
     forgetSurfaceCaches(model.renderer);
     forgetReshapedSurface(model);

@@ -31,7 +31,6 @@ void adoptSurface(SiteModel& model, Ui& ui, SurfaceReadResult&& read) {
     if (!read.trianglesMade) return;
     d.triangles = std::move(read.triangles);
     d.triangleCount = static_cast<int>(d.triangles.size());
-    computeAllGeometry(validPoints(d), std::span<TinTriangle>(d.triangles));
     d.triangulateStage.enabled = true;
     d.triangulateStage.running = false;
     d.triangulateStage.done = true;
@@ -95,8 +94,6 @@ void stepDemoSurface(SiteModel& model) {
         return;  // a worker is reading the surface: the ripples wait a frame
     model.cycle.demoPhase -= kDemoPhaseStep;
     animateDemoSurface(validPoints(d), model.cycle.demoPhase);
-    computeAllGeometry(validPoints(d),
-                       std::span<TinTriangle>(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
     forgetReshapedSurface(model);
     model.renderer.redrawNeeded = true;
 }

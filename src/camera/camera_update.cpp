@@ -101,7 +101,7 @@ bool Camera::advance(const CameraInputs& in, bool& modeEnded) {
     if (mode == CameraMode::Freelook && in.surfaceLinked && in.pointFileFormat != PointFileFormat::Raw &&
         KeepAboveGround(in.surface, in.site)) {
         const Vec3 d = normalise(-velocity);
-        const Vec3& n = in.surface.triangle(groundTriangle).normal;
+        const Vec3 n = normalOf(in.surface, groundTriangle);
         velocity = (2.0 * dot(d, n) * n - d) * speed;
         changed = true;
     }
@@ -156,7 +156,7 @@ bool Camera::updateRainCam(const CameraInputs& in) {
         direction = normalise(direction + (toSite - direction) * 0.1);
     } else {
         // On a face: turn gently downhill, but never look down steeper than z = -0.3.
-        const Vec3& n = in.surface.triangle(triangle).normal;
+        const Vec3 n = normalOf(in.surface, triangle);
         const Vec3 downhill = normalise({n.x * n.z, n.y * n.z, -(n.x * n.x + n.y * n.y)});
         direction = normalise(direction + (downhill - direction) * 0.02);
         direction.z = std::max(direction.z, -0.3);
@@ -172,7 +172,7 @@ bool Camera::startFlyTo(const CameraInputs& in) {
     const int t = in.pointFileFormat == PointFileFormat::Raw ? firstTriangleContaining(in.surface, p.x, p.y)
                                                              : locateTriangle(in.surface, 0, p.x, p.y);
     if (!isTriangle(in.surface, t)) return false;  // nothing to fly to: straight to free look
-    Vec3 n = in.surface.triangle(t).normal;
+    Vec3 n = normalOf(in.surface, t);
     if (n.z < 0.0) n = -n;  // a face wound the other way round must not send the eye under the ground
     Vec3 directionGoal = -n;
     if (n.x * n.x + n.y * n.y < 0.05)
@@ -230,7 +230,7 @@ void Camera::PlaceTargetOnSurface(const SurfaceView& surface, const Vec3& siteCe
     if (!surfaceLinked || surface.triangleCount <= 0 || surface.triangles.empty()) return;
     const int t = locateTriangle(surface, 0, g.x, g.y);
     if (!isTriangle(surface, t)) {
-        target = surface.triangle(0).centroid;
+        target = centroidOf(surface, 0);
         return;
     }
     const double z = planeElevation(surface, t, g.x, g.y);

@@ -16,6 +16,7 @@
 #include "render/frame_projection.h"
 #include "render/shading.h"
 #include "render/surface_textures.h"
+#include "surface/tin_geometry.h"
 #include "system/huge_pages.h"
 
 namespace vellacor {
@@ -171,7 +172,7 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
             if (!state.light) break;
             for (int first = 0; first < n; first += kPublishedRun) {
                 const int end = std::min(first + kPublishedRun, n);
-                flatShadeRange(*state.light, surface.triangles, state.flatColours, first, end);
+                flatShadeRange(*state.light, surface, state.flatColours, first, end);
                 if (progress) progress->finish(end);
             }
             break;
@@ -227,8 +228,8 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
         if (rows.cornerCache) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
-            flatShadeRange(*light, surface.triangles, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
-        const bool front = dot(eye - t.centroid, t.normal) > 0;
+            flatShadeRange(*light, surface, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
+        const bool front = dot(eye - centroidOf(surface, i), normalOf(surface, i)) > 0;
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {
             if (outsideRows(placed, rows)) continue;
@@ -285,8 +286,9 @@ void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Ma
                                transformPoint(from + shade.normal[k] * length, view), kVertexNormalColour);
                 }
             } else {
-                drawLine3D(f, sceneTarget(f), transformPoint(t.centroid, view),
-                           transformPoint(t.centroid + t.normal * length, view), 4);
+                const Vec3 centroid = centroidOf(surface, i);
+                drawLine3D(f, sceneTarget(f), transformPoint(centroid, view),
+                           transformPoint(centroid + normalOf(surface, i) * length, view), 4);
             }
         }
     }

@@ -5,6 +5,7 @@
 
 #include "camera/vector_math.h"
 #include "render/light.h"
+#include "surface/tin_geometry.h"
 
 namespace vellacor {
 
@@ -34,11 +35,15 @@ int flatShade(const Light& light, const Vec3& centre, const Vec3& normal) {
     return std::min(index, 230);
 }
 
-void flatShadeRange(const Light& light, std::span<const TinTriangle> triangles, std::span<std::uint8_t> colours,
-                    int first, int end) {
+void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<std::uint8_t> colours, int first,
+                    int end) {
     for (int i = first; i < end; ++i) {
-        const TinTriangle& t = triangles[static_cast<std::size_t>(i)];
-        colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(flatShade(light, t.centroid, t.normal));
+        const TinTriangle& t = surface.triangle(i);
+        const Vec3 a = positionOf(surface.point(t.vertex[0]));
+        const Vec3 b = positionOf(surface.point(t.vertex[1]));
+        const Vec3 c = positionOf(surface.point(t.vertex[2]));
+        colours[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(flatShade(light, triangleCentroid(a, b, c), triangleNormal(a, b, c)));
     }
 }
 

@@ -16,8 +16,8 @@ int flatShade(const Light& light, const Vec3& centre, const Vec3& normal);
 // Flat colours of triangles [first, end) into colours[first, end). Shading a
 // run of them together lets the square roots and divisions of neighbouring
 // triangles overlap.
-void flatShadeRange(const Light& light, std::span<const TinTriangle> triangles, std::span<std::uint8_t> colours,
-                    int first, int end);
+void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<std::uint8_t> colours, int first,
+                    int end);
 
 // Vertex shades of every triangle from the vertex normals in `shades` (the
 // smooth surface): diffuse plus a highlight towards the eye, at most 229.

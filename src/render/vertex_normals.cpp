@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
+#include "surface/tin_geometry.h"
 
 namespace vellacor {
 
@@ -72,7 +73,7 @@ VertexNormalInput vertexNormalInput(const SurfaceView& surface, double gradeBrea
     for (std::size_t i = 0; i < n; ++i) {
         const TinTriangle& t = surface.triangles[i];
         input.vertices.push_back({t.vertex[0], t.vertex[1], t.vertex[2]});
-        input.faceNormals.push_back(t.normal);
+        input.faceNormals.push_back(normalOf(surface.points, t));
     }
     return input;
 }
@@ -81,10 +82,12 @@ bool surfaceUnchanged(const SurfaceView& surface, const VertexNormalInput& input
     if (static_cast<std::size_t>(std::max(surface.triangleCount, 0)) != input.vertices.size()) return false;
     for (std::size_t i = 0; i < input.vertices.size(); ++i) {
         const TinTriangle& t = surface.triangles[i];
-        const Vec3& n = input.faceNormals[i];
         if (t.vertex[0] != input.vertices[i][0] || t.vertex[1] != input.vertices[i][1] ||
-            t.vertex[2] != input.vertices[i][2] || t.normal.x != n.x || t.normal.y != n.y || t.normal.z != n.z)
+            t.vertex[2] != input.vertices[i][2])
             return false;
+        const Vec3 now = normalOf(surface.points, t);
+        const Vec3& n = input.faceNormals[i];
+        if (now.x != n.x || now.y != n.y || now.z != n.z) return false;
     }
     return true;
 }

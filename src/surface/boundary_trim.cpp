@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "surface/predicates.h"
+#include "surface/tin_geometry.h"
 #include "surface/triangle_grid.h"
 
 namespace vellacor {
@@ -126,7 +127,7 @@ std::vector<std::uint8_t> trianglesKeptByBoundaries(const SurfaceView& surface, 
         (b.kind == BoundaryKind::Outer ? outer : hide).emplace_back(b.corners);
     std::vector<std::uint8_t> kept(static_cast<std::size_t>(surface.triangleCount), 1);
     for (int t = 0; t < surface.triangleCount; ++t) {
-        const Vec3& c = surface.triangle(t).centroid;
+        const Vec3 c = centroidOf(surface, t);
         auto holds = [&](const PlanPolygonTest& p) { return p.contains(c.x, c.y); };
         const bool inOuter = outer.empty() || std::any_of(outer.begin(), outer.end(), holds);
         kept[static_cast<std::size_t>(t)] = inOuter && std::none_of(hide.begin(), hide.end(), holds);

@@ -170,7 +170,6 @@ bool enforceStraight(const Plan& plan, std::vector<TinTriangle>& triangles, int 
     for (Index i = 0; i < crossed.size(); ++i) {
         TinTriangle tri;
         for (Index k = 0; k < 3; ++k) tri.vertex[k] = strip.triangles()[i][k];
-        computeTriangleGeometry(plan.points, tri);
         triangles[static_cast<Index>(crossed[i])] = tri;
     }
     return true;

@@ -22,8 +22,7 @@ int triangleHoldingInside(std::span<const SurveyPoint> points, const std::vector
     return kNoTriangle;
 }
 
-void splitTriangleAt(std::span<const SurveyPoint> points, std::vector<TinTriangle>& triangles, int& triangleCount,
-                     int t, int p) {
+void splitTriangleAt(std::vector<TinTriangle>& triangles, int& triangleCount, int t, int p) {
     const TinTriangle old = triangles[static_cast<std::size_t>(t)];
     const std::int32_t v0 = old.vertex[0], v1 = old.vertex[1], v2 = old.vertex[2];
     auto make = [&](std::int32_t a, std::int32_t b) {
@@ -31,7 +30,6 @@ void splitTriangleAt(std::span<const SurveyPoint> points, std::vector<TinTriangl
         tri.vertex[0] = a;
         tri.vertex[1] = b;
         tri.vertex[2] = p;
-        computeTriangleGeometry(points, tri);
         return tri;
     };
     triangles.resize(std::max(triangles.size(), static_cast<std::size_t>(triangleCount) + 2));

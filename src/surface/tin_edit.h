@@ -13,9 +13,8 @@ int triangleHoldingInside(std::span<const SurveyPoint> points, const std::vector
                           int triangleCount, double x, double y);
 
 // Splits triangle t into three at point p, which lies inside it: t keeps its
-// first edge and two triangles are added after the last. Their geometry is
-// computed; their neighbour links are left for the link stage to make.
-void splitTriangleAt(std::span<const SurveyPoint> points, std::vector<TinTriangle>& triangles, int& triangleCount,
-                     int t, int p);
+// first edge and two triangles are added after the last. Their neighbour
+// links are left for the link stage to make.
+void splitTriangleAt(std::vector<TinTriangle>& triangles, int& triangleCount, int t, int p);
 
 }  // namespace vellacor

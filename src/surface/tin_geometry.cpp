@@ -14,19 +14,9 @@ bool crossesStrictly(double fromX, double fromY, double toX, double toY, const S
 
 }  // namespace
 
-void computeTriangleGeometry(std::span<const SurveyPoint> points, TinTriangle& triangle) {
-    auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
-    computeTriangleGeometry(triangle, at(0), at(1), at(2));
-}
-
-void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriangle> triangles) {
-    for (TinTriangle& t : triangles) computeTriangleGeometry(points, t);
-}
-
 double planeElevation(const SurfaceView& surface, int t, double x, double y) {
-    const TinTriangle& triangle = surface.triangle(t);
-    const Vec3& n = triangle.normal;
-    return planeElevation(n, planeConstantOf(n, positionOf(surface.point(triangle.vertex[0]))), x, y);
+    const Vec3 n = normalOf(surface, t);
+    return planeElevation(n, planeConstantOf(n, positionOf(surface.point(surface.triangle(t).vertex[0]))), x, y);
 }
 
 double signedArea(const SurfaceView& surface, int t) {
@@ -77,9 +67,10 @@ int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, doub
         if (triangleContains(surface, t, x, y)) return t;
         // Leave through the edge that the line from the centroid to the target crosses.
         const TinTriangle& triangle = surface.triangle(t);
+        const Vec3 centroid = centroidOf(surface, t);
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k)
-            if (crossesStrictly(triangle.centroid.x, triangle.centroid.y, x, y, surface.point(triangle.vertex[k]),
+            if (crossesStrictly(centroid.x, centroid.y, x, y, surface.point(triangle.vertex[k]),
                                 surface.point(triangle.vertex[(k + 1) % 3])))
                 exit = k;
         if (exit < 0) return kNoTriangle;

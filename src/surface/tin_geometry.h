@@ -9,20 +9,22 @@ namespace vellacor {
 
 inline constexpr double kVerticalPlane = 99999999.0;  // elevation reported for a (nearly) vertical plane
 
-// Centroid and unit normal of a triangle with corners a, b, c (easting,
-// northing, elevation). A degenerate triangle gets the normal (0, 0, -1).
-inline void computeTriangleGeometry(TinTriangle& triangle, const Vec3& a, const Vec3& b, const Vec3& c) {
+// The centroid of the triangle with corners a, b, c.
+inline Vec3 triangleCentroid(const Vec3& a, const Vec3& b, const Vec3& c) {
     constexpr double kThird = 0.3333333333333333;
-    triangle.centroid = {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
+    return {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
+}
+
+// The unit normal of the triangle with corners a, b, c (easting, northing,
+// elevation), upward when they run counter-clockwise in plan. A degenerate
+// triangle gets the normal (0, 0, -1).
+inline Vec3 triangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
     const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z};
     const Vec3 v{c.x - a.x, c.y - a.y, c.z - a.z};
-    Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
     const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (length > 0.0 && std::isfinite(length))
-        n = {n.x / length, n.y / length, n.z / length};
-    else
-        n = {0.0, 0.0, -1.0};
-    triangle.normal = n;
+    if (length > 0.0 && std::isfinite(length)) return {n.x / length, n.y / length, n.z / length};
+    return {0.0, 0.0, -1.0};
 }
 
 // The constant d of the plane n . p = d through `corner`.
@@ -37,11 +39,19 @@ inline double planeElevation(const Vec3& n, double d, double x, double y) {
     return (d - x * n.x - y * n.y) / n.z;
 }
 
-// The same for a triangle of the surface, from its vertices' points.
-void computeTriangleGeometry(std::span<const SurveyPoint> points, TinTriangle& triangle);
-// Every triangle (after a reader supplied its own triangles, or after the
-// points' elevations changed).
-void computeAllGeometry(std::span<const SurveyPoint> points, std::span<TinTriangle> triangles);
+// A surface triangle keeps only its corners and links: at two triangles a
+// point, its centroid and normal would be more than the points themselves.
+// They are worked out from the corners when asked, always the same way.
+inline Vec3 centroidOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
+    auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
+    return triangleCentroid(at(0), at(1), at(2));
+}
+inline Vec3 normalOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
+    auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
+    return triangleNormal(at(0), at(1), at(2));
+}
+inline Vec3 centroidOf(const SurfaceView& surface, int t) { return centroidOf(surface.points, surface.triangle(t)); }
+inline Vec3 normalOf(const SurfaceView& surface, int t) { return normalOf(surface.points, surface.triangle(t)); }
 
 // Elevation of triangle t's plane at (x, y), the plane through its first
 // corner; 99999999.0 for a plane that is (nearly) vertical.

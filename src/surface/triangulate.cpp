@@ -110,11 +110,6 @@ bool convertMesh(PlanDelaunay& mesh, const MeshPoints& points, int count, Triang
                 triangle.vertex[k] = points.pointIndex[static_cast<std::size_t>(v[k])];
                 triangle.neighbour[k] = across[k] < 0 ? kNoTriangle : across[k];
             }
-            auto position = [&](std::int32_t i) {
-                const auto at = static_cast<std::size_t>(i);
-                return Vec3{points.x[at], points.y[at], points.z[at]};
-            };
-            computeTriangleGeometry(triangle, position(v[0]), position(v[1]), position(v[2]));
         };
         mesh.forEachLinkedTriangle(fromSlot, toSlot, visit);
     };

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
+#include "surface/tin_geometry.h"
 #include "system/huge_pages.h"
 
 namespace vellacor {
@@ -25,7 +26,7 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
             face.cornerX[k] = p.easting;
             face.cornerY[k] = p.northing;
         }
-        const Vec3& n = triangle.normal;
+        const Vec3 n = normalOf(surface, t);
         face.normal = n;
         face.planeD = planeConstantOf(n, positionOf(surface.point(triangle.vertex[0])));
         const double nz = std::clamp(n.z, -1.0, 1.0);
@@ -37,7 +38,7 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
 int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y) {
     const auto count = static_cast<int>(faces.size());
     if (start < 0 || start >= count || maxSteps < 0) return kNoTriangle;
-    constexpr double kThird = 0.3333333333333333;  // the centroid exactly as the triangle keeps it
+    constexpr double kThird = 0.3333333333333333;  // the centroid as centroidOf works it out
     int t = start;
     for (int steps = 0;; ++steps) {
         const DropFace& f = faces[static_cast<std::size_t>(t)];

@@ -103,11 +103,12 @@ void RainSystem::BuildSpawnTable(const RainGround& ground) {
         }
         if (t == kNoTriangle) {
             t = std::min(static_cast<int>(random() * s.triangleCount), s.triangleCount - 1);
-            x = s.triangle(t).centroid.x;
-            y = s.triangle(t).centroid.y;
+            const Vec3 centroid = centroidOf(s, t);
+            x = centroid.x;
+            y = centroid.y;
         }
         double groundZ = planeElevation(s, t, x, y);
-        if (groundZ == kVerticalPlane) groundZ = s.triangle(t).centroid.z;
+        if (groundZ == kVerticalPlane) groundZ = centroidOf(s, t).z;
         entry.position = {x, y, groundZ + (0.5 * random() + 0.4) * size};
         const double vx = 0.5 - random();
         entry.velocity = {vx, 0.5 - random(), 0.0};
@@ -130,7 +131,7 @@ void RainSystem::pour(RainDrop& drop, const RainGround& ground, const std::optio
     const SurfaceView& s = ground.surface;
     if (!pourPointSet_) {
         pourTriangle_ = 0;
-        pourPoint_ = s.triangle(0).centroid;
+        pourPoint_ = centroidOf(s, 0);
         pourPointSet_ = true;
     }
     if (pourCounter_ > 10) {
@@ -143,7 +144,7 @@ void RainSystem::pour(RainDrop& drop, const RainGround& ground, const std::optio
             }
         } else if (pourCounter_ % 10000 == 0) {
             pourTriangle_ = std::min(static_cast<int>(random() * s.triangleCount), s.triangleCount - 1);
-            pourPoint_ = s.triangle(pourTriangle_).centroid;
+            pourPoint_ = centroidOf(s, pourTriangle_);
             pourCounter_ = 0;
         }
     }

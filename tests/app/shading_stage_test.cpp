@@ -62,7 +62,7 @@ TEST(ShadingStage, RunningUntilAdoptedAndAResultForAnOlderSurfaceIsDropped) {
     startShadingWorker(m);
     waitForShading(m);
     EXPECT_TRUE(m.document.shadingStage.running);  // the worker leaves the stage to the adoption
-    m.document.triangles[3].normal = {0, 0, 1};    // the surface changed while the worker ran
+    m.document.points[static_cast<std::size_t>(m.document.triangles[3].vertex[0])].elevation += 1;  // changed meanwhile
     adoptShadingResult(m);
     EXPECT_FALSE(m.document.shadingStage.running);
     EXPECT_FALSE(m.document.shadingStage.done);

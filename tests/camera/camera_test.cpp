@@ -191,15 +191,8 @@ void makeLevelSquare(SiteDocument& m) {
     m.pointCount = 4;
     m.triangles.resize(2);
     const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
-    for (int t = 0; t < 2; ++t) {
-        Vec3 at[3];
-        for (int k = 0; k < 3; ++k) {
-            m.triangles[static_cast<std::size_t>(t)].vertex[k] = corners[t][k];
-            const SurveyPoint& p = m.points[static_cast<std::size_t>(corners[t][k])];
-            at[k] = {p.easting, p.northing, p.elevation};
-        }
-        computeTriangleGeometry(m.triangles[static_cast<std::size_t>(t)], at[0], at[1], at[2]);
-    }
+    for (int t = 0; t < 2; ++t)
+        for (int k = 0; k < 3; ++k) m.triangles[static_cast<std::size_t>(t)].vertex[k] = corners[t][k];
     m.triangles[0].neighbour[2] = 1;
     m.triangles[1].neighbour[0] = 0;
     m.triangleCount = 2;

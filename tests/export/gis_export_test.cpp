@@ -52,7 +52,6 @@ void makeGridSite(SiteDocument& d, double blunder = 0.0) {
             addTriangle(d, a, c, e);
         }
     d.breaklines.pairs = {{gridIndex(0, 0), gridIndex(1, 1)}, {gridIndex(1, 1), gridIndex(2, 1)}};
-    computeAllGeometry(std::span<const SurveyPoint>(d.points), std::span<TinTriangle>(d.triangles));
     computeExtents(d);
     d.contours.contourInterval = 0.5;
     d.triangulateStage.done = true;

@@ -157,7 +157,6 @@ TEST_F(SurfacePass, TrianglesFilledApartAndLaidOverGiveTheWholeFill) {
     for (int t = 0; t < 18; ++t) {
         TinTriangle twin = site.triangles[static_cast<std::size_t>(t)];
         std::swap(twin.vertex[1], twin.vertex[2]);
-        twin.normal = twin.normal * -1.0;
         site.triangles.push_back(twin);
     }
     site.triangleCount = 36;

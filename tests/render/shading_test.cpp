@@ -69,9 +69,11 @@ TEST(VertexNormals, AResultIsForTheSurfaceItWasCopiedFrom) {
     makeGridSurface(d);
     const VertexNormalInput in = vertexNormalInput(surfaceOf(d), 30);
     EXPECT_TRUE(surfaceUnchanged(surfaceOf(d), in));
-    d.triangles[3].normal = {0, 0, 1};
+    SurveyPoint& corner = d.points[static_cast<std::size_t>(d.triangles[3].vertex[1])];
+    corner.elevation += 0.5;  // the same triangles, one of them tilted
     EXPECT_FALSE(surfaceUnchanged(surfaceOf(d), in));
-    d.triangles[3].normal = in.faceNormals[3];
+    corner.elevation -= 0.5;
+    EXPECT_TRUE(surfaceUnchanged(surfaceOf(d), in));
     d.triangleCount -= 1;
     EXPECT_FALSE(surfaceUnchanged(surfaceOf(d), in));
 }

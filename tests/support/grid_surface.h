@@ -8,15 +8,7 @@ namespace vellacor::testing {
 // Appends the triangle a-b-c of the document's points, with its normal and centroid.
 inline void addFacedTriangle(SiteDocument& d, int a, int b, int c) {
     TinTriangle t;
-    Vec3 p[3];
-    const int v[3] = {a, b, c};
-    for (int k = 0; k < 3; ++k) {
-        t.vertex[k] = v[k];
-        const SurveyPoint& s = d.points[static_cast<std::size_t>(v[k])];
-        p[k] = {s.easting, s.northing, s.elevation};
-    }
-    t.normal = normalise(cross(p[1] - p[0], p[2] - p[0]));
-    t.centroid = (p[0] + p[1] + p[2]) * (1.0 / 3.0);
+    t.vertex[0] = a, t.vertex[1] = b, t.vertex[2] = c;
     d.triangles.push_back(t);
     d.triangleCount = static_cast<int>(d.triangles.size());
 }

@@ -74,7 +74,7 @@ TEST(BoundaryTrim, LongEdgesPeelOffAnLShapedSurveyAndNoPointIsLost) {
             // The L's 300 unit cells, two triangles each; nothing over the bay.
             EXPECT_EQ(d.triangleCount, 600) << longest;
             for (int t = 0; t < d.triangleCount; ++t) {
-                const Vec3& c = d.triangles[static_cast<std::size_t>(t)].centroid;
+                const Vec3 c = centroidOf(surfaceOf(d), t);
                 EXPECT_FALSE(c.x > 10 && c.y > 10) << "a triangle over the bay at " << c.x << "," << c.y;
             }
         }
@@ -161,14 +161,14 @@ TEST(BoundaryTrim, ADiagonalThroughGridPointsKeepsATriangleByItsCentroid) {
     testing::buildSurface(cut);
     int below = 0, on = 0;
     for (int t = 0; t < whole.document.triangleCount; ++t) {
-        const Vec3& c = whole.document.triangles[static_cast<std::size_t>(t)].centroid;
+        const Vec3 c = centroidOf(surfaceOf(whole.document), t);
         below += c.y < c.x;
         on += c.y == c.x;
     }
     EXPECT_GT(on, 0);  // the grid has cells the boundary crosses
     EXPECT_EQ(cut.document.triangleCount, below + on);
     for (int t = 0; t < cut.document.triangleCount; ++t) {
-        const Vec3& c = cut.document.triangles[static_cast<std::size_t>(t)].centroid;
+        const Vec3 c = centroidOf(surfaceOf(cut.document), t);
         EXPECT_LE(c.y, c.x);
     }
 }

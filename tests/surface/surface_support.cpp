@@ -226,7 +226,6 @@ void setSurface(SurfaceSite& site, const std::vector<Xyz>& points, const std::ve
     for (std::size_t t = 0; t < triangles.size(); ++t)
         for (int k = 0; k < 3; ++k) d.triangles[t].vertex[k] = triangles[t][static_cast<std::size_t>(k)];
     d.triangleCount = static_cast<int>(triangles.size());
-    computeAllGeometry(d.points, std::span(d.triangles).first(static_cast<std::size_t>(d.triangleCount)));
     d.triangulateStage.done = true;
     if (!link) return;
     std::vector<std::int32_t> links;

@@ -154,27 +154,26 @@ TEST(SurfaceWorker, RealSurveyFile) {
         }
     // Every triangle's centroid is found by the walk from triangle 0.
     for (int t = 0; t < model.document.triangleCount; t += 97) {
-        const Vec3& c = model.document.triangles[static_cast<std::size_t>(t)].centroid;
+        const Vec3 c = centroidOf(surfaceOf(model.document), t);
         EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), model.document.triangleCount, 0, c.x, c.y), t);
     }
 }
 
 TEST(SurfaceGeometry, PlaneNormalAndDegenerateTriangles) {
-    TinTriangle t;
-    computeTriangleGeometry(t, {0, 0, 1}, {10, 0, 21}, {0, 10, 31});  // z = 1 + 2x + 3y
-    EXPECT_NEAR(planeElevation(t.normal, planeConstantOf(t.normal, {0, 0, 1}), 4, 5), 1 + 8 + 15, 1e-9);
-    EXPECT_NEAR(t.centroid.x, 10.0 / 3, 1e-12);
-    EXPECT_NEAR(t.normal.x / t.normal.z, -2.0, 1e-12);  // upward, along (-2, -3, 1)
-    EXPECT_NEAR(t.normal.y / t.normal.z, -3.0, 1e-12);
-    EXPECT_NEAR(t.normal.x * t.normal.x + t.normal.y * t.normal.y + t.normal.z * t.normal.z, 1.0, 1e-12);
+    Vec3 n = triangleNormal({0, 0, 1}, {10, 0, 21}, {0, 10, 31});  // z = 1 + 2x + 3y
+    EXPECT_NEAR(planeElevation(n, planeConstantOf(n, {0, 0, 1}), 4, 5), 1 + 8 + 15, 1e-9);
+    EXPECT_NEAR(triangleCentroid({0, 0, 1}, {10, 0, 21}, {0, 10, 31}).x, 10.0 / 3, 1e-12);
+    EXPECT_NEAR(n.x / n.z, -2.0, 1e-12);  // upward, along (-2, -3, 1)
+    EXPECT_NEAR(n.y / n.z, -3.0, 1e-12);
+    EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0, 1e-12);
 
-    computeTriangleGeometry(t, {1, 1, 1}, {2, 2, 2}, {3, 3, 3});  // no area at all
-    EXPECT_EQ(t.normal.x, 0.0);
-    EXPECT_EQ(t.normal.y, 0.0);
-    EXPECT_EQ(t.normal.z, -1.0);
+    n = triangleNormal({1, 1, 1}, {2, 2, 2}, {3, 3, 3});  // no area at all
+    EXPECT_EQ(n.x, 0.0);
+    EXPECT_EQ(n.y, 0.0);
+    EXPECT_EQ(n.z, -1.0);
 
-    computeTriangleGeometry(t, {0, 0, 0}, {10, 0, 0}, {5, 0, 8});  // upright: a vertical plane
-    EXPECT_EQ(planeElevation(t.normal, 0.0, 5, 0), 99999999.0);
+    n = triangleNormal({0, 0, 0}, {10, 0, 0}, {5, 0, 8});  // upright: a vertical plane
+    EXPECT_EQ(planeElevation(n, 0.0, 5, 0), 99999999.0);
 }
 
 TEST(SurfaceGeometry, SegmentsCrossOnlyWellInsideBoth) {
