@@ -37,6 +37,12 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
     return true;
 }
 
+// A triangle whose corners, all in front of the eye, run clockwise on the
+// screen (rows downward) is seen from the side its plan winding faces.
+bool facesTheEye(const ProjectedPoint& a, const ProjectedPoint& b, const ProjectedPoint& c) {
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x) < 0;
+}
+
 // The corners of a triangle this far ahead are asked for early: points
 // read in survey order place a triangle's corners far apart in the array,
 // and waiting for each would take most of the pass.
@@ -229,17 +235,19 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         if (rows.cornerCache) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
             flatShadeRange(*light, surface, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
-        const bool front = dot(eye - centroidOf(surface, i), normalOf(surface, i)) > 0;
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {
             if (outsideRows(placed, rows)) continue;
-            // Nothing to clip: fill straight from the shared projected corners.
+            // Nothing to clip: fill straight from the shared projected corners,
+            // whose winding on the screen tells which side of it the eye is.
+            const bool front = facesTheEye(placed[0]->at, placed[1]->at, placed[2]->at);
             const int colour = front ? colours[i] : backFaceColour(colours[i]);
             const ProjectedPoint& a = placed[front ? 0 : 1]->at;
             const ProjectedPoint& b = placed[front ? 1 : 0]->at;
             fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
             continue;
         }
+        const bool front = dot(eye - centroidOf(surface, i), normalOf(surface, i)) > 0;
         const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
         for (int k = 0; k < 3; ++k) {
             const Vec3 p = cameraSpaceOf(surface.point(t.vertex[k]), camera.view);

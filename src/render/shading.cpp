@@ -1,6 +1,7 @@
 #include "render/shading.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "camera/vector_math.h"
@@ -35,15 +36,49 @@ int flatShade(const Light& light, const Vec3& centre, const Vec3& normal) {
     return std::min(index, 230);
 }
 
+int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c) {
+    // flatShade from the unit normal and unit direction to the light costs
+    // two square roots and four divisions a triangle, every frame. The
+    // cosine between them is had with one of each from the unnormalised
+    // vectors, and differs from flatShade's by a few units in the last
+    // place. So the palette index is the same unless the ramp position lands
+    // within a hair of a whole number: then flatShade decides, as always.
+    constexpr double kHair = 1e-9;
+    const Vec3 centre = triangleCentroid(a, b, c);
+    const Vec3 u = b - a, v = c - a;
+    const Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const Vec3 toLight = light.position - centre;
+    const double nn = dot(n, n), ll = dot(toLight, toLight), both = nn * ll;
+    if (nn >= DBL_MIN && ll >= DBL_MIN && both >= DBL_MIN && both <= DBL_MAX) {
+        double intensity = std::fabs(0.6 * (dot(n, toLight) / std::sqrt(both))) + 0.05;
+        if (light.lightMode == LightMode::Headlamp) intensity *= kHeadlampDimming;
+        const double ramp = std::max(intensity, 0.05) * kRampLength + 16.0;
+        const double whole = std::floor(ramp);
+        if (ramp - whole > kHair && whole + 1.0 - ramp > kHair) return std::min(static_cast<int>(whole), 230);
+    }
+    return flatShade(light, centre, triangleNormal(a, b, c));
+}
+
 void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<std::uint8_t> colours, int first,
                     int end) {
+    // Points read in survey order lie anywhere in memory: the corners of a
+    // triangle this far ahead are asked for early, or waiting for them
+    // would take most of the time.
+    constexpr int kCornersAhead = 16;
+    const std::size_t pointCount = surface.points.size();
     for (int i = first; i < end; ++i) {
+        if (i + kCornersAhead < end)
+            for (const std::int32_t v : surface.triangle(i + kCornersAhead).vertex)
+                if (static_cast<std::size_t>(v) < pointCount) {
+                    const SurveyPoint& p = surface.point(v);
+                    __builtin_prefetch(&p.northing);
+                    __builtin_prefetch(&p.elevation);
+                }
         const TinTriangle& t = surface.triangle(i);
         const Vec3 a = positionOf(surface.point(t.vertex[0]));
         const Vec3 b = positionOf(surface.point(t.vertex[1]));
         const Vec3 c = positionOf(surface.point(t.vertex[2]));
-        colours[static_cast<std::size_t>(i)] =
-            static_cast<std::uint8_t>(flatShade(light, triangleCentroid(a, b, c), triangleNormal(a, b, c)));
+        colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(flatShadeOfCorners(light, a, b, c));
     }
 }
 

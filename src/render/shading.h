@@ -13,6 +13,10 @@ struct Light;
 // headlamp, always within the surface ramp (26..155).
 int flatShade(const Light& light, const Vec3& centre, const Vec3& normal);
 
+// flatShade of the triangle with corners a, b, c, from its centroid and
+// normal, the same index, most of the time without working them out.
+int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c);
+
 // Flat colours of triangles [first, end) into colours[first, end). Shading a
 // run of them together lets the square roots and divisions of neighbouring
 // triangles overlap.

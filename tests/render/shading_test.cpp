@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "camera/camera.h"
 #include "camera/vector_math.h"
@@ -11,6 +14,7 @@
 #include "render/light_glow.h"
 #include "render/rgb_image.h"
 #include "render/vertex_normals.h"
+#include "surface/tin_geometry.h"
 #include "support/grid_surface.h"
 
 namespace vellacor {
@@ -97,6 +101,65 @@ TEST(Shading, FlatShadeStaysWithinTheRamp) {
     EXPECT_EQ(flatShade(light, {0, 0, 0}, {0, 0, 1}), 134);  // 0.65 * 0.85 * 214 + 16
     light.position = {0, 0, 0};
     EXPECT_EQ(flatShade(light, {0, 0, 0}, {0, 0, -1}), 134);  // light at the face: straight down
+}
+
+// The frame's flat colours come from the corners by a shorter sum; it must
+// give flatShade's index from the centroid and unit normal on every kind of
+// triangle, and where the light sits right on a step between two colours.
+TEST(Shading, FlatShadeFromTheCornersIsTheCentroidAndNormalIndex) {
+    auto exact = [](const Light& l, const Vec3& a, const Vec3& b, const Vec3& c) {
+        return flatShade(l, triangleCentroid(a, b, c), triangleNormal(a, b, c));
+    };
+    Light light;
+    std::uint64_t seed = 12345;
+    auto random = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(seed >> 11) * 0x1.0p-53;
+    };
+    int compared = 0;
+    for (LightMode mode : {LightMode::Headlamp, LightMode::Circling}) {
+        light.lightMode = mode;
+        // Grid cells far out on a national grid: flat ties, a wall, a
+        // sliver with no area, a blunder spike, and the light on a centroid.
+        const Vec3 o{612345.125, 5801234.5, 101.25};
+        const std::vector<std::array<Vec3, 3>> kinds = {
+            {o, o + Vec3{1, 0, 0}, o + Vec3{0, 1, 0}},         {o, o + Vec3{1, 0, 0}, o + Vec3{1, 0, 2}},
+            {o, o + Vec3{1, 1, 0}, o + Vec3{2, 2, 5}},         {o, o, o + Vec3{0, 1, 0}},
+            {o, o + Vec3{1, 0, 0.5}, o + Vec3{0, 1, 9999.0}},  {o, o + Vec3{0, 1, 0}, o + Vec3{1, 0, 0}},
+        };
+        for (const auto& k : kinds) {
+            for (int i = 0; i < 500; ++i) {
+                light.position = o + Vec3{random() - 0.5, random() - 0.5, random() - 0.2} * 400.0;
+                EXPECT_EQ(flatShadeOfCorners(light, k[0], k[1], k[2]), exact(light, k[0], k[1], k[2]));
+                ++compared;
+            }
+            light.position = triangleCentroid(k[0], k[1], k[2]);
+            EXPECT_EQ(flatShadeOfCorners(light, k[0], k[1], k[2]), exact(light, k[0], k[1], k[2]));
+        }
+        // Random triangles under random lights.
+        for (int i = 0; i < 20000; ++i) {
+            auto corner = [&] { return Vec3{random() * 100, random() * 100, random() * 20}; };
+            const Vec3 a = corner(), b = corner(), c = corner();
+            light.position = Vec3{random() * 400 - 150, random() * 400 - 150, random() * 300 - 50};
+            ASSERT_EQ(flatShadeOfCorners(light, a, b, c), exact(light, a, b, c)) << i;
+        }
+        // A level triangle lit at the slants where the index steps from one
+        // colour to the next: there the quick sum falls either side.
+        const Vec3 a{0, 0, 0}, b{3, 0, 0}, c{0, 3, 0};
+        const Vec3 centre = triangleCentroid(a, b, c);
+        for (int index = 30; index <= 150; ++index)
+            for (const double away : {3.0, 7.0, 13.0}) {
+                const double dimming = mode == LightMode::Headlamp ? 0.85 : 1.0;
+                const double cosine = ((index - 16.0) / 214.0 / dimming - 0.05) / 0.6;
+                if (cosine > 1) continue;
+                for (int i = -100; i <= 100; ++i) {
+                    const double slant = cosine + i * 1e-17;
+                    light.position = centre + Vec3{std::sqrt(1 - slant * slant), 0, slant} * away;
+                    ASSERT_EQ(flatShadeOfCorners(light, a, b, c), exact(light, a, b, c)) << index << " " << i;
+                }
+            }
+    }
+    EXPECT_GT(compared, 5000);
 }
 
 TEST(Shading, SmoothShadeCapsAtTheLastRampEntry) {
