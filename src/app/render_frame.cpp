@@ -120,8 +120,11 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         r.redrawNeeded = true;
     const bool growingDrawn = growing && r.redrawNeeded;
     // The last copy of the growing mesh (240 MB at ten million points) is not
-    // needed once the surface is built.
-    if (d.triangulateStage.done && r.shownMesh.triangles.capacity() > 0)
+    // needed once the mesh is whole: the worker then makes the surface's
+    // records, at the build's peak. Should the view move meanwhile, the
+    // points are drawn without it for the moment that takes.
+    if (r.shownMesh.triangles.capacity() > 0 &&
+        (d.triangulateStage.done || growingMeshFinished(model.work.growingMesh)))
         std::vector<MeshTriangle>().swap(r.shownMesh.triangles);
     const bool flatDrawing = dwfAwaitsAlignment(model);
     if (r.redrawNeeded && flatDrawing) {

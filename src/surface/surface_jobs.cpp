@@ -39,11 +39,13 @@ public:
         snapshot_.taken = false;
         snapshot_.wanted.store(false, std::memory_order_relaxed);
     }
-    // The buffer left for reuse goes before the triangle records are made:
-    // at ten million points it is 240 MB at the build's peak.
+    // The published mesh, or the buffer left for reuse, goes before the
+    // triangle records are made: at ten million points it is 240 MB at the
+    // build's peak. The view lets its own copy go when it sees this.
     void meshFinished() override {
         std::lock_guard<std::mutex> lock(snapshot_.mutex);
-        if (snapshot_.taken) std::vector<MeshTriangle>().swap(snapshot_.growing.triangles);
+        std::vector<MeshTriangle>().swap(snapshot_.growing.triangles);  // not taken from now on
+        snapshot_.finished = true;
     }
 
 private:
@@ -58,13 +60,18 @@ private:
 bool takeGrowingMesh(MeshSnapshot& snapshot, GrowingMesh& into) {
     snapshot.wanted.store(true, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(snapshot.mutex);
-    if (into.revision == snapshot.growing.revision) return false;
+    if (snapshot.finished || into.revision == snapshot.growing.revision) return false;
     into.revision = snapshot.growing.revision;
     into.triangles.swap(snapshot.growing.triangles);
     snapshot.taken = true;
     // A forgotten mesh leaves no buffer worth keeping for reuse.
     if (into.triangles.empty()) std::vector<MeshTriangle>().swap(snapshot.growing.triangles);
     return true;
+}
+
+bool growingMeshFinished(const MeshSnapshot& snapshot) {
+    std::lock_guard<std::mutex> lock(snapshot.mutex);
+    return snapshot.finished;
 }
 
 bool buildSurface(TriangulationInput& input, TriangulationOutput& output, const JobControl& control,

@@ -44,12 +44,16 @@ public:
     virtual bool meshDue() { return false; }
     // Takes the growing mesh; may hand back an old buffer to reuse.
     virtual void publishMesh(std::vector<MeshTriangle>& /*triangles*/) {}
+    // The most triangles a published mesh holds: of a larger mesh, every
+    // k-th triangle. A million show how far the build has come over the
+    // whole site, at 12 MB a copy and a fraction of a second to draw.
+    virtual std::size_t mostShownTriangles() const { return 1'000'000; }
     // Every point is in: no more meshes will be published.
     virtual void meshFinished() {}
 };
 
 // The whole triangulation of the input: duplicates out, Delaunay triangles of
-// the rest, each with its geometry. False when the monitor stopped it.
+// the rest, each with its corners and links. False when the monitor stopped it.
 bool triangulate(TriangulationInput& input, TriangulationOutput& output, TriangulationMonitor& monitor);
 
 // The neighbour-link stage's input: the document's triangle array, read

@@ -26,6 +26,7 @@ struct MeshSnapshot {
     mutable std::mutex mutex;
     GrowingMesh growing;                      // guarded by mutex
     bool taken = false;                       // guarded: the view took `growing`; an old buffer is left
+    bool finished = false;                    // guarded: the mesh is whole; the surface's records are being made
     mutable std::atomic<bool> wanted{false};  // someone draws the growing mesh: publish it
 
     // Forgets the mesh (a new build, or the end of one).
@@ -34,11 +35,17 @@ struct MeshSnapshot {
         std::vector<MeshTriangle>().swap(growing.triangles);
         ++growing.revision;
         taken = false;
+        finished = false;
     }
 };
 
+// True once the worker has made its whole mesh and turns it into the
+// surface's records (the build's peak of memory): the view's copy of the
+// growing mesh is then let go, as it will not be drawn again.
+bool growingMeshFinished(const MeshSnapshot& snapshot);
+
 // Takes the mesh the worker published last into `into` when it is newer
-// than what `into` holds, leaving `into`'s old buffer for the worker to
+// than what `into` holds and the mesh is not yet whole, leaving `into`'s old buffer for the worker to
 // reuse; true when `into` changed. Every call also asks the worker to
 // publish again (it does so at most every ~100 ms, and spends at most a
 // tenth of its time on it).

@@ -162,13 +162,23 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
         [&] {
             built = mesh.build(kCheckpointEvery, [&](int handled) {
                 if (monitor.meshDue()) {
-                    // Room for the finished mesh (at most 2n triangles) at
-                    // once: grown a push at a time, a copy of ten million
-                    // points' mesh reallocated its way up to 240 MB and held
-                    // the insertion up for a second or two.
+                    // Every k-th triangle of a mesh larger than the view is
+                    // shown: the whole of ten million points' mesh was two
+                    // copies of up to 240 MB (the view's and the next) on
+                    // top of the build, and seconds to draw. Room for the
+                    // copy is made at once: grown a push at a time, it
+                    // reallocated its way up and held the insertion up.
+                    const std::size_t most = std::max<std::size_t>(monitor.mostShownTriangles(), 1);
+                    const std::size_t every = mesh.slotCount() / most + 1;  // the slots outnumber the triangles
                     snapshot.clear();
-                    reserveOnHugePages(snapshot, 2 * static_cast<std::size_t>(count));
+                    reserveOnHugePages(snapshot, std::min(2 * static_cast<std::size_t>(count), most));
+                    std::size_t passOver = 0;
                     mesh.forEachTriangle([&](int a, int b, int c) {
+                        if (passOver > 0) {
+                            --passOver;
+                            return;
+                        }
+                        passOver = every - 1;
                         snapshot.push_back({points.pointIndex[static_cast<std::size_t>(a)],
                                             points.pointIndex[static_cast<std::size_t>(b)],
                                             points.pointIndex[static_cast<std::size_t>(c)]});

@@ -83,6 +83,31 @@ TEST_F(SceneFixture, StaticSceneIsRebuiltOnlyWhenRedrawIsNeeded) {
     EXPECT_EQ(model.renderer.frame.displayBits[5], kBackgroundColour);
 }
 
+// The view's copy of the growing mesh is let go once the worker has the
+// whole mesh and makes the surface's records, the build's peak of memory;
+// a mesh published before that is not taken any more either.
+TEST_F(SceneFixture, TheGrowingMeshCopyGoesOnceTheMeshIsWhole) {
+    OverlayTextList text;
+    model.document.triangulateStage.running = true;
+    MeshSnapshot& published = model.work.growingMesh;
+    auto publish = [&](bool whole) {
+        std::lock_guard<std::mutex> lock(published.mutex);
+        published.growing.triangles = {{0, 1, 2}, {1, 2, 3}, {2, 3, 4}};
+        ++published.growing.revision;
+        published.taken = false;
+        published.finished = whole;
+    };
+    publish(false);
+    renderFrame(model, false, text);
+    EXPECT_EQ(model.renderer.shownMesh.triangles.size(), 3u);
+    publish(true);
+    renderFrame(model, false, text);
+    EXPECT_EQ(model.renderer.shownMesh.triangles.capacity(), 0u);
+    GrowingMesh late;
+    EXPECT_FALSE(takeGrowingMesh(published, late));
+    EXPECT_TRUE(late.triangles.empty());
+}
+
 TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     OverlayTextList text;
     model.input.selectedPoint = 0;  // TOPO: shared by 9 of 10 points, more than 80 %

@@ -101,11 +101,15 @@ public:
     std::vector<std::size_t> sizes;
     std::vector<std::string> problems;
     const SurfaceSite* model = nullptr;
+    std::size_t most = 1'000'000;
+    std::vector<MeshTriangle> last;
 
     bool carryOn(double) override { return true; }
     bool meshDue() override { return true; }
+    std::size_t mostShownTriangles() const override { return most; }
     void publishMesh(std::vector<MeshTriangle>& triangles) override {
         sizes.push_back(triangles.size());
+        last = triangles;
         for (const MeshTriangle& t : triangles) {
             const SurveyPoint& a = model->document.points[static_cast<std::size_t>(t[0])];
             const SurveyPoint& b = model->document.points[static_cast<std::size_t>(t[1])];
@@ -133,6 +137,40 @@ TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
     EXPECT_TRUE(std::is_sorted(monitor.sizes.begin(), monitor.sizes.end()));
     EXPECT_LT(monitor.sizes.back(), output.triangles.size());
     EXPECT_EQ(monitor.problems, std::vector<std::string>{});
+}
+
+// Of a mesh larger than the view is shown, every k-th triangle: never more
+// than the most, and from all over the site, not the first corner built.
+TEST(SurfaceWorker, ALargeGrowingMeshIsShownThinned) {
+    SurfaceSite model;
+    loadPoints(model, randomPoints(6000, 18));
+    TriangulationInput input;
+    for (int i = 0; i < model.document.pointCount; ++i) {
+        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
+        input.points.push_back({p.easting, p.northing, p.elevation, i});
+    }
+    SnapshotEveryTime monitor;
+    monitor.model = &model;
+    monitor.most = 500;
+    TriangulationOutput output;
+    ASSERT_TRUE(triangulate(input, output, monitor));
+    EXPECT_EQ(monitor.problems, std::vector<std::string>{});
+    ASSERT_FALSE(monitor.sizes.empty());
+    EXPECT_LE(*std::max_element(monitor.sizes.begin(), monitor.sizes.end()), 500u);
+    EXPECT_GT(monitor.sizes.back(), 250u);
+    // The last mesh shown spans the site as the whole one does.
+    double low = 1e300, high = -1e300, allLow = 1e300, allHigh = -1e300;
+    for (const MeshTriangle& t : monitor.last)
+        for (const std::int32_t v : t) {
+            const double x = model.document.points[static_cast<std::size_t>(v)].easting;
+            low = std::min(low, x), high = std::max(high, x);
+        }
+    for (int i = 0; i < model.document.pointCount; ++i) {
+        const double x = model.document.points[static_cast<std::size_t>(i)].easting;
+        allLow = std::min(allLow, x), allHigh = std::max(allHigh, x);
+    }
+    EXPECT_LT(low - allLow, 0.1 * (allHigh - allLow));
+    EXPECT_LT(allHigh - high, 0.1 * (allHigh - allLow));
 }
 
 TEST(SurfaceWorker, RealSurveyFile) {
