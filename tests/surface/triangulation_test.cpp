@@ -121,18 +121,23 @@ public:
     }
 };
 
-TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
-    SurfaceSite model;
-    loadPoints(model, randomPoints(6000, 18));
+// Triangulates the site's points, publishing to the monitor.
+bool triangulateSite(const SurfaceSite& model, SnapshotEveryTime& monitor, TriangulationOutput& output) {
     TriangulationInput input;
     for (int i = 0; i < model.document.pointCount; ++i) {
         const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
         input.points.push_back({p.easting, p.northing, p.elevation, i});
     }
-    SnapshotEveryTime monitor;
     monitor.model = &model;
+    return triangulate(input, output, monitor);
+}
+
+TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
+    SurfaceSite model;
+    loadPoints(model, randomPoints(6000, 18));
+    SnapshotEveryTime monitor;
     TriangulationOutput output;
-    ASSERT_TRUE(triangulate(input, output, monitor));
+    ASSERT_TRUE(triangulateSite(model, monitor, output));
     ASSERT_GE(monitor.sizes.size(), 5u);
     EXPECT_TRUE(std::is_sorted(monitor.sizes.begin(), monitor.sizes.end()));
     EXPECT_LT(monitor.sizes.back(), output.triangles.size());
@@ -144,16 +149,10 @@ TEST(SurfaceWorker, TheGrowingMeshGrowsThroughTheBuild) {
 TEST(SurfaceWorker, ALargeGrowingMeshIsShownThinned) {
     SurfaceSite model;
     loadPoints(model, randomPoints(6000, 18));
-    TriangulationInput input;
-    for (int i = 0; i < model.document.pointCount; ++i) {
-        const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
-        input.points.push_back({p.easting, p.northing, p.elevation, i});
-    }
     SnapshotEveryTime monitor;
-    monitor.model = &model;
     monitor.most = 500;
     TriangulationOutput output;
-    ASSERT_TRUE(triangulate(input, output, monitor));
+    ASSERT_TRUE(triangulateSite(model, monitor, output));
     EXPECT_EQ(monitor.problems, std::vector<std::string>{});
     ASSERT_FALSE(monitor.sizes.empty());
     EXPECT_LE(*std::max_element(monitor.sizes.begin(), monitor.sizes.end()), 500u);
