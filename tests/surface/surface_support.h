@@ -68,7 +68,7 @@ std::vector<Xyz> readPnezdPoints(const std::string& path);
 void loadPoints(SiteDocument& document, const std::vector<Xyz>& points);
 void loadPoints(SurfaceSite& site, const std::vector<Xyz>& points);
 
-// A surface given triangle by triangle, with its geometry, the triangulation
+// A surface given triangle by triangle, the triangulation
 // marked done and, when `link`, the neighbour links made and marked done.
 void setSurface(SurfaceSite& site, const std::vector<Xyz>& points, const std::vector<std::array<int, 3>>& triangles,
                 bool link = true);
