@@ -52,9 +52,9 @@ int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const V
     if (nn >= DBL_MIN && ll >= DBL_MIN && both >= DBL_MIN && both <= DBL_MAX) {
         double intensity = std::fabs(0.6 * (dot(n, toLight) / std::sqrt(both))) + 0.05;
         if (light.lightMode == LightMode::Headlamp) intensity *= kHeadlampDimming;
-        const double ramp = std::max(intensity, 0.05) * kRampLength + 16.0;
-        const double whole = std::floor(ramp);
-        if (ramp - whole > kHair && whole + 1.0 - ramp > kHair) return std::min(static_cast<int>(whole), 230);
+        const double ramp = std::max(intensity, 0.05) * kRampLength + 16.0;  // 16 or more: truncation is floor
+        const int whole = static_cast<int>(ramp);
+        if (ramp - whole > kHair && whole + 1.0 - ramp > kHair) return std::min(whole, 230);
     }
     return flatShade(light, centre, triangleNormal(a, b, c));
 }
