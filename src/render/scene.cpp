@@ -247,10 +247,12 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
             continue;
         }
-        const bool front = dot(eye - centroidOf(surface, i), normalOf(surface, i)) > 0;
+        const std::array<Vec3, 3> corner = cornersOf(surface.points, t);
+        const auto [c0, c1, c2] = corner;
+        const bool front = dot(eye - triangleCentroid(c0, c1, c2), triangleNormal(c0, c1, c2)) > 0;
         const TriangleShade* shade = (shaded || textured) ? &state.shades[static_cast<std::size_t>(i)] : nullptr;
         for (int k = 0; k < 3; ++k) {
-            const Vec3 p = cameraSpaceOf(surface.point(t.vertex[k]), camera.view);
+            const Vec3 p = transformPoint(corner[static_cast<std::size_t>(k)], camera.view);  // as cameraSpaceOf
             ClipVertex& v = polygon[static_cast<std::size_t>(k)];
             v.x = p.x, v.y = p.y, v.z = p.z;
             v.shade = shaded ? shade->shade[k] : 0.0;

@@ -45,8 +45,7 @@ int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const V
     // within a hair of a whole number: then flatShade decides, as always.
     constexpr double kHair = 1e-9;
     const Vec3 centre = triangleCentroid(a, b, c);
-    const Vec3 u = b - a, v = c - a;
-    const Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const Vec3 n = triangleCross(a, b, c);
     const Vec3 toLight = light.position - centre;
     const double nn = dot(n, n), ll = dot(toLight, toLight), both = nn * ll;
     if (nn >= DBL_MIN && ll >= DBL_MIN && both >= DBL_MIN && both <= DBL_MAX) {
@@ -74,10 +73,7 @@ void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<st
                     __builtin_prefetch(&p.northing);
                     __builtin_prefetch(&p.elevation);
                 }
-        const TinTriangle& t = surface.triangle(i);
-        const Vec3 a = positionOf(surface.point(t.vertex[0]));
-        const Vec3 b = positionOf(surface.point(t.vertex[1]));
-        const Vec3 c = positionOf(surface.point(t.vertex[2]));
+        const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
         colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(flatShadeOfCorners(light, a, b, c));
     }
 }

@@ -45,10 +45,10 @@ struct MeshSnapshot {
 bool growingMeshFinished(const MeshSnapshot& snapshot);
 
 // Takes the mesh the worker published last into `into` when it is newer
-// than what `into` holds and the mesh is not yet whole, leaving `into`'s old buffer for the worker to
-// reuse; true when `into` changed. Every call also asks the worker to
-// publish again (it does so at most every ~100 ms, and spends at most a
-// tenth of its time on it).
+// than what `into` holds and the mesh is not yet whole, leaving `into`'s
+// old buffer for the worker to reuse; true when `into` changed. Every call
+// also asks the worker to publish again (it does so at most every ~100 ms,
+// and spends at most a tenth of its time on it).
 bool takeGrowingMesh(MeshSnapshot& snapshot, GrowingMesh& into);
 
 // What the user-interface thread keeps of the finished surface work.

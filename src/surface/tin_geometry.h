@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cmath>
 
 #include "model/surface_view.h"
@@ -15,13 +16,19 @@ inline Vec3 triangleCentroid(const Vec3& a, const Vec3& b, const Vec3& c) {
     return {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
 }
 
+// The cross product of the edges a -> b and a -> c: the triangle's normal,
+// twice its area long.
+inline Vec3 triangleCross(const Vec3& a, const Vec3& b, const Vec3& c) {
+    const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z};
+    const Vec3 v{c.x - a.x, c.y - a.y, c.z - a.z};
+    return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+}
+
 // The unit normal of the triangle with corners a, b, c (easting, northing,
 // elevation), upward when they run counter-clockwise in plan. A degenerate
 // triangle gets the normal (0, 0, -1).
 inline Vec3 triangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
-    const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z};
-    const Vec3 v{c.x - a.x, c.y - a.y, c.z - a.z};
-    const Vec3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const Vec3 n = triangleCross(a, b, c);
     const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     if (length > 0.0 && std::isfinite(length)) return {n.x / length, n.y / length, n.z / length};
     return {0.0, 0.0, -1.0};
@@ -42,13 +49,17 @@ inline double planeElevation(const Vec3& n, double d, double x, double y) {
 // A surface triangle keeps only its corners and links: at two triangles a
 // point, its centroid and normal would be more than the points themselves.
 // They are worked out from the corners when asked, always the same way.
-inline Vec3 centroidOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
+inline std::array<Vec3, 3> cornersOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
     auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
-    return triangleCentroid(at(0), at(1), at(2));
+    return {at(0), at(1), at(2)};
+}
+inline Vec3 centroidOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
+    const auto [a, b, c] = cornersOf(points, triangle);
+    return triangleCentroid(a, b, c);
 }
 inline Vec3 normalOf(std::span<const SurveyPoint> points, const TinTriangle& triangle) {
-    auto at = [&](int k) { return positionOf(points[static_cast<std::size_t>(triangle.vertex[k])]); };
-    return triangleNormal(at(0), at(1), at(2));
+    const auto [a, b, c] = cornersOf(points, triangle);
+    return triangleNormal(a, b, c);
 }
 inline Vec3 centroidOf(const SurfaceView& surface, int t) { return centroidOf(surface.points, surface.triangle(t)); }
 inline Vec3 normalOf(const SurfaceView& surface, int t) { return normalOf(surface.points, surface.triangle(t)); }
