@@ -238,49 +238,66 @@ struct TriangleSide {
 // The rows of a triangle are few (most cover one or two), so rather than
 // going through the span table each row reads its two sides straight from
 // the edges: the same crossings, the same depths, the same pixels.
+//
+// Which way a small triangle's edges run on the screen, which of them cross
+// a row, and whether a row holds a pixel are as good as random from one
+// triangle to the next: branches on them would be mispredicted about every
+// other time, and that was most of the cost of a triangle of a few pixels.
+// So every edge is worked out and stored, and counted as a side only where
+// it crosses a row; a side is chosen by its index; and a row that holds no
+// pixel simply runs no pixel loop.
 void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenVertex* p, int y0, int y1, int lo,
                           int hi, std::uint8_t colour) {
     const int rows = frame.viewHeight, width = frame.viewWidth;
     // Edges running down the screen are the left side, those running up the
-    // right; each side's edges (at most two) split the rows between them.
-    TriangleSide left[2], right[2];
+    // right; each side's edges (at most two cross rows) split the rows
+    // between them. The third slot takes an edge that is not counted.
+    TriangleSide left[3], right[3];
     int lefts = 0, rights = 0;
     for (int i = 0; i < 3; ++i) {
         const ScreenVertex& a = p[i];
         const ScreenVertex& b = p[i == 2 ? 0 : i + 1];
-        if (b.y == a.y) continue;
         const bool down = a.y < b.y;
-        const int first = std::max(firstAfter(down ? a.y : b.y, rows), lo);
-        const int last = std::min(lastAtOrBefore(down ? b.y : a.y, rows), hi);
-        if (first > last) continue;
+        const int first = std::max(firstAfter(std::min(a.y, b.y), rows), lo);
+        const int last = std::min(lastAtOrBefore(std::max(a.y, b.y), rows), hi);
+        // A level edge (b.y == a.y) crosses no row, so its infinite k is never read.
         const double k = 1.0 / (b.y - a.y);
         const TriangleSide side{a, (b.x - a.x) * k, (b.w - a.w) * k, first, last};
-        if (down)
-            left[lefts++] = side;
-        else
-            right[rights++] = side;
+        const bool crosses = (b.y != a.y) & (first <= last);
+        left[lefts] = side;
+        right[rights] = side;
+        lefts += crosses & down;
+        rights += crosses & !down;
     }
     if (lefts == 0 || rights == 0) return;
-    if (lefts == 2 && left[1].first < left[0].first) std::swap(left[0], left[1]);
-    if (rights == 2 && right[1].first < right[0].first) std::swap(right[0], right[1]);
+    // Of two edges on a side, the upper serves the rows down to its last.
+    // (Bitwise, not logical, conditions: those would be branches again.)
+    const bool twoLeft = lefts == 2, twoRight = rights == 2;
+    const int upperLeft = twoLeft & (left[1].first < left[0].first);
+    const int upperRight = twoRight & (right[1].first < right[0].first);
     for (int y = y0; y <= y1; ++y) {
-        const TriangleSide& l = left[lefts == 2 && y > left[0].last ? 1 : 0];
-        const TriangleSide& r = right[rights == 2 && y > right[0].last ? 1 : 0];
+        const TriangleSide& l = left[upperLeft ^ (twoLeft & (y > left[upperLeft].last))];
+        const TriangleSide& r = right[upperRight ^ (twoRight & (y > right[upperRight].last))];
         const double fl = y - l.a.y, fr = y - r.a.y;
         const double lx = l.a.x + fl * l.dx, rx = r.a.x + fr * r.dx;
+        // x0 > x1 when the row holds no pixel, or the triangle runs the other
+        // way round: then the pixel loop does not run, and the depth step,
+        // which may divide by zero, is not read.
         const int x0 = firstAfter(lx, width), x1 = lastAtOrBefore(rx, width);
-        if (x0 > x1) continue;  // empty, or the triangle runs the other way round
         const double lw = l.a.w + fl * l.dw, rw = r.a.w + fr * r.dw;
         const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * width;
         const double dw = (rw - lw) * (1.0 / (rx - lx));
         std::uint8_t* pix = target.pixels + offset;
         double* depth = target.depth + offset;
         double w = lw + (x0 - lx) * dw;
-        for (int x = x0; x <= x1; ++x, w += dw)
-            if (w <= depth[x]) {
-                pix[x] = colour;
-                depth[x] = w;
-            }
+        // Written whether or not the test passes (the old values where it
+        // fails): a branch on it would be mispredicted as often.
+        for (int x = x0; x <= x1; ++x, w += dw) {
+            const double behind = depth[x];
+            const bool nearer = w <= behind;
+            pix[x] = nearer ? colour : pix[x];
+            depth[x] = nearer ? w : behind;
+        }
     }
 }
 
