@@ -156,13 +156,24 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     constexpr int kAll = std::numeric_limits<int>::max();
     // Each thread keeps the corners of its own triangles: the cache is sized before they start.
     if (cornerCache) r.sceneCorners.corners.resize(static_cast<std::size_t>(surface.triangleCount));
-    const SurfaceRows upperRows = byTriangles ? SurfaceRows{0, kAll, true, cornerCache, 0, middleTriangle}
-                                  : halves    ? SurfaceRows{0, splitRow, true, cornerCache}
-                                              : SurfaceRows{0, kAll, true, cornerCache};
+    SurfaceRows upperRows = byTriangles ? SurfaceRows{0, kAll, true, cornerCache, 0, middleTriangle}
+                            : halves    ? SurfaceRows{0, splitRow, true, cornerCache}
+                                        : SurfaceRows{0, kAll, true, cornerCache};
     // The lower half of the rows, or the later half of the triangles drawn beside, or by the same thread.
-    const SurfaceRows lowerRows =
-        byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll, &r.secondFill}
-                    : SurfaceRows{splitRow, kAll, false, false};
+    SurfaceRows lowerRows = byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll, &r.secondFill}
+                                        : SurfaceRows{splitRow, kAll, false, false};
+    // Split by rows, the upper pass reads every triangle anyway: it hands on
+    // those that reach the lower rows, and the lower pass reads only those.
+    HandedTriangles handed;
+    const bool handing = halves && !byTriangles;
+    if (handing) {
+        if (r.handedTriangles.size() < static_cast<std::size_t>(surface.triangleCount))
+            r.handedTriangles.resize(static_cast<std::size_t>(surface.triangleCount));
+        handed.indices = r.handedTriangles;
+        handed.fromRow = splitRow;
+        upperRows.handTo = &handed;
+        lowerRows.handedFrom = &handed;
+    }
     const SurfaceRows lowerRowsHere =
         byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll} : lowerRows;
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
@@ -213,12 +224,14 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             upperBusy.start();
             SignalOnExit fillDone([&] { setAndWake(filled); });
             SignalOnExit transformDone([&] { setAndWake(transformed); });
+            SignalOnExit handingDone([&] { handed.publishAll(); });
             fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view, cornerCache);
             transformDone.now();
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shared, upperRows);
+            handingDone.now();
             fillDone.now();
             upperBusy.stop();
             waitFor(rastered);

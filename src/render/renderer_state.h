@@ -58,6 +58,8 @@ struct RendererState {
     // the flat pass reads them alongside the triangle records.
     std::vector<std::uint8_t> flatColours;
     std::vector<TriangleShade> shades;
+    // The triangles the upper rows' pass hands to the lower rows' (see HandedTriangles).
+    std::vector<std::int32_t> handedTriangles;
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
 
     // The cut/fill view's difference (site minus comparison) at every point
@@ -83,6 +85,7 @@ struct RendererState {
 inline void forgetSurfaceCaches(RendererState& state) {
     state.flatColours.clear();
     state.shades.clear();
+    std::vector<std::int32_t>().swap(state.handedTriangles);
     state.cutFill = {};
     forgetContourLines(state.contourLines);
 }

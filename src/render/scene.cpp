@@ -165,6 +165,22 @@ void sizeSurfaceShading(RendererState& state, int triangleCount, SurfaceMode mod
     if (mode != SurfaceMode::Flat && mode != SurfaceMode::Off) growTo(state.shades, triangleCount);
 }
 
+void HandedTriangles::hand(int triangle) {
+    // Published often enough that the lower pass seldom waits, seldom
+    // enough that publishing costs nothing beside the fills.
+    constexpr int kHandedRun = 512;
+    indices[static_cast<std::size_t>(count++)] = triangle;
+    if (count % kHandedRun == 0) {
+        published.store(std::int64_t{count} * 2, std::memory_order_release);
+        published.notify_all();
+    }
+}
+
+void HandedTriangles::publishAll() {
+    published.store(std::int64_t{count} * 2 + 1, std::memory_order_release);
+    published.notify_all();
+}
+
 void ShadingProgress::finish(int triangleCount) {
     ready.store(triangleCount, std::memory_order_release);
     ready.notify_all();
@@ -227,17 +243,18 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     if (rows.keepsCorners && rows.cornerCache) corners.resize(static_cast<std::size_t>(n));
     if (rows.keepsCorners && !rows.cornerCache) std::vector<std::array<std::int32_t, 3>>().swap(corners);
     int shadedUpTo = 0;
-    for (int i = firstTriangle; i < triangleLimit; ++i) {
+    HandedTriangles* const handTo = rows.handTo;
+    const SurfaceRows handedRows{handTo ? handTo->fromRow : 0};
+    auto drawTriangle = [&](int i) {
         if (shading && i >= shadedUpTo) shadedUpTo = waitForShading(*shading, i);
         const TinTriangle& t = surface.triangle(i);
-        if (i + kPlacementsAhead < triangleLimit)
-            prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
         if (rows.cornerCache) corners[static_cast<std::size_t>(i)] = {t.vertex[0], t.vertex[1], t.vertex[2]};
         if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
             flatShadeRange(*light, surface, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {
-            if (outsideRows(placed, rows)) continue;
+            if (handTo && !outsideRows(placed, handedRows)) handTo->hand(i);
+            if (outsideRows(placed, rows)) return;
             // Nothing to clip: fill straight from the shared projected corners,
             // whose winding on the screen tells which side of it the eye is.
             const bool front = facesTheEye(placed[0]->at, placed[1]->at, placed[2]->at);
@@ -245,8 +262,9 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             const ProjectedPoint& a = placed[front ? 0 : 1]->at;
             const ProjectedPoint& b = placed[front ? 1 : 0]->at;
             fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
-            continue;
+            return;
         }
+        if (handTo) handTo->hand(i);  // clipped: it may cover any row
         const std::array<Vec3, 3> corner = cornersOf(surface.points, t);
         const auto [c0, c1, c2] = corner;
         const bool front = dot(eye - triangleCentroid(c0, c1, c2), triangleNormal(c0, c1, c2)) > 0;
@@ -266,6 +284,31 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             if (flat) colour = backFaceColour(colour);
         }
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
+    };
+    if (rows.handedFrom && shadingPrepared) {
+        // Only the triangles handed on, as they are published.
+        const HandedTriangles& handed = *rows.handedFrom;
+        std::int64_t published = handed.published.load(std::memory_order_acquire);
+        for (std::int64_t j = 0;; ++j) {
+            while (j >= published / 2 && !(published & 1)) {
+                handed.published.wait(published, std::memory_order_acquire);
+                published = handed.published.load(std::memory_order_acquire);
+            }
+            const std::int64_t count = published / 2;
+            if (j >= count) break;
+            const auto i = handed.indices[static_cast<std::size_t>(j)];
+            if (i < firstTriangle || i >= triangleLimit) continue;
+            if (j + kPlacementsAhead < count)
+                prefetchPlacements(placements,
+                                   surface.triangle(handed.indices[static_cast<std::size_t>(j + kPlacementsAhead)]));
+            drawTriangle(i);
+        }
+    } else {
+        for (int i = firstTriangle; i < triangleLimit; ++i) {
+            if (i + kPlacementsAhead < triangleLimit)
+                prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
+            drawTriangle(i);
+        }
     }
     if (rows.keepsCorners && rows.cornerCache) state.sceneCornersFresh = true;
 }

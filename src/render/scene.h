@@ -51,6 +51,21 @@ struct ShadingProgress {
     void finish(int triangleCount);
 };
 
+// The triangles a pass over the upper rows found may cover the rows from
+// `fromRow` down, in drawing order, for the pass over those rows: it reads
+// them rather than every triangle, most of which lie above it. They are
+// published a run at a time as they are found, and all of them once the
+// handing pass ends, however it ends.
+struct HandedTriangles {
+    std::span<std::int32_t> indices;  // room for every triangle
+    int fromRow = 0;
+    int count = 0;  // written by the handing pass alone
+    std::atomic<std::int64_t> published{0};  // the count published, times two, plus one once all are
+
+    void hand(int triangle);
+    void publishAll();
+};
+
 // The part of the surface one call fills. Two threads can each fill half of
 // the rows [first, limit), the first of them (keepsCorners) sizing the
 // shading and the scene's corner cache: the cache is filled by the calls
@@ -69,6 +84,8 @@ struct SurfaceRows {
     int firstTriangle = 0;
     int triangleLimit = std::numeric_limits<int>::max();
     FrameBuffer* into = nullptr;  // state.frame when null
+    HandedTriangles* handTo = nullptr;            // hands on the triangles of the rows below
+    const HandedTriangles* handedFrom = nullptr;  // draws only these triangles
 };
 
 // The surface in `mode` (as drawableSurfaceMode gives it), and the reference

@@ -142,6 +142,29 @@ TEST_F(SurfacePass, HalvesFilledApartGiveTheWholeFill) {
                 ASSERT_EQ(state.frame.sceneBuffer, wholePixels) << "split at row " << split;
                 ASSERT_EQ(state.frame.depthBuffer, wholeDepths) << "split at row " << split;
                 ASSERT_EQ(state.sceneCorners.corners.size(), 18u);
+
+                // Again with the shading made beforehand and the upper pass
+                // handing the lower one only the triangles reaching its rows.
+                ShadingProgress shading;
+                sizeSurfaceShading(state, 18, mode);
+                prepareSurfaceShading(state, surfaceOf(site), camera.eye, mode, {}, &shading);
+                std::vector<std::int32_t> room(18);
+                HandedTriangles handed;
+                handed.indices = room;
+                handed.fromRow = split;
+                SurfaceRows upper{0, split, true};
+                upper.handTo = &handed;
+                SurfaceRows lower{split, std::numeric_limits<int>::max(), false};
+                lower.handedFrom = &handed;
+                clearSceneBuffers(state.frame);
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, &shading, upper);
+                handed.publishAll();
+                drawSurfaceLayer(state, surfaceOf(site), camera, mode, {}, false, &shading, lower);
+                ASSERT_EQ(state.frame.sceneBuffer, wholePixels) << "handed on, split at row " << split;
+                ASSERT_EQ(state.frame.depthBuffer, wholeDepths) << "handed on, split at row " << split;
+                if (split == state.frame.viewHeight && mode == SurfaceMode::Flat && eye.y < 0) {
+                    EXPECT_EQ(handed.count, 0);  // all in view, none reaching below the frame
+                }
             }
         }
     }
