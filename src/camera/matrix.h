@@ -29,10 +29,16 @@ Matrix inverse(const Matrix& a);
 // (p, 1) * M divided by the fourth component (left alone when that is 0).
 // Inline: the rain and the overlays transform one point at a time by the thousand.
 inline Vec3 transformPoint(const Vec3& p, const Matrix& a) {
-    double out[4];
-    for (std::size_t j = 0; j < 4; ++j) out[j] = p.x * a.m[0][j] + p.y * a.m[1][j] + p.z * a.m[2][j] + a.m[3][j];
-    if (out[3] == 0.0 || out[3] == 1.0) return {out[0], out[1], out[2]};
-    return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
+    // Two columns at a time, each lane worked out as it would be alone, in
+    // the same order: the same bits as column by column, in half the steps.
+    using Pair = double __attribute__((vector_size(16)));
+    auto pair = [&](std::size_t i, std::size_t j) { return Pair{a.m[i][j], a.m[i][j + 1]}; };
+    const Pair x{p.x, p.x}, y{p.y, p.y}, z{p.z, p.z};
+    const Pair low = x * pair(0, 0) + y * pair(1, 0) + z * pair(2, 0) + pair(3, 0);
+    const Pair high = x * pair(0, 2) + y * pair(1, 2) + z * pair(2, 2) + pair(3, 2);
+    const double w = high[1];
+    if (w == 0.0 || w == 1.0) return {low[0], low[1], high[0]};
+    return {low[0] / w, low[1] / w, high[0] / w};
 }
 
 // Where a survey point lies in camera space under `view`. Points do not keep
