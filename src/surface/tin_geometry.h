@@ -10,10 +10,14 @@ namespace vellacor {
 
 inline constexpr double kVerticalPlane = 99999999.0;  // elevation reported for a (nearly) vertical plane
 
+// A centroid is its corners' sum times this, wherever it is worked out, so
+// that walks over the surface and over copies of its faces agree to the bit.
+inline constexpr double kCentroidThird = 0.3333333333333333;
+
 // The centroid of the triangle with corners a, b, c.
 inline Vec3 triangleCentroid(const Vec3& a, const Vec3& b, const Vec3& c) {
-    constexpr double kThird = 0.3333333333333333;
-    return {(a.x + b.x + c.x) * kThird, (a.y + b.y + c.y) * kThird, (a.z + b.z + c.z) * kThird};
+    return {(a.x + b.x + c.x) * kCentroidThird, (a.y + b.y + c.y) * kCentroidThird,
+            (a.z + b.z + c.z) * kCentroidThird};
 }
 
 // The cross product of the edges a -> b and a -> c: the triangle's normal,

@@ -38,14 +38,13 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
 int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y) {
     const auto count = static_cast<int>(faces.size());
     if (start < 0 || start >= count || maxSteps < 0) return kNoTriangle;
-    constexpr double kThird = 0.3333333333333333;  // the centroid as centroidOf works it out
     int t = start;
     for (int steps = 0;; ++steps) {
         const DropFace& f = faces[static_cast<std::size_t>(t)];
         if (faceContains(f, x, y)) return t;
         // Leave through the edge that the line from the centroid to the target crosses.
-        const double cx = (f.cornerX[0] + f.cornerX[1] + f.cornerX[2]) * kThird;
-        const double cy = (f.cornerY[0] + f.cornerY[1] + f.cornerY[2]) * kThird;
+        const double cx = (f.cornerX[0] + f.cornerX[1] + f.cornerX[2]) * kCentroidThird;
+        const double cy = (f.cornerY[0] + f.cornerY[1] + f.cornerY[2]) * kCentroidThird;
         int exit = -1;
         for (int k = 0; k < 3 && exit < 0; ++k) {
             const int n = (k + 1) % 3;
