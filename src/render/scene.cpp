@@ -55,13 +55,20 @@ void prefetchPlacements(const std::vector<ScreenPlacement>& placements, const Ti
     }
 }
 
-// True when the placed triangle covers none of the rows: a fill of the other
-// half of the frame draws it.
-bool outsideRows(const ScreenPlacement* const (&corners)[3], SurfaceRows rows) {
-    const double top = std::min({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y});
-    const double bottom = std::max({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y});
+// How far down the screen a placed triangle reaches, from its highest corner to its lowest.
+struct ScreenSpan {
+    double top, bottom;
+};
+ScreenSpan screenSpanOf(const ScreenPlacement* const (&corners)[3]) {
+    return {std::min({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y}),
+            std::max({corners[0]->at.y, corners[1]->at.y, corners[2]->at.y})};
+}
+
+// True when a triangle spanning `span` covers none of the rows: a fill of
+// the other half of the frame draws it.
+bool outsideRows(ScreenSpan span, SurfaceRows rows) {
     // A row r is covered when top < r <= bottom.
-    return bottom < rows.first || top >= rows.limit - 1.0;
+    return span.bottom < rows.first || span.top >= rows.limit - 1.0;
 }
 
 // Flat colours are worked out this many triangles at a time, just ahead of
@@ -253,8 +260,9 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             flatShadeRange(*light, surface, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
         const ScreenPlacement* placed[3];
         if (flat && placedInsideView(placements, t, placed)) {
-            if (handTo && !outsideRows(placed, handedRows)) handTo->hand(i);
-            if (outsideRows(placed, rows)) return;
+            const ScreenSpan span = screenSpanOf(placed);
+            if (handTo && !outsideRows(span, handedRows)) handTo->hand(i);
+            if (outsideRows(span, rows)) return;
             // Nothing to clip: fill straight from the shared projected corners,
             // whose winding on the screen tells which side of it the eye is.
             const bool front = facesTheEye(placed[0]->at, placed[1]->at, placed[2]->at);
