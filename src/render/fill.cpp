@@ -245,10 +245,11 @@ struct TriangleSide {
 // other time, and that was most of the cost of a triangle of a few pixels.
 // So every edge is worked out and stored, and counted as a side only where
 // it crosses a row; a side is chosen by its index; and a row that holds no
-// pixel simply runs no pixel loop.
-void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenVertex* p, int y0, int y1, int lo,
-                          int hi, std::uint8_t colour) {
-    const int rows = frame.viewHeight, width = frame.viewWidth;
+// pixel is listed and then not counted. The pixels are written later, from
+// the list, where a mispredicted run length costs little: its length is at
+// hand, not at the end of the triangle's arithmetic.
+void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVertex* p, int width, int rows,
+                           int y0, int y1, int lo, int hi, std::uint8_t colour) {
     // Edges running down the screen are the left side, those running up the
     // right; each side's edges (at most two cross rows) split the rows
     // between them. The third slot takes an edge that is not counted.
@@ -276,35 +277,50 @@ void fillFlatTriangleRows(FrameBuffer& frame, RasterTarget target, const ScreenV
     const int upperLeft = twoLeft & (left[1].first < left[0].first);
     const int upperRight = twoRight & (right[1].first < right[0].first);
     for (int y = y0; y <= y1; ++y) {
+        if (runs.count == FlatRuns::kCapacity) fillFlatRuns(runs, target);
         const TriangleSide& l = left[upperLeft ^ (twoLeft & (y > left[upperLeft].last))];
         const TriangleSide& r = right[upperRight ^ (twoRight & (y > right[upperRight].last))];
         const double fl = y - l.a.y, fr = y - r.a.y;
         const double lx = l.a.x + fl * l.dx, rx = r.a.x + fr * r.dx;
         // x0 > x1 when the row holds no pixel, or the triangle runs the other
-        // way round: then the pixel loop does not run, and the depth step,
-        // which may divide by zero, is not read.
+        // way round: then the run is not counted, and its depth step, which
+        // may divide by zero, is never read.
         const int x0 = firstAfter(lx, width), x1 = lastAtOrBefore(rx, width);
         const double lw = l.a.w + fl * l.dw, rw = r.a.w + fr * r.dw;
-        const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * width;
         const double dw = (rw - lw) * (1.0 / (rx - lx));
-        std::uint8_t* pix = target.pixels + offset;
-        double* depth = target.depth + offset;
-        double w = lw + (x0 - lx) * dw;
+        FlatRun& run = runs.run[runs.count];
+        run.offset = static_cast<std::ptrdiff_t>(y) * width + x0;
+        run.w = lw + (x0 - lx) * dw;
+        run.dw = dw;
+        run.length = x1 - x0 + 1;
+        run.colour = colour;
+        runs.count += x0 <= x1;
+    }
+}
+
+}  // namespace
+
+void fillFlatRuns(FlatRuns& runs, RasterTarget target) {
+    for (int i = 0; i < runs.count; ++i) {
+        const FlatRun& run = runs.run[i];
+        std::uint8_t* pix = target.pixels + run.offset;
+        double* depth = target.depth + run.offset;
+        const std::uint8_t colour = run.colour;
+        double w = run.w;
         // Written whether or not the test passes (the old values where it
         // fails): a branch on it would be mispredicted as often.
-        for (int x = x0; x <= x1; ++x, w += dw) {
+        for (int x = 0; x < run.length; ++x, w += run.dw) {
             const double behind = depth[x];
             const bool nearer = w <= behind;
             pix[x] = nearer ? colour : pix[x];
             depth[x] = nearer ? w : behind;
         }
     }
+    runs.count = 0;
 }
 
-}  // namespace
-
-void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
-                      const ProjectedPoint& c, std::uint8_t colour) {
+void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a,
+                       const ProjectedPoint& b, const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
     // The rows first: many triangles of a large surface, far off, cover none.
     const auto [lo, hi, y0, y1] =
@@ -315,7 +331,14 @@ void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPo
                         std::isfinite(c.w);
     if (!finite) return;
     const ScreenVertex p[3] = {{a.x, a.y, a.w}, {b.x, b.y, b.w}, {c.x, c.y, c.w}};
-    fillFlatTriangleRows(frame, target, p, y0, y1, lo, hi, colour);
+    queueFlatTriangleRows(runs, target, p, frame.viewWidth, frame.viewHeight, y0, y1, lo, hi, colour);
+}
+
+void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,
+                      const ProjectedPoint& c, std::uint8_t colour) {
+    FlatRuns runs;
+    queueFlatTriangle(runs, frame, target, a, b, c, colour);
+    fillFlatRuns(runs, target);
 }
 
 void fillPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, const ClipVertex* vertices, int count,

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "render/clip.h"
@@ -35,6 +36,33 @@ struct FillInputs {
 // than three vertices fill nothing.
 void fillPolygon(FrameBuffer& frame, RasterTarget target, FillMode mode, const ClipVertex* vertices, int count,
                  std::uint8_t colour, const FillInputs& inputs = {});
+
+// One row's pixels of a flat triangle, waiting to be written: `length`
+// pixels from `offset` in the target, the first at depth w, each next one dw
+// farther. No default values: a list of these must cost nothing to set up.
+struct FlatRun {
+    std::ptrdiff_t offset;
+    double w, dw;
+    int length;
+    std::uint8_t colour;
+};
+
+// Flat triangles' rows, listed in drawing order and written a batch at a
+// time (see queueFlatTriangle).
+struct FlatRuns {
+    static constexpr int kCapacity = 256;
+    FlatRun run[kCapacity];
+    int count = 0;
+};
+
+// fillFlatTriangle, except that the pixels are listed in `runs` and written by
+// fillFlatRuns: when the list is full, or when the caller calls it, which it
+// must do before anything else is drawn into the target and once at the end.
+void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a,
+                       const ProjectedPoint& b, const ProjectedPoint& c, std::uint8_t colour);
+
+// Writes the listed pixels in order, depth-tested, and empties the list.
+void fillFlatRuns(FlatRuns& runs, RasterTarget target);
 
 // fillPolygon in FillMode::Flat for a triangle wholly inside the view, from its
 // vertices already projected: the same pixels, without projecting again.

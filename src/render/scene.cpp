@@ -238,6 +238,9 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
 
     ClipPolygon polygon;
+    // Triangles inside the view are listed row by row and written a batch at
+    // a time; anything else drawn into the target writes the batch out first.
+    FlatRuns runs;
     const RasterTarget target = withinRows(sceneTarget(f), rows.first, rows.limit);
     const FillMode fill = fillModeFor(mode);
     const bool flat = mode == SurfaceMode::Flat;
@@ -269,7 +272,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             const int colour = front ? colours[i] : backFaceColour(colours[i]);
             const ProjectedPoint& a = placed[front ? 0 : 1]->at;
             const ProjectedPoint& b = placed[front ? 1 : 0]->at;
-            fillFlatTriangle(f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
+            queueFlatTriangle(runs, f, target, a, b, placed[2]->at, static_cast<std::uint8_t>(colour));
             return;
         }
         if (handTo) handTo->hand(i);  // clipped: it may cover any row
@@ -291,6 +294,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             std::swap(polygon[0], polygon[1]);
             if (flat) colour = backFaceColour(colour);
         }
+        fillFlatRuns(runs, target);
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
     };
     if (rows.handedFrom && shadingPrepared) {
@@ -318,6 +322,7 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             drawTriangle(i);
         }
     }
+    fillFlatRuns(runs, target);
     if (rows.keepsCorners && rows.cornerCache) state.sceneCornersFresh = true;
 }
 

@@ -103,14 +103,18 @@ TEST(Fill, FlatTriangleIsPixelExact) {
 }
 
 // The surface fills most triangles through fillFlatTriangle, which works row
-// by row without the span table. Over triangles overlapping in one frame
-// (corners on whole and half pixels, level edges, either winding, partly off
-// the frame, within a band of rows as the two fill threads use) it must leave
-// every pixel and every depth bit as the polygon filler does.
+// by row without the span table, or lists their rows to be written a batch
+// at a time. Over triangles overlapping in one frame (corners on whole and
+// half pixels, level edges, either winding, partly off the frame, within a
+// band of rows as the two fill threads use) both must leave every pixel and
+// every depth bit as the polygon filler does, however the batches fall.
 TEST(Fill, ProjectedTriangleFillsWhatThePolygonFillerFills) {
-    FrameBuffer byTriangle, byPolygon;
+    FrameBuffer byTriangle, byBatch, byPolygon;
     sizedFrame(byTriangle, 40, 30);
+    sizedFrame(byBatch, 40, 30);
     sizedFrame(byPolygon, 40, 30);
+    FlatRuns runs;
+    int batchesFilledFull = 0;
     std::uint32_t seed = 12345;
     auto next = [&](int range) {
         seed = seed * 1664525u + 1013904223u;
@@ -134,12 +138,36 @@ TEST(Fill, ProjectedTriangleFillsWhatThePolygonFillerFills) {
         fillPolygon(byPolygon, withinRows(sceneTarget(byPolygon), first, limit), FillMode::Flat, v, 3, colour);
         auto at = [&](int k) { return project(byTriangle, {v[k].x, v[k].y, v[k].z}); };
         fillFlatTriangle(byTriangle, withinRows(sceneTarget(byTriangle), first, limit), at(0), at(1), at(2), colour);
+        // The batch's rows must all be written before the target's band changes.
+        const RasterTarget band = withinRows(sceneTarget(byBatch), first, limit);
+        const int before = runs.count;
+        queueFlatTriangle(runs, byBatch, band, at(0), at(1), at(2), colour);
+        batchesFilledFull += runs.count < before;
+        fillFlatRuns(runs, band);
     }
-    EXPECT_EQ(byTriangle.sceneBuffer, byPolygon.sceneBuffer);
-    ASSERT_EQ(byTriangle.depthBuffer.size(), byPolygon.depthBuffer.size());
+    // Long batches, written when full in the middle of a triangle or when asked.
+    for (int i = 0; i < 3000; ++i) {
+        ClipVertex v[3];
+        const double w = -2.0 - 0.1 * next(8);  // nearer than the first loop's; ties: the later must win
+        for (int k = 0; k < 3; ++k) v[k] = vertexAt(byPolygon, coordinate(40), coordinate(30), w);
+        const auto colour = static_cast<std::uint8_t>(16 + i % 100);
+        fillPolygon(byPolygon, sceneTarget(byPolygon), FillMode::Flat, v, 3, colour);
+        auto at = [&](int k) { return project(byBatch, {v[k].x, v[k].y, v[k].z}); };
+        fillFlatTriangle(byTriangle, sceneTarget(byTriangle), at(0), at(1), at(2), colour);
+        const int before = runs.count;
+        queueFlatTriangle(runs, byBatch, sceneTarget(byBatch), at(0), at(1), at(2), colour);
+        batchesFilledFull += runs.count < before;
+        if (next(40) == 0) fillFlatRuns(runs, sceneTarget(byBatch));
+    }
+    fillFlatRuns(runs, sceneTarget(byBatch));
+    EXPECT_GT(batchesFilledFull, 10);
     auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
-    for (std::size_t i = 0; i < byPolygon.depthBuffer.size(); ++i)
-        ASSERT_EQ(bits(byTriangle.depthBuffer[i]), bits(byPolygon.depthBuffer[i])) << "pixel " << i;
+    for (const FrameBuffer* filled : {&byTriangle, &byBatch}) {
+        EXPECT_EQ(filled->sceneBuffer, byPolygon.sceneBuffer);
+        ASSERT_EQ(filled->depthBuffer.size(), byPolygon.depthBuffer.size());
+        for (std::size_t i = 0; i < byPolygon.depthBuffer.size(); ++i)
+            ASSERT_EQ(bits(filled->depthBuffer[i]), bits(byPolygon.depthBuffer[i])) << "pixel " << i;
+    }
 }
 
 TEST(Fill, GouraudTriangleTruncatesTheShade) {
