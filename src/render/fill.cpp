@@ -235,6 +235,9 @@ struct TriangleSide {
     int first, last;
 };
 
+// Writes the listed runs (defined below with the rest of the batch's handling).
+void writeRuns(FlatRuns& runs, RasterTarget target);
+
 // The rows of a triangle are few (most cover one or two), so rather than
 // going through the span table each row reads its two sides straight from
 // the edges: the same crossings, the same depths, the same pixels.
@@ -277,7 +280,7 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
     const int upperLeft = twoLeft & (left[1].first < left[0].first);
     const int upperRight = twoRight & (right[1].first < right[0].first);
     for (int y = y0; y <= y1; ++y) {
-        if (runs.count == FlatRuns::kCapacity) fillFlatRuns(runs, target);
+        if (runs.count == FlatRuns::kCapacity) writeRuns(runs, target);
         const TriangleSide& l = left[upperLeft ^ (twoLeft & (y > left[upperLeft].last))];
         const TriangleSide& r = right[upperRight ^ (twoRight & (y > right[upperRight].last))];
         const double fl = y - l.a.y, fr = y - r.a.y;
@@ -300,7 +303,21 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
 
 }  // namespace
 
-void fillFlatRuns(FlatRuns& runs, RasterTarget target) {
+namespace {
+
+// Lists the pending triangles' rows as runs.
+void listPendingTriangles(FlatRuns& runs, RasterTarget target) {
+    for (int i = 0; i < runs.pendingCount; ++i) {
+        const PendingTriangle& t = runs.pending[i];
+        const ScreenVertex p[3] = {{t.corner[0][0], t.corner[0][1], t.corner[0][2]},
+                                   {t.corner[1][0], t.corner[1][1], t.corner[1][2]},
+                                   {t.corner[2][0], t.corner[2][1], t.corner[2][2]}};
+        queueFlatTriangleRows(runs, target, p, runs.width, runs.rows, t.y0, t.y1, t.lo, t.hi, t.colour);
+    }
+    runs.pendingCount = 0;
+}
+
+void writeRuns(FlatRuns& runs, RasterTarget target) {
     for (int i = 0; i < runs.count; ++i) {
         const FlatRun& run = runs.run[i];
         std::uint8_t* pix = target.pixels + run.offset;
@@ -319,19 +336,30 @@ void fillFlatRuns(FlatRuns& runs, RasterTarget target) {
     runs.count = 0;
 }
 
+}  // namespace
+
+void fillFlatRuns(FlatRuns& runs, RasterTarget target) {
+    listPendingTriangles(runs, target);
+    writeRuns(runs, target);
+}
+
 void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a,
                        const ProjectedPoint& b, const ProjectedPoint& c, std::uint8_t colour) {
     if (!canFill(frame, target)) return;
-    // The rows first: many triangles of a large surface, far off, cover none.
+    // Many triangles of a large surface, far off, cover no row; which do is
+    // as good as random. Each is set down, and counted only when it covers
+    // rows and is finite (not clipped): no branch to mispredict.
     const auto [lo, hi, y0, y1] =
         fillRowsOf(frame, target, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
-    if (y0 > y1) return;
-    const bool finite = std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.w) && std::isfinite(b.x) &&
-                        std::isfinite(b.y) && std::isfinite(b.w) && std::isfinite(c.x) && std::isfinite(c.y) &&
+    const bool finite = std::isfinite(a.x) & std::isfinite(a.y) & std::isfinite(a.w) & std::isfinite(b.x) &
+                        std::isfinite(b.y) & std::isfinite(b.w) & std::isfinite(c.x) & std::isfinite(c.y) &
                         std::isfinite(c.w);
-    if (!finite) return;
-    const ScreenVertex p[3] = {{a.x, a.y, a.w}, {b.x, b.y, b.w}, {c.x, c.y, c.w}};
-    queueFlatTriangleRows(runs, target, p, frame.viewWidth, frame.viewHeight, y0, y1, lo, hi, colour);
+    runs.width = frame.viewWidth;
+    runs.rows = frame.viewHeight;
+    PendingTriangle& t = runs.pending[runs.pendingCount];
+    t = {{{a.x, a.y, a.w}, {b.x, b.y, b.w}, {c.x, c.y, c.w}}, y0, y1, lo, hi, colour};
+    runs.pendingCount += finite & (y0 <= y1);
+    if (runs.pendingCount == FlatRuns::kPendingCapacity) listPendingTriangles(runs, target);
 }
 
 void fillFlatTriangle(FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a, const ProjectedPoint& b,

@@ -47,21 +47,37 @@ struct FlatRun {
     std::uint8_t colour;
 };
 
-// Flat triangles' rows, listed in drawing order and written a batch at a
-// time (see queueFlatTriangle).
+// A flat triangle that covers rows, waiting to be listed as runs: its
+// corners (x, y, w each), the rows it fills and the target's rows.
+struct PendingTriangle {
+    double corner[3][3];
+    int y0, y1, lo, hi;
+    std::uint8_t colour;
+};
+
+// Flat triangles in drawing order, in two stages: those that cover rows, a
+// few dozen at a time, then their rows as runs of pixels, a few hundred at a
+// time (see queueFlatTriangle). Each stage works through a batch with no
+// branch on what varies at random from one triangle to the next.
 struct FlatRuns {
     static constexpr int kCapacity = 256;
     FlatRun run[kCapacity];
     int count = 0;
+    static constexpr int kPendingCapacity = 32;
+    PendingTriangle pending[kPendingCapacity];
+    int pendingCount = 0;
+    int width = 0, rows = 0;  // the frame's, as the pending triangles were queued
 };
 
-// fillFlatTriangle, except that the pixels are listed in `runs` and written by
-// fillFlatRuns: when the list is full, or when the caller calls it, which it
-// must do before anything else is drawn into the target and once at the end.
+// fillFlatTriangle, except that the triangle is listed in `runs` and its
+// pixels written by fillFlatRuns: when the lists are full, or when the caller
+// calls it, which it must do before anything else is drawn into the target
+// and once at the end. Every call between two fills passes the same frame
+// and target.
 void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget target, const ProjectedPoint& a,
                        const ProjectedPoint& b, const ProjectedPoint& c, std::uint8_t colour);
 
-// Writes the listed pixels in order, depth-tested, and empties the list.
+// Writes the listed triangles' pixels in order, depth-tested, and empties the lists.
 void fillFlatRuns(FlatRuns& runs, RasterTarget target);
 
 // fillPolygon in FillMode::Flat for a triangle wholly inside the view, from its

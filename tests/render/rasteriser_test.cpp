@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "raster_fixture.h"
@@ -150,6 +151,7 @@ TEST(Fill, ProjectedTriangleFillsWhatThePolygonFillerFills) {
         ClipVertex v[3];
         const double w = -2.0 - 0.1 * next(8);  // nearer than the first loop's; ties: the later must win
         for (int k = 0; k < 3; ++k) v[k] = vertexAt(byPolygon, coordinate(40), coordinate(30), w);
+        if (next(30) == 0) v[next(3)].x = -std::numeric_limits<double>::infinity();  // not clipped: fills nothing
         const auto colour = static_cast<std::uint8_t>(16 + i % 100);
         fillPolygon(byPolygon, sceneTarget(byPolygon), FillMode::Flat, v, 3, colour);
         auto at = [&](int k) { return project(byBatch, {v[k].x, v[k].y, v[k].z}); };
