@@ -235,7 +235,7 @@ struct TriangleSide {
     int first, last;
 };
 
-// Writes the listed runs (defined below with the rest of the batch's handling).
+// Writes the listed runs (below, with the rest of the batch's handling).
 void writeRuns(FlatRuns& runs, RasterTarget target);
 
 // The rows of a triangle are few (most cover one or two), so rather than
@@ -300,10 +300,6 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
         runs.count += x0 <= x1;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Lists the pending triangles' rows as runs.
 void listPendingTriangles(FlatRuns& runs, RasterTarget target) {
