@@ -347,9 +347,8 @@ void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget ta
     // rows and is finite (not clipped): no branch to mispredict.
     const auto [lo, hi, y0, y1] =
         fillRowsOf(frame, target, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
-    const bool finite = std::isfinite(a.x) & std::isfinite(a.y) & std::isfinite(a.w) & std::isfinite(b.x) &
-                        std::isfinite(b.y) & std::isfinite(b.w) & std::isfinite(c.x) & std::isfinite(c.y) &
-                        std::isfinite(c.w);
+    int finite = 1;
+    for (const double v : {a.x, a.y, a.w, b.x, b.y, b.w, c.x, c.y, c.w}) finite &= static_cast<int>(std::isfinite(v));
     runs.width = frame.viewWidth;
     runs.rows = frame.viewHeight;
     PendingTriangle& t = runs.pending[runs.pendingCount];
