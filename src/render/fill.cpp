@@ -347,8 +347,10 @@ void queueFlatTriangle(FlatRuns& runs, const FrameBuffer& frame, RasterTarget ta
     // rows and is finite (not clipped): no branch to mispredict.
     const auto [lo, hi, y0, y1] =
         fillRowsOf(frame, target, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
-    int finite = 1;
-    for (const double v : {a.x, a.y, a.w, b.x, b.y, b.w, c.x, c.y, c.w}) finite &= static_cast<int>(std::isfinite(v));
+    // v - v is 0 for every finite v and NaN for an infinite or NaN one.
+    const bool finite = (a.x - a.x) + (a.y - a.y) + (a.w - a.w) + (b.x - b.x) + (b.y - b.y) + (b.w - b.w) +
+                            (c.x - c.x) + (c.y - c.y) + (c.w - c.w) ==
+                        0.0;
     runs.width = frame.viewWidth;
     runs.rows = frame.viewHeight;
     PendingTriangle& t = runs.pending[runs.pendingCount];
