@@ -14,12 +14,6 @@ namespace {
 using detail::firstAfter;
 using detail::lastAtOrBefore;
 
-// A projected vertex. No default values: the per-polygon array of these must
-// cost nothing to set up.
-struct ScreenVertex {
-    double x, y, w;
-};
-
 // Writes one edge's crossings into the span table: edges running down the
 // screen are the left side of their rows, edges running up the right side.
 // Horizontal edges cross no row. Only rows lo..hi are written.
@@ -305,10 +299,7 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
 void listPendingTriangles(FlatRuns& runs, RasterTarget target) {
     for (int i = 0; i < runs.pendingCount; ++i) {
         const PendingTriangle& t = runs.pending[i];
-        const ScreenVertex p[3] = {{t.corner[0][0], t.corner[0][1], t.corner[0][2]},
-                                   {t.corner[1][0], t.corner[1][1], t.corner[1][2]},
-                                   {t.corner[2][0], t.corner[2][1], t.corner[2][2]}};
-        queueFlatTriangleRows(runs, target, p, runs.width, runs.rows, t.y0, t.y1, t.lo, t.hi, t.colour);
+        queueFlatTriangleRows(runs, target, t.corner, runs.width, runs.rows, t.y0, t.y1, t.lo, t.hi, t.colour);
     }
     runs.pendingCount = 0;
 }

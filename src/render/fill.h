@@ -47,10 +47,16 @@ struct FlatRun {
     std::uint8_t colour;
 };
 
+// A projected vertex. No default values: the fills' arrays of these must
+// cost nothing to set up.
+struct ScreenVertex {
+    double x, y, w;
+};
+
 // A flat triangle that covers rows, waiting to be listed as runs: its
-// corners (x, y, w each), the rows it fills and the target's rows.
+// corners, the rows it fills and the target's rows.
 struct PendingTriangle {
-    double corner[3][3];
+    ScreenVertex corner[3];
     int y0, y1, lo, hi;
     std::uint8_t colour;
 };
