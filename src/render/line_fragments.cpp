@@ -21,7 +21,8 @@ void rasterContourLines(const FrameBuffer& frame, const Matrix& view, std::span<
         for (const ContourLine& s : segments) {
             if (out.upper.size() + out.lower.size() + longest > kMaxLineFragments) return;
             Vec3 a = transformPoint(s.from, view), b = transformPoint(s.to, view);
-            if (clipLineToView(a, b)) {
+            // Most segments lie wholly inside the view: those need no call.
+            if ((outcode(a) | outcode(b)) == 0 || clipLineToView(a, b)) {
                 const ProjectedPoint pa = project(frame, a), pb = project(frame, b);
                 if (std::isfinite(pa.x) && std::isfinite(pa.y) && std::isfinite(pb.x) && std::isfinite(pb.y))
                     forEachLinePixel(pa, pb, [&](long long x, long long y, double w) {
