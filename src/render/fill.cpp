@@ -235,6 +235,16 @@ struct TriangleSide {
 // Writes the listed runs (below, with the rest of the batch's handling).
 void writeRuns(FlatRuns& runs, RasterTarget target);
 
+// A flat triangle ready to be listed row by row: for each side, the edge
+// serving its upper rows down to `split` and the one serving the rest (the
+// same edge when one serves them all), and the rows to list.
+struct TriangleRows {
+    TriangleSide leftUpper, leftLower, rightUpper, rightLower;
+    int leftSplit, rightSplit;
+    int y0, y1;  // y0 > y1 when there is nothing to list
+    std::uint8_t colour;
+};
+
 // The rows of a triangle are few (most cover one or two), so rather than
 // going through the span table each row reads its two sides straight from
 // the edges: the same crossings, the same depths, the same pixels.
@@ -248,8 +258,8 @@ void writeRuns(FlatRuns& runs, RasterTarget target);
 // pixel is listed and then not counted. The pixels are written later, from
 // the list, where a mispredicted run length costs little: its length is at
 // hand, not at the end of the triangle's arithmetic.
-void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVertex* p, int width, int rows,
-                           int y0, int y1, int lo, int hi, std::uint8_t colour) {
+void setUpTriangleRows(const PendingTriangle& t, int rows, TriangleRows& out) {
+    const ScreenVertex* p = t.corner;
     // Edges running down the screen are the left side, those running up the
     // right; each side's edges (at most two cross rows) split the rows
     // between them. The third slot takes an edge that is not counted.
@@ -259,8 +269,8 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
         const ScreenVertex& a = p[i];
         const ScreenVertex& b = p[i == 2 ? 0 : i + 1];
         const bool down = a.y < b.y;
-        const int first = std::max(firstAfter(std::min(a.y, b.y), rows), lo);
-        const int last = std::min(lastAtOrBefore(std::max(a.y, b.y), rows), hi);
+        const int first = std::max(firstAfter(std::min(a.y, b.y), rows), t.lo);
+        const int last = std::min(lastAtOrBefore(std::max(a.y, b.y), rows), t.hi);
         // A level edge (b.y == a.y) crosses no row, so its infinite k is never read.
         const double k = 1.0 / (b.y - a.y);
         const TriangleSide side{a, (b.x - a.x) * k, (b.w - a.w) * k, first, last};
@@ -270,16 +280,28 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
         lefts += crosses & down;
         rights += crosses & !down;
     }
-    if (lefts == 0 || rights == 0) return;
     // Of two edges on a side, the upper serves the rows down to its last.
     // (Bitwise, not logical, conditions: those would be branches again.)
     const bool twoLeft = lefts == 2, twoRight = rights == 2;
     const int upperLeft = twoLeft & (left[1].first < left[0].first);
     const int upperRight = twoRight & (right[1].first < right[0].first);
-    for (int y = y0; y <= y1; ++y) {
+    out.leftUpper = left[upperLeft];
+    out.leftLower = left[upperLeft ^ twoLeft];
+    out.rightUpper = right[upperRight];
+    out.rightLower = right[upperRight ^ twoRight];
+    out.leftSplit = left[upperLeft].last;
+    out.rightSplit = right[upperRight].last;
+    out.y0 = t.y0;
+    // Without an edge on each side the triangle lists nothing.
+    out.y1 = ((lefts == 0) | (rights == 0)) ? t.y0 - 1 : t.y1;
+    out.colour = t.colour;
+}
+
+void listTriangleRows(FlatRuns& runs, RasterTarget target, const TriangleRows& t, int width) {
+    for (int y = t.y0; y <= t.y1; ++y) {
         if (runs.count == FlatRuns::kCapacity) writeRuns(runs, target);
-        const TriangleSide& l = left[upperLeft ^ (twoLeft & (y > left[upperLeft].last))];
-        const TriangleSide& r = right[upperRight ^ (twoRight & (y > right[upperRight].last))];
+        const TriangleSide& l = y > t.leftSplit ? t.leftLower : t.leftUpper;
+        const TriangleSide& r = y > t.rightSplit ? t.rightLower : t.rightUpper;
         const double fl = y - l.a.y, fr = y - r.a.y;
         const double lx = l.a.x + fl * l.dx, rx = r.a.x + fr * r.dx;
         // x0 > x1 when the row holds no pixel, or the triangle runs the other
@@ -293,17 +315,19 @@ void queueFlatTriangleRows(FlatRuns& runs, RasterTarget target, const ScreenVert
         run.w = lw + (x0 - lx) * dw;
         run.dw = dw;
         run.length = x1 - x0 + 1;
-        run.colour = colour;
+        run.colour = t.colour;
         runs.count += x0 <= x1;
     }
 }
 
-// Lists the pending triangles' rows as runs.
+// Lists the pending triangles' rows as runs: first every triangle's edges,
+// then every triangle's rows. Done triangle by triangle, each one's chain of
+// divisions and conversions outlasted what the processor could look ahead for.
 void listPendingTriangles(FlatRuns& runs, RasterTarget target) {
-    for (int i = 0; i < runs.pendingCount; ++i) {
-        const PendingTriangle& t = runs.pending[i];
-        queueFlatTriangleRows(runs, target, t.corner, runs.width, runs.rows, t.y0, t.y1, t.lo, t.hi, t.colour);
-    }
+    TriangleRows ready[FlatRuns::kPendingCapacity];
+    const int count = runs.pendingCount;
+    for (int i = 0; i < count; ++i) setUpTriangleRows(runs.pending[i], runs.rows, ready[i]);
+    for (int i = 0; i < count; ++i) listTriangleRows(runs, target, ready[i], runs.width);
     runs.pendingCount = 0;
 }
 
