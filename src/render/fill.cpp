@@ -236,11 +236,10 @@ struct TriangleSide {
 void writeRuns(FlatRuns& runs, RasterTarget target);
 
 // A flat triangle ready to be listed row by row: for each side, the edge
-// serving its upper rows down to `split` and the one serving the rest (the
-// same edge when one serves them all), and the rows to list.
+// serving its upper rows, down to that edge's last, and the one serving the
+// rest (the same edge when one serves them all), and the rows to list.
 struct TriangleRows {
     TriangleSide leftUpper, leftLower, rightUpper, rightLower;
-    int leftSplit, rightSplit;
     int y0, y1;  // y0 > y1 when there is nothing to list
     std::uint8_t colour;
 };
@@ -289,8 +288,6 @@ void setUpTriangleRows(const PendingTriangle& t, int rows, TriangleRows& out) {
     out.leftLower = left[upperLeft ^ twoLeft];
     out.rightUpper = right[upperRight];
     out.rightLower = right[upperRight ^ twoRight];
-    out.leftSplit = left[upperLeft].last;
-    out.rightSplit = right[upperRight].last;
     out.y0 = t.y0;
     // Without an edge on each side the triangle lists nothing.
     out.y1 = ((lefts == 0) | (rights == 0)) ? t.y0 - 1 : t.y1;
@@ -300,8 +297,8 @@ void setUpTriangleRows(const PendingTriangle& t, int rows, TriangleRows& out) {
 void listTriangleRows(FlatRuns& runs, RasterTarget target, const TriangleRows& t, int width) {
     for (int y = t.y0; y <= t.y1; ++y) {
         if (runs.count == FlatRuns::kCapacity) writeRuns(runs, target);
-        const TriangleSide& l = y > t.leftSplit ? t.leftLower : t.leftUpper;
-        const TriangleSide& r = y > t.rightSplit ? t.rightLower : t.rightUpper;
+        const TriangleSide& l = y > t.leftUpper.last ? t.leftLower : t.leftUpper;
+        const TriangleSide& r = y > t.rightUpper.last ? t.rightLower : t.rightUpper;
         const double fl = y - l.a.y, fr = y - r.a.y;
         const double lx = l.a.x + fl * l.dx, rx = r.a.x + fr * r.dx;
         // x0 > x1 when the row holds no pixel, or the triangle runs the other

@@ -72,6 +72,11 @@ bool quickIndexOf(const Light& light, double normalDotLight, double lengthsSquar
     return ramp - whole > kHair && whole + 1.0 - ramp > kHair;
 }
 
+// flatShade from the centroid and unit normal: what decides where the quick sums cannot.
+int flatShadeTheLongWay(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c) {
+    return flatShade(light, triangleCentroid(a, b, c), triangleNormal(a, b, c));
+}
+
 }  // namespace
 
 int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c) {
@@ -84,7 +89,7 @@ int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const V
     const LightSums sums = lightSumsOf(light, a, b, c);
     int index = 0;
     if (sums.usable && quickIndexOf(light, sums.normalDotLight, sums.lengthsSquared, index)) return index;
-    return flatShade(light, triangleCentroid(a, b, c), triangleNormal(a, b, c));
+    return flatShadeTheLongWay(light, a, b, c);
 }
 
 #if defined(__SSE2__)
@@ -151,9 +156,9 @@ void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<st
         // A triangle whose index is not sure from its sums goes the long way, alone.
         auto colour = [&](int j, bool sure, int index) {
             const int i = start + j;
-            if (!(usable[j] && sure)) {
+            if (!sure) {
                 const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
-                index = flatShadeOfCorners(light, a, b, c);
+                index = flatShadeTheLongWay(light, a, b, c);
             }
             colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(index);
         };
@@ -162,8 +167,8 @@ void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<st
         for (; j + 1 < count; j += 2) {
             int index[2];
             const auto sure = quickIndexOfPair(light, normalDotLight + j, lengthsSquared + j, index);
-            colour(j, sure[0], index[0]);
-            colour(j + 1, sure[1], index[1]);
+            colour(j, usable[j] && sure[0], index[0]);
+            colour(j + 1, usable[j + 1] && sure[1], index[1]);
         }
 #endif
         for (; j < count; ++j) {
