@@ -9,7 +9,7 @@
 
 #include "app/cut_fill_view.h"
 #include "app/site_model.h"
-#include "system/two_cores.h"
+#include "system/spin_wait.h"
 #include "render/frame_buffer.h"
 #include "render/line_fragments.h"
 #include "render/scene.h"
@@ -52,7 +52,9 @@ public:
     void line(const Vec3&, const Vec3&, std::uint8_t) override {}
 };
 
-void waitFor(const std::atomic<bool>& flag) { flag.wait(false, std::memory_order_acquire); }
+void waitFor(const std::atomic<bool>& flag) {
+    waitUntil(flag, [](bool set) { return set; }, kFrameSpin);
+}
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -67,9 +69,12 @@ private:
     SteadyClock::time_point from_;
 };
 
-// Above this many triangles a pixel the two fill threads split the
-// triangles rather than the rows (see SurfaceRows).
-constexpr double kTrianglesPerPixelToSplit = 1.0;
+// Above this many triangles a pixel (18,000 in a 1280 x 720 view) the two
+// fill threads split the triangles rather than the rows (see SurfaceRows).
+// Split by rows, the upper thread reads every triangle and the lower one can
+// only follow it; split by triangles, neither waits for the other, and laying
+// the second frame over the first costs less than that from here up.
+constexpr double kTrianglesPerPixelToSplit = 0.02;
 
 // The row where the two threads of the next rebuild divide the frame: moved
 // from `split` towards where they would have finished together, half the
@@ -131,7 +136,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     LineFragments& fragments = r.lineFragments;
 
     ShadingProgress shading;
-    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, fillStarted{false}, transformed{false},
+    std::atomic<bool> depthCleared{false}, rastered{false}, filled{false}, transformed{false},
         lowerFilled{false};
     bool lowerHalfBeside = false;  // set before `rastered`
     // With its shading made apart the surface is filled in two halves at
@@ -139,16 +144,18 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     // half and lays that half's fragments. (Not under the reference grid,
     // which is drawn across the whole frame first.)
     const bool halves = shadeBeside && !model.display.showGrid;
-    // With far more triangles than pixels, each thread reading every
-    // triangle costs more than filling the few pixels: the threads take half
-    // the triangles each instead, the second into a frame of its own that is
-    // laid over the first.
+    // With many triangles the threads take half the triangles each instead,
+    // the second into a frame of its own that is laid over the first.
     const bool byTriangles =
         halves && static_cast<double>(surface.triangleCount) > kTrianglesPerPixelToSplit * f.pixelCount();
-    if (byTriangles)
-        prepareSecondFill(r.secondFill, f);
-    else if (r.secondFill.depthBuffer.capacity() > 0)
+    if (byTriangles) {
+        if (prepareSecondFill(r.secondFill, f)) r.secondFillDrawn = RowRange{};
+    } else if (r.secondFill.depthBuffer.capacity() > 0) {
         r.secondFill = FrameBuffer{};
+    }
+    // The rows the second thread's triangles were drawn in: only those need
+    // laying over the frame, and clearing for the next.
+    RowRange secondDrawn;
     const int middleTriangle = static_cast<int>(std::lround(r.fillFirstShare * surface.triangleCount));
     const int height = f.viewHeight;
     const int splitRow = r.fillSplitRow > 0 && r.fillSplitRow < height ? r.fillSplitRow : height / 2;
@@ -177,11 +184,12 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     const SurfaceRows lowerRowsHere =
         byTriangles ? SurfaceRows{0, kAll, false, cornerCache, middleTriangle, kAll} : lowerRows;
     const ShadingProgress* shared = shadeBeside ? &shading : nullptr;
-    // Where no thread can be started, runOnTwoCores runs the second core's
-    // part first and then the first's: the second waits for the first only
-    // once it has seen the first under way, and otherwise leaves the lower
-    // half to it.
-    runOnTwoCores(
+    if (!r.frameWorker) r.frameWorker = std::make_unique<FrameWorker>();
+    // Where no thread can be started, the worker runs the second core's
+    // part first and then the first's: the second then leaves the lower half
+    // to the first rather than wait for it.
+    const bool twoThreads = r.frameWorker->startable();
+    r.frameWorker->run(
         [&] {
             lowerBusy.start();
             SignalOnExit depthDone([&] { setAndWake(depthCleared); });
@@ -190,7 +198,10 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit lowerFillDone([&] { setAndWake(lowerFilled); });
             clearSceneDepth(f);
             depthDone.now();
-            if (byTriangles) clearSceneBuffers(r.secondFill);
+            if (byTriangles) {
+                clearSceneRows(r.secondFill, r.secondFillDrawn);
+                r.secondFillDrawn = RowRange{0, 0};
+            }
             if (shadeBeside) prepareSurfaceShading(r, surface, camera.eye, mode, site, &shading);
             shadingDone.now();
             if (traceBeside) {
@@ -199,20 +210,23 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 if (traced.kept) kept = &traced.segments;
             }
             if (kept) rasterContourLines(f, camera.view, *kept, fragments, splitRow);
-            lowerHalfBeside = (kept || halves) && fillStarted.load(std::memory_order_acquire);
+            lowerHalfBeside = (kept || halves) && twoThreads;
             rasterDone.now();
             if (!lowerHalfBeside) return;
             if (halves) {
                 lowerBusy.stop();
                 waitFor(transformed);
                 lowerBusy.start();
-                drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
+                if (byTriangles) r.secondFillDrawn = RowRange{};  // should the fill not finish
+                secondDrawn = drawSurfaceLayer(r, surface, camera, mode, site, false, shared, lowerRows);
+                if (byTriangles) r.secondFillDrawn = secondDrawn;
                 lowerFillDone.now();
                 if (byTriangles) {
                     lowerBusy.stop();
                     waitFor(filled);
                     lowerBusy.start();
-                    takeNearerPixels(f, r.secondFill, splitRow, height);
+                    takeNearerPixels(f, r.secondFill, std::max(splitRow, secondDrawn.first),
+                                     std::min(height, secondDrawn.limit));
                 }
             } else {
                 waitFor(filled);
@@ -225,7 +239,6 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit fillDone([&] { setAndWake(filled); });
             SignalOnExit transformDone([&] { setAndWake(transformed); });
             SignalOnExit handingDone([&] { handed.publishAll(); });
-            fillStarted.store(true, std::memory_order_release);
             clearScenePixels(f);
             transformPoints(r, validPoints(d), camera.view, cornerCache);
             transformDone.now();
@@ -242,7 +255,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
                 upperBusy.stop();
                 waitFor(lowerFilled);
                 upperBusy.start();
-                takeNearerPixels(f, r.secondFill, 0, splitRow);
+                takeNearerPixels(f, r.secondFill, secondDrawn.first, std::min(splitRow, secondDrawn.limit));
             }
             if (kept) {
                 applyLineFragments(sceneTarget(f), fragments.upper);

@@ -207,6 +207,7 @@ void adoptFinishedSurfaceWork(SiteModel& model, Ui& ui) {
 
 void forgetReshapedSurface(SiteModel& model) {
     forgetContourLines(model.renderer.contourLines);
+    forgetTriangleFacets(model.renderer.facets);
     if (model.water.rainSystem) model.water.rainSystem->surfaceReshaped();
 }
 

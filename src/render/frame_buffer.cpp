@@ -51,7 +51,24 @@ void clearSceneBuffers(FrameBuffer& frame) {
     clearSceneDepth(frame);
 }
 
-void prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
+void clearSceneRows(FrameBuffer& frame, RowRange rows) {
+    const auto width = static_cast<std::size_t>(std::max(frame.viewWidth, 0));
+    const auto pixels = std::min(frame.sceneBuffer.size(), frame.depthBuffer.size());
+    auto startOf = [&](int row) {
+        return static_cast<std::ptrdiff_t>(
+            std::min(pixels, static_cast<std::size_t>(std::clamp(row, 0, frame.viewHeight)) * width));
+    };
+    const std::ptrdiff_t from = startOf(rows.first), to = startOf(rows.limit);
+    if (from >= to) return;
+    std::fill(frame.sceneBuffer.begin() + from, frame.sceneBuffer.begin() + to,
+              static_cast<std::uint8_t>(kBackgroundColour));
+    std::fill(frame.depthBuffer.begin() + from, frame.depthBuffer.begin() + to, 0.0);
+}
+
+bool prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
+    const bool same = second.viewWidth == frame.viewWidth && second.viewHeight == frame.viewHeight &&
+                      second.sceneBuffer.size() == frame.sceneBuffer.size() &&
+                      second.depthBuffer.size() == frame.depthBuffer.size();
     second.clientWidth = frame.clientWidth;
     second.clientHeight = frame.clientHeight;
     second.viewWidth = frame.viewWidth;
@@ -61,6 +78,7 @@ void prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
     second.sceneBuffer.resize(frame.sceneBuffer.size());
     second.depthBuffer.resize(frame.depthBuffer.size());
     second.spanTable.resize(frame.spanTable.size());
+    return !same;
 }
 
 void takeNearerPixels(FrameBuffer& frame, const FrameBuffer& later, int firstRow, int rowLimit) {

@@ -56,15 +56,24 @@ void resizeFrameBuffer(FrameBuffer& frame, int clientWidth, int clientHeight, co
 // Makes displayBits for the current size and takes `palette` as its colour table.
 void createFrameBitmap(FrameBuffer& frame, const Palette& palette);
 
+// Rows [first, limit) of a frame.
+struct RowRange {
+    int first = 0;
+    int limit = std::numeric_limits<int>::max();
+};
+
 // Start of a static-scene rebuild: background everywhere, nothing drawn.
 void clearSceneBuffers(FrameBuffer& frame);
+// The same within `rows` only (clamped to the frame).
+void clearSceneRows(FrameBuffer& frame, RowRange rows);
 // Its two halves, for two threads: the background, and the depth.
 void clearScenePixels(FrameBuffer& frame);
 void clearSceneDepth(FrameBuffer& frame);
 
 // Sizes `second` as `frame` for a second thread's fill of the same view:
 // pixels, depths and span table of its own, to be cleared before the fill.
-void prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame);
+// True when it sized them anew: then no part of them can be taken as clear.
+bool prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame);
 
 // Lays over rows [firstRow, rowLimit) of `frame` the pixels `later` drew at
 // least as near as what `frame` holds there: the picture that filling the

@@ -12,8 +12,10 @@
 #include "render/palette.h"
 #include "render/frame_projection.h"
 #include "render/texture.h"
+#include "render/triangle_facets.h"
 #include "surface/contour_draw.h"
 #include "surface/surface_work.h"
+#include "system/frame_worker.h"
 
 namespace vellacor {
 
@@ -32,6 +34,7 @@ struct RendererState {
     Palette palette[2] = {};
     FrameBuffer frame;
     FrameBuffer secondFill;  // the second thread's half of a huge surface's triangles (see SurfaceRows)
+    RowRange secondFillDrawn;  // its rows that may not be clear
     std::unique_ptr<Light> light;
     Texture texture;            // the surface texture
     bool textureLoaded = false;  // a texture image is loaded: picks the bitmap's palette
@@ -52,11 +55,13 @@ struct RendererState {
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild
     int fillSplitRow = 0;           // where the two threads of a rebuild divide the frame (0: not yet chosen)
     double fillFirstShare = 0.5;    // or the share of the triangles the first thread takes (see SurfaceRows)
+    std::unique_ptr<FrameWorker> frameWorker;  // the rebuild's second thread, kept from frame to frame
 
     // Per triangle, indexed as the document's triangles and sized to their
     // count by the pass that needs them. The flat colours are a byte each so
     // the flat pass reads them alongside the triangle records.
     std::vector<std::uint8_t> flatColours;
+    TriangleFacets facets;  // what the flat colours are worked out from, kept while the surface lasts
     std::vector<TriangleShade> shades;
     // The triangles the upper rows' pass hands to the lower rows' (see HandedTriangles).
     std::vector<std::int32_t> handedTriangles;
@@ -88,6 +93,7 @@ inline void forgetSurfaceCaches(RendererState& state) {
     std::vector<std::int32_t>().swap(state.handedTriangles);
     state.cutFill = {};
     forgetContourLines(state.contourLines);
+    forgetTriangleFacets(state.facets);
 }
 
 }  // namespace vellacor

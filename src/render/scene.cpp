@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
@@ -18,6 +19,7 @@
 #include "render/surface_textures.h"
 #include "surface/tin_geometry.h"
 #include "system/huge_pages.h"
+#include "system/spin_wait.h"
 
 namespace vellacor {
 
@@ -81,12 +83,7 @@ constexpr int kPublishedRun = 4096;
 
 // How many triangles have their shading, once triangle i has.
 int waitForShading(const ShadingProgress& shading, int i) {
-    int ready = shading.ready.load(std::memory_order_acquire);
-    while (ready <= i) {
-        shading.ready.wait(ready, std::memory_order_acquire);
-        ready = shading.ready.load(std::memory_order_acquire);
-    }
-    return ready;
+    return waitUntil(shading.ready, [i](int ready) { return ready > i; }, kFrameSpin);
 }
 
 // A flat colour darkened for a triangle seen from behind.
@@ -197,14 +194,17 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
                            const SiteExtents& site, ShadingProgress* progress) {
     const int n = surface.triangleCount;
     switch (mode) {
-        case SurfaceMode::Flat:
+        case SurfaceMode::Flat: {
             if (!state.light) break;
+            const FacetStore store = facetStoreFor(state.facets, surface);
             for (int first = 0; first < n; first += kPublishedRun) {
                 const int end = std::min(first + kPublishedRun, n);
-                flatShadeRange(*state.light, surface, state.flatColours, first, end);
+                flatShadeRange(*state.light, surface, state.flatColours, first, end, store);
                 if (progress) progress->finish(end);
             }
+            if (store.facets) state.facets.made = true;
             break;
+        }
         case SurfaceMode::Smooth:
             if (state.light) smoothShade(*state.light, eye, surface, state.shades);
             break;
@@ -216,9 +216,9 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
     if (progress) progress->finish(n);
 }
 
-void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading, SurfaceRows rows) {
-    if (mode == SurfaceMode::Off) return;
+RowRange drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
+                          const SiteExtents& site, bool showGrid, const ShadingProgress* shading, SurfaceRows rows) {
+    if (mode == SurfaceMode::Off) return {0, 0};
     FrameBuffer& f = rows.into ? *rows.into : state.frame;
     const Vec3 eye = camera.eye;
     const int n = surface.triangleCount;
@@ -235,7 +235,14 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         else if (mode != SurfaceMode::Flat && mode != SurfaceMode::CutFill)  // cut/fill shades come made
             prepareTexturedSurface(state, mode, surface, camera.view, site.centre, site.size, inputs);
     }
-    if (showGrid && surface.pointCount > 0) drawReferenceGrid(f, camera.view, site, 25);
+    // The rows drawn in: those the queued triangles span, or every row once
+    // anything else is drawn.
+    bool anyRow = false;
+    double highest = std::numeric_limits<double>::infinity(), lowest = -highest;
+    if (showGrid && surface.pointCount > 0) {
+        drawReferenceGrid(f, camera.view, site, 25);
+        anyRow = true;
+    }
 
     ClipPolygon polygon;
     // Triangles inside the view are listed row by row and written a batch at
@@ -267,6 +274,8 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
             const ScreenSpan span = screenSpanOf(placed);
             if (handTo && !outsideRows(span, handedRows)) handTo->hand(i);
             if (outsideRows(span, rows)) return;
+            highest = std::min(highest, span.top);
+            lowest = std::max(lowest, span.bottom);
             // Nothing to clip: fill straight from the shared projected corners,
             // whose winding on the screen tells which side of it the eye is.
             const bool front = facesTheEye(placed[0]->at, placed[1]->at, placed[2]->at);
@@ -297,16 +306,16 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
         }
         fillFlatRuns(runs, target);
         drawPolygon(f, target, fill, polygon, 3, static_cast<std::uint8_t>(colour), inputs);
+        anyRow = true;
     };
     if (rows.handedFrom && shadingPrepared) {
         // Only the triangles handed on, as they are published.
         const HandedTriangles& handed = *rows.handedFrom;
         std::int64_t published = handed.published.load(std::memory_order_acquire);
         for (std::int64_t j = 0;; ++j) {
-            while (j >= published / 2 && !(published & 1)) {
-                handed.published.wait(published, std::memory_order_acquire);
-                published = handed.published.load(std::memory_order_acquire);
-            }
+            if (j >= published / 2 && !(published & 1))
+                published = waitUntil(
+                    handed.published, [j](std::int64_t p) { return j < p / 2 || (p & 1); }, kFrameSpin);
             const std::int64_t count = published / 2;
             if (j >= count) break;
             const auto i = handed.indices[static_cast<std::size_t>(j)];
@@ -325,6 +334,12 @@ void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Ca
     }
     fillFlatRuns(runs, target);
     if (rows.keepsCorners && rows.cornerCache) state.sceneCornersFresh = true;
+    if (anyRow) return {};
+    if (!(highest <= lowest)) return {0, 0};
+    // A row r is covered when top < r <= bottom; a row either side to spare.
+    const double rowCount = f.viewHeight;
+    return {static_cast<int>(std::clamp(std::floor(highest), 0.0, rowCount)),
+            static_cast<int>(std::clamp(std::floor(lowest) + 2.0, 0.0, rowCount))};
 }
 
 void drawOverlayLayer(RendererState& state, const SurfaceView& surface, const Matrix& view,

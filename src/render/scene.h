@@ -95,9 +95,10 @@ struct SurfaceRows {
 // thread, and each triangle waits until its shading is ready. Two calls on
 // the two halves of the rows may run at once when the shading is prepared
 // apart and there is no grid.
-void drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
-                      const SiteExtents& site, bool showGrid, const ShadingProgress* shading = nullptr,
-                      SurfaceRows rows = {});
+// Returns the rows it may have drawn in.
+RowRange drawSurfaceLayer(RendererState& state, const SurfaceView& surface, const Camera& camera, SurfaceMode mode,
+                          const SiteExtents& site, bool showGrid, const ShadingProgress* shading = nullptr,
+                          SurfaceRows rows = {});
 
 // The modes whose shading reads only the surface and the light, never the
 // frame: it can be worked out on another thread while the frame is cleared.

@@ -52,9 +52,7 @@ struct LightSums {
     double normalDotLight, lengthsSquared;
     bool usable;
 };
-LightSums lightSumsOf(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c) {
-    const Vec3 centre = triangleCentroid(a, b, c);
-    const Vec3 n = triangleCross(a, b, c);
+LightSums lightSumsOf(const Light& light, const Vec3& centre, const Vec3& n) {
     const Vec3 toLight = light.position - centre;
     const double nn = dot(n, n), ll = dot(toLight, toLight), both = nn * ll;
     // Bitwise: which triangles are usable is as good as random.
@@ -73,8 +71,12 @@ bool quickIndexOf(const Light& light, double normalDotLight, double lengthsSquar
 }
 
 // flatShade from the centroid and unit normal: what decides where the quick sums cannot.
-int flatShadeTheLongWay(const Light& light, const Vec3& a, const Vec3& b, const Vec3& c) {
-    return flatShade(light, triangleCentroid(a, b, c), triangleNormal(a, b, c));
+int flatShadeTheLongWay(const Light& light, const TriangleFacet& facet) {
+    return flatShade(light, facet.centre, unitNormalOf(facet.cross));
+}
+
+TriangleFacet facetOf(const Vec3& a, const Vec3& b, const Vec3& c) {
+    return {triangleCentroid(a, b, c), triangleCross(a, b, c)};
 }
 
 }  // namespace
@@ -86,10 +88,11 @@ int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const V
     // vectors, and differs from flatShade's by a few units in the last
     // place. So the palette index is the same unless the ramp position lands
     // within a hair of a whole number: then flatShade decides, as always.
-    const LightSums sums = lightSumsOf(light, a, b, c);
+    const TriangleFacet facet = facetOf(a, b, c);
+    const LightSums sums = lightSumsOf(light, facet.centre, facet.cross);
     int index = 0;
     if (sums.usable && quickIndexOf(light, sums.normalDotLight, sums.lengthsSquared, index)) return index;
-    return flatShadeTheLongWay(light, a, b, c);
+    return flatShadeTheLongWay(light, facet);
 }
 
 #if defined(__SSE2__)
@@ -123,7 +126,7 @@ std::array<bool, 2> quickIndexOfPair(const Light& light, const double* normalDot
 #endif
 
 void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<std::uint8_t> colours, int first,
-                    int end) {
+                    int end, FacetStore store) {
     // Points read in survey order lie anywhere in memory: the corners of a
     // triangle this far ahead are asked for early, or waiting for them
     // would take most of the time.
@@ -136,29 +139,46 @@ void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<st
     alignas(16) double normalDotLight[kBlock], lengthsSquared[kBlock];
     bool usable[kBlock];
     const std::size_t pointCount = surface.points.size();
+    TriangleFacet* const kept = store.facets;
+    const bool fromCorners = !kept || !store.made;
+    auto keep = [&](int j, const LightSums& sums) {
+        normalDotLight[j] = sums.normalDotLight;
+        lengthsSquared[j] = sums.lengthsSquared;
+        usable[j] = sums.usable;
+    };
     for (int start = first; start < end; start += kBlock) {
         const int count = std::min(kBlock, end - start);
-        for (int j = 0; j < count; ++j) {
-            const int i = start + j;
-            if (i + kCornersAhead < end)
-                for (const std::int32_t v : surface.triangle(i + kCornersAhead).vertex)
-                    if (static_cast<std::size_t>(v) < pointCount) {
-                        const SurveyPoint& p = surface.point(v);
-                        __builtin_prefetch(&p.northing);
-                        __builtin_prefetch(&p.elevation);
-                    }
-            const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
-            const LightSums sums = lightSumsOf(light, a, b, c);
-            normalDotLight[j] = sums.normalDotLight;
-            lengthsSquared[j] = sums.lengthsSquared;
-            usable[j] = sums.usable;
+        if (fromCorners) {
+            for (int j = 0; j < count; ++j) {
+                const int i = start + j;
+                if (i + kCornersAhead < end)
+                    for (const std::int32_t v : surface.triangle(i + kCornersAhead).vertex)
+                        if (static_cast<std::size_t>(v) < pointCount) {
+                            const SurveyPoint& p = surface.point(v);
+                            __builtin_prefetch(&p.northing);
+                            __builtin_prefetch(&p.elevation);
+                        }
+                const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
+                const TriangleFacet facet = facetOf(a, b, c);
+                if (kept) kept[i] = facet;
+                keep(j, lightSumsOf(light, facet.centre, facet.cross));
+            }
+        } else {
+            for (int j = 0; j < count; ++j) {
+                const TriangleFacet& facet = kept[start + j];
+                keep(j, lightSumsOf(light, facet.centre, facet.cross));
+            }
         }
         // A triangle whose index is not sure from its sums goes the long way, alone.
         auto colour = [&](int j, bool sure, int index) {
             const int i = start + j;
             if (!sure) {
-                const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
-                index = flatShadeTheLongWay(light, a, b, c);
+                if (kept) {
+                    index = flatShadeTheLongWay(light, kept[i]);
+                } else {
+                    const auto [a, b, c] = cornersOf(surface.points, surface.triangle(i));
+                    index = flatShadeTheLongWay(light, facetOf(a, b, c));
+                }
             }
             colours[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(index);
         };

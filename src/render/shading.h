@@ -4,6 +4,7 @@
 
 #include "model/surface_view.h"
 #include "render/renderer_state.h"
+#include "render/triangle_facets.h"
 
 namespace vellacor {
 
@@ -19,9 +20,10 @@ int flatShadeOfCorners(const Light& light, const Vec3& a, const Vec3& b, const V
 
 // Flat colours of triangles [first, end) into colours[first, end). Shading a
 // run of them together lets the square roots and divisions of neighbouring
-// triangles overlap.
+// triangles overlap. With a store, the triangles' facets are read from it
+// once made, or stored in it as they are worked out: the same colours.
 void flatShadeRange(const Light& light, const SurfaceView& surface, std::span<std::uint8_t> colours, int first,
-                    int end);
+                    int end, FacetStore store = {});
 
 // Vertex shades of every triangle from the vertex normals in `shades` (the
 // smooth surface): diffuse plus a highlight towards the eye, at most 229.

@@ -28,15 +28,17 @@ inline Vec3 triangleCross(const Vec3& a, const Vec3& b, const Vec3& c) {
     return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
 }
 
-// The unit normal of the triangle with corners a, b, c (easting, northing,
-// elevation), upward when they run counter-clockwise in plan. A degenerate
-// triangle gets the normal (0, 0, -1).
-inline Vec3 triangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
-    const Vec3 n = triangleCross(a, b, c);
+// A triangle's cross product (see triangleCross) made a unit normal; a
+// degenerate triangle's, (0, 0, -1).
+inline Vec3 unitNormalOf(const Vec3& n) {
     const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     if (length > 0.0 && std::isfinite(length)) return {n.x / length, n.y / length, n.z / length};
     return {0.0, 0.0, -1.0};
 }
+// The unit normal of the triangle with corners a, b, c (easting, northing,
+// elevation), upward when they run counter-clockwise in plan. A degenerate
+// triangle gets the normal (0, 0, -1).
+inline Vec3 triangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) { return unitNormalOf(triangleCross(a, b, c)); }
 
 // The constant d of the plane n . p = d through `corner`.
 inline double planeConstantOf(const Vec3& n, const Vec3& corner) {

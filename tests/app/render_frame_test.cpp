@@ -8,6 +8,7 @@
 #include "app/frame_cycle.h"
 #include "app/growing_draw_pacing.h"
 #include "app/pipeline.h"
+#include "app/point_editing.h"
 #include "app/render_frame.h"
 #include "app/scene_rebuild.h"
 #include "app/site_model.h"
@@ -231,10 +232,11 @@ TEST_F(SceneFixture, FrameCycleShowsStartPictureWithoutADocumentAndTimesFrames) 
     EXPECT_GE(model.cycle.frameSeconds, 0.05);
 }
 
-// A surface of more triangles than the frame has pixels: the rebuild's two
+// A surface of many triangles for the frame's pixels: the rebuild's two
 // threads take half the triangles each, and the picture must be the one a
 // single fill of every triangle in order makes, frame after frame as the
-// share between them moves.
+// share between them moves, and after heights are edited (the colours
+// come from the new slopes, not from what earlier frames kept).
 TEST(SceneRebuild, TrianglesSplitBetweenTheThreadsGiveTheSingleFill) {
     testing::TempDir dir;
     testing::FakeUi ui;
@@ -256,7 +258,12 @@ TEST(SceneRebuild, TrianglesSplitBetweenTheThreadsGiveTheSingleFill) {
 
     RendererState& r = model.renderer;
     for (int frame = 0; frame < 6; ++frame) {
-        model.camera.eye = {60.0 + 50 * std::cos(frame), 60.0 + 50 * std::sin(frame), 140.0 - 10 * frame};
+        if (frame == 3)
+            for (int i = 30 * 60; i < 31 * 60; ++i) changePoint(model, i, 130.0 + i % 5, "G", true);
+        // Every other view sees the whole site, well inside the frame.
+        const double away = frame % 2 ? 2.2 : 1.0;
+        model.camera.eye = {60.0 + away * 50 * std::cos(frame), 60.0 + away * 50 * std::sin(frame),
+                            100.0 + away * (40.0 - 10 * frame)};
         model.camera.direction = normalise(Vec3{60, 60, 100} - model.camera.eye);
         model.camera.BuildView(1.0, r.frame.viewWidth, r.frame.viewHeight);
         drawSurfaceAndContours(model, false);
@@ -269,7 +276,7 @@ TEST(SceneRebuild, TrianglesSplitBetweenTheThreadsGiveTheSingleFill) {
         ASSERT_EQ(split, r.frame.sceneBuffer) << "frame " << frame;
         const auto background = std::count(split.begin(), split.end(), kBackgroundColour);
         ASSERT_GT(background, 0) << "frame " << frame;
-        ASSERT_LT(background, static_cast<long>(split.size()) - 500) << "frame " << frame;
+        ASSERT_LT(background, static_cast<long>(split.size()) - 300) << "frame " << frame;
     }
 }
 
