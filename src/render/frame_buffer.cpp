@@ -51,18 +51,31 @@ void clearSceneBuffers(FrameBuffer& frame) {
     clearSceneDepth(frame);
 }
 
-void clearSceneRows(FrameBuffer& frame, RowRange rows) {
+namespace {
+
+// Where rows [first, limit) of a frame begin and end among its first
+// `pixels` elements, clamped to both.
+struct PixelRange {
+    std::size_t from, to;
+};
+PixelRange pixelsOfRows(const FrameBuffer& frame, std::size_t pixels, int firstRow, int rowLimit) {
     const auto width = static_cast<std::size_t>(std::max(frame.viewWidth, 0));
-    const auto pixels = std::min(frame.sceneBuffer.size(), frame.depthBuffer.size());
     auto startOf = [&](int row) {
-        return static_cast<std::ptrdiff_t>(
-            std::min(pixels, static_cast<std::size_t>(std::clamp(row, 0, frame.viewHeight)) * width));
+        return std::min(pixels, static_cast<std::size_t>(std::clamp(row, 0, frame.viewHeight)) * width);
     };
-    const std::ptrdiff_t from = startOf(rows.first), to = startOf(rows.limit);
+    return {startOf(firstRow), startOf(rowLimit)};
+}
+
+}  // namespace
+
+void clearSceneRows(FrameBuffer& frame, RowRange rows) {
+    const auto [from, to] =
+        pixelsOfRows(frame, std::min(frame.sceneBuffer.size(), frame.depthBuffer.size()), rows.first, rows.limit);
     if (from >= to) return;
-    std::fill(frame.sceneBuffer.begin() + from, frame.sceneBuffer.begin() + to,
+    const auto first = static_cast<std::ptrdiff_t>(from), limit = static_cast<std::ptrdiff_t>(to);
+    std::fill(frame.sceneBuffer.begin() + first, frame.sceneBuffer.begin() + limit,
               static_cast<std::uint8_t>(kBackgroundColour));
-    std::fill(frame.depthBuffer.begin() + from, frame.depthBuffer.begin() + to, 0.0);
+    std::fill(frame.depthBuffer.begin() + first, frame.depthBuffer.begin() + limit, 0.0);
 }
 
 bool prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
@@ -84,10 +97,7 @@ bool prepareSecondFill(FrameBuffer& second, const FrameBuffer& frame) {
 void takeNearerPixels(FrameBuffer& frame, const FrameBuffer& later, int firstRow, int rowLimit) {
     const auto pixels = std::min({frame.sceneBuffer.size(), frame.depthBuffer.size(), later.sceneBuffer.size(),
                                   later.depthBuffer.size()});
-    const auto width = static_cast<std::size_t>(std::max(frame.viewWidth, 0));
-    const std::size_t from = std::min(pixels, static_cast<std::size_t>(std::max(firstRow, 0)) * width);
-    const std::size_t to =
-        std::min(pixels, static_cast<std::size_t>(std::clamp(rowLimit, 0, frame.viewHeight)) * width);
+    const auto [from, to] = pixelsOfRows(frame, pixels, firstRow, rowLimit);
     std::uint8_t* pixel = frame.sceneBuffer.data();
     double* depth = frame.depthBuffer.data();
     const std::uint8_t* laterPixel = later.sceneBuffer.data();

@@ -12,7 +12,7 @@ FacetStore facetStoreFor(TriangleFacets& kept, const SurfaceView& surface) {
     }
     const bool same = kept.triangles == surface.triangles.data() && kept.points == surface.points.data() &&
                       kept.triangleCount == count && kept.pointCount == surface.pointCount;
-    if (same && kept.facets.size() == static_cast<std::size_t>(count)) return {kept.facets.data(), kept.made};
+    if (same) return {kept.facets.data(), kept.made};
     forgetTriangleFacets(kept);
     try {
         kept.facets.resize(static_cast<std::size_t>(count));

@@ -1,9 +1,10 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <thread>
 #include <type_traits>
+
+#include "system/two_cores.h"
 
 namespace vellacor {
 
@@ -35,15 +36,7 @@ public:
             here();
             return;
         }
-        std::exception_ptr hereFailed;
-        try {
-            here();
-        } catch (...) {
-            hereFailed = std::current_exception();
-        }
-        const std::exception_ptr besideFailed = collect();
-        if (hereFailed) std::rethrow_exception(hereFailed);
-        if (besideFailed) std::rethrow_exception(besideFailed);
+        runHereBeside(here, [this] { return collect(); });
     }
 
 private:
