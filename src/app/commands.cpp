@@ -42,11 +42,17 @@ void scaleVertically(SiteModel& model, double factor) {
     redraw(model);
 }
 
+// The keys halve or double the interval within [kMinContourInterval,
+// kMaxContourInterval]. An interval typed in beyond those limits stays where
+// it is rather than be pulled back the other way: + never makes the contours
+// coarser, - never makes them finer.
 void scaleContourInterval(SiteModel& model, double factor) {
     double& interval = model.document.contours.contourInterval;
-    interval *= factor;
-    if (interval <= kMinContourInterval) interval = kMinContourInterval;
-    if (interval > kMaxContourInterval) interval = kMaxContourInterval;
+    const double scaled = interval * factor;
+    if (factor < 1.0)
+        interval = std::min(interval, std::max(scaled, kMinContourInterval));
+    else
+        interval = std::max(interval, std::min(scaled, kMaxContourInterval));
     model.display.showContours = true;
     redraw(model);
 }

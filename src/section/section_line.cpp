@@ -38,11 +38,10 @@ std::string stationText(double distance) {
     std::string text;
     appendWholeNumber(text, static_cast<long long>(std::trunc(distance * 0.01)));
     text += '+';
+    // Two digits after the plus, as every station is read: 10+05 is 1005, not 1050.
     const long long rest = static_cast<long long>(std::trunc(distance)) % 100;
-    if (rest == 0)
-        text += "00";
-    else
-        appendWholeNumber(text, rest);
+    if (rest < 10) text += '0';
+    appendWholeNumber(text, rest);
     return text;
 }
 

@@ -36,8 +36,8 @@ double sectionGridInterval(double siteSize);
 // Text height of the section drawing: a tenth of the grid interval.
 double sectionTextHeight(double siteSize);
 
-// The station of a distance along the section: hundreds, "+", the rest below
-// a hundred ("00" when it is zero): 0 -> 0+00, 250 -> 2+50, 1005 -> 10+5.
+// The station of a distance along the section: hundreds, "+", the whole
+// units below a hundred in two digits: 0 -> 0+00, 250 -> 2+50, 1005 -> 10+05.
 std::string stationText(double distance);
 
 // The plan line (ax, ay) -> (bx, by) laid on the linked surface; points off

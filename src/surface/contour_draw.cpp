@@ -26,6 +26,9 @@ double smoothingInEffect(const SiteDocument& document, bool straight) {
     return document.contours.contourSmoothing;
 }
 
+// The triangles' neighbour links are current: a level grazing a ridge can be told.
+bool linksKnown(const SiteDocument& document) { return document.contourStage.done.load(std::memory_order_acquire); }
+
 bool contoursShown(const SiteDocument& document) {
     return document.triangulateStage.done.load(std::memory_order_acquire) && !contoursLimitedAway(document.contours);
 }
@@ -88,7 +91,7 @@ void prefetchTriangle(const SurfaceView& surface, const ContourCornerCache& cach
 }
 
 void drawTriangle(const SurfaceView& surface, const ContourSettings& settings, int t, ContourLineSink& sink,
-                  double smoothing, DrawScratch& scratch) {
+                  double smoothing, bool linked, DrawScratch& scratch) {
     std::vector<Vec3>& pairs = scratch.pairs;
     ContourPiece& piece = scratch.piece;
     const double interval = settings.contourInterval;
@@ -110,27 +113,29 @@ void drawTriangle(const SurfaceView& surface, const ContourSettings& settings, i
         if (level < lowest) return;
         if (isMajor(level, interval))
             majors.push_back(level);
-        else if (contourPieceOf(surface, t, level, smoothing, piece))
+        else if (contourPieceOf(surface, t, level, smoothing, piece, linked))
             drawPiece(settings, piece, kMinorContour, sink, pairs);
     });
     for (const double level : majors)
-        if (contourPieceOf(surface, t, level, smoothing, piece)) drawPiece(settings, piece, kMajorContour, sink, pairs);
+        if (contourPieceOf(surface, t, level, smoothing, piece, linked)) drawPiece(settings, piece, kMajorContour, sink, pairs);
 }
 
 }  // namespace
 
 void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& sink, bool straight) {
     DrawScratch scratch;
-    drawTriangle(surfaceOf(document), document.contours, t, sink, smoothingInEffect(document, straight), scratch);
+    drawTriangle(surfaceOf(document), document.contours, t, sink, smoothingInEffect(document, straight),
+                 linksKnown(document), scratch);
 }
 
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight) {
     if (!contoursShown(document)) return;
     const SurfaceView surface = surfaceOf(document);
     const double smoothing = smoothingInEffect(document, straight);
+    const bool linked = linksKnown(document);
     DrawScratch scratch;
     for (int t = 0; t < surface.triangleCount; ++t)
-        drawTriangle(surface, document.contours, t, sink, smoothing, scratch);
+        drawTriangle(surface, document.contours, t, sink, smoothing, linked, scratch);
 }
 
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight,
@@ -143,6 +148,7 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
         return;
     }
     const double smoothing = smoothingInEffect(document, straight);
+    const bool linked = linksKnown(document);
     const double interval = document.contours.contourInterval;
     if (!(interval > 0.0)) return;
     DrawScratch scratch;
@@ -157,7 +163,7 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
     }
     for (std::size_t i = 0; i < crossed.size(); ++i) {
         if (i + kFetchAhead < crossed.size()) prefetchTriangle(surface, cache, crossed[i + kFetchAhead]);
-        drawTriangle(surface, document.contours, crossed[i], sink, smoothing, scratch);
+        drawTriangle(surface, document.contours, crossed[i], sink, smoothing, linked, scratch);
     }
 }
 

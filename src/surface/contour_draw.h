@@ -19,7 +19,8 @@ public:
 
 // Every level through triangle t, minor levels first, then major ones, each
 // smoothed (contourSmoothing, once the neighbour links are done) unless
-// `straight`, and limited by contourLimitMode. Flat triangles carry none.
+// `straight`, and limited by contourLimitMode. Flat triangles carry none; a
+// level that only grazes a ridge is left out once the links are done.
 void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& sink, bool straight = false);
 
 // drawTriangleContours for every triangle, once the triangulation is done.

@@ -43,16 +43,58 @@ void ContourPieces::add(const Vec3* first, int count) {
     offsets.push_back(static_cast<std::int32_t>(points.size()));
 }
 
+namespace {
+
+// The pieces a triangle gave for an edge lying on the level.
+struct EdgePieces {
+    EdgeCorners corners;
+    int first, last;  // the pieces [first, last) of the list
+};
+
+// An edge on the level given by both its triangles lies on a ridge the level
+// only grazes: both copies go, rather than make a line out along the ridge
+// and back. The pieces keep their order.
+void dropRepeatedEdges(std::vector<EdgePieces>& edges, ContourPieces& pieces) {
+    std::sort(edges.begin(), edges.end(),
+              [](const EdgePieces& a, const EdgePieces& b) { return a.corners < b.corners; });
+    std::vector<char> dropped;
+    for (std::size_t i = 0, j = 0; i < edges.size(); i = j) {
+        for (j = i + 1; j < edges.size() && edges[j].corners == edges[i].corners;) ++j;
+        if (j - i < 2) continue;
+        dropped.resize(static_cast<std::size_t>(pieces.size()), 0);
+        for (std::size_t k = i; k < j; ++k)
+            for (int p = edges[k].first; p < edges[k].last; ++p) dropped[static_cast<std::size_t>(p)] = 1;
+    }
+    if (dropped.empty()) return;
+    ContourPieces kept;
+    for (int p = 0; p < pieces.size(); ++p) {
+        if (dropped[static_cast<std::size_t>(p)]) continue;
+        const std::int32_t from = pieces.offsets[static_cast<std::size_t>(p)];
+        kept.add(pieces.points.data() + from, pieces.offsets[static_cast<std::size_t>(p) + 1] - from);
+    }
+    pieces = std::move(kept);
+}
+
+}  // namespace
+
 void collectContourPieces(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, const std::int32_t* triangles,
                           int triangleCount, ContourPieces& out) {
     out.clear();
+    ContourSegment segment;
     ContourPiece piece;
     std::vector<Vec3> pairs;
+    std::vector<EdgePieces> edges;
     for (int i = 0; i < triangleCount; ++i) {
         const int t = triangles[i];
         if (isFlatTriangle(surface, t)) continue;
-        if (contourPieceOf(surface, t, level, smoothing, piece)) addLimited(settings, piece, out, pairs);
+        // Without the neighbour links: a ridge's edge comes from both sides, and goes below.
+        if (!triangleContourSegment(surface, t, level, segment)) continue;
+        contourPieceOfSegment(surface, t, level, segment, smoothing, piece);
+        const int first = out.size();
+        addLimited(settings, piece, out, pairs);
+        if (segment.flatEdge) edges.push_back({flatEdgeCorners(surface, t, segment), first, out.size()});
     }
+    dropRepeatedEdges(edges, out);
 }
 
 void collectSegments(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, ContourPieces& out) {

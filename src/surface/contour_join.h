@@ -24,7 +24,9 @@ struct ContourPieces {
 
 // The pieces of `level` in the given triangles (in that order), smoothed when
 // `smoothing` is not 0 and limited by the settings' contourLimitMode (a limited
-// piece arrives as two-point pieces).
+// piece arrives as two-point pieces). An edge on the level that both of its
+// triangles give (a ridge the level only grazes) is left out, the neighbour
+// links known or not; the list needs both triangles for that.
 void collectContourPieces(const SurfaceView& surface, const ContourSettings& settings, double level, double smoothing, const std::int32_t* triangles,
                           int triangleCount, ContourPieces& out);
 

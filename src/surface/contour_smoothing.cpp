@@ -25,7 +25,7 @@ bool farEnd(const SurfaceView& surface, int t, int edge, double level, const Vec
     const int across = surface.triangles[static_cast<std::size_t>(t)].neighbour[edge];
     if (across < 0 || across >= surface.triangleCount || isFlatTriangle(surface, across)) return false;
     ContourSegment next;
-    if (!triangleContourSegment(surface, across, level, next)) return false;
+    if (!triangleContourSegment(surface, across, level, next, true)) return false;
     for (int i = 0; i < 2; ++i)
         if (samePlanPosition(next.end[i], at)) {
             far = next.end[1 - i];
@@ -146,13 +146,19 @@ void smoothContourPiece(const SurfaceView& surface, int t, double level, const C
 
 namespace vellacor {
 
-bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out) {
-    ContourSegment segment;
-    if (!triangleContourSegment(surface, t, level, segment)) return false;
+void contourPieceOfSegment(const SurfaceView& surface, int t, double level, const ContourSegment& segment,
+                           double smoothing, ContourPiece& out) {
     if (smoothing != 0.0)
         smoothContourPiece(surface, t, level, segment, smoothing, out);
     else
         straightPiece(segment, out);
+}
+
+bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out,
+                    bool linked) {
+    ContourSegment segment;
+    if (!triangleContourSegment(surface, t, level, segment, linked)) return false;
+    contourPieceOfSegment(surface, t, level, segment, smoothing, out);
     return true;
 }
 

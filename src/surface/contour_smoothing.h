@@ -31,8 +31,14 @@ void smoothContourPiece(const SurfaceView& surface, int t, double level, const C
 
 namespace vellacor {
 
-// The contour piece of `level` in triangle t: the straight segment, or the
-// smoothed piece when `smoothing` is not 0. False when the level misses t.
-bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out);
+// The piece of a segment of `level` in triangle t: the straight segment, or
+// the smoothed piece when `smoothing` is not 0.
+void contourPieceOfSegment(const SurfaceView& surface, int t, double level, const ContourSegment& segment,
+                           double smoothing, ContourPiece& out);
+
+// The contour piece of `level` in triangle t (triangleContourSegment, with
+// the ridge rule when `linked`). False when the level misses t.
+bool contourPieceOf(const SurfaceView& surface, int t, double level, double smoothing, ContourPiece& out,
+                    bool linked = false);
 
 }  // namespace vellacor

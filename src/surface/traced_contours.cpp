@@ -39,7 +39,7 @@ bool operator==(const ContourTraceKey& a, const ContourTraceKey& b) {
     auto same = [](const Vec3& p, const Vec3& q) { return p.x == q.x && p.y == q.y && p.z == q.z; };
     return a.triangles == b.triangles && a.points == b.points && a.triangleCount == b.triangleCount &&
            a.pointCount == b.pointCount && a.interval == b.interval && a.smoothing == b.smoothing &&
-           a.limitMode == b.limitMode &&
+           a.linked == b.linked && a.limitMode == b.limitMode &&
            std::equal(a.limitVertices.begin(), a.limitVertices.end(), b.limitVertices.begin(), b.limitVertices.end(),
                       same);
 }
@@ -53,6 +53,7 @@ ContourTraceKey contourTraceKey(const SiteDocument& document, bool straight) {
     key.pointCount = document.pointCount;
     key.interval = c.contourInterval;
     key.smoothing = straight || !document.contourStage.done.load(std::memory_order_acquire) ? 0.0 : c.contourSmoothing;
+    key.linked = document.contourStage.done.load(std::memory_order_acquire);
     key.limitMode = c.contourLimitMode;
     if (c.contourLimitMode == ContourLimitMode::InsidePolygon && c.limitPolygon)
         key.limitVertices = c.limitPolygon->vertices;

@@ -28,6 +28,7 @@ struct ContourTraceKey {
     int pointCount = 0;
     double interval = 0.0;
     double smoothing = 0.0;  // the smoothing in effect, 0 for straight lines
+    bool linked = false;     // the neighbour links were known: ridges the levels graze are left out
     ContourLimitMode limitMode = ContourLimitMode::Everywhere;
     std::vector<Vec3> limitVertices;  // of the limit polygon, when the lines are limited to it
 };

@@ -67,6 +67,40 @@ TEST_F(CommandFixture, ContourIntervalAndVerticalScaleStopAtTheirLimits) {
     EXPECT_EQ(c.contourSmoothing, 0.0);
 }
 
+// + halves the interval, - doubles it, within 0.125 to 500: an interval typed
+// in beyond those is never pulled back across them the wrong way.
+TEST_F(CommandFixture, ContourIntervalKeysNeverMoveATypedIntervalTheWrongWay) {
+    double& interval = model.document.contours.contourInterval;
+    const struct {
+        double typed;
+        int key;
+        double after;
+    } cases[] = {
+        {0.05, vk::Add, 0.05},        // finer than the keys go: + leaves it
+        {0.05, vk::Subtract, 0.1},    // - makes it coarser
+        {0.2, vk::Add, 0.125},        // + stops at the finest key step
+        {1000.0, vk::Subtract, 1000.0},
+        {1000.0, vk::Add, 500.0},
+        {600.0, vk::Add, 300.0},
+        {3.0, vk::Add, 1.5},
+        {3.0, vk::Subtract, 6.0},
+    };
+    for (const auto& c : cases) {
+        interval = c.typed;
+        press(c.key);
+        EXPECT_EQ(interval, c.after) << c.typed;
+        // Pressed again and again it never turns back.
+        for (int i = 0; i < 12; ++i) {
+            const double before = interval;
+            press(c.key);
+            if (c.key == vk::Add)
+                EXPECT_LE(interval, before) << c.typed;
+            else
+                EXPECT_GE(interval, before) << c.typed;
+        }
+    }
+}
+
 TEST_F(CommandFixture, ContourOptionsSetTheIntervalAndTheLimitMode) {
     ContourSettings& c = model.document.contours;
     c.contourInterval = 2.5;

@@ -24,7 +24,9 @@ TEST(SectionScale, GridIntervalFollowsTheSiteSize) {
     EXPECT_DOUBLE_EQ(sectionTextHeight(3400), 20.0);
     EXPECT_EQ(stationText(0), "0+00");
     EXPECT_EQ(stationText(250), "2+50");
-    EXPECT_EQ(stationText(1005), "10+5");
+    EXPECT_EQ(stationText(1005), "10+05");  // never to be read as 10+50
+    EXPECT_EQ(stationText(7), "0+07");
+    EXPECT_EQ(stationText(1010), "10+10");
     EXPECT_EQ(stationText(99.9), "0+99");
     EXPECT_EQ(stationText(12300), "123+00");
 }

@@ -3,8 +3,12 @@
 // limit polygon that clips them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "surface/contour_draw.h"
 #include "surface/contour_export.h"
@@ -74,23 +78,48 @@ TEST(ContourSegment, AVertexOnTheLevelGivesOneSegmentThroughIt) {
 }
 
 //        C (5,5) z 9
-//   A ---------- B      A-B flat at z 5: produced by the upper triangle only
+//   A ---------- B      A-B flat at z 5: produced by the lower triangle only
 //  (0,0)       (10,0)
 //        D (5,-5) z 1
-TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnce) {
+TEST(ContourSegment, AFlatEdgeOnTheLevelIsProducedOnceByTheTriangleBelow) {
     SurfaceSite model;
     setSurface(model, {{0, 0, 5}, {10, 0, 5}, {5, 5, 9}, {5, -5, 1}, {20, 0, 5}, {20, 10, 5}},
                {{0, 1, 2}, {1, 0, 3}, {1, 4, 5}});
     ContourSegment s;
-    ASSERT_TRUE(triangleContourSegment(surfaceOf(model.document), 0, 5.0, s));
+    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 0, 5.0, s));
+    ASSERT_TRUE(triangleContourSegment(surfaceOf(model.document), 1, 5.0, s, true));
     EXPECT_TRUE(s.flatEdge);
-    EXPECT_EQ(s.end[0].x, 0.0);
-    EXPECT_EQ(s.end[1].x, 10.0);
-    EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), 1, 5.0, s));
+    EXPECT_EQ(s.end[0].x, 10.0);  // the edge B -> A, as triangle 1 runs
+    EXPECT_EQ(s.end[1].x, 0.0);
     EXPECT_TRUE(isFlatTriangle(surfaceOf(model.document), 2));
     ContourPieces pieces;
     collectSegments(surfaceOf(model.document), model.document.contours, 5.0, 0.0, pieces);
     EXPECT_EQ(pieces.size(), 1);
+}
+
+// A-B on level 5 with both triangles on one side of it: a valley floor (both
+// above) or a ridge (both below) the level only grazes. Neither gives a
+// contour, in the view or the export: no line out along the edge and back.
+TEST(ContourSegment, AValleyFloorOrARidgeOnTheLevelGivesNothing) {
+    for (const double side : {9.0, 1.0}) {
+        SCOPED_TRACE(side > 5 ? "valley" : "ridge");
+        SurfaceSite model;
+        setSurface(model, {{0, 0, 5}, {10, 0, 5}, {5, 5, side}, {5, -5, side}}, {{0, 1, 2}, {1, 0, 3}});
+        ContourSegment s;
+        for (int t = 0; t < 2; ++t) {
+            EXPECT_FALSE(triangleContourSegment(surfaceOf(model.document), t, 5.0, s, true));
+            // Without the links each triangle alone sees the ridge as its lower edge.
+            EXPECT_EQ(triangleContourSegment(surfaceOf(model.document), t, 5.0, s, false), side < 5);
+        }
+        ContourPieces pieces;
+        collectSegments(surfaceOf(model.document), model.document.contours, 5.0, 0.0, pieces);
+        EXPECT_EQ(pieces.size(), 0);
+        model.document.contours.contourInterval = 5.0;
+        RecordingSink sink;
+        drawSurfaceContours(model.document, sink, true);
+        EXPECT_TRUE(sink.lines.empty());
+        EXPECT_TRUE(traceContoursForExport(model.document).empty());
+    }
 }
 
 TEST(ContourDraw, MinorLevelsFirstThenMajorInTheirColours) {
@@ -143,6 +172,139 @@ TEST(ContourExport, TheContoursOfAConeAreClosedCircles) {
                 }
             }
             EXPECT_EQ(rings, 1) << "level " << level << ", smoothing " << smoothing;
+        }
+    }
+}
+
+// Whole-metre heights put many points exactly on the levels.
+std::vector<Xyz> wholeMetreGrid(int from, int to, double (*height)(int x, int y)) {
+    std::vector<Xyz> points;
+    for (int x = from; x <= to; ++x)
+        for (int y = from; y <= to; ++y) points.push_back({double(x), double(y), height(x, y)});
+    return points;
+}
+
+double planLength(const std::vector<Vec3>& line) {
+    double length = 0;
+    for (std::size_t i = 1; i < line.size(); ++i) length += std::hypot(line[i].x - line[i - 1].x, line[i].y - line[i - 1].y);
+    return length;
+}
+
+bool samePlace(const Vec3& a, const Vec3& b) { return std::fabs(a.x - b.x) < 1e-9 && std::fabs(a.y - b.y) < 1e-9; }
+
+// No piece of no length, and no line that turns straight back on itself.
+void expectCleanLines(const std::vector<ExportPolyline>& contours) {
+    for (const ExportPolyline& c : contours) {
+        ASSERT_GE(c.points.size(), 2u) << "level " << c.level;
+        for (std::size_t i = 1; i < c.points.size(); ++i)
+            EXPECT_FALSE(samePlace(c.points[i - 1], c.points[i])) << "level " << c.level << " vertex " << i;
+        for (std::size_t i = 2; i < c.points.size(); ++i)
+            EXPECT_FALSE(samePlace(c.points[i - 2], c.points[i])) << "level " << c.level << " doubles back at " << i - 1;
+    }
+}
+
+// The view's segments and the export's, each as a sorted list of plan end
+// pairs (each pair in order): the same lines, whichever way they are drawn.
+using PlanSegment = std::array<double, 5>;  // level, x0, y0, x1, y1
+
+PlanSegment planSegment(const Vec3& a, const Vec3& b) {
+    const bool swap = std::make_pair(a.x, a.y) > std::make_pair(b.x, b.y);
+    const Vec3& p = swap ? b : a;
+    const Vec3& q = swap ? a : b;
+    auto r = [](double v) { return std::round(v * 1e6) / 1e6; };
+    return {a.z, r(p.x), r(p.y), r(q.x), r(q.y)};
+}
+
+std::vector<PlanSegment> viewSegments(const SiteDocument& d) {
+    RecordingSink sink;
+    drawSurfaceContours(d, sink, true);
+    std::vector<PlanSegment> out;
+    for (const Line& l : sink.lines) out.push_back(planSegment(l.from, l.to));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<PlanSegment> exportSegments(const std::vector<ExportPolyline>& contours) {
+    std::vector<PlanSegment> out;
+    for (const ExportPolyline& c : contours)
+        for (std::size_t i = 1; i < c.points.size(); ++i) out.push_back(planSegment(c.points[i - 1], c.points[i]));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// A square pyramid on a whole-metre grid, 110 m at its apex and 100 m round
+// its foot: every level from 101 to 109 runs through grid points only, as the
+// one square ring of points 110 - level from the apex, 8 (110 - level) long.
+// The apex and the foot (where the surface rises away inwards) give nothing.
+TEST(ContourExport, LevelsThroughPointsOnWholeMetresGiveEachRingOnce) {
+    SurfaceSite model;
+    loadPoints(model, wholeMetreGrid(-10, 10, [](int x, int y) { return 110.0 - std::max(std::abs(x), std::abs(y)); }));
+    buildSurface(model);
+    model.document.contours.contourSmoothing = 0.0;  // straight, as the view draws them
+    const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
+    expectCleanLines(contours);
+    std::map<double, int> rings;
+    for (const ExportPolyline& c : contours) {
+        ++rings[c.level];
+        EXPECT_TRUE(samePlace(c.points.front(), c.points.back())) << "level " << c.level << " not closed";
+        EXPECT_NEAR(planLength(c.points), 8 * (110 - c.level), 1e-9) << "level " << c.level;
+        for (const Vec3& p : c.points)
+            EXPECT_EQ(std::max(std::fabs(p.x), std::fabs(p.y)), 110 - c.level) << "level " << c.level;
+    }
+    EXPECT_EQ(rings.size(), 9u);
+    for (int level = 101; level <= 109; ++level) EXPECT_EQ(rings[level], 1) << "level " << level;
+    EXPECT_EQ(viewSegments(model.document), exportSegments(contours));
+}
+
+// A roof (ridge along x = 0 at 110 m) and a trough (valley floor along x = 0
+// at 100 m) on whole metres: each level between crosses as two straight lines
+// 20 m long through grid points. The ridge's and the floor's own levels only
+// graze them: no line. A level along the edge of the site counts the points
+// on it as just above it: the roof's foot (rising inwards) gives none, the
+// trough's rim (falling inwards) one line each side.
+TEST(ContourExport, ARidgeOrValleyFloorOnALevelGivesNoLine) {
+    struct Case {
+        const char* name;
+        double (*height)(int, int);
+        int firstLevel, lastLevel;
+    };
+    const Case cases[] = {{"roof", [](int x, int) { return 110.0 - std::abs(x); }, 101, 109},
+                          {"trough", [](int x, int) { return 100.0 + std::abs(x); }, 101, 110}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SurfaceSite model;
+        loadPoints(model, wholeMetreGrid(-10, 10, c.height));
+        buildSurface(model);
+        model.document.contours.contourSmoothing = 0.0;
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
+        expectCleanLines(contours);
+        std::map<double, int> lines;
+        for (const ExportPolyline& line : contours) {
+            ++lines[line.level];
+            EXPECT_NEAR(planLength(line.points), 20.0, 1e-9) << "level " << line.level;
+            EXPECT_EQ(std::fabs(line.points.front().x), std::fabs(c.height(0, 0) - line.level));
+        }
+        EXPECT_EQ(lines.size(), static_cast<std::size_t>(c.lastLevel - c.firstLevel + 1));
+        for (int level = c.firstLevel; level <= c.lastLevel; ++level) EXPECT_EQ(lines[level], 2) << "level " << level;
+        EXPECT_EQ(viewSegments(model.document), exportSegments(contours));
+    }
+}
+
+// Rough ground in whole metres, a third of its points on some level: the view
+// and the export draw the same pieces, none of no length and none doubling back.
+TEST(ContourExport, WholeMetreHeightsGiveTheSameCleanLinesInTheViewAndTheExport) {
+    std::vector<Xyz> points = randomPoints(3000, 7, 200.0, 0.0, 0.0);
+    for (Xyz& p : points) p.z = std::round(100.0 + 4.0 * std::sin(p.x / 23.0) + 3.0 * std::cos(p.y / 17.0));
+    SurfaceSite model;
+    loadPoints(model, points);
+    buildSurface(model);
+    for (const double smoothing : {1.0, 0.0}) {
+        model.document.contours.contourSmoothing = smoothing;
+        const std::vector<ExportPolyline> contours = traceContoursForExport(model.document);
+        ASSERT_GT(contours.size(), 10u);
+        expectCleanLines(contours);
+        if (smoothing == 0.0) {
+            EXPECT_EQ(viewSegments(model.document), exportSegments(contours));
         }
     }
 }
