@@ -65,8 +65,7 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
         ui.message(made.refusal);
         return false;
     }
-    // Every file is written beside its target before any replaces one, so a
-    // shapefile's parts are not left from two different saves by a failed write.
+    // Every file is written beside its target before any replaces one.
     std::vector<std::unique_ptr<FileReplacement>> replacements;
     bool ok = !made.files.empty();
     for (const GisFile& file : made.files) {
@@ -82,7 +81,10 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
         }
         ok = std::fwrite(file.data.get(), 1, file.size, stream) == file.size;
     }
-    for (const std::unique_ptr<FileReplacement>& replacement : replacements) ok = ok && replacement->commit();
+    // All or nothing: a shapefile's parts are never left from two different saves.
+    std::vector<FileReplacement*> group;
+    for (const std::unique_ptr<FileReplacement>& replacement : replacements) group.push_back(replacement.get());
+    ok = ok && commitTogether(group);
     ui.setWaitCursor(false);
     return reportSaved(ui, ok, path);
 }

@@ -24,4 +24,28 @@ std::string coordinateSystemLabel(const std::string& definition) {
     return f ? f->coordinateSystemLabel(definition) : definition;
 }
 
+std::string coordinateSystemOfGeoKeys(const std::vector<std::uint16_t>& directory, const std::vector<double>& doubles,
+                                      const std::string& ascii) {
+    const GisFunctions* f = gisModule().functions;
+    return f ? f->coordinateSystemOfGeoKeys(directory, doubles, ascii) : std::string();
+}
+
+bool isGeographicCoordinateSystem(const std::string& definition) {
+    if (definition.empty()) return false;
+    const GisFunctions* f = gisModule().functions;
+    return f && f->isGeographic(definition);
+}
+
+DegreeProjection projectFromDegrees(const std::string& definition, std::vector<double>& x, std::vector<double>& y) {
+    if (definition.empty() || x.size() != y.size()) return {};
+    const GisFunctions* f = gisModule().functions;
+    return f ? f->projectFromDegrees(definition, x, y) : DegreeProjection{};
+}
+
+LinearUnit linearUnitOf(const std::string& definition) {
+    if (definition.empty()) return LinearUnit::Unknown;
+    const GisFunctions* f = gisModule().functions;
+    return f ? f->linearUnit(definition) : LinearUnit::Unknown;
+}
+
 }  // namespace vellacor

@@ -40,10 +40,20 @@ const char* gisLayerName(GisLayer layer) {
 }
 
 GisWriteResult makeGisFiles(const std::string& target, const SiteDocument& document, const GisOptions& options) {
-    if (const GisFunctions* f = gisModule().functions) return f->makeFiles(target, document, options);
     GisWriteResult result;
-    result.refusal = "The GIS writer could not be loaded: " + gisModule().problem;
-    return result;
+    const GisFunctions* f = gisModule().functions;
+    if (!f) {
+        result.refusal = "The GIS writer could not be loaded: " + gisModule().problem;
+        return result;
+    }
+    // GeoJSON coordinates are WGS 84 longitudes and latitudes: a site in a
+    // system the library does not know cannot be written as them.
+    if (options.format == GisFormat::GeoJson &&
+        (document.coordinateSystem.empty() || !f->knowsCoordinateSystem(document.coordinateSystem))) {
+        result.refusal = kGeoJsonNeedsCoordinateSystem;
+        return result;
+    }
+    return f->makeFiles(target, document, options);
 }
 
 }  // namespace vellacor

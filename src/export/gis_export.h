@@ -53,11 +53,19 @@ double demCellSize(const SurfaceView& surface, double asked);
 // "breaklines", "tin").
 const char* gisLayerName(GisLayer layer);
 
+// Why a site without a coordinate system the library knows gets no GeoJSON file.
+inline constexpr const char* kGeoJsonNeedsCoordinateSystem =
+    "A GeoJSON file holds longitudes and latitudes, so it needs the site's coordinate system, "
+    "and the site has none that is known. Give it one (--crs EPSG:N on the command line, "
+    "File > Coordinate System... in the window) and save again.";
+
 // Makes the files of `options.format` for the target path in the library's
 // memory; nothing is written to the disk here. Contours are traced as the
 // other writers trace them; the DEM samples the surface at each cell centre
 // through the triangle grid. Every file carries the site's coordinate
-// system when it has one the library understands.
+// system when it has one the library understands; a GeoJSON file, whose
+// coordinates are WGS 84 longitudes and latitudes with seven decimals (RFC
+// 7946), is refused without one (kGeoJsonNeedsCoordinateSystem).
 GisWriteResult makeGisFiles(const std::string& target, const SiteDocument& document, const GisOptions& options);
 
 }  // namespace vellacor

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "export/gis_crs.h"
 #include "export/gis_export.h"
 #include "system/gis_module.h"
 
@@ -13,6 +14,11 @@ struct GisFunctions {
     void (*releaseBuffer)(unsigned char* bytes);
     bool (*knowsCoordinateSystem)(const std::string& definition);
     std::string (*coordinateSystemLabel)(const std::string& definition);
+    std::string (*coordinateSystemOfGeoKeys)(const std::vector<std::uint16_t>& directory,
+                                             const std::vector<double>& doubles, const std::string& ascii);
+    bool (*isGeographic)(const std::string& definition);
+    DegreeProjection (*projectFromDegrees)(const std::string& definition, std::vector<double>& x, std::vector<double>& y);
+    LinearUnit (*linearUnit)(const std::string& definition);
 };
 
 // The module's table, looked up once.

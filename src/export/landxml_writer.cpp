@@ -1,4 +1,5 @@
 #include "export/file_sink.h"
+#include "export/gis_crs.h"
 #include "export/number_format.h"
 #include "export/writers.h"
 #include "export/xml_text.h"
@@ -128,6 +129,25 @@ void writeContours(FileSink& sink, std::span<const ExportPolyline> contours) {
     out += "\t\t\t</Contours>\n";
 }
 
+// The units of the site's coordinate system. An unknown one is left empty,
+// as files without a system have always been written: the reader decides.
+void writeUnits(std::string& out, LinearUnit unit) {
+    switch (unit) {
+        case LinearUnit::Metre:
+            out += "\t\t<Metric areaUnit=\"squareMeter\" linearUnit=\"meter\" volumeUnit=\"cubicMeter\" "
+                   "temperatureUnit=\"celsius\" pressureUnit=\"milliBars\"/>\n";
+            return;
+        case LinearUnit::UsSurveyFoot:
+        case LinearUnit::Foot:
+            out += "\t\t<Imperial areaUnit=\"squareFoot\" linearUnit=\"";
+            out += unit == LinearUnit::Foot ? "foot" : "USSurveyFoot";
+            out += "\" volumeUnit=\"cubicFeet\" temperatureUnit=\"fahrenheit\" pressureUnit=\"inHG\"/>\n";
+            return;
+        case LinearUnit::Unknown: break;
+    }
+    out += "\t\t<Imperial>\n\t\t</Imperial>\n";
+}
+
 // The site's coordinate system after the units: an EPSG code as its number,
 // anything else as the WKT text it is. Nothing when it is unknown.
 void writeCoordinateSystem(std::string& out, const std::string& definition) {
@@ -155,8 +175,9 @@ void writeCoordinateSystem(std::string& out, const std::string& definition) {
 bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
                   std::span<const ExportPolyline> contours) {
     FileSink sink(file);
-    sink.text += "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n\t\t<Imperial>\n\t\t</Imperial>\n"
-                 "\t</Units>\n";
+    sink.text += "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n";
+    writeUnits(sink.text, linearUnitOf(document.coordinateSystem));
+    sink.text += "\t</Units>\n";
     writeCoordinateSystem(sink.text, document.coordinateSystem);
     writeCgPoints(sink, document);
     if (parts.contours || parts.breaklines || parts.surface) {

@@ -7,14 +7,15 @@
 namespace vellacor {
 
 void appendFormattedNumber(std::string& out, double x) {
-    if (std::fabs(std::fmod(x, 1.0)) < 0.001) {
-        double whole = std::trunc(x);
-        if (whole == 0) whole = 0;  // -0.0004 is written "0", not "-0"
+    // Only a whole value is written whole: a millimetre above one is a
+    // surveyed millimetre, kept like any other.
+    if (std::isfinite(x) && x == std::trunc(x)) {
+        if (x == 0) x = 0;  // -0.0 is written "0", not "-0"
         // Whole numbers beyond the 64-bit range are written digit for digit too.
-        if (std::fabs(whole) < 1e18)
-            appendWholeNumber(out, static_cast<long long>(whole));
+        if (std::fabs(x) < 1e18)
+            appendWholeNumber(out, static_cast<long long>(x));
         else
-            appendFixed(out, whole, 0);
+            appendFixed(out, x, 0);
         return;
     }
     appendGeneral(out, x, 15);

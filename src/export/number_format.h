@@ -3,9 +3,9 @@
 
 namespace vellacor {
 
-// The number style of the DXF and LandXML files: a value within 0.001 of a
-// whole number is written as that number truncated toward zero, without a
-// decimal point; anything else with 15 significant digits ("%.15g").
+// The number style of the DXF and LandXML files: a whole value is written
+// without a decimal point; anything else with 15 significant digits
+// ("%.15g"), so that 512310.001 stays 512310.001 and -3.0001 stays -3.0001.
 // Independent of the process locale.
 std::string formatNumber(double x);
 void appendFormattedNumber(std::string& out, double x);

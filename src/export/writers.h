@@ -27,7 +27,9 @@ bool writeDxf(std::FILE* file, const SiteDocument& document, const ExportParts& 
               std::span<const ExportPolyline> contours);
 
 // LandXML 1.0 document. The points are always written; `parts.points` is not
-// consulted. Traces the contours itself when they are wanted.
+// consulted. Its Units are Metric or Imperial (US survey or international
+// feet) as the site's coordinate system has them, an empty Imperial when
+// that is not known. Traces the contours itself when they are wanted.
 bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts);
 bool writeLandXml(std::FILE* file, const SiteDocument& document, const ExportParts& parts,
                   std::span<const ExportPolyline> contours);

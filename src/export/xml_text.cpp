@@ -32,8 +32,7 @@ void appendXmlDescription(std::string& out, std::string_view text) {
             if (!isXmlNonCharacter(sequence)) out.append(sequence);
             i += length;
         } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            appendUtf8(out, windows1252Character(c));
             ++i;
         }
     }

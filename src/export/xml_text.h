@@ -8,8 +8,8 @@ namespace vellacor {
 // double quotes: double quotes are dropped, "&", "<" and ">" become entities,
 // control characters and the non-characters U+FFFE and U+FFFF that XML
 // forbids are dropped, and bytes that are not
-// UTF-8 (descriptions typed in a Windows code page) are taken as Latin-1 and
-// re-encoded, so that every parser accepts the document.
+// UTF-8 (descriptions typed in a Windows code page) are taken as
+// Windows-1252 and re-encoded, so that every parser accepts the document.
 void appendXmlDescription(std::string& out, std::string_view text);
 
 }  // namespace vellacor

@@ -7,12 +7,14 @@
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string_view>
 
 #include "gis/library_functions.h"
 #include "import/grid_triangles.h"
@@ -27,8 +29,8 @@ namespace {
 // read that file and nothing else. The library can follow what a file says
 // to other files and to servers (a VRT names any path or URL), and looks
 // beside a file for companions of its own; so it is given only drivers that
-// read the one file they are handed, never lists the file's folder, and never
-// writes beside the user's files.
+// read the one file they are handed, and only the file's bytes, in a memory
+// folder of their own: it never sees the file's folder, let alone writes there.
 constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED", "GSAG",
                                               "GSBG",  "GS7BG",   "BT",             "XYZ",     nullptr};
 // Known by content without asking: the same but gridded XYZ text, which is as
@@ -55,9 +57,50 @@ constexpr long long kLargestRasterBlockBytes = 256LL << 20;
 // reached by path: a path naming one is no local file.
 bool isLocalPath(const std::string& path) { return path.rfind("/vsi", 0) != 0; }
 
-GDALDatasetH openSingleFile(const std::string& path, const char* const* drivers = kSingleFileDrivers) {
-    if (!isLocalPath(path)) return nullptr;
-    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+// The bytes of one file under a name of the library's memory file system,
+// alone in a folder of its own. Drivers look beside a file for companions (an
+// ASCII grid's .prj, .aux.xml, world files, overviews, masks) by name, with
+// no regard for the sibling list; here there is nothing beside it to find.
+// The bytes are not copied: the memory file reads them where they lie.
+class LoneMemoryFile {
+public:
+    LoneMemoryFile(std::string_view bytes, const std::string& name) {
+        static std::atomic<unsigned> serial{0};
+        folder_ = "/vsimem/vellacor-raster-" + std::to_string(serial++);
+        VSIMkdir(folder_.c_str(), 0700);
+        path_ = folder_ + "/" + name;
+        VSILFILE* memory = VSIFileFromMemBuffer(path_.c_str(), reinterpret_cast<GByte*>(const_cast<char*>(bytes.data())),
+                                                static_cast<vsi_l_offset>(bytes.size()), FALSE);
+        if (memory) VSIFCloseL(memory);
+        else path_.clear();
+    }
+    ~LoneMemoryFile() {
+        if (!path_.empty()) VSIUnlink(path_.c_str());
+        VSIRmdir(folder_.c_str());
+    }
+    LoneMemoryFile(const LoneMemoryFile&) = delete;
+    LoneMemoryFile& operator=(const LoneMemoryFile&) = delete;
+
+    // Empty when the memory file could not be made.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+GDALDatasetH openLone(const LoneMemoryFile& file, const char* const* drivers = kSingleFileDrivers) {
+    if (file.path().empty()) return nullptr;
+    static const char* const kNoSiblings[] = {nullptr};
+    return GDALOpenEx(file.path().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, kNoSiblings);
+}
+
+// The name a file is given in memory: its own, for the drivers that go by the
+// extension.
+std::string memoryNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.empty() ? std::string("raster") : name;
 }
 
 // The library's complaints go to the caller as results, not to the terminal.
@@ -82,7 +125,10 @@ bool rasterKnownByContent(const std::string& path) {
     GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kKnownByContent, nullptr);
     if (!driver) return false;
     // A picture's first band holds colours (palette indices, red), not heights.
-    const Dataset dataset(openSingleFile(path, kKnownByContent));
+    MappedFile mapped;
+    if (!mapped.open(path)) return false;
+    const LoneMemoryFile file(mapped.bytes(), memoryNameOf(path));
+    const Dataset dataset(openLone(file, kKnownByContent));
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) return false;
     const GDALColorInterp meaning = GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset.get(), 1));
     return meaning == GCI_Undefined || meaning == GCI_GrayIndex;
@@ -101,7 +147,28 @@ std::string coordinateSystemOf(const Dataset& dataset) {
     return wkt ? wkt : "";
 }
 
-SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
+// The most bytes of cells a compressed GeoTIFF can make of one byte of the
+// file: deflate makes at most 1032, LZW about 1400. Other schemes do better
+// only on a raster of one value, which no survey is.
+constexpr double kMostBytesFromOneCompressed = 2048;
+
+// The most cells a file of `fileBytes` bytes can hold in its format. A text
+// grid writes every cell as a character at least; a binary one as its sample
+// type; a compressed GeoTIFF in no less than kMostBytesFromOneCompressed
+// allows. A header is free to claim any size, and reading what it claims
+// costs time in proportion to the claim, not to the file.
+double mostCellsHeld(const Dataset& dataset, GDALRasterBandH band, double fileBytes) {
+    const std::string_view driver = GDALGetDriverShortName(GDALGetDatasetDriver(dataset.get()));
+    const double cellBytes = std::max(GDALGetDataTypeSizeBytes(GDALGetRasterDataType(band)), 1);
+    if (driver == "GTiff") {
+        const bool compressed = GDALGetMetadataItem(dataset.get(), "COMPRESSION", "IMAGE_STRUCTURE") != nullptr;
+        return fileBytes * (compressed ? kMostBytesFromOneCompressed : 1.0) / cellBytes;
+    }
+    if (driver == "DTED" || driver == "GSBG" || driver == "GS7BG" || driver == "BT") return fileBytes / cellBytes;
+    return fileBytes;  // the text grids
+}
+
+SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes) {
     SurfaceReadResult result;
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
         result.message = "Unable to Open File!";
@@ -110,6 +177,12 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
     GDALRasterBandH band = GDALGetRasterBand(dataset.get(), 1);
     const int width = GDALGetRasterXSize(dataset.get()), height = GDALGetRasterYSize(dataset.get());
     if (width < 1 || height < 1) return result;
+    if (static_cast<double>(width) * height > mostCellsHeld(dataset, band, static_cast<double>(fileBytes))) {
+        result.message = "Unable to Open File!\n\nThe file claims " + std::to_string(width) + " x " +
+                         std::to_string(height) + " cells, more than its " + std::to_string(fileBytes) +
+                         " bytes can hold.";
+        return result;
+    }
     // The library reads whole blocks, however few samples are asked for: a
     // text grid's block is a row, so a few bytes claiming 400 million columns
     // would have it allocate gigabytes. Such a raster is refused before it can.
@@ -188,27 +261,21 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset) {
 SurfaceReadResult readRasterFile(const std::string& path) {
     registerDrivers();
     const QuietErrors quiet;
-    return readOpenedRaster(Dataset(openSingleFile(path)));
+    MappedFile mapped;
+    if (!isLocalPath(path) || !mapped.open(path)) {
+        SurfaceReadResult result;
+        result.message = "Unable to Open File!";
+        return result;
+    }
+    const LoneMemoryFile file(mapped.bytes(), memoryNameOf(path));
+    return readOpenedRaster(Dataset(openLone(file)), mapped.bytes().size());
 }
 
 SurfaceReadResult readRasterBytes(std::string_view bytes) {
     registerDrivers();
     const QuietErrors quiet;
-    // A name of the library's in-memory file system, unique to this call.
-    static std::atomic<unsigned> serial{0};
-    const std::string name = "/vsimem/vellacor-raster-" + std::to_string(serial++);
-    VSILFILE* memory = VSIFileFromMemBuffer(name.c_str(), reinterpret_cast<GByte*>(const_cast<char*>(bytes.data())),
-                                            static_cast<vsi_l_offset>(bytes.size()), FALSE);
-    if (!memory) {
-        SurfaceReadResult result;
-        result.message = "Unable to Open File!";
-        return result;
-    }
-    VSIFCloseL(memory);
-    SurfaceReadResult result = readOpenedRaster(
-        Dataset(GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, kSingleFileDrivers, nullptr, nullptr)));
-    VSIUnlink(name.c_str());
-    return result;
+    const LoneMemoryFile file(bytes, "raster");
+    return readOpenedRaster(Dataset(openLone(file)), bytes.size());
 }
 
 }  // namespace vellacor

@@ -3,9 +3,11 @@
 
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "gis/gis_library.h"
+#include "model/utf8_text.h"
 #include "surface/contour_export.h"
 
 namespace vellacor {
@@ -14,6 +16,18 @@ namespace {
 
 bool isValidTriangle(const SiteDocument& d, const TinTriangle& t) {
     return isPointIndex(d, t.vertex[0]) && isPointIndex(d, t.vertex[1]) && isPointIndex(d, t.vertex[2]);
+}
+
+// A shapefile's text field is as many bytes wide as its longest text: a
+// description's bytes that are not UTF-8 take two or three bytes each once
+// turned into it.
+int descriptionFieldWidth(const SiteDocument& d) {
+    std::size_t widest = static_cast<std::size_t>(kDescriptionLength);
+    for (int i = 0; i < d.pointCount; ++i) {
+        const std::string_view text = descriptionOf(pointAt(d, i));
+        if (text.size() * 3 > widest) widest = std::max(widest, utf8FromWindows1252(text).size());
+    }
+    return static_cast<int>(widest);
 }
 
 OGRLineString lineOf(const std::vector<Vec3>& points) {
@@ -31,8 +45,9 @@ public:
         OGRLayer* layer = create(wkbPoint25D);
         // A shapefile's fields have at most ten letters.
         const char* description = shapefile_ ? "desc" : "description";
+        // Text is UTF-8 in every format: descriptions typed in a Windows code page are turned into it.
         if (!layer || !field(layer, "number", OFTInteger) || !field(layer, "elevation", OFTReal) ||
-            !field(layer, description, OFTString, kDescriptionLength))
+            !field(layer, description, OFTString, shapefile_ ? descriptionFieldWidth(d) : kDescriptionLength))
             return false;
         return inTransaction([&] {
             for (int i = 0; i < d.pointCount; ++i) {
@@ -40,7 +55,7 @@ public:
                 OGRFeature feature(layer->GetLayerDefn());
                 feature.SetField(0, p.number);
                 feature.SetField(1, p.elevation);
-                feature.SetField(2, std::string(descriptionOf(p)).c_str());
+                feature.SetField(2, utf8FromWindows1252(descriptionOf(p)).c_str());
                 OGRPoint point(p.easting, p.northing, p.elevation);
                 feature.SetGeometry(&point);
                 if (layer->CreateFeature(&feature) != OGRERR_NONE) return false;
@@ -116,8 +131,16 @@ public:
 private:
     OGRLayer* create(OGRwkbGeometryType type) {
         CreationOptions options;
-        if (shapefile_) options.set("ENCODING", "UTF-8");
-        else if (std::string(dataset_.GetDriverName()) == "GeoJSON") options.set("WRITE_BBOX", "YES");
+        if (shapefile_) {
+            options.set("ENCODING", "UTF-8");
+        } else if (std::string(dataset_.GetDriverName()) == "GeoJSON") {
+            // As RFC 7946 has it: WGS 84 longitudes and latitudes, which the
+            // library projects the site's coordinates to, no "crs" member,
+            // seven decimals (about a centimetre).
+            options.set("RFC7946", "YES");
+            options.set("COORDINATE_PRECISION", "7");
+            options.set("WRITE_BBOX", "YES");
+        }
         return dataset_.CreateLayer(layerName_, const_cast<OGRSpatialReference*>(reference_), type, options.list);
     }
 

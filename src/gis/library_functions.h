@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "export/gis_crs.h"
 #include "export/gis_export.h"
 #include "import/surface_read.h"
 
@@ -19,5 +21,10 @@ GisWriteResult makeGisFilesWithLibrary(const std::string& target, const SiteDocu
 void releaseLibraryBuffer(unsigned char* bytes);
 bool libraryKnowsCoordinateSystem(const std::string& definition);
 std::string libraryCoordinateSystemLabel(const std::string& definition);
+std::string libraryCoordinateSystemOfGeoKeys(const std::vector<std::uint16_t>& directory, const std::vector<double>& doubles,
+                                             const std::string& ascii);
+bool libraryIsGeographic(const std::string& definition);
+DegreeProjection libraryProjectFromDegrees(const std::string& definition, std::vector<double>& x, std::vector<double>& y);
+LinearUnit libraryLinearUnit(const std::string& definition);
 
 }  // namespace vellacor

@@ -19,6 +19,10 @@ extern "C" [[gnu::visibility("default")]] const vellacor::GisFunctions* vellacor
     vellacor::adoptDescriptionPool(static_cast<vellacor::DescriptionPool*>(programPool));
     static const vellacor::GisFunctions functions{vellacor::makeGisFilesWithLibrary, vellacor::releaseLibraryBuffer,
                                                   vellacor::libraryKnowsCoordinateSystem,
-                                                  vellacor::libraryCoordinateSystemLabel};
+                                                  vellacor::libraryCoordinateSystemLabel,
+                                                  vellacor::libraryCoordinateSystemOfGeoKeys,
+                                                  vellacor::libraryIsGeographic,
+                                                  vellacor::libraryProjectFromDegrees,
+                                                  vellacor::libraryLinearUnit};
     return &functions;
 }

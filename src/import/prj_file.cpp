@@ -1,10 +1,11 @@
 #include "import/prj_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 #include "model/trimmed_text.h"
 
@@ -18,12 +19,26 @@ std::string readCompanionCoordinateSystem(const std::string& pointFilePath) {
     std::filesystem::path prj(pointFilePath);
     prj.replace_extension(".prj");
     if (prj == std::filesystem::path(pointFilePath)) return {};
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(prj, error) || std::filesystem::file_size(prj, error) > kLargestPrjBytes ||
-        error)
-        return {};
-    std::ifstream in(prj, std::ios::binary);
-    const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Only a file that really lies beside the points: a link could name any
+    // file of the user's (a key, a password store), whose text would then be
+    // shown and written into every file saved. O_NOFOLLOW refuses a link in
+    // the one step that opens, so nothing can swap one in after a check;
+    // O_NONBLOCK keeps a pipe of that name from holding the open.
+    const int fd = ::open(prj.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string read;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) <= kLargestPrjBytes) {
+        read.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (got < read.size()) {
+            const ssize_t n = ::read(fd, read.data() + got, read.size() - got);
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        read.resize(got);
+    }
+    ::close(fd);
     const std::string text(trimmed(read, " \t\r\n", " \t\r\n"));
     // Text only: a binary file beside the points is no coordinate system.
     for (const char c : text)

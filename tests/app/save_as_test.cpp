@@ -37,6 +37,13 @@ TEST(SaveAs, TheRadioButtonChoosesTheWriterAndSuccessIsSaidOnce) {
         {{ExportFormat::GeoJson, true, false, false, false}, "a.geojson", "GeoJSON (*.geojson)|*.geojson|All Files (*.*)|*.*||", "{\n\"type\": \"FeatureCollection\""},
         {{ExportFormat::Shapefile, true, false, false, false}, "a.shp", "Shapefile (*.shp)|*.shp|All Files (*.*)|*.*||", std::string("\0\0\x27\x0a", 4)},
     };
+    // GeoJSON is in longitudes and latitudes: not without the site's system.
+    ui.savingAnswer = cases[3].answer;
+    ui.saveFileAnswers.push_back(dir.path(cases[3].name));
+    EXPECT_FALSE(saveAsCommand(m, ui));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kGeoJsonNeedsCoordinateSystem});
+    EXPECT_FALSE(std::filesystem::exists(dir.path(cases[3].name)));
+    m.document.coordinateSystem = "EPSG:2193";
     for (const Case& c : cases) {
         ui.messages.clear();
         ui.savingAnswer = c.answer;
@@ -57,6 +64,7 @@ TEST(SaveAs, AWriteErrorIsNeverReportedAsSuccess) {
     SiteModel small, large;
     testing::addPoint(small.document, 1, 0, 0, 1, "A");
     for (int i = 0; i < 4000; ++i) testing::addPoint(large.document, i, i, i, 10, "large enough to fill several pieces");
+    small.document.coordinateSystem = large.document.coordinateSystem = "EPSG:2193";  // as GeoJSON needs
     for (const SiteModel* m : {&small, &large}) {
         for (ExportFormat format : {ExportFormat::Dxf, ExportFormat::LandXml, ExportFormat::GeoPackage, ExportFormat::GeoJson}) {
             FakeUi ui;

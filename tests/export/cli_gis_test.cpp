@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "export/gis_export.h"
 #include "run_tool.h"
 #include "support/temp_files.h"
 
@@ -60,10 +61,16 @@ TEST(CliGis, TheOutputNameChoosesTheFormatAndEveryFileCarriesTheSystem) {
     ASSERT_NE(shp, nullptr);
     EXPECT_EQ(std::to_string(shp->GetLayer(0)->GetFeatureCount()), points);
     EXPECT_TRUE(std::filesystem::exists(dir.path("p.prj")));
-    ASSERT_EQ(convert("--layer tin --to " + dir.path("t.geojson")).exitCode, 0);
+    // GeoJSON in longitudes and latitudes, so only with a system to find them from.
+    const ToolRun refused = convert("--layer tin --to " + dir.path("t.geojson"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.output, std::string(kGeoJsonNeedsCoordinateSystem) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("t.geojson")));
+    ASSERT_EQ(convert("--crs EPSG:2193 --layer tin --to " + dir.path("t.geojson")).exitCode, 0);
     const Dataset json = openVector(dir.path("t.geojson"));
     ASSERT_NE(json, nullptr);
     EXPECT_EQ(wkbFlatten(json->GetLayer(0)->GetGeomType()), wkbPolygon);
+    EXPECT_TRUE(json->GetLayer(0)->GetSpatialRef()->IsGeographic());
 
     // The DEM's system read back, and from it into LandXML by its code.
     ASSERT_EQ(convert("--crs EPSG:2193 --cell 1 --to " + dir.path("dem.tif")).exitCode, 0);

@@ -22,15 +22,25 @@ using testing::written;
 
 const std::string kFixedSections = testing::readFile(VELLACOR_EXPORT_TESTS "/golden/fixed_sections.dxf");
 
-TEST(FormatNumber, WholeWithinAThousandthElseFifteenDigits) {
-    EXPECT_EQ(formatNumber(100.0004), "100");
-    EXPECT_EQ(formatNumber(-5.0004), "-5");
+// A millimetre above a whole number is a surveyed millimetre: only whole
+// values are written whole.
+TEST(FormatNumber, WholeOnlyWhenWholeElseFifteenDigits) {
+    EXPECT_EQ(formatNumber(512310.0), "512310");
+    EXPECT_EQ(formatNumber(512310.001), "512310.001");
+    EXPECT_EQ(formatNumber(5427916.0005), "5427916.0005");
+    EXPECT_EQ(formatNumber(100.0004), "100.0004");
+    EXPECT_EQ(formatNumber(-5.0004), "-5.0004");
+    EXPECT_EQ(formatNumber(-3.0001), "-3.0001");
     EXPECT_EQ(formatNumber(99.9999), "99.9999");
-    EXPECT_EQ(formatNumber(-0.0004), "0");
+    EXPECT_EQ(formatNumber(0.0005), "0.0005");
+    EXPECT_EQ(formatNumber(-0.0004), "-0.0004");
+    EXPECT_EQ(formatNumber(-0.0), "0");
     EXPECT_EQ(formatNumber(-2.5), "-2.5");
+    EXPECT_EQ(formatNumber(-7.0), "-7");
     EXPECT_EQ(formatNumber(1234567.891), "1234567.891");
     EXPECT_EQ(formatNumber(1.0 / 3), "0.333333333333333");
     EXPECT_EQ(formatNumber(1e20), "100000000000000000000");
+    EXPECT_EQ(formatNumber(0.1 + 0.2), "0.3");  // rounding noise stays out of the 15 digits
 }
 
 TEST(GridSpacing, StepsWithTheSiteSize) {
@@ -56,7 +66,7 @@ TEST(DxfEntities, PointInsertWithItsThreeLabels) {
     EXPECT_EQ(out,
               "  0\nINSERT\n  8\nSurvPnts\n 66\n     1\n  2\nPOINT\n 10\n6000\n 20\n5000\n 30\n0\n"
               " 41\n20.0\n 42\n20.0\n 43\n20.0\n"
-              "  0\nATTRIB\n  8\nELEV\n 10\n6001.714\n 20\n4999.42\n 30\n0\n 40\n1.2\n  1\n100\n"
+              "  0\nATTRIB\n  8\nELEV\n 10\n6001.714\n 20\n4999.42\n 30\n0\n 40\n1.2\n  1\n100.0004\n"
               "  7\nROMANS\n  2\nELEV\n 70\n     0\n"
               "  0\nATTRIB\n  8\nPNTS\n 10\n6001.714\n 20\n5001.232\n 30\n0\n 40\n1.2\n  1\n12\n"
               "  7\nROMANS\n  2\nPOINT\n 70\n     0\n"
@@ -97,8 +107,8 @@ TEST(DxfEntities, PolylineTextLineAndFace) {
     out.clear();
     dxf3dFace(out, {6000, 5000, 100.0004}, {6010.25, 5000, 99.9999}, {6000, 5010, -5.0004});
     EXPECT_EQ(out,
-              "0\n3DFACE\n8\nSURFACE\n 10\n6000\n 20\n5000\n 30\n100\n 11\n6010.25\n 21\n5000\n 31\n99.9999\n"
-              " 12\n6000\n 22\n5010\n 32\n-5\n 13\n6000\n 23\n5010\n 33\n-5\n");
+              "0\n3DFACE\n8\nSURFACE\n 10\n6000\n 20\n5000\n 30\n100.0004\n 11\n6010.25\n 21\n5000\n 31\n99.9999\n"
+              " 12\n6000\n 22\n5010\n 32\n-5.0004\n 13\n6000\n 23\n5010\n 33\n-5.0004\n");
 }
 
 TEST(DxfWriter, FixedSectionsAlwaysAndNoLineFeedAfterEof) {
@@ -209,13 +219,107 @@ TEST(LandXmlWriter, PartsDecideTheSurfaceBlock) {
     EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.points = true}); }), kHead + "</LandXML>\n");
 }
 
+// Millimetres in every coordinate, elevation and level are written as they are.
+TEST(LandXmlWriter, MillimetresAreKept) {
+    SiteDocument m;
+    addPoint(m, 1, 512310.001, 5427916.0005, -3.0001, "MM");
+    addPoint(m, 2, 512310, 5427916, 0.0005, "WHOLE");
+    addPoint(m, 3, 512311.999, 5427917, 152.999, "");
+    addTriangle(m, 0, 1, 2);
+    m.breaklines.pairs = {{0, 2}};
+    const std::vector<ExportPolyline> contours = {{0.001, false, {{512310.0015, 5427916.25, 0.001}, {512311, 5427916.9995, 0.001}}}};
+    EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {false, true, true, true}, contours); }),
+              "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n\t\t<Imperial>\n\t\t</Imperial>\n\t</Units>\n"
+              "\t<CgPoints>\n"
+              "\t\t<CgPoint name=\"1\" desc=\"MM\">5427916.0005 512310.001 -3.0001</CgPoint>\n"
+              "\t\t<CgPoint name=\"2\" desc=\"WHOLE\">5427916 512310 0.0005</CgPoint>\n"
+              "\t\t<CgPoint name=\"3\" desc=\"\">5427917 512311.999 152.999</CgPoint>\n"
+              "\t</CgPoints>\n"
+              "\t<Surfaces>\n\t\t<Surface name=\"exist\">\n"
+              "\t\t\t<SourceData>\n\t\t\t\t<Breaklines>\n"
+              "\t\t\t\t\t<Breakline brkType=\"standard\">\n"
+              "\t\t\t\t\t\t<PntList3D>5427916.0005 512310.001 -3.0001 5427917 512311.999 152.999</PntList3D>\n"
+              "\t\t\t\t\t</Breakline>\n"
+              "\t\t\t\t</Breaklines>\n\t\t\t</SourceData>\n"
+              "\t\t\t<Definition surfType=\"TIN\">\n\t\t\t\t<Pnts>\n"
+              "\t\t\t\t\t<P id=\"1\">5427916.0005 512310.001 -3.0001</P>\n"
+              "\t\t\t\t\t<P id=\"2\">5427916 512310 0.0005</P>\n"
+              "\t\t\t\t\t<P id=\"3\">5427917 512311.999 152.999</P>\n"
+              "\t\t\t\t</Pnts>\n\t\t\t\t<Faces>\n"
+              "\t\t\t\t\t<F>1 2 3</F>\n"
+              "\t\t\t\t</Faces>\n\t\t\t</Definition>\n"
+              "\t\t\t<Contours>\n"
+              "\t\t\t\t<Contour elev=\"0.001\">5427916.25 512310.0015 5427916.9995 512311 </Contour>\n"
+              "\t\t\t</Contours>\n"
+              "\t\t</Surface>\n\t</Surfaces>\n</LandXML>\n");
+}
+
+// The same millimetres in a DXF drawing's faces and point labels.
+TEST(DxfWriter, MillimetresAreKept) {
+    SiteDocument m;
+    addPoint(m, 1, 512310.001, 5427916.0005, -3.0001, "MM");
+    addPoint(m, 2, 512310, 5427916, 0.0005, "WHOLE");
+    addPoint(m, 3, 512311.999, 5427917, 152.999, "");
+    addTriangle(m, 0, 1, 2);
+    const std::string faces = written([&](std::FILE* f) { return writeDxf(f, m, {.surface = true}); });
+    EXPECT_EQ(faces.substr(kFixedSections.size()),
+              "0\n3DFACE\n8\nSURFACE\n 10\n512310.001\n 20\n5427916.0005\n 30\n-3.0001\n"
+              " 11\n512310\n 21\n5427916\n 31\n0.0005\n"
+              " 12\n512311.999\n 22\n5427917\n 32\n152.999\n"
+              " 13\n512311.999\n 23\n5427917\n 33\n152.999\n"
+              "  0\nENDSEC\n  0\nEOF");
+    const std::string points = written([&](std::FILE* f) { return writeDxf(f, m, {.points = true}); });
+    EXPECT_NE(points.find(" 10\n512310.001\n 20\n5427916.0005\n"), std::string::npos);
+    EXPECT_NE(points.find("ELEV\n 10\n"), std::string::npos);
+    EXPECT_NE(points.find("  1\n-3.0001\n"), std::string::npos);
+    EXPECT_NE(points.find("  1\n0.0005\n"), std::string::npos);
+}
+
+// Units as the site's system has them; an unknown one keeps the empty
+// Imperial the files have always had.
+TEST(LandXmlWriter, UnitsFollowTheSitesCoordinateSystem) {
+    const std::string metric =
+        "\t\t<Metric areaUnit=\"squareMeter\" linearUnit=\"meter\" volumeUnit=\"cubicMeter\" "
+        "temperatureUnit=\"celsius\" pressureUnit=\"milliBars\"/>\n";
+    const auto imperial = [](const char* foot) {
+        return std::string("\t\t<Imperial areaUnit=\"squareFoot\" linearUnit=\"") + foot +
+               "\" volumeUnit=\"cubicFeet\" temperatureUnit=\"fahrenheit\" pressureUnit=\"inHG\"/>\n";
+    };
+    const std::string unknown = "\t\t<Imperial>\n\t\t</Imperial>\n";
+    const struct {
+        const char* system;
+        std::string units;
+    } cases[] = {
+        {"EPSG:32633", metric},                      // WGS 84 / UTM zone 33N
+        {"EPSG:7405", metric},                       // British National Grid + ODN height
+        {"EPSG:2227", imperial("USSurveyFoot")},     // California zone 3 (ftUS)
+        {"EPSG:2222", imperial("foot")},             // Arizona East (ft), international feet
+        {"LOCAL_CS[\"site grid\",UNIT[\"US survey foot\",0.304800609601219]]", imperial("USSurveyFoot")},
+        {"EPSG:4326", unknown},                      // degrees
+        {"EPSG:29871", unknown},                     // Borneo RSO in Sears chains
+        {"", unknown},
+        {"not a system", unknown},
+    };
+    for (const auto& c : cases) {
+        SiteDocument m;
+        addPoint(m, 1, 6000, 5000, 100.5, "A");
+        m.coordinateSystem = c.system;
+        const std::string text = written([&](std::FILE* f) { return writeLandXml(f, m, {}); });
+        EXPECT_EQ(text.substr(0, text.find("\t</Units>")),
+                  "<?xml version=\"1.0\"?>\n<LandXML version=\"1.0\">\n\t<Units>\n" + c.units)
+            << c.system;
+    }
+}
+
 TEST(XmlDescription, EveryParserAcceptsIt) {
     std::string out;
     appendXmlDescription(out, "a\"b&<c>\x01\td");
     EXPECT_EQ(out, "ab&amp;&lt;c&gt;\td");
     out.clear();
-    appendXmlDescription(out, "\xB0 N \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xED\xA0\x80 \xC3");  // Latin-1 degree, UTF-8, a surrogate, a cut sequence
-    EXPECT_EQ(out, "\xC2\xB0 N \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xAD\xC2\xA0\xC2\x80 \xC3\x83");
+    // A Windows-1252 degree sign and curly quotes, UTF-8, a surrogate, a cut sequence.
+    appendXmlDescription(out, "\xB0 \x93N\x94 \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xED\xA0\x80 \xC3");
+    EXPECT_EQ(out, "\xC2\xB0 \xE2\x80\x9CN\xE2\x80\x9D \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 "
+                   "\xC3\xAD\xC2\xA0\xE2\x82\xAC \xC3\x83");
     // The non-characters U+FFFE and U+FFFF are left out of the XML.
     out.clear();
     appendXmlDescription(out, "a\xEF\xBF\xBE" "b\xEF\xBF\xBF" "c\xEF\xBF\xBD" "d");  // U+FFFD is allowed

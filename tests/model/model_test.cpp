@@ -14,6 +14,7 @@
 #include "model/background_job.h"
 #include "model/file_replacement.h"
 #include "model/site_document.h"
+#include "model/utf8_text.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -103,6 +104,23 @@ TEST(Description, CutAtFiftyBytesWithoutSplittingACharacterOfUtf8) {
     for (const auto& [given, kept] : cases) {
         setDescription(p, given);
         EXPECT_EQ(descriptionOf(p), kept) << given;
+    }
+}
+
+// Bytes that are not UTF-8 are read as Windows-1252; UTF-8 stays as it is,
+// so that text already turned is never turned again.
+TEST(Description, BytesOutsideUtf8BecomeTheirWindows1252Characters) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"PK NAIL", "PK NAIL"},
+        {"10\xB0 \xB1" "5", "10\xC2\xB0 \xC2\xB1" "5"},                      // degree, plus-minus: as Latin-1
+        {"\x80 \x93q\x94 \x96 \x9F", "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x93 \xC5\xB8"},  // euro, quotes, dash, Y diaeresis
+        {"\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},  // unassigned: their own numbers
+        {"B\xC3\xA4ume \xF0\x9F\x98\x80", "B\xC3\xA4ume \xF0\x9F\x98\x80"},   // UTF-8 already
+        {"\xC3" "A \xED\xA0\x80", "\xC3\x83" "A \xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a cut sequence, a surrogate
+    };
+    for (const auto& [given, utf8] : cases) {
+        EXPECT_EQ(utf8FromWindows1252(given), utf8) << given;
+        EXPECT_EQ(utf8FromWindows1252(utf8), utf8) << given;
     }
 }
 
