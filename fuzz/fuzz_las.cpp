@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the LAS point cloud reader, as they are and behind
 // the "LASF" signature, and checks what it accepts: the chosen classes'
-// points alone, each within reach of the survey grid, numbered in file order.
+// points alone (withheld ones only when kept), each within reach of the
+// survey grid, numbered in file order.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -16,17 +17,18 @@ using namespace vellacor;
 using fuzzing::check;
 
 void checkRead(std::string_view bytes, std::uint8_t pick) {
-    LasClassChoice choice{};
-    LasClassCounts seen{};
+    LasClassAnswer answer;
+    LasClassTally seen;
     bool asked = false;
-    const LasReadResult r = readLasBytes(bytes, [&](const LasClassCounts& counts) {
+    const LasReadResult r = readLasBytes(bytes, [&](const LasClassTally& tally) {
         asked = true;
-        seen = counts;
-        // A byte of the input picks the answer: the default, every class, or one class.
-        choice = pick % 3 == 0 ? defaultLasClasses(counts) : LasClassChoice{};
-        if (pick % 3 == 1) choice.fill(true);
-        if (pick % 3 == 2) choice[pick] = true;
-        return choice;
+        seen = tally;
+        // A byte of the input picks the answer: the default, every class, or one class, withheld points or not.
+        answer = pick % 3 == 0 ? defaultLasAnswer(tally) : LasClassAnswer{};
+        if (pick % 3 == 1) answer.classes.fill(true);
+        if (pick % 3 == 2) answer.classes[pick] = true;
+        answer.keepWithheld = pick % 2 == 1;
+        return answer;
     });
     const LasLayoutRead header = readLasLayout(bytes);
     check(header.layout.has_value() == header.refusal.empty());
@@ -40,9 +42,9 @@ void checkRead(std::string_view bytes, std::uint8_t pick) {
     const LasLayout& layout = *header.layout;
     check(layout.firstRecord + layout.records * layout.recordLength <= bytes.size());
     std::uint64_t total = 0, chosen = 0;
-    for (std::size_t code = 0; code < seen.size(); ++code) {
-        total += seen[code];
-        if (choice[code]) chosen += seen[code];
+    for (std::size_t code = 0; code < seen.counts.size(); ++code) {
+        total += seen.counts[code] + seen.withheld[code];
+        if (answer.classes[code]) chosen += seen.counts[code] + (answer.keepWithheld ? seen.withheld[code] : 0);
     }
     check(!asked || total == layout.records);
     check(static_cast<std::uint64_t>(r.read.pointCount) <= chosen);
@@ -54,7 +56,9 @@ void checkRead(std::string_view bytes, std::uint8_t pick) {
         previous = p.number;
         const char* record = bytes.data() + layout.firstRecord + static_cast<std::size_t>(p.number - 1) * layout.recordLength;
         const std::uint8_t code = static_cast<std::uint8_t>(static_cast<std::uint8_t>(record[layout.classOffset]) & layout.classMask);
-        check(choice[code] && descriptionOf(p) == lasClassName(code));
+        const bool withheld = (static_cast<std::uint8_t>(record[layout.withheldOffset]) & layout.withheldMask) != 0;
+        check(answer.classes[code] && (answer.keepWithheld || !withheld));
+        check(descriptionOf(p) == lasClassName(code, layout.versionMinor));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/dxf_import.h"
+#include "app/geographic_site.h"
 #include "app/las_open.h"
 #include "app/gis_save.h"
 #include "app/read_diagnostics_shown.h"
@@ -70,7 +71,8 @@ std::optional<PointFileFormat> formatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format) {
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format,
+                        const std::string& coordinateSystem) {
     // The format is settled before anything of the open site changes, so that a
     // refused file leaves the site (and the order Save Points writes) as it was.
     std::optional<PointFileFormat> known = formatForPath(path);
@@ -109,6 +111,12 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
         clearSite(model);
         return OpenResult::Failed;
     }
+    if (!coordinateSystem.empty() && !setCoordinateSystem(model, ui, coordinateSystem)) {
+        model.document.documentLoaded = false;
+        clearSite(model);
+        return OpenResult::Failed;
+    }
+    projectSiteFromDegrees(model.document, ui);
     computeNextPointNumber(model.document);
     computeExtents(model.document);
     model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};

@@ -14,8 +14,8 @@ class Ui;
 
 // The format a path's extension names (compared without regard to case):
 // ".dca" PENZD, ".raw", ".xyz", ".usgs_xyz", ".exe" (the demonstration), ".dxf",
-// ".xml", ".hgt", ".dwg" (refused), ".las" and ".laz" (refused by the LAS
-// reader); nothing when the user must be asked.
+// ".xml", ".hgt", ".dwg" (refused), ".las" and ".laz" (the LAS
+// reader, which knows a compressed file by its header); nothing when the user must be asked.
 std::optional<PointFileFormat> formatForPath(const std::string& path);
 
 enum class OpenResult { Loaded, Failed, Refused };
@@ -26,8 +26,13 @@ enum class OpenResult { Loaded, Failed, Refused };
 // extension is not in the table (the bundled sample, the command-line tools).
 // A file outside the table that holds a LAS point cloud or an elevation raster
 // (by its content) is opened as "LAS" or "RASTER" without asking.
+// `coordinateSystem`, when given, is the site's in place of the one the file
+// names (one the library does not know fails the open, with a message). A
+// site whose system is geographic is projected to the WGS 84 UTM zone of its
+// centre as it opens (see projectSiteFromDegrees).
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
-                        const std::optional<std::string>& format = std::nullopt);
+                        const std::optional<std::string>& format = std::nullopt,
+                        const std::string& coordinateSystem = {});
 
 // Runs the reader for a format; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "import/las_classes.h"
+#include "import/las_file.h"
 #include "platform/ui.h"
 
 namespace vellacor {
@@ -9,17 +9,26 @@ namespace vellacor {
 struct SiteDocument;
 
 // The question the window asks about a LAS point cloud's classes: the
-// classes the file holds with their counts, the default answer chosen.
-PointClassesDialog pointClassesQuestion(const LasClassCounts& counts);
+// classes the file holds with their counts, withheld points apart, the
+// default answer chosen.
+PointClassesDialog pointClassesQuestion(const LasClassTally& tally);
 
-// The classes an answer chose.
-LasClassChoice chosenClasses(const PointClassesDialog& answer);
+// The default choice of classes for the points the question's answer keeps
+// (withheld ones among them when it keeps those): the ground class when any
+// are ground, otherwise every class.
+std::vector<int> defaultClassesOf(const PointClassesDialog& question);
 
-// A LAS point cloud (".las", or a file that begins "LASF") into the
+// What an answer chose.
+LasClassAnswer chosenClasses(const PointClassesDialog& answer);
+
+// A LAS or LAZ point cloud (".las", ".laz", or a file that begins "LASF") into the
 // document: counts the classes its points are of, asks which become the site
-// and reads those points. A compressed (".laz") or damaged file, or a choice
-// of classes the file has no point of, brings a message and loads nothing.
-// False when no point was loaded.
+// and reads those points. The site takes the coordinate system the file's
+// records name, or that of the ".prj" beside it when they name none. A
+// damaged file, or a choice of classes the file has no point of, brings a
+// message and loads nothing; a compressed file that lost chunks loads those
+// it kept whole and says so. False when no point was
+// loaded.
 bool loadLasFile(SiteDocument& document, Ui& ui, const std::string& path);
 
 }  // namespace vellacor

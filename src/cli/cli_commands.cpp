@@ -29,9 +29,8 @@ int info(const std::vector<std::string>& args) {
     if (!o) return usageError();
     const bool surface = o->has(CliSwitch::Surface) || !o->breaklinePairs.empty();
     SiteModel model;
-    CliUi ui(o->format, o->classes);
-    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
-    if (!o->crs.empty() && !setCoordinateSystem(model, ui, o->crs)) return 1;
+    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
+    if (openDocument(model, ui, o->file, std::nullopt, o->crs) != OpenResult::Loaded) return 1;
     applyCliBoundaries(model.document, *o);
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
@@ -108,7 +107,8 @@ const char* cliUsage() {
            "  file brought breaklines (and no --add-breaklines)\n"
            "  --classes C,C,... (each 0..255, any command) chooses the point classes of a LAS point cloud that\n"
            "  become the site: the ground class 2 when the file has any, otherwise every point, without it;\n"
-           "  a compressed LAS file (.laz) is refused\n"
+           "  compressed files (LAZ, COPC) are decoded on both cores; --withheld (any command) keeps the points\n"
+           "  the file marks as withheld, which are otherwise left out\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"
@@ -117,7 +117,8 @@ const char* cliUsage() {
            "  the same --seed (1) gives the same picture\n"
            "  convert writes GeoPackage (.gpkg), GeoJSON (.geojson, one --layer), shapefiles (.shp, one --layer)\n"
            "  and GeoTIFF DEMs (.tif, cells of --cell SIZE) besides DXF, LandXML and point text; --crs EPSG:N\n"
-           "  names the coordinate system the site is in, and info adds 'crs: ...' when it is known\n"
+           "  names the coordinate system the site is in, and info adds 'crs: ...' when it is known; a site in\n"
+           "  longitudes and latitudes (by its file or --crs) is projected to the WGS 84 UTM zone of its centre\n"
            "  ponds lists each depression filled to its spill point, deepest first:\n"
            "  'pond LOWPOINT LOWELEV SPILLELEV AREA VOLUME', then 'ponds: N'\n"
            "  a DXF FILE is read as the window reads it, its CAD lines used as breaklines (the question answered Yes);\n"

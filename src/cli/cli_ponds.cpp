@@ -19,7 +19,7 @@ int pondsCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format, o->classes);
+    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     applyCliBoundaries(model.document, *o);
     buildSurfaceToCompletion(model, ui);

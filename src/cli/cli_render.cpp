@@ -73,7 +73,7 @@ int renderCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format, o->classes);
+    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     applyCliBoundaries(model.document, *o);
     if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);

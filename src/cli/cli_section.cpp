@@ -42,7 +42,7 @@ int sectionCommand(const std::vector<std::string>& args) {
     line.endY = o->sectionTo->northing;
     line.complete = true;
     SiteModel model;
-    CliUi ui(o->format, o->classes);
+    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
     if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
     applyCliBoundaries(model.document, *o);
     buildSurfaceToCompletion(model, ui);

@@ -33,7 +33,7 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path, const Cli
 int volumeCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o || o->secondFile.empty() == !o->datum) return usageError();  // one comparison, not none or two
-    CliUi ui(o->format, o->classes);
+    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
     SiteModel site;
     if (!openSurface(site, ui, o->file, &*o)) return 1;
     SiteModel comparison;

@@ -4,9 +4,11 @@
 
 namespace vellacor {
 
-std::string lasClassName(int code) {
-    // The standard classes of the current LAS edition; 8 and 12 are reserved
-    // there (key points and overlap are flags now).
+std::string lasClassName(int code, int versionMinor) {
+    // Key points and overlap were classes until 1.4 made them flags.
+    if (versionMinor < 4 && code == 8) return "Model Key-point";
+    if (versionMinor < 4 && code == 12) return "Overlap Points";
+    // The standard classes of the current LAS edition.
     static constexpr std::string_view kNames[] = {
         "Created, Never Classified",
         "Unclassified",

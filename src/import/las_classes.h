@@ -14,7 +14,10 @@ using LasClassCounts = std::array<std::uint64_t, kLasClassCount>;
 using LasClassChoice = std::array<bool, kLasClassCount>;
 
 // The ASPRS name of a point class ("Ground", "Building", "Water", ...) for the
-// classes 0 to 22; "Class N" for the reserved and user-defined ones.
-std::string lasClassName(int code);
+// classes 0 to 22 as the file's LAS version names them: before 1.4, class 8
+// is "Model Key-point" and class 12 "Overlap Points"; from 1.4 on both are
+// "Reserved" (they became flags). "Class N" for the reserved and
+// user-defined classes beyond 22.
+std::string lasClassName(int code, int versionMinor = 4);
 
 }  // namespace vellacor

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "import/las_vlrs.h"
+#include "import/laz_file.h"
 #include "import/mapped_file.h"
 
 namespace vellacor {
@@ -22,6 +24,9 @@ constexpr std::size_t kProgressStep = std::size_t{2} << 20;
 constexpr std::size_t kBaseRecordLength[] = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
 constexpr int kLastPointFormat = 10;
 constexpr int kFirstWidePointFormat = 6;  // formats from 6 on have a whole byte for the class
+constexpr std::size_t kBoxField = 179;     // max x, min x, max y, min y, max z, min z
+constexpr std::uint8_t kNarrowWithheld = 0x80;  // formats 0-5: the class byte's top bit
+constexpr std::uint8_t kWideWithheld = 0x04;    // formats 6-10: a bit of the classification flags byte
 
 template <typename T>
 T readLittle(std::string_view bytes, std::size_t at) {
@@ -31,59 +36,84 @@ T readLittle(std::string_view bytes, std::size_t at) {
     return value;
 }
 
-std::string versionText(int major, int minor) { return std::to_string(major) + "." + std::to_string(minor); }
+std::string pointsText(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " point" : " points"); }
 
-// Calls `visit(index, record)` for each record, in file order, telling
-// `progress` now and then which bytes it is done with. O(records).
-template <typename Visit>
-void walkRecords(std::string_view bytes, const LasLayout& layout, const ReadProgress& progress, Visit&& visit) {
-    const char* first = bytes.data() + layout.firstRecord;
-    std::size_t released = layout.firstRecord, nextProgress = layout.firstRecord + kProgressStep;
-    for (std::size_t i = 0; i < layout.records; ++i) {
-        const char* record = first + i * layout.recordLength;
-        visit(i, record);
-        const auto done = static_cast<std::size_t>(record - bytes.data()) + layout.recordLength;
-        if (progress && done >= nextProgress) {
-            progress(released, done);
-            released = done;
-            nextProgress = done + kProgressStep;
-        }
-    }
-}
+std::string versionText(int major, int minor) { return std::to_string(major) + "." + std::to_string(minor); }
 
 std::uint8_t classOf(const char* record, const LasLayout& layout) {
     return static_cast<std::uint8_t>(static_cast<std::uint8_t>(record[layout.classOffset]) & layout.classMask);
 }
 
-std::string chosenClassesText(const LasClassChoice& choice) {
+bool isWithheld(const char* record, const LasLayout& layout) {
+    return (static_cast<std::uint8_t>(record[layout.withheldOffset]) & layout.withheldMask) != 0;
+}
+
+// Calls `visit(record)` for each whole record of the run, in order.
+template <typename Visit>
+void eachRecord(std::string_view records, const LasLayout& layout, Visit&& visit) {
+    const std::size_t count = layout.recordLength < kLasRecordBytesRead ? 0 : records.size() / layout.recordLength;
+    for (std::size_t i = 0; i < count; ++i) visit(records.data() + i * layout.recordLength);
+}
+
+// The records of a file's own bytes, a few megabytes at a time, telling
+// `progress` after each run which bytes it is done with.
+LasRecordRuns recordRunsOf(std::string_view bytes, const LasLayout& layout, const ReadProgress& progress) {
+    return [bytes, &layout, &progress](const LasRecordTaker& take) {
+        const std::size_t perRun = std::max<std::size_t>(1, kProgressStep / layout.recordLength);
+        std::size_t released = layout.firstRecord;
+        for (std::size_t i = 0; i < layout.records; i += perRun) {
+            const std::size_t from = layout.firstRecord + i * layout.recordLength;
+            const std::size_t length = std::min(perRun, layout.records - i) * layout.recordLength;
+            take(bytes.substr(from, length), i);
+            if (progress) {
+                progress(released, from + length);
+                released = from + length;
+            }
+        }
+    };
+}
+
+std::string chosenClassesText(const LasClassChoice& choice, int versionMinor) {
     std::string text;
     for (int code = 0; code < kLasClassCount; ++code)
-        if (choice[static_cast<std::size_t>(code)]) text += (text.empty() ? "" : ", ") + lasClassName(code);
+        if (choice[static_cast<std::size_t>(code)]) text += (text.empty() ? "" : ", ") + lasClassName(code, versionMinor);
     return text;
 }
 
 // What the reader adds to the points of a class: every field but the
 // position and the number, the class name among them. Points copy it, so a
 // point's description costs no allocation of its own.
-SurveyPoint classRecord(int code) {
+SurveyPoint classRecord(int code, int versionMinor) {
     SurveyPoint p;
-    setDescription(p, lasClassName(code));
+    setDescription(p, lasClassName(code, versionMinor));
     p.useInSurface = true;
     p.displayMark = PointMark::Ordinary;
     return p;
 }
 
-void addNotes(const LasLayout& layout, std::uint64_t leftOut, ReadDiagnostics& diagnostics) {
-    if (layout.records < layout.countedRecords) {
-        const std::string held = std::to_string(layout.records), counted = std::to_string(layout.countedRecords);
-        diagnostics.messages.push_back(
-            layout.records < kMostRecords
-                ? "The file holds " + held + " of the " + counted + " points its header counts: it may be cut short."
-                : "Only the first " + held + " of the file's " + counted + " points can be read.");
-    }
-    if (leftOut > 0)
-        diagnostics.messages.push_back("Left out " + std::to_string(leftOut) +
-                                       " points whose coordinates are too large to be survey coordinates.");
+// What the layout says of the records the file holds against those its header counts.
+void addLayoutNotes(const LasLayout& layout, ReadDiagnostics& diagnostics) {
+    if (layout.records >= layout.countedRecords) return;
+    const std::string held = std::to_string(layout.records), counted = std::to_string(layout.countedRecords);
+    const bool intoExtended = layout.extendedRecordsStart > 0 &&
+                              layout.firstRecord + static_cast<std::uint64_t>(layout.records + 1) * layout.recordLength >
+                                  layout.extendedRecordsStart;
+    if (layout.records >= kMostRecords)
+        diagnostics.messages.push_back("Only the first " + held + " of the file's " + counted + " points can be read.");
+    else if (intoExtended)
+        diagnostics.messages.push_back("The file holds " + held + " of the " + counted +
+                                       " points its header counts before its extended records start: the rest are "
+                                       "left out.");
+    else
+        diagnostics.messages.push_back("The file holds " + held + " of the " + counted +
+                                       " points its header counts: it may be cut short.");
+}
+
+bool isUsableBox(const LasLayout& layout) {
+    for (std::size_t k = 0; k < 3; ++k)
+        if (!std::isfinite(layout.lowest[k]) || !std::isfinite(layout.highest[k]) || layout.lowest[k] > layout.highest[k])
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -108,15 +138,12 @@ LasLayoutRead readLasLayout(std::string_view bytes) {
     const auto headerSize = readLittle<std::uint16_t>(bytes, 94);
     const auto formatByte = static_cast<std::uint8_t>(bytes[104]);
     // Compressors mark the point format with one of the top two bits.
-    if ((formatByte & 0xC0) != 0) {
-        result.refusal = kCompressedLasMessage;
-        return result;
-    }
+    layout.compressed = (formatByte & 0xC0) != 0;
     if (layout.versionMajor != 1) {
         result.refusal = "LAS version " + versionText(layout.versionMajor, layout.versionMinor) + " is not supported.";
         return result;
     }
-    layout.pointFormat = formatByte;
+    layout.pointFormat = formatByte & 0x3F;
     if (layout.pointFormat > kLastPointFormat) {
         result.refusal = "LAS point format " + std::to_string(layout.pointFormat) + " is not supported.";
         return result;
@@ -142,6 +169,12 @@ LasLayoutRead readLasLayout(std::string_view bytes) {
                          (layout.firstRecord < headerSize ? "within the header." : "beyond the end of the file.");
         return result;
     }
+    if (const std::uint64_t vlrEnd = endOfLasVlrs(bytes); layout.firstRecord < vlrEnd) {
+        result.refusal = "The LAS file's header is damaged: its points would start at byte " +
+                         std::to_string(layout.firstRecord) + ", within its variable-length records (which end at byte " +
+                         std::to_string(vlrEnd) + ").";
+        return result;
+    }
     layout.countedRecords = readLittle<std::uint32_t>(bytes, 107);
     if (layout.versionMinor >= 4 && headerSize >= kHeaderWithWideCount) {
         const auto wide = readLittle<std::uint64_t>(bytes, kWideCountOffset);
@@ -154,20 +187,32 @@ LasLayoutRead readLasLayout(std::string_view bytes) {
             result.refusal = "The LAS file's header is damaged: its coordinate scale or offset is not a usable number.";
             return result;
         }
+        layout.highest[k] = readLittle<double>(bytes, kBoxField + 16 * k);
+        layout.lowest[k] = readLittle<double>(bytes, kBoxField + 16 * k + 8);
     }
-    const std::size_t held = (bytes.size() - layout.firstRecord) / layout.recordLength;
+    // The points end where the header's count ends, or before the extended
+    // records that follow them (1.4), or with the file.
+    std::size_t end = bytes.size();
+    if (const std::uint64_t extended = startOfExtendedLasVlrs(bytes); extended > layout.firstRecord) {
+        layout.extendedRecordsStart = extended;
+        end = static_cast<std::size_t>(extended);
+    }
+    // A compressed file holds what its chunks decode to, known only then.
+    const std::size_t held = layout.compressed ? kMostRecords : (end - layout.firstRecord) / layout.recordLength;
     layout.records = static_cast<std::size_t>(std::min<std::uint64_t>({layout.countedRecords, held, kMostRecords}));
-    const bool wideClass = layout.pointFormat >= kFirstWidePointFormat;
-    layout.classOffset = wideClass ? 16 : 15;
-    layout.classMask = wideClass ? 0xFF : 0x1F;
+    const bool wide = layout.pointFormat >= kFirstWidePointFormat;
+    layout.classOffset = wide ? 16 : 15;
+    layout.classMask = wide ? 0xFF : 0x1F;
+    layout.withheldOffset = 15;
+    layout.withheldMask = wide ? kWideWithheld : kNarrowWithheld;
     result.layout = layout;
     return result;
 }
 
-LasClassCounts countLasClasses(std::string_view bytes, const LasLayout& layout, const ReadProgress& progress) {
-    LasClassCounts counts{};
-    walkRecords(bytes, layout, progress, [&](std::size_t, const char* record) { ++counts[classOf(record, layout)]; });
-    return counts;
+void tallyLasRecords(std::string_view records, const LasLayout& layout, LasClassTally& tally) {
+    eachRecord(records, layout, [&](const char* record) {
+        ++(isWithheld(record, layout) ? tally.withheld : tally.counts)[classOf(record, layout)];
+    });
 }
 
 LasClassChoice defaultLasClasses(const LasClassCounts& counts) {
@@ -179,61 +224,157 @@ LasClassChoice defaultLasClasses(const LasClassCounts& counts) {
     return choice;
 }
 
-LasReadResult readLasBytes(std::string_view bytes, const LasClassQuestion& ask, const ReadProgress& progress) {
+LasClassAnswer defaultLasAnswer(const LasClassTally& tally) { return {defaultLasClasses(tally.counts), false}; }
+
+LasPointCollector::LasPointCollector(const LasLayout& layout, const LasClassAnswer& answer, std::vector<SurveyPoint>& points)
+    : layout_(layout), answer_(answer), points_(points), boxUsable_(isUsableBox(layout)) {
+    for (std::size_t code = 0; code < classRecords_.size(); ++code)
+        if (answer_.classes[code]) classRecords_[code] = classRecord(static_cast<int>(code), layout_.versionMinor);
+}
+
+void LasPointCollector::add(std::string_view records, std::size_t firstIndex) {
+    std::size_t index = firstIndex;
+    eachRecord(records, layout_, [&](const char* record) {
+        const std::size_t number = ++index;  // numbered from 1
+        const std::uint8_t code = classOf(record, layout_);
+        if (!answer_.classes[code]) return;
+        if (!answer_.keepWithheld && isWithheld(record, layout_)) {
+            ++withheldLeftOut_;
+            return;
+        }
+        std::int32_t stored[3];
+        std::memcpy(stored, record, sizeof stored);
+        double at[3];
+        for (std::size_t k = 0; k < 3; ++k) at[k] = stored[k] * layout_.scale[k] + layout_.offset[k];
+        if (!isUsableCoordinate(at[0]) || !isUsableCoordinate(at[1]) || !isUsableCoordinate(at[2])) {
+            ++tooLarge_;
+            return;
+        }
+        if (boxUsable_)
+            for (std::size_t k = 0; k < 3; ++k) {
+                const double step = std::abs(layout_.scale[k]);
+                if (at[k] < layout_.lowest[k] - step || at[k] > layout_.highest[k] + step) {
+                    ++outsideBox_;
+                    break;
+                }
+            }
+        SurveyPoint& p = points_.emplace_back(classRecords_[code]);
+        p.number = static_cast<std::int32_t>(number);
+        p.easting = at[0];
+        p.northing = at[1];
+        p.elevation = at[2];
+    });
+}
+
+void LasPointCollector::addNotes(ReadDiagnostics& diagnostics) const {
+    if (withheldLeftOut_ > 0)
+        diagnostics.messages.push_back("Left out " + pointsText(withheldLeftOut_) + " the file marks as withheld.");
+    if (tooLarge_ > 0)
+        diagnostics.messages.push_back("Left out " + pointsText(tooLarge_) +
+                                       " whose coordinates are too large to be survey coordinates.");
+    if (outsideBox_ > 0)
+        diagnostics.messages.push_back(pointsText(outsideBox_) + (outsideBox_ == 1 ? " lies" : " lie") +
+                                       " outside the bounding box the file's header gives; " +
+                                       (outsideBox_ == 1 ? "it is" : "they are") + " kept.");
+}
+
+LasReadResult readLasRecords(const LasLayout& layout, const LasRecordRuns& runs, const LasClassQuestion& ask) {
     LasReadResult result;
-    const LasLayoutRead header = readLasLayout(bytes);
-    if (!header.layout) {
-        result.diagnostics.messages.push_back(header.refusal);
-        return result;
-    }
-    const LasLayout& layout = *header.layout;
     if (layout.records == 0) {
-        addNotes(layout, 0, result.diagnostics);
+        addLayoutNotes(layout, result.diagnostics);
         result.diagnostics.messages.emplace_back("The LAS file holds no points.");
         return result;
     }
-    const LasClassCounts counts = countLasClasses(bytes, layout, progress);
-    const LasClassChoice choice = ask ? ask(counts) : defaultLasClasses(counts);
-    std::size_t chosen = 0;
-    std::array<SurveyPoint, kLasClassCount> classRecords;
-    for (std::size_t code = 0; code < counts.size(); ++code)
-        if (choice[code] && counts[code] > 0) {
-            chosen += counts[code];
-            classRecords[code] = classRecord(static_cast<int>(code));
+    LasClassTally tally;
+    tally.versionMinor = layout.versionMinor;
+    runs([&](std::string_view records, std::size_t) { tallyLasRecords(records, layout, tally); });
+    const LasClassAnswer answer = ask ? ask(tally) : defaultLasAnswer(tally);
+    std::size_t chosen = 0, chosenWithheld = 0;
+    for (std::size_t code = 0; code < tally.counts.size(); ++code)
+        if (answer.classes[code]) {
+            chosen += tally.counts[code] + (answer.keepWithheld ? tally.withheld[code] : 0);
+            chosenWithheld += tally.withheld[code];
         }
     if (chosen == 0) {
-        const std::string names = chosenClassesText(choice);
-        result.diagnostics.messages.push_back(names.empty() ? "No class of points was chosen."
-                                                            : "The file holds no points of the classes chosen: " + names + ".");
+        const std::string names = chosenClassesText(answer.classes, layout.versionMinor);
+        result.diagnostics.messages.push_back(
+            names.empty()          ? "No class of points was chosen."
+            : chosenWithheld > 0 ? "The file holds only withheld points of the classes chosen: " + names + "."
+                                   : "The file holds no points of the classes chosen: " + names + ".");
         return result;
     }
 
     std::vector<SurveyPoint>& points = result.read.points;
     points.reserve(chosen + 3);  // exactly: the counting pass knows
-    std::uint64_t leftOut = 0;
-    walkRecords(bytes, layout, progress, [&](std::size_t index, const char* record) {
-        const std::uint8_t code = classOf(record, layout);
-        if (!choice[code]) return;
-        std::int32_t stored[3];
-        std::memcpy(stored, record, sizeof stored);
-        double at[3];
-        for (std::size_t k = 0; k < 3; ++k) at[k] = stored[k] * layout.scale[k] + layout.offset[k];
-        if (!isUsableCoordinate(at[0]) || !isUsableCoordinate(at[1]) || !isUsableCoordinate(at[2])) {
-            ++leftOut;
-            return;
-        }
-        SurveyPoint& p = points.emplace_back(classRecords[code]);
-        p.number = static_cast<std::int32_t>(index + 1);
-        p.easting = at[0];
-        p.northing = at[1];
-        p.elevation = at[2];
-    });
+    LasPointCollector collector(layout, answer, points);
+    runs([&](std::string_view records, std::size_t firstIndex) { collector.add(records, firstIndex); });
     result.read.pointCount = static_cast<int>(points.size());
     if (result.read.pointCount > 0)
         points.resize(points.size() + 3);
     else
         std::vector<SurveyPoint>().swap(points);
-    addNotes(layout, leftOut, result.diagnostics);
+    addLayoutNotes(layout, result.diagnostics);
+    collector.addNotes(result.diagnostics);
+    return result;
+}
+
+namespace {
+
+// A LAZ file's records, decoded chunk by chunk on both cores, then counted
+// and read as a LAS file's own.
+LasReadResult readCompressedLasRecords(std::string_view bytes, const LasLayout& layout, const LasClassQuestion& ask) {
+    LasReadResult result;
+    const LazSchemeRead scheme = readLazScheme(bytes);
+    if (!scheme.refusal.empty() || scheme.scheme.recordLength != layout.recordLength) {
+        result.diagnostics.messages.push_back(
+            !scheme.refusal.empty()
+                ? scheme.refusal
+                : "The LAZ file is damaged: its compressed items make records of " +
+                      std::to_string(scheme.scheme.recordLength) + " bytes where its header says " +
+                      std::to_string(layout.recordLength) + ".");
+        return result;
+    }
+    const std::uint64_t end = layout.extendedRecordsStart > 0 ? layout.extendedRecordsStart : bytes.size();
+    LazDecodeResult decoded = decodeLazPoints(bytes, scheme.scheme, {layout.firstRecord, layout.records, end});
+    // The decoded records, cut to the bytes every rule reads; what the file
+    // lost is the decoder's to say, once.
+    LasLayout kept = layout;
+    kept.firstRecord = 0;
+    kept.recordLength = kLazKeptRecordBytes;
+    kept.records = static_cast<std::size_t>(decoded.points);
+    kept.countedRecords = decoded.points;
+    int pass = 0;
+    result = readLasRecords(
+        kept,
+        [&](const LasRecordTaker& take) {
+            ++pass;
+            for (LazChunkPoints& chunk : decoded.chunks) {
+                take({reinterpret_cast<const char*>(chunk.records.data()), chunk.records.size()},
+                     static_cast<std::size_t>(chunk.firstIndex));
+                // The points are made on the second pass: each chunk's records
+                // go as soon as they are read.
+                if (pass == 2) std::vector<std::uint8_t>().swap(chunk.records);
+            }
+        },
+        ask);
+    if (!decoded.problem.empty())
+        result.diagnostics.messages.insert(result.diagnostics.messages.begin(), decoded.problem);
+    return result;
+}
+
+}  // namespace
+
+LasReadResult readLasBytes(std::string_view bytes, const LasClassQuestion& ask, const ReadProgress& progress) {
+    const LasLayoutRead header = readLasLayout(bytes);
+    if (!header.layout) {
+        LasReadResult result;
+        result.diagnostics.messages.push_back(header.refusal);
+        return result;
+    }
+    LasReadResult result = header.layout->compressed
+                               ? readCompressedLasRecords(bytes, *header.layout, ask)
+                               : readLasRecords(*header.layout, recordRunsOf(bytes, *header.layout, progress), ask);
+    result.coordinateSystem = readLasCoordinateSystem(bytes);
     return result;
 }
 

@@ -16,16 +16,21 @@ struct SelectFormatDialog {
 };
 
 // "Point Classes": which classes of a LiDAR point cloud become the site. It
-// lists the classes the file holds; `chosen` starts as the ground class when
-// the file has any ground point, otherwise every class it holds.
+// lists the classes the file holds with their points, withheld points
+// (marked in the file to be left out of use) counted apart; `chosen` starts
+// as the ground class when the file has any ground point, otherwise every
+// class it holds. Withheld points are left out unless `keepWithheld`.
 struct PointClassesDialog {
     struct Entry {
         int code = 0;
         std::string name;
-        std::uint64_t count = 0;  // points of the class in the file
+        std::uint64_t count = 0;     // points of the class in the file, the withheld ones apart
+        std::uint64_t withheld = 0;  // withheld points of the class
     };
     std::vector<Entry> classes;
     std::vector<int> chosen;
+    std::uint64_t withheld = 0;  // the file's withheld points
+    bool keepWithheld = false;
 };
 
 // The drawings Save As writes, in the order of the Saving dialog's buttons.

@@ -93,16 +93,26 @@ bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog) {
     layout->addWidget(new QLabel(QStringLiteral("Open the points of these classes:")));
     auto* list = new QListWidget;
     for (const PointClassesDialog::Entry& entry : dialog.classes) {
-        const QString text = QStringLiteral("%1 (class %2): %3 points")
-                                 .arg(QString::fromStdString(entry.name))
-                                 .arg(entry.code)
-                                 .arg(static_cast<qulonglong>(entry.count));
+        QString text = QStringLiteral("%1 (class %2): %3 points")
+                           .arg(QString::fromStdString(entry.name))
+                           .arg(entry.code)
+                           .arg(static_cast<qulonglong>(entry.count));
+        if (entry.withheld > 0) text += QStringLiteral(", %1 withheld").arg(static_cast<qulonglong>(entry.withheld));
         auto* item = new QListWidgetItem(text, list);
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
         const bool chosen = std::find(dialog.chosen.begin(), dialog.chosen.end(), entry.code) != dialog.chosen.end();
         item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
     }
     layout->addWidget(list);
+    // Withheld points are counted apart above; the box brings them in with their classes.
+    auto* keepWithheld = new QCheckBox(QStringLiteral("Keep withheld points"));
+    keepWithheld->setChecked(dialog.keepWithheld);
+    keepWithheld->setEnabled(dialog.withheld > 0);
+    auto* withheldRow = new QHBoxLayout;
+    withheldRow->addWidget(keepWithheld);
+    withheldRow->addStretch();
+    withheldRow->addWidget(new QLabel(QStringLiteral("Withheld: %1").arg(static_cast<qulonglong>(dialog.withheld))));
+    layout->addLayout(withheldRow);
     addButtons(box, layout, false);
     const bool ok = box.exec() == QDialog::Accepted;
     // Whatever is ticked when the dialog closes is the choice, as in the format question.
@@ -110,6 +120,7 @@ bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog) {
     for (int row = 0; row < list->count(); ++row)
         if (list->item(row)->checkState() == Qt::Checked)
             dialog.chosen.push_back(dialog.classes[static_cast<std::size_t>(row)].code);
+    dialog.keepWithheld = keepWithheld->isChecked();
     return ok;
 }
 

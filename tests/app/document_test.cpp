@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "app/document.h"
+#include "app/las_open.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
 #include "export/export_site.h"
@@ -193,6 +195,74 @@ TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
     EXPECT_EQ(model.document.points[2].number, 5);
     EXPECT_EQ(descriptionOf(model.document.points[2]), "Building");
     EXPECT_EQ(descriptionOf(model.document.points[1]), "Water");
+}
+
+TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
+    TempDir dir;
+    LasTestFile f;
+    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2 | 0x80}, {0, 100, 1000, 6 | 0x80}, {100, 100, 1000, 9}};
+    const std::string path = dir.write("site.las", lasBytes(f));
+    SiteModel model;
+    FakeUi ui;
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    ASSERT_EQ(ui.classDialogsShown.size(), 1u);
+    const PointClassesDialog& asked = ui.classDialogsShown[0];
+    ASSERT_EQ(asked.classes.size(), 3u);  // a class of withheld points only among them
+    EXPECT_EQ(asked.classes[0].count, 1u);
+    EXPECT_EQ(asked.classes[0].withheld, 1u);
+    EXPECT_EQ(asked.classes[1].code, 6);
+    EXPECT_EQ(asked.classes[1].count, 0u);
+    EXPECT_EQ(asked.classes[1].withheld, 1u);
+    EXPECT_EQ(asked.withheld, 2u);
+    EXPECT_FALSE(asked.keepWithheld);
+    EXPECT_EQ(asked.chosen, std::vector<int>{2});
+    EXPECT_EQ(model.document.pointCount, 1);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Left out 1 point the file marks as withheld."});
+
+    ui.messages.clear();
+    ui.classAnswers.push_back({2, 6});
+    ui.keepWithheldAnswers.push_back(true);
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    EXPECT_EQ(model.document.pointCount, 3);
+    EXPECT_EQ(descriptionOf(model.document.points[2]), "Building");
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Once withheld points are kept, the ground among them is the default.
+    PointClassesDialog onlyWithheldGround;
+    onlyWithheldGround.classes = {{1, "Unclassified", 5, 0}, {2, "Ground", 0, 4}};
+    EXPECT_EQ(defaultClassesOf(onlyWithheldGround), (std::vector<int>{1, 2}));
+    onlyWithheldGround.keepWithheld = true;
+    EXPECT_EQ(defaultClassesOf(onlyWithheldGround), std::vector<int>{2});
+}
+
+TEST(LasOpen, TakesTheSystemTheFileNamesOrThePrjBesideIt) {
+    TempDir dir;
+    LasTestFile f;
+    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2}, {0, 100, 1000, 2}};
+    const auto systemOf = [&](const std::vector<testing::LasTestVlr>& vlrs, const std::string& prj = {}) {
+        f.vlrs = vlrs;
+        const std::string path = dir.write("site.las", lasBytes(f));
+        std::filesystem::remove(dir.path("site.prj"));
+        if (!prj.empty()) dir.write("site.prj", prj);
+        SiteModel model;
+        FakeUi ui;
+        EXPECT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+        return std::make_pair(model.document.coordinateSystem, ui.messages);
+    };
+    using Messages = std::vector<std::string>;
+    const std::string nztm = "PROJCS[\"NZGD2000 / New Zealand Transverse Mercator 2000\",AUTHORITY[\"EPSG\",\"2193\"]]";
+    EXPECT_EQ(systemOf({testing::lasEpsgRecord(2193, false)}, nztm), std::make_pair(std::string("EPSG:2193"), Messages{}));
+    EXPECT_EQ(systemOf({}, nztm + "\n"), std::make_pair(nztm, Messages{}));
+    // UTM zone 10 north on NAD83, described key by key rather than named by code.
+    const testing::LasTestVlr described = {"LASF_Projection", 34735,
+                                           testing::lasGeoKeys({{1024, 0, 1, 1}, {2048, 0, 1, 4269}, {3072, 0, 1, 32767},
+                                                                {3074, 0, 1, 16010}, {3076, 0, 1, 9001}})};
+    EXPECT_EQ(systemOf({described}), std::make_pair(std::string("EPSG:26910"), Messages{}));
+    const testing::LasTestVlr tooFew = {"LASF_Projection", 34735, testing::lasGeoKeys({{1024, 0, 1, 1}, {2048, 0, 1, 4269}})};
+    EXPECT_EQ(systemOf({tooFew}, nztm), std::make_pair(nztm, Messages{}));
+    EXPECT_EQ(systemOf({tooFew}),
+              std::make_pair(std::string(), Messages{"The coordinate system the LAS file describes by GeoTIFF keys of its "
+                                                     "own could not be read: the site has none."}));
 }
 
 TEST(ClearSite, EmptiesTheSiteAndKeepsAnEmptyBreaklineList) {

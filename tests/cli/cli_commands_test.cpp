@@ -115,7 +115,7 @@ std::string info(const std::string& arguments) {
 }
 
 // One end-to-end run of the choices and refusals the reader's own tests cover case by case.
-TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedAndRefusesCompressedFiles) {
+TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedWhateverTheFileIsCalled) {
     TempDir dir;
     const std::string las = dir.write("cloud.las", cloudBytes());
     const std::string ground = info("'" + las + "'");
@@ -132,8 +132,48 @@ TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedAndRefusesCompressedFiles) 
               "1\nThe file holds no points of the classes chosen: Bridge Deck.\nUnable to find any points in:\n\ncloud.las\n");
     EXPECT_EQ(info("'" + las + "' --classes 256").substr(0, 2), "2\n");
     EXPECT_EQ(info("'" + las + "' --classes 2,").substr(0, 2), "2\n");
-    EXPECT_EQ(info("'" + dir.write("cloud.laz", cloudBytes()) + "'"),
-              std::string("1\n") + kCompressedLasMessage + "\nUnable to find any points in:\n\ncloud.laz\n");
+    // An uncompressed cloud named .laz is read by what it holds.
+    const std::string misnamed = info("'" + dir.write("cloud.laz", cloudBytes()) + "'");
+    EXPECT_EQ(misnamed.substr(0, misnamed.find("\nskipped")), "0\nformat: LAS\npoints: 2");
+}
+
+TEST(CliLas, LeavesOutWithheldPointsUnlessAskedAndProjectsACloudInDegrees) {
+    TempDir dir;
+    LasTestFile f;
+    f.points = {{0, 0, 10000, 2}, {1000, 0, 20000, 2 | 0x80}, {0, 1000, 5000, 2}, {1000, 1000, 12500, 2 | 0x80}};
+    const std::string las = dir.write("withheld.las", lasBytes(f));
+    const std::string left = info("'" + las + "'");
+    EXPECT_NE(left.find("Left out 2 points the file marks as withheld.\n"), std::string::npos) << left;
+    EXPECT_NE(left.find("\npoints: 2\n"), std::string::npos);
+    const std::string kept = info("'" + las + "' --withheld");
+    EXPECT_EQ(kept.substr(0, kept.find("\nskipped")), "0\nformat: LAS\npoints: 4");
+    EXPECT_EQ(kept.find("withheld"), std::string::npos);
+
+    // A cloud in longitudes and latitudes: the surface is built in metres, and saves name the zone.
+    LasTestFile degrees;
+    degrees.scale = {1e-7, 1e-7, 0.001};
+    degrees.offset = {174.76, -36.85, 0.0};
+    degrees.vlrs = {testing::lasEpsgRecord(4326, true)};
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) degrees.points.push_back({2000 * i, 2000 * j, 30000 + 500 * i * j, 2});
+    const std::string cloud = dir.write("auckland.las", lasBytes(degrees));
+    const std::string projected = info("'" + cloud + "' --surface");
+    EXPECT_NE(projected.find("The site's coordinate system, EPSG:4326, is one of longitudes and latitudes: its points "
+                             "are projected to WGS 84 / UTM zone 60S (EPSG:32760), their elevations as they were.\n"),
+              std::string::npos)
+        << projected;
+    EXPECT_NE(projected.find("\nelevation: 30.000000 42.500000\n"), std::string::npos);
+    EXPECT_NE(projected.find("\ncrs: EPSG:32760\n"), std::string::npos);
+    EXPECT_EQ(projected.find("\ntriangles: 0\n"), std::string::npos);
+    const std::string xml = dir.path("auckland.xml");
+    EXPECT_EQ(runTool(std::string(VELLACOR_CLI) + " convert '" + cloud + "' --to '" + xml + "'").exitCode, 0);
+    EXPECT_NE(readFile(xml).find("<CoordinateSystem epsgCode=\"32760\"/>"), std::string::npos);
+
+    const std::string real = sharedData("las/1_4_w_evlr.las");
+    if (real.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+    const std::string named = info("'" + real + "'");
+    EXPECT_NE(named.find("\npoints: 1000\n"), std::string::npos) << named;
+    EXPECT_NE(named.find("\ncrs: EPSG:2903\n"), std::string::npos);  // NAD83(HARN) / New Mexico Central (ftUS), by its WKT
 }
 
 // The run's output with the dynamic loader's list of the libraries it opened.

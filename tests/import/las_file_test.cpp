@@ -1,5 +1,7 @@
 // LAS point clouds written byte by byte here, read back: every coordinate,
-// number and class name, the class choice, and the damaged files refused.
+// number and class name, the class choice, withheld points, the header's
+// box and counts held against the records, the damaged files refused, the
+// coordinate system the records name; and the real files beside the project.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +11,7 @@
 
 #include "import/las_file.h"
 #include "support/las_bytes.h"
+#include "support/temp_files.h"
 
 namespace vellacor::testing {
 namespace {
@@ -43,11 +46,16 @@ LasTestFile fileOf(const std::vector<WrittenPoint>& points, int minor, int forma
     return f;
 }
 
-// Read with every class chosen.
+LasClassAnswer everyClass(bool keepWithheld) {
+    LasClassAnswer answer;
+    answer.classes.fill(true);
+    answer.keepWithheld = keepWithheld;
+    return answer;
+}
+
+// Read with every class chosen, withheld points too.
 LasReadResult readEvery(const std::string& bytes) {
-    LasClassChoice all;
-    all.fill(true);
-    return readLasBytes(bytes, [all](const LasClassCounts&) { return all; });
+    return readLasBytes(bytes, [](const LasClassTally&) { return everyClass(true); });
 }
 
 TEST(LasFile, ReadsEveryPointOfFormats0136WithExtraBytes) {
@@ -68,7 +76,8 @@ TEST(LasFile, ReadsEveryPointOfFormats0136WithExtraBytes) {
             EXPECT_NEAR(p.easting, written[i].easting, file.scale[0] / 2 + 1e-9);
             EXPECT_NEAR(p.northing, written[i].northing, file.scale[1] / 2 + 1e-9);
             EXPECT_NEAR(p.elevation, written[i].elevation, file.scale[2] / 2 + 1e-9);
-            EXPECT_EQ(descriptionOf(p), c.format < 6 || i != 7 ? names[i] : "Class 130");  // 6-10: the whole byte
+            const std::string name = i == 6 && c.minor < 4 ? "Model Key-point" : names[i];  // a class before 1.4
+            EXPECT_EQ(descriptionOf(p), c.format < 6 || i != 7 ? name : "Class 130");  // 6-10: the whole byte
             EXPECT_TRUE(p.useInSurface);
         }
     }
@@ -77,25 +86,27 @@ TEST(LasFile, ReadsEveryPointOfFormats0136WithExtraBytes) {
 TEST(LasFile, ChoosesGroundByDefaultOtherwiseEveryPointAndSaysWhenNoneIsOfTheChosenClasses) {
     const std::vector<WrittenPoint> written = cloud();
     const std::string bytes = lasBytes(fileOf(written, 2, 1, 0));
-    LasClassCounts seen{};
-    const LasReadResult ground = readLasBytes(bytes, [&](const LasClassCounts& counts) {
-        seen = counts;
-        return defaultLasClasses(counts);
+    LasClassTally seen;
+    const LasReadResult ground = readLasBytes(bytes, [&](const LasClassTally& tally) {
+        seen = tally;
+        return defaultLasAnswer(tally);
     });
-    EXPECT_EQ(seen[2], 5u);  // the withheld ground point among them
-    EXPECT_EQ(seen[6], 1u);
-    EXPECT_EQ(seen[30], 1u);
-    ASSERT_EQ(ground.read.pointCount, 5);
-    const int groundNumbers[] = {1, 4, 8, 10, 11};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(ground.read.points[static_cast<std::size_t>(i)].number, groundNumbers[i]);
+    EXPECT_EQ(seen.counts[2], 4u);  // the withheld ground point apart
+    EXPECT_EQ(seen.withheld[2], 1u);
+    EXPECT_EQ(seen.counts[6], 1u);
+    EXPECT_EQ(seen.counts[30], 1u);
+    ASSERT_EQ(ground.read.pointCount, 4);
+    const int groundNumbers[] = {1, 4, 10, 11};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ground.read.points[static_cast<std::size_t>(i)].number, groundNumbers[i]);
+    EXPECT_EQ(ground.diagnostics.messages, std::vector<std::string>{"Left out 1 point the file marks as withheld."});
 
     std::vector<WrittenPoint> noGround = written;
     for (WrittenPoint& p : noGround) p.classByte = p.classByte == 2 ? 1 : 5;
-    EXPECT_EQ(readLasBytes(lasBytes(fileOf(noGround, 2, 1, 0)), defaultLasClasses).read.pointCount, 11);
+    EXPECT_EQ(readLasBytes(lasBytes(fileOf(noGround, 2, 1, 0)), defaultLasAnswer).read.pointCount, 11);
 
-    LasClassChoice bridges{};
-    bridges[17] = true;
-    const LasReadResult none = readLasBytes(bytes, [&](const LasClassCounts&) { return bridges; });
+    LasClassAnswer bridges;
+    bridges.classes[17] = true;
+    const LasReadResult none = readLasBytes(bytes, [&](const LasClassTally&) { return bridges; });
     EXPECT_TRUE(none.read.points.empty());
     EXPECT_EQ(none.diagnostics.messages, std::vector<std::string>{"The file holds no points of the classes chosen: Bridge Deck."});
 }
@@ -106,13 +117,11 @@ std::string onlyMessage(const std::string& bytes) {
     return r.diagnostics.messages.size() == 1 ? r.diagnostics.messages[0] : "messages: " + std::to_string(r.diagnostics.messages.size());
 }
 
-TEST(LasFile, RefusesCompressedDamagedAndForeignFilesWithTheirReason) {
+TEST(LasFile, RefusesDamagedAndForeignFilesWithTheirReason) {
     const std::string good = lasBytes(fileOf(cloud(), 4, 6, 3));
-    std::string laz = good;
+    std::string laz = good;  // marked compressed, without the record that says how
     laz[104] = static_cast<char>(6 | 0x80);
-    EXPECT_EQ(onlyMessage(laz), kCompressedLasMessage);
-    laz[104] = static_cast<char>(1 | 0x40);
-    EXPECT_EQ(onlyMessage(laz), kCompressedLasMessage);
+    EXPECT_EQ(onlyMessage(laz), "The LAS file is marked compressed but has no LAZ record saying how.");
     EXPECT_EQ(onlyMessage(good.substr(0, 200)), "The LAS file ends within its header.");
     EXPECT_EQ(onlyMessage(good.substr(0, 300)), "The LAS file ends within its header.");  // 1.4 says 375 bytes
     EXPECT_EQ(onlyMessage("LAS"), "This is not a LAS point cloud: it does not begin with \"LASF\".");
@@ -154,6 +163,239 @@ TEST(LasFile, ReadsWhatACutShortFileHoldsAndLeavesOutPointsBeyondSurveyCoordinat
     EXPECT_EQ(far.read.points[0].number, 5);
     EXPECT_EQ(far.diagnostics.messages,
               std::vector<std::string>{"Left out 10 points whose coordinates are too large to be survey coordinates."});
+}
+
+TEST(LasFile, LeavesOutWithheldPointsOfEitherFlagUnlessKeptAndCountsThemApart) {
+    // Formats 0-5 mark a withheld point in the class byte's top bit, 6-10 in
+    // the flags byte (0x04); there the class byte is the whole class, and the
+    // overlap flag (0x08) withholds nothing.
+    LasTestFile narrow;
+    narrow.points = {{0, 0, 0, 2}, {100, 0, 0, 2 | 0x80}, {0, 100, 0, 6 | 0x80}, {100, 100, 0, 2 | 0x40}};
+    LasTestFile wide = narrow;
+    wide.minor = 4;
+    wide.pointFormat = 6;
+    wide.points = {{0, 0, 0, 2, 0x08}, {100, 0, 0, 2, 0x04}, {0, 100, 0, 6, 0x0C}, {100, 100, 0, 2 | 0x80, 0x00}};
+    for (const LasTestFile& f : {narrow, wide}) {
+        SCOPED_TRACE(::testing::Message() << "format " << f.pointFormat);
+        const std::string bytes = lasBytes(f);
+        LasClassTally seen;
+        const LasReadResult left = readLasBytes(bytes, [&](const LasClassTally& tally) {
+            seen = tally;
+            return everyClass(false);
+        });
+        const bool isWide = f.pointFormat >= 6;
+        EXPECT_EQ(seen.counts[2], isWide ? 1u : 2u);  // 2 | 0x40 is a key point of class 2 in 0-5
+        EXPECT_EQ(seen.counts[130], isWide ? 1u : 0u);
+        EXPECT_EQ(seen.withheld[2], 1u);
+        EXPECT_EQ(seen.withheld[6], 1u);
+        ASSERT_EQ(left.read.pointCount, 2);
+        EXPECT_EQ(left.read.points[1].number, 4);
+        EXPECT_EQ(left.diagnostics.messages, std::vector<std::string>{"Left out 2 points the file marks as withheld."});
+
+        const LasReadResult kept = readLasBytes(bytes, [](const LasClassTally&) { return everyClass(true); });
+        EXPECT_EQ(kept.read.pointCount, 4);
+        EXPECT_TRUE(kept.diagnostics.messages.empty());
+
+        LasClassAnswer buildings;
+        buildings.classes[6] = true;
+        const LasReadResult only = readLasBytes(bytes, [&](const LasClassTally&) { return buildings; });
+        EXPECT_EQ(only.read.pointCount, 0);
+        EXPECT_EQ(only.diagnostics.messages,
+                  std::vector<std::string>{"The file holds only withheld points of the classes chosen: Building."});
+    }
+}
+
+TEST(LasFile, RecordsOfAnyLengthFromAnotherReaderGiveTheSamePointsAsTheFile) {
+    // A decompressing reader hands over records holding at least their first
+    // 17 bytes, laid out at its own length: only those bytes may be read.
+    std::vector<WrittenPoint> written = cloud();
+    written[2].classByte = 2;
+    LasTestFile f = fileOf(written, 4, 6, 5);
+    f.points[3].flags = 0x04;                        // withheld
+    f.box = std::array<double, 6>{512345.0, 4123446.0, 101.0, 512346.5, 4123457.0, 102.0};  // cuts off two
+    const std::string bytes = lasBytes(f);
+    const LasLayout layout = *readLasLayout(bytes).layout;
+    const LasReadResult fromFile = readLasBytes(bytes, defaultLasAnswer);
+
+    LasLayout packed = layout;
+    packed.recordLength = 20;
+    std::string records;
+    for (std::size_t i = 0; i < layout.records; ++i)
+        records += bytes.substr(layout.firstRecord + i * layout.recordLength, 17) + "\xFF\xFF\xFF";
+    const LasRecordRuns runs = [&](const LasRecordTaker& take) {
+        take(std::string_view(records).substr(0, 60), 0);  // runs of any whole number of records
+        take(std::string_view(records).substr(60), 3);
+    };
+    const LasReadResult fromRecords = readLasRecords(packed, runs, defaultLasAnswer);
+    ASSERT_EQ(fromRecords.read.pointCount, fromFile.read.pointCount);
+    EXPECT_EQ(fromFile.read.pointCount, 4);
+    for (int i = 0; i < fromFile.read.pointCount; ++i) {
+        const SurveyPoint &a = fromFile.read.points[static_cast<std::size_t>(i)],
+                          &b = fromRecords.read.points[static_cast<std::size_t>(i)];
+        EXPECT_EQ(a.number, b.number);
+        EXPECT_EQ(a.easting, b.easting);
+        EXPECT_EQ(a.northing, b.northing);
+        EXPECT_EQ(a.elevation, b.elevation);
+        EXPECT_EQ(descriptionOf(a), descriptionOf(b));
+    }
+    EXPECT_EQ(fromRecords.diagnostics.messages, fromFile.diagnostics.messages);
+    // Records a reader lost (a damaged run) leave the rest numbered by their place.
+    const LasReadResult afterLoss = readLasRecords(
+        packed, [&](const LasRecordTaker& take) { take(std::string_view(records).substr(60), 3); }, defaultLasAnswer);
+    ASSERT_EQ(afterLoss.read.pointCount, 2);
+    EXPECT_EQ(afterLoss.read.points[0].number, 10);
+    EXPECT_EQ(afterLoss.read.points[1].number, 11);
+    EXPECT_EQ(fromFile.diagnostics.messages,
+              (std::vector<std::string>{"Left out 1 point the file marks as withheld.",
+                                        "2 points lie outside the bounding box the file's header gives; they are kept."}));
+}
+
+TEST(LasFile, HoldsPointsToTheHeadersBoxWithinOneScaleStep) {
+    LasTestFile f;
+    f.points = {{0, 0, 0, 2}, {1000, 0, 500, 2}, {0, 1000, 1000, 2}, {1000, 1000, 1500, 2}};
+    // The points span 500000..500010, 4000000..4000010, 0..1.5; a box short
+    // of them by less than a step on every side still holds them.
+    f.box = std::array<double, 6>{500000.005, 4000000.005, 0.0005, 500009.995, 4000009.995, 1.4995};
+    EXPECT_TRUE(readEvery(lasBytes(f)).diagnostics.messages.empty());
+    f.box = std::array<double, 6>{500000.0, 4000000.0, 0.0, 500010.0, 4000010.0, 1.4985};
+    EXPECT_EQ(readEvery(lasBytes(f)).diagnostics.messages,
+              std::vector<std::string>{"1 point lies outside the bounding box the file's header gives; it is kept."});
+    f.box = std::array<double, 6>{500000.0, 4000000.0, 0.0, 500010.0, 4000010.0, -1.0};  // not a box: not held to
+    EXPECT_TRUE(readEvery(lasBytes(f)).diagnostics.messages.empty());
+    f.box = std::array<double, 6>{0, 0, 0, 0, 0, 0};  // a writer that left it empty: every point is out, and kept
+    const LasReadResult r = readEvery(lasBytes(f));
+    EXPECT_EQ(r.read.pointCount, 4);
+    EXPECT_EQ(r.diagnostics.messages,
+              std::vector<std::string>{"4 points lie outside the bounding box the file's header gives; they are kept."});
+}
+
+TEST(LasFile, PointsEndWithTheirCountBeforeTheExtendedRecordsAndStartAfterTheVariableOnes) {
+    LasTestFile f = fileOf(cloud(), 4, 6, 0);
+    f.extendedVlrs = {{"EXTRA", 7, std::string(300, 'x')}};  // ten records' worth
+    std::string bytes = lasBytes(f);
+    EXPECT_EQ(readEvery(bytes).read.pointCount, 11);
+    EXPECT_TRUE(readEvery(bytes).diagnostics.messages.empty());
+    putLittle<std::uint64_t>(bytes, 247, 20);
+    const LasReadResult over = readEvery(bytes);
+    EXPECT_EQ(over.read.pointCount, 11);
+    EXPECT_EQ(over.diagnostics.messages,
+              std::vector<std::string>{"The file holds 11 of the 20 points its header counts before its extended "
+                                       "records start: the rest are left out."});
+
+    LasTestFile v = fileOf(cloud(), 2, 1, 0);
+    v.vlrs = {{"LASF_Projection", 2112, std::string(100, 'w')}};
+    bytes = lasBytes(v);  // header 227, then records of 54 and 54 + 100 bytes: the points at 435
+    ASSERT_EQ(readEvery(bytes).read.pointCount, 11);
+    putLittle<std::uint32_t>(bytes, 96, 300);
+    EXPECT_EQ(onlyMessage(bytes), "The LAS file's header is damaged: its points would start at byte 300, within its "
+                                  "variable-length records (which end at byte 435).");
+    putLittle<std::uint32_t>(bytes, 96, 200);
+    EXPECT_EQ(onlyMessage(bytes), "The LAS file's header is damaged: its points would start at byte 200, within the header.");
+}
+
+TEST(LasFile, NamesClassesAsTheFilesVersionDoes) {
+    EXPECT_EQ(lasClassName(8, 2), "Model Key-point");
+    EXPECT_EQ(lasClassName(12, 0), "Overlap Points");
+    EXPECT_EQ(lasClassName(12, 3), "Overlap Points");
+    EXPECT_EQ(lasClassName(8, 4), "Reserved");
+    EXPECT_EQ(lasClassName(12, 4), "Reserved");
+    EXPECT_EQ(lasClassName(9, 2), "Water");
+    std::vector<WrittenPoint> points = cloud();
+    points[0].classByte = 12;
+    for (const int minor : {2, 4}) {
+        const LasReadResult r = readEvery(lasBytes(fileOf(points, minor, 1, 0)));
+        ASSERT_EQ(r.read.pointCount, 11);
+        EXPECT_EQ(descriptionOf(r.read.points[0]), minor == 2 ? "Overlap Points" : "Reserved");
+        EXPECT_EQ(descriptionOf(r.read.points[6]), minor == 2 ? "Model Key-point" : "Reserved");
+    }
+    LasClassAnswer keyPoints;
+    keyPoints.classes[8] = keyPoints.classes[17] = true;
+    EXPECT_EQ(readLasBytes(lasBytes(fileOf(cloud(), 1, 1, 0)), [&](const LasClassTally&) { return keyPoints; })
+                  .read.points[0].number, 7);
+    LasClassAnswer overlap;
+    overlap.classes[12] = true;
+    EXPECT_EQ(readLasBytes(lasBytes(fileOf(cloud(), 3, 1, 0)), [&](const LasClassTally&) { return overlap; })
+                  .diagnostics.messages,
+              std::vector<std::string>{"The file holds no points of the classes chosen: Overlap Points."});
+}
+
+LasCoordinateSystem systemOf(int minor, std::uint16_t encoding, const std::vector<LasTestVlr>& vlrs,
+                             const std::vector<LasTestVlr>& extended = {}) {
+    LasTestFile f = fileOf(cloud(), minor, 1, 0);
+    f.globalEncoding = encoding;
+    f.vlrs = vlrs;
+    f.extendedVlrs = extended;
+    const std::string bytes = lasBytes(f);
+    const LasReadResult r = readEvery(bytes);
+    EXPECT_EQ(r.read.pointCount, 11);
+    EXPECT_EQ(r.coordinateSystem.definition, readLasCoordinateSystem(bytes).definition);
+    return r.coordinateSystem;
+}
+
+TEST(LasFile, ReadsTheCoordinateSystemFromGeoTiffKeysOrWkt) {
+    const LasTestVlr utm = {"LASF_Projection", 34735, lasGeoKeys({{1024, 0, 1, 1}, {3072, 0, 1, 32633}, {4096, 0, 1, 5773}})};
+    EXPECT_EQ(systemOf(2, 0, {utm}).definition, "EPSG:32633");
+    EXPECT_EQ(systemOf(2, 0, {lasEpsgRecord(4326, true)}).definition, "EPSG:4326");
+
+    // Keys of the file's own projection: no code to take, and the datum's
+    // geographic code is not the system; the keys go to the library.
+    const LasTestVlr own = {"LASF_Projection", 34735,
+                            lasGeoKeys({{1024, 0, 1, 1}, {3072, 0, 1, 32767}, {2048, 0, 1, 4269}, {3074, 0, 1, 16010},
+                                     {3076, 34736, 1, 0}})};
+    const LasTestVlr doubles = {"LASF_Projection", 34736, std::string(8, '\0')};
+    const LasTestVlr text = {"LASF_Projection", 34737, "NAD83 / UTM 10N|"};
+    const LasCoordinateSystem userDefined = systemOf(3, 0, {own, doubles, text});
+    EXPECT_EQ(userDefined.definition, "");
+    EXPECT_EQ(userDefined.userDefinedKeys.directory.size(), 4u + 5 * 4);
+    EXPECT_EQ(userDefined.userDefinedKeys.doubles, std::vector<double>{0.0});
+    EXPECT_EQ(userDefined.userDefinedKeys.ascii, "NAD83 / UTM 10N|");
+    const LasTestVlr modelOnly = {"LASF_Projection", 34735, lasGeoKeys({{1024, 0, 1, 1}, {2048, 0, 1, 4269}})};
+    EXPECT_EQ(systemOf(2, 0, {modelOnly}).definition, "");
+
+    // WKT, up to its NUL; the 1.4 header bit puts it before the keys, wherever it is kept.
+    const std::string wkt = "PROJCS[\"NZGD2000 / New Zealand Transverse Mercator 2000\",AUTHORITY[\"EPSG\",\"2193\"]]";
+    const LasTestVlr wktRecord = {"LASF_Projection", 2112, wkt + std::string(3, '\0')};
+    EXPECT_EQ(systemOf(2, 0, {wktRecord}).definition, wkt);
+    EXPECT_EQ(systemOf(4, 0x10, {utm, wktRecord}).definition, wkt);
+    EXPECT_EQ(systemOf(4, 0, {utm, wktRecord}).definition, "EPSG:32633");
+    EXPECT_EQ(systemOf(2, 0x10, {utm, wktRecord}).definition, "EPSG:32633");  // the bit means nothing before 1.4
+    EXPECT_EQ(systemOf(4, 0x10, {}, {wktRecord}).definition, wkt);
+    EXPECT_EQ(systemOf(4, 0x10, {{"liblas", 2112, "GEOGCS[\"other\"]"}, utm}).definition, "EPSG:32633");
+    EXPECT_EQ(systemOf(2, 0, {}).definition, "");
+}
+
+// The real files beside the project, as other programs wrote them.
+TEST(LasFile, ReadsRealFilesWithTheirCountsAndSystems) {
+    struct Expect {
+        const char* file;
+        int points;
+        double sumEasting;
+        const char* systemStart;
+    };
+    const Expect expected[] = {
+        {"1_4_w_evlr.las", 1000, 1694379477.6543586, "PROJCS[\"NAD83(HARN) / New Mexico Central (ftUS)\""},
+        {"extra-bytes.las", 1065, 678721022.97, ""},
+        {"point-color.las", 1065, 526636816.6400003, ""},
+        {"point-time-color.las", 1065, 526636816.6400003, ""},
+        {"point-time.las", 1065, 526636816.6400003, ""},
+        {"point10.las", 1065, 526636816.6400003, ""},
+    };
+    for (const Expect& e : expected) {
+        const std::string path = sharedData(std::string("las/") + e.file);
+        if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+        SCOPED_TRACE(e.file);
+        const std::optional<LasReadResult> r = readLasFile(path, [](const LasClassTally&) { return everyClass(false); });
+        ASSERT_TRUE(r);
+        EXPECT_TRUE(r->diagnostics.messages.empty());
+        ASSERT_EQ(r->read.pointCount, e.points);
+        double sum = 0;
+        for (int i = 0; i < e.points; ++i) sum += r->read.points[static_cast<std::size_t>(i)].easting;
+        EXPECT_NEAR(sum, e.sumEasting, 1e-3);
+        EXPECT_EQ(r->coordinateSystem.definition.substr(0, std::string_view(e.systemStart).size()), e.systemStart);
+    }
+    // A compressed file's header and records are read as they are, its points left to the decoder.
+    const std::string packed = readFile(sharedData("las/append-bug.laz"));
+    EXPECT_TRUE(readLasCoordinateSystem(packed).definition.starts_with("PROJCRS[\"RGF93 / Lambert-93\""));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -322,10 +323,13 @@ TEST(SavingDialog, EachFormatHasItsButtonAndTheSiteItsSystem) {
 
 TEST(PointClassesDialog, ShowsTheFilesClassesWithTheChosenTickedAndReturnsWhatIsTicked) {
     PointClassesDialog classes;
-    classes.classes = {{1, "Unclassified", 12}, {2, "Ground", 3400000000}, {9, "Water", 5}};
+    classes.classes = {{1, "Unclassified", 12}, {2, "Ground", 3400000000, 7}, {9, "Water", 5}};
     classes.chosen = {2};
+    classes.withheld = 7;
     QStringList shown;
     QList<Qt::CheckState> ticks;
+    QString withheldLabel;
+    bool keepEnabled = false;
     const auto tick = [&](QDialog& dialog) {
         QListWidget* list = dialog.findChild<QListWidget*>();
         for (int row = 0; row < list->count(); ++row) {
@@ -333,13 +337,21 @@ TEST(PointClassesDialog, ShowsTheFilesClassesWithTheChosenTickedAndReturnsWhatIs
             ticks << list->item(row)->checkState();
             list->item(row)->setCheckState(row == 2 ? Qt::Checked : Qt::Unchecked);
         }
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->text().startsWith(QStringLiteral("Withheld"))) withheldLabel = label->text();
+        auto* keep = dialog.findChild<QCheckBox*>();
+        keepEnabled = keep->isEnabled() && !keep->isChecked();
+        keep->setChecked(true);
         pressOkOrCancel(dialog);
     };
     ASSERT_TRUE(answering(tick, [&] { return runPointClassesDialog(nullptr, classes); }));
-    EXPECT_EQ(shown, (QStringList{"Unclassified (class 1): 12 points", "Ground (class 2): 3400000000 points",
+    EXPECT_EQ(shown, (QStringList{"Unclassified (class 1): 12 points", "Ground (class 2): 3400000000 points, 7 withheld",
                                   "Water (class 9): 5 points"}));
     EXPECT_EQ(ticks, (QList<Qt::CheckState>{Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
     EXPECT_EQ(classes.chosen, std::vector<int>{9});
+    EXPECT_EQ(withheldLabel, QStringLiteral("Withheld: 7"));
+    EXPECT_TRUE(keepEnabled);
+    EXPECT_TRUE(classes.keepWithheld);
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ public:
     std::optional<double> lastWallPointDefault;
     std::deque<int> aligningAnswers;            // empty: cancelled
     std::deque<std::vector<int>> classAnswers;  // empty: the dialog's own choice is kept
+    std::deque<bool> keepWithheldAnswers;       // empty: the dialog's own box is kept
     std::vector<PointClassesDialog> classDialogsShown;
     std::deque<std::string> coordinateSystemAnswers;  // empty: cancelled
     std::vector<std::string> coordinateSystemsShown;
@@ -83,9 +84,15 @@ public:
     }
     bool run(PointClassesDialog& dialog) override {
         classDialogsShown.push_back(dialog);
-        if (classAnswers.empty()) return false;
-        dialog.chosen = classAnswers.front();
-        classAnswers.pop_front();
+        if (classAnswers.empty() && keepWithheldAnswers.empty()) return false;
+        if (!classAnswers.empty()) {
+            dialog.chosen = classAnswers.front();
+            classAnswers.pop_front();
+        }
+        if (!keepWithheldAnswers.empty()) {
+            dialog.keepWithheld = keepWithheldAnswers.front();
+            keepWithheldAnswers.pop_front();
+        }
         return true;
     }
     bool run(SelectFormatDialog& dialog) override {
