@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "import/las_vlrs.h"
 #include "import/laz_file.h"
@@ -233,37 +234,47 @@ LasPointCollector::LasPointCollector(const LasLayout& layout, const LasClassAnsw
 }
 
 void LasPointCollector::add(std::string_view records, std::size_t firstIndex) {
+    // Read into locals: the points written below are doubles too, so the
+    // compiler would otherwise read these again for every record.
+    const std::array<double, 3> scale = layout_.scale, offset = layout_.offset;
+    std::array<double, 3> low{}, high{};  // the header's box, a step of the scale wider
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double step = std::abs(scale[k]);
+        low[k] = boxUsable_ ? layout_.lowest[k] - step : -std::numeric_limits<double>::infinity();
+        high[k] = boxUsable_ ? layout_.highest[k] + step : std::numeric_limits<double>::infinity();
+    }
+    const LasClassChoice classes = answer_.classes;
+    const bool keepWithheld = answer_.keepWithheld;
+    std::uint64_t withheld = 0, tooLarge = 0, outside = 0;
     std::size_t index = firstIndex;
     eachRecord(records, layout_, [&](const char* record) {
         const std::size_t number = ++index;  // numbered from 1
         const std::uint8_t code = classOf(record, layout_);
-        if (!answer_.classes[code]) return;
-        if (!answer_.keepWithheld && isWithheld(record, layout_)) {
-            ++withheldLeftOut_;
+        if (!classes[code]) return;
+        if (!keepWithheld && isWithheld(record, layout_)) {
+            ++withheld;
             return;
         }
         std::int32_t stored[3];
         std::memcpy(stored, record, sizeof stored);
         double at[3];
-        for (std::size_t k = 0; k < 3; ++k) at[k] = stored[k] * layout_.scale[k] + layout_.offset[k];
+        for (std::size_t k = 0; k < 3; ++k) at[k] = stored[k] * scale[k] + offset[k];
         if (!isUsableCoordinate(at[0]) || !isUsableCoordinate(at[1]) || !isUsableCoordinate(at[2])) {
-            ++tooLarge_;
+            ++tooLarge;
             return;
         }
-        if (boxUsable_)
-            for (std::size_t k = 0; k < 3; ++k) {
-                const double step = std::abs(layout_.scale[k]);
-                if (at[k] < layout_.lowest[k] - step || at[k] > layout_.highest[k] + step) {
-                    ++outsideBox_;
-                    break;
-                }
-            }
+        const bool out = at[0] < low[0] || at[0] > high[0] || at[1] < low[1] || at[1] > high[1] ||
+                         at[2] < low[2] || at[2] > high[2];
+        outside += out ? 1u : 0u;
         SurveyPoint& p = points_.emplace_back(classRecords_[code]);
         p.number = static_cast<std::int32_t>(number);
         p.easting = at[0];
         p.northing = at[1];
         p.elevation = at[2];
     });
+    withheldLeftOut_ += withheld;
+    tooLarge_ += tooLarge;
+    outsideBox_ += outside;
 }
 
 void LasPointCollector::addNotes(ReadDiagnostics& diagnostics) const {

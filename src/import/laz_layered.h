@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "import/laz_fields.h"
 #include "import/laz_items.h"
 
 // What the decoders of the layered items (point formats 6-10) share: the
@@ -13,17 +14,6 @@ namespace vellacor::laz::layered {
 // Each scanner channel has its own last record and its own models; a chunk
 // opens a channel's the first time one of its points comes.
 inline constexpr std::uint32_t kChannels = 4;
-
-template <typename T>
-T load(const std::uint8_t* at) {
-    T value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-template <typename T>
-void store(std::uint8_t* at, T value) {
-    std::memcpy(at, &value, sizeof value);
-}
 
 // One layer of a chunk: its byte count, then an arithmetic stream of its own
 // over that many bytes. A layer of no bytes codes a field that does not change

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "import/laz_fields.h"
 #include "import/laz_items.h"
 
 namespace vellacor::laz {
@@ -24,33 +25,7 @@ constexpr std::uint8_t kReturnLevel[8][8] = {
     {4, 3, 2, 1, 0, 1, 2, 3}, {5, 4, 3, 2, 1, 0, 1, 2}, {6, 5, 4, 3, 2, 1, 0, 1}, {7, 6, 5, 4, 3, 2, 1, 0},
 };
 
-template <typename T>
-T load(const std::uint8_t* at) {
-    T value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-template <typename T>
-void store(std::uint8_t* at, T value) {
-    std::memcpy(at, &value, sizeof value);
-}
-
 std::uint32_t evenBelow(std::uint32_t n) { return n & ~1u; }
-
-// A symbol model made the first time a context (a previous byte value) needs it.
-class LazySymbolModels {
-public:
-    explicit LazySymbolModels(std::uint32_t symbols) : symbols_(symbols) {}
-    SymbolModel& at(std::uint8_t context) {
-        auto& model = models_[context];
-        if (!model) model = std::make_unique<SymbolModel>(symbols_);
-        return *model;
-    }
-
-private:
-    std::uint32_t symbols_;
-    std::array<std::unique_ptr<SymbolModel>, 256> models_;
-};
 
 // The core 20 bytes: x, y, z (int32), intensity (uint16), the return byte,
 // the class byte, scan angle, user data, point source (uint16).

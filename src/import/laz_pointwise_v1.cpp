@@ -5,52 +5,18 @@
 #include <array>
 #include <cstring>
 
+#include "import/laz_fields.h"
 #include "import/laz_items.h"
 
 namespace vellacor::laz {
 
 namespace {
 
-template <typename T>
-T load(const std::uint8_t* at) {
-    T value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-template <typename T>
-void store(std::uint8_t* at, T value) {
-    std::memcpy(at, &value, sizeof value);
-}
-
-// Sums and products as the encoder's 32- and 64-bit arithmetic gives them:
-// wrapping, never overflowing.
-std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t wrappingTimes(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
 // The middle one of three values.
 std::int32_t median3(const std::int32_t (&v)[3]) {
     if (v[0] < v[1]) return v[1] < v[2] ? v[1] : v[0] < v[2] ? v[2] : v[0];
     return v[0] < v[2] ? v[0] : v[1] < v[2] ? v[2] : v[1];
 }
-
-// A symbol model made the first time a context (a previous byte value) needs it.
-class LazySymbolModels {
-public:
-    explicit LazySymbolModels(std::uint32_t symbols) : symbols_(symbols) {}
-    SymbolModel& at(std::uint8_t context) {
-        auto& model = models_[context];
-        if (!model) model = std::make_unique<SymbolModel>(symbols_);
-        return *model;
-    }
-
-private:
-    std::uint32_t symbols_;
-    std::array<std::unique_ptr<SymbolModel>, 256> models_;
-};
 
 // The core 20 bytes: x, y, z (int32), intensity (uint16), the return byte,
 // the class byte, scan angle, user data, point source (uint16). The

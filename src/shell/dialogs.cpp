@@ -103,6 +103,8 @@ bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog) {
         const bool chosen = std::find(dialog.chosen.begin(), dialog.chosen.end(), entry.code) != dialog.chosen.end();
         item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
     }
+    // Wide enough for the longest class line without a scroll bar.
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + 24);
     layout->addWidget(list);
     // Withheld points are counted apart above; the box brings them in with their classes.
     auto* keepWithheld = new QCheckBox(QStringLiteral("Keep withheld points"));
