@@ -1,17 +1,21 @@
 // Forcing 1,000 random short breaklines into a 100,000-point surface, as the
 // staged insertion does after a rebuild: one enforcer, its edge links made
 // once and mended after each breakline. And 60,000 CAD lines becoming
-// breaklines, through the crossing index and by scanning the whole list.
+// breaklines, through the crossing index and by scanning the whole list. And
+// a contour drawing's breaklines, at once and by the window's frames.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <random>
 
 #include "app/breaklines.h"
 #include "app/dxf_import.h"
+#include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "surface/breakline_enforce.h"
 #include "surface/tin_geometry.h"
@@ -80,7 +84,7 @@ BENCHMARK(BM_EnforceShortBreaklines)->UseManualTime()->Unit(benchmark::kMillisec
 namespace {
 
 // The staged insertion as the frames run it after a rebuild: each step forces
-// five breaklines. The slowest step is the one to hold against a frame.
+// what fits in a frame's budget. The slowest step is the one to hold against a frame.
 void BM_InsertionStep(benchmark::State& state) {
     const std::vector<PlanPoint> points = uniformPoints(90000);
     const auto pairs = shortPairs(points, 1000);
@@ -188,5 +192,93 @@ void BM_CadLinesBecomeBreaklinesScanningTheList(benchmark::State& state) {
     state.counters["breaklines"] = model.document.breaklines.count();
 }
 BENCHMARK(BM_CadLinesBecomeBreaklinesScanningTheList)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+namespace {
+
+// A contour drawing like a national map sheet's, 1 m contours over rolling
+// ground with about 12,700 segments (bench/make_contour_dxf.py), opened with
+// "Use CAD lines as Breaklines?" answered Yes, its surface built, and then
+// every breakline enforced. Per breakline is the enforcement's cost on such a
+// drawing; the frames are how the window paces the same work (10 ms a frame).
+class AnswersYes : public SilentUi {
+public:
+    Answer message(const std::string&, MessageKind kind) override {
+        return kind == MessageKind::Question ? Answer::Yes : Answer::Ok;
+    }
+};
+
+std::string contourDrawing() {
+    const std::string path = std::filesystem::temp_directory_path() / "vellacor-bench-contours-1m.dxf";
+    if (!std::filesystem::exists(path)) {
+        const std::string command =
+            "/usr/bin/python3 " + std::string(VELLACOR_BENCH_SOURCE) + "/make_contour_dxf.py " + path;
+        if (std::system(command.c_str()) != 0) return {};
+    }
+    return path;
+}
+
+// Opens the drawing and builds its surface, the breaklines still waiting.
+bool openWithSurface(SiteModel& model, Ui& ui, const std::string& path) {
+    if (!importDxf(model, ui, path, false)) return false;
+    model.display.surfaceMode = SurfaceMode::Flat;
+    model.document.triangulateStage.running = true;
+    startTriangulation(model, ui);
+    model.work.triangulation.wait();
+    adoptFinishedSurfaceWork(model, ui);
+    return model.document.triangulateStage.done && !model.document.breaklines.ready();
+}
+
+void BM_ContourDrawingBreaklinesAtOnce(benchmark::State& state) {
+    const std::string path = contourDrawing();
+    AnswersYes ui;
+    int count = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SiteModel model;
+        if (path.empty() || !openWithSurface(model, ui, path)) {
+            state.SkipWithError("no contour drawing (bench/make_contour_dxf.py)");
+            return;
+        }
+        count = model.document.breaklines.count();
+        state.ResumeTiming();
+        insertAllBreaklines(model);
+    }
+    state.counters["breaklines"] = count;
+    // Seconds a breakline: the time over the count.
+    state.counters["per_breakline"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ContourDrawingBreaklinesAtOnce)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void BM_ContourDrawingBreaklinesByFrames(benchmark::State& state) {
+    const std::string path = contourDrawing();
+    AnswersYes ui;
+    int frames = 0;
+    double slowest = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SiteModel model;
+        if (path.empty() || !openWithSurface(model, ui, path)) {
+            state.SkipWithError("no contour drawing (bench/make_contour_dxf.py)");
+            return;
+        }
+        frames = 0;
+        slowest = 0.0;
+        state.ResumeTiming();
+        while (!model.document.breaklines.ready()) {
+            const auto start = std::chrono::steady_clock::now();
+            insertBreaklinesStep(model);
+            slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            ++frames;
+        }
+    }
+    state.counters["frames"] = frames;
+    state.counters["slowest_frame_ms"] = 1000.0 * slowest;
+}
+BENCHMARK(BM_ContourDrawingBreaklinesByFrames)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -1,11 +1,15 @@
 // Cut and fill between two surfaces of 1,000,000 points each (uniform random
-// against uniform random, and a regular grid against uniform random), beside
-// the time to build one of them (triangulation and neighbour links, as the
-// pipeline runs them) in the same run.
+// against uniform random, a regular grid against uniform random, and rolling
+// ground against a graded pad), beside the time to build one of them
+// (triangulation and neighbour links, as the pipeline runs them) in the same
+// run.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <random>
 #include <thread>
 
 #include "app/comparison_surface.h"
@@ -55,9 +59,78 @@ std::vector<PlanPoint> gridDesign() {
     return points;
 }
 
-void compare(benchmark::State& state, const std::vector<PlanPoint>& comparisonPoints) {
+// A level pad on rolling ground, as a finished-ground design is drawn: a
+// rectangle 440 x 280 m turned 30 degrees at 110 m, about the ground's mean
+// there, with 1:3 side slopes down to the ground where it is filled and up
+// to it where it is cut; beyond where the slopes meet the ground the design
+// is the ground. The ground crosses the pad's level along a winding line
+// and the slopes meet it along another, so the zero line of the difference
+// is long and winding and most of the site is neither cut nor fill.
+struct Pad {
+    static constexpr double kLevel = 110.0, kHalfLength = 220.0, kHalfWidth = 140.0, kSlope = 3.0;
+    static constexpr double kCx = 500500.0, kCy = 4000500.0;
+
+    static double ground(double x, double y) {
+        return 100.0 + 25.0 * std::sin(0.013 * (x - 500000.0)) * std::cos(0.011 * (y - 4000000.0)) + 0.02 * (x - 500000.0);
+    }
+    // Plan distance from the pad (0 on it).
+    static double distance(double x, double y) {
+        const double c = std::cos(0.5235987755982988), s = std::sin(0.5235987755982988);
+        const double u = std::fabs(c * (x - kCx) + s * (y - kCy)) - kHalfLength;
+        const double v = std::fabs(-s * (x - kCx) + c * (y - kCy)) - kHalfWidth;
+        return std::hypot(std::max(u, 0.0), std::max(v, 0.0));
+    }
+    // The design's height, and whether the grading reaches (x, y).
+    static double design(double x, double y, bool& graded) {
+        const double g = ground(x, y), reach = distance(x, y) / kSlope;
+        graded = std::fabs(g - kLevel) > reach;
+        return std::clamp(g, kLevel - reach, kLevel + reach);
+    }
+};
+
+// Metres given in whole millimetres, as the files of some design offices are.
+double millimetres(double v) { return std::round(v * 1000.0); }
+
+// The ground: the usual uniform points with the rolling heights, in millimetres.
+std::vector<PlanPoint> rollingGround() {
+    std::vector<PlanPoint> points = uniformPoints(kPoints, 1);
+    for (PlanPoint& p : points) p = {millimetres(p.x), millimetres(p.y), millimetres(Pad::ground(p.x, p.y))};
+    return points;
+}
+
+// The finished ground: the ground's own points where the grading does not
+// reach, and as many points again of the pad and its slopes, in millimetres.
+std::vector<PlanPoint> padDesign() {
+    std::vector<PlanPoint> points;
+    for (const PlanPoint& p : rollingGround()) {
+        bool graded = false;
+        Pad::design(p.x / 1000.0, p.y / 1000.0, graded);
+        if (!graded) points.push_back(p);
+    }
+    std::mt19937_64 random(2);
+    std::uniform_real_distribution<double> unit(0.0, 1000.0);
+    while (points.size() < static_cast<std::size_t>(kPoints)) {
+        const double x = std::round(1000.0 * (500000.0 + unit(random))) / 1000.0;
+        const double y = std::round(1000.0 * (4000000.0 + unit(random))) / 1000.0;
+        bool graded = false;
+        const double z = Pad::design(x, y, graded);
+        if (graded) points.push_back({millimetres(x), millimetres(y), millimetres(z)});
+    }
+    return points;
+}
+
+// The same pad drawn on its own points over the whole site: beyond the
+// grading the two surfaces differ only by how each follows the ground.
+std::vector<PlanPoint> padResurveyed() {
+    std::vector<PlanPoint> points = uniformPoints(kPoints, 2);
+    bool graded = false;
+    for (PlanPoint& p : points) p = {millimetres(p.x), millimetres(p.y), millimetres(Pad::design(p.x, p.y, graded))};
+    return points;
+}
+
+void compare(benchmark::State& state, const std::vector<PlanPoint>& sitePoints, const std::vector<PlanPoint>& comparisonPoints) {
     SiteModel site, comparison;
-    buildSurface(site, uniformPoints(kPoints, 1));
+    buildSurface(site, sitePoints);
     buildSurface(comparison, comparisonPoints);
     const SurfaceView a = linkedSurfaceOf(site), b = linkedSurfaceOf(comparison);
     std::optional<VolumeTotals> totals;
@@ -73,11 +146,15 @@ void compare(benchmark::State& state, const std::vector<PlanPoint>& comparisonPo
     state.counters["comparison_triangles"] = b.triangleCount;
     state.counters["cut"] = totals ? totals->cut : 0.0;
     state.counters["fill"] = totals ? totals->fill : 0.0;
+    state.counters["cut_area"] = totals ? totals->cutArea : 0.0;
+    state.counters["fill_area"] = totals ? totals->fillArea : 0.0;
     state.counters["peak_rss_MB"] = peakMegabytes();
 }
 
-void BM_Volume_Uniform1M_Uniform1M(benchmark::State& state) { compare(state, design(uniformPoints(kPoints, 2))); }
-void BM_Volume_Uniform1M_Grid1000x1000(benchmark::State& state) { compare(state, gridDesign()); }
+void BM_Volume_Uniform1M_Uniform1M(benchmark::State& state) { compare(state, uniformPoints(kPoints, 1), design(uniformPoints(kPoints, 2))); }
+void BM_Volume_Uniform1M_Grid1000x1000(benchmark::State& state) { compare(state, uniformPoints(kPoints, 1), gridDesign()); }
+void BM_Volume_RollingGround1M_Pad1M(benchmark::State& state) { compare(state, rollingGround(), padDesign()); }
+void BM_Volume_RollingGround1M_PadResurveyed1M(benchmark::State& state) { compare(state, rollingGround(), padResurveyed()); }
 
 void BM_BuildSurface_Uniform1M(benchmark::State& state) {
     const std::vector<PlanPoint> points = uniformPoints(kPoints, 1);
@@ -122,5 +199,7 @@ BENCHMARK(BM_CutFillDifference_Uniform1M_Uniform1M)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_BuildSurface_Uniform1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Volume_Uniform1M_Uniform1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Volume_Uniform1M_Grid1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Volume_RollingGround1M_Pad1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Volume_RollingGround1M_PadResurveyed1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -3,6 +3,7 @@
 # the same session, as a user meets them (process start, reading, exit):
 #   info --surface FILE.xyz   beside bench/peer_cgal_surface (iostreams + CGAL)
 #   info FILE (reading only)  beside bench/pandas_read_csv.py (pandas' C reader)
+#   volume GROUND PAD         beside info --surface PAD (one surface built)
 # Each round runs the program and its peer back to back, the order swapped
 # every other round, and records wall seconds and peak RSS with /usr/bin/time.
 # Prints the median of the rounds, their range, and the median and range of
@@ -142,6 +143,43 @@ for f in "$xyz" ${big:+"$big"}; do
   compare "info $name" pandas "$have_pandas" "$cli info" "$python $pandas_script" "$f"
   peer_tail=""
 done
+# volume of rolling ground against a graded pad, 1,000,000 points each in
+# millimetres, beside building the design alone: the pad (440 x 280 m,
+# turned 30 degrees, at 110 m) has 1:3 side slopes down to the ground in
+# fill and up to it in cut, and the design is the ground's own points where
+# the grading does not reach, so the zero line winds round the pad and
+# through it.
+generate_pad_pair() {  # GROUNDFILE DESIGNFILE
+  mawk -v n=1000000 -v ground="$1" -v design="$2" '
+    function h(x, y) { return 100 + 25 * sin(0.013 * (x - 500000)) * cos(0.011 * (y - 4000000)) + 0.02 * (x - 500000) }
+    function mm(v) { return sprintf("%.0f", v * 1000) }
+    function graded(x, y,   u, v, d, reach) {  # sets z: the design height
+      u = 0.8660254037844387 * (x - 500500) + 0.5 * (y - 4000500); u = (u < 0 ? -u : u) - 220
+      v = -0.5 * (x - 500500) + 0.8660254037844387 * (y - 4000500); v = (v < 0 ? -v : v) - 140
+      d = sqrt((u > 0 ? u * u : 0) + (v > 0 ? v * v : 0)); reach = d / 3; z = h(x, y)
+      if (z > 110 + reach) { z = 110 + reach; return 1 }
+      if (z < 110 - reach) { z = 110 - reach; return 1 }
+      return 0
+    }
+    BEGIN {
+      srand(5)
+      for (i = 0; i < n; ++i) {
+        x = 500000 + 1000 * rand(); y = 4000000 + 1000 * rand(); line = mm(x) " " mm(y) " " mm(h(x, y))
+        print line > ground
+        if (!graded(x, y)) { print line > design; ++kept }
+      }
+      while (kept < n) {
+        x = 500000 + 1000 * rand(); y = 4000000 + 1000 * rand()
+        if (graded(x, y)) { print mm(x) " " mm(y) " " mm(z) > design; ++kept }
+      }
+    }'
+}
+echo "generating the pad pair"
+generate_pad_pair "$work/ground_1m.xyz" "$work/pad_1m.xyz"
+cat "$work/ground_1m.xyz" > /dev/null
+compare "volume ground pad" "info --surface pad" 1 "$cli volume $work/ground_1m.xyz" \
+  "$cli info --surface --interval 1000" "$work/pad_1m.xyz"
+
 # info reads a .csv as PNEZD by --format.
 peer_tail=1
 compare "info $(basename "$pnezd")" pandas "$have_pandas" "$cli info --format PNEZD" "$python $pandas_script" "$pnezd"

@@ -20,7 +20,6 @@ namespace vellacor {
 
 namespace {
 
-constexpr int kBreaklinesPerStep = 5;
 constexpr double kVertexMatch = 0.005;
 constexpr double kNoMatch = -666.0;
 
@@ -233,14 +232,37 @@ void breaklineBetween(SiteModel& model, Ui& ui, int first, int second) {
         recordSiteEdit(model, BreaklineEdit{model.document.breaklines.pairs.back(), true});
 }
 
-void insertBreaklinesStep(SiteModel& model) {
+namespace {
+
+// What the user had on before the breaklines went in comes back; a site
+// shown without its surface gets the shaded surface, as after a build.
+void restoreDisplayAfterInsertion(SiteModel& model) {
+    std::optional<InsertionDisplay>& before = model.work.displayBeforeBreaklines;
+    if (!before) return;
+    DisplaySwitches& display = model.display;
+    display.surfaceMode = before->surfaceMode == SurfaceMode::Off ? SurfaceMode::Flat : before->surfaceMode;
+    display.showTriangles = before->showTriangles;
+    display.showDxfOverlay = before->showDxfOverlay;
+    before.reset();
+}
+
+}  // namespace
+
+namespace {
+
+// The staged insertion's step: enforces waiting breaklines, in list order,
+// while keepGoing(enforced so far in this step) says so.
+template <typename KeepGoing>
+void insertWaitingBreaklines(SiteModel& model, KeepGoing keepGoing) {
     SiteDocument& d = model.document;
     if (!d.triangulateStage.done || d.breaklines.ready()) return;
     model.renderer.redrawNeeded = true;
     const int count = d.breaklines.count();
     if (d.breaklinesInserted >= count) {
+        // The last breaklines were taken back while the earlier ones went in.
         d.breaklines.allInserted = true;
         d.breaklinesInserted = count;
+        restoreDisplayAfterInsertion(model);
         return;
     }
     // The triangle outlines show while breaklines go in; what the user had
@@ -251,7 +273,7 @@ void insertBreaklinesStep(SiteModel& model) {
     display.showDxfOverlay = false;
     display.surfaceMode = SurfaceMode::Off;
     display.showTriangles = true;
-    for (int n = 0; n < kBreaklinesPerStep && d.breaklinesInserted < count; ++n) {
+    for (int n = 0; d.breaklinesInserted < count && keepGoing(n); ++n) {
         drawBreaklineInserting(model.renderer.frame, model.renderer.sceneView, surfaceOf(d),
                                d.breaklines.pairs[static_cast<std::size_t>(d.breaklinesInserted)]);
         enforceBreakline(model, d.breaklinesInserted);
@@ -260,12 +282,24 @@ void insertBreaklinesStep(SiteModel& model) {
     d.progress = static_cast<double>(d.breaklinesInserted) / static_cast<double>(count);
     if (d.breaklinesInserted >= count) {
         d.breaklines.allInserted = true;
-        // A site shown without its surface gets the shaded surface, as after a build.
-        display.surfaceMode = before->surfaceMode == SurfaceMode::Off ? SurfaceMode::Flat : before->surfaceMode;
-        display.showTriangles = before->showTriangles;
-        display.showDxfOverlay = before->showDxfOverlay;
-        before.reset();
+        restoreDisplayAfterInsertion(model);
     }
+}
+
+}  // namespace
+
+void insertBreaklinesStep(SiteModel& model) {
+    // A contour drawing's breakline takes about a microsecond: a frame puts in
+    // thousands, and slow ones (long, across a dense surface) still go in a
+    // few a frame.
+    const Clock::time_point start = model.cycle.now();
+    insertWaitingBreaklines(model, [&](int n) {
+        return n < kLeastBreaklinesPerFrame || model.cycle.now() - start < kBreaklineFrameBudget;
+    });
+}
+
+void insertAllBreaklines(SiteModel& model) {
+    insertWaitingBreaklines(model, [](int) { return true; });
 }
 
 }  // namespace vellacor

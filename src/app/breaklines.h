@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <span>
 #include <vector>
 
@@ -46,8 +47,18 @@ bool addAndEnforceBreakline(SiteModel& model, int first, int second);
 // or says "Breakline crosses another breakline!".
 void breaklineBetween(SiteModel& model, Ui& ui, int first, int second);
 
-// One step of the staged insertion after a new surface: enforces up to five
-// waiting breaklines. Runs while the triangulation is done and the list is not.
+// A frame's share of the staged insertion: at least this many breaklines,
+// then more while the frame's step has run less than this long.
+inline constexpr int kLeastBreaklinesPerFrame = 5;
+inline constexpr std::chrono::milliseconds kBreaklineFrameBudget{10};
+
+// One frame's step of the staged insertion after a new surface: enforces the
+// waiting breaklines that fit in the frame's budget, timed by the frame clock
+// (model.cycle.now). Runs while the triangulation is done and the list is not.
 void insertBreaklinesStep(SiteModel& model);
+
+// Enforces every waiting breakline at once: the command line's way, where no
+// frame waits to be drawn.
+void insertAllBreaklines(SiteModel& model);
 
 }  // namespace vellacor

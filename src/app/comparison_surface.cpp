@@ -4,6 +4,7 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
+#include "app/site_open.h"
 #include "app/status_display.h"
 #include "app/volume_report.h"
 
@@ -15,7 +16,10 @@ ComparisonState::~ComparisonState() = default;
 bool openComparisonSurface(SiteModel& model, Ui& ui, const std::string& path,
                            const std::optional<std::string>& format) {
     auto surface = std::make_unique<SiteModel>();
-    if (openDocument(*surface, ui, path, format) != OpenResult::Loaded) return false;
+    SiteRequest request;
+    request.path = path;
+    request.format = format;
+    if (openSite(*surface, ui, request) != OpenResult::Loaded) return false;
     // Its pipeline builds what a shown flat surface needs: the triangles and their links.
     surface->display.surfaceMode = SurfaceMode::Flat;
     surface->display.showPoints = false;

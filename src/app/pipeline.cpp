@@ -9,6 +9,7 @@
 #include "app/overlay_stages.h"
 #include "app/shading_stage.h"
 #include "app/site_model.h"
+#include "app/status_display.h"
 #include "app/view_settings.h"
 #include "app/water.h"
 #include "platform/ui.h"
@@ -39,8 +40,9 @@ void startTriangulationStage(SiteModel& model, Ui& ui) {
 }
 
 void startDerivedStages(SiteModel& model) {
-    if (isElevationGrid(model.document.pointFileFormat) || model.document.triangleCount <= 0 || !model.document.triangulateStage.done ||
-        !model.document.breaklines.ready())
+    // Grids are linked as every surface is: sections, ponds, volumes and
+    // boundaries work on the links.
+    if (model.document.triangleCount <= 0 || !model.document.triangulateStage.done || !model.document.breaklines.ready())
         return;
     if (!model.document.contourStage.done) {
         if (model.document.contourStage.enabled && !model.document.contourStage.running) {
@@ -84,6 +86,25 @@ void stepLight(SiteModel& model, Ui& ui) {
     updateLight(model);
 }
 
+// How far a run to the finished surface has got, 0 to 1: its stages weighted
+// by what they usually take. A stage made again (after a breakline) may take
+// the figure back a little; whoever shows it keeps the furthest.
+double runFraction(const SiteModel& model) {
+    const SiteDocument& d = model.document;
+    const double working = d.progress.load();
+    auto share = [&](const StageTriple& stage) { return stage.done ? 1.0 : stage.running ? working : 0.0; };
+    double weight = 4.0 + 2.0, done = 4.0 * share(d.triangulateStage) + 2.0 * share(d.contourStage);
+    if (!d.breaklines.empty()) {
+        weight += 2.0;
+        done += 2.0 * (d.breaklines.ready() ? 1.0 : static_cast<double>(d.breaklinesInserted) / d.breaklines.count());
+    }
+    if (needsVertexNormals(model.display.surfaceMode)) {
+        weight += 1.0;
+        done += share(d.shadingStage);
+    }
+    return done / weight;
+}
+
 }  // namespace
 
 void runPipeline(SiteModel& model, Ui& ui) {
@@ -106,17 +127,20 @@ void runPipelineToCompletion(SiteModel& model, Ui& ui) {
     };
     auto step = [&] {
         runPipeline(model, ui);
-        insertBreaklinesStep(model);  // a few per step, as the frames do
+        insertAllBreaklines(model);  // no frame waits to be drawn
     };
     for (;;) {
         step();
         if (!anyRunning()) {
             // One more step adopts the last result and may start the next stage.
             step();
-            if (!anyRunning()) return;
+            if (!anyRunning()) break;
         }
+        ui.showProgress(progressMessage(model).value_or(""), runFraction(model));
+        // Only background workers are left to wait for.
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    ui.endProgress();
 }
 
 void buildSurfaceToCompletion(SiteModel& model, Ui& ui) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/site_model.h"
+#include "app/site_open.h"
 #include "app/surface_stages.h"
 
 namespace vellacor {
@@ -17,9 +18,7 @@ void appendLine(std::string& text, const char* name, double value) {
 
 }  // namespace
 
-bool hasComparableSurface(const SiteModel& model) {
-    return model.document.contourStage.done && model.document.triangleCount > 0;
-}
+bool hasComparableSurface(const SiteModel& model) { return siteSurfaceBuilt(model); }
 
 std::optional<VolumeTotals> compareSiteVolumes(const SiteModel& site, const SiteModel* comparison,
                                                const VolumeRequest& request,

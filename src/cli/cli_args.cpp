@@ -297,7 +297,9 @@ std::optional<CliArgs> parseCliArgs(const std::vector<std::string>& args) {
     CliArgs a;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (const ValuedName* v = findAccepted<ValuedName>(kValuedNames, arg, command->valued)) {
+        if (arg == "--quiet") {  // every command takes it
+            a.set(CliSwitch::Quiet);
+        } else if (const ValuedName* v = findAccepted<ValuedName>(kValuedNames, arg, command->valued)) {
             if (i + 1 == args.size() || !applyValue(v->option, args[++i], a)) return std::nullopt;
         } else if (const SwitchName* s = findAccepted<SwitchName>(kSwitchNames, arg, command->switches)) {
             a.set(s->option);

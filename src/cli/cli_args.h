@@ -24,7 +24,7 @@ struct PlanPoint {
 enum class CliView : std::uint8_t { Load, Plan };
 
 // The options that stand on their own.
-enum class CliSwitch : std::uint8_t { Surface, Points, Contours, Breaklines, Triangles, Labels, Withheld };
+enum class CliSwitch : std::uint8_t { Surface, Points, Contours, Breaklines, Triangles, Labels, Withheld, Quiet };
 
 // One command line, every value checked against its option's range. The
 // command reads the fields its own options fill; unset ones keep their

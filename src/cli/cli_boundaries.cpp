@@ -4,17 +4,21 @@ namespace vellacor {
 
 namespace {
 
-void addPolygons(SiteDocument& document, const std::vector<std::vector<PlanPoint>>& polygons, BoundaryKind kind) {
-    for (const std::vector<PlanPoint>& polygon : polygons)
-        document.boundaries.polygons.push_back({kind, planCornersOf(polygon)});
+void addPolygons(SiteRequest& request, const std::vector<std::vector<PlanPoint>>& polygons, BoundaryKind kind) {
+    for (const std::vector<PlanPoint>& polygon : polygons) request.boundaries.push_back({kind, planCornersOf(polygon)});
 }
 
 }  // namespace
 
-void applyCliBoundaries(SiteDocument& document, const CliArgs& args) {
-    addPolygons(document, args.boundaries, BoundaryKind::Outer);
-    addPolygons(document, args.hides, BoundaryKind::Hide);
-    if (args.maxEdge) document.boundaries.maxEdgeLength = *args.maxEdge;
+SiteRequest siteRequestOf(const CliArgs& args, const std::string& path, bool withBoundaries) {
+    SiteRequest request;
+    request.path = path;
+    request.coordinateSystem = args.crs;
+    if (!withBoundaries) return request;
+    addPolygons(request, args.boundaries, BoundaryKind::Outer);
+    addPolygons(request, args.hides, BoundaryKind::Hide);
+    request.maxEdge = args.maxEdge;
+    return request;
 }
 
 }  // namespace vellacor

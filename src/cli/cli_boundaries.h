@@ -1,12 +1,15 @@
 #pragma once
+#include <string>
 
+#include "app/site_open.h"
 #include "cli/cli_args.h"
-#include "model/site_document.h"
 
 namespace vellacor {
 
-// Adds the command line's --boundary and --hide polygons to those the file
-// brought and sets --max-edge; called after the open, before the surface is built.
-void applyCliBoundaries(SiteDocument& document, const CliArgs& args);
+// How a command opens `path`: the command line's --crs and, with
+// `withBoundaries`, its --boundary and --hide polygons (added to those the
+// file brought) and --max-edge. The format question and a point cloud's
+// classes are answered by the command line's Ui.
+SiteRequest siteRequestOf(const CliArgs& args, const std::string& path, bool withBoundaries = true);
 
 }  // namespace vellacor

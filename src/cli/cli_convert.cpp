@@ -74,9 +74,8 @@ int convertCommand(const std::vector<std::string>& args) {
     if (chosen && kind == OutputKind::Points) return usageError();  // a point file has no parts to choose
     if (!optionsSuitOutput(*o, kind, chosen.has_value())) return usageError();
     SiteModel model;
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
-    if (openDocument(model, ui, o->file, std::nullopt, o->crs) != OpenResult::Loaded) return 1;
-    applyCliBoundaries(model.document, *o);
+    CliUi ui(*o);
+    if (openSite(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
     // Opening starts every view setting afresh, so the options apply after it.
     if (o->interval) model.document.contours.contourInterval = *o->interval;
     if (o->smoothing) model.document.contours.contourSmoothing = *o->smoothing;

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "app/document.h"
-#include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "cli/cli_args.h"
@@ -19,11 +18,9 @@ int pondsCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
-    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
-    applyCliBoundaries(model.document, *o);
-    buildSurfaceToCompletion(model, ui);
-    if (!model.document.contourStage.done) {
+    CliUi ui(*o);
+    if (openSiteSurface(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
+    if (!siteSurfaceBuilt(model)) {
         std::fputs("The points give no surface to hold water.\n", stderr);
         return 1;
     }

@@ -73,9 +73,8 @@ int renderCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o) return usageError();
     SiteModel model;
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
-    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
-    applyCliBoundaries(model.document, *o);
+    CliUi ui(*o);
+    if (openSite(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
     if (!o->overlay.empty()) importCadOverlay(model, ui, o->overlay);
 
     // The switches as the keys would set them after the load.

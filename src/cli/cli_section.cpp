@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "app/document.h"
-#include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "cli/cli_args.h"
@@ -42,11 +41,9 @@ int sectionCommand(const std::vector<std::string>& args) {
     line.endY = o->sectionTo->northing;
     line.complete = true;
     SiteModel model;
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
-    if (openDocument(model, ui, o->file) != OpenResult::Loaded) return 1;
-    applyCliBoundaries(model.document, *o);
-    buildSurfaceToCompletion(model, ui);
-    if (!model.document.contourStage.done) {
+    CliUi ui(*o);
+    if (openSiteSurface(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
+    if (!siteSurfaceBuilt(model)) {
         std::fputs("The points give no surface to cut.\n", stderr);
         return 1;
     }

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "app/document.h"
-#include "app/pipeline.h"
 #include "app/site_model.h"
 #include "app/volume_commands.h"
 #include "app/volume_report.h"
@@ -18,12 +17,9 @@ namespace vellacor {
 namespace {
 
 // Opens a file and builds its surface; false (the reason said) when either fails.
-// The command line's boundaries, when given, cut that surface.
-bool openSurface(SiteModel& model, CliUi& ui, const std::string& path, const CliArgs* boundaries = nullptr) {
-    if (openDocument(model, ui, path) != OpenResult::Loaded) return false;
-    if (boundaries) applyCliBoundaries(model.document, *boundaries);
-    buildSurfaceToCompletion(model, ui);
-    if (hasComparableSurface(model)) return true;
+bool openSurface(SiteModel& model, CliUi& ui, const SiteRequest& request) {
+    if (openSiteSurface(model, ui, request) != OpenResult::Loaded) return false;
+    if (siteSurfaceBuilt(model)) return true;
     std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
     return false;
 }
@@ -33,11 +29,12 @@ bool openSurface(SiteModel& model, CliUi& ui, const std::string& path, const Cli
 int volumeCommand(const std::vector<std::string>& args) {
     const std::optional<CliArgs> o = parseCliArgs(args);
     if (!o || o->secondFile.empty() == !o->datum) return usageError();  // one comparison, not none or two
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
+    CliUi ui(*o);
     SiteModel site;
-    if (!openSurface(site, ui, o->file, &*o)) return 1;
+    // The command line's boundaries cut the first surface only.
+    if (!openSurface(site, ui, siteRequestOf(*o, o->file))) return 1;
     SiteModel comparison;
-    if (!o->secondFile.empty() && !openSurface(comparison, ui, o->secondFile)) return 1;
+    if (!o->secondFile.empty() && !openSurface(comparison, ui, siteRequestOf(*o, o->secondFile, false))) return 1;
     VolumeRequest request;
     request.datum = o->datum;
     request.polygon = planCornersOf(*o);

@@ -19,7 +19,10 @@ SurfaceReadResult surfaceOfFaces(std::vector<SurveyPoint> surveyPoints, std::spa
     result.triangles.reserve(faces.size());
     for (const std::array<Vec3, 3>& face : faces) {
         const int a = corners.pointAt(face[0]), b = corners.pointAt(face[1]), c = corners.pointAt(face[2]);
-        if (a != b && b != c && a != c) result.triangles.push_back(triangleOf(a, b, c));
+        if (a != b && b != c && a != c)
+            result.triangles.push_back(triangleOf(a, b, c));
+        else
+            ++result.facesWithoutThreeCorners;
     }
     result.points.shrink_to_fit();
     result.trianglesMade = true;

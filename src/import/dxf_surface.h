@@ -12,7 +12,7 @@ namespace vellacor {
 // coincides with none of them nor with an earlier corner (each coordinate
 // within 0.001), numbered by its index; one triangle a face, in file order,
 // with the corners as written. A face whose corners come to fewer than three
-// points is left out. O(points + faces) expected.
+// points is left out, and counted. O(points + faces) expected.
 // Whether a drawing's 3DFACEs are a terrain surface: some corner has an
 // elevation. Faces that all lie at elevation 0 (no elevation, for this
 // program) are plan drafting, and the drawing opens as one without faces.

@@ -67,7 +67,8 @@ public:
                 result_.surface.boundaries = std::move(scan.boundaries);
             if (!scan.definitionRead) continue;
             sitePoints = std::move(scan.points);
-            result_.surface.triangles = trianglesOf(sitePoints, scan.faces);
+            result_.surface.triangles =
+                trianglesOf(sitePoints, scan.faces, result_.surface.facesWithoutThreeCorners);
             if (!result_.surface.triangles.empty()) {
                 result_.surface.trianglesMade = true;
                 return;
@@ -195,9 +196,11 @@ private:
     }
 
     // The faces whose three numbers name three different points (the first
-    // point of a number is the one named).
+    // point of a number is the one named); those that name fewer are counted.
     static std::vector<TinTriangle> trianglesOf(const std::vector<SurveyPoint>& points,
-                                                const std::vector<std::array<std::int32_t, 3>>& faces) {
+                                                const std::vector<std::array<std::int32_t, 3>>& faces,
+                                                int& withoutThreeCorners) {
+        withoutThreeCorners = 0;
         std::unordered_map<std::int32_t, int> indexOfNumber;
         indexOfNumber.reserve(points.size());
         for (std::size_t i = 0; i < points.size(); ++i)
@@ -212,8 +215,11 @@ private:
                 known = it != indexOfNumber.end();
                 if (known) corner[k] = it->second;
             }
-            if (known && corner[0] != corner[1] && corner[1] != corner[2] && corner[0] != corner[2])
+            if (!known) continue;
+            if (corner[0] != corner[1] && corner[1] != corner[2] && corner[0] != corner[2])
                 triangles.push_back(triangleOf(corner[0], corner[1], corner[2]));
+            else
+                ++withoutThreeCorners;
         }
         return triangles;
     }

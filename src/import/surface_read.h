@@ -20,6 +20,7 @@ struct SurfaceReadResult {
     std::vector<std::vector<Vec3>> breaklines;
     std::vector<SurfaceBoundary> boundaries;  // LandXML: the boundaries of the surface read
     SkippedLines skipped;  // lines of a text grid that were not points
+    int facesWithoutThreeCorners = 0;  // faces left out: their corners came to fewer than three points
     std::string message;   // shown before the load's own message; empty when none
     std::string coordinateSystem;  // "EPSG:n" or WKT as the file names it; empty when it names none
 };

@@ -28,6 +28,8 @@ struct SiteDocument {
     std::vector<SurveyPoint> points;
     int pointCount = 0;
     SkippedLines skippedLines;  // of the point file last read
+    // Faces of the file read that were left out: repeated, or with no plan area.
+    int duplicateFaces = 0;
     std::vector<TinTriangle> triangles;
     int triangleCount = 0;
 

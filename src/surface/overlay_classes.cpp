@@ -292,8 +292,9 @@ std::int32_t leftInPureCell(const HeightBounds& bounds, const Bounded& bounded, 
 // marked so and not located.
 void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
                             bool siteConvex, const ComparisonPoints& points, const std::vector<std::int32_t>& nearSite,
-                            const HeightBounds& bounds, const Bounded& bounded, std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle,
-                            ComparisonFindings& found, Budget& budget) {
+                            const HeightBounds& bounds, const Bounded& bounded, const std::vector<std::uint8_t>* onSitePoint,
+                            std::size_t first, std::size_t last, std::vector<std::int32_t>& triangle, ComparisonFindings& found,
+                            Budget& budget) {
     found.siteSigns.assign(site.corners.size(), 0);
     StrictLocator locator(site, siteConvex, budget);
     for (std::size_t i = first; i < last; ++i) {
@@ -308,6 +309,11 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
                 triangle[i] = left;
                 continue;
             }
+        }
+        // On a site point: strictly inside no site triangle.
+        if (onSitePoint && (*onSitePoint)[i]) {
+            triangle[i] = -1;
+            continue;
         }
         std::int32_t near = nearSite[at(points.cornerOf[i])];
         if (near < 0) {
@@ -776,7 +782,8 @@ void gatherComparison(const PlanTin& comparison, const std::vector<std::int32_t>
 
 }  // namespace
 
-OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted) {
+OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
+                               const std::vector<std::uint8_t>* onSitePoint) {
     Classes classes;
     const int siteTriangles = site.triangleCount(), comparisonTriangles = comparison.triangleCount();
     if (siteTriangles == 0 || comparisonTriangles == 0) return classes;
@@ -834,11 +841,11 @@ OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, c
     const std::size_t pointsHalf = comparison.points.size() / 2;
     runOnTwoCores(
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, pointsHalf,
-                                   comparison.points.size(), comparisonIn, lateFound, second);
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, onSitePoint,
+                                   pointsHalf, comparison.points.size(), comparisonIn, lateFound, second);
         },
         [&] {
-            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, 0, pointsHalf, comparisonIn,
+            locateComparisonPoints(site, comparison, counted, siteConvex, comparisonPoints, nearSite, bounds, bounded, onSitePoint, 0, pointsHalf, comparisonIn,
                                    earlyFound, first);
         });
     if (first.steps < 0 || second.steps < 0) return classes;

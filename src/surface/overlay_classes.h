@@ -50,6 +50,9 @@ struct OverlayClasses {
 enum class SiteCounted : std::uint8_t { NoArea, Whole, InPart, NotCounted };
 
 // O(site + comparison + the crossings of the walked edges), on two threads.
-OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted);
+// `onSitePoint` (when given): the comparison points known to lie on a site
+// point, which lie strictly inside no site triangle and are not looked for.
+OverlayClasses classifyOverlay(const PlanTin& site, const PlanTin& comparison, const std::vector<SiteCounted>& counted,
+                               const std::vector<std::uint8_t>* onSitePoint = nullptr);
 
 }  // namespace vellacor

@@ -20,6 +20,7 @@
 #include "surface/plan_tin.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
+#include "surface/shared_triangles.h"
 #include "system/huge_pages.h"
 #include "system/two_cores.h"
 
@@ -372,6 +373,18 @@ public:
         }
     }
 
+    // Comparison triangle b has the site triangle's very corners: it is the
+    // one piece under it (the others a walk would find meet it along an edge
+    // or at a corner only).
+    void addTwin(const SiteTriangle& s, Sink& sum, int b) {
+        last_ = b;
+        walked_ = true;
+        if (touched_) (*touched_)[static_cast<std::size_t>(b)] = 1;
+        const Corner c[3] = {comparison_.corner(b, 0), comparison_.corner(b, 1), comparison_.corner(b, 2)};
+        PlanCorner piece[3] = {{c[0].x, c[0].y, 0}, {c[1].x, c[1].y, 0}, {c[2].x, c[2].y, 0}};
+        sum.addPiece(piece, 3, s.plane, planeThrough(c[0], c[1], c[2]), s.limit, b);
+    }
+
 private:
     // The triangle holding (x, y), found by stepping from triangle t across
     // an edge the point lies beyond; nothing when the walk leaves the surface,
@@ -667,15 +680,17 @@ struct ComparisonPieces {
 // [first, last): a comparison triangle under triangles of one of those kinds
 // only is taken whole; one under several kinds is clipped to those of them
 // that are in cut or fill.
+// A twin of a site triangle (`twinned`) lies under that triangle alone,
+// which was added whole.
 SideIntegrals comparisonSide(const PlanTin& comparison, const PlanTin& site, LazyGrid& siteGrid, const OverlayClasses& classes,
                              const std::vector<std::uint8_t>& touched0, const std::vector<std::uint8_t>& touched1,
-                             double reference, int first, int last) {
+                             const std::vector<std::uint8_t>& twinned, double reference, int first, int last) {
     ComparisonPieces pieces{classes.site, reference, {}};
     std::unique_ptr<OverlayWalk<ComparisonPieces>> walk;
     SiteTriangle s;
     for (int b = first; b < last; ++b) {
         const std::size_t i = static_cast<std::size_t>(b);
-        if (!comparison.hasArea[i]) continue;
+        if (!comparison.hasArea[i] || twinned[i]) continue;
         std::uint8_t bits = classes.comparison[i];
         if (touched0[i] || touched1[i]) bits |= OverlayClasses::kPieces;
         if ((bits & (OverlayClasses::kCut | OverlayClasses::kFill | OverlayClasses::kNotFound)) == 0) continue;
@@ -700,17 +715,30 @@ void addSides(SideIntegrals& into, const SideIntegrals& more) {
 std::optional<std::optional<VolumeTotals>> compareByClasses(const PlanTin& sitePlan, const PlanTin& comparisonPlan,
                                                             LazyGrid& comparisonGrid, const VolumeRequest& request,
                                                             const std::function<bool(double)>& carryOn) {
-    const OverlayClasses classes = classifyOverlay(sitePlan, comparisonPlan, countedBy(sitePlan, limitOf(request.polygon)));
+    // Triangles both surfaces share (as a finished ground keeps the ground's
+    // own beyond its grading) are their own pieces: they are kept out of the
+    // classes, counted as outside, and each added whole with its twin.
+    std::vector<SiteCounted> counted = countedBy(sitePlan, limitOf(request.polygon));
+    std::vector<std::uint8_t> whole(counted.size()), twinned(comparisonPlan.corners.size(), 0);
+    for (std::size_t t = 0; t < whole.size(); ++t) whole[t] = counted[t] == SiteCounted::Whole;
+    const SharedTriangles shared = sharedTriangles(sitePlan, comparisonPlan, whole);
+    const std::vector<std::int32_t>& twin = shared.twin;
+    for (std::size_t t = 0; t < twin.size(); ++t)
+        if (twin[t] >= 0) counted[t] = SiteCounted::NotCounted, twinned[static_cast<std::size_t>(twin[t])] = 1;
+    const OverlayClasses classes = classifyOverlay(sitePlan, comparisonPlan, counted, &shared.comparisonPointShared);
     if (!classes.usable) return std::nullopt;
     std::vector<std::uint8_t> touched[2];
     for (auto& marks : touched) marks.assign(comparisonPlan.corners.size(), 0);
     std::optional<VolumeTotals> totals = walkSite(
         sitePlan, request, carryOn,
-        [&](int t) { return classes.site[static_cast<std::size_t>(t)] == OverlayClasses::kPieces; },
+        [&](int t) {
+            return classes.site[static_cast<std::size_t>(t)] == OverlayClasses::kPieces || twin[static_cast<std::size_t>(t)] >= 0;
+        },
         [&](int worker) {
             auto walk = std::make_shared<OverlayWalk<Accumulator>>(comparisonPlan, comparisonGrid, &touched[worker]);
-            return [walk, &sitePlan, &classes](int t, const SiteTriangle& s, Accumulator& sum) {
-                walk->addOverlaps(t, s, sum, nearCorner(sitePlan, t, classes.sitePointIn));
+            return [walk, &sitePlan, &classes, &twin](int t, const SiteTriangle& s, Accumulator& sum) {
+                if (const std::int32_t b = twin[static_cast<std::size_t>(t)]; b >= 0) walk->addTwin(s, sum, b);
+                else walk->addOverlaps(t, s, sum, nearCorner(sitePlan, t, classes.sitePointIn));
             };
         });
     if (!totals) return std::optional<VolumeTotals>{};
@@ -725,12 +753,12 @@ std::optional<std::optional<VolumeTotals>> compareByClasses(const PlanTin& siteP
     runOnTwoCores(
         [&] {
             ownSecond = siteSide(sitePlan, classes, reference, siteHalf, sitePlan.triangleCount());
-            underSecond = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1],
+            underSecond = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1], twinned,
                                          reference, comparisonHalf, comparisonPlan.triangleCount());
         },
         [&] {
             ownFirst = siteSide(sitePlan, classes, reference, 0, siteHalf);
-            underFirst = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1],
+            underFirst = comparisonSide(comparisonPlan, sitePlan, siteGrid, classes, touched[0], touched[1], twinned,
                                         reference, 0, comparisonHalf);
         });
     addSides(ownFirst, ownSecond);

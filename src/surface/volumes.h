@@ -54,7 +54,10 @@ struct VolumeRequest {
 // zero line, along either surface's edge, across the polygon or at
 // degenerate places (an edge through a point, a point on an edge, as on two
 // grids) are clipped piece by piece, each against the comparison triangles
-// under it found through the neighbour links. So the work is proportional to
+// under it found through the neighbour links. A triangle both surfaces have
+// (the same three corners in plan, as where a finished ground keeps the
+// existing ground's own points beyond its grading) is its own piece, added
+// without any walk or clipping. So the work is proportional to
 // the two surfaces and the crossings of their edges, and the overlay is
 // never stored. Work is shared between two threads and sums are added in a
 // fixed order (the same figures on any machine). With a polygon of m

@@ -13,6 +13,7 @@
 #include "app/pipeline.h"
 #include "app/site_model.h"
 #include "support/fake_ui.h"
+#include "support/frame_clock.h"
 #include "support/surface_edges.h"
 #include "support/temp_files.h"
 #include "surface/predicates.h"
@@ -159,11 +160,13 @@ TEST(BreaklineList, PolylineVerticesMatchPointsWithinHalfACentimetre) {
     EXPECT_EQ(lines[0][2].z, -666.0);
 }
 
-// A new surface takes every listed breakline again, five per step, before the
-// neighbour links start; then the links are made for the enforced surface.
+// A new surface takes every listed breakline again, a frame's worth a step
+// (five when they are slow), before the neighbour links start; then the links
+// are made for the enforced surface.
 TEST(BreaklineInsertion, StagedAfterANewSurfaceThenLinked) {
     SiteModel m;
     FakeUi ui;
+    m.cycle.now = &clockAdvancing<20000>;  // each breakline seems to take 20 ms
     loadRandomPoints(m, 400, 3);
     ASSERT_EQ(addShortBreaklines(m, 12), 12);
     SiteDocument& d = m.document;
@@ -193,6 +196,46 @@ TEST(BreaklineInsertion, StagedAfterANewSurfaceThenLinked) {
     ASSERT_TRUE(d.contourStage.done);
     for (const Breakline& k : d.breaklines.pairs) EXPECT_TRUE(hasEdge(d, k.a, k.b)) << k.a << "-" << k.b;
     expectSymmetricLinks(d);
+}
+
+// The window's pacing: a frame puts in breaklines until its 10 ms are used
+// up, and always five, however slow they are.
+TEST(BreaklineInsertion, AFrameTakesWhatFitsInItsTimeAndAtLeastFive) {
+    SiteModel m;
+    FakeUi ui;
+    constexpr int kSide = 30;
+    std::vector<Place> grid;
+    for (int row = 0; row < kSide; ++row)
+        for (int col = 0; col < kSide; ++col) grid.emplace_back(1000.0 + 3.0 * col, 2000.0 + 3.0 * row);
+    loadPlaces(m, grid);
+    for (int row = 0; row < kSide; ++row)
+        for (int col = 0; col + 1 < kSide; ++col) ASSERT_TRUE(addBreakline(m, row * kSide + col, row * kSide + col + 1));
+    SiteDocument& d = m.document;
+    for (int i = 0; i < 200 && !d.triangulateStage.done; ++i) {
+        runPipeline(m, ui);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(d.triangulateStage.done);
+    ASSERT_EQ(d.breaklinesInserted, 0);
+
+    // Cheap ones (0.1 ms each): about a hundred, stopping at the budget.
+    m.cycle.now = &clockAdvancing<100>;
+    insertBreaklinesStep(m);
+    EXPECT_GE(d.breaklinesInserted, 95);
+    EXPECT_LE(d.breaklinesInserted, 105);
+    // Slow ones (20 ms each): still five a frame, so they are seen going in.
+    m.cycle.now = &clockAdvancing<20000>;
+    const int before = d.breaklinesInserted;
+    insertBreaklinesStep(m);
+    EXPECT_EQ(d.breaklinesInserted, before + 5);
+    EXPECT_FALSE(d.breaklines.ready());
+
+    m.cycle.now = &clockAdvancing<100>;
+    int frames = 0;
+    for (; frames < 20 && !d.breaklines.ready(); ++frames) insertBreaklinesStep(m);
+    EXPECT_TRUE(d.breaklines.ready());
+    EXPECT_EQ(frames, 8);  // the other 761 at a hundred or so a frame
+    for (const Breakline& k : d.breaklines.pairs) EXPECT_TRUE(hasEdge(d, k.a, k.b)) << k.a << "-" << k.b;
 }
 
 TEST(BreaklineInsertion, UndoBuildsTheSurfaceAgainWithTheRest) {

@@ -165,5 +165,26 @@ TEST_F(ComparisonFixture, VolumeJobGivesTheCommandLinesFiguresAndStopsOnEscOrAnE
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(ComparisonFixture, AnElevationGridIsBuiltAsAComparisonAsAnyFileIs) {
+    // A level grid at 104 over the whole site, its cells centred on the site's points.
+    std::string grid = "ncols 11\nnrows 11\nxllcorner 5950\nyllcorner 4950\ncellsize 100\n";
+    for (int row = 0; row < 11; ++row)
+        for (int column = 0; column < 11; ++column) grid += column == 10 ? "104\n" : "104 ";
+    ASSERT_TRUE(openComparisonSurface(model, ui, dir.write("level.asc", grid)));
+    stepUntilReady();
+    ASSERT_TRUE(comparisonSurfaceReady(model));
+    EXPECT_EQ(model.comparison.surface->document.pointFileFormat, PointFileFormat::ElevationRaster);
+    // The same figures as the level itself.
+    VolumeRequest level;
+    level.datum = 104.0;
+    const std::optional<VolumeTotals> against = compareSiteVolumes(model, model.comparison.surface.get(), {});
+    const std::optional<VolumeTotals> datum = compareSiteVolumes(model, nullptr, level);
+    ASSERT_TRUE(against && datum);
+    EXPECT_NEAR(against->cut, datum->cut, 1e-6);
+    EXPECT_NEAR(against->fill, datum->fill, 1e-6);
+    EXPECT_NEAR(against->area, 1e6, 1e-6);
+    EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
+}
+
 }  // namespace
 }  // namespace vellacor

@@ -458,6 +458,66 @@ TEST(Volumes, TiedGridAlignedAndBlunderedSurfacesMatchTheSlowOverlay) {
     expectSlowOverlay(built(rough), cutOut);
 }
 
+void expectMatchesSlowOverlay(const Surface& site, const Surface& comparison) {
+    const auto v = compareSurfaces(site.view(), comparison.view(), {});
+    ASSERT_TRUE(v);
+    const SlowTotals slow = pairwise(site.view(), comparison.view());
+    expectRelative(v->cut, static_cast<double>(slow.cut));
+    expectRelative(v->fill, static_cast<double>(slow.fill));
+    expectRelative(v->area, static_cast<double>(slow.area));
+    expectRelative(v->cutArea, static_cast<double>(slow.cutArea));
+    expectRelative(v->fillArea, static_cast<double>(slow.fillArea));
+    expectRelative(v->deepestCut, slow.deepestCut);
+    expectRelative(v->highestFill, slow.highestFill);
+}
+
+// A finished ground keeps the existing ground's own points beyond its
+// grading, so the two surfaces share most of their triangles there: a pad
+// with 1:3 slopes on rolling ground to the millimetre, either way round; the
+// same points with a part raised and a part lowered (shared triangles in
+// cut, in fill and across the zero line); and a limit across both kinds.
+TEST(Volumes, SurfacesSharingTrianglesMatchTheSlowOverlay) {
+    const auto ground = [](double x, double y) { return 100 + 2 * std::sin(0.4 * x) * std::cos(0.3 * y) + 0.1 * x; };
+    const auto graded = [&](double x, double y, double& z) {
+        const double u = std::max(std::fabs(x - 10) - 3, 0.0), v = std::max(std::fabs(y - 10) - 2, 0.0);
+        const double reach = std::hypot(u, v) / 3, g = ground(x, y);
+        z = std::clamp(g, 101 - reach, 101 + reach);
+        return z != g;
+    };
+    const auto mm = [](double v) { return std::round(v * 1000) / 1000; };
+    std::vector<Xyz> existing, finished;
+    for (const Xyz& p : randomSquare(300, 21, 0, 20)) {
+        const Xyz q{mm(p.x), mm(p.y), mm(ground(p.x, p.y))};
+        existing.push_back(q);
+        double z = 0;
+        if (!graded(p.x, p.y, z)) finished.push_back(q);
+    }
+    for (const Xyz& p : randomSquare(150, 22, 0, 20)) {
+        double z = 0;
+        if (graded(p.x, p.y, z)) finished.push_back({mm(p.x), mm(p.y), mm(z)});
+    }
+    ASSERT_GT(existing.size(), finished.size() / 2);
+    const Surface before = built(existing), after = built(finished);
+    expectMatchesSlowOverlay(before, after);
+    expectMatchesSlowOverlay(after, before);
+
+    const Surface reshaped = built(withHeights(existing, [](double x, double y) {
+        return 100 + 2 * std::sin(0.4 * x) * std::cos(0.3 * y) + 0.1 * x + (x < 8 ? 0.7 : y < 9 ? -0.4 : 0.0);
+    }));
+    expectMatchesSlowOverlay(before, reshaped);
+    expectMatchesSlowOverlay(reshaped, before);
+
+    // The limit: the same figures as the surfaces cut to it.
+    VolumeRequest request;
+    request.polygon = {{0, 0, 0}, {20, 0, 0}, {20, 20, 0}, {0, 20, 0}};
+    const auto limited = compareSurfaces(before.view(), reshaped.view(), request);
+    const auto whole = compareSurfaces(before.view(), reshaped.view(), {});
+    ASSERT_TRUE(limited && whole);
+    expectRelative(limited->cut, whole->cut);
+    expectRelative(limited->fill, whole->fill);
+    expectRelative(limited->area, whole->area);
+}
+
 // Level ground read to the metre under a level pad at the same height, the
 // pad's triangles far larger than the ground's: no cut, no fill, anywhere.
 // (The height of a level triangle taken at a point inside it must be exactly

@@ -1,0 +1,30 @@
+#include "app/site_open.h"
+
+#include "app/pipeline.h"
+#include "app/site_model.h"
+
+namespace vellacor {
+
+OpenResult openSite(SiteModel& model, Ui& ui, const SiteRequest& request) {
+    const OpenResult result = openDocument(model, ui, request.path, request.format, request.coordinateSystem);
+    if (result != OpenResult::Loaded) return result;
+    // After the open, which empties the site; before the surface is built,
+    // which applies them once the breaklines are in.
+    SurfaceBoundaries& b = model.document.boundaries;
+    b.polygons.insert(b.polygons.end(), request.boundaries.begin(), request.boundaries.end());
+    if (request.maxEdge) b.maxEdgeLength = *request.maxEdge;
+    return result;
+}
+
+OpenResult openSiteSurface(SiteModel& model, Ui& ui, const SiteRequest& request) {
+    const OpenResult result = openSite(model, ui, request);
+    if (result == OpenResult::Loaded) buildSurfaceToCompletion(model, ui);
+    return result;
+}
+
+bool siteSurfaceBuilt(const SiteModel& model) {
+    // The links come last, once the triangles, breaklines and boundaries are in.
+    return model.document.contourStage.done && model.document.triangleCount > 0;
+}
+
+}  // namespace vellacor
