@@ -14,6 +14,7 @@
 #include "app/view_settings.h"
 #include "app/volume_commands.h"
 #include "app/water.h"
+#include "app/window_open.h"
 #include "platform/ui.h"
 #include "platform/virtual_keys.h"
 #include "render/frame_projection.h"
@@ -206,6 +207,7 @@ void cancelWork(SiteModel& model) {
     cancelVolumes(model);  // nothing is shown for it
     if (cancelCutFillDifference(model)) model.display.surfaceMode = SurfaceMode::Flat;
     cancelComparisonBuild(model);
+    cancelOpening(model);  // the read's end is reported by the next frame
     SiteDocument& doc = model.document;
     DisplaySwitches& d = model.display;
     const auto hideWaterAndDrawings = [&d] { d.showDwfOverlay = d.showDxfOverlay = d.showRain = d.showPonds = false; };

@@ -12,6 +12,8 @@
 #include "app/las_open.h"
 #include "app/gis_save.h"
 #include "app/read_diagnostics_shown.h"
+#include "app/save_readiness.h"
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
@@ -71,8 +73,8 @@ std::optional<PointFileFormat> formatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format,
-                        const std::string& coordinateSystem) {
+std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std::string& path,
+                                            const std::optional<std::string>& format) {
     // The format is settled before anything of the open site changes, so that a
     // refused file leaves the site (and the order Save Points writes) as it was.
     std::optional<PointFileFormat> known = formatForPath(path);
@@ -80,7 +82,7 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
         ui.message(
             "This program does not support the DWG format.\n\nTry opening a Survey Point or DXF file.\n\n(press H "
             "for more help)");
-        return OpenResult::Refused;
+        return std::nullopt;
     }
     if (!known && isLasFile(path)) known = PointFileFormat::Las;
     if (!known && isElevationRaster(path)) known = PointFileFormat::ElevationRaster;
@@ -98,13 +100,11 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     model.overlays.dxfOverlay.reset();
     model.display.showDxfOverlay = false;
     model.document.breaklinesInserted = 0;
+    return known;
+}
 
-    bool loaded = false;
-    try {
-        loaded = loadByFormat(model, ui, path, model.document.pointFileFormat);
-    } catch (const std::bad_alloc&) {
-        fatalError(ui, "Unable to allocate memory for array!");
-    }
+OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool loaded,
+                         const std::string& coordinateSystem) {
     model.document.documentLoaded = loaded;
     if (!loaded) {
         ui.message("Unable to find any points in:\n\n" + displayName(path));
@@ -127,6 +127,18 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     model.renderer.redrawNeeded = true;
     if (model.document.skippedLines.count > 0) ui.message(skippedLinesMessage(model.document.skippedLines));
     return OpenResult::Loaded;
+}
+
+OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format,
+                        const std::string& coordinateSystem) {
+    if (!beginOpening(model, ui, path, format)) return OpenResult::Refused;
+    bool loaded = false;
+    try {
+        loaded = loadByFormat(model, ui, path, model.document.pointFileFormat);
+    } catch (const std::bad_alloc&) {
+        fatalError(ui, "Unable to allocate memory for array!");
+    }
+    return finishOpening(model, ui, path, loaded, coordinateSystem);
 }
 
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {
@@ -168,6 +180,7 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
     bool ok = writePointFile(file.file(), model.document);
     ok = ok && file.commit();  // a failed write leaves the target as it was
     if (!ok) ui.message("Unable to write file:\n\n" + path);
+    if (ok) markSiteSaved(model, SiteChange::Points | SiteChange::Drawings);
     return ok;
 }
 
@@ -189,6 +202,8 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
         ui.message("Nothing was selected to be saved!");
         return false;
     }
+    // Contours and triangles come from the finished surface, never from one half made.
+    if (saveNeedsSurface(dialog.format, dialog) && !waitForSurfaceToSave(model, ui)) return false;
     // The chooser's default extension and filter, in the order of ExportFormat.
     static const std::pair<const char*, const char*> kChoosers[] = {
         {"dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||"},
@@ -207,7 +222,26 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
     const auto& [ext, filter] = kChoosers[static_cast<int>(dialog.format)];
     const auto path = ui.chooseSaveFile(ext, filter, "");
     if (!path) return false;
-    return gis ? saveGisTo(model, ui, *path, *gis) : saveAsTo(model, ui, *path, dialog.format, parts);
+    const bool saved = gis ? saveGisTo(model, ui, *path, *gis) : saveAsTo(model, ui, *path, dialog.format, parts);
+    if (saved) markSiteSaved(model, changesHeldBy(dialog.format, parts));
+    return saved;
+}
+
+SiteChange changesHeldBy(ExportFormat format, const ExportParts& parts) {
+    SiteChange held = SiteChange::Drawings;  // no file holds them: any save settles them
+    bool points = parts.points, breaklines = parts.breaklines;
+    if (const std::optional<GisFormat> gis = gisFormatOf(format); gis && *gis != GisFormat::GeoPackage) {
+        const GisLayer layer = gisOptionsForParts(*gis, parts).layer;
+        points = *gis != GisFormat::GeoTiff && layer == GisLayer::Points;
+        breaklines = *gis != GisFormat::GeoTiff && layer == GisLayer::Breaklines;
+    }
+    if (format == ExportFormat::LandXml) {
+        points = true;  // its CgPoints are always written
+        if (parts.surface) held = held | SiteChange::Boundaries;  // written with the surface they cut
+    }
+    if (points) held = held | SiteChange::Points;
+    if (breaklines) held = held | SiteChange::Breaklines;
+    return held;
 }
 
 bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {

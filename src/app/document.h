@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "app/site_edits.h"
 #include "export/writers.h"
 #include "model/point_file_format.h"
 #include "platform/ui.h"
@@ -18,7 +19,8 @@ class Ui;
 // reader, which knows a compressed file by its header); nothing when the user must be asked.
 std::optional<PointFileFormat> formatForPath(const std::string& path);
 
-enum class OpenResult { Loaded, Failed, Refused };
+// Reading: the file is being read on a worker (openDocumentInWindow).
+enum class OpenResult { Loaded, Failed, Refused, Reading };
 
 // Opens a file as the document: command line, File > Open, the recent list,
 // a dropped file. Refused leaves the loaded site as it was (a DWG file).
@@ -34,17 +36,36 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
                         const std::optional<std::string>& format = std::nullopt,
                         const std::string& coordinateSystem = {});
 
+// The two halves of openDocument around the read, for an open whose read
+// runs elsewhere. beginOpening settles the format (asking when it must) and
+// empties the site for the file: the format, or nothing when the file is
+// refused (the site then stays as it was). finishOpening takes the site as the
+// read left it: the coordinate system, the extents and the camera when points
+// were loaded, else the message and an empty site.
+std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std::string& path,
+                                            const std::optional<std::string>& format);
+OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool loaded,
+                         const std::string& coordinateSystem);
+
 // Runs the reader for a format; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
 
 // File > Save Points...: asks for a file and writes the points.
 void savePointsCommand(SiteModel& model, Ui& ui);
-// Writes the points to a chosen path (the part of Save Points after the chooser).
+// Writes the points to a chosen path (the part of Save Points after the
+// chooser); the site's point edits are then saved.
 bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
 
 // File > Save As...: the Saving dialog, the chooser and the chosen writer.
-// True when the file was written.
+// Contours and triangles wait for the surface to be finished. True when the
+// file was written; the site is then marked saved in what the file holds.
 bool saveAsCommand(SiteModel& model, Ui& ui);
+
+// The kinds of change a Save As file of this format and these parts holds:
+// points with the points (LandXML always), breaklines with the breaklines
+// (a GeoJSON file or shapefile only in its one layer), boundaries in LandXML
+// with the surface; a GeoTIFF holds none of them.
+SiteChange changesHeldBy(ExportFormat format, const ExportParts& parts);
 
 // Writes the chosen parts to a path with the writer of `format` (the part of
 // Save As after the chooser): says "Saved File:" with the full path once the

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/breaklines.h"
 #include "app/comparison_surface.h"
@@ -13,9 +15,11 @@
 #include "app/status_display.h"
 #include "app/surface_files.h"
 #include "app/view_settings.h"
+#include "app/window_open.h"
 #include "platform/ui.h"
 #include "render/bitmap_text.h"
 #include "render/frame_buffer.h"
+#include "render/status_overlay.h"
 
 namespace vellacor {
 
@@ -48,6 +52,14 @@ const Palette& drawStartScreen(SiteModel& model, Ui& ui) {
     return model.renderer.logo.palette;
 }
 
+// While a file is read on a worker: the plain background and the read's progress.
+const Palette& drawOpeningProgress(SiteModel& model, const std::string& message, OverlayTextList& text) {
+    FrameBuffer& f = model.renderer.frame;
+    std::fill(f.displayBits.begin(), f.displayBits.end(), static_cast<std::uint8_t>(kBackgroundColour));
+    drawProgress(f, message, model.work.openingProgress.load(), text);
+    return f.bitmapPalette;
+}
+
 bool decideViewMoving(const SiteModel& model) {
     bool moving = false;
     if (model.input.leftButtonDown && elapsedSince(model.input.leftPressTime) >= 0.2)
@@ -68,7 +80,8 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
     const Palette* palette = &f.bitmapPalette;
     if (f.hasBuffers() && !f.displayBits.empty()) {
         if (!model.document.documentLoaded) {
-            palette = &drawStartScreen(model, ui);
+            const std::optional<std::string> reading = openingProgressMessage(model);
+            palette = reading ? &drawOpeningProgress(model, *reading, text) : &drawStartScreen(model, ui);
         } else {
             if (model.document.pointFileFormat == PointFileFormat::Demo) stepDemoSurface(model);
             runPipeline(model, ui);

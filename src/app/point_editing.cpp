@@ -152,7 +152,7 @@ void addWallPoint(SiteModel& model, Ui& ui, Pixel at) {
     placeWallPoint(model, s, wall);
     // A surface read as triangles cannot be made again without the point.
     if (d.pointFileFormat == PointFileFormat::Raw)
-        markSiteChanged(model);
+        markSiteChanged(model, SiteChange::Points | SiteChange::Breaklines);
     else
         recordSiteEdit(model, WallPointEdit{s, wall});
 }
@@ -217,6 +217,9 @@ void editSelectedPoint(SiteModel& model, Ui& ui) {
     if (p.useInSurface && !dialog.useInSurface) edit.breaklinesBefore = d.breaklines.pairs;
     changePoint(model, s, dialog.elevation, dialog.description, dialog.useInSurface);
     edit.after = pointAt(d, s);
+    // A point with no breaklines left nothing of the list to bring back.
+    if (edit.breaklinesBefore && edit.breaklinesBefore->size() == d.breaklines.pairs.size())
+        edit.breaklinesBefore.reset();
     const SurveyPoint& a = edit.before;
     const SurveyPoint& b = edit.after;
     if (a.elevation != b.elevation || a.useInSurface != b.useInSurface || descriptionOf(a) != descriptionOf(b))

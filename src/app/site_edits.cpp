@@ -79,6 +79,46 @@ bool redo(SiteModel& model, const BreaklineEdit& e) {
     return e.added ? addPair(model, e.pair) : removePair(model, e.pair);
 }
 
+// The kinds of change an edit makes: a point left out of the surface may take
+// breaklines with it, and a wall point brings the breakline of its face.
+SiteChange kindsOf(const SiteEdit& edit) {
+    if (const auto* e = std::get_if<PointEdit>(&edit))
+        return e->breaklinesBefore ? SiteChange::Points | SiteChange::Breaklines : SiteChange::Points;
+    if (std::holds_alternative<WallPointEdit>(edit)) return SiteChange::Points | SiteChange::Breaklines;
+    return SiteChange::Breaklines;
+}
+
+// The history position (1 + index) of the last done edit of a kind; 0 for none.
+std::size_t lastEditOf(const SiteEdits& edits, SiteChange kind) {
+    for (std::size_t i = edits.done.size(); i > 0; --i)
+        if (holds(kindsOf(edits.done[i - 1]), kind)) return i;
+    return 0;
+}
+
+struct KindState {
+    SiteChange kind;
+    SavedKind SiteEdits::*saved;
+};
+constexpr KindState kKinds[] = {{SiteChange::Points, &SiteEdits::points},
+                                {SiteChange::Breaklines, &SiteEdits::breaklines},
+                                {SiteChange::Boundaries, &SiteEdits::boundaries},
+                                {SiteChange::Drawings, &SiteEdits::drawings}};
+
+// An edit that no longer fits the site ends the history: what lies under it
+// would not fit either. Every kind an edit of it touched stays unsaved.
+void dropHistory(SiteModel& model, SiteChange touched) {
+    SiteEdits& edits = model.edits;
+    for (const SiteEdit& e : edits.done) touched = touched | kindsOf(e);
+    for (const SiteEdit& e : edits.undone) touched = touched | kindsOf(e);
+    for (const KindState& k : kKinds) {
+        SavedKind& saved = edits.*k.saved;
+        if (holds(touched, k.kind)) saved.changedWithoutUndo = true;
+        saved.lastEdit = 0;
+    }
+    edits.done.clear();
+    edits.undone.clear();
+}
+
 // Moves the last edit of `from` onto `to` once `apply` has carried it out.
 // An edit the site no longer fits empties both stacks: what lies under it
 // would not fit either.
@@ -90,9 +130,7 @@ bool step(SiteModel& model, std::vector<SiteEdit>& from, std::vector<SiteEdit>& 
     const bool applied = std::visit([&](const auto& e) { return apply(model, e); }, edit);
     model.renderer.redrawNeeded = true;
     if (!applied) {
-        model.edits.done.clear();
-        model.edits.undone.clear();
-        model.edits.savedDepth.reset();
+        dropHistory(model, kindsOf(edit));
         return false;
     }
     to.push_back(std::move(edit));
@@ -103,22 +141,49 @@ bool step(SiteModel& model, std::vector<SiteEdit>& from, std::vector<SiteEdit>& 
 
 void recordSiteEdit(SiteModel& model, SiteEdit edit) {
     SiteEdits& edits = model.edits;
-    // The saved state lay in the redo stack just emptied: no undo reaches it now.
-    if (edits.savedDepth && *edits.savedDepth > edits.done.size()) edits.savedDepth.reset();
+    // A saved state lying in the redo stack just emptied: no undo reaches it now.
+    for (const KindState& k : kKinds) {
+        SavedKind& saved = edits.*k.saved;
+        if (saved.lastEdit && *saved.lastEdit > edits.done.size()) saved.lastEdit.reset();
+    }
     edits.done.push_back(std::move(edit));
     edits.undone.clear();
 }
 
-void markSiteChanged(SiteModel& model) { model.edits.changedWithoutUndo = true; }
-
-void markSiteSaved(SiteModel& model) {
-    model.edits.savedDepth = model.edits.done.size();
-    model.edits.changedWithoutUndo = false;
+void markSiteChanged(SiteModel& model, SiteChange kind) {
+    for (const KindState& k : kKinds)
+        if (holds(kind, k.kind)) (model.edits.*k.saved).changedWithoutUndo = true;
 }
 
-bool hasUnsavedChanges(const SiteModel& model) {
-    const SiteEdits& edits = model.edits;
-    return edits.changedWithoutUndo || edits.savedDepth != edits.done.size();
+void markSiteSaved(SiteModel& model, SiteChange held) {
+    for (const KindState& k : kKinds)
+        if (holds(held, k.kind)) model.edits.*k.saved = {lastEditOf(model.edits, k.kind), false};
+}
+
+SiteChange unsavedChanges(const SiteModel& model) {
+    SiteChange unsaved = SiteChange::None;
+    for (const KindState& k : kKinds) {
+        const SavedKind& saved = model.edits.*k.saved;
+        if (saved.changedWithoutUndo || saved.lastEdit != lastEditOf(model.edits, k.kind))
+            unsaved = unsaved | k.kind;
+    }
+    return unsaved;
+}
+
+bool hasUnsavedChanges(const SiteModel& model) { return unsavedChanges(model) != SiteChange::None; }
+
+std::string unsavedChangesText(SiteChange unsaved) {
+    static const std::pair<SiteChange, const char*> kNames[] = {{SiteChange::Points, "point edits"},
+                                                                {SiteChange::Breaklines, "breaklines"},
+                                                                {SiteChange::Boundaries, "boundaries"},
+                                                                {SiteChange::Drawings, "drawing changes"}};
+    std::vector<std::string> names;
+    for (const auto& [kind, name] : kNames)
+        if (holds(unsaved, kind)) names.emplace_back(name);
+    if (names.empty()) return {};
+    std::string text = "The " + names.front();
+    for (std::size_t i = 1; i < names.size(); ++i) text += (i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text + " are not saved.";
 }
 
 bool canUndoSiteEdit(const SiteModel& model) { return !model.edits.done.empty(); }
@@ -139,9 +204,9 @@ bool mayCloseSite(SiteModel& model, Ui& ui, const std::function<UnsavedChoice()>
         case UnsavedChoice::Cancel: return false;
         case UnsavedChoice::Save: break;
     }
+    // Save As marks what its file holds; what it leaves out is asked about again.
     if (!saveAsCommand(model, ui)) return false;
-    markSiteSaved(model);
-    return true;
+    return mayCloseSite(model, ui, ask);
 }
 
 }  // namespace vellacor

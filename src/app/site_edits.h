@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -40,20 +41,47 @@ struct BreaklineEdit {
 
 using SiteEdit = std::variant<PointEdit, WallPointEdit, BreaklineEdit>;
 
-// The undo and redo stacks and whether the site differs from what was last
-// opened or saved. A new edit empties the redo stack.
+// What a saved file can hold of the site's changes, one bit each: the points
+// (their elevations, descriptions, Use in Surface and added wall points), the
+// breaklines, the surface boundaries, and the drawing changes no file holds
+// (a moved limit polygon, a texture, an overlay), which any save of the site
+// settles.
+enum class SiteChange : unsigned { None = 0, Points = 1, Breaklines = 2, Boundaries = 4, Drawings = 8, Every = 15 };
+constexpr SiteChange operator|(SiteChange a, SiteChange b) {
+    return static_cast<SiteChange>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool holds(SiteChange set, SiteChange kind) {
+    return (static_cast<unsigned>(set) & static_cast<unsigned>(kind)) != 0;
+}
+
+// Where one kind of change stood when a file last held it: the history
+// position (1 + index) of the last edit of that kind then done, 0 for none;
+// nothing once the history no longer reaches that state.
+struct SavedKind {
+    std::optional<std::size_t> lastEdit = 0;
+    bool changedWithoutUndo = false;
+};
+
+// The undo and redo stacks and, for each kind of change, whether the site
+// differs from what was last opened or saved of it. A new edit empties the
+// redo stack.
 struct SiteEdits {
     std::vector<SiteEdit> done;
     std::vector<SiteEdit> undone;
-    std::optional<std::size_t> savedDepth = 0;  // `done` size when saved; none once that state is gone
-    bool changedWithoutUndo = false;            // a moved limit polygon, a texture, an overlay
+    SavedKind points, breaklines, boundaries, drawings;
 };
 
 void recordSiteEdit(SiteModel& model, SiteEdit edit);
 // A change the history does not take back, that still wants saving.
-void markSiteChanged(SiteModel& model);
-void markSiteSaved(SiteModel& model);
+void markSiteChanged(SiteModel& model, SiteChange kind = SiteChange::Drawings);
+// A file now holds these kinds of change as the site has them.
+void markSiteSaved(SiteModel& model, SiteChange held = SiteChange::Every);
+// The kinds of change no file holds yet.
+SiteChange unsavedChanges(const SiteModel& model);
 bool hasUnsavedChanges(const SiteModel& model);
+// What the question before closing adds about them: "The point edits and
+// breaklines are not saved." (empty when everything is saved).
+std::string unsavedChangesText(SiteChange unsaved);
 
 bool canUndoSiteEdit(const SiteModel& model);
 bool canRedoSiteEdit(const SiteModel& model);
@@ -67,7 +95,8 @@ bool redoSiteEdit(SiteModel& model);
 enum class UnsavedChoice { Save, Discard, Cancel };
 
 // Whether the site may be closed or replaced: yes with nothing unsaved or
-// after Discard; after Save when Save As wrote the file; never after Cancel.
+// after Discard; never after Cancel. Save runs Save As; when the file written
+// leaves something unsaved (contours alone, say), the question comes again.
 // `ask` runs only when there is something to lose.
 bool mayCloseSite(SiteModel& model, Ui& ui, const std::function<UnsavedChoice()>& ask);
 

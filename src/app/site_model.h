@@ -11,6 +11,7 @@
 #include "app/volume_job.h"
 #include "camera/camera.h"
 #include "import/cad_overlay.h"
+#include "import/surface_read.h"
 #include "model/background_job.h"
 #include "model/site_document.h"
 #include "render/display_switches.h"
@@ -97,6 +98,11 @@ struct BackgroundWork {
     VolumeJob volumes;                       // cut and fill against the comparison or a datum
     BackgroundJob<RendererState::CutFillDifference> cutFillDifference;  // for the cut/fill view
     std::atomic<double> cutFillProgress{0.0};
+    // The window's read of a file on a worker (window_open.h), the path it
+    // reads and how far it has got (before the job, which reports there).
+    std::atomic<double> openingProgress{0.0};
+    std::string openingPath;
+    BackgroundJob<SurfaceReadResult> opening;
 };
 
 // Rain and ponds.

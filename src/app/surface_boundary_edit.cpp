@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
@@ -21,6 +22,7 @@ bool addSurfaceBoundary(SiteModel& model, SurfaceBoundary boundary) {
     stopSurfaceWorkers(model);  // the link, volume and cut/fill workers read the triangles
     model.work.shading.cancel();
     d.boundaries.polygons.push_back(std::move(boundary));
+    markSiteChanged(model, SiteChange::Boundaries);
     // The link stage cuts the surface: with its links known it only trims.
     d.contourStage.invalidate();
     d.contourStage.enabled = true;

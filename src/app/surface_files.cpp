@@ -11,6 +11,7 @@
 #include "import/raw_triangles.h"
 #include "import/usgs_profiles.h"
 #include "platform/ui.h"
+#include "surface/repeated_faces.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -29,6 +30,10 @@ void adoptSurface(SiteModel& model, Ui& ui, SurfaceReadResult&& read) {
     d.coordinateSystem = std::move(read.coordinateSystem);
     d.boundaries.polygons = std::move(read.boundaries);
     if (!read.trianglesMade) return;
+    // A face listed twice, or one without plan area, would be counted in
+    // every area and volume and drawn twice: the surface is the file's faces without them.
+    d.duplicateFaces = read.facesWithoutThreeCorners +
+                       static_cast<int>(dropRepeatedAndEmptyFaces(d.points, read.triangles));
     d.triangles = std::move(read.triangles);
     d.triangleCount = static_cast<int>(d.triangles.size());
     d.triangulateStage.enabled = true;
@@ -78,6 +83,8 @@ bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFil
         default: return false;
     }
 }
+
+void adoptSurfaceRead(SiteModel& model, Ui& ui, SurfaceReadResult&& read) { adoptSurface(model, ui, std::move(read)); }
 
 bool openDrawnSurface(SiteModel& model, Ui& ui, std::vector<SurveyPoint> surveyPoints,
                       std::span<const std::array<Vec3, 3>> faces) {

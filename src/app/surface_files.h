@@ -11,6 +11,7 @@ namespace vellacor {
 
 struct SiteModel;
 class Ui;
+struct SurfaceReadResult;
 
 // The readers of files that bring their own surface or their own triangles:
 // SRTM tiles, USGS profile text, raw triangle lists, the demonstration
@@ -18,6 +19,10 @@ class Ui;
 // triangles, with the triangulation stage done); shows the reader's own
 // messages. False when the format is not one of these.
 bool loadSurfaceFile(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
+
+// The document takes what such a reader made (as loadSurfaceFile does after
+// reading), showing the reader's message.
+void adoptSurfaceRead(SiteModel& model, Ui& ui, SurfaceReadResult&& read);
 
 // A DXF drawing's 3DFACEs as the surface, over its survey points and the
 // face corners (import/dxf_surface.h), with the drawing's line work shown

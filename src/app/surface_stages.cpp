@@ -230,6 +230,10 @@ void stopSurfaceWorkers(SiteModel& model) {
     model.document.contourStage.running = false;
     model.work.triangulation.cancel();
     model.work.topology.cancel();
+    // Their results are gone with them and will not be adopted: the stages may
+    // start again at once (an undo straight after a redo builds the surface).
+    model.document.triangulateStage.enabled = true;
+    model.document.contourStage.enabled = true;
     model.work.volumes.job.cancel();  // these two read the points and triangles in place
     model.work.cutFillDifference.cancel();
 }

@@ -9,6 +9,7 @@
 #include "export/gis_crs.h"
 #include "app/pipeline.h"
 #include "cli/cli_boundaries.h"
+#include "app/site_open.h"
 #include "cli/cli_convert.h"
 #include "cli/cli_ponds.h"
 #include "cli/cli_render.h"
@@ -19,6 +20,7 @@
 #include "cli/cli_ui.h"
 #include "app/site_model.h"
 #include "surface/contour_export.h"
+#include "model/save_temporaries.h"
 
 namespace vellacor {
 
@@ -29,9 +31,8 @@ int info(const std::vector<std::string>& args) {
     if (!o) return usageError();
     const bool surface = o->has(CliSwitch::Surface) || !o->breaklinePairs.empty();
     SiteModel model;
-    CliUi ui(o->format, o->classes, o->has(CliSwitch::Withheld));
-    if (openDocument(model, ui, o->file, std::nullopt, o->crs) != OpenResult::Loaded) return 1;
-    applyCliBoundaries(model.document, *o);
+    CliUi ui(*o);
+    if (openSite(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
     const std::size_t overlayEntries = o->overlay.empty() ? 0 : importCadOverlay(model, ui, o->overlay);
     if (surface) runPipelineToCompletion(model, ui);
     std::optional<BreaklinePairsResult> pairs;
@@ -54,6 +55,13 @@ int info(const std::vector<std::string>& args) {
     // Only when there are any, so that what info printed before stays as it was.
     if (model.document.boundaries.polygonCount() > 0)
         std::printf("boundaries: %d\n", model.document.boundaries.polygonCount());
+    // After the triangles when they are printed, where they would be otherwise;
+    // only when the file repeated faces (or gave some without area).
+    const auto printDuplicateFaces = [&] {
+        if (model.document.duplicateFaces > 0) std::printf("duplicate faces: %d\n", model.document.duplicateFaces);
+    };
+    const bool drawnSurface = model.document.pointFileFormat == PointFileFormat::Dxf && model.document.triangleCount > 0;
+    if (!surface && !drawnSurface) printDuplicateFaces();
     if (surface) {
         // The contours as a save would write them: levels that have a contour,
         // polylines, and their vertices.
@@ -66,10 +74,12 @@ int info(const std::vector<std::string>& args) {
             vertices += contours[i].points.size();
         }
         std::printf("triangles: %d\n", model.document.triangleCount);
+        printDuplicateFaces();
         if (pairs) std::printf("breaklines: %d %d\n", pairs->accepted, pairs->refused);
         std::printf("contours: %zu %zu %zu\n", levels, contours.size(), vertices);
-    } else if (model.document.pointFileFormat == PointFileFormat::Dxf && model.document.triangleCount > 0) {
+    } else if (drawnSurface) {
         std::printf("triangles: %d\n", model.document.triangleCount);  // the surface the drawing brought
+        printDuplicateFaces();
     }
     // The breaklines the file brought (--add-breaklines says what it did instead).
     if (!pairs && !model.document.breaklines.empty())
@@ -101,7 +111,9 @@ const char* cliUsage() {
            "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
            "                    [--format F]\n"
            "  info, convert, render, section, ponds and volume also take [--boundary E,N;E,N;E,N...]\n"
-           "                    [--hide E,N;E,N;E,N...] [--max-edge L]\n"
+           "                    [--hide E,N;E,N;E,N...] [--max-edge L] [--quiet]\n"
+           "  a run of more than about a second shows its progress on stderr when that is a terminal,\n"
+           "  as 0...10...20...30...40...50...60...70...80...90...100 - done.; --quiet shows none\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
            "  PNEZD, PENZD, XYZ, RAW, USGS_DEM, HGT, EXE, XML or RASTER; info adds 'breaklines: N' when the\n"
            "  file brought breaklines (and no --add-breaklines)\n"
@@ -111,6 +123,8 @@ const char* cliUsage() {
            "  the file marks as withheld, which are otherwise left out\n"
            "  info --surface adds 'triangles: N' and 'contours: LEVELS POLYLINES VERTICES' (levels that have a\n"
            "  contour, joined polylines, their vertices) for the contour interval X (1.0) and smoothing S (1.0)\n"
+           "  a face a file lists twice, or one with two equal corners or no plan area, is left out as the file is\n"
+           "  read; info then adds 'duplicate faces: N' after 'triangles: N' (or where that would stand)\n"
            "  --add-breaklines PAIRS forces breaklines between the point numbers \"a,b\" of each line of PAIRS into\n"
            "  the surface, as picks in the view would; info then adds 'breaklines: ACCEPTED REFUSED'\n"
            "  render --rain shows the site after SECONDS (0..600) of rain at 30 frames a second, ponds filling;\n"
@@ -144,6 +158,9 @@ int usageError() {
 }
 
 int runCli(const std::vector<std::string>& args) {
+    // Hidden files of a save killed in an earlier run go from the folders this one reads and writes.
+    if (const std::optional<CliArgs> o = parseCliArgs(args))
+        removeStaleSaveTemporariesBeside({o->file, o->secondFile, o->out, o->isopach, o->csv});
     if (args[0] == "info") return info(args);
     if (args[0] == "convert") return convertCommand(args);
     if (args[0] == "render") return renderCommand(args);

@@ -168,7 +168,17 @@ double mostCellsHeld(const Dataset& dataset, GDALRasterBandH band, double fileBy
     return fileBytes;  // the text grids
 }
 
-SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes) {
+// The share of a read's progress the library's reading of the cells takes;
+// laying them out as points and triangles takes the rest.
+constexpr double kCellReadShare = 0.9;
+
+// The library's progress hook, called after each block or row it reads: the
+// worker's progress, and FALSE to stop once the job is cancelled.
+int CPL_STDCALL reportCellsRead(double fraction, const char*, void* control) {
+    return static_cast<const JobControl*>(control)->carryOn(fraction * kCellReadShare) ? TRUE : FALSE;
+}
+
+SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes, const JobControl* control) {
     SurfaceReadResult result;
     if (!dataset || GDALGetRasterCount(dataset.get()) < 1) {
         result.message = "Unable to Open File!";
@@ -211,7 +221,15 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes
         result.message = kPointsNotAllocated;
         return result;
     }
-    if (GDALRasterIO(band, GF_Read, 0, 0, width, height, samples.data(), columns, rows, GDT_Float64, 0, 0) != CE_None) {
+    GDALRasterIOExtraArg reading;
+    INIT_RASTERIO_EXTRA_ARG(reading);
+    if (control) {
+        reading.pfnProgress = reportCellsRead;
+        reading.pProgressData = const_cast<JobControl*>(control);
+    }
+    if (GDALRasterIOEx(band, GF_Read, 0, 0, width, height, samples.data(), columns, rows, GDT_Float64, 0, 0,
+                       &reading) != CE_None ||
+        (control && control->cancelled())) {
         result.points.clear();
         result.message = "Unable to Open File!";
         return result;
@@ -239,6 +257,10 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes
             result.points[index] = gridPoint(static_cast<int>(index), isUsableCoordinate(easting) ? easting : 0.0,
                                              isUsableCoordinate(northing) ? northing : 0.0, z);
         }
+    if (control && !control->carryOn(kCellReadShare)) {
+        result.points.clear();
+        return result;
+    }
     try {
         addThinnedGridTriangles(result.points, rows, columns, thinningStep(rows, columns, kMostGridTriangles),
                                 kMostGridTriangles, result.triangles);
@@ -253,12 +275,13 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes
         for (TinTriangle& t : result.triangles) std::swap(t.vertex[1], t.vertex[2]);
     result.trianglesMade = true;
     result.coordinateSystem = coordinateSystemOf(dataset);
+    if (control) control->carryOn(1.0);
     return result;
 }
 
 }  // namespace
 
-SurfaceReadResult readRasterFile(const std::string& path) {
+SurfaceReadResult readRasterFile(const std::string& path, const JobControl* control) {
     registerDrivers();
     const QuietErrors quiet;
     MappedFile mapped;
@@ -268,14 +291,14 @@ SurfaceReadResult readRasterFile(const std::string& path) {
         return result;
     }
     const LoneMemoryFile file(mapped.bytes(), memoryNameOf(path));
-    return readOpenedRaster(Dataset(openLone(file)), mapped.bytes().size());
+    return readOpenedRaster(Dataset(openLone(file)), mapped.bytes().size(), control);
 }
 
 SurfaceReadResult readRasterBytes(std::string_view bytes) {
     registerDrivers();
     const QuietErrors quiet;
     const LoneMemoryFile file(bytes, "raster");
-    return readOpenedRaster(Dataset(openLone(file)), bytes.size());
+    return readOpenedRaster(Dataset(openLone(file)), bytes.size(), nullptr);
 }
 
 }  // namespace vellacor

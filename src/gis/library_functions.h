@@ -6,6 +6,7 @@
 #include "export/gis_crs.h"
 #include "export/gis_export.h"
 #include "import/surface_read.h"
+#include "model/background_job.h"
 
 // What the geospatial module does with the library, behind the program's own
 // readers and writers (import/elevation_raster.h, export/gis_export.h,
@@ -13,7 +14,7 @@
 namespace vellacor {
 
 bool rasterKnownByContent(const std::string& path);
-SurfaceReadResult readRasterFile(const std::string& path);
+SurfaceReadResult readRasterFile(const std::string& path, const JobControl* control);
 SurfaceReadResult readRasterBytes(std::string_view bytes);
 
 GisWriteResult makeGisFilesWithLibrary(const std::string& target, const SiteDocument& document,

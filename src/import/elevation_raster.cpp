@@ -47,9 +47,9 @@ bool isElevationRaster(const std::string& path) {
     return f && f->knownByContent(path);
 }
 
-SurfaceReadResult readElevationRaster(const std::string& path) {
+SurfaceReadResult readElevationRaster(const std::string& path, const JobControl* control) {
     const RasterFunctions* f = rasterModule().functions;
-    return f ? f->readFile(path) : readerMissing();
+    return f ? f->readFile(path, control) : readerMissing();
 }
 
 SurfaceReadResult readElevationRasterBytes(std::string_view bytes) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "import/surface_read.h"
+#include "model/background_job.h"
 
 namespace vellacor {
 
@@ -20,7 +21,10 @@ bool isElevationRaster(const std::string& path);
 // positions when it has none), no-data and non-finite cells as voids. The
 // triangles use every n-th sample each way, n the smallest that keeps them
 // to 180,000, none touching a void.
-SurfaceReadResult readElevationRaster(const std::string& path);
+// With a `control` (a worker's), the read reports its progress there and
+// checks for cancelling as it goes, block by block: once cancelled it stops
+// and returns no points.
+SurfaceReadResult readElevationRaster(const std::string& path, const JobControl* control = nullptr);
 
 // The same over bytes in memory (the library's in-memory files), read by the
 // same drivers.

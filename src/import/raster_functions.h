@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "import/surface_read.h"
+#include "model/background_job.h"
 
 namespace vellacor {
 
@@ -10,7 +11,7 @@ namespace vellacor {
 // module's `vellacor_raster_functions` returns them.
 struct RasterFunctions {
     bool (*knownByContent)(const std::string& path);
-    SurfaceReadResult (*readFile)(const std::string& path);
+    SurfaceReadResult (*readFile)(const std::string& path, const JobControl* control);
     SurfaceReadResult (*readBytes)(std::string_view bytes);
 };
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace vellacor {
 
@@ -140,6 +142,20 @@ int removeStaleSaveTemporaries(const std::string& folder) {
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
     }
     ::closedir(dir);
+    return removed;
+}
+
+int removeStaleSaveTemporariesBeside(const std::vector<std::string>& paths) {
+    std::vector<std::string> folders;
+    int removed = 0;
+    for (const std::string& path : paths) {
+        if (path.empty()) continue;
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+        folders.push_back(folder);
+        removed += removeStaleSaveTemporaries(folder);
+    }
     return removed;
 }
 

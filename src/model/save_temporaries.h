@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace vellacor {
 
@@ -26,5 +27,11 @@ void forgetSaveTemporary(int mark);
 // run's). The minute spares a save in progress in a process this one cannot
 // see. Returns how many it removed.
 int removeStaleSaveTemporaries(const std::string& folder);
+
+// The same at start, for the folders the program is about to open from or
+// save into: the folder of each path (a bare name's is the working folder;
+// a path ending in a slash is itself a folder), each folder once, empty
+// paths skipped. Returns how many it removed.
+int removeStaleSaveTemporariesBeside(const std::vector<std::string>& paths);
 
 }  // namespace vellacor

@@ -152,6 +152,16 @@ public:
         (void)y;
     }
 
+    // Shows, until endProgress, how far work the user waits for has got (0 to
+    // 1) under `text`; false once the user gives up waiting. A front end
+    // without a window shows nothing and waits to the end.
+    virtual bool showProgress(const std::string& text, double fraction) {
+        (void)text;
+        (void)fraction;
+        return true;
+    }
+    virtual void endProgress() {}
+
     // Ends the process; a test fake throws instead.
     [[noreturn]] virtual void terminate(int exitCode) = 0;
 };

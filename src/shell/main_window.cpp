@@ -22,6 +22,7 @@
 #include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/volume_commands.h"
+#include "app/window_open.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
 #include "shell/toolbar_icons.h"
@@ -45,6 +46,7 @@ MainWindow::MainWindow(SiteModel& model, QWidget* parent)
     elevationPane_->setMinimumWidth(120);
     statusBar()->addPermanentWidget(elevationPane_);
     setAcceptDrops(true);
+    removeStaleSaveTemporariesOfSettings();
     resize(1024, 720);
     restoreWindowPlace(*this);
     updateTitle();
@@ -72,13 +74,17 @@ void MainWindow::createActions() {
     savePointsAct_ = new QAction(QStringLiteral("Save Points..."), this);
     savePointsAct_->setShortcut(QKeySequence::Save);
     savePointsAct_->setStatusTip(QStringLiteral("Save the survey points as a text file"));
-    connect(savePointsAct_, &QAction::triggered, this, [this] { savePointsCommand(model_, *ui_); });
+    connect(savePointsAct_, &QAction::triggered, this, [this] {
+        savePointsCommand(model_, *ui_);
+        updateTitle();
+    });
 
     saveAsAct_ = new QAction(QStringLiteral("Save &As..."), this);
     saveAsAct_->setStatusTip(QStringLiteral("Save points, contours, breaklines and surface as DXF or LandXML"));
     connect(saveAsAct_, &QAction::triggered, this, [this] {
-        if (saveAsCommand(model_, *ui_)) markSiteSaved(model_);
+        saveAsCommand(model_, *ui_);  // marks saved what the file holds
         updateTitle();
+        updateCommandStates();
     });
 
     printAct_ = new QAction(QStringLiteral("&Print..."), this);
@@ -241,7 +247,9 @@ void MainWindow::updateTitle() {
 }
 
 bool MainWindow::maySetSiteAside() {
-    const bool may = mayCloseSite(model_, *ui_, [this] { return ui_->askSaveChanges(documentName().toStdString()); });
+    const bool may = mayCloseSite(model_, *ui_, [this] {
+        return ui_->askSaveChanges(documentName().toStdString(), unsavedChangesText(unsavedChanges(model_)));
+    });
     updateTitle();
     return may;
 }
@@ -253,11 +261,16 @@ void MainWindow::openAfterAsking(const QString& path) {
 bool MainWindow::openPath(const QString& path, const QString& format) {
     const std::optional<std::string> preset =
         format.isEmpty() ? std::nullopt : std::optional<std::string>(format.toStdString());
-    const OpenResult result = openDocument(model_, *ui_, path.toStdString(), preset);
+    const OpenResult result = openDocumentInWindow(model_, *ui_, path.toStdString(), preset);
     if (result == OpenResult::Refused) {
         ui_->message("Access to " + path.toStdString() + " was denied.", MessageKind::Warning);
         return false;
     }
+    finishOpen(path, result);
+    return result == OpenResult::Loaded || result == OpenResult::Reading;
+}
+
+void MainWindow::finishOpen(const QString& path, OpenResult result) {
     documentPath_ = result == OpenResult::Loaded ? path : QString();
     if (result == OpenResult::Loaded) {
         QSettings settings = programSettings();
@@ -267,7 +280,6 @@ bool MainWindow::openPath(const QString& path, const QString& format) {
     updateTitle();
     updateCommandStates();
     view_->update();
-    return result == OpenResult::Loaded;
 }
 
 void MainWindow::open() {
@@ -368,6 +380,9 @@ void MainWindow::runFrame() {
     inFrame_ = false;
     scheduleFrame(idleDelayMs(model_, isActiveWindow()));
     // Outside the frame: the dialog's own event loop holds back the frames until it closes.
+    if (const std::optional<std::string> reading = pathBeingOpened(model_))
+        if (const std::optional<OpenResult> opened = adoptOpenedDocument(model_, *ui_))
+            finishOpen(QString::fromStdString(*reading), *opened);
     if (auto finished = adoptFinishedVolumes(model_, *ui_)) useFinishedVolumes(*finished);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/command_table.h"
+#include "app/document.h"
 
 #include "render/rgb_image.h"
 
@@ -29,6 +30,8 @@ public:
 
     // Opens a file as the document (command line, dropped file, recent list).
     // `format` answers the format question for files of no known extension.
+    // An elevation raster is read in the background: true then means it is
+    // being read, and the frames finish its open.
     bool openPath(const QString& path, const QString& format = QString());
     ViewWidget* view() const { return view_; }
     QtUi& ui() { return *ui_; }
@@ -65,6 +68,8 @@ private:
     void scheduleFrame(int delayMs);
     void open();
     void openAfterAsking(const QString& path);
+    // What follows an open that loaded or failed: the title, the recent files.
+    void finishOpen(const QString& path, OpenResult result);
     // Asks about unsaved changes before the site goes; false when it must stay.
     bool maySetSiteAside();
     QString documentName() const;

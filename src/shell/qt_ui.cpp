@@ -4,8 +4,10 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 
 #include "shell/dialogs.h"
@@ -22,6 +24,32 @@ struct QtUi::ModalScope {
     }
     QtUi& ui_;
 };
+
+bool QtUi::showProgress(const std::string& text, double fraction) {
+    constexpr int kSteps = 1000;
+    if (!progress_) {
+        ++modalDepth_;  // the caller runs the work: no frame of the window's own meanwhile
+        progress_ = new QProgressDialog(QString(), QStringLiteral("Cancel"), 0, kSteps, window_);
+        progress_->setWindowTitle(QStringLiteral("Vellacor"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(300);
+    }
+    progress_->setLabelText(QString::fromStdString(text));
+    progress_->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * kSteps));
+    QApplication::processEvents();
+    return !progress_->wasCanceled();
+}
+
+void QtUi::endProgress() {
+    if (!progress_) return;
+    delete progress_;
+    progress_ = nullptr;
+    --modalDepth_;
+    releaseAllKeys();
+    if (afterModal_) afterModal_();
+}
 
 Answer QtUi::message(const std::string& text, MessageKind kind) {
     ModalScope scope(*this);
@@ -48,10 +76,11 @@ Answer QtUi::message(const std::string& text, MessageKind kind) {
     return Answer::Ok;
 }
 
-UnsavedChoice QtUi::askSaveChanges(const std::string& name) {
+UnsavedChoice QtUi::askSaveChanges(const std::string& name, const std::string& unsaved) {
     ModalScope scope(*this);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellacor"),
-                    QStringLiteral("Save changes to %1 before closing?").arg(QString::fromStdString(name)),
+    QString text = QStringLiteral("Save changes to %1 before closing?").arg(QString::fromStdString(name));
+    if (!unsaved.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(unsaved);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellacor"), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {

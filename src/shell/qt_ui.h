@@ -6,6 +6,7 @@
 #include "app/site_edits.h"
 #include "platform/ui.h"
 
+class QProgressDialog;
 class QWidget;
 
 namespace vellacor {
@@ -30,13 +31,17 @@ public:
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExt, const std::string& filter,
                                               const std::string& defaultName) override;
-    // "Save changes to NAME before closing?" with Save, Discard and Cancel.
-    UnsavedChoice askSaveChanges(const std::string& name);
+    // "Save changes to NAME before closing?" and what is not saved, with
+    // Save, Discard and Cancel.
+    UnsavedChoice askSaveChanges(const std::string& name, const std::string& unsaved);
     bool keyDown(int virtualKey) const override { return keysDown_.count(virtualKey) > 0; }
     bool isForeground() const override;
     bool isMinimised() const override;
     void setWaitCursor(bool on) override;
     void moveCursorToPixel(int x, int y) override;
+    // A window-modal progress dialog with Cancel; no frame starts while it is up.
+    bool showProgress(const std::string& text, double fraction) override;
+    void endProgress() override;
     [[noreturn]] void terminate(int exitCode) override;
 
     // The widget the frame buffer is shown in, pixel for pixel from its corner.
@@ -59,6 +64,7 @@ private:
     std::set<int> keysDown_;
     std::function<void()> afterModal_;
     int modalDepth_ = 0;
+    QProgressDialog* progress_ = nullptr;
 };
 
 // "A (*.a)|*.a|All Files (*.*)|*.*||" as a Qt file-dialog filter.

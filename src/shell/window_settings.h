@@ -19,4 +19,9 @@ void saveWindowPlace(const QWidget& window);
 QString lastFolder();
 void rememberFolderOf(const QString& filePath);
 
+// At start: the hidden files a killed save left in the folders the window
+// opens from and saves into (the last folder, the recent files' folders) are
+// removed (see removeStaleSaveTemporaries). Returns how many.
+int removeStaleSaveTemporariesOfSettings();
+
 }  // namespace vellacor

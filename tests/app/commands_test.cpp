@@ -15,6 +15,7 @@
 #include "platform/virtual_keys.h"
 #include "render/frame_buffer.h"
 #include "support/fake_ui.h"
+#include "support/frame_clock.h"
 #include "support/grid_site_text.h"
 #include "support/temp_files.h"
 
@@ -167,7 +168,9 @@ TEST_F(CommandFixture, EscKeepsWhatIsFinishedAndDropsSmoothShadingWithoutNormals
 TEST_F(CommandFixture, EscDuringBreaklineInsertionLeavesNothingForTheNextOneToRestore) {
     DisplaySwitches& d = model.display;
     SiteDocument& doc = model.document;
-    // The grid's rows: nine breaklines, more than one insertion step takes.
+    // The grid's rows: nine breaklines, more than one insertion step takes
+    // when each seems to take 20 ms.
+    model.cycle.now = &testing::clockAdvancing<20000>;
     for (int i = 0; i < 12; ++i)
         if (i % 4 != 3) {
             ASSERT_TRUE(addBreakline(model, i, i + 1));

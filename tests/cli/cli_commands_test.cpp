@@ -3,9 +3,14 @@
 // LAS point clouds the test writes, and GDAL loaded only by a run that needs it.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/document.h"
@@ -98,6 +103,29 @@ TEST(CliVolume, SaysWhyThereIsNoAnswer) {
     EXPECT_EQ(missing.substr(0, 2), "1\n");
     EXPECT_NE(missing.find("missing.txt"), std::string::npos);
     EXPECT_EQ(volume("'" + kSite + "'").substr(0, 2), "2\n");
+}
+
+// A hidden save file of a process that has ended, last written an hour ago.
+std::string killedSaveIn(const TempDir& dir) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    return path;
+}
+
+TEST(CliStart, ClearsKilledSavesBesideTheFileAndTheOutputEvenWhenNothingIsWritten) {
+    TempDir input, output, elsewhere;
+    const std::string besideInput = killedSaveIn(input), besideOutput = killedSaveIn(output);
+    const std::string kept = killedSaveIn(elsewhere);
+    const ToolRun run = runTool(std::string(VELLACOR_CLI) + " convert '" + input.path("missing.txt") + "' --to '" +
+                                output.path("site.dxf") + "' --format PNEZD");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(besideInput));
+    EXPECT_FALSE(std::filesystem::exists(besideOutput));
+    EXPECT_TRUE(std::filesystem::exists(kept));
 }
 
 // Ground (2) at 1 and 4, a building (6) at 2, water (9) at 3, spread over 10 m.

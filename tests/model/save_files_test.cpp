@@ -149,6 +149,23 @@ TEST(SaveTemporaries, TheNextSaveInTheFolderRemovesWhatAKilledSaveLeft) {
     EXPECT_EQ(namesIn(dir.path("")), expected);
 }
 
+TEST(SaveTemporaries, AtStartTheFoldersOfTheGivenPathsAreClearedOnce) {
+    TempDir first, second, untouched;
+    const auto hour = std::chrono::hours(1);
+    const pid_t ended = endedProcess();
+    leftBy(first, ended, 0, hour);
+    leftBy(first, ended, 1, hour);
+    leftBy(second, ended, 0, hour);
+    const std::string kept = leftBy(untouched, ended, 0, hour);
+    // A file's folder, a folder named with its slash, the same folder again, nothing.
+    EXPECT_EQ(removeStaleSaveTemporariesBeside(
+                  {first.path("site.txt"), second.path(""), first.path("other.dxf"), std::string()}),
+              3);
+    EXPECT_TRUE(namesIn(first.path("")).empty());
+    EXPECT_TRUE(namesIn(second.path("")).empty());
+    EXPECT_TRUE(std::filesystem::exists(kept));
+}
+
 TEST(SaveTemporariesDeathTest, ASignalEndingTheProgramTakesItsSavesInProgressWithIt) {
     TempDir dir;
     const std::string target = dir.write("site.tif", "old");

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -18,10 +19,16 @@
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <string>
 
 #include "app/site_model.h"
 #include "shell/dialogs.h"
@@ -200,6 +207,88 @@ TEST(WindowSettings, TheWindowComesBackWhereItWasAndOpenStartsInTheLastFolder) {
     const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
     ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
     EXPECT_EQ(QDir(lastFolder()), QDir(QFileInfo(sample).absolutePath()));
+}
+
+// An ASCII grid of 60 x 50 cells, a plain slope.
+std::string slopeGrid() {
+    std::string text = "ncols 60\nnrows 50\nxllcorner 100\nyllcorner 200\ncellsize 1\n";
+    for (int r = 0; r < 50; ++r) {
+        for (int c = 0; c < 60; ++c) text += std::to_string(50 + r + c) + " ";
+        text += "\n";
+    }
+    return text;
+}
+
+// Frames, as the timer runs them, until `done` or a minute has passed.
+void runFramesUntil(MainWindow& window, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        window.runFrame();
+        QApplication::processEvents();
+    }
+}
+
+TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
+    testing::TempDir dir;
+    const QString path = QString::fromStdString(dir.write("slope.asc", slopeGrid()));
+    SiteModel model;
+    MainWindow window(model);
+    window.show();
+    ASSERT_TRUE(window.openPath(path));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
+    runFramesUntil(window, [&] { return model.document.documentLoaded; });
+    ASSERT_TRUE(model.document.documentLoaded);
+    EXPECT_EQ(model.document.pointCount, 3000);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("slope.asc - Vellacor"));
+    QSettings settings = programSettings();
+    EXPECT_EQ(readRecentFiles(settings).value(0), QFileInfo(path).absoluteFilePath());
+
+    // Esc before the read is taken: the message, and an empty site.
+    ASSERT_TRUE(window.openPath(path));
+    QTest::keyClick(window.view(), Qt::Key_Escape);
+    QString shown;
+    QTimer closer;  // answers the message box from inside its own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    runFramesUntil(window, [&] { return !shown.isEmpty(); });
+    closer.stop();
+    EXPECT_EQ(shown, QStringLiteral("Opening was cancelled."));
+    EXPECT_FALSE(model.document.documentLoaded);
+    EXPECT_EQ(model.document.pointCount, 0);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
+}
+
+// A hidden save file of a process that has ended, last written an hour ago.
+std::string killedSaveIn(const testing::TempDir& dir) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    return path;
+}
+
+TEST(WindowSettings, TheWindowStartsByClearingKilledSavesInTheFoldersItKnows) {
+    testing::TempDir last, recent, elsewhere;
+    const std::string inLast = killedSaveIn(last), inRecent = killedSaveIn(recent), kept = killedSaveIn(elsewhere);
+    QSettings settings = programSettings();
+    const QStringList before = readRecentFiles(settings);
+    rememberFolderOf(QString::fromStdString(last.path("site.txt")));
+    writeRecentFiles(settings, withRecentFile(before, QString::fromStdString(recent.path("old.dxf"))));
+    {
+        SiteModel model;
+        MainWindow window(model);
+    }
+    EXPECT_FALSE(std::filesystem::exists(inLast));
+    EXPECT_FALSE(std::filesystem::exists(inRecent));
+    EXPECT_TRUE(std::filesystem::exists(kept));
+    writeRecentFiles(settings, before);
 }
 
 // The program's dialogs, filled and answered as a user would.

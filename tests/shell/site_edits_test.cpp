@@ -17,6 +17,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -38,6 +40,7 @@
 #include "app/navigation.h"
 #include "app/point_editing.h"
 #include "app/site_model.h"
+#include "app/surface_boundary_edit.h"
 #include "shell/main_window.h"
 #include "shell/qt_ui.h"
 #include "shell/view_widget.h"
@@ -84,6 +87,7 @@ private:
     void look() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == last_) return;
+        if (qobject_cast<QProgressDialog*>(modal)) return;  // shows a wait, asks nothing
         last_ = modal;
         const auto* box = qobject_cast<QMessageBox*>(modal);
         seen << (box ? box->text() : modal->windowTitle());
@@ -283,7 +287,8 @@ TEST_F(SiteEdits, UnsavedChangesAreAskedAboutBeforeOpenDropAndExit) {
         static_cast<QObject*>(window.get())->event(&event);  // as the window system hands it over
     };
     const int points = model.document.pointCount;
-    const QString question = QStringLiteral("Save changes to site.txt before closing?");
+    const QString question =
+        QStringLiteral("Save changes to site.txt before closing?\n\nThe breaklines are not saved.");
 
     breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
     {
@@ -324,7 +329,8 @@ TEST_F(SiteEdits, UnsavedChangesAreAskedAboutBeforeOpenDropAndExit) {
                               },
                               pressBox(QMessageBox::Ok)});
         window->commandAction(CommandId::Exit)->trigger();
-        EXPECT_EQ(answers.seen.value(0), QStringLiteral("Save changes to other.xyz before closing?"));
+        EXPECT_EQ(answers.seen.value(0),
+                  QStringLiteral("Save changes to other.xyz before closing?\n\nThe breaklines are not saved."));
     }
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_FALSE(window->isVisible());
@@ -334,6 +340,165 @@ TEST_F(SiteEdits, UnsavedChangesAreAskedAboutBeforeOpenDropAndExit) {
         EXPECT_TRUE(window->close());
         EXPECT_TRUE(answers.seen.isEmpty());
     }
+}
+
+// The Saving dialog answered with a format and the parts ticked.
+ModalAnswers::Answer savingAs(const QString& format, const QStringList& ticked) {
+    return [format, ticked](QWidget& w) {
+        for (QRadioButton* b : w.findChildren<QRadioButton*>())
+            if (b->text() == format) b->setChecked(true);
+        for (QCheckBox* c : w.findChildren<QCheckBox*>()) c->setChecked(ticked.contains(c->text()));
+        pressOk(w);
+    };
+}
+
+ModalAnswers::Answer chooseFile(const std::string& path) {
+    return [path](QWidget& w) {
+        auto* chooser = qobject_cast<QFileDialog*>(&w);
+        chooser->selectFile(QString::fromStdString(path));
+        static_cast<QDialog*>(chooser)->accept();
+    };
+}
+
+const QString kSavedTitle = QStringLiteral("site.txt - Vellacor");
+
+// The question before closing, answered Cancel: what it says is not saved.
+QString unsavedQuestion(MainWindow& window) {
+    ModalAnswers answers({pressBox(QMessageBox::Cancel)});
+    window.close();
+    return answers.seen.value(0);
+}
+
+struct SavedMark : SiteEdits {
+    void editPoint(int point, const QString& elevation, bool useInSurface = true) {
+        model.input.selectedPoint = point;
+        ModalAnswers answers({[=](QWidget& w) {
+            if (!elevation.isEmpty()) fieldLabelled(w, QStringLiteral("Elevation:"))->setText(elevation);
+            w.findChild<QCheckBox*>()->setChecked(useInSurface);
+            pressOk(w);
+        }});
+        key(Qt::Key_E);
+    }
+    void saveAs(const QString& format, const QStringList& ticked, const std::string& path) {
+        ModalAnswers answers({savingAs(format, ticked), chooseFile(path), pressBox(QMessageBox::Ok)});
+        window->saveAsAction()->trigger();
+        EXPECT_EQ(answers.seen.value(2), QStringLiteral("Saved File:\n\n") + QString::fromStdString(path));
+    }
+};
+
+TEST_F(SavedMark, GoesOnlyWhenTheFileHoldsEveryKindOfEdit) {
+    const QString question = QStringLiteral("Save changes to site.txt before closing?\n\n");
+    model.document.coordinateSystem = "EPSG:32633";  // as GeoJSON needs
+    editPoint(at(5, 5), QStringLiteral("150"));
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    settle();
+    window->runFrame();
+    EXPECT_TRUE(titleMarked());
+
+    // Contours alone, a GeoTIFF and a GeoJSON file of the contours hold neither edit.
+    saveAs(QStringLiteral("DXF"), {QStringLiteral("Contours")}, dir.path("contours.dxf"));
+    EXPECT_TRUE(titleMarked());
+    EXPECT_EQ(unsavedQuestion(*window), question + QStringLiteral("The point edits and breaklines are not saved."));
+    saveAs(QStringLiteral("GeoJSON (one layer)"), {QStringLiteral("Contours"), QStringLiteral("Breaklines")},
+           dir.path("contours.geojson"));
+    EXPECT_TRUE(titleMarked());
+    // A shapefile of the points (its one layer is the first ticked) holds the point edits only.
+    saveAs(QStringLiteral("Shapefile (one layer)"), {QStringLiteral("Points"), QStringLiteral("Breaklines")},
+           dir.path("points.shp"));
+    EXPECT_TRUE(titleMarked());
+    EXPECT_EQ(unsavedQuestion(*window), question + QStringLiteral("The breaklines are not saved."));
+    saveAs(QStringLiteral("GeoPackage"), {QStringLiteral("Breaklines")}, dir.path("site.gpkg"));
+    EXPECT_FALSE(titleMarked());
+    EXPECT_EQ(window->windowTitle(), kSavedTitle);
+
+    // Save Points holds the point edits; undoing back to what was saved is saved too.
+    editPoint(at(2, 2), QStringLiteral("140"));
+    EXPECT_TRUE(titleMarked());
+    {
+        ModalAnswers answers({chooseFile(dir.path("points.txt"))});
+        key(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_NE(testing::readFile(dir.path("points.txt")).find(",140.000,"), std::string::npos);
+    EXPECT_EQ(window->windowTitle(), kSavedTitle);
+    editPoint(at(2, 2), QStringLiteral("130"));
+    EXPECT_TRUE(titleMarked());
+    undoKey();
+    EXPECT_EQ(window->windowTitle(), kSavedTitle);
+
+    // A boundary goes with the LandXML surface; a DXF drawing does not hold it.
+    ASSERT_TRUE(addSurfaceBoundary(model, {BoundaryKind::Outer, {{6050, 5050, 0}, {6950, 5050, 0}, {6500, 5950, 0}}}));
+    settle();
+    window->runFrame();
+    EXPECT_EQ(unsavedQuestion(*window), question + QStringLiteral("The boundaries are not saved."));
+    saveAs(QStringLiteral("DXF"), {QStringLiteral("Points"), QStringLiteral("Breaklines"), QStringLiteral("Surface")},
+           dir.path("all.dxf"));
+    EXPECT_TRUE(titleMarked());
+    saveAs(QStringLiteral("LandXML"), {QStringLiteral("Surface")}, dir.path("site.xml"));
+    EXPECT_EQ(window->windowTitle(), kSavedTitle);
+    EXPECT_TRUE(window->close());  // nothing asked
+}
+
+TEST_F(SavedMark, SaveFromTheQuestionAsksAgainUntilEverythingIsSaved) {
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    editPoint(at(5, 5), QStringLiteral("150"));
+    const std::string contours = dir.path("contours.dxf"), all = dir.path("all.xml");
+    ModalAnswers answers({pressBox(QMessageBox::Save), savingAs(QStringLiteral("DXF"), {QStringLiteral("Contours")}),
+                          chooseFile(contours), pressBox(QMessageBox::Ok), pressBox(QMessageBox::Save),
+                          savingAs(QStringLiteral("LandXML"), {QStringLiteral("Breaklines")}), chooseFile(all),
+                          pressBox(QMessageBox::Ok)});
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(answers.seen.size(), 8);
+    EXPECT_EQ(answers.seen[4], QStringLiteral("Save changes to site.txt before closing?\n\n"
+                                              "The point edits and breaklines are not saved."));
+    EXPECT_TRUE(std::filesystem::exists(contours));
+    EXPECT_NE(testing::readFile(all).find("<Breakline"), std::string::npos);
+}
+
+// Undo and redo faster than the surface is built: each step stops the work
+// the one before started, and the surface is built after the last.
+TEST_F(SavedMark, ABurstOfUndoAndRedoEndsWithTheSurfaceAndSavesIt) {
+    const SiteDocument& d = model.document;
+    editPoint(at(5, 5), QStringLiteral("150"));
+    breaklineBetween(model, window->ui(), at(1, 1), at(4, 3));
+    settle();
+    editPoint(at(4, 3), QString(), false);  // out of the surface, with its breakline
+    settle();
+    const auto edited = surfaceGeometry(d);
+    const auto press = [&](bool undo) {
+        window->activateWindow();
+        QTest::keyClick(window->view(), Qt::Key_Z,
+                        undo ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+    };
+    // As fast as the frames go: each step lands on work just started.
+    for (int round = 0; round < 2; ++round)
+        for (bool undo : {true, true, true, false, false, false}) {
+            press(undo);
+            window->runFrame();
+        }
+    // At a quick typist's pace, the window's own frames between.
+    for (bool undo : {true, true, false, true, false, false, false}) {
+        press(undo);
+        QTest::qWait(50);
+    }
+    EXPECT_FALSE(canRedoSiteEdit(model));
+
+    // Saved at once from the question: the save waits for the contours.
+    const std::string first = dir.path("first.dxf"), second = dir.path("second.dxf");
+    {
+        ModalAnswers answers({pressBox(QMessageBox::Save), savingAs(QStringLiteral("DXF"), {QStringLiteral("Contours")}),
+                              chooseFile(first), pressBox(QMessageBox::Ok), pressBox(QMessageBox::Cancel)});
+        EXPECT_FALSE(window->close());
+        EXPECT_EQ(answers.seen.value(3), QStringLiteral("Saved File:\n\n") + QString::fromStdString(first));
+    }
+    settle();
+    EXPECT_EQ(surfaceGeometry(d), edited);
+    EXPECT_NE(model.display.surfaceMode, SurfaceMode::Off);
+    window->updateCommandStates();
+    EXPECT_TRUE(window->saveAsAction()->isEnabled());
+    saveAs(QStringLiteral("DXF"), {QStringLiteral("Contours")}, second);
+    const std::string drawing = testing::readFile(first);
+    EXPECT_NE(drawing.find("POLYLINE"), std::string::npos);
+    EXPECT_EQ(drawing, testing::readFile(second));
 }
 
 const QString kSample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
