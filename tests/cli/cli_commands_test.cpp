@@ -105,17 +105,6 @@ TEST(CliVolume, SaysWhyThereIsNoAnswer) {
     EXPECT_EQ(volume("'" + kSite + "'").substr(0, 2), "2\n");
 }
 
-// A hidden save file of a process that has ended, last written an hour ago.
-std::string killedSaveIn(const TempDir& dir) {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
-    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    return path;
-}
-
 TEST(CliStart, ClearsKilledSavesBesideTheFileAndTheOutputEvenWhenNothingIsWritten) {
     TempDir input, output, elsewhere;
     const std::string besideInput = killedSaveIn(input), besideOutput = killedSaveIn(output);

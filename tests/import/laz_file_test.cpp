@@ -14,6 +14,7 @@
 #include "import/las_vlrs.h"
 #include "import/laz_file.h"
 #include "support/json_value.h"
+#include "support/temp_files.h"
 
 namespace vellacor::testing {
 namespace {
@@ -23,12 +24,7 @@ namespace fs = std::filesystem;
 const fs::path kShared = fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "data" / "las";
 const fs::path kFixtures = fs::path(__FILE__).parent_path() / "data";
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string readAll(const fs::path& path) { return readFile(path.string()); }
 
 template <typename T>
 void putAt(std::string& bytes, std::size_t at, T value) {

@@ -13,6 +13,7 @@
 
 #include "import/laz_file.h"
 #include "import/laz_items.h"
+#include "support/temp_files.h"
 
 namespace vellacor::testing {
 namespace {
@@ -24,12 +25,7 @@ using laz::ItemType;
 
 const fs::path kShared = fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "data" / "las";
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string readAll(const fs::path& path) { return readFile(path.string()); }
 
 template <typename T>
 T getAt(const std::string& bytes, std::size_t at) {

@@ -263,17 +263,6 @@ TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
 }
 
-// A hidden save file of a process that has ended, last written an hour ago.
-std::string killedSaveIn(const testing::TempDir& dir) {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
-    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    return path;
-}
-
 TEST(WindowSettings, TheWindowStartsByClearingKilledSavesInTheFoldersItKnows) {
     testing::TempDir last, recent, elsewhere;
     const std::string inLast = killedSaveIn(last), inRecent = killedSaveIn(recent), kept = killedSaveIn(elsewhere);

@@ -1,9 +1,12 @@
 #include "support/temp_files.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace vellacor::testing {
 
@@ -36,6 +39,16 @@ std::string readFile(const std::string& path) {
 std::string sharedData(const std::string& relative) {
     const std::filesystem::path p = std::filesystem::path(VELLACOR_SHARED_DATA) / relative;
     return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+std::string killedSaveIn(const TempDir& dir) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    return path;
 }
 
 }  // namespace vellacor::testing

@@ -22,6 +22,9 @@ private:
 
 std::string readFile(const std::string& path);
 
+// A hidden save file, in `dir`, of a process that has ended, last written an hour ago.
+std::string killedSaveIn(const TempDir& dir);
+
 // The folder of real files from other tools, or "" when it is not beside the project.
 std::string sharedData(const std::string& relative);
 
