@@ -26,6 +26,10 @@ constexpr std::size_t kItemListOffset = 34;  // in the record's data: the item c
 // How many points a byte of a chunk can hold at most, for the first guess at
 // a chunk's size; a chunk that holds more simply grows.
 constexpr std::size_t kPointsGuessedPerByte = 16;
+// The most points a byte of a chunk may code. Identical points, the most
+// compressible there are, come to about 150 a byte; a chunk that claims more
+// than this is damaged or made to exhaust memory and time, and is not decoded.
+constexpr std::uint64_t kMostPointsPerByte = 1024;
 
 template <typename T>
 T little(std::string_view bytes, std::uint64_t at) {
@@ -166,6 +170,11 @@ ChunkOutcome decodeLayeredChunk(std::string_view bytes, const LazScheme& scheme,
 
 ChunkOutcome decodeChunk(std::string_view bytes, const LazScheme& scheme, const ChunkPlan& plan, LazChunkPoints& out) {
     out.firstIndex = plan.firstIndex;
+    if (plan.end < plan.start || plan.points > (plan.end - plan.start) * kMostPointsPerByte) {
+        ChunkOutcome refused;
+        refused.problem = "claims more points than its bytes can hold";
+        return refused;
+    }
     ChunkOutcome outcome = scheme.compressor == kLayeredChunks ? decodeLayeredChunk(bytes, scheme, plan, out)
                                                                : decodePointwiseChunk(bytes, scheme, plan, out);
     if (!outcome.whole) std::vector<std::uint8_t>().swap(out.records);
