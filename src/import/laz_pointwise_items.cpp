@@ -114,9 +114,9 @@ public:
 private:
     static constexpr std::uint32_t kMulti = 500;
     static constexpr std::int32_t kMultiMinus = -10;
-    static constexpr std::uint32_t kMultiUnchanged = kMulti - kMultiMinus + 1;  // 511
-    static constexpr std::uint32_t kMultiCodeFull = kMulti - kMultiMinus + 2;   // 512
-    static constexpr std::uint32_t kMultiTotal = kMulti - kMultiMinus + 6;      // 516
+    static constexpr std::uint32_t kMultiUnchanged = kMulti + 10 + 1;  // 511: the multiples run from -10 to kMulti
+    static constexpr std::uint32_t kMultiCodeFull = kMulti + 10 + 2;   // 512
+    static constexpr std::uint32_t kMultiTotal = kMulti + 10 + 6;      // 516
 
     static std::int32_t times(std::int32_t a, std::int32_t b) {
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));

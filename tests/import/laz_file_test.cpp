@@ -112,6 +112,7 @@ TEST(LazFile, ChunkedFilesOfBothCompressorsGiveEveryRecordOfTheirTwins) {
     const std::pair<const char*, const char*> files[] = {{"laz-chunked-format1", "laz-chunked-format1"},
                                                          {"laz-chunked-format6", "laz-chunked-format6"},
                                                          {"laz-variable-chunks-format1", "laz-chunked-format1"},
+                                                         {"laz-waveform-format5", "laz-waveform-format5"},
                                                          {"laz-v1-made", "laz-v1-made"}};
     for (const auto& [name, twin] : files) {
         const std::string laz = readAll(kFixtures / (std::string(name) + ".laz"));
