@@ -29,6 +29,9 @@ file(RELATIVE_PATH module_from_program "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_
 target_compile_definitions(vellacor_system PRIVATE VELLACOR_GIS_MODULE_FROM_PROGRAM="${module_from_program}")
 install(TARGETS vellacor_gis LIBRARY DESTINATION ${VELLACOR_MODULE_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/logo.bmp DESTINATION ${VELLACOR_DATA_DIR})
+# The program's licence, and the notice the licence of the view's font asks to ship with it.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/resources/FONT-LICENSE.txt
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/samples/sample-site.txt DESTINATION ${VELLACOR_DATA_DIR}/samples)
 
 set(packaging ${CMAKE_CURRENT_LIST_DIR})

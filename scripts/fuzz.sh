@@ -22,7 +22,7 @@ max_len=$((1 << 20))
 per_input_seconds=${VELLACOR_FUZZ_TIMEOUT:-10}
 
 CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" -DVELLACOR_FUZZ=ON -DVELLACOR_GUI=OFF -DVELLACOR_TESTS=OFF >/dev/null
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" -DVELLACOR_FUZZ=ON -DVELLACOR_GUI=OFF -DVELLACOR_TESTS=OFF -DVELLACOR_WERROR=ON >/dev/null
 cmake --build "$root/build/fuzz" -j "$jobs"
 
 failed=0

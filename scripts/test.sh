@@ -14,7 +14,7 @@ jobs=$(nproc)
 
 # ThreadSanitizer: every test of the core (no window).
 cmake -S "$root" -B "$root/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELLACOR_SANITIZE=thread -DVELLACOR_GUI=OFF >/dev/null
+  -DVELLACOR_SANITIZE=thread -DVELLACOR_GUI=OFF -DVELLACOR_WERROR=ON >/dev/null
 cmake --build "$root/build/tsan" -j "$jobs"
 (cd "$root/build/tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp" ctest -j "$jobs" --output-on-failure)
 
@@ -24,7 +24,7 @@ cmake --build "$root/build/tsan" -j "$jobs"
 
 # The whole suite under address and undefined-behaviour sanitizers, window tests offscreen.
 cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DVELLACOR_SANITIZE=address,undefined >/dev/null
+  -DVELLACOR_SANITIZE=address,undefined -DVELLACOR_WERROR=ON >/dev/null
 cmake --build "$root/build/test" -j "$jobs"
 cd "$root/build/test"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="detect_leaks=1" ctest -j "$jobs" --output-on-failure
