@@ -1,10 +1,21 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vellacor {
+
+// The value of type T stored little-endian at `at`, or zero where the bytes
+// end before it: what a damaged header gives is then only a wrong number.
+template <typename T>
+T lasLittle(std::string_view bytes, std::uint64_t at) {
+    T value{};
+    if (at <= bytes.size() && sizeof value <= bytes.size() - at)
+        std::memcpy(&value, bytes.data() + static_cast<std::size_t>(at), sizeof value);
+    return value;
+}
 
 // One variable-length record of a LAS file: the header's list after the
 // file header, or the extended list (LAS 1.4) after the points.

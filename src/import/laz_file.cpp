@@ -31,14 +31,6 @@ constexpr std::size_t kPointsGuessedPerByte = 16;
 // than this is damaged or made to exhaust memory and time, and is not decoded.
 constexpr std::uint64_t kMostPointsPerByte = 1024;
 
-template <typename T>
-T little(std::string_view bytes, std::uint64_t at) {
-    T value{};
-    if (at <= bytes.size() && sizeof value <= bytes.size() - at)
-        std::memcpy(&value, bytes.data() + static_cast<std::size_t>(at), sizeof value);
-    return value;
-}
-
 const std::uint8_t* byteAt(std::string_view bytes, std::uint64_t at) {
     return reinterpret_cast<const std::uint8_t*>(bytes.data()) + at;
 }
@@ -193,8 +185,8 @@ struct ChunkTable {
 
 ChunkTable readChunkTable(std::string_view bytes, const LazScheme& scheme, const LazPointData& data) {
     ChunkTable table;
-    auto offset = little<std::int64_t>(bytes, data.firstRecord);
-    if (offset == -1 && bytes.size() >= 8) offset = little<std::int64_t>(bytes, bytes.size() - 8);
+    auto offset = lasLittle<std::int64_t>(bytes, data.firstRecord);
+    if (offset == -1 && bytes.size() >= 8) offset = lasLittle<std::int64_t>(bytes, bytes.size() - 8);
     const std::uint64_t chunksStart = data.firstRecord + 8;
     if (offset <= 0 || static_cast<std::uint64_t>(offset) < chunksStart ||
         static_cast<std::uint64_t>(offset) + 8 > bytes.size()) {
@@ -202,8 +194,8 @@ ChunkTable readChunkTable(std::string_view bytes, const LazScheme& scheme, const
         return table;
     }
     const auto at = static_cast<std::uint64_t>(offset);
-    const auto version = little<std::uint32_t>(bytes, at);
-    const auto count = little<std::uint32_t>(bytes, at + 4);
+    const auto version = lasLittle<std::uint32_t>(bytes, at);
+    const auto count = lasLittle<std::uint32_t>(bytes, at + 4);
     // Every chunk holds at least its first record raw, which bounds how many
     // a file of this size can have.
     const std::uint64_t mostChunks = (at - chunksStart) / std::max<std::size_t>(scheme.recordLength, 1);
@@ -315,10 +307,6 @@ void decodeChunksInTurn(std::string_view bytes, const LazScheme& scheme, const L
 
 }  // namespace
 
-bool isCompressedLasHeader(std::string_view bytes) {
-    return bytes.size() > 104 && (static_cast<std::uint8_t>(bytes[104]) & 0xC0) != 0;
-}
-
 LazSchemeRead readLazScheme(std::string_view bytes) {
     LazSchemeRead result;
     const std::vector<LasVlr> vlrs = readLasVlrs(bytes);
@@ -329,9 +317,9 @@ LazSchemeRead readLazScheme(std::string_view bytes) {
     }
     const std::uint64_t at = vlr->dataOffset;
     LazScheme& scheme = result.scheme;
-    scheme.compressor = little<std::uint16_t>(bytes, at);
-    scheme.chunkSize = little<std::uint32_t>(bytes, at + 12);
-    const auto count = little<std::uint16_t>(bytes, at + kItemListOffset - 2);
+    scheme.compressor = lasLittle<std::uint16_t>(bytes, at);
+    scheme.chunkSize = lasLittle<std::uint32_t>(bytes, at + 12);
+    const auto count = lasLittle<std::uint16_t>(bytes, at + kItemListOffset - 2);
     if (kItemListOffset + 6u * count > vlr->dataLength) {
         result.refusal = "The LAZ file's compression record is damaged: it lists more items than it holds.";
         return result;
@@ -344,7 +332,7 @@ LazSchemeRead readLazScheme(std::string_view bytes) {
     }
     // Some writers mark layered points as point-wise: the first item, the
     // point, says which coding the chunks use.
-    const auto firstType = static_cast<ItemType>(little<std::uint16_t>(bytes, at + kItemListOffset));
+    const auto firstType = static_cast<ItemType>(lasLittle<std::uint16_t>(bytes, at + kItemListOffset));
     if (count > 0 && firstType == ItemType::Point14) scheme.compressor = kLayeredChunks;
     if (scheme.compressor != kSingleStream && scheme.chunkSize == 0) {
         result.refusal = "The LAZ file's compression record is damaged: its chunks hold no points.";
@@ -352,9 +340,9 @@ LazSchemeRead readLazScheme(std::string_view bytes) {
     }
     for (std::uint16_t i = 0; i < count; ++i) {
         Item item;
-        item.type = static_cast<ItemType>(little<std::uint16_t>(bytes, at + kItemListOffset + 6u * i));
-        item.size = little<std::uint16_t>(bytes, at + kItemListOffset + 6u * i + 2);
-        item.version = little<std::uint16_t>(bytes, at + kItemListOffset + 6u * i + 4);
+        item.type = static_cast<ItemType>(lasLittle<std::uint16_t>(bytes, at + kItemListOffset + 6u * i));
+        item.size = lasLittle<std::uint16_t>(bytes, at + kItemListOffset + 6u * i + 2);
+        item.version = lasLittle<std::uint16_t>(bytes, at + kItemListOffset + 6u * i + 4);
         const bool known = scheme.compressor == kLayeredChunks ? laz::makeLayeredItemDecoder(item) != nullptr
                                                                : laz::makePointwiseItemDecoder(item) != nullptr;
         if (!known) {

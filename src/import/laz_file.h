@@ -19,10 +19,6 @@ struct LazScheme {
 };
 inline constexpr std::uint32_t kVariableChunks = 0xFFFFFFFFu;
 
-// Whether the header marks the point format as compressed (either of the
-// format byte's top two bits, as compressors set them).
-bool isCompressedLasHeader(std::string_view bytes);
-
 // The scheme from the file's records, or why the points cannot be decoded
 // (no such record, an unknown compressor, item or version) in `refusal`.
 struct LazSchemeRead {
