@@ -23,6 +23,7 @@
 #include "import/las_file.h"
 #include "import/point_file.h"
 #include "import/prj_file.h"
+#include "model/point_thinning.h"
 #include "model/file_replacement.h"
 #include "platform/ui.h"
 #include "section/section_dxf.h"
@@ -103,6 +104,18 @@ std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std:
     return known;
 }
 
+namespace {
+
+// The site's extents and next point number from its points, the camera aimed
+// at its centre.
+void placeSite(SiteModel& model) {
+    computeNextPointNumber(model.document);
+    computeExtents(model.document);
+    model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
+}
+
+}  // namespace
+
 OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool loaded,
                          const std::string& coordinateSystem) {
     model.document.documentLoaded = loaded;
@@ -117,9 +130,7 @@ OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool
         return OpenResult::Failed;
     }
     projectSiteFromDegrees(model.document, ui);
-    computeNextPointNumber(model.document);
-    computeExtents(model.document);
-    model.camera.target = {model.document.siteCentre.x, model.document.siteCentre.y, model.document.maxElevation};
+    placeSite(model);
     setAllDisplayMarks(model.document, PointMark::Ordinary);
     // Clearing the site went back to the first palette: the bitmap shows it too.
     if (model.renderer.frame.bitmapExists) recreateFrameBitmap(model);
@@ -139,6 +150,17 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
         fatalError(ui, "Unable to allocate memory for array!");
     }
     return finishOpening(model, ui, path, loaded, coordinateSystem);
+}
+
+void thinSitePoints(SiteModel& model, double cell) {
+    SiteDocument& d = model.document;
+    if (!d.documentLoaded || !d.pointsNeedTriangulation || d.triangleCount > 0 || !d.breaklines.empty()) return;
+    const ThinningResult thinned = thinToLowestPerCell(d, cell);
+    d.pointsBeforeThinning = thinned.before;
+    if (thinned.kept == thinned.before) return;
+    placeSite(model);
+    resetCameraForLoad(model);
+    model.renderer.redrawNeeded = true;
 }
 
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {

@@ -47,6 +47,12 @@ std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std:
 OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool loaded,
                          const std::string& coordinateSystem);
 
+// Keeps one point (the lowest) per cell x cell square of an opened point
+// file or cloud, before its surface is built, and places the site and the
+// camera anew; a site that came with a surface, faces or breaklines keeps
+// every point (they name points by their place in the file).
+void thinSitePoints(SiteModel& model, double cell);
+
 // Runs the reader for a format; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
 

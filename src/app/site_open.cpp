@@ -1,5 +1,6 @@
 #include "app/site_open.h"
 
+#include "app/document.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
 
@@ -13,6 +14,7 @@ OpenResult openSite(SiteModel& model, Ui& ui, const SiteRequest& request) {
     SurfaceBoundaries& b = model.document.boundaries;
     b.polygons.insert(b.polygons.end(), request.boundaries.begin(), request.boundaries.end());
     if (request.maxEdge) b.maxEdgeLength = *request.maxEdge;
+    if (request.thinCell) thinSitePoints(model, *request.thinCell);
     return result;
 }
 

@@ -22,6 +22,9 @@ struct SiteRequest {
     std::string coordinateSystem;       // the site's in place of the file's own; empty: the file's
     std::vector<SurfaceBoundary> boundaries;  // added to those the file brought
     std::optional<double> maxEdge;            // peels long edges off the surface's edge
+    // Keeps one point (the lowest) per square of this size of the plan, of a
+    // point file or cloud, before the surface is built.
+    std::optional<double> thinCell;
 };
 
 // Opens the request's file as the site, in the request's coordinate system,

@@ -16,7 +16,7 @@ namespace {
 enum class Valued : std::uint8_t {
     To, Out, Format, As, Interval, Smoothing, Palette, SurfaceMode, Size, View, Orbit, Zoom, Light, From, ToPoint, Csv,
     AddBreaklines, Texture, LimitPolygon, Rain, Seed, Overlay, Frames, Datum, Polygon, Isopach, Classes, Layer, Cell, Crs,
-    Boundary, Hide, MaxEdge
+    Boundary, Hide, MaxEdge, Thin
 };
 
 struct ValuedName {
@@ -62,6 +62,7 @@ constexpr ValuedName kValuedNames[] = {
     {"--boundary", Valued::Boundary},
     {"--hide", Valued::Hide},
     {"--max-edge", Valued::MaxEdge},
+    {"--thin", Valued::Thin},
 };
 constexpr SwitchName kSwitchNames[] = {
     {"--surface", CliSwitch::Surface},   {"--points", CliSwitch::Points},
@@ -83,30 +84,30 @@ const std::vector<CommandOptions>& commandTable() {
     static const std::vector<CommandOptions> table = {
         {"info",
          {Valued::Format, Valued::Classes, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines, Valued::Overlay,
-          Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
+          Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge, Valued::Thin},
          {CliSwitch::Surface, CliSwitch::Withheld},
          false},
         {"convert",
          {Valued::To, Valued::Format, Valued::Classes, Valued::As, Valued::Interval, Valued::Smoothing, Valued::AddBreaklines,
-          Valued::LimitPolygon, Valued::Layer, Valued::Cell, Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
+          Valued::LimitPolygon, Valued::Layer, Valued::Cell, Valued::Crs, Valued::Boundary, Valued::Hide, Valued::MaxEdge, Valued::Thin},
          {CliSwitch::Points, CliSwitch::Contours, CliSwitch::Breaklines, CliSwitch::Surface, CliSwitch::Withheld},
          true},
         {"render",
          {Valued::Out, Valued::Format, Valued::Classes, Valued::Size, Valued::Palette, Valued::SurfaceMode, Valued::Interval, Valued::View,
           Valued::Orbit, Valued::Zoom, Valued::Light, Valued::AddBreaklines, Valued::Texture, Valued::LimitPolygon,
           Valued::Rain, Valued::Seed, Valued::Overlay,
-          Valued::Frames, Valued::Boundary, Valued::Hide, Valued::MaxEdge},
+          Valued::Frames, Valued::Boundary, Valued::Hide, Valued::MaxEdge, Valued::Thin},
          {CliSwitch::Contours, CliSwitch::Triangles, CliSwitch::Points, CliSwitch::Labels, CliSwitch::Withheld},
          true},
         {"section",
          {Valued::Format, Valued::Classes, Valued::From, Valued::ToPoint, Valued::Out, Valued::Csv, Valued::Boundary,
-          Valued::Hide, Valued::MaxEdge},
+          Valued::Hide, Valued::MaxEdge, Valued::Thin},
          {CliSwitch::Withheld},
          false},
-        {"ponds", {Valued::Format, Valued::Classes, Valued::Boundary, Valued::Hide, Valued::MaxEdge}, {CliSwitch::Withheld}, false},
+        {"ponds", {Valued::Format, Valued::Classes, Valued::Boundary, Valued::Hide, Valued::MaxEdge, Valued::Thin}, {CliSwitch::Withheld}, false},
         {"volume",
          {Valued::Format, Valued::Classes, Valued::Datum, Valued::Polygon, Valued::Isopach, Valued::Boundary, Valued::Hide,
-          Valued::MaxEdge},
+          Valued::MaxEdge, Valued::Thin},
          {CliSwitch::Withheld},
          false,
          true},
@@ -258,6 +259,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Boundary: return parseBoundary(text, a.boundaries, a);
         case Valued::Hide: return parseBoundary(text, a.hides, a);
         case Valued::MaxEdge: return (a.maxEdge = parseWhole(std::string_view(text), 0.0, kLargestCoordinate)).has_value() && *a.maxEdge > 0.0;
+        case Valued::Thin: return (a.thinCell = parseWhole(std::string_view(text), 0.0, kLargestCoordinate)).has_value() && *a.thinCell > 0.0;
         case Valued::Datum: return (a.datum = parseWhole(std::string_view(text), -kMaxDatum, kMaxDatum)).has_value();
         case Valued::Layer: a.layer = text; return isLayerName(text);
         case Valued::Cell: {

@@ -65,6 +65,7 @@ struct CliArgs {
     std::vector<std::vector<PlanPoint>> boundaries;  // --boundary E,N;...: the surface ends there (repeatable)
     std::vector<std::vector<PlanPoint>> hides;       // --hide E,N;...: a hole in the surface (repeatable)
     std::optional<double> maxEdge;                   // --max-edge L: edge triangles longer than L go
+    std::optional<double> thinCell;                  // --thin CELL: one point (the lowest) per CELL square
     std::uint32_t switches = 0;           // one bit a CliSwitch
 
     bool has(CliSwitch s) const { return (switches & bit(s)) != 0; }

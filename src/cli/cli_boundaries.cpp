@@ -14,6 +14,7 @@ SiteRequest siteRequestOf(const CliArgs& args, const std::string& path, bool wit
     SiteRequest request;
     request.path = path;
     request.coordinateSystem = args.crs;
+    request.thinCell = args.thinCell;
     if (!withBoundaries) return request;
     addPolygons(request, args.boundaries, BoundaryKind::Outer);
     addPolygons(request, args.hides, BoundaryKind::Hide);

@@ -45,6 +45,7 @@ int info(const std::vector<std::string>& args) {
     }
     std::printf("format: %s\n", std::string(formatTag(model.document.pointFileFormat)).c_str());
     std::printf("points: %d\n", model.document.pointCount);
+    if (model.document.pointsBeforeThinning > 0) std::printf("thinned: %d %d\n", model.document.pointCount, model.document.pointsBeforeThinning);
     std::printf("skipped: %d\n", model.document.skippedLines.count);
     std::printf("easting: %.6f %.6f\n", minE, maxE);
     std::printf("northing: %.6f %.6f\n", minN, maxN);
@@ -111,7 +112,7 @@ const char* cliUsage() {
            "       vellacor-cli volume FIRST [SECOND | --datum Z] [--polygon E,N;E,N;...] [--isopach OUT.dxf]\n"
            "                    [--format F]\n"
            "  info, convert, render, section, ponds and volume also take [--boundary E,N;E,N;E,N...]\n"
-           "                    [--hide E,N;E,N;E,N...] [--max-edge L] [--quiet]\n"
+           "                    [--hide E,N;E,N;E,N...] [--max-edge L] [--thin CELL] [--quiet]\n"
            "  a run of more than about a second shows its progress on stderr when that is a terminal,\n"
            "  as 0...10...20...30...40...50...60...70...80...90...100 - done.; --quiet shows none\n"
            "  --format F answers the format question for a file whose extension does not name it:\n"
@@ -149,7 +150,9 @@ const char* cliUsage() {
            "  --boundary keeps the surface's triangles whose centroid is inside the polygon, --hide takes those\n"
            "  inside it away (each may be given again), --max-edge L peels triangles with an edge longer than L\n"
            "  off the surface's edge; a LandXML file's own boundaries apply too, and info then adds\n"
-           "  'boundaries: N' (the polygons)\n";
+           "  'boundaries: N' (the polygons)\n"
+           "  --thin CELL keeps one point of a point file or LAS cloud in each CELL x CELL square of the plan,\n"
+           "  the lowest, before the surface is built; info then adds 'thinned: KEPT BEFORE' after 'points: N'\n";
 }
 
 int usageError() {

@@ -54,6 +54,7 @@ void clearDocument(SiteDocument& d) {
     d.pointCount = 0;
     d.skippedLines = {};
     d.duplicateFaces = 0;
+    d.pointsBeforeThinning = 0;
     d.triangleCount = 0;
     d.siteSize = 1.0;
     d.contours.contourInterval = 1.0;

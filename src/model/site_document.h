@@ -30,6 +30,8 @@ struct SiteDocument {
     SkippedLines skippedLines;  // of the point file last read
     // Faces of the file read that were left out: repeated, or with no plan area.
     int duplicateFaces = 0;
+    // The points before thinning (one kept a square), or 0 when not thinned.
+    int pointsBeforeThinning = 0;
     std::vector<TinTriangle> triangles;
     int triangleCount = 0;
 

@@ -154,6 +154,35 @@ TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedWhateverTheFileIsCalled) {
     EXPECT_EQ(misnamed.substr(0, misnamed.find("\nskipped")), "0\nformat: LAS\npoints: 2");
 }
 
+// Thinning keeps each 2 m square's lowest point of a 1 m grid before the
+// surface is built; a LAS cloud in degrees is thinned in metres, once projected.
+TEST(CliThin, KeepsTheLowestPointOfEachSquareBeforeTheSurface) {
+    TempDir dir;
+    std::string grid;
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j) grid += std::to_string(100 + i) + " " + std::to_string(200 + j) + " " + std::to_string(10 + (i % 2) + (j % 2)) + "\n";
+    const std::string xyz = dir.write("grid.xyz", grid);
+    const std::string thinned = info("'" + xyz + "' --thin 2 --surface");
+    EXPECT_EQ(thinned.substr(0, thinned.find("\nskipped")), "0\nformat: XYZ\npoints: 25\nthinned: 25 100") << thinned;
+    EXPECT_NE(thinned.find("\nelevation: 10.000000 10.000000\n"), std::string::npos) << thinned;
+    EXPECT_NE(thinned.find("\ntriangles: 32\n"), std::string::npos) << thinned;
+    EXPECT_EQ(info("'" + xyz + "' --thin 0").substr(0, 2), "2\n");
+
+    LasTestFile degrees;
+    degrees.scale = {1e-7, 1e-7, 0.001};
+    degrees.offset = {174.76, -36.85, 0.0};
+    degrees.vlrs = {testing::lasEpsgRecord(4326, true)};
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) degrees.points.push_back({2000 * i, 2000 * j, 30000 + 500 * i * j, 2});
+    const std::string cloud = dir.write("degrees.las", lasBytes(degrees));
+    // 0.0002 degrees apart: about 18 m east and 22 m north, so 45 m squares
+    // make three rows and three columns (the zone's grid, turned a little from
+    // the meridians, leaves one of them empty); 1 m squares hold one each.
+    const std::string coarse = info("'" + cloud + "' --thin 45");
+    EXPECT_NE(coarse.find("\nthinned: 8 36\n"), std::string::npos) << coarse;
+    EXPECT_NE(info("'" + cloud + "' --thin 1").find("\nthinned: 36 36\n"), std::string::npos);
+}
+
 TEST(CliLas, LeavesOutWithheldPointsUnlessAskedAndProjectsACloudInDegrees) {
     TempDir dir;
     LasTestFile f;

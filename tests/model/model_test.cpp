@@ -4,15 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <limits>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "model/background_job.h"
 #include "model/file_replacement.h"
+#include "model/point_thinning.h"
 #include "model/site_document.h"
 #include "model/utf8_text.h"
 #include "support/temp_files.h"
@@ -28,6 +32,37 @@ void addPoint(SiteDocument& m, int number, double e, double n, double z) {
     p.elevation = z;
     m.points.push_back(p);
     m.pointCount = static_cast<int>(m.points.size());
+}
+
+// One point a square, the lowest (the first of equals), in file order; the
+// squares are counted from the lowest corner, so a point on a square's far
+// edge starts the next one.
+TEST(PointThinning, KeepsEachSquaresLowestPointInFileOrder) {
+    SiteDocument d;
+    addPoint(d, 1, 0.0, 0.0, 5.0);
+    addPoint(d, 2, 1.9, 1.9, 3.0);   // the lowest of square (0, 0)
+    addPoint(d, 3, 2.0, 0.0, 7.0);   // square (1, 0), alone
+    addPoint(d, 4, 0.5, 1.0, 3.0);   // as low as point 2 but later
+    addPoint(d, 5, 5.0, 5.0, 1.0);   // square (2, 2)
+    addPoint(d, 6, 4.1, 5.9, 1.0);   // the same square, later
+    addPoint(d, 7, 0.0, 2.0, 9.0);   // square (0, 1)
+    const ThinningResult thinned = thinToLowestPerCell(d, 2.0);
+    EXPECT_EQ(thinned.before, 7);
+    EXPECT_EQ(thinned.kept, 4);
+    ASSERT_EQ(d.pointCount, 4);
+    std::vector<int> numbers;
+    for (int i = 0; i < d.pointCount; ++i) numbers.push_back(d.points[static_cast<std::size_t>(i)].number);
+    EXPECT_EQ(numbers, (std::vector<int>{2, 3, 5, 7}));
+
+    // A cell that is no size keeps everything.
+    for (const double cell : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(thinToLowestPerCell(d, cell).kept, 4);
+    // Squares too many to tell apart would merge far points: none is lost.
+    SiteDocument far;
+    addPoint(far, 1, -1e12, 0.0, 1.0);
+    addPoint(far, 2, 1e12, 1e12, 2.0);
+    addPoint(far, 3, 1e12 - 1.0, 1e12, 0.5);
+    EXPECT_EQ(thinToLowestPerCell(far, 1e-3).kept, 3);
 }
 
 TEST(Elevation, ZeroAndPlaceholdersAreNoElevation) {
