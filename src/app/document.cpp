@@ -106,6 +106,12 @@ std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std:
 
 namespace {
 
+// Thins a site of points to one a square; keeps what it did for info.
+void recordThinning(SiteDocument& d, double cell) {
+    if (!d.pointsNeedTriangulation || d.triangleCount > 0 || !d.breaklines.empty()) return;
+    d.pointsBeforeThinning = thinToLowestPerCell(d, cell).before;
+}
+
 // The site's extents and next point number from its points, the camera aimed
 // at its centre.
 void placeSite(SiteModel& model) {
@@ -130,6 +136,7 @@ OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool
         return OpenResult::Failed;
     }
     projectSiteFromDegrees(model.document, ui);
+    if (model.document.thinCellAsked > 0) recordThinning(model.document, model.document.thinCellAsked);
     placeSite(model);
     setAllDisplayMarks(model.document, PointMark::Ordinary);
     // Clearing the site went back to the first palette: the bitmap shows it too.
@@ -154,10 +161,10 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
 
 void thinSitePoints(SiteModel& model, double cell) {
     SiteDocument& d = model.document;
-    if (!d.documentLoaded || !d.pointsNeedTriangulation || d.triangleCount > 0 || !d.breaklines.empty()) return;
-    const ThinningResult thinned = thinToLowestPerCell(d, cell);
-    d.pointsBeforeThinning = thinned.before;
-    if (thinned.kept == thinned.before) return;
+    if (!d.documentLoaded) return;
+    const int before = d.pointCount;
+    recordThinning(d, cell);
+    if (d.pointCount == before) return;
     placeSite(model);
     resetCameraForLoad(model);
     model.renderer.redrawNeeded = true;

@@ -68,9 +68,11 @@ LasClassAnswer chosenClasses(const PointClassesDialog& answer) {
 bool loadLasFile(SiteDocument& document, Ui& ui, const std::string& path) {
     std::optional<LasReadResult> read;
     try {
-        read = readLasFile(path, [&ui](const LasClassTally& tally) {
+        read = readLasFile(path, [&ui, &document](const LasClassTally& tally) {
             PointClassesDialog dialog = pointClassesQuestion(tally);
             ui.run(dialog);  // closing it without OK keeps what it holds
+            // Thinned once the site is in metres, as it finishes opening.
+            document.thinCellAsked = dialog.thinCell;
             return chosenClasses(dialog);
         });
     } catch (const std::bad_alloc&) {

@@ -55,6 +55,7 @@ void clearDocument(SiteDocument& d) {
     d.skippedLines = {};
     d.duplicateFaces = 0;
     d.pointsBeforeThinning = 0;
+    d.thinCellAsked = 0;
     d.triangleCount = 0;
     d.siteSize = 1.0;
     d.contours.contourInterval = 1.0;

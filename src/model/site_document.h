@@ -30,8 +30,10 @@ struct SiteDocument {
     SkippedLines skippedLines;  // of the point file last read
     // Faces of the file read that were left out: repeated, or with no plan area.
     int duplicateFaces = 0;
-    // The points before thinning (one kept a square), or 0 when not thinned.
+    // The points before thinning (one kept a square), or 0 when not thinned;
+    // the square's side the open was asked to thin to, 0 for none.
     int pointsBeforeThinning = 0;
+    double thinCellAsked = 0;
     std::vector<TinTriangle> triangles;
     int triangleCount = 0;
 

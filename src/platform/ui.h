@@ -31,6 +31,9 @@ struct PointClassesDialog {
     std::vector<int> chosen;
     std::uint64_t withheld = 0;  // the file's withheld points
     bool keepWithheld = false;
+    // Thinning: one point (the lowest) kept in each square of this side, in
+    // the site's metres; 0 keeps every point.
+    double thinCell = 0;
 };
 
 // The drawings Save As writes, in the order of the Saving dialog's buttons.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -115,8 +116,25 @@ bool runPointClassesDialog(QWidget* parent, PointClassesDialog& dialog) {
     withheldRow->addStretch();
     withheldRow->addWidget(new QLabel(QStringLiteral("Withheld: %1").arg(static_cast<qulonglong>(dialog.withheld))));
     layout->addLayout(withheldRow);
+    // A cloud of tens of millions of points can be thinned before its surface
+    // is built, as ground filters do: the lowest point of each square.
+    auto* thin = new QCheckBox(QStringLiteral("Keep the lowest point of each square of side"));
+    auto* thinCell = new QDoubleSpinBox;
+    thinCell->setRange(0.01, 1000.0);
+    thinCell->setDecimals(2);
+    thinCell->setValue(dialog.thinCell > 0 ? dialog.thinCell : 1.0);
+    thinCell->setSuffix(QStringLiteral(" m"));
+    thin->setChecked(dialog.thinCell > 0);
+    thinCell->setEnabled(thin->isChecked());
+    QObject::connect(thin, &QCheckBox::toggled, thinCell, &QWidget::setEnabled);
+    auto* thinRow = new QHBoxLayout;
+    thinRow->addWidget(thin);
+    thinRow->addWidget(thinCell);
+    thinRow->addStretch();
+    layout->addLayout(thinRow);
     addButtons(box, layout, false);
     const bool ok = box.exec() == QDialog::Accepted;
+    dialog.thinCell = thin->isChecked() ? thinCell->value() : 0.0;
     // Whatever is ticked when the dialog closes is the choice, as in the format question.
     dialog.chosen.clear();
     for (int row = 0; row < list->count(); ++row)

@@ -195,6 +195,15 @@ TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
     EXPECT_EQ(model.document.points[2].number, 5);
     EXPECT_EQ(descriptionOf(model.document.points[2]), "Building");
     EXPECT_EQ(descriptionOf(model.document.points[1]), "Water");
+
+    // Thinned to squares of 10 m: the lowest of the chosen points is the site.
+    ui.classAnswers.push_back({2, 6});
+    ui.thinAnswers.push_back(10.0);
+    ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
+    ASSERT_EQ(model.document.pointCount, 1);
+    EXPECT_EQ(model.document.points[0].number, 5);
+    EXPECT_EQ(model.document.pointsBeforeThinning, 4);
+    EXPECT_EQ(model.document.maxElevation, model.document.points[0].elevation);
 }
 
 TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {

@@ -36,6 +36,7 @@ public:
     std::deque<int> aligningAnswers;            // empty: cancelled
     std::deque<std::vector<int>> classAnswers;  // empty: the dialog's own choice is kept
     std::deque<bool> keepWithheldAnswers;       // empty: the dialog's own box is kept
+    std::deque<double> thinAnswers;  // the side of the squares the class question thins to
     std::vector<PointClassesDialog> classDialogsShown;
     std::deque<std::string> coordinateSystemAnswers;  // empty: cancelled
     std::vector<std::string> coordinateSystemsShown;
@@ -84,6 +85,10 @@ public:
     }
     bool run(PointClassesDialog& dialog) override {
         classDialogsShown.push_back(dialog);
+        if (!thinAnswers.empty()) {
+            dialog.thinCell = thinAnswers.front();
+            thinAnswers.pop_front();
+        }
         if (classAnswers.empty() && keepWithheldAnswers.empty()) return false;
         if (!classAnswers.empty()) {
             dialog.chosen = classAnswers.front();
