@@ -1,17 +1,33 @@
 # Writes the manual page of PAGE (vellacor or vellacor-cli) to OUT from
-# TEMPLATE, with the usage text PROGRAM prints for --help.
+# TEMPLATE, with the usage text PROGRAM prints for --help (and the window's
+# keys that follow it there).
 #   cmake -DPAGE=... -DPROGRAM=... -DTEMPLATE=... -DOUT=... -DPROJECT_VERSION=... -DDATA_DIR=... -P make-man-page.cmake
 execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE usage RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR usage STREQUAL "")
   message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
 endif()
 
-# Usage text as roff: backslashes escaped, hyphens kept as hyphens, and no line
+# Text as roff: backslashes escaped, hyphens kept as hyphens, and no line
 # starting with a control character.
-string(REGEX REPLACE "\n$" "" usage "${usage}")
-string(REPLACE "\\" "\\e" usage "${usage}")
-string(REPLACE "-" "\\-" usage "${usage}")
-string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" usage "${usage}")
+function(as_roff text out)
+  string(REGEX REPLACE "\n$" "" text "${text}")
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# The window's --help ends in the list of its keys: that is a section of its own.
+set(PAGE_KEYS "")
+string(FIND "${usage}" "\nKeys in the window:\n" keys_at)
+if(NOT keys_at EQUAL -1)
+  string(SUBSTRING "${usage}" ${keys_at} -1 keys)
+  string(SUBSTRING "${usage}" 0 ${keys_at} usage)
+  string(REGEX REPLACE "^\nKeys in the window:\n" "" keys "${keys}")
+  as_roff("${keys}" keys)
+  set(PAGE_KEYS ".SH KEYS\n.nf\n${keys}\n.fi\n")
+endif()
+as_roff("${usage}" usage)
 set(PAGE_USAGE "${usage}")
 
 string(TOUPPER "${PAGE}" PAGE_NAME_UPPER)

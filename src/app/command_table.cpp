@@ -1,171 +1,315 @@
 #include "app/command_table.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "app/cad_overlays.h"
 #include "app/commands.h"
 #include "app/cut_fill_view.h"
+#include "app/document.h"
 #include "app/gis_save.h"
+#include "app/navigation.h"
 #include "app/point_editing.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
 #include "app/surface_boundary_edit.h"
-#include "app/navigation.h"
 #include "app/view_settings.h"
-
-#include <charconv>
+#include "app/volume_commands.h"
+#include "platform/virtual_keys.h"
 
 namespace vellacor {
 
+namespace {
+
+// The operations that need only the site, as the table's handlers.
+template <void (*Operation)(SiteModel&)>
+void onSite(SiteModel& model, Ui&) {
+    Operation(model);
+}
+
+// Enable rules, named after what they wait for.
+bool always(const SiteModel&) { return true; }
+bool loaded(const SiteModel& m) { return m.document.documentLoaded; }
+bool triangulated(const SiteModel& m) { return m.document.triangulateStage.done; }
+bool contoured(const SiteModel& m) { return m.document.contourStage.done; }
+bool overlayExists(const SiteModel& m) { return m.overlays.dwfOverlay || m.overlays.dxfOverlay; }
+bool hasBreaklines(const SiteModel& m) { return !m.document.breaklines.empty(); }
+
+template <CameraMode Mode>
+bool cameraIs(const SiteModel& m) {
+    return m.camera.mode == Mode;
+}
+template <LightMode Mode>
+bool lightIs(const SiteModel& m) {
+    return m.renderer.light && m.renderer.light->lightMode == Mode;
+}
+template <SurfaceMode Mode>
+bool surfaceIs(const SiteModel& m) {
+    return m.display.surfaceMode == Mode;
+}
+template <CameraMode Mode>
+void cameraTo(SiteModel& m, Ui&) {
+    setCameraMode(m, Mode);
+}
+template <LightMode Mode>
+void lightTo(SiteModel& m, Ui&) {
+    setLightMode(m, Mode);
+}
+
+using C = CommandId;
+
+// One row a command. Rows with the same operation (a menu item and its
+// toolbar button) name the same function.
+// clang-format off
+constexpr Command kCommands[] = {
+    // File
+    {.id = C::Open, .text = "&Open...", .key = ctrlKey('O'), .enabled = always,
+     .help = "open a survey, surface or drawing file", .statusTip = "Open an existing document", .hintInText = false},
+    {.id = C::OpenComparison, .text = "Open Comparison Surface...", .enabled = loaded},
+    {.id = C::SavePoints, .text = "Save Points...", .key = ctrlKey('S'),
+     .enabled = [](const SiteModel& m) { return m.document.documentLoaded && m.document.pointCount > 0; },
+     .run = savePointsCommand, .help = "save the survey points as text",
+     .statusTip = "Save the survey points as a text file", .hintInText = false},
+    {.id = C::SaveAs, .text = "Save &As...", .enabled = triangulated,
+     .run = [](SiteModel& m, Ui& ui) { saveAsCommand(m, ui); },  // marks saved what the file holds
+     .statusTip = "Save points, contours, breaklines and surface as DXF or LandXML"},
+    {.id = C::CoordinateSystem, .text = "Coordinate System...", .enabled = loaded, .run = coordinateSystemCommand},
+    {.id = C::Print, .text = "&Print...", .key = ctrlKey('P'), .enabled = loaded,
+     .run = [](SiteModel&, Ui&) {}, .help = "print (does nothing)", .hintInText = false},
+    {.id = C::RecentFile, .text = "Recent File", .enabled = always},
+    {.id = C::Exit, .text = "E&xit", .key = ctrlKey('Q'), .enabled = always, .help = "close the window",
+     .statusTip = "Quit the application", .hintInText = false},
+    // Edit
+    {.id = C::Undo, .text = "&Undo", .key = ctrlKey('Z'), .otherKey = altKey(vk::Backspace),
+     .enabled = canUndoSiteEdit, .run = [](SiteModel& m, Ui&) { undoSiteEdit(m); },
+     .help = "undo the last edit of the site"},
+    {.id = C::Redo, .text = "&Redo", .key = ctrlShiftKey('Z'), .enabled = canRedoSiteEdit,
+     .run = [](SiteModel& m, Ui&) { redoSiteEdit(m); }, .help = "redo the edit undone last"},
+    {.id = C::UndoBreakline, .text = "Undo Breakline", .key = plainKey('U'), .enabled = hasBreaklines,
+     .run = onSite<undoLastBreakline>, .help = "take the last breakline back"},
+    {.id = C::EditPoint, .text = "Edit Point", .key = plainKey('E'), .enabled = loaded, .run = editSelectedPoint,
+     .help = "edit the selected point"},
+    // View
+    {.id = C::Points, .text = "Points", .key = plainKey('1'), .enabled = loaded,
+     .checked = [](const SiteModel& m) { return m.display.showPoints; }, .run = onSite<togglePoints>,
+     .help = "survey points on and off"},
+    {.id = C::Triangles, .text = "Triangles", .key = plainKey('2'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.showTriangles; }, .run = onSite<toggleTriangles>,
+     .help = "triangles on and off"},
+    {.id = C::Surface, .text = "Surface", .key = plainKey('3'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.surfaceMode != SurfaceMode::Off; },
+     .run = onSite<toggleSurface>, .help = "surface on and off (back as it was first seen)"},
+    {.id = C::Contours, .text = "Contours", .key = plainKey('4'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.showContours; }, .run = onSite<toggleContours>,
+     .help = "contours on and off", .spaceAfterHint = true},
+    {.id = C::Breaklines, .text = "Breaklines", .key = plainKey('5'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.showBreaklines; }, .run = onSite<toggleBreaklines>,
+     .help = "breaklines on and off"},
+    {.id = C::Rain, .text = "Rain", .key = plainKey('6'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.showRain; }, .run = onSite<toggleRain>,
+     .help = "rain on and off"},
+    {.id = C::Ponds, .text = "Ponds", .key = plainKey('7'), .enabled = triangulated,
+     .checked = [](const SiteModel& m) { return m.display.showPonds; }, .run = onSite<togglePonds>,
+     .help = "ponds on and off"},
+    {.id = C::CadLines, .text = "CAD lines", .key = plainKey('C'), .enabled = overlayExists,
+     .checked = [](const SiteModel& m) {
+         return overlayExists(m) && (m.display.showDwfOverlay || m.display.showDxfOverlay);
+     },
+     .run = onSite<toggleCadOverlays>, .help = "CAD drawings on and off"},
+    {.id = C::PointNumber, .text = "Point Number", .key = plainKey(vk::F2), .enabled = loaded,
+     .checked = [](const SiteModel& m) { return m.display.showPointNumbers; }, .run = onSite<togglePointNumbers>,
+     .help = "point numbers on and off"},
+    {.id = C::Description, .text = "Description", .key = plainKey(vk::F3), .enabled = loaded,
+     .checked = [](const SiteModel& m) { return m.display.showPointDescriptions; },
+     .run = [](SiteModel& m, Ui&) { togglePointDescriptions(m, false); },
+     .runFromKey = [](SiteModel& m, Ui&) { togglePointDescriptions(m, true); },
+     .help = "point descriptions on and off, the points shown with them", .spaceAfterHint = true},
+    {.id = C::Elevation, .text = "Elevation", .key = plainKey(vk::F4), .enabled = loaded,
+     .checked = [](const SiteModel& m) { return m.display.showPointElevations; },
+     .run = onSite<togglePointElevations>, .help = "point elevations on and off", .spaceAfterHint = true},
+    // Options
+    {.id = C::Contouring, .text = "Contouring", .key = plainKey(vk::Multiply), .enabled = triangulated,
+     .run = showContourOptions, .help = "contour interval and limit"},
+    {.id = C::SmoothShading, .text = "Smooth Shading", .key = plainKey('G'), .enabled = contoured,
+     .checked = surfaceIs<SurfaceMode::Smooth>, .run = onSite<toggleSmoothShading>,
+     .runFromKey = onSite<setSmoothShading>, .help = "smooth shading"},
+    {.id = C::ViewStationary, .text = "Stationary", .enabled = loaded, .checked = cameraIs<CameraMode::Stationary>,
+     .run = cameraTo<CameraMode::Stationary>},
+    // Rotating starts by gliding into the orbit; its tick waits for the orbit.
+    {.id = C::ViewRotating, .text = "Rotating", .enabled = loaded, .checked = cameraIs<CameraMode::Rotating>,
+     .run = cameraTo<CameraMode::RotatingStart>},
+    {.id = C::ViewPlanView, .text = "Plan View", .enabled = loaded, .checked = cameraIs<CameraMode::PlanViewStart>,
+     .run = cameraTo<CameraMode::PlanViewStart>},
+    {.id = C::ViewWild, .text = "Wild", .enabled = loaded,
+     .checked = [](const SiteModel& m) { return cameraIs<CameraMode::WildStart>(m) || cameraIs<CameraMode::Wild>(m); },
+     .run = cameraTo<CameraMode::WildStart>},
+    {.id = C::ViewRainCam, .text = "RainCam",
+     .enabled = [](const SiteModel& m) { return loaded(m) && m.display.showRain && contoured(m); },
+     .checked = cameraIs<CameraMode::RainCam>, .run = cameraTo<CameraMode::RainCam>},
+    {.id = C::LightStationary, .text = "Stationary", .enabled = loaded, .checked = lightIs<LightMode::Stationary>,
+     .run = lightTo<LightMode::Stationary>},
+    {.id = C::LightHeadlamp, .text = "Headlamp", .enabled = loaded, .checked = lightIs<LightMode::Headlamp>,
+     .run = lightTo<LightMode::Headlamp>},
+    {.id = C::LightCircling, .text = "Circling", .enabled = loaded, .checked = lightIs<LightMode::Circling>,
+     .run = lightTo<LightMode::Circling>},
+    {.id = C::ScaleReset, .text = "Reset to 1.0", .key = plainKey(vk::Home), .enabled = loaded,
+     .run = onSite<resetVerticalScale>, .help = "vertical scale back to 1.0"},
+    {.id = C::ScaleIncrease, .text = "Increase", .key = plainKey(vk::PageUp), .enabled = loaded,
+     .run = onSite<increaseVerticalScale>, .help = "vertical scale up (x1.1, up to 10)"},
+    {.id = C::ScaleDecrease, .text = "Decrease", .key = plainKey(vk::PageDown), .enabled = loaded,
+     .run = onSite<decreaseVerticalScale>, .help = "vertical scale down (x0.9, down to 0.1)"},
+    {.id = C::Pallette, .text = "Pallette", .key = plainKey('P'), .enabled = triangulated, .run = onSite<cyclePalette>,
+     .help = "next palette"},
+    {.id = C::OverlayCadFile, .text = "Overlay CAD File...", .enabled = contoured, .run = openCadOverlay},
+    {.id = C::LimitPolygonBoundary, .text = "Limit Polygon as Boundary",
+     .enabled = [](const SiteModel& m) {
+         return canAddSurfaceBoundary(m) && m.document.contours.limitPolygon.has_value();
+     },
+     .run = [](SiteModel& m, Ui&) { makeLimitPolygonBoundary(m); }},
+    {.id = C::CadPolylineBoundary, .text = "CAD Polyline as Boundary",
+     .enabled = [](const SiteModel& m) { return canAddSurfaceBoundary(m) && m.overlays.dxfOverlay != nullptr; },
+     .run = [](SiteModel& m, Ui& ui) { makeCadPolylineBoundary(m, ui); }},
+    // Volumes
+    {.id = C::CutAndFill, .text = "Cut and Fill...", .enabled = contoured,
+     .run = [](SiteModel& m, Ui& ui) { startVolumes(m, ui, VolumeQuestion{}, VolumeUse::Report); }},
+    {.id = C::VolumeToElevation, .text = "Volume to Elevation...", .enabled = contoured},
+    {.id = C::CutFillView, .text = "Cut/Fill Colours", .enabled = contoured, .checked = surfaceIs<SurfaceMode::CutFill>,
+     .run = toggleCutFillView},
+    // The contours of the difference from what the cut/fill view compares with, at the contour interval.
+    {.id = C::SaveIsopach, .text = "Save Isopach...", .enabled = contoured,
+     .run =
+         [](SiteModel& m, Ui& ui) {
+             startVolumes(m, ui, VolumeQuestion{m.comparison.datum, m.document.contours.contourInterval},
+                          VolumeUse::SaveIsopach);
+         }},
+    // Help
+    {.id = C::Help, .text = "Help", .key = plainKey(vk::F1), .otherKey = plainKey('H'), .enabled = always,
+     .run = [](SiteModel&, Ui& ui) { showHelp(ui); }, .help = "the help window"},
+    {.id = C::About, .text = "&About Vellacor...", .enabled = always},
+
+    // The toolbar. Axis and Light have the keys the submenus "View Point" and "Light" show.
+    {.id = C::ToolPlanView, .text = "Plan View",
+     .enabled =
+         [](const SiteModel& m) {
+             return triangulated(m) && !cameraIs<CameraMode::PlanViewStart>(m) && !cameraIs<CameraMode::PlanViewEnd>(m);
+         },
+     .run = cameraTo<CameraMode::PlanViewStart>},
+    {.id = C::ToolAxis, .text = "Axis", .key = plainKey('V'), .enabled = loaded, .run = onSite<toggleFreelook>,
+     .help = "free look on and off"},
+    {.id = C::ToolPoints, .text = "Points", .enabled = loaded, .run = onSite<togglePoints>},
+    {.id = C::ToolTriangles, .text = "Triangles", .enabled = triangulated, .run = onSite<toggleTriangles>},
+    {.id = C::ToolSurface, .text = "Surface", .enabled = triangulated, .run = onSite<toggleSurface>},
+    {.id = C::ToolContours, .text = "Contours", .enabled = triangulated, .run = onSite<toggleContours>},
+    {.id = C::ToolLight, .text = "Light", .key = plainKey('L'), .enabled = triangulated, .run = onSite<cycleLightMode>,
+     .help = "next light mode"},
+    {.id = C::ToolPallette, .text = "Pallette", .enabled = triangulated, .run = onSite<cyclePalette>},
+    {.id = C::ToolRain, .text = "Rain", .enabled = contoured, .run = onSite<toggleRain>},
+    {.id = C::ToolPonds, .text = "Ponds", .enabled = contoured, .run = onSite<togglePonds>},
+    {.id = C::ToolBreaklines, .text = "Breaklines", .enabled = hasBreaklines, .run = onSite<toggleBreaklines>},
+    {.id = C::ToolCadOverlay, .text = "CAD Overlay",
+     .enabled = [](const SiteModel& m) { return contoured(m) && overlayExists(m); },
+     .run = onSite<toggleCadOverlays>},
+
+    // Keys alone.
+    {.key = plainKey(vk::Escape), .run = onSite<cancelWork>, .help = "stop the work in hand, keep what is finished"},
+    {.key = plainKey(vk::Insert), .run = onSite<increaseContourSmoothing>, .help = "smoother contours"},
+    {.key = plainKey(vk::Delete), .run = onSite<decreaseContourSmoothing>, .help = "less smooth contours"},
+    {.key = plainKey(vk::Add), .run = onSite<halveContourInterval>, .help = "contour interval halved (down to 0.125)"},
+    {.key = plainKey(vk::Subtract), .run = onSite<doubleContourInterval>,
+     .help = "contour interval doubled (up to 500)"},
+    {.key = plainKey('9'), .run = onSite<restartRain>, .help = "the rain starts again"},
+    {.key = plainKey('F'), .run = onSite<setFlatShading>, .help = "flat shading"},
+    {.key = plainKey('R'), .run = onSite<setNormalTextureMode>, .help = "the texture by the surface normals"},
+    {.key = plainKey('T'), .run = setSwirlTextureMode, .help = "the swirling texture"},
+    {.key = plainKey('I'), .run = loadSurfaceTexture, .help = "a picture as the surface texture"},
+    {.key = plainKey('J'), .run = onSite<toggleGrid>, .help = "reference grid on and off"},
+    {.key = plainKey('M'), .run = onSite<toggleLightGlow>, .help = "the light's glow on and off"},
+    {.key = plainKey('N'), .run = onSite<toggleNormals>, .help = "surface normals on and off"},
+    {.key = plainKey('Y'), .run = onSite<toggleRipples>, .help = "ripples on the ponds on and off"},
+};
+// clang-format on
+
+constexpr KeyStroke kTakenForNothing[] = {
+    ctrlKey('N'),        ctrlKey('X'),         ctrlKey('C'),     ctrlKey('V'),     shiftKey(vk::Delete),
+    ctrlKey(vk::Insert), shiftKey(vk::Insert), plainKey(vk::F6), shiftKey(vk::F6),
+};
+
+bool sameStroke(KeyStroke tableKey, KeyStroke pressed) {
+    return tableKey &&
+           tableKey == KeyStroke{sameKeyAs(pressed.virtualKey), pressed.control, pressed.shift, pressed.alt};
+}
+
+// The item text with the hint of `keyOf`'s key after a tab.
+std::string withHint(std::string_view text, const Command* keyOf) {
+    std::string line(text);
+    if (keyOf && keyOf->key && keyOf->hintInText) {
+        line += "\t" + keyName(keyOf->key);
+        if (keyOf->spaceAfterHint) line += " ";
+    }
+    return line;
+}
+
+MenuEntry item(CommandId id) {
+    const Command* c = findCommand(id);
+    const bool hinted = c->key && c->hintInText;
+    return {.id = id, .text = withHint(c->text, c), .checkable = c->checked != nullptr, .keyOf = hinted ? id : C::None};
+}
+
+// A submenu whose heading shows the key of `keyOf`.
+MenuEntry submenu(std::string_view heading, CommandId keyOf, std::vector<MenuEntry> items) {
+    return {.text = withHint(heading, findCommand(keyOf)), .items = std::move(items), .keyOf = keyOf};
+}
+
+}  // namespace
+
+std::span<const Command> commandTable() { return kCommands; }
+
+const Command* findCommand(CommandId id) {
+    if (id == CommandId::None) return nullptr;
+    const auto it =
+        std::find_if(std::begin(kCommands), std::end(kCommands), [id](const Command& c) { return c.id == id; });
+    return it == std::end(kCommands) ? nullptr : &*it;
+}
+
 std::vector<Menu> mainMenu() {
-    using C = CommandId;
     const MenuEntry separator{};
     return {
         {"&File",
-         {{C::Open, "&Open...", {}},
-          {C::OpenComparison, "Open Comparison Surface...", {}},
-          {C::SavePoints, "Save Points...", {}},
-          {C::SaveAs, "Save &As...", {}},
-          {C::CoordinateSystem, "Coordinate System...", {}},
-          separator,
-          {C::Print, "&Print...", {}},
-          separator,
-          {C::RecentFile, "Recent File", {}},
-          separator,
-          {C::Exit, "E&xit", {}}}},
-        {"&Edit",
-         {{C::Undo, "&Undo\tCtrl+Z", {}},
-          {C::Redo, "&Redo\tCtrl+Shift+Z", {}},
-          separator,
-          {C::UndoBreakline, "Undo Breakline\tU", {}},
-          {C::EditPoint, "Edit Point\tE", {}}}},
+         {item(C::Open), item(C::OpenComparison), item(C::SavePoints), item(C::SaveAs), item(C::CoordinateSystem),
+          separator, item(C::Print), separator, item(C::RecentFile), separator, item(C::Exit)}},
+        {"&Edit", {item(C::Undo), item(C::Redo), separator, item(C::UndoBreakline), item(C::EditPoint)}},
         {"&View",
-         {{C::Points, "Points\t1", {}, true},
-          {C::Triangles, "Triangles\t2", {}, true},
-          {C::Surface, "Surface\t3", {}, true},
-          {C::Contours, "Contours\t4 ", {}, true},
-          {C::Breaklines, "Breaklines\t5", {}, true},
-          {C::Rain, "Rain\t6", {}, true},
-          {C::Ponds, "Ponds\t7", {}, true},
-          {C::CadLines, "CAD lines\tC", {}, true},
-          separator,
-          {C::PointNumber, "Point Number\tF2", {}, true},
-          {C::Description, "Description\tF3 ", {}, true},
-          {C::Elevation, "Elevation\tF4 ", {}, true}}},
+         {item(C::Points), item(C::Triangles), item(C::Surface), item(C::Contours), item(C::Breaklines), item(C::Rain),
+          item(C::Ponds), item(C::CadLines), separator, item(C::PointNumber), item(C::Description),
+          item(C::Elevation)}},
         {"&Options",
-         {{C::Contouring, "Contouring\t*", {}},
-          {C::SmoothShading, "Smooth Shading\tG", {}, true},
-          {C::None,
-           "View Point\tV",
-           {{C::ViewStationary, "Stationary", {}, true},
-            {C::ViewRotating, "Rotating", {}, true},
-            {C::ViewPlanView, "Plan View", {}, true},
-            {C::ViewWild, "Wild", {}, true},
-            {C::ViewRainCam, "RainCam", {}, true}}},
-          {C::None,
-           "Light\tL",
-           {{C::LightStationary, "Stationary", {}, true},
-            {C::LightHeadlamp, "Headlamp", {}, true},
-            {C::LightCircling, "Circling", {}, true}}},
-          {C::None,
-           "Vertical Scale",
-           {{C::ScaleReset, "Reset to 1.0\t[HOME]", {}},
-            {C::ScaleIncrease, "Increase\t[PGUP]", {}},
-            {C::ScaleDecrease, "Decrease\t[PGDN]", {}}}},
-          {C::Pallette, "Pallette\tP", {}},
-          separator,
-          {C::OverlayCadFile, "Overlay CAD File...", {}},
-          {C::LimitPolygonBoundary, "Limit Polygon as Boundary", {}},
-          {C::CadPolylineBoundary, "CAD Polyline as Boundary", {}}}},
+         {item(C::Contouring), item(C::SmoothShading),
+          submenu("View Point", C::ToolAxis,
+                  {item(C::ViewStationary), item(C::ViewRotating), item(C::ViewPlanView), item(C::ViewWild),
+                   item(C::ViewRainCam)}),
+          submenu("Light", C::ToolLight, {item(C::LightStationary), item(C::LightHeadlamp), item(C::LightCircling)}),
+          submenu("Vertical Scale", C::None, {item(C::ScaleReset), item(C::ScaleIncrease), item(C::ScaleDecrease)}),
+          item(C::Pallette), separator, item(C::OverlayCadFile), item(C::LimitPolygonBoundary),
+          item(C::CadPolylineBoundary)}},
         {"Vol&umes",
-         {{C::CutAndFill, "Cut and Fill...", {}},
-          {C::VolumeToElevation, "Volume to Elevation...", {}},
-          separator,
-          {C::CutFillView, "Cut/Fill Colours", {}, true},
-          {C::SaveIsopach, "Save Isopach...", {}}}},
-        {"&Help", {{C::Help, "Help\tF1", {}}, {C::About, "&About Vellacor...", {}}}},
+         {item(C::CutAndFill), item(C::VolumeToElevation), separator, item(C::CutFillView), item(C::SaveIsopach)}},
+        {"&Help", {item(C::Help), item(C::About)}},
     };
 }
 
 std::vector<ToolButton> toolbarButtons() {
-    using C = CommandId;
-    return {{C::ToolPlanView, "Plan View"}, {C::ToolAxis, "Axis"},         {C::ToolPoints, "Points"},
-            {C::ToolTriangles, "Triangles"}, {C::ToolSurface, "Surface"},   {C::ToolContours, "Contours"},
-            {C::ToolLight, "Light"},         {C::ToolPallette, "Pallette"}, {C::ToolRain, "Rain"},
-            {C::ToolPonds, "Ponds"},         {C::ToolBreaklines, "Breaklines"}, {C::ToolCadOverlay, "CAD Overlay"}};
+    std::vector<ToolButton> buttons;
+    for (const CommandId id :
+         {C::ToolPlanView, C::ToolAxis, C::ToolPoints, C::ToolTriangles, C::ToolSurface, C::ToolContours, C::ToolLight,
+          C::ToolPallette, C::ToolRain, C::ToolPonds, C::ToolBreaklines, C::ToolCadOverlay})
+        buttons.push_back({id, std::string(findCommand(id)->text)});
+    return buttons;
 }
 
 CommandState commandState(const SiteModel& model, CommandId id) {
-    using C = CommandId;
-    const SiteDocument& doc = model.document;
-    const DisplaySwitches& d = model.display;
-    const bool loaded = doc.documentLoaded;
-    const bool triangulated = doc.triangulateStage.done;
-    const bool contoured = doc.contourStage.done;
-    const bool overlayExists = model.overlays.dwfOverlay || model.overlays.dxfOverlay;
-    const CameraMode mode = model.camera.mode;
-    const auto lightIs = [&model](LightMode m) { return model.renderer.light && model.renderer.light->lightMode == m; };
-    switch (id) {
-        case C::Triangles: return {triangulated, d.showTriangles};
-        case C::Surface: return {triangulated, d.surfaceMode != SurfaceMode::Off};
-        case C::Contours: return {triangulated, d.showContours};
-        case C::Breaklines: return {triangulated, d.showBreaklines};
-        case C::Rain: return {triangulated, d.showRain};
-        case C::Ponds: return {triangulated, d.showPonds};
-        case C::SmoothShading: return {contoured, d.surfaceMode == SurfaceMode::Smooth};
-        case C::ToolTriangles:
-        case C::ToolSurface:
-        case C::ToolContours:
-        case C::ToolLight:
-        case C::ToolPallette:
-        case C::Pallette:
-        case C::Contouring:
-        case C::SaveAs: return {triangulated, false};
-        case C::ToolPlanView:
-            return {triangulated && mode != CameraMode::PlanViewStart && mode != CameraMode::PlanViewEnd, false};
-        case C::ToolRain:
-        case C::ToolPonds:
-        case C::OverlayCadFile: return {contoured, false};
-        case C::ToolCadOverlay: return {contoured && overlayExists, false};
-        case C::OpenComparison:
-        case C::CoordinateSystem: return {loaded, false};
-        case C::CutAndFill:
-        case C::VolumeToElevation:
-        case C::SaveIsopach: return {contoured, false};
-        case C::CutFillView: return {contoured, d.surfaceMode == SurfaceMode::CutFill};
-        case C::LimitPolygonBoundary: return {canAddSurfaceBoundary(model) && doc.contours.limitPolygon.has_value(), false};
-        case C::CadPolylineBoundary: return {canAddSurfaceBoundary(model) && model.overlays.dxfOverlay != nullptr, false};
-        case C::CadLines: return {overlayExists, overlayExists && (d.showDwfOverlay || d.showDxfOverlay)};
-        case C::SavePoints: return {loaded && doc.pointCount > 0, false};
-        case C::UndoBreakline:
-        case C::ToolBreaklines: return {!doc.breaklines.empty(), false};
-        case C::Undo: return {canUndoSiteEdit(model), false};
-        case C::Redo: return {canRedoSiteEdit(model), false};
-        case C::Points: return {loaded, d.showPoints};
-        case C::PointNumber: return {loaded, d.showPointNumbers};
-        case C::Description: return {loaded, d.showPointDescriptions};
-        case C::Elevation: return {loaded, d.showPointElevations};
-        case C::ViewStationary: return {loaded, mode == CameraMode::Stationary};
-        case C::ViewRotating: return {loaded, mode == CameraMode::Rotating};
-        case C::ViewWild: return {loaded, mode == CameraMode::WildStart || mode == CameraMode::Wild};
-        case C::ViewRainCam: return {loaded && d.showRain && contoured, mode == CameraMode::RainCam};
-        case C::ViewPlanView: return {loaded, mode == CameraMode::PlanViewStart};
-        case C::LightStationary: return {loaded, lightIs(LightMode::Stationary)};
-        case C::LightHeadlamp: return {loaded, lightIs(LightMode::Headlamp)};
-        case C::LightCircling: return {loaded, lightIs(LightMode::Circling)};
-        case C::ToolPoints:
-        case C::ToolAxis:
-        case C::ScaleReset:
-        case C::ScaleIncrease:
-        case C::ScaleDecrease:
-        case C::EditPoint:
-        case C::Print: return {loaded, false};
-        case C::Open:
-        case C::RecentFile:
-        case C::Exit:
-        case C::Help:
-        case C::About: return {true, false};
-        case C::None: return {false, false};
-    }
-    return {false, false};
+    const Command* c = findCommand(id);
+    if (!c || !c->enabled) return {false, false};
+    return {c->enabled(model), c->checked && c->checked(model)};
 }
 
 std::string elevationPaneText(const SiteModel& model) {
@@ -179,69 +323,40 @@ std::string elevationPaneText(const SiteModel& model) {
 }
 
 bool runCommand(SiteModel& model, Ui& ui, CommandId id) {
-    using C = CommandId;
-    switch (id) {
-        case C::UndoBreakline: undoLastBreakline(model); return true;
-        case C::Undo: undoSiteEdit(model); return true;
-        case C::Redo: redoSiteEdit(model); return true;
-        case C::EditPoint: editSelectedPoint(model, ui); return true;
-        case C::Points:
-        case C::ToolPoints: togglePoints(model); return true;
-        case C::Triangles:
-        case C::ToolTriangles: toggleTriangles(model); return true;
-        case C::Surface:
-        case C::ToolSurface: toggleSurface(model); return true;
-        case C::Contours:
-        case C::ToolContours: toggleContours(model); return true;
-        case C::Breaklines:
-        case C::ToolBreaklines: toggleBreaklines(model); return true;
-        case C::Rain:
-        case C::ToolRain: toggleRain(model); return true;
-        case C::Ponds:
-        case C::ToolPonds: togglePonds(model); return true;
-        case C::CadLines:
-        case C::ToolCadOverlay: toggleCadOverlays(model); return true;
-        case C::PointNumber: togglePointNumbers(model); return true;
-        case C::Description: togglePointDescriptions(model, false); return true;
-        case C::Elevation: togglePointElevations(model); return true;
-        case C::Contouring: showContourOptions(model, ui); return true;
-        case C::SmoothShading: toggleSmoothShading(model); return true;
-        case C::ViewStationary: setCameraMode(model, CameraMode::Stationary); return true;
-        case C::ViewRotating: setCameraMode(model, CameraMode::RotatingStart); return true;
-        case C::ViewPlanView:
-        case C::ToolPlanView: setCameraMode(model, CameraMode::PlanViewStart); return true;
-        case C::ViewWild: setCameraMode(model, CameraMode::WildStart); return true;
-        case C::ViewRainCam: setCameraMode(model, CameraMode::RainCam); return true;
-        case C::LightStationary: setLightMode(model, LightMode::Stationary); return true;
-        case C::LightHeadlamp: setLightMode(model, LightMode::Headlamp); return true;
-        case C::LightCircling: setLightMode(model, LightMode::Circling); return true;
-        case C::ToolLight: cycleLightMode(model); return true;
-        case C::ScaleReset: resetVerticalScale(model); return true;
-        case C::ScaleIncrease: increaseVerticalScale(model); return true;
-        case C::ScaleDecrease: decreaseVerticalScale(model); return true;
-        case C::Pallette:
-        case C::ToolPallette: cyclePalette(model); return true;
-        case C::ToolAxis: toggleFreelook(model); return true;
-        case C::OverlayCadFile: openCadOverlay(model, ui); return true;
-        case C::Help: showHelp(ui); return true;
-        case C::Print: return true;  // printing does nothing
-        case C::CutFillView: toggleCutFillView(model, ui); return true;
-        case C::CoordinateSystem: coordinateSystemCommand(model, ui); return true;
-        case C::LimitPolygonBoundary: makeLimitPolygonBoundary(model); return true;
-        case C::CadPolylineBoundary: makeCadPolylineBoundary(model, ui); return true;
-        case C::OpenComparison:
-        case C::CutAndFill:
-        case C::VolumeToElevation:
-        case C::SaveIsopach:
-        case C::Open:
-        case C::SavePoints:
-        case C::SaveAs:
-        case C::RecentFile:
-        case C::Exit:
-        case C::About:
-        case C::None: return false;
-    }
-    return false;
+    const Command* c = findCommand(id);
+    if (!c || !c->run) return false;
+    c->run(model, ui);
+    return true;
+}
+
+const Command* commandForKey(KeyStroke key) {
+    for (const Command& c : kCommands)
+        if (sameStroke(c.key, key) || sameStroke(c.otherKey, key)) return &c;
+    return nullptr;
+}
+
+void handleKey(SiteModel& model, Ui& ui, int virtualKey) {
+    const Command* c = commandForKey(plainKey(virtualKey));
+    if (!c) return;
+    if (c->runFromKey)
+        c->runFromKey(model, ui);
+    else if (c->run)
+        c->run(model, ui);
+}
+
+std::span<const KeyStroke> keysTakenForNothing() { return kTakenForNothing; }
+
+std::string keyHelpText() {
+    std::string text = "Keys in the window:\n";
+    const auto line = [&text](std::string names, std::string_view help) {
+        names.resize(std::max<std::size_t>(names.size() + 2, 20), ' ');  // the help lines in one column
+        text += "  " + names + std::string(help) + "\n";
+    };
+    for (const Command& c : kCommands)
+        if (c.key) line(c.otherKey ? keyName(c.key) + ", " + keyName(c.otherKey) : keyName(c.key), c.help);
+    for (const FlightKeys& keys : flightKeys())
+        line(keyName(plainKey(keys.key)) + ", " + keyName(plainKey(keys.otherKey)), keys.help);
+    return text;
 }
 
 }  // namespace vellacor

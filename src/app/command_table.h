@@ -1,6 +1,10 @@
 #pragma once
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/key_stroke.h"
 
 namespace vellacor {
 
@@ -72,13 +76,57 @@ enum class CommandId : int {
     ToolCadOverlay = 32826,
 };
 
+// One row of the command table: everything the program says and does about
+// one command. Menus, the toolbar, the view's keys, the window's accelerators
+// and the list of keys in the window's help are all made from these rows.
+struct Command {
+    // None for a key that is neither a menu item nor a toolbar button.
+    CommandId id = CommandId::None;
+    // The menu item's text before its key hint, or the toolbar button's tool tip.
+    std::string_view text{};
+    // The key that runs the command, shown as the menu item's hint, and a
+    // second key that runs it too. A key with a modifier is the window's
+    // accelerator, a plain key the view's (key_stroke.h).
+    KeyStroke key{};
+    KeyStroke otherKey{};
+    // Whether the command can be used now; null for a key alone.
+    bool (*enabled)(const SiteModel&) = nullptr;
+    // Whether its item shows a tick; null for an item that never does.
+    bool (*checked)(const SiteModel&) = nullptr;
+    // The operation; null for the commands the window runs itself (open,
+    // recent files, exit, about, the comparison surface and the datum question).
+    void (*run)(SiteModel&, Ui&) = nullptr;
+    // What the key does where it differs from the menu item (F3 also shows
+    // the points, G sets smooth shading where the item switches between flat
+    // and smooth); null when the key does what the item does.
+    void (*runFromKey)(SiteModel&, Ui&) = nullptr;
+    // The line of the window's key list for the key.
+    std::string_view help{};
+    // The status bar's text while the menu item is under the mouse.
+    std::string_view statusTip{};
+    // The menu text carries the hint; false for the framework's accelerators,
+    // whose hint the toolkit writes from the item's shortcut.
+    bool hintInText = true;
+    // The resources end three hints with a space ("Contours\t4 "), shown verbatim.
+    bool spaceAfterHint = false;
+};
+
+// Every row: the menu items in menu order, the toolbar buttons, then the keys alone.
+std::span<const Command> commandTable();
+// The row of a menu item or button; null for None and unknown ids.
+const Command* findCommand(CommandId id);
+
 // One line of a menu: an item, a submenu (id None with items), or a separator
 // (id None, no text). A tab in the text separates the item from its key hint.
 struct MenuEntry {
     CommandId id = CommandId::None;
-    std::string text;
-    std::vector<MenuEntry> items;
+    std::string text{};
+    std::vector<MenuEntry> items{};
     bool checkable = false;  // shows a tick when its command state is checked
+    // The command whose key the hint shows: the item itself, or for a submenu
+    // the command its heading's key runs ("View Point\tV": the free look of the
+    // Axis button); None without a hint.
+    CommandId keyOf = CommandId::None;
 };
 
 struct Menu {
@@ -110,8 +158,25 @@ CommandState commandState(const SiteModel& model, CommandId id);
 std::string elevationPaneText(const SiteModel& model);
 
 // Runs the operation behind a menu item or button. False for the commands the
-// window handles itself (open, save, recent files, exit, about, the comparison
-// surface and the volume reports) and for separators.
+// window runs itself and for separators.
 bool runCommand(SiteModel& model, Ui& ui, CommandId id);
+
+// The row a key runs: the exact key with its modifiers, once the keys that
+// act as others are taken as those (sameKeyAs). Null for keys no row has.
+const Command* commandForKey(KeyStroke key);
+
+// A key press in the view, as a Windows virtual-key code: runs the row of the
+// plain key, whatever modifiers are held (the window takes its accelerators
+// first). Keys of no row, and those the per-frame flight reads, do nothing here.
+void handleKey(SiteModel& model, Ui& ui, int virtualKey);
+
+// Keys the window takes and does nothing with, so that they never reach the
+// view (Ctrl+C must not switch the drawings): the framework's clipboard,
+// new-document and pane keys, which have no handler in this program.
+std::span<const KeyStroke> keysTakenForNothing();
+
+// The list of the window's keys, one a line, made from the table and the
+// flight keys: "Keys in the window:" and lines of "  NAME  what it does".
+std::string keyHelpText();
 
 }  // namespace vellacor

@@ -2,7 +2,6 @@
 
 #include "app/breaklines.h"
 #include "app/cut_fill_view.h"
-#include "app/point_editing.h"
 #include "app/site_edits.h"
 
 #include <algorithm>
@@ -16,7 +15,6 @@
 #include "app/water.h"
 #include "app/window_open.h"
 #include "platform/ui.h"
-#include "platform/virtual_keys.h"
 #include "render/frame_projection.h"
 
 namespace vellacor {
@@ -287,60 +285,5 @@ std::string helpText() {
 }
 
 void showHelp(Ui& ui) { ui.message(helpText(), MessageKind::Help); }
-
-namespace {
-
-// Keypad digits are digits, F1 is H, and the main keyboard's + and - are the keypad's.
-int normaliseKey(int key) {
-    if (key >= vk::Numpad0 && key <= vk::Numpad9) return '0' + (key - vk::Numpad0);
-    if (key == vk::F1) return 'H';
-    if (key == vk::OemPlus) return vk::Add;
-    if (key == vk::OemMinus) return vk::Subtract;
-    return key;
-}
-
-}  // namespace
-
-void handleKey(SiteModel& model, Ui& ui, int virtualKey) {
-    switch (normaliseKey(virtualKey)) {
-        case vk::Escape: cancelWork(model); break;
-        case vk::PageUp: increaseVerticalScale(model); break;
-        case vk::PageDown: decreaseVerticalScale(model); break;
-        case vk::Home: resetVerticalScale(model); break;
-        case vk::Insert: increaseContourSmoothing(model); break;
-        case vk::Delete: decreaseContourSmoothing(model); break;
-        case '1': togglePoints(model); break;
-        case '2': toggleTriangles(model); break;
-        case '3': toggleSurface(model); break;
-        case '4': toggleContours(model); break;
-        case '5': toggleBreaklines(model); break;
-        case '6': toggleRain(model); break;
-        case '7': togglePonds(model); break;
-        case '9': restartRain(model); break;
-        case 'C': toggleCadOverlays(model); break;
-        case 'E': editSelectedPoint(model, ui); break;
-        case 'F': setFlatShading(model); break;
-        case 'G': setSmoothShading(model); break;
-        case 'H': showHelp(ui); break;
-        case 'I': loadSurfaceTexture(model, ui); break;
-        case 'J': toggleGrid(model); break;
-        case 'L': cycleLightMode(model); break;
-        case 'M': toggleLightGlow(model); break;
-        case 'N': toggleNormals(model); break;
-        case 'P': cyclePalette(model); break;
-        case 'R': setNormalTextureMode(model); break;
-        case 'T': setSwirlTextureMode(model, ui); break;
-        case 'U': undoLastBreakline(model); break;
-        case 'V': toggleFreelook(model); break;
-        case 'Y': toggleRipples(model); break;
-        case vk::Multiply: showContourOptions(model, ui); break;
-        case vk::Add: halveContourInterval(model); break;
-        case vk::Subtract: doubleContourInterval(model); break;
-        case vk::F2: togglePointNumbers(model); break;
-        case vk::F3: togglePointDescriptions(model, true); break;
-        case vk::F4: togglePointElevations(model); break;
-        default: break;
-    }
-}
 
 }  // namespace vellacor

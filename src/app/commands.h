@@ -9,8 +9,9 @@ namespace vellacor {
 struct SiteModel;
 class Ui;
 
-// The operations behind the keys, the menu items and the toolbar buttons.
-// A key and a menu item that do the same thing call the same function here.
+// The operations behind the keys, the menu items and the toolbar buttons,
+// which the command table (command_table.h) ties to them. A key and a menu
+// item that do the same thing call the same function here.
 // Each sets redrawNeeded unless its comment says otherwise.
 
 // Layer switches.
@@ -81,9 +82,5 @@ void cancelWork(SiteModel& model);
 // The help window. No redraw.
 void showHelp(Ui& ui);
 std::string helpText();
-
-// A key press in the view, as a Windows virtual-key code. Keys the program
-// does not use, and those the per-frame flight reads, do nothing here.
-void handleKey(SiteModel& model, Ui& ui, int virtualKey);
 
 }  // namespace vellacor

@@ -209,24 +209,37 @@ void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld) {
     onPointDoubleClick(model, ui, at);
 }
 
+std::span<const FlightKeys> flightKeys() {
+    // In the order the pushes add up.
+    static constexpr FlightKeys kKeys[] = {
+        {vk::Space, vk::Numpad0, FlightPush::Up, "fly up"}, {'X', vk::Decimal, FlightPush::Down, "fly down"},
+        {vk::Left, 'A', FlightPush::Left, "fly left"},      {vk::Right, 'D', FlightPush::Right, "fly right"},
+        {vk::Up, 'W', FlightPush::Forward, "fly forward"},  {vk::Down, 'S', FlightPush::Back, "fly back"},
+    };
+    return kKeys;
+}
+
 bool keyboardFlight(SiteModel& model, const Ui& ui) {
     Camera& camera = model.camera;
     const double a = 0.025 * model.document.siteSize;
     const Vec3& d = camera.direction;
     const Vec3 right = normalise(cross(d, camera.up));
     const Vec3 up = normalise(cross(right, d));
-    struct Push {
-        int key, otherKey;
-        Vec3 by;
-    };
-    const Push pushes[] = {
-        {vk::Space, vk::Numpad0, a * up}, {'X', vk::Decimal, -a * up}, {vk::Left, 'A', -a * right},
-        {vk::Right, 'D', a * right},      {vk::Up, 'W', a * d},        {vk::Down, 'S', -a * d},
+    const auto by = [&](FlightPush push) -> Vec3 {
+        switch (push) {
+            case FlightPush::Up: return a * up;
+            case FlightPush::Down: return -a * up;
+            case FlightPush::Left: return -a * right;
+            case FlightPush::Right: return a * right;
+            case FlightPush::Forward: return a * d;
+            case FlightPush::Back: return -a * d;
+        }
+        return {};
     };
     bool changed = false;
-    for (const Push& p : pushes)
-        if (ui.keyDown(p.key) || ui.keyDown(p.otherKey)) {
-            camera.velocity += p.by;
+    for (const FlightKeys& keys : flightKeys())
+        if (ui.keyDown(keys.key) || ui.keyDown(keys.otherKey)) {
+            camera.velocity += by(keys.push);
             changed = true;
         }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include <optional>
+#include <span>
+#include <string_view>
 
 #include "camera/camera_inputs.h"
 #include "camera/picking.h"
@@ -42,6 +44,16 @@ void turnWheel(SiteModel& model, int delta);
 // A left double click at `at`: selects the point there, or works on the
 // selected point with the second one.
 void doubleClick(SiteModel& model, Ui& ui, Pixel at, bool controlHeld);
+
+// The keys the flight reads while they are held, not through the key
+// handler: either key of a row pushes the camera one way.
+enum class FlightPush { Up, Down, Left, Right, Forward, Back };
+struct FlightKeys {
+    int key, otherKey;  // virtual-key codes
+    FlightPush push;
+    std::string_view help;  // the line of the window's key list
+};
+std::span<const FlightKeys> flightKeys();
 
 // Once per frame while the window is in front: the held flight keys push the
 // camera, and holding the right button outside Stationary flies toward the

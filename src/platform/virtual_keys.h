@@ -29,6 +29,7 @@ inline constexpr int F1 = 0x70;
 inline constexpr int F2 = 0x71;
 inline constexpr int F3 = 0x72;
 inline constexpr int F4 = 0x73;
+inline constexpr int F6 = 0x75;
 inline constexpr int LeftShift = 0xA0;
 inline constexpr int RightShift = 0xA1;
 inline constexpr int OemPlus = 0xBB;   // main keyboard + (and =)

@@ -22,7 +22,7 @@ QStringList rawArguments(int argc, char** argv) {
 // The exit code for help, version and usage errors; -1 to go on and run.
 int answerWithoutWindow(const vellacor::ProgramArgs& args) {
     switch (args.action) {
-        case vellacor::ProgramAction::Help: std::fputs(vellacor::programUsage(), stdout); return 0;
+        case vellacor::ProgramAction::Help: std::fputs(vellacor::programHelp().c_str(), stdout); return 0;
         case vellacor::ProgramAction::Version: std::puts("vellacor " VELLACOR_VERSION); return 0;
         case vellacor::ProgramAction::UsageError: std::fputs(vellacor::programUsage(), stderr); return 2;
         case vellacor::ProgramAction::Run: return -1;

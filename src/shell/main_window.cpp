@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <cassert>
 
 #include "app/document.h"
 #include "app/frame_cycle.h"
@@ -23,6 +24,7 @@
 #include "app/site_model.h"
 #include "app/volume_commands.h"
 #include "app/window_open.h"
+#include "shell/key_map.h"
 #include "shell/qt_ui.h"
 #include "shell/recent_files.h"
 #include "shell/toolbar_icons.h"
@@ -65,40 +67,16 @@ MainWindow::~MainWindow() {
     delete view_;
 }
 
+// The commands the window runs itself: they need the window's own dialogs,
+// its title or its recent files. Every other command runs its table row.
 void MainWindow::createActions() {
-    openAct_ = new QAction(QStringLiteral("&Open..."), this);
-    openAct_->setShortcut(QKeySequence::Open);
-    openAct_->setStatusTip(QStringLiteral("Open an existing document"));
-    connect(openAct_, &QAction::triggered, this, &MainWindow::open);
-
-    savePointsAct_ = new QAction(QStringLiteral("Save Points..."), this);
-    savePointsAct_->setShortcut(QKeySequence::Save);
-    savePointsAct_->setStatusTip(QStringLiteral("Save the survey points as a text file"));
-    connect(savePointsAct_, &QAction::triggered, this, [this] {
-        savePointsCommand(model_, *ui_);
-        updateTitle();
-    });
-
-    saveAsAct_ = new QAction(QStringLiteral("Save &As..."), this);
-    saveAsAct_->setStatusTip(QStringLiteral("Save points, contours, breaklines and surface as DXF or LandXML"));
-    connect(saveAsAct_, &QAction::triggered, this, [this] {
-        saveAsCommand(model_, *ui_);  // marks saved what the file holds
-        updateTitle();
-        updateCommandStates();
-    });
-
-    printAct_ = new QAction(QStringLiteral("&Print..."), this);
-    printAct_->setShortcut(QKeySequence::Print);
-    connect(printAct_, &QAction::triggered, this, [this] { runCoreCommand(CommandId::Print); });
-
-    exitAct_ = new QAction(QStringLiteral("E&xit"), this);
-    exitAct_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    exitAct_->setStatusTip(QStringLiteral("Quit the application"));
-    connect(exitAct_, &QAction::triggered, this, &QWidget::close);
-
-    aboutAct_ = new QAction(QStringLiteral("&About Vellacor..."), this);
-    connect(aboutAct_, &QAction::triggered, this, &MainWindow::about);
-
+    windowCommands_ = {
+        {CommandId::Open, [this] { open(); }},
+        {CommandId::Exit, [this] { close(); }},
+        {CommandId::About, [this] { about(); }},
+        {CommandId::OpenComparison, [this] { openComparison(); }},
+        {CommandId::VolumeToElevation, [this] { askVolumeToElevation(); }},
+    };
     recentPlaceholder_ = new QAction(QStringLiteral("Recent File"), this);
     recentPlaceholder_->setEnabled(false);
     for (int i = 0; i < kRecentFileCount; ++i) {
@@ -119,43 +97,24 @@ void MainWindow::createMenus() {
     refreshRecentMenu();
 }
 
-// Items the window runs itself keep their own actions; the rest run in the core.
 void MainWindow::addMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
     for (const MenuEntry& entry : entries) {
         const QString text = QString::fromStdString(entry.text);
         if (entry.id == CommandId::None && text.isEmpty()) {
             menu->addSeparator();
-            continue;
-        }
-        if (entry.id == CommandId::None) {
+        } else if (entry.id == CommandId::None) {
             QMenu* sub = menu->addMenu(text);
             addMenuEntries(sub, entry.items);
             connect(sub, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
-            continue;
+        } else if (entry.id == CommandId::RecentFile) {
+            menu->addAction(recentPlaceholder_);
+            for (QAction* recent : recentActs_) menu->addAction(recent);
+        } else {
+            QAction* act = new QAction(text, this);
+            act->setCheckable(entry.checkable);
+            bindToCommand(act, entry.id);
+            menu->addAction(act);
         }
-        QAction* act = nullptr;
-        switch (entry.id) {
-            case CommandId::Open: act = openAct_; break;
-            case CommandId::SavePoints: act = savePointsAct_; break;
-            case CommandId::SaveAs: act = saveAsAct_; break;
-            case CommandId::Print: act = printAct_; break;
-            case CommandId::Exit: act = exitAct_; break;
-            case CommandId::About: act = aboutAct_; break;
-            case CommandId::RecentFile:
-                menu->addAction(recentPlaceholder_);
-                for (QAction* recent : recentActs_) menu->addAction(recent);
-                continue;
-            default: {
-                act = new QAction(text, this);
-                act->setCheckable(entry.checkable);
-                const CommandId id = entry.id;
-                connect(act, &QAction::triggered, this, [this, id] {
-                    if (!runVolumeCommand(id)) runCoreCommand(id);
-                });
-            }
-        }
-        menu->addAction(act);
-        commandActs_[entry.id] = act;
     }
 }
 
@@ -167,37 +126,42 @@ void MainWindow::createToolBar() {
     for (const ToolButton& button : toolbarButtons()) {
         QAction* act = bar->addAction(toolbarIcon(button.id), QString::fromStdString(button.toolTip));
         act->setToolTip(QString::fromStdString(button.toolTip));
-        const CommandId id = button.id;
-        connect(act, &QAction::triggered, this, [this, id] { runCoreCommand(id); });
-        commandActs_[id] = act;
+        bindToCommand(act, button.id);
         // Keys belong to the view: a click on a button must not take the focus from it.
         if (QWidget* w = bar->widgetForAction(act)) w->setFocusPolicy(Qt::NoFocus);
     }
 }
 
-// The framework accelerators: undo and redo of the site edits; new, the clipboard and
-// the pane keys have no handler in this program and only keep those keys from
-// reaching the view's key map (Ctrl+C must not toggle the drawings).
-void MainWindow::createAccelerators() {
-    const auto add = [this](const QList<QKeySequence>& keys, auto&& then) {
-        auto* act = new QAction(this);
-        act->setShortcuts(keys);
-        act->setShortcutContext(Qt::WindowShortcut);
-        connect(act, &QAction::triggered, this, then);
-        addAction(act);
-    };
-    add({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)},
-        [this] { runCoreCommand(CommandId::Undo); });
-    add({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, [this] { runCoreCommand(CommandId::Redo); });
-    add({QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_C),
-         QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Delete),
-         QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::SHIFT | Qt::Key_Insert), QKeySequence(Qt::Key_F6),
-         QKeySequence(Qt::SHIFT | Qt::Key_F6)},
-        [] {});
+// The action runs the command's row; the row's accelerators become its
+// shortcuts (its plain keys are the view's) and its status tip the action's.
+void MainWindow::bindToCommand(QAction* act, CommandId id) {
+    const Command* command = findCommand(id);
+    assert(command && (command->run || windowCommands_.count(id)));  // every item does something
+    QList<QKeySequence> shortcuts;
+    for (const KeyStroke key : {command->key, command->otherKey})
+        if (key && key.accelerator()) shortcuts << qtShortcutFor(key);
+    act->setShortcuts(shortcuts);
+    if (const std::string_view tip = command->statusTip; !tip.empty())
+        act->setStatusTip(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
+    connect(act, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
+    commandActs_[id] = act;
 }
 
-void MainWindow::runCoreCommand(CommandId id) {
-    runCommand(model_, *ui_, id);
+// Keys the window takes so they never reach the view's key handler.
+void MainWindow::createAccelerators() {
+    auto* act = new QAction(this);
+    QList<QKeySequence> shortcuts;
+    for (const KeyStroke key : keysTakenForNothing()) shortcuts << qtShortcutFor(key);
+    act->setShortcuts(shortcuts);
+    act->setShortcutContext(Qt::WindowShortcut);
+    addAction(act);
+}
+
+void MainWindow::runMenuCommand(CommandId id) {
+    if (const auto own = windowCommands_.find(id); own != windowCommands_.end())
+        own->second();
+    else
+        runCommand(model_, *ui_, id);
     view_->setFocus();
     updateCommandStates();
     updateTitle();
@@ -287,19 +251,6 @@ void MainWindow::open() {
     if (auto path = ui_->chooseOpenFile("All Files (*.*)|*.*||")) openPath(QString::fromStdString(*path));
 }
 
-bool MainWindow::runVolumeCommand(CommandId id) {
-    switch (id) {
-        case CommandId::OpenComparison: openComparison(); break;
-        case CommandId::CutAndFill: showVolumes(std::nullopt); break;
-        case CommandId::VolumeToElevation: askVolumeToElevation(); break;
-        case CommandId::SaveIsopach: saveIsopach(); break;
-        default: return false;
-    }
-    view_->setFocus();
-    updateCommandStates();
-    return true;
-}
-
 void MainWindow::openComparison() {
     if (auto path = ui_->chooseOpenFile("All Files (*.*)|*.*||")) openComparisonPath(QString::fromStdString(*path));
 }
@@ -311,10 +262,6 @@ bool MainWindow::openComparisonPath(const QString& path, const QString& format) 
     if (opened) statusBar()->showMessage(QStringLiteral("Comparison surface: %1").arg(QFileInfo(path).fileName()));
     view_->update();
     return opened;
-}
-
-void MainWindow::showVolumes(std::optional<double> datum) {
-    startVolumes(model_, *ui_, VolumeQuestion{datum, 0.0}, VolumeUse::Report);
 }
 
 void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
@@ -345,13 +292,7 @@ void MainWindow::askVolumeToElevation() {
     const double initial = model_.comparison.datum.value_or(d.minElevation != kNoElevation ? d.minElevation : 0.0);
     std::optional<double> datum;
     ui_->runModal([&] { datum = askDatumElevation(this, initial); });
-    if (datum) showVolumes(datum);
-}
-
-// The contours of the difference from what the cut/fill view compares with, at the contour interval.
-void MainWindow::saveIsopach() {
-    const VolumeQuestion question{model_.comparison.datum, model_.document.contours.contourInterval};
-    startVolumes(model_, *ui_, question, VolumeUse::SaveIsopach);
+    if (datum) startVolumes(model_, *ui_, VolumeQuestion{datum, 0.0}, VolumeUse::Report);
 }
 
 void MainWindow::about() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -48,8 +49,8 @@ public:
     // The text the volumes dialog showed last, for tests.
     QString volumeReportText() const { return volumeReportText_; }
 
-    QAction* savePointsAction() const { return savePointsAct_; }
-    QAction* saveAsAction() const { return saveAsAct_; }
+    QAction* savePointsAction() const { return commandAction(CommandId::SavePoints); }
+    QAction* saveAsAction() const { return commandAction(CommandId::SaveAs); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,7 +63,8 @@ private:
     void addMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
     void createToolBar();
     void createAccelerators();
-    void runCoreCommand(CommandId id);
+    void bindToCommand(QAction* act, CommandId id);
+    void runMenuCommand(CommandId id);
     void refreshRecentMenu();
     void updateTitle();
     void scheduleFrame(int delayMs);
@@ -73,12 +75,8 @@ private:
     // Asks about unsaved changes before the site goes; false when it must stay.
     bool maySetSiteAside();
     QString documentName() const;
-    // The comparison surface and the volumes: true for the items the window runs itself.
-    bool runVolumeCommand(CommandId id);
     void openComparison();
-    void showVolumes(std::optional<double> datum);
     void askVolumeToElevation();
-    void saveIsopach();
     // The volumes worked out in the background: their dialog, or the isopach saved.
     void useFinishedVolumes(FinishedVolumes& finished);
     void about();
@@ -92,12 +90,7 @@ private:
     QString documentPath_;
     QString volumeReportText_;
 
-    QAction* openAct_ = nullptr;
-    QAction* savePointsAct_ = nullptr;
-    QAction* saveAsAct_ = nullptr;
-    QAction* printAct_ = nullptr;
-    QAction* exitAct_ = nullptr;
-    QAction* aboutAct_ = nullptr;
+    std::map<CommandId, std::function<void()>> windowCommands_;  // the rows with no handler of their own
     QMenu* fileMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QAction* recentPlaceholder_ = nullptr;

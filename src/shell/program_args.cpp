@@ -1,5 +1,7 @@
 #include "shell/program_args.h"
 
+#include "app/command_table.h"
+
 namespace vellacor {
 
 ProgramArgs parseProgramArgs(const QStringList& args, bool qtOptionsTaken) {
@@ -35,5 +37,7 @@ const char* programUsage() {
            "  FILE the bundled sample site. --demo shows the animated demonstration surface. Qt's own options\n"
            "  (-style, -platform ...) are taken as well.\n";
 }
+
+std::string programHelp() { return std::string(programUsage()) + "\n" + keyHelpText(); }
 
 }  // namespace vellacor

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace vellacor {
 
@@ -20,5 +21,7 @@ struct ProgramArgs {
 ProgramArgs parseProgramArgs(const QStringList& args, bool qtOptionsTaken);
 
 const char* programUsage();
+// What --help prints: the usage and the list of the window's keys.
+std::string programHelp();
 
 }  // namespace vellacor

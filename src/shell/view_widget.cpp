@@ -6,7 +6,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "app/commands.h"
+#include "app/command_table.h"
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "shell/key_map.h"
@@ -119,8 +119,8 @@ void ViewWidget::leaveEvent(QEvent* event) {
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
     const int vk = virtualKeyFor(*event);
     if (vk) {
-        ui_.setKey(vk, true);
-        handleKey(model_, ui_, vk);
+        ui_.setKey(vk, true);  // held keys fly the camera
+        handleKey(model_, ui_, vk);  // the command table's row of the key
     }
     QWidget::keyPressEvent(event);
 }

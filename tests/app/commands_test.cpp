@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 
 #include "app/breaklines.h"
 #include "app/command_table.h"
 #include "app/document.h"
+#include "app/navigation.h"
 #include "app/pipeline.h"
 #include "app/render_frame.h"
 #include "app/site_edits.h"
@@ -269,29 +272,20 @@ TEST_F(CommandFixture, EnableRulesForALoadedSite) {
     EXPECT_TRUE(state(CommandId::Rain).enabled);  // the menu item needs only the triangles
 }
 
-TEST(CommandTable, AnEmptySiteOffersOnlyOpeningHelpAndExit) {
-    SiteModel model;
-    for (const Menu& menu : mainMenu())
-        for (const MenuEntry& item : menu.items) {
-            if (item.id == CommandId::None) continue;
-            const bool always = item.id == CommandId::Open || item.id == CommandId::RecentFile ||
-                                item.id == CommandId::Exit || item.id == CommandId::Help ||
-                                item.id == CommandId::About;
-            EXPECT_EQ(commandState(model, item.id).enabled, always) << item.text;
-        }
-    for (const ToolButton& button : toolbarButtons()) EXPECT_FALSE(commandState(model, button.id).enabled);
-}
-
-TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
+// Every item and button of an empty site: only opening, help and exit are
+// offered, and each runs an operation unless the window runs it itself.
+TEST(CommandTable, AnEmptySiteOffersOnlyOpeningHelpAndExitAndEveryItemReachesAnOperation) {
     SiteModel model;
     testing::FakeUi ui;
     int items = 0;
     const auto check = [&](CommandId id, const std::string& text) {
         ++items;
-        const bool windowOwn = id == CommandId::Open || id == CommandId::SavePoints || id == CommandId::SaveAs ||
-                               id == CommandId::RecentFile || id == CommandId::Exit || id == CommandId::About ||
-                               id == CommandId::OpenComparison || id == CommandId::CutAndFill ||
-                               id == CommandId::VolumeToElevation || id == CommandId::SaveIsopach;
+        const bool always = id == CommandId::Open || id == CommandId::RecentFile || id == CommandId::Exit ||
+                            id == CommandId::Help || id == CommandId::About;
+        EXPECT_EQ(commandState(model, id).enabled, always) << text;
+        const bool windowOwn = id == CommandId::Open || id == CommandId::RecentFile || id == CommandId::Exit ||
+                               id == CommandId::About || id == CommandId::OpenComparison ||
+                               id == CommandId::VolumeToElevation;
         EXPECT_EQ(runCommand(model, ui, id), !windowOwn) << text;
     };
     for (const Menu& menu : mainMenu())
@@ -303,8 +297,65 @@ TEST(CommandTable, EveryMenuItemAndButtonReachesAnOperation) {
     ASSERT_EQ(buttons.size(), 12u);
     EXPECT_EQ(buttons.front().toolTip, "Plan View");
     EXPECT_EQ(buttons.back().toolTip, "CAD Overlay");
-    for (const ToolButton& b : buttons) check(b.id, b.toolTip);
+    for (const ToolButton& b : buttons) {
+        ++items;
+        EXPECT_FALSE(commandState(model, b.id).enabled) << b.toolTip;
+        EXPECT_TRUE(runCommand(model, ui, b.id)) << b.toolTip;
+    }
     EXPECT_EQ(items, 46 + 12);
+}
+
+// Menus, keys and help are made from the same rows: the hint of every menu
+// item names the key whose row is that item (for "View Point" and "Light",
+// the row of the key the heading names), and the help lists every key.
+TEST(CommandTable, EveryMenuHintIsTheKeyThatRunsTheItemAndTheHelpListsEveryKey) {
+    std::map<std::string, KeyStroke> keyNamed;
+    for (const Command& row : commandTable()) {
+        EXPECT_TRUE(row.id != CommandId::None || row.key) << "a row with neither item nor key";
+        for (const KeyStroke key : {row.key, row.otherKey})
+            if (key) {
+                EXPECT_TRUE(keyNamed.emplace(keyName(key), key).second) << keyName(key) << " runs two rows";
+                EXPECT_FALSE(row.help.empty()) << keyName(key);
+            }
+    }
+    int hints = 0;
+    const std::function<void(const MenuEntry&)> check = [&](const MenuEntry& entry) {
+        for (const MenuEntry& sub : entry.items) check(sub);
+        const std::size_t tab = entry.text.find('\t');
+        if (tab == std::string::npos) return;
+        ++hints;
+        const std::string hint = entry.text.substr(tab + 1, entry.text.find_last_not_of(' ') - tab);
+        const auto named = keyNamed.find(hint);
+        ASSERT_NE(named, keyNamed.end()) << entry.text;
+        const Command* runs = commandForKey(named->second);
+        ASSERT_NE(runs, nullptr) << entry.text;
+        EXPECT_EQ(runs->id, entry.keyOf) << entry.text;
+        if (entry.id != CommandId::None) {
+            EXPECT_EQ(runs->id, entry.id) << entry.text;
+        }
+    };
+    for (const Menu& menu : mainMenu())
+        for (const MenuEntry& entry : menu.items) check(entry);
+    EXPECT_EQ(hints, 24);
+
+    const std::string help = keyHelpText();
+    EXPECT_EQ(help.rfind("Keys in the window:\n", 0), 0u);
+    // A key's name stands first on its line or second after a comma.
+    const auto listed = [&help](const std::string& name) {
+        for (const char* before : {"\n  ", ", "})
+            for (const char* after : {", ", "  "})
+                if (help.find(before + name + after) != std::string::npos) return true;
+        return false;
+    };
+    for (const auto& [name, key] : keyNamed) EXPECT_TRUE(listed(name)) << name;
+    for (const Command& row : commandTable())
+        if (row.key) {
+            EXPECT_NE(help.find(std::string(row.help) + "\n"), std::string::npos) << row.help;
+        }
+    for (const FlightKeys& keys : flightKeys()) {
+        EXPECT_TRUE(listed(keyName(plainKey(keys.key))) && listed(keyName(plainKey(keys.otherKey))));
+        EXPECT_NE(help.find(std::string(keys.help) + "\n"), std::string::npos);
+    }
 }
 
 // The small site drawn flat, and a real 256-colour picture.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/comparison_surface.h"
 #include "app/cut_fill_view.h"

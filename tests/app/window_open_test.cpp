@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/document.h"
 #include "app/site_model.h"

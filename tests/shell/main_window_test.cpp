@@ -30,8 +30,10 @@
 #include <functional>
 #include <string>
 
+#include "app/command_table.h"
 #include "app/site_model.h"
 #include "shell/dialogs.h"
+#include "shell/key_map.h"
 #include "shell/main_window.h"
 #include "shell/program_args.h"
 #include "shell/program_folder.h"
@@ -113,6 +115,21 @@ TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
     EXPECT_NE(model.display.showPoints, shown);
     points->trigger();  // the menu item and the key share the toggle
     EXPECT_EQ(model.display.showPoints, shown);
+
+    // A row's accelerators are its action's shortcuts, written as the hint
+    // where the text has one; its plain keys are the view's, never shortcuts.
+    for (const Command& row : commandTable()) {
+        QAction* act = window.commandAction(row.id);
+        if (!act) continue;
+        QList<QKeySequence> shortcuts;
+        for (const KeyStroke key : {row.key, row.otherKey})
+            if (key && key.accelerator()) shortcuts << qtShortcutFor(key);
+        EXPECT_EQ(act->shortcuts(), shortcuts) << act->text().toStdString();
+        if (!shortcuts.isEmpty() && act->text().contains(QLatin1Char('\t'))) {
+            EXPECT_TRUE(act->text().endsWith(QLatin1Char('\t') + shortcuts.first().toString()))
+                << act->text().toStdString();
+        }
+    }
 }
 
 TEST(RecentFiles, KeepsSixNewestFirstWithoutDuplicates) {
@@ -170,6 +187,7 @@ TEST(ProgramArgs, HelpVersionFilesAndUsageErrors) {
     EXPECT_EQ(actionOf({QStringLiteral("-x"), QStringLiteral("site.txt")}, true), ProgramAction::UsageError);
     EXPECT_EQ(actionOf({QStringLiteral("a.txt"), QStringLiteral("b.txt")}, true), ProgramAction::UsageError);
     EXPECT_EQ(actionOf({QStringLiteral("--demo"), QStringLiteral("b.txt")}, true), ProgramAction::UsageError);
+    EXPECT_EQ(programHelp(), std::string(programUsage()) + "\n" + keyHelpText());  // --help lists the keys
 }
 
 TEST(ProgramDataFolder, BesideTheProgramInABuildUnderShareOnceInstalled) {

@@ -14,7 +14,9 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/command_table.h"
 #include "app/navigation.h"
 #include "app/site_model.h"
 #include "camera/vector_math.h"
@@ -49,6 +51,23 @@ TEST(KeyMap, QtKeysBecomeTheCodesTheKeyTablesRead) {
                  {Qt::Key_Delete, none, vk::Delete},   {Qt::Key_Period, pad, vk::Decimal},   {Qt::Key_Comma, pad, vk::Decimal},
                  {Qt::Key_Period, none, 0},            {Qt::Key_Comma, none, 0}};
     for (const auto& c : cases) EXPECT_EQ(codeFor(c.key, c.modifiers), c.code) << c.key << " " << c.modifiers;
+
+    // Every key of the command table, made a Qt shortcut, reads back as itself.
+    std::vector<KeyStroke> keys(keysTakenForNothing().begin(), keysTakenForNothing().end());
+    for (const Command& row : commandTable())
+        for (const KeyStroke key : {row.key, row.otherKey})
+            if (key) keys.push_back(key);
+    for (const KeyStroke key : keys) {
+        const QKeySequence shortcut = qtShortcutFor(key);
+        ASSERT_EQ(shortcut.count(), 1) << keyName(key);
+        const QKeyCombination made = shortcut[0];
+        const Qt::KeyboardModifiers held = made.keyboardModifiers();
+        EXPECT_EQ(codeFor(made.key(), held), key.virtualKey) << keyName(key);
+        EXPECT_EQ(KeyStroke({key.virtualKey, bool(held & Qt::ControlModifier), bool(held & Qt::ShiftModifier),
+                             bool(held & Qt::AltModifier)}),
+                  key)
+            << keyName(key);
+    }
 }
 
 // An 11 x 11 grid of points 100 apart, loaded in a window, built and drawn.
