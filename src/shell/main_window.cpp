@@ -18,9 +18,11 @@
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/idle_pacing.h"
+#include "app/output_format.h"
 #include "app/pipeline.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/volume_commands.h"
 #include "app/window_open.h"
 #include "shell/qt_ui.h"
@@ -319,9 +321,10 @@ void MainWindow::showVolumes(std::optional<double> datum) {
 
 void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
     if (finished.use == VolumeUse::SaveIsopach) {
-        const auto path = ui_->chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "isopach.dxf");
+        const SaveChooser dxf = saveChooserOf(ExportFormat::Dxf);
+        const auto path = ui_->chooseSaveFile(dxf.defaultExtension, dxf.filter, "isopach.dxf");
         if (path && saveIsopachTo(model_, *ui_, finished.totals.isopach, *path))
-            ui_->message("Saved File:\n\n" + fullPath(*path), MessageKind::Information);
+            ui_->message(savedFileMessage(*path), MessageKind::Information);
         return;
     }
     const VolumeQuestion& question = finished.question;
