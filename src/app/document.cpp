@@ -201,8 +201,7 @@ bool saveAsCommand(SiteModel& model, Ui& ui) {
     SaveRequest request;
     request.format = dialog.format;
     request.parts = ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
-    const ExportParts& parts = request.parts;
-    if (!parts.points && !parts.contours && !parts.breaklines && !parts.surface) {
+    if (!anyPartChosen(request.parts)) {
         ui.message("Nothing was selected to be saved!");
         return false;
     }

@@ -19,6 +19,10 @@ GisOptions gisOptionsOf(GisFormat format, const SaveRequest& request) {
 
 }  // namespace
 
+bool anyPartChosen(const ExportParts& parts) {
+    return parts.points || parts.contours || parts.breaklines || parts.surface;
+}
+
 ExportParts defaultSaveParts(const SiteDocument& d) {
     return ExportParts{d.pointCount > 0, d.triangleCount > 0, !d.breaklines.empty(), false};
 }
@@ -61,7 +65,7 @@ std::optional<std::string> saveSite(SiteModel& model, Ui& ui, const std::string&
     if (request.format == ExportFormat::Points) {
         saved = savePointsTo(model, ui, path);
     } else {
-        if (!parts.points && !parts.contours && !parts.breaklines && !parts.surface) {
+        if (!anyPartChosen(parts)) {
             ui.message("Nothing was selected to be saved!");
             return std::nullopt;
         }

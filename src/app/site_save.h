@@ -21,6 +21,9 @@ struct SaveRequest {
     double cellSize = 0.0;          // a DEM's cell side; 0: the default
 };
 
+// Whether any of points, contours, breaklines and surface is chosen.
+bool anyPartChosen(const ExportParts& parts);
+
 // What a save holds when nobody chose: points when the site has any,
 // contours when it has triangles, breaklines when it has any, and never the
 // surface (the Saving dialog's first ticks).

@@ -24,7 +24,7 @@ namespace {
 std::optional<ExportParts> chosenParts(const CliArgs& o) {
     const ExportParts parts{o.has(CliSwitch::Points), o.has(CliSwitch::Contours), o.has(CliSwitch::Breaklines),
                             o.has(CliSwitch::Surface)};
-    if (!parts.points && !parts.contours && !parts.breaklines && !parts.surface) return std::nullopt;
+    if (!anyPartChosen(parts)) return std::nullopt;
     return parts;
 }
 
