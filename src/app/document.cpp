@@ -11,10 +11,12 @@
 #include "app/geographic_site.h"
 #include "app/las_open.h"
 #include "app/gis_save.h"
+#include "app/output_format.h"
 #include "app/read_diagnostics_shown.h"
 #include "app/save_readiness.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/surface_files.h"
 #include "app/surface_stages.h"
 #include "app/view_settings.h"
@@ -26,7 +28,6 @@
 #include "model/point_thinning.h"
 #include "model/file_replacement.h"
 #include "platform/ui.h"
-#include "section/section_dxf.h"
 
 namespace vellacor {
 
@@ -45,12 +46,9 @@ void resetCameraForLoad(SiteModel& model) {
 
 }  // namespace
 
-bool reportSaved(Ui& ui, bool saved, const std::string& path) {
-    if (saved)
-        ui.message("Saved File:\n\n" + fullPath(path), MessageKind::Information);
-    else
-        ui.message("Unable to write file:\n\n" + path);
-    return saved;
+bool reportIfUnwritten(Ui& ui, bool written, const std::string& path) {
+    if (!written) ui.message("Unable to write file:\n\n" + path);
+    return written;
 }
 
 std::string fullPath(const std::string& path) {
@@ -195,7 +193,7 @@ bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFo
     return model.document.pointCount > 0;
 }
 
-bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
+bool savePointsTo(const SiteModel& model, Ui& ui, const std::string& path) {
     // Nothing is touched on the disk until there is something to write.
     if (!model.document.documentLoaded) {
         ui.message("No points to save!");
@@ -208,91 +206,52 @@ bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path) {
     }
     bool ok = writePointFile(file.file(), model.document);
     ok = ok && file.commit();  // a failed write leaves the target as it was
-    if (!ok) ui.message("Unable to write file:\n\n" + path);
-    if (ok) markSiteSaved(model, SiteChange::Points | SiteChange::Drawings);
-    return ok;
+    return reportIfUnwritten(ui, ok, path);
 }
 
 void savePointsCommand(SiteModel& model, Ui& ui) {
-    const auto path = ui.chooseSaveFile("", "All Files (*.*)|*.*||", "");
+    const SaveChooser chooser = saveChooserOf(ExportFormat::Points);
+    const auto path = ui.chooseSaveFile(chooser.defaultExtension, chooser.filter, "");
     if (!path) return;
-    savePointsTo(model, ui, *path);
+    SaveRequest points;
+    points.format = ExportFormat::Points;
+    saveSite(model, ui, *path, points);  // told only when it fails
 }
 
 bool saveAsCommand(SiteModel& model, Ui& ui) {
     SavingDialog dialog;
+    const ExportParts ticked = defaultSaveParts(model.document);
     dialog.format = ExportFormat::Dxf;
-    dialog.points = model.document.pointCount > 0;
-    dialog.contours = model.document.triangleCount > 0;
-    dialog.breaklines = !model.document.breaklines.empty();
-    dialog.surface = false;
+    dialog.points = ticked.points;
+    dialog.contours = ticked.contours;
+    dialog.breaklines = ticked.breaklines;
+    dialog.surface = ticked.surface;
     if (!ui.run(dialog)) return false;
-    if (!dialog.points && !dialog.contours && !dialog.breaklines && !dialog.surface) {
+    SaveRequest request;
+    request.format = dialog.format;
+    request.parts = ExportParts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
+    if (!anyPartChosen(request.parts)) {
         ui.message("Nothing was selected to be saved!");
         return false;
     }
-    // Contours and triangles come from the finished surface, never from one half made.
-    if (saveNeedsSurface(dialog.format, dialog) && !waitForSurfaceToSave(model, ui)) return false;
-    // The chooser's default extension and filter, in the order of ExportFormat.
-    static const std::pair<const char*, const char*> kChoosers[] = {
-        {"dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||"},
-        {"xml", "LandXML (*.xml)|*.xml|All Files (*.*)|*.*||"},
-        {"gpkg", "GeoPackage (*.gpkg)|*.gpkg|All Files (*.*)|*.*||"},
-        {"geojson", "GeoJSON (*.geojson)|*.geojson|All Files (*.*)|*.*||"},
-        {"shp", "Shapefile (*.shp)|*.shp|All Files (*.*)|*.*||"},
-        {"tif", "GeoTIFF DEM (*.tif)|*.tif|All Files (*.*)|*.*||"},
-    };
-    const ExportParts parts{dialog.points, dialog.contours, dialog.breaklines, dialog.surface};
-    std::optional<GisOptions> gis;
-    if (const std::optional<GisFormat> gisFormat = gisFormatOf(dialog.format)) {
-        gis = gisOptionsForParts(*gisFormat, parts);
-        if (*gisFormat == GisFormat::GeoTiff && !askDemCellSize(model, ui, *gis)) return false;
+    // The surface is finished before the user is asked anything more, so the
+    // DEM's cell starts from the surface that will be saved.
+    if (saveNeedsSurface(request) && !waitForSurfaceToSave(model, ui)) return false;
+    if (gisFormatOf(request.format) == GisFormat::GeoTiff) {
+        GisOptions cell;
+        if (!askDemCellSize(model, ui, cell)) return false;
+        request.cellSize = cell.cellSize;
     }
-    const auto& [ext, filter] = kChoosers[static_cast<int>(dialog.format)];
-    const auto path = ui.chooseSaveFile(ext, filter, "");
+    const SaveChooser chooser = saveChooserOf(request.format);
+    const auto path = ui.chooseSaveFile(chooser.defaultExtension, chooser.filter, "");
     if (!path) return false;
-    const bool saved = gis ? saveGisTo(model, ui, *path, *gis) : saveAsTo(model, ui, *path, dialog.format, parts);
-    if (saved) markSiteSaved(model, changesHeldBy(dialog.format, parts));
-    return saved;
-}
-
-SiteChange changesHeldBy(ExportFormat format, const ExportParts& parts) {
-    SiteChange held = SiteChange::Drawings;  // no file holds them: any save settles them
-    bool points = parts.points, breaklines = parts.breaklines;
-    if (const std::optional<GisFormat> gis = gisFormatOf(format); gis && *gis != GisFormat::GeoPackage) {
-        const GisLayer layer = gisOptionsForParts(*gis, parts).layer;
-        points = *gis != GisFormat::GeoTiff && layer == GisLayer::Points;
-        breaklines = *gis != GisFormat::GeoTiff && layer == GisLayer::Breaklines;
-    }
-    if (format == ExportFormat::LandXml) {
-        points = true;  // its CgPoints are always written
-        if (parts.surface) held = held | SiteChange::Boundaries;  // written with the surface they cut
-    }
-    if (points) held = held | SiteChange::Points;
-    if (breaklines) held = held | SiteChange::Breaklines;
-    return held;
-}
-
-bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
-    FileReplacement file(path);
-    if (!file.file()) {
-        ui.message("Unable to open file for writing!\n\n" + path);
-        return false;
-    }
-    const SiteDocument& d = model.document;
-    bool ok = false;
-    try {
-        ok = writeSectionDxf(file.file(), linkedSurfaceOf(model), {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation},
-                             section);
-    } catch (const std::bad_alloc&) {
-        file.abandon();
-        fatalError(ui, "Unable to allocate memory for array!");
-    }
-    ok = ok && file.commit();  // a failed write leaves the target as it was
-    return reportSaved(ui, ok, path);
+    const std::optional<std::string> saved = saveSite(model, ui, *path, request);
+    if (saved) ui.message(*saved, MessageKind::Information);
+    return saved.has_value();
 }
 
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts) {
+    if (format == ExportFormat::Points) return savePointsTo(model, ui, path);
     if (const std::optional<GisFormat> gis = gisFormatOf(format))
         return saveGisTo(model, ui, path, gisOptionsForParts(*gis, parts));
     FileReplacement file(path);
@@ -313,7 +272,7 @@ bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFor
     // Data still buffered reaches the disk only now, so a full disk may show here first.
     ok = ok && file.commit();  // a failed write leaves the target as it was
     ui.setWaitCursor(false);
-    return reportSaved(ui, ok, path);
+    return reportIfUnwritten(ui, ok, path);
 }
 
 }  // namespace vellacor

@@ -6,7 +6,6 @@
 #include "export/writers.h"
 #include "model/point_file_format.h"
 #include "platform/ui.h"
-#include "section/section_line.h"
 
 namespace vellacor {
 
@@ -56,38 +55,27 @@ void thinSitePoints(SiteModel& model, double cell);
 // Runs the reader for a format; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);
 
-// File > Save Points...: asks for a file and writes the points.
+// File > Save Points...: asks for a file and writes the points (saveSite).
 void savePointsCommand(SiteModel& model, Ui& ui);
-// Writes the points to a chosen path (the part of Save Points after the
-// chooser); the site's point edits are then saved.
-bool savePointsTo(SiteModel& model, Ui& ui, const std::string& path);
+// Writes the points to a path in the order they were read; says why when
+// they are not written.
+bool savePointsTo(const SiteModel& model, Ui& ui, const std::string& path);
 
-// File > Save As...: the Saving dialog, the chooser and the chosen writer.
-// Contours and triangles wait for the surface to be finished. True when the
-// file was written; the site is then marked saved in what the file holds.
+// File > Save As...: the Saving dialog (its first ticks defaultSaveParts),
+// the DEM's cell, the chooser, then saveSite, whose report it shows. True
+// when the file was written.
 bool saveAsCommand(SiteModel& model, Ui& ui);
 
-// The kinds of change a Save As file of this format and these parts holds:
-// points with the points (LandXML always), breaklines with the breaklines
-// (a GeoJSON file or shapefile only in its one layer), boundaries in LandXML
-// with the surface; a GeoTIFF holds none of them.
-SiteChange changesHeldBy(ExportFormat format, const ExportParts& parts);
-
-// Writes the chosen parts to a path with the writer of `format` (the part of
-// Save As after the chooser): says "Saved File:" with the full path once the
-// file is completely written, or why it is not.
+// Writes the chosen parts to a path with the writer of `format`, as they are
+// now (saveSite waits for the surface first); says why when the file is not
+// completely written.
 bool saveAsTo(const SiteModel& model, Ui& ui, const std::string& path, ExportFormat format, const ExportParts& parts);
-
-// Writes the cross section A -> B as a DXF drawing to a path (after the
-// chooser) and says "Saved File:" with the full path, or why it is not saved.
-bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path);
 
 // The path made absolute, as "Saved File:" shows it.
 std::string fullPath(const std::string& path);
 
-// Tells the user a save is done ("Saved File:" and the full path) or that
-// the file could not be written; returns `saved`.
-bool reportSaved(Ui& ui, bool saved, const std::string& path);
+// Tells the user the file could not be written when it was not; returns `written`.
+bool reportIfUnwritten(Ui& ui, bool written, const std::string& path);
 
 // The file name shown in messages and the window title.
 std::string displayName(const std::string& path);

@@ -13,18 +13,6 @@
 
 namespace vellacor {
 
-std::optional<GisFormat> gisFormatOf(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::GeoPackage: return GisFormat::GeoPackage;
-        case ExportFormat::GeoJson: return GisFormat::GeoJson;
-        case ExportFormat::Shapefile: return GisFormat::Shapefile;
-        case ExportFormat::GeoTiff: return GisFormat::GeoTiff;
-        case ExportFormat::Dxf:
-        case ExportFormat::LandXml: break;
-    }
-    return std::nullopt;
-}
-
 GisOptions gisOptionsForParts(GisFormat format, const ExportParts& parts) {
     GisOptions options;
     options.format = format;
@@ -86,7 +74,7 @@ bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const Gi
     for (const std::unique_ptr<FileReplacement>& replacement : replacements) group.push_back(replacement.get());
     ok = ok && commitTogether(group);
     ui.setWaitCursor(false);
-    return reportSaved(ui, ok, path);
+    return reportIfUnwritten(ui, ok, path);
 }
 
 bool setCoordinateSystem(SiteModel& model, Ui& ui, const std::string& definition) {

@@ -9,10 +9,6 @@ namespace vellacor {
 
 struct SiteModel;
 
-// The GIS format Save As writes for a format of the Saving dialog; nothing
-// for DXF and LandXML.
-std::optional<GisFormat> gisFormatOf(ExportFormat format);
-
 // What Save As writes in a GIS format: the GeoPackage's layers are the parts
 // ticked; a GeoJSON file or a shapefile holds the first ticked of points,
 // contours, breaklines and surface; a DEM has the default cell size.
@@ -24,9 +20,8 @@ bool askDemCellSize(const SiteModel& model, Ui& ui, GisOptions& options);
 
 // Writes the site as a GIS file (the part of Save As after the chooser): the
 // library makes the files in memory, then each goes to the disk through a
-// safe replacement, so a failure leaves every old file as it was. Says
-// "Saved File:" with the full path once all are written, or why not, in the
-// words of the other writers.
+// safe replacement, so a failure leaves every old file as it was. Says why
+// when they are not all written, in the words of the other writers.
 bool saveGisTo(const SiteModel& model, Ui& ui, const std::string& path, const GisOptions& options);
 
 // The coordinate system the user names ("EPSG:n" or WKT) becomes the site's;

@@ -5,6 +5,9 @@
 #include "app/breaklines.h"
 #include "app/cad_overlays.h"
 #include "app/document.h"
+#include "app/section_save.h"
+#include "app/site_save.h"
+#include "app/surface_finished.h"
 #include "app/frame_cycle.h"
 #include "app/limit_polygon_edit.h"
 #include "app/point_editing.h"
@@ -36,14 +39,15 @@ std::optional<Vec3> groundUnderCursor(const SiteModel& model) {
 // whether it was saved or not. The section is laid on the surface through its
 // neighbour links, so it waits for them.
 void sectionDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
-    if (!model.document.contourStage.done) return;
+    if (!surfaceFinished(model.document)) return;
     std::optional<SectionLine>& section = model.input.section;
     if (!section) section.emplace();
     if (pickSectionPoint(*section, groundAt(model, at))) {
         const SectionLine picked = *section;
         section.reset();
-        if (const auto path = ui.chooseSaveFile("dxf", "DXF file (*.dxf)|*.dxf||", "Section_AA"))
-            saveSectionTo(model, ui, picked, *path);
+        if (const auto path = ui.chooseSaveFile("dxf", "DXF file (*.dxf)|*.dxf||", "Section_AA");
+            path && saveSectionTo(model, ui, picked, *path))
+            ui.message(savedFileMessage(*path), MessageKind::Information);
     }
     model.renderer.redrawNeeded = true;
 }

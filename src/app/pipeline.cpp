@@ -62,6 +62,7 @@ void startShadingStage(SiteModel& model, Ui& ui) {
     if (!model.document.shadingStage.enabled || model.document.shadingStage.running) return;
     if (model.display.gradeBreakAngle == 0.0) {
         SmoothShadingDialog dialog;
+        dialog.angle = kDefaultGradeBreakAngle;
         // OK with no angle (0 or an empty field) is taken as Cancel: left as it
         // is, the next frame would ask again, and so on for ever.
         if (!ui.run(dialog) || !(dialog.angle != 0.0)) {

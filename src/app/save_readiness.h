@@ -5,14 +5,6 @@ namespace vellacor {
 
 struct SiteModel;
 
-// Whether what Save As writes of a format and its ticked parts is made from
-// the surface (contours, triangles, a DEM) rather than the point and
-// breakline lists alone.
-bool saveNeedsSurface(ExportFormat format, const SavingDialog& parts);
-
-// The surface is finished: built, every breakline in, cut to its boundaries.
-bool surfaceReadyToSave(const SiteModel& model);
-
 inline constexpr const char* kNoSurfaceToSave =
     "No surface to save!\n\nThe contours and the surface are made from a surface of three points or more, "
     "and the site has none. Nothing was saved.";

@@ -24,9 +24,4 @@ OpenResult openSiteSurface(SiteModel& model, Ui& ui, const SiteRequest& request)
     return result;
 }
 
-bool siteSurfaceBuilt(const SiteModel& model) {
-    // The links come last, once the triangles, breaklines and boundaries are in.
-    return model.document.contourStage.done && model.document.triangleCount > 0;
-}
-
 }  // namespace vellacor

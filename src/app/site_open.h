@@ -34,11 +34,7 @@ OpenResult openSite(SiteModel& model, Ui& ui, const SiteRequest& request);
 // Opens the site and builds its surface to the end: triangles, breaklines,
 // boundaries and neighbour links, whatever the file held (points, a point
 // cloud, a drawing, faces or a grid). Loaded when the file was opened; whether
-// it gave a surface says siteSurfaceBuilt.
+// it gave a surface says surfaceFinished.
 OpenResult openSiteSurface(SiteModel& model, Ui& ui, const SiteRequest& request);
-
-// The site's surface is finished and has triangles: what volumes, ponds and
-// sections work on.
-bool siteSurfaceBuilt(const SiteModel& model);
 
 }  // namespace vellacor

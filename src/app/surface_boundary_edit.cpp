@@ -4,6 +4,7 @@
 
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/surface_finished.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
 #include "surface/boundary_trim.h"
@@ -11,9 +12,7 @@
 namespace vellacor {
 
 bool canAddSurfaceBoundary(const SiteModel& model) {
-    const SiteDocument& d = model.document;
-    return d.triangulateStage.done && !d.triangulateStage.running && d.contourStage.done && d.triangleCount > 0 &&
-           d.breaklines.ready();
+    return surfaceFinished(model.document);
 }
 
 bool addSurfaceBoundary(SiteModel& model, SurfaceBoundary boundary) {

@@ -112,8 +112,7 @@ bool saveVolumeReportTo(Ui& ui, const std::string& text, const std::string& path
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), file.file()) == text.size();
     ok = ok && file.commit();  // a failed write leaves the target as it was
-    if (!ok) ui.message("Unable to write file:\n\n" + path);
-    return ok;
+    return reportIfUnwritten(ui, ok, path);
 }
 
 bool saveIsopachTo(const SiteModel& site, Ui& ui, const std::vector<ExportPolyline>& isopach, const std::string& path) {
@@ -126,8 +125,7 @@ bool saveIsopachTo(const SiteModel& site, Ui& ui, const std::vector<ExportPolyli
     parts.contours = true;
     bool ok = writeDxf(file.file(), site.document, parts, isopach);
     ok = ok && file.commit();  // a failed write leaves the target as it was
-    if (!ok) ui.message("Unable to write file:\n\n" + path);
-    return ok;
+    return reportIfUnwritten(ui, ok, path);
 }
 
 }  // namespace vellacor

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/site_model.h"
-#include "app/site_open.h"
+#include "app/surface_finished.h"
 #include "app/surface_stages.h"
 
 namespace vellacor {
@@ -18,7 +18,7 @@ void appendLine(std::string& text, const char* name, double value) {
 
 }  // namespace
 
-bool hasComparableSurface(const SiteModel& model) { return siteSurfaceBuilt(model); }
+bool hasComparableSurface(const SiteModel& model) { return surfaceFinished(model.document); }
 
 std::optional<VolumeTotals> compareSiteVolumes(const SiteModel& site, const SiteModel* comparison,
                                                const VolumeRequest& request,

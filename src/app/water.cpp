@@ -4,27 +4,19 @@
 
 #include "app/navigation.h"
 #include "app/site_model.h"
+#include "app/surface_finished.h"
 #include "app/surface_stages.h"
 #include "platform/ui.h"
 #include "water/pond_draw.h"
 
 namespace vellacor {
 
-namespace {
-
-bool surfaceFinished(const SiteModel& model) {
-    return model.document.triangulateStage.done && model.document.contourStage.done &&
-           model.document.triangleCount > 0;
-}
-
-}  // namespace
-
 RainGround rainGroundOf(const SiteModel& model) {
     return {linkedSurfaceOf(model), model.document.siteCentre, model.document.siteSize};
 }
 
 void startWaterSystems(SiteModel& model, Ui& ui) {
-    if (!surfaceFinished(model)) return;
+    if (!surfaceFinished(model.document)) return;
     WaterState& water = model.water;
     if (model.display.showRain && !water.rainSystem) {
         try {
@@ -49,7 +41,7 @@ void startWaterSystems(SiteModel& model, Ui& ui) {
 }
 
 void stepWater(SiteModel& model) {
-    if (!surfaceFinished(model)) return;
+    if (!surfaceFinished(model.document)) return;
     FrameBuffer& frame = model.renderer.frame;
     const Matrix& view = model.camera.view;
     const SurfaceView surface = linkedSurfaceOf(model);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "app/output_format.h"
 #include "export/gis_crs.h"
 #include "model/survey_point.h"
 
@@ -195,17 +196,6 @@ std::optional<CliView> parseView(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<OutputKind> parseKind(std::string_view text) {
-    if (text == "dxf") return OutputKind::Dxf;
-    if (text == "landxml") return OutputKind::LandXml;
-    if (text == "points") return OutputKind::Points;
-    if (text == "gpkg") return OutputKind::GeoPackage;
-    if (text == "geojson") return OutputKind::GeoJson;
-    if (text == "shp") return OutputKind::Shapefile;
-    if (text == "tif") return OutputKind::GeoTiff;
-    return std::nullopt;
-}
-
 bool isLayerName(std::string_view text) {
     return text == "points" || text == "contours" || text == "breaklines" || text == "tin";
 }
@@ -225,7 +215,7 @@ bool applyValue(Valued option, const std::string& text, CliArgs& a) {
         case Valued::Format:
             a.format = text;
             return isFormatAnswer(text);
-        case Valued::As: return (a.kind = parseKind(text)).has_value();
+        case Valued::As: return (a.outputFormat = exportFormatNamed(text)).has_value();
         case Valued::Interval: return (a.interval = parseWhole(std::string_view(text), kSmallestTypedInterval, kLargestTypedInterval)).has_value();
         case Valued::Smoothing: return (a.smoothing = parseWhole(std::string_view(text), 0.0, 1.0)).has_value();
         case Valued::Palette: return (a.palette = parseWhole(std::string_view(text), 0, kMaxPalette)).has_value();

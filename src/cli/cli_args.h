@@ -7,12 +7,10 @@
 
 #include "model/contour_settings.h"
 #include "model/survey_point.h"
+#include "platform/ui.h"
 #include "render/surface_mode.h"
 
 namespace vellacor {
-
-// What convert writes; --as names it, otherwise the output's extension.
-enum class OutputKind : std::uint8_t { Dxf, LandXml, Points, GeoPackage, GeoJson, Shapefile, GeoTiff };
 
 // An easting and a northing.
 struct PlanPoint {
@@ -40,7 +38,7 @@ struct CliArgs {
     std::optional<SurfaceMode> surfaceMode;
     int width = 1280;                     // --size WxH
     int height = 720;
-    std::optional<OutputKind> kind;       // --as
+    std::optional<ExportFormat> outputFormat;  // --as; without it the output's extension
     std::optional<CliView> view;          // --view load|plan
     std::optional<double> orbitHeading;   // --orbit H,P: degrees about the target
     std::optional<double> orbitPitch;

@@ -4,9 +4,9 @@
 
 namespace vellacor {
 
-// vellacor-cli convert FILE --to OUT ...: opens FILE as the window would,
-// builds the surface when the chosen parts need it, and saves OUT with the
-// writer of Save As (DXF, LandXML) or of Save Points.
+// vellacor-cli convert FILE --to OUT ...: opens FILE as the window would and
+// saves OUT as the window's Save As (or Save Points) saves it, holding the
+// parts the options choose or, without them, what Save As first ticks.
 int convertCommand(const std::vector<std::string>& args);
 
 }  // namespace vellacor

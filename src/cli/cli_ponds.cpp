@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/surface_finished.h"
 #include "app/surface_stages.h"
 #include "cli/cli_args.h"
 #include "cli/cli_boundaries.h"
@@ -20,7 +21,7 @@ int pondsCommand(const std::vector<std::string>& args) {
     SiteModel model;
     CliUi ui(*o);
     if (openSiteSurface(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
-    if (!siteSurfaceBuilt(model)) {
+    if (!surfaceFinished(model.document)) {
         std::fputs("The points give no surface to hold water.\n", stderr);
         return 1;
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 
 #include "app/cad_overlays.h"
@@ -12,6 +11,8 @@
 #include "app/frame_cycle.h"
 #include "app/orbit_drag.h"
 #include "app/pipeline.h"
+#include "app/shading_stage.h"
+#include "app/site_save.h"
 #include "cli/cli_args.h"
 #include "cli/cli_boundaries.h"
 #include "cli/cli_breaklines.h"
@@ -27,8 +28,6 @@ namespace vellacor {
 
 namespace {
 
-// The grade-break angle the window would ask for when smooth shading starts.
-constexpr double kDefaultGradeBreak = 45.0;
 // The plan view glides there in 20 frames; more than this and something is wrong.
 constexpr int kMostPlanViewFrames = 100;
 
@@ -82,7 +81,7 @@ int renderCommand(const std::vector<std::string>& args) {
     while (model.display.paletteIndex != palette) cyclePalette(model);
     if (!applyTexture(model, ui, *o)) return 1;
     if (o->surfaceMode) model.display.surfaceMode = *o->surfaceMode;
-    if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreak;
+    if (needsVertexNormals(model.display.surfaceMode)) model.display.gradeBreakAngle = kDefaultGradeBreakAngle;
     model.display.showContours = o->has(CliSwitch::Contours);
     model.display.showTriangles = o->has(CliSwitch::Triangles);
     if (o->interval) model.document.contours.contourInterval = *o->interval;
@@ -119,7 +118,7 @@ int renderCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Unable to open file for writing!\n\n%s\n", o->out.c_str());
         return 1;
     }
-    std::printf("Saved File:\n%s\n", std::filesystem::absolute(o->out).string().c_str());
+    std::printf("%s\n", savedFileMessage(o->out).c_str());
     return 0;
 }
 

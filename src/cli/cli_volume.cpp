@@ -5,6 +5,8 @@
 
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
+#include "app/surface_finished.h"
 #include "app/volume_commands.h"
 #include "app/volume_report.h"
 #include "cli/cli_args.h"
@@ -19,7 +21,7 @@ namespace {
 // Opens a file and builds its surface; false (the reason said) when either fails.
 bool openSurface(SiteModel& model, CliUi& ui, const SiteRequest& request) {
     if (openSiteSurface(model, ui, request) != OpenResult::Loaded) return false;
-    if (siteSurfaceBuilt(model)) return true;
+    if (surfaceFinished(model.document)) return true;
     std::fprintf(stderr, "%s\n", kNoSurfaceToCompare);
     return false;
 }
@@ -48,7 +50,7 @@ int volumeCommand(const std::vector<std::string>& args) {
     std::fputs(volumeFigures(*totals).c_str(), stdout);
     if (o->isopach.empty()) return 0;
     if (!saveIsopachTo(site, ui, totals->isopach, o->isopach)) return 1;
-    std::printf("Saved File:\n\n%s\n", fullPath(o->isopach).c_str());
+    std::printf("%s\n", savedFileMessage(o->isopach).c_str());
     return 0;
 }
 

@@ -36,8 +36,9 @@ struct PointClassesDialog {
     double thinCell = 0;
 };
 
-// The drawings Save As writes, in the order of the Saving dialog's buttons.
-enum class ExportFormat { Dxf, LandXml, GeoPackage, GeoJson, Shapefile, GeoTiff };
+// The files a site is saved as: the drawings of Save As, in the order of the
+// Saving dialog's buttons, then the point text of Save Points (no button).
+enum class ExportFormat { Dxf, LandXml, GeoPackage, GeoJson, Shapefile, GeoTiff, Points };
 
 // "Saving": the format and the four "Include:" boxes.
 struct SavingDialog {

@@ -19,9 +19,11 @@
 #include "app/document.h"
 #include "app/frame_cycle.h"
 #include "app/idle_pacing.h"
+#include "app/output_format.h"
 #include "app/pipeline.h"
 #include "app/site_edits.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/volume_commands.h"
 #include "app/window_open.h"
 #include "shell/key_map.h"
@@ -266,9 +268,10 @@ bool MainWindow::openComparisonPath(const QString& path, const QString& format) 
 
 void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
     if (finished.use == VolumeUse::SaveIsopach) {
-        const auto path = ui_->chooseSaveFile("dxf", "DXF (*.dxf)|*.dxf|All Files (*.*)|*.*||", "isopach.dxf");
+        const SaveChooser dxf = saveChooserOf(ExportFormat::Dxf);
+        const auto path = ui_->chooseSaveFile(dxf.defaultExtension, dxf.filter, "isopach.dxf");
         if (path && saveIsopachTo(model_, *ui_, finished.totals.isopach, *path))
-            ui_->message("Saved File:\n\n" + fullPath(*path), MessageKind::Information);
+            ui_->message(savedFileMessage(*path), MessageKind::Information);
         return;
     }
     const VolumeQuestion& question = finished.question;

@@ -152,7 +152,7 @@ TEST(CliArgs, EveryValueLandsInItsField) {
 
     const auto c = parseCliArgs({"convert", "site.txt", "--as", "landxml", "--to", "o.txt", "--breaklines"});
     ASSERT_TRUE(c);
-    EXPECT_EQ(c->kind, OutputKind::LandXml);
+    EXPECT_EQ(c->outputFormat, ExportFormat::LandXml);
     EXPECT_TRUE(c->has(CliSwitch::Breaklines));
     EXPECT_FALSE(c->has(CliSwitch::Surface));
 

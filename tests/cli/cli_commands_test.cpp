@@ -1,6 +1,7 @@
-// vellacor-cli volume and info as a user runs them: the volume's exact lines,
-// refusals and the same figures as the program's own comparison; info over
-// LAS point clouds the test writes, and GDAL loaded only by a run that needs it.
+// vellacor-cli volume, info and convert as a user runs them: the volume's exact
+// lines, refusals and the same figures as the program's own comparison; info
+// over LAS point clouds the test writes, and GDAL loaded only by a run that
+// needs it; convert's file the same as the window's Save As.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/volume_report.h"
 #include "export/run_tool.h"
 #include "import/las_file.h"
@@ -103,6 +105,34 @@ TEST(CliVolume, SaysWhyThereIsNoAnswer) {
     EXPECT_EQ(missing.substr(0, 2), "1\n");
     EXPECT_NE(missing.find("missing.txt"), std::string::npos);
     EXPECT_EQ(volume("'" + kSite + "'").substr(0, 2), "2\n");
+}
+
+// Saved without choosing anything, convert's file is the one the window's
+// Save As writes with the boxes it first ticks, and it is reported the same.
+TEST(CliConvert, WritesTheBytesOfTheWindowsSaveAs) {
+    TempDir dir;
+    const std::string site = dir.write("site.txt", "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n"
+                                                   "4,5010,6010,104,D\r\n5,5005,6005,99,E\r\n");
+    for (const auto& [format, extension] : {std::pair{ExportFormat::Dxf, ".dxf"}, {ExportFormat::LandXml, ".xml"}}) {
+        SiteModel m;
+        FakeUi ui;
+        ASSERT_EQ(openDocument(m, ui, site), OpenResult::Loaded);
+        runPipelineToCompletion(m, ui);  // the frames the user watches before saving
+        EXPECT_FALSE(saveAsCommand(m, ui));  // cancelled: only to see what it ticks
+        SavingDialog ticked = ui.lastSavingDefaults;
+        ticked.format = format;
+        ui.savingAnswer = ticked;
+        const std::string window = dir.path(std::string("window") + extension);
+        ui.saveFileAnswers.push_back(window);
+        ASSERT_TRUE(saveAsCommand(m, ui));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{savedFileMessage(window)});
+
+        const std::string cli = dir.path(std::string("cli") + extension);
+        const ToolRun run = runTool(std::string(VELLACOR_CLI) + " convert " + site + " --to " + cli);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(run.output, savedFileMessage(cli) + "\n");
+        EXPECT_EQ(readFile(cli), readFile(window)) << extension;
+    }
 }
 
 TEST(CliStart, ClearsKilledSavesBesideTheFileAndTheOutputEvenWhenNothingIsWritten) {

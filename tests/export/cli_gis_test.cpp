@@ -42,7 +42,7 @@ TEST(CliGis, TheOutputNameChoosesTheFormatAndEveryFileCarriesTheSystem) {
     const std::string points = lineOf(runTool(kCli + " info " + kSite).output, "points: ").substr(8);
     const auto convert = [&](const std::string& args) { return runTool(kCli + " convert " + kSite + " " + args); };
 
-    const ToolRun gpkg = convert("--crs EPSG:2193 --to " + dir.path("site.gpkg"));
+    const ToolRun gpkg = convert("--crs EPSG:2193 --points --contours --surface --to " + dir.path("site.gpkg"));
     ASSERT_EQ(gpkg.exitCode, 0) << gpkg.output;
     EXPECT_EQ(gpkg.output, "Saved File:\n\n" + dir.path("site.gpkg") + "\n");
     const Dataset site = openVector(dir.path("site.gpkg"));

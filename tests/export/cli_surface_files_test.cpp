@@ -77,7 +77,7 @@ TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
 
     // Points, contours and surface together: the survey points are the surface's points.
     const std::string all = dir.path("all.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --to " + all).exitCode, 0);
+    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --contours --surface --to " + all).exitCode, 0);
     const ToolRun allInfo = runTool(kCli + " info " + all);
     ASSERT_EQ(allInfo.exitCode, 0) << allInfo.output;
     EXPECT_EQ(lineOf(allInfo.output, "points: "), "points: 25") << allInfo.output;
