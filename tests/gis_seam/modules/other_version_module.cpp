@@ -1,0 +1,11 @@
+// A geospatial module built from other sources: its table is of a version
+// no program of this tree was built with, and calling into it would crash.
+#include "gis_seam/gis_module_table.h"
+
+extern "C" [[gnu::visibility("default")]] const vellacor::GisModuleFunctions* vellacor_gis_module() {
+    static const vellacor::GisModuleFunctions functions{vellacor::kGisModuleVersion + 1,
+                                                        static_cast<std::uint32_t>(sizeof(vellacor::GisModuleFunctions)),
+                                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                        nullptr, nullptr, nullptr, nullptr, nullptr};
+    return &functions;
+}
