@@ -74,8 +74,9 @@ const GisModule& gisModule() {
         // (a raster taken for something else, a system called unknown) would
         // not say why.
         if (!loaded.functions)
-            std::fprintf(stderr, "The geospatial module could not be loaded (%s): elevation rasters, GIS files and "
-                                 "coordinate systems are unavailable.\n",
+            std::fprintf(stderr,
+                         "The geospatial module could not be loaded (%s): elevation rasters, GIS files and "
+                         "coordinate systems are unavailable.\n",
                          loaded.problem.c_str());
         return loaded;
     }();

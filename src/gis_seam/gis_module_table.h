@@ -48,7 +48,8 @@ struct GisModuleFunctions {
     std::string (*coordinateSystemOfGeoKeys)(const std::vector<std::uint16_t>& directory,
                                              const std::vector<double>& doubles, const std::string& ascii);
     bool (*isGeographic)(const std::string& definition);
-    DegreeProjection (*projectFromDegrees)(const std::string& definition, std::vector<double>& x, std::vector<double>& y);
+    DegreeProjection (*projectFromDegrees)(const std::string& definition, std::vector<double>& x,
+                                           std::vector<double>& y);
     LinearUnit (*linearUnit)(const std::string& definition);
 };
 

@@ -3,9 +3,11 @@
 #include "gis_seam/gis_module_table.h"
 
 extern "C" [[gnu::visibility("default")]] const vellacor::GisModuleFunctions* vellacor_gis_module() {
-    static const vellacor::GisModuleFunctions functions{vellacor::kGisModuleVersion + 1,
-                                                        static_cast<std::uint32_t>(sizeof(vellacor::GisModuleFunctions)),
-                                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                        nullptr, nullptr, nullptr, nullptr, nullptr};
+    static const vellacor::GisModuleFunctions functions = [] {
+        vellacor::GisModuleFunctions table{};
+        table.version = vellacor::kGisModuleVersion + 1;
+        table.size = static_cast<std::uint32_t>(sizeof(vellacor::GisModuleFunctions));
+        return table;
+    }();
     return &functions;
 }
