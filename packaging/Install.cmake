@@ -26,7 +26,7 @@ endif()
 set(VELLACOR_MODULE_DIR "${CMAKE_INSTALL_LIBDIR}/vellacor")
 file(RELATIVE_PATH module_from_program "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}"
      "${CMAKE_INSTALL_PREFIX}/${VELLACOR_MODULE_DIR}")
-target_compile_definitions(vellacor_system PRIVATE VELLACOR_GIS_MODULE_FROM_PROGRAM="${module_from_program}")
+target_compile_definitions(vellacor_gis_seam PRIVATE VELLACOR_GIS_MODULE_FROM_PROGRAM="${module_from_program}")
 install(TARGETS vellacor_gis LIBRARY DESTINATION ${VELLACOR_MODULE_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/logo.bmp DESTINATION ${VELLACOR_DATA_DIR})
 # The program's licence, and the notice the licence of the view's font asks to ship with it.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks what a user gets there:
-# the installed programs run and read the installed sample, every desktop file
-# is in place, and the desktop entry, AppStream metadata, manual pages and file
-# types pass the validators that are installed.
+# the installed programs run, read the installed sample and write a GIS file
+# through the installed geospatial module, every desktop file is in place, and
+# the desktop entry, AppStream metadata, manual pages and file types pass the
+# validators that are installed.
 #   install-test.sh CMAKE BUILD_DIR APP_ID
 set -euo pipefail
 cmake=$1 build=$2 app_id=$3
@@ -17,6 +18,9 @@ gui=0; [[ -x $build/vellacor ]] && gui=1
 [[ $("$prefix/bin/vellacor-cli" --version) == "vellacor-cli "[0-9]* ]] || fail "vellacor-cli --version"
 info=$("$prefix/bin/vellacor-cli" info "$share/vellacor/samples/sample-site.txt")
 grep -qE '^points: [1-9][0-9]*$' <<<"$info" || fail "vellacor-cli info on the installed sample: $info"
+# The installed geospatial module, found from the installed program alone.
+"$prefix/bin/vellacor-cli" convert "$share/vellacor/samples/sample-site.txt" --to "$prefix/site.gpkg" >/dev/null ||
+  fail "vellacor-cli convert to a GeoPackage with the installed geospatial module"
 status=0; "$prefix/bin/vellacor-cli" --no-such-option >/dev/null 2>&1 || status=$?
 [[ $status -eq 2 ]] || fail "vellacor-cli usage error exits $status, not 2"
 

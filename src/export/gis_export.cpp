@@ -5,21 +5,13 @@
 #include <algorithm>
 
 #include "export/dem_grid.h"
-#include "export/gis_functions.h"
-#include "model/description_pool.h"
-#include "system/gis_module.h"
+#include "gis_seam/gis_module.h"
 
 namespace vellacor {
 
-const ModuleTable<GisFunctions>& gisModule() {
-    static const ModuleTable<GisFunctions> module =
-        gisModuleTable<GisFunctions>("vellacor_gis_functions", programDescriptionPool());
-    return module;
-}
-
 // A buffer exists only when the module made it, so the module is there to take it back.
 void GisFile::Release::operator()(unsigned char* bytes) const {
-    if (const GisFunctions* f = gisModule().functions) f->releaseBuffer(bytes);
+    if (const GisModuleFunctions* f = gisModule().functions) f->releaseBuffer(bytes);
 }
 
 double demCellSize(const SurfaceView& surface, double asked) {
@@ -41,7 +33,7 @@ const char* gisLayerName(GisLayer layer) {
 
 GisWriteResult makeGisFiles(const std::string& target, const SiteDocument& document, const GisOptions& options) {
     GisWriteResult result;
-    const GisFunctions* f = gisModule().functions;
+    const GisModuleFunctions* f = gisModule().functions;
     if (!f) {
         result.refusal = "The GIS writer could not be loaded: " + gisModule().problem;
         return result;
@@ -53,7 +45,7 @@ GisWriteResult makeGisFiles(const std::string& target, const SiteDocument& docum
         result.refusal = kGeoJsonNeedsCoordinateSystem;
         return result;
     }
-    return f->makeFiles(target, document, options);
+    return f->makeGisFiles(target, document, options);
 }
 
 }  // namespace vellacor

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <mutex>
 
 #include "gis/gis_library.h"
 #include "gis/library_functions.h"
@@ -154,14 +153,6 @@ bool transformAll(OGRCoordinateTransformation& transformation, std::vector<doubl
 
 }  // namespace
 
-void registerGisDrivers() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");  // no .aux.xml beside what is written
-        GDALAllRegister();
-    });
-}
-
 std::unique_ptr<OGRSpatialReference> spatialReferenceOf(const std::string& definition) {
     if (definition.empty()) return nullptr;
     const QuietLibrary quiet;
@@ -195,7 +186,7 @@ std::string libraryCoordinateSystemOfGeoKeys(const std::vector<std::uint16_t>& d
     std::vector<std::uint16_t> keys = directory;
     keys[3] = static_cast<std::uint16_t>(std::min<std::size_t>(keys[3], (keys.size() - 4) / 4));
     keys.resize(4 + 4 * std::size_t{keys[3]});
-    registerGisDrivers();
+    startGisLibrary();
     const QuietLibrary quiet;
     return GeoKeyTiff(keys, doubles, ascii).coordinateSystem();
 }

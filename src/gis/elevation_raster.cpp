@@ -12,10 +12,10 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string_view>
 
+#include "gis/gis_library.h"
 #include "gis/library_functions.h"
 #include "import/grid_triangles.h"
 #include "import/mapped_file.h"
@@ -37,18 +37,6 @@ constexpr const char* kSingleFileDrivers[] = {"GTiff", "AAIGrid", "GRASSASCIIGri
 // likely a point list and goes to the format question.
 constexpr const char* kKnownByContent[] = {"GTiff", "AAIGrid", "GRASSASCIIGrid", "USGSDEM", "DTED",
                                            "GSAG",  "GSBG",    "GS7BG",          "BT",      nullptr};
-
-void registerDrivers() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        CPLSetConfigOption("GDAL_DISABLE_READDIR_ON_OPEN", "EMPTY_DIR");  // no sibling scan
-        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");                    // no .aux.xml written
-        // The network file systems fetch nothing: no URL ends in this.
-        CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", ".no-network-access");
-        CPLSetConfigOption("GDAL_HTTP_MAX_RETRY", "0");
-        GDALAllRegister();
-    });
-}
 
 // The most memory one block of a raster may take (the library reads a block at once).
 constexpr long long kLargestRasterBlockBytes = 256LL << 20;
@@ -103,14 +91,6 @@ std::string memoryNameOf(const std::string& path) {
     return name.empty() ? std::string("raster") : name;
 }
 
-// The library's complaints go to the caller as results, not to the terminal.
-struct QuietErrors {
-    QuietErrors() { CPLPushErrorHandler(CPLQuietErrorHandler); }
-    ~QuietErrors() { CPLPopErrorHandler(); }
-    QuietErrors(const QuietErrors&) = delete;
-    QuietErrors& operator=(const QuietErrors&) = delete;
-};
-
 struct DatasetCloser {
     void operator()(void* dataset) const { GDALClose(dataset); }
 };
@@ -119,8 +99,8 @@ using Dataset = std::unique_ptr<void, DatasetCloser>;
 }  // namespace
 
 bool rasterKnownByContent(const std::string& path) {
-    registerDrivers();
-    const QuietErrors quiet;
+    startGisLibrary();
+    const QuietLibrary quiet;
     if (!isLocalPath(path)) return false;
     GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, kKnownByContent, nullptr);
     if (!driver) return false;
@@ -282,8 +262,8 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes
 }  // namespace
 
 SurfaceReadResult readRasterFile(const std::string& path, const JobControl* control) {
-    registerDrivers();
-    const QuietErrors quiet;
+    startGisLibrary();
+    const QuietLibrary quiet;
     MappedFile mapped;
     if (!isLocalPath(path) || !mapped.open(path)) {
         SurfaceReadResult result;
@@ -295,8 +275,8 @@ SurfaceReadResult readRasterFile(const std::string& path, const JobControl* cont
 }
 
 SurfaceReadResult readRasterBytes(std::string_view bytes) {
-    registerDrivers();
-    const QuietErrors quiet;
+    startGisLibrary();
+    const QuietLibrary quiet;
     const LoneMemoryFile file(bytes, "raster");
     return readOpenedRaster(Dataset(openLone(file)), bytes.size(), nullptr);
 }

@@ -66,7 +66,7 @@ bool collectFiles(const MemoryFolder& folder, const std::string& target, std::ve
 void releaseLibraryBuffer(unsigned char* bytes) { CPLFree(bytes); }
 
 GisWriteResult makeGisFilesWithLibrary(const std::string& target, const SiteDocument& document, const GisOptions& options) {
-    registerGisDrivers();
+    startGisLibrary();
     GisWriteResult result;
     const std::unique_ptr<OGRSpatialReference> reference = spatialReferenceOf(document.coordinateSystem);
     const QuietLibrary quiet;

@@ -26,8 +26,9 @@ struct QuietLibrary {
     QuietLibrary& operator=(const QuietLibrary&) = delete;
 };
 
-// The library's drivers, registered once.
-void registerGisDrivers();
+// The library's settings and drivers, made once, before any file is read or
+// written: safe from any thread.
+void startGisLibrary();
 
 struct GisDatasetCloser {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }

@@ -4,24 +4,16 @@
 
 #include <string_view>
 
+#include "gis_seam/gis_module.h"
 #include "import/mapped_file.h"
-#include "import/raster_functions.h"
-#include "model/description_pool.h"
-#include "system/gis_module.h"
 
 namespace vellacor {
 
 namespace {
 
-const ModuleTable<RasterFunctions>& rasterModule() {
-    static const ModuleTable<RasterFunctions> module =
-        gisModuleTable<RasterFunctions>("vellacor_raster_functions", programDescriptionPool());
-    return module;
-}
-
 SurfaceReadResult readerMissing() {
     SurfaceReadResult result;
-    result.message = "Unable to Open File!\n\nThe elevation raster reader could not be loaded: " + rasterModule().problem;
+    result.message = "Unable to Open File!\n\nThe elevation raster reader could not be loaded: " + gisModule().problem;
     return result;
 }
 
@@ -43,18 +35,18 @@ bool startsLikeAPointList(std::string_view head) {
 
 bool isElevationRaster(const std::string& path) {
     if (startsLikeAPointList(fileHead(path, 200))) return false;
-    const RasterFunctions* f = rasterModule().functions;
-    return f && f->knownByContent(path);
+    const GisModuleFunctions* f = gisModule().functions;
+    return f && f->rasterKnownByContent(path);
 }
 
 SurfaceReadResult readElevationRaster(const std::string& path, const JobControl* control) {
-    const RasterFunctions* f = rasterModule().functions;
-    return f ? f->readFile(path, control) : readerMissing();
+    const GisModuleFunctions* f = gisModule().functions;
+    return f ? f->readRasterFile(path, control) : readerMissing();
 }
 
 SurfaceReadResult readElevationRasterBytes(std::string_view bytes) {
-    const RasterFunctions* f = rasterModule().functions;
-    return f ? f->readBytes(bytes) : readerMissing();
+    const GisModuleFunctions* f = gisModule().functions;
+    return f ? f->readRasterBytes(bytes) : readerMissing();
 }
 
 }  // namespace vellacor
