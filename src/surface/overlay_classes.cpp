@@ -440,8 +440,8 @@ private:
     void found(std::int32_t p, int b) {
         const Point& point = site_.points[at(p)];
         if (b >= 0)
-            std::atomic_ref<double>(pointsIn_.d[at(p)]).store(point.z - heightInTriangle(comparison_, b, point.x, point.y),
-                                                              std::memory_order_relaxed);
+            std::atomic_ref<double>(pointsIn_.d[at(p)])
+                .store(point.z - heightInTriangle(comparison_, b, point.x, point.y), std::memory_order_relaxed);
         std::atomic_ref<std::int32_t>(pointsIn_.triangle[at(p)]).store(b, std::memory_order_relaxed);
     }
 

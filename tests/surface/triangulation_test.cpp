@@ -341,7 +341,8 @@ MeshView kernelMesh(const std::vector<Xyz>& points, double factor) {
 TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
     expectValidAtEveryScale(triangulateDirect(randomPoints(3000, 1)));
     expectValidAtEveryScale(triangulateDirect(clusteredPoints(3000, 2)));
-    for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, static_cast<std::uint32_t>(100 + n))));
+    for (int n : {3, 4, 5, 7, 20})
+        expectValidAtEveryScale(triangulateDirect(randomPoints(n, static_cast<std::uint32_t>(100 + n))));
 }
 
 // Every four neighbours of a grid are co-circular: an inexact in-circle test
