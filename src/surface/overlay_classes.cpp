@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "surface/height_bounds.h"
+#include "surface/point_location.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 #include "system/two_cores.h"
@@ -48,18 +49,6 @@ struct Budget {
 };
 
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
-
-// The height of triangle t's plane at (x, y), from the signed areas (all > 0)
-// that (x, y) cuts it into. Taken from one corner's height, so that a level
-// triangle gives exactly its height: a level pad at the height of level
-// ground is neither cut nor fill.
-double heightIn(const PlanTin& tin, int t, double x, double y) {
-    const Point &a = tin.corner(t, 0), &b = tin.corner(t, 1), &c = tin.corner(t, 2);
-    const double wa = orient2d(b.x, b.y, c.x, c.y, x, y);
-    const double wb = orient2d(c.x, c.y, a.x, a.y, x, y);
-    const double wc = orient2d(a.x, a.y, b.x, b.y, x, y);
-    return a.z + (wb * (b.z - a.z) + wc * (c.z - a.z)) / (wa + wb + wc);
-}
 
 constexpr int kLongestLocatingWalk = 1 << 16;
 
@@ -101,43 +90,19 @@ public:
             gridBuilt_ = true;
         }
         const int found = locateInGrid(grid_, tin_, x, y);
-        if (found < 0) return -1;
-        for (int k = 0; k < 3; ++k) {
-            const Point &a = tin_.corner(found, k), &b = tin_.corner(found, (k + 1) % 3);
-            if (!(orient2d(a.x, a.y, b.x, b.y, x, y) > 0)) return -1;
-        }
+        if (found < 0 || placeAgainst(tin_, found, x, y).place != Place::Inside) return -1;
         last_ = found;
         return found;
     }
 
 private:
     int walk(double x, double y, bool& leftSurface, bool& onEdge) {
-        int t = last_;
-        for (int step = 0; step < kLongestLocatingWalk && t < tin_.triangleCount(); ++step) {
-            if (budget_.spent() || !tin_.hasArea[at(t)]) return -1;
-            int beyond = -1;
-            bool onSide = false;
-            for (int i = 0; i < 3 && beyond < 0; ++i) {
-                const int k = (i + step) % 3;  // turning the first edge tried keeps a walk from circling
-                const Point &a = tin_.corner(t, k), &b = tin_.corner(t, (k + 1) % 3);
-                const double o = orient2d(a.x, a.y, b.x, b.y, x, y);
-                if (o < 0) beyond = k;
-                onSide = onSide || o == 0;
-            }
-            if (beyond < 0) {
-                last_ = t;
-                onEdge = onSide;
-                return onSide ? -1 : t;
-            }
-            const int next = tin_.neighbours[at(t)][static_cast<std::size_t>(beyond)];
-            if (next < 0) {
-                last_ = t;
-                leftSurface = true;
-                return -1;
-            }
-            t = next;
-        }
-        return -1;
+        const Location end = walkToward(tin_, last_, x, y, kLongestLocatingWalk, [this] { return !budget_.spent(); });
+        if (end.triangle == kNoTriangle) return -1;
+        last_ = end.triangle;
+        leftSurface = end.place == Place::Outside;
+        onEdge = end.place == Place::OnEdge || end.place == Place::OnVertex;
+        return end.place == Place::Inside ? end.triangle : -1;
     }
 
     const PlanTin& tin_;
@@ -327,7 +292,7 @@ void locateComparisonPoints(const PlanTin& site, const PlanTin& comparison, cons
             found.siteSigns[at(t)] |= kUnknown;
             continue;
         }
-        const double d = heightIn(site, t, p.x, p.y) - p.z;
+        const double d = heightInTriangle(site, t, p.x, p.y) - p.z;
         found.siteSigns[at(t)] |= signOf(d);
         if (counted[at(t)] == SiteCounted::Whole) found.extremes.add(d);
     }
@@ -475,8 +440,8 @@ private:
     void found(std::int32_t p, int b) {
         const Point& point = site_.points[at(p)];
         if (b >= 0)
-            std::atomic_ref<double>(pointsIn_.d[at(p)]).store(point.z - heightIn(comparison_, b, point.x, point.y),
-                                                              std::memory_order_relaxed);
+            std::atomic_ref<double>(pointsIn_.d[at(p)])
+                .store(point.z - heightInTriangle(comparison_, b, point.x, point.y), std::memory_order_relaxed);
         std::atomic_ref<std::int32_t>(pointsIn_.triangle[at(p)]).store(b, std::memory_order_relaxed);
     }
 
@@ -618,7 +583,7 @@ private:
             const Point& point = site_.points[at(p)];
             locator_.startNear(bounds_, point.x, point.y);
             in = locator_.locate(point.x, point.y);
-            if (in >= 0) pointsIn_.d[at(p)] = point.z - heightIn(comparison_, in, point.x, point.y);
+            if (in >= 0) pointsIn_.d[at(p)] = point.z - heightInTriangle(comparison_, in, point.x, point.y);
         }
         return in;
     }
@@ -695,7 +660,7 @@ void locateSpoiled(const PlanTin& site, const PlanTin& comparison, bool siteConv
         if (!spoiled[cell]) continue;
         if (bounded.siteNear[cell] >= 0) locator.startAt(bounded.siteNear[cell]);
         const int t = comparisonIn[i] = locator.locate(p.x, p.y);
-        if (t >= 0 && counted[at(t)] == SiteCounted::Whole) extremes.add(heightIn(site, t, p.x, p.y) - p.z);
+        if (t >= 0 && counted[at(t)] == SiteCounted::Whole) extremes.add(heightInTriangle(site, t, p.x, p.y) - p.z);
     }
 }
 

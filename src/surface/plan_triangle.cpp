@@ -1,5 +1,6 @@
 #include "surface/plan_triangle.h"
 
+#include "surface/point_location.h"
 #include "surface/predicates.h"
 
 namespace vellacor {
@@ -22,11 +23,11 @@ int planTurn(const SurfaceView& surface, int t) {
 bool triangleHoldsExactly(const SurfaceView& surface, int t, double x, double y) {
     const int turn = planTurn(surface, t);
     if (turn == 0) return false;
-    for (int k = 0; k < 3; ++k) {
-        const SurveyPoint &p = corner(surface, t, k), &q = corner(surface, t, (k + 1) % 3);
-        if (signOf(orient2d(p.easting, p.northing, q.easting, q.northing, x, y)) * turn < 0) return false;
-    }
-    return true;
+    const auto plan = [&](int k) {
+        const SurveyPoint& p = corner(surface, t, k);
+        return PlanXY{p.easting, p.northing};
+    };
+    return placeAgainstCorners(t, plan, turn, x, y).place != Place::Outside;
 }
 
 double heightInTriangle(const SurfaceView& surface, int t, double x, double y) {

@@ -3,16 +3,9 @@
 #include <cmath>
 
 #include "model/surface_view.h"
+#include "surface/centroid_walk.h"
 
 namespace vellacor {
-
-namespace {
-
-bool crossesStrictly(double fromX, double fromY, double toX, double toY, const SurveyPoint& a, const SurveyPoint& b) {
-    return planSegmentsCrossStrictly(fromX, fromY, toX, toY, a.easting, a.northing, b.easting, b.northing);
-}
-
-}  // namespace
 
 double planeElevation(const SurfaceView& surface, int t, double x, double y) {
     const Vec3 n = normalOf(surface, t);
@@ -39,6 +32,10 @@ bool triangleContains(const SurfaceView& surface, int t, double x, double y) {
     return true;
 }
 
+namespace {
+
+// Parameters s (along a -> b) and u (along edge p -> q) where the two plan
+// segments' lines cross; false when they are nearly parallel.
 bool planCrossingParameters(double ax, double ay, double bx, double by, double px, double py, double qx, double qy,
                             double& s, double& u) {
     const double dx = bx - ax, dy = by - ay;
@@ -50,10 +47,7 @@ bool planCrossingParameters(double ax, double ay, double bx, double by, double p
     return true;
 }
 
-bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
-                            double& s, double& u) {
-    return planCrossingParameters(ax, ay, bx, by, p.easting, p.northing, q.easting, q.northing, s, u);
-}
+}  // namespace
 
 bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy) {
     double s, u;
@@ -61,24 +55,16 @@ bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, doubl
 }
 
 int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y) {
-    if (start < 0 || start >= surface.triangleCount || maxSteps < 0) return kNoTriangle;
-    int t = start;
-    for (int steps = 0;; ++steps) {
-        if (triangleContains(surface, t, x, y)) return t;
-        // Leave through the edge that the line from the centroid to the target crosses.
-        const TinTriangle& triangle = surface.triangle(t);
-        const Vec3 centroid = centroidOf(surface, t);
-        int exit = -1;
-        for (int k = 0; k < 3 && exit < 0; ++k)
-            if (crossesStrictly(centroid.x, centroid.y, x, y, surface.point(triangle.vertex[k]),
-                                surface.point(triangle.vertex[(k + 1) % 3])))
-                exit = k;
-        if (exit < 0) return kNoTriangle;
-        const int next = triangle.neighbour[exit];
-        if (next < 0 || next >= surface.triangleCount) return kNoTriangle;
-        if (steps + 1 > maxSteps) return kNoTriangle;
-        t = next;
-    }
+    struct Faces {
+        const SurfaceView& surface;
+        bool holds(int t, double px, double py) const { return triangleContains(surface, t, px, py); }
+        PlanXY corner(int t, int k) const {
+            const SurveyPoint& p = surface.point(surface.triangle(t).vertex[k]);
+            return {p.easting, p.northing};
+        }
+        int neighbour(int t, int k) const { return surface.triangle(t).neighbour[k]; }
+    };
+    return walkFromCentroids(Faces{surface}, surface.triangleCount, maxSteps, start, x, y);
 }
 
 int locateTriangle(const SurfaceView& surface, int start, double x, double y) {

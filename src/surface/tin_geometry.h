@@ -81,20 +81,13 @@ double signedArea(const SurfaceView& surface, int t);
 // True when (x, y) lies inside triangle t or on its boundary.
 bool triangleContains(const SurfaceView& surface, int t, double x, double y);
 
-// Parameters s (along a -> b) and u (along edge p -> q) where the two plan
-// segments' lines cross; false when they are nearly parallel.
-bool planCrossingParameters(double ax, double ay, double bx, double by, const SurveyPoint& p, const SurveyPoint& q,
-                            double& s, double& u);
-bool planCrossingParameters(double ax, double ay, double bx, double by, double px, double py, double qx, double qy,
-                            double& s, double& u);
-
 // The segment a-b crosses the edge p-q strictly inside both (plan); nearly
-// parallel lines do not cross. The surface walks leave a triangle by this test.
+// parallel lines do not cross. The centroid walk leaves a triangle by this test.
 bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy);
 
-// Walks from `start` towards (x, y) through the neighbour links; the triangle
-// holding the position, or kNoTriangle (also where a link is missing, as
-// before the neighbour links are done).
+// Walks from `start` towards (x, y) through the neighbour links (see
+// walkFromCentroids); the triangle holding the position, or kNoTriangle
+// (also where a link is missing, as before the neighbour links are done).
 int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y);
 
 // The walk, then a scan of every triangle when the walk fails.

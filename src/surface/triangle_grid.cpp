@@ -4,9 +4,8 @@
 #include <cmath>
 #include <optional>
 
-#include "surface/predicates.h"
-
 #include "surface/plan_triangle.h"
+#include "surface/point_location.h"
 
 namespace vellacor {
 
@@ -116,13 +115,7 @@ int locateInGrid(const TriangleGrid& grid, const PlanTin& tin, double x, double 
     if (!cell) return kNoTriangle;
     for (int i = grid.cellStart[*cell]; i < grid.cellStart[*cell + 1]; ++i) {
         const int t = grid.triangles[static_cast<std::size_t>(i)];
-        if (!tin.hasArea[static_cast<std::size_t>(t)]) continue;
-        bool inside = true;
-        for (int k = 0; k < 3 && inside; ++k) {
-            const PlanTin::Point &p = tin.corner(t, k), &q = tin.corner(t, (k + 1) % 3);
-            inside = orient2d(p.x, p.y, q.x, q.y, x, y) >= 0;
-        }
-        if (inside) return t;
+        if (tin.hasArea[static_cast<std::size_t>(t)] && placeAgainst(tin, t, x, y).place != Place::Outside) return t;
     }
     return kNoTriangle;
 }

@@ -18,6 +18,7 @@
 #include "surface/overlay_classes.h"
 #include "surface/plan_clipping.h"
 #include "surface/plan_tin.h"
+#include "surface/point_location.h"
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 #include "surface/shared_triangles.h"
@@ -390,19 +391,17 @@ private:
     // an edge the point lies beyond; nothing when the walk leaves the surface,
     // meets a flat triangle or takes long (a walk may circle in a
     // triangulation that is not Delaunay). `leftSurface` tells when it
-    // failed by stepping out across the surface's edge.
+    // failed by stepping out across the surface's edge. The edges are tried
+    // in their own order at every step: the seed decides the order the
+    // pieces are summed in, and with it the totals' last bits.
     int walkTo(int t, double x, double y, int longest, bool& leftSurface) const {
         leftSurface = false;
         if (t >= comparison_.triangleCount()) return kNoTriangle;
         for (int step = 0; step < longest; ++step) {
             if (!comparison_.hasArea[static_cast<std::size_t>(t)]) return kNoTriangle;
-            int beyond = -1;
-            for (int k = 0; k < 3 && beyond < 0; ++k) {
-                const Corner &a = comparison_.corner(t, k), &b = comparison_.corner(t, (k + 1) % 3);
-                if (orient2d(a.x, a.y, b.x, b.y, x, y) < 0) beyond = k;
-            }
-            if (beyond < 0) return t;
-            t = comparison_.neighbours[static_cast<std::size_t>(t)][static_cast<std::size_t>(beyond)];
+            const Location here = placeAgainst(comparison_, t, x, y);
+            if (here.place != Place::Outside) return t;
+            t = comparison_.neighbours[static_cast<std::size_t>(t)][static_cast<std::size_t>(here.edge)];
             if (t < 0) {
                 leftSurface = true;
                 return kNoTriangle;

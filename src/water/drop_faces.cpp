@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "camera/vector_math.h"
+#include "surface/centroid_walk.h"
 #include "surface/tin_geometry.h"
 #include "system/huge_pages.h"
 
@@ -36,26 +37,14 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
 }
 
 int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y) {
-    const auto count = static_cast<int>(faces.size());
-    if (start < 0 || start >= count || maxSteps < 0) return kNoTriangle;
-    int t = start;
-    for (int steps = 0;; ++steps) {
-        const DropFace& f = faces[static_cast<std::size_t>(t)];
-        if (faceContains(f, x, y)) return t;
-        // Leave through the edge that the line from the centroid to the target crosses.
-        const double cx = (f.cornerX[0] + f.cornerX[1] + f.cornerX[2]) * kCentroidThird;
-        const double cy = (f.cornerY[0] + f.cornerY[1] + f.cornerY[2]) * kCentroidThird;
-        int exit = -1;
-        for (int k = 0; k < 3 && exit < 0; ++k) {
-            const int n = (k + 1) % 3;
-            if (planSegmentsCrossStrictly(cx, cy, x, y, f.cornerX[k], f.cornerY[k], f.cornerX[n], f.cornerY[n])) exit = k;
-        }
-        if (exit < 0) return kNoTriangle;
-        const int next = f.neighbour[exit];
-        if (next < 0 || next >= count) return kNoTriangle;
-        if (steps + 1 > maxSteps) return kNoTriangle;
-        t = next;
-    }
+    struct Table {
+        std::span<const DropFace> faces;
+        const DropFace& at(int t) const { return faces[static_cast<std::size_t>(t)]; }
+        bool holds(int t, double px, double py) const { return faceContains(at(t), px, py); }
+        PlanXY corner(int t, int k) const { return {at(t).cornerX[k], at(t).cornerY[k]}; }
+        int neighbour(int t, int k) const { return at(t).neighbour[k]; }
+    };
+    return walkFromCentroids(Table{faces}, static_cast<int>(faces.size()), maxSteps, start, x, y);
 }
 
 }  // namespace vellacor

@@ -46,7 +46,7 @@ inline double faceElevation(const DropFace& f, double x, double y) {
     return planeElevation(f.normal, f.planeD, x, y);
 }
 
-// The walk of locateTriangleWalk over the table: the same steps, the same answer.
+// The walk of locateTriangleWalk (walkFromCentroids) over the table: the same answer.
 int walkDropFaces(std::span<const DropFace> faces, int maxSteps, int start, double x, double y);
 
 }  // namespace vellacor

@@ -15,6 +15,8 @@
 #include "surface/duplicate_points.h"
 #include "surface/neighbour_links.h"
 #include "surface/plan_delaunay.h"
+#include "surface/plan_tin.h"
+#include "surface/point_location.h"
 #include "surface/predicates.h"
 #include "surface/surface_jobs.h"
 #include "surface/tin_geometry.h"
@@ -240,6 +242,27 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
               triangleContains(surfaceOf(model.document), model.document.triangleCount - 1, 31.3, 47.9));
     EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
     EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), -1, 0, 31.3, 47.9), kNoTriangle);
+
+    // The exact walk over the plan-ordered copy tells a grid point (a corner)
+    // from a point on a grid line (an edge), and leaves by the surface's edge.
+    const PlanTin tin = planTinOf(surfaceOf(model.document));
+    const Location inside = walkToward(tin, 0, 31.3, 47.9, tin.triangleCount());
+    ASSERT_EQ(inside.place, Place::Inside);
+    EXPECT_NEAR(heightInTriangle(tin, inside.triangle, 31.3, 47.9), 10 + 31.3 / 2 + 47.9 / 2, 1e-9);
+    const Location corner = walkToward(tin, 0, 30.0, 48.0, tin.triangleCount());
+    ASSERT_EQ(corner.place, Place::OnVertex);
+    EXPECT_EQ(tin.corner(corner.triangle, corner.edge).x, 30.0);
+    EXPECT_EQ(tin.corner(corner.triangle, corner.edge).y, 48.0);
+    EXPECT_EQ(heightInTriangle(tin, corner.triangle, 30.0, 48.0), 49.0);
+    const Location edge = walkToward(tin, tin.triangleCount() - 1, 31.0, 48.0, tin.triangleCount());
+    ASSERT_EQ(edge.place, Place::OnEdge);
+    EXPECT_EQ(tin.corner(edge.triangle, edge.edge).y, 48.0);
+    EXPECT_EQ(tin.corner(edge.triangle, (edge.edge + 1) % 3).y, 48.0);
+    const Location off = walkToward(tin, 0, -1.0, 5.0, tin.triangleCount());
+    ASSERT_EQ(off.place, Place::Outside);
+    ASSERT_NE(off.triangle, kNoTriangle);
+    EXPECT_LT(tin.neighbours[static_cast<std::size_t>(off.triangle)][static_cast<std::size_t>(off.edge)], 0);
+    EXPECT_EQ(walkToward(tin, 0, 31.3, 47.9, 1).triangle == kNoTriangle, inside.triangle != 0);  // out of steps
 }
 
 // The link stage really stops when cancelled, whether it would relink every
@@ -318,7 +341,8 @@ MeshView kernelMesh(const std::vector<Xyz>& points, double factor) {
 TEST(Delaunay, RandomAndClusteredSetsHoldEveryInvariant) {
     expectValidAtEveryScale(triangulateDirect(randomPoints(3000, 1)));
     expectValidAtEveryScale(triangulateDirect(clusteredPoints(3000, 2)));
-    for (int n : {3, 4, 5, 7, 20}) expectValidAtEveryScale(triangulateDirect(randomPoints(n, 100 + n)));
+    for (int n : {3, 4, 5, 7, 20})
+        expectValidAtEveryScale(triangulateDirect(randomPoints(n, static_cast<std::uint32_t>(100 + n))));
 }
 
 // Every four neighbours of a grid are co-circular: an inexact in-circle test
