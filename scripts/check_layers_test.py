@@ -93,7 +93,7 @@ class LayerCheck(unittest.TestCase):
         table = check_layers.read_table(os.path.join(ROOT, "README.md"))
         self.assertEqual(table["platform"], set())
         self.assertEqual(table["model"], set())
-        self.assertEqual(table["import"], {"model", "system"})
+        self.assertEqual(table["import"], {"model", "system", "gis_seam"})
         self.assertEqual(table["section"], {"render", "camera", "export", "surface", "model"})
         self.assertEqual(table["cli"], table["app"] | {"app"})
 
