@@ -4,6 +4,7 @@
 
 #include "model/surface_view.h"
 #include "surface/centroid_walk.h"
+#include "surface/predicates.h"
 
 namespace vellacor {
 
@@ -32,26 +33,12 @@ bool triangleContains(const SurfaceView& surface, int t, double x, double y) {
     return true;
 }
 
-namespace {
-
-// Parameters s (along a -> b) and u (along edge p -> q) where the two plan
-// segments' lines cross; false when they are nearly parallel.
-bool planCrossingParameters(double ax, double ay, double bx, double by, double px, double py, double qx, double qy,
-                            double& s, double& u) {
-    const double dx = bx - ax, dy = by - ay;
-    const double ex = qx - px, ey = qy - py;
-    const double den = dx * ey - dy * ex;
-    if (std::fabs(den) < 0.001) return false;
-    s = ((px - ax) * ey - (py - ay) * ex) / den;
-    u = ((px - ax) * dy - (py - ay) * dx) / den;
-    return true;
-}
-
-}  // namespace
-
 bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy) {
-    double s, u;
-    return planCrossingParameters(ax, ay, bx, by, px, py, qx, qy, s, u) && s > 0.0 && s < 1.0 && u > 0.0 && u < 1.0;
+    // Exact signs: a threshold on the lines' cross product, in square metres,
+    // refused real crossings of the short edges of a dense surface.
+    const auto opposite = [](double u, double v) { return (u < 0 && v > 0) || (u > 0 && v < 0); };
+    return opposite(orient2d(ax, ay, bx, by, px, py), orient2d(ax, ay, bx, by, qx, qy)) &&
+           opposite(orient2d(px, py, qx, qy, ax, ay), orient2d(px, py, qx, qy, bx, by));
 }
 
 int locateTriangleWalk(const SurfaceView& surface, int maxSteps, int start, double x, double y) {

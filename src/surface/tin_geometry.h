@@ -81,8 +81,9 @@ double signedArea(const SurfaceView& surface, int t);
 // True when (x, y) lies inside triangle t or on its boundary.
 bool triangleContains(const SurfaceView& surface, int t, double x, double y);
 
-// The segment a-b crosses the edge p-q strictly inside both (plan); nearly
-// parallel lines do not cross. The centroid walk leaves a triangle by this test.
+// The segment a-b crosses the edge p-q strictly inside both (plan), by the
+// exact orientation of each segment's ends to the other; parallel lines do
+// not cross. The centroid walk leaves a triangle by this test.
 bool planSegmentsCrossStrictly(double ax, double ay, double bx, double by, double px, double py, double qx, double qy);
 
 // Walks from `start` towards (x, y) through the neighbour links (see

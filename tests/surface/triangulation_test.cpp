@@ -242,6 +242,19 @@ TEST(SurfaceGeometry, LocationInsideOutsideAndByWalking) {
               triangleContains(surfaceOf(model.document), model.document.triangleCount - 1, 31.3, 47.9));
     EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), 10, kNoTriangle, 31.3, 47.9), kNoTriangle);
     EXPECT_EQ(locateTriangleWalk(surfaceOf(model.document), -1, 0, 31.3, 47.9), kNoTriangle);
+    // A surface of points 5 cm apart is walked across as a coarse one is: the
+    // crossing test has no threshold in square metres to refuse short edges.
+    SurfaceSite dense;
+    std::vector<Xyz> jittered = gridPoints(30, 30, 0.05);
+    for (std::size_t i = 0; i < jittered.size(); ++i)
+        jittered[i].x += 0.015 * std::sin(1.7 * static_cast<double>(i)), jittered[i].y += 0.015 * std::cos(2.3 * static_cast<double>(i));
+    loadPoints(dense, jittered);
+    buildSurface(dense);
+    const SurfaceView fine = surfaceOf(dense.document);
+    for (int u = 1; u < fine.triangleCount; u += 37) {
+        const Vec3 c = centroidOf(fine, u);
+        EXPECT_EQ(locateTriangleWalk(fine, fine.triangleCount, 0, c.x, c.y), u);
+    }
 
     // The exact walk over the plan-ordered copy tells a grid point (a corner)
     // from a point on a grid line (an edge), and leaves by the surface's edge.
