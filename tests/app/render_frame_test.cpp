@@ -327,17 +327,16 @@ TEST(FrameSize, ResizingRemakesTheBitmapAndAsksForARedraw) {
     EXPECT_TRUE(m.renderer.redrawNeeded);
 }
 
-TEST(StatusDisplay, LinesFollowTheSiteAndTheSwitches) {
+TEST(StatusDisplay, LinesFollowTheSiteAndTheSwitchesAndOneProgressMessageShows) {
     SiteModel m;
     m.document.pointCount = 12;
     m.document.triangleCount = 20;
     m.display.showBreaklines = true;
     m.document.breaklines.pairs = {{0, 1}, {1, 2}};
     EXPECT_EQ(statusLines(m), (std::vector<std::string>{"12 Points", "20 Triangles", "2 Breaklines"}));
-}
 
-TEST(StatusDisplay, OneProgressMessageFirstThatApplies) {
-    SiteModel m;
+    // One progress message, the first that applies.
+    m.document.breaklines.pairs.clear();
     EXPECT_EQ(progressMessage(m), std::nullopt);
     m.document.triangulateStage.running = true;
     m.document.shadingStage.running = true;
