@@ -44,7 +44,7 @@ TEST(SurfacePipeline, PipelineBuildsALinkedDelaunaySurface) {
               model.document.siteCentre.x - 1000 * model.document.siteSize);
 }
 
-TEST(SurfacePipeline, FewerThanThreeUsablePointsGiveNoSurface) {
+TEST(SurfacePipeline, NoSurfaceIsMadeFromFewerThanThreeUsablePointsOrFromDataWithItsOwnTriangles) {
     SiteModel model;
     FakeUi ui;
     loadSite(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
@@ -56,11 +56,8 @@ TEST(SurfacePipeline, FewerThanThreeUsablePointsGiveNoSurface) {
     loadSite(model, {{0, 0, 5}, {1, 1, 5}, {2, 2, 5}, {3, 3, 6}});  // all on one line
     runPipelineToCompletion(model, ui);
     EXPECT_EQ(model.document.triangleCount, 0);
-}
 
-TEST(SurfacePipeline, DataWithItsOwnTrianglesIsNotTriangulated) {
-    SiteModel model;
-    FakeUi ui;
+    // Data with its own triangles is not triangulated.
     loadSite(model, randomPoints(100, 13));
     model.document.pointsNeedTriangulation = false;
     model.document.triangulateStage.running = true;
