@@ -49,7 +49,7 @@ struct SceneFixture : ::testing::Test {
     }
     Pixel pixelOf(int point) const {
         const ProjectedPoint q =
-            project(model.renderer.frame, cameraSpaceOf(model.document.points[point], model.renderer.sceneView));
+            project(model.renderer.frame, cameraSpaceOf(model.document.points[static_cast<std::size_t>(point)], model.renderer.sceneView));
         return {static_cast<int>(q.x), static_cast<int>(q.y)};
     }
     // The first of points 0..8 that a pick at its own pixel finds (9 when none).
@@ -118,7 +118,7 @@ TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
     EXPECT_GT(countColour(model.renderer.frame.sceneBuffer, 3), 0);
-    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[i].displayMark, PointMark::Ordinary);
+    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[static_cast<std::size_t>(i)].displayMark, PointMark::Ordinary);
 }
 
 TEST_F(SceneFixture, AnAddedPointKeepsItsMarkUntilASelectionIsDrawn) {

@@ -181,7 +181,7 @@ TEST(SurfacePipeline, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         linkNeighbours(model.document.triangles.data(), model.document.triangleCount, expected, hull, [](double) { return true; });
         for (int t = 0; t < model.document.triangleCount; ++t)
             for (int k = 0; k < 3; ++k)
-                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
+                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[static_cast<std::size_t>(3 * t + k)]) << t;
     }
 }
 
