@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/breaklines.h"
@@ -29,6 +30,7 @@ namespace vellacor {
 namespace {
 
 using testing::hasEdge;
+using testing::surfaceGeometry;
 
 struct PointEditing : ::testing::Test {
     testing::TempDir dir;
@@ -150,6 +152,47 @@ TEST_F(PointEditing, EditPointTakesBackElevationDescriptionAndUseOnly) {
     runPipelineToCompletion(model, ui);
     EXPECT_FALSE(inSurface(p));
     EXPECT_TRUE(hasEdge(model.document, 38, 39) && hasEdge(model.document, 39, 40));
+}
+
+// Each kind of edit taken back leaves the surface it found, with the point
+// numbers as they were, and brought again makes the same surface.
+TEST_F(PointEditing, EachEditUndoesToTheSurfaceItFoundAndRedoes) {
+    const SiteDocument& d = model.document;
+    const auto undoneAndRedone = [&](const char* what, const std::function<void()>& edit) {
+        const auto before = surfaceGeometry(d);
+        const int points = d.pointCount, nextNumber = d.nextPointNumber;
+        edit();
+        runPipelineToCompletion(model, ui);
+        const auto after = surfaceGeometry(d);
+        ASSERT_NE(after, before) << what;
+        ASSERT_TRUE(undoSiteEdit(model)) << what;
+        runPipelineToCompletion(model, ui);
+        EXPECT_EQ(surfaceGeometry(d), before) << what;
+        EXPECT_EQ(d.pointCount, points) << what;
+        EXPECT_EQ(d.nextPointNumber, nextNumber) << what;
+        ASSERT_TRUE(redoSiteEdit(model)) << what;
+        runPipelineToCompletion(model, ui);
+        EXPECT_EQ(surfaceGeometry(d), after) << what;
+        draw();
+    };
+    undoneAndRedone("breakline", [&] { breaklineBetween(model, ui, 12, 37); });  // across the grid
+    undoneAndRedone("height", [&] {
+        model.input.selectedPoint = 50;
+        ui.editPointAnswer = EditPointDialog{0, 0, 0, 150.0, "TW 2.5", true};
+        editSelectedPoint(model, ui);
+    });
+    undoneAndRedone("out of the surface, with its breakline", [&] {
+        model.input.selectedPoint = 12;
+        ui.editPointAnswer = EditPointDialog{0, 0, 0, point(12).elevation, "TW 2.5", false};
+        editSelectedPoint(model, ui);
+    });
+    undoneAndRedone("wall point", [&] {
+        const int s = 38;
+        doubleClick(model, ui, pixelOf(s), false);
+        const Pixel a = pixelOf(s), b = pixelOf(s + 1);
+        ui.wallPointAnswer = 2.5;
+        doubleClick(model, ui, {(a.x + b.x) / 2, (a.y + b.y) / 2}, false);
+    });
 }
 
 // Contours are traced once and drawn again from the kept lines; a new

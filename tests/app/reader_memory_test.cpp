@@ -103,7 +103,7 @@ TEST(ReaderMemory, EveryReaderHoldsABoundedMultipleOfItsInput) {
     for (int run = 0; run < 1 << 13; ++run) rle += std::string("\1\7", 2);
     rle += std::string("\0\1", 2);
     const std::uint32_t side = 2040;  // 2040 x 2040 <= 255 x 17512 bytes
-    for (int k = 0; k < 4; ++k) rle[18 + k] = rle[22 + k] = static_cast<char>(side >> (8 * k));
+    for (std::size_t k = 0; k < 4; ++k) rle[18 + k] = rle[22 + k] = static_cast<char>(side >> (8 * k));
     // The shortest LAS records, every one ground, under a header that counts far more than the file holds.
     testing::LasTestFile cloud;
     cloud.pointFormat = 0;

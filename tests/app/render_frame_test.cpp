@@ -49,7 +49,7 @@ struct SceneFixture : ::testing::Test {
     }
     Pixel pixelOf(int point) const {
         const ProjectedPoint q =
-            project(model.renderer.frame, cameraSpaceOf(model.document.points[point], model.renderer.sceneView));
+            project(model.renderer.frame, cameraSpaceOf(model.document.points[static_cast<std::size_t>(point)], model.renderer.sceneView));
         return {static_cast<int>(q.x), static_cast<int>(q.y)};
     }
     // The first of points 0..8 that a pick at its own pixel finds (9 when none).
@@ -118,7 +118,7 @@ TEST_F(SceneFixture, SharedDescriptionsHighlightUnlessNearlyAllShareIt) {
     model.renderer.redrawNeeded = true;
     renderFrame(model, false, text);
     EXPECT_GT(countColour(model.renderer.frame.sceneBuffer, 3), 0);
-    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[i].displayMark, PointMark::Ordinary);
+    for (int i = 0; i < model.document.pointCount; ++i) EXPECT_EQ(model.document.points[static_cast<std::size_t>(i)].displayMark, PointMark::Ordinary);
 }
 
 TEST_F(SceneFixture, AnAddedPointKeepsItsMarkUntilASelectionIsDrawn) {
@@ -327,17 +327,16 @@ TEST(FrameSize, ResizingRemakesTheBitmapAndAsksForARedraw) {
     EXPECT_TRUE(m.renderer.redrawNeeded);
 }
 
-TEST(StatusDisplay, LinesFollowTheSiteAndTheSwitches) {
+TEST(StatusDisplay, LinesFollowTheSiteAndTheSwitchesAndOneProgressMessageShows) {
     SiteModel m;
     m.document.pointCount = 12;
     m.document.triangleCount = 20;
     m.display.showBreaklines = true;
     m.document.breaklines.pairs = {{0, 1}, {1, 2}};
     EXPECT_EQ(statusLines(m), (std::vector<std::string>{"12 Points", "20 Triangles", "2 Breaklines"}));
-}
 
-TEST(StatusDisplay, OneProgressMessageFirstThatApplies) {
-    SiteModel m;
+    // One progress message, the first that applies.
+    m.document.breaklines.pairs.clear();
     EXPECT_EQ(progressMessage(m), std::nullopt);
     m.document.triangulateStage.running = true;
     m.document.shadingStage.running = true;

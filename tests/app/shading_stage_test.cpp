@@ -55,7 +55,7 @@ TEST(ShadingStage, OkWithNoAngleAsksOnceAndFallsBackToFlat) {
     EXPECT_FALSE(m.document.shadingStage.running);
 }
 
-TEST(ShadingStage, RunningUntilAdoptedAndAResultForAnOlderSurfaceIsDropped) {
+TEST(ShadingStage, RunningUntilAdoptedAResultForAnOlderSurfaceIsDroppedAndClearingCancels) {
     SiteModel m;
     makeGridSurface(m.document);
     m.display.gradeBreakAngle = 30.0;
@@ -68,12 +68,8 @@ TEST(ShadingStage, RunningUntilAdoptedAndAResultForAnOlderSurfaceIsDropped) {
     EXPECT_FALSE(m.document.shadingStage.done);
     EXPECT_FALSE(m.work.shading.active());
     EXPECT_TRUE(m.renderer.shades.empty());
-}
 
-TEST(ShadingStage, ClearingTheSiteCancelsTheWorker) {
-    SiteModel m;
-    makeGridSurface(m.document);
-    m.display.gradeBreakAngle = 30.0;
+    // Clearing the site cancels the worker.
     startShadingWorker(m);
     clearSite(m);
     EXPECT_FALSE(m.work.shading.active());

@@ -44,7 +44,7 @@ TEST(SurfacePipeline, PipelineBuildsALinkedDelaunaySurface) {
               model.document.siteCentre.x - 1000 * model.document.siteSize);
 }
 
-TEST(SurfacePipeline, FewerThanThreeUsablePointsGiveNoSurface) {
+TEST(SurfacePipeline, NoSurfaceIsMadeFromFewerThanThreeUsablePointsOrFromDataWithItsOwnTriangles) {
     SiteModel model;
     FakeUi ui;
     loadSite(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
@@ -56,11 +56,8 @@ TEST(SurfacePipeline, FewerThanThreeUsablePointsGiveNoSurface) {
     loadSite(model, {{0, 0, 5}, {1, 1, 5}, {2, 2, 5}, {3, 3, 6}});  // all on one line
     runPipelineToCompletion(model, ui);
     EXPECT_EQ(model.document.triangleCount, 0);
-}
 
-TEST(SurfacePipeline, DataWithItsOwnTrianglesIsNotTriangulated) {
-    SiteModel model;
-    FakeUi ui;
+    // Data with its own triangles is not triangulated.
     loadSite(model, randomPoints(100, 13));
     model.document.pointsNeedTriangulation = false;
     model.document.triangulateStage.running = true;
@@ -184,7 +181,7 @@ TEST(SurfacePipeline, KnownLinksAreUsedOnlyForUnchangedTriangles) {
         linkNeighbours(model.document.triangles.data(), model.document.triangleCount, expected, hull, [](double) { return true; });
         for (int t = 0; t < model.document.triangleCount; ++t)
             for (int k = 0; k < 3; ++k)
-                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[3 * t + k]) << t;
+                ASSERT_EQ(model.document.triangles[static_cast<std::size_t>(t)].neighbour[k], expected[static_cast<std::size_t>(3 * t + k)]) << t;
     }
 }
 

@@ -44,46 +44,36 @@ TEST(Palette, FixedColoursAndWaterRampAreTheSameInEveryPalette) {
     }
 }
 
-TEST(Palette, SurfaceRampsRunDarkToLightInTheirOwnColours) {
+// Every ramp runs from one end to the other without turning back; the grey
+// is brightened for the screen, purple takes no green until near its top,
+// and the rainbow runs from deep blue to dark red.
+TEST(Palette, SurfaceRampsRunTheirWayInTheirOwnColours) {
     using enum PaletteChoice;
-    const Palette grey = built(Grey), cool = built(CoolGrey), earth = built(Earth), purple = built(Purple),
-                  rainbow = built(Rainbow);
+    const Palette grey = built(Grey), purple = built(Purple), rainbow = built(Rainbow);
     EXPECT_EQ(colourOf(grey, 16), (Colour{0, 0, 0}));
-    EXPECT_EQ(colourOf(grey, 116), (Colour{175, 175, 175}));  // brightened for the screen: the middle is light
+    EXPECT_GT(colourOf(grey, 116).red, 160);  // the middle is light
     EXPECT_EQ(colourOf(grey, 229), (Colour{255, 255, 255}));
     for (int i = 17; i <= 229; ++i) {
         const Colour c = colourOf(grey, i);
         EXPECT_TRUE(c.red == c.green && c.green == c.blue && c.red >= colourOf(grey, i - 1).red) << i;
     }
-    EXPECT_EQ(colourOf(cool, 16), (Colour{78, 78, 78}));
-    EXPECT_EQ(colourOf(cool, 229), (Colour{255, 255, 255}));
-    EXPECT_EQ(colourOf(earth, 116), (Colour{213, 194, 174}));  // a light brown
-    // Black through purple (no green until past the ramp's 138th entry) to white.
-    EXPECT_EQ(colourOf(purple, 16), (Colour{0, 0, 0}));
     const Colour mid = colourOf(purple, 16 + 100);
     EXPECT_TRUE(mid.red == mid.blue && mid.red > 100 && mid.green == 0);
     EXPECT_EQ(colourOf(purple, 16 + 138).green, 0);
     EXPECT_GT(colourOf(purple, 16 + 139).green, 0);
-    EXPECT_EQ(colourOf(purple, 229), (Colour{255, 253, 255}));  // all but white
-    // Deep blue to dark red.
-    EXPECT_EQ(colourOf(rainbow, 16), (Colour{0, 0, 191}));
-    EXPECT_EQ(colourOf(rainbow, 229), (Colour{183, 0, 0}));
-}
+    EXPECT_GT(colourOf(rainbow, 16).blue, colourOf(rainbow, 16).red);
+    EXPECT_GT(colourOf(rainbow, 229).red, colourOf(rainbow, 229).blue);
 
-// The source tables rise through every channel between their pauses (the
-// earth table's first and last few entries excepted).
-TEST(Palette, SourceTablesRiseInEveryChannel) {
-    const auto& earth = paletteSourceTable(PaletteChoice::Earth);
-    EXPECT_EQ(earth[22], earth[21]);  // the brown pauses at a few entries
-    EXPECT_EQ(earth[129], earth[128]);
+    // The source tables rise through every channel (the earth table's first
+    // and last few entries excepted).
     auto rising = [](const Palette& t, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i)
             if (redOf(t[i]) < redOf(t[i - 1]) || greenOf(t[i]) < greenOf(t[i - 1]) || blueOf(t[i]) < blueOf(t[i - 1]))
                 return false;
         return true;
     };
-    EXPECT_TRUE(rising(paletteSourceTable(PaletteChoice::CoolGrey), 1, 256));
-    EXPECT_TRUE(rising(earth, 5, 250));
+    EXPECT_TRUE(rising(paletteSourceTable(CoolGrey), 1, 256));
+    EXPECT_TRUE(rising(paletteSourceTable(Earth), 5, 250));
 }
 
 }  // namespace

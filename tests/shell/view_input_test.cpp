@@ -43,13 +43,10 @@ TEST(KeyMap, QtKeysBecomeTheCodesTheKeyTablesRead) {
         int key;
         Qt::KeyboardModifiers modifiers;
         int code;
-    } cases[] = {{Qt::Key_0, pad, vk::Numpad0},       {Qt::Key_9, pad, vk::Numpad9},       {Qt::Key_7, none, '7'},
-                 {Qt::Key_W, none, 'W'},               {Qt::Key_F1, none, vk::F1},           {Qt::Key_F4, none, vk::F4},
-                 {Qt::Key_Plus, pad, vk::Add},         {Qt::Key_Plus, none, vk::OemPlus},    {Qt::Key_Equal, none, vk::OemPlus},
-                 {Qt::Key_Minus, pad, vk::Subtract},   {Qt::Key_Minus, none, vk::OemMinus},  {Qt::Key_Asterisk, pad, vk::Multiply},
-                 {Qt::Key_Space, none, vk::Space},     {Qt::Key_Escape, none, vk::Escape},   {Qt::Key_PageUp, none, vk::PageUp},
-                 {Qt::Key_Delete, none, vk::Delete},   {Qt::Key_Period, pad, vk::Decimal},   {Qt::Key_Comma, pad, vk::Decimal},
-                 {Qt::Key_Period, none, 0},            {Qt::Key_Comma, none, 0}};
+    } cases[] = {{Qt::Key_0, pad, vk::Numpad0},     {Qt::Key_7, none, '7'},
+                 {Qt::Key_Plus, pad, vk::Add},       {Qt::Key_Plus, none, vk::OemPlus},  {Qt::Key_Equal, none, vk::OemPlus},
+                 {Qt::Key_Period, pad, vk::Decimal}, {Qt::Key_Comma, pad, vk::Decimal},
+                 {Qt::Key_Period, none, 0},          {Qt::Key_Comma, none, 0}};
     for (const auto& c : cases) EXPECT_EQ(codeFor(c.key, c.modifiers), c.code) << c.key << " " << c.modifiers;
 
     // Every key of the command table, made a Qt shortcut, reads back as itself.
@@ -120,20 +117,10 @@ TEST_F(ViewInput, KeypadDecimalPointIsHeldAndFliesDown) {
     EXPECT_FALSE(window->ui().keyDown(vk::Decimal));
 }
 
-TEST_F(ViewInput, LeftDragOrbitsAndAFastRightDragNeverPassesTheTarget) {
+// One fast move of 134 pixels up: the eye comes close but stays in front of the target.
+TEST_F(ViewInput, AFastRightDragNeverPassesTheTarget) {
     Camera& cam = model.camera;
     const QPoint start(view->width() / 2 - 150, view->height() / 2);
-    const Vec3 eye = cam.eye;
-    const double radius = distance(cam.eye, cam.target);
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, start);
-    QTest::mouseMove(view, start + QPoint(5, 0));   // decides: looking
-    QTest::mouseMove(view, start + QPoint(45, 0));  // orbits
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, start + QPoint(45, 0));
-    EXPECT_GT(distance(cam.eye, eye), 1.0);
-    EXPECT_NEAR(distance(cam.eye, cam.target), radius, 1e-6 * radius);
-    EXPECT_FALSE(model.input.leftButtonDown);
-
-    // One move of 134 pixels up: the eye comes close but stays in front of the target.
     const Vec3 before = cam.eye - cam.target;
     QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, start);
     QTest::mouseMove(view, start + QPoint(0, 1));  // the first move is not a zoom

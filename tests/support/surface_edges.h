@@ -1,4 +1,8 @@
 #pragma once
+#include <algorithm>
+#include <array>
+#include <set>
+
 #include "model/site_document.h"
 
 namespace vellacor::testing {
@@ -13,6 +17,27 @@ inline bool hasEdge(const SiteDocument& d, int a, int b) {
         }
     }
     return false;
+}
+
+// The surface as plain geometry: each triangle's corners, in point order, with
+// their coordinates, whatever order the triangle list is in.
+using Corners = std::array<double, 9>;
+inline std::multiset<Corners> surfaceGeometry(const SiteDocument& d) {
+    std::multiset<Corners> triangles;
+    for (int t = 0; t < d.triangleCount; ++t) {
+        const auto& vertex = d.triangles[static_cast<std::size_t>(t)].vertex;
+        std::array<int, 3> v{vertex[0], vertex[1], vertex[2]};
+        std::sort(v.begin(), v.end());
+        Corners c{};
+        for (std::size_t k = 0; k < 3; ++k) {
+            const SurveyPoint& p = d.points[static_cast<std::size_t>(v[k])];
+            c[3 * k] = p.easting;
+            c[3 * k + 1] = p.northing;
+            c[3 * k + 2] = p.elevation;
+        }
+        triangles.insert(c);
+    }
+    return triangles;
 }
 
 }  // namespace vellacor::testing
