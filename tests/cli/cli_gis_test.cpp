@@ -2,13 +2,12 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 
 #include "export/gis_export.h"
-#include "run_tool.h"
+#include "export/run_tool.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -119,31 +118,6 @@ TEST(CliGis, OptionsThatDoNotSuitTheOutputAreRefused) {
     EXPECT_EQ(fine.exitCode, 1);
     EXPECT_NE(fine.output.find("The cell size is too small for this site"), std::string::npos) << fine.output;
     EXPECT_FALSE(std::filesystem::exists(dir.path("a.tif")));
-}
-
-// A folder the user may not write: the tool says so and the old files stay.
-TEST(CliGis, AnUnwritableFolderLeavesTheOldFilesAsTheyWere) {
-    TempDir dir;
-    const std::string folder = dir.path("locked");
-    std::filesystem::create_directory(folder);
-    const std::string old = "the user's good file\n";
-    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"})
-        std::filesystem::permissions(dir.write(std::string("locked/") + name, old), std::filesystem::perms(0666));
-    std::filesystem::permissions(folder, std::filesystem::perms(0555));
-    std::filesystem::permissions(dir.path(""), std::filesystem::perms(0755));
-    // Root writes anywhere: the tool runs as nobody then.
-    const std::string asUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-    if (!asUser.empty() && runTool(asUser + "true").exitCode != 0) GTEST_SKIP() << "cannot run as another user";
-    for (const char* name : {"site.gpkg", "site.shp", "site.tif"}) {
-        const std::string target = folder + "/" + name;
-        const ToolRun run = runTool(asUser + kCli + " convert " + kSite + " --to " + target);
-        EXPECT_EQ(run.exitCode, 1) << run.output;
-        EXPECT_EQ(run.output, "Unable to open file for writing!\n\n" + target + "\n");
-    }
-    for (const char* name : {"site.gpkg", "site.shp", "site.dbf", "site.tif"})
-        EXPECT_EQ(readFile(folder + "/" + name), old) << name;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{}), 4);
-    std::filesystem::permissions(folder, std::filesystem::perms(0755));
 }
 
 }  // namespace
