@@ -157,7 +157,7 @@ TEST(XyzText, LinesOfSeveralPointsGiveThemAll) {
     }
 }
 
-TEST(PointFile, ReadsFromAPipeToo) {
+TEST(PointFile, ReadsFromAPipeAndSaysWhenThereIsNoFile) {
     TempDir dir;
     const std::string fifo = dir.path("points.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -170,9 +170,7 @@ TEST(PointFile, ReadsFromAPipeToo) {
     writer.join();
     ASSERT_TRUE(r);
     EXPECT_EQ(r->pointCount, 2);
-}
 
-TEST(PointFile, MissingFileSaysSo) {
     SiteDocument m;
     const PointFileLoad load = readPointFile(m, "/nonexistent/points.txt", PointLayout::PNEZD);
     EXPECT_FALSE(load.pointsRead);
