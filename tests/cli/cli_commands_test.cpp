@@ -156,6 +156,17 @@ std::string cloudBytes(int minor = 2, int format = 1) {
     return lasBytes(f);
 }
 
+// Ground on a 6 x 6 grid 0.0002 degrees apart, near Auckland, in longitudes and latitudes.
+std::string cloudInDegrees() {
+    LasTestFile degrees;
+    degrees.scale = {1e-7, 1e-7, 0.001};
+    degrees.offset = {174.76, -36.85, 0.0};
+    degrees.vlrs = {testing::lasEpsgRecord(4326, true)};
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) degrees.points.push_back({2000 * i, 2000 * j, 30000 + 500 * i * j, 2});
+    return lasBytes(degrees);
+}
+
 std::string info(const std::string& arguments) {
     const ToolRun run = runTool(std::string(VELLACOR_CLI) + " info " + arguments);
     return std::to_string(run.exitCode) + "\n" + run.output;
@@ -198,13 +209,7 @@ TEST(CliThin, KeepsTheLowestPointOfEachSquareBeforeTheSurface) {
     EXPECT_NE(thinned.find("\ntriangles: 32\n"), std::string::npos) << thinned;
     EXPECT_EQ(info("'" + xyz + "' --thin 0").substr(0, 2), "2\n");
 
-    LasTestFile degrees;
-    degrees.scale = {1e-7, 1e-7, 0.001};
-    degrees.offset = {174.76, -36.85, 0.0};
-    degrees.vlrs = {testing::lasEpsgRecord(4326, true)};
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) degrees.points.push_back({2000 * i, 2000 * j, 30000 + 500 * i * j, 2});
-    const std::string cloud = dir.write("degrees.las", lasBytes(degrees));
+    const std::string cloud = dir.write("degrees.las", cloudInDegrees());
     // 0.0002 degrees apart: about 18 m east and 22 m north, so 45 m squares
     // make three rows and three columns (the zone's grid, turned a little from
     // the meridians, leaves one of them empty); 1 m squares hold one each.
@@ -226,13 +231,7 @@ TEST(CliLas, LeavesOutWithheldPointsUnlessAskedAndProjectsACloudInDegrees) {
     EXPECT_EQ(kept.find("withheld"), std::string::npos);
 
     // A cloud in longitudes and latitudes: the surface is built in metres, and saves name the zone.
-    LasTestFile degrees;
-    degrees.scale = {1e-7, 1e-7, 0.001};
-    degrees.offset = {174.76, -36.85, 0.0};
-    degrees.vlrs = {testing::lasEpsgRecord(4326, true)};
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) degrees.points.push_back({2000 * i, 2000 * j, 30000 + 500 * i * j, 2});
-    const std::string cloud = dir.write("auckland.las", lasBytes(degrees));
+    const std::string cloud = dir.write("auckland.las", cloudInDegrees());
     const std::string projected = info("'" + cloud + "' --surface");
     EXPECT_NE(projected.find("The site's coordinate system, EPSG:4326, is one of longitudes and latitudes: its points "
                              "are projected to WGS 84 / UTM zone 60S (EPSG:32760), their elevations as they were.\n"),

@@ -49,12 +49,8 @@ TEST(DxfReader, RealDrawingsYieldTheirPointsAndLines) {
         EXPECT_EQ(lines, e.lines) << e.file;
         EXPECT_TRUE(read.diagnostics.messages.empty()) << e.file;
     }
-}
 
-TEST(DxfReader, RealDrawingDetails) {
-    const std::string leica = testing::sharedData("dxf/Leica_Disto_S910.dxf");
-    if (leica.empty()) GTEST_SKIP() << "no shared data folder beside the project";
-    const std::optional<DxfDrawing> d = readDxfFile(leica, true).drawing;
+    const std::optional<DxfDrawing> d = readDxfFile(testing::sharedData("dxf/Leica_Disto_S910.dxf"), true).drawing;
     ASSERT_TRUE(d);
     EXPECT_EQ(descriptionOf(d->points[0]), "point");
     EXPECT_EQ(d->points[0].number, 1);

@@ -104,7 +104,7 @@ std::string usgsProfiles(int columns, int rows) {
     return text;
 }
 
-TEST(UsgsProfiles, NeighbouringProfilesMakeTwoTrianglesACell) {
+TEST(UsgsProfiles, NeighbouringProfilesOfMatchingNorthingsMakeTwoTrianglesACell) {
     const SurfaceReadResult r = readUsgsXyzText(usgsProfiles(3, 4));
     ASSERT_EQ(r.points.size(), 12u);
     EXPECT_EQ(r.points[5].number, 5);
@@ -114,9 +114,8 @@ TEST(UsgsProfiles, NeighbouringProfilesMakeTwoTrianglesACell) {
     expectCounterClockwise(r);
     // Point 4 (second profile, south end) with its western neighbours 0 and 1.
     EXPECT_EQ(corners(r.triangles[0]), (std::array<int, 3>{4, 1, 0}));
-}
 
-TEST(UsgsProfiles, UnmatchedOrSingleProfilesMakeNoTriangles) {
+    // Unmatched or single profiles make none.
     EXPECT_TRUE(readUsgsXyzText(usgsProfiles(1, 50)).triangles.empty());
     EXPECT_TRUE(readUsgsXyzText("1 2 3\n").triangles.empty());
     EXPECT_TRUE(readUsgsXyzText("").points.empty());

@@ -45,6 +45,11 @@ TEST(XmlText, EntitiesAndCharacterReferencesDecode) {
     EXPECT_EQ(decodeXmlText("&#x1F600;"), "\xF0\x9F\x98\x80");
     // Not references: kept as written.
     EXPECT_EQ(decodeXmlText("&nbsp; &#xD800; &#0; &#; & ;&amp"), "&nbsp; &#xD800; &#0; &#; & ;&amp");
+    // 1 MB of "&" with no ";" anywhere: the search for a reference's end stays short.
+    const std::string ampersands(1 << 20, '&');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(decodeXmlText(ampersands), ampersands);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
     EXPECT_EQ(leadingInteger(" 12a"), 12);
     EXPECT_EQ(leadingInteger("-3"), -3);
     EXPECT_EQ(leadingInteger("P1"), 0);
@@ -232,14 +237,6 @@ TEST(LandXmlReader, AnEmptyCgPointsGroupDoesNotHideALaterOne) {
         EXPECT_EQ(r.surface.points[0].number, 7) << empty;
     }
     EXPECT_TRUE(readLandXmlText("<CgPoints/>").cgPointsCompleted);
-}
-
-TEST(XmlText, ManyStrayAmpersandsDecodeInOnePass) {
-    // 1 MB of "&" with no ";" anywhere: the search for a reference's end stays short.
-    const std::string value(1 << 20, '&');
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(decodeXmlText(value), value);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 TEST(LandXmlReader, CrowdedNearDuplicateCgPointsLabelQuickly) {

@@ -294,12 +294,6 @@ TEST(LasFile, PointsEndWithTheirCountBeforeTheExtendedRecordsAndStartAfterTheVar
 }
 
 TEST(LasFile, NamesClassesAsTheFilesVersionDoes) {
-    EXPECT_EQ(lasClassName(8, 2), "Model Key-point");
-    EXPECT_EQ(lasClassName(12, 0), "Overlap Points");
-    EXPECT_EQ(lasClassName(12, 3), "Overlap Points");
-    EXPECT_EQ(lasClassName(8, 4), "Reserved");
-    EXPECT_EQ(lasClassName(12, 4), "Reserved");
-    EXPECT_EQ(lasClassName(9, 2), "Water");
     std::vector<WrittenPoint> points = cloud();
     points[0].classByte = 12;
     for (const int minor : {2, 4}) {
@@ -364,35 +358,16 @@ TEST(LasFile, ReadsTheCoordinateSystemFromGeoTiffKeysOrWkt) {
     EXPECT_EQ(systemOf(2, 0, {}).definition, "");
 }
 
-// The real files beside the project, as other programs wrote them.
-TEST(LasFile, ReadsRealFilesWithTheirCountsAndSystems) {
-    struct Expect {
-        const char* file;
-        int points;
-        double sumEasting;
-        const char* systemStart;
-    };
-    const Expect expected[] = {
-        {"1_4_w_evlr.las", 1000, 1694379477.6543586, "PROJCS[\"NAD83(HARN) / New Mexico Central (ftUS)\""},
-        {"extra-bytes.las", 1065, 678721022.97, ""},
-        {"point-color.las", 1065, 526636816.6400003, ""},
-        {"point-time-color.las", 1065, 526636816.6400003, ""},
-        {"point-time.las", 1065, 526636816.6400003, ""},
-        {"point10.las", 1065, 526636816.6400003, ""},
-    };
-    for (const Expect& e : expected) {
-        const std::string path = sharedData(std::string("las/") + e.file);
-        if (path.empty()) GTEST_SKIP() << "no shared data folder beside the project";
-        SCOPED_TRACE(e.file);
-        const std::optional<LasReadResult> r = readLasFile(path, [](const LasClassTally&) { return everyClass(false); });
-        ASSERT_TRUE(r);
-        EXPECT_TRUE(r->diagnostics.messages.empty());
-        ASSERT_EQ(r->read.pointCount, e.points);
-        double sum = 0;
-        for (int i = 0; i < e.points; ++i) sum += r->read.points[static_cast<std::size_t>(i)].easting;
-        EXPECT_NEAR(sum, e.sumEasting, 1e-3);
-        EXPECT_EQ(r->coordinateSystem.definition.substr(0, std::string_view(e.systemStart).size()), e.systemStart);
-    }
+// Real files as other programs wrote them: their counts and sums are held
+// against what other tools worked out in the LAZ tests; here, the systems.
+TEST(LasFile, ReadsTheSystemsOfRealFiles) {
+    const std::string evlr = sharedData("las/1_4_w_evlr.las");
+    if (evlr.empty()) GTEST_SKIP() << "no shared data folder beside the project";
+    const std::optional<LasReadResult> r = readLasFile(evlr, [](const LasClassTally&) { return everyClass(false); });
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->diagnostics.messages.empty());
+    EXPECT_EQ(r->read.pointCount, 1000);
+    EXPECT_TRUE(r->coordinateSystem.definition.starts_with("PROJCS[\"NAD83(HARN) / New Mexico Central (ftUS)\""));
     // A compressed file's header and records are read as they are, its points left to the decoder.
     const std::string packed = readFile(sharedData("las/append-bug.laz"));
     EXPECT_TRUE(readLasCoordinateSystem(packed).definition.starts_with("PROJCRS[\"RGF93 / Lambert-93\""));

@@ -118,8 +118,7 @@ TEST(LazVersion1Items, DecodeEveryFieldChangeOfMadeRecords) {
     EXPECT_EQ(decoded.list.size(), 300u);
 }
 
-// A survey's first 300 points (format 3 with 27 extra bytes), against the
-// uncompressed file they came from.
+// Only the sizes and types the first version has are decoded by it.
 TEST(LazVersion1Items, RefuseItemsOfOtherSizesTypesOrVersions) {
     EXPECT_NE(laz::makePointwiseVersion1ItemDecoder({ItemType::Point10, 20, 1}), nullptr);
     EXPECT_NE(laz::makePointwiseVersion1ItemDecoder({ItemType::Byte, 1, 1}), nullptr);

@@ -157,7 +157,7 @@ TEST(XyzText, LinesOfSeveralPointsGiveThemAll) {
     }
 }
 
-TEST(PointFile, ReadsFromAPipeToo) {
+TEST(PointFile, ReadsFromAPipeAndSaysWhenThereIsNoFile) {
     TempDir dir;
     const std::string fifo = dir.path("points.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -170,9 +170,7 @@ TEST(PointFile, ReadsFromAPipeToo) {
     writer.join();
     ASSERT_TRUE(r);
     EXPECT_EQ(r->pointCount, 2);
-}
 
-TEST(PointFile, MissingFileSaysSo) {
     SiteDocument m;
     const PointFileLoad load = readPointFile(m, "/nonexistent/points.txt", PointLayout::PNEZD);
     EXPECT_FALSE(load.pointsRead);
@@ -229,35 +227,6 @@ std::string longText(int lines, const std::function<std::string(int)>& line) {
     std::string text;
     for (int i = 0; i < lines; ++i) text += line(i);
     return text;
-}
-
-// The halves meet at the first line past the middle: what either half reads
-// lands in one array in file order, whatever lies about the middle.
-TEST(PointFile, ALongFileReadOnBothCoresKeepsFileOrder) {
-    constexpr int kLines = 60000;  // about 2 MB
-    const int middle = kLines / 2;
-    const std::string text = "P,N,E,Z,D\r\n" + longText(kLines, [&](int i) {
-        if (i == middle + 7) return std::string("oops,1,2,3,X\r\n");  // skipped, in the second half
-        if (i > middle - 3 && i < middle + 3) return std::string("\r\n");  // blank lines about the middle
-        return std::to_string(i + 1) + "," + std::to_string(1000 + i) + ".25,2000.5," + std::to_string(i % 97) +
-               ".5,CODE " + std::to_string(i % 5) + "\r\n";
-    });
-    const PointReadResult r = readPointText(text, PointLayout::PNEZD);
-    ASSERT_EQ(r.pointCount, kLines - 6);
-    EXPECT_EQ(r.points.size(), static_cast<std::size_t>(kLines - 6 + 3));
-    EXPECT_EQ(r.skipped.count, 1);
-    EXPECT_EQ(r.skipped.firstLine, middle + 7 + 2);  // after the header, counted from 1
-    EXPECT_EQ(r.skipped.firstText, "oops,1,2,3,X");
-    int expected = 1;
-    for (int k = 0; k < r.pointCount; ++k, ++expected) {
-        while (expected - 1 > middle - 3 && expected - 1 < middle + 3) ++expected;
-        if (expected - 1 == middle + 7) ++expected;
-        const SurveyPoint& p = r.points[static_cast<std::size_t>(k)];
-        ASSERT_EQ(p.number, expected) << k;
-        ASSERT_EQ(p.northing, 1000 + (expected - 1) + 0.25);
-        ASSERT_EQ(descriptionOf(p), "CODE " + std::to_string((expected - 1) % 5));
-    }
-    EXPECT_EQ(r.points.back().number, 0);  // a spare record
 }
 
 // A number's leading line ends are skipped, so a record broken after a

@@ -29,12 +29,10 @@ std::vector<double> numbers(const std::string& text) {
     return out;
 }
 
-TEST(TextScanner, DecimalFormsThatFormattedInputAccepts) {
+// The decimal forms formatted input accepts; what is not finite or no number stops reading.
+TEST(TextScanner, DecimalFormsOfFormattedInputAndWhatStopsReading) {
     EXPECT_EQ(numbers("1. .5 +3 -0 1e5 2.5E-1 7"), (std::vector<double>{1, 0.5, 3, 0, 1e5, 0.25, 7}));
     EXPECT_EQ(numbers("  \r\n\t12.5,13"), (std::vector<double>{12.5, 13}));
-}
-
-TEST(TextScanner, NonFiniteAndNonNumbersStopReading) {
     EXPECT_EQ(numbers("1 nan 2"), (std::vector<double>{1}));
     EXPECT_EQ(numbers("1 inf 2"), (std::vector<double>{1}));
     EXPECT_EQ(numbers("1 1e400 2"), (std::vector<double>{1}));
