@@ -5,7 +5,6 @@
 #include <new>
 
 #include "app/site_model.h"
-#include "system/huge_pages.h"
 #include "platform/ui.h"
 #include "surface/surface_jobs.h"
 #include "water/rain_system.h"
@@ -158,7 +157,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
 
     TriangulationInput input;
     try {
-        reserveOnHugePages(input.points, static_cast<std::size_t>(d.pointCount));
+        input.points.reserve(static_cast<std::size_t>(d.pointCount));
         for (int i = 0; i < d.pointCount; ++i) {
             const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
             if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, p.elevation, i});

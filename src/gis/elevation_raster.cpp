@@ -19,7 +19,6 @@
 #include "gis/library_functions.h"
 #include "import/grid_triangles.h"
 #include "import/mapped_file.h"
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -194,7 +193,6 @@ SurfaceReadResult readOpenedRaster(const Dataset& dataset, std::size_t fileBytes
     try {
         samples.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
         result.points.reserve(samples.size());
-        adviseHugePages(result.points.data(), samples.size() * sizeof(SurveyPoint));
         result.points.resize(samples.size());
     } catch (const std::bad_alloc&) {
         result.points.clear();

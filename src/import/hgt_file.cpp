@@ -5,7 +5,6 @@
 
 #include "import/grid_triangles.h"
 #include "import/mapped_file.h"
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -23,7 +22,6 @@ SurfaceReadResult decodeHgtTile(std::string_view bytes, int side) {
     const std::size_t count = static_cast<std::size_t>(side) * static_cast<std::size_t>(side);
     try {
         result.points.reserve(count);
-        adviseHugePages(result.points.data(), count * sizeof(SurveyPoint));
     } catch (const std::bad_alloc&) {
         result.message = kPointsNotAllocated;
         return result;

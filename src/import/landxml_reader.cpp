@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "import/mapped_file.h"
-#include "system/huge_pages.h"
 #include "import/point_matcher.h"
 #include "import/xml_tag_scanner.h"
 #include "model/utf8_text.h"
@@ -168,7 +167,6 @@ private:
                 if (scan.definitionRead || !type || !equalsIgnoringCase(*type, "TIN")) continue;
                 scan.definitionRead = true;
                 scan.points.reserve(pointRoom_);
-                adviseHugePages(scan.points.data(), pointRoom_ * sizeof(SurveyPoint));
                 inDefinition = !tag_.empty;
             } else if (tag_.is("</Definition>")) {
                 inDefinition = inPnts = inFaces = false;

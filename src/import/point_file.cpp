@@ -10,7 +10,7 @@
 #include "import/line_count.h"
 #include "import/mapped_file.h"
 #include "import/text_scanner.h"
-#include "system/huge_pages.h"
+#include "system/page_advice.h"
 #include "system/two_cores.h"
 #include "model/utf8_text.h"
 #include "model/number_text.h"
@@ -235,7 +235,7 @@ std::optional<PointReadResult> readOnTwoCores(std::string_view text, std::size_t
 
     PointReadResult result;
     std::vector<SurveyPoint>& points = result.points;
-    reserveOnHugePages(points, lines + spare);
+    points.reserve(lines + spare);
     // Fresh memory is slow to hand out the first time it is written: both
     // cores take half of the array's pages before it is filled.
     const std::size_t bytes = lines * sizeof(SurveyPoint), half = bytes / 2;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -19,10 +18,8 @@ void resizeFrameBuffer(FrameBuffer& f, int clientWidth, int clientHeight, const 
     if (clientWidth >= 1 && clientHeight >= 1) {
         const auto n = static_cast<std::size_t>(f.pixelCount());
         if (f.depthBuffer.capacity() < n) {
-            // Drops and picking read the depth anywhere: on huge pages a
-            // scattered read needs no address translation of its own.
             std::vector<double>().swap(f.depthBuffer);
-            reserveOnHugePages(f.depthBuffer, n);
+            f.depthBuffer.reserve(n);
         }
         f.depthBuffer.assign(n, 0.0);
         f.widgetDepthBuffer.assign(n, 0.0);

@@ -18,7 +18,6 @@
 #include "render/shading.h"
 #include "render/surface_textures.h"
 #include "surface/tin_geometry.h"
-#include "system/huge_pages.h"
 #include "system/spin_wait.h"
 
 namespace vellacor {
@@ -132,10 +131,8 @@ void transformPoints(RendererState& state, std::span<const SurveyPoint> points, 
     else
         std::vector<double>().swap(elevations);
     double* const elevation = cornerCache ? elevations.data() : nullptr;
-    // Made afresh after a build (none are kept while it runs): on huge pages,
-    // ten million points' placements are a few hundred page faults, not
-    // eighty thousand, in the first frame of the new surface.
-    if (state.scenePlacements.capacity() < count) reserveOnHugePages(state.scenePlacements, count);
+    // Made afresh after a build (none are kept while it runs).
+    if (state.scenePlacements.capacity() < count) state.scenePlacements.reserve(count);
     state.scenePlacements.resize(count);
     state.sceneView = view;
     for (std::size_t i = 0; i < count; ++i) {

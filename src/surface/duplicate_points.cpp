@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -31,7 +30,7 @@ void sortByCell(std::vector<Entry>& entries) {
         any &= e.cell;
     }
     std::vector<Entry> sorted;
-    reserveOnHugePages(sorted, entries.size());
+    sorted.reserve(entries.size());
     sorted.resize(entries.size());
     for (int shift = 0; shift < 64; shift += kDigitBits) {
         if ((((all ^ any) >> shift) & (kDigits - 1)) == 0) continue;  // this digit never varies
@@ -75,14 +74,14 @@ std::vector<DuplicatePosition> findDuplicatePositions(std::span<const SurfacePoi
     };
 
     std::vector<Entry> entries;
-    reserveOnHugePages(entries, static_cast<std::size_t>(count));
+    entries.reserve(static_cast<std::size_t>(count));
     entries.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) entries[static_cast<std::size_t>(i)] = {cellOf(point(i)), i};
     sortByCell(entries);
     // Within a cell, latest first: a search through a cell stops at the
     // first point that is not later than the one it looks for.
     std::vector<std::int32_t> runEnd;
-    reserveOnHugePages(runEnd, entries.size());
+    runEnd.reserve(entries.size());
     runEnd.resize(entries.size());
     for (std::size_t r = 0; r < entries.size();) {
         std::size_t end = r + 1;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "system/huge_pages.h"
 #include "surface/predicates.h"
 
 namespace vellacor {
@@ -11,7 +10,7 @@ namespace vellacor {
 PlanDelaunay::PlanDelaunay(const double* x, const double* y, int count)
     : x_(x), y_(y), count_(count), infinite_(count) {
     // A closed surface of n points and the vertex at infinity has 2n - 2 triangles.
-    if (count_ >= 3) reserveOnHugePages(slots_, 2 * static_cast<std::size_t>(count_));
+    if (count_ >= 3) slots_.reserve(2 * static_cast<std::size_t>(count_));
 }
 
 // The first triangle: points 0 and 1 and the first point not on their line.
@@ -23,7 +22,7 @@ bool PlanDelaunay::start() {
         if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
     if (third < 0) return false;  // all on one line: no triangle at all
 
-    reserveOnHugePages(fanEdge_, static_cast<std::size_t>(count_) + 1);
+    fanEdge_.reserve(static_cast<std::size_t>(count_) + 1);
     fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
     int a = 0, b = 1, c = third;
@@ -246,7 +245,7 @@ std::uint32_t hilbertIndex(std::uint32_t x, std::uint32_t y) {
 
 std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
     std::vector<std::uint64_t> sorted;
-    reserveOnHugePages(sorted, keys.size());
+    sorted.reserve(keys.size());
     sorted.resize(keys.size());
     for (int shift = 32; shift < 64; shift += 8) {
         std::array<std::size_t, 257> start{};
@@ -256,7 +255,7 @@ std::vector<std::int32_t> orderByHighHalf(std::vector<std::uint64_t>& keys) {
         keys.swap(sorted);
     }
     std::vector<std::int32_t> order;
-    reserveOnHugePages(order, keys.size());
+    order.reserve(keys.size());
     order.resize(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xFFFFFFFFu);
     return order;

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "system/huge_pages.h"
+#include "system/page_advice.h"
 
 namespace vellacor {
 
@@ -158,7 +158,7 @@ std::vector<std::int32_t> hilbertOrder(int count, Position&& position) {
         return static_cast<std::uint32_t>(q < 0.0 ? 0.0 : q > 65535.0 ? 65535.0 : q);
     };
     std::vector<std::uint64_t> keys;
-    reserveOnHugePages(keys, static_cast<std::size_t>(count));
+    keys.reserve(static_cast<std::size_t>(count));
     keys.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const auto [x, y] = position(i);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "surface/predicates.h"
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -19,7 +18,7 @@ std::vector<std::int32_t> numberByKey(const std::vector<std::uint32_t>& keyOfPos
     for (const std::uint32_t k : keyOfPosition) ++start[k + 1];
     for (std::size_t k = 0; k + 1 < start.size(); ++k) start[k + 1] += start[k];
     std::vector<std::int32_t> numberOf;
-    reserveOnHugePages(numberOf, keyOfPosition.size());
+    numberOf.reserve(keyOfPosition.size());
     numberOf.resize(keyOfPosition.size());
     for (std::size_t i = 0; i < keyOfPosition.size(); ++i) numberOf[i] = start[keyOfPosition[i]]++;
     return numberOf;
@@ -62,13 +61,6 @@ private:
     int columns_ = 1, rows_ = 1;
 };
 
-// A big array sized on huge pages: far fewer page faults for fresh memory.
-template <class T>
-void sizeOnHugePages(std::vector<T>& v, std::size_t count) {
-    reserveOnHugePages(v, count);
-    v.resize(count);
-}
-
 void add(PlanTin::Box& box, double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     box.minX = std::min(box.minX, x), box.maxX = std::max(box.maxX, x);
@@ -100,8 +92,8 @@ bool trianglesFollowPlan(const SurfaceView& surface) {
 std::vector<std::uint8_t> copyTriangles(const SurfaceView& surface, PlanTin& tin) {
     const std::size_t n = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
     std::vector<std::uint8_t> used(surface.points.size(), 0);
-    sizeOnHugePages(tin.corners, n);
-    sizeOnHugePages(tin.neighbours, n);
+    tin.corners.resize(n);
+    tin.neighbours.resize(n);
     for (std::size_t t = 0; t < n; ++t) {
         const TinTriangle& triangle = surface.triangle(static_cast<int>(t));
         for (std::size_t k = 0; k < 3; ++k) {
@@ -125,11 +117,11 @@ void orderPoints(const SurfaceView& surface, const std::vector<std::uint8_t>& us
         if (used[i]) add(tin.box, surface.points[i].easting, surface.points[i].northing);
     const StripOrder order(tin.box.minX, tin.box.minY, tin.box.maxX, tin.box.maxY, pointCount, 1.0);
     std::vector<std::uint32_t> keys;
-    sizeOnHugePages(keys, pointCount);
+    keys.resize(pointCount);
     for (std::size_t i = 0; i < pointCount; ++i)
         keys[i] = static_cast<std::uint32_t>(order.keyOf(surface.points[i].easting, surface.points[i].northing));
     const std::vector<std::int32_t> number = order.number(keys);
-    sizeOnHugePages(tin.points, pointCount);
+    tin.points.resize(pointCount);
     constexpr std::size_t kAhead = 8;
     for (std::size_t i = 0; i < pointCount; ++i) {
         if (i + kAhead < pointCount) __builtin_prefetch(&tin.points[static_cast<std::size_t>(number[i + kAhead])], 1);
@@ -146,13 +138,13 @@ void orderPoints(const SurfaceView& surface, const std::vector<std::uint8_t>& us
 void sortTrianglesByPlan(PlanTin& tin) {
     const std::size_t n = tin.corners.size();
     std::vector<std::uint32_t> keys;
-    sizeOnHugePages(keys, n);
+    keys.resize(n);
     for (std::size_t t = 0; t < n; ++t)
         keys[t] = static_cast<std::uint32_t>(std::min({tin.corners[t][0], tin.corners[t][1], tin.corners[t][2]}));
     const std::vector<std::int32_t> number = numberByKey(keys, tin.points.size());
     std::vector<std::array<std::int32_t, 3>> corners, neighbours;
-    sizeOnHugePages(corners, n);
-    sizeOnHugePages(neighbours, n);
+    corners.resize(n);
+    neighbours.resize(n);
     // Each triangle's copy lands far from the last: ask for the memory a few
     // triangles ahead, so the misses overlap instead of coming one by one.
     constexpr std::size_t kAhead = 8;
@@ -176,7 +168,7 @@ void sortTrianglesByPlan(PlanTin& tin) {
 }
 
 void orientCounterClockwise(PlanTin& tin) {
-    sizeOnHugePages(tin.hasArea, tin.corners.size());
+    tin.hasArea.resize(tin.corners.size());
     for (std::size_t i = 0; i < tin.corners.size(); ++i) {
         std::array<std::int32_t, 3>& c = tin.corners[i];
         const PlanTin::Point &a = tin.points[static_cast<std::size_t>(c[0])], &b = tin.points[static_cast<std::size_t>(c[1])],

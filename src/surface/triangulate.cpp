@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "system/huge_pages.h"
+#include "system/page_advice.h"
 #include "system/two_cores.h"
 #include "surface/duplicate_points.h"
 #include "surface/neighbour_links.h"
@@ -56,10 +56,10 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<Du
                   });
     MeshPoints mesh;
     const std::size_t size = order.size();
-    reserveOnHugePages(mesh.x, size);
-    reserveOnHugePages(mesh.y, size);
-    reserveOnHugePages(mesh.z, size);
-    reserveOnHugePages(mesh.pointIndex, size);
+    mesh.x.reserve(size);
+    mesh.y.reserve(size);
+    mesh.z.reserve(size);
+    mesh.pointIndex.reserve(size);
     for (std::int32_t i : order) {
         const SurfacePoint& p = points[static_cast<std::size_t>(i)];
         if (const std::int32_t kept = keptFor[static_cast<std::size_t>(i)]; kept != kKeptItself) {
@@ -86,7 +86,7 @@ constexpr std::size_t kHalfBatch = std::size_t{1} << 19;
 bool convertMesh(PlanDelaunay& mesh, const MeshPoints& points, int count, TriangulationOutput& output,
                  TriangulationMonitor& monitor) {
     std::vector<TinTriangle>& triangles = output.triangles;
-    reserveOnHugePages(triangles, static_cast<std::size_t>(count));
+    triangles.reserve(static_cast<std::size_t>(count));
 
     // Where each half batch starts, asked before any slot is given back.
     std::vector<std::size_t> slotAt;
@@ -155,7 +155,7 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
     runOnTwoCores(
         [&, slotStorage = slotStorage, slotBytes = slotBytes] {
             prefaultPages(slotStorage, slotBytes);
-            reserveOnHugePages(output.triangles, 2 * static_cast<std::size_t>(count));
+            output.triangles.reserve(2 * static_cast<std::size_t>(count));
             const std::size_t recordBytes = output.triangles.capacity() * sizeof(TinTriangle);
             if (recordBytes > slotBytes) prefaultPages(output.triangles.data(), recordBytes - slotBytes);
         },
@@ -171,7 +171,7 @@ bool triangulate(TriangulationInput& input, TriangulationOutput& output, Triangu
                     const std::size_t most = std::max<std::size_t>(monitor.mostShownTriangles(), 1);
                     const std::size_t every = mesh.slotCount() / most + 1;  // the slots outnumber the triangles
                     snapshot.clear();
-                    reserveOnHugePages(snapshot, std::min(2 * static_cast<std::size_t>(count), most));
+                    snapshot.reserve(std::min(2 * static_cast<std::size_t>(count), most));
                     std::size_t passOver = 0;
                     mesh.forEachTriangle([&](int a, int b, int c) {
                         if (passOver > 0) {

@@ -22,7 +22,6 @@
 #include "surface/predicates.h"
 #include "surface/triangle_grid.h"
 #include "surface/shared_triangles.h"
-#include "system/huge_pages.h"
 #include "system/two_cores.h"
 
 namespace vellacor {
@@ -329,9 +328,9 @@ public:
     OverlayWalk(const PlanTin& comparison, LazyGrid& grid, std::vector<std::uint8_t>* touched = nullptr)
         : comparison_(comparison), lazyGrid_(grid), touched_(touched),
           longestWalk_(64 + 4 * static_cast<int>(std::sqrt(static_cast<double>(comparison.triangleCount())))) {
-        reserveOnHugePages(visitedBy_, static_cast<std::size_t>(comparison.triangleCount()));
+        visitedBy_.reserve(static_cast<std::size_t>(comparison.triangleCount()));
         visitedBy_.assign(static_cast<std::size_t>(comparison.triangleCount()), -1);
-        reserveOnHugePages(pointStamp_, comparison.points.size());
+        pointStamp_.reserve(comparison.points.size());
         pointStamp_.assign(comparison.points.size(), -1);
         pointOutside_.assign(comparison.points.size(), 0);
     }

@@ -6,7 +6,6 @@
 #include "camera/vector_math.h"
 #include "surface/centroid_walk.h"
 #include "surface/tin_geometry.h"
-#include "system/huge_pages.h"
 
 namespace vellacor {
 
@@ -14,7 +13,7 @@ void buildDropFaces(const SurfaceView& surface, std::vector<DropFace>& faces) {
     const auto count = static_cast<std::size_t>(std::max(surface.triangleCount, 0));
     if (faces.capacity() < count) {
         std::vector<DropFace>().swap(faces);  // the old table goes before the new one is made
-        reserveOnHugePages(faces, count);
+        faces.reserve(count);
     }
     faces.resize(count);
     for (int t = 0; t < surface.triangleCount; ++t) {

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "camera/vector_math.h"
-#include "system/huge_pages.h"
 #include "surface/tin_geometry.h"
 
 namespace vellacor {
@@ -41,9 +40,9 @@ double rainGravity(double siteSize) { return std::min(-32.2, -0.02 * siteSize); 
 RainSystem::RainSystem(std::uint32_t seed) : random_(seed) {
     // Every frame reads these whole and the face table here and there: on huge
     // pages the scattered reads do not each cost an address translation.
-    reserveOnHugePages(drops_, static_cast<std::size_t>(kDropSlots));
-    reserveOnHugePages(places_, static_cast<std::size_t>(kDropSlots));
-    reserveOnHugePages(gathered_, static_cast<std::size_t>(kDropSlots));
+    drops_.reserve(static_cast<std::size_t>(kDropSlots));
+    places_.reserve(static_cast<std::size_t>(kDropSlots));
+    gathered_.reserve(static_cast<std::size_t>(kDropSlots));
     drops_.resize(static_cast<std::size_t>(kDropSlots));
     places_.resize(static_cast<std::size_t>(kDropSlots));
     gathered_.resize(static_cast<std::size_t>(kDropSlots));

@@ -3,9 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace vellacor {
+
+// Big arrays are left on ordinary pages. On a virtual machine that hands the
+// memory its guest frees back to the host, a fresh 2 MiB huge page costs the
+// host's faults for the whole of it at once: asking for huge pages made a
+// 4-million-point surface take 6-7.5 s in place of 3, most of it the
+// kernel's, and a volume run of two 1-million-point surfaces 2-4 s in place
+// of 1.5.
 
 // Gives `advice` for the whole pages of `pageSize` bytes inside
 // [data, data + bytes); a part page at either end is left alone.
@@ -16,18 +22,10 @@ inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageS
     if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, advice);
 }
 
-// Asks the kernel to back the whole 2 MiB pages inside [data, data + bytes)
-// with huge pages: a fresh array of hundreds of megabytes then costs a few
-// hundred page faults instead of tens of thousands. Only a hint; a kernel
-// that refuses it leaves the memory as it was.
-inline void adviseHugePages(void* data, std::size_t bytes) {
-    adviseWholePages(data, bytes, std::uintptr_t{2} << 20, MADV_HUGEPAGE);
-}
-
 // Makes the kernel provide the pages of [data, data + bytes) now, zeroed and
 // writable, so that whoever writes there later takes no page faults: another
 // thread can pay for a big array's fresh memory while this one works. The
-// contents are left as they are; only a hint, as above.
+// contents are left as they are; only a hint.
 inline void prefaultPages(void* data, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
     adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
@@ -41,13 +39,5 @@ inline void prefaultPages(void* data, std::size_t bytes) {
 // read as zeros afterwards. For a big working array whose front has been
 // read for the last time while its results are being written elsewhere.
 inline void discardPages(void* data, std::size_t bytes) { adviseWholePages(data, bytes, 4096, MADV_DONTNEED); }
-
-// Reserves room for `count` elements of `v`, on huge pages where the array
-// is large, before anything is written to it.
-template <class T>
-void reserveOnHugePages(std::vector<T>& v, std::size_t count) {
-    v.reserve(count);
-    adviseHugePages(v.data(), v.capacity() * sizeof(T));
-}
 
 }  // namespace vellacor
