@@ -243,7 +243,7 @@ bool sameStroke(KeyStroke tableKey, KeyStroke pressed) {
 std::string withHint(std::string_view text, const Command* keyOf) {
     std::string line(text);
     if (keyOf && keyOf->key && keyOf->hintInText) {
-        line += "\t" + keyName(keyOf->key);
+        line.append("\t").append(keyName(keyOf->key));
         if (keyOf->spaceAfterHint) line += " ";
     }
     return line;

@@ -40,8 +40,8 @@ TEST(MatrixTest, InverseUndoesAndSingularGivesTheAdjugate) {
     Matrix a = Matrix::translation({3, -4, 5}) * Matrix::diagonal(2, 1, 0.5, 1) *
                Matrix::fromColumns(normalise({1, 1, 0}), normalise({-1, 1, 0}), {0, 0, 1});
     const Matrix product = a * inverse(a);
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_NEAR(product.m[i][j], i == j ? 1.0 : 0.0, 1e-12);
+    for (std::size_t i = 0; i < 4; ++i)
+        for (std::size_t j = 0; j < 4; ++j) EXPECT_NEAR(product.m[i][j], i == j ? 1.0 : 0.0, 1e-12);
     const Matrix adj = inverse(Matrix::diagonal(1, 2, 0, 1));
     EXPECT_EQ(adj.m[2][2], 2.0);
     EXPECT_EQ(adj.m[0][0], 0.0);

@@ -183,7 +183,10 @@ TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedWhateverTheFileIsCalled) {
     const std::string chosen = info("'" + las + "' --classes 6,9");
     EXPECT_NE(chosen.find("\nelevation: 5.000000 20.000000\n"), std::string::npos) << chosen;
     // Known by its content, whatever its name.
-    const std::string named = info("'" + dir.write("cloud.bin", cloudBytes(4, 6)) + "' --classes 0,1,2,3,4,5,6,7,8,9");
+    // Quoted by appending: g++ 12 at -O3 warns of an overlapping copy in a
+    // literal + a temporary string.
+    const auto quoted = [](const std::string& path) { return std::string(1, '\'').append(path).append("'"); };
+    const std::string named = info(quoted(dir.write("cloud.bin", cloudBytes(4, 6))) + " --classes 0,1,2,3,4,5,6,7,8,9");
     EXPECT_EQ(named.substr(0, named.find("\nskipped")), "0\nformat: LAS\npoints: 4");
 
     EXPECT_EQ(info("'" + las + "' --classes 17"),
@@ -191,7 +194,7 @@ TEST(CliLas, OpensTheGroundByDefaultOrTheClassesNamedWhateverTheFileIsCalled) {
     EXPECT_EQ(info("'" + las + "' --classes 256").substr(0, 2), "2\n");
     EXPECT_EQ(info("'" + las + "' --classes 2,").substr(0, 2), "2\n");
     // An uncompressed cloud named .laz is read by what it holds.
-    const std::string misnamed = info("'" + dir.write("cloud.laz", cloudBytes()) + "'");
+    const std::string misnamed = info(quoted(dir.write("cloud.laz", cloudBytes())));
     EXPECT_EQ(misnamed.substr(0, misnamed.find("\nskipped")), "0\nformat: LAS\npoints: 2");
 }
 

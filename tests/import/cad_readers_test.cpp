@@ -266,7 +266,7 @@ TEST(DwfReader, StripsDrawEveryTriangleEdgeWithinAMemoryBudget) {
     for (int n = 3; n <= 9; ++n) {
         std::string text = "(h)T " + std::to_string(n);
         std::vector<CadLine> triangles;
-        for (int i = 0; i < n; ++i) text += " " + std::to_string(i * 10) + "," + std::to_string(i % 2 * 7 + i);
+        for (int i = 0; i < n; ++i) text.append(" ").append(std::to_string(i * 10)).append(",").append(std::to_string(i % 2 * 7 + i));
         for (int i = 0; i + 2 < n; ++i) {
             CadLine t;
             for (int k : {i, i + 1, i + 2, i}) t.vertices.push_back({k * 10.0, k % 2 * 7.0 + k, 0});
@@ -275,7 +275,7 @@ TEST(DwfReader, StripsDrawEveryTriangleEdgeWithinAMemoryBudget) {
         const auto lines = readDwfText(text);
         ASSERT_TRUE(lines && lines->size() == 1u) << n;
         EXPECT_EQ(edgesOf(*lines), edgesOf(triangles)) << n;
-        EXPECT_LE((*lines)[0].vertices.size(), 2u * n + 1) << n;
+        EXPECT_LE((*lines)[0].vertices.size(), 2u * static_cast<unsigned>(n) + 1) << n;
     }
     // 1 MB of one strip: the lines stay within 16 bytes a byte of text.
     std::string text = "(h)T 99999999 ";

@@ -95,7 +95,7 @@ TEST(PointText, AnUnreadableLineIsSkippedCountedAndReadOn) {
         EXPECT_EQ(r.skipped.count, 1) << bad;
         EXPECT_EQ(r.skipped.firstLine, 3) << bad;
         EXPECT_EQ(r.skipped.firstText, bad);
-        for (int i = 0; i < r.pointCount; ++i) EXPECT_NE(r.points[i].number, 3) << bad;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(r.pointCount); ++i) EXPECT_NE(r.points[i].number, 3) << bad;
     }
 }
 
@@ -197,7 +197,7 @@ TEST(PointFile, RealSurveyFilesFromOtherTools) {
     SiteDocument m;
     ASSERT_TRUE(readPointFile(m, topo, PointLayout::PNEZD).pointsRead);
     EXPECT_EQ(m.pointCount, 1311);
-    for (int i = 0; i < m.pointCount; ++i) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(m.pointCount); ++i) {
         EXPECT_GE(m.points[i].northing, 538402 - 1);
         EXPECT_LE(m.points[i].northing, 539260 + 1);
         ASSERT_EQ(descriptionOf(m.points[i]).find('\r'), std::string_view::npos);
@@ -295,7 +295,7 @@ TEST(PointFile, BothCoresReadWhatOneCoreReads) {
     for (int shift = -3; shift <= 3; ++shift) {
         const std::string pnezd = aboutTheMiddle(pnezdMiddle, shift, [](int i) {
             return std::to_string(100000 + i) + "," + std::to_string(500000 + i % 977) + ".125," + std::to_string(200000 + i % 331) +
-                   ".5,1" + std::to_string(i % 10) + ".25,TOPO" + std::string(i % 7, '+') + "\r\n";
+                   ".5,1" + std::to_string(i % 10) + ".25,TOPO" + std::string(static_cast<std::size_t>(i % 7), '+') + "\r\n";
         });
         const PointReadResult two = readPointText(pnezd, PointLayout::PENZD);
         expectSameRead(two, readPointTextOnOneCore(pnezd, PointLayout::PENZD));

@@ -19,13 +19,14 @@ TEST(DescriptionPool, OneNumberPerTextHoweverManyTextsAndThreads) {
     auto textOf = [](int i) { return "CODE " + std::to_string(i * 7919 % 1000003); };
     std::vector<DescriptionId> forward(kTexts), backward(kTexts);
     std::thread other([&] {
-        for (int i = kTexts - 1; i >= 0; --i) backward[i] = internDescription(textOf(i));
+        for (int i = kTexts - 1; i >= 0; --i) backward[static_cast<std::size_t>(i)] = internDescription(textOf(i));
     });
-    for (int i = 0; i < kTexts; ++i) forward[i] = internDescription(textOf(i));
+    for (int i = 0; i < kTexts; ++i) forward[static_cast<std::size_t>(i)] = internDescription(textOf(i));
     other.join();
     for (int i = 0; i < kTexts; ++i) {
-        ASSERT_EQ(forward[i], backward[i]) << i;
-        ASSERT_EQ(descriptionText(forward[i]), textOf(i)) << i;
+        const std::size_t at = static_cast<std::size_t>(i);
+        ASSERT_EQ(forward[at], backward[at]) << i;
+        ASSERT_EQ(descriptionText(forward[at]), textOf(i)) << i;
     }
     EXPECT_NE(forward[0], forward[1]);
     EXPECT_EQ(internDescription(""), kNoDescription);
