@@ -146,7 +146,7 @@ OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool
 }
 
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const std::optional<std::string>& format,
-                        const std::string& coordinateSystem) {
+                        const std::string& coordinateSystem, std::optional<double> thinCell) {
     if (!beginOpening(model, ui, path, format)) return OpenResult::Refused;
     bool loaded = false;
     try {
@@ -154,18 +154,9 @@ OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path, const
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate memory for array!");
     }
+    // After the read, whose class question may have answered a side of its own.
+    if (thinCell) model.document.thinCellAsked = *thinCell;
     return finishOpening(model, ui, path, loaded, coordinateSystem);
-}
-
-void thinSitePoints(SiteModel& model, double cell) {
-    SiteDocument& d = model.document;
-    if (!d.documentLoaded) return;
-    const int before = d.pointCount;
-    recordThinning(d, cell);
-    if (d.pointCount == before) return;
-    placeSite(model);
-    resetCameraForLoad(model);
-    model.renderer.redrawNeeded = true;
 }
 
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format) {

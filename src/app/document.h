@@ -30,27 +30,27 @@ enum class OpenResult { Loaded, Failed, Refused, Reading };
 // `coordinateSystem`, when given, is the site's in place of the one the file
 // names (one the library does not know fails the open, with a message). A
 // site whose system is geographic is projected to the WGS 84 UTM zone of its
-// centre as it opens (see projectSiteFromDegrees).
+// centre as it opens (see projectSiteFromDegrees). `thinCell`, when given,
+// keeps one point (the lowest) per square of that side of a point file or
+// cloud as it finishes opening, in place of what the point classes question
+// answered.
 OpenResult openDocument(SiteModel& model, Ui& ui, const std::string& path,
                         const std::optional<std::string>& format = std::nullopt,
-                        const std::string& coordinateSystem = {});
+                        const std::string& coordinateSystem = {},
+                        std::optional<double> thinCell = std::nullopt);
 
 // The two halves of openDocument around the read, for an open whose read
 // runs elsewhere. beginOpening settles the format (asking when it must) and
 // empties the site for the file: the format, or nothing when the file is
 // refused (the site then stays as it was). finishOpening takes the site as the
-// read left it: the coordinate system, the extents and the camera when points
-// were loaded, else the message and an empty site.
+// read left it: the coordinate system, the thinning the open was asked for
+// (thinCellAsked; a site that came with a surface, faces or breaklines keeps
+// every point, as they name points by their place in the file), the extents
+// and the camera when points were loaded, else the message and an empty site.
 std::optional<PointFileFormat> beginOpening(SiteModel& model, Ui& ui, const std::string& path,
                                             const std::optional<std::string>& format);
 OpenResult finishOpening(SiteModel& model, Ui& ui, const std::string& path, bool loaded,
                          const std::string& coordinateSystem);
-
-// Keeps one point (the lowest) per cell x cell square of an opened point
-// file or cloud, before its surface is built, and places the site and the
-// camera anew; a site that came with a surface, faces or breaklines keeps
-// every point (they name points by their place in the file).
-void thinSitePoints(SiteModel& model, double cell);
 
 // Runs the reader for a format; true when points were loaded.
 bool loadByFormat(SiteModel& model, Ui& ui, const std::string& path, PointFileFormat format);

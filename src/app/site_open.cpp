@@ -7,14 +7,14 @@
 namespace vellacor {
 
 OpenResult openSite(SiteModel& model, Ui& ui, const SiteRequest& request) {
-    const OpenResult result = openDocument(model, ui, request.path, request.format, request.coordinateSystem);
+    const OpenResult result =
+        openDocument(model, ui, request.path, request.format, request.coordinateSystem, request.thinCell);
     if (result != OpenResult::Loaded) return result;
     // After the open, which empties the site; before the surface is built,
     // which applies them once the breaklines are in.
     SurfaceBoundaries& b = model.document.boundaries;
     b.polygons.insert(b.polygons.end(), request.boundaries.begin(), request.boundaries.end());
     if (request.maxEdge) b.maxEdgeLength = *request.maxEdge;
-    if (request.thinCell) thinSitePoints(model, *request.thinCell);
     return result;
 }
 
