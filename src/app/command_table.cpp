@@ -15,6 +15,7 @@
 #include "app/surface_boundary_edit.h"
 #include "app/view_settings.h"
 #include "app/volume_commands.h"
+#include "app/volume_report.h"
 #include "platform/virtual_keys.h"
 
 namespace vellacor {
@@ -179,8 +180,7 @@ constexpr Command kCommands[] = {
     {.id = C::SaveIsopach, .text = "Save Isopach...", .enabled = contoured,
      .run =
          [](SiteModel& m, Ui& ui) {
-             startVolumes(m, ui, VolumeQuestion{m.comparison.datum, m.document.contours.contourInterval},
-                          VolumeUse::SaveIsopach);
+             startVolumes(m, ui, isopachQuestionOf(m, m.comparison.datum), VolumeUse::SaveIsopach);
          }},
     // Help
     {.id = C::Help, .text = "Help", .key = plainKey(vk::F1), .otherKey = plainKey('H'), .enabled = always,

@@ -6,7 +6,6 @@
 #include "app/cad_overlays.h"
 #include "app/document.h"
 #include "app/section_save.h"
-#include "app/site_save.h"
 #include "app/surface_finished.h"
 #include "app/frame_cycle.h"
 #include "app/limit_polygon_edit.h"
@@ -45,9 +44,9 @@ void sectionDoubleClick(SiteModel& model, Ui& ui, Pixel at) {
     if (pickSectionPoint(*section, groundAt(model, at))) {
         const SectionLine picked = *section;
         section.reset();
-        if (const auto path = ui.chooseSaveFile("dxf", "DXF file (*.dxf)|*.dxf||", "Section_AA");
-            path && saveSectionTo(model, ui, picked, *path))
-            ui.message(savedFileMessage(*path), MessageKind::Information);
+        if (const auto path = ui.chooseSaveFile("dxf", "DXF file (*.dxf)|*.dxf||", "Section_AA"))
+            if (const std::optional<std::string> saved = saveSectionDrawing(model, ui, picked, *path))
+                ui.message(*saved, MessageKind::Information);
     }
     model.renderer.redrawNeeded = true;
 }

@@ -4,6 +4,7 @@
 
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/surface_stages.h"
 #include "model/file_replacement.h"
 #include "platform/ui.h"
@@ -34,17 +35,33 @@ bool writeReplacing(Ui& ui, const std::string& path, Write write) {
 
 }  // namespace
 
-bool saveSectionTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
-    const SiteDocument& d = model.document;
-    return writeReplacing(ui, path, [&](std::FILE* file) {
-        return writeSectionDxf(file, linkedSurfaceOf(model), {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation},
-                               section);
-    });
+SectionLine sectionLineBetween(double startEasting, double startNorthing, double endEasting, double endNorthing) {
+    SectionLine line;
+    line.startX = startEasting;
+    line.startY = startNorthing;
+    line.endX = endEasting;
+    line.endY = endNorthing;
+    line.complete = true;
+    return line;
 }
 
-bool saveSectionTableTo(const SiteModel& model, Ui& ui, const SectionLine& section, const std::string& path) {
-    return writeReplacing(ui, path,
-                          [&](std::FILE* file) { return writeSectionCsv(file, linkedSurfaceOf(model), section); });
+std::optional<std::string> saveSectionDrawing(const SiteModel& model, Ui& ui, const SectionLine& section,
+                                              const std::string& path) {
+    const SiteDocument& d = model.document;
+    if (!writeReplacing(ui, path, [&](std::FILE* file) {
+            return writeSectionDxf(file, linkedSurfaceOf(model),
+                                   {d.siteCentre, d.siteSize, d.minElevation, d.maxElevation}, section);
+        }))
+        return std::nullopt;
+    return savedFileMessage(path);
+}
+
+std::optional<std::string> saveSectionTable(const SiteModel& model, Ui& ui, const SectionLine& section,
+                                            const std::string& path) {
+    if (!writeReplacing(ui, path,
+                        [&](std::FILE* file) { return writeSectionCsv(file, linkedSurfaceOf(model), section); }))
+        return std::nullopt;
+    return savedFileMessage(path);
 }
 
 }  // namespace vellacor

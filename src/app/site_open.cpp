@@ -3,6 +3,8 @@
 #include "app/document.h"
 #include "app/pipeline.h"
 #include "app/site_model.h"
+#include "app/surface_finished.h"
+#include "platform/ui.h"
 
 namespace vellacor {
 
@@ -22,6 +24,13 @@ OpenResult openSiteSurface(SiteModel& model, Ui& ui, const SiteRequest& request)
     const OpenResult result = openSite(model, ui, request);
     if (result == OpenResult::Loaded) buildSurfaceToCompletion(model, ui);
     return result;
+}
+
+bool openFinishedSurface(SiteModel& model, Ui& ui, const SiteRequest& request, const std::string& refusal) {
+    if (openSiteSurface(model, ui, request) != OpenResult::Loaded) return false;
+    if (surfaceFinished(model.document)) return true;
+    ui.message(refusal);
+    return false;
 }
 
 }  // namespace vellacor

@@ -37,4 +37,9 @@ OpenResult openSite(SiteModel& model, Ui& ui, const SiteRequest& request);
 // it gave a surface says surfaceFinished.
 OpenResult openSiteSurface(SiteModel& model, Ui& ui, const SiteRequest& request);
 
+// Opens the site and builds its surface for a job that needs it finished (a
+// volume, a section, the ponds): true when it is, else `refusal` is told (the
+// file's own failure is told by the open).
+bool openFinishedSurface(SiteModel& model, Ui& ui, const SiteRequest& request, const std::string& refusal);
+
 }  // namespace vellacor

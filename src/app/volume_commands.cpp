@@ -6,6 +6,7 @@
 #include "app/cut_fill_view.h"
 #include "app/document.h"
 #include "app/site_model.h"
+#include "app/site_save.h"
 #include "app/surface_stages.h"
 #include "app/volume_report.h"
 #include "export/writers.h"
@@ -35,10 +36,7 @@ bool startVolumes(SiteModel& model, Ui& ui, const VolumeQuestion& question, Volu
                                                       : kNoSurfaceToCompare);
         return false;
     }
-    VolumeRequest request;
-    request.datum = question.datum;
-    request.polygon = volumeLimitOf(model);
-    request.isopachInterval = question.isopachInterval;
+    VolumeRequest request = volumeRequestOf(question, volumeLimitOf(model));
     // The views point into the surfaces themselves: every change to them
     // cancels the job before it is made (stopSurfaceWorkers, cancelAllWorkers,
     // openComparisonSurface).
@@ -70,10 +68,7 @@ std::optional<FinishedVolumes> adoptFinishedVolumes(SiteModel& model, Ui& ui) {
     }
     if (!outcome->complete) return std::nullopt;
     std::optional<VolumeTotals>& totals = outcome->result;
-    if (!totals || !(totals->area > 0)) {
-        ui.message(kSurfacesDoNotOverlap);
-        return std::nullopt;
-    }
+    if (!volumesCompared(ui, totals)) return std::nullopt;
     if (model.comparison.datum != v.question.datum) {
         model.comparison.datum = v.question.datum;  // the cut/fill view shows what was asked last
         forgetCutFillDifference(model);
@@ -115,17 +110,19 @@ bool saveVolumeReportTo(Ui& ui, const std::string& text, const std::string& path
     return reportIfUnwritten(ui, ok, path);
 }
 
-bool saveIsopachTo(const SiteModel& site, Ui& ui, const std::vector<ExportPolyline>& isopach, const std::string& path) {
+std::optional<std::string> saveIsopach(const SiteModel& site, Ui& ui, const std::vector<ExportPolyline>& isopach,
+                                       const std::string& path) {
     FileReplacement file(path);
     if (!file.file()) {
         ui.message("Unable to open file for writing!\n\n" + path);
-        return false;
+        return std::nullopt;
     }
     ExportParts parts;
     parts.contours = true;
     bool ok = writeDxf(file.file(), site.document, parts, isopach);
     ok = ok && file.commit();  // a failed write leaves the target as it was
-    return reportIfUnwritten(ui, ok, path);
+    if (!reportIfUnwritten(ui, ok, path)) return std::nullopt;
+    return savedFileMessage(path);
 }
 
 }  // namespace vellacor

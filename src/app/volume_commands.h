@@ -44,9 +44,11 @@ std::string volumeDialogText(const SiteModel& model, const std::string& siteName
 // Writes the dialog's text to a file, replacing it only once it is whole.
 bool saveVolumeReportTo(Ui& ui, const std::string& text, const std::string& path);
 
-// The isopach as the contours of a DXF drawing, as Save As writes contours;
-// says why when it cannot be written. The command line's --isopach and
-// Volumes > Save Isopach both write with it.
-bool saveIsopachTo(const SiteModel& site, Ui& ui, const std::vector<ExportPolyline>& isopach, const std::string& path);
+// The isopach as the contours of a DXF drawing, as Save As writes contours,
+// through a replacement that takes the target's place only once whole. The
+// command line's --isopach and Volumes > Save Isopach both write with it. The
+// text that reports the save, or nothing when the file was not written (told).
+std::optional<std::string> saveIsopach(const SiteModel& site, Ui& ui, const std::vector<ExportPolyline>& isopach,
+                                       const std::string& path);
 
 }  // namespace vellacor

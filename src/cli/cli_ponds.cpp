@@ -3,15 +3,13 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/document.h"
+#include "app/pond_listing.h"
 #include "app/site_model.h"
-#include "app/surface_finished.h"
-#include "app/surface_stages.h"
+#include "app/site_open.h"
 #include "cli/cli_args.h"
 #include "cli/cli_boundaries.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
-#include "water/pond_report.h"
 
 namespace vellacor {
 
@@ -20,14 +18,8 @@ int pondsCommand(const std::vector<std::string>& args) {
     if (!o) return usageError();
     SiteModel model;
     CliUi ui(*o);
-    if (openSiteSurface(model, ui, siteRequestOf(*o, o->file)) != OpenResult::Loaded) return 1;
-    if (!surfaceFinished(model.document)) {
-        std::fputs("The points give no surface to hold water.\n", stderr);
-        return 1;
-    }
-    const SurfaceView surface = linkedSurfaceOf(model);
-    const std::string report = pondReport(surface, fillPondsToSpill(surface));
-    std::fputs(report.c_str(), stdout);
+    if (!openFinishedSurface(model, ui, siteRequestOf(*o, o->file), kNoSurfaceToHoldWater)) return 1;
+    std::fputs(pondListingOf(model).c_str(), stdout);
     return 0;
 }
 

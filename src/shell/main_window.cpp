@@ -270,8 +270,9 @@ void MainWindow::useFinishedVolumes(FinishedVolumes& finished) {
     if (finished.use == VolumeUse::SaveIsopach) {
         const SaveChooser dxf = saveChooserOf(ExportFormat::Dxf);
         const auto path = ui_->chooseSaveFile(dxf.defaultExtension, dxf.filter, "isopach.dxf");
-        if (path && saveIsopachTo(model_, *ui_, finished.totals.isopach, *path))
-            ui_->message(savedFileMessage(*path), MessageKind::Information);
+        if (!path) return;
+        if (const std::optional<std::string> saved = saveIsopach(model_, *ui_, finished.totals.isopach, *path))
+            ui_->message(*saved, MessageKind::Information);
         return;
     }
     const VolumeQuestion& question = finished.question;
