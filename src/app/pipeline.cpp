@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/breaklines.h"
+#include "app/detail_stage.h"
 #include "app/limit_polygon_edit.h"
 #include "app/overlay_stages.h"
 #include "app/shading_stage.h"
@@ -112,9 +113,11 @@ void runPipeline(SiteModel& model, Ui& ui) {
     adoptFinishedSurfaceWork(model, ui);
     adoptShadingResult(model);
     adoptOverlayDraping(model);
+    adoptDetailLevels(model);
     startTriangulationStage(model, ui);
     startDerivedStages(model);
     startShadingStage(model, ui);
+    startDetailLevels(model);
     stepLight(model, ui);
     startWaterSystems(model, ui);
 }

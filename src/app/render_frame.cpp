@@ -141,8 +141,12 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawSurfaceAndContours(model, viewMoving);
         drawCutFillZeroLine(model);
         if (d.triangulateStage.done) {
-            drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
-                             d.breaklines.pairs);
+            // A moving frame of a coarser surface outlines its own triangles,
+            // and shows the normals again once the view rests.
+            DisplaySwitches shown = model.display;
+            if (r.drawingDetail) shown.showNormals = false;
+            drawOverlayLayer(r, r.drawingDetail ? r.detailFrame.surfaceOver(surfaceOf(d)) : surfaceOf(d),
+                             model.camera.view, shown, d.shadingStage.done, d.siteSize, d.breaklines.pairs);
             drawCadOverlays(model);
         }
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,

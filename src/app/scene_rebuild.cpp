@@ -95,6 +95,22 @@ double balancedFirstShare(double share, double upperSeconds, double lowerSeconds
     return std::clamp(share + 0.5 * (lowerSeconds - upperSeconds) / total, 0.125, 0.875);
 }
 
+// While the view moves over a large surface, the frame draws its coarser
+// versions (see chooseDetailFrame) in the same mode, or flat where the mode
+// needs the whole surface's vertex normals. Not the cut/fill view, whose
+// shades belong to the whole surface's triangles.
+bool drawsDetail(SiteModel& model, bool viewMoving, SurfaceMode mode) {
+    RendererState& r = model.renderer;
+    const bool drawn = viewMoving && r.detail && mode != SurfaceMode::CutFill && mode != SurfaceMode::Off &&
+                       chooseDetailFrame(*r.detail, surfaceOf(model.document), model.camera.view,
+                                         viewportOf(r.frame), model.display.verticalScale, r.detailFrame);
+    if (!drawn) {
+        r.detailFrame.triangles.clear();
+        r.detailFrame.points.clear();
+    }
+    return drawn;
+}
+
 void drawGrowingSurface(SiteModel& model) {
     RendererState& r = model.renderer;
     clearSceneBuffers(r.frame);
@@ -116,20 +132,24 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     RendererState& r = model.renderer;
     FrameBuffer& f = r.frame;
     const Camera& camera = model.camera;
-    const SurfaceView surface = surfaceOf(d);
+    SurfaceMode mode = drawableSurfaceMode(model.display.surfaceMode, d.shadingStage.done, r.texture.loaded());
+    const bool detailed = drawsDetail(model, viewMoving, mode);
+    r.drawingDetail = detailed;
+    if (detailed && needsVertexNormals(mode)) mode = SurfaceMode::Flat;
+    const SurfaceView surface = detailed ? r.detailFrame.surfaceOver(surfaceOf(d)) : surfaceOf(d);
     const SiteExtents site = extentsOf(d);
-    const SurfaceMode mode = drawableSurfaceMode(model.display.surfaceMode, d.shadingStage.done, r.texture.loaded());
     const bool contours = model.display.showContours;
     ContourTraceKey key;
-    if (contours) key = contourTraceKey(d, viewMoving);
+    if (contours && !detailed) key = contourTraceKey(d, viewMoving);
     TracedContours& traced = r.contourLines.forView(viewMoving);
-    const std::vector<ContourLine>* kept = contours ? keptContourLines(traced, key) : nullptr;
+    // A coarser surface's contours are traced from it after the fill, straight.
+    const std::vector<ContourLine>* kept = contours && !detailed ? keptContourLines(traced, key) : nullptr;
     // Lines not traced yet are traced beside the fill, unless they are known
     // to be too many to keep.
-    const bool traceBeside = contours && !kept && !(traced.tooMany && traced.key == key);
+    const bool traceBeside = contours && !detailed && !kept && !(traced.tooMany && traced.key == key);
     // Only lines traced straight onto the surface read the scene's corner
     // cache; kept lines would leave it unread, at 32 bytes a point.
-    const bool cornerCache = contours && !kept && !traceBeside;
+    const bool cornerCache = contours && !detailed && !kept && !traceBeside;
     const bool shadeBeside = shadingPreparedApart(mode);
     if (mode == SurfaceMode::CutFill) prepareCutFillShading(model);
     if (shadeBeside) sizeSurfaceShading(r, surface.triangleCount, mode);
@@ -240,7 +260,10 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit transformDone([&] { setAndWake(transformed); });
             SignalOnExit handingDone([&] { handed.publishAll(); });
             clearScenePixels(f);
-            transformPoints(r, validPoints(d), camera.view, cornerCache);
+            if (detailed)
+                transformListedPoints(r, validPoints(d), r.detailFrame.points, camera.view);
+            else
+                transformPoints(r, validPoints(d), camera.view, cornerCache);
             transformDone.now();
             waitFor(depthCleared);
             drawSurfaceLayer(r, surface, camera, mode, site, model.display.showGrid, shared, upperRows);
@@ -270,6 +293,10 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
 
     if (!contours) return;
     SceneContourSink sink(f, camera.view);
+    if (detailed) {
+        drawContoursOver(surface, d, sink);
+        return;
+    }
     if (kept) {
         // The list filled up: the rest go straight onto the finished surface, in order.
         for (std::size_t i = fragments.segmentsDone; i < kept->size(); ++i)

@@ -22,6 +22,7 @@ void cancelAllWorkers(SiteModel& model) {
     model.work.dwfDraping.cancel();
     model.work.volumes.job.cancel();
     model.work.cutFillDifference.cancel();
+    model.work.detailLevels.cancel();
     model.work.opening.cancel();
 }
 

@@ -98,6 +98,10 @@ struct BackgroundWork {
     VolumeJob volumes;                       // cut and fill against the comparison or a datum
     BackgroundJob<RendererState::CutFillDifference> cutFillDifference;  // for the cut/fill view
     std::atomic<double> cutFillProgress{0.0};
+    // The coarser versions of a large surface that moving frames draw; the
+    // worker reads the points and triangles in place.
+    BackgroundJob<DetailSurface> detailLevels;
+    std::atomic<double> detailProgress{0.0};
     // The window's read of a file on a worker (window_open.h), the path it
     // reads and how far it has got (before the job, which reports there).
     std::atomic<double> openingProgress{0.0};

@@ -1,5 +1,7 @@
 #include "app/site_picture.h"
 
+#include "app/detail_stage.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -92,7 +94,11 @@ void paintRequestedPicture(SiteModel& model, Ui& ui, const PictureRequest& r, Rg
         paintStill(model, ui, r, picture);
     // An orbit as a user drags it, a degree a frame, so that the frame rate
     // can be timed from outside; the picture is the one after the button is let go.
-    if (r.orbitFrames) paintOrbitDrag(model, ui, r.width, r.height, *r.orbitFrames, picture);
+    if (r.orbitFrames) {
+        // The window has a large surface's coarser versions a moment after showing it.
+        finishDetailLevels(model);
+        paintOrbitDrag(model, ui, r.width, r.height, *r.orbitFrames, picture);
+    }
 }
 
 std::optional<std::string> savePicture(const SiteModel& model, Ui& ui, const RgbImage& picture,

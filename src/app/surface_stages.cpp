@@ -83,7 +83,8 @@ void adoptTriangulation(SiteModel& model, Ui& ui) {
 // one, and what was worked out from the whole one is made again from it.
 void adoptTrimmedSurface(SiteModel& model, std::vector<TinTriangle>&& trimmed, std::uint64_t digest) {
     SiteDocument& d = model.document;
-    model.work.cutFillDifference.cancel();  // it reads the triangles in place
+    model.work.cutFillDifference.cancel();  // these two read the triangles in place
+    model.work.detailLevels.cancel();
     d.triangles = std::move(trimmed);
     d.triangleCount = static_cast<int>(d.triangles.size());
     model.work.surfaceWork.linksKnown = true;
@@ -233,8 +234,9 @@ void stopSurfaceWorkers(SiteModel& model) {
     // start again at once (an undo straight after a redo builds the surface).
     model.document.triangulateStage.enabled = true;
     model.document.contourStage.enabled = true;
-    model.work.volumes.job.cancel();  // these two read the points and triangles in place
+    model.work.volumes.job.cancel();  // these three read the points and triangles in place
     model.work.cutFillDifference.cancel();
+    model.work.detailLevels.cancel();
 }
 
 void cancelStage(SiteModel& model, StageId stage) {

@@ -12,6 +12,7 @@
 #include "render/palette.h"
 #include "render/frame_projection.h"
 #include "render/texture.h"
+#include "render/detail_frame.h"
 #include "render/triangle_facets.h"
 #include "surface/contour_draw.h"
 #include "surface/surface_work.h"
@@ -50,6 +51,7 @@ struct RendererState {
     ContourCornerCache sceneCorners;  // filled by the surface pass of a rebuild for the contour pass
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, placed by a rebuild through sceneView
+    bool scenePlacementsPartial = false;  // only the points of a moving frame's coarser surface were placed
     Matrix sceneView = Matrix::identity();         // the camera's view the last rebuild drew with
     ContourLineCache contourLines;  // the traced contours, drawn again from each new view
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild
@@ -66,6 +68,14 @@ struct RendererState {
     // The triangles the upper rows' pass hands to the lower rows' (see HandedTriangles).
     std::vector<std::int32_t> handedTriangles;
     double swirlPhase = 0.0;  // where the swirling texture has turned to, radians
+
+    // The coarser versions of a large surface, and what the last rebuild
+    // drew of them: a rebuild while the view moves draws those, not the
+    // whole surface (see chooseDetailFrame).
+    std::shared_ptr<const DetailSurface> detail;
+    bool detailMade = false;  // made for the surface shown (`detail` stays empty for one too small or flat)
+    DetailFrame detailFrame;
+    bool drawingDetail = false;  // the last rebuild drew detailFrame
 
     // The cut/fill view's difference (site minus comparison) at every point
     // of the site, NaN where the comparison does not reach; made when the
@@ -94,6 +104,9 @@ inline void forgetSurfaceCaches(RendererState& state) {
     state.cutFill = {};
     forgetContourLines(state.contourLines);
     forgetTriangleFacets(state.facets);
+    state.detail.reset();
+    state.detailMade = false;
+    state.drawingDetail = false;
 }
 
 }  // namespace vellacor

@@ -93,7 +93,8 @@ int backFaceColour(int colour) { return static_cast<int>(std::max(26.75, colour 
 // caller places each point itself, the same way.
 std::span<const ScreenPlacement> placementsThrough(const RendererState& state, const Matrix& view,
                                                    std::size_t count) {
-    const bool made = state.sceneView.m == view.m && state.scenePlacements.size() == count;
+    const bool made =
+        state.sceneView.m == view.m && state.scenePlacements.size() == count && !state.scenePlacementsPartial;
     return made ? std::span<const ScreenPlacement>(state.scenePlacements) : std::span<const ScreenPlacement>();
 }
 
@@ -135,6 +136,7 @@ void transformPoints(RendererState& state, std::span<const SurveyPoint> points, 
     if (state.scenePlacements.capacity() < count) state.scenePlacements.reserve(count);
     state.scenePlacements.resize(count);
     state.sceneView = view;
+    state.scenePlacementsPartial = false;
     for (std::size_t i = 0; i < count; ++i) {
         const SurveyPoint& p = points[i];
         const Vec3 at = cameraSpaceOf(p, view);
@@ -143,8 +145,21 @@ void transformPoints(RendererState& state, std::span<const SurveyPoint> points, 
     }
 }
 
+void transformListedPoints(RendererState& state, std::span<const SurveyPoint> points,
+                           std::span<const std::int32_t> listed, const Matrix& view) {
+    std::vector<double>().swap(state.sceneCorners.elevations);
+    if (state.scenePlacements.size() != points.size()) state.scenePlacements.resize(points.size());
+    state.sceneView = view;
+    state.scenePlacementsPartial = true;
+    for (const std::int32_t i : listed) {
+        const Vec3 at = cameraSpaceOf(points[static_cast<std::size_t>(i)], view);
+        state.scenePlacements[static_cast<std::size_t>(i)] = {project(state.frame, at), outcode(at)};
+    }
+}
+
 void placeAsDrawn(RendererState& state, const Matrix& view) {
     state.sceneView = view;
+    state.scenePlacementsPartial = false;
     std::vector<ScreenPlacement>().swap(state.scenePlacements);
     std::vector<double>().swap(state.sceneCorners.elevations);
 }
@@ -193,7 +208,8 @@ void prepareSurfaceShading(RendererState& state, const SurfaceView& surface, con
     switch (mode) {
         case SurfaceMode::Flat: {
             if (!state.light) break;
-            const FacetStore store = facetStoreFor(state.facets, surface);
+            // A moving frame's triangles change with the view: none are kept.
+            const FacetStore store = state.drawingDetail ? FacetStore{} : facetStoreFor(state.facets, surface);
             for (int first = 0; first < n; first += kPublishedRun) {
                 const int end = std::min(first + kPublishedRun, n);
                 flatShadeRange(*state.light, surface, state.flatColours, first, end, store);
@@ -389,8 +405,13 @@ void drawPointLayer(RendererState& state, std::span<const SurveyPoint> points, b
         }
         if (placed.outcode == 0) drawPointMark(f, target, placed.at, markColour(mark), count);
     };
-    if (showPoints)
+    if (showPoints && state.drawingDetail) {
+        // While the view moves, the points of the coarser surface drawn stand for the rest.
+        for (const std::int32_t i : state.detailFrame.points)
+            if (i < count) draw(points[static_cast<std::size_t>(i)], points[static_cast<std::size_t>(i)].displayMark);
+    } else if (showPoints) {
         for (const SurveyPoint& p : points) draw(p, p.displayMark);
+    }
 
     if (selectedPoint >= 0 && selectedPoint < count) {
         // Points sharing the selected point's description stand out, unless

@@ -33,6 +33,12 @@ struct SiteExtents {
 void transformPoints(RendererState& state, std::span<const SurveyPoint> points, const Matrix& view,
                      bool cornerCache = true);
 
+// Only the listed points onto the screen, for a moving frame that draws a
+// coarser version of the surface (see DetailFrame): the placements of the
+// others are left as they were and are not read as this view's.
+void transformListedPoints(RendererState& state, std::span<const SurveyPoint> points,
+                           std::span<const std::int32_t> listed, const Matrix& view);
+
 // A rebuild with no surface to fill (the surface is still being built) keeps
 // only the view: its points and outlines are placed as they are drawn, and
 // the placements' memory (32 bytes a point) is given back until a surface

@@ -128,6 +128,13 @@ void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& 
                  linksKnown(document), scratch);
 }
 
+void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document, ContourLineSink& sink) {
+    if (!contoursShown(document)) return;
+    DrawScratch scratch;
+    for (int t = 0; t < triangles.triangleCount; ++t)
+        drawTriangle(triangles, document.contours, t, sink, 0.0, false, scratch);
+}
+
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight) {
     if (!contoursShown(document)) return;
     const SurfaceView surface = surfaceOf(document);

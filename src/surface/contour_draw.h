@@ -26,6 +26,11 @@ void drawTriangleContours(const SiteDocument& document, int t, ContourLineSink& 
 // drawTriangleContours for every triangle, once the triangulation is done.
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight = false);
 
+// The contours, straight, through other triangles over the document's points
+// (a coarser version of its surface drawn while the view moves), with the
+// document's interval and limits.
+void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document, ContourLineSink& sink);
+
 // The corners of every triangle and the elevation of every point, packed
 // tight. A frame that has just read the large triangle records keeps them
 // here, so the contour pass need not read those records again except for the
