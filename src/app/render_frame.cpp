@@ -142,11 +142,19 @@ void renderFrame(SiteModel& model, bool viewMoving, OverlayTextList& text) {
         drawCutFillZeroLine(model);
         if (d.triangulateStage.done) {
             // A moving frame of a coarser surface outlines its own triangles,
-            // and shows the normals again once the view rests.
-            DisplaySwitches shown = model.display;
-            if (r.drawingDetail) shown.showNormals = false;
-            drawOverlayLayer(r, r.drawingDetail ? r.detailFrame.surfaceOver(surfaceOf(d)) : surfaceOf(d),
-                             model.camera.view, shown, d.shadingStage.done, d.siteSize, d.breaklines.pairs);
+            // draws the breaklines between the document's points, and shows
+            // the normals again once the view rests.
+            if (r.drawingDetail) {
+                DisplaySwitches outlines{}, breaklines{};
+                outlines.showTriangles = model.display.showTriangles;
+                breaklines.showBreaklines = model.display.showBreaklines;
+                drawOverlayLayer(r, r.detailFrame.surface(), model.camera.view, outlines, false, d.siteSize, {});
+                drawOverlayLayer(r, surfaceOf(d), model.camera.view, breaklines, false, d.siteSize,
+                                 d.breaklines.pairs);
+            } else {
+                drawOverlayLayer(r, surfaceOf(d), model.camera.view, model.display, d.shadingStage.done, d.siteSize,
+                                 d.breaklines.pairs);
+            }
             drawCadOverlays(model);
         }
         drawPointLayer(r, validPoints(d), model.display.showPoints && d.documentLoaded, model.input.selectedPoint,

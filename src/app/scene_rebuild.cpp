@@ -107,6 +107,7 @@ bool drawsDetail(SiteModel& model, bool viewMoving, SurfaceMode mode) {
     if (!drawn) {
         r.detailFrame.triangles.clear();
         r.detailFrame.points.clear();
+        r.detailFrame.copies.clear();
     }
     return drawn;
 }
@@ -136,7 +137,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     const bool detailed = drawsDetail(model, viewMoving, mode);
     r.drawingDetail = detailed;
     if (detailed && needsVertexNormals(mode)) mode = SurfaceMode::Flat;
-    const SurfaceView surface = detailed ? r.detailFrame.surfaceOver(surfaceOf(d)) : surfaceOf(d);
+    const SurfaceView surface = detailed ? r.detailFrame.surface() : surfaceOf(d);
     const SiteExtents site = extentsOf(d);
     const bool contours = model.display.showContours;
     ContourTraceKey key;
@@ -261,7 +262,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
             SignalOnExit handingDone([&] { handed.publishAll(); });
             clearScenePixels(f);
             if (detailed)
-                transformListedPoints(r, validPoints(d), r.detailFrame.points, camera.view);
+                transformCopiedPoints(r, r.detailFrame.copies, camera.view);
             else
                 transformPoints(r, validPoints(d), camera.view, cornerCache);
             transformDone.now();

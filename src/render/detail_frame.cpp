@@ -29,6 +29,7 @@ bool chooseDetailFrame(const DetailSurface& detail, const SurfaceView& whole, co
                        const Viewport& viewport, double verticalScale, DetailFrame& frame) {
     frame.triangles.clear();
     frame.points.clear();
+    frame.copies.clear();
     if (!detail.madeFrom(whole)) return false;
     const DetailTiling& tiling = detail.tiling;
     const auto tiles = static_cast<std::size_t>(tiling.count());

@@ -145,16 +145,9 @@ void transformPoints(RendererState& state, std::span<const SurveyPoint> points, 
     }
 }
 
-void transformListedPoints(RendererState& state, std::span<const SurveyPoint> points,
-                           std::span<const std::int32_t> listed, const Matrix& view) {
-    std::vector<double>().swap(state.sceneCorners.elevations);
-    if (state.scenePlacements.size() != points.size()) state.scenePlacements.resize(points.size());
-    state.sceneView = view;
+void transformCopiedPoints(RendererState& state, std::span<const SurveyPoint> copies, const Matrix& view) {
+    transformPoints(state, copies, view, false);
     state.scenePlacementsPartial = true;
-    for (const std::int32_t i : listed) {
-        const Vec3 at = cameraSpaceOf(points[static_cast<std::size_t>(i)], view);
-        state.scenePlacements[static_cast<std::size_t>(i)] = {project(state.frame, at), outcode(at)};
-    }
 }
 
 void placeAsDrawn(RendererState& state, const Matrix& view) {

@@ -33,11 +33,10 @@ struct SiteExtents {
 void transformPoints(RendererState& state, std::span<const SurveyPoint> points, const Matrix& view,
                      bool cornerCache = true);
 
-// Only the listed points onto the screen, for a moving frame that draws a
-// coarser version of the surface (see DetailFrame): the placements of the
-// others are left as they were and are not read as this view's.
-void transformListedPoints(RendererState& state, std::span<const SurveyPoint> points,
-                           std::span<const std::int32_t> listed, const Matrix& view);
+// The copied points of a moving frame that draws a coarser version of the
+// surface (see DetailFrame) onto the screen: the placements are then those
+// of the copies, and are not read as the document's points'.
+void transformCopiedPoints(RendererState& state, std::span<const SurveyPoint> copies, const Matrix& view);
 
 // A rebuild with no surface to fill (the surface is still being built) keeps
 // only the view: its points and outlines are placed as they are drawn, and

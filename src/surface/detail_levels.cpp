@@ -223,7 +223,8 @@ Picked pickPerCell(const SurfaceView& surface, const std::vector<std::int32_t>& 
 // The Delaunay triangles of `points` (indices of the surface's points) whose
 // centroids the surface covers; false when cancelled.
 bool triangulateVersion(const SurfaceView& surface, const std::vector<std::int32_t>& points, const Coverage& coverage,
-                        std::vector<std::array<std::int32_t, 3>>& corners, const JobControl& control) {
+                        DetailLevel& level, const JobControl& control) {
+    std::vector<std::array<std::int32_t, 3>>& corners = level.corners;
     const int count = static_cast<int>(points.size());
     const std::vector<std::int32_t> order = hilbertOrder(count, [&](int i) {
         const SurveyPoint& p = surface.point(points[static_cast<std::size_t>(i)]);
@@ -241,12 +242,15 @@ bool triangulateVersion(const SurfaceView& surface, const std::vector<std::int32
     corners.clear();
     corners.reserve(static_cast<std::size_t>(mesh.triangleCount()));
     mesh.forEachTriangle([&](int a, int b, int c) {
-        const std::array<std::int32_t, 3> t{original[static_cast<std::size_t>(a)], original[static_cast<std::size_t>(b)],
-                                            original[static_cast<std::size_t>(c)]};
-        const SurveyPoint &p = surface.point(t[0]), &q = surface.point(t[1]), &r = surface.point(t[2]);
+        const SurveyPoint &p = surface.point(original[static_cast<std::size_t>(a)]),
+                          &q = surface.point(original[static_cast<std::size_t>(b)]),
+                          &r = surface.point(original[static_cast<std::size_t>(c)]);
         if (coverage.at((p.easting + q.easting + r.easting) / 3.0, (p.northing + q.northing + r.northing) / 3.0))
-            corners.push_back(t);
+            corners.push_back({a, b, c});
     });
+    level.points.resize(original.size());
+    for (std::size_t i = 0; i < original.size(); ++i) level.points[i] = surface.point(original[i]);
+    level.pointOf = std::move(original);
     return !control.cancelled();
 }
 
@@ -373,7 +377,8 @@ int DetailTiling::tileAt(double x, double y) const {
 std::size_t DetailSurface::bytes() const {
     std::size_t total = (tileLow.size() + tileHigh.size()) * sizeof(float);
     for (const DetailLevel& level : levels)
-        total += level.corners.size() * sizeof(level.corners[0]) +
+        total += level.corners.size() * sizeof(level.corners[0]) + level.points.size() * sizeof(SurveyPoint) +
+                 level.pointOf.size() * sizeof(std::int32_t) +
                  (level.homeStart.size() + level.homeTriangles.size() + level.visitStart.size() +
                   level.visitTriangles.size() + level.visitHome.size()) * sizeof(std::int32_t) +
                  level.error.size() * sizeof(float);
@@ -521,14 +526,15 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         if (static_cast<int>(points.size()) < kFewestPoints) break;
         DetailLevel level;
         level.spacing = side;
-        if (!triangulateVersion(surface, points, coverage, level.corners, control)) return false;
+        if (!triangulateVersion(surface, points, coverage, level, control)) return false;
+        const SurfaceView own{level.points, static_cast<int>(level.points.size()), {}, 0, {}};
         if (level.corners.empty()) break;
         const CellGrid tileGrid{tiling.originX, tiling.originY, tiling.side, tiling.columns, tiling.rows};
         groupByTile(
             static_cast<int>(level.corners.size()),
             [&](int t) {
                 const auto& c = level.corners[static_cast<std::size_t>(t)];
-                const SurveyPoint &a = surface.point(c[0]), &b = surface.point(c[1]), &d = surface.point(c[2]);
+                const SurveyPoint &a = own.point(c[0]), &b = own.point(c[1]), &d = own.point(c[2]);
                 return Reach{tileGrid.cellOf((a.easting + b.easting + d.easting) / 3.0,
                                              (a.northing + b.northing + d.northing) / 3.0),
                              tileGrid.column(std::min({a.easting, b.easting, d.easting})),
@@ -542,7 +548,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
             for (const std::int32_t p : hull) hullCorners.push_back({surface.point(p).easting, surface.point(p).northing});
         const HullBand band(hullCorners, side, tiling);
         level.error = tileErrors(level, out.levels.back().error,
-                                 deviations(surface, level.corners, picked, filing, band, tiling));
+                                 deviations(own, level.corners, picked, filing, band, tiling));
         out.levels.push_back(std::move(level));
         candidates = std::move(points);
         if (!control.carryOn(std::min(0.95, 0.25 + 0.7 * (1.0 - 1.0 / static_cast<double>(out.levels.size())))))
@@ -561,26 +567,45 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
 void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, DetailFrame& frame) {
     frame.triangles.clear();
     frame.points.clear();
+    frame.copies.clear();
     const auto tiles = static_cast<std::size_t>(detail.tiling.count());
-    if (frame.pointStamp.size() != static_cast<std::size_t>(whole.pointCount) || ++frame.stamp == 0) {
-        frame.pointStamp.assign(static_cast<std::size_t>(whole.pointCount), 0);
+    frame.listedAs.resize(detail.levels.size());
+    bool fresh = ++frame.stamp == 0;
+    for (std::size_t k = 0; k < detail.levels.size(); ++k) {
+        const std::size_t count = k == 0 ? static_cast<std::size_t>(whole.pointCount) : detail.levels[k].points.size();
+        fresh = fresh || frame.listedAs[k].size() != count;
+    }
+    if (fresh) {
+        for (std::size_t k = 0; k < detail.levels.size(); ++k)
+            frame.listedAs[k].assign(
+                k == 0 ? static_cast<std::size_t>(whole.pointCount) : detail.levels[k].points.size(), 0);
         frame.stamp = 1;
     }
-    auto add = [&](const DetailLevel& level, std::int32_t t) {
+    const std::uint64_t stamp = std::uint64_t{frame.stamp} << 32;
+    auto add = [&](std::size_t k, std::int32_t t) {
+        const DetailLevel& level = detail.levels[k];
         TinTriangle record;
-        if (level.corners.empty()) {
+        if (k == 0) {
             const TinTriangle& own = whole.triangle(t);
             std::copy(own.vertex, own.vertex + 3, record.vertex);
         } else {
             const auto& c = level.corners[static_cast<std::size_t>(t)];
             std::copy(c.begin(), c.end(), record.vertex);
         }
-        for (const std::int32_t v : record.vertex) {
-            std::uint32_t& stamp = frame.pointStamp[static_cast<std::size_t>(v)];
-            if (stamp != frame.stamp) {
-                stamp = frame.stamp;
-                frame.points.push_back(v);
+        std::vector<std::uint64_t>& listedAs = frame.listedAs[k];
+        for (std::int32_t& v : record.vertex) {
+            std::uint64_t& listed = listedAs[static_cast<std::size_t>(v)];
+            if ((listed & ~std::uint64_t{0xffffffff}) != stamp) {
+                listed = stamp | static_cast<std::uint32_t>(frame.copies.size());
+                if (k == 0) {
+                    frame.points.push_back(v);
+                    frame.copies.push_back(whole.point(v));
+                } else {
+                    frame.points.push_back(level.pointOf[static_cast<std::size_t>(v)]);
+                    frame.copies.push_back(level.points[static_cast<std::size_t>(v)]);
+                }
             }
+            v = static_cast<std::int32_t>(listed & 0xffffffff);
         }
         frame.triangles.push_back(record);
     };
@@ -589,12 +614,12 @@ void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, 
         if (k < 0) continue;
         const DetailLevel& level = detail.levels[static_cast<std::size_t>(k)];
         for (std::int32_t i = level.homeStart[tile]; i < level.homeStart[tile + 1]; ++i)
-            add(level, level.homeTriangles[static_cast<std::size_t>(i)]);
+            add(static_cast<std::size_t>(k), level.homeTriangles[static_cast<std::size_t>(i)]);
         // A neighbour's triangle reaching in is drawn here when its own tile
         // draws another version (or none): the tile is then covered to its edge.
         for (std::int32_t i = level.visitStart[tile]; i < level.visitStart[tile + 1]; ++i)
             if (frame.tileLevel[static_cast<std::size_t>(level.visitHome[static_cast<std::size_t>(i)])] != k)
-                add(level, level.visitTriangles[static_cast<std::size_t>(i)]);
+                add(static_cast<std::size_t>(k), level.visitTriangles[static_cast<std::size_t>(i)]);
     }
 }
 

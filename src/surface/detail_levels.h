@@ -37,9 +37,12 @@ struct DetailLevel {
     // The side of the plan squares its points were picked from, one each; 0
     // for the whole surface.
     double spacing = 0.0;
-    // Its own triangles, corners naming the surface's points; empty for the
-    // whole surface, whose records are read instead.
+    // Its own triangles, corners naming its points: copies of the surface's
+    // (pointOf names them), in an order that keeps neighbours close in memory.
+    // All empty for the whole surface, whose records are read instead.
     std::vector<std::array<std::int32_t, 3>> corners;
+    std::vector<SurveyPoint> points;
+    std::vector<std::int32_t> pointOf;
     std::vector<std::int32_t> homeStart, homeTriangles;  // tile t: [homeStart[t], homeStart[t + 1])
     std::vector<std::int32_t> visitStart, visitTriangles, visitHome;
     // Per tile: no point of the surface in it lies further above or below
@@ -76,16 +79,20 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
 // What a moving frame draws of a large surface (see chooseDetailFrame): per tile of the plan, the
 // coarsest version whose point spacing and height error project to at most
 // a pixel or two, the tiles outside the view left out.
+// The frame's triangles name copies of their points, kept together in the
+// order first met: the passes that read a triangle's corners then find them
+// close by, where the surface's own records lie all over memory.
 struct DetailFrame {
-    std::vector<TinTriangle> triangles;  // corners name the surface's points; no links
+    std::vector<TinTriangle> triangles;  // corners name `copies`; no links
     std::vector<std::int8_t> tileLevel;  // per tile: the version drawn, -1 when the tile is out of view
-    // The points the triangles use, each once (in the order first met).
-    std::vector<std::int32_t> points;
-    std::vector<std::uint32_t> pointStamp;  // per point of the surface: the frame that listed it
+    std::vector<std::int32_t> points;    // the surface's points the copies are of
+    std::vector<SurveyPoint> copies;
+    // Per version, per point of it: the frame that listed it (high half) and its copy (low half).
+    std::vector<std::vector<std::uint64_t>> listedAs;
     std::uint32_t stamp = 0;
 
-    SurfaceView surfaceOver(const SurfaceView& whole) const {
-        return {whole.points, whole.pointCount, triangles, static_cast<int>(triangles.size()), {}};
+    SurfaceView surface() const {
+        return {copies, static_cast<int>(copies.size()), triangles, static_cast<int>(triangles.size()), {}};
     }
 };
 
