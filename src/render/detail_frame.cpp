@@ -64,7 +64,7 @@ bool chooseDetailFrame(const DetailSurface& detail, const SurfaceView& whole, co
         }
     // Near enough to the ground for most of it to be drawn whole, the whole
     // surface costs no more.
-    if (total > static_cast<std::size_t>(whole.triangleCount) / 2) return false;
+    if (total > static_cast<std::size_t>(whole.triangleCount) / 4 * 3) return false;
 
     frame.triangles.reserve(total);
     listDetailTriangles(detail, whole, frame);

@@ -507,9 +507,11 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     out.levels.push_back(std::move(whole));
 
     // Each version from the points of the one before: one per square of twice the side.
-    // The first has a sixteenth of the points: finer ones would cost more to
-    // make than they save in the few tiles close enough to want them.
-    for (double side = 4.0 * spacing; side <= tiling.side; side *= 2.0) {
+    // The first has a quarter of the points, or on a surface of millions a
+    // sixteenth: there a quarter would cost more to make than it saves in
+    // the few tiles close enough to want it.
+    const double first = n > 4 * kDetailLevelsFrom ? 4.0 : 2.0;
+    for (double side = first * spacing; side <= tiling.side; side *= 2.0) {
         CellGrid grid;
         if (!gridOver(box, side, 2 * candidates.size() + 16, grid)) break;
         // The candidates are filed for measuring in cells of about their own

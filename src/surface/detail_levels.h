@@ -70,7 +70,7 @@ struct DetailSurface {
 
 // Makes the versions of a surface of at least kDetailLevelsFrom triangles
 // (nothing for a smaller one). Linear in the number of triangles but for the
-// triangulation of the first version's points (a sixteenth of them). Reads the
+// triangulation of the first version's points (a quarter or a sixteenth of them). Reads the
 // surface in place, so nothing may change it meanwhile. False when cancelled.
 // `fromTriangles` lowers the threshold for small test surfaces.
 bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const JobControl& control,
