@@ -73,7 +73,7 @@ TEST_F(DetailFixture, EveryVersionHoldsTheSurfacesPointsWithinItsErrorAndLeavesN
     ASSERT_GE(detail.levels.size(), 2u);
     EXPECT_TRUE(detail.madeFrom(whole()));
     const DetailLevel& coarse = detail.levels[1];
-    EXPECT_LT(coarse.corners.size(), static_cast<std::size_t>(site.document.triangleCount) / 8);
+    EXPECT_LT(coarse.corners.size(), static_cast<std::size_t>(site.document.triangleCount) / 3);
 
     // Each point of the whole surface away from the site's edge lies within
     // its tile's error of the coarser version.
