@@ -198,6 +198,15 @@ void updateHoverLabel(SiteModel& model, OverlayTextList& text) {
     if (model.display.showRain || model.display.showDwfOverlay) return;
     if (length(model.camera.velocity) >= 0.01) return;
     InteractionState& in = model.input;
+    // A drag turns the camera, so no label is due; and finding the point under
+    // the cursor reads every point, which on a LiDAR site takes longer than
+    // drawing the frame. The wait starts again when the button is let go.
+    if (in.leftButtonDown || in.rightButtonDown) {
+        in.hoverTime = 0.0;
+        in.hoverPoint = kNoPoint;
+        in.lastHoverTick = Clock::now();
+        return;
+    }
     const int point = in.cursorInView ? pointUnderCursor(model, Pixel{in.cursorX, in.cursorY}) : kNoPoint;
     const auto now = Clock::now();
     in.hoverTime += std::chrono::duration<double>(now - in.lastHoverTick).count();
