@@ -14,6 +14,7 @@
 #include "render/palette.h"
 #include "support/fake_ui.h"
 #include "support/las_bytes.h"
+#include "support/same_points.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -78,11 +79,7 @@ TEST_F(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     EXPECT_EQ(m.document.pointCount, 4);
     EXPECT_EQ(m.document.nextPointNumber, next);
     ASSERT_EQ(m.document.points.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(m.document.points[i].number, before[i].number);
-        EXPECT_EQ(m.document.points[i].easting, before[i].easting);
-        EXPECT_EQ(m.document.points[i].northing, before[i].northing);
-    }
+    testing::expectSamePoints(m.document.points, before, before.size());
 }
 
 TEST_F(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
@@ -316,13 +313,7 @@ TEST(PointWriter, RoundTripReadsBackTheSamePoints) {
     const std::string text = testing::written([&](std::FILE* f) { return writePointFile(f, first); });
     ASSERT_TRUE(readPointFile(again, dir.write("b.txt", text), PointLayout::PNEZD).pointsRead);
     ASSERT_EQ(again.pointCount, 2);
-    for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(again.points[i].number, first.points[i].number);
-        EXPECT_EQ(again.points[i].northing, first.points[i].northing);
-        EXPECT_EQ(again.points[i].easting, first.points[i].easting);
-        EXPECT_EQ(again.points[i].elevation, first.points[i].elevation);
-        EXPECT_EQ(descriptionOf(again.points[i]), descriptionOf(first.points[i]));
-    }
+    testing::expectSamePoints(again.points, first.points, 2);
 }
 
 }  // namespace
