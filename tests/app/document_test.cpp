@@ -34,12 +34,10 @@ using SavePoints = OpenDocument;
 using SaveAsDialog = OpenDocument;
 
 TEST_F(OpenDocument, ExtensionTableIgnoresCase) {
-    EXPECT_EQ(formatForPath("/a/SITE.DXF"), PointFileFormat::Dxf);
-    EXPECT_EQ(formatForPath("b.Dca"), PointFileFormat::PENZD);
-    EXPECT_EQ(formatForPath("c.usgs_xyz"), PointFileFormat::UsgsDem);
-    EXPECT_EQ(formatForPath("e.dwg"), PointFileFormat::Dwg);
-    EXPECT_EQ(formatForPath("d.txt"), std::nullopt);
-    EXPECT_EQ(formatForPath("noext"), std::nullopt);
+    const std::pair<const char*, std::optional<PointFileFormat>> cases[] = {
+        {"/a/SITE.DXF", PointFileFormat::Dxf}, {"b.Dca", PointFileFormat::PENZD}, {"c.usgs_xyz", PointFileFormat::UsgsDem},
+        {"e.dwg", PointFileFormat::Dwg},       {"d.txt", std::nullopt},          {"noext", std::nullopt}};
+    for (const auto& [path, format] : cases) EXPECT_EQ(formatForPath(path), format) << path;
 }
 
 TEST_F(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {

@@ -28,12 +28,7 @@ namespace {
 using testing::readFile;
 using testing::TempDir;
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::namesIn;
 
 // The parts of a shapefile save, each holding `text` and its own name.
 struct Parts {
