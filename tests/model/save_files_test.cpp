@@ -28,6 +28,7 @@ namespace {
 using testing::readFile;
 using testing::TempDir;
 
+using testing::endedProcess;
 using testing::namesIn;
 
 // The parts of a shapefile save, each holding `text` and its own name.
@@ -98,15 +99,6 @@ std::string leftBy(const TempDir& dir, pid_t pid, int serial, std::chrono::secon
     const std::string path = dir.write(".vellacor-save-" + std::to_string(pid) + "-" + std::to_string(serial), "part");
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age);
     return path;
-}
-
-// The number of a process that has ended.
-pid_t endedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
 }
 
 TEST(SaveTemporaries, TheNextSaveInTheFolderRemovesWhatAKilledSaveLeft) {

@@ -49,11 +49,16 @@ std::string sharedData(const std::string& relative) {
     return std::filesystem::exists(p) ? p.string() : std::string();
 }
 
-std::string killedSaveIn(const TempDir& dir) {
+int endedProcess() {
     const pid_t child = ::fork();
     if (child == 0) ::_exit(0);
     int status = 0;
     ::waitpid(child, &status, 0);
+    return child;
+}
+
+std::string killedSaveIn(const TempDir& dir) {
+    const int child = endedProcess();
     const std::string path = dir.write(".vellacor-save-" + std::to_string(child) + "-0", "half a file");
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     return path;
