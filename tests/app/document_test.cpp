@@ -157,13 +157,21 @@ TEST_F(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
 using testing::lasBytes;
 using testing::LasTestFile;
 
-TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
+// A point cloud of the given points opened into a site.
+struct LasOpen : ::testing::Test {
     TempDir dir;
-    LasTestFile f;
-    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 6}, {0, 100, 1000, 9}, {100, 100, 1000, 2}, {50, 50, 900, 6}};
-    const std::string path = dir.write("site.las", lasBytes(f));
     SiteModel model;
     FakeUi ui;
+    std::string path;
+    void write(const std::vector<testing::LasTestPoint>& points) {
+        LasTestFile f;
+        f.points = points;
+        path = dir.write("site.las", lasBytes(f));
+    }
+};
+
+TEST_F(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
+    write({{0, 0, 1000, 2}, {100, 0, 1000, 6}, {0, 100, 1000, 9}, {100, 100, 1000, 2}, {50, 50, 900, 6}});
     ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 0);
     ASSERT_EQ(ui.classDialogsShown.size(), 1u);
@@ -195,13 +203,8 @@ TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
     EXPECT_EQ(model.document.maxElevation, model.document.points[0].elevation);
 }
 
-TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
-    TempDir dir;
-    LasTestFile f;
-    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2 | 0x80}, {0, 100, 1000, 6 | 0x80}, {100, 100, 1000, 9}};
-    const std::string path = dir.write("site.las", lasBytes(f));
-    SiteModel model;
-    FakeUi ui;
+TEST_F(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
+    write({{0, 0, 1000, 2}, {100, 0, 1000, 2 | 0x80}, {0, 100, 1000, 6 | 0x80}, {100, 100, 1000, 9}});
     ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
     ASSERT_EQ(ui.classDialogsShown.size(), 1u);
     const PointClassesDialog& asked = ui.classDialogsShown[0];
@@ -233,7 +236,7 @@ TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
     EXPECT_EQ(defaultClassesOf(onlyWithheldGround), std::vector<int>{2});
 }
 
-TEST(LasOpen, TakesTheSystemTheFileNamesOrThePrjBesideIt) {
+TEST(LasSystem, TakesTheSystemTheFileNamesOrThePrjBesideIt) {
     TempDir dir;
     LasTestFile f;
     f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2}, {0, 100, 1000, 2}};
