@@ -59,21 +59,13 @@ void loadPlaces(SiteModel& m, const std::vector<Place>& places) {
 
 const SurveyPoint& pt(const SiteModel& m, int i) { return m.document.points[static_cast<std::size_t>(i)]; }
 
-// Neighbour links symmetric: the triangle across each edge holds it reversed.
-void expectSymmetricLinks(const SiteDocument& d) {
-    for (int t = 0; t < d.triangleCount; ++t) {
-        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-        for (int k = 0; k < 3; ++k) {
-            const int n = tri.neighbour[k];
-            if (n == kNoTriangle) continue;
-            const TinTriangle& other = d.triangles[static_cast<std::size_t>(n)];
-            bool back = false;
-            for (int j = 0; j < 3; ++j)
-                back = back || (other.neighbour[j] == t && other.vertex[j] == tri.vertex[(k + 1) % 3] &&
-                                other.vertex[(j + 1) % 3] == tri.vertex[k]);
-            EXPECT_TRUE(back) << "triangle " << t << " edge " << k;
-        }
+// Frames until the surface is triangulated, before the breaklines go in.
+void triangulateFirst(SiteModel& m, FakeUi& ui) {
+    for (int i = 0; i < 200 && !m.document.triangulateStage.done; ++i) {
+        runPipeline(m, ui);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    ASSERT_TRUE(m.document.triangulateStage.done);
 }
 
 // Short breaklines that cross no other one: from each of the first points to
@@ -170,11 +162,7 @@ TEST(BreaklineInsertion, StagedAfterANewSurfaceThenLinked) {
     loadRandomPoints(m, 400, 3);
     ASSERT_EQ(addShortBreaklines(m, 12), 12);
     SiteDocument& d = m.document;
-    for (int i = 0; i < 200 && !d.triangulateStage.done; ++i) {
-        runPipeline(m, ui);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(d.triangulateStage.done);
+    triangulateFirst(m, ui);
     EXPECT_FALSE(d.breaklines.ready());
     m.display.surfaceMode = SurfaceMode::Elevation;
     m.display.showTriangles = false;
@@ -211,11 +199,7 @@ TEST(BreaklineInsertion, AFrameTakesWhatFitsInItsTimeAndAtLeastFive) {
     for (int row = 0; row < kSide; ++row)
         for (int col = 0; col + 1 < kSide; ++col) ASSERT_TRUE(addBreakline(m, row * kSide + col, row * kSide + col + 1));
     SiteDocument& d = m.document;
-    for (int i = 0; i < 200 && !d.triangulateStage.done; ++i) {
-        runPipeline(m, ui);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(d.triangulateStage.done);
+    triangulateFirst(m, ui);
     ASSERT_EQ(d.breaklinesInserted, 0);
 
     // Cheap ones (0.1 ms each): about a hundred, stopping at the budget.

@@ -15,6 +15,7 @@
 #include "import/dxf_reader.h"
 #include "render/cad_overlay_draw.h"
 #include "support/fake_ui.h"
+#include "support/same_points.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -36,11 +37,19 @@ std::string planeSite() {
 
 std::string entities(const std::string& body) { return "0\nSECTION\n2\nENTITIES\n" + body + "0\nENDSEC\n0\nEOF\n"; }
 
-void openPlane(SiteModel& m, FakeUi& ui, const TempDir& dir) {
-    ASSERT_EQ(openDocument(m, ui, dir.write("plane.txt", planeSite()), std::string("PNEZD")), OpenResult::Loaded);
-    runPipelineToCompletion(m, ui);
-    ASSERT_TRUE(m.document.contourStage.done);
-}
+struct CadSite : ::testing::Test {
+    TempDir dir;
+    SiteModel m;
+    FakeUi ui;
+
+    void openPlane() {
+        ASSERT_EQ(openDocument(m, ui, dir.write("plane.txt", planeSite()), std::string("PNEZD")), OpenResult::Loaded);
+        runPipelineToCompletion(m, ui);
+        ASSERT_TRUE(m.document.contourStage.done);
+    }
+};
+using DxfDocumentSite = CadSite;
+using CadOverlaySite = CadSite;
 
 TEST(DxfDocument, PointsAndTheBreaklineQuestion) {
     const std::string leica = testing::sharedData("dxf/Leica_Disto_S910.dxf");
@@ -82,10 +91,7 @@ TEST(DxfDocument, RealLineWorkBecomesBreaklines) {
     }
 }
 
-TEST(DxfDocument, ContoursBecomePointsAndEmptyDrawingsFail) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(DxfDocumentSite, ContoursBecomePointsAndEmptyDrawingsFail) {
     const std::string contours = entities(
         "0\nPOLYLINE\n70\n8\n0\nVERTEX\n10\n0\n20\n0\n30\n5\n0\nVERTEX\n10\n10\n20\n0\n30\n5\n0\nSEQEND\n"
         "0\nPOLYLINE\n70\n8\n0\nVERTEX\n10\n0\n20\n10\n30\n6\n0\nVERTEX\n10\n10\n20\n12\n30\n6\n0\nSEQEND\n"
@@ -105,11 +111,8 @@ TEST(DxfDocument, ContoursBecomePointsAndEmptyDrawingsFail) {
     EXPECT_EQ(ui.messages[1], "Unable to find any points in:\n\nt.dxf");
 }
 
-TEST(DxfDocument, OurOwnDrawingReadsBackToTheSamePointsAndBreaklines) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
-    openPlane(m, ui, dir);
+TEST_F(DxfDocumentSite, OurOwnDrawingReadsBackToTheSamePointsAndBreaklines) {
+    openPlane();
     setDescription(m.document.points[6], "TOP CURB");
     for (const auto& [a, b] : {std::pair{0, 6}, std::pair{6, 12}, std::pair{12, 18}, std::pair{3, 9}})
         ASSERT_TRUE(addBreakline(m, a, b));
@@ -121,15 +124,7 @@ TEST(DxfDocument, OurOwnDrawingReadsBackToTheSamePointsAndBreaklines) {
     backUi.questionAnswers.push_back(Answer::Yes);
     ASSERT_EQ(openDocument(back, backUi, path), OpenResult::Loaded);
     ASSERT_EQ(back.document.pointCount, m.document.pointCount);
-    for (int i = 0; i < m.document.pointCount; ++i) {
-        const SurveyPoint& p = m.document.points[static_cast<std::size_t>(i)];
-        const SurveyPoint& q = back.document.points[static_cast<std::size_t>(i)];
-        EXPECT_EQ(q.number, p.number);
-        EXPECT_NEAR(q.easting, p.easting, 1e-6);
-        EXPECT_NEAR(q.northing, p.northing, 1e-6);
-        EXPECT_NEAR(q.elevation, p.elevation, 1e-6);
-        EXPECT_EQ(descriptionOf(q), descriptionOf(p));
-    }
+    testing::expectSamePoints(back.document.points, m.document.points, static_cast<std::size_t>(m.document.pointCount), 1e-6);
     ASSERT_EQ(back.document.breaklines.count(), 4);
     for (int i = 0; i < 4; ++i) {
         const Breakline& k = back.document.breaklines.pairs[static_cast<std::size_t>(i)];
@@ -138,11 +133,8 @@ TEST(DxfDocument, OurOwnDrawingReadsBackToTheSamePointsAndBreaklines) {
     }
 }
 
-TEST(CadOverlay, DxfOverlayIsDrapedOnTheSurface) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
-    openPlane(m, ui, dir);
+TEST_F(CadOverlaySite, DxfOverlayIsDrapedOnTheSurface) {
+    openPlane();
     const std::string drawing = entities("0\nLINE\n10\n-10\n20\n5\n11\n35\n21\n17\n0\nPOINT\n10\n80\n20\n80\n30\n0\n");
     ASSERT_EQ(importCadOverlay(m, ui, dir.write("o.dxf", drawing)), 2u);
     EXPECT_EQ(m.document.pointCount, 25);  // an overlay leaves the points alone
@@ -163,11 +155,8 @@ TEST(CadOverlay, DxfOverlayIsDrapedOnTheSurface) {
     EXPECT_TRUE(m.document.dxfOverlayStage.done);
 }
 
-TEST(CadOverlay, ADxfOverlayReplacedWhileItIsDrapedIsDrapedAnew) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
-    openPlane(m, ui, dir);
+TEST_F(CadOverlaySite, ADxfOverlayReplacedWhileItIsDrapedIsDrapedAnew) {
+    openPlane();
     ASSERT_EQ(importCadOverlay(m, ui, dir.write("old.dxf", entities("0\nLINE\n10\n1\n20\n5\n11\n39\n21\n5\n"))), 1u);
     for (int frame = 0; frame < 50 && !m.work.dxfDraping.active(); ++frame) runPipeline(m, ui);
     ASSERT_TRUE(m.work.dxfDraping.active());
@@ -181,11 +170,8 @@ TEST(CadOverlay, ADxfOverlayReplacedWhileItIsDrapedIsDrapedAnew) {
     for (const Vec3& v : line) EXPECT_EQ(v.y, 25.0);
 }
 
-TEST(CadOverlay, DwfDrawingIsAlignedByTwoSurveyPoints) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
-    openPlane(m, ui, dir);
+TEST_F(CadOverlaySite, DwfDrawingIsAlignedByTwoSurveyPoints) {
+    openPlane();
     ASSERT_EQ(importCadOverlay(m, ui, dir.write("d.dxf", entities("0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n"))), 1u);
     ASSERT_EQ(importCadOverlay(m, ui, dir.write("plan.DWF", "(DWF V00.30)L 0,0 1000,0 L 0,0 0,500")), 2u);
     EXPECT_FALSE(m.overlays.dxfOverlay);  // one drawing at a time

@@ -41,38 +41,25 @@ struct CommandFixture : ::testing::Test {
     }
 };
 
-TEST_F(CommandFixture, ContourIntervalAndVerticalScaleStopAtTheirLimits) {
-    ContourSettings& c = model.document.contours;
-    c.contourInterval = 1.0;
-    press(vk::Add, 8);
-    EXPECT_EQ(c.contourInterval, 0.125);
-    EXPECT_TRUE(model.display.showContours);
-    c.contourInterval = 400.0;
-    model.display.showContours = false;
-    press(vk::OemMinus);  // the main keyboard's minus is the keypad's
-    EXPECT_EQ(c.contourInterval, 500.0);
-    EXPECT_TRUE(model.display.showContours);
-
-    double& vs = model.display.verticalScale;
-    vs = 9.5;
-    press(vk::PageUp);
-    EXPECT_EQ(vs, 10.0);
-    vs = 0.105;
-    press(vk::PageDown);
-    EXPECT_EQ(vs, 0.1);
-    press(vk::Home);
-    EXPECT_EQ(vs, 1.0);
-
-    c.contourSmoothing = 0.95;
-    press(vk::Insert);
-    EXPECT_EQ(c.contourSmoothing, 1.0);
-    c.contourSmoothing = 0.05;
-    press(vk::Delete);
-    EXPECT_EQ(c.contourSmoothing, 0.0);
+TEST_F(CommandFixture, VerticalScaleAndSmoothingStopAtTheirLimits) {
+    double &scale = model.display.verticalScale, &smoothing = model.document.contours.contourSmoothing;
+    const struct {
+        double* value;
+        double before;
+        int key;
+        double after;
+    } cases[] = {{&scale, 9.5, vk::PageUp, 10.0},    {&scale, 0.105, vk::PageDown, 0.1}, {&scale, 0.1, vk::Home, 1.0},
+                 {&smoothing, 0.95, vk::Insert, 1.0}, {&smoothing, 0.05, vk::Delete, 0.0}};
+    for (const auto& c : cases) {
+        *c.value = c.before;
+        press(c.key);
+        EXPECT_EQ(*c.value, c.after) << c.before;
+    }
 }
 
-// + halves the interval, - doubles it, within 0.125 to 500: an interval typed
-// in beyond those is never pulled back across them the wrong way.
+// + halves the interval, - doubles it, within 0.125 to 500 (the main
+// keyboard's minus is the keypad's), and shows the contours: an interval
+// typed in beyond those is never pulled back across them the wrong way.
 TEST_F(CommandFixture, ContourIntervalKeysNeverMoveATypedIntervalTheWrongWay) {
     double& interval = model.document.contours.contourInterval;
     const struct {
@@ -86,13 +73,16 @@ TEST_F(CommandFixture, ContourIntervalKeysNeverMoveATypedIntervalTheWrongWay) {
         {1000.0, vk::Subtract, 1000.0},
         {1000.0, vk::Add, 500.0},
         {600.0, vk::Add, 300.0},
+        {400.0, vk::OemMinus, 500.0},  // - stops at the coarsest
         {3.0, vk::Add, 1.5},
         {3.0, vk::Subtract, 6.0},
     };
     for (const auto& c : cases) {
         interval = c.typed;
+        model.display.showContours = false;
         press(c.key);
         EXPECT_EQ(interval, c.after) << c.typed;
+        EXPECT_TRUE(model.display.showContours);
         // Pressed again and again it never turns back.
         for (int i = 0; i < 12; ++i) {
             const double before = interval;

@@ -14,6 +14,7 @@
 #include "render/palette.h"
 #include "support/fake_ui.h"
 #include "support/las_bytes.h"
+#include "support/same_points.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -33,12 +34,10 @@ using SavePoints = OpenDocument;
 using SaveAsDialog = OpenDocument;
 
 TEST_F(OpenDocument, ExtensionTableIgnoresCase) {
-    EXPECT_EQ(formatForPath("/a/SITE.DXF"), PointFileFormat::Dxf);
-    EXPECT_EQ(formatForPath("b.Dca"), PointFileFormat::PENZD);
-    EXPECT_EQ(formatForPath("c.usgs_xyz"), PointFileFormat::UsgsDem);
-    EXPECT_EQ(formatForPath("e.dwg"), PointFileFormat::Dwg);
-    EXPECT_EQ(formatForPath("d.txt"), std::nullopt);
-    EXPECT_EQ(formatForPath("noext"), std::nullopt);
+    const std::pair<const char*, std::optional<PointFileFormat>> cases[] = {
+        {"/a/SITE.DXF", PointFileFormat::Dxf}, {"b.Dca", PointFileFormat::PENZD}, {"c.usgs_xyz", PointFileFormat::UsgsDem},
+        {"e.dwg", PointFileFormat::Dwg},       {"d.txt", std::nullopt},          {"noext", std::nullopt}};
+    for (const auto& [path, format] : cases) EXPECT_EQ(formatForPath(path), format) << path;
 }
 
 TEST_F(OpenDocument, UnknownExtensionAsksEveryTimeAndLoads) {
@@ -78,11 +77,7 @@ TEST_F(OpenDocument, DwgIsRefusedWithoutTouchingTheSite) {
     EXPECT_EQ(m.document.pointCount, 4);
     EXPECT_EQ(m.document.nextPointNumber, next);
     ASSERT_EQ(m.document.points.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(m.document.points[i].number, before[i].number);
-        EXPECT_EQ(m.document.points[i].easting, before[i].easting);
-        EXPECT_EQ(m.document.points[i].northing, before[i].northing);
-    }
+    testing::expectSamePoints(m.document.points, before, before.size());
 }
 
 TEST_F(OpenDocument, AnUnreadableLineIsSkippedAndReportedWithItsNumber) {
@@ -162,13 +157,21 @@ TEST_F(OpenDocument, TheFrameBitmapTakesTheFirstPaletteAgain) {
 using testing::lasBytes;
 using testing::LasTestFile;
 
-TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
+// A point cloud of the given points opened into a site.
+struct LasOpen : ::testing::Test {
     TempDir dir;
-    LasTestFile f;
-    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 6}, {0, 100, 1000, 9}, {100, 100, 1000, 2}, {50, 50, 900, 6}};
-    const std::string path = dir.write("site.las", lasBytes(f));
     SiteModel model;
     FakeUi ui;
+    std::string path;
+    void write(const std::vector<testing::LasTestPoint>& points) {
+        LasTestFile f;
+        f.points = points;
+        path = dir.write("site.las", lasBytes(f));
+    }
+};
+
+TEST_F(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
+    write({{0, 0, 1000, 2}, {100, 0, 1000, 6}, {0, 100, 1000, 9}, {100, 100, 1000, 2}, {50, 50, 900, 6}});
     ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
     EXPECT_EQ(ui.formatDialogsShown, 0);
     ASSERT_EQ(ui.classDialogsShown.size(), 1u);
@@ -200,13 +203,8 @@ TEST(LasOpen, AsksWhichOfTheFilesClassesBecomeTheSite) {
     EXPECT_EQ(model.document.maxElevation, model.document.points[0].elevation);
 }
 
-TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
-    TempDir dir;
-    LasTestFile f;
-    f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2 | 0x80}, {0, 100, 1000, 6 | 0x80}, {100, 100, 1000, 9}};
-    const std::string path = dir.write("site.las", lasBytes(f));
-    SiteModel model;
-    FakeUi ui;
+TEST_F(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
+    write({{0, 0, 1000, 2}, {100, 0, 1000, 2 | 0x80}, {0, 100, 1000, 6 | 0x80}, {100, 100, 1000, 9}});
     ASSERT_EQ(openDocument(model, ui, path), OpenResult::Loaded);
     ASSERT_EQ(ui.classDialogsShown.size(), 1u);
     const PointClassesDialog& asked = ui.classDialogsShown[0];
@@ -238,7 +236,7 @@ TEST(LasOpen, CountsWithheldPointsApartAndKeepsThemWhenTheBoxIsTicked) {
     EXPECT_EQ(defaultClassesOf(onlyWithheldGround), std::vector<int>{2});
 }
 
-TEST(LasOpen, TakesTheSystemTheFileNamesOrThePrjBesideIt) {
+TEST(LasSystem, TakesTheSystemTheFileNamesOrThePrjBesideIt) {
     TempDir dir;
     LasTestFile f;
     f.points = {{0, 0, 1000, 2}, {100, 0, 1000, 2}, {0, 100, 1000, 2}};
@@ -316,13 +314,7 @@ TEST(PointWriter, RoundTripReadsBackTheSamePoints) {
     const std::string text = testing::written([&](std::FILE* f) { return writePointFile(f, first); });
     ASSERT_TRUE(readPointFile(again, dir.write("b.txt", text), PointLayout::PNEZD).pointsRead);
     ASSERT_EQ(again.pointCount, 2);
-    for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(again.points[i].number, first.points[i].number);
-        EXPECT_EQ(again.points[i].northing, first.points[i].northing);
-        EXPECT_EQ(again.points[i].easting, first.points[i].easting);
-        EXPECT_EQ(again.points[i].elevation, first.points[i].elevation);
-        EXPECT_EQ(descriptionOf(again.points[i]), descriptionOf(first.points[i]));
-    }
+    testing::expectSamePoints(again.points, first.points, 2);
 }
 
 }  // namespace

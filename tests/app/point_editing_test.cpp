@@ -65,13 +65,10 @@ struct PointEditing : ::testing::Test {
 };
 
 TEST(WallChange, TheNumberAtTheEndOfTheDescription) {
-    EXPECT_DOUBLE_EQ(defaultWallChange("TW 2.5"), 2.5);
-    EXPECT_DOUBLE_EQ(defaultWallChange("TW-1.25 top"), -1.25);
-    EXPECT_DOUBLE_EQ(defaultWallChange("W+3"), 3.0);
-    EXPECT_DOUBLE_EQ(defaultWallChange("1.2.3"), 2.3);  // one decimal point at most
-    EXPECT_DOUBLE_EQ(defaultWallChange("BW"), 0.0);
-    EXPECT_DOUBLE_EQ(defaultWallChange("wall -"), 0.0);
-    EXPECT_DOUBLE_EQ(defaultWallChange(""), 0.0);
+    // "1.2.3": one decimal point at most.
+    const std::pair<const char*, double> cases[] = {{"TW 2.5", 2.5}, {"TW-1.25 top", -1.25}, {"W+3", 3.0}, {"1.2.3", 2.3},
+                                                    {"BW", 0.0},     {"wall -", 0.0},        {"", 0.0}};
+    for (const auto& [description, change] : cases) EXPECT_DOUBLE_EQ(defaultWallChange(description), change) << description;
 }
 
 TEST_F(PointEditing, DoubleClicksMakeABreaklineThenAWallPointTowardsTheCursor) {

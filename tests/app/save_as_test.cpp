@@ -14,16 +14,22 @@
 namespace vellacor {
 namespace {
 
+// A site model with a scripted seam and a folder of its own.
+struct SiteFixtureM : ::testing::Test {
+    testing::TempDir dir;
+    SiteModel m;
+    testing::FakeUi ui;
+};
+using GisSaveSite = SiteFixtureM;
+using SaveAsSite = SiteFixtureM;
+
 using testing::FakeUi;
 using testing::TempDir;
 
 const char* kSurvey = "1,5000,6000,100,A\r\n2,5010,6000,101,B\r\n3,5000,6010,102,C\r\n";
 
 // The format's button, not the name typed, chooses the writer.
-TEST(SaveAs, TheRadioButtonChoosesTheWriterAndSuccessIsSaidOnce) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SaveAsSite, TheRadioButtonChoosesTheWriterAndSuccessIsSaidOnce) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", kSurvey)), OpenResult::Loaded);
     struct Case {
         SavingDialog answer;
@@ -75,10 +81,7 @@ TEST(SaveAs, AWriteErrorIsNeverReportedAsSuccess) {
     }
 }
 
-TEST(SaveAs, RelativePathIsShownInFull) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(SaveAsSite, RelativePathIsShownInFull) {
     testing::addPoint(m.document, 1, 0, 0, 1, "A");
     const auto here = std::filesystem::current_path();
     std::filesystem::current_path(dir.path(""));
@@ -90,10 +93,7 @@ TEST(SaveAs, RelativePathIsShownInFull) {
     EXPECT_TRUE(ui.messages.empty());  // each face tells it its own way
 }
 
-TEST(GisSave, ADemAsksItsCellSizeBeforeTheFile) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(GisSaveSite, ADemAsksItsCellSizeBeforeTheFile) {
     ASSERT_EQ(openDocument(m, ui, dir.write("a.txt", std::string(kSurvey) + "4,5010,6010,103,D\r\n")),
               OpenResult::Loaded);
     // Before the background has built the surface the save says so and writes nothing.
@@ -116,10 +116,7 @@ TEST(GisSave, ADemAsksItsCellSizeBeforeTheFile) {
     EXPECT_EQ(testing::readFile(dir.path("a.tif")).substr(0, 4), std::string("II*\0", 4));
 }
 
-TEST(GisSave, TheCoordinateSystemIsAskedKeptAndCleared) {
-    TempDir dir;
-    SiteModel m;
-    FakeUi ui;
+TEST_F(GisSaveSite, TheCoordinateSystemIsAskedKeptAndCleared) {
     const std::string survey = dir.write("a.txt", kSurvey);
     ASSERT_EQ(openDocument(m, ui, survey), OpenResult::Loaded);
     EXPECT_TRUE(commandState(m, CommandId::CoordinateSystem).enabled);

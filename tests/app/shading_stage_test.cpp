@@ -19,12 +19,18 @@ void waitForShading(SiteModel& m) {
     while (!m.work.shading.finished()) std::this_thread::yield();
 }
 
-TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
+// The grid surface built, to be shown smooth.
+struct SmoothShading : ::testing::Test {
     SiteModel m;
     testing::FakeUi ui;
-    makeGridSurface(m.document);
-    m.document.triangulateStage.done = true;
-    m.display.surfaceMode = SurfaceMode::Smooth;
+    void SetUp() override {
+        makeGridSurface(m.document);
+        m.document.triangulateStage.done = true;
+        m.display.surfaceMode = SurfaceMode::Smooth;
+    }
+};
+
+TEST_F(SmoothShading, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
     ui.shadingAnswer = 30.0;
     runPipelineToCompletion(m, ui);
     EXPECT_EQ(ui.shadingDialogsShown, 1);
@@ -42,12 +48,7 @@ TEST(ShadingStage, PipelineComputesNormalsOnAWorkerAndAdoptsThem) {
     EXPECT_DOUBLE_EQ(m.renderer.light->position.z, m.camera.eye.z);
 }
 
-TEST(ShadingStage, OkWithNoAngleAsksOnceAndFallsBackToFlat) {
-    SiteModel m;
-    testing::FakeUi ui;
-    makeGridSurface(m.document);
-    m.document.triangulateStage.done = true;
-    m.display.surfaceMode = SurfaceMode::Smooth;
+TEST_F(SmoothShading, OkWithNoAngleAsksOnceAndFallsBackToFlat) {
     ui.shadingAnswer = 0.0;  // OK with 0 or an empty field
     for (int frame = 0; frame < 3; ++frame) runPipeline(m, ui);
     EXPECT_EQ(ui.shadingDialogsShown, 1);

@@ -25,6 +25,7 @@
 #include "render/frame_projection.h"
 #include "support/fake_ui.h"
 #include "support/grid_site_text.h"
+#include "support/surface_edges.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -74,13 +75,7 @@ TEST_F(GridSite, TheBuiltSurfaceIsCutAfterItsBreaklines) {
     runPipelineToCompletion(model, ui);
     ASSERT_TRUE(model.document.contourStage.done);
     EXPECT_EQ(model.document.triangleCount, 2 * (100 - 6));
-    bool edge = false;
-    for (int t = 0; t < model.document.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const auto& v = model.document.triangles[static_cast<std::size_t>(t)].vertex;
-            edge = edge || (v[k] == from && v[(k + 1) % 3] == to) || (v[k] == to && v[(k + 1) % 3] == from);
-        }
-    EXPECT_TRUE(edge);
+    EXPECT_TRUE(testing::hasEdge(model.document, from, to));
     expectHullEdgesOfTheTriangles();
     EXPECT_EQ(model.document.pointCount, 121);
     EXPECT_FALSE(addSurfaceBoundary(model, {BoundaryKind::Outer, {{0, 0, 0}, {1, 1, 0}}}));  // not a polygon

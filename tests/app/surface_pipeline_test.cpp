@@ -25,9 +25,12 @@ void loadSite(SiteModel& model, const std::vector<Xyz>& points) {
     loadPoints(model.document, points);
 }
 
-TEST(SurfacePipeline, PipelineBuildsALinkedDelaunaySurface) {
+struct SurfacePipeline : ::testing::Test {
     SiteModel model;
     FakeUi ui;
+};
+
+TEST_F(SurfacePipeline, PipelineBuildsALinkedDelaunaySurface) {
     loadSite(model, randomPoints(5000, 11));
     runPipelineToCompletion(model, ui);
     EXPECT_TRUE(model.document.triangulateStage.done);
@@ -44,9 +47,7 @@ TEST(SurfacePipeline, PipelineBuildsALinkedDelaunaySurface) {
               model.document.siteCentre.x - 1000 * model.document.siteSize);
 }
 
-TEST(SurfacePipeline, NoSurfaceIsMadeFromFewerThanThreeUsablePointsOrFromDataWithItsOwnTriangles) {
-    SiteModel model;
-    FakeUi ui;
+TEST_F(SurfacePipeline, NoSurfaceIsMadeFromFewerThanThreeUsablePointsOrFromDataWithItsOwnTriangles) {
     loadSite(model, {{0, 0, 5}, {10, 0, 5}, {0, 10, 0.0}});  // the third has no elevation
     runPipelineToCompletion(model, ui);
     EXPECT_TRUE(model.document.triangulateStage.done);
@@ -66,9 +67,7 @@ TEST(SurfacePipeline, NoSurfaceIsMadeFromFewerThanThreeUsablePointsOrFromDataWit
     EXPECT_EQ(model.document.triangleCount, 0);
 }
 
-TEST(SurfacePipeline, CancellingLeavesNoTrianglesAndNothingDone) {
-    SiteModel model;
-    FakeUi ui;
+TEST_F(SurfacePipeline, CancellingLeavesNoTrianglesAndNothingDone) {
     loadSite(model, randomPoints(60000, 14));
     runPipeline(model, ui);
     ASSERT_TRUE(model.document.triangulateStage.running);
@@ -86,9 +85,7 @@ TEST(SurfacePipeline, CancellingLeavesNoTrianglesAndNothingDone) {
     EXPECT_GT(model.document.triangleCount, 0);
 }
 
-TEST(SurfacePipeline, CancellingTheLinksLeavesThemUndone) {
-    SiteModel model;
-    FakeUi ui;
+TEST_F(SurfacePipeline, CancellingTheLinksLeavesThemUndone) {
     loadSite(model, randomPoints(60000, 15));
     while (!model.document.contourStage.running) {
         runPipeline(model, ui);
@@ -107,7 +104,7 @@ TEST(SurfacePipeline, CancellingTheLinksLeavesThemUndone) {
     for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(model.document.triangles[0].neighbour[k], links[k]);
 }
 
-TEST(SurfacePipeline, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
+TEST_F(SurfacePipeline, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
     TempDir dir;
     std::string big, small;
     for (const Xyz& p : randomPoints(40000, 16))
@@ -115,9 +112,6 @@ TEST(SurfacePipeline, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
     for (const Xyz& p : randomPoints(40, 17))
         small += "1," + std::to_string(p.y) + "," + std::to_string(p.x) + ",50.0,Y\n";
     const std::string bigPath = dir.write("big.txt", big), smallPath = dir.write("small.txt", small);
-
-    SiteModel model;
-    FakeUi ui;
     ASSERT_EQ(openDocument(model, ui, bigPath), OpenResult::Loaded);
     runPipeline(model, ui);
     ASSERT_TRUE(model.document.triangulateStage.running);
@@ -129,9 +123,7 @@ TEST(SurfacePipeline, OpeningAnotherFileWhileTheWorkerRunsKeepsTheOldSiteOut) {
         for (int k = 0; k < 3; ++k) EXPECT_LT(model.document.triangles[static_cast<std::size_t>(t)].vertex[k], 40);
 }
 
-TEST(SurfacePipeline, TheRendererTakesTheMeshTheWorkerPublished) {
-    SiteModel model;
-    FakeUi ui;
+TEST_F(SurfacePipeline, TheRendererTakesTheMeshTheWorkerPublished) {
     loadSite(model, randomPoints(60000, 19));
     runPipeline(model, ui);
     GrowingMesh copy;
@@ -154,7 +146,7 @@ TEST(SurfacePipeline, TheRendererTakesTheMeshTheWorkerPublished) {
 
 // The links the triangulation already knows are taken over only while the
 // triangles are as it left them; a changed triangle makes the stage link anew.
-TEST(SurfacePipeline, KnownLinksAreUsedOnlyForUnchangedTriangles) {
+TEST(SurfaceLinks, KnownLinksAreUsedOnlyForUnchangedTriangles) {
     for (const bool change : {false, true}) {
         SiteModel model;
         FakeUi ui;

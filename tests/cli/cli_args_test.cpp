@@ -184,19 +184,23 @@ TEST(CliArgs, EveryValueLandsInItsField) {
     EXPECT_EQ(level->isopach, "iso.dxf");
 }
 
-TEST(CliArgs, EveryCommandThatOpensAFileKeepsWithheldPointsOnlyWhenAsked) {
+// --withheld (kept points a cloud withholds) and --quiet (no progress) are
+// every command's, off unless given, wherever they stand.
+TEST(CliArgs, EveryCommandThatOpensAFileTakesWithheldAndQuiet) {
     const std::vector<std::vector<std::string>> lines = {
         {"info", "c.las"},          {"convert", "c.las", "--to", "o.xml"}, {"render", "c.las", "--out", "o.png"},
         {"section", "c.las", "--from", "0,0", "--to", "1,1"}, {"ponds", "c.las"}, {"volume", "c.las", "d.las"},
     };
-    for (std::vector<std::string> line : lines) {
-        EXPECT_FALSE(parseCliArgs(line).value().has(CliSwitch::Withheld)) << line[0];
-        line.insert(line.begin() + 1, "--withheld");
-        const auto r = parseCliArgs(line);
-        ASSERT_TRUE(r) << line[0];
-        EXPECT_TRUE(r->has(CliSwitch::Withheld));
-        EXPECT_EQ(r->file, "c.las");
-    }
+    for (const auto& [option, cliSwitch] : {std::pair{"--withheld", CliSwitch::Withheld}, {"--quiet", CliSwitch::Quiet}})
+        for (std::vector<std::string> line : lines) {
+            EXPECT_FALSE(parseCliArgs(line).value().has(cliSwitch)) << line[0];
+            line.insert(cliSwitch == CliSwitch::Quiet ? line.end() : line.begin() + 1, option);
+            const auto r = parseCliArgs(line);
+            ASSERT_TRUE(r) << line[0] << " " << option;
+            EXPECT_TRUE(r->has(cliSwitch));
+            EXPECT_EQ(r->file, "c.las");
+        }
+    EXPECT_FALSE(parseCliArgs({"info", "s.txt", "--quiet=yes"}));
 }
 
 }  // namespace

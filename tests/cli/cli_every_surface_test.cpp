@@ -3,16 +3,14 @@
 // points, and faces a file lists twice are counted once.
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "export/run_tool.h"
+#include "support/png_read.h"
 #include "support/temp_files.h"
 
 namespace vellacor::testing {
@@ -84,26 +82,6 @@ void expectOnProfile(const std::vector<Station>& a, const std::vector<Station>& 
     }
 }
 
-// The palette indices of a picture the tool wrote; empty when it cannot be read.
-std::vector<png_byte> pictureIndices(const std::string& path) {
-    std::vector<png_byte> indices;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return indices;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, f);
-        png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-        const std::size_t width = png_get_rowbytes(png, info);
-        const png_uint_32 height = png_get_image_height(png, info);
-        png_bytepp rows = png_get_rows(png, info);
-        for (png_uint_32 y = 0; y < height; ++y) indices.insert(indices.end(), rows[y], rows[y] + width);
-    }
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    return indices;
-}
-
 // What each command prints (and writes) for a surface file, compared with
 // the same for the same grid as points.
 void expectSameAsPoints(TempDir& dir, const std::string& grid, const std::string& points, const std::string& design) {
@@ -129,7 +107,9 @@ void expectSameAsPoints(TempDir& dir, const std::string& grid, const std::string
     const std::string options = " --size 320x240 --contours --out ";
     ASSERT_EQ(cli("render '" + grid + "'" + options + dir.path("grid.png")).exitCode, 0);
     ASSERT_EQ(cli("render '" + points + "' --format PNEZD" + options + dir.path("points.png")).exitCode, 0);
-    const std::vector<png_byte> p = pictureIndices(dir.path("grid.png")), q = pictureIndices(dir.path("points.png"));
+    DecodedPng gridPng, pointsPng;
+    ASSERT_TRUE(readPng(dir.path("grid.png"), gridPng) && readPng(dir.path("points.png"), pointsPng));
+    const std::vector<std::uint8_t> &p = gridPng.indices, &q = pointsPng.indices;
     ASSERT_EQ(p.size(), 320u * 240u);
     ASSERT_EQ(q.size(), p.size());
     std::size_t differ = 0;

@@ -29,13 +29,6 @@ ToolRun runLimited(const std::string& args) {
     return runTool("bash -c \"trap '' XFSZ; ulimit -f 1; exec " + kCli + " " + args + "\"");
 }
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(SafeSave, AWriteThatFailsLeavesTheOldFileAsItWas) {
     struct Case {
         std::string file, args, message;

@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 
-#include "cli/cli_args.h"
 #include "cli/cli_progress.h"
 
 namespace vellacor {
@@ -44,22 +43,6 @@ TEST(CliProgress, NothingWithoutATerminalOrInAQuickRun) {
     EXPECT_EQ(quick.advance(0.9, 0.2), "");
     EXPECT_EQ(quick.advance(std::numeric_limits<double>::quiet_NaN(), 0.3), "");
     EXPECT_EQ(quick.finish(), "");
-}
-
-TEST(CliProgress, EveryCommandTakesQuiet) {
-    const std::vector<std::vector<std::string>> lines = {
-        {"info", "s.txt"},          {"convert", "s.txt", "--to", "o.xml"}, {"render", "s.txt", "--out", "o.png"},
-        {"section", "s.txt", "--from", "0,0", "--to", "1,1"}, {"ponds", "s.txt"}, {"volume", "s.txt", "t.txt"},
-    };
-    for (std::vector<std::string> line : lines) {
-        EXPECT_FALSE(parseCliArgs(line).value().has(CliSwitch::Quiet)) << line[0];
-        line.push_back("--quiet");
-        const auto r = parseCliArgs(line);
-        ASSERT_TRUE(r) << line[0];
-        EXPECT_TRUE(r->has(CliSwitch::Quiet));
-        EXPECT_EQ(r->file, "s.txt");
-    }
-    EXPECT_FALSE(parseCliArgs({"info", "s.txt", "--quiet=yes"}));
 }
 
 }  // namespace

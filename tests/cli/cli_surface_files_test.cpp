@@ -20,18 +20,16 @@ TEST(CliSurfaceFiles, InfoEndsWithTheBreaklinesTheFileBrought) {
 <SourceData><Breaklines><Breakline><PntList2D>0 0 10 10</PntList2D></Breakline></Breaklines></SourceData>
 <Definition surfType="TIN"><Pnts><P id="1">0 0 5</P><P id="2">0 10 6</P><P id="3">10 10 7</P><P id="4">10 0 8</P></Pnts>
 <Faces><F>1 2 3</F><F>1 3 4</F></Faces></Definition></Surface></Surfaces></LandXML>)");
-    const ToolRun info = runTool(kCli + " info " + xml + " --format XML --surface");
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_NE(info.output.find("format: XML\npoints: 4\n"), std::string::npos) << info.output;
-    EXPECT_NE(info.output.find("triangles: 2\n"), std::string::npos) << info.output;
-    EXPECT_TRUE(info.output.ends_with("\nbreaklines: 1\n")) << info.output;
+    const std::string info = cliOutput("info " + xml + " --format XML --surface");
+    EXPECT_NE(info.find("format: XML\npoints: 4\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("triangles: 2\n"), std::string::npos) << info;
+    EXPECT_TRUE(info.ends_with("\nbreaklines: 1\n")) << info;
 
     // A file without breaklines has no such line; an .exe is the demonstration.
-    const ToolRun demo = runTool(kCli + " info " + dir.write("x.exe", "") + " --surface");
-    ASSERT_EQ(demo.exitCode, 0) << demo.output;
-    EXPECT_NE(demo.output.find("points: 2500\n"), std::string::npos);
-    EXPECT_NE(demo.output.find("triangles: 4802\n"), std::string::npos);
-    EXPECT_EQ(demo.output.find("breaklines"), std::string::npos);
+    const std::string demo = cliOutput("info " + dir.write("x.exe", "") + " --surface");
+    EXPECT_NE(demo.find("points: 2500\n"), std::string::npos) << demo;
+    EXPECT_NE(demo.find("triangles: 4802\n"), std::string::npos) << demo;
+    EXPECT_EQ(demo.find("breaklines"), std::string::npos);
 }
 
 TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
@@ -44,62 +42,48 @@ TEST(CliSurfaceFiles, ADxfSavedWithItsSurfaceOpensWithIt) {
                       ",S\n";
     TempDir dir;
     const std::string site = dir.write("site.txt", points);
-    const ToolRun built = runTool(kCli + " info " + site + " --format PNEZD --surface");
-    ASSERT_EQ(built.exitCode, 0) << built.output;
-    const std::string triangles = lineOf(built.output, "triangles: ");
-    ASSERT_FALSE(triangles.empty()) << built.output;
+    const std::string built = cliOutput("info " + site + " --format PNEZD --surface");
+    const std::string triangles = lineOf(built, "triangles: ");
+    ASSERT_FALSE(triangles.empty()) << built;
+    // Converted from `from` with `options` into `name` in the folder: its path.
+    const auto converted = [&](const std::string& from, const std::string& options, const std::string& name) {
+        cliOutput("convert " + from + options + " --to " + dir.path(name));
+        return dir.path(name);
+    };
 
     // The surface alone: the same triangles come back, and saved again they are the same bytes.
-    const std::string surface = dir.path("surface.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + surface).exitCode, 0);
-    const ToolRun info = runTool(kCli + " info " + surface);
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_NE(info.output.find("format: DXF\npoints: 25\n"), std::string::npos) << info.output;
-    EXPECT_EQ(lineOf(info.output, "triangles: "), triangles) << info.output;
-    EXPECT_EQ(info.output.find("breaklines"), std::string::npos) << info.output;
-    const std::string again = dir.path("again.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + surface + " --surface --to " + again).exitCode, 0);
-    EXPECT_EQ(readFile(again), readFile(surface));
+    const std::string surface = converted(site, " --format PNEZD --surface", "surface.dxf");
+    const std::string info = cliOutput("info " + surface);
+    EXPECT_NE(info.find("format: DXF\npoints: 25\n"), std::string::npos) << info;
+    EXPECT_EQ(lineOf(info, "triangles: "), triangles) << info;
+    EXPECT_EQ(info.find("breaklines"), std::string::npos) << info;
+    EXPECT_EQ(readFile(converted(surface, " --surface", "again.dxf")), readFile(surface));
 
     // Points, contours and surface together: the survey points are the surface's points.
-    const std::string all = dir.path("all.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --contours --surface --to " + all).exitCode, 0);
-    const ToolRun allInfo = runTool(kCli + " info " + all);
-    ASSERT_EQ(allInfo.exitCode, 0) << allInfo.output;
-    EXPECT_EQ(lineOf(allInfo.output, "points: "), "points: 25") << allInfo.output;
-    EXPECT_EQ(lineOf(allInfo.output, "nextPointNumber: "), lineOf(built.output, "nextPointNumber: "));
-    EXPECT_EQ(lineOf(allInfo.output, "triangles: "), triangles) << allInfo.output;
-    const std::string fromAll = dir.path("from-all.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + all + " --surface --to " + fromAll).exitCode, 0);
-    EXPECT_EQ(readFile(fromAll), readFile(surface));
+    const std::string all = converted(site, " --format PNEZD --points --contours --surface", "all.dxf");
+    const std::string allInfo = cliOutput("info " + all);
+    EXPECT_EQ(lineOf(allInfo, "points: "), "points: 25") << allInfo;
+    EXPECT_EQ(lineOf(allInfo, "nextPointNumber: "), lineOf(built, "nextPointNumber: "));
+    EXPECT_EQ(lineOf(allInfo, "triangles: "), triangles) << allInfo;
+    EXPECT_EQ(readFile(converted(all, " --surface", "from-all.dxf")), readFile(surface));
 
     // With breaklines forced in: they come back as breaklines, and going into
     // the surface they were saved with they change none of its triangles.
     const std::string pairs = " --add-breaklines " + dir.write("pairs.txt", "1,7\n7,13\n13,19\n");
-    const ToolRun forced = runTool(kCli + " info " + site + " --format PNEZD --surface" + pairs);
-    ASSERT_EQ(lineOf(forced.output, "breaklines: "), "breaklines: 3 0") << forced.output;
-    const std::string withBreaklines = dir.path("breaklines.dxf"), forcedSurface = dir.path("forced.dxf");
+    const std::string forced = cliOutput("info " + site + " --format PNEZD --surface" + pairs);
+    ASSERT_EQ(lineOf(forced, "breaklines: "), "breaklines: 3 0") << forced;
     // (Contours are left out: lines through points at their levels would be breaklines too.)
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --breaklines --surface --to " +
-                      withBreaklines + pairs)
-                  .exitCode,
-              0);
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --surface --to " + forcedSurface + pairs).exitCode,
-              0);
-    const ToolRun back = runTool(kCli + " info " + withBreaklines + " --surface");
-    EXPECT_EQ(lineOf(back.output, "triangles: "), lineOf(forced.output, "triangles: ")) << back.output;
-    EXPECT_EQ(lineOf(back.output, "contours: "), lineOf(forced.output, "contours: ")) << back.output;
-    EXPECT_TRUE(back.output.ends_with("\nbreaklines: 3\n")) << back.output;
-    const std::string resaved = dir.path("resaved.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + withBreaklines + " --surface --to " + resaved).exitCode, 0);
-    EXPECT_EQ(readFile(resaved), readFile(forcedSurface));
+    const std::string withBreaklines = converted(site, " --format PNEZD --points --breaklines --surface" + pairs, "breaklines.dxf");
+    const std::string forcedSurface = converted(site, " --format PNEZD --surface" + pairs, "forced.dxf");
+    const std::string back = cliOutput("info " + withBreaklines + " --surface");
+    EXPECT_EQ(lineOf(back, "triangles: "), lineOf(forced, "triangles: ")) << back;
+    EXPECT_EQ(lineOf(back, "contours: "), lineOf(forced, "contours: ")) << back;
+    EXPECT_TRUE(back.ends_with("\nbreaklines: 3\n")) << back;
+    EXPECT_EQ(readFile(converted(withBreaklines, " --surface", "resaved.dxf")), readFile(forcedSurface));
 
     // A drawing without a surface prints what it always did: no triangles line.
-    const std::string pointsOnly = dir.path("points.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --format PNEZD --points --to " + pointsOnly).exitCode, 0);
-    const ToolRun plain = runTool(kCli + " info " + pointsOnly);
-    ASSERT_EQ(plain.exitCode, 0) << plain.output;
-    EXPECT_EQ(plain.output.find("triangles"), std::string::npos) << plain.output;
+    const std::string plain = cliOutput("info " + converted(site, " --format PNEZD --points", "points.dxf"));
+    EXPECT_EQ(plain.find("triangles"), std::string::npos) << plain;
 }
 
 // A 3 x 3 grid of survey points, 10 apart.
@@ -115,28 +99,22 @@ TEST(CliCad, DxfDocumentsAndOverlays) {
     TempDir dir;
     const std::string site = dir.write("site.txt", gridSurvey());
     const std::string dxf = dir.path("site.dxf");
-    ASSERT_EQ(runTool(kCli + " convert " + site + " --to " + dxf + " --points").exitCode, 0);
+    cliOutput("convert " + site + " --to " + dxf + " --points");
 
     // Our own drawing opens as a document with the same points.
-    const ToolRun info = runTool(kCli + " info " + dxf);
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_NE(info.output.find("format: DXF\npoints: 9\n"), std::string::npos) << info.output;
+    const std::string info = cliOutput("info " + dxf);
+    EXPECT_NE(info.find("format: DXF\npoints: 9\n"), std::string::npos) << info;
 
     // Line work through two points becomes a breakline; an overlay is counted in entries.
     const std::string lines = dir.write(
         "lines.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n6000\n20\n5000\n11\n6010\n21\n5010\n0\nPOINT\n10\n6000\n20\n5000\n"
                      "30\n100\n0\nENDSEC\n");
-    const ToolRun overlay = runTool(kCli + " info " + site + " --overlay " + lines);
-    ASSERT_EQ(overlay.exitCode, 0) << overlay.output;
-    EXPECT_NE(overlay.output.find("\noverlay: 2\n"), std::string::npos) << overlay.output;
     const std::string dwf = dir.write("plan.dwf", "(DWF V00.30)L 0,0 10,10 R 5,5 3");
-    EXPECT_NE(runTool(kCli + " info " + site + " --overlay " + dwf).output.find("\noverlay: 2\n"), std::string::npos);
-
-    const ToolRun withLines = runTool(kCli + " info " + dxf + " --overlay " + lines);
-    EXPECT_EQ(withLines.output.find("breaklines:"), std::string::npos);  // the overlay's lines are not breaklines
-
-    const ToolRun picture = runTool(kCli + " render " + site + " --overlay " + lines + " --out " + dir.path("o.png"));
-    EXPECT_EQ(picture.exitCode, 0) << picture.output;
+    for (const std::string& overlay : {lines, dwf})
+        EXPECT_NE(cliOutput("info " + site + " --overlay " + overlay).find("\noverlay: 2\n"), std::string::npos) << overlay;
+    // the overlay's lines are not breaklines
+    EXPECT_EQ(cliOutput("info " + dxf + " --overlay " + lines).find("breaklines:"), std::string::npos);
+    cliOutput("render " + site + " --overlay " + lines + " --out " + dir.path("o.png"));
 
     const ToolRun binary = runTool(kCli + " info " + dir.write("bin.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22)));
     EXPECT_EQ(binary.exitCode, 1);
@@ -150,10 +128,9 @@ TEST(CliCad, LinesOfADxfDocumentBecomeBreaklines) {
         "d.dxf", "0\nSECTION\n2\nENTITIES\n"
                  "0\nPOINT\n10\n0\n20\n0\n30\n5\n0\nPOINT\n10\n10\n20\n0\n30\n6\n0\nPOINT\n10\n5\n20\n9\n30\n7\n"
                  "0\nLWPOLYLINE\n90\n3\n10\n0\n20\n0\n10\n10\n20\n0\n10\n5\n20\n9\n0\nENDSEC\n");
-    const ToolRun info = runTool(kCli + " info " + drawing);
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_NE(info.output.find("points: 3\n"), std::string::npos) << info.output;
-    EXPECT_NE(info.output.find("\nbreaklines: 2\n"), std::string::npos) << info.output;
+    const std::string info = cliOutput("info " + drawing);
+    EXPECT_NE(info.find("points: 3\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("\nbreaklines: 2\n"), std::string::npos) << info;
 }
 
 // Boundaries through the command-line tool: from a LandXML file and from the
@@ -202,15 +179,14 @@ TEST(CliBoundaries, LandXmlOuterAndHideBoundariesCutTheSurfaceAndASaveKeepsThem)
             "<Boundary name=\"l\" bndType=\"outer\" edgeTrim=\"true\"><PntList2D>0 0 10 10</PntList2D></Boundary>\n"
             "</Boundaries></SourceData></Surface></Surfaces></LandXML>\n");
     const std::string expected = "triangles: " + std::to_string(2 * (cellsKept() - 1));  // the hide is cell (7, 6)
-    const ToolRun info = runTool(kCli + " info " + xml + " --surface");
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_EQ(lineOf(info.output, "points:"), "points: 121");  // the points outside stay
-    EXPECT_EQ(lineOf(info.output, "boundaries:"), "boundaries: 3");
-    EXPECT_EQ(lineOf(info.output, "triangles:"), expected);
+    const std::string info = cliOutput("info " + xml + " --surface");
+    EXPECT_EQ(lineOf(info, "points:"), "points: 121");  // the points outside stay
+    EXPECT_EQ(lineOf(info, "boundaries:"), "boundaries: 3");
+    EXPECT_EQ(lineOf(info, "triangles:"), expected);
 
     // Saved with its surface, the boundaries go with it and cut it again the same.
     const std::string saved = dir.path("saved.xml");
-    ASSERT_EQ(runTool(kCli + " convert " + xml + " --to " + saved + " --surface").exitCode, 0);
+    cliOutput("convert " + xml + " --to " + saved + " --surface");
     const std::string text = readFile(saved);
     EXPECT_NE(text.find("<Boundary name=\"1\" bndType=\"outer\" edgeTrim=\"false\">\n\t\t\t\t\t\t<PntList2D>1 1 1 9 "
                         "8 9 8 1 1 1</PntList2D>"),
@@ -219,30 +195,28 @@ TEST(CliBoundaries, LandXmlOuterAndHideBoundariesCutTheSurfaceAndASaveKeepsThem)
     if (xmllintAvailable()) {
         EXPECT_EQ(checkXml(saved).exitCode, 0) << checkXml(saved).output;
     }
-    const ToolRun again = runTool(kCli + " info " + saved + " --surface");
-    EXPECT_EQ(lineOf(again.output, "boundaries:"), "boundaries: 3");
-    EXPECT_EQ(lineOf(again.output, "triangles:"), expected);
+    const std::string again = cliOutput("info " + saved + " --surface");
+    EXPECT_EQ(lineOf(again, "boundaries:"), "boundaries: 3");
+    EXPECT_EQ(lineOf(again, "triangles:"), expected);
 }
 
 TEST(CliBoundaries, OptionsCutTheSurfaceOfEachCommand) {
     TempDir dir;
     const std::string site = dir.write("site.txt", gridText(10, [](int, int) { return true; }, pointLine));
     const std::string cut = " --boundary '1,1;9,1;9,8;1,8' --hide '3,3;6,3;6,5;3,5'";
-    const ToolRun info = runTool(kCli + " info " + site + " --surface" + cut);
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_EQ(lineOf(info.output, "boundaries:"), "boundaries: 2");
-    EXPECT_EQ(lineOf(info.output, "triangles:"), "triangles: " + std::to_string(2 * cellsKept()));
+    const std::string info = cliOutput("info " + site + " --surface" + cut);
+    EXPECT_EQ(lineOf(info, "boundaries:"), "boundaries: 2");
+    EXPECT_EQ(lineOf(info, "triangles:"), "triangles: " + std::to_string(2 * cellsKept()));
     // Without boundaries the lines are as before: no boundaries line.
-    const ToolRun plain = runTool(kCli + " info " + site + " --surface");
-    EXPECT_EQ(plain.output.find("boundaries"), std::string::npos);
-    EXPECT_EQ(lineOf(plain.output, "triangles:"), "triangles: 200");
+    const std::string plain = cliOutput("info " + site + " --surface");
+    EXPECT_EQ(plain.find("boundaries"), std::string::npos);
+    EXPECT_EQ(lineOf(plain, "triangles:"), "triangles: 200");
 
     // A section along a row through the hole has an empty row where it is off the surface.
-    ASSERT_EQ(runTool(kCli + " section " + site + cut + " --from 2,4 --to 8,4 --csv " + dir.path("s.csv")).exitCode, 0);
+    cliOutput("section " + site + cut + " --from 2,4 --to 8,4 --csv " + dir.path("s.csv"));
     EXPECT_NE(readFile(dir.path("s.csv")).find("\n\n"), std::string::npos);
     // The volume to a datum covers only the kept plan area.
-    const ToolRun volume = runTool(kCli + " volume " + site + cut + " --datum 0");
-    EXPECT_EQ(lineOf(volume.output, "area:"), "area: " + std::to_string(cellsKept()) + ".000000") << volume.output;
+    EXPECT_EQ(lineOf(cliOutput("volume " + site + cut + " --datum 0"), "area:"), "area: " + std::to_string(cellsKept()) + ".000000");
 
     // Refused: a polygon of two corners, a limit that is not above zero.
     for (const char* refused : {" --boundary '1,1;2,2'", " --max-edge 0", " --max-edge -1"})
@@ -254,11 +228,10 @@ TEST(CliBoundaries, MaxEdgeOpensTheBayOfAnLShapedSurvey) {
     TempDir dir;
     const std::string site =
         dir.write("l.txt", gridText(20, [](int x, int y) { return x <= 10 || y <= 10; }, pointLine));
-    const ToolRun info = runTool(kCli + " info " + site + " --surface --max-edge 1.2");
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_EQ(lineOf(info.output, "triangles:"), "triangles: 600");
-    EXPECT_EQ(info.output.find("boundaries"), std::string::npos);  // a rule, not a polygon
-    EXPECT_EQ(lineOf(runTool(kCli + " info " + site + " --surface").output, "triangles:"), "triangles: 619");
+    const std::string info = cliOutput("info " + site + " --surface --max-edge 1.2");
+    EXPECT_EQ(lineOf(info, "triangles:"), "triangles: 600");
+    EXPECT_EQ(info.find("boundaries"), std::string::npos);  // a rule, not a polygon
+    EXPECT_EQ(lineOf(cliOutput("info " + site + " --surface"), "triangles:"), "triangles: 619");
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -21,6 +23,16 @@ inline ToolRun runTool(const std::string& command) {
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+#ifdef VELLACOR_CLI
+// What the command-line program prints for `arguments`; a run that does not
+// succeed fails the test.
+inline std::string cliOutput(const std::string& arguments) {
+    const ToolRun run = runTool(std::string(VELLACOR_CLI) + " " + arguments);
+    EXPECT_EQ(run.exitCode, 0) << arguments << "\n" << run.output;
+    return run.output;
+}
+#endif
 
 // The line of a tool's output that starts with `key`, or "".
 inline std::string lineOf(const std::string& output, const std::string& key) {

@@ -25,33 +25,21 @@ const std::string kFixedSections = testing::readFile(VELLACOR_EXPORT_TESTS "/gol
 // A millimetre above a whole number is a surveyed millimetre: only whole
 // values are written whole.
 TEST(FormatNumber, WholeOnlyWhenWholeElseFifteenDigits) {
-    EXPECT_EQ(formatNumber(512310.0), "512310");
-    EXPECT_EQ(formatNumber(512310.001), "512310.001");
-    EXPECT_EQ(formatNumber(5427916.0005), "5427916.0005");
-    EXPECT_EQ(formatNumber(100.0004), "100.0004");
-    EXPECT_EQ(formatNumber(-5.0004), "-5.0004");
-    EXPECT_EQ(formatNumber(-3.0001), "-3.0001");
-    EXPECT_EQ(formatNumber(99.9999), "99.9999");
-    EXPECT_EQ(formatNumber(0.0005), "0.0005");
-    EXPECT_EQ(formatNumber(-0.0004), "-0.0004");
-    EXPECT_EQ(formatNumber(-0.0), "0");
-    EXPECT_EQ(formatNumber(-2.5), "-2.5");
-    EXPECT_EQ(formatNumber(-7.0), "-7");
-    EXPECT_EQ(formatNumber(1234567.891), "1234567.891");
-    EXPECT_EQ(formatNumber(1.0 / 3), "0.333333333333333");
-    EXPECT_EQ(formatNumber(1e20), "100000000000000000000");
-    EXPECT_EQ(formatNumber(0.1 + 0.2), "0.3");  // rounding noise stays out of the 15 digits
+    const std::pair<double, const char*> cases[] = {
+        {512310.0, "512310"},   {512310.001, "512310.001"}, {5427916.0005, "5427916.0005"}, {100.0004, "100.0004"},
+        {-5.0004, "-5.0004"},   {-3.0001, "-3.0001"},       {99.9999, "99.9999"},           {0.0005, "0.0005"},
+        {-0.0004, "-0.0004"},   {-0.0, "0"},                {-2.5, "-2.5"},                 {-7.0, "-7"},
+        {1234567.891, "1234567.891"}, {1.0 / 3, "0.333333333333333"}, {1e20, "100000000000000000000"},
+        {0.1 + 0.2, "0.3"},  // rounding noise stays out of the 15 digits
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(formatNumber(value), text) << value;
 }
 
 TEST(GridSpacing, StepsWithTheSiteSize) {
-    EXPECT_EQ(gridSpacing(0), 10);
-    EXPECT_EQ(gridSpacing(339.9), 10);
-    EXPECT_EQ(gridSpacing(340), 20);
-    EXPECT_EQ(gridSpacing(2040), 70);     // v = 60
-    EXPECT_EQ(gridSpacing(2074), 100);    // v = 61
-    EXPECT_EQ(gridSpacing(20400), 700);   // v = 600
-    EXPECT_EQ(gridSpacing(20434), 1000);  // v = 601
-    EXPECT_EQ(gridSpacing(1e12), 29411765000);
+    // Across the steps at v = 60 | 61 and 600 | 601.
+    const std::pair<double, double> cases[] = {{0, 10},     {339.9, 10},  {340, 20},     {2040, 70},
+                                               {2074, 100}, {20400, 700}, {20434, 1000}, {1e12, 29411765000}};
+    for (const auto& [size, spacing] : cases) EXPECT_EQ(gridSpacing(size), spacing) << size;
 }
 
 TEST(DxfEntities, PointInsertWithItsThreeLabels) {
@@ -219,13 +207,18 @@ TEST(LandXmlWriter, PartsDecideTheSurfaceBlock) {
     EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {.points = true}); }), kHead + "</LandXML>\n");
 }
 
-// Millimetres in every coordinate, elevation and level are written as they are.
-TEST(LandXmlWriter, MillimetresAreKept) {
-    SiteDocument m;
+// Three points and a face with millimetres in every coordinate and elevation.
+void makeMillimetreSite(SiteDocument& m) {
     addPoint(m, 1, 512310.001, 5427916.0005, -3.0001, "MM");
     addPoint(m, 2, 512310, 5427916, 0.0005, "WHOLE");
     addPoint(m, 3, 512311.999, 5427917, 152.999, "");
     addTriangle(m, 0, 1, 2);
+}
+
+// Millimetres in every coordinate, elevation and level are written as they are.
+TEST(LandXmlWriter, MillimetresAreKept) {
+    SiteDocument m;
+    makeMillimetreSite(m);
     m.breaklines.pairs = {{0, 2}};
     const std::vector<ExportPolyline> contours = {{0.001, false, {{512310.0015, 5427916.25, 0.001}, {512311, 5427916.9995, 0.001}}}};
     EXPECT_EQ(written([&](std::FILE* f) { return writeLandXml(f, m, {false, true, true, true}, contours); }),
@@ -257,10 +250,7 @@ TEST(LandXmlWriter, MillimetresAreKept) {
 // The same millimetres in a DXF drawing's faces and point labels.
 TEST(DxfWriter, MillimetresAreKept) {
     SiteDocument m;
-    addPoint(m, 1, 512310.001, 5427916.0005, -3.0001, "MM");
-    addPoint(m, 2, 512310, 5427916, 0.0005, "WHOLE");
-    addPoint(m, 3, 512311.999, 5427917, 152.999, "");
-    addTriangle(m, 0, 1, 2);
+    makeMillimetreSite(m);
     const std::string faces = written([&](std::FILE* f) { return writeDxf(f, m, {.surface = true}); });
     EXPECT_EQ(faces.substr(kFixedSections.size()),
               "0\n3DFACE\n8\nSURFACE\n 10\n512310.001\n 20\n5427916.0005\n 30\n-3.0001\n"
@@ -328,17 +318,8 @@ TEST(XmlDescription, EveryParserAcceptsIt) {
 
 TEST(PointWriter, ExactLinesInBothOrdersUnaffectedByLocale) {
     SiteDocument m;
-    m.points.resize(2);
-    m.pointCount = 2;
-    m.points[0].number = 12;
-    m.points[0].northing = 5000;
-    m.points[0].easting = 6000;
-    m.points[0].elevation = 100.5;
-    setDescription(m.points[0], "TREE");
-    m.points[1].number = -3;
-    m.points[1].northing = 0.0000004;
-    m.points[1].easting = -1.5;
-    m.points[1].elevation = 0.0005;
+    addPoint(m, 12, 6000, 5000, 100.5, "TREE");
+    addPoint(m, -3, -1.5, 0.0000004, 0.0005, "");
     ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 missing: run scripts/bootstrap.sh";
     auto pointText = [&] { return written([&](std::FILE* f) { return writePointFile(f, m); }); };
     m.pointFileFormat = PointFileFormat::PNEZD;

@@ -13,6 +13,7 @@
 #include "import/hgt_file.h"
 #include "import/raw_triangles.h"
 #include "import/usgs_profiles.h"
+#include "support/same_points.h"
 #include "support/temp_files.h"
 
 namespace vellacor {
@@ -270,11 +271,7 @@ TEST(InMemoryReaders, SmallHgtTileAndRasterBytesReadAsTheirFiles) {
     const SurfaceReadResult fromBytes = readElevationRasterBytes(grid);
     ASSERT_EQ(fromBytes.points.size(), 6u);
     ASSERT_EQ(fromFile.points.size(), 6u);
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(fromBytes.points[i].easting, fromFile.points[i].easting);
-        EXPECT_EQ(fromBytes.points[i].northing, fromFile.points[i].northing);
-        EXPECT_EQ(fromBytes.points[i].elevation, fromFile.points[i].elevation);
-    }
+    testing::expectSamePoints(fromBytes.points, fromFile.points, 6);
     EXPECT_EQ(fromBytes.points[0].easting, 105);
     EXPECT_EQ(fromBytes.points[4].elevation, kVoidElevation);
     EXPECT_EQ(fromBytes.triangles.size(), fromFile.triangles.size());

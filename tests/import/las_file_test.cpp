@@ -11,6 +11,7 @@
 
 #include "import/las_file.h"
 #include "support/las_bytes.h"
+#include "support/same_points.h"
 #include "support/temp_files.h"
 
 namespace vellacor::testing {
@@ -229,15 +230,7 @@ TEST(LasFile, RecordsOfAnyLengthFromAnotherReaderGiveTheSamePointsAsTheFile) {
     const LasReadResult fromRecords = readLasRecords(packed, runs, defaultLasAnswer);
     ASSERT_EQ(fromRecords.read.pointCount, fromFile.read.pointCount);
     EXPECT_EQ(fromFile.read.pointCount, 4);
-    for (int i = 0; i < fromFile.read.pointCount; ++i) {
-        const SurveyPoint &a = fromFile.read.points[static_cast<std::size_t>(i)],
-                          &b = fromRecords.read.points[static_cast<std::size_t>(i)];
-        EXPECT_EQ(a.number, b.number);
-        EXPECT_EQ(a.easting, b.easting);
-        EXPECT_EQ(a.northing, b.northing);
-        EXPECT_EQ(a.elevation, b.elevation);
-        EXPECT_EQ(descriptionOf(a), descriptionOf(b));
-    }
+    expectSamePoints(fromRecords.read.points, fromFile.read.points, 4);
     EXPECT_EQ(fromRecords.diagnostics.messages, fromFile.diagnostics.messages);
     // Records a reader lost (a damaged run) leave the rest numbered by their place.
     const LasReadResult afterLoss = readLasRecords(

@@ -14,6 +14,7 @@
 #include "import/las_vlrs.h"
 #include "import/laz_file.h"
 #include "support/json_value.h"
+#include "support/las_bytes.h"
 #include "support/temp_files.h"
 
 namespace vellacor::testing {
@@ -21,21 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kShared = fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "data" / "las";
-const fs::path kFixtures = fs::path(__FILE__).parent_path() / "data";
+const fs::path& kShared = kSharedLas;
+const fs::path& kFixtures = kLazFixtures;
 
 std::string readAll(const fs::path& path) { return readFile(path.string()); }
-
-template <typename T>
-void putAt(std::string& bytes, std::size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
-template <typename T>
-T getAt(const std::string& bytes, std::size_t at) {
-    T value;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
 
 // Every point of every class, withheld ones too.
 LasReadResult readEverything(const std::string& bytes, LasClassTally* tally = nullptr) {
@@ -125,7 +115,7 @@ TEST(LazFile, ChunkedFilesOfBothCompressorsGiveEveryRecordOfTheirTwins) {
 
 // Where the chunk table of a chunked file lies, read from the file itself.
 std::uint64_t chunkTableAt(const std::string& laz) {
-    return static_cast<std::uint64_t>(getAt<std::int64_t>(laz, getAt<std::uint32_t>(laz, 96)));
+    return static_cast<std::uint64_t>(getLittle<std::int64_t>(laz, getLittle<std::uint32_t>(laz, 96)));
 }
 
 TEST(LazFile, DamagedFilesKeepTheirWholeChunksAndSayWhatWasLost) {
@@ -152,7 +142,7 @@ TEST(LazFile, DamagedFilesKeepTheirWholeChunksAndSayWhatWasLost) {
     // A table written last (its place given as -1, the file's last eight bytes)
     // reads as the usual one.
     std::string streamed = whole;
-    putAt<std::int64_t>(streamed, getAt<std::uint32_t>(streamed, 96), -1);
+    putLittle<std::int64_t>(streamed, getLittle<std::uint32_t>(streamed, 96), -1);
     streamed.append(reinterpret_cast<const char*>(&table), 8);
     const LasReadResult fromEnd = readEverything(streamed);
     EXPECT_TRUE(fromEnd.diagnostics.messages.empty());
@@ -160,7 +150,7 @@ TEST(LazFile, DamagedFilesKeepTheirWholeChunksAndSayWhatWasLost) {
 
     // A header that counts more points than the chunks hold.
     std::string overcounted = whole;
-    putAt<std::uint32_t>(overcounted, 107, 3500);
+    putLittle<std::uint32_t>(overcounted, 107, 3500);
     const LasReadResult over = readEverything(overcounted);
     EXPECT_EQ(over.read.pointCount, 3000);
     ASSERT_FALSE(over.diagnostics.messages.empty());
@@ -168,7 +158,7 @@ TEST(LazFile, DamagedFilesKeepTheirWholeChunksAndSayWhatWasLost) {
     // A chunk table whose counts run past the points: the chunks it places
     // inside the file are kept.
     std::string pastEnd = whole;
-    putAt<std::int64_t>(pastEnd, getAt<std::uint32_t>(pastEnd, 96), static_cast<std::int64_t>(whole.size() + 100));
+    putLittle<std::int64_t>(pastEnd, getLittle<std::uint32_t>(pastEnd, 96), static_cast<std::int64_t>(whole.size() + 100));
     const LasReadResult noTable = readEverything(pastEnd);
     EXPECT_EQ(noTable.read.pointCount, 3000);  // found in turn
 }
@@ -179,14 +169,14 @@ TEST(LazFile, UnknownCompressionIsRefusedByName) {
     const LasVlr* record = findLasVlr(vlrs, "laszip encoded", 22204);
     ASSERT_NE(record, nullptr);
     std::string badVersion = laz;
-    putAt<std::uint16_t>(badVersion, static_cast<std::size_t>(record->dataOffset) + 34 + 4, 9);
+    putLittle<std::uint16_t>(badVersion, static_cast<std::size_t>(record->dataOffset) + 34 + 4, 9);
     const LasReadResult version = readEverything(badVersion);
     EXPECT_EQ(version.read.pointCount, 0);
     ASSERT_FALSE(version.diagnostics.messages.empty());
     EXPECT_NE(version.diagnostics.messages[0].find("version 9"), std::string::npos) << version.diagnostics.messages[0];
 
     std::string badCompressor = laz;
-    putAt<std::uint16_t>(badCompressor, static_cast<std::size_t>(record->dataOffset), 7);
+    putLittle<std::uint16_t>(badCompressor, static_cast<std::size_t>(record->dataOffset), 7);
     EXPECT_NE(readEverything(badCompressor).diagnostics.messages.at(0).find("compressor 7"), std::string::npos);
 }
 

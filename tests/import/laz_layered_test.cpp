@@ -13,6 +13,7 @@
 
 #include "import/laz_file.h"
 #include "import/laz_items.h"
+#include "support/las_bytes.h"
 #include "support/temp_files.h"
 
 namespace vellacor::testing {
@@ -23,16 +24,9 @@ using laz::ByteCursor;
 using laz::Item;
 using laz::ItemType;
 
-const fs::path kShared = fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "data" / "las";
+const fs::path& kShared = kSharedLas;
 
 std::string readAll(const fs::path& path) { return readFile(path.string()); }
-
-template <typename T>
-T getAt(const std::string& bytes, std::size_t at) {
-    T value;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
 
 // The one chunk of a small file: its items, bytes and points.
 struct Chunk {
@@ -49,11 +43,11 @@ Chunk onlyChunk(const std::string& name) {
     Chunk chunk;
     chunk.items = scheme.scheme.items;
     chunk.recordLength = scheme.scheme.recordLength;
-    const auto start = getAt<std::uint32_t>(file, 96) + std::size_t{8};
-    const auto table = static_cast<std::size_t>(getAt<std::int64_t>(file, start - 8));
+    const auto start = getLittle<std::uint32_t>(file, 96) + std::size_t{8};
+    const auto table = static_cast<std::size_t>(getLittle<std::int64_t>(file, start - 8));
     chunk.bytes.assign(file.begin() + static_cast<std::ptrdiff_t>(start),
                        file.begin() + static_cast<std::ptrdiff_t>(table));
-    chunk.points = getAt<std::uint64_t>(file, 247);
+    chunk.points = getLittle<std::uint64_t>(file, 247);
     return chunk;
 }
 

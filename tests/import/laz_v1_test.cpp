@@ -9,6 +9,7 @@
 
 #include "import/las_vlrs.h"
 #include "import/laz_items.h"
+#include "support/las_bytes.h"
 #include "support/temp_files.h"
 
 namespace vellacor::testing {
@@ -17,16 +18,7 @@ namespace {
 using laz::Item;
 using laz::ItemType;
 
-std::string fixture(const std::string& name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "data" / name).string();
-}
-
-template <typename T>
-T little(const std::string& bytes, std::size_t at) {
-    T value{};
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
+std::string fixture(const std::string& name) { return (kLazFixtures / name).string(); }
 
 struct Records {
     std::size_t length = 0;
@@ -36,8 +28,8 @@ struct Records {
 // The first `count` records of an uncompressed LAS file.
 Records lasRecords(const std::string& bytes, std::size_t count) {
     Records r;
-    r.length = little<std::uint16_t>(bytes, 105);
-    const auto at = little<std::uint32_t>(bytes, 96);
+    r.length = getLittle<std::uint16_t>(bytes, 105);
+    const auto at = getLittle<std::uint32_t>(bytes, 96);
     for (std::size_t i = 0; i < count && at + (i + 1) * r.length <= bytes.size(); ++i)
         r.list.push_back(bytes.substr(at + i * r.length, r.length));
     return r;
@@ -54,14 +46,14 @@ Records lazRecords(const std::string& bytes) {
         return r;
     }
     const std::size_t at = vlr->dataOffset;
-    EXPECT_EQ(little<std::uint16_t>(bytes, at), 1) << "expected a file without chunks";
-    const auto itemCount = little<std::uint16_t>(bytes, at + 32);
+    EXPECT_EQ(getLittle<std::uint16_t>(bytes, at), 1) << "expected a file without chunks";
+    const auto itemCount = getLittle<std::uint16_t>(bytes, at + 32);
     std::vector<Item> items;
     std::vector<std::unique_ptr<laz::PointwiseItemDecoder>> decoders;
     for (std::size_t i = 0; i < itemCount; ++i) {
         const std::size_t itemAt = at + 34 + 6 * i;
-        items.push_back({static_cast<ItemType>(little<std::uint16_t>(bytes, itemAt)),
-                         little<std::uint16_t>(bytes, itemAt + 2), little<std::uint16_t>(bytes, itemAt + 4)});
+        items.push_back({static_cast<ItemType>(getLittle<std::uint16_t>(bytes, itemAt)),
+                         getLittle<std::uint16_t>(bytes, itemAt + 2), getLittle<std::uint16_t>(bytes, itemAt + 4)});
         EXPECT_EQ(items.back().version, 1);
         decoders.push_back(laz::makePointwiseItemDecoder(items.back()));
         if (!decoders.back()) {
@@ -70,9 +62,9 @@ Records lazRecords(const std::string& bytes) {
         }
         r.length += items.back().size;
     }
-    const auto count = little<std::uint32_t>(bytes, 107);
+    const auto count = getLittle<std::uint32_t>(bytes, 107);
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const std::size_t start = little<std::uint32_t>(bytes, 96);
+    const std::size_t start = getLittle<std::uint32_t>(bytes, 96);
     std::string record(r.length, '\0');
     auto* out = reinterpret_cast<std::uint8_t*>(record.data());
 

@@ -66,13 +66,8 @@ TEST(PointThinning, KeepsEachSquaresLowestPointInFileOrder) {
 }
 
 TEST(Elevation, ZeroAndPlaceholdersAreNoElevation) {
-    EXPECT_FALSE(isValidElevation(0.0));
-    EXPECT_FALSE(isValidElevation(-99999.0));
-    EXPECT_FALSE(isValidElevation(0.0009));
-    EXPECT_TRUE(isValidElevation(0.001));
-    EXPECT_TRUE(isValidElevation(-0.001));
-    EXPECT_TRUE(isValidElevation(99998.0));
-    EXPECT_FALSE(isValidElevation(99998.5));
+    for (const double z : {0.0, -99999.0, 0.0009, 99998.5}) EXPECT_FALSE(isValidElevation(z)) << z;
+    for (const double z : {0.001, -0.001, 99998.0}) EXPECT_TRUE(isValidElevation(z)) << z;
 }
 
 TEST(Extents, RunningLimitsAndSizeRule) {

@@ -28,12 +28,8 @@ namespace {
 using testing::readFile;
 using testing::TempDir;
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::endedProcess;
+using testing::namesIn;
 
 // The parts of a shapefile save, each holding `text` and its own name.
 struct Parts {
@@ -103,15 +99,6 @@ std::string leftBy(const TempDir& dir, pid_t pid, int serial, std::chrono::secon
     const std::string path = dir.write(".vellacor-save-" + std::to_string(pid) + "-" + std::to_string(serial), "part");
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age);
     return path;
-}
-
-// The number of a process that has ended.
-pid_t endedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
 }
 
 TEST(SaveTemporaries, TheNextSaveInTheFolderRemovesWhatAKilledSaveLeft) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -180,14 +181,9 @@ TEST(Fill, GouraudTriangleTruncatesTheShade) {
                                vertexAt(f, 5.25, 5.25, -0.5, 101.5)};
     fillPolygon(f, sceneTarget(f), FillMode::Gouraud, tri, 3, 0);
     auto at = [&](int x, int y) { return static_cast<int>(f.sceneBuffer[static_cast<std::size_t>(y * 8 + x)]); };
-    EXPECT_EQ(at(2, 2), 36);
-    EXPECT_EQ(at(2, 3), 46);
-    EXPECT_EQ(at(3, 3), 56);
-    EXPECT_EQ(at(2, 4), 56);
-    EXPECT_EQ(at(4, 4), 76);
-    EXPECT_EQ(at(2, 5), 66);
-    EXPECT_EQ(at(5, 5), 96);
-    EXPECT_EQ(at(6, 5), kBackgroundColour);
+    const std::array<int, 3> shades[] = {{2, 2, 36}, {2, 3, 46}, {3, 3, 56}, {2, 4, 56},
+                                         {4, 4, 76}, {2, 5, 66}, {5, 5, 96}, {6, 5, kBackgroundColour}};
+    for (const auto& [x, y, shade] : shades) EXPECT_EQ(at(x, y), shade) << x << "," << y;
     EXPECT_DOUBLE_EQ(f.depthBuffer[5 * 8 + 5], -0.5);
 }
 

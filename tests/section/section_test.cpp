@@ -22,13 +22,10 @@ namespace {
 TEST(SectionScale, GridIntervalFollowsTheSiteSize) {
     EXPECT_EQ(sectionGridInterval(3400), 200);
     EXPECT_DOUBLE_EQ(sectionTextHeight(3400), 20.0);
-    EXPECT_EQ(stationText(0), "0+00");
-    EXPECT_EQ(stationText(250), "2+50");
-    EXPECT_EQ(stationText(1005), "10+05");  // never to be read as 10+50
-    EXPECT_EQ(stationText(7), "0+07");
-    EXPECT_EQ(stationText(1010), "10+10");
-    EXPECT_EQ(stationText(99.9), "0+99");
-    EXPECT_EQ(stationText(12300), "123+00");
+    // 1005 is never to be read as 10+50.
+    const std::pair<double, const char*> stations[] = {{0, "0+00"},      {250, "2+50"},  {1005, "10+05"},     {7, "0+07"},
+                                                       {1010, "10+10"}, {99.9, "0+99"}, {12300, "123+00"}};
+    for (const auto& [distance, text] : stations) EXPECT_EQ(stationText(distance), text);
 }
 
 TEST(SectionPick, FirstPickSetsTheStartAndTheSecondCompletes) {

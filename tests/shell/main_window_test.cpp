@@ -42,9 +42,13 @@
 #include "shell/view_widget.h"
 #include "shell/window_settings.h"
 #include "support/temp_files.h"
+#include "window_driving.h"
 
 namespace vellacor {
 namespace {
+
+using testing::kSample;
+using testing::runFramesUntil;
 
 QStringList menuTexts(QMenu* menu) {
     QStringList texts;
@@ -60,18 +64,11 @@ TEST(MainWindow, OpensTheSampleAndTitlesTheWindow) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
     EXPECT_FALSE(window.savePointsAction()->isEnabled());
 
-    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
-    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
+    ASSERT_TRUE(window.openPath(kSample, QStringLiteral("PNEZD")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("sample-site.txt - Vellacor"));
     EXPECT_GT(model.document.pointCount, 2000);
     EXPECT_TRUE(window.savePointsAction()->isEnabled());
-
-    // Frames until the surface is built and linked, as the timer would run them.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!(model.document.triangulateStage.done && model.document.contourStage.done) && std::chrono::steady_clock::now() < deadline) {
-        window.runFrame();
-        QApplication::processEvents();
-    }
+    runFramesUntil(window, [&] { return model.document.triangulateStage.done && model.document.contourStage.done; });
     ASSERT_TRUE(model.document.contourStage.done);
     window.runFrame();
     const QImage picture = window.view()->grab().toImage();
@@ -99,7 +96,7 @@ TEST(MainWindow, MenusAndToolbarFollowTheSiteAndKeysReachTheCore) {
     EXPECT_EQ(bar->actions().size(), 12);
     EXPECT_FALSE(bar->actions().first()->icon().isNull());
 
-    ASSERT_TRUE(window.openPath(QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt"), QStringLiteral("PNEZD")));
+    ASSERT_TRUE(window.openPath(kSample, QStringLiteral("PNEZD")));
     emit view->aboutToShow();
     EXPECT_TRUE(points->isEnabled());
     const bool shown = model.display.showPoints;
@@ -142,12 +139,11 @@ TEST(RecentFiles, KeepsSixNewestFirstWithoutDuplicates) {
 TEST(RecentFiles, TheTestsKeepThemInTheirOwnFolder) {
     SiteModel model;
     MainWindow window(model);
-    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
-    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
+    ASSERT_TRUE(window.openPath(kSample, QStringLiteral("PNEZD")));
     const QSettings settings(QStringLiteral("Vellacor"), QStringLiteral("Vellacor"));  // the program's own
     EXPECT_FALSE(settings.fileName().startsWith(QDir::homePath() + QLatin1Char('/'))) << settings.fileName().toStdString();
     QSettings written(settings.fileName(), QSettings::NativeFormat);
-    EXPECT_EQ(readRecentFiles(written).value(0), QFileInfo(sample).absoluteFilePath());
+    EXPECT_EQ(readRecentFiles(written).value(0), QFileInfo(kSample).absoluteFilePath());
 }
 
 TEST(QtUi, FiltersInTheDialogForm) {
@@ -217,9 +213,8 @@ TEST(WindowSettings, TheWindowComesBackWhereItWasAndOpenStartsInTheLastFolder) {
     MainWindow window(next);
     EXPECT_EQ(window.size(), QSize(700, 500));
 
-    const QString sample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
-    ASSERT_TRUE(window.openPath(sample, QStringLiteral("PNEZD")));
-    EXPECT_EQ(QDir(lastFolder()), QDir(QFileInfo(sample).absolutePath()));
+    ASSERT_TRUE(window.openPath(kSample, QStringLiteral("PNEZD")));
+    EXPECT_EQ(QDir(lastFolder()), QDir(QFileInfo(kSample).absolutePath()));
 }
 
 // An ASCII grid of 60 x 50 cells, a plain slope.
@@ -230,15 +225,6 @@ std::string slopeGrid() {
         text += "\n";
     }
     return text;
-}
-
-// Frames, as the timer runs them, until `done` or a minute has passed.
-void runFramesUntil(MainWindow& window, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        window.runFrame();
-        QApplication::processEvents();
-    }
 }
 
 TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
@@ -258,18 +244,9 @@ TEST(MainWindow, ARasterIsReadBehindTheFramesAndEscStopsTheRead) {
     // Esc in the view before the read is taken: the message box, and no site.
     ASSERT_TRUE(window.openPath(path));
     QTest::keyClick(window.view(), Qt::Key_Escape);
-    QString shown;
-    QTimer closer;  // answers the message box from inside its own event loop
-    QObject::connect(&closer, &QTimer::timeout, [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->text();
-            box->accept();
-        }
-    });
-    closer.start(10);
-    runFramesUntil(window, [&] { return !shown.isEmpty(); });
-    closer.stop();
-    EXPECT_EQ(shown, QStringLiteral("Opening was cancelled."));
+    testing::ModalAnswers answers({[](QWidget& box) { qobject_cast<QDialog*>(&box)->accept(); }});
+    runFramesUntil(window, [&] { return !answers.seen.isEmpty(); });
+    EXPECT_EQ(answers.seen, QStringList{QStringLiteral("Opening was cancelled.")});
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Untitled - Vellacor"));
 }
 
@@ -299,15 +276,8 @@ bool answering(const std::function<void(QDialog&)>& answer, const std::function<
     return open();
 }
 
-QLineEdit* fieldLabelled(QDialog& dialog, const QString& label) {
-    for (QLabel* l : dialog.findChildren<QLabel*>())
-        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
-    return nullptr;
-}
-
-QPushButton* okButton(QDialog& dialog) {
-    return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-}
+using testing::fieldLabelled;
+using testing::okButton;
 
 // OK when it can be pressed, otherwise Cancel.
 void pressOkOrCancel(QDialog& dialog) {

@@ -44,58 +44,14 @@
 #include "support/grid_site_text.h"
 #include "support/surface_edges.h"
 #include "support/temp_files.h"
+#include "window_driving.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace vellacor {
 namespace {
 
-using testing::surfaceGeometry;
-
-// Answers the modal windows that come up, in turn, and keeps their texts.
-class ModalAnswers {
-public:
-    using Answer = std::function<void(QWidget&)>;
-    explicit ModalAnswers(std::deque<Answer> answers) : answers_(std::move(answers)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
-        timer_.start(5);
-    }
-    QStringList seen;
-
-private:
-    void look() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == last_) return;
-        if (qobject_cast<QProgressDialog*>(modal)) return;  // shows a wait, asks nothing
-        last_ = modal;
-        const auto* box = qobject_cast<QMessageBox*>(modal);
-        seen << (box ? box->text() : modal->windowTitle());
-        if (answers_.empty()) {  // one not expected: closed, so the test fails rather than waits
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-            return;
-        }
-        const Answer answer = answers_.front();
-        answers_.pop_front();
-        answer(*modal);
-    }
-    std::deque<Answer> answers_;
-    QTimer timer_;
-    QPointer<QWidget> last_;
-};
-
-ModalAnswers::Answer pressBox(QMessageBox::StandardButton button) {
-    return [button](QWidget& w) {
-        if (auto* box = qobject_cast<QMessageBox*>(&w)) box->button(button)->click();
-    };
-}
-
-QLineEdit* fieldLabelled(QWidget& dialog, const QString& label) {
-    for (QLabel* l : dialog.findChildren<QLabel*>())
-        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
-    return nullptr;
-}
-
-void pressOk(QWidget& dialog) { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
+using namespace testing;
 
 // An 11 x 11 grid of points 100 apart with heights that repeat (ties
 // everywhere), loaded in a window and built.
@@ -241,13 +197,7 @@ TEST_F(SiteEdits, UnsavedChangesAreAskedAboutBeforeOpenDropAndExit) {
     breaklineBetween(model, window->ui(), 0, 3);
     const std::string saved = dir.path("saved.dxf");
     {
-        ModalAnswers answers({pressBox(QMessageBox::Save), pressOk,
-                              [&saved](QWidget& w) {
-                                  auto* chooser = qobject_cast<QFileDialog*>(&w);
-                                  chooser->selectFile(QString::fromStdString(saved));
-                                  static_cast<QDialog*>(chooser)->accept();
-                              },
-                              pressBox(QMessageBox::Ok)});
+        ModalAnswers answers({pressBox(QMessageBox::Save), pressOk, chooseFile(saved), pressBox(QMessageBox::Ok)});
         window->commandAction(CommandId::Exit)->trigger();
         EXPECT_EQ(answers.seen.value(0),
                   QStringLiteral("Save changes to other.xyz before closing?\n\nThe breaklines are not saved."));
@@ -269,14 +219,6 @@ ModalAnswers::Answer savingAs(const QString& format, const QStringList& ticked) 
             if (b->text() == format) b->setChecked(true);
         for (QCheckBox* c : w.findChildren<QCheckBox*>()) c->setChecked(ticked.contains(c->text()));
         pressOk(w);
-    };
-}
-
-ModalAnswers::Answer chooseFile(const std::string& path) {
-    return [path](QWidget& w) {
-        auto* chooser = qobject_cast<QFileDialog*>(&w);
-        chooser->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(chooser)->accept();
     };
 }
 
@@ -421,20 +363,8 @@ TEST_F(SavedMark, ABurstOfUndoAndRedoEndsWithTheSurfaceAndSavesIt) {
     EXPECT_EQ(drawing, testing::readFile(second));
 }
 
-const QString kSample = QStringLiteral(VELLACOR_SAMPLES "/sample-site.txt");
-
 // A design grade over the whole sample site: a plane falling 2 % to the east.
 const std::string kDesign = "1,4990,9990,110.0,G\n2,5310,9990,110.0,G\n3,4990,10310,103.6,G\n4,5310,10310,103.6,G\n";
-
-// Frames, as the timer would run them, until `done` or a minute has passed.
-template <class Done>
-void runFramesUntil(MainWindow& window, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        window.runFrame();
-        QApplication::processEvents();
-    }
-}
 
 // Triggers the action and answers the modal dialogs it brings up, one
 // answer each, in order, from inside their event loops; the frames run
@@ -505,13 +435,7 @@ TEST_F(VolumesWindow, CutAndFillAgainstALoadedComparisonGivesTheCommandLinesFigu
 
     // The isopach the window saves is the drawing the command line writes.
     const std::string saved = dir.path("window.dxf"), written = dir.path("cli.dxf");
-    const auto chooseSaved = [&saved](QDialog& dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
-        ASSERT_NE(chooser, nullptr);
-        chooser->selectFile(QString::fromStdString(saved));
-        dialog.accept();  // as the Save button does
-    };
-    triggerAnswering(window, action(CommandId::SaveIsopach), {chooseSaved, close});
+    triggerAnswering(window, action(CommandId::SaveIsopach), {[&saved](QDialog& d) { chooseFile(saved)(d); }, close});
     cliFigures("'" + design + "' --isopach '" + written + "'");
     EXPECT_GT(testing::readFile(saved).size(), 1000u);
     EXPECT_EQ(testing::readFile(saved), testing::readFile(written));

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,18 @@ template <typename T>
 void putLittle(std::string& bytes, std::size_t at, T value) {
     std::memcpy(bytes.data() + at, &value, sizeof value);
 }
+template <typename T>
+T getLittle(const std::string& bytes, std::size_t at) {
+    T value{};
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+// The LAS files beside the project and the LAZ files kept with the import tests.
+inline const std::filesystem::path kSharedLas = std::filesystem::path(VELLACOR_SHARED_DATA) / "las";
+#ifdef VELLACOR_IMPORT_TESTS
+inline const std::filesystem::path kLazFixtures = std::filesystem::path(VELLACOR_IMPORT_TESTS) / "data";
+#endif
 
 inline std::string lasVlrBytes(const LasTestVlr& vlr, bool extended) {
     std::string bytes(extended ? 60 : 54, '\0');

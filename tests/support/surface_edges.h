@@ -3,6 +3,8 @@
 #include <array>
 #include <set>
 
+#include <gtest/gtest.h>
+
 #include "model/site_document.h"
 
 namespace vellacor::testing {
@@ -17,6 +19,24 @@ inline bool hasEdge(const SiteDocument& d, int a, int b) {
         }
     }
     return false;
+}
+
+// Neighbour links symmetric: the triangle across each edge holds it reversed
+// and names the first triangle back.
+inline void expectSymmetricLinks(const SiteDocument& d) {
+    for (int t = 0; t < d.triangleCount; ++t) {
+        const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            const int n = tri.neighbour[k];
+            if (n == kNoTriangle) continue;
+            const TinTriangle& other = d.triangles[static_cast<std::size_t>(n)];
+            bool back = false;
+            for (int j = 0; j < 3; ++j)
+                back = back || (other.neighbour[j] == t && other.vertex[j] == tri.vertex[(k + 1) % 3] &&
+                                other.vertex[(j + 1) % 3] == tri.vertex[k]);
+            EXPECT_TRUE(back) << "triangle " << t << " edge " << k;
+        }
+    }
 }
 
 // The surface as plain geometry: each triangle's corners, in point order, with

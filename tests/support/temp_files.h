@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vellacor::testing {
 
@@ -21,6 +22,12 @@ private:
 };
 
 std::string readFile(const std::string& path);
+
+// The names of the files in `folder`, sorted.
+std::vector<std::string> namesIn(const std::string& folder);
+
+// The number of a process that has ended.
+int endedProcess();
 
 // A hidden save file, in `dir`, of a process that has ended, last written an hour ago.
 std::string killedSaveIn(const TempDir& dir);

@@ -9,6 +9,7 @@
 #include "surface/boundary_trim.h"
 #include "surface/contour_export.h"
 #include "surface/tin_geometry.h"
+#include "support/surface_edges.h"
 #include "surface_support.h"
 
 namespace vellacor {
@@ -46,14 +47,9 @@ double planLength(const SurveyPoint& a, const SurveyPoint& b) {
 void expectNoPointLostAndLinksMutual(const SiteDocument& d) {
     std::vector<int> corners(static_cast<std::size_t>(d.pointCount), 0);
     for (int t = 0; t < d.triangleCount; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const TinTriangle& tri = d.triangles[static_cast<std::size_t>(t)];
-            ++corners[static_cast<std::size_t>(tri.vertex[k])];
-            if (tri.neighbour[k] == kNoTriangle) continue;
-            const auto& back = d.triangles[static_cast<std::size_t>(tri.neighbour[k])].neighbour;
-            EXPECT_TRUE(back[0] == t || back[1] == t || back[2] == t) << "triangle " << t;
-        }
+        for (const int v : d.triangles[static_cast<std::size_t>(t)].vertex) ++corners[static_cast<std::size_t>(v)];
     for (int p = 0; p < d.pointCount; ++p) EXPECT_GT(corners[static_cast<std::size_t>(p)], 0) << "point " << p << " lost";
+    testing::expectSymmetricLinks(d);
 }
 
 SurfaceBoundary rectangle(BoundaryKind kind, double x0, double y0, double x1, double y1) {

@@ -514,14 +514,12 @@ TEST(LimitedContours, OnlyThePiecesInsideThePolygonAreDrawnAndExported) {
     for (const ExportPolyline& c : limited)
         for (const Vec3& p : c.points) EXPECT_TRUE(inside(p)) << p.x << ", " << p.y;
 
-    struct Sink : ContourLineSink {
-        std::vector<Vec3> ends;
-        void line(const Vec3& a, const Vec3& b, std::uint8_t) override { ends.insert(ends.end(), {a, b}); }
-    } sink;
+    RecordingSink sink;
     settings.contourSmoothing = 1.0;
     drawSurfaceContours(model.document, sink);
-    ASSERT_FALSE(sink.ends.empty());
-    for (const Vec3& p : sink.ends) EXPECT_TRUE(inside(p)) << p.x << ", " << p.y;
+    ASSERT_FALSE(sink.lines.empty());
+    for (const Line& l : sink.lines)
+        for (const Vec3& p : {l.from, l.to}) EXPECT_TRUE(inside(p)) << p.x << ", " << p.y;
 }
 
 }  // namespace
