@@ -295,7 +295,7 @@ void drawSurfaceAndContours(SiteModel& model, bool viewMoving) {
     if (!contours) return;
     SceneContourSink sink(f, camera.view);
     if (detailed) {
-        drawContoursOver(surface, d, sink);
+        drawDetailContours(r.detailContours, *r.detail, r.detailFrame, d, sink);
         return;
     }
     if (kept) {

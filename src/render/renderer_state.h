@@ -12,6 +12,7 @@
 #include "render/palette.h"
 #include "render/frame_projection.h"
 #include "render/texture.h"
+#include "render/detail_contours.h"
 #include "render/detail_frame.h"
 #include "render/triangle_facets.h"
 #include "surface/contour_draw.h"
@@ -76,6 +77,7 @@ struct RendererState {
     bool detailMade = false;  // made for the surface shown (`detail` stays empty for one too small or flat)
     DetailFrame detailFrame;
     bool drawingDetail = false;  // the last rebuild drew detailFrame
+    DetailContourCache detailContours;
 
     // The cut/fill view's difference (site minus comparison) at every point
     // of the site, NaN where the comparison does not reach; made when the
@@ -106,6 +108,7 @@ inline void forgetSurfaceCaches(RendererState& state) {
     forgetTriangleFacets(state.facets);
     state.detail.reset();
     state.detailMade = false;
+    state.detailContours = DetailContourCache{};
     state.drawingDetail = false;
 }
 

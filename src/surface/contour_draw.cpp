@@ -135,6 +135,26 @@ void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document
         drawTriangle(triangles, document.contours, t, sink, 0.0, false, scratch);
 }
 
+void traceContoursByTriangle(const SurfaceView& triangles, const SiteDocument& document,
+                             std::vector<ContourLineEnds>& lines, std::vector<std::int32_t>& start) {
+    class Collect : public ContourLineSink {
+    public:
+        explicit Collect(std::vector<ContourLineEnds>& lines) : lines_(lines) {}
+        void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override { lines_.push_back({from, to, colour}); }
+
+    private:
+        std::vector<ContourLineEnds>& lines_;
+    } collect(lines);
+    lines.clear();
+    start.assign(static_cast<std::size_t>(triangles.triangleCount) + 1, 0);
+    const bool shown = contoursShown(document);
+    DrawScratch scratch;
+    for (int t = 0; t < triangles.triangleCount; ++t) {
+        if (shown) drawTriangle(triangles, document.contours, t, collect, 0.0, false, scratch);
+        start[static_cast<std::size_t>(t) + 1] = static_cast<std::int32_t>(lines.size());
+    }
+}
+
 void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bool straight) {
     if (!contoursShown(document)) return;
     const SurfaceView surface = surfaceOf(document);

@@ -31,6 +31,15 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
 // document's interval and limits.
 void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document, ContourLineSink& sink);
 
+// The same lines kept triangle by triangle: those of triangle t are
+// lines[start[t] .. start[t + 1]), each as two ends and a colour.
+struct ContourLineEnds {
+    Vec3 from, to;
+    std::uint8_t colour = 0;
+};
+void traceContoursByTriangle(const SurfaceView& triangles, const SiteDocument& document,
+                             std::vector<ContourLineEnds>& lines, std::vector<std::int32_t>& start);
+
 // The corners of every triangle and the elevation of every point, packed
 // tight. A frame that has just read the large triangle records keeps them
 // here, so the contour pass need not read those records again except for the

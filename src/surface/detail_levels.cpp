@@ -568,6 +568,8 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
 
 void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, DetailFrame& frame) {
     frame.triangles.clear();
+    frame.sourceLevel.clear();
+    frame.sourceTriangle.clear();
     frame.points.clear();
     frame.copies.clear();
     const auto tiles = static_cast<std::size_t>(detail.tiling.count());
@@ -610,6 +612,8 @@ void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, 
             v = static_cast<std::int32_t>(listed & 0xffffffff);
         }
         frame.triangles.push_back(record);
+        frame.sourceLevel.push_back(static_cast<std::int8_t>(k));
+        frame.sourceTriangle.push_back(t);
     };
     for (std::size_t tile = 0; tile < tiles; ++tile) {
         const int k = frame.tileLevel[tile];

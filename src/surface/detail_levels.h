@@ -85,6 +85,9 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
 struct DetailFrame {
     std::vector<TinTriangle> triangles;  // corners name `copies`; no links
     std::vector<std::int8_t> tileLevel;  // per tile: the version drawn, -1 when the tile is out of view
+    // Per triangle: the version it is of, and its place there.
+    std::vector<std::int8_t> sourceLevel;
+    std::vector<std::int32_t> sourceTriangle;
     std::vector<std::int32_t> points;    // the surface's points the copies are of
     std::vector<SurveyPoint> copies;
     // Per version, per point of it: the frame that listed it (high half) and its copy (low half).

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "app/render_frame.h"
 #include "app/site_model.h"
 #include "app/view_settings.h"
+#include "surface/contour_levels.h"
 #include "render/frame_buffer.h"
 #include "render/palette.h"
 #include "support/fake_ui.h"
@@ -70,6 +72,14 @@ void expectMovingFrameLooksLikeStill(SiteModel& model, testing::FakeUi& ui) {
     // At rest again, the whole surface, pixel for pixel.
     EXPECT_EQ(frame(false), still);
     EXPECT_FALSE(r.drawingDetail);
+
+    // Contours while moving: traced from the versions once, then drawn from
+    // what was kept, the same lines.
+    model.display.showContours = true;
+    const std::vector<std::uint8_t> traced = frame(true);
+    ASSERT_TRUE(r.drawingDetail);
+    EXPECT_GT(std::count(traced.begin(), traced.end(), std::uint8_t{kMinorContour}), 100);
+    EXPECT_EQ(frame(true), traced);
 }
 
 TEST(MovingDetail, RandomPointsOverRollingGround) {
