@@ -11,6 +11,7 @@
 #include "camera/camera_inputs.h"
 #include "app/view_settings.h"
 #include "render/frame_buffer.h"
+#include "render/palette.h"
 #include "surface/detail_levels.h"
 #include "surface_bench_support.h"
 
@@ -87,6 +88,20 @@ void frames(benchmark::State& state, bool moving) {
     }
     state.counters["triangles"] =
         static_cast<double>(r.drawingDetail ? r.detailFrame.triangles.size() : model.document.triangleCount);
+    if (!moving) return;
+    // How the moving frame differs from the still one: the share of the
+    // picture's pixels, and of those showing ground, more than one palette step apart.
+    const std::vector<std::uint8_t> seen = r.frame.displayBits;
+    r.redrawNeeded = true;
+    renderFrame(model, false, text);
+    double differing = 0, ground = 0;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const int a = r.frame.displayBits[i], b = seen[i];
+        ground += a != kBackgroundColour ? 1 : 0;
+        differing += std::abs(a - b) > 1 ? 1 : 0;
+    }
+    state.counters["differing_share"] = differing / static_cast<double>(seen.size());
+    state.counters["differing_share_of_ground"] = ground > 0 ? differing / ground : 0.0;
 }
 
 void BM_MovingFrame(benchmark::State& state) { frames(state, true); }

@@ -11,7 +11,7 @@ namespace vellacor {
 
 // How far apart, on the screen, the points of the version a tile is drawn
 // from may be, and how far its heights may lie from the whole surface's.
-inline constexpr double kMostSpacingPixels = 3.0;
+inline constexpr double kMostSpacingPixels = 4.0;
 inline constexpr double kMostErrorPixels = 1.0;
 
 // Chooses the frame's tiles and versions for the camera `view` (which holds
