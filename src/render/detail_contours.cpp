@@ -11,7 +11,8 @@ void drawDetailContours(DetailContourCache& cache, const DetailSurface& detail, 
         cache.key = std::move(key);
         cache.versions.resize(detail.levels.size());
     }
-    std::vector<TinTriangle> whole;
+    std::vector<TinTriangle>& whole = cache.wholeTriangles;
+    whole.clear();
     for (std::size_t i = 0; i < frame.triangles.size(); ++i) {
         const auto k = static_cast<std::size_t>(frame.sourceLevel[i]);
         if (k == 0) {
@@ -31,7 +32,7 @@ void drawDetailContours(DetailContourCache& cache, const DetailSurface& detail, 
         }
         const auto t = static_cast<std::size_t>(frame.sourceTriangle[i]);
         for (std::int32_t j = version.start[t]; j < version.start[t + 1]; ++j) {
-            const ContourLineEnds& line = version.lines[static_cast<std::size_t>(j)];
+            const ContourLine& line = version.lines[static_cast<std::size_t>(j)];
             sink.line(line.from, line.to, line.colour);
         }
     }

@@ -17,10 +17,11 @@ struct DetailContourCache {
     ContourTraceKey key;
     struct Version {
         bool traced = false;
-        std::vector<ContourLineEnds> lines;
+        std::vector<ContourLine> lines;
         std::vector<std::int32_t> start;  // per triangle of the version
     };
     std::vector<Version> versions;
+    std::vector<TinTriangle> wholeTriangles;  // scratch: the frame's triangles of the whole surface
 };
 
 // The frame's contours into `sink`: those of triangles of the whole surface

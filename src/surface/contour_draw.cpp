@@ -136,14 +136,14 @@ void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document
 }
 
 void traceContoursByTriangle(const SurfaceView& triangles, const SiteDocument& document,
-                             std::vector<ContourLineEnds>& lines, std::vector<std::int32_t>& start) {
+                             std::vector<ContourLine>& lines, std::vector<std::int32_t>& start) {
     class Collect : public ContourLineSink {
     public:
-        explicit Collect(std::vector<ContourLineEnds>& lines) : lines_(lines) {}
+        explicit Collect(std::vector<ContourLine>& lines) : lines_(lines) {}
         void line(const Vec3& from, const Vec3& to, std::uint8_t colour) override { lines_.push_back({from, to, colour}); }
 
     private:
-        std::vector<ContourLineEnds>& lines_;
+        std::vector<ContourLine>& lines_;
     } collect(lines);
     lines.clear();
     start.assign(static_cast<std::size_t>(triangles.triangleCount) + 1, 0);

@@ -31,14 +31,16 @@ void drawSurfaceContours(const SiteDocument& document, ContourLineSink& sink, bo
 // document's interval and limits.
 void drawContoursOver(const SurfaceView& triangles, const SiteDocument& document, ContourLineSink& sink);
 
-// The same lines kept triangle by triangle: those of triangle t are
-// lines[start[t] .. start[t + 1]), each as two ends and a colour.
-struct ContourLineEnds {
+// One traced line, in site coordinates, in the palette colour it is drawn in.
+struct ContourLine {
     Vec3 from, to;
     std::uint8_t colour = 0;
 };
+
+// The same lines kept triangle by triangle: those of triangle t are
+// lines[start[t] .. start[t + 1]).
 void traceContoursByTriangle(const SurfaceView& triangles, const SiteDocument& document,
-                             std::vector<ContourLineEnds>& lines, std::vector<std::int32_t>& start);
+                             std::vector<ContourLine>& lines, std::vector<std::int32_t>& start);
 
 // The corners of every triangle and the elevation of every point, packed
 // tight. A frame that has just read the large triangle records keeps them

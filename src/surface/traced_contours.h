@@ -12,12 +12,6 @@ namespace vellacor {
 // Contour lines do not depend on the view: traced once, they are drawn again
 // from every camera position until the surface or the contour settings change.
 
-// One traced line, in site coordinates, in the palette colour it is drawn in.
-struct ContourLine {
-    Vec3 from, to;
-    std::uint8_t colour = 0;
-};
-
 // What the traced lines depend on besides the heights and links of the
 // surface. Changes that keep the arrays (an edited elevation, the moving demo
 // surface) forget the lines themselves.
