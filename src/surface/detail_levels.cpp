@@ -1,12 +1,14 @@
 #include "surface/detail_levels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
 #include "surface/plan_delaunay.h"
 #include "surface/point_location.h"
 #include "surface/predicates.h"
+#include "system/two_cores.h"
 
 namespace vellacor {
 
@@ -60,46 +62,67 @@ bool gridOver(const PlanBox& box, double side, std::size_t mostCells, CellGrid& 
 }
 
 
+// Runs work(first, last, worker) over [0, count) in two halves, the second
+// on another core; what each worker writes is its own or apart from the other's.
+template <class Work>
+void inTwoHalves(int count, Work&& work) {
+    const int half = count / 2;
+    runOnTwoCores([&] { work(half, count, 1); }, [&] { work(0, half, 0); });
+}
+
 // The tiles a triangle's plan box covers, and the one it is at home in.
 struct Reach {
     int home, column0, column1, row0, row1;
 };
 
+// Each half of the triangles is grouped on its own core, the first half's
+// before the second's in every tile, as one pass in order would group them.
 template <class ReachOf>
 void groupByTile(int triangleCount, ReachOf&& reachOf, const DetailTiling& tiling, DetailLevel& level) {
     const auto tiles = static_cast<std::size_t>(tiling.count());
-    level.homeStart.assign(tiles + 1, 0);
-    level.visitStart.assign(tiles + 1, 0);
-    for (int t = 0; t < triangleCount; ++t) {
-        const Reach r = reachOf(t);
-        ++level.homeStart[static_cast<std::size_t>(r.home) + 1];
-        if (r.column0 == r.column1 && r.row0 == r.row1) continue;
+    // Calls visit(tile, home) for every tile the triangle reaches but its home.
+    auto forVisits = [&](const Reach& r, auto&& visit) {
+        if (r.column0 == r.column1 && r.row0 == r.row1) return;
         for (int row = r.row0; row <= r.row1; ++row)
             for (int column = r.column0; column <= r.column1; ++column)
-                if (const int tile = row * tiling.columns + column; tile != r.home)
-                    ++level.visitStart[static_cast<std::size_t>(tile) + 1];
-    }
+                if (const int tile = row * tiling.columns + column; tile != r.home) visit(tile);
+    };
+    std::array<std::vector<std::int32_t>, 2> homes, visits;
+    inTwoHalves(triangleCount, [&](int first, int last, int worker) {
+        std::vector<std::int32_t>& home = homes[static_cast<std::size_t>(worker)];
+        std::vector<std::int32_t>& visit = visits[static_cast<std::size_t>(worker)];
+        home.assign(tiles, 0);
+        visit.assign(tiles, 0);
+        for (int t = first; t < last; ++t) {
+            const Reach r = reachOf(t);
+            ++home[static_cast<std::size_t>(r.home)];
+            forVisits(r, [&](int tile) { ++visit[static_cast<std::size_t>(tile)]; });
+        }
+    });
+    level.homeStart.assign(tiles + 1, 0);
+    level.visitStart.assign(tiles + 1, 0);
     for (std::size_t i = 0; i < tiles; ++i) {
-        level.homeStart[i + 1] += level.homeStart[i];
-        level.visitStart[i + 1] += level.visitStart[i];
+        level.homeStart[i + 1] = level.homeStart[i] + homes[0][i] + homes[1][i];
+        level.visitStart[i + 1] = level.visitStart[i] + visits[0][i] + visits[1][i];
     }
     level.homeTriangles.resize(static_cast<std::size_t>(level.homeStart[tiles]));
     level.visitTriangles.resize(static_cast<std::size_t>(level.visitStart[tiles]));
     level.visitHome.resize(level.visitTriangles.size());
-    std::vector<std::int32_t> homeNext(level.homeStart.begin(), level.homeStart.end() - 1);
-    std::vector<std::int32_t> visitNext(level.visitStart.begin(), level.visitStart.end() - 1);
-    for (int t = 0; t < triangleCount; ++t) {
-        const Reach r = reachOf(t);
-        level.homeTriangles[static_cast<std::size_t>(homeNext[static_cast<std::size_t>(r.home)]++)] = t;
-        if (r.column0 == r.column1 && r.row0 == r.row1) continue;
-        for (int row = r.row0; row <= r.row1; ++row)
-            for (int column = r.column0; column <= r.column1; ++column)
-                if (const int tile = row * tiling.columns + column; tile != r.home) {
-                    const auto slot = static_cast<std::size_t>(visitNext[static_cast<std::size_t>(tile)]++);
-                    level.visitTriangles[slot] = t;
-                    level.visitHome[slot] = r.home;
-                }
-    }
+    inTwoHalves(triangleCount, [&](int first, int last, int worker) {
+        std::vector<std::int32_t> homeNext(level.homeStart.begin(), level.homeStart.end() - 1);
+        std::vector<std::int32_t> visitNext(level.visitStart.begin(), level.visitStart.end() - 1);
+        if (worker == 1)
+            for (std::size_t i = 0; i < tiles; ++i) homeNext[i] += homes[0][i], visitNext[i] += visits[0][i];
+        for (int t = first; t < last; ++t) {
+            const Reach r = reachOf(t);
+            level.homeTriangles[static_cast<std::size_t>(homeNext[static_cast<std::size_t>(r.home)]++)] = t;
+            forVisits(r, [&](int tile) {
+                const auto slot = static_cast<std::size_t>(visitNext[static_cast<std::size_t>(tile)]++);
+                level.visitTriangles[slot] = t;
+                level.visitHome[slot] = r.home;
+            });
+        }
+    });
 }
 
 // The strictly convex corners of the points' hull (monotone chain), so that
@@ -171,54 +194,50 @@ struct Coverage {
     }
 };
 
-// Picks one candidate per cell of `grid`, the nearest to the cell's centre,
-// and files every candidate by its cell (for measuring the version's error).
-struct Picked {
-    std::vector<std::int32_t> points;
-    // Every candidate's position, cell by cell, so that measuring reads them in
-    // order: floats from their cell's corner (their rounding is allowed for).
-    std::vector<std::int32_t> cellStart;
-    struct Member {
-        float x, y, z;
-    };
-    std::vector<Member> cellMembers;
+// A version's candidates (the points of the version before) filed by tile,
+// their positions as floats from the tile's south-west corner (their rounding
+// is allowed for): each tile's work then reads one stretch of memory,
+// whatever order the surface's points are in.
+struct FiledPoint {
+    float x, y, z;
+    std::int32_t point;  // the surface's
+};
+struct TileFiling {
+    std::vector<std::int32_t> start;  // tile t: [start[t], start[t + 1])
+    std::vector<FiledPoint> members;
 };
 
-Picked pickPerCell(const SurfaceView& surface, const std::vector<std::int32_t>& candidates, const CellGrid& grid,
-                   const CellGrid& filing) {
-    Picked out;
-    const std::size_t cells = grid.count();
-    std::vector<std::int32_t> best(cells, -1);
-    std::vector<double> bestDistance(cells, std::numeric_limits<double>::infinity());
-    std::vector<std::int32_t> filedIn(candidates.size());
-    out.cellStart.assign(filing.count() + 1, 0);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const SurveyPoint& p = surface.point(candidates[i]);
-        const int cell = grid.cellOf(p.easting, p.northing);
-        filedIn[i] = filing.cellOf(p.easting, p.northing);
-        ++out.cellStart[static_cast<std::size_t>(filedIn[i]) + 1];
-        const double dx = p.easting - grid.centreX(cell), dy = p.northing - grid.centreY(cell);
-        const double d = dx * dx + dy * dy;
-        auto& held = bestDistance[static_cast<std::size_t>(cell)];
-        if (d < held) {
-            held = d;
-            best[static_cast<std::size_t>(cell)] = candidates[i];
+double tileCornerX(const DetailTiling& tiling, int tile) { return tiling.originX + (tile % tiling.columns) * tiling.side; }
+double tileCornerY(const DetailTiling& tiling, int tile) { return tiling.originY + (tile / tiling.columns) * tiling.side; }
+
+FiledPoint filedPoint(const SurveyPoint& p, std::int32_t index, const DetailTiling& tiling, int tile) {
+    return {static_cast<float>(p.easting - tileCornerX(tiling, tile)),
+            static_cast<float>(p.northing - tileCornerY(tiling, tile)), static_cast<float>(p.elevation), index};
+}
+
+// One candidate per cell of a tile cut into `across` x `across` cells, the
+// nearest to the cell's centre, in cell order. Cells never straddle tiles.
+void pickInTile(const FiledPoint* first, const FiledPoint* last, int across, double tileSide,
+                std::vector<std::int32_t>& best, std::vector<float>& distance, std::vector<FiledPoint>& out) {
+    const auto cells = static_cast<std::size_t>(across) * static_cast<std::size_t>(across);
+    best.assign(cells, -1);
+    distance.assign(cells, std::numeric_limits<float>::infinity());
+    const double cell = tileSide / across;
+    for (const FiledPoint* m = first; m != last; ++m) {
+        const int column = indexIn(m->x / cell, across), row = indexIn(m->y / cell, across);
+        const auto dx = static_cast<float>(m->x - (column + 0.5) * cell);
+        const auto dy = static_cast<float>(m->y - (row + 0.5) * cell);
+        const float d = dx * dx + dy * dy;
+        const auto at = static_cast<std::size_t>(row * across + column);
+        if (d < distance[at]) {
+            distance[at] = d;
+            best[at] = static_cast<std::int32_t>(m - first);
         }
     }
-    for (std::size_t c = 0; c + 1 < out.cellStart.size(); ++c) out.cellStart[c + 1] += out.cellStart[c];
-    out.cellMembers.resize(candidates.size());
-    std::vector<std::int32_t> next(out.cellStart.begin(), out.cellStart.end() - 1);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const SurveyPoint& p = surface.point(candidates[i]);
-        const int cell = filedIn[i];
-        out.cellMembers[static_cast<std::size_t>(next[static_cast<std::size_t>(cell)]++)] = {
-            static_cast<float>(p.easting - filing.cornerX(cell)), static_cast<float>(p.northing - filing.cornerY(cell)),
-            static_cast<float>(p.elevation)};
-    }
-    for (const std::int32_t p : best)
-        if (p >= 0) out.points.push_back(p);
-    return out;
+    for (const std::int32_t i : best)
+        if (i >= 0) out.push_back(first[i]);
 }
+
 
 // The Delaunay triangles of `points` (indices of the surface's points) whose
 // centroids the surface covers; false when cancelled.
@@ -297,59 +316,106 @@ struct HullBand {
     bool holds(double x, double y) const { return !edges.empty() && depthOf(x, y) < width; }
 };
 
-SurveyPoint pointAt(const Picked::Member& m, const CellGrid& grid, int cell) {
-    SurveyPoint p;
-    p.easting = grid.cornerX(cell) + m.x;
-    p.northing = grid.cornerY(cell) + m.y;
-    p.elevation = m.z;
-    return p;
+// A triangle of a version, ready to test and measure points against.
+struct TriangleFit {
+    EdgeTests inside;
+    Plane plane;
+    std::int32_t triangle;
+};
+
+// How far the candidates of the tiles [first, last) lie above or below the
+// version's triangles: the most per triangle into `most` (left below 0 where
+// no candidate lies on it); points in the hull's band left out. A candidate
+// lies on one of the triangles that reach into its tile, found through a
+// small grid over the tile.
+void measureTiles(int first, int last, const TileFiling& candidates, const DetailLevel& level,
+                  const DetailTiling& tiling, const HullBand& band, std::vector<float>& most,
+                  const JobControl& control) {
+    constexpr int kAcross = 16;
+    const double cell = tiling.side / kAcross;
+    std::vector<TriangleFit> fits;
+    struct CellSpan {
+        std::uint8_t column0, column1, row0, row1;
+    };
+    std::vector<CellSpan> spans;
+    std::vector<std::int32_t> cellStart(kAcross * kAcross + 1), cellFits;
+    for (int tile = first; tile < last; ++tile) {
+        const auto from = static_cast<std::size_t>(candidates.start[static_cast<std::size_t>(tile)]);
+        const auto to = static_cast<std::size_t>(candidates.start[static_cast<std::size_t>(tile) + 1]);
+        if (from == to) continue;
+        if (tile % 64 == 0 && control.cancelled()) return;
+        const double x0 = tileCornerX(tiling, tile), y0 = tileCornerY(tiling, tile);
+        fits.clear();
+        spans.clear();
+        auto fit = [&](std::int32_t t) {
+            const auto& c = level.corners[static_cast<std::size_t>(t)];
+            const SurveyPoint &a = level.points[static_cast<std::size_t>(c[0])],
+                              &b = level.points[static_cast<std::size_t>(c[1])],
+                              &d = level.points[static_cast<std::size_t>(c[2])];
+            const Plane plane = planeOf(a, b, d);
+            if (plane.flat) return;
+            fits.push_back({EdgeTests(a, b, d), plane, t});
+            auto along = [&](double at, double origin) {
+                return static_cast<std::uint8_t>(indexIn((at - origin) / cell, kAcross));
+            };
+            spans.push_back({along(std::min({a.easting, b.easting, d.easting}), x0),
+                             along(std::max({a.easting, b.easting, d.easting}), x0),
+                             along(std::min({a.northing, b.northing, d.northing}), y0),
+                             along(std::max({a.northing, b.northing, d.northing}), y0)});
+        };
+        const auto t = static_cast<std::size_t>(tile);
+        for (std::int32_t i = level.homeStart[t]; i < level.homeStart[t + 1]; ++i)
+            fit(level.homeTriangles[static_cast<std::size_t>(i)]);
+        for (std::int32_t i = level.visitStart[t]; i < level.visitStart[t + 1]; ++i)
+            fit(level.visitTriangles[static_cast<std::size_t>(i)]);
+        // The fits by cell of the tile.
+        std::fill(cellStart.begin(), cellStart.end(), 0);
+        for (const CellSpan& s : spans)
+            for (int row = s.row0; row <= s.row1; ++row)
+                for (int column = s.column0; column <= s.column1; ++column) ++cellStart[static_cast<std::size_t>(row * kAcross + column + 1)];
+        for (std::size_t c = 0; c + 1 < cellStart.size(); ++c) cellStart[c + 1] += cellStart[c];
+        cellFits.resize(static_cast<std::size_t>(cellStart.back()));
+        std::vector<std::int32_t> next(cellStart.begin(), cellStart.end() - 1);
+        for (std::size_t i = 0; i < spans.size(); ++i)
+            for (int row = spans[i].row0; row <= spans[i].row1; ++row)
+                for (int column = spans[i].column0; column <= spans[i].column1; ++column)
+                    cellFits[static_cast<std::size_t>(next[static_cast<std::size_t>(row * kAcross + column)]++)] =
+                            static_cast<std::int32_t>(i);
+        const bool nearEdge = !band.edges.empty() && band.tileNear[t] != 0;
+        for (std::size_t i = from; i < to; ++i) {
+            const FiledPoint& m = candidates.members[i];
+            const double x = x0 + m.x, y = y0 + m.y;
+            if (nearEdge && band.holds(x, y)) continue;
+            const int c = indexIn(m.y / cell, kAcross) * kAcross + indexIn(m.x / cell, kAcross);
+            for (std::int32_t k = cellStart[static_cast<std::size_t>(c)]; k < cellStart[static_cast<std::size_t>(c) + 1]; ++k) {
+                const TriangleFit& f = fits[static_cast<std::size_t>(cellFits[static_cast<std::size_t>(k)])];
+                if (!f.inside.holds(x, y)) continue;
+                float& held = most[static_cast<std::size_t>(f.triangle)];
+                held = std::max(held, static_cast<float>(std::fabs(m.z - f.plane.at(x, y))));
+                break;
+            }
+        }
+    }
 }
 
-// How far the candidates (the previous version's points) lie above or below
-// each of this version's triangles, the most per triangle; points in the
-// hull's band left out.
-std::vector<float> deviations(const SurfaceView& surface, const std::vector<std::array<std::int32_t, 3>>& corners,
-                              const Picked& picked, const CellGrid& grid, const HullBand& band,
-                              const DetailTiling& tiling) {
-    std::vector<float> out(corners.size(), 0.0f);
-    for (std::size_t t = 0; t < corners.size(); ++t) {
-        const SurveyPoint &a = surface.point(corners[t][0]), &b = surface.point(corners[t][1]),
-                          &c = surface.point(corners[t][2]);
-        const Plane plane = planeOf(a, b, c);
-        if (plane.flat) continue;
-        // Only a triangle reaching into the band has points there.
-        auto tileNear = [&](const SurveyPoint& p) {
-            return band.tileNear[static_cast<std::size_t>(tiling.tileAt(p.easting, p.northing))] != 0;
-        };
-        const bool nearEdge = !band.edges.empty() && (tileNear(a) || tileNear(b) || tileNear(c));
-        const EdgeTests inside(a, b, c);
-        const int column0 = grid.column(std::min({a.easting, b.easting, c.easting}));
-        const int column1 = grid.column(std::max({a.easting, b.easting, c.easting}));
-        const int row0 = grid.row(std::min({a.northing, b.northing, c.northing}));
-        const int row1 = grid.row(std::max({a.northing, b.northing, c.northing}));
-        double most = 0.0;
-        bool measured = false;
-        for (int row = row0; row <= row1; ++row)
-            for (int column = column0; column <= column1; ++column) {
-                const auto cell = static_cast<std::size_t>(row * grid.columns + column);
-                for (std::int32_t i = picked.cellStart[cell]; i < picked.cellStart[cell + 1]; ++i) {
-                    const Picked::Member& m = picked.cellMembers[static_cast<std::size_t>(i)];
-                    const SurveyPoint p = pointAt(m, grid, static_cast<int>(cell));
-                    if (inside.holds(p.easting, p.northing) && !(nearEdge && band.holds(p.easting, p.northing))) {
-                        most = std::max(most, std::fabs(p.elevation - plane.at(p.easting, p.northing)));
-                        measured = true;
-                    }
-                }
-            }
-        // With what the candidates' float positions may have lost, and rounded
-        // up, so the figure stays a bound.
-        if (!measured) continue;
-        const double slack =
-            1.2e-7 * ((std::fabs(plane.a) + std::fabs(plane.b)) * grid.side + std::fabs(plane.z0) + most);
+// Each triangle's figure from both workers', with what the candidates'
+// float positions may have lost, rounded up so that it stays a bound.
+std::vector<float> deviations(const DetailLevel& level, const std::vector<float>& one, const std::vector<float>& other,
+                              double tileSide) {
+    std::vector<float> out(level.corners.size(), 0.0f);
+    for (std::size_t t = 0; t < out.size(); ++t) {
+        const double most = std::max(one[t], other[t]);
+        if (most < 0.0) continue;
+        const auto& c = level.corners[t];
+        const Plane plane = planeOf(level.points[static_cast<std::size_t>(c[0])],
+                                    level.points[static_cast<std::size_t>(c[1])],
+                                    level.points[static_cast<std::size_t>(c[2])]);
+        const double slack = 1.2e-7 * ((std::fabs(plane.a) + std::fabs(plane.b)) * tileSide + std::fabs(plane.z0) + most);
         out[t] = std::nextafter(static_cast<float>(most + slack), std::numeric_limits<float>::infinity());
     }
     return out;
 }
+
 
 // A version's error per tile: the previous version's, plus the most any of
 // its points lies off this version's triangles in the tile.
@@ -385,6 +451,19 @@ std::size_t DetailSurface::bytes() const {
     return total;
 }
 
+// Names the surface the versions were made from, or leaves none when no
+// coarser version came of it.
+static bool finishDetail(const SurfaceView& surface, DetailSurface& out) {
+    if (out.levels.size() < 2) {
+        out = DetailSurface{};
+        return true;
+    }
+    out.triangles = surface.triangles.data();
+    out.triangleCount = surface.triangleCount;
+    out.pointCount = surface.pointCount;
+    return true;
+}
+
 bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const JobControl& control,
                         int fromTriangles) {
     out = DetailSurface{};
@@ -394,10 +473,17 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     // The whole surface's triangles are read once, in order, and never their
     // corners' records, which lie all over memory: what is needed of each
     // point (its tile) is gathered first, in point order.
+    std::array<PlanBox, 2> boxOf;
+    inTwoHalves(surface.pointCount, [&](int first, int last, int worker) {
+        for (int p = first; p < last; ++p)
+            if (std::isfinite(surface.point(p).easting) && std::isfinite(surface.point(p).northing))
+                boxOf[static_cast<std::size_t>(worker)].add(surface.point(p).easting, surface.point(p).northing);
+    });
     PlanBox box;
-    for (int p = 0; p < surface.pointCount; ++p)
-        if (std::isfinite(surface.point(p).easting) && std::isfinite(surface.point(p).northing))
-            box.add(surface.point(p).easting, surface.point(p).northing);
+    for (const PlanBox& half : boxOf) {
+        box.minX = std::min(box.minX, half.minX), box.maxX = std::max(box.maxX, half.maxX);
+        box.minY = std::min(box.minY, half.minY), box.maxY = std::max(box.maxY, half.maxY);
+    }
     const double width = box.maxX - box.minX, height = box.maxY - box.minY;
     if (!(width > 0.0 && height > 0.0)) return true;
     DetailTiling& tiling = out.tiling;
@@ -406,36 +492,50 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     tiling.columns = std::clamp(static_cast<int>(std::ceil(width / tiling.side)), 1, kTilesAlongLongerSide);
     tiling.rows = std::clamp(static_cast<int>(std::ceil(height / tiling.side)), 1, kTilesAlongLongerSide);
     const auto tiles = static_cast<std::size_t>(tiling.count());
-    // Each point's tile, the top bit set once a triangle uses the point.
-    constexpr std::uint16_t kUsed = 0x8000;
     std::vector<std::uint16_t> tileOf(static_cast<std::size_t>(surface.pointCount), 0);
-    for (int p = 0; p < surface.pointCount; ++p)
-        tileOf[static_cast<std::size_t>(p)] =
-                static_cast<std::uint16_t>(tiling.tileAt(surface.point(p).easting, surface.point(p).northing));
+    inTwoHalves(surface.pointCount, [&](int first, int last, int) {
+        for (int p = first; p < last; ++p)
+            tileOf[static_cast<std::size_t>(p)] =
+                    static_cast<std::uint16_t>(tiling.tileAt(surface.point(p).easting, surface.point(p).northing));
+    });
 
     // The plan box of each triangle in tiles (a byte each way: at most 64 tiles
     // a side), at home in its lowest; the points used; the surface's edge.
+    // Each half of the triangles on its own core.
     struct TileBox {
         std::uint8_t column0, column1, row0, row1;
     };
     std::vector<TileBox> boxes(static_cast<std::size_t>(n));
-    std::vector<std::int32_t> edgePoints;
-    for (int t = 0; t < n; ++t) {
-        const TinTriangle& tri = surface.triangle(t);
-        int column0 = tiling.columns, column1 = -1, row0 = tiling.rows, row1 = -1;
-        for (int k = 0; k < 3; ++k) {
-            const int v = tri.vertex[k];
-            if (v < 0 || v >= surface.pointCount) return true;  // not a surface to simplify
-            std::uint16_t& tile = tileOf[static_cast<std::size_t>(v)];
-            const int at = tile & ~kUsed;
-            tile |= kUsed;
-            column0 = std::min(column0, at % tiling.columns), column1 = std::max(column1, at % tiling.columns);
-            row0 = std::min(row0, at / tiling.columns), row1 = std::max(row1, at / tiling.columns);
-            if (tri.neighbour[k] < 0) edgePoints.push_back(v), edgePoints.push_back(tri.vertex[(k + 1) % 3]);
+    std::vector<std::uint8_t> used(static_cast<std::size_t>(surface.pointCount), 0);
+    std::array<std::vector<std::int32_t>, 2> edgePointsOf;
+    std::atomic<bool> notSimple{false};
+    const auto boxTriangles = [&](int first, int last, int worker) {
+        for (int t = first; t < last; ++t) {
+            const TinTriangle& tri = surface.triangle(t);
+            int column0 = tiling.columns, column1 = -1, row0 = tiling.rows, row1 = -1;
+            for (int k = 0; k < 3; ++k) {
+                const int v = tri.vertex[k];
+                if (v < 0 || v >= surface.pointCount) {
+                    notSimple = true;
+                    return;
+                }
+                std::atomic_ref<std::uint8_t>(used[static_cast<std::size_t>(v)]).store(1, std::memory_order_relaxed);
+                const int at = tileOf[static_cast<std::size_t>(v)];
+                column0 = std::min(column0, at % tiling.columns), column1 = std::max(column1, at % tiling.columns);
+                row0 = std::min(row0, at / tiling.columns), row1 = std::max(row1, at / tiling.columns);
+                if (tri.neighbour[k] < 0) {
+                    edgePointsOf[static_cast<std::size_t>(worker)].push_back(v);
+                    edgePointsOf[static_cast<std::size_t>(worker)].push_back(tri.vertex[(k + 1) % 3]);
+                }
+            }
+            boxes[static_cast<std::size_t>(t)] = {static_cast<std::uint8_t>(column0), static_cast<std::uint8_t>(column1),
+                                                  static_cast<std::uint8_t>(row0), static_cast<std::uint8_t>(row1)};
         }
-        boxes[static_cast<std::size_t>(t)] = {static_cast<std::uint8_t>(column0), static_cast<std::uint8_t>(column1),
-                                              static_cast<std::uint8_t>(row0), static_cast<std::uint8_t>(row1)};
-    }
+    };
+    inTwoHalves(n, boxTriangles);
+    if (notSimple) return true;  // not a surface to simplify
+    std::vector<std::int32_t> edgePoints = std::move(edgePointsOf[0]);
+    edgePoints.insert(edgePoints.end(), edgePointsOf[1].begin(), edgePointsOf[1].end());
     DetailLevel whole;
     groupByTile(
         n,
@@ -448,33 +548,67 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     whole.error.assign(tiles, 0.0f);
     if (!control.carryOn(0.2)) return false;
 
-    // The points used, and the elevations of each tile.
-    std::vector<std::int32_t> candidates;
-    out.tileLow.assign(tiles, std::numeric_limits<float>::infinity());
-    out.tileHigh.assign(tiles, -std::numeric_limits<float>::infinity());
-    for (int p = 0; p < surface.pointCount; ++p) {
-        const std::uint16_t tile = tileOf[static_cast<std::size_t>(p)];
-        if (!(tile & kUsed)) continue;
-        candidates.push_back(p);
-        const auto t = static_cast<std::size_t>(tile & ~kUsed);
-        const auto z = static_cast<float>(surface.point(p).elevation);
-        out.tileLow[t] = std::min(out.tileLow[t], std::nextafter(z, -INFINITY));
-        out.tileHigh[t] = std::max(out.tileHigh[t], std::nextafter(z, INFINITY));
+    // The points used filed by tile, and the elevations of each tile. Each
+    // half of the points is filed on its own core, the first half's before
+    // the second's in every tile, as one pass in point order would file them.
+    TileFiling filing;
+    const int pointCount = surface.pointCount;
+    std::array<std::vector<std::int32_t>, 2> countIn;
+    inTwoHalves(pointCount, [&](int first, int last, int worker) {
+        std::vector<std::int32_t>& count = countIn[static_cast<std::size_t>(worker)];
+        count.assign(tiles, 0);
+        for (int p = first; p < last; ++p)
+            if (used[static_cast<std::size_t>(p)]) ++count[tileOf[static_cast<std::size_t>(p)]];
+    });
+    filing.start.assign(tiles + 1, 0);
+    for (std::size_t t = 0; t < tiles; ++t) filing.start[t + 1] = filing.start[t] + countIn[0][t] + countIn[1][t];
+    filing.members.resize(static_cast<std::size_t>(filing.start[tiles]));
+    std::array<std::vector<float>, 2> lowIn, highIn;
+    inTwoHalves(pointCount, [&](int first, int last, int worker) {
+        const auto w = static_cast<std::size_t>(worker);
+        std::vector<std::int32_t> next(filing.start.begin(), filing.start.end() - 1);
+        if (worker == 1)
+            for (std::size_t t = 0; t < tiles; ++t) next[t] += countIn[0][t];
+        std::vector<float>& low = lowIn[w];
+        std::vector<float>& high = highIn[w];
+        low.assign(tiles, std::numeric_limits<float>::infinity());
+        high.assign(tiles, -std::numeric_limits<float>::infinity());
+        for (int p = first; p < last; ++p) {
+            if (!used[static_cast<std::size_t>(p)]) continue;
+            const std::uint16_t tile = tileOf[static_cast<std::size_t>(p)];
+            const SurveyPoint& point = surface.point(p);
+            filing.members[static_cast<std::size_t>(next[tile]++)] = filedPoint(point, p, tiling, tile);
+            const auto z = static_cast<float>(point.elevation);
+            low[tile] = std::min(low[tile], z);
+            high[tile] = std::max(high[tile], z);
+        }
+    });
+    out.tileLow = std::move(lowIn[0]);
+    out.tileHigh = std::move(highIn[0]);
+    for (std::size_t t = 0; t < tiles; ++t) {
+        const float low = std::min(out.tileLow[t], lowIn[1][t]), high = std::max(out.tileHigh[t], highIn[1][t]);
+        if (low > high) continue;  // no point in the tile
+        out.tileLow[t] = std::nextafter(low, -INFINITY);
+        out.tileHigh[t] = std::nextafter(high, INFINITY);
     }
     std::vector<std::uint16_t>().swap(tileOf);
-    if (edgePoints.size() > candidates.size() / 2) edgePoints = candidates;  // the links are not known
+    std::vector<std::uint8_t>().swap(used);
+    const std::size_t usedCount = filing.members.size();
+    if (edgePoints.size() > usedCount / 2) {  // the links are not known
+        edgePoints.clear();
+        for (const FiledPoint& m : filing.members) edgePoints.push_back(m.point);
+    }
     std::sort(edgePoints.begin(), edgePoints.end());
     edgePoints.erase(std::unique(edgePoints.begin(), edgePoints.end()), edgePoints.end());
     const std::vector<std::int32_t> hull = convexHull(surface, edgePoints);
     if (hull.size() < 3) return true;
-    whole.error.assign(tiles, 0.0f);
     if (!control.carryOn(0.25)) return false;
 
     // The surface fills its hull unless boundaries cut it (its edge then
     // leaves the hull's): the cells its triangles reach are noted, to leave
     // the versions' triangles out of the gaps.
     Coverage coverage;
-    const double spacing = std::sqrt(width * height / static_cast<double>(candidates.size()));
+    const double spacing = std::sqrt(width * height / static_cast<double>(usedCount));
     coverage.convex = std::all_of(edgePoints.begin(), edgePoints.end(), [&](std::int32_t v) {
         const SurveyPoint& p = surface.point(v);
         for (std::size_t i = 0; i < hull.size(); ++i) {
@@ -483,11 +617,12 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         }
         return false;
     });
-    if (!coverage.convex && gridOver(box, 2.0 * spacing, candidates.size(), coverage.grid)) {
+    if (!coverage.convex && gridOver(box, 2.0 * spacing, usedCount, coverage.grid)) {
         const CellGrid& g = coverage.grid;
         std::vector<std::int32_t> cellOf(static_cast<std::size_t>(surface.pointCount), 0);
-        for (const std::int32_t p : candidates)
-            cellOf[static_cast<std::size_t>(p)] = g.cellOf(surface.point(p).easting, surface.point(p).northing);
+        for (const FiledPoint& m : filing.members)
+            cellOf[static_cast<std::size_t>(m.point)] =
+                    g.cellOf(surface.point(m.point).easting, surface.point(m.point).northing);
         coverage.covered.assign(g.count(), 0);
         for (int t = 0; t < n; ++t) {
             const TinTriangle& tri = surface.triangle(t);
@@ -506,37 +641,69 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     }
     out.levels.push_back(std::move(whole));
 
-    // Each version from the points of the one before: one per square of twice the side.
-    // The first has a quarter of the points, or on a surface of millions a
-    // sixteenth: there a quarter would cost more to make than it saves in
-    // the few tiles close enough to want it.
-    const double first = n > 4 * kDetailLevelsFrom ? 4.0 : 2.0;
-    for (double side = first * spacing; side <= tiling.side; side *= 2.0) {
-        CellGrid grid;
-        if (!gridOver(box, side, 2 * candidates.size() + 16, grid)) break;
-        // The candidates are filed for measuring in cells of about their own
-        // spacing, so a triangle's box holds few besides those inside it.
-        CellGrid filing;
-        const double candidateSpacing = std::sqrt(width * height / static_cast<double>(candidates.size()));
-        if (!gridOver(box, candidateSpacing, 2 * candidates.size() + 16, filing)) filing = grid;
-        Picked picked = pickPerCell(surface, candidates, grid, filing);
+    // Each version from the points of the one before: one per cell, the cells
+    // about doubling in side from version to version up to a tile, and lying
+    // within the tiles so that each tile is picked and measured on its own.
+    // The first has cells of about twice the points' spacing (a quarter of
+    // them), or on a surface of millions six times (a thirty-sixth): there a
+    // finer one would cost more to make than it saves in the few tiles close
+    // enough to want it.
+    const double firstSide = (n > 4 * kDetailLevelsFrom ? 6.0 : 2.0) * spacing;
+    if (!(tiling.side >= firstSide)) return finishDetail(surface, out);
+    int across = static_cast<int>(std::min(tiling.side / firstSide, 16384.0));
+    while (across > 1 && static_cast<double>(across) * across * static_cast<double>(tiles) >
+                                 2.0 * static_cast<double>(usedCount) + 16.0)
+        across = (across + 1) / 2;
+    std::vector<PlanXY> hullCorners;
+    if (coverage.convex)
+        for (const std::int32_t p : hull) hullCorners.push_back({surface.point(p).easting, surface.point(p).northing});
+    for (;; across = (across + 1) / 2) {
+        std::vector<std::vector<FiledPoint>> picked(tiles);
+        inTwoHalves(tiling.count(), [&](int first, int last, int) {
+            std::vector<std::int32_t> best;
+            std::vector<float> distance;
+            for (int tile = first; tile < last; ++tile) {
+                if (tile % 64 == 0 && control.cancelled()) return;
+                const FiledPoint* members = filing.members.data();
+                pickInTile(members + filing.start[static_cast<std::size_t>(tile)],
+                           members + filing.start[static_cast<std::size_t>(tile) + 1], across, tiling.side, best,
+                           distance, picked[static_cast<std::size_t>(tile)]);
+            }
+        });
+        if (control.cancelled()) return false;
         // The hull's corners too, those not picked already.
-        std::vector<std::int32_t> points = picked.points;
-        points.insert(points.end(), hull.begin(), hull.end());
+        for (const std::int32_t h : hull) {
+            const SurveyPoint& p = surface.point(h);
+            const int tile = tiling.tileAt(p.easting, p.northing);
+            std::vector<FiledPoint>& in = picked[static_cast<std::size_t>(tile)];
+            if (std::none_of(in.begin(), in.end(), [&](const FiledPoint& m) { return m.point == h; }))
+                in.push_back(filedPoint(p, h, tiling, tile));
+        }
+        TileFiling next;
+        next.start.assign(tiles + 1, 0);
+        for (std::size_t t = 0; t < tiles; ++t)
+            next.start[t + 1] = next.start[t] + static_cast<std::int32_t>(picked[t].size());
+        next.members.reserve(static_cast<std::size_t>(next.start[tiles]));
+        for (const std::vector<FiledPoint>& in : picked) next.members.insert(next.members.end(), in.begin(), in.end());
+        std::vector<std::vector<FiledPoint>>().swap(picked);
+        std::vector<std::int32_t> points;
+        points.reserve(next.members.size());
+        for (const FiledPoint& m : next.members) points.push_back(m.point);
         std::sort(points.begin(), points.end());
-        points.erase(std::unique(points.begin(), points.end()), points.end());
         if (static_cast<int>(points.size()) < kFewestPoints) break;
+
         DetailLevel level;
-        level.spacing = side;
+        level.spacing = tiling.side / across;
         if (!triangulateVersion(surface, points, coverage, level, control)) return false;
-        const SurfaceView own{level.points, static_cast<int>(level.points.size()), {}, 0, {}};
         if (level.corners.empty()) break;
         const CellGrid tileGrid{tiling.originX, tiling.originY, tiling.side, tiling.columns, tiling.rows};
         groupByTile(
             static_cast<int>(level.corners.size()),
             [&](int t) {
                 const auto& c = level.corners[static_cast<std::size_t>(t)];
-                const SurveyPoint &a = own.point(c[0]), &b = own.point(c[1]), &d = own.point(c[2]);
+                const SurveyPoint &a = level.points[static_cast<std::size_t>(c[0])],
+                                  &b = level.points[static_cast<std::size_t>(c[1])],
+                                  &d = level.points[static_cast<std::size_t>(c[2])];
                 return Reach{tileGrid.cellOf((a.easting + b.easting + d.easting) / 3.0,
                                              (a.northing + b.northing + d.northing) / 3.0),
                              tileGrid.column(std::min({a.easting, b.easting, d.easting})),
@@ -545,26 +712,24 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
                              tileGrid.row(std::max({a.northing, b.northing, d.northing}))};
             },
             tiling, level);
-        std::vector<PlanXY> hullCorners;
-        if (coverage.convex)
-            for (const std::int32_t p : hull) hullCorners.push_back({surface.point(p).easting, surface.point(p).northing});
-        const HullBand band(hullCorners, side, tiling);
-        level.error = tileErrors(level, out.levels.back().error,
-                                 deviations(own, level.corners, picked, filing, band, tiling));
+        const HullBand band(hullCorners, level.spacing, tiling);
+        std::array<std::vector<float>, 2> most;
+        inTwoHalves(tiling.count(), [&](int first, int last, int worker) {
+            std::vector<float>& mine = most[static_cast<std::size_t>(worker)];
+            mine.assign(level.corners.size(), -1.0f);
+            measureTiles(first, last, filing, level, tiling, band, mine, control);
+        });
+        if (control.cancelled()) return false;
+        level.error = tileErrors(level, out.levels.back().error, deviations(level, most[0], most[1], tiling.side));
         out.levels.push_back(std::move(level));
-        candidates = std::move(points);
+        filing = std::move(next);
         if (!control.carryOn(std::min(0.95, 0.25 + 0.7 * (1.0 - 1.0 / static_cast<double>(out.levels.size())))))
             return false;
+        if (across == 1) break;
     }
-    if (out.levels.size() < 2) {
-        out = DetailSurface{};
-        return true;
-    }
-    out.triangles = surface.triangles.data();
-    out.triangleCount = surface.triangleCount;
-    out.pointCount = surface.pointCount;
-    return true;
+    return finishDetail(surface, out);
 }
+
 
 void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, DetailFrame& frame) {
     frame.triangles.clear();

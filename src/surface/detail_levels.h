@@ -70,9 +70,11 @@ struct DetailSurface {
 
 // Makes the versions of a surface of at least kDetailLevelsFrom triangles
 // (nothing for a smaller one). Linear in the number of triangles but for the
-// triangulation of the first version's points (a quarter or a sixteenth of them). Reads the
-// surface in place, so nothing may change it meanwhile. False when cancelled.
-// `fromTriangles` lowers the threshold for small test surfaces.
+// triangulation of the first version's points (a quarter of them, or about a
+// thirty-sixth on a surface of millions); the passes over the whole surface
+// run on two cores. Reads the surface in place, so nothing may change it
+// meanwhile. False when cancelled. `fromTriangles` lowers the threshold for
+// small test surfaces.
 bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const JobControl& control,
                         int fromTriangles = kDetailLevelsFrom);
 
