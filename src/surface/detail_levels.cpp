@@ -506,10 +506,15 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         std::uint8_t column0, column1, row0, row1;
     };
     std::vector<TileBox> boxes(static_cast<std::size_t>(n));
-    std::vector<std::uint8_t> used(static_cast<std::size_t>(surface.pointCount), 0);
+    // The points used, a bit each, kept apart by each core (small enough to
+    // stay in its cache) and joined after.
+    const std::size_t usedWords = (static_cast<std::size_t>(surface.pointCount) + 63) / 64;
+    std::array<std::vector<std::uint64_t>, 2> usedBy;
     std::array<std::vector<std::int32_t>, 2> edgePointsOf;
     std::atomic<bool> notSimple{false};
     const auto boxTriangles = [&](int first, int last, int worker) {
+        std::vector<std::uint64_t>& used = usedBy[static_cast<std::size_t>(worker)];
+        used.assign(usedWords, 0);
         for (int t = first; t < last; ++t) {
             const TinTriangle& tri = surface.triangle(t);
             int column0 = tiling.columns, column1 = -1, row0 = tiling.rows, row1 = -1;
@@ -519,7 +524,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
                     notSimple = true;
                     return;
                 }
-                std::atomic_ref<std::uint8_t>(used[static_cast<std::size_t>(v)]).store(1, std::memory_order_relaxed);
+                used[static_cast<std::size_t>(v) / 64] |= std::uint64_t{1} << (v % 64);
                 const int at = tileOf[static_cast<std::size_t>(v)];
                 column0 = std::min(column0, at % tiling.columns), column1 = std::max(column1, at % tiling.columns);
                 row0 = std::min(row0, at / tiling.columns), row1 = std::max(row1, at / tiling.columns);
@@ -534,6 +539,10 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     };
     inTwoHalves(n, boxTriangles);
     if (notSimple) return true;  // not a surface to simplify
+    std::vector<std::uint64_t> used = std::move(usedBy[0]);
+    for (std::size_t w = 0; w < usedWords; ++w) used[w] |= usedBy[1][w];
+    std::vector<std::uint64_t>().swap(usedBy[1]);
+    const auto isUsed = [&used](int p) { return (used[static_cast<std::size_t>(p) / 64] >> (p % 64) & 1u) != 0; };
     std::vector<std::int32_t> edgePoints = std::move(edgePointsOf[0]);
     edgePoints.insert(edgePoints.end(), edgePointsOf[1].begin(), edgePointsOf[1].end());
     DetailLevel whole;
@@ -558,7 +567,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         std::vector<std::int32_t>& count = countIn[static_cast<std::size_t>(worker)];
         count.assign(tiles, 0);
         for (int p = first; p < last; ++p)
-            if (used[static_cast<std::size_t>(p)]) ++count[tileOf[static_cast<std::size_t>(p)]];
+            if (isUsed(p)) ++count[tileOf[static_cast<std::size_t>(p)]];
     });
     filing.start.assign(tiles + 1, 0);
     for (std::size_t t = 0; t < tiles; ++t) filing.start[t + 1] = filing.start[t] + countIn[0][t] + countIn[1][t];
@@ -574,7 +583,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         low.assign(tiles, std::numeric_limits<float>::infinity());
         high.assign(tiles, -std::numeric_limits<float>::infinity());
         for (int p = first; p < last; ++p) {
-            if (!used[static_cast<std::size_t>(p)]) continue;
+            if (!isUsed(p)) continue;
             const std::uint16_t tile = tileOf[static_cast<std::size_t>(p)];
             const SurveyPoint& point = surface.point(p);
             filing.members[static_cast<std::size_t>(next[tile]++)] = filedPoint(point, p, tiling, tile);
@@ -592,7 +601,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         out.tileHigh[t] = std::nextafter(high, INFINITY);
     }
     std::vector<std::uint16_t>().swap(tileOf);
-    std::vector<std::uint8_t>().swap(used);
+    std::vector<std::uint64_t>().swap(used);
     const std::size_t usedCount = filing.members.size();
     if (edgePoints.size() > usedCount / 2) {  // the links are not known
         edgePoints.clear();
