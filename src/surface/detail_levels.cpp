@@ -747,17 +747,20 @@ void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, 
     frame.points.clear();
     frame.copies.clear();
     const auto tiles = static_cast<std::size_t>(detail.tiling.count());
+    // A version's list is made the first time a frame draws from it: the
+    // whole surface's takes 8 bytes a point, and most frames draw none of it.
     frame.listedAs.resize(detail.levels.size());
-    bool fresh = ++frame.stamp == 0;
+    if (++frame.stamp == 0) {
+        for (std::vector<std::uint64_t>& listed : frame.listedAs) std::fill(listed.begin(), listed.end(), 0);
+        frame.stamp = 1;
+    }
+    std::vector<std::uint8_t> drawn(detail.levels.size(), 0);
+    for (std::size_t tile = 0; tile < tiles; ++tile)
+        if (const int k = frame.tileLevel[tile]; k >= 0) drawn[static_cast<std::size_t>(k)] = 1;
     for (std::size_t k = 0; k < detail.levels.size(); ++k) {
         const std::size_t count = k == 0 ? static_cast<std::size_t>(whole.pointCount) : detail.levels[k].points.size();
-        fresh = fresh || frame.listedAs[k].size() != count;
-    }
-    if (fresh) {
-        for (std::size_t k = 0; k < detail.levels.size(); ++k)
-            frame.listedAs[k].assign(
-                k == 0 ? static_cast<std::size_t>(whole.pointCount) : detail.levels[k].points.size(), 0);
-        frame.stamp = 1;
+        // Of another surface's versions, or never drawn: no entry can carry this frame's stamp.
+        if (drawn[k] && frame.listedAs[k].size() != count) frame.listedAs[k].assign(count, 0);
     }
     const std::uint64_t stamp = std::uint64_t{frame.stamp} << 32;
     auto add = [&](std::size_t k, std::int32_t t) {

@@ -92,7 +92,8 @@ struct DetailFrame {
     std::vector<std::int32_t> sourceTriangle;
     std::vector<std::int32_t> points;    // the surface's points the copies are of
     std::vector<SurveyPoint> copies;
-    // Per version, per point of it: the frame that listed it (high half) and its copy (low half).
+    // Per version, per point of it: the frame that listed it (high half) and
+    // its copy (low half); empty until a frame draws from the version.
     std::vector<std::vector<std::uint64_t>> listedAs;
     std::uint32_t stamp = 0;
 
