@@ -34,9 +34,10 @@ std::vector<std::int32_t> keptPositions(const std::vector<SurfacePoint>& points)
 }
 
 // The points the mesh is built from: the input along its Hilbert curve,
-// duplicates left out, coordinates in arrays of their own.
+// duplicates left out, plan coordinates in arrays of their own (the
+// triangles name the input's points, which keep the elevations).
 struct MeshPoints {
-    std::vector<double> x, y, z;
+    std::vector<double> x, y;
     std::vector<std::int32_t> pointIndex;
 };
 
@@ -58,7 +59,6 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<Du
     const std::size_t size = order.size();
     mesh.x.reserve(size);
     mesh.y.reserve(size);
-    mesh.z.reserve(size);
     mesh.pointIndex.reserve(size);
     for (std::int32_t i : order) {
         const SurfacePoint& p = points[static_cast<std::size_t>(i)];
@@ -68,7 +68,6 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<Du
         }
         mesh.x.push_back(p.easting);
         mesh.y.push_back(p.northing);
-        mesh.z.push_back(p.elevation);
         mesh.pointIndex.push_back(p.pointIndex);
     }
     return mesh;
