@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "surface/predicates.h"
 
@@ -28,7 +29,7 @@ bool PlanDelaunay::start() {
     int a = 0, b = 1, c = third;
     if (orient2d(x_[a], y_[a], x_[b], y_[b], x_[c], y_[c]) < 0.0) std::swap(b, c);
     // Slot 0 is the triangle; slots 1, 2, 3 are the ghosts of its edges a-b, b-c, c-a.
-    slots_.assign(4, Slot{{0, 0, 0}, {-1, -1, -1}, 0, 0});
+    slots_.assign(4, Slot{{0, 0, 0}, {-1, -1, -1}, 0});
     const std::int32_t corners[4][3] = {{a, b, c}, {b, a, infinite_}, {c, b, infinite_}, {a, c, infinite_}};
     for (std::size_t s = 0; s < 4; ++s)
         for (std::size_t k = 0; k < 3; ++k) slots_[s].vertex[k] = corners[s][k];
@@ -46,7 +47,7 @@ bool PlanDelaunay::start() {
 }
 
 int PlanDelaunay::addSlot() {
-    slots_.push_back(Slot{{0, 0, 0}, {-1, -1, -1}, 0, 0});
+    slots_.push_back(Slot{{0, 0, 0}, {-1, -1, -1}, 0});
     return static_cast<int>(slots_.size()) - 1;
 }
 
@@ -101,8 +102,8 @@ int PlanDelaunay::scanForConflict(int p) const {
 
 void PlanDelaunay::insert(int p) {
     const int first = locate(p);
-    if (++stamp_ == 0) {  // the stamp wrapped: forget every old cavity
-        for (Slot& s : slots_) s.visit = 0;
+    if (++stamp_ == std::numeric_limits<std::int32_t>::max()) {  // the stamp wrapped: forget every old cavity
+        for (Slot& s : slots_) s.visitOrNumber = 0;
         stamp_ = 1;
     }
     stack_.clear();
@@ -111,7 +112,7 @@ void PlanDelaunay::insert(int p) {
 
     // The cavity: every triangle in conflict with p, grown across edges. It is
     // star-shaped from p, so its boundary is one cycle of edges that p sees.
-    slots_[static_cast<std::size_t>(first)].visit = stamp_;
+    slots_[static_cast<std::size_t>(first)].visitOrNumber = stamp_;
     stack_.push_back(first);
     while (!stack_.empty()) {
         const int t = stack_.back();
@@ -122,9 +123,9 @@ void PlanDelaunay::insert(int p) {
             const int outside = slot.twin[k];
             const int across = outside >> 2;
             Slot& neighbour = slots_[static_cast<std::size_t>(across)];
-            if (neighbour.visit == stamp_) continue;
+            if (neighbour.visitOrNumber == stamp_) continue;
             if (inConflict(across, p)) {
-                neighbour.visit = stamp_;
+                neighbour.visitOrNumber = stamp_;
                 stack_.push_back(across);
             } else {
                 boundary_.push_back({slot.vertex[k], slot.vertex[(k + 1) % 3], outside});
@@ -168,7 +169,7 @@ int PlanDelaunay::triangleCount() const {
 
 int PlanDelaunay::numberTriangles() {
     std::int32_t count = 0;
-    for (Slot& s : slots_) s.number = isReal(s) ? count++ : -1;
+    for (Slot& s : slots_) s.visitOrNumber = isReal(s) ? count++ : -1;
     return count;
 }
 
@@ -179,10 +180,10 @@ std::size_t PlanDelaunay::slotOfNumber(int number) const {
     while (low < high) {
         const std::size_t middle = low + (high - low) / 2;
         std::size_t probe = middle;
-        while (probe < high && slots_[probe].number < 0) ++probe;
+        while (probe < high && slots_[probe].visitOrNumber < 0) ++probe;
         if (probe == high) {
             high = middle;
-        } else if (slots_[probe].number < number) {
+        } else if (slots_[probe].visitOrNumber < number) {
             low = probe + 1;
         } else {
             high = middle;
@@ -194,8 +195,8 @@ std::size_t PlanDelaunay::slotOfNumber(int number) const {
 void PlanDelaunay::linkNumbers(std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) {
         Slot& s = slots_[i];
-        if (s.number < 0) continue;
-        for (std::int32_t& edge : s.twin) edge = slots_[static_cast<std::size_t>(edge >> 2)].number;
+        if (s.visitOrNumber < 0) continue;
+        for (std::int32_t& edge : s.twin) edge = slots_[static_cast<std::size_t>(edge >> 2)].visitOrNumber;
     }
 }
 

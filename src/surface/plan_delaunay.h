@@ -74,7 +74,7 @@ public:
     void forEachLinkedTriangle(std::size_t from, std::size_t to, Visit&& visit) const {
         for (std::size_t i = from; i < to; ++i) {
             const Slot& s = slots_[i];
-            if (s.number >= 0) visit(s.number, s.vertex, s.twin);
+            if (s.visitOrNumber >= 0) visit(s.visitOrNumber, s.vertex, s.twin);
         }
     }
     // Gives the memory of slots [from, to) back to the system after their
@@ -93,8 +93,11 @@ private:
     struct Slot {
         std::int32_t vertex[3];  // vertex[0] < 0 marks a free slot
         std::int32_t twin[3];    // per edge: the twin edge id
-        std::uint32_t visit;     // insertion stamp of the current cavity
-        std::int32_t number;     // the real triangle's number while the mesh is handed out, -1 for others
+        // While points are inserted, the insertion stamp of the current
+        // cavity; once numberTriangles() has run, the real triangle's number,
+        // -1 for others. One field for both keeps a slot at 28 bytes instead
+        // of 32: 0.8 GB less on a surface of 100 million points.
+        std::int32_t visitOrNumber;
     };
 
     bool start();
@@ -119,7 +122,7 @@ private:
 
     std::vector<Slot> slots_;
     std::vector<std::int32_t> fanEdge_;  // per vertex: the new edge p -> vertex during one insertion
-    std::uint32_t stamp_ = 0;
+    std::int32_t stamp_ = 0;
     int last_ = 0;  // a triangle of the previous insertion, where the next walk starts
 
     struct BoundaryEdge {
