@@ -747,46 +747,72 @@ void listDetailTriangles(const DetailSurface& detail, const SurfaceView& whole, 
     frame.points.clear();
     frame.copies.clear();
     const auto tiles = static_cast<std::size_t>(detail.tiling.count());
-    // A version's list is made the first time a frame draws from it: the
-    // whole surface's takes 8 bytes a point, and most frames draw none of it.
+    // A version's list is made the first time a frame draws from it. The
+    // whole surface's points are looked up in a table sized to the frame's
+    // triangles of it instead: a list over them all would take 8 bytes a
+    // point (800 MB at 100 million) for the few near tiles that draw it.
     frame.listedAs.resize(detail.levels.size());
     if (++frame.stamp == 0) {
         for (std::vector<std::uint64_t>& listed : frame.listedAs) std::fill(listed.begin(), listed.end(), 0);
         frame.stamp = 1;
     }
     std::vector<std::uint8_t> drawn(detail.levels.size(), 0);
-    for (std::size_t tile = 0; tile < tiles; ++tile)
-        if (const int k = frame.tileLevel[tile]; k >= 0) drawn[static_cast<std::size_t>(k)] = 1;
-    for (std::size_t k = 0; k < detail.levels.size(); ++k) {
-        const std::size_t count = k == 0 ? static_cast<std::size_t>(whole.pointCount) : detail.levels[k].points.size();
-        // Of another surface's versions, or never drawn: no entry can carry this frame's stamp.
-        if (drawn[k] && frame.listedAs[k].size() != count) frame.listedAs[k].assign(count, 0);
+    std::size_t wholeCorners = 0;
+    const DetailLevel& whole0 = detail.levels[0];
+    for (std::size_t tile = 0; tile < tiles; ++tile) {
+        const int k = frame.tileLevel[tile];
+        if (k < 0) continue;
+        drawn[static_cast<std::size_t>(k)] = 1;
+        if (k == 0)
+            wholeCorners += 3 * static_cast<std::size_t>(whole0.homeStart[tile + 1] - whole0.homeStart[tile] +
+                                                         whole0.visitStart[tile + 1] - whole0.visitStart[tile]);
     }
+    for (std::size_t k = 1; k < detail.levels.size(); ++k) {
+        // Of another surface's versions, or never drawn: no entry can carry this frame's stamp.
+        if (drawn[k] && frame.listedAs[k].size() != detail.levels[k].points.size())
+            frame.listedAs[k].assign(detail.levels[k].points.size(), 0);
+    }
+    // Open addressing, at most half full: (point << 32) | copy, or kFree.
+    constexpr std::uint64_t kFree = ~std::uint64_t{0};
+    int tableBits = 4;
+    while ((std::size_t{1} << tableBits) < 2 * wholeCorners) ++tableBits;
+    frame.wholeListed.assign(drawn[0] ? std::size_t{1} << tableBits : 0, kFree);
+    const std::size_t tableMask = (std::size_t{1} << tableBits) - 1;
+    auto copyOfWhole = [&](std::int32_t v) {
+        const auto key = static_cast<std::uint32_t>(v);
+        for (std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - tableBits));;
+             at = (at + 1) & tableMask) {
+            std::uint64_t& entry = frame.wholeListed[at];
+            if (entry == kFree) {
+                const auto copy = static_cast<std::uint32_t>(frame.copies.size());
+                entry = std::uint64_t{key} << 32 | copy;
+                frame.points.push_back(v);
+                frame.copies.push_back(whole.point(v));
+                return static_cast<std::int32_t>(copy);
+            }
+            if (entry >> 32 == key) return static_cast<std::int32_t>(entry & 0xffffffff);
+        }
+    };
     const std::uint64_t stamp = std::uint64_t{frame.stamp} << 32;
     auto add = [&](std::size_t k, std::int32_t t) {
         const DetailLevel& level = detail.levels[k];
         TinTriangle record;
         if (k == 0) {
             const TinTriangle& own = whole.triangle(t);
-            std::copy(own.vertex, own.vertex + 3, record.vertex);
+            for (int c = 0; c < 3; ++c) record.vertex[c] = copyOfWhole(own.vertex[c]);
         } else {
             const auto& c = level.corners[static_cast<std::size_t>(t)];
-            std::copy(c.begin(), c.end(), record.vertex);
-        }
-        std::vector<std::uint64_t>& listedAs = frame.listedAs[k];
-        for (std::int32_t& v : record.vertex) {
-            std::uint64_t& listed = listedAs[static_cast<std::size_t>(v)];
-            if ((listed & ~std::uint64_t{0xffffffff}) != stamp) {
-                listed = stamp | static_cast<std::uint32_t>(frame.copies.size());
-                if (k == 0) {
-                    frame.points.push_back(v);
-                    frame.copies.push_back(whole.point(v));
-                } else {
+            std::vector<std::uint64_t>& listedAs = frame.listedAs[k];
+            for (int j = 0; j < 3; ++j) {
+                const std::int32_t v = c[static_cast<std::size_t>(j)];
+                std::uint64_t& listed = listedAs[static_cast<std::size_t>(v)];
+                if ((listed & ~std::uint64_t{0xffffffff}) != stamp) {
+                    listed = stamp | static_cast<std::uint32_t>(frame.copies.size());
                     frame.points.push_back(level.pointOf[static_cast<std::size_t>(v)]);
                     frame.copies.push_back(level.points[static_cast<std::size_t>(v)]);
                 }
+                record.vertex[j] = static_cast<std::int32_t>(listed & 0xffffffff);
             }
-            v = static_cast<std::int32_t>(listed & 0xffffffff);
         }
         frame.triangles.push_back(record);
         frame.sourceLevel.push_back(static_cast<std::int8_t>(k));

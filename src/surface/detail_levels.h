@@ -92,9 +92,12 @@ struct DetailFrame {
     std::vector<std::int32_t> sourceTriangle;
     std::vector<std::int32_t> points;    // the surface's points the copies are of
     std::vector<SurveyPoint> copies;
-    // Per version, per point of it: the frame that listed it (high half) and
-    // its copy (low half); empty until a frame draws from the version.
+    // Per coarser version, per point of it: the frame that listed it (high
+    // half) and its copy (low half); empty until a frame draws from the
+    // version. The whole surface's points listed this frame are in
+    // `wholeListed`, a table of (point << 32) | copy.
     std::vector<std::vector<std::uint64_t>> listedAs;
+    std::vector<std::uint64_t> wholeListed;
     std::uint32_t stamp = 0;
 
     SurfaceView surface() const {
