@@ -75,7 +75,7 @@ import -window root "$work/during.png"
 xdotool mouseup 1
 sleep 3
 import -window root "$work/after.png"
-peak=$(awk '/VmHWM/ { printf "%.2f GB", $2 / 1048576 }' "/proc/$program_pid/status")
+peak=$(awk '/VmHWM/ { printf "%.2f GiB", $2 / 1048576 }' "/proc/$program_pid/status")
 
 perf script -i "$work/probe.data" -F time,event 2>/dev/null | mawk -v peak="$peak" '
   { t = $1 + 0 }
