@@ -44,10 +44,8 @@ struct CellGrid {
     int column(double x) const { return indexIn((x - originX) / side, columns); }
     int row(double y) const { return indexIn((y - originY) / side, rows); }
     int cellOf(double x, double y) const { return row(y) * columns + column(x); }
-    double centreX(int cell) const { return originX + (cell % columns + 0.5) * side; }
     double cornerX(int cell) const { return originX + (cell % columns) * side; }
     double cornerY(int cell) const { return originY + (cell / columns) * side; }
-    double centreY(int cell) const { return originY + (cell / columns + 0.5) * side; }
 };
 
 // Cells of `side` over the box; none when there would be more than the
@@ -207,12 +205,15 @@ struct TileFiling {
     std::vector<FiledPoint> members;
 };
 
-double tileCornerX(const DetailTiling& tiling, int tile) { return tiling.originX + (tile % tiling.columns) * tiling.side; }
-double tileCornerY(const DetailTiling& tiling, int tile) { return tiling.originY + (tile / tiling.columns) * tiling.side; }
+// The tiles as cells.
+CellGrid gridOf(const DetailTiling& tiling) {
+    return {tiling.originX, tiling.originY, tiling.side, tiling.columns, tiling.rows};
+}
 
 FiledPoint filedPoint(const SurveyPoint& p, std::int32_t index, const DetailTiling& tiling, int tile) {
-    return {static_cast<float>(p.easting - tileCornerX(tiling, tile)),
-            static_cast<float>(p.northing - tileCornerY(tiling, tile)), static_cast<float>(p.elevation), index};
+    const CellGrid tiles = gridOf(tiling);
+    return {static_cast<float>(p.easting - tiles.cornerX(tile)), static_cast<float>(p.northing - tiles.cornerY(tile)),
+            static_cast<float>(p.elevation), index};
 }
 
 // One candidate per cell of a tile cut into `across` x `across` cells, the
@@ -338,13 +339,14 @@ void measureTiles(int first, int last, const TileFiling& candidates, const Detai
         std::uint8_t column0, column1, row0, row1;
     };
     std::vector<CellSpan> spans;
-    std::vector<std::int32_t> cellStart(kAcross * kAcross + 1), cellFits;
+    const CellGrid tiles = gridOf(tiling);
+    std::vector<std::int32_t> cellStart(kAcross * kAcross + 1), cellFits, next(kAcross * kAcross);
     for (int tile = first; tile < last; ++tile) {
         const auto from = static_cast<std::size_t>(candidates.start[static_cast<std::size_t>(tile)]);
         const auto to = static_cast<std::size_t>(candidates.start[static_cast<std::size_t>(tile) + 1]);
         if (from == to) continue;
         if (tile % 64 == 0 && control.cancelled()) return;
-        const double x0 = tileCornerX(tiling, tile), y0 = tileCornerY(tiling, tile);
+        const double x0 = tiles.cornerX(tile), y0 = tiles.cornerY(tile);
         fits.clear();
         spans.clear();
         auto fit = [&](std::int32_t t) {
@@ -375,7 +377,7 @@ void measureTiles(int first, int last, const TileFiling& candidates, const Detai
                 for (int column = s.column0; column <= s.column1; ++column) ++cellStart[static_cast<std::size_t>(row * kAcross + column + 1)];
         for (std::size_t c = 0; c + 1 < cellStart.size(); ++c) cellStart[c + 1] += cellStart[c];
         cellFits.resize(static_cast<std::size_t>(cellStart.back()));
-        std::vector<std::int32_t> next(cellStart.begin(), cellStart.end() - 1);
+        std::copy(cellStart.begin(), cellStart.end() - 1, next.begin());
         for (std::size_t i = 0; i < spans.size(); ++i)
             for (int row = spans[i].row0; row <= spans[i].row1; ++row)
                 for (int column = spans[i].column0; column <= spans[i].column1; ++column)
@@ -436,8 +438,7 @@ std::vector<float> tileErrors(const DetailLevel& level, const std::vector<float>
 }  // namespace
 
 int DetailTiling::tileAt(double x, double y) const {
-    const CellGrid grid{originX, originY, side, columns, rows};
-    return grid.cellOf(x, y);
+    return gridOf(*this).cellOf(x, y);
 }
 
 std::size_t DetailSurface::bytes() const {
@@ -705,7 +706,7 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
         level.spacing = tiling.side / across;
         if (!triangulateVersion(surface, points, coverage, level, control)) return false;
         if (level.corners.empty()) break;
-        const CellGrid tileGrid{tiling.originX, tiling.originY, tiling.side, tiling.columns, tiling.rows};
+        const CellGrid tileGrid = gridOf(tiling);
         groupByTile(
             static_cast<int>(level.corners.size()),
             [&](int t) {
