@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,6 +31,8 @@ struct TriangleShade {
     double v[3] = {};
 };
 
+inline constexpr std::size_t kMostPlacedPoints = 32'000'000;
+
 // What the renderer keeps between frames: its palettes, the frame, the light,
 // the images, and the caches a scene rebuild fills.
 struct RendererState {
@@ -53,6 +56,13 @@ struct RendererState {
     bool sceneCornersFresh = false;
     std::vector<ScreenPlacement> scenePlacements;  // one per point, placed by a rebuild through sceneView
     bool scenePlacementsPartial = false;  // only the points of a moving frame's coarser surface were placed
+    // Above this many points the placements, 32 bytes a point (3 GB for 100
+    // million), are not kept: the surface pass places each point as its
+    // triangles ask for it, and scenePlacements stays empty. That fill is
+    // about a third slower, but a first frame no longer waits for 3 GB of
+    // fresh memory, and the site fits in the memory of a 24 GB machine.
+    std::size_t mostPlacedPoints = kMostPlacedPoints;
+    bool scenePlacementsOnDemand = false;
     Matrix sceneView = Matrix::identity();         // the camera's view the last rebuild drew with
     ContourLineCache contourLines;  // the traced contours, drawn again from each new view
     LineFragments lineFragments;    // the kept contours' pixels for this rebuild

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "camera/matrix.h"
 #include "camera/vector_math.h"
@@ -18,6 +19,7 @@
 #include "render/shading.h"
 #include "render/surface_textures.h"
 #include "surface/tin_geometry.h"
+#include "system/prefetch.h"
 #include "system/spin_wait.h"
 
 namespace vellacor {
@@ -34,6 +36,56 @@ bool placedInsideView(const std::vector<ScreenPlacement>& placements, const TinT
         if (v >= placed) return false;
         corners[k] = &placements[v];
         if (corners[k]->outcode != 0) return false;
+    }
+    return true;
+}
+
+// The screen placements of a surface whose points are too many to place all
+// at once (see kMostPlacedPoints), worked out as its triangles ask for them,
+// exactly as transformPoints would. A point's triangles come close together
+// in the surface's order, so a small table of the latest keeps most of them.
+class PlacementsOnDemand {
+public:
+    PlacementsOnDemand(const FrameBuffer& frame, const SurfaceView& surface, const Matrix& view)
+        : viewport_(viewportOf(frame)), surface_(surface), view_(view), slots_(kSlots) {}
+
+    const ScreenPlacement& at(std::int32_t point) {
+        Slot& slot = slots_[static_cast<std::size_t>(point) & (kSlots - 1)];
+        if (slot.point != point) {
+            const Vec3 at = cameraSpaceOf(surface_.point(point), view_);
+            slot = {point, {project(viewport_, at), outcode(at)}};
+        }
+        return slot.placed;
+    }
+
+    void prefetch(const TinTriangle& t) const {
+        for (const std::int32_t v : t.vertex)
+            if (slots_[static_cast<std::size_t>(v) & (kSlots - 1)].point != v && v >= 0 && v < surface_.pointCount)
+                prefetchLine(&surface_.point(v));
+    }
+
+private:
+    static constexpr std::size_t kSlots = std::size_t{1} << 16;
+    struct Slot {
+        std::int32_t point = -1;
+        ScreenPlacement placed;
+    };
+    Viewport viewport_;
+    const SurfaceView& surface_;
+    const Matrix& view_;
+    std::vector<Slot> slots_;
+};
+
+// As placedInsideView above, the corners copied out of the table: two
+// corners may share a slot.
+bool placedInsideView(PlacementsOnDemand& placements, int pointCount, const TinTriangle& t,
+                      ScreenPlacement (&copies)[3], const ScreenPlacement* (&corners)[3]) {
+    for (int k = 0; k < 3; ++k) {
+        const std::int32_t v = t.vertex[k];
+        if (v < 0 || v >= pointCount) return false;
+        copies[k] = placements.at(v);
+        corners[k] = &copies[k];
+        if (copies[k].outcode != 0) return false;
     }
     return true;
 }
@@ -132,11 +184,18 @@ void transformPoints(RendererState& state, std::span<const SurveyPoint> points, 
     else
         std::vector<double>().swap(elevations);
     double* const elevation = cornerCache ? elevations.data() : nullptr;
+    state.sceneView = view;
+    state.scenePlacementsPartial = false;
+    state.scenePlacementsOnDemand = count > state.mostPlacedPoints;
+    if (state.scenePlacementsOnDemand) {
+        std::vector<ScreenPlacement>().swap(state.scenePlacements);
+        if (elevation)
+            for (std::size_t i = 0; i < count; ++i) elevation[i] = points[i].elevation;
+        return;
+    }
     // Made afresh after a build (none are kept while it runs).
     if (state.scenePlacements.capacity() < count) state.scenePlacements.reserve(count);
     state.scenePlacements.resize(count);
-    state.sceneView = view;
-    state.scenePlacementsPartial = false;
     for (std::size_t i = 0; i < count; ++i) {
         const SurveyPoint& p = points[i];
         const Vec3 at = cameraSpaceOf(p, view);
@@ -153,6 +212,7 @@ void transformCopiedPoints(RendererState& state, std::span<const SurveyPoint> co
 void placeAsDrawn(RendererState& state, const Matrix& view) {
     state.sceneView = view;
     state.scenePlacementsPartial = false;
+    state.scenePlacementsOnDemand = false;
     std::vector<ScreenPlacement>().swap(state.scenePlacements);
     std::vector<double>().swap(state.sceneCorners.elevations);
 }
@@ -262,6 +322,8 @@ RowRange drawSurfaceLayer(RendererState& state, const SurfaceView& surface, cons
     const Light* light = state.light.get();
     std::uint8_t* colours = state.flatColours.data();
     const std::vector<ScreenPlacement>& placements = state.scenePlacements;
+    std::optional<PlacementsOnDemand> onDemand;
+    if (flat && state.scenePlacementsOnDemand) onDemand.emplace(state.frame, surface, camera.view);
     auto& corners = state.sceneCorners.corners;
     if (rows.keepsCorners && rows.cornerCache) corners.resize(static_cast<std::size_t>(n));
     if (rows.keepsCorners && !rows.cornerCache) std::vector<std::array<std::int32_t, 3>>().swap(corners);
@@ -276,7 +338,9 @@ RowRange drawSurfaceLayer(RendererState& state, const SurfaceView& surface, cons
         if (flat && light && !shadingPrepared && (i - firstTriangle) % kShadeRun == 0)
             flatShadeRange(*light, surface, state.flatColours, i, std::min(i + kShadeRun, triangleLimit));
         const ScreenPlacement* placed[3];
-        if (flat && placedInsideView(placements, t, placed)) {
+        ScreenPlacement copies[3];
+        if (flat && (onDemand ? placedInsideView(*onDemand, surface.pointCount, t, copies, placed)
+                              : placedInsideView(placements, t, placed))) {
             const ScreenSpan span = screenSpanOf(placed);
             if (handTo && !outsideRows(span, handedRows)) handTo->hand(i);
             if (outsideRows(span, rows)) return;
@@ -326,15 +390,24 @@ RowRange drawSurfaceLayer(RendererState& state, const SurfaceView& surface, cons
             if (j >= count) break;
             const auto i = handed.indices[static_cast<std::size_t>(j)];
             if (i < firstTriangle || i >= triangleLimit) continue;
-            if (j + kPlacementsAhead < count)
-                prefetchPlacements(placements,
-                                   surface.triangle(handed.indices[static_cast<std::size_t>(j + kPlacementsAhead)]));
+            if (j + kPlacementsAhead < count) {
+                const TinTriangle& ahead = surface.triangle(handed.indices[static_cast<std::size_t>(j + kPlacementsAhead)]);
+                if (onDemand)
+                    onDemand->prefetch(ahead);
+                else
+                    prefetchPlacements(placements, ahead);
+            }
             drawTriangle(i);
         }
     } else {
         for (int i = firstTriangle; i < triangleLimit; ++i) {
-            if (i + kPlacementsAhead < triangleLimit)
-                prefetchPlacements(placements, surface.triangle(i + kPlacementsAhead));
+            if (i + kPlacementsAhead < triangleLimit) {
+                const TinTriangle& ahead = surface.triangle(i + kPlacementsAhead);
+                if (onDemand)
+                    onDemand->prefetch(ahead);
+                else
+                    prefetchPlacements(placements, ahead);
+            }
             drawTriangle(i);
         }
     }

@@ -274,6 +274,15 @@ TEST(SceneRebuild, TrianglesSplitBetweenTheThreadsGiveTheSingleFill) {
         drawSurfaceLayer(r, surfaceOf(model.document), model.camera, SurfaceMode::Flat, extentsOf(model.document),
                          false);
         ASSERT_EQ(split, r.frame.sceneBuffer) << "frame " << frame;
+
+        // A site too big to keep every point's placement places them as the
+        // triangles ask: the same picture, with nothing kept per point.
+        r.mostPlacedPoints = 0;
+        clearSceneBuffers(r.frame);
+        drawSurfaceAndContours(model, false);
+        ASSERT_EQ(split, r.frame.sceneBuffer) << "frame " << frame;
+        ASSERT_EQ(r.scenePlacements.capacity(), 0u);
+        r.mostPlacedPoints = kMostPlacedPoints;
         const auto background = std::count(split.begin(), split.end(), kBackgroundColour);
         ASSERT_GT(background, 0) << "frame " << frame;
         ASSERT_LT(background, static_cast<long>(split.size()) - 300) << "frame " << frame;
