@@ -84,7 +84,7 @@ void paintFrame(SiteModel& model, Ui& ui, int clientWidth, int clientHeight, Rgb
             palette = reading ? &drawOpeningProgress(model, *reading, text) : &drawStartScreen(model, ui);
         } else {
             if (model.document.pointFileFormat == PointFileFormat::Demo) stepDemoSurface(model);
-            runPipeline(model, ui);
+            runPipeline(model, ui, true);
             stepComparisonSurface(model, ui);
             stepCutFillDifference(model);
             bool viewMoving = decideViewMoving(model);

@@ -15,6 +15,7 @@
 #include "app/water.h"
 #include "platform/ui.h"
 #include "app/surface_stages.h"
+#include "surface/detail_levels.h"
 
 namespace vellacor {
 
@@ -109,13 +110,18 @@ double runFraction(const SiteModel& model) {
 
 }  // namespace
 
-void runPipeline(SiteModel& model, Ui& ui) {
+void runPipeline(SiteModel& model, Ui& ui, bool pictureFirst) {
+    const bool builtBefore = model.document.triangulateStage.done;
     adoptFinishedSurfaceWork(model, ui);
     adoptShadingResult(model);
     adoptOverlayDraping(model);
     adoptDetailLevels(model);
     startTriangulationStage(model, ui);
-    startDerivedStages(model);
+    // The first picture of 100 million points takes seconds on both cores;
+    // the links' worker beside it would hold it back, so the window shows the
+    // surface first and starts the stages after it a frame later.
+    const bool justBuilt = !builtBefore && model.document.triangulateStage.done;
+    if (!(pictureFirst && justBuilt && model.document.triangleCount >= kDetailLevelsFrom)) startDerivedStages(model);
     startShadingStage(model, ui);
     startDetailLevels(model);
     stepLight(model, ui);

@@ -9,7 +9,9 @@ bool surfaceNeeded(const SiteModel& model);
 
 // One step of the background pipeline, run at the start of every frame while
 // a document is loaded: adopts finished work and starts what is needed next.
-void runPipeline(SiteModel& model, Ui& ui);
+// The window's frames pass `pictureFirst`: a big surface built this step is
+// drawn before the stages that work from it start, on the next step.
+void runPipeline(SiteModel& model, Ui& ui, bool pictureFirst = false);
 
 // Runs the pipeline until no stage is running and nothing new starts: the
 // finished surface the window would show. For the command-line tools and tests.

@@ -161,7 +161,7 @@ void startTriangulation(SiteModel& model, Ui& ui) {
         input.points.reserve(static_cast<std::size_t>(d.pointCount));
         for (int i = 0; i < d.pointCount; ++i) {
             const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
-            if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, p.elevation, i});
+            if (usableForSurface(p)) input.points.push_back({p.easting, p.northing, i});
         }
     } catch (const std::bad_alloc&) {
         fatalError(ui, "Unable to allocate storage for Triangles!");

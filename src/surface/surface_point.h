@@ -3,9 +3,10 @@
 
 namespace vellacor {
 
-// A survey point as the triangulation uses it.
+// A survey point as the triangulation uses it: its plan position (the
+// elevation stays with the document's point, which the triangles name).
 struct SurfacePoint {
-    double easting, northing, elevation;
+    double easting, northing;
     std::int32_t pointIndex;
 };
 

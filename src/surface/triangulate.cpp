@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "system/left_unwritten.h"
 #include "system/page_advice.h"
 #include "system/two_cores.h"
 #include "surface/duplicate_points.h"
@@ -37,8 +38,8 @@ std::vector<std::int32_t> keptPositions(const std::vector<SurfacePoint>& points)
 // duplicates left out, plan coordinates in arrays of their own (the
 // triangles name the input's points, which keep the elevations).
 struct MeshPoints {
-    std::vector<double> x, y;
-    std::vector<std::int32_t> pointIndex;
+    std::vector<double, LeftUnwritten<double>> x, y;
+    std::vector<std::int32_t, LeftUnwritten<std::int32_t>> pointIndex;
 };
 
 // The order along the Hilbert curve on this thread while the duplicates are
@@ -55,21 +56,44 @@ MeshPoints orderedPoints(const std::vector<SurfacePoint>& points, std::vector<Du
                           return std::pair<double, double>(p.easting, p.northing);
                       });
                   });
+    // Each core copies half the order, reading the input where the curve
+    // leads. The second half is written from the middle, as if the first
+    // kept all its points, and moved down over the few places its
+    // duplicates leave free.
+    const std::size_t size = order.size(), middle = size / 2;
     MeshPoints mesh;
-    const std::size_t size = order.size();
-    mesh.x.reserve(size);
-    mesh.y.reserve(size);
-    mesh.pointIndex.reserve(size);
-    for (std::int32_t i : order) {
-        const SurfacePoint& p = points[static_cast<std::size_t>(i)];
-        if (const std::int32_t kept = keptFor[static_cast<std::size_t>(i)]; kept != kKeptItself) {
-            duplicates.push_back({p.pointIndex, points[static_cast<std::size_t>(kept)].pointIndex});
-            continue;
+    mesh.x.resize(size);
+    mesh.y.resize(size);
+    mesh.pointIndex.resize(size);
+    std::vector<DuplicatePoint> laterDuplicates;
+    auto copy = [&](std::size_t from, std::size_t to, std::vector<DuplicatePoint>& left) {
+        std::size_t out = from;
+        for (std::size_t k = from; k < to; ++k) {
+            const SurfacePoint& p = points[static_cast<std::size_t>(order[k])];
+            if (const std::int32_t kept = keptFor[static_cast<std::size_t>(order[k])]; kept != kKeptItself) {
+                left.push_back({p.pointIndex, points[static_cast<std::size_t>(kept)].pointIndex});
+                continue;
+            }
+            mesh.x[out] = p.easting;
+            mesh.y[out] = p.northing;
+            mesh.pointIndex[out] = p.pointIndex;
+            ++out;
         }
-        mesh.x.push_back(p.easting);
-        mesh.y.push_back(p.northing);
-        mesh.pointIndex.push_back(p.pointIndex);
-    }
+        return out;
+    };
+    std::size_t firstEnd = 0, secondEnd = 0;
+    runOnTwoCores([&] { secondEnd = copy(middle, size, laterDuplicates); },
+                  [&] { firstEnd = copy(0, middle, duplicates); });
+    auto close = [&](auto& values) {
+        std::copy(values.begin() + static_cast<std::ptrdiff_t>(middle),
+                  values.begin() + static_cast<std::ptrdiff_t>(secondEnd),
+                  values.begin() + static_cast<std::ptrdiff_t>(firstEnd));
+        values.resize(firstEnd + (secondEnd - middle));
+    };
+    close(mesh.x);
+    close(mesh.y);
+    close(mesh.pointIndex);
+    duplicates.insert(duplicates.end(), laterDuplicates.begin(), laterDuplicates.end());
     return mesh;
 }
 

@@ -242,7 +242,7 @@ void buildSurface(SurfaceSite& site) {
     for (int i = 0; i < d.pointCount; ++i) {
         const SurveyPoint& p = d.points[static_cast<std::size_t>(i)];
         if (p.useInSurface != 0 && isUsableCoordinate(p.easting) && isUsableCoordinate(p.northing))
-            input.points.push_back({p.easting, p.northing, p.elevation, i});
+            input.points.push_back({p.easting, p.northing, i});
     }
     const std::atomic<bool> cancelled{false};
     const JobControl control(cancelled, d.progress);
@@ -274,7 +274,7 @@ void buildSurface(SurfaceSite& site) {
 MeshView triangulateDirect(const std::vector<Xyz>& points) {
     TriangulationInput input;
     for (std::size_t i = 0; i < points.size(); ++i)
-        input.points.push_back({points[i].x, points[i].y, points[i].z, static_cast<std::int32_t>(i)});
+        input.points.push_back({points[i].x, points[i].y, static_cast<std::int32_t>(i)});
     TriangulationOutput output;
     Unstoppable monitor;
     triangulate(input, output, monitor);

@@ -44,7 +44,7 @@ TEST(SurfaceWorker, EachDroppedPointNamesTheKeptPointOfItsGroup) {
     group({{230.0, 230.0, 1}, {230.0, 230.004, 2}, {230.0, 230.002, 3}});      // one easting: the northmost
     TriangulationInput input;
     for (std::size_t i = 0; i < points.size(); ++i)
-        input.points.push_back({points[i].x, points[i].y, points[i].z, static_cast<std::int32_t>(i)});
+        input.points.push_back({points[i].x, points[i].y, static_cast<std::int32_t>(i)});
     struct NeverStop : TriangulationMonitor {
         bool carryOn(double) override { return true; }
     } monitor;
@@ -74,7 +74,7 @@ TEST(DuplicatePositions, LeavesOutExactlyThePointsWithALaterOneWithinTolerance) 
     for (int i = 0; i < 2500; ++i) {
         const double e = 100.0 + static_cast<int>(random() % 40) * 0.0025;
         const double n = 200.0 + static_cast<int>(random() % 40) * 0.0025;
-        points.push_back({e, n, 0.0, static_cast<std::int32_t>(random() % 100000)});
+        points.push_back({e, n, static_cast<std::int32_t>(random() % 100000)});
     }
     std::shuffle(points.begin(), points.end(), random);
     auto later = [&](std::size_t a, std::size_t b) {
@@ -128,7 +128,7 @@ bool triangulateSite(const SurfaceSite& model, SnapshotEveryTime& monitor, Trian
     TriangulationInput input;
     for (int i = 0; i < model.document.pointCount; ++i) {
         const SurveyPoint& p = model.document.points[static_cast<std::size_t>(i)];
-        input.points.push_back({p.easting, p.northing, p.elevation, i});
+        input.points.push_back({p.easting, p.northing, i});
     }
     monitor.model = &model;
     return triangulate(input, output, monitor);
