@@ -68,32 +68,39 @@ TEST(SurfaceWorker, EachDroppedPointNamesTheKeptPointOfItsGroup) {
 // shuffled order: a point is left out exactly when a later point (by easting,
 // northing, index) lies within 0.005 of it in both axes, as a comparison of
 // every pair finds; and the point kept for it is itself kept and later.
+// On a site a million kilometres across the cells are numbered past what
+// fits in a word beside a point's position: the same points are found.
 TEST(DuplicatePositions, LeavesOutExactlyThePointsWithALaterOneWithinTolerance) {
-    std::vector<SurfacePoint> points;
-    std::mt19937 random(3);
-    for (int i = 0; i < 2500; ++i) {
-        const double e = 100.0 + static_cast<int>(random() % 40) * 0.0025;
-        const double n = 200.0 + static_cast<int>(random() % 40) * 0.0025;
-        points.push_back({e, n, static_cast<std::int32_t>(random() % 100000)});
-    }
-    std::shuffle(points.begin(), points.end(), random);
-    auto later = [&](std::size_t a, std::size_t b) {
-        const SurfacePoint &p = points[a], &q = points[b];
-        return std::tie(p.easting, p.northing, p.pointIndex) > std::tie(q.easting, q.northing, q.pointIndex);
-    };
-    std::vector<bool> expectDropped(points.size(), false);
-    for (std::size_t i = 0; i < points.size(); ++i)
-        for (std::size_t j = 0; j < points.size() && !expectDropped[i]; ++j)
-            expectDropped[i] = j != i && later(j, i) &&
-                               std::fabs(points[i].easting - points[j].easting) < kSamePosition &&
-                               std::fabs(points[i].northing - points[j].northing) < kSamePosition;
-    std::vector<bool> dropped(points.size(), false);
-    const std::vector<DuplicatePosition> found = findDuplicatePositions(points);
-    for (const DuplicatePosition& d : found) dropped[static_cast<std::size_t>(d.dropped)] = true;
-    EXPECT_EQ(dropped, expectDropped);
-    for (const DuplicatePosition& d : found) {
-        EXPECT_FALSE(dropped[static_cast<std::size_t>(d.kept)]);
-        EXPECT_TRUE(later(static_cast<std::size_t>(d.kept), static_cast<std::size_t>(d.dropped)));
+    for (const bool vast : {false, true}) {
+        std::vector<SurfacePoint> points;
+        std::mt19937 random(3);
+        for (int i = 0; i < 2500; ++i) {
+            const double e = 100.0 + static_cast<int>(random() % 40) * 0.0025;
+            const double n = 200.0 + static_cast<int>(random() % 40) * 0.0025;
+            points.push_back({e, n, static_cast<std::int32_t>(random() % 100000)});
+        }
+        if (vast)
+            for (int i = 0; i < 40; ++i)
+                points.push_back({1e9 + (i % 8) * 0.003, 1e9 - (i % 5) * 0.004, static_cast<std::int32_t>(random() % 100000)});
+        std::shuffle(points.begin(), points.end(), random);
+        auto later = [&](std::size_t a, std::size_t b) {
+            const SurfacePoint &p = points[a], &q = points[b];
+            return std::tie(p.easting, p.northing, p.pointIndex) > std::tie(q.easting, q.northing, q.pointIndex);
+        };
+        std::vector<bool> expectDropped(points.size(), false);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            for (std::size_t j = 0; j < points.size() && !expectDropped[i]; ++j)
+                expectDropped[i] = j != i && later(j, i) &&
+                                   std::fabs(points[i].easting - points[j].easting) < kSamePosition &&
+                                   std::fabs(points[i].northing - points[j].northing) < kSamePosition;
+        std::vector<bool> dropped(points.size(), false);
+        const std::vector<DuplicatePosition> found = findDuplicatePositions(points);
+        for (const DuplicatePosition& d : found) dropped[static_cast<std::size_t>(d.dropped)] = true;
+        EXPECT_EQ(dropped, expectDropped);
+        for (const DuplicatePosition& d : found) {
+            EXPECT_FALSE(dropped[static_cast<std::size_t>(d.kept)]);
+            EXPECT_TRUE(later(static_cast<std::size_t>(d.kept), static_cast<std::size_t>(d.dropped)));
+        }
     }
 }
 
