@@ -23,8 +23,6 @@ bool PlanDelaunay::start() {
         if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
     if (third < 0) return false;  // all on one line: no triangle at all
 
-    fanEdge_.reserve(static_cast<std::size_t>(count_) + 1);
-    fanEdge_.assign(static_cast<std::size_t>(count_) + 1, -1);
 
     int a = 0, b = 1, c = third;
     if (orient2d(x_[a], y_[a], x_[b], y_[b], x_[c], y_[c]) < 0.0) std::swap(b, c);
@@ -136,6 +134,7 @@ void PlanDelaunay::insert(int p) {
     // One new triangle (p, from, to) per boundary edge, in the cavity's slots
     // first. Ghosts keep the vertex at infinity last, which rotates their
     // edges by one place.
+    clearFanEdges(boundary_.size());
     for (std::size_t i = 0; i < boundary_.size(); ++i) {
         const int slot = i < cavity_.size() ? cavity_[i] : addSlot();
         BoundaryEdge& edge = boundary_[i];
@@ -152,13 +151,41 @@ void PlanDelaunay::insert(int p) {
             v[2] = edge.to;
         }
         link(4 * slot + (1 + rotation) % 3, edge.outside);
-        fanEdge_[static_cast<std::size_t>(edge.from)] = 4 * slot + rotation;  // p -> from
+        setFanEdge(edge.from, 4 * slot + rotation);  // p -> from
         edge.outside = 4 * slot + (2 + rotation) % 3;                         // now: to -> p
     }
-    for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge_[static_cast<std::size_t>(edge.to)]);
+    for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge(edge.to));
     for (std::size_t i = boundary_.size(); i < cavity_.size(); ++i)
         slots_[static_cast<std::size_t>(cavity_[i])].vertex[0] = -1;  // only if p swallowed a vertex
     last_ = boundary_.front().outside >> 2;
+}
+
+// A cavity's boundary has six edges or so, around vertices numbered close
+// together: their fan edges go in a small table by the vertex's low bits,
+// an entry counting only for the insertion that stamped it, so nothing is
+// cleared between insertions. A list over every point would be 400 MB at
+// 100 million.
+void PlanDelaunay::clearFanEdges(std::size_t boundarySize) {
+    std::size_t size = std::max<std::size_t>(fanEdges_.size(), 64);
+    while (size < 4 * boundarySize) size *= 2;
+    if (++fanStamp_ == 0 || size != fanEdges_.size()) {  // a new table, or the stamps came round
+        fanEdges_.assign(size, FanEdge{});
+        fanStamp_ = 1;
+    }
+}
+
+void PlanDelaunay::setFanEdge(std::int32_t vertex, std::int32_t edge) {
+    const std::size_t mask = fanEdges_.size() - 1;
+    std::size_t at = static_cast<std::size_t>(vertex) & mask;
+    while (fanEdges_[at].stamp == fanStamp_ && fanEdges_[at].vertex != vertex) at = (at + 1) & mask;
+    fanEdges_[at] = {vertex, edge, fanStamp_};
+}
+
+std::int32_t PlanDelaunay::fanEdge(std::int32_t vertex) const {
+    const std::size_t mask = fanEdges_.size() - 1;
+    for (std::size_t at = static_cast<std::size_t>(vertex) & mask; fanEdges_[at].stamp == fanStamp_; at = (at + 1) & mask)
+        if (fanEdges_[at].vertex == vertex) return fanEdges_[at].edge;
+    return -1;
 }
 
 int PlanDelaunay::triangleCount() const {
@@ -202,7 +229,7 @@ void PlanDelaunay::linkNumbers(std::size_t from, std::size_t to) {
 
 void PlanDelaunay::release() {
     std::vector<Slot>().swap(slots_);
-    std::vector<std::int32_t>().swap(fanEdge_);
+    std::vector<FanEdge>().swap(fanEdges_);
     std::vector<std::int32_t>().swap(stack_);
     std::vector<std::int32_t>().swap(cavity_);
     std::vector<BoundaryEdge>().swap(boundary_);

@@ -121,7 +121,17 @@ private:
     int seed_[3] = {-1, -1, -1};
 
     std::vector<Slot> slots_;
-    std::vector<std::int32_t> fanEdge_;  // per vertex: the new edge p -> vertex during one insertion
+    // The new edges p -> vertex of one insertion, by the boundary's vertex
+    // (see clearFanEdges).
+    struct FanEdge {
+        std::int32_t vertex = -1, edge = -1;
+        std::uint32_t stamp = 0;
+    };
+    std::vector<FanEdge> fanEdges_;  // a power of two long
+    std::uint32_t fanStamp_ = 0;
+    void clearFanEdges(std::size_t boundarySize);
+    void setFanEdge(std::int32_t vertex, std::int32_t edge);
+    std::int32_t fanEdge(std::int32_t vertex) const;
     std::int32_t stamp_ = 0;
     int last_ = 0;  // a triangle of the previous insertion, where the next walk starts
 
