@@ -8,7 +8,8 @@
 #
 # usage: bench/window_drag.sh [--build DIR] [--settle SECONDS] [--keep DIR] FILE
 #   --build DIR        a Release build holding the window program (build/release)
-#   --settle SECONDS   how long to leave the program to open FILE (45)
+#   --settle SECONDS   how long to leave the program to open FILE (45), after
+#                      taking the offered answer to a LAS file's class question
 #   --keep DIR         keep the screenshots before, during and after the drag there
 # Needs Xvfb, xdotool, ImageMagick's import and perf with uprobes.
 set -euo pipefail
@@ -55,6 +56,17 @@ sleep 1
 "$program" "$file" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
+# A LAS or LAZ file asks which point classes to keep, a text file may ask its
+# format: the offered answer is taken, and the settling time starts then.
+for _ in $(seq 20); do
+  question=$(xdotool search --onlyvisible --name '^(Point Classes|Select File Format)$' 2>/dev/null | head -1 || true)
+  if [[ -n "$question" ]]; then
+    xdotool windowactivate --sync "$question" 2>/dev/null || true
+    xdotool key --clearmodifiers Return
+    break
+  fi
+  sleep 0.5
+done
 sleep "$settle"
 window=$(xdotool search --sync --onlyvisible --name "Vellacor" | head -1)
 xdotool windowactivate --sync "$window" 2>/dev/null || true

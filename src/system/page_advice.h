@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,10 +26,19 @@ inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageS
 // Makes the kernel provide the pages of [data, data + bytes) now, zeroed and
 // writable, so that whoever writes there later takes no page faults: another
 // thread can pay for a big array's fresh memory while this one works. The
-// contents are left as they are; only a hint.
+// contents are left as they are; only a hint. It is asked for 32 MiB at a
+// time: the kernel holds the process's memory map while it fills a range,
+// and any thread mapping memory meanwhile (a large allocation) waits for the
+// whole range. Asked for 5 GB at once, it held up the triangulation it was
+// making room for by 20 s on a 100-million-point site.
 inline void prefaultPages(void* data, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
-    adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
+    constexpr std::uintptr_t kPage = 4096, kPiece = std::uintptr_t{32} << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
+    for (std::uintptr_t at = first; at < last; at += kPiece)
+        ::madvise(reinterpret_cast<void*>(at), std::min(kPiece, last - at), MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
