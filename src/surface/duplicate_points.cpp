@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 
+#include "system/prefetch.h"
+
 
 namespace vellacor {
 
@@ -69,10 +71,10 @@ void sortByCell(std::vector<typename Entries::Entry>& entries, const Entries& as
     }
 }
 
-// Each point that coincides with a later one, with that later point
-// (kNotDropped for the rest), the points filed in cells as `as` keeps them.
 constexpr std::int32_t kNotDropped = -1;
 
+// For each point that coincides with a later one, that later point;
+// kNotDropped for the rest. The points are filed in cells as `as` keeps them.
 template <class Entries, class CellOf>
 std::vector<std::int32_t> laterCoincident(std::span<const SurfacePoint> points, const Entries& as, CellOf&& cellOf,
                                           std::uint64_t rows) {
@@ -98,7 +100,7 @@ std::vector<std::int32_t> laterCoincident(std::span<const SurfacePoint> points, 
     places.reserve(entries.size());
     constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < entries.size(); ++k) {
-        if (k + kAhead < entries.size()) __builtin_prefetch(&point(positionAt(k + kAhead)));
+        if (k + kAhead < entries.size()) prefetchLine(&point(positionAt(k + kAhead)));
         const SurfacePoint& p = point(positionAt(k));
         places.push_back({p.easting, p.northing});
     }
