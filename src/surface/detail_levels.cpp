@@ -8,6 +8,7 @@
 #include "surface/plan_delaunay.h"
 #include "surface/point_location.h"
 #include "surface/predicates.h"
+#include "system/prefetch.h"
 #include "system/two_cores.h"
 
 namespace vellacor {
@@ -516,7 +517,16 @@ bool buildDetailSurface(const SurfaceView& surface, DetailSurface& out, const Jo
     const auto boxTriangles = [&](int first, int last, int worker) {
         std::vector<std::uint64_t>& used = usedBy[static_cast<std::size_t>(worker)];
         used.assign(usedWords, 0);
+        // The corners' numbers follow the file, not the surface: their tiles
+        // are asked for a few triangles ahead.
+        constexpr int kAhead = 16;
         for (int t = first; t < last; ++t) {
+            if (t + kAhead < last)
+                for (const std::int32_t v : surface.triangle(t + kAhead).vertex)
+                    if (v >= 0 && v < surface.pointCount) {
+                        prefetchLine(&tileOf[static_cast<std::size_t>(v)]);
+                        prefetchLine(&used[static_cast<std::size_t>(v) / 64]);
+                    }
             const TinTriangle& tri = surface.triangle(t);
             int column0 = tiling.columns, column1 = -1, row0 = tiling.rows, row1 = -1;
             for (int k = 0; k < 3; ++k) {
