@@ -23,7 +23,6 @@ bool PlanDelaunay::start() {
         if (orient2d(x_[0], y_[0], x_[1], y_[1], x_[i], y_[i]) != 0.0) third = i;
     if (third < 0) return false;  // all on one line: no triangle at all
 
-
     int a = 0, b = 1, c = third;
     if (orient2d(x_[a], y_[a], x_[b], y_[b], x_[c], y_[c]) < 0.0) std::swap(b, c);
     // Slot 0 is the triangle; slots 1, 2, 3 are the ghosts of its edges a-b, b-c, c-a.
@@ -102,6 +101,7 @@ void PlanDelaunay::insert(int p) {
     const int first = locate(p);
     if (++stamp_ == std::numeric_limits<std::int32_t>::max()) {  // the stamp wrapped: forget every old cavity
         for (Slot& s : slots_) s.visitOrNumber = 0;
+        std::fill(fanEdges_.begin(), fanEdges_.end(), FanEdge{});
         stamp_ = 1;
     }
     stack_.clear();
@@ -134,7 +134,7 @@ void PlanDelaunay::insert(int p) {
     // One new triangle (p, from, to) per boundary edge, in the cavity's slots
     // first. Ghosts keep the vertex at infinity last, which rotates their
     // edges by one place.
-    clearFanEdges(boundary_.size());
+    roomForFanEdges(boundary_.size());
     for (std::size_t i = 0; i < boundary_.size(); ++i) {
         const int slot = i < cavity_.size() ? cavity_[i] : addSlot();
         BoundaryEdge& edge = boundary_[i];
@@ -151,8 +151,8 @@ void PlanDelaunay::insert(int p) {
             v[2] = edge.to;
         }
         link(4 * slot + (1 + rotation) % 3, edge.outside);
-        setFanEdge(edge.from, 4 * slot + rotation);  // p -> from
-        edge.outside = 4 * slot + (2 + rotation) % 3;                         // now: to -> p
+        setFanEdge(edge.from, 4 * slot + rotation);    // p -> from
+        edge.outside = 4 * slot + (2 + rotation) % 3;  // now: to -> p
     }
     for (const BoundaryEdge& edge : boundary_) link(edge.outside, fanEdge(edge.to));
     for (std::size_t i = boundary_.size(); i < cavity_.size(); ++i)
@@ -161,29 +161,26 @@ void PlanDelaunay::insert(int p) {
 }
 
 // A cavity's boundary has six edges or so, around vertices numbered close
-// together: their fan edges go in a small table by the vertex's low bits,
-// an entry counting only for the insertion that stamped it, so nothing is
+// together: their fan edges go in a small table by the vertex's low bits. An
+// entry counts only for the insertion whose stamp it carries, so nothing is
 // cleared between insertions. A list over every point would be 400 MB at
 // 100 million.
-void PlanDelaunay::clearFanEdges(std::size_t boundarySize) {
+void PlanDelaunay::roomForFanEdges(std::size_t boundarySize) {
     std::size_t size = std::max<std::size_t>(fanEdges_.size(), 64);
     while (size < 4 * boundarySize) size *= 2;
-    if (++fanStamp_ == 0 || size != fanEdges_.size()) {  // a new table, or the stamps came round
-        fanEdges_.assign(size, FanEdge{});
-        fanStamp_ = 1;
-    }
+    if (size != fanEdges_.size()) fanEdges_.assign(size, FanEdge{});
 }
 
 void PlanDelaunay::setFanEdge(std::int32_t vertex, std::int32_t edge) {
     const std::size_t mask = fanEdges_.size() - 1;
     std::size_t at = static_cast<std::size_t>(vertex) & mask;
-    while (fanEdges_[at].stamp == fanStamp_ && fanEdges_[at].vertex != vertex) at = (at + 1) & mask;
-    fanEdges_[at] = {vertex, edge, fanStamp_};
+    while (fanEdges_[at].stamp == stamp_ && fanEdges_[at].vertex != vertex) at = (at + 1) & mask;
+    fanEdges_[at] = {vertex, edge, stamp_};
 }
 
 std::int32_t PlanDelaunay::fanEdge(std::int32_t vertex) const {
     const std::size_t mask = fanEdges_.size() - 1;
-    for (std::size_t at = static_cast<std::size_t>(vertex) & mask; fanEdges_[at].stamp == fanStamp_; at = (at + 1) & mask)
+    for (std::size_t at = static_cast<std::size_t>(vertex) & mask; fanEdges_[at].stamp == stamp_; at = (at + 1) & mask)
         if (fanEdges_[at].vertex == vertex) return fanEdges_[at].edge;
     return -1;
 }

@@ -121,15 +121,14 @@ private:
     int seed_[3] = {-1, -1, -1};
 
     std::vector<Slot> slots_;
-    // The new edges p -> vertex of one insertion, by the boundary's vertex
-    // (see clearFanEdges).
+    // The new edges p -> vertex of one insertion, by the boundary's vertex,
+    // stamped with the insertion's stamp_ (see roomForFanEdges).
     struct FanEdge {
         std::int32_t vertex = -1, edge = -1;
-        std::uint32_t stamp = 0;
+        std::int32_t stamp = 0;
     };
     std::vector<FanEdge> fanEdges_;  // a power of two long
-    std::uint32_t fanStamp_ = 0;
-    void clearFanEdges(std::size_t boundarySize);
+    void roomForFanEdges(std::size_t boundarySize);
     void setFanEdge(std::int32_t vertex, std::int32_t edge);
     std::int32_t fanEdge(std::int32_t vertex) const;
     std::int32_t stamp_ = 0;

@@ -15,12 +15,15 @@ namespace vellacor {
 // of 1.5.
 
 // Gives `advice` for the whole pages of `pageSize` bytes inside
-// [data, data + bytes); a part page at either end is left alone.
-inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageSize, int advice) {
+// [data, data + bytes); a part page at either end is left alone. The advice
+// goes `piece` bytes (a whole number of pages) at a time.
+inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageSize, int advice,
+                             std::uintptr_t piece = UINTPTR_MAX) {
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + pageSize - 1) & ~(pageSize - 1);
     const std::uintptr_t last = (begin + bytes) & ~(pageSize - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, advice);
+    for (std::uintptr_t at = first; at < last; at += std::min(piece, last - at))
+        ::madvise(reinterpret_cast<void*>(at), std::min(piece, last - at), advice);
 }
 
 // Makes the kernel provide the pages of [data, data + bytes) now, zeroed and
@@ -33,12 +36,7 @@ inline void adviseWholePages(void* data, std::size_t bytes, std::uintptr_t pageS
 // making room for by 20 s on a 100-million-point site.
 inline void prefaultPages(void* data, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
-    constexpr std::uintptr_t kPage = 4096, kPiece = std::uintptr_t{32} << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(kPage - 1);
-    for (std::uintptr_t at = first; at < last; at += kPiece)
-        ::madvise(reinterpret_cast<void*>(at), std::min(kPiece, last - at), MADV_POPULATE_WRITE);
+    adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE, std::uintptr_t{32} << 20);
 #else
     (void)data;
     (void)bytes;
